@@ -1,0 +1,23 @@
+// System message boxes.
+//
+// With a display, an SDL message box. Without one (no X11 or Wayland display,
+// or SDL's dummy/offscreen video driver, as in tests) the box is printed to
+// standard error and answered with its default button, or with the button
+// whose text the environment variable RUMBO_MESSAGEBOX names.
+#pragma once
+
+#include <cstdint>
+
+enum CxMessageBoxIcon
+{
+    CX_MB_ICON_ERROR,
+    CX_MB_ICON_WARNING,
+    CX_MB_ICON_INFORMATION
+};
+
+// Shows the box and returns the index of the chosen button.
+int32_t ShowMessageBox(const char* title, const char* text, const char* const* buttons, int32_t buttonCount,
+                       int32_t defaultButton, CxMessageBoxIcon icon);
+
+// True when boxes cannot be shown on a screen and go to standard error.
+bool IsMessageBoxHeadless();
