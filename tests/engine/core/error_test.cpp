@@ -1,0 +1,161 @@
+#include "engine/core/error.h"
+
+#include "engine/core/file.h"
+#include "engine/core/log.h"
+#include "engine/core/options.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+TEST(ErrorPath, TextsOfCodes)
+{
+    EXPECT_STREQ(GetErrorText(0), "No Error");
+    EXPECT_STREQ(GetErrorText(9), "Could not find file");
+    EXPECT_STREQ(GetErrorText(16), "Invalid arguement");
+    EXPECT_STREQ(GetErrorText(18), "CD is missing");
+    EXPECT_STREQ(GetErrorText(99), "Unknown Error");
+}
+
+TEST(ErrorPath, ReportsAreCountedFormattedAndHandled)
+{
+    ErrorCapture capture(7);
+    CxError object;
+    const uint32_t before = GetErrorCount();
+    EXPECT_EQ(object.SetError(CX_ERR_FILE_READ, "Unable to read %d bytes from %s", 12, "x.bin"), 7);
+    EXPECT_EQ(object.GetError(), CX_ERR_FILE_READ);
+    EXPECT_EQ(GetErrorCount(), before + 1);
+    EXPECT_EQ(GetLastErrorCode(), CX_ERR_FILE_READ);
+    ASSERT_EQ(capture.Errors().size(), 1u);
+    EXPECT_EQ(capture.Errors()[0].text, "Unable to read 12 bytes from x.bin");
+
+    EXPECT_EQ(object.SetError(CX_ERR_NONE, "ignored"), 0);
+    EXPECT_EQ(object.GetError(), CX_ERR_NONE) << "code 0 clears the object";
+    EXPECT_EQ(GetErrorCount(), before + 1) << "and is neither counted nor shown";
+
+    ReportError(CX_ERR_UNKNOWN);
+    EXPECT_EQ(capture.Errors().back().text, "") << "a null format gives an empty message";
+    EXPECT_EQ(GetErrorCount(), before + 2);
+}
+
+TEST(ErrorPath, ReportFromInsideTheHandlerIsNotCountedOrShown)
+{
+    ErrorCapture capture;
+    static CxError s_Inner;
+    capture.m_pOnReport = [](uint32_t code) {
+        if (code == CX_ERR_CRC)
+            s_Inner.SetError(CX_ERR_DISK, "nested");
+    };
+    const uint32_t before = GetErrorCount();
+    ReportError(CX_ERR_CRC, "outer");
+    EXPECT_EQ(GetErrorCount(), before + 1);
+    EXPECT_EQ(capture.Errors().size(), 1u);
+    EXPECT_EQ(s_Inner.GetError(), CX_ERR_DISK) << "the nested report still sets its object's code";
+}
+
+TEST(ErrorPath, WithoutHandlerReportsAreOnlyCounted)
+{
+    CxErrorHandler previous = SetErrorHandler(nullptr);
+    const uint32_t before = GetErrorCount();
+    EXPECT_EQ(ReportError(CX_ERR_DISK, "quiet"), 0);
+    EXPECT_EQ(GetErrorCount(), before + 1);
+    SetErrorHandler(previous);
+}
+
+namespace
+{
+struct Collector : CxOutputListener
+{
+    std::string m_Text;
+    void OnOutput(const char* text) override { m_Text += text; }
+};
+
+// Starts the debug settings from an option text and stops them at scope end.
+struct DebugScope
+{
+    explicit DebugScope(const std::string& text)
+    {
+        m_Options.Parse(text.data(), static_cast<uint32_t>(text.size()));
+        StartDebug(m_Options);
+    }
+    ~DebugScope() { StopDebug(); }
+    CxOptions m_Options;
+};
+} // namespace
+
+TEST(Log, ModeWordFromTheDebugSettings)
+{
+    EXPECT_EQ(CxLog::LevelMask(0), 0u);
+    EXPECT_EQ(CxLog::LevelMask(1), 0x10000u);
+    EXPECT_EQ(CxLog::LevelMask(2), 0x30000u);
+    EXPECT_EQ(CxLog::LevelMask(3), 0x70000u);
+    EXPECT_EQ(CxLog::LevelMask(7), 0xF0000u);
+    TempDir dir;
+    {
+        DebugScope debug("[Engine.Debug]\nDebugLevel=2\nLogWindow=0\nLogFileName=" + dir.File("x.log") + "\n");
+        EXPECT_EQ(GetLog()->GetMode(), 0x30000u | CX_LOG_TO_FILE);
+        EXPECT_EQ(GetDebugSettings()->m_bAbortsOn, true);
+        EXPECT_EQ(GetDebugSettings()->m_bShowIO, false);
+    }
+    EXPECT_EQ(GetLog(), nullptr);
+    EXPECT_EQ(GetDebugSettings(), nullptr);
+}
+
+TEST(Log, DefaultFileIsDebugLogInTheWorkingDirectory)
+{
+    TempDir dir;
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+    ASSERT_EQ(chdir(dir.Path().c_str()), 0);
+    {
+        DebugScope debug("[Engine.Debug]\nLogFile=0\n");
+        EXPECT_EQ(std::string(GetLog()->GetFileName().c_str()), dir.Path() + "\\DEBUG.LOG");
+    }
+    ASSERT_EQ(chdir("/"), 0);
+    {
+        DebugScope debug("[Engine.Debug]\nLogFile=0\n");
+        EXPECT_STREQ(GetLog()->GetFileName().c_str(), "/DEBUG.LOG") << "one separator, never two";
+    }
+    ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST(Log, OutputAndErrorsBecomeStampedLines)
+{
+    TempDir dir;
+    const std::string path = dir.Write("run.log", "old line\n");
+    ErrorCapture capture;
+    Collector console;
+    CxOutputListener* previous = SetOutputListener(&console);
+    {
+        DebugScope debug("[Engine.Debug]\nClearLogFile=1\nLogFileName=" + path + "\n");
+        Output("Hello %s\n", "town");
+        ReportError(CX_ERR_FILE_NOT_FOUND, "LoadFile() failed");
+    }
+    SetOutputListener(previous);
+    EXPECT_EQ(console.m_Text, "Hello town\n");
+    const std::string log = TempDir::Read(path);
+    EXPECT_EQ(log.find("old line"), std::string::npos) << "ClearLogFile starts a fresh log";
+    EXPECT_NE(log.find(" Hello town\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" Error: Could not find file: LoadFile() failed\n"), std::string::npos) << log;
+    EXPECT_EQ(log[4], '-') << "lines start with a date";
+}
+
+TEST(Log, LevelAndSwitchFilterEntries)
+{
+    TempDir dir;
+    const std::string path = dir.File("quiet.log");
+    {
+        DebugScope debug("[Engine.Debug]\nDebugLevel=1\nLogFileName=" + path + "\n");
+        Output("not logged\n");
+        LogEntry(CX_LOG_WARNING, "not logged either");
+        LogEntry(CX_LOG_FATAL, "kept");
+    }
+    EXPECT_NE(TempDir::Read(path).find("Fatal Error: kept"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(path).find("not logged"), std::string::npos);
+    {
+        DebugScope debug("[Engine.Debug]\nLogFile=0\nLogFileName=" + dir.File("off.log") + "\n");
+        Output("nothing\n");
+    }
+    EXPECT_FALSE(FileExists(dir.File("off.log").c_str()));
+}
