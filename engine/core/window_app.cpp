@@ -61,6 +61,8 @@ uint32_t CxWindowApp::Init()
     GetNumber("Engine", "MaxFramesPerSecond", &fps, 0);
     m_nMaxFramesPerSecond = fps < 0 ? 0 : fps > static_cast<long>(MAX_FRAMES_PER_SECOND) ? MAX_FRAMES_PER_SECOND
                                                                                          : static_cast<uint32_t>(fps);
+    // The first pass is due at once.
+    m_nLastPass = GetSystemTicks() - 1000;
     CreateAppWindow(m_rcInitial);
     if (!(m_nStyle & APP_START_HIDDEN))
         ShowAppWindow();
@@ -72,12 +74,6 @@ uint32_t CxWindowApp::Create()
     // The custom cursor (APP_USE_CUSTOM_CURSOR) is set up by the screen layer
     // together with the screen's bits per pixel and capabilities.
     return CxApp::Create();
-}
-
-uint32_t CxWindowApp::MainLoop()
-{
-    m_nLastPass = GetSystemTicks();
-    return CxApp::MainLoop();
 }
 
 void CxWindowApp::Destroy()

@@ -66,7 +66,6 @@ public:
     bool PumpMessage() override;
     uint32_t Init() override;
     uint32_t Create() override;
-    uint32_t MainLoop() override;
     void Destroy() override;
     uint32_t ExitInstance() override;
 

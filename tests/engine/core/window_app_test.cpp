@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 namespace
 {
@@ -218,5 +219,61 @@ TEST(WindowAppKeys, KeyTableCodes)
     EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_PRIOR, 1 | CX_KF_ALTDOWN), 278u | 0x10000000u);
     EXPECT_EQ(CxWindowApp::TranslateKey('A', 1), 0u);
     EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_ESCAPE, 1), 0u);
+}
+} // namespace
+
+namespace
+{
+class FrameLimitTest : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        app->ExitInstance();
+        SetErrorHandler(ShowErrorBox);
+    }
+    void Start(const char* options)
+    {
+        app = std::make_unique<CTestApp>(options);
+        ASSERT_EQ(app->Init(), 0u);
+        FlushPlatformMessages();
+    }
+
+    std::unique_ptr<CTestApp> app;
+};
+
+TEST_F(FrameLimitTest, NoLimitUnlessTheOptionSetsOne)
+{
+    Start("");
+    EXPECT_EQ(app->GetMaxFramesPerSecond(), 0u);
+}
+
+TEST_F(FrameLimitTest, LimitIsReadAndKeptInRange)
+{
+    Start("[Engine]\nMaxFramesPerSecond=-20\n");
+    EXPECT_EQ(app->GetMaxFramesPerSecond(), 0u);
+    app->ExitInstance();
+    Start("[Engine]\nMaxFramesPerSecond=100000\n");
+    EXPECT_EQ(app->GetMaxFramesPerSecond(), 1000u);
+}
+
+TEST_F(FrameLimitTest, PendingInputIsNotHeldBackByTheLimit)
+{
+    // One pass a second: a pass without input would wait a whole second.
+    Start("[Engine]\nMaxFramesPerSecond=1\n");
+    app->PumpMessage();
+    const int passes = app->m_nPasses;
+    CxInjectKey(CX_VK_DOWN, true);
+    app->PumpMessage();
+    EXPECT_EQ(app->m_Keys, (std::vector<uint32_t>{275u}));
+    EXPECT_EQ(app->m_nPasses, passes + 1) << "a pass with a message runs its idle pass at once";
+}
+
+TEST_F(FrameLimitTest, PassWithoutInputStillRunsItsIdlePass)
+{
+    Start("[Engine]\nMaxFramesPerSecond=1000\n");
+    app->PumpMessage();
+    app->PumpMessage();
+    EXPECT_EQ(app->m_nPasses, 2);
 }
 } // namespace
