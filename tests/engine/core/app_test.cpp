@@ -112,9 +112,12 @@ TEST_F(RunCycleTest, ThirdErrorEndsTheLoopThoughContinueWasChosen)
     s_nReportsLeft = 10;
     AddMainLoopFunction(ReportEveryPass);
     const uint32_t before = GetErrorCount();
+    testing::internal::CaptureStderr();
     app.Run();
+    const std::string boxes = testing::internal::GetCapturedStderr();
     RemoveMainLoopFunction(ReportEveryPass);
     EXPECT_EQ(GetErrorCount() - before, 3u);
+    EXPECT_NE(boxes.find("[Error reading file] test failure 9 (*Continue / Quit)"), std::string::npos) << boxes;
     EXPECT_EQ(app.m_nPasses, 3) << "the loop ends after the pass of the third report";
     EXPECT_EQ(Frame(app).back(), "ExitInstance");
     EXPECT_EQ(app.m_Journal.Count("PreDestroy"), 1u) << "Continue lets the cycle end normally";

@@ -277,3 +277,58 @@ TEST_F(FrameLimitTest, PassWithoutInputStillRunsItsIdlePass)
     EXPECT_EQ(app->m_nPasses, 2);
 }
 } // namespace
+
+namespace
+{
+class WindowPlacementTest : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        if (app)
+            app->ExitInstance();
+        SetErrorHandler(ShowErrorBox);
+    }
+
+    std::unique_ptr<CTestApp> app;
+};
+
+TEST_F(WindowPlacementTest, FullScreenCoversTheWorkArea)
+{
+    app = std::make_unique<CTestApp>("[Engine]\nFullScreen=1\n");
+    ASSERT_EQ(app->Init(), 0u);
+    CxRect area;
+    ASSERT_TRUE(GetDesktopWorkArea(&area));
+    EXPECT_EQ(app->GetAppWindowRect(), area);
+    EXPECT_EQ(app->GetClientWidth(), area.Width());
+    EXPECT_TRUE(app->GetStyle() & APP_FULL_SCREEN);
+}
+
+TEST_F(WindowPlacementTest, OptionsOverrideTheStyleDefaults)
+{
+    app = std::make_unique<CTestApp>("[Engine]\nUseDirectDraw=0\nUseCustomCursor=1\n",
+                                     TestDescription("Rumbo Style Test", APP_USE_DIRECTDRAW | APP_FULL_SCREEN));
+    ASSERT_EQ(app->Init(), 0u);
+    EXPECT_FALSE(app->GetStyle() & APP_USE_DIRECTDRAW);
+    EXPECT_TRUE(app->GetStyle() & APP_USE_CUSTOM_CURSOR);
+    EXPECT_TRUE(app->GetStyle() & APP_FULL_SCREEN) << "the description's default stands";
+}
+
+TEST_F(WindowPlacementTest, CenteredWindowSitsInTheMiddleOfTheScreen)
+{
+    app = std::make_unique<CTestApp>("", TestDescription("Rumbo Centred", APP_CENTERED | APP_FRAMED));
+    ASSERT_EQ(app->Init(), 0u);
+    EXPECT_EQ(app->GetAppWindowRect().left, (app->GetScreenWidth() - 640) / 2);
+    EXPECT_EQ(app->GetAppWindowRect().top, (app->GetScreenHeight() - 480) / 2);
+}
+
+TEST_F(WindowPlacementTest, StartHiddenLeavesTheWindowHidden)
+{
+    app = std::make_unique<CTestApp>("", TestDescription("Rumbo Hidden", APP_START_HIDDEN));
+    ASSERT_EQ(app->Init(), 0u);
+    EXPECT_TRUE(app->HasAppWindow());
+    EXPECT_FALSE(IsPlatformWindowShown());
+    app->ShowAppWindow();
+    EXPECT_TRUE(IsPlatformWindowShown());
+}
+} // namespace
