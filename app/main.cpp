@@ -3,10 +3,15 @@
 // window, the main loop and the room switch.
 #include "engine/core/game_app.h"
 
-namespace
-{
+namespace {
 const AppDescription s_Description = {
-    "Rumbo Town Demo", "RumboTownDemo.ini", 0, 0, 640, 480, 16,
+    "Rumbo Town Demo",
+    "RumboTownDemo.ini",
+    0,
+    0,
+    640,
+    480,
+    16,
     APP_USE_DIRECTDRAW | APP_USE_CUSTOM_CURSOR | APP_RIGHT_BUTTON_IS_LEFT,
 };
 

@@ -11,8 +11,7 @@
 #include <ctime>
 #include <mutex>
 
-namespace
-{
+namespace {
 CxApp* s_pApp = nullptr;
 
 // The engine's build time stamp, "Mmm dd yyyy hh:mm:ss".
@@ -27,8 +26,8 @@ CxString ExpandOptionFileName(const char* name, const char* startupDirectory)
     if (at < 0)
         return result;
     CxString directory(startupDirectory);
-    if (directory.IsEmpty() || (directory[directory.GetLength() - 1] != '\\' &&
-                                directory[directory.GetLength() - 1] != '/'))
+    if (directory.IsEmpty() ||
+        (directory[directory.GetLength() - 1] != '\\' && directory[directory.GetLength() - 1] != '/'))
         directory += "\\";
     CxString expanded = result.Left(at);
     expanded += directory;
@@ -160,13 +159,9 @@ uint32_t CxApp::Run()
     return GetExitCode();
 }
 
-void CxApp::OnClose()
-{
-}
+void CxApp::OnClose() {}
 
-void CxApp::OnIdle()
-{
-}
+void CxApp::OnIdle() {}
 
 void CxApp::RunIdlePass()
 {
@@ -209,13 +204,9 @@ uint32_t CxApp::MainLoop()
     return GetError();
 }
 
-void CxApp::PreDestroy()
-{
-}
+void CxApp::PreDestroy() {}
 
-void CxApp::Destroy()
-{
-}
+void CxApp::Destroy() {}
 
 uint32_t CxApp::ExitInstance()
 {

@@ -20,14 +20,14 @@
 // The constant record that describes an application to its constructor.
 struct AppDescription
 {
-    const char* m_pszAppName;     // also the window title and the single-instance lock name
-    const char* m_pszOptionFile;  // may contain "$WINDOWS"
+    const char* m_pszAppName;    // also the window title and the single-instance lock name
+    const char* m_pszOptionFile; // may contain "$WINDOWS"
     int32_t m_nLeft;
     int32_t m_nTop;
     int32_t m_nWidth;
     int32_t m_nHeight;
     uint32_t m_nBitsPerPixel;
-    uint32_t m_nStyle;            // APP_* flags of window_app.h
+    uint32_t m_nStyle; // APP_* flags of window_app.h
 };
 
 constexpr uint32_t CX_APP_NAME_SIZE = 256;

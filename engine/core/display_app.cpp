@@ -6,8 +6,7 @@
 
 const char* const CX_DISPLAY_APP_ERROR = "DisplayAppError";
 
-namespace
-{
+namespace {
 // How long the disc prompt waits for input before the caller tries again.
 constexpr uint32_t DISC_PROMPT_WAIT_MS = 100;
 
@@ -19,9 +18,7 @@ constexpr uint32_t DISC_PROMPT_WAIT_MS = 100;
 }
 } // namespace
 
-CxDisplayApp::CxDisplayApp(const AppDescription& description) : CxWindowApp(description)
-{
-}
+CxDisplayApp::CxDisplayApp(const AppDescription& description) : CxWindowApp(description) {}
 
 CxDisplayApp::~CxDisplayApp()
 {
@@ -134,7 +131,8 @@ bool CxDisplayApp::PromptForDisc()
         static const char* const buttons[] = {"Retry", "Cancel"};
         CxString prompt;
         prompt.Format("Please insert the %s CD, or hit the Escape key to quit.", GetAppName());
-        return ShowMessageBox(GetErrorText(CX_ERR_CD_MISSING), prompt.c_str(), buttons, 2, 1, CX_MB_ICON_WARNING) == 1;
+        return ShowMessageBox(GetErrorText(CX_ERR_CD_MISSING), prompt.c_str(), buttons, 2, 1,
+                              CX_MB_ICON_WARNING) == 1;
     }
     // The screen layer draws "Please insert the %s CD, or hit the Escape key
     // to quit." on the screen here. The caller tries again after every

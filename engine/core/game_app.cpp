@@ -3,8 +3,7 @@
 #include "engine/core/file.h"
 #include "engine/platform/window.h"
 
-namespace
-{
+namespace {
 // A directory path as the file layer expects it: upper case, ending in "\".
 CxString NormalisedPath(const char* path)
 {
@@ -33,13 +32,9 @@ int32_t CxGameApp::IsFirstInstance()
     return m_bFirstInstance;
 }
 
-void CxGameApp::Pause()
-{
-}
+void CxGameApp::Pause() {}
 
-void CxGameApp::Resume()
-{
-}
+void CxGameApp::Resume() {}
 
 uint32_t CxGameApp::Init()
 {

@@ -1,20 +1,12 @@
 #include "engine/core/game_window.h"
 
-void CxGameWindow::RoomPrepare()
-{
-}
+void CxGameWindow::RoomPrepare() {}
 
-void CxGameWindow::RoomEnter()
-{
-}
+void CxGameWindow::RoomEnter() {}
 
-void CxGameWindow::RoomEnterDone()
-{
-}
+void CxGameWindow::RoomEnterDone() {}
 
-void CxGameWindow::RoomLeaveBegin()
-{
-}
+void CxGameWindow::RoomLeaveBegin() {}
 
 void CxGameWindow::RoomLeave()
 {
@@ -23,35 +15,21 @@ void CxGameWindow::RoomLeave()
     EmptyCleaner();
 }
 
-void CxGameWindow::RoomLeaveDone()
-{
-}
+void CxGameWindow::RoomLeaveDone() {}
 
 void CxGameWindow::RoomUpdate()
 {
     EmptyCleaner();
 }
 
-void CxGameWindow::RoomClose()
-{
-}
+void CxGameWindow::RoomClose() {}
 
-void CxGameWindow::SetFocus()
-{
-}
+void CxGameWindow::SetFocus() {}
 
-void CxGameWindow::Pause()
-{
-}
+void CxGameWindow::Pause() {}
 
-void CxGameWindow::Resume()
-{
-}
+void CxGameWindow::Resume() {}
 
-void CxGameWindow::StopRoomTimers()
-{
-}
+void CxGameWindow::StopRoomTimers() {}
 
-void CxGameWindow::EmptyCleaner()
-{
-}
+void CxGameWindow::EmptyCleaner() {}

@@ -4,8 +4,7 @@
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
 
-namespace
-{
+namespace {
 constexpr uint32_t MAX_FRAMES_PER_SECOND = 1000;
 
 bool ReadFlag(CxOptions& options, const char* key, uint32_t style, uint32_t bit)
@@ -23,8 +22,9 @@ uint32_t SetBit(uint32_t word, uint32_t bit, bool on)
 
 CxWindowApp::CxWindowApp(const AppDescription& description) : CxApp(description)
 {
-    m_rcInitial = CxRect(description.m_nLeft, description.m_nTop, description.m_nLeft + description.m_nWidth - 1,
-                         description.m_nTop + description.m_nHeight - 1);
+    m_rcInitial =
+        CxRect(description.m_nLeft, description.m_nTop, description.m_nLeft + description.m_nWidth - 1,
+               description.m_nTop + description.m_nHeight - 1);
     m_rcWindow = m_rcInitial;
     m_nBitsPerPixel = description.m_nBitsPerPixel;
     m_nStyle = description.m_nStyle;
@@ -42,8 +42,7 @@ uint32_t CxWindowApp::QueryScreenMetrics()
 {
     if (!m_bVideoStarted)
         m_bVideoStarted = StartPlatformVideo();
-    if (!m_bVideoStarted ||
-        !GetDesktopMetrics(&m_nScreenWidth, &m_nScreenHeight, &m_nScreenBitsPerPixel))
+    if (!m_bVideoStarted || !GetDesktopMetrics(&m_nScreenWidth, &m_nScreenHeight, &m_nScreenBitsPerPixel))
         SetError(CX_ERR_UNKNOWN, "Call to ::GetDC(NULL) failed");
     return GetError();
 }
@@ -59,8 +58,9 @@ uint32_t CxWindowApp::Init()
                       ReadFlag(*this, "UseCustomCursor", m_nStyle, APP_USE_CUSTOM_CURSOR));
     long fps = 0;
     GetNumber("Engine", "MaxFramesPerSecond", &fps, 0);
-    m_nMaxFramesPerSecond = fps < 0 ? 0 : fps > static_cast<long>(MAX_FRAMES_PER_SECOND) ? MAX_FRAMES_PER_SECOND
-                                                                                         : static_cast<uint32_t>(fps);
+    m_nMaxFramesPerSecond = fps < 0                                          ? 0
+                            : fps > static_cast<long>(MAX_FRAMES_PER_SECOND) ? MAX_FRAMES_PER_SECOND
+                                                                             : static_cast<uint32_t>(fps);
     // The first pass is due at once.
     m_nLastPass = GetSystemTicks() - 1000;
     CreateAppWindow(m_rcInitial);
@@ -244,9 +244,7 @@ CxOSPalette* CxWindowApp::GetPalette()
     return m_pPalette;
 }
 
-void CxWindowApp::UpdateFrame()
-{
-}
+void CxWindowApp::UpdateFrame() {}
 
 void CxWindowApp::UpdateScreenCursor()
 {
@@ -285,7 +283,8 @@ uint32_t CxWindowApp::CreateAppWindow(const CxRect& rect)
     m_rcWindow = rect;
     // The palette (CxOSPalette) is made by the screen layer with the screen.
 
-    m_nStyle = SetBit(m_nStyle, APP_USE_DIRECTDRAW, ReadFlag(*this, "UseDirectDraw", m_nStyle, APP_USE_DIRECTDRAW));
+    m_nStyle =
+        SetBit(m_nStyle, APP_USE_DIRECTDRAW, ReadFlag(*this, "UseDirectDraw", m_nStyle, APP_USE_DIRECTDRAW));
     m_nStyle = SetBit(m_nStyle, APP_FULL_SCREEN, ReadFlag(*this, "FullScreen", m_nStyle, APP_FULL_SCREEN));
     uint32_t style = 0;
     if (m_nStyle & APP_FULL_SCREEN)

@@ -13,8 +13,7 @@
 #include <x86intrin.h>
 #endif
 
-namespace
-{
+namespace {
 std::once_flag s_Once;
 ST_SYSTEM_VALUE s_Values[CX_SYSINFO_COUNT] = {};
 
@@ -87,7 +86,8 @@ void Gather()
     s_Values[6].m_nValue = processors > 0 ? static_cast<int32_t>(processors) : 1;
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    const uint64_t memory = pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
+    const uint64_t memory =
+        pages > 0 && pageSize > 0 ? static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) : 0;
     s_Values[7].m_nValue = static_cast<int32_t>(memory & 0xFFFFFFFFu);
     s_Values[7].m_nHigh = static_cast<int32_t>(memory >> 32);
     s_Values[8].m_nValue = pageSize > 0 ? static_cast<int32_t>(pageSize) : 4096;
@@ -122,7 +122,8 @@ ST_CPU_FACTS ParseCpuInfo(const char* text)
 int32_t QuerySystemInfo(int32_t index, ST_SYSTEM_VALUE* out)
 {
     std::call_once(s_Once, Gather);
-    const ST_SYSTEM_VALUE value = index >= 0 && index < CX_SYSINFO_COUNT ? s_Values[index] : ST_SYSTEM_VALUE{0, 0};
+    const ST_SYSTEM_VALUE value =
+        index >= 0 && index < CX_SYSINFO_COUNT ? s_Values[index] : ST_SYSTEM_VALUE{0, 0};
     if (out)
         *out = value;
     return value.m_nValue;

@@ -5,8 +5,7 @@
 #include <cstring>
 #include <deque>
 
-namespace
-{
+namespace {
 int s_nVideoStarts = 0;
 SDL_Window* s_pWindow = nullptr;
 uint32_t s_nStyle = 0;
@@ -53,18 +52,18 @@ struct KeyEntry
 };
 
 const KeyEntry s_KeyTable[] = {
-    {SDL_SCANCODE_BACKSPACE, CX_VK_BACK},   {SDL_SCANCODE_TAB, CX_VK_TAB},
-    {SDL_SCANCODE_RETURN, CX_VK_RETURN},    {SDL_SCANCODE_KP_ENTER, CX_VK_RETURN},
-    {SDL_SCANCODE_LSHIFT, CX_VK_SHIFT},     {SDL_SCANCODE_RSHIFT, CX_VK_SHIFT},
-    {SDL_SCANCODE_LCTRL, CX_VK_CONTROL},    {SDL_SCANCODE_RCTRL, CX_VK_CONTROL},
-    {SDL_SCANCODE_LALT, CX_VK_MENU},        {SDL_SCANCODE_RALT, CX_VK_MENU},
-    {SDL_SCANCODE_PAUSE, CX_VK_PAUSE},      {SDL_SCANCODE_ESCAPE, CX_VK_ESCAPE},
-    {SDL_SCANCODE_SPACE, CX_VK_SPACE},      {SDL_SCANCODE_PAGEUP, CX_VK_PRIOR},
-    {SDL_SCANCODE_PAGEDOWN, CX_VK_NEXT},    {SDL_SCANCODE_END, CX_VK_END},
-    {SDL_SCANCODE_HOME, CX_VK_HOME},        {SDL_SCANCODE_LEFT, CX_VK_LEFT},
-    {SDL_SCANCODE_UP, CX_VK_UP},            {SDL_SCANCODE_RIGHT, CX_VK_RIGHT},
-    {SDL_SCANCODE_DOWN, CX_VK_DOWN},        {SDL_SCANCODE_INSERT, CX_VK_INSERT},
-    {SDL_SCANCODE_DELETE, CX_VK_DELETE},    {SDL_SCANCODE_SCROLLLOCK, CX_VK_SCROLL},
+    {SDL_SCANCODE_BACKSPACE, CX_VK_BACK}, {SDL_SCANCODE_TAB, CX_VK_TAB},
+    {SDL_SCANCODE_RETURN, CX_VK_RETURN},  {SDL_SCANCODE_KP_ENTER, CX_VK_RETURN},
+    {SDL_SCANCODE_LSHIFT, CX_VK_SHIFT},   {SDL_SCANCODE_RSHIFT, CX_VK_SHIFT},
+    {SDL_SCANCODE_LCTRL, CX_VK_CONTROL},  {SDL_SCANCODE_RCTRL, CX_VK_CONTROL},
+    {SDL_SCANCODE_LALT, CX_VK_MENU},      {SDL_SCANCODE_RALT, CX_VK_MENU},
+    {SDL_SCANCODE_PAUSE, CX_VK_PAUSE},    {SDL_SCANCODE_ESCAPE, CX_VK_ESCAPE},
+    {SDL_SCANCODE_SPACE, CX_VK_SPACE},    {SDL_SCANCODE_PAGEUP, CX_VK_PRIOR},
+    {SDL_SCANCODE_PAGEDOWN, CX_VK_NEXT},  {SDL_SCANCODE_END, CX_VK_END},
+    {SDL_SCANCODE_HOME, CX_VK_HOME},      {SDL_SCANCODE_LEFT, CX_VK_LEFT},
+    {SDL_SCANCODE_UP, CX_VK_UP},          {SDL_SCANCODE_RIGHT, CX_VK_RIGHT},
+    {SDL_SCANCODE_DOWN, CX_VK_DOWN},      {SDL_SCANCODE_INSERT, CX_VK_INSERT},
+    {SDL_SCANCODE_DELETE, CX_VK_DELETE},  {SDL_SCANCODE_SCROLLLOCK, CX_VK_SCROLL},
 };
 
 // Letters and digits follow the keyboard layout (Alt+Q is the key marked Q);
@@ -146,7 +145,8 @@ void TranslateKey(const SDL_KeyboardEvent& event)
     const bool down = event.state == SDL_PRESSED;
     s_Keys[vk & 0xFF] = down;
     if (vk == CX_VK_CONTROL)
-        s_nEventModifiers = down ? (s_nEventModifiers | CX_MOD_CONTROL) : (s_nEventModifiers & ~CX_MOD_CONTROL);
+        s_nEventModifiers =
+            down ? (s_nEventModifiers | CX_MOD_CONTROL) : (s_nEventModifiers & ~CX_MOD_CONTROL);
     if (vk == CX_VK_MENU)
         s_nEventModifiers = down ? (s_nEventModifiers | CX_MOD_ALT) : (s_nEventModifiers & ~CX_MOD_ALT);
     if (vk == CX_VK_SHIFT)
@@ -231,7 +231,7 @@ void TranslateButton(const SDL_MouseButtonEvent& event)
     s_nMouseY = event.y;
     const bool down = event.state == SDL_PRESSED;
     s_nButtons = down ? (s_nButtons | bit) : (s_nButtons & ~bit);
-    const uint32_t base = bit == CX_MK_LBUTTON ? CX_WM_LBUTTONDOWN
+    const uint32_t base = bit == CX_MK_LBUTTON   ? CX_WM_LBUTTONDOWN
                           : bit == CX_MK_RBUTTON ? CX_WM_RBUTTONDOWN
                                                  : CX_WM_MBUTTONDOWN;
     uint32_t message = down ? base : base + 1;
@@ -261,8 +261,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
         Queue(CX_WM_SIZE, CX_SIZE_MINIMIZED, 0);
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
-    case SDL_WINDOWEVENT_RESTORED:
-    {
+    case SDL_WINDOWEVENT_RESTORED: {
         s_bMinimized = false;
         int w = 0;
         int h = 0;
@@ -318,8 +317,7 @@ void Translate(const SDL_Event& event)
     case SDL_MOUSEBUTTONUP:
         TranslateButton(event.button);
         break;
-    case SDL_MOUSEWHEEL:
-    {
+    case SDL_MOUSEWHEEL: {
         int32_t notches = event.wheel.y;
         if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
             notches = -notches;
@@ -425,7 +423,8 @@ bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t styl
         flags |= SDL_WINDOW_BORDERLESS;
     if ((style & CX_WINDOW_RESIZABLE) && (style & CX_WINDOW_FRAMED))
         flags |= SDL_WINDOW_RESIZABLE;
-    s_pWindow = SDL_CreateWindow(title ? title : "", client.left, client.top, client.Width(), client.Height(), flags);
+    s_pWindow =
+        SDL_CreateWindow(title ? title : "", client.left, client.top, client.Width(), client.Height(), flags);
     if (!s_pWindow)
         return false;
     s_nStyle = style;
@@ -557,7 +556,8 @@ bool WaitPlatformMessage(uint32_t timeoutMs)
         return true;
     if (!s_nVideoStarts)
         return false;
-    return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs > 0x7FFFFFFF ? 0x7FFFFFFF : timeoutMs)) == 1;
+    return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs > 0x7FFFFFFF ? 0x7FFFFFFF : timeoutMs)) ==
+           1;
 }
 
 void PostPlatformMessage(uint32_t message, uint64_t wParam, int64_t lParam)

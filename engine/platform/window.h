@@ -109,7 +109,8 @@ struct ST_WINDOW_MESSAGE
 // Packs a point into a long parameter as two signed 16-bit halves.
 inline int64_t CxMakePointParam(int32_t x, int32_t y)
 {
-    return static_cast<int64_t>((static_cast<uint32_t>(x) & 0xFFFF) | ((static_cast<uint32_t>(y) & 0xFFFF) << 16));
+    return static_cast<int64_t>((static_cast<uint32_t>(x) & 0xFFFF) |
+                                ((static_cast<uint32_t>(y) & 0xFFFF) << 16));
 }
 inline int32_t CxParamX(int64_t param)
 {

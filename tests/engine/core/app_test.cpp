@@ -15,8 +15,7 @@
 #include <string>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 std::vector<std::string> Frame(const CTestApp& app)
 {
     std::vector<std::string> out;
@@ -95,10 +94,9 @@ TEST_F(RunCycleTest, RestartBuildsTheApplicationAgainInTheSameObject)
             app.Quit();
     };
     EXPECT_EQ(app.Run(), 0u);
-    EXPECT_EQ(Frame(app),
-              (std::vector<std::string>{"Init", "Create", "PostCreate", "MainLoop", "PreDestroy", "Destroy",
-                                        "ExitInstance", "Init", "Create", "PostCreate", "MainLoop", "PreDestroy",
-                                        "Destroy", "ExitInstance"}));
+    EXPECT_EQ(Frame(app), (std::vector<std::string>{"Init", "Create", "PostCreate", "MainLoop", "PreDestroy",
+                                                    "Destroy", "ExitInstance", "Init", "Create", "PostCreate",
+                                                    "MainLoop", "PreDestroy", "Destroy", "ExitInstance"}));
     EXPECT_EQ(seen, (std::vector<CxApp*>{&app, &app}));
     EXPECT_EQ(app.m_Journal.Count("CreateRoom1"), 2u) << "the rooms are made again";
     EXPECT_EQ(app.m_Journal.Count("room1:Enter"), 2u);
@@ -117,7 +115,8 @@ TEST_F(RunCycleTest, ThirdErrorEndsTheLoopThoughContinueWasChosen)
     const std::string boxes = testing::internal::GetCapturedStderr();
     RemoveMainLoopFunction(ReportEveryPass);
     EXPECT_EQ(GetErrorCount() - before, 3u);
-    EXPECT_NE(boxes.find("[Error reading file] test failure 9 (*Continue / Quit)"), std::string::npos) << boxes;
+    EXPECT_NE(boxes.find("[Error reading file] test failure 9 (*Continue / Quit)"), std::string::npos)
+        << boxes;
     EXPECT_EQ(app.m_nPasses, 3) << "the loop ends after the pass of the third report";
     EXPECT_EQ(Frame(app).back(), "ExitInstance");
     EXPECT_EQ(app.m_Journal.Count("PreDestroy"), 1u) << "Continue lets the cycle end normally";

@@ -9,8 +9,7 @@
 
 #include <cstdlib>
 
-namespace
-{
+namespace {
 // Drives the frame by hand: Create builds the rooms and the stack without a
 // window; each Pass is one idle pass.
 class RoomStackTest : public testing::Test
@@ -49,9 +48,9 @@ TEST_F(RoomStackTest, SwitchLeavesTheOldRoomBeforeEnteringTheNew)
     const auto& e = app.m_Journal.Entries();
     ASSERT_GE(e.size(), 9u);
     EXPECT_EQ(std::vector<std::string>(e.begin(), e.begin() + 9),
-              (std::vector<std::string>{"room0:LeaveBegin", "room0:Leave", "room0:StopTimers", "room0:EmptyCleaner",
-                                        "room0:LeaveDone", "room2:Prepare", "room2:Enter", "room2:EnterDone",
-                                        "room2:Focus"}));
+              (std::vector<std::string>{"room0:LeaveBegin", "room0:Leave", "room0:StopTimers",
+                                        "room0:EmptyCleaner", "room0:LeaveDone", "room2:Prepare",
+                                        "room2:Enter", "room2:EnterDone", "room2:Focus"}));
 }
 
 TEST_F(RoomStackTest, PopOnOneEntryGoesToRoomZeroAndKeepsTheEntry)
@@ -131,7 +130,7 @@ TEST_F(RoomStackTest, IdsWithoutARoomLeaveNothingPending)
 {
     app.PushRoom(1);
     Pass();
-    app.PushRoom(5);  // in range, but no room was made
+    app.PushRoom(5); // in range, but no room was made
     EXPECT_EQ(app.GetPendingRoom(), nullptr);
     app.PushRoom(-1);
     app.PushRoom(60);
@@ -168,8 +167,8 @@ TEST_F(RoomStackTest, ReloadLeavesAndEntersTheCurrentRoom)
     Pass();
     app.m_Journal.Clear();
     app.ReloadRoom();
-    EXPECT_EQ(app.m_Journal.With("room0:"),
-              (std::vector<std::string>{"room0:Leave", "room0:StopTimers", "room0:EmptyCleaner", "room0:Enter"}));
+    EXPECT_EQ(app.m_Journal.With("room0:"), (std::vector<std::string>{"room0:Leave", "room0:StopTimers",
+                                                                      "room0:EmptyCleaner", "room0:Enter"}));
 }
 
 TEST_F(RoomStackTest, CloseReachesAPausedRoom)

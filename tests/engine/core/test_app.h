@@ -72,7 +72,10 @@ protected:
     void EmptyCleaner() override { Note("EmptyCleaner"); }
 
 private:
-    void Note(const char* what) { m_Journal.Add(std::string("room") + std::to_string(GetRoomID()) + ":" + what); }
+    void Note(const char* what)
+    {
+        m_Journal.Add(std::string("room") + std::to_string(GetRoomID()) + ":" + what);
+    }
 
     CTestJournal& m_Journal;
 };
@@ -85,7 +88,8 @@ inline AppDescription TestDescription(const char* name, uint32_t style = APP_RIG
 class CTestApp : public CxGameApp
 {
 public:
-    explicit CTestApp(const char* options = "", const AppDescription& description = TestDescription("Rumbo Test App"))
+    explicit CTestApp(const char* options = "",
+                      const AppDescription& description = TestDescription("Rumbo Test App"))
         : CxGameApp(description)
     {
         Parse(options, static_cast<uint32_t>(strlen(options)));

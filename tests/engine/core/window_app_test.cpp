@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-namespace
-{
+namespace {
 // A window on the dummy video driver; input is pushed into the platform's
 // event queue as a user would make it and taken one message per pass.
 class WindowInputTest : public testing::Test
@@ -222,8 +221,7 @@ TEST(WindowAppKeys, KeyTableCodes)
 }
 } // namespace
 
-namespace
-{
+namespace {
 class FrameLimitTest : public testing::Test
 {
 protected:
@@ -278,8 +276,7 @@ TEST_F(FrameLimitTest, PassWithoutInputStillRunsItsIdlePass)
 }
 } // namespace
 
-namespace
-{
+namespace {
 class WindowPlacementTest : public testing::Test
 {
 protected:
@@ -306,8 +303,9 @@ TEST_F(WindowPlacementTest, FullScreenCoversTheWorkArea)
 
 TEST_F(WindowPlacementTest, OptionsOverrideTheStyleDefaults)
 {
-    app = std::make_unique<CTestApp>("[Engine]\nUseDirectDraw=0\nUseCustomCursor=1\n",
-                                     TestDescription("Rumbo Style Test", APP_USE_DIRECTDRAW | APP_FULL_SCREEN));
+    app =
+        std::make_unique<CTestApp>("[Engine]\nUseDirectDraw=0\nUseCustomCursor=1\n",
+                                   TestDescription("Rumbo Style Test", APP_USE_DIRECTDRAW | APP_FULL_SCREEN));
     ASSERT_EQ(app->Init(), 0u);
     EXPECT_FALSE(app->GetStyle() & APP_USE_DIRECTDRAW);
     EXPECT_TRUE(app->GetStyle() & APP_USE_CUSTOM_CURSOR);

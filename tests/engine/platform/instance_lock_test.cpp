@@ -6,8 +6,7 @@
 #include <string>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 std::string UniqueName(const char* stem)
 {
     return std::string(stem) + " " + std::to_string(getpid());

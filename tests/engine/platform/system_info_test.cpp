@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 TEST(CpuInfo, VendorFlagsAndClockFromTheFirstProcessor)
 {
     const char* text = "processor\t: 0\n"

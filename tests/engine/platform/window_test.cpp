@@ -4,8 +4,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 // The platform window on the dummy video driver, its queue emptied first.
 class PlatformWindowTest : public testing::Test
 {
@@ -54,7 +53,9 @@ TEST_F(PlatformWindowTest, TextTypedWithControlIsNotDoubled)
 
 TEST_F(PlatformWindowTest, TextBeyondTheSingleByteSetIsDropped)
 {
-    CxInjectText("a\xE2\x82\xAC" "b\xF0\x9F\x99\x82" "\xC3");
+    CxInjectText("a\xE2\x82\xAC"
+                 "b\xF0\x9F\x99\x82"
+                 "\xC3");
     const auto messages = TakeAll();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].m_nWParam, static_cast<uint64_t>('a'));
