@@ -541,6 +541,20 @@ int64_t CxWindowApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lPara
     case CX_WM_COMMAND:
         OnCommand(wParam, lParam);
         return 0;
+    case CX_WM_SYSCOMMAND:
+        // A full-screen screen was given up when the window was minimised;
+        // restoring the window takes the whole screen back.
+        if ((wParam & 0xFFF0) == CX_SC_RESTORE && (m_nState & STATE_DIRECTDRAW_SCREEN))
+        {
+            OnActivateApp(true, 0);
+            MaximizeAppWindow();
+            RaisePlatformWindow();
+            return 0;
+        }
+        return DefaultWindowProc(message, wParam, lParam);
+    case CX_WM_MCINOTIFY:
+        OnMciNotify(wParam, lParam);
+        return 0;
     case CX_WM_TIMER:
         OnTimer(static_cast<uint32_t>(wParam));
         return 0;

@@ -262,6 +262,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& event)
         break;
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED: {
+        // Leaving the minimised state is the user's restore command.
+        if (s_bMinimized && event.event == SDL_WINDOWEVENT_RESTORED)
+            Queue(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
         s_bMinimized = false;
         int w = 0;
         int h = 0;

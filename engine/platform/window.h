@@ -34,6 +34,7 @@ constexpr uint32_t CX_WM_SYSKEYDOWN = 0x0104;
 constexpr uint32_t CX_WM_SYSKEYUP = 0x0105;
 constexpr uint32_t CX_WM_SYSCHAR = 0x0106;
 constexpr uint32_t CX_WM_COMMAND = 0x0111;
+constexpr uint32_t CX_WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t CX_WM_TIMER = 0x0113;
 constexpr uint32_t CX_WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t CX_WM_LBUTTONDOWN = 0x0201;
@@ -46,12 +47,15 @@ constexpr uint32_t CX_WM_MBUTTONDOWN = 0x0207;
 constexpr uint32_t CX_WM_MBUTTONUP = 0x0208;
 constexpr uint32_t CX_WM_MBUTTONDBLCLK = 0x0209;
 constexpr uint32_t CX_WM_MOUSEWHEEL = 0x020A;
+constexpr uint32_t CX_WM_MCINOTIFY = 0x03B9; // posted by media playback
 constexpr uint32_t CX_WM_USER = 0x0400;
 
 // CX_WM_SIZE word parameter.
 constexpr uint32_t CX_SIZE_RESTORED = 0;
 constexpr uint32_t CX_SIZE_MINIMIZED = 1;
 constexpr uint32_t CX_SIZE_MAXIMIZED = 2;
+// CX_WM_SYSCOMMAND word parameter.
+constexpr uint32_t CX_SC_RESTORE = 0xF120;
 // CX_WM_ACTIVATE word parameter: low word the state, high word 1 when minimised.
 constexpr uint32_t CX_WA_INACTIVE = 0;
 constexpr uint32_t CX_WA_ACTIVE = 1;

@@ -165,12 +165,23 @@ public:
     void OnRButtonDown(uint32_t, const CxPoint& p) override { Mouse("rdown", p); }
     void OnRButtonUp(uint32_t, const CxPoint& p) override { Mouse("rup", p); }
     void OnMButtonDown(uint32_t, const CxPoint& p) override { Mouse("mdown", p); }
+    void MinimizeAppWindow() override
+    {
+        m_Journal.Add("Minimize");
+        CxGameApp::MinimizeAppWindow();
+    }
+    void MaximizeAppWindow() override
+    {
+        m_Journal.Add("Maximize");
+        CxGameApp::MaximizeAppWindow();
+    }
     void OnActivate() override { m_Journal.Add("OnActivate"); }
     void OnDeactivate() override { m_Journal.Add("OnDeactivate"); }
 
     CTestRoom* Room(long id) const { return static_cast<CTestRoom*>(GetRoom(id)); }
     void SetStyleBits(uint32_t bits) { m_nStyle |= bits; }
     void ClearStyleBits(uint32_t bits) { m_nStyle &= ~bits; }
+    void SetStateBits(uint32_t bits) { m_nState |= bits; }
 
     CTestJournal m_Journal;
     std::vector<uint32_t> m_Keys;

@@ -181,6 +181,25 @@ TEST_F(WindowInputTest, ActivationAndMinimisedStates)
     EXPECT_GT(app.m_nPasses, passes);
 }
 
+TEST_F(WindowInputTest, FullScreenScreenIsGivenUpOnDeactivationAndTakenBackOnRestore)
+{
+    app.SetStateBits(STATE_DIRECTDRAW_SCREEN);
+    CxInjectFocus(true);
+    CxInjectFocus(false);
+    Pump();
+    EXPECT_FALSE(app.GetState() & STATE_ACTIVE);
+    EXPECT_EQ(app.m_Journal.Count("Minimize"), 1u) << "deactivation minimises the window";
+    app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
+    EXPECT_TRUE(app.GetState() & STATE_ACTIVE);
+    EXPECT_EQ(app.m_Journal.Count("Maximize"), 1u);
+}
+
+TEST_F(WindowInputTest, RestoreOfAWindowedScreenChangesNothing)
+{
+    app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
+    EXPECT_EQ(app.m_Journal.Count("Maximize"), 0u);
+}
+
 TEST_F(WindowInputTest, MoveAndSizeReReadTheRectangles)
 {
     app.SetAppWindowRect(CxRect(10, 20, 10 + 320 - 1, 20 + 200 - 1));

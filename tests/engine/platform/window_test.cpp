@@ -151,6 +151,21 @@ TEST_F(PlatformWindowTest, WindowEventsBecomeMoveSizePaintCloseAndQuit)
     EXPECT_EQ(messages[5].m_nMessage, CX_WM_QUIT);
 }
 
+TEST_F(PlatformWindowTest, RestoringFromMinimisedIsARestoreCommand)
+{
+    CxInjectMinimize(true);
+    CxInjectMinimize(false);
+    CxInjectMinimize(false);
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0].m_nWParam, CX_SIZE_MINIMIZED);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_SYSCOMMAND);
+    EXPECT_EQ(messages[1].m_nWParam, CX_SC_RESTORE);
+    EXPECT_EQ(messages[2].m_nMessage, CX_WM_SIZE);
+    EXPECT_EQ(messages[2].m_nWParam, CX_SIZE_RESTORED);
+    EXPECT_EQ(messages[3].m_nMessage, CX_WM_SIZE) << "a restore that was not minimised is no command";
+}
+
 TEST_F(PlatformWindowTest, PostedMessagesComeBeforeLaterEvents)
 {
     PostPlatformMessage(CX_WM_USER, 7, 8);
