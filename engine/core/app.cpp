@@ -51,6 +51,9 @@ bool IsMainThread()
 
 CxApp::CxApp(const AppDescription& description)
 {
+    // Reports made while the application starts (a bad option file) count
+    // towards the three that end the main loop.
+    m_nErrorBase = ::GetErrorCount();
     s_pApp = this;
     m_bQuit = 0;
     m_bRestart = 0;
@@ -79,7 +82,6 @@ CxApp::CxApp(const AppDescription& description)
     GetNumber("Engine", "RandomNumberSeed", &seed, static_cast<long>(time(nullptr)));
     SeedRandom(static_cast<uint32_t>(seed));
     SetMainOptions(this);
-    m_nErrorBase = ::GetErrorCount();
 }
 
 CxApp::~CxApp()

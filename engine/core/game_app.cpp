@@ -4,12 +4,15 @@
 #include "engine/platform/window.h"
 
 namespace {
-// A directory path as the file layer expects it: upper case, ending in "\".
+// A directory path as the file layer expects it: upper case (names match
+// without regard to case), ending in a backslash unless it already ends in
+// "/", which the file layer treats alike.
 CxString NormalisedPath(const char* path)
 {
     CxString result(path);
     result.MakeUpper();
-    if (result.IsEmpty() || result[result.GetLength() - 1] != '\\')
+    const char last = result.IsEmpty() ? '\0' : result[result.GetLength() - 1];
+    if (last != '\\' && last != '/')
         result += "\\";
     return result;
 }

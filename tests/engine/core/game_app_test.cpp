@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 namespace {
 // Drives the frame by hand: Create builds the rooms and the stack without a
@@ -233,5 +234,50 @@ TEST(GameAppRooms, PreDestroyLeavesTheCurrentRoomAndDeletesAll)
               3u);
     EXPECT_EQ(app.GetCurRoomID(), -1);
     EXPECT_EQ(app.GetRoom(1), nullptr);
+}
+} // namespace
+
+namespace {
+class GameAppPathsTest : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        app->Destroy();
+        app->ExitInstance();
+        SetErrorHandler(ShowErrorBox);
+    }
+    std::unique_ptr<CTestApp> app;
+};
+
+TEST_F(GameAppPathsTest, PathsAreUpperCasedAndEndInASeparator)
+{
+    app = std::make_unique<CTestApp>("[Startup]\nInstallPath=/opt/Rumbo\nCDPath=/media/cd/\n");
+    app->Init();
+    EXPECT_STREQ(app->GetInstallPath().c_str(), "/OPT/RUMBO\\");
+    EXPECT_STREQ(app->GetCDPath().c_str(), "/MEDIA/CD/");
+}
+
+TEST_F(GameAppPathsTest, CdPathDefaultsToTheInstallPathWhichDefaultsToTheStartupDirectory)
+{
+    app = std::make_unique<CTestApp>();
+    app->Init();
+    CxString expected(app->GetStartupDirectory());
+    expected.MakeUpper();
+    expected += "\\";
+    EXPECT_STREQ(app->GetInstallPath().c_str(), expected.c_str());
+    EXPECT_STREQ(app->GetCDPath().c_str(), expected.c_str());
+}
+
+TEST_F(GameAppPathsTest, BlueScreenSwitchFollowsTheOption)
+{
+    app = std::make_unique<CTestApp>("[Engine.Game]\nUseBlueScreenError=0\n");
+    app->Create();
+    EXPECT_FALSE(GetBlueScreenError());
+    app->PreDestroy();
+    app.reset(new CTestApp());
+    app->Create();
+    EXPECT_TRUE(GetBlueScreenError());
+    app->PreDestroy();
 }
 } // namespace

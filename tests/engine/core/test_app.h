@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/core/game_app.h"
+#include "engine/core/log.h"
 
 #include <cstring>
 #include <functional>
@@ -92,7 +93,11 @@ public:
                       const AppDescription& description = TestDescription("Rumbo Test App"))
         : CxGameApp(description)
     {
+        // Tests keep no log file in whatever directory they run from.
+        static const char quiet[] = "[Engine.Debug]\nLogFile=0\n";
+        Parse(quiet, static_cast<uint32_t>(strlen(quiet)));
         Parse(options, static_cast<uint32_t>(strlen(options)));
+        StartDebug(*this);
     }
 
     uint32_t Init() override
