@@ -11,11 +11,11 @@ CxInstanceLock::~CxInstanceLock()
     Release();
 }
 
-CxString CxInstanceLock::PathOf(const char* name)
+namespace {
+CxString LockPath(const char* dir, const char* name)
 {
-    const char* dir = getenv("XDG_RUNTIME_DIR");
-    CxString path(dir && *dir ? dir : "/tmp");
-    if (path[path.GetLength() - 1] != '/')
+    CxString path(dir);
+    if (path.IsEmpty() || path[path.GetLength() - 1] != '/')
         path += "/";
     CxString file(name && *name ? name : "app");
     for (int32_t i = 0; i < file.GetLength(); ++i)
@@ -26,12 +26,26 @@ CxString CxInstanceLock::PathOf(const char* name)
     path += ".lock";
     return path;
 }
+} // namespace
+
+CxString CxInstanceLock::PathOf(const char* name)
+{
+    const char* dir = getenv("XDG_RUNTIME_DIR");
+    return LockPath(dir && *dir ? dir : "/tmp", name);
+}
 
 bool CxInstanceLock::Acquire(const char* name)
 {
     Release();
     m_strPath = PathOf(name);
-    const int fd = open(m_strPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = open(m_strPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+    {
+        // A runtime directory that cannot hold the file must not keep the
+        // program from starting: every copy then meets in /tmp instead.
+        m_strPath = LockPath("/tmp", name);
+        fd = open(m_strPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    }
     if (fd < 0)
         return false;
     int result;

@@ -1,6 +1,7 @@
 // The single-instance lock: an advisory lock on "<name>.lock" in
-// $XDG_RUNTIME_DIR (else /tmp), held for as long as the object lives. The
-// system drops it when the process ends, however it ends.
+// $XDG_RUNTIME_DIR (else, or when the file cannot be made there, /tmp), held
+// for as long as the object lives. The system drops it when the process
+// ends, however it ends.
 #pragma once
 
 #include "engine/core/cx_string.h"
@@ -14,7 +15,7 @@ public:
     ~CxInstanceLock();
 
     // True when this process now holds the lock of that name; false when
-    // another holder has it or the lock file cannot be opened.
+    // another holder has it or no lock file can be opened at all.
     bool Acquire(const char* name);
     void Release();
     bool IsHeld() const { return m_nFile >= 0; }

@@ -56,13 +56,19 @@ TEST(InstanceLock, FileLivesInTheRuntimeDirectoryWithASafeName)
         setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
 }
 
-TEST(InstanceLock, UnusableDirectoryFailsInsteadOfPretending)
+TEST(InstanceLock, UnusableRuntimeDirectoryFallsBackToTmp)
 {
     const char* saved = getenv("XDG_RUNTIME_DIR");
     const std::string keep = saved ? saved : "";
+    const std::string name = UniqueName("Rumbo Fallback");
     setenv("XDG_RUNTIME_DIR", "/nonexistent/rumbo", 1);
-    CxInstanceLock lock;
-    EXPECT_FALSE(lock.Acquire("Rumbo"));
+    CxInstanceLock first;
+    CxInstanceLock second;
+    EXPECT_TRUE(first.Acquire(name.c_str()));
+    EXPECT_STREQ(first.GetPath().c_str(), ("/tmp/" + name + ".lock").c_str());
+    EXPECT_FALSE(second.Acquire(name.c_str())) << "copies still meet in the fallback";
+    first.Release();
+    unlink(("/tmp/" + name + ".lock").c_str());
     if (saved)
         setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
     else
