@@ -39,9 +39,13 @@ int32_t ReportErrorV(uint32_t code, const char* format, va_list args)
     if (format)
         message.FormatV(format, args);
     LogEntry(CX_LOG_ERROR, "%s: %s", GetErrorText(code), message.c_str());
-    const int32_t result = s_pHandler ? s_pHandler(code, message.c_str()) : 0;
-    s_bReporting = false;
-    return result;
+    // The handler may leave by throwing "DisplayAppError"; the report is
+    // over either way, so the flag must not stay set.
+    struct ReportingGuard
+    {
+        ~ReportingGuard() { s_bReporting = false; }
+    } guard;
+    return s_pHandler ? s_pHandler(code, message.c_str()) : 0;
 }
 
 int32_t ReportError(uint32_t code, const char* format, ...)

@@ -1,0 +1,143 @@
+#include "engine/core/display_app.h"
+
+#include "engine/core/error.h"
+#include "engine/platform/message_box.h"
+#include "engine/platform/window.h"
+
+const char* const CX_DISPLAY_APP_ERROR = "DisplayAppError";
+
+namespace {
+// How long the disc prompt waits for input before the caller tries again.
+constexpr uint32_t DISC_PROMPT_WAIT_MS = 100;
+
+[[noreturn]] void QuitFromDialog()
+{
+    // Later reports are only counted: nothing is left to show them.
+    SetErrorHandler(nullptr);
+    throw CX_DISPLAY_APP_ERROR;
+}
+} // namespace
+
+CxDisplayApp::CxDisplayApp(const AppDescription& description) : CxWindowApp(description) {}
+
+CxDisplayApp::~CxDisplayApp()
+{
+    if (GetErrorHandler() == ErrorHandler)
+        SetErrorHandler(ShowErrorBox);
+}
+
+uint32_t CxDisplayApp::Create()
+{
+    CxWindowApp::Create();
+    // The built-in default font and the hand-over of the screen's drawing
+    // surface to the display objects are done here by the graphics layer.
+    SetErrorHandler(ErrorHandler);
+    ResetPlatformKeyState(CX_VK_ESCAPE);
+    return GetError();
+}
+
+void CxDisplayApp::Destroy()
+{
+    // The dialog needs this application: once it is torn down, errors go
+    // back to the plain system box (unless the player quit, which left none).
+    if (GetErrorHandler() == ErrorHandler)
+        SetErrorHandler(ShowErrorBox);
+    CxWindowApp::Destroy();
+}
+
+void CxDisplayApp::OnIdle()
+{
+    CxWindowApp::OnIdle();
+    UpdateFrame();
+}
+
+void CxDisplayApp::UpdateFrame()
+{
+    UpdateDisplay();
+}
+
+void CxDisplayApp::UpdateDisplay()
+{
+    if (!GetScreen() || !(m_nState & STATE_ACTIVE))
+        return;
+    // The dirty rectangles of the display objects are painted into the
+    // screen and presented here once the display objects exist.
+}
+
+void CxDisplayApp::SetAppWindowRect(const CxRect& rect)
+{
+    // Without a full-screen screen the window only moves and sizes; the
+    // screen layer re-creates its surfaces for the new size.
+    CxWindowApp::SetAppWindowRect(rect);
+}
+
+void CxDisplayApp::OnKeyDown(uint32_t key, uint32_t repeat)
+{
+    // Every key goes to the display objects' input dispatch first.
+    CxWindowApp::OnKeyDown(key, repeat);
+    if (key == (CX_KEY_ALT | 'Q') || key == (CX_KEY_ALT | 'q') || key == (CX_KEY_ALT | CX_KEY_F4))
+    {
+        OnClose();
+        m_bQuit = 1;
+    }
+    else if (key == (CX_KEY_ALT | 'V') || key == (CX_KEY_ALT | 'v'))
+    {
+        static const char* const buttons[] = {"Ok"};
+        ShowMessageBox("Product Version", GetBuildDate(), buttons, 1, 0, CX_MB_ICON_INFORMATION);
+    }
+}
+
+void CxDisplayApp::OnPaint(const CxRect& rect)
+{
+    // The area is marked changed and presented from the screen by the display layer.
+    CxWindowApp::OnPaint(rect);
+}
+
+void CxDisplayApp::OnActivateApp(bool active, uint32_t thread)
+{
+    CxWindowApp::OnActivateApp(active, thread);
+    // On activation the display objects get the screen's drawing surface again.
+}
+
+int32_t CxDisplayApp::ErrorHandler(uint32_t code, const char* text)
+{
+    CxDisplayApp* app = dynamic_cast<CxDisplayApp*>(GetApp());
+    if (!app)
+        return ShowErrorBox(code, text);
+    return app->HandleError(code, text);
+}
+
+int32_t CxDisplayApp::HandleError(uint32_t code, const char* text)
+{
+    if (code == CX_ERR_CD_MISSING)
+    {
+        if (PromptForDisc())
+            QuitFromDialog();
+        return 1;
+    }
+    static const char* const buttons[] = {"Continue", "Quit"};
+    if (ShowMessageBox(GetErrorText(code), text ? text : "", buttons, 2, 0, CX_MB_ICON_ERROR) == 1)
+        QuitFromDialog();
+    return 1;
+}
+
+bool CxDisplayApp::PromptForDisc()
+{
+    if (!GetScreen())
+    {
+        // Nothing to draw the prompt on: ask with a system box instead, and
+        // take "Cancel" (the default, so an unattended run cannot wait for
+        // ever) as the Escape key.
+        static const char* const buttons[] = {"Retry", "Cancel"};
+        CxString prompt;
+        prompt.Format("Please insert the %s CD, or hit the Escape key to quit.", GetAppName());
+        return ShowMessageBox(GetErrorText(CX_ERR_CD_MISSING), prompt.c_str(), buttons, 2, 1,
+                              CX_MB_ICON_WARNING) == 1;
+    }
+    // The screen layer draws "Please insert the %s CD, or hit the Escape key
+    // to quit." on the screen here. The caller tries again after every
+    // answer; waiting a moment for input keeps that from spinning.
+    WaitPlatformMessage(DISC_PROMPT_WAIT_MS);
+    PollPlatformInput();
+    return IsKeyDown(CX_VK_ESCAPE);
+}

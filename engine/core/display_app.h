@@ -1,0 +1,48 @@
+// CxDisplayApp: the application layer with the screen, the error dialog and
+// the per-pass redraw.
+//
+// Its error handler shows every reported error in a box titled with the
+// code's text, with the buttons "Continue" and "Quit". "Quit" removes the
+// handler and throws "DisplayAppError", the one exception of the engine,
+// which the run cycle catches to tear the application down. The missing-disc
+// code asks for the disc instead and is answered "try again" until the
+// player gives up with Escape.
+//
+// The display objects, the screen surfaces and the built-in font join this
+// layer from the graphics code: UpdateDisplay paints the dirty rectangles
+// into the screen once one exists, and the disc prompt is drawn on it.
+#pragma once
+
+#include "engine/core/window_app.h"
+
+#include <cstdint>
+
+// The text thrown when the player quits from an error dialog.
+extern const char* const CX_DISPLAY_APP_ERROR;
+
+class CxDisplayApp : public CxWindowApp
+{
+public:
+    explicit CxDisplayApp(const AppDescription& description);
+    ~CxDisplayApp() override;
+
+    uint32_t Create() override;
+    void Destroy() override;
+    void OnIdle() override;
+    void UpdateFrame() override;
+    void SetAppWindowRect(const CxRect& rect) override;
+    void OnKeyDown(uint32_t key, uint32_t repeat) override;
+    void OnPaint(const CxRect& rect) override;
+    void OnActivateApp(bool active, uint32_t thread) override;
+
+    virtual void UpdateDisplay();
+
+    // The handler installed by Create; it calls HandleError of the application.
+    static int32_t ErrorHandler(uint32_t code, const char* text);
+    // Shows the error (may throw CX_DISPLAY_APP_ERROR); returns 1 ("carry on" / "try again").
+    int32_t HandleError(uint32_t code, const char* text);
+
+protected:
+    // Asks for the game disc; true when the player gave up.
+    bool PromptForDisc();
+};

@@ -1,0 +1,257 @@
+#include "engine/core/game_app.h"
+
+#include "engine/core/file.h"
+#include "engine/platform/window.h"
+
+namespace {
+// A directory path as the file layer expects it: upper case (names match
+// without regard to case), ending in a backslash unless it already ends in
+// "/", which the file layer treats alike.
+CxString NormalisedPath(const char* path)
+{
+    CxString result(path);
+    result.MakeUpper();
+    const char last = result.IsEmpty() ? '\0' : result[result.GetLength() - 1];
+    if (last != '\\' && last != '/')
+        result += "\\";
+    return result;
+}
+} // namespace
+
+CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(description)
+{
+    // A second copy of the program finds the lock taken.
+    m_bFirstInstance = m_InstanceLock.Acquire(m_szAppName) ? 1 : 0;
+}
+
+CxGameApp::~CxGameApp()
+{
+    DeleteRooms();
+    m_InstanceLock.Release();
+}
+
+int32_t CxGameApp::IsFirstInstance()
+{
+    return m_bFirstInstance;
+}
+
+void CxGameApp::Pause() {}
+
+void CxGameApp::Resume() {}
+
+uint32_t CxGameApp::Init()
+{
+    CxDisplayApp::Init();
+    m_bScreenSaverWasActive = IsScreenSaverEnabled();
+    SetScreenSaverEnabled(false);
+
+    char path[CX_APP_PATH_SIZE];
+    GetString("Startup", "InstallPath", path, m_szStartupDirectory, sizeof(path));
+    m_strInstallPath = NormalisedPath(path);
+    GetString("Startup", "CDPath", path, m_strInstallPath.c_str(), sizeof(path));
+    m_strCDPath = NormalisedPath(path);
+    // When the two paths differ, the path-variable layer lists the files
+    // under the install path here, so that "$GAMEPATH" prefers them.
+    return GetError();
+}
+
+uint32_t CxGameApp::Create()
+{
+    long blueScreen = 1;
+    GetNumber("Engine.Game", "UseBlueScreenError", &blueScreen, 1);
+    SetBlueScreenError(blueScreen != 0);
+
+    CxDisplayApp::Create();
+    // The Lua engine (running "$GAMEPATH\startup.lua") and the command
+    // console start here once they exist.
+
+    long stackSize = CX_DEFAULT_ROOM_STACK_SIZE;
+    GetNumber("Engine.Game", "RoomStackSize", &stackSize, CX_DEFAULT_ROOM_STACK_SIZE);
+    if (stackSize < 0)
+        stackSize = 0;
+    if (stackSize > 0xFFFF)
+        stackSize = 0xFFFF;
+    m_RoomStack.Allocate(static_cast<uint16_t>(stackSize));
+
+    long maxRooms = CX_MAX_ROOMS;
+    GetNumber("Engine.Game", "MaxRooms", &maxRooms, CX_MAX_ROOMS);
+    if (maxRooms > CX_MAX_ROOMS)
+        maxRooms = CX_MAX_ROOMS;
+    // Rooms left from a cycle that ended without PreDestroy go first.
+    DeleteRooms();
+    for (long id = 0; id < maxRooms; ++id)
+        if (CxGameWindow* room = CreateRoom(id))
+        {
+            m_pRooms[id] = room;
+            room->SetRoomID(id);
+        }
+    return GetError();
+}
+
+void CxGameApp::PreDestroy()
+{
+    LeaveCurrentRoom();
+    m_pCurRoom = nullptr;
+    m_pPendingRoom = nullptr;
+    DeleteRooms();
+    CxDisplayApp::PreDestroy();
+}
+
+void CxGameApp::Destroy()
+{
+    // A cycle ended by "DisplayAppError" skipped PreDestroy; its rooms go now.
+    m_pCurRoom = nullptr;
+    m_pPendingRoom = nullptr;
+    DeleteRooms();
+    CxDisplayApp::Destroy();
+    if (m_bScreenSaverWasActive)
+        SetScreenSaverEnabled(true);
+}
+
+void CxGameApp::OnKeyDown(uint32_t key, uint32_t repeat)
+{
+    // "`" and "~" toggle the command console, when there is one.
+    CxDisplayApp::OnKeyDown(key, repeat);
+}
+
+void CxGameApp::OnClose()
+{
+    if (m_pCurRoom)
+        m_pCurRoom->RoomClose();
+}
+
+void CxGameApp::OnIdle()
+{
+    if (m_pPendingRoom)
+    {
+        CxGameWindow* room = m_pPendingRoom;
+        m_pPendingRoom = nullptr;
+        if (room != m_pCurRoom)
+        {
+            LeaveCurrentRoom();
+            m_pCurRoom = room;
+            room->RoomPrepare();
+            room->RoomEnter();
+            room->RoomEnterDone();
+            room->SetFocus();
+        }
+    }
+    if (m_pCurRoom && m_pCurRoom->GetPauseCount() < 1)
+        m_pCurRoom->RoomUpdate();
+    CxDisplayApp::OnIdle();
+}
+
+void CxGameApp::LeaveCurrentRoom()
+{
+    if (!m_pCurRoom)
+        return;
+    m_pCurRoom->RoomLeaveBegin();
+    m_pCurRoom->RoomLeave();
+    m_pCurRoom->RoomLeaveDone();
+}
+
+void CxGameApp::DeleteRooms()
+{
+    for (CxGameWindow*& room : m_pRooms)
+    {
+        delete room;
+        room = nullptr;
+    }
+}
+
+void CxGameApp::SetInstallPath(const CxString& path)
+{
+    m_strInstallPath = path;
+}
+
+CxString CxGameApp::GetInstallPath()
+{
+    return m_strInstallPath;
+}
+
+void CxGameApp::SetCDPath(const CxString& path)
+{
+    m_strCDPath = path;
+}
+
+CxString CxGameApp::GetCDPath()
+{
+    return m_strCDPath;
+}
+
+CxGameWindow* CxGameApp::CreateRoom(long id)
+{
+    (void)id;
+    return nullptr;
+}
+
+CxGameWindow* CxGameApp::GetRoom(long id) const
+{
+    return id >= 0 && id < CX_MAX_ROOMS ? m_pRooms[id] : nullptr;
+}
+
+void CxGameApp::SetPendingRoom(long id)
+{
+    m_pPendingRoom = GetRoom(id);
+}
+
+void CxGameApp::PushRoom(long id)
+{
+    // A full stack drops the entry but the room still changes.
+    m_RoomStack.Push(id);
+    SetPendingRoom(id);
+}
+
+long CxGameApp::PopRoom()
+{
+    long id = 0;
+    if (m_RoomStack.GetCount() > 1)
+    {
+        long dropped = 0;
+        m_RoomStack.Pop(dropped);
+        m_RoomStack.Peek(id);
+    }
+    SetPendingRoom(id);
+    return id;
+}
+
+void CxGameApp::GotoRoom(long id)
+{
+    if (m_RoomStack.GetCount() > 1)
+    {
+        long dropped = 0;
+        m_RoomStack.Pop(dropped);
+    }
+    PushRoom(id);
+}
+
+long CxGameApp::PeekRoom() const
+{
+    long id = 0;
+    return m_RoomStack.Peek(id) ? id : 0;
+}
+
+long CxGameApp::GetCurRoomID() const
+{
+    return m_pCurRoom ? m_pCurRoom->GetRoomID() : -1;
+}
+
+void CxGameApp::PauseRoom()
+{
+    if (m_pCurRoom)
+        m_pCurRoom->AddPause();
+}
+
+void CxGameApp::ResumeRoom()
+{
+    if (m_pCurRoom)
+        m_pCurRoom->RemovePause();
+}
+
+void CxGameApp::ReloadRoom()
+{
+    if (!m_pCurRoom)
+        return;
+    m_pCurRoom->RoomLeave();
+    m_pCurRoom->RoomEnter();
+}

@@ -1,0 +1,80 @@
+// CxGameApp: the top layer of the engine's application chain, from which the
+// game derives its application. It holds the rooms (a table of 60 indexed by
+// room ID), the room stack, the install and CD paths and the single-instance
+// lock, and switches rooms at the start of every idle pass.
+//
+// Room stack rules: PushRoom records the ID unless the stack is full and
+// always makes the room pending; PopRoom goes back one entry (or to room 0
+// when one entry or none is left, keeping the stack as it is); GotoRoom
+// replaces the top entry (adds one on a stack of zero or one entries). The
+// pending room becomes current at the start of the next idle pass; the last
+// request of a pass wins, and switching to the current room does nothing.
+#pragma once
+
+#include "engine/core/array.h"
+#include "engine/core/cx_string.h"
+#include "engine/core/display_app.h"
+#include "engine/core/game_window.h"
+#include "engine/core/pause_resume.h"
+#include "engine/platform/instance_lock.h"
+
+#include <cstdint>
+
+constexpr long CX_MAX_ROOMS = 60;
+constexpr long CX_DEFAULT_ROOM_STACK_SIZE = 10;
+
+class CxGameApp : public CxDisplayApp, public CxPauseResume
+{
+public:
+    explicit CxGameApp(const AppDescription& description);
+    ~CxGameApp() override;
+
+    int32_t IsFirstInstance() override;
+    void OnClose() override;
+    void OnIdle() override;
+    uint32_t Init() override;
+    uint32_t Create() override;
+    void PreDestroy() override;
+    void Destroy() override;
+    void OnKeyDown(uint32_t key, uint32_t repeat) override;
+
+    virtual void SetInstallPath(const CxString& path);
+    virtual CxString GetInstallPath();
+    virtual void SetCDPath(const CxString& path);
+    virtual CxString GetCDPath();
+    // Makes the room with that ID, or none; the game builds its rooms here.
+    virtual CxGameWindow* CreateRoom(long id);
+
+    void PushRoom(long id);
+    long PopRoom();
+    void GotoRoom(long id);
+    long PeekRoom() const;
+    long GetCurRoomID() const;
+    void PauseRoom();
+    void ResumeRoom();
+    void ReloadRoom();
+
+    CxGameWindow* GetRoom(long id) const;
+    CxGameWindow* GetCurRoom() const { return m_pCurRoom; }
+    CxGameWindow* GetPendingRoom() const { return m_pPendingRoom; }
+    const CxStack<long>& GetRoomStack() const { return m_RoomStack; }
+
+protected:
+    void Pause() override;
+    void Resume() override;
+
+private:
+    void SetPendingRoom(long id);
+    void LeaveCurrentRoom();
+    void DeleteRooms();
+
+    CxString m_strInstallPath;
+    CxString m_strCDPath;
+    CxInstanceLock m_InstanceLock;
+    CxGameWindow* m_pRooms[CX_MAX_ROOMS] = {};
+    CxStack<long> m_RoomStack;
+    CxGameWindow* m_pCurRoom = nullptr;
+    CxGameWindow* m_pPendingRoom = nullptr;
+    bool m_bScreenSaverWasActive = false;
+    int32_t m_bFirstInstance = 1;
+};

@@ -1,0 +1,35 @@
+#include "engine/core/game_window.h"
+
+void CxGameWindow::RoomPrepare() {}
+
+void CxGameWindow::RoomEnter() {}
+
+void CxGameWindow::RoomEnterDone() {}
+
+void CxGameWindow::RoomLeaveBegin() {}
+
+void CxGameWindow::RoomLeave()
+{
+    // The timers go first: stopping them hands them to the cleaner.
+    StopRoomTimers();
+    EmptyCleaner();
+}
+
+void CxGameWindow::RoomLeaveDone() {}
+
+void CxGameWindow::RoomUpdate()
+{
+    EmptyCleaner();
+}
+
+void CxGameWindow::RoomClose() {}
+
+void CxGameWindow::SetFocus() {}
+
+void CxGameWindow::Pause() {}
+
+void CxGameWindow::Resume() {}
+
+void CxGameWindow::StopRoomTimers() {}
+
+void CxGameWindow::EmptyCleaner() {}

@@ -1,0 +1,753 @@
+#include "engine/platform/window.h"
+
+#include <SDL.h>
+
+#include <cstring>
+#include <deque>
+
+namespace {
+int s_nVideoStarts = 0;
+SDL_Window* s_pWindow = nullptr;
+uint32_t s_nStyle = 0;
+
+std::deque<ST_WINDOW_MESSAGE> s_Pending;
+// Modifiers as of the last event translated, and as of the last message taken.
+uint32_t s_nEventModifiers = 0;
+uint32_t s_nModifiers = 0;
+uint32_t s_nButtons = 0;
+int32_t s_nMouseX = 0;
+int32_t s_nMouseY = 0;
+bool s_bActive = false;
+bool s_bMinimized = false;
+bool s_Keys[256] = {};
+
+uint32_t ModifiersOf(uint16_t mod)
+{
+    uint32_t result = 0;
+    if (mod & KMOD_SHIFT)
+        result |= CX_MOD_SHIFT;
+    if (mod & KMOD_CTRL)
+        result |= CX_MOD_CONTROL;
+    if (mod & KMOD_ALT)
+        result |= CX_MOD_ALT;
+    return result;
+}
+
+uint16_t SdlModOf(uint32_t modifiers)
+{
+    uint16_t mod = KMOD_NONE;
+    if (modifiers & CX_MOD_SHIFT)
+        mod |= KMOD_LSHIFT;
+    if (modifiers & CX_MOD_CONTROL)
+        mod |= KMOD_LCTRL;
+    if (modifiers & CX_MOD_ALT)
+        mod |= KMOD_LALT;
+    return mod;
+}
+
+struct KeyEntry
+{
+    SDL_Scancode m_Scancode;
+    uint32_t m_nVirtualKey;
+};
+
+const KeyEntry s_KeyTable[] = {
+    {SDL_SCANCODE_BACKSPACE, CX_VK_BACK}, {SDL_SCANCODE_TAB, CX_VK_TAB},
+    {SDL_SCANCODE_RETURN, CX_VK_RETURN},  {SDL_SCANCODE_KP_ENTER, CX_VK_RETURN},
+    {SDL_SCANCODE_LSHIFT, CX_VK_SHIFT},   {SDL_SCANCODE_RSHIFT, CX_VK_SHIFT},
+    {SDL_SCANCODE_LCTRL, CX_VK_CONTROL},  {SDL_SCANCODE_RCTRL, CX_VK_CONTROL},
+    {SDL_SCANCODE_LALT, CX_VK_MENU},      {SDL_SCANCODE_RALT, CX_VK_MENU},
+    {SDL_SCANCODE_PAUSE, CX_VK_PAUSE},    {SDL_SCANCODE_ESCAPE, CX_VK_ESCAPE},
+    {SDL_SCANCODE_SPACE, CX_VK_SPACE},    {SDL_SCANCODE_PAGEUP, CX_VK_PRIOR},
+    {SDL_SCANCODE_PAGEDOWN, CX_VK_NEXT},  {SDL_SCANCODE_END, CX_VK_END},
+    {SDL_SCANCODE_HOME, CX_VK_HOME},      {SDL_SCANCODE_LEFT, CX_VK_LEFT},
+    {SDL_SCANCODE_UP, CX_VK_UP},          {SDL_SCANCODE_RIGHT, CX_VK_RIGHT},
+    {SDL_SCANCODE_DOWN, CX_VK_DOWN},      {SDL_SCANCODE_INSERT, CX_VK_INSERT},
+    {SDL_SCANCODE_DELETE, CX_VK_DELETE},  {SDL_SCANCODE_SCROLLLOCK, CX_VK_SCROLL},
+};
+
+// Letters and digits follow the keyboard layout (Alt+Q is the key marked Q);
+// every other key is taken by its position.
+uint32_t VirtualKeyOf(const SDL_Keysym& key)
+{
+    if (key.sym >= SDLK_a && key.sym <= SDLK_z)
+        return static_cast<uint32_t>('A' + (key.sym - SDLK_a));
+    if (key.sym >= SDLK_0 && key.sym <= SDLK_9)
+        return static_cast<uint32_t>('0' + (key.sym - SDLK_0));
+    if (key.scancode >= SDL_SCANCODE_F1 && key.scancode <= SDL_SCANCODE_F12)
+        return CX_VK_F1 + static_cast<uint32_t>(key.scancode - SDL_SCANCODE_F1);
+    for (const KeyEntry& entry : s_KeyTable)
+        if (entry.m_Scancode == key.scancode)
+            return entry.m_nVirtualKey;
+    return 0;
+}
+
+SDL_Keysym KeysymOf(uint32_t virtualKey, uint32_t modifiers)
+{
+    SDL_Keysym key = {};
+    key.mod = SdlModOf(modifiers);
+    if (virtualKey >= 'A' && virtualKey <= 'Z')
+    {
+        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
+        key.sym = static_cast<SDL_Keycode>(SDLK_a + (virtualKey - 'A'));
+        return key;
+    }
+    if (virtualKey >= '0' && virtualKey <= '9')
+    {
+        key.scancode = virtualKey == '0' ? SDL_SCANCODE_0
+                                         : static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (virtualKey - '1'));
+        key.sym = static_cast<SDL_Keycode>(SDLK_0 + (virtualKey - '0'));
+        return key;
+    }
+    if (virtualKey >= CX_VK_F1 && virtualKey <= CX_VK_F12)
+        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + (virtualKey - CX_VK_F1));
+    else
+        for (const KeyEntry& entry : s_KeyTable)
+            if (entry.m_nVirtualKey == virtualKey)
+            {
+                key.scancode = entry.m_Scancode;
+                break;
+            }
+    key.sym = SDL_GetKeyFromScancode(key.scancode);
+    return key;
+}
+
+void Queue(uint32_t message, uint64_t wParam, int64_t lParam)
+{
+    s_Pending.push_back(ST_WINDOW_MESSAGE{message, wParam, lParam, s_nEventModifiers});
+}
+
+uint64_t MouseKeys()
+{
+    uint64_t keys = s_nButtons;
+    if (s_nEventModifiers & CX_MOD_SHIFT)
+        keys |= CX_MK_SHIFT;
+    if (s_nEventModifiers & CX_MOD_CONTROL)
+        keys |= CX_MK_CONTROL;
+    return keys;
+}
+
+void QueueActivation(bool active)
+{
+    if (active == s_bActive)
+        return;
+    s_bActive = active;
+    Queue(CX_WM_ACTIVATE, (active ? CX_WA_ACTIVE : CX_WA_INACTIVE) | (s_bMinimized ? 0x10000u : 0u), 0);
+    Queue(CX_WM_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+
+void TranslateKey(const SDL_KeyboardEvent& event)
+{
+    s_nEventModifiers = ModifiersOf(event.keysym.mod);
+    const uint32_t vk = VirtualKeyOf(event.keysym);
+    if (vk == 0)
+        return;
+    const bool down = event.state == SDL_PRESSED;
+    s_Keys[vk & 0xFF] = down;
+    if (vk == CX_VK_CONTROL)
+        s_nEventModifiers =
+            down ? (s_nEventModifiers | CX_MOD_CONTROL) : (s_nEventModifiers & ~CX_MOD_CONTROL);
+    if (vk == CX_VK_MENU)
+        s_nEventModifiers = down ? (s_nEventModifiers | CX_MOD_ALT) : (s_nEventModifiers & ~CX_MOD_ALT);
+    if (vk == CX_VK_SHIFT)
+        s_nEventModifiers = down ? (s_nEventModifiers | CX_MOD_SHIFT) : (s_nEventModifiers & ~CX_MOD_SHIFT);
+
+    const bool alt = (s_nEventModifiers & CX_MOD_ALT) != 0;
+    const bool control = (s_nEventModifiers & CX_MOD_CONTROL) != 0;
+    const int64_t flags = 1 | (alt ? CX_KF_ALTDOWN : 0);
+    if (!down)
+    {
+        Queue(alt ? CX_WM_SYSKEYUP : CX_WM_KEYUP, vk, flags);
+        return;
+    }
+    Queue(alt ? CX_WM_SYSKEYDOWN : CX_WM_KEYDOWN, vk, flags);
+
+    // SDL types no text while Control or Alt is held and never for the
+    // editing keys; the character messages of those keys are made here.
+    const bool letter = vk >= 'A' && vk <= 'Z';
+    const bool digit = vk >= '0' && vk <= '9';
+    if (alt && !control && (letter || digit || vk == CX_VK_SPACE))
+    {
+        const bool upper = (s_nEventModifiers & CX_MOD_SHIFT) != 0;
+        Queue(CX_WM_SYSCHAR, letter && !upper ? vk + ('a' - 'A') : vk, flags);
+    }
+    else if (control && !alt && (letter || vk == CX_VK_SPACE))
+        Queue(CX_WM_CHAR, letter ? vk - 'A' + 1 : vk, flags);
+    else if (!control && !alt &&
+             (vk == CX_VK_ESCAPE || vk == CX_VK_RETURN || vk == CX_VK_BACK || vk == CX_VK_TAB))
+        Queue(CX_WM_CHAR, vk, flags);
+}
+
+void TranslateText(const SDL_TextInputEvent& event)
+{
+    // Characters typed with Control or Alt alone came from the key already.
+    const uint32_t held = s_nEventModifiers & (CX_MOD_CONTROL | CX_MOD_ALT);
+    if (held == CX_MOD_CONTROL || held == CX_MOD_ALT)
+        return;
+    // The engine's characters are single bytes: UTF-8 sequences below 256 are
+    // decoded, everything else is dropped.
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(event.text);
+    const unsigned char* end = p + strnlen(event.text, sizeof(event.text));
+    while (p < end)
+    {
+        if (*p < 0x80)
+        {
+            Queue(CX_WM_CHAR, *p++, 1);
+            continue;
+        }
+        if ((*p & 0xE0) == 0xC0 && p + 1 < end && (*p & 0x1F) <= 0x03)
+        {
+            Queue(CX_WM_CHAR, static_cast<uint32_t>(((*p & 0x1F) << 6) | (p[1] & 0x3F)), 1);
+            p += 2;
+            continue;
+        }
+        ++p;
+        while (p < end && (*p & 0xC0) == 0x80)
+            ++p;
+    }
+}
+
+uint32_t ButtonBit(uint8_t button)
+{
+    switch (button)
+    {
+    case SDL_BUTTON_LEFT:
+        return CX_MK_LBUTTON;
+    case SDL_BUTTON_RIGHT:
+        return CX_MK_RBUTTON;
+    case SDL_BUTTON_MIDDLE:
+        return CX_MK_MBUTTON;
+    default:
+        return 0;
+    }
+}
+
+void TranslateButton(const SDL_MouseButtonEvent& event)
+{
+    const uint32_t bit = ButtonBit(event.button);
+    if (bit == 0)
+        return;
+    s_nMouseX = event.x;
+    s_nMouseY = event.y;
+    const bool down = event.state == SDL_PRESSED;
+    s_nButtons = down ? (s_nButtons | bit) : (s_nButtons & ~bit);
+    const uint32_t base = bit == CX_MK_LBUTTON   ? CX_WM_LBUTTONDOWN
+                          : bit == CX_MK_RBUTTON ? CX_WM_RBUTTONDOWN
+                                                 : CX_WM_MBUTTONDOWN;
+    uint32_t message = down ? base : base + 1;
+    if (down && event.clicks >= 2 && (event.clicks % 2) == 0 && (s_nStyle & CX_WINDOW_DOUBLE_CLICKS))
+        message = base + 2;
+    Queue(message, MouseKeys(), CxMakePointParam(event.x, event.y));
+}
+
+void TranslateWindowEvent(const SDL_WindowEvent& event)
+{
+    switch (event.event)
+    {
+    case SDL_WINDOWEVENT_SHOWN:
+        // A freshly shown window of a single-window program is the active
+        // application, even where no window manager hands out the focus.
+        QueueActivation(true);
+        break;
+    case SDL_WINDOWEVENT_MOVED:
+        Queue(CX_WM_MOVE, 0, CxMakePointParam(event.data1, event.data2));
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        if (!s_bMinimized)
+            Queue(CX_WM_SIZE, CX_SIZE_RESTORED, CxMakePointParam(event.data1, event.data2));
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        s_bMinimized = true;
+        Queue(CX_WM_SIZE, CX_SIZE_MINIMIZED, 0);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED: {
+        // Leaving the minimised state is the user's restore command.
+        if (s_bMinimized && event.event == SDL_WINDOWEVENT_RESTORED)
+            Queue(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
+        s_bMinimized = false;
+        int w = 0;
+        int h = 0;
+        if (s_pWindow)
+            SDL_GetWindowSize(s_pWindow, &w, &h);
+        Queue(CX_WM_SIZE, event.event == SDL_WINDOWEVENT_MAXIMIZED ? CX_SIZE_MAXIMIZED : CX_SIZE_RESTORED,
+              CxMakePointParam(w, h));
+        break;
+    }
+    case SDL_WINDOWEVENT_EXPOSED:
+        Queue(CX_WM_PAINT, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        QueueActivation(true);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        QueueActivation(false);
+        break;
+    case SDL_WINDOWEVENT_LEAVE:
+        Queue(CX_WM_NCMOUSEMOVE, 0, CxMakePointParam(s_nMouseX, s_nMouseY));
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        Queue(CX_WM_CLOSE, 0, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void Translate(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_QUIT:
+        Queue(CX_WM_QUIT, 0, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        TranslateWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        TranslateKey(event.key);
+        break;
+    case SDL_TEXTINPUT:
+        TranslateText(event.text);
+        break;
+    case SDL_MOUSEMOTION:
+        s_nMouseX = event.motion.x;
+        s_nMouseY = event.motion.y;
+        Queue(CX_WM_MOUSEMOVE, MouseKeys(), CxMakePointParam(event.motion.x, event.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        TranslateButton(event.button);
+        break;
+    case SDL_MOUSEWHEEL: {
+        int32_t notches = event.wheel.y;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            notches = -notches;
+        if (notches == 0)
+            break;
+        const uint64_t delta = static_cast<uint16_t>(static_cast<int16_t>(notches * CX_WHEEL_DELTA));
+        Queue(CX_WM_MOUSEWHEEL, (delta << 16) | MouseKeys(), CxMakePointParam(s_nMouseX, s_nMouseY));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// Translates SDL events until at least one message is pending or SDL has none.
+void Fill()
+{
+    if (!s_nVideoStarts)
+        return;
+    SDL_Event event;
+    while (s_Pending.empty() && SDL_PollEvent(&event))
+        Translate(event);
+}
+
+uint32_t WindowId()
+{
+    return s_pWindow ? SDL_GetWindowID(s_pWindow) : 0;
+}
+
+void Push(SDL_Event& event)
+{
+    if (s_nVideoStarts)
+        SDL_PushEvent(&event);
+}
+} // namespace
+
+bool StartPlatformVideo()
+{
+    if (s_nVideoStarts == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    ++s_nVideoStarts;
+    return true;
+}
+
+void StopPlatformVideo()
+{
+    if (s_nVideoStarts == 0)
+        return;
+    if (--s_nVideoStarts == 0)
+    {
+        DestroyPlatformWindow();
+        FlushPlatformMessages();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+bool IsPlatformVideoStarted()
+{
+    return s_nVideoStarts > 0;
+}
+
+bool GetDesktopMetrics(int32_t* width, int32_t* height, int32_t* bitsPerPixel)
+{
+    SDL_DisplayMode mode;
+    if (!s_nVideoStarts || SDL_GetDesktopDisplayMode(0, &mode) != 0)
+        return false;
+    *width = mode.w;
+    *height = mode.h;
+    *bitsPerPixel = static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format));
+    if (*bitsPerPixel == 24 && SDL_BYTESPERPIXEL(mode.format) == 4)
+        *bitsPerPixel = 32;
+    return true;
+}
+
+bool GetDesktopWorkArea(CxRect* area)
+{
+    SDL_Rect r;
+    if (!s_nVideoStarts || SDL_GetDisplayUsableBounds(0, &r) != 0)
+        return false;
+    *area = CxRect(r.x, r.y, r.x + r.w - 1, r.y + r.h - 1);
+    return true;
+}
+
+bool IsFullScreenDriverAvailable()
+{
+    const char* driver = s_nVideoStarts ? SDL_GetCurrentVideoDriver() : nullptr;
+    if (!driver)
+        return false;
+    static const char* const capable[] = {"x11", "wayland", "kmsdrm", "windows", "cocoa"};
+    for (const char* name : capable)
+        if (strcmp(driver, name) == 0)
+            return true;
+    return false;
+}
+
+bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t style)
+{
+    DestroyPlatformWindow();
+    if (!s_nVideoStarts)
+        return false;
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (!(style & CX_WINDOW_FRAMED) || (style & CX_WINDOW_FULL_SCREEN))
+        flags |= SDL_WINDOW_BORDERLESS;
+    if ((style & CX_WINDOW_RESIZABLE) && (style & CX_WINDOW_FRAMED))
+        flags |= SDL_WINDOW_RESIZABLE;
+    s_pWindow =
+        SDL_CreateWindow(title ? title : "", client.left, client.top, client.Width(), client.Height(), flags);
+    if (!s_pWindow)
+        return false;
+    s_nStyle = style;
+    s_bActive = false;
+    s_bMinimized = false;
+    return true;
+}
+
+void DestroyPlatformWindow()
+{
+    if (!s_pWindow)
+        return;
+    SDL_DestroyWindow(s_pWindow);
+    s_pWindow = nullptr;
+    s_bActive = false;
+    s_bMinimized = false;
+    s_nButtons = 0;
+}
+
+bool HasPlatformWindow()
+{
+    return s_pWindow != nullptr;
+}
+
+void ShowPlatformWindow()
+{
+    if (s_pWindow)
+    {
+        if (SDL_GetWindowFlags(s_pWindow) & SDL_WINDOW_MINIMIZED)
+            SDL_RestoreWindow(s_pWindow);
+        SDL_ShowWindow(s_pWindow);
+    }
+}
+
+void HidePlatformWindow()
+{
+    if (s_pWindow)
+        SDL_HideWindow(s_pWindow);
+}
+
+void MinimizePlatformWindow()
+{
+    if (s_pWindow)
+        SDL_MinimizeWindow(s_pWindow);
+}
+
+void MaximizePlatformWindow()
+{
+    if (s_pWindow)
+        SDL_MaximizeWindow(s_pWindow);
+}
+
+void MovePlatformWindow(int32_t x, int32_t y)
+{
+    if (s_pWindow)
+        SDL_SetWindowPosition(s_pWindow, x, y);
+}
+
+void SetPlatformWindowRect(const CxRect& client)
+{
+    if (!s_pWindow)
+        return;
+    SDL_SetWindowPosition(s_pWindow, client.left, client.top);
+    SDL_SetWindowSize(s_pWindow, client.Width(), client.Height());
+}
+
+void RaisePlatformWindow()
+{
+    if (s_pWindow)
+        SDL_RaiseWindow(s_pWindow);
+}
+
+bool GetPlatformClientRect(CxRect* client)
+{
+    if (!s_pWindow)
+        return false;
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowPosition(s_pWindow, &x, &y);
+    SDL_GetWindowSize(s_pWindow, &w, &h);
+    *client = CxRect(x, y, x + w - 1, y + h - 1);
+    return true;
+}
+
+bool GetPlatformWindowRect(CxRect* window)
+{
+    if (!GetPlatformClientRect(window))
+        return false;
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    if (SDL_GetWindowBordersSize(s_pWindow, &top, &left, &bottom, &right) == 0)
+    {
+        window->left -= left;
+        window->top -= top;
+        window->right += right;
+        window->bottom += bottom;
+    }
+    return true;
+}
+
+bool IsPlatformWindowShown()
+{
+    return s_pWindow && (SDL_GetWindowFlags(s_pWindow) & SDL_WINDOW_SHOWN) != 0;
+}
+
+const char* GetPlatformWindowTitle()
+{
+    return s_pWindow ? SDL_GetWindowTitle(s_pWindow) : "";
+}
+
+bool PeekPlatformMessage(ST_WINDOW_MESSAGE* message)
+{
+    Fill();
+    if (s_Pending.empty())
+        return false;
+    *message = s_Pending.front();
+    s_Pending.pop_front();
+    s_nModifiers = message->m_nModifiers;
+    return true;
+}
+
+bool WaitPlatformMessage(uint32_t timeoutMs)
+{
+    if (!s_Pending.empty())
+        return true;
+    if (!s_nVideoStarts)
+        return false;
+    return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs > 0x7FFFFFFF ? 0x7FFFFFFF : timeoutMs)) ==
+           1;
+}
+
+void PostPlatformMessage(uint32_t message, uint64_t wParam, int64_t lParam)
+{
+    s_Pending.push_back(ST_WINDOW_MESSAGE{message, wParam, lParam, s_nEventModifiers});
+}
+
+void FlushPlatformMessages()
+{
+    s_Pending.clear();
+    if (s_nVideoStarts)
+    {
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    s_nEventModifiers = 0;
+    s_nModifiers = 0;
+    s_nButtons = 0;
+    memset(s_Keys, 0, sizeof(s_Keys));
+}
+
+uint32_t GetPlatformModifiers()
+{
+    return s_nModifiers;
+}
+
+uint32_t GetPlatformMouseButtons()
+{
+    return s_nButtons;
+}
+
+bool IsPlatformKeyDown(uint32_t virtualKey)
+{
+    switch (virtualKey)
+    {
+    case CX_VK_CONTROL:
+        return (s_nModifiers & CX_MOD_CONTROL) != 0;
+    case CX_VK_MENU:
+        return (s_nModifiers & CX_MOD_ALT) != 0;
+    case CX_VK_SHIFT:
+        return (s_nModifiers & CX_MOD_SHIFT) != 0;
+    default:
+        return virtualKey < 256 && s_Keys[virtualKey];
+    }
+}
+
+void ResetPlatformKeyState(uint32_t virtualKey)
+{
+    if (virtualKey < 256)
+        s_Keys[virtualKey] = false;
+}
+
+void PollPlatformInput()
+{
+    if (!s_nVideoStarts)
+        return;
+    // Keyboard events are read into the key state; everything else stays
+    // queued for the main loop.
+    SDL_PumpEvents();
+    SDL_Event events[64];
+    const int count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP);
+    for (int i = 0; i < count; ++i)
+        TranslateKey(events[i].key);
+}
+
+void SetScreenSaverEnabled(bool enabled)
+{
+    if (!s_nVideoStarts)
+        return;
+    if (enabled)
+        SDL_EnableScreenSaver();
+    else
+        SDL_DisableScreenSaver();
+}
+
+bool IsScreenSaverEnabled()
+{
+    return s_nVideoStarts && SDL_IsScreenSaverEnabled() == SDL_TRUE;
+}
+
+void CxInjectKey(uint32_t virtualKey, bool down, uint32_t modifiers)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.timestamp = SDL_GetTicks();
+    event.key.windowID = WindowId();
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym = KeysymOf(virtualKey, modifiers);
+    Push(event);
+}
+
+void CxInjectText(const char* text, uint32_t modifiers)
+{
+    (void)modifiers;
+    SDL_Event event = {};
+    event.type = SDL_TEXTINPUT;
+    event.text.timestamp = SDL_GetTicks();
+    event.text.windowID = WindowId();
+    strncpy(event.text.text, text ? text : "", sizeof(event.text.text) - 1);
+    Push(event);
+}
+
+void CxInjectMouseButton(int32_t button, bool down, int32_t x, int32_t y, int32_t clicks)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.timestamp = SDL_GetTicks();
+    event.button.windowID = WindowId();
+    event.button.button = static_cast<Uint8>(button);
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = static_cast<Uint8>(clicks);
+    event.button.x = x;
+    event.button.y = y;
+    Push(event);
+}
+
+void CxInjectMouseMotion(int32_t x, int32_t y)
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.timestamp = SDL_GetTicks();
+    event.motion.windowID = WindowId();
+    event.motion.x = x;
+    event.motion.y = y;
+    event.motion.xrel = x - s_nMouseX;
+    event.motion.yrel = y - s_nMouseY;
+    Push(event);
+}
+
+void CxInjectMouseWheel(int32_t notches, int32_t x, int32_t y)
+{
+    CxInjectMouseMotion(x, y);
+    SDL_Event event = {};
+    event.type = SDL_MOUSEWHEEL;
+    event.wheel.timestamp = SDL_GetTicks();
+    event.wheel.windowID = WindowId();
+    event.wheel.y = notches;
+    event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+    Push(event);
+}
+
+static void InjectWindowEvent(Uint8 kind, int32_t data1 = 0, int32_t data2 = 0)
+{
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.timestamp = SDL_GetTicks();
+    event.window.windowID = WindowId();
+    event.window.event = kind;
+    event.window.data1 = data1;
+    event.window.data2 = data2;
+    Push(event);
+}
+
+void CxInjectWindowClose()
+{
+    InjectWindowEvent(SDL_WINDOWEVENT_CLOSE);
+}
+
+void CxInjectQuit()
+{
+    SDL_Event event = {};
+    event.type = SDL_QUIT;
+    event.quit.timestamp = SDL_GetTicks();
+    Push(event);
+}
+
+void CxInjectFocus(bool gained)
+{
+    InjectWindowEvent(gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST);
+}
+
+void CxInjectMinimize(bool minimized)
+{
+    InjectWindowEvent(minimized ? SDL_WINDOWEVENT_MINIMIZED : SDL_WINDOWEVENT_RESTORED);
+}
+
+void CxInjectMove(int32_t x, int32_t y)
+{
+    InjectWindowEvent(SDL_WINDOWEVENT_MOVED, x, y);
+}
+
+void CxInjectResize(int32_t width, int32_t height)
+{
+    InjectWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, width, height);
+}
+
+void CxInjectExpose()
+{
+    InjectWindowEvent(SDL_WINDOWEVENT_EXPOSED);
+}

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The game under a virtual X server: a 640 x 480 window titled
+# "Rumbo Town Demo" appears, and closing it ends the program with code 0.
+# Exits 77 (skipped) when xvfb-run, xwininfo or python3 is missing.
+set -u
+game=${RUMBOTOWN:?}
+for tool in xvfb-run xwininfo python3; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+if [[ "${1:-}" != "--inside" ]]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside
+fi
+
+dir=$(mktemp -d)
+pid=
+cleanup() {
+    [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR="$dir/run" SDL_AUDIODRIVER=dummy RUMBO_MESSAGEBOX=Quit
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+unset SDL_VIDEODRIVER
+mkdir -m 700 "$dir/run" "$dir/work"
+cd "$dir/work"
+fail() { echo "FAIL $*"; cat "$dir/game.out" 2>/dev/null; exit 1; }
+
+"$game" >"$dir/game.out" 2>&1 &
+pid=$!
+info=
+for _ in $(seq 200); do
+    info=$(xwininfo -name "Rumbo Town Demo" 2>/dev/null) && break
+    kill -0 "$pid" 2>/dev/null || fail "the game ended before its window appeared"
+    sleep 0.05
+done
+[[ -n "$info" ]] || fail "no window titled \"Rumbo Town Demo\""
+width=$(sed -n 's/^ *Width: *//p' <<<"$info")
+height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+[[ "$width" == 640 && "$height" == 480 ]] || fail "client area ${width}x${height}, expected 640x480"
+window=$(sed -n 's/^xwininfo: Window id: \(0x[0-9a-f]*\).*/\1/p' <<<"$info")
+
+# Closing a window as a window manager does: a WM_DELETE_WINDOW client message.
+python3 - "$window" <<'PY' || fail "could not send the close request"
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
+
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+window = int(sys.argv[1], 16)
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.display = display
+event.xclient.window = window
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.l[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+event.xclient.l[1] = 0  # CurrentTime
+if not x.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
+    sys.exit(1)
+x.XFlush(display)
+x.XCloseDisplay(display)
+PY
+
+code=
+for _ in $(seq 200); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+        wait "$pid"
+        code=$?
+        pid=
+        break
+    fi
+    sleep 0.05
+done
+[[ -n "$code" ]] || fail "the game did not end after its window was closed"
+[[ "$code" == 0 ]] || fail "exit code $code after the window was closed"
+echo "ok: ${width}x${height} window, exit code 0 on close"

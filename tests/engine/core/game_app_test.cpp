@@ -1,0 +1,283 @@
+#include "engine/core/game_app.h"
+
+#include "engine/core/error.h"
+#include "engine/core/file.h"
+#include "engine/platform/window.h"
+#include "tests/engine/core/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+// Drives the frame by hand: Create builds the rooms and the stack without a
+// window; each Pass is one idle pass.
+class RoomStackTest : public testing::Test
+{
+protected:
+    void SetUp() override { app.Create(); }
+    void TearDown() override
+    {
+        app.PreDestroy();
+        app.Destroy();
+    }
+    void Pass() { app.OnIdle(); }
+
+    CTestApp app{"[Engine.Game]\nRoomStackSize=3\n"};
+};
+
+TEST_F(RoomStackTest, PushRecordsTheRoomAndSwitchesOnTheNextPass)
+{
+    app.PushRoom(1);
+    EXPECT_EQ(app.PeekRoom(), 1);
+    EXPECT_EQ(app.GetCurRoomID(), -1) << "the switch waits for the idle pass";
+    Pass();
+    EXPECT_EQ(app.GetCurRoomID(), 1);
+    EXPECT_EQ(app.m_Journal.With("room1:"),
+              (std::vector<std::string>{"room1:Prepare", "room1:Enter", "room1:EnterDone", "room1:Focus",
+                                        "room1:Update", "room1:EmptyCleaner"}));
+}
+
+TEST_F(RoomStackTest, SwitchLeavesTheOldRoomBeforeEnteringTheNew)
+{
+    app.PushRoom(0);
+    Pass();
+    app.m_Journal.Clear();
+    app.PushRoom(2);
+    Pass();
+    const auto& e = app.m_Journal.Entries();
+    ASSERT_GE(e.size(), 9u);
+    EXPECT_EQ(std::vector<std::string>(e.begin(), e.begin() + 9),
+              (std::vector<std::string>{"room0:LeaveBegin", "room0:Leave", "room0:StopTimers",
+                                        "room0:EmptyCleaner", "room0:LeaveDone", "room2:Prepare",
+                                        "room2:Enter", "room2:EnterDone", "room2:Focus"}));
+}
+
+TEST_F(RoomStackTest, PopOnOneEntryGoesToRoomZeroAndKeepsTheEntry)
+{
+    app.PushRoom(2);
+    EXPECT_EQ(app.PopRoom(), 0);
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 1);
+    EXPECT_EQ(app.PeekRoom(), 2);
+    Pass();
+    EXPECT_EQ(app.GetCurRoomID(), 0);
+}
+
+TEST_F(RoomStackTest, PopReturnsToThePreviousEntry)
+{
+    app.PushRoom(0);
+    app.PushRoom(2);
+    EXPECT_EQ(app.PopRoom(), 0);
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 1);
+    app.PushRoom(1);
+    app.PushRoom(2);
+    EXPECT_EQ(app.PopRoom(), 1);
+}
+
+TEST_F(RoomStackTest, GotoOnAnEmptyStackPushesAndOtherwiseReplacesTheTop)
+{
+    app.GotoRoom(1);
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 1);
+    app.GotoRoom(2);
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 2) << "one entry: goto adds";
+    app.GotoRoom(0);
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 2) << "two entries: goto replaces the top";
+    EXPECT_EQ(app.PeekRoom(), 0);
+    EXPECT_EQ(app.PopRoom(), 1);
+}
+
+TEST_F(RoomStackTest, PushOntoAFullStackSwitchesWithoutRecording)
+{
+    app.PushRoom(0);
+    app.PushRoom(1);
+    app.PushRoom(0);
+    app.PushRoom(2); // the stack holds 3
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 3);
+    Pass();
+    EXPECT_EQ(app.GetCurRoomID(), 2);
+    EXPECT_EQ(app.PopRoom(), 1) << "the pop goes past the unrecorded room";
+}
+
+TEST_F(RoomStackTest, PeekOnAnEmptyStackIsZero)
+{
+    EXPECT_EQ(app.PeekRoom(), 0);
+    EXPECT_EQ(app.PopRoom(), 0);
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 0);
+}
+
+TEST_F(RoomStackTest, LastRequestOfAPassWins)
+{
+    app.PushRoom(1);
+    app.GotoRoom(2);
+    Pass();
+    EXPECT_EQ(app.GetCurRoomID(), 2);
+    EXPECT_EQ(app.m_Journal.Count("room1:Enter"), 0u);
+}
+
+TEST_F(RoomStackTest, SwitchToTheCurrentRoomDoesNothing)
+{
+    app.PushRoom(1);
+    Pass();
+    app.m_Journal.Clear();
+    app.GotoRoom(1);
+    Pass();
+    EXPECT_EQ(app.m_Journal.Count("room1:Leave"), 0u);
+    EXPECT_EQ(app.m_Journal.Count("room1:Enter"), 0u);
+    EXPECT_EQ(app.m_Journal.Count("room1:Update"), 1u);
+}
+
+TEST_F(RoomStackTest, IdsWithoutARoomLeaveNothingPending)
+{
+    app.PushRoom(1);
+    Pass();
+    app.PushRoom(5); // in range, but no room was made
+    EXPECT_EQ(app.GetPendingRoom(), nullptr);
+    app.PushRoom(-1);
+    app.PushRoom(60);
+    app.PushRoom(1000);
+    Pass();
+    EXPECT_EQ(app.GetCurRoomID(), 1);
+}
+
+TEST_F(RoomStackTest, PausedRoomStaysCurrentWithoutUpdates)
+{
+    app.PushRoom(1);
+    Pass();
+    app.m_Journal.Clear();
+    app.PauseRoom();
+    app.PauseRoom();
+    Pass();
+    EXPECT_EQ(app.m_Journal.Count("room1:Update"), 0u);
+    EXPECT_EQ(app.GetCurRoomID(), 1);
+    app.ResumeRoom();
+    Pass();
+    EXPECT_EQ(app.m_Journal.Count("room1:Update"), 0u) << "still paused once";
+    app.ResumeRoom();
+    Pass();
+    EXPECT_EQ(app.m_Journal.Count("room1:Update"), 1u);
+    EXPECT_EQ(app.m_Journal.Count("room1:Pause"), 1u) << "pause runs on 0 -> 1 only";
+    EXPECT_EQ(app.m_Journal.Count("room1:Resume"), 1u) << "resume runs on 1 -> 0 only";
+}
+
+TEST_F(RoomStackTest, ReloadLeavesAndEntersTheCurrentRoom)
+{
+    app.ReloadRoom(); // no current room: nothing
+    EXPECT_TRUE(app.m_Journal.With("room").empty());
+    app.PushRoom(0);
+    Pass();
+    app.m_Journal.Clear();
+    app.ReloadRoom();
+    EXPECT_EQ(app.m_Journal.With("room0:"), (std::vector<std::string>{"room0:Leave", "room0:StopTimers",
+                                                                      "room0:EmptyCleaner", "room0:Enter"}));
+}
+
+TEST_F(RoomStackTest, CloseReachesAPausedRoom)
+{
+    app.PushRoom(2);
+    Pass();
+    app.PauseRoom();
+    app.WindowProc(CX_WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.m_Journal.Count("room2:Close"), 1u);
+    EXPECT_TRUE(app.IsQuitting());
+}
+
+TEST(GameAppRooms, AtMostSixtyRoomsAreAskedFor)
+{
+    CTestApp app("[Engine.Game]\nMaxRooms=500\n");
+    app.Create();
+    EXPECT_EQ(app.m_Journal.With("CreateRoom").size(), 60u);
+    EXPECT_EQ(app.m_Journal.With("CreateRoom").back(), "CreateRoom59");
+    EXPECT_EQ(app.Room(2)->GetRoomID(), 2);
+    app.PreDestroy();
+    EXPECT_EQ(app.m_Journal.With("room").size(), 3u) << "three rooms deleted";
+}
+
+TEST(GameAppRooms, ZeroSizedStackStillSwitches)
+{
+    CTestApp app("[Engine.Game]\nRoomStackSize=0\n");
+    app.Create();
+    app.PushRoom(1);
+    app.GotoRoom(2);
+    EXPECT_EQ(app.GetRoomStack().GetCount(), 0);
+    EXPECT_EQ(app.PeekRoom(), 0);
+    app.OnIdle();
+    EXPECT_EQ(app.GetCurRoomID(), 2);
+    EXPECT_EQ(app.PopRoom(), 0);
+    app.PreDestroy();
+}
+
+TEST(GameAppRooms, NegativeCountsAreEmpty)
+{
+    CTestApp app("[Engine.Game]\nRoomStackSize=-4\nMaxRooms=-1\n");
+    app.Create();
+    EXPECT_EQ(app.GetRoomStack().GetCapacity(), 0);
+    EXPECT_TRUE(app.m_Journal.With("CreateRoom").empty());
+    app.PushRoom(0);
+    app.OnIdle();
+    EXPECT_EQ(app.GetCurRoomID(), -1);
+}
+
+TEST(GameAppRooms, PreDestroyLeavesTheCurrentRoomAndDeletesAll)
+{
+    CTestApp app;
+    app.Create();
+    app.GotoRoom(1);
+    app.OnIdle();
+    app.m_Journal.Clear();
+    app.PreDestroy();
+    ASSERT_GE(app.m_Journal.Entries().size(), 2u);
+    EXPECT_EQ(app.m_Journal.Entries()[1], "room1:LeaveBegin");
+    EXPECT_EQ(app.m_Journal.Count("room1:LeaveDone"), 1u);
+    EXPECT_EQ(app.m_Journal.Count("room0:Deleted") + app.m_Journal.Count("room1:Deleted") +
+                  app.m_Journal.Count("room2:Deleted"),
+              3u);
+    EXPECT_EQ(app.GetCurRoomID(), -1);
+    EXPECT_EQ(app.GetRoom(1), nullptr);
+}
+} // namespace
+
+namespace {
+class GameAppPathsTest : public testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        app->Destroy();
+        app->ExitInstance();
+        SetErrorHandler(ShowErrorBox);
+    }
+    std::unique_ptr<CTestApp> app;
+};
+
+TEST_F(GameAppPathsTest, PathsAreUpperCasedAndEndInASeparator)
+{
+    app = std::make_unique<CTestApp>("[Startup]\nInstallPath=/opt/Rumbo\nCDPath=/media/cd/\n");
+    app->Init();
+    EXPECT_STREQ(app->GetInstallPath().c_str(), "/OPT/RUMBO\\");
+    EXPECT_STREQ(app->GetCDPath().c_str(), "/MEDIA/CD/");
+}
+
+TEST_F(GameAppPathsTest, CdPathDefaultsToTheInstallPathWhichDefaultsToTheStartupDirectory)
+{
+    app = std::make_unique<CTestApp>();
+    app->Init();
+    CxString expected(app->GetStartupDirectory());
+    expected.MakeUpper();
+    expected += "\\";
+    EXPECT_STREQ(app->GetInstallPath().c_str(), expected.c_str());
+    EXPECT_STREQ(app->GetCDPath().c_str(), expected.c_str());
+}
+
+TEST_F(GameAppPathsTest, BlueScreenSwitchFollowsTheOption)
+{
+    app = std::make_unique<CTestApp>("[Engine.Game]\nUseBlueScreenError=0\n");
+    app->Create();
+    EXPECT_FALSE(GetBlueScreenError());
+    app->PreDestroy();
+    app.reset(new CTestApp());
+    app->Create();
+    EXPECT_TRUE(GetBlueScreenError());
+    app->PreDestroy();
+}
+} // namespace

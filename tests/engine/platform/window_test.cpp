@@ -1,0 +1,213 @@
+#include "engine/platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+// The platform window on the dummy video driver, its queue emptied first.
+class PlatformWindowTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(StartPlatformVideo());
+        ASSERT_TRUE(CreatePlatformWindow("Platform Test", CxRect(0, 0, 319, 239), CX_WINDOW_DOUBLE_CLICKS));
+        FlushPlatformMessages();
+    }
+    void TearDown() override { StopPlatformVideo(); }
+
+    std::vector<ST_WINDOW_MESSAGE> TakeAll()
+    {
+        std::vector<ST_WINDOW_MESSAGE> out;
+        ST_WINDOW_MESSAGE message;
+        while (out.size() < 256 && PeekPlatformMessage(&message))
+            out.push_back(message);
+        return out;
+    }
+};
+
+TEST_F(PlatformWindowTest, KeyWithAltBecomesASystemKeyAndCharacter)
+{
+    CxInjectKey('X', true, CX_MOD_ALT);
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].m_nMessage, CX_WM_SYSKEYDOWN);
+    EXPECT_EQ(messages[0].m_nWParam, static_cast<uint64_t>('X'));
+    EXPECT_TRUE(messages[0].m_nLParam & CX_KF_ALTDOWN);
+    EXPECT_EQ(messages[0].m_nLParam & 0xFFFF, 1) << "repeat count";
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_SYSCHAR);
+    EXPECT_EQ(messages[1].m_nWParam, static_cast<uint64_t>('x'));
+}
+
+TEST_F(PlatformWindowTest, TextTypedWithControlIsNotDoubled)
+{
+    CxInjectKey('C', true, CX_MOD_CONTROL);
+    CxInjectText("c");
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_CHAR);
+    EXPECT_EQ(messages[1].m_nWParam, 3u);
+    EXPECT_TRUE(IsPlatformKeyDown(CX_VK_CONTROL));
+}
+
+TEST_F(PlatformWindowTest, TextBeyondTheSingleByteSetIsDropped)
+{
+    CxInjectText("a\xE2\x82\xAC"
+                 "b\xF0\x9F\x99\x82"
+                 "\xC3");
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].m_nWParam, static_cast<uint64_t>('a'));
+    EXPECT_EQ(messages[1].m_nWParam, static_cast<uint64_t>('b'));
+}
+
+TEST_F(PlatformWindowTest, KeyStateFollowsTheEventsReceived)
+{
+    CxInjectKey(CX_VK_ESCAPE, true);
+    PollPlatformInput();
+    EXPECT_TRUE(IsPlatformKeyDown(CX_VK_ESCAPE));
+    CxInjectKey(CX_VK_ESCAPE, false);
+    PollPlatformInput();
+    EXPECT_FALSE(IsPlatformKeyDown(CX_VK_ESCAPE));
+    CxInjectKey(CX_VK_ESCAPE, true);
+    PollPlatformInput();
+    ResetPlatformKeyState(CX_VK_ESCAPE);
+    EXPECT_FALSE(IsPlatformKeyDown(CX_VK_ESCAPE));
+}
+
+TEST_F(PlatformWindowTest, ButtonStateComesFromEventsNotFromSdl)
+{
+    CxInjectMouseButton(1, true, 4, 5);
+    CxInjectMouseMotion(6, 7);
+    CxInjectMouseButton(1, false, 6, 7);
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].m_nMessage, CX_WM_LBUTTONDOWN);
+    EXPECT_EQ(messages[0].m_nWParam & CX_MK_LBUTTON, CX_MK_LBUTTON);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_MOUSEMOVE);
+    EXPECT_EQ(messages[1].m_nWParam & CX_MK_LBUTTON, CX_MK_LBUTTON) << "dragging";
+    EXPECT_EQ(CxParamX(messages[1].m_nLParam), 6);
+    EXPECT_EQ(CxParamY(messages[1].m_nLParam), 7);
+    EXPECT_EQ(messages[2].m_nMessage, CX_WM_LBUTTONUP);
+    EXPECT_EQ(GetPlatformMouseButtons(), 0u);
+}
+
+TEST_F(PlatformWindowTest, SecondClickOfAPairIsADoubleClick)
+{
+    CxInjectMouseButton(3, true, 1, 1, 1);
+    CxInjectMouseButton(3, false, 1, 1, 1);
+    CxInjectMouseButton(3, true, 1, 1, 2);
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].m_nMessage, CX_WM_RBUTTONDOWN);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_RBUTTONUP);
+    EXPECT_EQ(messages[2].m_nMessage, CX_WM_RBUTTONDBLCLK);
+}
+
+TEST_F(PlatformWindowTest, WheelCarriesSignedNotchesTimesOneHundredTwenty)
+{
+    CxInjectMouseWheel(-3, 10, 20);
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_MOUSEWHEEL);
+    EXPECT_EQ(static_cast<int16_t>((messages[1].m_nWParam >> 16) & 0xFFFF), -360);
+    EXPECT_EQ(CxParamX(messages[1].m_nLParam), 10);
+}
+
+TEST_F(PlatformWindowTest, FocusChangesActivateOnceEach)
+{
+    CxInjectFocus(true);
+    CxInjectFocus(true);
+    CxInjectFocus(false);
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0].m_nMessage, CX_WM_ACTIVATE);
+    EXPECT_EQ(messages[0].m_nWParam & 0xFFFF, CX_WA_ACTIVE);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_ACTIVATEAPP);
+    EXPECT_EQ(messages[1].m_nWParam, 1u);
+    EXPECT_EQ(messages[2].m_nWParam & 0xFFFF, CX_WA_INACTIVE);
+    EXPECT_EQ(messages[3].m_nWParam, 0u);
+}
+
+TEST_F(PlatformWindowTest, WindowEventsBecomeMoveSizePaintCloseAndQuit)
+{
+    CxInjectMove(30, 40);
+    CxInjectResize(800, 600);
+    CxInjectMinimize(true);
+    CxInjectExpose();
+    CxInjectWindowClose();
+    CxInjectQuit();
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 6u);
+    EXPECT_EQ(messages[0].m_nMessage, CX_WM_MOVE);
+    EXPECT_EQ(CxParamY(messages[0].m_nLParam), 40);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_SIZE);
+    EXPECT_EQ(messages[1].m_nWParam, CX_SIZE_RESTORED);
+    EXPECT_EQ(CxParamX(messages[1].m_nLParam), 800);
+    EXPECT_EQ(messages[2].m_nWParam, CX_SIZE_MINIMIZED);
+    EXPECT_EQ(messages[3].m_nMessage, CX_WM_PAINT);
+    EXPECT_EQ(messages[4].m_nMessage, CX_WM_CLOSE);
+    EXPECT_EQ(messages[5].m_nMessage, CX_WM_QUIT);
+}
+
+TEST_F(PlatformWindowTest, RestoringFromMinimisedIsARestoreCommand)
+{
+    CxInjectMinimize(true);
+    CxInjectMinimize(false);
+    CxInjectMinimize(false);
+    const auto messages = TakeAll();
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[0].m_nWParam, CX_SIZE_MINIMIZED);
+    EXPECT_EQ(messages[1].m_nMessage, CX_WM_SYSCOMMAND);
+    EXPECT_EQ(messages[1].m_nWParam, CX_SC_RESTORE);
+    EXPECT_EQ(messages[2].m_nMessage, CX_WM_SIZE);
+    EXPECT_EQ(messages[2].m_nWParam, CX_SIZE_RESTORED);
+    EXPECT_EQ(messages[3].m_nMessage, CX_WM_SIZE) << "a restore that was not minimised is no command";
+}
+
+TEST_F(PlatformWindowTest, PostedMessagesComeBeforeLaterEvents)
+{
+    PostPlatformMessage(CX_WM_USER, 7, 8);
+    ST_WINDOW_MESSAGE message;
+    ASSERT_TRUE(PeekPlatformMessage(&message));
+    EXPECT_EQ(message.m_nMessage, CX_WM_USER);
+    EXPECT_EQ(message.m_nWParam, 7u);
+    EXPECT_FALSE(PeekPlatformMessage(&message));
+    EXPECT_FALSE(WaitPlatformMessage(0));
+}
+
+TEST_F(PlatformWindowTest, WindowGeometryAndTitle)
+{
+    CxRect client;
+    ASSERT_TRUE(GetPlatformClientRect(&client));
+    EXPECT_EQ(client.Width(), 320);
+    EXPECT_EQ(client.Height(), 240);
+    EXPECT_STREQ(GetPlatformWindowTitle(), "Platform Test");
+    EXPECT_FALSE(IsFullScreenDriverAvailable()) << "the dummy driver shows nothing";
+    int32_t w = 0;
+    int32_t h = 0;
+    int32_t bpp = 0;
+    EXPECT_TRUE(GetDesktopMetrics(&w, &h, &bpp));
+    EXPECT_GT(w, 0);
+}
+
+TEST(PlatformParams, PointsAreSignedSixteenBitHalves)
+{
+    const int64_t p = CxMakePointParam(-2, 70000);
+    EXPECT_EQ(CxParamX(p), -2);
+    EXPECT_EQ(CxParamY(p), static_cast<int16_t>(70000 & 0xFFFF));
+}
+
+TEST(PlatformWithoutVideo, EverythingIsHarmless)
+{
+    ASSERT_FALSE(IsPlatformVideoStarted());
+    CxInjectKey('A', true);
+    ST_WINDOW_MESSAGE message;
+    EXPECT_FALSE(PeekPlatformMessage(&message));
+    EXPECT_FALSE(WaitPlatformMessage(10));
+    EXPECT_FALSE(CreatePlatformWindow("x", CxRect(0, 0, 9, 9), 0));
+    ShowPlatformWindow();
+    StopPlatformVideo();
+}
+} // namespace
