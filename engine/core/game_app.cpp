@@ -27,6 +27,7 @@ CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(descripti
 CxGameApp::~CxGameApp()
 {
     DeleteRooms();
+    DeleteLuaEngine();
     m_InstanceLock.Release();
 }
 
@@ -62,8 +63,8 @@ uint32_t CxGameApp::Create()
     SetBlueScreenError(blueScreen != 0);
 
     CxDisplayApp::Create();
-    // The Lua engine (running "$GAMEPATH\startup.lua") and the command
-    // console start here once they exist.
+    CreateLuaEngine();
+    // The command console starts here once it exists.
 
     long stackSize = CX_DEFAULT_ROOM_STACK_SIZE;
     GetNumber("Engine.Game", "RoomStackSize", &stackSize, CX_DEFAULT_ROOM_STACK_SIZE);
@@ -103,6 +104,7 @@ void CxGameApp::Destroy()
     m_pCurRoom = nullptr;
     m_pPendingRoom = nullptr;
     DeleteRooms();
+    DeleteLuaEngine();
     CxDisplayApp::Destroy();
     if (m_bScreenSaverWasActive)
         SetScreenSaverEnabled(true);

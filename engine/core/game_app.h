@@ -15,6 +15,7 @@
 #include "engine/core/cx_string.h"
 #include "engine/core/display_app.h"
 #include "engine/core/game_window.h"
+#include "engine/core/lua_engine.h"
 #include "engine/core/pause_resume.h"
 #include "engine/platform/instance_lock.h"
 
@@ -58,6 +59,14 @@ public:
     CxGameWindow* GetCurRoom() const { return m_pCurRoom; }
     CxGameWindow* GetPendingRoom() const { return m_pPendingRoom; }
     const CxStack<long>& GetRoomStack() const { return m_RoomStack; }
+    // True when room is one of this application's rooms (scripts hand rooms
+    // back as userdata, which must not be trusted blindly).
+    bool IsLiveRoom(const CxGameWindow* room) const;
+
+    // The Lua engine, or none before Create, after Destroy, or when it could not be made.
+    CxLuaEngine* GetLuaEngine() const { return m_pLuaEngine; }
+    // Registers the application's functions in the Lua state (rooms, timers, paths, sprites).
+    virtual void RegisterLuaFunctions(CxLuaEngine& engine);
 
 protected:
     void Pause() override;
@@ -67,6 +76,9 @@ private:
     void SetPendingRoom(long id);
     void LeaveCurrentRoom();
     void DeleteRooms();
+    void CreateLuaEngine();
+    CxString StartupScriptPath() const;
+    void DeleteLuaEngine();
 
     CxString m_strInstallPath;
     CxString m_strCDPath;
@@ -75,6 +87,7 @@ private:
     CxStack<long> m_RoomStack;
     CxGameWindow* m_pCurRoom = nullptr;
     CxGameWindow* m_pPendingRoom = nullptr;
+    CxLuaEngine* m_pLuaEngine = nullptr;
     bool m_bScreenSaverWasActive = false;
     int32_t m_bFirstInstance = 1;
 };

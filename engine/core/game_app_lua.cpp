@@ -1,0 +1,159 @@
+// The Lua side of CxGameApp: the engine it owns and the functions through
+// which scripts reach rooms, room timers, paths and sprites.
+#include "engine/core/game_app.h"
+
+#include "engine/core/file.h"
+
+#include <new>
+
+namespace
+{
+constexpr uint32_t ROOM_TAG = 0;
+
+CxGameApp* GameApp(CxLuaCall& call)
+{
+    CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
+    if (!app)
+        call.RaiseError("no game application");
+    return app;
+}
+
+// The room in argument 1; a Lua error unless it is one of the application's rooms.
+[[maybe_unused]] CxGameWindow* RoomArgument(CxLuaCall& call, CxGameApp& app)
+{
+    uint32_t tag = 0;
+    auto* room = static_cast<CxGameWindow*>(call.ToObject(1, &tag));
+    if (!room || tag != ROOM_TAG || !app.IsLiveRoom(room))
+    {
+        call.RaiseError("bad argument #1 (room expected)");
+        return nullptr;
+    }
+    return room;
+}
+
+int32_t LuaPauseRoom(CxLuaCall& call)
+{
+    if (CxGameApp* app = GameApp(call))
+        app->PauseRoom();
+    return 0;
+}
+
+int32_t LuaResumeRoom(CxLuaCall& call)
+{
+    if (CxGameApp* app = GameApp(call))
+        app->ResumeRoom();
+    return 0;
+}
+
+int32_t LuaPopRoom(CxLuaCall& call)
+{
+    if (CxGameApp* app = GameApp(call))
+        app->PopRoom();
+    return 0;
+}
+
+int32_t LuaPushRoom(CxLuaCall& call)
+{
+    if (CxGameApp* app = GameApp(call))
+        app->PushRoom(call.ToInteger(1));
+    return 0;
+}
+
+int32_t LuaGotoRoom(CxLuaCall& call)
+{
+    if (CxGameApp* app = GameApp(call))
+        app->GotoRoom(call.ToInteger(1));
+    return 0;
+}
+
+int32_t LuaPeekRoom(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    call.PushInteger(app ? app->PeekRoom() : 0);
+    return 1;
+}
+
+int32_t LuaReloadRoom(CxLuaCall& call)
+{
+    if (CxGameApp* app = GameApp(call))
+        app->ReloadRoom();
+    return 0;
+}
+
+int32_t LuaGetCurRoomID(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    call.PushInteger(app ? app->GetCurRoomID() : -1);
+    return 1;
+}
+
+int32_t LuaGetCurRoom(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    if (app && app->GetCurRoom())
+        call.PushObject(app->GetCurRoom(), ROOM_TAG);
+    else
+        call.PushNil();
+    return 1;
+}
+} // namespace
+
+bool CxGameApp::IsLiveRoom(const CxGameWindow* room) const
+{
+    if (!room)
+        return false;
+    for (const CxGameWindow* candidate : m_pRooms)
+        if (candidate == room)
+            return true;
+    return false;
+}
+
+void CxGameApp::RegisterLuaFunctions(CxLuaEngine& engine)
+{
+    engine.RegisterFunction("PauseRoom", LuaPauseRoom);
+    engine.RegisterFunction("ResumeRoom", LuaResumeRoom);
+    engine.RegisterFunction("PopRoom", LuaPopRoom);
+    engine.RegisterFunction("PushRoom", LuaPushRoom);
+    engine.RegisterFunction("GotoRoom", LuaGotoRoom);
+    engine.RegisterFunction("PeekRoom", LuaPeekRoom);
+    engine.RegisterFunction("ReloadRoom", LuaReloadRoom);
+    engine.RegisterFunction("GetCurRoomID", LuaGetCurRoomID);
+    engine.RegisterFunction("GetCurRoom", LuaGetCurRoom);
+}
+
+void CxGameApp::CreateLuaEngine()
+{
+    DeleteLuaEngine();
+    m_pLuaEngine = new (std::nothrow) CxLuaEngine;
+    if (!m_pLuaEngine)
+    {
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate Lua Script Engine");
+        return;
+    }
+    long stackSize = CX_LUA_DEFAULT_STACK;
+    GetNumber("Engine.Game", "LuaStackSize", &stackSize, CX_LUA_DEFAULT_STACK);
+    if (m_pLuaEngine->Create(static_cast<int32_t>(stackSize)) != CX_ERR_NONE)
+        return;
+    RegisterLuaFunctions(*m_pLuaEngine);
+    const CxString script = StartupScriptPath();
+    if (FileExists(script.c_str()))
+        m_pLuaEngine->RunFile(script.c_str());
+}
+
+void CxGameApp::DeleteLuaEngine()
+{
+    delete m_pLuaEngine;
+    m_pLuaEngine = nullptr;
+}
+
+CxString CxGameApp::StartupScriptPath() const
+{
+    // "$GAMEPATH\startup.lua": the installed copy when there is one, else the CD's.
+    CxString installed = m_strInstallPath;
+    installed += "startup.lua";
+    if (FileExists(installed.c_str()))
+        return installed;
+    CxString cd = m_strCDPath;
+    cd += "startup.lua";
+    return cd;
+}

@@ -1,0 +1,184 @@
+#include "engine/core/lua_engine.h"
+
+#include "engine/core/log.h"
+#include "test_support.h"
+#include "tests/engine/core/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+// Collects the text output for the life of the test.
+class OutputCapture : public CxOutputListener
+{
+public:
+    OutputCapture() : m_pPrevious(SetOutputListener(this)) {}
+    ~OutputCapture() override { SetOutputListener(m_pPrevious); }
+    void OnOutput(const char* text) override { m_Text += text; }
+    std::string m_Text;
+
+private:
+    CxOutputListener* m_pPrevious;
+};
+
+class LuaEngineTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_EQ(m_Engine.Create(CX_LUA_DEFAULT_STACK), CX_ERR_NONE); }
+    std::string Run(const char* text)
+    {
+        m_Output.m_Text.clear();
+        m_Engine.RunString(text);
+        return m_Output.m_Text;
+    }
+
+    OutputCapture m_Output;
+    CxLuaEngine m_Engine;
+};
+} // namespace
+
+TEST_F(LuaEngineTest, PrintJoinsWithFourBlanksThroughTostring)
+{
+    EXPECT_EQ(Run("print('a', 1, nil, true)"), "a    1    nil    true\n");
+    EXPECT_EQ(Run("print()"), "\n") << "no arguments: an empty line";
+    const std::string big = Run("print(string.rep('x', 600))");
+    EXPECT_EQ(big, std::string(600, 'x') + "\n") << "long lines are not cut at the output limit";
+}
+
+TEST_F(LuaEngineTest, RuntimeAndSyntaxErrorsReachErrorMessageAndTheGameGoesOn)
+{
+    const uint32_t reports = GetErrorCount();
+    const std::string runtime = Run("local t = nil; t.x = 1");
+    EXPECT_NE(runtime.find("attempt to index"), std::string::npos) << runtime;
+    const std::string syntax = Run("this is not lua");
+    EXPECT_NE(syntax.find("syntax error"), std::string::npos) << syntax;
+    EXPECT_EQ(m_Engine.GetError(), CX_ERR_NONE) << "script errors do not set the engine's code";
+    EXPECT_EQ(GetErrorCount(), reports) << "nor count as reported errors";
+    EXPECT_EQ(m_Engine.GetScriptErrorCount(), 2u);
+
+    EXPECT_EQ(Run("_ERRORMESSAGE({})"), "(null message)\n");
+    // A script's own handler receives the message.
+    Run("function _ERRORMESSAGE(m) last = 'got: ' .. m end; error('boom')");
+    EXPECT_NE(std::string(m_Engine.GetVm().GetGlobalString("last").c_str()).find("got: "), std::string::npos);
+    EXPECT_NE(Run("_ERRORMESSAGE = nil; error('still seen')").find("still seen"), std::string::npos);
+}
+
+TEST_F(LuaEngineTest, PrintRefusesATostringThatReturnsNoString)
+{
+    const std::string out = Run("tostring = function() return {} end; print(1)");
+    EXPECT_NE(out.find("`tostring' must return a string to `print'"), std::string::npos) << out;
+}
+
+TEST_F(LuaEngineTest, PrecompiledChunksAreRefused)
+{
+    Run("bytes = string.dump(function() return 1 end)");
+    const std::string out = Run("local f, e = load(bytes, 'b', 't'); print(f == nil)");
+    EXPECT_EQ(out, "true\n");
+    CxString dumped = m_Engine.GetVm().GetGlobalString("bytes");
+    m_Output.m_Text.clear();
+    m_Engine.RunString(dumped.c_str());
+    EXPECT_NE(m_Output.m_Text.find("attempt to load a binary chunk"), std::string::npos) << m_Output.m_Text;
+}
+
+TEST(LuaEngine, WithoutAStateOrTextNothingRuns)
+{
+    ErrorCapture capture;
+    CxLuaEngine engine;
+    EXPECT_EQ(engine.RunString("print(1)"), CX_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(capture.Errors().size(), 1u);
+    EXPECT_EQ(capture.Errors()[0].text, "Lua VM not yet created");
+    CxLuaEngine created;
+    created.Create(CX_LUA_DEFAULT_STACK);
+    EXPECT_EQ(created.RunString(""), CX_ERR_INVALID_ARGUMENT);
+    CxLuaEngine other;
+    other.Create(CX_LUA_DEFAULT_STACK);
+    EXPECT_EQ(other.RegisterFunction(nullptr, nullptr), CX_ERR_INVALID_ARGUMENT);
+    TempDir dir;
+    CxLuaEngine file;
+    file.Create(CX_LUA_DEFAULT_STACK);
+    dir.Write("set.lua", "answer = 'forty-two'");
+    EXPECT_EQ(file.RunFile(dir.File("SET.LUA").c_str()), CX_ERR_NONE);
+    EXPECT_STREQ(file.GetVm().GetGlobalString("answer").c_str(), "forty-two");
+}
+
+namespace
+{
+// A game application with two rooms and its Lua engine, driven by hand.
+class GameLuaTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_Dir.Write("startup.lua", "started = (started or 0) + 1\n");
+        const std::string options = "[Startup]\nInstallPath=" + m_Dir.Path() + "\n";
+        m_pApp = std::make_unique<CTestApp>(options.c_str());
+        m_pApp->m_nRoomsToMake = 2;
+        m_pApp->Init();
+        m_pApp->Create();
+        ASSERT_NE(m_pApp->GetLuaEngine(), nullptr);
+    }
+    void TearDown() override
+    {
+        m_pApp->PreDestroy();
+        m_pApp->Destroy();
+    }
+    std::string Run(const char* text)
+    {
+        m_Output.m_Text.clear();
+        m_pApp->GetLuaEngine()->RunString(text);
+        return m_Output.m_Text;
+    }
+
+    TempDir m_Dir;
+    OutputCapture m_Output;
+    std::unique_ptr<CTestApp> m_pApp;
+};
+} // namespace
+
+TEST_F(GameLuaTest, StartupScriptRunsAtCreate)
+{
+    EXPECT_EQ(Run("print(started)"), "1\n");
+}
+
+TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStack)
+{
+    EXPECT_EQ(Run("print(GetCurRoomID(), GetCurRoom())"), "-1    nil\n");
+    Run("PushRoom(1)");
+    m_pApp->OnIdle();
+    EXPECT_EQ(m_pApp->GetCurRoomID(), 1);
+    EXPECT_EQ(Run("print(GetCurRoomID(), PeekRoom(), type(GetCurRoom()))"), "1    1    userdata\n");
+    Run("PauseRoom()");
+    EXPECT_TRUE(m_pApp->GetCurRoom()->IsPaused());
+    Run("ResumeRoom()");
+    EXPECT_FALSE(m_pApp->GetCurRoom()->IsPaused());
+    m_pApp->m_Journal.Clear();
+    Run("ReloadRoom()");
+    EXPECT_EQ(m_pApp->m_Journal.With("room1:Leave").size(), 1u);
+    EXPECT_EQ(m_pApp->m_Journal.With("room1:Enter").size(), 1u);
+    Run("GotoRoom(0.9)"); // numbers truncate
+    m_pApp->OnIdle();
+    EXPECT_EQ(m_pApp->GetCurRoomID(), 0);
+}
+
+TEST_F(GameLuaTest, QuitAndRestartCloseTheRoomAndSetTheFlags)
+{
+    Run("GotoRoom(1)");
+    m_pApp->OnIdle();
+    Run("Restart()");
+    EXPECT_TRUE(m_pApp->IsQuitting());
+    EXPECT_TRUE(m_pApp->IsRestarting());
+    EXPECT_EQ(m_pApp->m_Journal.Count("room1:Close"), 1u);
+}
+
+TEST_F(GameLuaTest, RestartBuildsAFreshStateAndRunsStartupAgain)
+{
+    Run("started = 10; leftover = 'x'");
+    m_pApp->PreDestroy();
+    m_pApp->Destroy();
+    EXPECT_EQ(m_pApp->GetLuaEngine(), nullptr);
+    m_pApp->Init();
+    m_pApp->Create();
+    EXPECT_EQ(Run("print(started, leftover)"), "1    nil\n");
+}
