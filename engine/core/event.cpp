@@ -5,33 +5,12 @@
 #include "engine/core/main_loop.h"
 
 #include <new>
+#include <unordered_map>
 
 namespace
 {
 using ChannelList = CxLinkedList<CxEventChannel*>;
 using ChannelNode = CxListNode<CxEventChannel*>;
-
-// The lists are never destroyed: listeners and events that are static
-// objects may be destroyed after any static list would be.
-ChannelList& Active()
-{
-    static auto* list = new ChannelList;
-    return *list;
-}
-
-ChannelList& Idle()
-{
-    static auto* list = new ChannelList;
-    return *list;
-}
-
-CxLinkedList<CxEventListener*>& Listeners()
-{
-    static auto* list = new CxLinkedList<CxEventListener*>;
-    return *list;
-}
-
-uint32_t s_nNextChannelID = 1;
 
 // One walk of the pump over the active list. Callbacks may destroy channels
 // and events, or run a nested pump (a modal dialog), while a walk is under
@@ -44,32 +23,14 @@ struct WalkFrame
     WalkFrame* m_pOuter = nullptr;
 };
 WalkFrame* s_pFrames = nullptr;
+uint32_t s_nNextChannelID = 1;
 
-ChannelNode* FindNode(ChannelList& list, uint32_t id)
+// The lists are never destroyed: listeners and events that are static
+// objects may be destroyed after any static list would be.
+CxLinkedList<CxEventListener*>& Listeners()
 {
-    for (ChannelNode* node = list.GetHead(); node; node = node->GetNext())
-        if (node->m_Value->GetID() == id)
-            return node;
-    return nullptr;
-}
-
-CxEventChannel* FindChannel(uint32_t id)
-{
-    if (id == 0)
-        return nullptr;
-    if (ChannelNode* node = FindNode(Active(), id))
-        return node->m_Value;
-    if (ChannelNode* node = FindNode(Idle(), id))
-        return node->m_Value;
-    return nullptr;
-}
-
-void RemoveActiveNode(ChannelNode* node)
-{
-    for (WalkFrame* frame = s_pFrames; frame; frame = frame->m_pOuter)
-        if (frame->m_pLast == node)
-            frame->m_pLast = node->GetPrev();
-    Active().RemoveNode(node);
+    static auto* list = new CxLinkedList<CxEventListener*>;
+    return *list;
 }
 
 void MarkTaken(CxEvent* event)
@@ -108,12 +69,106 @@ void InsertListener(CxEventListener* listener)
         }
     list.AddTail(listener);
 }
+} // namespace
 
-bool Alive(uint32_t id, const CxEventChannel* channel)
+// The channel registry: the active and idle lists and an index by ID, so
+// that every lookup costs the same however many channels exist.
+class CxEventChannels
 {
-    return FindChannel(id) == channel;
-}
+public:
+    static ChannelList& Active()
+    {
+        static auto* list = new ChannelList;
+        return *list;
+    }
 
+    static ChannelList& Idle()
+    {
+        static auto* list = new ChannelList;
+        return *list;
+    }
+
+    static std::unordered_map<uint32_t, CxEventChannel*>& Index()
+    {
+        static auto* index = new std::unordered_map<uint32_t, CxEventChannel*>;
+        return *index;
+    }
+
+    static CxEventChannel* Find(uint32_t id)
+    {
+        if (id == 0)
+            return nullptr;
+        auto& index = Index();
+        auto found = index.find(id);
+        return found == index.end() ? nullptr : found->second;
+    }
+
+    static bool Alive(uint32_t id, const CxEventChannel* channel) { return Find(id) == channel; }
+
+    static uint32_t Create(uint32_t* id)
+    {
+        // IDs count up and are not reused until the counter wraps, so an old
+        // ID kept somewhere does not name a newer channel.
+        uint32_t candidate = s_nNextChannelID;
+        while (candidate == 0 || Find(candidate))
+            ++candidate;
+        s_nNextChannelID = candidate + 1;
+        CxEventChannel* channel = new (std::nothrow) CxEventChannel(candidate);
+        if (channel)
+            channel->m_pNode = Idle().AddTail(channel);
+        if (!channel || !channel->m_pNode)
+        {
+            delete channel;
+            ReportError(CX_ERR_OUT_OF_MEMORY, "CxEvent::CreateChannel() - out of memory");
+            return CX_ERR_OUT_OF_MEMORY;
+        }
+        Index()[candidate] = channel;
+        *id = candidate;
+        return CX_ERR_NONE;
+    }
+
+    // Takes the channel out of its list (keeping every walk's position).
+    static void Unlink(CxEventChannel* channel)
+    {
+        if (!channel->m_pNode)
+            return;
+        if (channel->IsActive())
+        {
+            for (WalkFrame* frame = s_pFrames; frame; frame = frame->m_pOuter)
+                if (frame->m_pLast == channel->m_pNode)
+                    frame->m_pLast = channel->m_pNode->GetPrev();
+            Active().RemoveNode(channel->m_pNode);
+        }
+        else
+            Idle().RemoveNode(channel->m_pNode);
+        channel->m_pNode = nullptr;
+    }
+
+    // Moves the channel to the end of the active or idle list.
+    static bool MoveTo(CxEventChannel* channel, bool active)
+    {
+        ChannelNode* node = (active ? Active() : Idle()).AddTail(channel);
+        if (!node)
+            return false;
+        Unlink(channel);
+        channel->m_pNode = node;
+        channel->m_bActive = active;
+        return true;
+    }
+
+    static void Destroy(CxEventChannel* channel)
+    {
+        Unlink(channel);
+        Index().erase(channel->GetID());
+        delete channel;
+    }
+
+    static void SetPosted(CxEvent* event, uint32_t channel) { event->m_nChannel = channel; }
+    static uint32_t& Posted(CxEvent* event) { return event->m_nPosted; }
+};
+
+namespace
+{
 void NotifyListeners(uint32_t id, CxEvent* event, WalkFrame& frame)
 {
     CxArray<CxEventListener*> listeners;
@@ -128,6 +183,55 @@ void NotifyListeners(uint32_t id, CxEvent* event, WalkFrame& frame)
             return;
     }
 }
+
+// Moves one channel forward: finishes its front event (and, with
+// EVENT_CONTINUE, the following ones) as far as they are finished.
+void RunChannel(WalkFrame& frame, CxEventChannel* channel)
+{
+    const uint32_t id = channel->GetID();
+    for (;;)
+    {
+        if (!CxEventChannels::Alive(id, channel) || channel->IsEmpty())
+            return;
+        CxEvent* event = channel->Peek();
+        frame.m_pEvent = event;
+        frame.m_bTaken = false;
+        auto gone = [&]() { return frame.m_bTaken || !CxEventChannels::Alive(id, channel); };
+
+        if (event->IsBlocked() || gone())
+            return;
+        if (!event->IsStarted())
+        {
+            event->Start();
+            if (gone())
+                return;
+        }
+        if (!event->IsFinished() || gone())
+            return;
+        const bool next = (event->GetFlags() & EVENT_CONTINUE) != 0;
+        event->OnFinish();
+        if (gone())
+            return;
+        NotifyListeners(id, event, frame);
+        if (gone())
+            return;
+        // The front entry is still this event: only Unpost could have taken
+        // it (noticed above), and nested walks skip a busy channel.
+        channel->RemoveHead();
+        uint32_t& posted = CxEventChannels::Posted(event);
+        if (posted > 0)
+            --posted;
+        if (posted == 0)
+            CxEventChannels::SetPosted(event, 0);
+        frame.m_pEvent = nullptr;
+        if (event->GetFlags() & EVENT_AUTO_DELETE)
+            delete event;
+        else
+            event->Release();
+        if (!next)
+            return;
+    }
+}
 } // namespace
 
 CxEvent::~CxEvent()
@@ -138,19 +242,15 @@ CxEvent::~CxEvent()
 
 uint32_t CxEvent::Post(uint32_t channel)
 {
-    CxEventChannel* queue = FindChannel(channel);
+    CxEventChannel* queue = CxEventChannels::Find(channel);
     if (!queue)
         return InvalidChannel("Post");
     if (m_nChannel != 0 && m_nChannel != channel)
         Unpost();
-    if (ChannelNode* node = FindNode(Idle(), channel))
+    if (!queue->IsActive() && !CxEventChannels::MoveTo(queue, true))
     {
-        if (!Active().AddTail(queue))
-        {
-            ReportError(CX_ERR_OUT_OF_MEMORY, "CxEvent::Post(nChannelID) - out of memory");
-            return CX_ERR_OUT_OF_MEMORY;
-        }
-        Idle().RemoveNode(node);
+        ReportError(CX_ERR_OUT_OF_MEMORY, "CxEvent::Post(nChannelID) - out of memory");
+        return CX_ERR_OUT_OF_MEMORY;
     }
     if (!queue->Enqueue(this))
     {
@@ -158,6 +258,7 @@ uint32_t CxEvent::Post(uint32_t channel)
         return CX_ERR_OUT_OF_MEMORY;
     }
     m_nChannel = channel;
+    ++m_nPosted;
     return CX_ERR_NONE;
 }
 
@@ -165,11 +266,24 @@ void CxEvent::Unpost()
 {
     if (m_nChannel == 0)
         return;
-    if (CxEventChannel* queue = FindChannel(m_nChannel))
-        while (queue->Remove(this))
+    if (CxEventChannel* queue = CxEventChannels::Find(m_nChannel))
+    {
+        // Entries are searched from the front, where a running event sits,
+        // and only until the last one is gone.
+        auto* node = queue->GetHead();
+        while (node && m_nPosted > 0)
         {
+            if (node->m_Value == this)
+            {
+                node = queue->RemoveNode(node);
+                --m_nPosted;
+            }
+            else
+                node = node->GetNext();
         }
+    }
     m_nChannel = 0;
+    m_nPosted = 0;
     MarkTaken(this);
 }
 
@@ -209,61 +323,39 @@ uint32_t CreateChannel(uint32_t* id)
     if (!id)
         return InvalidChannel("CreateChannel");
     *id = 0;
-    // IDs count up and are not reused until the counter wraps, so an old ID
-    // kept somewhere does not name a newer channel.
-    uint32_t candidate = s_nNextChannelID;
-    while (candidate == 0 || FindChannel(candidate))
-        ++candidate;
-    s_nNextChannelID = candidate + 1;
-    CxEventChannel* channel = new (std::nothrow) CxEventChannel(candidate);
-    if (!channel || !Idle().AddTail(channel))
-    {
-        delete channel;
-        ReportError(CX_ERR_OUT_OF_MEMORY, "CxEvent::CreateChannel() - out of memory");
-        return CX_ERR_OUT_OF_MEMORY;
-    }
-    *id = candidate;
-    return CX_ERR_NONE;
+    return CxEventChannels::Create(id);
 }
 
 uint32_t DestroyChannel(uint32_t id)
 {
-    if (!FindChannel(id))
+    if (!CxEventChannels::Find(id))
         return InvalidChannel("DestroyChannel");
     FlushChannel(id);
     // Flushed events may have destroyed the channel themselves.
-    if (ChannelNode* node = FindNode(Active(), id))
-    {
-        CxEventChannel* channel = node->m_Value;
-        RemoveActiveNode(node);
-        delete channel;
-    }
-    else if (ChannelNode* idle = FindNode(Idle(), id))
-    {
-        CxEventChannel* channel = idle->m_Value;
-        Idle().RemoveNode(idle);
-        delete channel;
-    }
+    if (CxEventChannel* channel = CxEventChannels::Find(id))
+        CxEventChannels::Destroy(channel);
     return CX_ERR_NONE;
 }
 
 uint32_t FlushChannel(uint32_t id)
 {
-    if (!FindChannel(id))
+    CxEventChannel* channel = CxEventChannels::Find(id);
+    if (!channel)
         return InvalidChannel("FlushChannel");
-    ChannelNode* node = FindNode(Active(), id);
-    if (!node)
+    if (!channel->IsActive())
         return CX_ERR_NONE;
-    // Every pass takes at least one entry; events posted while the flush
+    // Every round takes at least one entry; events posted while the flush
     // runs (by Stop or Release) stay in the channel.
-    uint32_t rounds = node->m_Value->GetCount();
+    uint32_t rounds = 0;
+    for (auto* node = channel->GetHead(); node; node = node->GetNext())
+        ++rounds;
     while (rounds-- > 0)
     {
-        CxEventChannel* channel = FindChannel(id);
+        channel = CxEventChannels::Find(id);
         if (!channel || channel->IsEmpty())
             break;
         CxEvent* event = channel->Peek();
-        if (event->m_nChannel == id)
+        if (event->GetChannel() == id)
             event->Unpost();
         else
         {
@@ -282,7 +374,7 @@ uint32_t FlushChannel(uint32_t id)
 
 bool IsChannelEmpty(uint32_t id)
 {
-    CxEventChannel* channel = FindChannel(id);
+    CxEventChannel* channel = CxEventChannels::Find(id);
     return !channel || channel->IsEmpty();
 }
 
@@ -306,69 +398,20 @@ bool IsChannelBlocked(uint32_t id)
 
 bool IsChannelValid(uint32_t id)
 {
-    return FindChannel(id) != nullptr;
+    return CxEventChannels::Find(id) != nullptr;
 }
 
 CxEvent* GetChannelFront(uint32_t id)
 {
-    CxEventChannel* channel = FindChannel(id);
+    CxEventChannel* channel = CxEventChannels::Find(id);
     return channel && !channel->IsEmpty() ? channel->Peek() : nullptr;
 }
 
 uint16_t GetChannelCount(uint32_t id)
 {
-    CxEventChannel* channel = FindChannel(id);
+    CxEventChannel* channel = CxEventChannels::Find(id);
     return channel ? channel->GetCount() : 0;
 }
-
-namespace
-{
-// Moves one channel forward: finishes its front event (and, with
-// EVENT_CONTINUE, the following ones) as far as they are finished.
-void RunChannel(WalkFrame& frame, CxEventChannel* channel)
-{
-    const uint32_t id = channel->GetID();
-    for (;;)
-    {
-        if (!Alive(id, channel) || channel->IsEmpty())
-            return;
-        CxEvent* event = channel->Peek();
-        frame.m_pEvent = event;
-        frame.m_bTaken = false;
-        auto gone = [&]() { return frame.m_bTaken || !Alive(id, channel); };
-
-        if (event->IsBlocked() || gone())
-            return;
-        if (!event->IsStarted())
-        {
-            event->Start();
-            if (gone())
-                return;
-        }
-        if (!event->IsFinished() || gone())
-            return;
-        const bool next = (event->GetFlags() & EVENT_CONTINUE) != 0;
-        event->OnFinish();
-        if (gone())
-            return;
-        NotifyListeners(id, event, frame);
-        if (gone())
-            return;
-        // The front entry is still this event: only Unpost could have taken
-        // it (noticed above), and nested walks skip a busy channel.
-        channel->RemoveHead();
-        if (!channel->Find(event) && event->GetChannel() == id)
-            event->Unpost();
-        frame.m_pEvent = nullptr;
-        if (event->GetFlags() & EVENT_AUTO_DELETE)
-            delete event;
-        else
-            event->Release();
-        if (!next)
-            return;
-    }
-}
-} // namespace
 
 void PumpEvents()
 {
@@ -377,7 +420,7 @@ void PumpEvents()
     s_pFrames = &frame;
     for (;;)
     {
-        ChannelNode* node = frame.m_pLast ? frame.m_pLast->GetNext() : Active().GetHead();
+        ChannelNode* node = frame.m_pLast ? frame.m_pLast->GetNext() : CxEventChannels::Active().GetHead();
         if (!node)
             break;
         frame.m_pLast = node;
@@ -387,19 +430,19 @@ void PumpEvents()
         const uint32_t id = channel->GetID();
         ++channel->m_nBusy;
         RunChannel(frame, channel);
-        if (Alive(id, channel))
+        if (CxEventChannels::Alive(id, channel))
             --channel->m_nBusy;
     }
     s_pFrames = frame.m_pOuter;
 
     // Channels found empty rest in the idle list until something is posted.
-    ChannelNode* node = Active().GetHead();
+    ChannelNode* node = CxEventChannels::Active().GetHead();
     while (node)
     {
         ChannelNode* next = node->GetNext();
         CxEventChannel* channel = node->m_Value;
-        if (channel->IsEmpty() && channel->m_nBusy == 0 && Idle().AddTail(channel))
-            RemoveActiveNode(node);
+        if (channel->IsEmpty() && channel->m_nBusy == 0)
+            CxEventChannels::MoveTo(channel, false);
         node = next;
     }
 }
@@ -411,10 +454,10 @@ const CxLinkedList<CxEventListener*>& GetEventListeners()
 
 const CxLinkedList<CxEventChannel*>& GetActiveChannels()
 {
-    return Active();
+    return CxEventChannels::Active();
 }
 
 const CxLinkedList<CxEventChannel*>& GetIdleChannels()
 {
-    return Idle();
+    return CxEventChannels::Idle();
 }

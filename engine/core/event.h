@@ -32,11 +32,15 @@ class CxEventChannel : public CxQueue<CxEvent*>
 public:
     explicit CxEventChannel(uint32_t id) : m_nID(id) {}
     uint32_t GetID() const { return m_nID; }
+    bool IsActive() const { return m_bActive; }
 
 private:
+    friend class CxEventChannels;
     friend void PumpEvents();
     uint32_t m_nID;
     uint32_t m_nBusy = 0; // the pump is finishing this channel's front event
+    bool m_bActive = false;
+    CxListNode<CxEventChannel*>* m_pNode = nullptr; // in the active or the idle list
 };
 
 class CxEvent : public CxObject
@@ -79,8 +83,9 @@ public:
 
 private:
     friend void PumpEvents();
-    friend uint32_t FlushChannel(uint32_t id);
+    friend class CxEventChannels;
     uint32_t m_nChannel = 0;
+    uint32_t m_nPosted = 0; // entries of this event in its channel's queue
     uint32_t m_nData = 0;
     uint32_t m_nFlags = 0;
 };
