@@ -2,6 +2,7 @@
 
 #include "engine/core/find_file.h"
 #include "engine/core/options.h"
+#include "engine/platform/file_system.h"
 
 #include <cstdio>
 #include <cstring>
@@ -186,8 +187,16 @@ void SetGamePath(CxGamePath* paths)
 
 CxGamePath& GetGamePath()
 {
-    static CxGamePath empty;
-    return s_pGamePath ? *s_pGamePath : empty;
+    // Until the application installs its roots both are the working
+    // directory, as they are by default at start-up.
+    static CxGamePath* fallback = [] {
+        auto* paths = new CxGamePath;
+        const CxString cwd = CurrentDirectory();
+        paths->SetInstallPath(cwd.c_str());
+        paths->SetCDPath(cwd.c_str());
+        return paths;
+    }();
+    return s_pGamePath ? *s_pGamePath : *fallback;
 }
 
 CxString BuildGamePath(const char* format, ...)

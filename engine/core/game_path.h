@@ -8,8 +8,8 @@
 // backslash that results is collapsed.
 //
 // The application owns one CxGamePath and installs it with SetGamePath;
-// BuildGamePath and IsInstalledFile use the installed one (an empty default
-// until then).
+// BuildGamePath and IsInstalledFile use the installed one (until then both
+// roots are the working directory).
 #pragma once
 
 #include "engine/core/cx_string.h"
@@ -72,7 +72,7 @@ private:
     std::unique_ptr<CxInstalledFileTable> m_pInstalledFiles;
 };
 
-// Installs the application's roots (not owned); null goes back to the empty default.
+// Installs the application's roots (not owned); null goes back to the default.
 void SetGamePath(CxGamePath* paths);
 CxGamePath& GetGamePath();
 

@@ -191,13 +191,32 @@ uint32_t CxEventSequenceFile::LoadNested(const char* fileName, const CxInterpola
     if (!fileName)
         return SetError(CX_ERR_INVALID_ARGUMENT, "CxEventSequenceFile::Load() without a file name"), m_nError;
     const CxString path = strchr(fileName, '$') ? ExpandGamePath(fileName) : CxString(fileName);
-    CxFileBuffer buffer;
-    if (::LoadFile(path.c_str(), buffer) != CX_ERR_NONE)
+    if (IsDirectory(path.c_str()))
+        return SetError(CX_ERR_INVALID_FILE_TYPE, "%s is a directory, not a sequence file", path.c_str()), m_nError;
+    CxFile file;
+    if (file.Open(path.c_str(), CX_FILE_DEFAULT) != CX_ERR_NONE)
     {
-        SetErrorCode(buffer.GetError());
+        SetErrorCode(file.GetError());
         return m_nError;
     }
-    context.m_strPath = buffer.GetPath();
+    // Sequence files are a few lines; anything huge is not one (and a
+    // device or special file may report any length at all).
+    const long length = file.GetLength();
+    if (length < 0 || static_cast<unsigned long>(length) > CX_SEQUENCE_MAX_FILE_SIZE)
+        return SetError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s is too large", path.c_str()), m_nError;
+    CxBuffer buffer;
+    if (length > 0 && buffer.Allocate(static_cast<uint32_t>(length)) != CX_ERR_NONE)
+        return SetErrorCode(buffer.GetError()), m_nError;
+    if (length > 0 && file.Read(buffer.GetData(), length) != length)
+    {
+        if (file.GetError() == CX_ERR_NONE)
+            SetError(CX_ERR_FILE_READ, "Unable to read %s", path.c_str());
+        else
+            SetErrorCode(file.GetError());
+        return m_nError;
+    }
+    file.Close();
+    context.m_strPath = file.GetPath();
     context.m_pName = fileName;
     for (const LoadContext* outer = context.m_pOuter; outer; outer = outer->m_pOuter)
         if (outer->m_strPath == context.m_strPath)

@@ -26,6 +26,7 @@ class CxInterpolator;
 // the stack or memory.
 constexpr uint32_t CX_SEQUENCE_MAX_DEPTH = 16;
 constexpr uint32_t CX_SEQUENCE_MAX_EVENTS = 100000;
+constexpr uint32_t CX_SEQUENCE_MAX_FILE_SIZE = 16u << 20;
 
 class CxSequence : public CxLinkedList<CxEvent*>, public CxEvent
 {

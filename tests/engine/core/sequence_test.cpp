@@ -415,3 +415,13 @@ TEST_F(SequenceTest, HugeLinesAreHandled)
     Parse(file, text);
     EXPECT_EQ(file.GetCount(), 2);
 }
+
+TEST_F(SequenceTest, DirectoriesAndHugeFilesAreRefused)
+{
+    CxEventSequenceFile file;
+    EXPECT_EQ(file.Load(m_Dir.c_str(), nullptr), CX_ERR_INVALID_FILE_TYPE);
+    const std::string huge = Write("huge.seq", "Event Seq.Log(a)\n");
+    std::filesystem::resize_file(huge, CX_SEQUENCE_MAX_FILE_SIZE + 1u);
+    EXPECT_EQ(file.Load(huge.c_str(), nullptr), CX_ERR_INVALID_FILE_TYPE);
+    EXPECT_EQ(file.GetCount(), 0);
+}
