@@ -122,7 +122,8 @@ int SeqDump(int argc, char** argv)
         const char* equals = strchr(argv[i], '=');
         if (!equals)
             return Usage();
-        interpolator.AddConstant(CxString(argv[i], static_cast<int32_t>(equals - argv[i])).c_str(), equals + 1);
+        const CxString name(argv[i], static_cast<int32_t>(equals - argv[i]));
+        interpolator.AddConstant(name.c_str(), equals + 1);
     }
     SetErrorHandler([](uint32_t code, const char* text) -> int32_t {
         fprintf(stderr, "%s: %s\n", GetErrorText(code), text);

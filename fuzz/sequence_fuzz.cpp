@@ -12,8 +12,7 @@
 #include <string>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 class FuzzEvent : public CxEvent
 {
 public:
@@ -35,7 +34,8 @@ private:
 class FuzzCreator : public CxEventCreator
 {
 public:
-    CxEvent* CreateEvent(const CxString&, const CxString& command, const CxLinkedList<CxString>& arguments) override
+    CxEvent* CreateEvent(const CxString&, const CxString& command,
+                         const CxLinkedList<CxString>& arguments) override
     {
         if (command.EqualsNoCase("Null"))
             return nullptr;
@@ -55,8 +55,8 @@ FuzzCreator s_Creator;
 // reach every branch of the parser quickly.
 std::string WithKeywords(const uint8_t* data, size_t size)
 {
-    static const char* const words[] = {"",          "Event f.Go(", "Sequence ", "Dynamic ", "continue\n",
-                                        ")\n",       "${",          "\"",       "Event f.Null()\n"};
+    static const char* const words[] = {"",    "Event f.Go(", "Sequence ", "Dynamic ",        "continue\n",
+                                        ")\n", "${",          "\"",        "Event f.Null()\n"};
     std::string text;
     for (size_t i = 0; i < size; ++i)
         text += (data[i] >= 1 && data[i] <= 8) ? words[data[i]] : std::string(1, static_cast<char>(data[i]));

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 // Never destroyed, so records registered by static objects stay reachable.
 CxLinkedList<ST_EVENT_DEF*>& Registry()
 {
@@ -90,7 +89,8 @@ const CxLinkedList<ST_EVENT_DEF*>& GetEventCreators()
     return Registry();
 }
 
-bool SplitEventText(const char* text, CxString& category, CxString& command, CxLinkedList<CxString>& arguments)
+bool SplitEventText(const char* text, CxString& category, CxString& command,
+                    CxLinkedList<CxString>& arguments)
 {
     category.Empty();
     command.Empty();
@@ -131,7 +131,8 @@ CxEvent* CreateEventFromText(const char* text, const CxInterpolator* interpolato
     CxLinkedList<CxString> arguments;
     if (!SplitEventText(expanded.c_str(), category, command, arguments))
     {
-        LogEntry(CX_LOG_WARNING, "Event text without a category or an argument list: %.200s", expanded.c_str());
+        LogEntry(CX_LOG_WARNING, "Event text without a category or an argument list: %.200s",
+                 expanded.c_str());
         return nullptr;
     }
     if (creator)
@@ -143,7 +144,8 @@ CxEvent* CreateEventFromText(const char* text, const CxInterpolator* interpolato
         LogEntry(CX_LOG_WARNING, "No event creator for the category \"%.64s\"", category.c_str());
         return nullptr;
     }
-    CxEvent* event = record->m_pCreator ? record->m_pCreator->CreateEvent(category, command, arguments) : nullptr;
+    CxEvent* event =
+        record->m_pCreator ? record->m_pCreator->CreateEvent(category, command, arguments) : nullptr;
     if (!event)
         ReportError(CX_ERR_UNKNOWN, "Event Create Procedure returned NULL");
     return event;

@@ -44,7 +44,8 @@ const CxLinkedList<ST_EVENT_DEF*>& GetEventCreators();
 // after that up to the first ")" (or the end), split at every ",", each with
 // leading blanks and every double quote removed. "()" gives no argument,
 // "( )" one empty one. False when the text has no "." or no "(".
-bool SplitEventText(const char* text, CxString& category, CxString& command, CxLinkedList<CxString>& arguments);
+bool SplitEventText(const char* text, CxString& category, CxString& command,
+                    CxLinkedList<CxString>& arguments);
 
 // Expands text with interpolator (when given), splits it and asks creator
 // (when given) and then the registry for the event. Returns null when no

@@ -4,8 +4,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 // Deep enough for any data tree, shallow enough for the stack.
 constexpr uint32_t MAX_SEARCH_DEPTH = 32;
 
@@ -102,7 +101,8 @@ bool CollectEntry(const CxDirectoryEntry& entry, void* data)
     result.m_nAttributes = flags;
     if (!context.m_pResults->Insert(CxFindFileKey{result.m_strName, result.m_strPath}, result))
     {
-        context.m_pSearch->SetError(CX_ERR_OUT_OF_MEMORY, "Out of memory listing %s", context.m_pDirectory->c_str());
+        context.m_pSearch->SetError(CX_ERR_OUT_OF_MEMORY, "Out of memory listing %s",
+                                    context.m_pDirectory->c_str());
         return false;
     }
     return true;
@@ -217,8 +217,8 @@ void CxFindFile::Search(const CxString& directory, const CxString& mask, uint32_
     if (depth > MAX_SEARCH_DEPTH || (m_bRecursive && !Enter(directory)))
         return;
     CxArray<CxString> subdirectories;
-    SearchContext context{this,           &directory,  &mask,       m_nAttributeMask,
-                          m_bUpperCase,   m_bRecursive, &m_Results, &subdirectories};
+    SearchContext context{this,         &directory,   &mask,      m_nAttributeMask,
+                          m_bUpperCase, m_bRecursive, &m_Results, &subdirectories};
     ListDirectory(directory.c_str(), CollectEntry, &context);
     for (uint32_t i = 0; i < subdirectories.GetCount() && GetError() == CX_ERR_NONE; ++i)
     {

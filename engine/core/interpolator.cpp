@@ -4,8 +4,7 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 // Braced names nested deeper than this are taken literally, so a hostile
 // text cannot recurse deep enough to exhaust the stack.
 constexpr uint32_t MAX_BRACE_DEPTH = 16;
@@ -236,7 +235,7 @@ void CxInterpolator::ExpandRange(const char* text, const char* end, uint32_t dep
                 ExpandRange(p + 1, close, depth + 1, name);
             else
                 name.Assign(p + 1, static_cast<int32_t>(close - p - 1 > CX_STRING_MAX ? CX_STRING_MAX
-                                                                                       : close - p - 1));
+                                                                                      : close - p - 1));
             p = close + 1;
         }
         else

@@ -90,8 +90,7 @@ struct CxEventSequenceFile::LoadContext
     const char* m_pName = "";
 };
 
-namespace
-{
+namespace {
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -140,8 +139,8 @@ public:
             return false;
         }
         const uint32_t end = static_cast<uint32_t>(static_cast<const char*>(close) - m_pText) + 1;
-        out.Assign(m_pText + m_nPos, static_cast<int32_t>(end - m_nPos > CX_STRING_MAX ? CX_STRING_MAX
-                                                                                          : end - m_nPos));
+        out.Assign(m_pText + m_nPos,
+                   static_cast<int32_t>(end - m_nPos > CX_STRING_MAX ? CX_STRING_MAX : end - m_nPos));
         m_nPos = end;
         Skip(1);
         return true;
@@ -192,7 +191,8 @@ uint32_t CxEventSequenceFile::LoadNested(const char* fileName, const CxInterpola
         return SetError(CX_ERR_INVALID_ARGUMENT, "CxEventSequenceFile::Load() without a file name"), m_nError;
     const CxString path = strchr(fileName, '$') ? ExpandGamePath(fileName) : CxString(fileName);
     if (IsDirectory(path.c_str()))
-        return SetError(CX_ERR_INVALID_FILE_TYPE, "%s is a directory, not a sequence file", path.c_str()), m_nError;
+        return SetError(CX_ERR_INVALID_FILE_TYPE, "%s is a directory, not a sequence file", path.c_str()),
+               m_nError;
     CxFile file;
     if (file.Open(path.c_str(), CX_FILE_DEFAULT) != CX_ERR_NONE)
     {
@@ -247,7 +247,8 @@ void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxI
     char* text = new (std::nothrow) char[size];
     if (!text)
     {
-        SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %u bytes for sequence file %s", size, context.m_pName);
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %u bytes for sequence file %s", size,
+                 context.m_pName);
         return;
     }
     for (uint32_t i = 0; i < size; ++i)
@@ -308,8 +309,9 @@ void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxI
                 ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: \"Sequence\" without a file name",
                             context.m_pName);
             else if (context.m_nDepth + 1 >= CX_SEQUENCE_MAX_DEPTH)
-                ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: sequences nested deeper than %u levels",
-                            context.m_pName, CX_SEQUENCE_MAX_DEPTH);
+                ReportError(CX_ERR_INVALID_FILE_TYPE,
+                            "Sequence file %s: sequences nested deeper than %u levels", context.m_pName,
+                            CX_SEQUENCE_MAX_DEPTH);
             else if (*context.m_pBudget > 0)
             {
                 CxEventSequenceFile* child = new (std::nothrow) CxEventSequenceFile(m_pCreator);
@@ -338,8 +340,8 @@ void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxI
             if (*context.m_pBudget == 0)
             {
                 delete event;
-                ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: more than %u events", context.m_pName,
-                            CX_SEQUENCE_MAX_EVENTS);
+                ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: more than %u events",
+                            context.m_pName, CX_SEQUENCE_MAX_EVENTS);
                 break;
             }
             --*context.m_pBudget;

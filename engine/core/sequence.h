@@ -82,7 +82,8 @@ public:
 private:
     struct LoadContext;
     uint32_t LoadNested(const char* fileName, const CxInterpolator* interpolator, LoadContext& context);
-    void ParseNested(const char* text, uint32_t size, const CxInterpolator* interpolator, LoadContext& context);
+    void ParseNested(const char* text, uint32_t size, const CxInterpolator* interpolator,
+                     LoadContext& context);
 
     CxEventCreator* m_pCreator;
     CxString m_strText;

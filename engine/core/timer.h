@@ -14,8 +14,8 @@
 
 #include <cstdint>
 
-constexpr uint32_t CX_TIMER_STOPPED = 0;           // end tick of a timer that is not running
-constexpr uint32_t CX_TIMER_NO_END = 0xFFFFFFFFu;  // end tick of a timer running without end
+constexpr uint32_t CX_TIMER_STOPPED = 0;          // end tick of a timer that is not running
+constexpr uint32_t CX_TIMER_NO_END = 0xFFFFFFFFu; // end tick of a timer running without end
 
 class CxTimer : public CxPauseResume
 {

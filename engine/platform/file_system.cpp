@@ -180,7 +180,8 @@ bool ListDirectory(const char* path, CxDirectoryCallback callback, void* context
             st = link; // a dangling link is listed as what it is
         info.m_strName = name;
         info.m_bDirectory = S_ISDIR(st.st_mode);
-        info.m_bReadOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(full.c_str(), W_OK) != 0;
+        const bool noWriteBits = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+        info.m_bReadOnly = noWriteBits || access(full.c_str(), W_OK) != 0;
         info.m_nSize = static_cast<uint64_t>(st.st_size);
         info.m_nAccessTime = st.st_atim.tv_sec;
         info.m_nWriteTime = st.st_mtim.tv_sec;

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 using Log = std::vector<std::string>;
 
 // An event whose finishing the test controls; it writes what happens to it into a log.
@@ -177,7 +176,8 @@ TEST_F(EventTest, PostingToAnInvalidChannelIsRefused)
     EXPECT_EQ(a.Post(0), CX_ERR_INVALID_ARGUMENT);
     ASSERT_EQ(m_Errors.Errors().size(), 1u);
     EXPECT_EQ(m_Errors.Errors()[0].code, CX_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(m_Errors.Errors()[0].text, "CxEvent::Post(nChannelID) - nChannelID is not a valid event channel");
+    EXPECT_EQ(m_Errors.Errors()[0].text,
+              "CxEvent::Post(nChannelID) - nChannelID is not a valid event channel");
     EXPECT_EQ(a.GetChannel(), 0u);
 
     uint32_t gone = 0;
@@ -194,7 +194,8 @@ TEST_F(EventTest, DestroyAndFlushOfChannelZeroReportTheirMessages)
     ASSERT_EQ(m_Errors.Errors().size(), 2u);
     EXPECT_EQ(m_Errors.Errors()[0].text,
               "CxEvent::DestroyChannel(nChannelID) - nChannelID is not a valid event channel");
-    EXPECT_EQ(m_Errors.Errors()[1].text, "CxEvent::FlushChannel(nChannelID) - nChannelID is not a valid event channel");
+    EXPECT_EQ(m_Errors.Errors()[1].text,
+              "CxEvent::FlushChannel(nChannelID) - nChannelID is not a valid event channel");
 }
 
 TEST_F(EventTest, EventPostedTwiceRunsTwiceAndKeepsItsChannelUntilTheLast)
@@ -478,7 +479,8 @@ TEST_F(EventTest, NestedPumpLeavesTheBusyChannelAlone)
         PumpEvents();
     };
     PumpEvents();
-    EXPECT_EQ(m_Log, (Log{"start a", "finish a", "L hears a", "start b", "finish b", "release b", "release a"}));
+    EXPECT_EQ(m_Log,
+              (Log{"start a", "finish a", "L hears a", "start b", "finish b", "release b", "release a"}));
     EXPECT_TRUE(IsChannelEmpty(m_nChannel));
     PumpEvents();
     DestroyChannel(other);

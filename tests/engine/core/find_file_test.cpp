@@ -9,8 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace
-{
+namespace {
 class FindFileTest : public testing::Test
 {
 protected:
@@ -98,7 +97,8 @@ TEST_F(FindFileTest, ResultsComeSortedByName)
 {
     CxFindFile find;
     find.Find((m_Dir + "\\*.*").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{".hidden", "A.TGA", "b.tga", "c.bmp", "Data", "README"}));
+    EXPECT_EQ(Names(find),
+              (std::vector<std::string>{".hidden", "A.TGA", "b.tga", "c.bmp", "Data", "README"}));
 }
 
 TEST_F(FindFileTest, MaskSelectsAndCaseIsIgnoredOnTheWay)
@@ -108,7 +108,8 @@ TEST_F(FindFileTest, MaskSelectsAndCaseIsIgnoredOnTheWay)
     find.Find((upper + "\\*.TGA").c_str());
     EXPECT_EQ(Names(find), (std::vector<std::string>{"A.TGA", "b.tga"}));
     find.Find((m_Dir + "\\DATA\\deep\\*.wav").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"z.wav"})) << "directories resolve without regard to case";
+    EXPECT_EQ(Names(find), (std::vector<std::string>{"z.wav"}))
+        << "directories resolve without regard to case";
 }
 
 TEST_F(FindFileTest, MaskWithoutDotListsNamesWithoutExtension)
@@ -149,7 +150,8 @@ TEST_F(FindFileTest, RecursiveSearchFindsEveryLevelAndKeepsEqualNames)
     std::vector<std::string> full;
     for (const CxFileEntry* entry = find.GetFirst(); entry; entry = find.GetNext())
         full.emplace_back(entry->GetFullPath().c_str());
-    EXPECT_EQ(full, (std::vector<std::string>{m_Dir + "\\A.TGA", m_Dir + "\\B.TGA", m_Dir + "\\Data\\B.TGA"}));
+    EXPECT_EQ(full,
+              (std::vector<std::string>{m_Dir + "\\A.TGA", m_Dir + "\\B.TGA", m_Dir + "\\Data\\B.TGA"}));
 }
 
 TEST_F(FindFileTest, LinksBackUpDoNotMakeTheSearchEndless)

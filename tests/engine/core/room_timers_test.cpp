@@ -7,8 +7,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 // A stand-in room: the listener of its timers, as a room is.
 class FakeRoom : public CxTimerListener, public CxError
 {

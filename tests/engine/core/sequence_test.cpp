@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 std::vector<std::string> g_Log;
 std::set<std::string> g_Released;
 
@@ -23,7 +22,10 @@ std::set<std::string> g_Released;
 class SeqEvent : public CxEvent
 {
 public:
-    SeqEvent(std::string command, std::string argument) : m_Command(std::move(command)), m_Arg(std::move(argument)) {}
+    SeqEvent(std::string command, std::string argument)
+        : m_Command(std::move(command)), m_Arg(std::move(argument))
+    {
+    }
     void Start() override
     {
         m_bStarted = true;
@@ -47,7 +49,8 @@ public:
 class SeqCreator : public CxEventCreator
 {
 public:
-    CxEvent* CreateEvent(const CxString&, const CxString& command, const CxLinkedList<CxString>& arguments) override
+    CxEvent* CreateEvent(const CxString&, const CxString& command,
+                         const CxLinkedList<CxString>& arguments) override
     {
         ++m_nCalls;
         if (command.EqualsNoCase("Null"))
@@ -120,7 +123,8 @@ protected:
         return -1;
     }
 
-    static void Parse(CxEventSequenceFile& file, const std::string& text, const CxInterpolator* interpolator = nullptr)
+    static void Parse(CxEventSequenceFile& file, const std::string& text,
+                      const CxInterpolator* interpolator = nullptr)
     {
         file.Parse(text.data(), static_cast<uint32_t>(text.size()), interpolator);
     }
@@ -164,7 +168,8 @@ TEST_F(SequenceTest, CommentsBlankLinesAndCarriageReturnsAreSkipped)
 TEST_F(SequenceTest, ContinueMarksOnlyTheNextEvent)
 {
     CxEventSequenceFile file;
-    Parse(file, "continue\nEvent Seq.Log(a)\nEvent Seq.Log(b)\ncontinue Event Seq.Log(c)\nEvent Seq.Log(d)\n");
+    Parse(file,
+          "continue\nEvent Seq.Log(a)\nEvent Seq.Log(b)\ncontinue Event Seq.Log(c)\nEvent Seq.Log(d)\n");
     ASSERT_EQ(file.GetCount(), 4);
     EXPECT_TRUE(file.GetAt(0)->m_Value->GetFlags() & EVENT_CONTINUE);
     EXPECT_FALSE(file.GetAt(1)->m_Value->GetFlags() & EVENT_CONTINUE);
@@ -226,7 +231,8 @@ TEST_F(SequenceTest, SequenceOwnsItsEventsEvenIfTheCreatorMarkedThemAutoDelete)
     Parse(file, "Event Seq.Log(a)\nEvent Seq.Log(b)\n");
     RunToEnd(file);
     RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "a", "b"})) << "run twice, deleted once with the file";
+    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "a", "b"}))
+        << "run twice, deleted once with the file";
 }
 
 // ---- running ----
@@ -309,9 +315,9 @@ TEST_F(SequenceTest, NestedSequenceRunsWholeBeforeTheParentGoesOn)
 {
     Write("child one.seq", "Event Seq.Log(c1)\nEvent Seq.Wait(cw)\n");
     Write("bare.seq", "Event Seq.Log(b)\n");
-    const std::string parent = Write("parent.seq", "Event Seq.Log(p1)\nSequence \"" + m_Dir +
-                                                       "/child one.seq\"\nSequence " + m_Dir +
-                                                       "/bare.seq trailing words\nEvent Seq.Log(p2)\n");
+    const std::string parent =
+        Write("parent.seq", "Event Seq.Log(p1)\nSequence \"" + m_Dir + "/child one.seq\"\nSequence " + m_Dir +
+                                "/bare.seq trailing words\nEvent Seq.Log(p2)\n");
     CxEventSequenceFile file;
     ASSERT_EQ(file.Load(parent.c_str(), nullptr), 0u);
     ASSERT_EQ(file.GetCount(), 4);
@@ -380,8 +386,8 @@ TEST_F(SequenceTest, FileThatNamesItselfIsRefused)
 TEST_F(SequenceTest, DeepNestingStopsWithAnError)
 {
     for (int i = 0; i < 40; ++i)
-        Write("n" + std::to_string(i) + ".seq",
-              "Event Seq.Log(" + std::to_string(i) + ")\nSequence " + m_Dir + "/n" + std::to_string(i + 1) + ".seq\n");
+        Write("n" + std::to_string(i) + ".seq", "Event Seq.Log(" + std::to_string(i) + ")\nSequence " +
+                                                    m_Dir + "/n" + std::to_string(i + 1) + ".seq\n");
     CxEventSequenceFile file;
     file.Load((m_Dir + "/n0.seq").c_str(), nullptr);
     ASSERT_FALSE(m_Errors.Errors().empty());
@@ -410,7 +416,8 @@ TEST_F(SequenceTest, UnterminatedItemsGiveErrorsNotCrashes)
 TEST_F(SequenceTest, HugeLinesAreHandled)
 {
     std::string text(3 << 20, 'x');
-    text += "\nEvent Seq.Log(" + std::string(2 << 20, 'y') + ")\nEvent Seq.Log(" + std::string(1 << 20, ',') + ")\n";
+    text += "\nEvent Seq.Log(" + std::string(2 << 20, 'y') + ")\nEvent Seq.Log(" + std::string(1 << 20, ',') +
+            ")\n";
     CxEventSequenceFile file;
     Parse(file, text);
     EXPECT_EQ(file.GetCount(), 2);

@@ -7,8 +7,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 class TimerTest : public testing::Test
 {
 protected:
@@ -296,8 +295,7 @@ TEST_F(TimerTest, ListenerMayDeleteALaterTimerOfTheSamePass)
 
 // ---- main-loop hooks ----
 
-namespace
-{
+namespace {
 class CountingHook : public CxMainLoopHook
 {
 public:
