@@ -6,7 +6,8 @@
 #include <cstring>
 #include <new>
 
-namespace {
+namespace
+{
 // Never destroyed, so records registered by static objects stay reachable.
 CxLinkedList<ST_EVENT_DEF*>& Registry()
 {

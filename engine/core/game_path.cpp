@@ -8,7 +8,8 @@
 #include <cstring>
 #include <new>
 
-namespace {
+namespace
+{
 CxGamePath* s_pGamePath = nullptr;
 
 bool IsSeparator(char c)

@@ -3,7 +3,8 @@
 #include "engine/core/array.h"
 #include "engine/core/main_loop.h"
 
-namespace {
+namespace
+{
 CxLinkedList<CxMainLoopHook*>& Hooks()
 {
     // Never destroyed: hooks that are static objects may outlive any static list.

@@ -90,7 +90,8 @@ struct CxEventSequenceFile::LoadContext
     const char* m_pName = "";
 };
 
-namespace {
+namespace
+{
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';

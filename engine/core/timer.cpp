@@ -3,7 +3,8 @@
 #include "engine/core/array.h"
 #include "engine/platform/clock.h"
 
-namespace {
+namespace
+{
 CxTimerManager* s_pTimerManager = nullptr;
 
 // now + duration as an end tick. The two tick values that mean "stopped"

@@ -9,7 +9,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 class FindFileTest : public testing::Test
 {
 protected:

@@ -9,7 +9,8 @@
 #include <filesystem>
 #include <string>
 
-namespace {
+namespace
+{
 class GamePathTest : public testing::Test
 {
 protected:

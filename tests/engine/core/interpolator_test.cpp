@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 std::string Expand(const CxInterpolator& interpolator, const char* text)
 {
     return interpolator.Expand(text).c_str();

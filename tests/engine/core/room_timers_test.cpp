@@ -7,7 +7,8 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 // A stand-in room: the listener of its timers, as a room is.
 class FakeRoom : public CxTimerListener, public CxError
 {

@@ -7,7 +7,8 @@
 
 #include <vector>
 
-namespace {
+namespace
+{
 class TimerTest : public testing::Test
 {
 protected:
@@ -295,7 +296,8 @@ TEST_F(TimerTest, ListenerMayDeleteALaterTimerOfTheSamePass)
 
 // ---- main-loop hooks ----
 
-namespace {
+namespace
+{
 class CountingHook : public CxMainLoopHook
 {
 public:
