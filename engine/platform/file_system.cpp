@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -147,4 +148,61 @@ void FlushPathCache()
 {
     std::lock_guard<std::mutex> guard(s_CacheLock);
     s_Listings.clear();
+}
+
+bool ListDirectory(const char* path, CxDirectoryCallback callback, void* context)
+{
+    if (!callback)
+        return false;
+    std::string dir = (path && *path) ? ResolvePath(path).c_str() : ".";
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return false;
+    if (dir.back() != '/')
+        dir += '/';
+    bool going = true;
+    while (going)
+    {
+        const struct dirent* entry = readdir(d);
+        if (!entry)
+            break;
+        const char* name = entry->d_name;
+        if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0)
+            continue;
+        const std::string full = dir + name;
+        struct stat link;
+        if (lstat(full.c_str(), &link) != 0)
+            continue;
+        struct stat st = link;
+        CxDirectoryEntry info;
+        info.m_bSymbolicLink = S_ISLNK(link.st_mode);
+        if (info.m_bSymbolicLink && stat(full.c_str(), &st) != 0)
+            st = link; // a dangling link is listed as what it is
+        info.m_strName = name;
+        info.m_bDirectory = S_ISDIR(st.st_mode);
+        const bool noWriteBits = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+        info.m_bReadOnly = noWriteBits || access(full.c_str(), W_OK) != 0;
+        info.m_nSize = static_cast<uint64_t>(st.st_size);
+        info.m_nAccessTime = st.st_atim.tv_sec;
+        info.m_nWriteTime = st.st_mtim.tv_sec;
+        info.m_nChangeTime = st.st_ctim.tv_sec;
+        info.m_nDevice = st.st_dev;
+        info.m_nInode = st.st_ino;
+        going = callback(info, context);
+    }
+    closedir(d);
+    return true;
+}
+
+bool GetPathIdentity(const char* path, uint64_t* device, uint64_t* inode)
+{
+    struct stat st;
+    const CxString resolved = (path && *path) ? ResolvePath(path) : CxString(".");
+    if (stat(resolved.c_str(), &st) != 0)
+        return false;
+    if (device)
+        *device = st.st_dev;
+    if (inode)
+        *inode = st.st_ino;
+    return true;
 }

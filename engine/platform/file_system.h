@@ -22,3 +22,28 @@ CxString AbsolutePath(const char* path);
 CxString CurrentDirectory();
 // Forgets every cached directory listing.
 void FlushPathCache();
+
+// One entry of a directory listing, as the file system reports it.
+struct CxDirectoryEntry
+{
+    CxString m_strName;
+    bool m_bDirectory = false;    // a directory, or a link to one
+    bool m_bSymbolicLink = false;
+    bool m_bReadOnly = false;     // this process may not write it, or it has no write permission at all
+    uint64_t m_nSize = 0;
+    int64_t m_nAccessTime = 0;    // seconds since 1970
+    int64_t m_nWriteTime = 0;
+    int64_t m_nChangeTime = 0;
+    uint64_t m_nDevice = 0;       // with the inode: the identity of what the entry names
+    uint64_t m_nInode = 0;
+};
+
+// Called once per entry; returning false ends the listing.
+typedef bool (*CxDirectoryCallback)(const CxDirectoryEntry& entry, void* context);
+
+// Lists the directory named by path (resolved like every data path; "" is
+// the working directory), skipping "." and "..". False when the directory
+// cannot be read.
+bool ListDirectory(const char* path, CxDirectoryCallback callback, void* context);
+// The device and inode of what path names; false when it does not exist.
+bool GetPathIdentity(const char* path, uint64_t* device, uint64_t* inode);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Black-box checks of rumbo-tool's option-file commands.
+# Black-box checks of rumbo-tool's option-file and sequence-file commands.
 set -u
 tool=${RUMBO_TOOL:?}
 dir=$(mktemp -d)
@@ -27,6 +27,21 @@ err=$("$tool" ini-dump "$dir/none.ini" 2>&1 >/dev/null); code=$?
 check "missing file code (dump)" "1" "$code"
 
 "$tool" >/dev/null 2>&1; check "usage code" "2" "$?"
+
+# Sequence files.
+printf '# intro\r\nEvent Town.Say("Hi, there", x)\r\n  Event Town.Skipped()\ncontinue\nDynamic Event Town.Go($WHO)\nSequence "%s/b.seq"\n' "$dir" > "$dir/a.seq"
+printf 'Event Town.Wave($WHO)\n' > "$dir/b.seq"
+got=$("$tool" seq-dump "$dir/a.seq" WHO=Rumbo)
+check "seq dump" 'event Town.Say("Hi", "there", "x")
+continue dynamic Town.Go($WHO)
+sequence
+  event Town.Wave("Rumbo")
+end' "$got"
+printf 'Event Town.Open(\n' > "$dir/bad.seq"
+err=$("$tool" seq-dump "$dir/bad.seq" 2>&1 >/dev/null); code=$?
+check "seq unclosed code" "3" "$code"
+check "seq unclosed message" "Invalid file type: Sequence file $dir/bad.seq: \"Event\" without a closing \")\"" "$err"
+"$tool" seq-dump "$dir/none.seq" >/dev/null 2>&1; check "seq missing file code" "1" "$?"
 
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures

@@ -1,0 +1,186 @@
+#include "engine/core/game_path.h"
+
+#include "engine/core/file.h"
+#include "engine/core/options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace
+{
+class GamePathTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/rumbo-path-XXXXXX";
+        m_Dir = mkdtemp(pattern);
+        std::filesystem::create_directories(m_Dir + "/install/Sub");
+        std::filesystem::create_directories(m_Dir + "/cd/sub");
+        Touch("install/Sub/File.TGA");
+        Touch("install/top.ini");
+        Touch("cd/sub/file.tga");
+        Touch("cd/sub/only_cd.wav");
+        m_Install = m_Dir + "/install";
+        m_CD = m_Dir + "/cd";
+    }
+    void TearDown() override
+    {
+        SetGamePath(nullptr);
+        std::filesystem::remove_all(m_Dir);
+    }
+
+    void Touch(const std::string& name)
+    {
+        FILE* f = fopen((m_Dir + "/" + name).c_str(), "wb");
+        fputs("x", f);
+        fclose(f);
+    }
+
+    std::string m_Dir;
+    std::string m_Install;
+    std::string m_CD;
+};
+} // namespace
+
+// ---- the roots ----
+
+TEST_F(GamePathTest, RootsGetATrailingSeparator)
+{
+    CxGamePath paths;
+    paths.SetInstallPath("/a/b");
+    paths.SetCDPath("/c/");
+    EXPECT_EQ(std::string(paths.GetInstallPath().c_str()), "/a/b\\");
+    EXPECT_EQ(std::string(paths.GetCDPath().c_str()), "/c/");
+}
+
+TEST_F(GamePathTest, InstalledFileResolvesUnderTheInstallPath)
+{
+    CxGamePath paths;
+    paths.SetInstallPath(m_Install.c_str());
+    paths.SetCDPath(m_CD.c_str());
+    ASSERT_EQ(paths.BuildInstalledFileTable(), 0u);
+    const CxString path = paths.Build("$GAMEPATH\\SUB\\%s", "file.tga");
+    EXPECT_EQ(std::string(path.c_str()), m_Install + "\\SUB\\file.tga");
+    EXPECT_TRUE(FileExists(path.c_str())) << "the path layer finds Sub/File.TGA";
+}
+
+TEST_F(GamePathTest, MissingFileResolvesUnderTheCDPath)
+{
+    CxGamePath paths;
+    paths.SetInstallPath(m_Install.c_str());
+    paths.SetCDPath(m_CD.c_str());
+    paths.BuildInstalledFileTable();
+    const CxString path = paths.Build("$GAMEPATH\\sub\\ONLY_CD.WAV");
+    EXPECT_EQ(std::string(path.c_str()), m_CD + "\\sub\\ONLY_CD.WAV");
+    EXPECT_TRUE(FileExists(path.c_str()));
+}
+
+TEST_F(GamePathTest, EqualRootsHaveNoTableAndResolveUnderThatPath)
+{
+    CxGamePath paths;
+    paths.SetInstallPath(m_CD.c_str());
+    paths.SetCDPath(m_CD.c_str());
+    paths.BuildInstalledFileTable();
+    EXPECT_EQ(paths.GetInstalledFiles(), nullptr);
+    EXPECT_FALSE(paths.IsInstalledFile((m_CD + "\\sub\\file.tga").c_str()));
+    EXPECT_EQ(std::string(paths.Build("$GAMEPATH\\sub\\file.tga").c_str()), m_CD + "\\sub\\file.tga");
+}
+
+TEST_F(GamePathTest, InstallAndCDVariablesAreReplacedDirectly)
+{
+    CxGamePath paths;
+    paths.SetInstallPath("/inst");
+    paths.SetCDPath("/cd");
+    EXPECT_EQ(std::string(paths.Build("$INSTALLPATH\\rumbo.pxu").c_str()), "/inst\\rumbo.pxu");
+    EXPECT_EQ(std::string(paths.Build("$CDPATH\\a\\\\b").c_str()), "/cd\\a\\b");
+}
+
+TEST_F(GamePathTest, WithGamePathOtherVariablesAreLeftAlone)
+{
+    CxGamePath paths;
+    paths.SetInstallPath("/inst");
+    paths.SetCDPath("/cd");
+    EXPECT_EQ(std::string(paths.Build("$GAMEPATH\\x;$CDPATH\\y").c_str()), "/cd\\x;$CDPATH\\y");
+}
+
+TEST_F(GamePathTest, LeadingDoubleBackslashIsKept)
+{
+    CxGamePath paths;
+    EXPECT_EQ(std::string(paths.Substitute("\\\\server\\\\share").c_str()), "\\\\server\\share");
+}
+
+TEST_F(GamePathTest, ResultIsLimitedTo255Characters)
+{
+    CxGamePath paths;
+    paths.SetCDPath(std::string(200, 'c').c_str());
+    const CxString path = paths.Build("$GAMEPATH\\%s", std::string(300, 'f').c_str());
+    EXPECT_EQ(path.GetLength(), CX_GAME_PATH_MAX);
+    EXPECT_EQ(paths.Build(nullptr).GetLength(), 0);
+}
+
+TEST_F(GamePathTest, LiteralExpansionKeepsPercentSigns)
+{
+    CxGamePath paths;
+    paths.SetCDPath("/cd");
+    SetGamePath(&paths);
+    EXPECT_EQ(std::string(ExpandGamePath("$CDPATH\\100%s").c_str()), "/cd\\100%s");
+    EXPECT_EQ(std::string(BuildGamePath("$CDPATH\\%02d", 7).c_str()), "/cd\\07");
+}
+
+// ---- the installed-file table ----
+
+TEST_F(GamePathTest, TableHoldsEveryFileUnderTheInstallPathInUpperCase)
+{
+    CxGamePath paths;
+    paths.SetInstallPath(m_Install.c_str());
+    paths.SetCDPath(m_CD.c_str());
+    paths.BuildInstalledFileTable();
+    ASSERT_NE(paths.GetInstalledFiles(), nullptr);
+    EXPECT_EQ(paths.GetInstalledFiles()->GetCount(), 2u) << "directories are not listed";
+    EXPECT_TRUE(paths.IsInstalledFile((m_Install + "/sub/file.tga").c_str()));
+    EXPECT_TRUE(paths.IsInstalledFile((m_Install + "\\TOP.INI").c_str()));
+    EXPECT_FALSE(paths.IsInstalledFile((m_Install + "\\sub\\only_cd.wav").c_str()));
+    const CxString key = CxGamePath::TableKey((m_Install + "/sub/file.tga").c_str());
+    const int bucket = static_cast<int>(key.Hash() % CX_INSTALLED_FILE_BUCKETS);
+    EXPECT_TRUE(paths.GetInstalledFiles()->GetBucket(bucket).Find(key) != nullptr)
+        << "entries sit in the bucket of their upper-case hash";
+}
+
+TEST_F(GamePathTest, GlobalFunctionsUseTheInstalledRoots)
+{
+    CxGamePath paths;
+    paths.SetInstallPath(m_Install.c_str());
+    paths.SetCDPath(m_CD.c_str());
+    paths.BuildInstalledFileTable();
+    SetGamePath(&paths);
+    EXPECT_TRUE(IsInstalledFile((m_Install + "\\top.ini").c_str()));
+    EXPECT_EQ(std::string(BuildGamePath("$GAMEPATH\\top.ini").c_str()), m_Install + "\\top.ini");
+    SetGamePath(nullptr);
+    EXPECT_FALSE(IsInstalledFile((m_Install + "\\top.ini").c_str()));
+}
+
+TEST_F(GamePathTest, ConfigureReadsTheStartupOptionsInUpperCase)
+{
+    CxOptions options;
+    const std::string text = "[Startup]\nInstallPath=" + m_Install + "\nCDPath=" + m_CD + "/\n";
+    options.Parse(text.c_str(), static_cast<uint32_t>(text.size()));
+    CxGamePath paths;
+    EXPECT_EQ(paths.Configure(options, "/unused"), 0u);
+    std::string upper = m_Install;
+    for (char& c : upper)
+        c = CxToUpper(c);
+    EXPECT_EQ(std::string(paths.GetInstallPath().c_str()), upper + "\\");
+    const CxString path = paths.Build("$GAMEPATH\\sub\\file.tga");
+    EXPECT_EQ(std::string(path.c_str()), upper + "\\sub\\file.tga");
+    EXPECT_TRUE(FileExists(path.c_str())) << "upper-cased roots still reach the files";
+
+    CxOptions empty;
+    CxGamePath defaults;
+    defaults.Configure(empty, m_CD.c_str());
+    EXPECT_EQ(defaults.GetInstallPath(), defaults.GetCDPath());
+    EXPECT_EQ(defaults.GetInstalledFiles(), nullptr);
+}
