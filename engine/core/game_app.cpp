@@ -3,20 +3,6 @@
 #include "engine/core/file.h"
 #include "engine/platform/window.h"
 
-namespace {
-// A directory path as the file layer expects it: upper case (names match
-// without regard to case), ending in a backslash unless it already ends in
-// "/", which the file layer treats alike.
-CxString NormalisedPath(const char* path)
-{
-    CxString result(path);
-    result.MakeUpper();
-    const char last = result.IsEmpty() ? '\0' : result[result.GetLength() - 1];
-    if (last != '\\' && last != '/')
-        result += "\\";
-    return result;
-}
-} // namespace
 
 CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(description)
 {
@@ -26,6 +12,8 @@ CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(descripti
 
 CxGameApp::~CxGameApp()
 {
+    if (&GetGamePath() == &m_GamePath)
+        SetGamePath(nullptr);
     DeleteRooms();
     DeleteLuaEngine();
     m_InstanceLock.Release();
@@ -46,13 +34,11 @@ uint32_t CxGameApp::Init()
     m_bScreenSaverWasActive = IsScreenSaverEnabled();
     SetScreenSaverEnabled(false);
 
-    char path[CX_APP_PATH_SIZE];
-    GetString("Startup", "InstallPath", path, m_szStartupDirectory, sizeof(path));
-    m_strInstallPath = NormalisedPath(path);
-    GetString("Startup", "CDPath", path, m_strInstallPath.c_str(), sizeof(path));
-    m_strCDPath = NormalisedPath(path);
-    // When the two paths differ, the path-variable layer lists the files
-    // under the install path here, so that "$GAMEPATH" prefers them.
+    // The two roots, and (when they differ) the list of files under the
+    // install path, so that "$GAMEPATH" prefers the installed copies.
+    if (m_GamePath.Configure(*this, m_szStartupDirectory) != CX_ERR_NONE)
+        SetErrorCode(m_GamePath.GetError());
+    SetGamePath(&m_GamePath);
     return GetError();
 }
 
@@ -105,6 +91,8 @@ void CxGameApp::Destroy()
     m_pPendingRoom = nullptr;
     DeleteRooms();
     DeleteLuaEngine();
+    m_GamePath.DeleteInstalledFileTable();
+    SetGamePath(nullptr);
     CxDisplayApp::Destroy();
     if (m_bScreenSaverWasActive)
         SetScreenSaverEnabled(true);
@@ -163,22 +151,22 @@ void CxGameApp::DeleteRooms()
 
 void CxGameApp::SetInstallPath(const CxString& path)
 {
-    m_strInstallPath = path;
+    m_GamePath.SetInstallPath(path.c_str());
 }
 
 CxString CxGameApp::GetInstallPath()
 {
-    return m_strInstallPath;
+    return m_GamePath.GetInstallPath();
 }
 
 void CxGameApp::SetCDPath(const CxString& path)
 {
-    m_strCDPath = path;
+    m_GamePath.SetCDPath(path.c_str());
 }
 
 CxString CxGameApp::GetCDPath()
 {
-    return m_strCDPath;
+    return m_GamePath.GetCDPath();
 }
 
 CxGameWindow* CxGameApp::CreateRoom(long id)

@@ -14,6 +14,7 @@
 #include "engine/core/array.h"
 #include "engine/core/cx_string.h"
 #include "engine/core/display_app.h"
+#include "engine/core/game_path.h"
 #include "engine/core/game_window.h"
 #include "engine/core/lua_engine.h"
 #include "engine/core/pause_resume.h"
@@ -59,6 +60,7 @@ public:
     CxGameWindow* GetCurRoom() const { return m_pCurRoom; }
     CxGameWindow* GetPendingRoom() const { return m_pPendingRoom; }
     const CxStack<long>& GetRoomStack() const { return m_RoomStack; }
+    CxGamePath& GetGamePaths() { return m_GamePath; }
     // True when room is one of this application's rooms (scripts hand rooms
     // back as userdata, which must not be trusted blindly).
     bool IsLiveRoom(const CxGameWindow* room) const;
@@ -77,11 +79,9 @@ private:
     void LeaveCurrentRoom();
     void DeleteRooms();
     void CreateLuaEngine();
-    CxString StartupScriptPath() const;
     void DeleteLuaEngine();
 
-    CxString m_strInstallPath;
-    CxString m_strCDPath;
+    CxGamePath m_GamePath;
     CxInstanceLock m_InstanceLock;
     CxGameWindow* m_pRooms[CX_MAX_ROOMS] = {};
     CxStack<long> m_RoomStack;

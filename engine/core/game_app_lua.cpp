@@ -19,7 +19,7 @@ CxGameApp* GameApp(CxLuaCall& call)
 }
 
 // The room in argument 1; a Lua error unless it is one of the application's rooms.
-[[maybe_unused]] CxGameWindow* RoomArgument(CxLuaCall& call, CxGameApp& app)
+CxGameWindow* RoomArgument(CxLuaCall& call, CxGameApp& app)
 {
     uint32_t tag = 0;
     auto* room = static_cast<CxGameWindow*>(call.ToObject(1, &tag));
@@ -87,6 +87,49 @@ int32_t LuaGetCurRoomID(CxLuaCall& call)
     return 1;
 }
 
+int32_t LuaBuildGamePath(CxLuaCall& call)
+{
+    // The text is taken literally: a "%" stays a "%".
+    call.PushString(ExpandGamePath(call.ToString(1).c_str()).c_str());
+    return 1;
+}
+
+// Room::SetTimer(room, id, interval [, user value]): the user value is 0
+// unless exactly four arguments are given.
+int32_t LuaRoomSetTimer(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    CxGameWindow* room = app ? RoomArgument(call, *app) : nullptr;
+    if (room)
+        room->SetTimer(call.ToInteger(2), static_cast<uint32_t>(call.ToInteger(3)),
+                       call.GetCount() == 4 ? call.ToInteger(4) : 0);
+    return 0;
+}
+
+int32_t LuaRoomKillTimer(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    if (CxGameWindow* room = app ? RoomArgument(call, *app) : nullptr)
+        room->KillTimer(call.ToInteger(2));
+    return 0;
+}
+
+int32_t LuaRoomPauseTimer(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    if (CxGameWindow* room = app ? RoomArgument(call, *app) : nullptr)
+        room->PauseTimer(call.ToInteger(2));
+    return 0;
+}
+
+int32_t LuaRoomResumeTimer(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    if (CxGameWindow* room = app ? RoomArgument(call, *app) : nullptr)
+        room->ResumeTimer(call.ToInteger(2));
+    return 0;
+}
+
 int32_t LuaGetCurRoom(CxLuaCall& call)
 {
     CxGameApp* app = GameApp(call);
@@ -119,6 +162,12 @@ void CxGameApp::RegisterLuaFunctions(CxLuaEngine& engine)
     engine.RegisterFunction("ReloadRoom", LuaReloadRoom);
     engine.RegisterFunction("GetCurRoomID", LuaGetCurRoomID);
     engine.RegisterFunction("GetCurRoom", LuaGetCurRoom);
+    engine.RegisterFunction("BuildGamePath", LuaBuildGamePath);
+    engine.RegisterFunction("Room::SetTimer", LuaRoomSetTimer);
+    engine.RegisterFunction("Room::KillTimer", LuaRoomKillTimer);
+    engine.RegisterFunction("Room::PauseTimer", LuaRoomPauseTimer);
+    engine.RegisterFunction("Room::ResumeTimer", LuaRoomResumeTimer);
+    // "PaintSprite" and "EraseSprite" join with the display tree.
 }
 
 void CxGameApp::CreateLuaEngine()
@@ -135,7 +184,7 @@ void CxGameApp::CreateLuaEngine()
     if (m_pLuaEngine->Create(static_cast<int32_t>(stackSize)) != CX_ERR_NONE)
         return;
     RegisterLuaFunctions(*m_pLuaEngine);
-    const CxString script = StartupScriptPath();
+    const CxString script = BuildGamePath("$GAMEPATH\\startup.lua");
     if (FileExists(script.c_str()))
         m_pLuaEngine->RunFile(script.c_str());
 }
@@ -146,14 +195,3 @@ void CxGameApp::DeleteLuaEngine()
     m_pLuaEngine = nullptr;
 }
 
-CxString CxGameApp::StartupScriptPath() const
-{
-    // "$GAMEPATH\startup.lua": the installed copy when there is one, else the CD's.
-    CxString installed = m_strInstallPath;
-    installed += "startup.lua";
-    if (FileExists(installed.c_str()))
-        return installed;
-    CxString cd = m_strCDPath;
-    cd += "startup.lua";
-    return cd;
-}

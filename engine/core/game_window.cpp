@@ -30,6 +30,14 @@ void CxGameWindow::Pause() {}
 
 void CxGameWindow::Resume() {}
 
-void CxGameWindow::StopRoomTimers() {}
+void CxGameWindow::StopRoomTimers()
+{
+    m_Timers.KillAllTimers();
+}
 
-void CxGameWindow::EmptyCleaner() {}
+void CxGameWindow::EmptyCleaner()
+{
+    m_Timers.EmptyCleaner();
+}
+
+void CxGameWindow::OnTimer(CxTimer*) {}

@@ -5,18 +5,20 @@
 // room and RoomPrepare, RoomEnter, RoomEnterDone, SetFocus of the new one.
 // A paused room stays current; only its RoomUpdate stops.
 //
-// A room is also a display object (a sprite with the input focus) and a
-// timer listener with its own cleaner; those bases join from the display and
-// event code. Until then the room's timers and cleaner are reached through
-// the two hooks StopRoomTimers and EmptyCleaner, which do nothing here.
+// A room is also a timer listener with its own timers and cleaner: leaving
+// it kills its timers and empties the cleaner, every update empties the
+// cleaner. (It becomes a display object, a sprite with the input focus,
+// once the display tree exists.)
 #pragma once
 
 #include "engine/core/object.h"
 #include "engine/core/pause_resume.h"
+#include "engine/core/room_timers.h"
+#include "engine/core/timer.h"
 
 #include <cstdint>
 
-class CxGameWindow : public CxObject, public CxPauseResume
+class CxGameWindow : public CxObject, public CxPauseResume, public CxTimerListener
 {
 public:
     CxGameWindow() = default;
@@ -38,6 +40,24 @@ public:
     long GetRoomID() const { return m_nRoomID; }
     void SetRoomID(long id) { m_nRoomID = id; }
 
+    // Room timers call OnTimer of the room; a timer may be killed from inside
+    // its own call (it is deleted on the room's next update).
+    uint32_t SetTimer(long id, uint32_t interval, long userValue = 0)
+    {
+        return m_Timers.SetTimer(id, interval, userValue);
+    }
+    void KillTimer(long id) { m_Timers.KillTimer(id); }
+    void KillAllTimers() { m_Timers.KillAllTimers(); }
+    void PauseTimer(long id) { m_Timers.PauseTimer(id); }
+    void ResumeTimer(long id) { m_Timers.ResumeTimer(id); }
+    // The ID of one of this room's timers, -1 for any other.
+    long GetTimerID(const CxTimer* timer) const { return m_Timers.GetTimerID(timer); }
+    CxRoomTimers& GetRoomTimers() { return m_Timers; }
+    // Objects whose deletion waits for the room's next update.
+    CxCleaner& GetCleaner() { return m_Timers.GetCleaner(); }
+
+    void OnTimer(CxTimer* timer) override;
+
 protected:
     void Pause() override;
     void Resume() override;
@@ -48,4 +68,5 @@ protected:
 
 private:
     long m_nRoomID = -1;
+    CxRoomTimers m_Timers{this, nullptr};
 };

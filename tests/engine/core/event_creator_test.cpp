@@ -1,7 +1,7 @@
 #include "engine/core/event_creator.h"
 
 #include "engine/core/interpolator.h"
-#include "error_capture.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +87,7 @@ protected:
         UnregisterEventCreator("Test");
         UnregisterEventCreator("Other");
     }
-    ErrorCapture m_Errors;
+    ErrorCapture m_Errors{0};
 };
 } // namespace
 

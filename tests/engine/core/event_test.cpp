@@ -1,7 +1,7 @@
 #include "engine/core/event.h"
 
 #include "engine/core/main_loop.h"
-#include "error_capture.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +93,7 @@ protected:
             DestroyChannel(m_nChannel);
     }
 
-    ErrorCapture m_Errors;
+    ErrorCapture m_Errors{0};
     Log m_Log;
     uint32_t m_nChannel = 0;
 };

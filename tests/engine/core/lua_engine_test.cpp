@@ -182,3 +182,37 @@ TEST_F(GameLuaTest, RestartBuildsAFreshStateAndRunsStartupAgain)
     m_pApp->Create();
     EXPECT_EQ(Run("print(started, leftover)"), "1    nil\n");
 }
+
+TEST_F(GameLuaTest, RoomTimersFromScripts)
+{
+    Run("GotoRoom(1)");
+    m_pApp->OnIdle();
+    CxGameWindow* room = m_pApp->GetCurRoom();
+    Run("local r = GetCurRoom(); _G['Room::SetTimer'](r, 5, 250); _G['Room::SetTimer'](r, 6, 100, 77)");
+    CxTimerCallBack* plain = room->GetRoomTimers().FindTimer(5);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->GetInterval(), 250u);
+    EXPECT_EQ(plain->GetUserValue(), 0) << "three arguments: user value 0";
+    ASSERT_NE(room->GetRoomTimers().FindTimer(6), nullptr);
+    EXPECT_EQ(room->GetRoomTimers().FindTimer(6)->GetUserValue(), 77);
+    Run("_G['Room::KillTimer'](GetCurRoom(), 5)");
+    EXPECT_EQ(room->GetRoomTimers().FindTimer(5), nullptr);
+
+    // Anything that is not one of the application's rooms is refused.
+    const std::string refused = Run("_G['Room::SetTimer'](io.stdout, 7, 10)");
+    EXPECT_NE(refused.find("room expected"), std::string::npos) << refused;
+    EXPECT_NE(Run("_G['Room::PauseTimer'](42, 6)").find("room expected"), std::string::npos);
+    EXPECT_EQ(room->GetRoomTimers().FindTimer(7), nullptr);
+
+    // Leaving the room stops its timers.
+    Run("GotoRoom(0)");
+    m_pApp->OnIdle();
+    EXPECT_EQ(room->GetRoomTimers().GetTimers().GetCount(), 0);
+}
+
+TEST_F(GameLuaTest, BuildGamePathSubstitutesRootsAndKeepsPercent)
+{
+    const std::string out = Run("print(BuildGamePath('$CDPATH\\\\100%\\\\x.seq'))");
+    EXPECT_NE(out.find("100%"), std::string::npos) << out;
+    EXPECT_EQ(out.find("$CDPATH"), std::string::npos) << out;
+}

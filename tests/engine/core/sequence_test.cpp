@@ -3,7 +3,7 @@
 #include "engine/core/event_creator.h"
 #include "engine/core/game_path.h"
 #include "engine/core/interpolator.h"
-#include "error_capture.h"
+#include "test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -130,7 +130,7 @@ protected:
         file.Parse(text.data(), static_cast<uint32_t>(text.size()), interpolator);
     }
 
-    ErrorCapture m_Errors;
+    ErrorCapture m_Errors{0};
     SeqCreator m_Creator;
     Listener m_Listener;
     uint32_t m_nChannel = 0;

@@ -69,8 +69,16 @@ public:
 protected:
     void Pause() override { Note("Pause"); }
     void Resume() override { Note("Resume"); }
-    void StopRoomTimers() override { Note("StopTimers"); }
-    void EmptyCleaner() override { Note("EmptyCleaner"); }
+    void StopRoomTimers() override
+    {
+        Note("StopTimers");
+        CxGameWindow::StopRoomTimers();
+    }
+    void EmptyCleaner() override
+    {
+        Note("EmptyCleaner");
+        CxGameWindow::EmptyCleaner();
+    }
 
 private:
     void Note(const char* what)
