@@ -124,6 +124,16 @@ bool SplitEventText(const char* text, CxString& category, CxString& command,
     return true;
 }
 
+namespace
+{
+bool s_bDropQuietly = false;
+} // namespace
+
+void DropEventQuietly()
+{
+    s_bDropQuietly = true;
+}
+
 CxEvent* CreateEventFromText(const char* text, const CxInterpolator* interpolator, CxEventCreator* creator)
 {
     const CxString expanded = interpolator ? interpolator->Expand(text) : CxString(text);
@@ -145,9 +155,13 @@ CxEvent* CreateEventFromText(const char* text, const CxInterpolator* interpolato
         LogEntry(CX_LOG_WARNING, "No event creator for the category \"%.64s\"", category.c_str());
         return nullptr;
     }
+    s_bDropQuietly = false;
     CxEvent* event =
         record->m_pCreator ? record->m_pCreator->CreateEvent(category, command, arguments) : nullptr;
-    if (!event)
+    if (!event && s_bDropQuietly)
+        LogEntry(CX_LOG_WARNING, "Dropped the line %.200s", expanded.c_str());
+    else if (!event)
         ReportError(CX_ERR_UNKNOWN, "Event Create Procedure returned NULL");
+    s_bDropQuietly = false;
     return event;
 }

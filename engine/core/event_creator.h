@@ -51,4 +51,9 @@ bool SplitEventText(const char* text, CxString& category, CxString& command,
 // (when given) and then the registry for the event. Returns null when no
 // event is made: an unknown category is only logged; a registered creator
 // that makes nothing reports error 13.
+// Called by a creator that returns no event on purpose (a line it knows but
+// whose arguments do not fit): the line is then dropped without an error
+// report, which would otherwise count towards the three-error stop.
+void DropEventQuietly();
+
 CxEvent* CreateEventFromText(const char* text, const CxInterpolator* interpolator, CxEventCreator* creator);

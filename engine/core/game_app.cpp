@@ -12,6 +12,8 @@ CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(descripti
 
 CxGameApp::~CxGameApp()
 {
+    if (FindEventCreator("system") == this)
+        UnregisterEventCreator("system");
     if (&GetGamePath() == &m_GamePath)
         SetGamePath(nullptr);
     DeleteRooms();
@@ -50,6 +52,8 @@ uint32_t CxGameApp::Create()
 
     CxDisplayApp::Create();
     CreateLuaEngine();
+    ST_EVENT_DEF system = {0, "system", this};
+    RegisterEventCreator("system", system);
     // The command console starts here once it exists.
 
     long stackSize = CX_DEFAULT_ROOM_STACK_SIZE;
@@ -91,6 +95,7 @@ void CxGameApp::Destroy()
     m_pPendingRoom = nullptr;
     DeleteRooms();
     DeleteLuaEngine();
+    UnregisterEventCreator("system");
     m_GamePath.DeleteInstalledFileTable();
     SetGamePath(nullptr);
     CxDisplayApp::Destroy();

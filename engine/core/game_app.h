@@ -14,7 +14,10 @@
 #include "engine/core/array.h"
 #include "engine/core/cx_string.h"
 #include "engine/core/display_app.h"
+#include "engine/core/command_handler.h"
+#include "engine/core/event_creator.h"
 #include "engine/core/game_path.h"
+#include "engine/core/interpolator.h"
 #include "engine/core/game_window.h"
 #include "engine/core/lua_engine.h"
 #include "engine/core/pause_resume.h"
@@ -25,7 +28,7 @@
 constexpr long CX_MAX_ROOMS = 60;
 constexpr long CX_DEFAULT_ROOM_STACK_SIZE = 10;
 
-class CxGameApp : public CxDisplayApp, public CxPauseResume
+class CxGameApp : public CxDisplayApp, public CxPauseResume, public CxEventCreator, public CCommandHandler
 {
 public:
     explicit CxGameApp(const AppDescription& description);
@@ -65,6 +68,17 @@ public:
     // back as userdata, which must not be trusted blindly).
     bool IsLiveRoom(const CxGameWindow* room) const;
 
+    // The built-in "system" sequence commands (registered from Create to
+    // Destroy): sounds, sleeps, nested sequences, room changes, notices,
+    // scripts and movies; any other command becomes a command event for
+    // HandleCommand.
+    CxEvent* CreateEvent(const CxString& category, const CxString& command,
+                         const CxLinkedList<CxString>& arguments) override;
+    // Commands addressed to the application; the engine knows none.
+    void HandleCommand(const CxString& command, const CxLinkedList<CxString>& arguments) override;
+    // The interpolator that expands the game's sequence text.
+    CxInterpolator& GetInterpolator() { return m_Interpolator; }
+
     // The Lua engine, or none before Create, after Destroy, or when it could not be made.
     CxLuaEngine* GetLuaEngine() const { return m_pLuaEngine; }
     // Registers the application's functions in the Lua state (rooms, timers, paths, sprites).
@@ -82,6 +96,7 @@ private:
     void DeleteLuaEngine();
 
     CxGamePath m_GamePath;
+    CxInterpolator m_Interpolator;
     CxInstanceLock m_InstanceLock;
     CxGameWindow* m_pRooms[CX_MAX_ROOMS] = {};
     CxStack<long> m_RoomStack;

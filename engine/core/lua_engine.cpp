@@ -129,6 +129,13 @@ uint32_t CxLuaEngine::Run(const char* text, uint32_t length, const char* name)
     return m_nError;
 }
 
+uint32_t CxLuaEngine::RunBuffer(const char* text, uint32_t length, const char* name)
+{
+    CxString chunk;
+    chunk.Format("@%s", name ? name : "?");
+    return Run(text, length, chunk.c_str());
+}
+
 uint32_t CxLuaEngine::RunString(const char* text)
 {
     return Run(text, text ? static_cast<uint32_t>(strlen(text)) : 0, "=(string)");
@@ -144,7 +151,5 @@ uint32_t CxLuaEngine::RunFile(const char* path)
     CxFileBuffer buffer;
     if (LoadFile(path, buffer) != CX_ERR_NONE || !buffer.GetData())
         return buffer.GetError();
-    CxString name;
-    name.Format("@%s", path);
-    return Run(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize(), name.c_str());
+    return RunBuffer(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize(), path);
 }

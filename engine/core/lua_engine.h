@@ -29,6 +29,8 @@ public:
     // Runs the whole file as a chunk; a file that cannot be read stays unrun.
     virtual uint32_t RunFile(const char* path);
     virtual uint32_t RunString(const char* text);
+    // Runs length bytes of text as a chunk named after name (a file's path).
+    uint32_t RunBuffer(const char* text, uint32_t length, const char* name);
 
     uint32_t RegisterFunction(const char* name, CxLuaFunction function);
     bool IsCreated() const { return m_Vm.IsOpen(); }

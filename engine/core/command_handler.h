@@ -1,0 +1,13 @@
+// CCommandHandler: receives named commands with text arguments, such as the
+// lines of a sequence file that no event creator turns into a special event.
+#pragma once
+
+#include "engine/core/cx_string.h"
+#include "engine/core/linked_list.h"
+
+class CCommandHandler
+{
+public:
+    virtual ~CCommandHandler() = default;
+    virtual void HandleCommand(const CxString& command, const CxLinkedList<CxString>& arguments) = 0;
+};

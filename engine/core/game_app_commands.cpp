@@ -1,0 +1,148 @@
+// The "system" event creator of CxGameApp: the built-in commands of
+// sequence files.
+#include "engine/core/game_app.h"
+
+#include "engine/core/random.h"
+#include "engine/core/sequence.h"
+#include "engine/core/system_events.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace
+{
+enum class Kind
+{
+    PlaySound,
+    PlayThisSound,
+    StartSound,
+    Sleep,
+    SleepRandomRange,
+    Sequence,
+    GotoRoom,
+    PushRoom,
+    PopRoom,
+    Notify,
+    RunScript,
+    PlayMovie
+};
+
+struct Command
+{
+    const char* m_pszName;
+    Kind m_Kind;
+};
+
+// Looked up in this order without regard to case; the first match decides.
+const Command s_Commands[] = {
+    {"PlaySound", Kind::PlaySound},         {"PlayWave", Kind::PlaySound},
+    {"PlayThisSound", Kind::PlayThisSound}, {"PlayThisWave", Kind::PlayThisSound},
+    {"StartSound", Kind::StartSound},       {"StartWave", Kind::StartSound},
+    {"Sleep", Kind::Sleep},                 {"SleepRandomRange", Kind::SleepRandomRange},
+    {"Sequence", Kind::Sequence},           {"GotoRoom", Kind::GotoRoom},
+    {"PushRoom", Kind::PushRoom},           {"PopRoom", Kind::PopRoom},
+    {"Notify", Kind::Notify},               {"RunScript", Kind::RunScript},
+    {"PlayMovie", Kind::PlayMovie},
+};
+
+// Decimal text; a missing or malformed number reads as 0.
+long Number(const CxLinkedList<CxString>& arguments, uint32_t index)
+{
+    const auto* node = arguments.GetAt(index);
+    return node ? strtol(node->m_Value.c_str(), nullptr, 10) : 0;
+}
+
+// One argument chosen at random (the choice is made when the event is made).
+const CxString& Pick(const CxLinkedList<CxString>& arguments)
+{
+    return arguments.GetAt(static_cast<uint32_t>(RandomChoice(arguments.GetCount())))->m_Value;
+}
+
+bool CountFits(Kind kind, uint16_t count)
+{
+    switch (kind)
+    {
+    case Kind::PlaySound:
+    case Kind::PlayThisSound:
+    case Kind::StartSound:
+    case Kind::Sequence:
+        return count >= 1;
+    case Kind::GotoRoom:
+    case Kind::PushRoom:
+    case Kind::PopRoom:
+    case Kind::Notify:
+    case Kind::RunScript:
+        return count == 1;
+    case Kind::PlayMovie:
+        return count >= 5;
+    case Kind::Sleep:
+    case Kind::SleepRandomRange:
+        return true;
+    }
+    return false;
+}
+} // namespace
+
+CxEvent* CxGameApp::CreateEvent(const CxString& category, const CxString& command,
+                                const CxLinkedList<CxString>& arguments)
+{
+    if (!category.EqualsNoCase("system"))
+        return nullptr;
+    const Command* found = nullptr;
+    for (const Command& candidate : s_Commands)
+        if (command.EqualsNoCase(candidate.m_pszName))
+        {
+            found = &candidate;
+            break;
+        }
+    if (!found)
+        return new (std::nothrow) CCommandEvent(this, command, arguments);
+    // A line with the wrong number of arguments is dropped without a message.
+    if (!CountFits(found->m_Kind, arguments.GetCount()))
+    {
+        DropEventQuietly();
+        return nullptr;
+    }
+
+    switch (found->m_Kind)
+    {
+    case Kind::Sleep:
+        return new (std::nothrow) CTimerEvent(static_cast<uint32_t>(Number(arguments, 0)));
+    case Kind::SleepRandomRange:
+    {
+        const uint32_t low = static_cast<uint32_t>(Number(arguments, 0));
+        const uint32_t high = static_cast<uint32_t>(Number(arguments, 1));
+        const uint32_t span = high - low + 1;
+        const uint32_t duration = span == 0 ? low : low + static_cast<uint32_t>(Random()) % span;
+        return new (std::nothrow) CTimerEvent(duration);
+    }
+    case Kind::Sequence:
+    {
+        auto* sequence = new (std::nothrow) CxEventSequenceFile;
+        if (sequence)
+            sequence->Load(Pick(arguments).c_str(), &m_Interpolator);
+        return sequence;
+    }
+    case Kind::GotoRoom:
+        return new (std::nothrow) CRoomEvent(this, Number(arguments, 0));
+    case Kind::PushRoom:
+        return new (std::nothrow) CPushRoomEvent(this, Number(arguments, 0));
+    case Kind::PopRoom:
+        return new (std::nothrow) CPopRoomEvent(this);
+    case Kind::Notify:
+        return new (std::nothrow) CInfoEvent(static_cast<uint32_t>(Number(arguments, 0)));
+    case Kind::RunScript:
+        return new (std::nothrow) CScriptEvent(this, arguments.GetHead()->m_Value.c_str());
+    case Kind::PlaySound:
+    case Kind::PlayThisSound:
+    case Kind::StartSound:
+    case Kind::PlayMovie:
+        // Sounds and movies join when their players exist; until then the
+        // line makes no event.
+        DropEventQuietly();
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void CxGameApp::HandleCommand(const CxString&, const CxLinkedList<CxString>&) {}
