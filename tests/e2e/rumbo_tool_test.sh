@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Black-box checks of rumbo-tool's option-file commands.
+# Black-box checks of rumbo-tool's option-file, CRC and codec commands.
 set -u
 tool=${RUMBO_TOOL:?}
 dir=$(mktemp -d)
@@ -27,6 +27,52 @@ err=$("$tool" ini-dump "$dir/none.ini" 2>&1 >/dev/null); code=$?
 check "missing file code (dump)" "1" "$code"
 
 "$tool" >/dev/null 2>&1; check "usage code" "2" "$?"
+
+# CRC: reflected CRC-32 from a chosen start value, no final inversion.
+printf 'abc' > "$dir/abc"
+check "crc abc" "CA6598D0" "$("$tool" crc "$dir/abc")"
+printf '123456789' > "$dir/digits"
+check "crc hex start" "340BC6D9" "$("$tool" crc "$dir/digits" 0xFFFFFFFF)"
+check "crc decimal start" "340BC6D9" "$("$tool" crc "$dir/digits" 4294967295)"
+: > "$dir/empty"
+check "crc of nothing is the start" "00001234" "$("$tool" crc "$dir/empty" 0x1234)"
+"$tool" crc "$dir/abc" 12x >/dev/null 2>&1; check "crc bad start" "1" "$?"
+"$tool" crc "$dir/abc" 0x100000000 >/dev/null 2>&1; check "crc start too big" "1" "$?"
+err=$("$tool" crc "$dir/none" 2>&1 >/dev/null); code=$?
+check "crc missing file code" "1" "$code"
+check "crc missing file message" "Could not find file: $dir/none" "$err"
+
+# Codecs: every method round-trips a file with text, runs and binary bytes.
+{ for i in $(seq 1 200); do printf 'truck %d town fire\n' "$i"; done; head -c 3000 /dev/zero; seq 1 500; } > "$dir/data"
+printf '\x01\x02\xff\xfe\x80' >> "$dir/data"
+size=$(wc -c < "$dir/data")
+for method in 0 1 2 4 5 6 7 8 9 12; do
+    "$tool" compress "$method" "$dir/data" "$dir/packed.$method"; check "compress $method" "0" "$?"
+    "$tool" decompress "$method" "$size" "$dir/packed.$method" "$dir/unpacked.$method"
+    check "decompress $method" "0" "$?"
+    cmp -s "$dir/data" "$dir/unpacked.$method"; check "round trip $method" "0" "$?"
+done
+# Method 3 works on 16-bit words: an even-sized file, and an odd one is refused.
+head -c 4000 "$dir/data" > "$dir/even"
+"$tool" compress 3 "$dir/even" "$dir/packed.3" && "$tool" decompress 3 4000 "$dir/packed.3" "$dir/unpacked.3"
+cmp -s "$dir/even" "$dir/unpacked.3"; check "round trip 3" "0" "$?"
+"$tool" compress 3 "$dir/abc" "$dir/odd.3" >/dev/null 2>&1; check "method 3 odd size" "1" "$?"
+check "compression shrinks text" "1" "$(( $(wc -c < "$dir/packed.1") < size / 3 ))"
+
+printf '\x83AB' > "$dir/rle"
+"$tool" decompress 2 4 "$dir/rle" "$dir/rle.out"; check "byte run-length example" "AAAB" "$(cat "$dir/rle.out")"
+
+# Failures: a wrong size, a cut stream, a bad method; no output file is left.
+err=$("$tool" decompress 1 $((size - 1)) "$dir/packed.1" "$dir/short" 2>&1); code=$?
+check "too small size code" "1" "$code"
+check "too small size message" "Unknown Error: could not decompress $dir/packed.1" "$err"
+[[ -e "$dir/short" ]]; check "no output after failure" "1" "$?"
+"$tool" decompress 1 $((size + 1)) "$dir/packed.1" "$dir/long" >/dev/null 2>&1; check "too large size" "1" "$?"
+head -c 100 "$dir/packed.7" > "$dir/cut.7"
+"$tool" decompress 7 "$size" "$dir/cut.7" "$dir/cut.out" >/dev/null 2>&1; check "cut stream" "1" "$?"
+"$tool" compress 256 "$dir/data" "$dir/x" >/dev/null 2>&1; check "method out of range" "1" "$?"
+"$tool" decompress 1 -5 "$dir/packed.1" "$dir/x" >/dev/null 2>&1; check "negative size" "1" "$?"
+"$tool" decompress 1 >/dev/null 2>&1; check "decompress usage" "2" "$?"
 
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures
