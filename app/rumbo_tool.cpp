@@ -11,8 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace
-{
+namespace {
 int Usage()
 {
     fprintf(stderr,
@@ -56,7 +55,8 @@ int IniDump(int argc, char** argv)
     CxOptions options;
     if (!LoadOptions(options, argv[2]))
         return 1;
-    options.WriteTo([](const char* text, uint32_t length, void*) { fwrite(text, 1, length, stdout); }, nullptr);
+    options.WriteTo([](const char* text, uint32_t length, void*) { fwrite(text, 1, length, stdout); },
+                    nullptr);
     return 0;
 }
 // An unsigned number in decimal or, with a leading "0x", hexadecimal.
@@ -113,8 +113,8 @@ bool ParseMethod(const char* text, uint8_t* method)
     uint64_t value = 0;
     if (!ParseNumber(text, 255, &value))
     {
-        fprintf(stderr, "%s: method must be a number from 0 to 255: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT),
-                text);
+        fprintf(stderr, "%s: method must be a number from 0 to 255: %s\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), text);
         return false;
     }
     *method = static_cast<uint8_t>(value);
@@ -128,7 +128,8 @@ int Crc(int argc, char** argv)
     uint64_t start = 0;
     if (argc == 4 && !ParseNumber(argv[3], 0xFFFFFFFFu, &start))
     {
-        fprintf(stderr, "%s: START must be a 32-bit number: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[3]);
+        fprintf(stderr, "%s: START must be a 32-bit number: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT),
+                argv[3]);
         return 1;
     }
     CxFileBuffer buffer;
@@ -165,7 +166,8 @@ int DecompressFile(int argc, char** argv)
         return 1;
     if (!ParseNumber(argv[3], CX_BUFFER_MAX_SIZE, &size))
     {
-        fprintf(stderr, "%s: SIZE must be a number below 2^31: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[3]);
+        fprintf(stderr, "%s: SIZE must be a number below 2^31: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT),
+                argv[3]);
         return 1;
     }
     CxFileBuffer input;

@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes ImagePixels(uint32_t width, uint32_t height)
@@ -43,8 +42,9 @@ Bytes ImagePixels(uint32_t width, uint32_t height)
 Bytes MixedCorpus()
 {
     Bytes data = ImagePixels(1024, 768);
-    static const char* words[] = {"truck ", "town ", "fire ", "mail ", "the ", "hose ", "race ", "and ",
-                                  "a ",     "map\n", "drive ", "box ", "fish ", "car ", "[Engine]\n", "Width=640\n"};
+    static const char* words[] = {"truck ", "town ", "fire ",      "mail ",      "the ",   "hose ",
+                                  "race ",  "and ",  "a ",         "map\n",      "drive ", "box ",
+                                  "fish ",  "car ",  "[Engine]\n", "Width=640\n"};
     std::mt19937 rng(3);
     std::string text;
     while (text.size() < 1000000)

@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         abort();
     std::vector<uint8_t> back(produced);
     uint32_t backProduced = 0;
-    if (Decompress(back.data(), produced, again.GetData(), again.GetSize(), method, &backProduced) != CX_ERR_NONE ||
+    if (Decompress(back.data(), produced, again.GetData(), again.GetSize(), method, &backProduced) !=
+            CX_ERR_NONE ||
         backProduced != produced || (produced && memcmp(back.data(), out.data(), produced) != 0))
         abort();
     return 0;

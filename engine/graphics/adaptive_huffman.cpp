@@ -168,8 +168,7 @@ uint32_t DecodeAdaptiveHuffman(uint8_t* destination, uint32_t destinationSize, c
     return result;
 }
 
-namespace
-{
+namespace {
 void EncodeSymbol(CxAdaptiveHuffmanTree& tree, CxBitSink& bits, int32_t symbol)
 {
     const bool known = tree.HasSymbol(symbol);

@@ -29,8 +29,7 @@ void CxArithmeticModel::Update(uint8_t context, uint32_t symbol)
     }
 }
 
-namespace
-{
+namespace {
 // Reads bits most significant first and pads the end of the input with zero
 // bits, which the coder's last steps may legitimately need. More padding
 // than one code register's worth means the stream was cut short.
@@ -150,8 +149,7 @@ uint32_t DecodeArithmetic(uint8_t* destination, uint32_t destinationSize, const 
     return result;
 }
 
-namespace
-{
+namespace {
 class ArithmeticEncoder
 {
 public:

@@ -1,8 +1,6 @@
 #include "engine/graphics/bit_buffer.h"
 
-CxBitBuffer::CxBitBuffer(void* data, uint32_t size, bool borrowed) : CxBuffer(data, size, borrowed)
-{
-}
+CxBitBuffer::CxBitBuffer(void* data, uint32_t size, bool borrowed) : CxBuffer(data, size, borrowed) {}
 
 CxBitBuffer::~CxBitBuffer()
 {

@@ -12,8 +12,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 uint32_t SinkResult(const CxByteSink& out)
 {
     return out.HasFailed() ? CX_ERR_OUT_OF_MEMORY : CX_ERR_NONE;

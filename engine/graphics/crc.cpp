@@ -2,8 +2,7 @@
 
 #include <array>
 
-namespace
-{
+namespace {
 // Eight tables let the loop fold eight bytes per step ("slicing by eight");
 // table 0 is the classic byte-wise table.
 using CrcTables = std::array<std::array<uint32_t, 256>, 8>;

@@ -7,10 +7,9 @@
 
 #include <cstring>
 
-namespace
-{
-uint32_t CopyStored(uint8_t* destination, uint32_t destinationSize, const uint8_t* source, uint32_t sourceSize,
-                    uint32_t* produced)
+namespace {
+uint32_t CopyStored(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
+                    uint32_t sourceSize, uint32_t* produced)
 {
     const uint32_t count = sourceSize < destinationSize ? sourceSize : destinationSize;
     if (count)
@@ -20,8 +19,8 @@ uint32_t CopyStored(uint8_t* destination, uint32_t destinationSize, const uint8_
 }
 
 // Literal byte b (bit 7 clear), or a count (b & 0x7F) and the byte to repeat.
-uint32_t DecodeRle8(uint8_t* destination, uint32_t destinationSize, const uint8_t* source, uint32_t sourceSize,
-                    uint32_t* produced)
+uint32_t DecodeRle8(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
+                    uint32_t sourceSize, uint32_t* produced)
 {
     uint32_t in = 0;
     uint32_t out = 0;
@@ -62,14 +61,16 @@ uint32_t DecodeRle8(uint8_t* destination, uint32_t destinationSize, const uint8_
 
 // Literal word w (bit 15 clear), or a count (w & 0x7FFF) and the word to
 // repeat; words are little-endian and an odd last byte is ignored.
-uint32_t DecodeRle16(uint8_t* destination, uint32_t destinationSize, const uint8_t* source, uint32_t sourceSize,
-                     uint32_t* produced)
+uint32_t DecodeRle16(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
+                     uint32_t sourceSize, uint32_t* produced)
 {
     const uint32_t words = sourceSize / 2;
     uint32_t in = 0;
     uint32_t out = 0;
     uint32_t result = CX_ERR_NONE;
-    auto word = [&](uint32_t index) { return static_cast<uint16_t>(source[2 * index] | source[2 * index + 1] << 8); };
+    auto word = [&](uint32_t index) {
+        return static_cast<uint16_t>(source[2 * index] | source[2 * index + 1] << 8);
+    };
     while (in < words)
     {
         const uint16_t w = word(in++);
@@ -112,8 +113,8 @@ constexpr uint32_t LZSS_WINDOW = 16384;
 constexpr uint32_t LZSS_INDEX_BITS = 14;
 constexpr uint32_t LZSS_LENGTH_BITS = 4;
 
-uint32_t DecodeLzss(uint8_t* destination, uint32_t destinationSize, const uint8_t* source, uint32_t sourceSize,
-                    uint32_t* produced)
+uint32_t DecodeLzss(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
+                    uint32_t sourceSize, uint32_t* produced)
 {
     // The window is a local: decoding needs no state outside this call.
     uint8_t window[LZSS_WINDOW] = {};
@@ -201,8 +202,8 @@ void CopyMatch(uint8_t* destination, uint32_t out, uint32_t distance, uint32_t l
             to[i] = from[i];
 }
 
-uint32_t DecodeLz77(uint8_t* destination, uint32_t destinationSize, const uint8_t* source, uint32_t sourceSize,
-                    uint32_t* produced)
+uint32_t DecodeLz77(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
+                    uint32_t sourceSize, uint32_t* produced)
 {
     uint32_t in = 0;
     uint32_t out = 0;

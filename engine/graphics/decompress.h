@@ -9,15 +9,15 @@
 #include <cstdint>
 
 constexpr uint8_t CX_COMPRESS_STORED = 0;
-constexpr uint8_t CX_COMPRESS_DEFLATE = 1;    // raw DEFLATE, stored blocks without length complement
-constexpr uint8_t CX_COMPRESS_RLE8 = 2;       // byte run-length
-constexpr uint8_t CX_COMPRESS_RLE16 = 3;      // 16-bit word run-length
-constexpr uint8_t CX_COMPRESS_LZW12 = 4;      // LZW with fixed 12-bit codes
-constexpr uint8_t CX_COMPRESS_LZW = 5;        // LZW with growing codes and explicit width/clear codes
-constexpr uint8_t CX_COMPRESS_LZSS = 6;       // LZSS over a 16 KiB window
-constexpr uint8_t CX_COMPRESS_HUFFMAN = 7;    // adaptive Huffman coding
-constexpr uint8_t CX_COMPRESS_ARITHMETIC = 8; // order-1 adaptive arithmetic coding
-constexpr uint8_t CX_COMPRESS_LZ77 = 9;       // LZ77 with 16-bit tokens
+constexpr uint8_t CX_COMPRESS_DEFLATE = 1;       // raw DEFLATE, stored blocks without length complement
+constexpr uint8_t CX_COMPRESS_RLE8 = 2;          // byte run-length
+constexpr uint8_t CX_COMPRESS_RLE16 = 3;         // 16-bit word run-length
+constexpr uint8_t CX_COMPRESS_LZW12 = 4;         // LZW with fixed 12-bit codes
+constexpr uint8_t CX_COMPRESS_LZW = 5;           // LZW with growing codes and explicit width/clear codes
+constexpr uint8_t CX_COMPRESS_LZSS = 6;          // LZSS over a 16 KiB window
+constexpr uint8_t CX_COMPRESS_HUFFMAN = 7;       // adaptive Huffman coding
+constexpr uint8_t CX_COMPRESS_ARITHMETIC = 8;    // order-1 adaptive arithmetic coding
+constexpr uint8_t CX_COMPRESS_LZ77 = 9;          // LZ77 with 16-bit tokens
 constexpr uint8_t CX_COMPRESS_METHOD_COUNT = 10; // codes from here on are stored copies
 
 // The longest code width the growing-code LZW accepts, and so its dictionary size.
@@ -42,8 +42,8 @@ uint32_t Decompress(void* destination, uint32_t destinationSize, const void* sou
 // always store the produced count.
 uint32_t InflateStream(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
                        uint32_t sourceSize, uint32_t* produced);
-uint32_t DecodeLzw12(uint8_t* destination, uint32_t destinationSize, const uint8_t* source, uint32_t sourceSize,
-                     uint32_t* produced);
+uint32_t DecodeLzw12(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
+                     uint32_t sourceSize, uint32_t* produced);
 uint32_t DecodeLzwGrowing(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
                           uint32_t sourceSize, uint32_t* produced);
 uint32_t DecodeAdaptiveHuffman(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,

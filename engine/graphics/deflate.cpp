@@ -9,8 +9,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 constexpr uint32_t LITERAL_CODES = 286;
 constexpr uint32_t DISTANCE_CODES = 30;
 constexpr uint32_t MAX_BITS = 15;
@@ -20,8 +19,8 @@ constexpr uint16_t LENGTH_BASE[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr uint8_t LENGTH_EXTRA[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint16_t DISTANCE_BASE[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                        33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+constexpr uint16_t DISTANCE_BASE[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                         1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr uint8_t DISTANCE_EXTRA[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
@@ -102,7 +101,9 @@ void BuildLengths(const uint32_t* frequencies, uint32_t count, uint32_t maxBits,
         int32_t parent[2 * LITERAL_CODES];
         uint32_t heap[LITERAL_CODES];
         uint32_t heapSize = 0;
-        auto less = [&](uint32_t a, uint32_t b) { return weight[a] < weight[b] || (weight[a] == weight[b] && a < b); };
+        auto less = [&](uint32_t a, uint32_t b) {
+            return weight[a] < weight[b] || (weight[a] == weight[b] && a < b);
+        };
         auto push = [&](uint32_t node) {
             uint32_t i = heapSize++;
             while (i > 0 && less(node, heap[(i - 1) / 2]))

@@ -15,8 +15,7 @@
 #include <bit>
 #include <cstring>
 
-namespace
-{
+namespace {
 // A table entry: bits 0-4 the number of bits to consume, bits 5-7 the kind,
 // bits 8-15 the extra-bit count (or the width of a second-level table),
 // bits 16-31 the value (byte, base length or distance, or table offset).
@@ -45,8 +44,8 @@ constexpr uint16_t LENGTH_BASE[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  
                                       31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr uint8_t LENGTH_EXTRA[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                       2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint16_t DISTANCE_BASE[30] = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                        33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+constexpr uint16_t DISTANCE_BASE[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                         1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr uint8_t DISTANCE_EXTRA[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                         6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
@@ -86,7 +85,8 @@ constexpr SymbolInfo s_SymbolInfo = MakeSymbolInfo();
 
 // Fills table from the code lengths of count symbols. False for a set of
 // lengths that claims more codes than exist (over-subscribed).
-bool BuildTable(const uint8_t* lengths, uint32_t count, const uint32_t* info, uint32_t* table, uint32_t rootBits)
+bool BuildTable(const uint8_t* lengths, uint32_t count, const uint32_t* info, uint32_t* table,
+                uint32_t rootBits)
 {
     uint32_t lengthCount[MAX_CODE_BITS + 1] = {};
     for (uint32_t s = 0; s < count; ++s)

@@ -6,8 +6,7 @@
 #include "engine/graphics/bit_buffer.h"
 #include "engine/graphics/decompress.h"
 
-namespace
-{
+namespace {
 constexpr uint32_t LZW_END = 256;
 constexpr uint32_t LZW_WIDEN = 257; // growing codes only
 constexpr uint32_t LZW_CLEAR = 258; // growing codes only
@@ -46,8 +45,8 @@ bool WriteString(const LzwDictionary& dict, uint32_t code, uint8_t* destination,
     return true;
 }
 
-uint32_t DecodeLzw(const LzwLayout& layout, uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
-                   uint32_t sourceSize, uint32_t* produced)
+uint32_t DecodeLzw(const LzwLayout& layout, uint8_t* destination, uint32_t destinationSize,
+                   const uint8_t* source, uint32_t sourceSize, uint32_t* produced)
 {
     *produced = 0;
     const uint32_t capacity = layout.capacity;
@@ -153,8 +152,8 @@ uint32_t DecodeLzw(const LzwLayout& layout, uint8_t* destination, uint32_t desti
 }
 } // namespace
 
-uint32_t DecodeLzw12(uint8_t* destination, uint32_t destinationSize, const uint8_t* source, uint32_t sourceSize,
-                     uint32_t* produced)
+uint32_t DecodeLzw12(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
+                     uint32_t sourceSize, uint32_t* produced)
 {
     return DecodeLzw(LzwLayout{false, 257, 4096}, destination, destinationSize, source, sourceSize, produced);
 }
@@ -162,6 +161,6 @@ uint32_t DecodeLzw12(uint8_t* destination, uint32_t destinationSize, const uint8
 uint32_t DecodeLzwGrowing(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
                           uint32_t sourceSize, uint32_t* produced)
 {
-    return DecodeLzw(LzwLayout{true, 259, 1u << CX_LZW_MAX_BITS}, destination, destinationSize, source, sourceSize,
-                     produced);
+    return DecodeLzw(LzwLayout{true, 259, 1u << CX_LZW_MAX_BITS}, destination, destinationSize, source,
+                     sourceSize, produced);
 }

@@ -14,8 +14,8 @@ public:
     ~CxMatchFinder();
 
     // maxDistance at most 65535; false when the tables cannot be allocated.
-    bool Init(const uint8_t* data, uint32_t size, uint32_t maxDistance, uint32_t minLength, uint32_t maxLength,
-              uint32_t maxChain);
+    bool Init(const uint8_t* data, uint32_t size, uint32_t maxDistance, uint32_t minLength,
+              uint32_t maxLength, uint32_t maxChain);
     // Candidates whose position p has (p & excludeMask) == excludeValue are
     // skipped (the LZSS window cannot name position 0).
     void SetExclusion(uint32_t excludeMask, uint32_t excludeValue)

@@ -2,16 +2,15 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 TEST(CxBitBufferRead, BitsComeMostSignificantFirst)
 {
     uint8_t data[] = {0xA5, 0x3C};
     CxBitBuffer bits(data, 2, true);
     EXPECT_EQ(1u, bits.ReadBit());
     EXPECT_EQ(0u, bits.ReadBit());
-    EXPECT_EQ(0x4u, bits.ReadBits(3));    // 1 0 0
-    EXPECT_EQ(0x53u, bits.ReadBits(7));   // 1 0 1 | 0 0 1 1
+    EXPECT_EQ(0x4u, bits.ReadBits(3));  // 1 0 0
+    EXPECT_EQ(0x53u, bits.ReadBits(7)); // 1 0 1 | 0 0 1 1
     EXPECT_EQ(0xCu, bits.ReadBits(4));
     EXPECT_EQ(0u, bits.GetError());
     EXPECT_EQ(2u, bits.GetPosition());

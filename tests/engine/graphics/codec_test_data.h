@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace codec_test
-{
+namespace codec_test {
 inline std::vector<uint8_t> RandomBytes(size_t size, uint32_t seed)
 {
     std::mt19937 rng(seed);
@@ -42,7 +41,7 @@ inline std::vector<uint8_t> ImagePixels(uint32_t width, uint32_t height, uint32_
 
 inline std::vector<uint8_t> TextBytes(size_t size)
 {
-    static const char* words[] = {"truck ", "town ", "fire ", "mail ", "the ", "hose ", "race ",
+    static const char* words[] = {"truck ", "town ", "fire ", "mail ",  "the ", "hose ", "race ",
                                   "and ",   "a ",    "map\n", "drive ", "box ", "fish ", "car "};
     std::mt19937 rng(3);
     std::string text;

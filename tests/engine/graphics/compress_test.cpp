@@ -10,8 +10,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes Encode(uint8_t method, const Bytes& data)
@@ -147,7 +146,9 @@ TEST_P(CodecRoundTrip, DamagedStreamsStayWithinBounds)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllMethods, CodecRoundTrip, testing::Range<uint8_t>(1, 10),
-                         [](const testing::TestParamInfo<uint8_t>& info) { return "Method" + std::to_string(info.param); });
+                         [](const testing::TestParamInfo<uint8_t>& info) {
+                             return "Method" + std::to_string(info.param);
+                         });
 
 TEST(Compress, StoredAndUnknownMethodsKeepTheBytes)
 {

@@ -7,8 +7,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 TEST(ComputeCrc, KnownValues)
 {
     EXPECT_EQ(0xCA6598D0u, ComputeCrc("abc", 3, 0));

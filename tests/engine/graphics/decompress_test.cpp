@@ -8,8 +8,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 using Bytes = std::vector<uint8_t>;
 
 struct Decoded
@@ -22,8 +21,8 @@ Decoded Decode(uint8_t method, const Bytes& stream, uint32_t capacity)
 {
     Bytes out(capacity + 16, 0xEE); // a guard zone behind the destination
     uint32_t produced = 0xFFFFFFFF;
-    const uint32_t result = Decompress(out.data(), capacity, stream.data(), static_cast<uint32_t>(stream.size()),
-                                       method, &produced);
+    const uint32_t result = Decompress(out.data(), capacity, stream.data(),
+                                       static_cast<uint32_t>(stream.size()), method, &produced);
     for (size_t i = capacity; i < out.size(); ++i)
         EXPECT_EQ(0xEE, out[i]) << "written past the destination at " << i;
     EXPECT_LE(produced, capacity);
@@ -136,8 +135,8 @@ TEST(DecompressDeflate, StoredBlockBounds)
 {
     EXPECT_EQ(13u, Decode(1, {0x01, 0x05, 0x00, 'a', 'b'}, 8).result);      // fewer bytes than the length
     EXPECT_EQ(13u, Decode(1, {0x01, 0x03, 0x00, 'a', 'b', 'c'}, 2).result); // more than the destination
-    EXPECT_EQ(13u, Decode(1, {0x01, 0x03}, 8).result);                       // length cut off
-    EXPECT_EQ(13u, Decode(1, {0x00, 0x00, 0x00}, 8).result);                 // no final block
+    EXPECT_EQ(13u, Decode(1, {0x01, 0x03}, 8).result);                      // length cut off
+    EXPECT_EQ(13u, Decode(1, {0x00, 0x00, 0x00}, 8).result);                // no final block
 }
 
 TEST(DecompressDeflate, FixedCodesWithAMatch)
@@ -230,7 +229,7 @@ TEST(DecompressLz77, Token32768IsADistance)
     for (size_t i = 0; i < literals.size(); ++i)
         literals[i] = static_cast<uint8_t>(i * 13);
     stream.insert(stream.end(), literals.begin(), literals.end());
-    stream.insert(stream.end(), {0x01, 0x80, 'z'}); // one more literal: 32768 bytes so far
+    stream.insert(stream.end(), {0x01, 0x80, 'z'});        // one more literal: 32768 bytes so far
     stream.insert(stream.end(), {0x00, 0x80, 0x00, 0x00}); // distance 32768, length 4
     const Decoded d = Decode(9, stream, 40000);
     ASSERT_EQ(0u, d.result);

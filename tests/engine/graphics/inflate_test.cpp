@@ -12,8 +12,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes ZlibDeflate(const Bytes& data, int level, int strategy)
