@@ -634,7 +634,8 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
 // - palettised to direct colour goes through the source palette;
 // - direct colour to palettised takes the nearest destination palette entry;
 // - direct to direct shifts each channel to 8 bits and down to the
-//   destination's width; alpha goes along (0 when the source has none).
+//   destination's width; alpha goes along (0 when the source has none);
+//   between identical layouts the raw value is copied.
 // Blends (types 3 and 6) keep the destination's alpha.
 void CxDrawSurface::DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
                                 uint32_t key, const ST_BLIT_FX* effect)
@@ -667,9 +668,14 @@ void CxDrawSurface::DrawGeneral(CxDrawSurface* destination, const CxRect& destRe
     // search of a palettised destination is slow.
     uint32_t lastIn = 0, lastOut = 0;
     bool haveLast = false;
+    // Identical layouts pass the raw value on, bits outside the channels
+    // included (the top bit of 5-5-5), as the whole-row copies do.
+    const bool sameLayout = !srcPal && SameLayout(this, dst);
     auto convert = [&](uint32_t v) -> uint32_t {
         if (srcPal && dstPal)
             return v & indexMask;
+        if (sameLayout)
+            return v;
         if (haveLast && v == lastIn)
             return lastOut;
         uint8_t rgba[4];
