@@ -85,6 +85,16 @@ inline std::vector<uint8_t> Pixels(CxDrawSurface& s)
     return out;
 }
 
+// How many pixels hold the raw value.
+inline int32_t CountValue(CxDrawSurface& s, uint32_t value)
+{
+    int32_t n = 0;
+    for (int32_t y = 0; y < s.GetHeight(); ++y)
+        for (int32_t x = 0; x < s.GetWidth(); ++x)
+            n += s.GetPixel(x, y) == value;
+    return n;
+}
+
 // The first differing pixel, as text, for failure messages ("" when equal).
 inline std::string FirstDifference(CxDrawSurface& a, CxDrawSurface& b)
 {
