@@ -1,17 +1,46 @@
-// CxDrawSurface::Load and Save. They go through the registry of image
-// filters; until that registry exists no filter is found, and both report it
-// as for an unknown extension.
+// CxDrawSurface::Load and Save, through the registry of image filters
+// (image_filter.h).
 #include "engine/graphics/draw_surface.h"
 
-uint32_t CxDrawSurface::Load(const char* fileName, int32_t /*option*/)
+#include "engine/graphics/image_filter.h"
+
+uint32_t CxDrawSurface::Load(const char* fileName, int32_t option)
 {
+    const ST_IMAGE_FILTER* filter = FindImageFilterForLoad(fileName);
+    if (!filter)
+    {
+        SetError(CX_ERR_UNKNOWN, "No image filter registered for '%s'", fileName ? fileName : "");
+        return GetError();
+    }
+    if (!filter->pLoad)
+    {
+        SetError(CX_ERR_INVALID_ARGUMENT, "No Load function registered for '%s'", filter->szExtension);
+        return GetError();
+    }
+    // The loader has reported its failure already; keep only the code.
+    SetErrorCode(filter->pLoad(this, fileName, option));
+    if (GetError() != CX_ERR_NONE)
+        return GetError();
     SetName(fileName);
-    SetError(CX_ERR_INVALID_FILE_TYPE, "No image filter for %s", fileName ? fileName : "(null)");
+    const uint8_t defaultFormat = GetDefaultFormat16();
+    if (m_nDepth == 16 && defaultFormat != CX_PF_DEFAULT && m_nPixelFormat != defaultFormat)
+        ConvertPixelFormat16(defaultFormat);
     return GetError();
 }
 
-uint32_t CxDrawSurface::Save(const char* fileName, int32_t /*option*/)
+uint32_t CxDrawSurface::Save(const char* fileName, int32_t option)
 {
-    SetError(CX_ERR_INVALID_FILE_TYPE, "No image filter for %s", fileName ? fileName : "(null)");
+    const ST_IMAGE_FILTER* filter = FindImageFilterForSave(fileName);
+    if (!filter)
+    {
+        SetError(CX_ERR_UNKNOWN, "No image filter registered for '%s'", fileName ? fileName : "");
+        return GetError();
+    }
+    if (!filter->pSave)
+    {
+        SetError(CX_ERR_INVALID_ARGUMENT, "No Save function registered for '%s'", filter->szExtension);
+        return GetError();
+    }
+    SetErrorCode(filter->pSave(this, fileName, option));
     return GetError();
 }
