@@ -4,6 +4,9 @@
 #include "engine/graphics/compress.h"
 #include "engine/graphics/crc.h"
 #include "engine/graphics/decompress.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/image_files.h"
+#include "engine/graphics/image_filter.h"
 
 #include <cerrno>
 #include <cinttypes>
@@ -20,7 +23,10 @@ int Usage()
             "  ini-dump FILE                       print an option file in its written form\n"
             "  crc FILE [START]                    print the CRC of a file (START decimal or 0x hex)\n"
             "  compress METHOD IN OUT              compress IN with method 0-255 into OUT\n"
-            "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n");
+            "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n"
+            "  image-info FILE                     print the size and pixel layout of an image\n"
+            "  image-convert IN OUT [METHOD]       convert between .bmp, .tga, .pcx and .qex\n"
+            "                                      (METHOD compresses .qex pixel data, default 1)\n");
     return 2;
 }
 
@@ -189,6 +195,51 @@ int DecompressFile(int argc, char** argv)
     }
     return WriteOutput(argv[5], output.GetData(), produced);
 }
+// Loads an image through the registered filters; false (message printed) on failure.
+bool LoadImage(CxDrawSurface& surface, const char* path)
+{
+    if (!FileExists(path))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+        return false;
+    }
+    RegisterStandardImageFilters();
+    const uint32_t code = surface.Load(path);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not load %s\n", GetErrorText(code), path);
+        return false;
+    }
+    return true;
+}
+
+int ImageInfo(int argc, char** argv)
+{
+    if (argc != 3)
+        return Usage();
+    CxDrawSurface surface;
+    if (!LoadImage(surface, argv[2]))
+        return 1;
+    printf("width %d height %d depth %d pitch %d format %u\n", surface.GetWidth(), surface.GetHeight(),
+           surface.GetDepth(), surface.GetPitch(), surface.GetPixelFormat());
+    return 0;
+}
+
+int ImageConvert(int argc, char** argv)
+{
+    if (argc < 4 || argc > 5)
+        return Usage();
+    uint8_t method = CX_COMPRESS_DEFLATE;
+    if (argc == 5 && !ParseMethod(argv[4], &method))
+        return 1;
+    CxDrawSurface surface;
+    if (!LoadImage(surface, argv[2]))
+        return 1;
+    const uint32_t code = SaveImageFile(&surface, argv[3], method);
+    if (code != CX_ERR_NONE)
+        return Fail(code, "could not write", argv[3]);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -208,5 +259,9 @@ int main(int argc, char** argv)
         return CompressFile(argc, argv);
     if (strcmp(argv[1], "decompress") == 0)
         return DecompressFile(argc, argv);
+    if (strcmp(argv[1], "image-info") == 0)
+        return ImageInfo(argc, argv);
+    if (strcmp(argv[1], "image-convert") == 0)
+        return ImageConvert(argc, argv);
     return Usage();
 }

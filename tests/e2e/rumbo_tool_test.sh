@@ -74,5 +74,27 @@ head -c 100 "$dir/packed.7" > "$dir/cut.7"
 "$tool" decompress 1 -5 "$dir/packed.1" "$dir/x" >/dev/null 2>&1; check "negative size" "1" "$?"
 "$tool" decompress 1 >/dev/null 2>&1; check "decompress usage" "2" "$?"
 
+# Images: a 2 x 2 24-bit bitmap, inspected and converted through every format that holds it.
+printf 'BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0\0\0\0\0\x10\0\0\0' > "$dir/a.bmp"
+printf '\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0' >> "$dir/a.bmp"
+printf '\0\0\xff\0\xff\0\0\0\xff\0\0\xff\xff\xff\0\0' >> "$dir/a.bmp"
+check "image-info bmp" "width 2 height 2 depth 24 pitch 6 format 5" "$("$tool" image-info "$dir/a.bmp")"
+"$tool" image-convert "$dir/a.bmp" "$dir/a.qex" 9; check "bmp to qex" "0" "$?"
+check "image-info qex" "width 2 height 2 depth 24 pitch 6 format 5" "$("$tool" image-info "$dir/a.qex")"
+"$tool" image-convert "$dir/a.qex" "$dir/a.tga"; check "qex to tga" "0" "$?"
+"$tool" image-convert "$dir/a.tga" "$dir/b.BMP"; check "tga to bmp" "0" "$?"
+"$tool" image-convert "$dir/b.BMP" "$dir/b.qex" 9
+cmp -s "$dir/a.qex" "$dir/b.qex"; check "pixels survive every format" "0" "$?"
+err=$("$tool" image-convert "$dir/a.bmp" "$dir/a.png" 2>&1); code=$?
+check "unknown output format code" "1" "$code"
+check "unknown output format message" "Unknown Error: could not write $dir/a.png" "$err"
+"$tool" image-convert "$dir/a.bmp" "$dir/a.pcx" >/dev/null 2>&1; check "no 24-bit pcx" "1" "$?"
+head -c 60 "$dir/a.bmp" > "$dir/cut.bmp"
+err=$("$tool" image-info "$dir/cut.bmp" 2>&1); code=$?
+check "truncated bmp code" "1" "$code"
+check "truncated bmp message" "Invalid file type: could not load $dir/cut.bmp" "$err"
+err=$("$tool" image-info "$dir/none.qex" 2>&1); code=$?
+check "missing image" "1 Could not find file: $dir/none.qex" "$code $err"
+
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures
