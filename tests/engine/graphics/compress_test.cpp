@@ -198,6 +198,12 @@ TEST(Compress, AdaptiveHuffmanSurvivesRescaling)
     EXPECT_LT(stream.size(), data.size() * 7 / 10);
 }
 
+TEST(Compress, AdaptiveHuffmanStartsWithEscapeAndByte)
+{
+    // Escape (bit 1) and 'a', then the end symbol (bit 1): 1 01100001 1.
+    EXPECT_EQ((Bytes{0xB0, 0xC0}), Encode(CX_COMPRESS_HUFFMAN, Bytes{'a'}));
+}
+
 TEST(Compress, EndSymbolMethodsNeedTheirEnd)
 {
     // Methods 7 and 8 give 13 when the data continues past a full destination,

@@ -289,6 +289,34 @@ TEST(DecompressLzw12, FirstCodeAndTheNotYetDefinedCode)
     EXPECT_EQ(13u, Decode(4, {0x06, 0x11, 0x01}, 2).result);  // "aa" does not fit after "a"
 }
 
+TEST(DecompressLzwGrowing, WidthIncreaseCode)
+{
+    // 'a' and 257 at 9 bits, then 'b' and the end code at 10 bits.
+    const Decoded d = Decode(5, {0x30, 0xC0, 0x46, 0x24, 0x00}, 16);
+    EXPECT_EQ(0u, d.result);
+    EXPECT_EQ((Bytes{'a', 'b'}), d.data);
+}
+
+TEST(DecompressLzwGrowing, ClearStartsAFreshDictionary)
+{
+    // 'a', clear, 'b' (a literal again), 259 (the entry being defined: "bb"), end.
+    const Decoded d = Decode(5, {0x30, 0xC0, 0x8C, 0x50, 0x38, 0x00}, 16);
+    EXPECT_EQ(0u, d.result);
+    EXPECT_EQ((Bytes{'a', 'b', 'b', 'b'}), d.data);
+}
+
+TEST(DecompressAdaptiveHuffman, EscapeThenEndSymbol)
+{
+    // The escape leaf is the root's second child (bit 1), then the byte 'a'.
+    // After 'a' is counted the end symbol has moved to the second child: 1.
+    const Decoded d = Decode(7, {0xB0, 0xC0}, 4);
+    EXPECT_EQ(0u, d.result);
+    EXPECT_EQ((Bytes{'a'}), d.data);
+    EXPECT_EQ(13u, Decode(7, {0xB0}, 4).result);             // no end symbol
+    EXPECT_EQ(13u, Decode(7, {0xB0, 0xC0}, 0).result);       // 'a' does not fit
+    EXPECT_EQ(13u, Decode(7, {0xB0, 0x8C, 0x20}, 4).result); // an escape for 'a' again
+}
+
 TEST(DecompressNullPointers, GiveEmptyResults)
 {
     uint32_t produced = 1;
