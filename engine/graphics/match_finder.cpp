@@ -2,6 +2,33 @@
 
 #include "engine/core/memory.h"
 
+#include <bit>
+#include <cstring>
+
+namespace {
+// How many leading bytes of a and b agree, at most limit; eight at a time.
+uint32_t CommonLength(const uint8_t* a, const uint8_t* b, uint32_t limit)
+{
+    uint32_t length = 0;
+    if constexpr (std::endian::native == std::endian::little)
+    {
+        while (limit - length >= 8)
+        {
+            uint64_t x;
+            uint64_t y;
+            memcpy(&x, a + length, 8);
+            memcpy(&y, b + length, 8);
+            if (x != y)
+                return length + static_cast<uint32_t>(std::countr_zero(x ^ y)) / 8;
+            length += 8;
+        }
+    }
+    while (length < limit && a[length] == b[length])
+        ++length;
+    return length;
+}
+} // namespace
+
 CxMatchFinder::~CxMatchFinder()
 {
     if (m_pHead)
@@ -60,9 +87,7 @@ uint32_t CxMatchFinder::Find(uint32_t pos, uint32_t* distance) const
         // Only a candidate that beats the best so far at its last byte can win.
         if (earlier[best] != current[best] && best > 0)
             continue;
-        uint32_t length = 0;
-        while (length < limit && earlier[length] == current[length])
-            ++length;
+        const uint32_t length = CommonLength(earlier, current, limit);
         if (length > best)
         {
             best = length;
