@@ -4,12 +4,20 @@
 #include "engine/core/interpolator.h"
 #include "engine/core/options.h"
 #include "engine/core/sequence.h"
+#include "engine/graphics/compress.h"
+#include "engine/graphics/crc.h"
+#include "engine/graphics/decompress.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/image_files.h"
+#include "engine/graphics/image_filter.h"
 
+#include <cerrno>
+#include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-namespace
-{
+namespace {
 int Usage()
 {
     fprintf(stderr,
@@ -17,7 +25,13 @@ int Usage()
             "  ini-get FILE SECTION KEY [DEFAULT]  print a value of an option file\n"
             "  ini-dump FILE                       print an option file in its written form\n"
             "  seq-dump FILE [NAME=VALUE ...]      print the events a sequence file makes, with the\n"
-            "                                      given interpolator constants\n");
+            "                                      given interpolator constants\n"
+            "  crc FILE [START]                    print the CRC of a file (START decimal or 0x hex)\n"
+            "  compress METHOD IN OUT              compress IN with method 0-255 into OUT\n"
+            "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n"
+            "  image-info FILE                     print the size and pixel layout of an image\n"
+            "  image-convert IN OUT [METHOD]       convert between .bmp, .tga, .pcx and .qex\n"
+            "                                      (METHOD compresses .qex pixel data, default 1)\n");
     return 2;
 }
 
@@ -52,7 +66,183 @@ int IniDump(int argc, char** argv)
     CxOptions options;
     if (!LoadOptions(options, argv[2]))
         return 1;
-    options.WriteTo([](const char* text, uint32_t length, void*) { fwrite(text, 1, length, stdout); }, nullptr);
+    options.WriteTo([](const char* text, uint32_t length, void*) { fwrite(text, 1, length, stdout); },
+                    nullptr);
+    return 0;
+}
+// An unsigned number in decimal or, with a leading "0x", hexadecimal.
+bool ParseNumber(const char* text, uint64_t limit, uint64_t* value)
+{
+    int base = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+    {
+        base = 16;
+        text += 2;
+    }
+    if (!*text || *text == '-' || *text == '+' || *text == ' ')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long number = strtoull(text, &end, base);
+    if (errno != 0 || *end != '\0' || number > limit)
+        return false;
+    *value = number;
+    return true;
+}
+
+int Fail(uint32_t code, const char* detail, const char* path)
+{
+    fprintf(stderr, "%s: %s%s%s\n", GetErrorText(code), detail, path ? " " : "", path ? path : "");
+    return 1;
+}
+
+bool ReadInput(const char* path, CxFileBuffer& buffer)
+{
+    if (!FileExists(path))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+        return false;
+    }
+    const uint32_t code = LoadFile(path, buffer);
+    if (code != CX_ERR_NONE)
+    {
+        Fail(code, "could not read", path);
+        return false;
+    }
+    return true;
+}
+
+int WriteOutput(const char* path, const uint8_t* data, uint32_t size)
+{
+    CxError reporter;
+    const uint32_t code = SaveFileAtomic(path, data, size, &reporter);
+    return code == CX_ERR_NONE ? 0 : Fail(code, "could not write", path);
+}
+
+bool ParseMethod(const char* text, uint8_t* method)
+{
+    uint64_t value = 0;
+    if (!ParseNumber(text, 255, &value))
+    {
+        fprintf(stderr, "%s: method must be a number from 0 to 255: %s\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), text);
+        return false;
+    }
+    *method = static_cast<uint8_t>(value);
+    return true;
+}
+
+int Crc(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4)
+        return Usage();
+    uint64_t start = 0;
+    if (argc == 4 && !ParseNumber(argv[3], 0xFFFFFFFFu, &start))
+    {
+        fprintf(stderr, "%s: START must be a 32-bit number: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT),
+                argv[3]);
+        return 1;
+    }
+    CxFileBuffer buffer;
+    if (!ReadInput(argv[2], buffer))
+        return 1;
+    printf("%08" PRIX32 "\n", ComputeCrc(buffer.GetData(), buffer.GetSize(), static_cast<uint32_t>(start)));
+    return 0;
+}
+
+int CompressFile(int argc, char** argv)
+{
+    if (argc != 5)
+        return Usage();
+    uint8_t method = 0;
+    if (!ParseMethod(argv[2], &method))
+        return 1;
+    CxFileBuffer input;
+    if (!ReadInput(argv[3], input))
+        return 1;
+    CxBuffer output;
+    const uint32_t code = Compress(output, input.GetData(), input.GetSize(), method);
+    if (code != CX_ERR_NONE)
+        return Fail(code, "could not compress", argv[3]);
+    return WriteOutput(argv[4], output.GetData(), output.GetSize());
+}
+
+int DecompressFile(int argc, char** argv)
+{
+    if (argc != 6)
+        return Usage();
+    uint8_t method = 0;
+    uint64_t size = 0;
+    if (!ParseMethod(argv[2], &method))
+        return 1;
+    if (!ParseNumber(argv[3], CX_BUFFER_MAX_SIZE, &size))
+    {
+        fprintf(stderr, "%s: SIZE must be a number below 2^31: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT),
+                argv[3]);
+        return 1;
+    }
+    CxFileBuffer input;
+    if (!ReadInput(argv[4], input))
+        return 1;
+    CxBuffer output;
+    if (output.Allocate(static_cast<uint32_t>(size)) != CX_ERR_NONE)
+        return Fail(output.GetError(), "could not allocate the output for", argv[4]);
+    uint32_t produced = 0;
+    const uint32_t code =
+        Decompress(output.GetData(), output.GetSize(), input.GetData(), input.GetSize(), method, &produced);
+    if (code != CX_ERR_NONE)
+        return Fail(code, "could not decompress", argv[4]);
+    if (produced != size)
+    {
+        fprintf(stderr, "%s: %s holds %" PRIu32 " bytes, not %" PRIu64 "\n", GetErrorText(CX_ERR_UNKNOWN),
+                argv[4], produced, size);
+        return 1;
+    }
+    return WriteOutput(argv[5], output.GetData(), produced);
+}
+// Loads an image through the registered filters; false (message printed) on failure.
+bool LoadImage(CxDrawSurface& surface, const char* path)
+{
+    if (!FileExists(path))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+        return false;
+    }
+    RegisterStandardImageFilters();
+    const uint32_t code = surface.Load(path);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not load %s\n", GetErrorText(code), path);
+        return false;
+    }
+    return true;
+}
+
+int ImageInfo(int argc, char** argv)
+{
+    if (argc != 3)
+        return Usage();
+    CxDrawSurface surface;
+    if (!LoadImage(surface, argv[2]))
+        return 1;
+    printf("width %d height %d depth %d pitch %d format %u\n", surface.GetWidth(), surface.GetHeight(),
+           surface.GetDepth(), surface.GetPitch(), surface.GetPixelFormat());
+    return 0;
+}
+
+int ImageConvert(int argc, char** argv)
+{
+    if (argc < 4 || argc > 5)
+        return Usage();
+    uint8_t method = CX_COMPRESS_DEFLATE;
+    if (argc == 5 && !ParseMethod(argv[4], &method))
+        return 1;
+    CxDrawSurface surface;
+    if (!LoadImage(surface, argv[2]))
+        return 1;
+    const uint32_t code = SaveImageFile(&surface, argv[3], method);
+    if (code != CX_ERR_NONE)
+        return Fail(code, "could not write", argv[3]);
     return 0;
 }
 // Stands for every event of a sequence file: what its line asked for.
@@ -154,5 +344,15 @@ int main(int argc, char** argv)
         return IniDump(argc, argv);
     if (strcmp(argv[1], "seq-dump") == 0)
         return SeqDump(argc, argv);
+    if (strcmp(argv[1], "crc") == 0)
+        return Crc(argc, argv);
+    if (strcmp(argv[1], "compress") == 0)
+        return CompressFile(argc, argv);
+    if (strcmp(argv[1], "decompress") == 0)
+        return DecompressFile(argc, argv);
+    if (strcmp(argv[1], "image-info") == 0)
+        return ImageInfo(argc, argv);
+    if (strcmp(argv[1], "image-convert") == 0)
+        return ImageConvert(argc, argv);
     return Usage();
 }

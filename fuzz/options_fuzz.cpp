@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     SetErrorHandler(nullptr);
     CxOptions options;
-    options.Parse(reinterpret_cast<const char*>(data), static_cast<uint32_t>(size > 0xFFFFFF ? 0xFFFFFF : size));
+    options.Parse(reinterpret_cast<const char*>(data),
+                  static_cast<uint32_t>(size > 0xFFFFFF ? 0xFFFFFF : size));
     char text[64];
     long number = 0;
     float value = 0;
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     uint64_t total = 0;
-    options.WriteTo([](const char*, uint32_t length, void* context) { *static_cast<uint64_t*>(context) += length; },
-                    &total);
+    options.WriteTo(
+        [](const char*, uint32_t length, void* context) { *static_cast<uint64_t*>(context) += length; },
+        &total);
     return 0;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Black-box checks of rumbo-tool's option-file and sequence-file commands.
+# Black-box checks of rumbo-tool's option-file, sequence-file, CRC, codec and image commands.
 set -u
 tool=${RUMBO_TOOL:?}
 dir=$(mktemp -d)
@@ -42,6 +42,73 @@ err=$("$tool" seq-dump "$dir/bad.seq" 2>&1 >/dev/null); code=$?
 check "seq unclosed code" "3" "$code"
 check "seq unclosed message" "Invalid file type: Sequence file $dir/bad.seq: \"Event\" without a closing \")\"" "$err"
 "$tool" seq-dump "$dir/none.seq" >/dev/null 2>&1; check "seq missing file code" "1" "$?"
+# CRC: reflected CRC-32 from a chosen start value, no final inversion.
+printf 'abc' > "$dir/abc"
+check "crc abc" "CA6598D0" "$("$tool" crc "$dir/abc")"
+printf '123456789' > "$dir/digits"
+check "crc hex start" "340BC6D9" "$("$tool" crc "$dir/digits" 0xFFFFFFFF)"
+check "crc decimal start" "340BC6D9" "$("$tool" crc "$dir/digits" 4294967295)"
+: > "$dir/empty"
+check "crc of nothing is the start" "00001234" "$("$tool" crc "$dir/empty" 0x1234)"
+"$tool" crc "$dir/abc" 12x >/dev/null 2>&1; check "crc bad start" "1" "$?"
+"$tool" crc "$dir/abc" 0x100000000 >/dev/null 2>&1; check "crc start too big" "1" "$?"
+err=$("$tool" crc "$dir/none" 2>&1 >/dev/null); code=$?
+check "crc missing file code" "1" "$code"
+check "crc missing file message" "Could not find file: $dir/none" "$err"
+
+# Codecs: every method round-trips a file with text, runs and binary bytes.
+{ for i in $(seq 1 200); do printf 'truck %d town fire\n' "$i"; done; head -c 3000 /dev/zero; seq 1 500; } > "$dir/data"
+printf '\x01\x02\xff\xfe\x80' >> "$dir/data"
+size=$(wc -c < "$dir/data")
+for method in 0 1 2 4 5 6 7 8 9 12; do
+    "$tool" compress "$method" "$dir/data" "$dir/packed.$method"; check "compress $method" "0" "$?"
+    "$tool" decompress "$method" "$size" "$dir/packed.$method" "$dir/unpacked.$method"
+    check "decompress $method" "0" "$?"
+    cmp -s "$dir/data" "$dir/unpacked.$method"; check "round trip $method" "0" "$?"
+done
+# Method 3 works on 16-bit words: an even-sized file, and an odd one is refused.
+head -c 4000 "$dir/data" > "$dir/even"
+"$tool" compress 3 "$dir/even" "$dir/packed.3" && "$tool" decompress 3 4000 "$dir/packed.3" "$dir/unpacked.3"
+cmp -s "$dir/even" "$dir/unpacked.3"; check "round trip 3" "0" "$?"
+"$tool" compress 3 "$dir/abc" "$dir/odd.3" >/dev/null 2>&1; check "method 3 odd size" "1" "$?"
+check "compression shrinks text" "1" "$(( $(wc -c < "$dir/packed.1") < size / 3 ))"
+
+printf '\x83AB' > "$dir/rle"
+"$tool" decompress 2 4 "$dir/rle" "$dir/rle.out"; check "byte run-length example" "AAAB" "$(cat "$dir/rle.out")"
+
+# Failures: a wrong size, a cut stream, a bad method; no output file is left.
+err=$("$tool" decompress 1 $((size - 1)) "$dir/packed.1" "$dir/short" 2>&1); code=$?
+check "too small size code" "1" "$code"
+check "too small size message" "Unknown Error: could not decompress $dir/packed.1" "$err"
+[[ -e "$dir/short" ]]; check "no output after failure" "1" "$?"
+"$tool" decompress 1 $((size + 1)) "$dir/packed.1" "$dir/long" >/dev/null 2>&1; check "too large size" "1" "$?"
+head -c 100 "$dir/packed.7" > "$dir/cut.7"
+"$tool" decompress 7 "$size" "$dir/cut.7" "$dir/cut.out" >/dev/null 2>&1; check "cut stream" "1" "$?"
+"$tool" compress 256 "$dir/data" "$dir/x" >/dev/null 2>&1; check "method out of range" "1" "$?"
+"$tool" decompress 1 -5 "$dir/packed.1" "$dir/x" >/dev/null 2>&1; check "negative size" "1" "$?"
+"$tool" decompress 1 >/dev/null 2>&1; check "decompress usage" "2" "$?"
+
+# Images: a 2 x 2 24-bit bitmap, inspected and converted through every format that holds it.
+printf 'BM\x46\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0\0\0\0\0\x10\0\0\0' > "$dir/a.bmp"
+printf '\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0' >> "$dir/a.bmp"
+printf '\0\0\xff\0\xff\0\0\0\xff\0\0\xff\xff\xff\0\0' >> "$dir/a.bmp"
+check "image-info bmp" "width 2 height 2 depth 24 pitch 6 format 5" "$("$tool" image-info "$dir/a.bmp")"
+"$tool" image-convert "$dir/a.bmp" "$dir/a.qex" 9; check "bmp to qex" "0" "$?"
+check "image-info qex" "width 2 height 2 depth 24 pitch 6 format 5" "$("$tool" image-info "$dir/a.qex")"
+"$tool" image-convert "$dir/a.qex" "$dir/a.tga"; check "qex to tga" "0" "$?"
+"$tool" image-convert "$dir/a.tga" "$dir/b.BMP"; check "tga to bmp" "0" "$?"
+"$tool" image-convert "$dir/b.BMP" "$dir/b.qex" 9
+cmp -s "$dir/a.qex" "$dir/b.qex"; check "pixels survive every format" "0" "$?"
+err=$("$tool" image-convert "$dir/a.bmp" "$dir/a.png" 2>&1); code=$?
+check "unknown output format code" "1" "$code"
+check "unknown output format message" "Unknown Error: could not write $dir/a.png" "$err"
+"$tool" image-convert "$dir/a.bmp" "$dir/a.pcx" >/dev/null 2>&1; check "no 24-bit pcx" "1" "$?"
+head -c 60 "$dir/a.bmp" > "$dir/cut.bmp"
+err=$("$tool" image-info "$dir/cut.bmp" 2>&1); code=$?
+check "truncated bmp code" "1" "$code"
+check "truncated bmp message" "Invalid file type: could not load $dir/cut.bmp" "$err"
+err=$("$tool" image-info "$dir/none.qex" 2>&1); code=$?
+check "missing image" "1 Could not find file: $dir/none.qex" "$code $err"
 
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures

@@ -1,0 +1,763 @@
+// CxDrawSurface::Draw: clipping, routine choice, the dedicated copy routines
+// and the general routine.
+//
+// Every routine walks the clipped destination rectangle row by row. The
+// source position is s.left + ((i * stepX) >> 16) and s.top + ((k * stepY) >> 16)
+// with steps (source size << 16) / destination size: exactly one to one when
+// the sizes agree, a nearest-neighbour stretch otherwise. A stretched row
+// whose source row equals the previous one is copied from the previous
+// destination row when the row is written whole (no key holes, no blend);
+// copying a keyed or blended row would copy the background of the row above.
+#include "engine/graphics/draw_surface.h"
+
+#include "engine/graphics/draw_surface_pixels.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+using namespace cx_pixels;
+
+// What one copy needs, computed once from the clipped rectangles.
+struct CxBlitJob
+{
+    CxDrawSurface* src;
+    CxDrawSurface* dst;
+    CxRect s;
+    CxRect d;
+    int32_t dw, dh;
+    uint32_t stepX, stepY;
+    uint32_t key;
+    bool keyed;
+    int32_t type;
+    const ST_BLIT_FX* fx;
+    bool mirrorH;
+    bool mirrorV;
+    bool reuseRows;
+
+    CxBlitJob(CxDrawSurface* source, CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
+              uint32_t colorKey, const ST_BLIT_FX* effect)
+        : src(source), dst(destination), s(sourceRect), d(destRect), fx(effect)
+    {
+        dw = d.Width();
+        dh = d.Height();
+        stepX = static_cast<uint32_t>((static_cast<uint64_t>(s.Width()) << 16) / static_cast<uint64_t>(dw));
+        stepY = static_cast<uint32_t>((static_cast<uint64_t>(s.Height()) << 16) / static_cast<uint64_t>(dh));
+        key = colorKey;
+        keyed = colorKey != CX_COLOR_NONE;
+        type = effect ? effect->nType : CX_FX_NONE;
+        // Types the table does not list are drawn as type 0.
+        switch (type)
+        {
+        case CX_FX_SCREEN_DOOR:
+        case CX_FX_ALPHA:
+        case CX_FX_OPACITY:
+        case CX_FX_RECOLOR_KEY:
+        case CX_FX_SILHOUETTE:
+        case CX_FX_TINT:
+        case CX_FX_MIRROR_H:
+        case CX_FX_MIRROR_V:
+        case CX_FX_HIDE:
+        case CX_FX_MASK:
+        case CX_FX_MASK_COLOR:
+        case CX_FX_CALLBACK:
+            break;
+        default:
+            type = CX_FX_NONE;
+            break;
+        }
+        mirrorH = type == CX_FX_MIRROR_H;
+        mirrorV = type == CX_FX_MIRROR_V;
+        reuseRows = type == CX_FX_RECOLOR_KEY ||
+                    (!keyed && (type == CX_FX_NONE || type == CX_FX_MIRROR_H || type == CX_FX_MIRROR_V));
+    }
+
+    bool OneToOne() const { return stepX == 0x10000u && stepY == 0x10000u; }
+
+    // The source row of destination row k (mirrored for type 12: source
+    // height - 1 - top - k, measured on the whole surface, so that a sprite
+    // clipped at the top still shows the right rows of its flipped image).
+    int32_t SourceRow(int32_t k) const
+    {
+        const int32_t row = s.top + static_cast<int32_t>((static_cast<uint64_t>(k) * stepY) >> 16);
+        return mirrorV ? src->m_nHeight - 1 - row : row;
+    }
+
+    // The source column of destination column i (mirrored like rows for type 11).
+    int32_t SourceColumn(int32_t i) const
+    {
+        const int32_t column = s.left + static_cast<int32_t>((static_cast<uint64_t>(i) * stepX) >> 16);
+        return mirrorH ? src->m_nWidth - 1 - column : column;
+    }
+
+    const uint8_t* SourceRowBits(int32_t row) const { return src->m_pBits + static_cast<int64_t>(row) * src->m_nPitch; }
+    uint8_t* DestRowBits(int32_t k) const { return dst->m_pBits + static_cast<int64_t>(d.top + k) * dst->m_nPitch; }
+
+    uint32_t Param() const { return fx ? static_cast<uint32_t>(fx->nParam) : 0; }
+};
+
+namespace
+{
+struct Px8
+{
+    static constexpr int kBytes = 1;
+    static uint32_t Get(const uint8_t* p, int32_t i) { return p[i]; }
+    static void Put(uint8_t* p, int32_t i, uint32_t v) { p[i] = static_cast<uint8_t>(v); }
+};
+
+struct Px16
+{
+    static constexpr int kBytes = 2;
+    static uint32_t Get(const uint8_t* p, int32_t i) { return Load16(p + 2 * i); }
+    static void Put(uint8_t* p, int32_t i, uint32_t v) { Store16(p + 2 * i, static_cast<uint16_t>(v)); }
+};
+
+struct Px24
+{
+    static constexpr int kBytes = 3;
+    static uint32_t Get(const uint8_t* p, int32_t i) { return Load24(p + 3 * i); }
+    static void Put(uint8_t* p, int32_t i, uint32_t v) { Store24(p + 3 * i, v); }
+};
+
+struct Px32
+{
+    static constexpr int kBytes = 4;
+    static uint32_t Get(const uint8_t* p, int32_t i) { return Load32(p + 4 * i); }
+    static void Put(uint8_t* p, int32_t i, uint32_t v) { Store32(p + 4 * i, v); }
+};
+
+struct ConvIdentity
+{
+    uint32_t operator()(uint32_t v) const { return v; }
+};
+
+struct ConvTable16
+{
+    const uint16_t* table;
+    uint32_t operator()(uint32_t v) const { return table[v]; }
+};
+
+struct ConvTable32
+{
+    uint32_t table[256];
+    uint32_t operator()(uint32_t v) const { return table[v & 0xFF]; }
+};
+
+struct ConvLayout
+{
+    Layout from;
+    Layout to;
+    uint32_t operator()(uint32_t v) const
+    {
+        uint8_t rgba[4];
+        from.Decode(v, rgba);
+        return to.Encode(rgba);
+    }
+};
+
+Layout LayoutOf(const CxDrawSurface* surface)
+{
+    return Layout(surface->GetDepth(), surface->GetAlphaBits(), surface->GetRedBits(), surface->GetGreenBits(),
+                  surface->GetBlueBits());
+}
+
+bool SameLayout(const CxDrawSurface* a, const CxDrawSurface* b)
+{
+    return a->GetDepth() == b->GetDepth() && a->GetAlphaBits() == b->GetAlphaBits() &&
+           a->GetRedBits() == b->GetRedBits() && a->GetGreenBits() == b->GetGreenBits() &&
+           a->GetBlueBits() == b->GetBlueBits();
+}
+
+int32_t RoundAway(double v)
+{
+    return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5);
+}
+
+// ---------------------------------------------------------------------------
+// 16-bit fast paths
+
+// The keyed 16-bit row: eight pixels at a time with SSE2 (all-key groups are
+// skipped, others merged by mask), then a scalar form that skips
+// four key pixels at once with two 32-bit comparisons.
+void CopyRowKeyed16(uint8_t* dst, const uint8_t* src, int32_t n, uint16_t key)
+{
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i k = _mm_set1_epi16(static_cast<short>(key));
+    for (; i + 8 <= n; i += 8)
+    {
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * i));
+        const __m128i m = _mm_cmpeq_epi16(sv, k);
+        const int bits = _mm_movemask_epi8(m);
+        if (bits == 0xFFFF)
+            continue;
+        __m128i* dp = reinterpret_cast<__m128i*>(dst + 2 * i);
+        if (bits == 0)
+        {
+            _mm_storeu_si128(dp, sv);
+            continue;
+        }
+        const __m128i dv = _mm_loadu_si128(dp);
+        _mm_storeu_si128(dp, _mm_or_si128(_mm_and_si128(m, dv), _mm_andnot_si128(m, sv)));
+    }
+#endif
+    const uint32_t key2 = static_cast<uint32_t>(key) | (static_cast<uint32_t>(key) << 16);
+    for (; i + 4 <= n; i += 4)
+    {
+        if (Load32(src + 2 * i) == key2 && Load32(src + 2 * i + 4) == key2)
+            continue;
+        for (int32_t j = i; j < i + 4; ++j)
+        {
+            const uint16_t v = Load16(src + 2 * j);
+            if (v != key)
+                Store16(dst + 2 * j, v);
+        }
+    }
+    for (; i < n; ++i)
+    {
+        const uint16_t v = Load16(src + 2 * i);
+        if (v != key)
+            Store16(dst + 2 * i, v);
+    }
+}
+
+// Constant-opacity blend of one 16-bit row of a format without alpha bits.
+// Each channel becomes (d * (255 - a) + s * a) / 255, truncated, in the
+// channel's own width; this equals the general routine's blend in 8-bit
+// space shifted back down. The SSE2 path divides by 255 exactly with
+// (x + 1 + (x >> 8)) >> 8, valid for every x up to 63 * 255.
+void BlendRow16(uint8_t* dst, const uint8_t* src, int32_t n, uint32_t alpha, const Layout& layout, bool keyed,
+                uint16_t key)
+{
+    const uint32_t bShift = 0, gShift = layout.bw, rShift = layout.bw + layout.gw;
+    const uint32_t bMask = Layout::Mask(layout.bw), gMask = Layout::Mask(layout.gw), rMask = Layout::Mask(layout.rw);
+    const uint32_t inverse = 255u - alpha;
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i av = _mm_set1_epi16(static_cast<short>(alpha));
+    const __m128i iv = _mm_set1_epi16(static_cast<short>(inverse));
+    const __m128i one = _mm_set1_epi16(1);
+    const __m128i kv = _mm_set1_epi16(static_cast<short>(key));
+    const __m128i shifts[3] = {_mm_cvtsi32_si128(static_cast<int>(rShift)),
+                               _mm_cvtsi32_si128(static_cast<int>(gShift)),
+                               _mm_cvtsi32_si128(static_cast<int>(bShift))};
+    const __m128i masks[3] = {_mm_set1_epi16(static_cast<short>(rMask)), _mm_set1_epi16(static_cast<short>(gMask)),
+                              _mm_set1_epi16(static_cast<short>(bMask))};
+    for (; i + 8 <= n; i += 8)
+    {
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * i));
+        __m128i* dp = reinterpret_cast<__m128i*>(dst + 2 * i);
+        const __m128i dv = _mm_loadu_si128(dp);
+        __m128i out = _mm_setzero_si128();
+        for (int c = 0; c < 3; ++c)
+        {
+            const __m128i sc = _mm_and_si128(_mm_srl_epi16(sv, shifts[c]), masks[c]);
+            const __m128i dc = _mm_and_si128(_mm_srl_epi16(dv, shifts[c]), masks[c]);
+            const __m128i x = _mm_add_epi16(_mm_mullo_epi16(dc, iv), _mm_mullo_epi16(sc, av));
+            const __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+            out = _mm_or_si128(out, _mm_sll_epi16(q, shifts[c]));
+        }
+        if (keyed)
+        {
+            const __m128i m = _mm_cmpeq_epi16(sv, kv);
+            out = _mm_or_si128(_mm_and_si128(m, dv), _mm_andnot_si128(m, out));
+        }
+        _mm_storeu_si128(dp, out);
+    }
+#endif
+    for (; i < n; ++i)
+    {
+        const uint32_t s = Load16(src + 2 * i);
+        if (keyed && s == key)
+            continue;
+        const uint32_t d = Load16(dst + 2 * i);
+        const uint32_t r = (((d >> rShift) & rMask) * inverse + ((s >> rShift) & rMask) * alpha) / 255u;
+        const uint32_t g = (((d >> gShift) & gMask) * inverse + ((s >> gShift) & gMask) * alpha) / 255u;
+        const uint32_t b = (((d >> bShift) & bMask) * inverse + ((s >> bShift) & bMask) * alpha) / 255u;
+        Store16(dst + 2 * i, static_cast<uint16_t>((r << rShift) | (g << gShift) | (b << bShift)));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The dedicated routines: one template over the source and destination pixel
+// types and the conversion; effects 0, 2, 8, 9, 11 and 12.
+
+template <class S, class D, class C>
+void DedicatedCopy(const CxBlitJob& j, const C& conv)
+{
+    const bool contiguous = j.stepX == 0x10000u && !j.mirrorH;
+    const uint32_t color = j.Param();
+    int32_t previousRow = -1;
+    for (int32_t k = 0; k < j.dh; ++k)
+    {
+        const int32_t sy = j.SourceRow(k);
+        uint8_t* drow = j.DestRowBits(k) + static_cast<int64_t>(j.d.left) * D::kBytes;
+        if (j.reuseRows && k > 0 && sy == previousRow)
+        {
+            memcpy(drow, drow - j.dst->GetPitch(), static_cast<size_t>(j.dw) * D::kBytes);
+            continue;
+        }
+        previousRow = sy;
+        const uint8_t* srow = j.SourceRowBits(sy);
+        const uint8_t* sp = srow + static_cast<int64_t>(j.s.left) * S::kBytes;
+        switch (j.type)
+        {
+        case CX_FX_SCREEN_DOOR:
+        case CX_FX_RECOLOR_KEY:
+        case CX_FX_SILHOUETTE:
+            for (int32_t i = 0; i < j.dw; ++i)
+            {
+                const uint32_t v = S::Get(srow, j.SourceColumn(i));
+                const bool isKey = j.keyed && v == j.key;
+                if (j.type == CX_FX_RECOLOR_KEY)
+                    D::Put(drow, i, isKey ? color : conv(v));
+                else if (isKey)
+                    continue;
+                else if (j.type == CX_FX_SILHOUETTE)
+                    D::Put(drow, i, color);
+                else if ((j.dw - i) & 1)
+                    D::Put(drow, i, conv(v));
+            }
+            break;
+        default:
+            if (!j.keyed)
+            {
+                if (contiguous)
+                    for (int32_t i = 0; i < j.dw; ++i)
+                        D::Put(drow, i, conv(S::Get(sp, i)));
+                else if (!j.mirrorH)
+                {
+                    uint32_t fx = 0;
+                    for (int32_t i = 0; i < j.dw; ++i, fx += j.stepX)
+                        D::Put(drow, i, conv(S::Get(sp, static_cast<int32_t>(fx >> 16))));
+                }
+                else
+                    for (int32_t i = 0; i < j.dw; ++i)
+                        D::Put(drow, i, conv(S::Get(srow, j.SourceColumn(i))));
+            }
+            else if (contiguous)
+            {
+                for (int32_t i = 0; i < j.dw; ++i)
+                {
+                    const uint32_t v = S::Get(sp, i);
+                    if (v != j.key)
+                        D::Put(drow, i, conv(v));
+                }
+            }
+            else
+            {
+                for (int32_t i = 0; i < j.dw; ++i)
+                {
+                    const uint32_t v = S::Get(srow, j.SourceColumn(i));
+                    if (v != j.key)
+                        D::Put(drow, i, conv(v));
+                }
+            }
+            break;
+        }
+    }
+}
+
+// A plain copy between identical layouts: whole rows, or the keyed 16-bit row.
+template <class P>
+void SameFormatCopy(const CxBlitJob& j)
+{
+    const bool rows = j.OneToOne() && !j.mirrorH && !j.mirrorV &&
+                      (j.type == CX_FX_NONE || j.type == CX_FX_MIRROR_H || j.type == CX_FX_MIRROR_V);
+    if (rows && !j.keyed)
+    {
+        for (int32_t k = 0; k < j.dh; ++k)
+            memmove(j.DestRowBits(k) + static_cast<int64_t>(j.d.left) * P::kBytes,
+                    j.SourceRowBits(j.s.top + k) + static_cast<int64_t>(j.s.left) * P::kBytes,
+                    static_cast<size_t>(j.dw) * P::kBytes);
+        return;
+    }
+    if (rows && P::kBytes == 2)
+    {
+        for (int32_t k = 0; k < j.dh; ++k)
+            CopyRowKeyed16(j.DestRowBits(k) + static_cast<int64_t>(j.d.left) * 2,
+                           j.SourceRowBits(j.s.top + k) + static_cast<int64_t>(j.s.left) * 2, j.dw,
+                           static_cast<uint16_t>(j.key));
+        return;
+    }
+    DedicatedCopy<P, P>(j, ConvIdentity());
+}
+
+void Blend16(const CxBlitJob& j)
+{
+    uint32_t alpha = j.Param();
+    if (alpha > 255)
+        alpha = 255;
+    const Layout layout = LayoutOf(j.dst);
+    for (int32_t k = 0; k < j.dh; ++k)
+        BlendRow16(j.DestRowBits(k) + static_cast<int64_t>(j.d.left) * 2,
+                   j.SourceRowBits(j.s.top + k) + static_cast<int64_t>(j.s.left) * 2, j.dw, alpha, layout, j.keyed,
+                   static_cast<uint16_t>(j.key));
+}
+
+// Per-pixel alpha from a 4-4-4-4 source onto a 16-bit destination, same size, no key.
+void Alpha16(const CxBlitJob& j)
+{
+    const Layout from = LayoutOf(j.src);
+    const Layout to = LayoutOf(j.dst);
+    for (int32_t k = 0; k < j.dh; ++k)
+    {
+        const uint8_t* sp = j.SourceRowBits(j.s.top + k) + static_cast<int64_t>(j.s.left) * 2;
+        uint8_t* dp = j.DestRowBits(k) + static_cast<int64_t>(j.d.left) * 2;
+        for (int32_t i = 0; i < j.dw; ++i)
+        {
+            const uint32_t v = Load16(sp + 2 * i);
+            const uint32_t a = from.Alpha255(v);
+            if (a == 0)
+                continue;
+            uint8_t s[4], d[4];
+            from.Decode(v, s);
+            to.Decode(Load16(dp + 2 * i), d);
+            d[0] = Mix255(d[0], s[0], a);
+            d[1] = Mix255(d[1], s[1], a);
+            d[2] = Mix255(d[2], s[2], a);
+            Store16(dp + 2 * i, static_cast<uint16_t>(to.Encode(d)));
+        }
+    }
+}
+
+bool IsTable16Format(uint8_t format)
+{
+    return format == CX_PF_555 || format == CX_PF_565 || format == CX_PF_556 || format == CX_PF_655 ||
+           format == CX_PF_555_ALT;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+uint32_t CxDrawSurface::DrawAt(CxDrawSurface* destination, int32_t x, int32_t y, const CxRect* sourceRect,
+                               uint32_t key, const ST_BLIT_FX* effect)
+{
+    const int32_t w = sourceRect ? sourceRect->Width() : m_nWidth;
+    const int32_t h = sourceRect ? sourceRect->Height() : m_nHeight;
+    const CxRect dest(x, y, x + w - 1, y + h - 1);
+    return Draw(destination, &dest, sourceRect, key, effect);
+}
+
+uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect, const CxRect* sourceRect,
+                             uint32_t key, const ST_BLIT_FX* effect)
+{
+    if (!destination || GetError() != CX_ERR_NONE || destination->GetError() != CX_ERR_NONE)
+        return GetError();
+    const int32_t type = effect ? effect->nType : CX_FX_NONE;
+    if (type == CX_FX_HIDE)
+        return GetError();
+    if (key == CX_COLOR_NONE)
+        key = m_nTransparentColor;
+
+    CxRect d = destRect ? *destRect : destination->GetRect();
+    CxRect s = sourceRect ? *sourceRect : GetRect();
+    if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0)
+        return GetError();
+
+    // 3. Clip the destination; move the source edges with it.
+    CxRect dc;
+    if (!dc.Intersect(d, destination->GetRect()))
+        return GetError();
+    if ((d.Width() == s.Width() && d.Height() == s.Height()) || dc == d)
+    {
+        s.left += dc.left - d.left;
+        s.top += dc.top - d.top;
+        s.right += dc.right - d.right;
+        s.bottom += dc.bottom - d.bottom;
+    }
+    else
+    {
+        const double scaleX = static_cast<double>(s.Width()) / d.Width();
+        const double scaleY = static_cast<double>(s.Height()) / d.Height();
+        s.left += RoundAway((dc.left - d.left) * scaleX);
+        s.top += RoundAway((dc.top - d.top) * scaleY);
+        s.right += RoundAway((dc.right - d.right) * scaleX);
+        s.bottom += RoundAway((dc.bottom - d.bottom) * scaleY);
+    }
+    d = dc;
+
+    // 4. Clip the source; move the destination edges one to one.
+    CxRect sc;
+    if (!sc.Intersect(s, GetRect()))
+        return GetError();
+    d.left += sc.left - s.left;
+    d.top += sc.top - s.top;
+    d.right += sc.right - s.right;
+    d.bottom += sc.bottom - s.bottom;
+    s = sc;
+
+    // 5.
+    if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0)
+        return GetError();
+
+    // 6.
+    if (!LockBits())
+        return GetError();
+    if (!destination->LockBits())
+    {
+        Unlock();
+        return GetError();
+    }
+
+    if (type == CX_FX_CALLBACK)
+    {
+        // 7.
+        if (CxBlitFunction function = effect->GetFunction())
+            function(this, destination, d, s, key, effect);
+    }
+    else
+    {
+        // 8.
+        CxBlitJob job(this, destination, d, s, key, effect);
+        const int32_t sd = m_nDepth;
+        const int32_t dd = destination->m_nDepth;
+        const bool oneToOne = job.OneToOne();
+        bool done = false;
+        switch (type)
+        {
+        case CX_FX_ALPHA:
+            if (sd == 16 && dd == 16 && oneToOne && !job.keyed && m_nPixelFormat == CX_PF_4444)
+            {
+                Alpha16(job);
+                done = true;
+            }
+            break;
+        case CX_FX_OPACITY:
+            if (sd == 16 && SameLayout(this, destination) && m_nAlphaBits == 0 && oneToOne)
+            {
+                Blend16(job);
+                done = true;
+            }
+            break;
+        case CX_FX_MIRROR_V:
+            if (sd == 16 && SameLayout(this, destination) && !job.keyed)
+            {
+                DedicatedCopy<Px16, Px16>(job, ConvIdentity());
+                done = true;
+            }
+            break;
+        case CX_FX_TINT:
+        case CX_FX_MASK:
+        case CX_FX_MASK_COLOR:
+            break;
+        default:
+        {
+            // Types 0, 2, 8, 9 and 11 (unknown types are type 0 in the job).
+            if (sd == 8 && dd == 8)
+            {
+                // 8-to-8 copies draw type 11 as a plain keyed copy (no mirror).
+                if (job.mirrorH)
+                {
+                    job.mirrorH = false;
+                    job.type = CX_FX_NONE;
+                }
+                SameFormatCopy<Px8>(job);
+                done = true;
+            }
+            else if (sd == 8 && dd == 16 && IsTable16Format(destination->m_nPixelFormat))
+            {
+                if (!m_pPaletteTable16 || m_nTable16Format != destination->m_nPixelFormat)
+                    BuildPaletteTable16(destination->m_nPixelFormat);
+                if (m_pPaletteTable16)
+                {
+                    DedicatedCopy<Px8, Px16>(job, ConvTable16{m_pPaletteTable16});
+                    done = true;
+                }
+            }
+            else if (sd == 8 && (dd == 24 || dd == 32))
+            {
+                ConvTable32 conv;
+                for (int i = 0; i < 256; ++i)
+                {
+                    const uint8_t rgba[4] = {m_Palette[i * 3], m_Palette[i * 3 + 1], m_Palette[i * 3 + 2], 0};
+                    conv.table[i] = destination->EncodeColor(rgba);
+                }
+                if (dd == 24)
+                    DedicatedCopy<Px8, Px24>(job, conv);
+                else
+                    DedicatedCopy<Px8, Px32>(job, conv);
+                done = true;
+            }
+            else if (sd == 16 && dd == 16 && SameLayout(this, destination))
+            {
+                SameFormatCopy<Px16>(job);
+                done = true;
+            }
+            else if (sd == 24 && dd == 16)
+            {
+                DedicatedCopy<Px24, Px16>(job, ConvLayout{LayoutOf(this), LayoutOf(destination)});
+                done = true;
+            }
+            else if (sd == 24 && dd == 24)
+            {
+                SameFormatCopy<Px24>(job);
+                done = true;
+            }
+            else if (sd == 32 && dd == 16)
+            {
+                DedicatedCopy<Px32, Px16>(job, ConvLayout{LayoutOf(this), LayoutOf(destination)});
+                done = true;
+            }
+            else if (sd == 32 && dd == 32 && SameLayout(this, destination))
+            {
+                SameFormatCopy<Px32>(job);
+                done = true;
+            }
+            break;
+        }
+        }
+        if (!done)
+        {
+            CxDrawSurface* mask =
+                (type == CX_FX_MASK || type == CX_FX_MASK_COLOR) ? effect->GetSurface() : nullptr;
+            if (!mask || mask->LockBits())
+            {
+                DrawGeneral(destination, d, s, key, effect);
+                if (mask)
+                    mask->Unlock();
+            }
+        }
+    }
+
+    // 9.
+    destination->Unlock();
+    Unlock();
+    return GetError();
+}
+
+// The general routine: every depth pair and every effect, one pixel at a time
+// through the channel widths of both surfaces.
+// - palettised to palettised copies the index (cut to the destination depth);
+// - palettised to direct colour goes through the source palette;
+// - direct colour to palettised takes the nearest destination palette entry;
+// - direct to direct shifts each channel to 8 bits and down to the
+//   destination's width; alpha goes along (0 when the source has none);
+//   between identical layouts the raw value is copied.
+// Blends (types 3 and 6) keep the destination's alpha.
+void CxDrawSurface::DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
+                                uint32_t key, const ST_BLIT_FX* effect)
+{
+    CxBlitJob j(this, destination, destRect, sourceRect, key, effect);
+    CxDrawSurface* dst = destination;
+    const int32_t sd = m_nDepth;
+    const int32_t dd = dst->m_nDepth;
+    if (!IsSupportedDepth(sd) || !IsSupportedDepth(dd))
+        return;
+    const bool srcPal = sd <= 8;
+    const bool dstPal = dd <= 8;
+    const uint32_t indexMask = dstPal ? (1u << dd) - 1u : 0;
+    const Layout srcLayout = LayoutOf(this);
+    const int32_t type = j.type;
+    const uint32_t color = j.Param();
+    const uint32_t color2 = effect ? effect->nColor : CX_COLOR_NONE;
+    uint32_t opacity = j.Param();
+    if (opacity > 255)
+        opacity = 255;
+    const uint8_t tint[3] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
+                             static_cast<uint8_t>(color)};
+    CxDrawSurface* mask = (type == CX_FX_MASK || type == CX_FX_MASK_COLOR) ? effect->GetSurface() : nullptr;
+    const uint32_t maskKey = mask ? mask->m_nTransparentColor : CX_COLOR_NONE;
+    const bool maskUsable = mask && mask->m_pBits && mask->IsResident();
+    if (mask && !maskUsable)
+        return;
+
+    // One remembered conversion: sprites repeat colours, and the nearest-entry
+    // search of a palettised destination is slow.
+    uint32_t lastIn = 0, lastOut = 0;
+    bool haveLast = false;
+    // Identical layouts pass the raw value on, bits outside the channels
+    // included (the top bit of 5-5-5), as the whole-row copies do.
+    const bool sameLayout = !srcPal && SameLayout(this, dst);
+    auto convert = [&](uint32_t v) -> uint32_t {
+        if (srcPal && dstPal)
+            return v & indexMask;
+        if (sameLayout)
+            return v;
+        if (haveLast && v == lastIn)
+            return lastOut;
+        uint8_t rgba[4];
+        DecodeColor(v, rgba);
+        lastIn = v;
+        lastOut = dst->EncodeColor(rgba);
+        haveLast = true;
+        return lastOut;
+    };
+
+    int32_t previousRow = -1;
+    for (int32_t k = 0; k < j.dh; ++k)
+    {
+        const int32_t sy = j.SourceRow(k);
+        const int32_t dy = destRect.top + k;
+        uint8_t* drow = j.DestRowBits(k);
+        if (j.reuseRows && k > 0 && sy == previousRow)
+        {
+            const uint8_t* above = drow - dst->m_nPitch;
+            for (int32_t x = destRect.left; x <= destRect.right; ++x)
+                WriteRaw(drow, x, dd, ReadRaw(above, x, dd));
+            continue;
+        }
+        previousRow = sy;
+        const uint8_t* srow = j.SourceRowBits(sy);
+        for (int32_t i = 0; i < j.dw; ++i)
+        {
+            const int32_t dx = destRect.left + i;
+            const uint32_t v = ReadRaw(srow, j.SourceColumn(i), sd);
+            const bool isKey = j.keyed && v == key;
+            if (type == CX_FX_RECOLOR_KEY)
+            {
+                WriteRaw(drow, dx, dd, isKey ? color : convert(v));
+                continue;
+            }
+            if (isKey)
+                continue;
+            if (type == CX_FX_SCREEN_DOOR && !((j.dw - i) & 1))
+                continue;
+            if (mask)
+            {
+                if (dx >= mask->m_nWidth || dy >= mask->m_nHeight || mask->ReadPixel(dx, dy) == maskKey)
+                    continue;
+            }
+            uint32_t out;
+            switch (type)
+            {
+            case CX_FX_SILHOUETTE:
+                out = color;
+                break;
+            case CX_FX_MASK_COLOR:
+                out = color2 != CX_COLOR_NONE ? color2 : convert(v);
+                break;
+            case CX_FX_ALPHA:
+            case CX_FX_OPACITY:
+            {
+                const uint32_t a = type == CX_FX_OPACITY ? opacity : (srcPal ? 255u : srcLayout.Alpha255(v));
+                if (a == 0 && type == CX_FX_ALPHA)
+                    continue;
+                uint8_t s[4], dc[4];
+                DecodeColor(v, s);
+                dst->DecodeColor(ReadRaw(drow, dx, dd), dc);
+                dc[0] = Mix255(dc[0], s[0], a);
+                dc[1] = Mix255(dc[1], s[1], a);
+                dc[2] = Mix255(dc[2], s[2], a);
+                out = dst->EncodeColor(dc);
+                break;
+            }
+            case CX_FX_TINT:
+            {
+                uint8_t s[4];
+                DecodeColor(v, s);
+                for (int c = 0; c < 3; ++c)
+                    s[c] = static_cast<uint8_t>((s[c] + tint[c]) / 2);
+                out = dst->EncodeColor(s);
+                break;
+            }
+            default:
+                out = convert(v);
+                break;
+            }
+            WriteRaw(drow, dx, dd, out);
+        }
+    }
+}

@@ -1,0 +1,185 @@
+// Windows bitmaps: writer and loader together, hand-made files for the
+// layout rules, and malformed headers.
+#include "engine/graphics/image_files.h"
+
+#include "engine/graphics/image_filter.h"
+#include "image_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+using namespace image_test;
+
+// A bottom-up 8-bit bitmap of 3 x 2 pixels: rows of 3 bytes padded to 4.
+Bytes SmallBitmap()
+{
+    Bytes b(54 + 4 * 4 + 2 * 4, 0);
+    b[0] = 'B';
+    b[1] = 'M';
+    PutLe32(b, 2, static_cast<uint32_t>(b.size()));
+    PutLe32(b, 10, 54 + 16);
+    PutLe32(b, 14, 40);
+    PutLe32(b, 18, 3);
+    PutLe32(b, 22, 2);
+    PutLe16(b, 26, 1);
+    PutLe16(b, 28, 8);
+    PutLe32(b, 46, 4); // four colours
+    for (uint32_t i = 0; i < 4; ++i)
+    {
+        b[54 + 4 * i] = static_cast<uint8_t>(10 * i);     // blue
+        b[54 + 4 * i + 1] = static_cast<uint8_t>(20 * i); // green
+        b[54 + 4 * i + 2] = static_cast<uint8_t>(30 * i); // red
+    }
+    const uint8_t rows[8] = {1, 2, 3, 0xEE, 3, 2, 1, 0xEE}; // bottom row first
+    std::copy(rows, rows + 8, b.begin() + 70);
+    return b;
+}
+
+TEST(BmpLoad, BottomUpRowsArePackedAndTurned)
+{
+    ErrorRecorder quiet;
+    CxDrawSurface surface;
+    const Bytes file = SmallBitmap();
+    ASSERT_EQ(0u, LoadBmp(&surface, file.data(), static_cast<uint32_t>(file.size()), "small"));
+    EXPECT_EQ(3, surface.GetWidth());
+    EXPECT_EQ(2, surface.GetHeight());
+    EXPECT_EQ(3, surface.GetPitch());
+    EXPECT_EQ((std::vector<uint32_t>{3, 2, 1, 1, 2, 3}), RawPixels(surface));
+    const uint8_t* palette = surface.GetPalette();
+    EXPECT_EQ(90, palette[9]);  // red of entry 3
+    EXPECT_EQ(60, palette[10]); // green
+    EXPECT_EQ(30, palette[11]); // blue
+}
+
+TEST(BmpLoad, NegativeHeightMeansTopDown)
+{
+    ErrorRecorder quiet;
+    Bytes file = SmallBitmap();
+    PutLe32(file, 22, static_cast<uint32_t>(-2));
+    CxDrawSurface surface;
+    ASSERT_EQ(0u, LoadBmp(&surface, file.data(), static_cast<uint32_t>(file.size()), "top"));
+    EXPECT_EQ((std::vector<uint32_t>{1, 2, 3, 3, 2, 1}), RawPixels(surface));
+}
+
+TEST(BmpLoad, WriterRoundTripAtEveryDepth)
+{
+    ErrorRecorder quiet;
+    for (int32_t depth : {1, 4, 8, 16, 24, 32})
+    {
+        CxDrawSurface original(13, 5, depth);
+        if (depth == 16)
+            original.SetPixelFormat(CX_PF_555);
+        FillPattern(original);
+        const Bytes file = Write(original, WriteBmp);
+        CxDrawSurface loaded;
+        ASSERT_EQ(0u, LoadBmp(&loaded, file.data(), static_cast<uint32_t>(file.size()), "round")) << depth;
+        EXPECT_EQ(depth, loaded.GetDepth());
+        EXPECT_EQ(RawPixels(original), RawPixels(loaded)) << "depth " << depth;
+    }
+}
+
+TEST(BmpLoad, SixteenBitsAreFiveFiveFiveAndFollowTheDisplayFormat)
+{
+    ErrorRecorder quiet;
+    CxDrawSurface original(4, 2, 16);
+    original.SetPixelFormat(CX_PF_555);
+    original.SetPixel(1, 1, 0x7C00); // pure red
+    const Bytes file = Write(original, WriteBmp);
+    CxDrawSurface direct;
+    ASSERT_EQ(0u, LoadBmp(&direct, file.data(), static_cast<uint32_t>(file.size()), "direct"));
+    EXPECT_EQ(CX_PF_555, direct.GetPixelFormat());
+
+    char path[] = "/tmp/rumbo-bmp-XXXXXX.bmp";
+    const int fd = mkstemps(path, 4);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(static_cast<ssize_t>(file.size()), write(fd, file.data(), file.size()));
+    close(fd);
+    UnregisterImageFilter("*");
+    RegisterStandardImageFilters();
+    const uint8_t oldDefault = CxDrawSurface::GetDefaultFormat16();
+    CxDrawSurface::SetDefaultFormat16(CX_PF_565);
+    CxDrawSurface loaded;
+    EXPECT_EQ(0u, loaded.Load(path));
+    EXPECT_EQ(CX_PF_565, loaded.GetPixelFormat());
+    EXPECT_EQ(0xF800u, loaded.GetPixel(1, 1));
+    CxDrawSurface::SetDefaultFormat16(oldDefault);
+    UnregisterImageFilter("*");
+    unlink(path);
+}
+
+TEST(BmpLoad, EmptyAndForeignFilesAreRejected)
+{
+    ErrorRecorder errors;
+    CxDrawSurface surface;
+    EXPECT_EQ(CX_ERR_UNKNOWN, LoadBmp(&surface, nullptr, 0, "empty"));
+    EXPECT_EQ("Invalid buffer.", errors.Last());
+    const uint8_t gif[] = {'G', 'I', 'F', '8', '9', 'a'};
+    CxDrawSurface other;
+    EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, LoadBmp(&other, gif, sizeof(gif), "gif"));
+    EXPECT_EQ("Invalid BMP file. (4947)", errors.Last());
+}
+
+TEST(BmpLoad, HeaderFieldsAreNotTrusted)
+{
+    ErrorRecorder quiet;
+    struct Case
+    {
+        size_t offset;
+        uint32_t value;
+        bool word;
+    };
+    const Case cases[] = {
+        {18, 0x7FFFFFFF, false}, // width far beyond the data
+        {22, 0x80000000, false}, // the most negative height
+        {22, 40000, false},      // height beyond the data
+        {28, 7, true},           // no such depth
+        {46, 1000, false},       // more colours than a palette holds
+        {46, 200, false},        // a palette longer than the file
+        {30, 1, false},          // run-length compression
+        {14, 108, false},        // a larger information header
+    };
+    for (const Case& c : cases)
+    {
+        Bytes file = SmallBitmap();
+        if (c.word)
+            PutLe16(file, c.offset, c.value);
+        else
+            PutLe32(file, c.offset, c.value);
+        CxDrawSurface surface;
+        EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE,
+                  LoadBmp(&surface, file.data(), static_cast<uint32_t>(file.size()), "bad"))
+            << "offset " << c.offset;
+        EXPECT_FALSE(surface.IsCreated());
+    }
+}
+
+TEST(BmpLoad, OversizedImageSizeFieldIsClippedToTheRows)
+{
+    ErrorRecorder quiet;
+    Bytes file = SmallBitmap();
+    PutLe32(file, 34, 0x10000000);
+    file.resize(file.size() + 64, 0x55); // extra bytes that must not land anywhere
+    CxDrawSurface surface;
+    ASSERT_EQ(0u, LoadBmp(&surface, file.data(), static_cast<uint32_t>(file.size()), "big field"));
+    EXPECT_EQ((std::vector<uint32_t>{3, 2, 1, 1, 2, 3}), RawPixels(surface));
+}
+
+TEST(BmpLoad, TruncatedFilesFailCleanly)
+{
+    ErrorRecorder quiet;
+    CxDrawSurface original(31, 9, 24);
+    FillPattern(original);
+    LoadEveryPrefix(Write(original, WriteBmp), LoadBmp);
+}
+
+TEST(BmpWrite, UnsupportedDepthIsRefused)
+{
+    ErrorRecorder quiet;
+    CxDrawSurface surface(4, 4, 2);
+    CxByteSink sink;
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, WriteBmp(&surface, sink));
+}
+} // namespace

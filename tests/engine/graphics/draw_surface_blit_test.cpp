@@ -1,0 +1,713 @@
+// CxDrawSurface::Draw: every dedicated routine held against the general
+// routine, clipping, stretching, keying and each effect.
+#include "engine/graphics/draw_surface.h"
+
+#include "tests/engine/graphics/surface_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace surface_test;
+
+namespace
+{
+uint32_t KeyFor(int32_t depth)
+{
+    switch (depth)
+    {
+    case 8:
+        return 5;
+    case 16:
+        return 0x1234;
+    case 24:
+        return 0x102030;
+    default:
+        return 0x00112233;
+    }
+}
+
+// A surface of the given depth and format with pseudo-random pixels and a
+// palette that is not the default one.
+void MakeSurface(CxDrawSurface& s, int32_t w, int32_t h, int32_t depth, uint8_t format, uint32_t seed,
+                 uint32_t key = CX_COLOR_NONE)
+{
+    s.CreateSurface(w, h, depth);
+    if (format)
+        s.SetPixelFormat(format);
+    uint8_t palette[768];
+    Lcg lcg(seed * 7 + 1);
+    for (uint8_t& b : palette)
+        b = static_cast<uint8_t>(lcg.Next());
+    s.SetPalette(palette);
+    if (key == CX_COLOR_NONE)
+        FillRandom(s, seed);
+    else
+        FillRandomRuns(s, seed, key);
+}
+
+struct Pair
+{
+    int32_t sd;
+    uint8_t sf;
+    int32_t dd;
+    uint8_t df;
+};
+
+const Pair kDedicatedPairs[] = {
+    {8, 0, 8, 0},           {8, 0, 16, CX_PF_555},         {8, 0, 16, CX_PF_565}, {8, 0, 16, CX_PF_556},
+    {8, 0, 16, CX_PF_655},  {8, 0, 24, 0},                 {8, 0, 32, 0},         {16, CX_PF_565, 16, CX_PF_565},
+    {16, CX_PF_555, 16, CX_PF_555}, {24, 0, 16, CX_PF_565}, {24, 0, 24, 0},        {32, 0, 16, CX_PF_555},
+    {32, 0, 32, 0},
+};
+
+struct Geometry
+{
+    const char* name;
+    CxRect source;
+    CxRect dest;
+};
+
+const Geometry kGeometries[] = {
+    {"one to one, odd width", CxRect(3, 2, 31, 19), CxRect(5, 4, 33, 21)},
+    {"one to one, width 32", CxRect(0, 1, 31, 20), CxRect(20, 0, 51, 19)},
+    {"stretch up", CxRect(1, 1, 12, 9), CxRect(0, 0, 30, 25)},
+    {"stretch down", CxRect(0, 0, 36, 22), CxRect(2, 3, 19, 14)},
+    {"stretch 3 to 7", CxRect(4, 4, 6, 6), CxRect(10, 10, 16, 16)},
+};
+
+// Draws through Draw and through the general routine onto two copies of the
+// same background and compares them pixel for pixel.
+void ExpectAgreement(CxDrawSurface& src, const CxDrawSurface& background, const CxRect& s, const CxRect& d,
+                     uint32_t key, const ST_BLIT_FX* fx, const std::string& label)
+{
+    CxDrawSurface viaDraw(background);
+    CxDrawSurface viaGeneral(background);
+    EXPECT_EQ(src.Draw(&viaDraw, &d, &s, key, fx), CX_ERR_NONE) << label;
+    src.Lock();
+    viaGeneral.Lock();
+    src.DrawGeneral(&viaGeneral, d, s, key == CX_COLOR_NONE ? src.GetTransparentColor() : key, fx);
+    viaGeneral.Unlock();
+    src.Unlock();
+    EXPECT_EQ(FirstDifference(viaDraw, viaGeneral), "") << label;
+    CxDrawSurface untouched(background);
+    // (A 3 x 3 source may hold nothing but key pixels.)
+    if ((!fx || fx->nType != CX_FX_OPACITY || fx->nParam != 0) && s.Width() * s.Height() > 9)
+    {
+        EXPECT_NE(Pixels(viaDraw), Pixels(untouched)) << label << ": nothing was drawn";
+    }
+}
+
+std::string Label(const Pair& p, const Geometry& g, int32_t type, bool keyed)
+{
+    return std::to_string(p.sd) + "/" + std::to_string(p.sf) + " -> " + std::to_string(p.dd) + "/" +
+           std::to_string(p.df) + ", " + g.name + ", effect " + std::to_string(type) + (keyed ? ", keyed" : "");
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Dedicated routines against the general routine
+
+TEST(DrawSurfaceRoutines, EveryDedicatedPairAgreesWithTheGeneralRoutine)
+{
+    const int32_t types[] = {CX_FX_NONE, CX_FX_SCREEN_DOOR, CX_FX_RECOLOR_KEY, CX_FX_SILHOUETTE, CX_FX_MIRROR_H,
+                             CX_FX_MIRROR_V};
+    for (const Pair& p : kDedicatedPairs)
+    {
+        const uint32_t key = KeyFor(p.sd);
+        CxDrawSurface src;
+        MakeSurface(src, 37, 23, p.sd, p.sf, 100 + p.sd + p.dd, key);
+        CxDrawSurface background;
+        MakeSurface(background, 53, 41, p.dd, p.df, 200 + p.df);
+        for (const Geometry& g : kGeometries)
+            for (int32_t type : types)
+            {
+                // 8-to-8 draws type 11 unmirrored (checked on its own below).
+                if (type == CX_FX_MIRROR_H && p.sd == 8 && p.dd == 8)
+                    continue;
+                ST_BLIT_FX fx;
+                fx.nType = type;
+                fx.nParam = 0x5A5A5A5Au & (p.dd >= 32 ? 0xFFFFFFFFu : ((1u << p.dd) - 1u));
+                for (bool keyed : {false, true})
+                    ExpectAgreement(src, background, g.source, g.dest, keyed ? key : CX_COLOR_NONE, &fx,
+                                    Label(p, g, type, keyed));
+            }
+    }
+}
+
+TEST(DrawSurfaceRoutines, SixteenBitOpacityAgreesWithTheGeneralRoutine)
+{
+    for (uint8_t format : {CX_PF_565, CX_PF_555, CX_PF_556, CX_PF_655})
+        for (int32_t width : {8, 13, 64, 3})
+        {
+            CxDrawSurface src;
+            MakeSurface(src, width, 9, 16, format, 300 + width, 0x1234);
+            CxDrawSurface background;
+            MakeSurface(background, width + 4, 12, 16, format, 301);
+            const CxRect s(0, 0, width - 1, 8);
+            const CxRect d(2, 1, width + 1, 9);
+            for (uint32_t opacity : {0u, 1u, 77u, 128u, 254u, 255u, 300u})
+            {
+                ST_BLIT_FX fx;
+                fx.nType = CX_FX_OPACITY;
+                fx.nParam = opacity;
+                for (uint32_t key : {CX_COLOR_NONE, 0x1234u})
+                    ExpectAgreement(src, background, s, d, key, &fx,
+                                    "format " + std::to_string(format) + ", width " + std::to_string(width) +
+                                        ", opacity " + std::to_string(opacity));
+            }
+        }
+}
+
+TEST(DrawSurfaceRoutines, SixteenBitAlphaAgreesWithTheGeneralRoutine)
+{
+    for (uint8_t format : {CX_PF_565, CX_PF_555, CX_PF_4444})
+    {
+        CxDrawSurface src;
+        MakeSurface(src, 21, 10, 16, CX_PF_4444, 400);
+        CxDrawSurface background;
+        MakeSurface(background, 30, 12, 16, format, 401);
+        ST_BLIT_FX fx;
+        fx.nType = CX_FX_ALPHA;
+        ExpectAgreement(src, background, CxRect(0, 0, 20, 9), CxRect(3, 1, 23, 10), CX_COLOR_NONE, &fx,
+                        "alpha onto format " + std::to_string(format));
+    }
+}
+
+TEST(DrawSurfaceRoutines, EightToEightDrawsMirrorAsPlainKeyedCopy)
+{
+    CxDrawSurface src;
+    MakeSurface(src, 16, 4, 8, 0, 7, 5);
+    CxDrawSurface plain;
+    MakeSurface(plain, 16, 4, 8, 0, 8);
+    CxDrawSurface mirrored(plain);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_MIRROR_H;
+    src.Draw(&mirrored, nullptr, nullptr, 5, &fx);
+    src.Draw(&plain, nullptr, nullptr, 5, nullptr);
+    EXPECT_EQ(Pixels(mirrored), Pixels(plain));
+
+    // Any other depth pair mirrors.
+    CxDrawSurface src4(16, 4, 4);
+    FillRandom(src4, 9);
+    CxDrawSurface dst(16, 4, 8);
+    src4.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    for (int32_t x = 0; x < 16; ++x)
+        EXPECT_EQ(dst.GetPixel(x, 2), src4.GetPixel(15 - x, 2));
+}
+
+TEST(DrawSurfaceRoutines, EightToSixteenUsesThePaletteTableOfTheDestinationFormat)
+{
+    CxDrawSurface src(4, 1, 8);
+    src.SetPixel(0, 0, 249);  // red in the default palette
+    CxDrawSurface dst565(4, 1, 16, nullptr, CX_PF_565);
+    src.Draw(&dst565);
+    EXPECT_EQ(dst565.GetPixel(0, 0), 0xF800u);
+    ASSERT_NE(src.GetPaletteTable16(), nullptr);
+    EXPECT_EQ(src.GetPaletteTable16Format(), CX_PF_565);
+    // A destination of another format gets a table of its own format.
+    CxDrawSurface dst555(4, 1, 16, nullptr, CX_PF_555);
+    src.Draw(&dst555);
+    EXPECT_EQ(dst555.GetPixel(0, 0), 0x7C00u);
+    EXPECT_EQ(src.GetPaletteTable16Format(), CX_PF_555);
+    // A new palette drops the table.
+    uint8_t palette[768] = {};
+    palette[249 * 3 + 2] = 0xFF;
+    src.SetPalette(palette);
+    src.Draw(&dst565);
+    EXPECT_EQ(dst565.GetPixel(0, 0), 0x001Fu);
+}
+
+TEST(DrawSurfaceRoutines, CrossDepthShiftsChannels)
+{
+    CxDrawSurface src(1, 1, 32);
+    src.SetPixel(0, 0, 0x00FF8040);
+    CxDrawSurface d16(1, 1, 16, nullptr, CX_PF_565);
+    src.Draw(&d16);
+    EXPECT_EQ(d16.GetPixel(0, 0), (0x1Fu << 11) | (0x20u << 5) | 0x08u);
+    CxDrawSurface d24(1, 1, 24);
+    src.Draw(&d24);
+    EXPECT_EQ(d24.GetRed(0, 0), 0xFF);
+    EXPECT_EQ(d24.GetGreen(0, 0), 0x80);
+    EXPECT_EQ(d24.GetBlue(0, 0), 0x40);
+    CxDrawSurface back(1, 1, 32);
+    d16.Draw(&back);
+    EXPECT_EQ(back.GetPixel(0, 0), 0x00F88040u);
+    // Onto a palettised surface: the nearest palette entry.
+    CxDrawSurface d8(1, 1, 8);
+    src.SetPixel(0, 0, 0x00FE0101);
+    src.Draw(&d8);
+    EXPECT_EQ(d8.GetPixel(0, 0), 249u);
+}
+
+// ---------------------------------------------------------------------------
+// Clipping
+
+namespace
+{
+// A 10 x 6 8-bit source whose pixel (x, y) holds 10 * y + x + 1.
+void MakeNumbered(CxDrawSurface& s)
+{
+    s.CreateSurface(10, 6, 8);
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 10; ++x)
+            s.SetPixel(x, y, static_cast<uint32_t>(10 * y + x + 1));
+}
+} // namespace
+
+TEST(DrawSurfaceClip, DestinationOffTheLeftEdgeSkipsSourceColumns)
+{
+    CxDrawSurface src;
+    MakeNumbered(src);
+    CxDrawSurface dst(20, 10, 8);
+    const CxRect d(-5, 2, 4, 7);
+    src.Draw(&dst, &d, nullptr);
+    for (int32_t x = 0; x < 5; ++x)
+        EXPECT_EQ(dst.GetPixel(x, 2), static_cast<uint32_t>(x + 5 + 1));
+    EXPECT_EQ(dst.GetPixel(5, 2), 0u);
+}
+
+TEST(DrawSurfaceClip, EveryEdge)
+{
+    CxDrawSurface src;
+    MakeNumbered(src);
+    CxDrawSurface dst(8, 4, 8);
+    const CxRect d(-2, -3, 7, 2);  // the same size as the source
+    src.Draw(&dst, &d, nullptr);
+    // Destination (0, 0) shows source (2, 3); nothing beyond row 2.
+    EXPECT_EQ(dst.GetPixel(0, 0), 10u * 3 + 2 + 1);
+    EXPECT_EQ(dst.GetPixel(7, 2), 10u * 5 + 9 + 1);
+    EXPECT_EQ(dst.GetPixel(0, 3), 0u);
+
+    CxDrawSurface dst2(8, 4, 8);
+    const CxRect d2(3, 1, 12, 6);
+    src.Draw(&dst2, &d2, nullptr);
+    EXPECT_EQ(dst2.GetPixel(3, 1), 1u);
+    EXPECT_EQ(dst2.GetPixel(7, 3), 10u * 2 + 4 + 1);
+    EXPECT_EQ(dst2.GetPixel(2, 1), 0u);
+}
+
+TEST(DrawSurfaceClip, SourceOffItsSurfaceMovesTheDestination)
+{
+    CxDrawSurface src;
+    MakeNumbered(src);
+    CxDrawSurface dst(20, 10, 8);
+    const CxRect s(-3, -1, 4, 2);
+    src.DrawAt(&dst, 5, 5, &s);
+    // Source (0, 0) lands at (5 + 3, 5 + 1).
+    EXPECT_EQ(dst.GetPixel(8, 6), 1u);
+    EXPECT_EQ(dst.GetPixel(12, 7), 10u * 1 + 4 + 1);
+    EXPECT_EQ(dst.GetPixel(7, 6), 0u);
+    EXPECT_EQ(dst.GetPixel(8, 5), 0u);
+    EXPECT_EQ(dst.GetPixel(13, 7), 0u);
+}
+
+TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdge)
+{
+    CxDrawSurface src;
+    MakeNumbered(src);
+    CxDrawSurface dst(30, 10, 8);
+    // Source row 0 (10 pixels) doubled onto 20 pixels starting 5 off the left
+    // edge: the source left edge moves by 5 * 0.5 = 2.5, rounded to 3.
+    const CxRect s(0, 0, 9, 0);
+    const CxRect d(-5, 0, 14, 0);
+    src.Draw(&dst, &d, &s);
+    // The 15 remaining pixels show source columns 3..9 at step 7/15.
+    const uint32_t step = (7u << 16) / 15u;
+    for (uint32_t i = 0; i < 15; ++i)
+        EXPECT_EQ(dst.GetPixel(static_cast<int32_t>(i), 0), 3u + ((i * step) >> 16) + 1) << i;
+    EXPECT_EQ(dst.GetPixel(15, 0), 0u);
+}
+
+TEST(DrawSurfaceClip, NothingLeftDrawsNothing)
+{
+    CxDrawSurface src;
+    MakeNumbered(src);
+    CxDrawSurface dst(4, 4, 8);
+    const CxRect away(10, 10, 19, 15);
+    EXPECT_EQ(src.Draw(&dst, &away, nullptr), CX_ERR_NONE);
+    const CxRect inverted(3, 3, 1, 1);
+    EXPECT_EQ(src.Draw(&dst, &inverted, nullptr), CX_ERR_NONE);
+    const CxRect outside(-20, 0, -11, 5);
+    EXPECT_EQ(src.DrawAt(&dst, 0, 0, &outside), CX_ERR_NONE);
+    for (uint8_t b : Pixels(dst))
+        EXPECT_EQ(b, 0);
+    EXPECT_EQ(src.Draw(nullptr), CX_ERR_NONE);
+}
+
+// ---------------------------------------------------------------------------
+// Stretching and keying
+
+TEST(DrawSurfaceStretch, NearestNeighbourInFixedPoint)
+{
+    CxDrawSurface src(3, 1, 16);
+    src.SetPixel(0, 0, 10);
+    src.SetPixel(1, 0, 20);
+    src.SetPixel(2, 0, 30);
+    CxDrawSurface dst(7, 3, 16);
+    const CxRect d(0, 0, 6, 2);
+    src.Draw(&dst, &d, nullptr);
+    const uint32_t expect[7] = {10, 10, 10, 20, 20, 30, 30};
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 7; ++x)
+            EXPECT_EQ(dst.GetPixel(x, y), expect[x]);
+
+    CxDrawSurface wide(8, 2, 32);
+    for (int32_t x = 0; x < 8; ++x)
+        wide.SetPixel(x, 0, static_cast<uint32_t>(x));
+    CxDrawSurface half(4, 1, 32);
+    wide.Draw(&half);
+    for (int32_t x = 0; x < 4; ++x)
+        EXPECT_EQ(half.GetPixel(x, 0), static_cast<uint32_t>(2 * x));
+}
+
+TEST(DrawSurfaceStretch, KeyedRowsAreNotCopiedFromTheRowAbove)
+{
+    // A keyed sprite stretched over a striped background: the hole of every
+    // repeated row must show that row's own background.
+    CxDrawSurface src(2, 2, 16);
+    src.SetPixel(0, 0, 0x1234);
+    src.SetPixel(1, 0, 0x00AA);
+    src.SetPixel(0, 1, 0x00BB);
+    src.SetPixel(1, 1, 0x1234);
+    CxDrawSurface dst(4, 4, 16);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x)
+            dst.SetPixel(x, y, static_cast<uint32_t>(0x100 + y));
+    src.Draw(&dst, nullptr, nullptr, 0x1234);
+    for (int32_t y = 0; y < 4; ++y)
+    {
+        EXPECT_EQ(dst.GetPixel(0, y), y < 2 ? 0x100u + y : 0x00BBu);
+        EXPECT_EQ(dst.GetPixel(3, y), y < 2 ? 0x00AAu : 0x100u + y);
+    }
+}
+
+TEST(DrawSurfaceKey, KeyRules)
+{
+    CxDrawSurface src(4, 1, 16);
+    src.SetPixel(0, 0, 1);
+    src.SetPixel(1, 0, 2);
+    src.SetPixel(2, 0, 1);
+    src.SetPixel(3, 0, 3);
+    CxDrawSurface dst(4, 1, 16);
+    dst.FillRect(nullptr, 9);
+    // Explicit key.
+    src.Draw(&dst, nullptr, nullptr, 1);
+    EXPECT_EQ(dst.GetPixel(0, 0), 9u);
+    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
+    // The default key is the source's transparent colour.
+    dst.FillRect(nullptr, 9);
+    src.SetTransparentColor(2);
+    src.Draw(&dst);
+    EXPECT_EQ(dst.GetPixel(0, 0), 1u);
+    EXPECT_EQ(dst.GetPixel(1, 0), 9u);
+    // No transparent colour: everything is drawn.
+    dst.FillRect(nullptr, 9);
+    src.SetTransparentColor(CX_COLOR_NONE);
+    src.Draw(&dst);
+    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
+    // Palettised sources compare the index.
+    CxDrawSurface src8(2, 1, 8);
+    src8.SetPixel(0, 0, 249);
+    src8.SetPixel(1, 0, 250);
+    CxDrawSurface dst16(2, 1, 16, nullptr, CX_PF_565);
+    src8.Draw(&dst16, nullptr, nullptr, 249);
+    EXPECT_EQ(dst16.GetPixel(0, 0), 0u);
+    EXPECT_EQ(dst16.GetPixel(1, 0), 0x07E0u);
+}
+
+TEST(DrawSurfaceKey, LongKeyRunsAreSkippedWhole)
+{
+    CxDrawSurface src(40, 1, 16);
+    src.FillRect(nullptr, 0x1234);
+    src.SetPixel(17, 0, 0x0F0F);
+    src.SetPixel(39, 0, 0x0F0F);
+    CxDrawSurface dst(40, 1, 16);
+    dst.FillRect(nullptr, 0x5555);
+    src.Draw(&dst, nullptr, nullptr, 0x1234);
+    for (int32_t x = 0; x < 40; ++x)
+        EXPECT_EQ(dst.GetPixel(x, 0), (x == 17 || x == 39) ? 0x0F0Fu : 0x5555u) << x;
+}
+
+// ---------------------------------------------------------------------------
+// Effects
+
+namespace
+{
+// A 5 x 2 16-bit (5-6-5) source 1..5 / 6..10 with 3 as the key.
+void MakeRow(CxDrawSurface& s)
+{
+    s.CreateSurface(5, 2, 16);
+    s.SetPixelFormat(CX_PF_565);
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            s.SetPixel(x, y, static_cast<uint32_t>(5 * y + x + 1));
+}
+
+void Clear(CxDrawSurface& s, uint32_t value)
+{
+    s.FillRect(nullptr, value);
+}
+} // namespace
+
+TEST(DrawSurfaceEffect, ScreenDoor)
+{
+    CxDrawSurface src;
+    MakeRow(src);
+    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+    Clear(dst, 0xEEEE);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_SCREEN_DOOR;
+    src.Draw(&dst, nullptr, nullptr, 3, &fx);
+    // w - i odd: i = 0, 2, 4; i = 2 is the key.
+    const uint32_t row0[5] = {1, 0xEEEE, 0xEEEE, 0xEEEE, 5};
+    for (int32_t x = 0; x < 5; ++x)
+        EXPECT_EQ(dst.GetPixel(x, 0), row0[x]);
+    EXPECT_EQ(dst.GetPixel(2, 1), 8u);
+}
+
+TEST(DrawSurfaceEffect, PerPixelAlpha)
+{
+    CxDrawSurface src(4, 1, 16, nullptr, CX_PF_4444);
+    src.SetPixel(0, 0, 0x0F00);  // alpha 0: skipped
+    src.SetPixel(1, 0, 0xFF00);  // opaque red
+    src.SetPixel(2, 0, 0x8F00);  // alpha 8 of 15: 136 of 255
+    src.SetPixel(3, 0, 0x80F0);
+    CxDrawSurface dst(4, 1, 16, nullptr, CX_PF_565);
+    Clear(dst, 0x001F);  // blue
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_ALPHA;
+    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(dst.GetPixel(0, 0), 0x001Fu);
+    EXPECT_EQ(dst.GetPixel(1, 0), 0xF000u);  // red 0xF0 -> 5 bits 0x1E
+    const uint32_t a = 136;
+    const uint32_t r = (0 * (255 - a) + 0xF0 * a) / 255 >> 3;
+    const uint32_t b = (0xF8 * (255 - a) + 0 * a) / 255 >> 3;
+    EXPECT_EQ(dst.GetPixel(2, 0), (r << 11) | b);
+    const uint32_t g = (0xF0 * a / 255) >> 2;
+    EXPECT_EQ(dst.GetPixel(3, 0), (g << 5) | b);
+}
+
+TEST(DrawSurfaceEffect, ConstantOpacity)
+{
+    CxDrawSurface src(16, 1, 16, nullptr, CX_PF_565);
+    Clear(src, 0xFFFF);
+    CxDrawSurface dst(16, 1, 16, nullptr, CX_PF_565);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_OPACITY;
+    for (uint32_t opacity : {0u, 128u, 255u})
+    {
+        Clear(dst, 0);
+        fx.nParam = opacity;
+        src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+        const uint32_t r = 31 * opacity / 255, g = 63 * opacity / 255;
+        for (int32_t x = 0; x < 16; ++x)
+            EXPECT_EQ(dst.GetPixel(x, 0), (r << 11) | (g << 5) | r) << opacity;
+    }
+}
+
+TEST(DrawSurfaceEffect, RecolourKeyAndSilhouette)
+{
+    CxDrawSurface src;
+    MakeRow(src);
+    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+    Clear(dst, 0xEEEE);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_RECOLOR_KEY;
+    fx.nParam = 0x7777;
+    src.Draw(&dst, nullptr, nullptr, 3, &fx);
+    EXPECT_EQ(dst.GetPixel(2, 0), 0x7777u);
+    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
+
+    Clear(dst, 0xEEEE);
+    fx.nType = CX_FX_SILHOUETTE;
+    src.Draw(&dst, nullptr, nullptr, 3, &fx);
+    EXPECT_EQ(dst.GetPixel(2, 0), 0xEEEEu);
+    EXPECT_EQ(dst.GetPixel(1, 0), 0x7777u);
+    EXPECT_EQ(dst.GetPixel(4, 1), 0x7777u);
+}
+
+TEST(DrawSurfaceEffect, TintHalfwayTowardTheColour)
+{
+    CxDrawSurface src(2, 1, 16, nullptr, CX_PF_565);
+    src.SetPixel(0, 0, 0xF800);  // red
+    src.SetPixel(1, 0, 0x1234);  // the key
+    CxDrawSurface dst(2, 1, 16, nullptr, CX_PF_565);
+    Clear(dst, 0x0001);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_TINT;
+    fx.nParam = 0x0000FF;  // blue, as 0x00RRGGBB
+    src.Draw(&dst, nullptr, nullptr, 0x1234, &fx);
+    // red (248 + 0) / 2 = 124, blue (0 + 255) / 2 = 127.
+    EXPECT_EQ(dst.GetPixel(0, 0), ((124u >> 3) << 11) | (127u >> 3));
+    EXPECT_EQ(dst.GetPixel(1, 0), 0x0001u);
+    // The same colour whatever the destination format.
+    CxDrawSurface dst32(2, 1, 32);
+    src.Draw(&dst32, nullptr, nullptr, 0x1234, &fx);
+    EXPECT_EQ(dst32.GetPixel(0, 0), 0x007C007Fu);
+}
+
+TEST(DrawSurfaceEffect, MirrorLeftToRight)
+{
+    CxDrawSurface src;
+    MakeRow(src);
+    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_MIRROR_H;
+    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    for (int32_t x = 0; x < 5; ++x)
+        EXPECT_EQ(dst.GetPixel(x, 1), static_cast<uint32_t>(10 - x));
+    // Clipped on the left, the visible part is still the mirrored picture's.
+    CxDrawSurface narrow(3, 2, 16, nullptr, CX_PF_565);
+    src.DrawAt(&narrow, -2, 0, nullptr, CX_COLOR_NONE, &fx);
+    for (int32_t x = 0; x < 3; ++x)
+        EXPECT_EQ(narrow.GetPixel(x, 0), static_cast<uint32_t>(3 - x));
+}
+
+TEST(DrawSurfaceEffect, MirrorTopToBottom)
+{
+    CxDrawSurface src(2, 4, 16, nullptr, CX_PF_565);
+    for (int32_t y = 0; y < 4; ++y)
+    {
+        const CxRect row(0, y, 1, y);
+        src.FillRect(&row, static_cast<uint32_t>(y + 1));
+    }
+    CxDrawSurface dst(2, 4, 16, nullptr, CX_PF_565);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_MIRROR_V;
+    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    for (int32_t y = 0; y < 4; ++y)
+        EXPECT_EQ(dst.GetPixel(0, y), static_cast<uint32_t>(4 - y));
+    // Destination row k of a rectangle starting at source row 1 receives source
+    // row (height - 1 - 1 - k).
+    CxDrawSurface part(2, 2, 16, nullptr, CX_PF_565);
+    const CxRect s(0, 1, 1, 2);
+    src.DrawAt(&part, 0, 0, &s, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(part.GetPixel(0, 0), 3u);
+    EXPECT_EQ(part.GetPixel(0, 1), 2u);
+}
+
+TEST(DrawSurfaceEffect, HideDrawsNothing)
+{
+    CxDrawSurface src;
+    MakeRow(src);
+    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_HIDE;
+    EXPECT_EQ(src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx), 0u);
+    for (uint8_t b : Pixels(dst))
+        EXPECT_EQ(b, 0);
+}
+
+TEST(DrawSurfaceEffect, DrawThroughAMask)
+{
+    CxDrawSurface src;
+    MakeRow(src);
+    CxDrawSurface dst(6, 2, 16, nullptr, CX_PF_565);
+    Clear(dst, 0xEEEE);
+    // The mask covers destination columns 0-3 of row 0 only; 0 is its transparent colour.
+    CxDrawSurface mask(4, 1, 8);
+    mask.SetPixel(0, 0, 1);
+    mask.SetPixel(1, 0, 0);
+    mask.SetPixel(2, 0, 1);
+    mask.SetPixel(3, 0, 1);
+    mask.SetTransparentColor(0);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_MASK;
+    fx.SetSurface(&mask);
+    src.DrawAt(&dst, 1, 0, nullptr, 3, &fx);
+    // Destination x = 1..5 shows source 1..5; x = 1 is the mask's hole, x = 3 the
+    // source key, x >= 4 is off the mask, row 1 is off the mask.
+    const uint32_t row0[6] = {0xEEEE, 0xEEEE, 2, 0xEEEE, 0xEEEE, 0xEEEE};
+    for (int32_t x = 0; x < 6; ++x)
+        EXPECT_EQ(dst.GetPixel(x, 0), row0[x]) << x;
+    EXPECT_EQ(dst.GetPixel(2, 1), 0xEEEEu);
+
+    Clear(dst, 0xEEEE);
+    fx.nType = CX_FX_MASK_COLOR;
+    fx.nColor = 0x4444;
+    src.DrawAt(&dst, 1, 0, nullptr, 3, &fx);
+    EXPECT_EQ(dst.GetPixel(2, 0), 0x4444u);
+    EXPECT_EQ(dst.GetPixel(1, 0), 0xEEEEu);
+    fx.nColor = CX_COLOR_NONE;
+    src.DrawAt(&dst, 0, 0, nullptr, 3, &fx);
+    EXPECT_EQ(dst.GetPixel(0, 0), 1u);
+}
+
+namespace
+{
+struct CallRecord
+{
+    int calls = 0;
+    CxDrawSurface* source = nullptr;
+    CxDrawSurface* destination = nullptr;
+    CxRect dest;
+    CxRect src;
+    uint32_t key = 0;
+    bool locked = false;
+};
+CallRecord s_Call;
+
+uint32_t RecordCall(CxDrawSurface* source, CxDrawSurface* destination, const CxRect& destRect,
+                    const CxRect& sourceRect, uint32_t key, const ST_BLIT_FX*)
+{
+    ++s_Call.calls;
+    s_Call.source = source;
+    s_Call.destination = destination;
+    s_Call.dest = destRect;
+    s_Call.src = sourceRect;
+    s_Call.key = key;
+    s_Call.locked = source->IsLocked() && destination->IsLocked() && destination->GetBits() != nullptr;
+    return 0;
+}
+} // namespace
+
+TEST(DrawSurfaceEffect, CallbackInsteadOfDrawing)
+{
+    CxDrawSurface src;
+    MakeRow(src);
+    src.SetTransparentColor(3);
+    CxDrawSurface dst(4, 4, 16, nullptr, CX_PF_565);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_CALLBACK;
+    fx.SetFunction(&RecordCall);
+    s_Call = CallRecord();
+    src.DrawAt(&dst, -1, 1, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(s_Call.calls, 1);
+    EXPECT_EQ(s_Call.source, &src);
+    EXPECT_EQ(s_Call.destination, &dst);
+    EXPECT_EQ(s_Call.dest, CxRect(0, 1, 3, 2));
+    EXPECT_EQ(s_Call.src, CxRect(1, 0, 4, 1));
+    EXPECT_EQ(s_Call.key, 3u);
+    EXPECT_TRUE(s_Call.locked);
+    EXPECT_FALSE(src.IsLocked());
+    for (uint8_t b : Pixels(dst))
+        EXPECT_EQ(b, 0);
+}
+
+TEST(DrawSurfaceEffect, UnknownTypesDrawPlainCopies)
+{
+    CxDrawSurface src;
+    MakeRow(src);
+    CxDrawSurface a(5, 2, 16, nullptr, CX_PF_565);
+    CxDrawSurface b(5, 2, 16, nullptr, CX_PF_565);
+    ST_BLIT_FX fx;
+    fx.nType = 5;
+    src.Draw(&a, nullptr, nullptr, 3, &fx);
+    src.Draw(&b, nullptr, nullptr, 3, nullptr);
+    EXPECT_EQ(Pixels(a), Pixels(b));
+}
+
+TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
+{
+    QuietErrors quiet;
+    CxDrawSurface src;
+    MakeRow(src);
+    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+    dst.SetError(CX_ERR_UNKNOWN, "test");
+    src.Draw(&dst);
+    dst.ClearError();
+    for (uint8_t b : Pixels(dst))
+        EXPECT_EQ(b, 0);
+}

@@ -1,0 +1,148 @@
+// The image filter registry and CxDrawSurface::Load/Save going through it.
+#include "engine/graphics/image_filter.h"
+
+#include "engine/core/cx_string.h"
+#include "engine/core/error.h"
+#include "engine/graphics/draw_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+std::string s_LastMessage;
+std::string s_LoadedName;
+
+int32_t RecordError(uint32_t, const char* text)
+{
+    s_LastMessage = text;
+    return 0;
+}
+
+uint32_t FakeLoad(CxDrawSurface* surface, const char* fileName, int32_t)
+{
+    s_LoadedName = fileName;
+    return surface->CreateSurface(2, 2, 8);
+}
+
+uint32_t FailingLoad(CxDrawSurface*, const char*, int32_t)
+{
+    return CX_ERR_INVALID_FILE_TYPE;
+}
+
+class ImageFilterRegistry : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pOld = SetErrorHandler(RecordError);
+        UnregisterImageFilter("*");
+        s_LastMessage.clear();
+        s_LoadedName.clear();
+    }
+    void TearDown() override
+    {
+        UnregisterImageFilter("*");
+        SetErrorHandler(m_pOld);
+    }
+
+    CxErrorHandler m_pOld = nullptr;
+};
+
+TEST_F(ImageFilterRegistry, ExtensionsNeedTheirPeriod)
+{
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterImageFilter("bmp", FakeLoad, nullptr));
+    EXPECT_EQ("Extension MUST include the period as in '.pcx'", s_LastMessage);
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterImageFilter(".toolong", FakeLoad, nullptr));
+    EXPECT_EQ('\0', GetImageFilter(0)->szExtension[0]);
+}
+
+TEST_F(ImageFilterRegistry, TwentyEntriesThenFurtherOnesAreIgnored)
+{
+    for (int i = 0; i < 20; ++i)
+    {
+        CxString ext;
+        ext.Format(".E%02d", i);
+        EXPECT_EQ(0u, RegisterImageFilter(ext, FakeLoad, nullptr));
+    }
+    EXPECT_EQ(0u, RegisterImageFilter(".X21", FakeLoad, nullptr));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.x21"));
+    EXPECT_STREQ(".E19", GetImageFilter(19)->szExtension);
+}
+
+TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCase)
+{
+    RegisterImageFilter(".BMP", FakeLoad, nullptr);
+    CxDrawSurface surface;
+    EXPECT_EQ(0u, surface.Load("art/title.bmp"));
+    EXPECT_EQ("art/title.bmp", s_LoadedName);
+    CxString name;
+    surface.GetName(name);
+    EXPECT_STREQ("art/title.bmp", name.c_str());
+
+    CxDrawSurface other;
+    EXPECT_EQ(CX_ERR_UNKNOWN, other.Load("notes.bmp.txt"));
+    EXPECT_EQ("No image filter registered for 'notes.bmp.txt'", s_LastMessage);
+}
+
+TEST_F(ImageFilterRegistry, EntriesWithoutFunctionsReportWhichOne)
+{
+    RegisterImageFilter(".QEX", nullptr, nullptr);
+    CxDrawSurface surface;
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, surface.Load("a.qex"));
+    EXPECT_EQ("No Load function registered for '.QEX'", s_LastMessage);
+    CxDrawSurface saved;
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, saved.Save("b.QEX"));
+    EXPECT_EQ("No Save function registered for '.QEX'", s_LastMessage);
+    CxDrawSurface none;
+    EXPECT_EQ(CX_ERR_UNKNOWN, none.Save("b.png"));
+    EXPECT_EQ("No image filter registered for 'b.png'", s_LastMessage);
+}
+
+TEST_F(ImageFilterRegistry, LoaderFailureBecomesTheSurfaceError)
+{
+    RegisterImageFilter(".TGA", FailingLoad, nullptr);
+    CxDrawSurface surface;
+    EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, surface.Load("x.tga"));
+    EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, surface.GetError());
+    CxString name;
+    surface.GetName(name);
+    EXPECT_TRUE(name.IsEmpty());
+}
+
+TEST_F(ImageFilterRegistry, SaveUsesTheFirstOccurrenceOfTheExtension)
+{
+    RegisterImageFilter(".BMP", nullptr, FakeLoad);
+    EXPECT_NE(nullptr, FindImageFilterForSave("a.Bmp"));
+    // The extension appears earlier in the name, so the tail from there is not it.
+    EXPECT_EQ(nullptr, FindImageFilterForSave("a.bmp.bmp"));
+}
+
+TEST_F(ImageFilterRegistry, UnregisterTakesAListOfWildcards)
+{
+    RegisterImageFilter(".TGA", FakeLoad, nullptr);
+    RegisterImageFilter(".QEX", FakeLoad, nullptr);
+    RegisterImageFilter(".PCX", FakeLoad, nullptr);
+    RegisterImageFilter(".BMP", FakeLoad, nullptr);
+    EXPECT_EQ(0u, UnregisterImageFilter("*.b*;.t?a"));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.bmp"));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.tga"));
+    EXPECT_NE(nullptr, FindImageFilterForLoad("a.qex"));
+    // A freed entry is reused by the next registration.
+    RegisterImageFilter(".JPG", FakeLoad, nullptr);
+    EXPECT_STREQ(".JPG", GetImageFilter(0)->szExtension);
+    UnregisterImageFilter("*");
+    for (uint32_t i = 0; i < CX_IMAGE_FILTER_COUNT; ++i)
+        EXPECT_EQ('\0', GetImageFilter(i)->szExtension[0]);
+}
+
+TEST(MatchWildcard, StarsQuestionMarksAndCase)
+{
+    EXPECT_TRUE(MatchWildcard("*", ".BMP"));
+    EXPECT_TRUE(MatchWildcard("*.?mp", ".BMP"));
+    EXPECT_TRUE(MatchWildcard("*M*P", ".BMP"));
+    EXPECT_FALSE(MatchWildcard("*.pc", ".PCX"));
+    EXPECT_FALSE(MatchWildcard("?", ""));
+    EXPECT_TRUE(MatchWildcard("", ""));
+}
+} // namespace
