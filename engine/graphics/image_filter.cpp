@@ -1,5 +1,7 @@
 #include "engine/graphics/image_filter.h"
 
+#include "engine/core/find_file.h"
+
 #include "engine/core/cx_string.h"
 #include "engine/core/error.h"
 #include "engine/graphics/image_files.h"
@@ -26,36 +28,6 @@ const char* FindNoCase(const char* name, const char* text)
     return nullptr;
 }
 } // namespace
-
-bool MatchWildcard(const char* pattern, const char* name)
-{
-    // Iterative match with one backtracking point per "*".
-    const char* star = nullptr;
-    const char* resume = nullptr;
-    while (*name)
-    {
-        if (*pattern == '*')
-        {
-            star = pattern++;
-            resume = name;
-        }
-        else if (*pattern == '?' || (*pattern && CxToUpper(*pattern) == CxToUpper(*name)))
-        {
-            ++pattern;
-            ++name;
-        }
-        else if (star)
-        {
-            pattern = star + 1;
-            name = ++resume;
-        }
-        else
-            return false;
-    }
-    while (*pattern == '*')
-        ++pattern;
-    return *pattern == '\0';
-}
 
 uint32_t RegisterImageFilter(const char* extension, CxImageFilterFunction load, CxImageFilterFunction save)
 {
@@ -91,20 +63,8 @@ uint32_t UnregisterImageFilter(const char* pattern)
     {
         if (filter.szExtension[0] == '\0')
             continue;
-        int32_t start = 0;
-        while (start <= patterns.GetLength())
-        {
-            int32_t end = patterns.Find(';', start);
-            if (end < 0)
-                end = patterns.GetLength();
-            const CxString one = patterns.Mid(start, end - start);
-            if (!one.IsEmpty() && MatchWildcard(one.c_str(), filter.szExtension))
-            {
-                filter = ST_IMAGE_FILTER{};
-                break;
-            }
-            start = end + 1;
-        }
+        if (CxMatchWildcard(filter.szExtension, patterns.c_str()))
+            filter = ST_IMAGE_FILTER{};
     }
     return CX_ERR_NONE;
 }

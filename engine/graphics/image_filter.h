@@ -39,6 +39,3 @@ const ST_IMAGE_FILTER* GetImageFilter(uint32_t index);
 // The game's loaders in its order: ".TGA", ".QEX", ".PCX", ".BMP", without savers.
 void RegisterStandardImageFilters();
 
-// Wildcard match of a name against one pattern ("*" any run, "?" one
-// character), letter case ignored.
-bool MatchWildcard(const char* pattern, const char* name);
