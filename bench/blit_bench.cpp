@@ -11,11 +11,10 @@
 #include <cstdint>
 #include <cstring>
 
-namespace
-{
+namespace {
 constexpr int32_t kScreenW = 640;
 constexpr int32_t kScreenH = 480;
-constexpr uint16_t kKey = 0xF81F;  // magenta
+constexpr uint16_t kKey = 0xF81F; // magenta
 
 int32_t SizeOf(const benchmark::State& state)
 {

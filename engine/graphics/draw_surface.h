@@ -63,19 +63,19 @@ constexpr uint8_t CX_PF_PALETTE = 7;
 constexpr uint8_t CX_PF_555_ALT = 8;
 
 // Effect types of ST_BLIT_FX (first field).
-constexpr int32_t CX_FX_NONE = 0;         // plain copy (key pixels skipped)
-constexpr int32_t CX_FX_SCREEN_DOOR = 2;  // pixel i of a row of width w drawn only when w - i is odd
-constexpr int32_t CX_FX_ALPHA = 3;        // per-pixel alpha from the source's alpha channel
-constexpr int32_t CX_FX_OPACITY = 6;      // constant opacity 0-255 in the second field
-constexpr int32_t CX_FX_RECOLOR_KEY = 8;  // key pixels written as the colour of the second field
-constexpr int32_t CX_FX_SILHOUETTE = 9;   // non-key pixels written as the colour of the second field
-constexpr int32_t CX_FX_TINT = 10;        // drawn pixels tinted halfway toward the second field's colour
-constexpr int32_t CX_FX_MIRROR_H = 11;    // mirror left to right
-constexpr int32_t CX_FX_MIRROR_V = 12;    // mirror top to bottom
-constexpr int32_t CX_FX_HIDE = 14;        // draw nothing
-constexpr int32_t CX_FX_MASK = 15;        // draw through the surface in the second field
-constexpr int32_t CX_FX_MASK_COLOR = 16;  // the same, writing the third field's colour
-constexpr int32_t CX_FX_CALLBACK = 17;    // call the function in the second field instead
+constexpr int32_t CX_FX_NONE = 0;        // plain copy (key pixels skipped)
+constexpr int32_t CX_FX_SCREEN_DOOR = 2; // pixel i of a row of width w drawn only when w - i is odd
+constexpr int32_t CX_FX_ALPHA = 3;       // per-pixel alpha from the source's alpha channel
+constexpr int32_t CX_FX_OPACITY = 6;     // constant opacity 0-255 in the second field
+constexpr int32_t CX_FX_RECOLOR_KEY = 8; // key pixels written as the colour of the second field
+constexpr int32_t CX_FX_SILHOUETTE = 9;  // non-key pixels written as the colour of the second field
+constexpr int32_t CX_FX_TINT = 10;       // drawn pixels tinted halfway toward the second field's colour
+constexpr int32_t CX_FX_MIRROR_H = 11;   // mirror left to right
+constexpr int32_t CX_FX_MIRROR_V = 12;   // mirror top to bottom
+constexpr int32_t CX_FX_HIDE = 14;       // draw nothing
+constexpr int32_t CX_FX_MASK = 15;       // draw through the surface in the second field
+constexpr int32_t CX_FX_MASK_COLOR = 16; // the same, writing the third field's colour
+constexpr int32_t CX_FX_CALLBACK = 17;   // call the function in the second field instead
 
 // The function of effect 17: called with both surfaces locked and the
 // clipped rectangles (the same size unless the copy stretches) instead of
@@ -114,7 +114,7 @@ struct ST_BLIT_FX
 struct ST_PALINFO
 {
     uint32_t nCount = 0;
-    int32_t nIndex = -1;  // fixed palette index, -1 for none
+    int32_t nIndex = -1; // fixed palette index, -1 for none
 };
 
 class CxDrawSurface : public CxError, public CxObject, public CxCachedObject
@@ -167,8 +167,9 @@ public:
     virtual uint8_t GetBlueBits() const;
     virtual uint8_t GetAlphaBits() const;
     // 11. key CX_COLOR_NONE means this surface's transparent colour.
-    virtual uint32_t DrawAt(CxDrawSurface* destination, int32_t x, int32_t y, const CxRect* sourceRect = nullptr,
-                            uint32_t key = CX_COLOR_NONE, const ST_BLIT_FX* effect = nullptr);
+    virtual uint32_t DrawAt(CxDrawSurface* destination, int32_t x, int32_t y,
+                            const CxRect* sourceRect = nullptr, uint32_t key = CX_COLOR_NONE,
+                            const ST_BLIT_FX* effect = nullptr);
     virtual uint32_t Draw(CxDrawSurface* destination, const CxRect* destRect = nullptr,
                           const CxRect* sourceRect = nullptr, uint32_t key = CX_COLOR_NONE,
                           const ST_BLIT_FX* effect = nullptr);
@@ -275,8 +276,8 @@ public:
     // The general copy routine, reachable directly so that tests can hold every
     // dedicated routine against it. Takes rectangles already clipped by Draw
     // and both surfaces locked.
-    void DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect, uint32_t key,
-                     const ST_BLIT_FX* effect);
+    void DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
+                     uint32_t key, const ST_BLIT_FX* effect);
 
 protected:
     // Pixel access without locking or bounds checks (the caller holds a lock).

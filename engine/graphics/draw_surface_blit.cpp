@@ -1,5 +1,5 @@
-// CxDrawSurface::Draw: clipping, routine choice, the dedicated copy routines
-// and the general routine.
+// CxDrawSurface::Draw: clipping, routine choice and the dedicated copy
+// routines (the general routine is in draw_surface_effects.cpp).
 //
 // Every routine walks the clipped destination rectangle row by row. The
 // source position is s.left + ((i * stepX) >> 16) and s.top + ((k * stepY) >> 16)
@@ -20,86 +20,7 @@
 
 using namespace cx_pixels;
 
-// What one copy needs, computed once from the clipped rectangles.
-struct CxBlitJob
-{
-    CxDrawSurface* src;
-    CxDrawSurface* dst;
-    CxRect s;
-    CxRect d;
-    int32_t dw, dh;
-    uint32_t stepX, stepY;
-    uint32_t key;
-    bool keyed;
-    int32_t type;
-    const ST_BLIT_FX* fx;
-    bool mirrorH;
-    bool mirrorV;
-    bool reuseRows;
-
-    CxBlitJob(CxDrawSurface* source, CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
-              uint32_t colorKey, const ST_BLIT_FX* effect)
-        : src(source), dst(destination), s(sourceRect), d(destRect), fx(effect)
-    {
-        dw = d.Width();
-        dh = d.Height();
-        stepX = static_cast<uint32_t>((static_cast<uint64_t>(s.Width()) << 16) / static_cast<uint64_t>(dw));
-        stepY = static_cast<uint32_t>((static_cast<uint64_t>(s.Height()) << 16) / static_cast<uint64_t>(dh));
-        key = colorKey;
-        keyed = colorKey != CX_COLOR_NONE;
-        type = effect ? effect->nType : CX_FX_NONE;
-        // Types the table does not list are drawn as type 0.
-        switch (type)
-        {
-        case CX_FX_SCREEN_DOOR:
-        case CX_FX_ALPHA:
-        case CX_FX_OPACITY:
-        case CX_FX_RECOLOR_KEY:
-        case CX_FX_SILHOUETTE:
-        case CX_FX_TINT:
-        case CX_FX_MIRROR_H:
-        case CX_FX_MIRROR_V:
-        case CX_FX_HIDE:
-        case CX_FX_MASK:
-        case CX_FX_MASK_COLOR:
-        case CX_FX_CALLBACK:
-            break;
-        default:
-            type = CX_FX_NONE;
-            break;
-        }
-        mirrorH = type == CX_FX_MIRROR_H;
-        mirrorV = type == CX_FX_MIRROR_V;
-        reuseRows = type == CX_FX_RECOLOR_KEY ||
-                    (!keyed && (type == CX_FX_NONE || type == CX_FX_MIRROR_H || type == CX_FX_MIRROR_V));
-    }
-
-    bool OneToOne() const { return stepX == 0x10000u && stepY == 0x10000u; }
-
-    // The source row of destination row k (mirrored for type 12: source
-    // height - 1 - top - k, measured on the whole surface, so that a sprite
-    // clipped at the top still shows the right rows of its flipped image).
-    int32_t SourceRow(int32_t k) const
-    {
-        const int32_t row = s.top + static_cast<int32_t>((static_cast<uint64_t>(k) * stepY) >> 16);
-        return mirrorV ? src->m_nHeight - 1 - row : row;
-    }
-
-    // The source column of destination column i (mirrored like rows for type 11).
-    int32_t SourceColumn(int32_t i) const
-    {
-        const int32_t column = s.left + static_cast<int32_t>((static_cast<uint64_t>(i) * stepX) >> 16);
-        return mirrorH ? src->m_nWidth - 1 - column : column;
-    }
-
-    const uint8_t* SourceRowBits(int32_t row) const { return src->m_pBits + static_cast<int64_t>(row) * src->m_nPitch; }
-    uint8_t* DestRowBits(int32_t k) const { return dst->m_pBits + static_cast<int64_t>(d.top + k) * dst->m_nPitch; }
-
-    uint32_t Param() const { return fx ? static_cast<uint32_t>(fx->nParam) : 0; }
-};
-
-namespace
-{
+namespace {
 struct Px8
 {
     static constexpr int kBytes = 1;
@@ -156,19 +77,6 @@ struct ConvLayout
         return to.Encode(rgba);
     }
 };
-
-Layout LayoutOf(const CxDrawSurface* surface)
-{
-    return Layout(surface->GetDepth(), surface->GetAlphaBits(), surface->GetRedBits(), surface->GetGreenBits(),
-                  surface->GetBlueBits());
-}
-
-bool SameLayout(const CxDrawSurface* a, const CxDrawSurface* b)
-{
-    return a->GetDepth() == b->GetDepth() && a->GetAlphaBits() == b->GetAlphaBits() &&
-           a->GetRedBits() == b->GetRedBits() && a->GetGreenBits() == b->GetGreenBits() &&
-           a->GetBlueBits() == b->GetBlueBits();
-}
 
 int32_t RoundAway(double v)
 {
@@ -233,15 +141,17 @@ void CopyRowKeyed16(uint8_t* dst, const uint8_t* src, int32_t n, uint16_t key)
 struct BlendSetup
 {
     uint32_t alpha, inverse;
-    uint32_t shift[3];  // red, green, blue
+    uint32_t shift[3]; // red, green, blue
     uint32_t mask[3];
     bool keyed;
     uint16_t key;
 
     BlendSetup(uint32_t a, const Layout& layout, bool isKeyed, uint16_t colorKey)
-        : alpha(a), inverse(255u - a), shift{layout.bw + layout.gw, layout.bw, 0},
-          mask{Layout::Mask(layout.rw), Layout::Mask(layout.gw), Layout::Mask(layout.bw)}, keyed(isKeyed),
-          key(colorKey)
+        : alpha(a),
+          inverse(255u - a), shift{layout.bw + layout.gw, layout.bw, 0}, mask{Layout::Mask(layout.rw),
+                                                                              Layout::Mask(layout.gw),
+                                                                              Layout::Mask(layout.bw)},
+          keyed(isKeyed), key(colorKey)
     {
     }
 
@@ -259,7 +169,8 @@ struct BlendSetup
 };
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) int32_t BlendAvx2(uint8_t* dst, const uint8_t* src, int32_t n, const BlendSetup& b)
+__attribute__((target("avx2"))) int32_t BlendAvx2(uint8_t* dst, const uint8_t* src, int32_t n,
+                                                  const BlendSetup& b)
 {
     const __m256i av = _mm256_set1_epi16(static_cast<short>(b.alpha));
     const __m256i iv = _mm256_set1_epi16(static_cast<short>(b.inverse));
@@ -371,8 +282,7 @@ void PaletteRow8To16(uint8_t* __restrict dst, const uint8_t* __restrict src, int
 // The dedicated routines: one template over the source and destination pixel
 // types and the conversion; effects 0, 2, 8, 9, 11 and 12.
 
-template <class S, class D, class C>
-void DedicatedCopy(const CxBlitJob& j, const C& conv)
+template <class S, class D, class C> void DedicatedCopy(const CxBlitJob& j, const C& conv)
 {
     const bool contiguous = j.stepX == 0x10000u && !j.mirrorH;
     const uint32_t color = j.Param();
@@ -408,8 +318,7 @@ void DedicatedCopy(const CxBlitJob& j, const C& conv)
                     D::Put(drow, i, conv(v));
             }
             break;
-        default:
-        {
+        default: {
             // Locals: stores through uint8_t pointers may alias anything, and
             // would otherwise force the job and the table to be read again.
             const C c(conv);
@@ -456,8 +365,7 @@ void DedicatedCopy(const CxBlitJob& j, const C& conv)
 }
 
 // A plain copy between identical layouts: whole rows, or the keyed 16-bit row.
-template <class P>
-void SameFormatCopy(const CxBlitJob& j)
+template <class P> void SameFormatCopy(const CxBlitJob& j)
 {
     const bool rows = j.OneToOne() && !j.mirrorH && !j.mirrorV &&
                       (j.type == CX_FX_NONE || j.type == CX_FX_MIRROR_H || j.type == CX_FX_MIRROR_V);
@@ -637,8 +545,7 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
         case CX_FX_MASK:
         case CX_FX_MASK_COLOR:
             break;
-        default:
-        {
+        default: {
             // Types 0, 2, 8, 9 and 11 (unknown types are type 0 in the job).
             if (sd == 8 && dd == 8)
             {
@@ -725,138 +632,4 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
     destination->Unlock();
     Unlock();
     return GetError();
-}
-
-// The general routine: every depth pair and every effect, one pixel at a time
-// through the channel widths of both surfaces.
-// - palettised to palettised copies the index (cut to the destination depth);
-// - palettised to direct colour goes through the source palette;
-// - direct colour to palettised takes the nearest destination palette entry;
-// - direct to direct shifts each channel to 8 bits and down to the
-//   destination's width; alpha goes along (0 when the source has none);
-//   between identical layouts the raw value is copied.
-// Blends (types 3 and 6) keep the destination's alpha.
-void CxDrawSurface::DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
-                                uint32_t key, const ST_BLIT_FX* effect)
-{
-    CxBlitJob j(this, destination, destRect, sourceRect, key, effect);
-    CxDrawSurface* dst = destination;
-    const int32_t sd = m_nDepth;
-    const int32_t dd = dst->m_nDepth;
-    if (!IsSupportedDepth(sd) || !IsSupportedDepth(dd))
-        return;
-    const bool srcPal = sd <= 8;
-    const bool dstPal = dd <= 8;
-    const uint32_t indexMask = dstPal ? (1u << dd) - 1u : 0;
-    const Layout srcLayout = LayoutOf(this);
-    const int32_t type = j.type;
-    const uint32_t color = j.Param();
-    const uint32_t color2 = effect ? effect->nColor : CX_COLOR_NONE;
-    uint32_t opacity = j.Param();
-    if (opacity > 255)
-        opacity = 255;
-    const uint8_t tint[3] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
-                             static_cast<uint8_t>(color)};
-    CxDrawSurface* mask = (type == CX_FX_MASK || type == CX_FX_MASK_COLOR) ? effect->GetSurface() : nullptr;
-    const uint32_t maskKey = mask ? mask->m_nTransparentColor : CX_COLOR_NONE;
-    const bool maskUsable = mask && mask->m_pBits && mask->IsResident();
-    if (mask && !maskUsable)
-        return;
-
-    // One remembered conversion: sprites repeat colours, and the nearest-entry
-    // search of a palettised destination is slow.
-    uint32_t lastIn = 0, lastOut = 0;
-    bool haveLast = false;
-    // Identical layouts pass the raw value on, bits outside the channels
-    // included (the top bit of 5-5-5), as the whole-row copies do.
-    const bool sameLayout = !srcPal && SameLayout(this, dst);
-    auto convert = [&](uint32_t v) -> uint32_t {
-        if (srcPal && dstPal)
-            return v & indexMask;
-        if (sameLayout)
-            return v;
-        if (haveLast && v == lastIn)
-            return lastOut;
-        uint8_t rgba[4];
-        DecodeColor(v, rgba);
-        lastIn = v;
-        lastOut = dst->EncodeColor(rgba);
-        haveLast = true;
-        return lastOut;
-    };
-
-    int32_t previousRow = -1;
-    for (int32_t k = 0; k < j.dh; ++k)
-    {
-        const int32_t sy = j.SourceRow(k);
-        const int32_t dy = destRect.top + k;
-        uint8_t* drow = j.DestRowBits(k);
-        if (j.reuseRows && k > 0 && sy == previousRow)
-        {
-            const uint8_t* above = drow - dst->m_nPitch;
-            for (int32_t x = destRect.left; x <= destRect.right; ++x)
-                WriteRaw(drow, x, dd, ReadRaw(above, x, dd));
-            continue;
-        }
-        previousRow = sy;
-        const uint8_t* srow = j.SourceRowBits(sy);
-        for (int32_t i = 0; i < j.dw; ++i)
-        {
-            const int32_t dx = destRect.left + i;
-            const uint32_t v = ReadRaw(srow, j.SourceColumn(i), sd);
-            const bool isKey = j.keyed && v == key;
-            if (type == CX_FX_RECOLOR_KEY)
-            {
-                WriteRaw(drow, dx, dd, isKey ? color : convert(v));
-                continue;
-            }
-            if (isKey)
-                continue;
-            if (type == CX_FX_SCREEN_DOOR && !((j.dw - i) & 1))
-                continue;
-            if (mask)
-            {
-                if (dx >= mask->m_nWidth || dy >= mask->m_nHeight || mask->ReadPixel(dx, dy) == maskKey)
-                    continue;
-            }
-            uint32_t out;
-            switch (type)
-            {
-            case CX_FX_SILHOUETTE:
-                out = color;
-                break;
-            case CX_FX_MASK_COLOR:
-                out = color2 != CX_COLOR_NONE ? color2 : convert(v);
-                break;
-            case CX_FX_ALPHA:
-            case CX_FX_OPACITY:
-            {
-                const uint32_t a = type == CX_FX_OPACITY ? opacity : (srcPal ? 255u : srcLayout.Alpha255(v));
-                if (a == 0 && type == CX_FX_ALPHA)
-                    continue;
-                uint8_t s[4], dc[4];
-                DecodeColor(v, s);
-                dst->DecodeColor(ReadRaw(drow, dx, dd), dc);
-                dc[0] = Mix255(dc[0], s[0], a);
-                dc[1] = Mix255(dc[1], s[1], a);
-                dc[2] = Mix255(dc[2], s[2], a);
-                out = dst->EncodeColor(dc);
-                break;
-            }
-            case CX_FX_TINT:
-            {
-                uint8_t s[4];
-                DecodeColor(v, s);
-                for (int c = 0; c < 3; ++c)
-                    s[c] = static_cast<uint8_t>((s[c] + tint[c]) / 2);
-                out = dst->EncodeColor(s);
-                break;
-            }
-            default:
-                out = convert(v);
-                break;
-            }
-            WriteRaw(drow, dx, dd, out);
-        }
-    }
 }

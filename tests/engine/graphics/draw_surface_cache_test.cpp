@@ -15,8 +15,7 @@
 
 using namespace surface_test;
 
-namespace
-{
+namespace {
 // Swap files go to a private directory; the memory budget is lifted afterwards.
 class DrawSurfaceCache : public testing::Test
 {
@@ -72,7 +71,8 @@ TEST_F(DrawSurfaceCache, PurgedSurfaceIsRestoredOnTheNextLock)
     EXPECT_TRUE(s.IsCreated());
 
     // Pixel access locks, which brings the memory and its contents back.
-    EXPECT_EQ(s.GetPixel(5, 7), static_cast<uint32_t>(snapshot[7 * 128 + 10] | (snapshot[7 * 128 + 11] << 8)));
+    EXPECT_EQ(s.GetPixel(5, 7),
+              static_cast<uint32_t>(snapshot[7 * 128 + 10] | (snapshot[7 * 128 + 11] << 8)));
     EXPECT_TRUE(s.IsResident());
     EXPECT_FALSE(s.HasCacheFile());
     EXPECT_FALSE(FileExists(swap.c_str()));
