@@ -208,8 +208,14 @@ struct CxBlitJob
     {
         dw = d.Width();
         dh = d.Height();
-        stepX = static_cast<uint32_t>((static_cast<uint64_t>(s.Width()) << 16) / static_cast<uint64_t>(dw));
-        stepY = static_cast<uint32_t>((static_cast<uint64_t>(s.Height()) << 16) / static_cast<uint64_t>(dh));
+        // (size << 16) / size is 1 << 16: small sprites skip the divisions.
+        stepX =
+            s.Width() == dw
+                ? 0x10000u
+                : static_cast<uint32_t>((static_cast<uint64_t>(s.Width()) << 16) / static_cast<uint64_t>(dw));
+        stepY = s.Height() == dh ? 0x10000u
+                                 : static_cast<uint32_t>((static_cast<uint64_t>(s.Height()) << 16) /
+                                                         static_cast<uint64_t>(dh));
         key = colorKey;
         keyed = colorKey != CX_COLOR_NONE;
         type = effect ? effect->nType : CX_FX_NONE;
