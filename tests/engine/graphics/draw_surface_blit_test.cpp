@@ -717,3 +717,56 @@ TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
     for (uint8_t b : Pixels(dst))
         EXPECT_EQ(b, 0);
 }
+
+TEST(DrawSurfaceEffect, BlendsAtOtherDepths)
+{
+    // 32 to 32 goes through the general routine; the destination keeps its alpha.
+    CxDrawSurface src(2, 1, 32);
+    src.SetPixel(0, 0, 0x00FF0000);
+    src.SetPixel(1, 0, 0x80FF0000);  // alpha 128
+    CxDrawSurface dst(2, 1, 32);
+    dst.FillRect(nullptr, 0x110000FF);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_OPACITY;
+    fx.nParam = 51;
+    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(dst.GetPixel(0, 0), 0x11330000u | (255u * 204 / 255));
+
+    // Per-pixel alpha from a 32-bit source: alpha 0 is skipped, 128 mixes.
+    dst.FillRect(nullptr, 0x110000FF);
+    fx.nType = CX_FX_ALPHA;
+    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(dst.GetPixel(0, 0), 0x110000FFu);
+    EXPECT_EQ(dst.GetPixel(1, 0), 0x11000000u | ((255u * 128 / 255) << 16) | (255u * 127 / 255));
+
+    // A source without alpha bits is opaque for effect 3.
+    CxDrawSurface opaque(1, 1, 16, nullptr, CX_PF_565);
+    opaque.SetPixel(0, 0, 0xF800);
+    CxDrawSurface d16(1, 1, 16, nullptr, CX_PF_565);
+    d16.SetPixel(0, 0, 0x001F);
+    opaque.Draw(&d16, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d16.GetPixel(0, 0), 0xF800u);
+
+    // Onto a palettised surface a blend takes the nearest palette entry.
+    CxDrawSurface red(1, 1, 32);
+    red.SetPixel(0, 0, 0x00FF0000);
+    CxDrawSurface d8(1, 1, 8);
+    d8.SetPixel(0, 0, 0);  // black
+    fx.nType = CX_FX_OPACITY;
+    fx.nParam = 255;
+    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d8.GetPixel(0, 0), 249u);
+    fx.nParam = 128;
+    d8.SetPixel(0, 0, 0);
+    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d8.GetPixel(0, 0), 1u);  // (128, 0, 0) is entry 1
+
+    // Tint onto 24 bits: halfway to green.
+    CxDrawSurface d24(1, 1, 24);
+    fx.nType = CX_FX_TINT;
+    fx.nParam = 0x00FF00;
+    red.Draw(&d24, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d24.GetRed(0, 0), 127);
+    EXPECT_EQ(d24.GetGreen(0, 0), 127);
+    EXPECT_EQ(d24.GetBlue(0, 0), 0);
+}
