@@ -84,7 +84,10 @@ typedef uint32_t (*CxBlitFunction)(CxDrawSurface* source, CxDrawSurface* destina
                                    const CxRect& sourceRect, uint32_t key, const struct ST_BLIT_FX* effect);
 
 // The optional effect record of a copy: four words, the second of which holds
-// a pointer for effects 15-17 and is therefore as wide as a pointer. Meaning of the second field by type:
+// a pointer for effects 15-17 and is therefore as wide as a pointer.
+// Meaning of the second field by type:
+// - 3: not read; the weight is the source pixel's alpha scaled to 0-255
+//   (4-bit 15 is 255); a source without alpha bits is opaque;
 // - 6: the opacity 0-255 (0 leaves the destination, 255 copies the source);
 // - 8, 9: a raw pixel value of the destination's format;
 // - 10: a colour 0x00RRGGBB (whatever the destination's format); every drawn
@@ -93,7 +96,8 @@ typedef uint32_t (*CxBlitFunction)(CxDrawSurface* source, CxDrawSurface* destina
 //   (Flashing buttons use type 10 with their flash colour.)
 // - 15, 16: a CxDrawSurface* mask, laid over the destination surface at its
 //   origin: a pixel is drawn only where the mask has a pixel at the same
-//   destination position and that pixel is not the mask's transparent colour;
+//   destination position and that pixel is not the mask's transparent colour
+//   (a null mask draws as type 0, a mask without memory draws nothing);
 // - 17: a CxBlitFunction.
 // The third field is the colour of type 16 (a raw destination value; all ones
 // for none). The fourth is not read by the copy routines.
@@ -167,6 +171,12 @@ public:
     virtual uint8_t GetBlueBits() const;
     virtual uint8_t GetAlphaBits() const;
     // 11. key CX_COLOR_NONE means this surface's transparent colour.
+    // Blends (types 3 and 6) mix each channel as (d * (255 - a) + s * a) / 255
+    // and keep the destination's alpha. Mirrors take source column
+    // (source width - 1 - x) and row (source height - 1 - y) of the whole
+    // surface for the unmirrored position (x, y), so a clipped sprite shows
+    // the right part of its mirror image. 8-to-8 copies draw type 11 as a
+    // plain keyed copy. Types not listed above draw as type 0.
     virtual uint32_t DrawAt(CxDrawSurface* destination, int32_t x, int32_t y,
                             const CxRect* sourceRect = nullptr, uint32_t key = CX_COLOR_NONE,
                             const ST_BLIT_FX* effect = nullptr);
