@@ -265,6 +265,13 @@ void PaletteRow8To16(uint8_t* __restrict dst, const uint8_t* __restrict src, int
                      const uint16_t* __restrict table)
 {
     int32_t i = 0;
+    // A first single pixel puts the 32-bit stores on 4-byte boundaries, so
+    // that none of them straddles a cache line.
+    if ((reinterpret_cast<uintptr_t>(dst) & 2) && n > 0)
+    {
+        Store16(dst, table[src[0]]);
+        i = 1;
+    }
     for (; i + 8 <= n; i += 8)
     {
         Store32(dst + 2 * i, table[src[i]] | (static_cast<uint32_t>(table[src[i + 1]]) << 16));
