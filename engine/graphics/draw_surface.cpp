@@ -233,11 +233,18 @@ uint32_t CxDrawSurface::DestroySurface()
 {
     Release();
     SetResident(false);
-    // A swap file of the old contents must not come back into new memory:
-    // with the memory released, RestoreFromCache only deletes the file.
-    RestoreFromCache();
     m_nFlags &= ~CX_SURFACE_CREATED;
+    // A swap file of the old contents must not come back into new memory:
+    // with the memory released, restoring only deletes the file.
+    CxCachedObject::RestoreFromCache();
     return GetError();
+}
+
+uint32_t CxDrawSurface::RestoreFromCache()
+{
+    if (HasCacheFile() && !m_pBits && IsCreated() && !HasExternalBits())
+        return CX_ERR_OUT_OF_MEMORY;
+    return CxCachedObject::RestoreFromCache();
 }
 
 CxDrawSurface* CxDrawSurface::Extract(const CxRect& rect)

@@ -268,6 +268,10 @@ public:
     // CxCachedObject: allocate and free m_pBits.
     bool Reacquire() override;
     void Release() override;
+    // Keeps the swap file when the memory could not be allocated again, so
+    // that a later lock can still bring the pixels back (the base would read
+    // nothing and delete the file).
+    uint32_t RestoreFromCache() override;
 
     // Helpers outside the virtual table.
     // The program-wide default 16-bit format (0 until the screen sets it).
