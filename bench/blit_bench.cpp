@@ -87,6 +87,30 @@ int32_t HeightFor(int32_t w)
     return w == kScreenW ? kScreenH : w;
 }
 
+// Fails the benchmark unless the SDL surface holds the same 16-bit pixels as
+// ours within `tolerance` per channel (blends round differently), so that
+// both sides are seen to do the same job.
+bool SameResult(benchmark::State& state, SDL_Surface* theirs, CxDrawSurface& ours, int32_t tolerance)
+{
+    ours.Lock();
+    bool same = true;
+    for (int32_t y = 0; y < ours.GetHeight() && same; ++y)
+        for (int32_t x = 0; x < ours.GetWidth() && same; ++x)
+        {
+            uint16_t a, b;
+            memcpy(&a, static_cast<uint8_t*>(theirs->pixels) + y * theirs->pitch + 2 * x, 2);
+            memcpy(&b, ours.GetBits() + y * ours.GetPitch() + 2 * x, 2);
+            const int32_t dr = (a >> 11) - (b >> 11), dg = ((a >> 5) & 63) - ((b >> 5) & 63),
+                          db = (a & 31) - (b & 31);
+            same = dr <= tolerance && dr >= -tolerance && dg <= 2 * tolerance && dg >= -2 * tolerance &&
+                   db <= tolerance && db >= -tolerance;
+        }
+    ours.Unlock();
+    if (!same)
+        state.SkipWithError("SDL and CxDrawSurface results differ");
+    return same;
+}
+
 void Report(benchmark::State& state, int64_t pixels)
 {
     state.SetItemsProcessed(state.iterations() * pixels);
@@ -120,6 +144,14 @@ void SdlKeyed16(benchmark::State& state)
     SDL_SetColorKey(s, SDL_TRUE, kKey);
     const CxRect d = Placement(w, h);
     SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    src.Draw(&check, &d, nullptr, kKey);
+    {
+        SDL_Rect first = r;
+        SDL_BlitSurface(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 0))
+            return;
+    }
     for (auto _ : state)
     {
         SDL_Rect copy = r;
@@ -158,6 +190,14 @@ void SdlPalette8To16(benchmark::State& state)
     SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
     const CxRect d = Placement(w, h);
     SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    src.Draw(&check, &d, nullptr);
+    {
+        SDL_Rect first = r;
+        SDL_BlitSurface(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 0))
+            return;
+    }
     for (auto _ : state)
     {
         SDL_Rect copy = r;
@@ -204,6 +244,17 @@ void SdlBlend16(benchmark::State& state)
     SDL_SetSurfaceAlphaMod(s, 128);
     const CxRect d = Placement(w, h);
     SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(screen);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_OPACITY;
+    fx.nParam = 128;
+    src.Draw(&check, &d, nullptr, CX_COLOR_NONE, &fx);
+    {
+        SDL_Rect first = r;
+        SDL_BlitSurface(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 1))
+            return;
+    }
     for (auto _ : state)
     {
         SDL_Rect copy = r;
@@ -242,6 +293,14 @@ void SdlStretch2x(benchmark::State& state)
     SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
     const CxRect d = Placement(w, h);
     SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    src.Draw(&check, &d, nullptr);
+    {
+        SDL_Rect first = r;
+        SDL_BlitScaled(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 0))
+            return;
+    }
     for (auto _ : state)
     {
         SDL_Rect copy = r;
