@@ -1,6 +1,7 @@
-// CxDrawSurface: construction, memory, description, pixel access, palette
-// and the counting helpers. Drawing copies are in draw_surface_blit.cpp,
-// primitives and geometry in draw_surface_shapes.cpp, colour operations in
+// CxDrawSurface: construction, memory, description, pixel access and
+// palette. Drawing copies are in draw_surface_blit.cpp (dedicated routines)
+// and draw_surface_effects.cpp (the general routine), primitives and geometry
+// in draw_surface_shapes.cpp, colour operations and counting in
 // draw_surface_colors.cpp.
 #include "engine/graphics/draw_surface.h"
 
@@ -12,8 +13,7 @@
 
 using namespace cx_pixels;
 
-namespace
-{
+namespace {
 uint8_t s_nDefaultFormat16 = 0;
 
 struct DefaultPalette
@@ -24,8 +24,8 @@ struct DefaultPalette
         for (int i = 0; i < 256; ++i)
             rgb[i * 3] = rgb[i * 3 + 1] = rgb[i * 3 + 2] = static_cast<uint8_t>(i);
         // The 20 static colours of the Windows system palette.
-        static const uint8_t low[10][3] = {{0, 0, 0},       {128, 0, 0},     {0, 128, 0},     {128, 128, 0},
-                                           {0, 0, 128},     {128, 0, 128},   {0, 128, 128},   {192, 192, 192},
+        static const uint8_t low[10][3] = {{0, 0, 0},       {128, 0, 0},    {0, 128, 0},   {128, 128, 0},
+                                           {0, 0, 128},     {128, 0, 128},  {0, 128, 128}, {192, 192, 192},
                                            {192, 220, 192}, {166, 202, 240}};
         static const uint8_t high[10][3] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},
                                             {0, 255, 0},     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},
@@ -61,7 +61,8 @@ CxDrawSurface::CxDrawSurface()
     UpdateCacheData();
 }
 
-CxDrawSurface::CxDrawSurface(int32_t width, int32_t height, int32_t depth, void* externalBits, uint8_t pixelFormat)
+CxDrawSurface::CxDrawSurface(int32_t width, int32_t height, int32_t depth, void* externalBits,
+                             uint8_t pixelFormat)
 {
     memcpy(m_Palette, s_DefaultPalette.rgb, sizeof(m_Palette));
     m_nWidth = width;
@@ -202,9 +203,9 @@ uint32_t CxDrawSurface::CreateSurface(int32_t width, int32_t height, int32_t dep
     if (GetError() != CX_ERR_NONE)
         return GetError();
     if (width < 0 || height < 0 || !IsSupportedDepth(depth) || pitch < -1)
-        {
-        SetError(CX_ERR_INVALID_ARGUMENT, "Invalid surface %d x %d x %d, pitch %d",
-                                              width, height, depth, pitch);
+    {
+        SetError(CX_ERR_INVALID_ARGUMENT, "Invalid surface %d x %d x %d, pitch %d", width, height, depth,
+                 pitch);
         return GetError();
     }
     m_nWidth = width;
@@ -213,9 +214,9 @@ uint32_t CxDrawSurface::CreateSurface(int32_t width, int32_t height, int32_t dep
     SetPixelFormat(CX_PF_DEFAULT);
     const int64_t computed = ComputePitch(width, depth);
     if (computed > INT32_MAX)
-        {
+    {
         SetError(CX_ERR_OUT_OF_MEMORY, "Unable to allocate %ld bytes for m_pBits",
-                                              static_cast<long>(computed * height));
+                 static_cast<long>(computed * height));
         return GetError();
     }
     m_nPitch = pitch != -1 ? pitch : static_cast<int32_t>(computed);
@@ -232,11 +233,18 @@ uint32_t CxDrawSurface::DestroySurface()
 {
     Release();
     SetResident(false);
-    // A swap file of the old contents must not come back into new memory:
-    // with the memory released, RestoreFromCache only deletes the file.
-    RestoreFromCache();
     m_nFlags &= ~CX_SURFACE_CREATED;
+    // A swap file of the old contents must not come back into new memory:
+    // with the memory released, restoring only deletes the file.
+    CxCachedObject::RestoreFromCache();
     return GetError();
+}
+
+uint32_t CxDrawSurface::RestoreFromCache()
+{
+    if (HasCacheFile() && !m_pBits && IsCreated() && !HasExternalBits())
+        return CX_ERR_OUT_OF_MEMORY;
+    return CxCachedObject::RestoreFromCache();
 }
 
 CxDrawSurface* CxDrawSurface::Extract(const CxRect& rect)
@@ -698,9 +706,9 @@ uint32_t CxDrawSurface::BuildPaletteTable16(uint8_t format)
     const int32_t entries = 1 << m_nDepth;
     m_pPaletteTable16 = static_cast<uint16_t*>(CX_ALLOC(sizeof(uint16_t) * entries));
     if (!m_pPaletteTable16)
-        {
+    {
         SetError(CX_ERR_OUT_OF_MEMORY, "Unable to allocate %ld bytes for the 16-bit palette",
-                                              static_cast<long>(sizeof(uint16_t) * entries));
+                 static_cast<long>(sizeof(uint16_t) * entries));
         return GetError();
     }
     uint32_t rw = 5, gw = 5, bw = 5;
@@ -713,8 +721,8 @@ uint32_t CxDrawSurface::BuildPaletteTable16(uint8_t format)
     for (int32_t i = 0; i < entries; ++i)
     {
         const uint8_t* e = m_Palette + i * 3;
-        m_pPaletteTable16[i] = static_cast<uint16_t>(((e[0] >> (8 - rw)) << (gw + bw)) | ((e[1] >> (8 - gw)) << bw) |
-                                                     (e[2] >> (8 - bw)));
+        m_pPaletteTable16[i] = static_cast<uint16_t>(((e[0] >> (8 - rw)) << (gw + bw)) |
+                                                     ((e[1] >> (8 - gw)) << bw) | (e[2] >> (8 - bw)));
     }
     m_nTable16Format = format;
     return GetError();
@@ -728,74 +736,4 @@ void CxDrawSurface::FreePaletteTable16()
         m_pPaletteTable16 = nullptr;
     }
     m_nTable16Format = 0;
-}
-
-// ---------------------------------------------------------------------------
-// Counting and searching
-
-uint32_t CxDrawSurface::CountColors()
-{
-    if (!IsSupportedDepth(m_nDepth))
-        return 0;
-    const uint32_t valueBits = m_nDepth >= 24 ? 24 : static_cast<uint32_t>(m_nDepth);
-    const uint32_t bytes = ((1u << valueBits) + 7) / 8;
-    uint8_t* marks = static_cast<uint8_t*>(CX_ALLOC_ZERO(bytes));
-    if (!marks)
-        return 0;
-    uint32_t count = 0;
-    if (LockBits())
-    {
-        const uint32_t mask = (1u << valueBits) - 1;
-        for (int32_t y = 0; y < m_nHeight; ++y)
-            for (int32_t x = 0; x < m_nWidth; ++x)
-            {
-                const uint32_t v = ReadPixel(x, y) & mask;
-                const uint8_t bit = static_cast<uint8_t>(1u << (v & 7));
-                if (!(marks[v >> 3] & bit))
-                {
-                    marks[v >> 3] |= bit;
-                    ++count;
-                }
-            }
-        Unlock();
-    }
-    CX_FREE(marks);
-    return count;
-}
-
-uint32_t CxDrawSurface::CountPixels(uint32_t value)
-{
-    if (m_nDepth != 16 || !LockBits())
-        return 0;
-    uint32_t count = 0;
-    uint64_t words = static_cast<uint64_t>(m_nPitch) * m_nHeight / 2;
-    if (words > m_nBitsSize / 2)
-        words = m_nBitsSize / 2;
-    for (uint64_t i = 0; i < words; ++i)
-        if (Load16(m_pBits + 2 * i) == static_cast<uint16_t>(value))
-            ++count;
-    Unlock();
-    return count;
-}
-
-int32_t CxDrawSurface::FindPixel(uint32_t value, int32_t* x, int32_t* y)
-{
-    if (!x || !y)
-        return 0;
-    const int32_t startX = *x < 0 ? 0 : *x;
-    const int32_t startY = *y < 0 ? 0 : *y;
-    if (!LockBits())
-        return 0;
-    int32_t found = 0;
-    for (int32_t row = startY; row < m_nHeight && !found; ++row)
-        for (int32_t column = startX; column < m_nWidth; ++column)
-            if (ReadPixel(column, row) == value)
-            {
-                *x = column;
-                *y = row;
-                found = 1;
-                break;
-            }
-    Unlock();
-    return found;
 }

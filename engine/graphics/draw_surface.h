@@ -63,19 +63,19 @@ constexpr uint8_t CX_PF_PALETTE = 7;
 constexpr uint8_t CX_PF_555_ALT = 8;
 
 // Effect types of ST_BLIT_FX (first field).
-constexpr int32_t CX_FX_NONE = 0;         // plain copy (key pixels skipped)
-constexpr int32_t CX_FX_SCREEN_DOOR = 2;  // pixel i of a row of width w drawn only when w - i is odd
-constexpr int32_t CX_FX_ALPHA = 3;        // per-pixel alpha from the source's alpha channel
-constexpr int32_t CX_FX_OPACITY = 6;      // constant opacity 0-255 in the second field
-constexpr int32_t CX_FX_RECOLOR_KEY = 8;  // key pixels written as the colour of the second field
-constexpr int32_t CX_FX_SILHOUETTE = 9;   // non-key pixels written as the colour of the second field
-constexpr int32_t CX_FX_TINT = 10;        // drawn pixels tinted halfway toward the second field's colour
-constexpr int32_t CX_FX_MIRROR_H = 11;    // mirror left to right
-constexpr int32_t CX_FX_MIRROR_V = 12;    // mirror top to bottom
-constexpr int32_t CX_FX_HIDE = 14;        // draw nothing
-constexpr int32_t CX_FX_MASK = 15;        // draw through the surface in the second field
-constexpr int32_t CX_FX_MASK_COLOR = 16;  // the same, writing the third field's colour
-constexpr int32_t CX_FX_CALLBACK = 17;    // call the function in the second field instead
+constexpr int32_t CX_FX_NONE = 0;        // plain copy (key pixels skipped)
+constexpr int32_t CX_FX_SCREEN_DOOR = 2; // pixel i of a row of width w drawn only when w - i is odd
+constexpr int32_t CX_FX_ALPHA = 3;       // per-pixel alpha from the source's alpha channel
+constexpr int32_t CX_FX_OPACITY = 6;     // constant opacity 0-255 in the second field
+constexpr int32_t CX_FX_RECOLOR_KEY = 8; // key pixels written as the colour of the second field
+constexpr int32_t CX_FX_SILHOUETTE = 9;  // non-key pixels written as the colour of the second field
+constexpr int32_t CX_FX_TINT = 10;       // drawn pixels tinted halfway toward the second field's colour
+constexpr int32_t CX_FX_MIRROR_H = 11;   // mirror left to right
+constexpr int32_t CX_FX_MIRROR_V = 12;   // mirror top to bottom
+constexpr int32_t CX_FX_HIDE = 14;       // draw nothing
+constexpr int32_t CX_FX_MASK = 15;       // draw through the surface in the second field
+constexpr int32_t CX_FX_MASK_COLOR = 16; // the same, writing the third field's colour
+constexpr int32_t CX_FX_CALLBACK = 17;   // call the function in the second field instead
 
 // The function of effect 17: called with both surfaces locked and the
 // clipped rectangles (the same size unless the copy stretches) instead of
@@ -84,7 +84,10 @@ typedef uint32_t (*CxBlitFunction)(CxDrawSurface* source, CxDrawSurface* destina
                                    const CxRect& sourceRect, uint32_t key, const struct ST_BLIT_FX* effect);
 
 // The optional effect record of a copy: four words, the second of which holds
-// a pointer for effects 15-17 and is therefore as wide as a pointer. Meaning of the second field by type:
+// a pointer for effects 15-17 and is therefore as wide as a pointer.
+// Meaning of the second field by type:
+// - 3: not read; the weight is the source pixel's alpha scaled to 0-255
+//   (4-bit 15 is 255); a source without alpha bits is opaque;
 // - 6: the opacity 0-255 (0 leaves the destination, 255 copies the source);
 // - 8, 9: a raw pixel value of the destination's format;
 // - 10: a colour 0x00RRGGBB (whatever the destination's format); every drawn
@@ -93,7 +96,8 @@ typedef uint32_t (*CxBlitFunction)(CxDrawSurface* source, CxDrawSurface* destina
 //   (Flashing buttons use type 10 with their flash colour.)
 // - 15, 16: a CxDrawSurface* mask, laid over the destination surface at its
 //   origin: a pixel is drawn only where the mask has a pixel at the same
-//   destination position and that pixel is not the mask's transparent colour;
+//   destination position and that pixel is not the mask's transparent colour
+//   (a null mask draws as type 0, a mask without memory draws nothing);
 // - 17: a CxBlitFunction.
 // The third field is the colour of type 16 (a raw destination value; all ones
 // for none). The fourth is not read by the copy routines.
@@ -114,7 +118,7 @@ struct ST_BLIT_FX
 struct ST_PALINFO
 {
     uint32_t nCount = 0;
-    int32_t nIndex = -1;  // fixed palette index, -1 for none
+    int32_t nIndex = -1; // fixed palette index, -1 for none
 };
 
 class CxDrawSurface : public CxError, public CxObject, public CxCachedObject
@@ -167,8 +171,15 @@ public:
     virtual uint8_t GetBlueBits() const;
     virtual uint8_t GetAlphaBits() const;
     // 11. key CX_COLOR_NONE means this surface's transparent colour.
-    virtual uint32_t DrawAt(CxDrawSurface* destination, int32_t x, int32_t y, const CxRect* sourceRect = nullptr,
-                            uint32_t key = CX_COLOR_NONE, const ST_BLIT_FX* effect = nullptr);
+    // Blends (types 3 and 6) mix each channel as (d * (255 - a) + s * a) / 255
+    // and keep the destination's alpha. Mirrors take source column
+    // (source width - 1 - x) and row (source height - 1 - y) of the whole
+    // surface for the unmirrored position (x, y), so a clipped sprite shows
+    // the right part of its mirror image. 8-to-8 copies draw type 11 as a
+    // plain keyed copy. Types not listed above draw as type 0.
+    virtual uint32_t DrawAt(CxDrawSurface* destination, int32_t x, int32_t y,
+                            const CxRect* sourceRect = nullptr, uint32_t key = CX_COLOR_NONE,
+                            const ST_BLIT_FX* effect = nullptr);
     virtual uint32_t Draw(CxDrawSurface* destination, const CxRect* destRect = nullptr,
                           const CxRect* sourceRect = nullptr, uint32_t key = CX_COLOR_NONE,
                           const ST_BLIT_FX* effect = nullptr);
@@ -257,6 +268,10 @@ public:
     // CxCachedObject: allocate and free m_pBits.
     bool Reacquire() override;
     void Release() override;
+    // Keeps the swap file when the memory could not be allocated again, so
+    // that a later lock can still bring the pixels back (the base would read
+    // nothing and delete the file).
+    uint32_t RestoreFromCache() override;
 
     // Helpers outside the virtual table.
     // The program-wide default 16-bit format (0 until the screen sets it).
@@ -275,8 +290,8 @@ public:
     // The general copy routine, reachable directly so that tests can hold every
     // dedicated routine against it. Takes rectangles already clipped by Draw
     // and both surfaces locked.
-    void DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect, uint32_t key,
-                     const ST_BLIT_FX* effect);
+    void DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
+                     uint32_t key, const ST_BLIT_FX* effect);
 
 protected:
     // Pixel access without locking or bounds checks (the caller holds a lock).

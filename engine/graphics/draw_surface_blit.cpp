@@ -1,5 +1,5 @@
-// CxDrawSurface::Draw: clipping, routine choice, the dedicated copy routines
-// and the general routine.
+// CxDrawSurface::Draw: clipping, routine choice and the dedicated copy
+// routines (the general routine is in draw_surface_effects.cpp).
 //
 // Every routine walks the clipped destination rectangle row by row. The
 // source position is s.left + ((i * stepX) >> 16) and s.top + ((k * stepY) >> 16)
@@ -14,92 +14,13 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 using namespace cx_pixels;
 
-// What one copy needs, computed once from the clipped rectangles.
-struct CxBlitJob
-{
-    CxDrawSurface* src;
-    CxDrawSurface* dst;
-    CxRect s;
-    CxRect d;
-    int32_t dw, dh;
-    uint32_t stepX, stepY;
-    uint32_t key;
-    bool keyed;
-    int32_t type;
-    const ST_BLIT_FX* fx;
-    bool mirrorH;
-    bool mirrorV;
-    bool reuseRows;
-
-    CxBlitJob(CxDrawSurface* source, CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
-              uint32_t colorKey, const ST_BLIT_FX* effect)
-        : src(source), dst(destination), s(sourceRect), d(destRect), fx(effect)
-    {
-        dw = d.Width();
-        dh = d.Height();
-        stepX = static_cast<uint32_t>((static_cast<uint64_t>(s.Width()) << 16) / static_cast<uint64_t>(dw));
-        stepY = static_cast<uint32_t>((static_cast<uint64_t>(s.Height()) << 16) / static_cast<uint64_t>(dh));
-        key = colorKey;
-        keyed = colorKey != CX_COLOR_NONE;
-        type = effect ? effect->nType : CX_FX_NONE;
-        // Types the table does not list are drawn as type 0.
-        switch (type)
-        {
-        case CX_FX_SCREEN_DOOR:
-        case CX_FX_ALPHA:
-        case CX_FX_OPACITY:
-        case CX_FX_RECOLOR_KEY:
-        case CX_FX_SILHOUETTE:
-        case CX_FX_TINT:
-        case CX_FX_MIRROR_H:
-        case CX_FX_MIRROR_V:
-        case CX_FX_HIDE:
-        case CX_FX_MASK:
-        case CX_FX_MASK_COLOR:
-        case CX_FX_CALLBACK:
-            break;
-        default:
-            type = CX_FX_NONE;
-            break;
-        }
-        mirrorH = type == CX_FX_MIRROR_H;
-        mirrorV = type == CX_FX_MIRROR_V;
-        reuseRows = type == CX_FX_RECOLOR_KEY ||
-                    (!keyed && (type == CX_FX_NONE || type == CX_FX_MIRROR_H || type == CX_FX_MIRROR_V));
-    }
-
-    bool OneToOne() const { return stepX == 0x10000u && stepY == 0x10000u; }
-
-    // The source row of destination row k (mirrored for type 12: source
-    // height - 1 - top - k, measured on the whole surface, so that a sprite
-    // clipped at the top still shows the right rows of its flipped image).
-    int32_t SourceRow(int32_t k) const
-    {
-        const int32_t row = s.top + static_cast<int32_t>((static_cast<uint64_t>(k) * stepY) >> 16);
-        return mirrorV ? src->m_nHeight - 1 - row : row;
-    }
-
-    // The source column of destination column i (mirrored like rows for type 11).
-    int32_t SourceColumn(int32_t i) const
-    {
-        const int32_t column = s.left + static_cast<int32_t>((static_cast<uint64_t>(i) * stepX) >> 16);
-        return mirrorH ? src->m_nWidth - 1 - column : column;
-    }
-
-    const uint8_t* SourceRowBits(int32_t row) const { return src->m_pBits + static_cast<int64_t>(row) * src->m_nPitch; }
-    uint8_t* DestRowBits(int32_t k) const { return dst->m_pBits + static_cast<int64_t>(d.top + k) * dst->m_nPitch; }
-
-    uint32_t Param() const { return fx ? static_cast<uint32_t>(fx->nParam) : 0; }
-};
-
-namespace
-{
+namespace {
 struct Px8
 {
     static constexpr int kBytes = 1;
@@ -157,19 +78,6 @@ struct ConvLayout
     }
 };
 
-Layout LayoutOf(const CxDrawSurface* surface)
-{
-    return Layout(surface->GetDepth(), surface->GetAlphaBits(), surface->GetRedBits(), surface->GetGreenBits(),
-                  surface->GetBlueBits());
-}
-
-bool SameLayout(const CxDrawSurface* a, const CxDrawSurface* b)
-{
-    return a->GetDepth() == b->GetDepth() && a->GetAlphaBits() == b->GetAlphaBits() &&
-           a->GetRedBits() == b->GetRedBits() && a->GetGreenBits() == b->GetGreenBits() &&
-           a->GetBlueBits() == b->GetBlueBits();
-}
-
 int32_t RoundAway(double v)
 {
     return v >= 0 ? static_cast<int32_t>(v + 0.5) : static_cast<int32_t>(v - 0.5);
@@ -223,28 +131,102 @@ void CopyRowKeyed16(uint8_t* dst, const uint8_t* src, int32_t n, uint16_t key)
     }
 }
 
-// Constant-opacity blend of one 16-bit row of a format without alpha bits.
+// Constant-opacity blend of 16-bit rows of a format without alpha bits.
 // Each channel becomes (d * (255 - a) + s * a) / 255, truncated, in the
 // channel's own width; this equals the general routine's blend in 8-bit
-// space shifted back down. The SSE2 path divides by 255 exactly with
-// (x + 1 + (x >> 8)) >> 8, valid for every x up to 63 * 255.
-void BlendRow16(uint8_t* dst, const uint8_t* src, int32_t n, uint32_t alpha, const Layout& layout, bool keyed,
-                uint16_t key)
+// space shifted back down. The vector paths divide by 255 exactly with
+// ((x * 0x8081) >> 16) >> 7, which holds for every 16-bit x (the largest x
+// here is 63 * 255). Sixteen pixels at a time with AVX2 when the processor
+// has it, eight with SSE2, the rest one by one.
+struct BlendSetup
 {
-    const uint32_t bShift = 0, gShift = layout.bw, rShift = layout.bw + layout.gw;
-    const uint32_t bMask = Layout::Mask(layout.bw), gMask = Layout::Mask(layout.gw), rMask = Layout::Mask(layout.rw);
-    const uint32_t inverse = 255u - alpha;
+    uint32_t alpha, inverse;
+    uint32_t shift[3]; // red, green, blue
+    uint32_t mask[3];
+    bool keyed;
+    uint16_t key;
+
+    BlendSetup(uint32_t a, const Layout& layout, bool isKeyed, uint16_t colorKey)
+        : alpha(a),
+          inverse(255u - a), shift{layout.bw + layout.gw, layout.bw, 0}, mask{Layout::Mask(layout.rw),
+                                                                              Layout::Mask(layout.gw),
+                                                                              Layout::Mask(layout.bw)},
+          keyed(isKeyed), key(colorKey)
+    {
+    }
+
+    uint16_t Pixel(uint32_t s, uint32_t d) const
+    {
+        uint32_t out = 0;
+        for (int c = 0; c < 3; ++c)
+        {
+            const uint32_t sc = (s >> shift[c]) & mask[c];
+            const uint32_t dc = (d >> shift[c]) & mask[c];
+            out |= ((dc * inverse + sc * alpha) / 255u) << shift[c];
+        }
+        return static_cast<uint16_t>(out);
+    }
+};
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) int32_t BlendAvx2(uint8_t* dst, const uint8_t* src, int32_t n,
+                                                  const BlendSetup& b)
+{
+    const __m256i av = _mm256_set1_epi16(static_cast<short>(b.alpha));
+    const __m256i iv = _mm256_set1_epi16(static_cast<short>(b.inverse));
+    const __m256i magic = _mm256_set1_epi16(static_cast<short>(0x8081));
+    const __m256i kv = _mm256_set1_epi16(static_cast<short>(b.key));
+    __m128i shifts[3];
+    __m256i masks[3];
+    for (int c = 0; c < 3; ++c)
+    {
+        shifts[c] = _mm_cvtsi32_si128(static_cast<int>(b.shift[c]));
+        masks[c] = _mm256_set1_epi16(static_cast<short>(b.mask[c]));
+    }
     int32_t i = 0;
+    for (; i + 16 <= n; i += 16)
+    {
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 2 * i));
+        __m256i* dp = reinterpret_cast<__m256i*>(dst + 2 * i);
+        const __m256i dv = _mm256_loadu_si256(dp);
+        __m256i out = _mm256_setzero_si256();
+        for (int c = 0; c < 3; ++c)
+        {
+            const __m256i sc = _mm256_and_si256(_mm256_srl_epi16(sv, shifts[c]), masks[c]);
+            const __m256i dc = _mm256_and_si256(_mm256_srl_epi16(dv, shifts[c]), masks[c]);
+            const __m256i x = _mm256_add_epi16(_mm256_mullo_epi16(dc, iv), _mm256_mullo_epi16(sc, av));
+            const __m256i q = _mm256_srli_epi16(_mm256_mulhi_epu16(x, magic), 7);
+            out = _mm256_or_si256(out, _mm256_sll_epi16(q, shifts[c]));
+        }
+        if (b.keyed)
+        {
+            const __m256i m = _mm256_cmpeq_epi16(sv, kv);
+            out = _mm256_blendv_epi8(out, dv, m);
+        }
+        _mm256_storeu_si256(dp, out);
+    }
+    return i;
+}
+
+bool HasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
+void BlendRow16(uint8_t* dst, const uint8_t* src, int32_t n, const BlendSetup& b)
+{
+    int32_t i = 0;
+#if defined(__x86_64__) || defined(__i386__)
+    if (HasAvx2())
+        i = BlendAvx2(dst, src, n, b);
+#endif
 #if defined(__SSE2__)
-    const __m128i av = _mm_set1_epi16(static_cast<short>(alpha));
-    const __m128i iv = _mm_set1_epi16(static_cast<short>(inverse));
-    const __m128i one = _mm_set1_epi16(1);
-    const __m128i kv = _mm_set1_epi16(static_cast<short>(key));
-    const __m128i shifts[3] = {_mm_cvtsi32_si128(static_cast<int>(rShift)),
-                               _mm_cvtsi32_si128(static_cast<int>(gShift)),
-                               _mm_cvtsi32_si128(static_cast<int>(bShift))};
-    const __m128i masks[3] = {_mm_set1_epi16(static_cast<short>(rMask)), _mm_set1_epi16(static_cast<short>(gMask)),
-                              _mm_set1_epi16(static_cast<short>(bMask))};
+    const __m128i av = _mm_set1_epi16(static_cast<short>(b.alpha));
+    const __m128i iv = _mm_set1_epi16(static_cast<short>(b.inverse));
+    const __m128i magic = _mm_set1_epi16(static_cast<short>(0x8081));
+    const __m128i kv = _mm_set1_epi16(static_cast<short>(b.key));
     for (; i + 8 <= n; i += 8)
     {
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * i));
@@ -253,13 +235,15 @@ void BlendRow16(uint8_t* dst, const uint8_t* src, int32_t n, uint32_t alpha, con
         __m128i out = _mm_setzero_si128();
         for (int c = 0; c < 3; ++c)
         {
-            const __m128i sc = _mm_and_si128(_mm_srl_epi16(sv, shifts[c]), masks[c]);
-            const __m128i dc = _mm_and_si128(_mm_srl_epi16(dv, shifts[c]), masks[c]);
+            const __m128i shift = _mm_cvtsi32_si128(static_cast<int>(b.shift[c]));
+            const __m128i mask = _mm_set1_epi16(static_cast<short>(b.mask[c]));
+            const __m128i sc = _mm_and_si128(_mm_srl_epi16(sv, shift), mask);
+            const __m128i dc = _mm_and_si128(_mm_srl_epi16(dv, shift), mask);
             const __m128i x = _mm_add_epi16(_mm_mullo_epi16(dc, iv), _mm_mullo_epi16(sc, av));
-            const __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
-            out = _mm_or_si128(out, _mm_sll_epi16(q, shifts[c]));
+            const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(x, magic), 7);
+            out = _mm_or_si128(out, _mm_sll_epi16(q, shift));
         }
-        if (keyed)
+        if (b.keyed)
         {
             const __m128i m = _mm_cmpeq_epi16(sv, kv);
             out = _mm_or_si128(_mm_and_si128(m, dv), _mm_andnot_si128(m, out));
@@ -270,22 +254,51 @@ void BlendRow16(uint8_t* dst, const uint8_t* src, int32_t n, uint32_t alpha, con
     for (; i < n; ++i)
     {
         const uint32_t s = Load16(src + 2 * i);
-        if (keyed && s == key)
+        if (b.keyed && s == b.key)
             continue;
-        const uint32_t d = Load16(dst + 2 * i);
-        const uint32_t r = (((d >> rShift) & rMask) * inverse + ((s >> rShift) & rMask) * alpha) / 255u;
-        const uint32_t g = (((d >> gShift) & gMask) * inverse + ((s >> gShift) & gMask) * alpha) / 255u;
-        const uint32_t b = (((d >> bShift) & bMask) * inverse + ((s >> bShift) & bMask) * alpha) / 255u;
-        Store16(dst + 2 * i, static_cast<uint16_t>((r << rShift) | (g << gShift) | (b << bShift)));
+        Store16(dst + 2 * i, b.Pixel(s, Load16(dst + 2 * i)));
     }
+}
+
+// One 8-bit row through the 16-bit palette table, four pixels per 64-bit store.
+// GCC would otherwise pack the scalar stores into vector shuffles that cost
+// more than they save.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-slp-vectorize")))
+#endif
+void PaletteRow8To16(uint8_t* __restrict dst, const uint8_t* __restrict src, int32_t n,
+                     const uint16_t* __restrict table)
+{
+    int32_t i = 0;
+    // A first single pixel puts the wide stores on 4-byte boundaries, so
+    // that none of them straddles a cache line.
+    if ((reinterpret_cast<uintptr_t>(dst) & 2) && n > 0)
+    {
+        Store16(dst, table[src[0]]);
+        i = 1;
+    }
+    for (; i + 8 <= n; i += 8)
+    {
+        const uint64_t lo = table[src[i]] | (static_cast<uint64_t>(table[src[i + 1]]) << 16) |
+                            (static_cast<uint64_t>(table[src[i + 2]]) << 32) |
+                            (static_cast<uint64_t>(table[src[i + 3]]) << 48);
+        const uint64_t hi = table[src[i + 4]] | (static_cast<uint64_t>(table[src[i + 5]]) << 16) |
+                            (static_cast<uint64_t>(table[src[i + 6]]) << 32) |
+                            (static_cast<uint64_t>(table[src[i + 7]]) << 48);
+        memcpy(dst + 2 * i, &lo, 8);
+        memcpy(dst + 2 * i + 8, &hi, 8);
+    }
+    for (; i + 2 <= n; i += 2)
+        Store32(dst + 2 * i, table[src[i]] | (static_cast<uint32_t>(table[src[i + 1]]) << 16));
+    for (; i < n; ++i)
+        Store16(dst + 2 * i, table[src[i]]);
 }
 
 // ---------------------------------------------------------------------------
 // The dedicated routines: one template over the source and destination pixel
 // types and the conversion; effects 0, 2, 8, 9, 11 and 12.
 
-template <class S, class D, class C>
-void DedicatedCopy(const CxBlitJob& j, const C& conv)
+template <class S, class D, class C> void DedicatedCopy(const CxBlitJob& j, const C& conv)
 {
     const bool contiguous = j.stepX == 0x10000u && !j.mirrorH;
     const uint32_t color = j.Param();
@@ -321,48 +334,54 @@ void DedicatedCopy(const CxBlitJob& j, const C& conv)
                     D::Put(drow, i, conv(v));
             }
             break;
-        default:
+        default: {
+            // Locals: stores through uint8_t pointers may alias anything, and
+            // would otherwise force the job and the table to be read again.
+            const C c(conv);
+            const int32_t n = j.dw;
+            const uint32_t key = j.key;
+            const uint32_t stepX = j.stepX;
             if (!j.keyed)
             {
                 if (contiguous)
-                    for (int32_t i = 0; i < j.dw; ++i)
-                        D::Put(drow, i, conv(S::Get(sp, i)));
+                    for (int32_t i = 0; i < n; ++i)
+                        D::Put(drow, i, c(S::Get(sp, i)));
                 else if (!j.mirrorH)
                 {
                     uint32_t fx = 0;
-                    for (int32_t i = 0; i < j.dw; ++i, fx += j.stepX)
-                        D::Put(drow, i, conv(S::Get(sp, static_cast<int32_t>(fx >> 16))));
+                    for (int32_t i = 0; i < n; ++i, fx += stepX)
+                        D::Put(drow, i, c(S::Get(sp, static_cast<int32_t>(fx >> 16))));
                 }
                 else
-                    for (int32_t i = 0; i < j.dw; ++i)
-                        D::Put(drow, i, conv(S::Get(srow, j.SourceColumn(i))));
+                    for (int32_t i = 0; i < n; ++i)
+                        D::Put(drow, i, c(S::Get(srow, j.SourceColumn(i))));
             }
             else if (contiguous)
             {
-                for (int32_t i = 0; i < j.dw; ++i)
+                for (int32_t i = 0; i < n; ++i)
                 {
                     const uint32_t v = S::Get(sp, i);
-                    if (v != j.key)
-                        D::Put(drow, i, conv(v));
+                    if (v != key)
+                        D::Put(drow, i, c(v));
                 }
             }
             else
             {
-                for (int32_t i = 0; i < j.dw; ++i)
+                for (int32_t i = 0; i < n; ++i)
                 {
                     const uint32_t v = S::Get(srow, j.SourceColumn(i));
-                    if (v != j.key)
-                        D::Put(drow, i, conv(v));
+                    if (v != key)
+                        D::Put(drow, i, c(v));
                 }
             }
             break;
+        }
         }
     }
 }
 
 // A plain copy between identical layouts: whole rows, or the keyed 16-bit row.
-template <class P>
-void SameFormatCopy(const CxBlitJob& j)
+template <class P> void SameFormatCopy(const CxBlitJob& j)
 {
     const bool rows = j.OneToOne() && !j.mirrorH && !j.mirrorV &&
                       (j.type == CX_FX_NONE || j.type == CX_FX_MIRROR_H || j.type == CX_FX_MIRROR_V);
@@ -390,11 +409,10 @@ void Blend16(const CxBlitJob& j)
     uint32_t alpha = j.Param();
     if (alpha > 255)
         alpha = 255;
-    const Layout layout = LayoutOf(j.dst);
+    const BlendSetup setup(alpha, LayoutOf(j.dst), j.keyed, static_cast<uint16_t>(j.key));
     for (int32_t k = 0; k < j.dh; ++k)
         BlendRow16(j.DestRowBits(k) + static_cast<int64_t>(j.d.left) * 2,
-                   j.SourceRowBits(j.s.top + k) + static_cast<int64_t>(j.s.left) * 2, j.dw, alpha, layout, j.keyed,
-                   static_cast<uint16_t>(j.key));
+                   j.SourceRowBits(j.s.top + k) + static_cast<int64_t>(j.s.left) * 2, j.dw, setup);
 }
 
 // Per-pixel alpha from a 4-4-4-4 source onto a 16-bit destination, same size, no key.
@@ -543,8 +561,7 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
         case CX_FX_MASK:
         case CX_FX_MASK_COLOR:
             break;
-        default:
-        {
+        default: {
             // Types 0, 2, 8, 9 and 11 (unknown types are type 0 in the job).
             if (sd == 8 && dd == 8)
             {
@@ -563,7 +580,12 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
                     BuildPaletteTable16(destination->m_nPixelFormat);
                 if (m_pPaletteTable16)
                 {
-                    DedicatedCopy<Px8, Px16>(job, ConvTable16{m_pPaletteTable16});
+                    if (oneToOne && !job.keyed && job.type == CX_FX_NONE)
+                        for (int32_t k = 0; k < job.dh; ++k)
+                            PaletteRow8To16(job.DestRowBits(k) + static_cast<int64_t>(d.left) * 2,
+                                            job.SourceRowBits(s.top + k) + s.left, job.dw, m_pPaletteTable16);
+                    else
+                        DedicatedCopy<Px8, Px16>(job, ConvTable16{m_pPaletteTable16});
                     done = true;
                 }
             }
@@ -626,138 +648,4 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
     destination->Unlock();
     Unlock();
     return GetError();
-}
-
-// The general routine: every depth pair and every effect, one pixel at a time
-// through the channel widths of both surfaces.
-// - palettised to palettised copies the index (cut to the destination depth);
-// - palettised to direct colour goes through the source palette;
-// - direct colour to palettised takes the nearest destination palette entry;
-// - direct to direct shifts each channel to 8 bits and down to the
-//   destination's width; alpha goes along (0 when the source has none);
-//   between identical layouts the raw value is copied.
-// Blends (types 3 and 6) keep the destination's alpha.
-void CxDrawSurface::DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
-                                uint32_t key, const ST_BLIT_FX* effect)
-{
-    CxBlitJob j(this, destination, destRect, sourceRect, key, effect);
-    CxDrawSurface* dst = destination;
-    const int32_t sd = m_nDepth;
-    const int32_t dd = dst->m_nDepth;
-    if (!IsSupportedDepth(sd) || !IsSupportedDepth(dd))
-        return;
-    const bool srcPal = sd <= 8;
-    const bool dstPal = dd <= 8;
-    const uint32_t indexMask = dstPal ? (1u << dd) - 1u : 0;
-    const Layout srcLayout = LayoutOf(this);
-    const int32_t type = j.type;
-    const uint32_t color = j.Param();
-    const uint32_t color2 = effect ? effect->nColor : CX_COLOR_NONE;
-    uint32_t opacity = j.Param();
-    if (opacity > 255)
-        opacity = 255;
-    const uint8_t tint[3] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
-                             static_cast<uint8_t>(color)};
-    CxDrawSurface* mask = (type == CX_FX_MASK || type == CX_FX_MASK_COLOR) ? effect->GetSurface() : nullptr;
-    const uint32_t maskKey = mask ? mask->m_nTransparentColor : CX_COLOR_NONE;
-    const bool maskUsable = mask && mask->m_pBits && mask->IsResident();
-    if (mask && !maskUsable)
-        return;
-
-    // One remembered conversion: sprites repeat colours, and the nearest-entry
-    // search of a palettised destination is slow.
-    uint32_t lastIn = 0, lastOut = 0;
-    bool haveLast = false;
-    // Identical layouts pass the raw value on, bits outside the channels
-    // included (the top bit of 5-5-5), as the whole-row copies do.
-    const bool sameLayout = !srcPal && SameLayout(this, dst);
-    auto convert = [&](uint32_t v) -> uint32_t {
-        if (srcPal && dstPal)
-            return v & indexMask;
-        if (sameLayout)
-            return v;
-        if (haveLast && v == lastIn)
-            return lastOut;
-        uint8_t rgba[4];
-        DecodeColor(v, rgba);
-        lastIn = v;
-        lastOut = dst->EncodeColor(rgba);
-        haveLast = true;
-        return lastOut;
-    };
-
-    int32_t previousRow = -1;
-    for (int32_t k = 0; k < j.dh; ++k)
-    {
-        const int32_t sy = j.SourceRow(k);
-        const int32_t dy = destRect.top + k;
-        uint8_t* drow = j.DestRowBits(k);
-        if (j.reuseRows && k > 0 && sy == previousRow)
-        {
-            const uint8_t* above = drow - dst->m_nPitch;
-            for (int32_t x = destRect.left; x <= destRect.right; ++x)
-                WriteRaw(drow, x, dd, ReadRaw(above, x, dd));
-            continue;
-        }
-        previousRow = sy;
-        const uint8_t* srow = j.SourceRowBits(sy);
-        for (int32_t i = 0; i < j.dw; ++i)
-        {
-            const int32_t dx = destRect.left + i;
-            const uint32_t v = ReadRaw(srow, j.SourceColumn(i), sd);
-            const bool isKey = j.keyed && v == key;
-            if (type == CX_FX_RECOLOR_KEY)
-            {
-                WriteRaw(drow, dx, dd, isKey ? color : convert(v));
-                continue;
-            }
-            if (isKey)
-                continue;
-            if (type == CX_FX_SCREEN_DOOR && !((j.dw - i) & 1))
-                continue;
-            if (mask)
-            {
-                if (dx >= mask->m_nWidth || dy >= mask->m_nHeight || mask->ReadPixel(dx, dy) == maskKey)
-                    continue;
-            }
-            uint32_t out;
-            switch (type)
-            {
-            case CX_FX_SILHOUETTE:
-                out = color;
-                break;
-            case CX_FX_MASK_COLOR:
-                out = color2 != CX_COLOR_NONE ? color2 : convert(v);
-                break;
-            case CX_FX_ALPHA:
-            case CX_FX_OPACITY:
-            {
-                const uint32_t a = type == CX_FX_OPACITY ? opacity : (srcPal ? 255u : srcLayout.Alpha255(v));
-                if (a == 0 && type == CX_FX_ALPHA)
-                    continue;
-                uint8_t s[4], dc[4];
-                DecodeColor(v, s);
-                dst->DecodeColor(ReadRaw(drow, dx, dd), dc);
-                dc[0] = Mix255(dc[0], s[0], a);
-                dc[1] = Mix255(dc[1], s[1], a);
-                dc[2] = Mix255(dc[2], s[2], a);
-                out = dst->EncodeColor(dc);
-                break;
-            }
-            case CX_FX_TINT:
-            {
-                uint8_t s[4];
-                DecodeColor(v, s);
-                for (int c = 0; c < 3; ++c)
-                    s[c] = static_cast<uint8_t>((s[c] + tint[c]) / 2);
-                out = dst->EncodeColor(s);
-                break;
-            }
-            default:
-                out = convert(v);
-                break;
-            }
-            WriteRaw(drow, dx, dd, out);
-        }
-    }
 }

@@ -11,8 +11,7 @@
 
 using namespace cx_pixels;
 
-namespace
-{
+namespace {
 const uint8_t s_Widths16[9][3] = {
     {0, 0, 0}, {5, 5, 5}, {5, 6, 5}, {5, 5, 6}, {6, 5, 5}, {8, 8, 8}, {4, 4, 4}, {0, 0, 0}, {5, 5, 5},
 };
@@ -234,7 +233,7 @@ uint32_t CxDrawSurface::BuildPalette(uint8_t* palette, bool reserveSystemColors,
                 (victim < 0 || entries[i].info.nCount < entries[victim].info.nCount))
                 victim = i;
         if (victim < 0)
-            break;  // only fixed colours are left
+            break; // only fixed colours are left
         Entry& gone = entries[victim];
         gone.alive = false;
         --alive;
@@ -244,12 +243,12 @@ uint32_t CxDrawSurface::BuildPalette(uint8_t* palette, bool reserveSystemColors,
         {
             if (!entries[i].alive)
                 continue;
-            const int32_t distance = std::abs(static_cast<int32_t>(entries[i].key & 0xFF) -
-                                              static_cast<int32_t>(gone.key & 0xFF)) +
-                                     std::abs(static_cast<int32_t>((entries[i].key >> 8) & 0xFF) -
-                                              static_cast<int32_t>((gone.key >> 8) & 0xFF)) +
-                                     std::abs(static_cast<int32_t>(entries[i].key >> 16) -
-                                              static_cast<int32_t>(gone.key >> 16));
+            const int32_t distance =
+                std::abs(static_cast<int32_t>(entries[i].key & 0xFF) -
+                         static_cast<int32_t>(gone.key & 0xFF)) +
+                std::abs(static_cast<int32_t>((entries[i].key >> 8) & 0xFF) -
+                         static_cast<int32_t>((gone.key >> 8) & 0xFF)) +
+                std::abs(static_cast<int32_t>(entries[i].key >> 16) - static_cast<int32_t>(gone.key >> 16));
             if (nearest < 0 || distance < best)
             {
                 nearest = i;
@@ -289,8 +288,9 @@ uint32_t CxDrawSurface::FadeColors(int32_t level, const CxRect* rect)
     if ((m_nDepth != 16 && m_nDepth != 24 && m_nDepth != 32) || !ClipToSurface(rect, r) || !LockBits())
         return GetError();
     const uint32_t factor = static_cast<uint32_t>(level) & 0xFF;
-    ForEachChannel(m_pBits, m_nPitch, m_nDepth, Layout(m_nDepth, m_nAlphaBits, m_nRedBits, m_nGreenBits, m_nBlueBits),
-                   r, [factor](uint32_t c, uint32_t) { return c * factor / 255u; });
+    ForEachChannel(m_pBits, m_nPitch, m_nDepth,
+                   Layout(m_nDepth, m_nAlphaBits, m_nRedBits, m_nGreenBits, m_nBlueBits), r,
+                   [factor](uint32_t c, uint32_t) { return c * factor / 255u; });
     Unlock();
     return GetError();
 }
@@ -301,8 +301,9 @@ uint32_t CxDrawSurface::AdjustColorsByLevel(int32_t level, const CxRect* rect)
     if ((m_nDepth != 16 && m_nDepth != 24 && m_nDepth != 32) || !ClipToSurface(rect, r) || !LockBits())
         return GetError();
     const uint64_t factor = level > 0 ? static_cast<uint64_t>(level) : 0;
-    ForEachChannel(m_pBits, m_nPitch, m_nDepth, Layout(m_nDepth, m_nAlphaBits, m_nRedBits, m_nGreenBits, m_nBlueBits),
-                   r, [factor](uint32_t c, uint32_t max) {
+    ForEachChannel(m_pBits, m_nPitch, m_nDepth,
+                   Layout(m_nDepth, m_nAlphaBits, m_nRedBits, m_nGreenBits, m_nBlueBits), r,
+                   [factor](uint32_t c, uint32_t max) {
                        const uint64_t v = c * factor / 255u;
                        return static_cast<uint32_t>(v > max ? max : v);
                    });
@@ -344,7 +345,8 @@ uint32_t CxDrawSurface::ScaleAlpha(double factor, const CxRect* rect)
     CxRect r;
     if ((m_nDepth != 16 && m_nDepth != 32) || !ClipToSurface(rect, r))
         return GetError();
-    const uint32_t colorBits = m_nDepth == 16 ? static_cast<uint32_t>(m_nRedBits) + m_nGreenBits + m_nBlueBits : 24;
+    const uint32_t colorBits =
+        m_nDepth == 16 ? static_cast<uint32_t>(m_nRedBits) + m_nGreenBits + m_nBlueBits : 24;
     if (colorBits >= static_cast<uint32_t>(m_nDepth))
         return GetError();
     const uint32_t alphaBits = static_cast<uint32_t>(m_nDepth) - colorBits;
@@ -376,7 +378,7 @@ uint32_t CxDrawSurface::ScaleAlpha(double factor, const CxRect* rect)
 uint32_t CxDrawSurface::Blur(int32_t passes, const CxRect* rect)
 {
     static const int32_t kernel[7][7] = {
-        {0, 0, 1, 2, 1, 0, 0},       {0, 3, 13, 22, 13, 3, 0},  {1, 13, 59, 97, 59, 13, 1},
+        {0, 0, 1, 2, 1, 0, 0},       {0, 3, 13, 22, 13, 3, 0},   {1, 13, 59, 97, 59, 13, 1},
         {2, 22, 97, 159, 97, 22, 2}, {1, 13, 59, 97, 59, 13, 1}, {0, 3, 13, 22, 13, 3, 0},
         {0, 0, 1, 2, 1, 0, 0},
     };
@@ -482,4 +484,74 @@ uint32_t CxDrawSurface::SwapColors(uint32_t a, uint32_t b)
     }
     Unlock();
     return GetError();
+}
+
+// ---------------------------------------------------------------------------
+// Counting and searching
+
+uint32_t CxDrawSurface::CountColors()
+{
+    if (!IsSupportedDepth(m_nDepth))
+        return 0;
+    const uint32_t valueBits = m_nDepth >= 24 ? 24 : static_cast<uint32_t>(m_nDepth);
+    const uint32_t bytes = ((1u << valueBits) + 7) / 8;
+    uint8_t* marks = static_cast<uint8_t*>(CX_ALLOC_ZERO(bytes));
+    if (!marks)
+        return 0;
+    uint32_t count = 0;
+    if (LockBits())
+    {
+        const uint32_t mask = (1u << valueBits) - 1;
+        for (int32_t y = 0; y < m_nHeight; ++y)
+            for (int32_t x = 0; x < m_nWidth; ++x)
+            {
+                const uint32_t v = ReadPixel(x, y) & mask;
+                const uint8_t bit = static_cast<uint8_t>(1u << (v & 7));
+                if (!(marks[v >> 3] & bit))
+                {
+                    marks[v >> 3] |= bit;
+                    ++count;
+                }
+            }
+        Unlock();
+    }
+    CX_FREE(marks);
+    return count;
+}
+
+uint32_t CxDrawSurface::CountPixels(uint32_t value)
+{
+    if (m_nDepth != 16 || !LockBits())
+        return 0;
+    uint32_t count = 0;
+    uint64_t words = static_cast<uint64_t>(m_nPitch) * m_nHeight / 2;
+    if (words > m_nBitsSize / 2)
+        words = m_nBitsSize / 2;
+    for (uint64_t i = 0; i < words; ++i)
+        if (Load16(m_pBits + 2 * i) == static_cast<uint16_t>(value))
+            ++count;
+    Unlock();
+    return count;
+}
+
+int32_t CxDrawSurface::FindPixel(uint32_t value, int32_t* x, int32_t* y)
+{
+    if (!x || !y)
+        return 0;
+    const int32_t startX = *x < 0 ? 0 : *x;
+    const int32_t startY = *y < 0 ? 0 : *y;
+    if (!LockBits())
+        return 0;
+    int32_t found = 0;
+    for (int32_t row = startY; row < m_nHeight && !found; ++row)
+        for (int32_t column = startX; column < m_nWidth; ++column)
+            if (ReadPixel(column, row) == value)
+            {
+                *x = column;
+                *y = row;
+                found = 1;
+                break;
+            }
+    Unlock();
+    return found;
 }

@@ -1,12 +1,14 @@
-// Raw pixel access and channel conversion shared by the CxDrawSurface sources.
-// Internal to engine/graphics: no locking, no bounds checks.
+// Raw pixel access, channel conversion and the copy job shared by the
+// CxDrawSurface sources. Internal to engine/graphics: no locking, no bounds
+// checks.
 #pragma once
+
+#include "engine/graphics/draw_surface.h"
 
 #include <cstdint>
 #include <cstring>
 
-namespace cx_pixels
-{
+namespace cx_pixels {
 inline uint16_t Load16(const uint8_t* p)
 {
     uint16_t v;
@@ -73,20 +75,17 @@ inline void WriteRaw(uint8_t* row, int32_t x, int32_t depth, uint32_t v)
 {
     switch (depth)
     {
-    case 1:
-    {
+    case 1: {
         const int shift = 7 - (x & 7);
         row[x >> 3] = static_cast<uint8_t>((row[x >> 3] & ~(1u << shift)) | ((v & 1u) << shift));
         break;
     }
-    case 2:
-    {
+    case 2: {
         const int shift = 6 - 2 * (x & 3);
         row[x >> 2] = static_cast<uint8_t>((row[x >> 2] & ~(3u << shift)) | ((v & 3u) << shift));
         break;
     }
-    case 4:
-    {
+    case 4: {
         const int shift = (x & 1) ? 0 : 4;
         row[x >> 1] = static_cast<uint8_t>((row[x >> 1] & ~(15u << shift)) | ((v & 15u) << shift));
         break;
@@ -120,7 +119,9 @@ struct Layout
     uint32_t aw = 0, rw = 0, gw = 0, bw = 0;
 
     Layout() = default;
-    Layout(int32_t d, uint32_t a, uint32_t r, uint32_t g, uint32_t b) : depth(d), aw(a), rw(r), gw(g), bw(b) {}
+    Layout(int32_t d, uint32_t a, uint32_t r, uint32_t g, uint32_t b) : depth(d), aw(a), rw(r), gw(g), bw(b)
+    {
+    }
 
     static uint32_t Mask(uint32_t width) { return width >= 32 ? 0xFFFFFFFFu : ((1u << width) - 1u); }
 
@@ -147,7 +148,8 @@ struct Layout
         if (depth == 24)
             return (static_cast<uint32_t>(rgba[2]) << 16) | (static_cast<uint32_t>(rgba[1]) << 8) | rgba[0];
         uint32_t v = (static_cast<uint32_t>(rgba[0] >> (8 - rw)) << (gw + bw)) |
-                     (static_cast<uint32_t>(rgba[1] >> (8 - gw)) << bw) | static_cast<uint32_t>(rgba[2] >> (8 - bw));
+                     (static_cast<uint32_t>(rgba[1] >> (8 - gw)) << bw) |
+                     static_cast<uint32_t>(rgba[2] >> (8 - bw));
         if (aw)
             v |= static_cast<uint32_t>(rgba[3] >> (8 - aw)) << (rw + gw + bw);
         return v;
@@ -168,4 +170,107 @@ inline uint8_t Mix255(uint32_t d, uint32_t s, uint32_t a)
 {
     return static_cast<uint8_t>((d * (255u - a) + s * a) / 255u);
 }
+
+inline Layout LayoutOf(const CxDrawSurface* surface)
+{
+    return Layout(surface->GetDepth(), surface->GetAlphaBits(), surface->GetRedBits(),
+                  surface->GetGreenBits(), surface->GetBlueBits());
+}
+
+inline bool SameLayout(const CxDrawSurface* a, const CxDrawSurface* b)
+{
+    return a->GetDepth() == b->GetDepth() && a->GetAlphaBits() == b->GetAlphaBits() &&
+           a->GetRedBits() == b->GetRedBits() && a->GetGreenBits() == b->GetGreenBits() &&
+           a->GetBlueBits() == b->GetBlueBits();
+}
 } // namespace cx_pixels
+
+// What one copy needs, computed once from the clipped rectangles.
+struct CxBlitJob
+{
+    CxDrawSurface* src;
+    CxDrawSurface* dst;
+    CxRect s;
+    CxRect d;
+    int32_t dw, dh;
+    uint32_t stepX, stepY;
+    uint32_t key;
+    bool keyed;
+    int32_t type;
+    const ST_BLIT_FX* fx;
+    bool mirrorH;
+    bool mirrorV;
+    bool reuseRows;
+
+    CxBlitJob(CxDrawSurface* source, CxDrawSurface* destination, const CxRect& destRect,
+              const CxRect& sourceRect, uint32_t colorKey, const ST_BLIT_FX* effect)
+        : src(source), dst(destination), s(sourceRect), d(destRect), fx(effect)
+    {
+        dw = d.Width();
+        dh = d.Height();
+        // (size << 16) / size is 1 << 16: small sprites skip the divisions.
+        stepX =
+            s.Width() == dw
+                ? 0x10000u
+                : static_cast<uint32_t>((static_cast<uint64_t>(s.Width()) << 16) / static_cast<uint64_t>(dw));
+        stepY = s.Height() == dh ? 0x10000u
+                                 : static_cast<uint32_t>((static_cast<uint64_t>(s.Height()) << 16) /
+                                                         static_cast<uint64_t>(dh));
+        key = colorKey;
+        keyed = colorKey != CX_COLOR_NONE;
+        type = effect ? effect->nType : CX_FX_NONE;
+        // Types the table does not list are drawn as type 0.
+        switch (type)
+        {
+        case CX_FX_SCREEN_DOOR:
+        case CX_FX_ALPHA:
+        case CX_FX_OPACITY:
+        case CX_FX_RECOLOR_KEY:
+        case CX_FX_SILHOUETTE:
+        case CX_FX_TINT:
+        case CX_FX_MIRROR_H:
+        case CX_FX_MIRROR_V:
+        case CX_FX_HIDE:
+        case CX_FX_MASK:
+        case CX_FX_MASK_COLOR:
+        case CX_FX_CALLBACK:
+            break;
+        default:
+            type = CX_FX_NONE;
+            break;
+        }
+        mirrorH = type == CX_FX_MIRROR_H;
+        mirrorV = type == CX_FX_MIRROR_V;
+        reuseRows = type == CX_FX_RECOLOR_KEY ||
+                    (!keyed && (type == CX_FX_NONE || type == CX_FX_MIRROR_H || type == CX_FX_MIRROR_V));
+    }
+
+    bool OneToOne() const { return stepX == 0x10000u && stepY == 0x10000u; }
+
+    // The source row of destination row k (mirrored for type 12: source
+    // height - 1 - top - k, measured on the whole surface, so that a sprite
+    // clipped at the top still shows the right rows of its flipped image).
+    int32_t SourceRow(int32_t k) const
+    {
+        const int32_t row = s.top + static_cast<int32_t>((static_cast<uint64_t>(k) * stepY) >> 16);
+        return mirrorV ? src->m_nHeight - 1 - row : row;
+    }
+
+    // The source column of destination column i (mirrored like rows for type 11).
+    int32_t SourceColumn(int32_t i) const
+    {
+        const int32_t column = s.left + static_cast<int32_t>((static_cast<uint64_t>(i) * stepX) >> 16);
+        return mirrorH ? src->m_nWidth - 1 - column : column;
+    }
+
+    const uint8_t* SourceRowBits(int32_t row) const
+    {
+        return src->m_pBits + static_cast<int64_t>(row) * src->m_nPitch;
+    }
+    uint8_t* DestRowBits(int32_t k) const
+    {
+        return dst->m_pBits + static_cast<int64_t>(d.top + k) * dst->m_nPitch;
+    }
+
+    uint32_t Param() const { return fx ? static_cast<uint32_t>(fx->nParam) : 0; }
+};

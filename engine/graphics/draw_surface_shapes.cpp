@@ -11,8 +11,7 @@
 
 using namespace cx_pixels;
 
-namespace
-{
+namespace {
 int64_t PitchFor(int32_t width, int32_t depth)
 {
     int64_t pitch = static_cast<int64_t>(width) * depth / 8;
@@ -397,7 +396,8 @@ uint32_t CxDrawSurface::RotateHorizontal(int32_t dx)
     uint8_t* buffer = static_cast<uint8_t*>(CX_ALLOC(static_cast<size_t>(bytes)));
     if (!buffer)
     {
-        SetError(CX_ERR_OUT_OF_MEMORY, "RotateHorizontal: could not allocate %ld bytes", static_cast<long>(bytes));
+        SetError(CX_ERR_OUT_OF_MEMORY, "RotateHorizontal: could not allocate %ld bytes",
+                 static_cast<long>(bytes));
         Unlock();
         return GetError();
     }
@@ -443,7 +443,8 @@ uint32_t CxDrawSurface::RotateVertical(int32_t dy)
         const size_t size = static_cast<size_t>(static_cast<int64_t>(m_nPitch) * h);
         uint8_t* copy = static_cast<uint8_t*>(CX_ALLOC(size));
         if (!copy)
-            SetError(CX_ERR_OUT_OF_MEMORY, "RotateVertical: could not allocate %ld bytes", static_cast<long>(size));
+            SetError(CX_ERR_OUT_OF_MEMORY, "RotateVertical: could not allocate %ld bytes",
+                     static_cast<long>(size));
         else
         {
             memcpy(copy, m_pBits, size);

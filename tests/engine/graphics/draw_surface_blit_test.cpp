@@ -11,8 +11,7 @@
 
 using namespace surface_test;
 
-namespace
-{
+namespace {
 uint32_t KeyFor(int32_t depth)
 {
     switch (depth)
@@ -56,9 +55,18 @@ struct Pair
 };
 
 const Pair kDedicatedPairs[] = {
-    {8, 0, 8, 0},           {8, 0, 16, CX_PF_555},         {8, 0, 16, CX_PF_565}, {8, 0, 16, CX_PF_556},
-    {8, 0, 16, CX_PF_655},  {8, 0, 24, 0},                 {8, 0, 32, 0},         {16, CX_PF_565, 16, CX_PF_565},
-    {16, CX_PF_555, 16, CX_PF_555}, {24, 0, 16, CX_PF_565}, {24, 0, 24, 0},        {32, 0, 16, CX_PF_555},
+    {8, 0, 8, 0},
+    {8, 0, 16, CX_PF_555},
+    {8, 0, 16, CX_PF_565},
+    {8, 0, 16, CX_PF_556},
+    {8, 0, 16, CX_PF_655},
+    {8, 0, 24, 0},
+    {8, 0, 32, 0},
+    {16, CX_PF_565, 16, CX_PF_565},
+    {16, CX_PF_555, 16, CX_PF_555},
+    {24, 0, 16, CX_PF_565},
+    {24, 0, 24, 0},
+    {32, 0, 16, CX_PF_555},
     {32, 0, 32, 0},
 };
 
@@ -102,7 +110,8 @@ void ExpectAgreement(CxDrawSurface& src, const CxDrawSurface& background, const 
 std::string Label(const Pair& p, const Geometry& g, int32_t type, bool keyed)
 {
     return std::to_string(p.sd) + "/" + std::to_string(p.sf) + " -> " + std::to_string(p.dd) + "/" +
-           std::to_string(p.df) + ", " + g.name + ", effect " + std::to_string(type) + (keyed ? ", keyed" : "");
+           std::to_string(p.df) + ", " + g.name + ", effect " + std::to_string(type) +
+           (keyed ? ", keyed" : "");
 }
 } // namespace
 
@@ -111,8 +120,8 @@ std::string Label(const Pair& p, const Geometry& g, int32_t type, bool keyed)
 
 TEST(DrawSurfaceRoutines, EveryDedicatedPairAgreesWithTheGeneralRoutine)
 {
-    const int32_t types[] = {CX_FX_NONE, CX_FX_SCREEN_DOOR, CX_FX_RECOLOR_KEY, CX_FX_SILHOUETTE, CX_FX_MIRROR_H,
-                             CX_FX_MIRROR_V};
+    const int32_t types[] = {CX_FX_NONE,       CX_FX_SCREEN_DOOR, CX_FX_RECOLOR_KEY,
+                             CX_FX_SILHOUETTE, CX_FX_MIRROR_H,    CX_FX_MIRROR_V};
     for (const Pair& p : kDedicatedPairs)
     {
         const uint32_t key = KeyFor(p.sd);
@@ -200,7 +209,7 @@ TEST(DrawSurfaceRoutines, EightToEightDrawsMirrorAsPlainKeyedCopy)
 TEST(DrawSurfaceRoutines, EightToSixteenUsesThePaletteTableOfTheDestinationFormat)
 {
     CxDrawSurface src(4, 1, 8);
-    src.SetPixel(0, 0, 249);  // red in the default palette
+    src.SetPixel(0, 0, 249); // red in the default palette
     CxDrawSurface dst565(4, 1, 16, nullptr, CX_PF_565);
     src.Draw(&dst565);
     EXPECT_EQ(dst565.GetPixel(0, 0), 0xF800u);
@@ -244,8 +253,7 @@ TEST(DrawSurfaceRoutines, CrossDepthShiftsChannels)
 // ---------------------------------------------------------------------------
 // Clipping
 
-namespace
-{
+namespace {
 // A 10 x 6 8-bit source whose pixel (x, y) holds 10 * y + x + 1.
 void MakeNumbered(CxDrawSurface& s)
 {
@@ -273,7 +281,7 @@ TEST(DrawSurfaceClip, EveryEdge)
     CxDrawSurface src;
     MakeNumbered(src);
     CxDrawSurface dst(8, 4, 8);
-    const CxRect d(-2, -3, 7, 2);  // the same size as the source
+    const CxRect d(-2, -3, 7, 2); // the same size as the source
     src.Draw(&dst, &d, nullptr);
     // Destination (0, 0) shows source (2, 3); nothing beyond row 2.
     EXPECT_EQ(dst.GetPixel(0, 0), 10u * 3 + 2 + 1);
@@ -433,8 +441,7 @@ TEST(DrawSurfaceKey, LongKeyRunsAreSkippedWhole)
 // ---------------------------------------------------------------------------
 // Effects
 
-namespace
-{
+namespace {
 // A 5 x 2 16-bit (5-6-5) source 1..5 / 6..10 with 3 as the key.
 void MakeRow(CxDrawSurface& s)
 {
@@ -470,17 +477,17 @@ TEST(DrawSurfaceEffect, ScreenDoor)
 TEST(DrawSurfaceEffect, PerPixelAlpha)
 {
     CxDrawSurface src(4, 1, 16, nullptr, CX_PF_4444);
-    src.SetPixel(0, 0, 0x0F00);  // alpha 0: skipped
-    src.SetPixel(1, 0, 0xFF00);  // opaque red
-    src.SetPixel(2, 0, 0x8F00);  // alpha 8 of 15: 136 of 255
+    src.SetPixel(0, 0, 0x0F00); // alpha 0: skipped
+    src.SetPixel(1, 0, 0xFF00); // opaque red
+    src.SetPixel(2, 0, 0x8F00); // alpha 8 of 15: 136 of 255
     src.SetPixel(3, 0, 0x80F0);
     CxDrawSurface dst(4, 1, 16, nullptr, CX_PF_565);
-    Clear(dst, 0x001F);  // blue
+    Clear(dst, 0x001F); // blue
     ST_BLIT_FX fx;
     fx.nType = CX_FX_ALPHA;
     src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
     EXPECT_EQ(dst.GetPixel(0, 0), 0x001Fu);
-    EXPECT_EQ(dst.GetPixel(1, 0), 0xF000u);  // red 0xF0 -> 5 bits 0x1E
+    EXPECT_EQ(dst.GetPixel(1, 0), 0xF000u); // red 0xF0 -> 5 bits 0x1E
     const uint32_t a = 136;
     const uint32_t r = (0 * (255 - a) + 0xF0 * a) / 255 >> 3;
     const uint32_t b = (0xF8 * (255 - a) + 0 * a) / 255 >> 3;
@@ -531,13 +538,13 @@ TEST(DrawSurfaceEffect, RecolourKeyAndSilhouette)
 TEST(DrawSurfaceEffect, TintHalfwayTowardTheColour)
 {
     CxDrawSurface src(2, 1, 16, nullptr, CX_PF_565);
-    src.SetPixel(0, 0, 0xF800);  // red
-    src.SetPixel(1, 0, 0x1234);  // the key
+    src.SetPixel(0, 0, 0xF800); // red
+    src.SetPixel(1, 0, 0x1234); // the key
     CxDrawSurface dst(2, 1, 16, nullptr, CX_PF_565);
     Clear(dst, 0x0001);
     ST_BLIT_FX fx;
     fx.nType = CX_FX_TINT;
-    fx.nParam = 0x0000FF;  // blue, as 0x00RRGGBB
+    fx.nParam = 0x0000FF; // blue, as 0x00RRGGBB
     src.Draw(&dst, nullptr, nullptr, 0x1234, &fx);
     // red (248 + 0) / 2 = 124, blue (0 + 255) / 2 = 127.
     EXPECT_EQ(dst.GetPixel(0, 0), ((124u >> 3) << 11) | (127u >> 3));
@@ -635,8 +642,7 @@ TEST(DrawSurfaceEffect, DrawThroughAMask)
     EXPECT_EQ(dst.GetPixel(0, 0), 1u);
 }
 
-namespace
-{
+namespace {
 struct CallRecord
 {
     int calls = 0;
@@ -710,4 +716,57 @@ TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
     dst.ClearError();
     for (uint8_t b : Pixels(dst))
         EXPECT_EQ(b, 0);
+}
+
+TEST(DrawSurfaceEffect, BlendsAtOtherDepths)
+{
+    // 32 to 32 goes through the general routine; the destination keeps its alpha.
+    CxDrawSurface src(2, 1, 32);
+    src.SetPixel(0, 0, 0x00FF0000);
+    src.SetPixel(1, 0, 0x80FF0000);  // alpha 128
+    CxDrawSurface dst(2, 1, 32);
+    dst.FillRect(nullptr, 0x110000FF);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_OPACITY;
+    fx.nParam = 51;
+    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(dst.GetPixel(0, 0), 0x11330000u | (255u * 204 / 255));
+
+    // Per-pixel alpha from a 32-bit source: alpha 0 is skipped, 128 mixes.
+    dst.FillRect(nullptr, 0x110000FF);
+    fx.nType = CX_FX_ALPHA;
+    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(dst.GetPixel(0, 0), 0x110000FFu);
+    EXPECT_EQ(dst.GetPixel(1, 0), 0x11000000u | ((255u * 128 / 255) << 16) | (255u * 127 / 255));
+
+    // A source without alpha bits is opaque for effect 3.
+    CxDrawSurface opaque(1, 1, 16, nullptr, CX_PF_565);
+    opaque.SetPixel(0, 0, 0xF800);
+    CxDrawSurface d16(1, 1, 16, nullptr, CX_PF_565);
+    d16.SetPixel(0, 0, 0x001F);
+    opaque.Draw(&d16, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d16.GetPixel(0, 0), 0xF800u);
+
+    // Onto a palettised surface a blend takes the nearest palette entry.
+    CxDrawSurface red(1, 1, 32);
+    red.SetPixel(0, 0, 0x00FF0000);
+    CxDrawSurface d8(1, 1, 8);
+    d8.SetPixel(0, 0, 0);  // black
+    fx.nType = CX_FX_OPACITY;
+    fx.nParam = 255;
+    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d8.GetPixel(0, 0), 249u);
+    fx.nParam = 128;
+    d8.SetPixel(0, 0, 0);
+    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d8.GetPixel(0, 0), 1u);  // (128, 0, 0) is entry 1
+
+    // Tint onto 24 bits: halfway to green.
+    CxDrawSurface d24(1, 1, 24);
+    fx.nType = CX_FX_TINT;
+    fx.nParam = 0x00FF00;
+    red.Draw(&d24, nullptr, nullptr, CX_COLOR_NONE, &fx);
+    EXPECT_EQ(d24.GetRed(0, 0), 127);
+    EXPECT_EQ(d24.GetGreen(0, 0), 127);
+    EXPECT_EQ(d24.GetBlue(0, 0), 0);
 }

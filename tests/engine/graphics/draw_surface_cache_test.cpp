@@ -15,8 +15,7 @@
 
 using namespace surface_test;
 
-namespace
-{
+namespace {
 // Swap files go to a private directory; the memory budget is lifted afterwards.
 class DrawSurfaceCache : public testing::Test
 {
@@ -72,7 +71,8 @@ TEST_F(DrawSurfaceCache, PurgedSurfaceIsRestoredOnTheNextLock)
     EXPECT_TRUE(s.IsCreated());
 
     // Pixel access locks, which brings the memory and its contents back.
-    EXPECT_EQ(s.GetPixel(5, 7), static_cast<uint32_t>(snapshot[7 * 128 + 10] | (snapshot[7 * 128 + 11] << 8)));
+    EXPECT_EQ(s.GetPixel(5, 7),
+              static_cast<uint32_t>(snapshot[7 * 128 + 10] | (snapshot[7 * 128 + 11] << 8)));
     EXPECT_TRUE(s.IsResident());
     EXPECT_FALSE(s.HasCacheFile());
     EXPECT_FALSE(FileExists(swap.c_str()));
@@ -167,4 +167,28 @@ TEST_F(DrawSurfaceCache, LockedSurfacesStayAndDestroyedOnesLeaveNoSwapFile)
     EXPECT_FALSE(FileExists(swap.c_str()));
     for (uint8_t b : Pixels(s))
         EXPECT_EQ(b, 0);
+}
+
+TEST_F(DrawSurfaceCache, FailedReallocationKeepsTheSwapFile)
+{
+    QuietErrors quiet;
+    CxDrawSurface s(32, 32, 16);
+    FillRandom(s, 95);
+    const std::vector<uint8_t> snapshot = Pixels(s);
+    ASSERT_TRUE(Squeeze(3000));
+    ASSERT_TRUE(s.HasCacheFile());
+    const std::string swap = s.GetCacheFileName().c_str();
+
+    // No room to bring it back: nothing is read, nothing is lost.
+    SetMemoryBudget(GetMemoryInUse());
+    EXPECT_EQ(s.GetPixel(1, 1), 0u);
+    EXPECT_EQ(s.GetError(), CX_ERR_OUT_OF_MEMORY);
+    EXPECT_TRUE(s.HasCacheFile());
+    EXPECT_TRUE(FileExists(swap.c_str()));
+
+    // With room again (and the error acknowledged) the pixels come back.
+    SetMemoryBudget(CX_MEMORY_UNLIMITED);
+    s.ClearError();
+    EXPECT_EQ(Pixels(s), snapshot);
+    EXPECT_FALSE(FileExists(swap.c_str()));
 }

@@ -18,23 +18,23 @@ TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannel)
 {
     CxDrawSurface s(3, 1, 16, nullptr, CX_PF_565);
     s.SetPixel(0, 0, 0xFFFF);
-    s.SetPixel(1, 0, 0x07E0);  // green 63
-    s.SetPixel(2, 0, 0x0821);  // 1, 1, 1
+    s.SetPixel(1, 0, 0x07E0); // green 63
+    s.SetPixel(2, 0, 0x0821); // 1, 1, 1
     s.ConvertPixelFormat16(CX_PF_555);
     EXPECT_EQ(s.GetPixelFormat(), CX_PF_555);
     EXPECT_EQ(s.GetGreenBits(), 5);
     EXPECT_EQ(s.GetPixel(0, 0), 0x7FFFu);
     EXPECT_EQ(s.GetPixel(1, 0), 0x03E0u);
-    EXPECT_EQ(s.GetPixel(2, 0), 0x0401u);  // green 1 >> 1 = 0
+    EXPECT_EQ(s.GetPixel(2, 0), 0x0401u); // green 1 >> 1 = 0
     s.ConvertPixelFormat16(CX_PF_565);
-    EXPECT_EQ(s.GetPixel(1, 0), 0x07C0u);  // 31 << 1
+    EXPECT_EQ(s.GetPixel(1, 0), 0x07C0u); // 31 << 1
     s.ConvertPixelFormat16(CX_PF_655);
     EXPECT_EQ(s.GetPixel(0, 0), (0x3Eu << 10) | (0x1Fu << 5) | 0x1Fu);
 
     CxDrawSurface alpha(1, 1, 16, nullptr, CX_PF_565);
     alpha.SetPixel(0, 0, 0xF800);
     alpha.ConvertPixelFormat16(CX_PF_4444);
-    EXPECT_EQ(alpha.GetPixel(0, 0), 0x0F00u);  // no alpha: red, green, blue only
+    EXPECT_EQ(alpha.GetPixel(0, 0), 0x0F00u); // no alpha: red, green, blue only
 
     CxDrawSurface eight(1, 1, 8);
     eight.SetPixel(0, 0, 3);
@@ -58,8 +58,8 @@ TEST(DrawSurfaceConvert, ToDefaultFormat16)
 TEST(DrawSurfaceConvert, DepthUpAndDown)
 {
     CxDrawSurface s(3, 2, 24);
-    s.SetPixel(0, 0, 0x0000FF);  // red (raw 0x00BBGGRR)
-    s.SetPixel(1, 0, 0xFF0000);  // blue
+    s.SetPixel(0, 0, 0x0000FF); // red (raw 0x00BBGGRR)
+    s.SetPixel(1, 0, 0xFF0000); // blue
     s.SetPixel(2, 1, 0x408020);
     s.ConvertDepth(16, CX_PF_565);
     EXPECT_EQ(s.GetDepth(), 16);
@@ -100,7 +100,7 @@ TEST(DrawSurfaceConvert, ToPalettisedDepthsBuildsAPalette)
             EXPECT_GE(s.GetPixel(x, y), 11u);
         }
     four.ConvertDepth(4);
-    EXPECT_EQ(four.GetPitch(), 3);  // 4 * 4 / 8, plus one: the width is not a multiple of 8
+    EXPECT_EQ(four.GetPitch(), 3); // 4 * 4 / 8, plus one: the width is not a multiple of 8
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
             EXPECT_EQ(four.GetRed(x, y), (colors[(x + y) % 3] >> 16) & 0xFF);
@@ -130,7 +130,7 @@ TEST(DrawSurfacePalette, PopularityReduction)
     // in key order: a, b, d.
     const uint8_t expect[9] = {0x10, 0, 0, 0, 0, 0x10, 0, 0, 0x13};
     EXPECT_EQ(memcmp(palette, expect, 9), 0);
-    EXPECT_EQ(palette[9], 0);  // the rest is cleared
+    EXPECT_EQ(palette[9], 0); // the rest is cleared
 
     s.BuildPalette(palette, false, 2);
     // Then d (count 1) goes into b: a, b.
@@ -142,7 +142,7 @@ TEST(DrawSurfacePalette, ReservedSystemColours)
 {
     CxDrawSurface s(2, 1, 32);
     s.SetPixel(0, 0, 0x00ABCDEF);
-    s.SetPixel(1, 0, 0x00FF0000);  // red: a system colour already
+    s.SetPixel(1, 0, 0x00FF0000); // red: a system colour already
     uint8_t palette[768];
     s.BuildPalette(palette, true, 16);
     const uint8_t* system = CxDrawSurface::GetDefaultPalette();
@@ -157,12 +157,12 @@ TEST(DrawSurfacePalette, ReservedSystemColours)
 TEST(DrawSurfacePalette, RemapToPalette)
 {
     CxDrawSurface s(3, 1, 8);
-    s.SetPixel(0, 0, 249);  // red
-    s.SetPixel(1, 0, 0);    // black
-    s.SetPixel(2, 0, 255);  // white
+    s.SetPixel(0, 0, 249); // red
+    s.SetPixel(1, 0, 0);   // black
+    s.SetPixel(2, 0, 255); // white
     uint8_t palette[768] = {};
-    palette[1 * 3] = 250;                               // 1: almost red
-    palette[2 * 3] = palette[2 * 3 + 1] = palette[2 * 3 + 2] = 200;  // 2: light grey
+    palette[1 * 3] = 250;                                           // 1: almost red
+    palette[2 * 3] = palette[2 * 3 + 1] = palette[2 * 3 + 2] = 200; // 2: light grey
     s.RemapToPalette(palette);
     EXPECT_EQ(s.GetPixel(0, 0), 1u);
     EXPECT_EQ(s.GetPixel(1, 0), 0u);
@@ -210,7 +210,7 @@ TEST(DrawSurfaceLevel, FadeColors)
 TEST(DrawSurfaceLevel, AdjustColorsByLevelClamps)
 {
     CxDrawSurface s(1, 1, 24);
-    s.SetPixel(0, 0, 0x106496);  // bytes 0x10, 0x64, 0x96
+    s.SetPixel(0, 0, 0x106496); // bytes 0x10, 0x64, 0x96
     s.AdjustColorsByLevel(510);
     EXPECT_EQ(s.GetPixel(0, 0), 0x20C8FFu);
     s.AdjustColorsByLevel(-5);
@@ -314,14 +314,14 @@ TEST(DrawSurfaceBlur, KernelWeightsInPlace)
     CxDrawSurface s(9, 9, 24);
     s.SetPixel(4, 4, 0xFFFFFF);
     s.Blur(1);
-    EXPECT_EQ(s.GetPixel(3, 3), 0x0F0F0Fu);  // 59 * 255 / 1000 = 15
+    EXPECT_EQ(s.GetPixel(3, 3), 0x0F0F0Fu); // 59 * 255 / 1000 = 15
     // Later pixels see the blurred ones: (4, 3) has the white pixel below
     // (weight 97) and the blurred (3, 3) on its left (weight 97).
     EXPECT_EQ(s.GetPixel(4, 3), (((97 * 255 + 97 * 15) / 1000) * 0x010101u));
     CxDrawSurface small(6, 6, 24);
     small.SetPixel(3, 3, 0xFFFFFF);
     small.Blur(1);
-    EXPECT_EQ(small.CountColors(), 2u);  // too small to have an inside
+    EXPECT_EQ(small.CountColors(), 2u); // too small to have an inside
 }
 
 // ---------------------------------------------------------------------------
@@ -360,5 +360,5 @@ TEST(DrawSurfaceReplace, ReplaceAndSwapIncludeRowPadding)
     CxDrawSurface four(4, 1, 4);
     four.FillRect(nullptr, 3);
     four.ReplaceColor(3, 5);
-    EXPECT_EQ(four.GetPixel(0, 0), 3u);  // depths below 8 are left alone
+    EXPECT_EQ(four.GetPixel(0, 0), 3u); // depths below 8 are left alone
 }

@@ -10,17 +10,13 @@
 
 using namespace surface_test;
 
-namespace
-{
+namespace {
 // An 8-bit surface whose rows are 4 bytes wider than its pixels, so that a
 // write past the right edge would land in the padding and be seen.
 struct Padded
 {
     CxDrawSurface s;
-    Padded(int32_t w, int32_t h)
-    {
-        s.CreateSurface(w, h, 8, w + 4);
-    }
+    Padded(int32_t w, int32_t h) { s.CreateSurface(w, h, 8, w + 4); }
     bool PaddingClean()
     {
         s.Lock();
@@ -61,13 +57,13 @@ TEST(DrawSurfaceLine, ClippedAtEveryEdge)
     p.s.DrawLine(-10, -10, 20, 20, 1);
     p.s.DrawLine(-3, 2, 30, 2, 2);
     p.s.DrawLine(7, -100, 7, 100, 3);
-    p.s.DrawLine(100, 100, 200, 50, 4);  // wholly outside
+    p.s.DrawLine(100, 100, 200, 50, 4); // wholly outside
     EXPECT_TRUE(p.PaddingClean());
     EXPECT_EQ(p.s.GetPixel(0, 0), 1u);
     EXPECT_EQ(p.s.GetPixel(5, 5), 1u);
     EXPECT_EQ(p.s.GetPixel(0, 2), 2u);
-    EXPECT_EQ(p.Count(1), 5);  // (2, 2) was drawn over by the second line
-    EXPECT_EQ(p.Count(2), 7);  // (7, 2) was drawn over by the third
+    EXPECT_EQ(p.Count(1), 5); // (2, 2) was drawn over by the second line
+    EXPECT_EQ(p.Count(2), 7); // (7, 2) was drawn over by the third
     EXPECT_EQ(p.Count(3), 6);
 }
 
@@ -273,7 +269,7 @@ TEST(DrawSurfaceRotate, QuarterTurnsSquareAndNot)
                 ASSERT_EQ(half.GetPixel(w - 1 - x, 5 - y), original.GetPixel(x, y));
 
         CxDrawSurface back(original);
-        back.Rotate(-90);  // 270
+        back.Rotate(-90); // 270
         ASSERT_EQ(back.GetWidth(), 6);
         for (int32_t y = 0; y < 6; ++y)
             for (int32_t x = 0; x < w; ++x)
@@ -305,7 +301,7 @@ TEST(DrawSurfaceRotate, RotateRowsAndColumns)
     s.RotateLeft(2);
     for (int32_t x = 0; x < 5; ++x)
         EXPECT_EQ(s.GetPixel(x, 1), static_cast<uint32_t>(x + 1));
-    s.RotateHorizontal(-6);  // one more than the width
+    s.RotateHorizontal(-6); // one more than the width
     EXPECT_EQ(s.GetPixel(0, 1), 2u);
 
     CxDrawSurface t(2, 3, 16);

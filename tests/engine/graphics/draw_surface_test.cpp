@@ -11,8 +11,7 @@
 
 using namespace surface_test;
 
-namespace
-{
+namespace {
 // Restores the program-wide default 16-bit format after a test changes it.
 struct DefaultFormatGuard
 {
@@ -111,9 +110,9 @@ TEST(DrawSurfaceLayout, Depth1PacksFromTheTopBit)
     s.SetPixel(7, 1, 1);
     s.Lock();
     const uint8_t* b = s.GetBits();
-    EXPECT_EQ(b[0], 0x90);  // pixels 0 and 3: bits 7 and 4
-    EXPECT_EQ(b[1], 0x40);  // pixel 9: bit 6 of the second byte
-    EXPECT_EQ(b[2], 0x01);  // row 1, pixel 7: bit 0
+    EXPECT_EQ(b[0], 0x90); // pixels 0 and 3: bits 7 and 4
+    EXPECT_EQ(b[1], 0x40); // pixel 9: bit 6 of the second byte
+    EXPECT_EQ(b[2], 0x01); // row 1, pixel 7: bit 0
     EXPECT_EQ(s.GetPixelAddress(9, 1), b + 3);
     s.Unlock();
     EXPECT_EQ(s.GetPixel(3, 0), 1u);
@@ -132,7 +131,7 @@ TEST(DrawSurfaceLayout, Depth2PacksFromTheTopBits)
     s.SetPixel(3, 0, 0);
     s.SetPixel(4, 0, 3);
     s.Lock();
-    EXPECT_EQ(s.GetBits()[0], 0x6C);  // 01 10 11 00
+    EXPECT_EQ(s.GetBits()[0], 0x6C); // 01 10 11 00
     EXPECT_EQ(s.GetBits()[1], 0xC0);
     s.Unlock();
     EXPECT_EQ(s.GetPixel(1, 0), 2u);
@@ -334,8 +333,8 @@ TEST(DrawSurfaceFormat, DefaultPalette)
     CxDrawSurface s;
     const uint8_t* p = s.GetPalette();
     EXPECT_EQ(memcmp(p, CxDrawSurface::GetDefaultPalette(), 768), 0);
-    const uint8_t expect[][4] = {{0, 0, 0, 0},         {1, 128, 0, 0},     {7, 192, 192, 192},
-                                 {8, 192, 220, 192},   {9, 166, 202, 240}, {10, 10, 10, 10},
+    const uint8_t expect[][4] = {{0, 0, 0, 0},         {1, 128, 0, 0},       {7, 192, 192, 192},
+                                 {8, 192, 220, 192},   {9, 166, 202, 240},   {10, 10, 10, 10},
                                  {100, 100, 100, 100}, {245, 245, 245, 245}, {246, 255, 251, 240},
                                  {247, 160, 160, 164}, {248, 128, 128, 128}, {249, 255, 0, 0},
                                  {252, 0, 0, 255},     {255, 255, 255, 255}};
@@ -353,8 +352,8 @@ TEST(DrawSurfaceFormat, PaletteTable16)
     EXPECT_EQ(s.GetPaletteTable16(), nullptr);
     s.BuildPaletteTable16(CX_PF_565);
     ASSERT_NE(s.GetPaletteTable16(), nullptr);
-    EXPECT_EQ(s.GetPaletteTable16()[249], 0xF800);  // red
-    EXPECT_EQ(s.GetPaletteTable16()[250], 0x07E0);  // green
+    EXPECT_EQ(s.GetPaletteTable16()[249], 0xF800); // red
+    EXPECT_EQ(s.GetPaletteTable16()[250], 0x07E0); // green
     EXPECT_EQ(s.GetPaletteTable16()[255], 0xFFFF);
     s.BuildPaletteTable16(CX_PF_555);
     EXPECT_EQ(s.GetPaletteTable16()[250], 0x03E0);
@@ -426,7 +425,7 @@ TEST(DrawSurfaceCopy, CopyFromTakesEverything)
     src.SetPalette(palette);
     FillRandom(src, 3);
     src.Lock();
-    src.GetBits()[18] = 0xAB;  // row padding travels too
+    src.GetBits()[18] = 0xAB; // row padding travels too
     src.Unlock();
 
     CxDrawSurface copy;
@@ -526,7 +525,7 @@ TEST(DrawSurfaceExternal, WritesGoToTheOwnersMemory)
         EXPECT_EQ(block[i], 0xAA);
         EXPECT_EQ(block[16 + 24 + i], 0xAA);
     }
-    EXPECT_EQ(pixels[0], 0x22);  // the line passed through (0, 0)
+    EXPECT_EQ(pixels[0], 0x22); // the line passed through (0, 0)
 }
 
 TEST(DrawSurfaceExternal, SetExternalBitsAndSetBits)
@@ -576,7 +575,7 @@ TEST(DrawSurfaceCount, CountColorsPixelsAndFind)
 
     CxDrawSurface s32(3, 1, 32);
     s32.SetPixel(0, 0, 0x01ABCDEF);
-    s32.SetPixel(1, 0, 0x02ABCDEF);  // the same low 24 bits
+    s32.SetPixel(1, 0, 0x02ABCDEF); // the same low 24 bits
     s32.SetPixel(2, 0, 0x00000001);
     EXPECT_EQ(s32.CountColors(), 2u);
     EXPECT_EQ(s32.CountPixels(1), 0u);

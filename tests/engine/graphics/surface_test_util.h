@@ -12,8 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace surface_test
-{
+namespace surface_test {
 // A small linear congruential generator: the same data on every run.
 struct Lcg
 {
@@ -105,7 +104,8 @@ inline std::string FirstDifference(CxDrawSurface& a, CxDrawSurface& b)
             if (a.GetPixel(x, y) != b.GetPixel(x, y))
             {
                 char text[128];
-                snprintf(text, sizeof(text), "(%d, %d): 0x%X vs 0x%X", x, y, a.GetPixel(x, y), b.GetPixel(x, y));
+                snprintf(text, sizeof(text), "(%d, %d): 0x%X vs 0x%X", x, y, a.GetPixel(x, y),
+                         b.GetPixel(x, y));
                 return text;
             }
     return "";

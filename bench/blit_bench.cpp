@@ -1,0 +1,323 @@
+// CxDrawSurface copies beside SDL's software blitter doing the same job on the
+// same pixels: a colour-keyed RGB565 copy, an 8-bit to RGB565 copy, a
+// constant-opacity RGB565 blend and a 2x nearest-neighbour stretch. Each runs
+// on a full 640 x 480 screen and on a 64 x 64 sprite drawn onto the screen;
+// "items_per_second" is destination pixels per second.
+#include "engine/graphics/draw_surface.h"
+
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+constexpr int32_t kScreenW = 640;
+constexpr int32_t kScreenH = 480;
+constexpr uint16_t kKey = 0xF81F; // magenta
+
+int32_t SizeOf(const benchmark::State& state)
+{
+    return static_cast<int32_t>(state.range(0));
+}
+
+// Deterministic sprite-like pixels: a filled disc of varied colours on key.
+void FillSprite16(CxDrawSurface& s)
+{
+    const int32_t w = s.GetWidth(), h = s.GetHeight();
+    uint32_t seed = 12345;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+        {
+            seed = seed * 1664525u + 1013904223u;
+            const int64_t dx = 2 * x - w, dy = 2 * y - h;
+            const bool inside = dx * dx + dy * dy < static_cast<int64_t>(w) * w * 3 / 4;
+            uint16_t v = static_cast<uint16_t>(seed >> 16);
+            if (v == kKey)
+                v ^= 1;
+            s.SetPixel(x, y, inside ? v : kKey);
+        }
+}
+
+void FillRandom(CxDrawSurface& s, uint32_t seed)
+{
+    const uint32_t mask = s.GetDepth() >= 32 ? 0xFFFFFFFFu : ((1u << s.GetDepth()) - 1u);
+    for (int32_t y = 0; y < s.GetHeight(); ++y)
+        for (int32_t x = 0; x < s.GetWidth(); ++x)
+        {
+            seed = seed * 1664525u + 1013904223u;
+            s.SetPixel(x, y, (seed >> 8) & mask);
+        }
+}
+
+// An SDL surface holding a copy of a CxDrawSurface's pixels.
+SDL_Surface* ToSdl(CxDrawSurface& s, Uint32 format)
+{
+    SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, s.GetWidth(), s.GetHeight(), s.GetDepth(), format);
+    if (!out)
+        return nullptr;
+    s.Lock();
+    const int32_t rowBytes = s.GetWidth() * s.GetDepth() / 8;
+    for (int32_t y = 0; y < s.GetHeight(); ++y)
+        memcpy(static_cast<uint8_t*>(out->pixels) + y * out->pitch, s.GetBits() + y * s.GetPitch(),
+               static_cast<size_t>(rowBytes));
+    s.Unlock();
+    if (format == SDL_PIXELFORMAT_INDEX8)
+    {
+        SDL_Color colors[256];
+        const uint8_t* p = s.GetPalette();
+        for (int i = 0; i < 256; ++i)
+            colors[i] = SDL_Color{p[i * 3], p[i * 3 + 1], p[i * 3 + 2], 255};
+        SDL_SetPaletteColors(out->format->palette, colors, 0, 256);
+    }
+    return out;
+}
+
+// The destination rectangle: the whole screen for a full-screen source,
+// otherwise the sprite near the middle of the screen.
+CxRect Placement(int32_t w, int32_t h)
+{
+    if (w == kScreenW)
+        return CxRect(0, 0, w - 1, h - 1);
+    return CxRect(301, 207, 301 + w - 1, 207 + h - 1);
+}
+
+int32_t HeightFor(int32_t w)
+{
+    return w == kScreenW ? kScreenH : w;
+}
+
+// Fails the benchmark unless the SDL surface holds the same 16-bit pixels as
+// ours within `tolerance` per channel (blends round differently), so that
+// both sides are seen to do the same job.
+bool SameResult(benchmark::State& state, SDL_Surface* theirs, CxDrawSurface& ours, int32_t tolerance)
+{
+    ours.Lock();
+    bool same = true;
+    for (int32_t y = 0; y < ours.GetHeight() && same; ++y)
+        for (int32_t x = 0; x < ours.GetWidth() && same; ++x)
+        {
+            uint16_t a, b;
+            memcpy(&a, static_cast<uint8_t*>(theirs->pixels) + y * theirs->pitch + 2 * x, 2);
+            memcpy(&b, ours.GetBits() + y * ours.GetPitch() + 2 * x, 2);
+            const int32_t dr = (a >> 11) - (b >> 11), dg = ((a >> 5) & 63) - ((b >> 5) & 63),
+                          db = (a & 31) - (b & 31);
+            same = dr <= tolerance && dr >= -tolerance && dg <= 2 * tolerance && dg >= -2 * tolerance &&
+                   db <= tolerance && db >= -tolerance;
+        }
+    ours.Unlock();
+    if (!same)
+        state.SkipWithError("SDL and CxDrawSurface results differ");
+    return same;
+}
+
+void Report(benchmark::State& state, int64_t pixels)
+{
+    state.SetItemsProcessed(state.iterations() * pixels);
+}
+
+// ---------------------------------------------------------------------------
+// 16 -> 16 colour-keyed copy
+
+void OursKeyed16(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w, h, 16, nullptr, CX_PF_565);
+    FillSprite16(src);
+    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    const CxRect d = Placement(w, h);
+    for (auto _ : state)
+    {
+        src.Draw(&dst, &d, nullptr, kKey);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+}
+
+void SdlKeyed16(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w, h, 16, nullptr, CX_PF_565);
+    FillSprite16(src);
+    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
+    SDL_SetColorKey(s, SDL_TRUE, kKey);
+    const CxRect d = Placement(w, h);
+    SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    src.Draw(&check, &d, nullptr, kKey);
+    {
+        SDL_Rect first = r;
+        SDL_BlitSurface(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 0))
+            return;
+    }
+    for (auto _ : state)
+    {
+        SDL_Rect copy = r;
+        SDL_BlitSurface(s, nullptr, dst, &copy);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+    SDL_FreeSurface(dst);
+    SDL_FreeSurface(s);
+}
+
+// ---------------------------------------------------------------------------
+// 8 -> 16 palettised copy
+
+void OursPalette8To16(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w, h, 8);
+    FillRandom(src, 7);
+    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    const CxRect d = Placement(w, h);
+    for (auto _ : state)
+    {
+        src.Draw(&dst, &d, nullptr);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+}
+
+void SdlPalette8To16(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w, h, 8);
+    FillRandom(src, 7);
+    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_INDEX8);
+    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
+    const CxRect d = Placement(w, h);
+    SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    src.Draw(&check, &d, nullptr);
+    {
+        SDL_Rect first = r;
+        SDL_BlitSurface(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 0))
+            return;
+    }
+    for (auto _ : state)
+    {
+        SDL_Rect copy = r;
+        SDL_BlitSurface(s, nullptr, dst, &copy);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+    SDL_FreeSurface(dst);
+    SDL_FreeSurface(s);
+}
+
+// ---------------------------------------------------------------------------
+// 16 -> 16 constant-opacity blend
+
+void OursBlend16(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w, h, 16, nullptr, CX_PF_565);
+    FillRandom(src, 8);
+    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    FillRandom(dst, 9);
+    const CxRect d = Placement(w, h);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_OPACITY;
+    fx.nParam = 128;
+    for (auto _ : state)
+    {
+        src.Draw(&dst, &d, nullptr, CX_COLOR_NONE, &fx);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+}
+
+void SdlBlend16(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w, h, 16, nullptr, CX_PF_565);
+    FillRandom(src, 8);
+    CxDrawSurface screen(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    FillRandom(screen, 9);
+    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface* dst = ToSdl(screen, SDL_PIXELFORMAT_RGB565);
+    SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND);
+    SDL_SetSurfaceAlphaMod(s, 128);
+    const CxRect d = Placement(w, h);
+    SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(screen);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_OPACITY;
+    fx.nParam = 128;
+    src.Draw(&check, &d, nullptr, CX_COLOR_NONE, &fx);
+    {
+        SDL_Rect first = r;
+        SDL_BlitSurface(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 1))
+            return;
+    }
+    for (auto _ : state)
+    {
+        SDL_Rect copy = r;
+        SDL_BlitSurface(s, nullptr, dst, &copy);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+    SDL_FreeSurface(dst);
+    SDL_FreeSurface(s);
+}
+
+// ---------------------------------------------------------------------------
+// 2x nearest-neighbour stretch (16 -> 16, no key); the size is the destination's
+
+void OursStretch2x(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w / 2, h / 2, 16, nullptr, CX_PF_565);
+    FillRandom(src, 10);
+    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    const CxRect d = Placement(w, h);
+    for (auto _ : state)
+    {
+        src.Draw(&dst, &d, nullptr);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+}
+
+void SdlStretch2x(benchmark::State& state)
+{
+    const int32_t w = SizeOf(state), h = HeightFor(w);
+    CxDrawSurface src(w / 2, h / 2, 16, nullptr, CX_PF_565);
+    FillRandom(src, 10);
+    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
+    const CxRect d = Placement(w, h);
+    SDL_Rect r{d.left, d.top, w, h};
+    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    src.Draw(&check, &d, nullptr);
+    {
+        SDL_Rect first = r;
+        SDL_BlitScaled(s, nullptr, dst, &first);
+        if (!SameResult(state, dst, check, 0))
+            return;
+    }
+    for (auto _ : state)
+    {
+        SDL_Rect copy = r;
+        SDL_BlitScaled(s, nullptr, dst, &copy);
+        benchmark::ClobberMemory();
+    }
+    Report(state, static_cast<int64_t>(w) * h);
+    SDL_FreeSurface(dst);
+    SDL_FreeSurface(s);
+}
+} // namespace
+
+BENCHMARK(OursKeyed16)->Arg(kScreenW)->Arg(64);
+BENCHMARK(SdlKeyed16)->Arg(kScreenW)->Arg(64);
+BENCHMARK(OursPalette8To16)->Arg(kScreenW)->Arg(64);
+BENCHMARK(SdlPalette8To16)->Arg(kScreenW)->Arg(64);
+BENCHMARK(OursBlend16)->Arg(kScreenW)->Arg(64);
+BENCHMARK(SdlBlend16)->Arg(kScreenW)->Arg(64);
+BENCHMARK(OursStretch2x)->Arg(kScreenW)->Arg(64);
+BENCHMARK(SdlStretch2x)->Arg(kScreenW)->Arg(64);
