@@ -135,14 +135,4 @@ TEST_F(ImageFilterRegistry, UnregisterTakesAListOfWildcards)
     for (uint32_t i = 0; i < CX_IMAGE_FILTER_COUNT; ++i)
         EXPECT_EQ('\0', GetImageFilter(i)->szExtension[0]);
 }
-
-TEST(MatchWildcard, StarsQuestionMarksAndCase)
-{
-    EXPECT_TRUE(MatchWildcard("*", ".BMP"));
-    EXPECT_TRUE(MatchWildcard("*.?mp", ".BMP"));
-    EXPECT_TRUE(MatchWildcard("*M*P", ".BMP"));
-    EXPECT_FALSE(MatchWildcard("*.pc", ".PCX"));
-    EXPECT_FALSE(MatchWildcard("?", ""));
-    EXPECT_TRUE(MatchWildcard("", ""));
-}
 } // namespace
