@@ -62,6 +62,11 @@ uint32_t LoadQexFile(CxDrawSurface* surface, const char* fileName, int32_t /*opt
     return LoadThrough(LoadQex, surface, fileName);
 }
 
+uint32_t SaveImageFileByFilter(CxDrawSurface* surface, const char* fileName, int32_t option)
+{
+    return SaveImageFile(surface, fileName, static_cast<uint8_t>(option >= 1 && option <= 9 ? option : 1));
+}
+
 uint32_t SaveImageFile(CxDrawSurface* surface, const char* fileName, uint8_t method)
 {
     if (!surface || !fileName)

@@ -43,6 +43,9 @@ uint32_t WriteQex(CxDrawSurface* surface, CxByteSink& out, uint8_t method, bool 
 // .tga, .pcx or .qex, letter case ignored); method applies to .qex. Error 13
 // for any other extension.
 uint32_t SaveImageFile(CxDrawSurface* surface, const char* fileName, uint8_t method);
+// Save functions for the filter registry. For ".QEX" the option is the
+// compression method (1 to 9; anything else means 1).
+uint32_t SaveImageFileByFilter(CxDrawSurface* surface, const char* fileName, int32_t option);
 
 // Stores and reports a loader's or writer's failure on the surface (through
 // the program-wide error path) and returns the code.

@@ -101,8 +101,8 @@ const ST_IMAGE_FILTER* GetImageFilter(uint32_t index)
 
 void RegisterStandardImageFilters()
 {
-    RegisterImageFilter(".TGA", LoadTgaFile, nullptr);
-    RegisterImageFilter(".QEX", LoadQexFile, nullptr);
-    RegisterImageFilter(".PCX", LoadPcxFile, nullptr);
-    RegisterImageFilter(".BMP", LoadBmpFile, nullptr);
+    RegisterImageFilter(".TGA", LoadTgaFile, SaveImageFileByFilter);
+    RegisterImageFilter(".QEX", LoadQexFile, SaveImageFileByFilter);
+    RegisterImageFilter(".PCX", LoadPcxFile, SaveImageFileByFilter);
+    RegisterImageFilter(".BMP", LoadBmpFile, SaveImageFileByFilter);
 }

@@ -36,6 +36,7 @@ const ST_IMAGE_FILTER* FindImageFilterForLoad(const char* fileName);
 const ST_IMAGE_FILTER* FindImageFilterForSave(const char* fileName);
 const ST_IMAGE_FILTER* GetImageFilter(uint32_t index);
 
-// The game's loaders in its order: ".TGA", ".QEX", ".PCX", ".BMP", without savers.
+// The game's image files in its order: ".TGA", ".QEX", ".PCX", ".BMP", each with
+// its loader and its writer (Save of a ".QEX" takes the method as its option).
 void RegisterStandardImageFilters();
 

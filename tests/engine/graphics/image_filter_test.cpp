@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unistd.h>
 
 namespace {
 std::string s_LastMessage;
@@ -83,6 +84,34 @@ TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCase)
     CxDrawSurface other;
     EXPECT_EQ(CX_ERR_UNKNOWN, other.Load("notes.bmp.txt"));
     EXPECT_EQ("No image filter registered for 'notes.bmp.txt'", s_LastMessage);
+}
+
+TEST_F(ImageFilterRegistry, StandardFiltersSaveAndLoadBackTheSamePixels)
+{
+    RegisterStandardImageFilters();
+    const uint8_t oldDefault = CxDrawSurface::GetDefaultFormat16();
+    CxDrawSurface::SetDefaultFormat16(CX_PF_565);
+    CxDrawSurface picture;
+    ASSERT_EQ(0u, picture.CreateSurface(5, 3, 16));
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            picture.SetPixel(x, y, static_cast<uint32_t>(0x0841 * (x + 5 * y)));
+    char dir[] = "/tmp/rumbo-save-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(dir));
+    for (const char* name : {"/a.QEX", "/b.tga", "/c.bmp"})
+    {
+        const std::string path = std::string(dir) + name;
+        ASSERT_EQ(0u, picture.Save(path.c_str(), 3)) << name;
+        CxDrawSurface loaded;
+        ASSERT_EQ(0u, loaded.Load(path.c_str())) << name;
+        ASSERT_EQ(5, loaded.GetWidth());
+        for (int32_t y = 0; y < 3; ++y)
+            for (int32_t x = 0; x < 5; ++x)
+                EXPECT_EQ(picture.GetPixel(x, y), loaded.GetPixel(x, y)) << name << " at " << x << "," << y;
+        unlink(path.c_str());
+    }
+    rmdir(dir);
+    CxDrawSurface::SetDefaultFormat16(oldDefault);
 }
 
 TEST_F(ImageFilterRegistry, EntriesWithoutFunctionsReportWhichOne)
