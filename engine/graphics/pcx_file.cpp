@@ -3,7 +3,9 @@
 // in the last 768 bytes of the file.
 #include "engine/graphics/image_files.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 constexpr uint32_t PCX_HEADER_SIZE = 128;
@@ -34,6 +36,29 @@ bool PcxDecompress(const uint8_t* in, uint64_t inSize, uint8_t* out, uint64_t si
     }
     return true;
 }
+// True-colour PCX files keep each row as a red, a green and a blue plane (and
+// an alpha plane with four planes). The surface wants pixels: blue, green,
+// red (and alpha) side by side, so each row is rebuilt from its planes.
+void InterleavePlanes(uint8_t* pixels, uint32_t width, uint32_t height, uint32_t planeBytes, uint32_t planes)
+{
+    const size_t pitch = static_cast<size_t>(planeBytes) * planes;
+    std::vector<uint8_t> row(pitch);
+    for (uint32_t y = 0; y < height; ++y)
+    {
+        uint8_t* line = pixels + pitch * y;
+        std::copy(line, line + pitch, row.begin());
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            uint8_t* pixel = line + static_cast<size_t>(x) * planes;
+            pixel[0] = row[2 * planeBytes + x];
+            pixel[1] = row[planeBytes + x];
+            pixel[2] = row[x];
+            if (planes == 4)
+                pixel[3] = row[3 * planeBytes + x];
+        }
+    }
+}
+
 } // namespace
 
 uint32_t LoadPcx(CxDrawSurface* surface, const uint8_t* data, uint32_t size, const char* name)
@@ -71,6 +96,9 @@ uint32_t LoadPcx(CxDrawSurface* surface, const uint8_t* data, uint32_t size, con
         surface->SetPalette(data + size - PCX_PALETTE_SIZE);
     if (!PcxDecompress(data + PCX_HEADER_SIZE, size - PCX_HEADER_SIZE, pixels, total))
         return FailImage(surface, CX_ERR_UNKNOWN, "PCXDecompress() failed!");
+    if (data[3] == 8 && (planes == 3 || planes == 4))
+        InterleavePlanes(pixels, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                         ReadLe16(data + 66), planes);
     return surface->GetError();
 }
 
