@@ -106,27 +106,13 @@ int32_t LuaRoomSetTimer(CxLuaCall& call)
     return 0;
 }
 
-int32_t LuaRoomKillTimer(CxLuaCall& call)
+// Room::KillTimer, Room::PauseTimer and Room::ResumeTimer: (room, timer ID).
+template <void (CxGameWindow::*Operation)(long)>
+int32_t LuaRoomTimerOperation(CxLuaCall& call)
 {
     CxGameApp* app = GameApp(call);
     if (CxGameWindow* room = app ? RoomArgument(call, *app) : nullptr)
-        room->KillTimer(call.ToInteger(2));
-    return 0;
-}
-
-int32_t LuaRoomPauseTimer(CxLuaCall& call)
-{
-    CxGameApp* app = GameApp(call);
-    if (CxGameWindow* room = app ? RoomArgument(call, *app) : nullptr)
-        room->PauseTimer(call.ToInteger(2));
-    return 0;
-}
-
-int32_t LuaRoomResumeTimer(CxLuaCall& call)
-{
-    CxGameApp* app = GameApp(call);
-    if (CxGameWindow* room = app ? RoomArgument(call, *app) : nullptr)
-        room->ResumeTimer(call.ToInteger(2));
+        (room->*Operation)(call.ToInteger(2));
     return 0;
 }
 
@@ -164,9 +150,9 @@ void CxGameApp::RegisterLuaFunctions(CxLuaEngine& engine)
     engine.RegisterFunction("GetCurRoom", LuaGetCurRoom);
     engine.RegisterFunction("BuildGamePath", LuaBuildGamePath);
     engine.RegisterFunction("Room::SetTimer", LuaRoomSetTimer);
-    engine.RegisterFunction("Room::KillTimer", LuaRoomKillTimer);
-    engine.RegisterFunction("Room::PauseTimer", LuaRoomPauseTimer);
-    engine.RegisterFunction("Room::ResumeTimer", LuaRoomResumeTimer);
+    engine.RegisterFunction("Room::KillTimer", LuaRoomTimerOperation<&CxGameWindow::KillTimer>);
+    engine.RegisterFunction("Room::PauseTimer", LuaRoomTimerOperation<&CxGameWindow::PauseTimer>);
+    engine.RegisterFunction("Room::ResumeTimer", LuaRoomTimerOperation<&CxGameWindow::ResumeTimer>);
     // "PaintSprite" and "EraseSprite" join with the display tree.
 }
 
