@@ -1,0 +1,290 @@
+// Sounds played through the sound system onto SDL's disk audio driver; the
+// tests read back the mixed output and check what was heard, in what order.
+#include "engine/core/main_loop.h"
+#include "engine/core/options.h"
+#include "engine/media/sound.h"
+#include "engine/media/wave.h"
+#include "engine/platform/audio.h"
+#include "engine/platform/clock.h"
+#include "../platform/disk_audio.h"
+#include "test_support.h"
+#include "wave_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace disk_audio;
+using namespace wave_test;
+
+namespace
+{
+constexpr uint32_t RATE = 22050;
+// Tones centred on the analysis bins, so each one reads cleanly.
+constexpr double TONE_A = 5 * RATE / 256.0;
+constexpr double TONE_B = 10 * RATE / 256.0;
+constexpr double TONE_C = 15 * RATE / 256.0;
+constexpr uint32_t LINE_FRAMES = 6400; // 25 windows
+
+class SoundPlayback : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pRoute = std::make_unique<Route>(m_Dir);
+        m_pPrevious = SetClock(&m_Clock);
+        m_Options.SetNumber("Engine.Sound", "Frequency", RATE);
+        m_Options.SetNumber("Engine.Sound", "NumChannels", 2);
+        m_Options.SetNumber("Engine.Sound", "MasterVolume", 127);
+        ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
+        ASSERT_TRUE(IsSoundOn());
+    }
+    void TearDown() override
+    {
+        m_Waves.clear();
+        if (IsSoundSystemInitialised())
+            ShutdownSoundSystem();
+        SetClock(m_pPrevious);
+        m_pRoute.reset();
+    }
+
+    CxWave* MakeWave(double frequency, uint32_t frames, double amplitude = 8000)
+    {
+        m_Waves.push_back(std::make_unique<CxWave>());
+        CxWave* wave = m_Waves.back().get();
+        const std::string image = Pcm16Wave(Tone(frequency, amplitude, RATE, frames), 1, RATE);
+        EXPECT_EQ(wave->SetData(image.data(), static_cast<uint32_t>(image.size()), false), 0u);
+        wave->SetVolume(127);
+        return wave;
+    }
+
+    // One main-loop pass after the service interval has gone by.
+    void Pass()
+    {
+        m_Clock.Advance(CX_SOUND_SERVICE_INTERVAL + 1);
+        RunMainLoopFunctions();
+    }
+
+    // Runs passes until every wave is idle (bounded in real time).
+    bool PlayOut()
+    {
+        return WaitFor([this] {
+            Pass();
+            for (auto& wave : m_Waves)
+                if (wave->IsPlaying() || wave->IsQueued())
+                    return false;
+            return true;
+        });
+    }
+
+    // Waits until the device has mixed some frames past now.
+    void LetMix(uint64_t frames)
+    {
+        const uint64_t start = AudioGetMixedFrames(GetSoundDriver());
+        ASSERT_TRUE(WaitFor([&] { return AudioGetMixedFrames(GetSoundDriver()) >= start + frames; }));
+    }
+
+    std::vector<int16_t> Finish()
+    {
+        m_Waves.clear();
+        ShutdownSoundSystem();
+        return m_pRoute->Samples();
+    }
+
+    TempDir m_Dir;
+    std::unique_ptr<Route> m_pRoute;
+    CxManualClock m_Clock{1000};
+    CxClock* m_pPrevious = nullptr;
+    CxOptions m_Options;
+    std::vector<std::unique_ptr<CxWave>> m_Waves;
+};
+
+int s_nCallbacks = 0;
+void CountCallback(uint32_t zero, CxSound*)
+{
+    EXPECT_EQ(zero, 0u);
+    ++s_nCallbacks;
+}
+} // namespace
+
+TEST_F(SoundPlayback, QueuedLinesPlayOneAfterAnotherInOrder)
+{
+    CxWave* lines[3] = {MakeWave(TONE_A, LINE_FRAMES), MakeWave(TONE_B, LINE_FRAMES), MakeWave(TONE_C, LINE_FRAMES)};
+    for (CxWave* line : lines)
+    {
+        line->SetPlayFlags(CX_SOUND_QUEUED);
+        line->SetQueueIndex(2);
+        ASSERT_EQ(line->Play(), 0u);
+    }
+    EXPECT_EQ(GetSoundQueue(2)->GetCount(), 3);
+    // Only the front of the queue plays.
+    EXPECT_TRUE(lines[0]->IsPlaying());
+    EXPECT_FALSE(lines[1]->IsPlaying());
+    EXPECT_FALSE(lines[2]->IsPlaying());
+    ASSERT_TRUE(PlayOut());
+    EXPECT_EQ(GetSoundQueue(2)->GetCount(), 0);
+
+    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B, TONE_C});
+    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_A, TONE_B, TONE_C}));
+    for (const ToneRun& run : runs)
+        EXPECT_NEAR(static_cast<double>(run.windows), LINE_FRAMES / 256.0, 1.0);
+}
+
+TEST_F(SoundPlayback, StoppingTheFirstLineStartsTheSecondAtTheNextPass)
+{
+    // The first line is long enough that it cannot end on its own during the test.
+    CxWave* first = MakeWave(TONE_A, RATE * 60);
+    CxWave* second = MakeWave(TONE_B, LINE_FRAMES);
+    CxWave* third = MakeWave(TONE_C, LINE_FRAMES);
+    for (CxWave* line : {first, second, third})
+    {
+        line->SetPlayFlags(CX_SOUND_QUEUED);
+        line->SetQueueIndex(2);
+        line->Play();
+    }
+    LetMix(4096);
+    ASSERT_TRUE(first->IsPlaying());
+    first->Stop();
+    EXPECT_FALSE(second->IsPlaying());
+    Pass();
+    EXPECT_TRUE(second->IsPlaying());
+    EXPECT_FALSE(third->IsPlaying());
+    ASSERT_TRUE(PlayOut());
+
+    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B, TONE_C});
+    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_A, TONE_B, TONE_C}));
+    EXPECT_LT(runs[0].windows, RATE * 60 / 256 / 2);
+    EXPECT_NEAR(static_cast<double>(runs[1].windows), LINE_FRAMES / 256.0, 1.0);
+}
+
+TEST_F(SoundPlayback, RepeatCountThreePlaysThreeTimesWithCallbackAfterEach)
+{
+    s_nCallbacks = 0;
+    CxWave* wave = MakeWave(TONE_B, LINE_FRAMES);
+    wave->SetRepeatCount(3);
+    wave->SetCallback(CountCallback);
+    int plays = 0;
+    ASSERT_EQ(wave->Play(), 0u);
+    // Each play ends with exactly one callback before the next play starts.
+    ASSERT_TRUE(WaitFor([&] {
+        const int before = s_nCallbacks;
+        Pass();
+        if (s_nCallbacks != before)
+        {
+            EXPECT_EQ(s_nCallbacks, before + 1);
+            ++plays;
+        }
+        return !wave->IsPlaying();
+    }));
+    EXPECT_EQ(plays, 3);
+    EXPECT_EQ(s_nCallbacks, 3);
+
+    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B});
+    size_t windows = 0;
+    for (const ToneRun& run : runs)
+    {
+        EXPECT_EQ(run.frequency, TONE_B);
+        windows += run.windows;
+    }
+    EXPECT_NEAR(static_cast<double>(windows), 3 * LINE_FRAMES / 256.0, 3.0);
+}
+
+TEST_F(SoundPlayback, LibraryLoopsPlayTheRepeatsInTheMixer)
+{
+    s_nCallbacks = 0;
+    CxWave* wave = MakeWave(TONE_C, LINE_FRAMES);
+    wave->SetRepeatCount(2);
+    wave->SetPlayFlags(CX_SOUND_LIBRARY_LOOP);
+    wave->SetCallback(CountCallback);
+    wave->Play();
+    EXPECT_EQ(wave->GetSampleLoopCount(), 2);
+    ASSERT_TRUE(PlayOut());
+    EXPECT_EQ(s_nCallbacks, 1);
+    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_C});
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_NEAR(static_cast<double>(runs[0].windows), 2 * LINE_FRAMES / 256.0, 1.0);
+}
+
+TEST_F(SoundPlayback, MasterVolume127IsFullLevelAnd0IsSilence)
+{
+    EXPECT_EQ(GetMasterVolume(), 127);
+    CxWave* loud = MakeWave(TONE_A, LINE_FRAMES, 10000);
+    loud->Play();
+    ASSERT_TRUE(PlayOut());
+    SetMasterVolume(0);
+    EXPECT_EQ(GetMasterVolume(), 0);
+    LetMix(2048);
+    const uint64_t quietFrom = AudioGetMixedFrames(GetSoundDriver());
+    CxWave* quiet = MakeWave(TONE_B, LINE_FRAMES, 10000);
+    quiet->Play();
+    ASSERT_TRUE(PlayOut());
+
+    const std::vector<int16_t> samples = Finish();
+    int peakLoud = 0;
+    int peakQuiet = 0;
+    for (size_t i = 0; i < samples.size(); ++i)
+    {
+        int& peak = i / 2 < quietFrom ? peakLoud : peakQuiet;
+        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+    }
+    EXPECT_NEAR(peakLoud, 10000, 10);
+    EXPECT_EQ(peakQuiet, 0);
+}
+
+TEST_F(SoundPlayback, SoundVolumeScalesBothChannels)
+{
+    CxWave* wave = MakeWave(TONE_A, LINE_FRAMES, 10000);
+    wave->SetVolume(127 / 2);
+    EXPECT_EQ(wave->GetVolume(), 63);
+    wave->Play();
+    ASSERT_TRUE(PlayOut());
+    const std::vector<int16_t> samples = Finish();
+    int peak[2] = {0, 0};
+    for (size_t i = 0; i < samples.size(); ++i)
+        peak[i % 2] = std::max(peak[i % 2], std::abs(static_cast<int>(samples[i])));
+    EXPECT_NEAR(peak[0], 10000 * 63 / 127, 40);
+    EXPECT_NEAR(peak[1], 10000 * 63 / 127, 40);
+}
+
+TEST_F(SoundPlayback, ExclusiveSoundPausesItsGroupAndResumesItAfter)
+{
+    CxWave* background = MakeWave(TONE_A, RATE * 60);
+    CxWave* other = MakeWave(TONE_C, RATE * 60);
+    background->Play();
+    other->Play();
+    LetMix(4096);
+    CxWave* announcement = MakeWave(TONE_B, LINE_FRAMES);
+    announcement->SetPlayFlags(CX_SOUND_EXCLUSIVE);
+    ASSERT_EQ(announcement->Play(), 0u);
+    // Play returned after the announcement ended, and the group goes on.
+    EXPECT_FALSE(announcement->IsPlaying());
+    EXPECT_FALSE(background->IsPaused());
+    EXPECT_TRUE(background->IsPlaying());
+    EXPECT_FALSE(background->IsDone());
+    LetMix(4096);
+    background->Stop();
+    other->Stop();
+
+    size_t both = 0;
+    const std::vector<int16_t> samples = Finish();
+    const std::vector<ToneRun> runs = Runs(samples, 2, 0, RATE, {TONE_A, TONE_B}, &both);
+    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_A, TONE_B, TONE_A}));
+    EXPECT_EQ(both, 0u);
+    EXPECT_NEAR(static_cast<double>(runs[1].windows), LINE_FRAMES / 256.0, 1.0);
+    // The other sound of the group was silent for the announcement too.
+    const std::vector<ToneRun> others = Runs(samples, 2, 0, RATE, {TONE_C, TONE_B});
+    EXPECT_EQ(Frequencies(others), (std::vector<double>{TONE_C, TONE_B, TONE_C}));
+}
+
+TEST_F(SoundPlayback, PlaybackRateOverrideChangesThePitch)
+{
+    CxWave* wave = MakeWave(TONE_A, LINE_FRAMES);
+    wave->SetPlaybackRate(2 * RATE);
+    wave->Play();
+    EXPECT_EQ(wave->GetPlaybackRate(), static_cast<int32_t>(2 * RATE));
+    ASSERT_TRUE(PlayOut());
+    EXPECT_EQ(wave->GetPlaybackRate(), 0);
+    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B});
+    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_B}));
+    EXPECT_NEAR(static_cast<double>(runs[0].windows), LINE_FRAMES / 512.0, 2.0);
+}
