@@ -6,6 +6,7 @@
 #include "engine/core/options.h"
 #include "engine/platform/clock.h"
 
+#include <cstdarg>
 #include <cstring>
 
 namespace
@@ -83,6 +84,7 @@ uint32_t CxSound::Play()
     if (GetError() != CX_ERR_NONE)
         return GetError();
     Stop();
+    m_bWithdrawn = false;
     m_nPlaysRemaining = m_nRepeatCount - 1;
 
     if (m_nPlayFlags & CX_SOUND_QUEUED)
@@ -95,7 +97,7 @@ uint32_t CxSound::Play()
             RunSoundServicePass();
             return CX_ERR_NONE;
         }
-        return SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate buffer for sound");
+        return Fail(CX_ERR_OUT_OF_MEMORY, "Could not allocate buffer for sound");
     }
 
     const bool exclusive = (m_nPlayFlags & CX_SOUND_EXCLUSIVE) != 0;
@@ -130,6 +132,8 @@ void CxSound::Stop()
     }
     if (m_nState & CX_SOUND_WAITING)
     {
+        if (!(m_nState & CX_SOUND_STARTED))
+            m_bWithdrawn = true;
         if (m_nQueue >= 0 && m_nQueue < s_nQueueCount)
             while (s_pQueues[m_nQueue]->Remove(this))
             {
@@ -161,14 +165,18 @@ uint32_t CxSound::ReadFile(const char* fileName)
 {
     CxFile file;
     if (file.Open(fileName, CX_FILE_DEFAULT) != CX_ERR_NONE)
-        return SetError(CX_ERR_FILE_OPEN, "Could not open sound file: %s", fileName);
+        return Fail(CX_ERR_FILE_OPEN, "Could not open sound file: %s", fileName);
     const long length = file.GetLength();
     if (length <= 0 || length > 0x7FFFFFFF || !AllocateData(static_cast<uint32_t>(length)))
-        return SetError(length <= 0 ? CX_ERR_FILE_READ : CX_ERR_UNKNOWN);
+    {
+        if (length <= 0)
+            return Fail(CX_ERR_FILE_READ, "Error reading soundbuffer from %s", fileName);
+        return Fail(CX_ERR_UNKNOWN);
+    }
     if (file.Read(m_pData, length) != length)
     {
         DiscardData();
-        return SetError(CX_ERR_FILE_READ, "Error reading soundbuffer from %s", fileName);
+        return Fail(CX_ERR_FILE_READ, "Error reading soundbuffer from %s", fileName);
     }
     return CX_ERR_NONE;
 }
@@ -207,7 +215,7 @@ uint32_t CxSound::SetData(const void* data, uint32_t size, bool keep)
     else
     {
         if (!AllocateData(size))
-            return SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate buffer for sound");
+            return Fail(CX_ERR_OUT_OF_MEMORY, "Could not allocate buffer for sound");
         if (size)
             memcpy(m_pData, data, size);
     }
@@ -280,6 +288,22 @@ void CxSound::BeginPlayback()
     m_bCompletionReported = false;
     StartPlayback();
     m_nState |= CX_SOUND_PLAYING | CX_SOUND_STARTED;
+}
+
+uint32_t CxSound::Fail(uint32_t code, const char* format, ...)
+{
+    SetErrorCode(code);
+    va_list args;
+    va_start(args, format);
+    ReportErrorV(code, format, args);
+    va_end(args);
+    return code;
+}
+
+bool CxSound::IsFinished()
+{
+    return (m_nPlayFlags & CX_SOUND_AUTO_DELETE) && (WasStarted() || m_bWithdrawn) && !IsPaused() && !IsQueued() &&
+           IsDone();
 }
 
 void CxSound::Complete()
@@ -487,8 +511,7 @@ void RunSoundServicePass()
     for (CxSound* sound = s_pFirstSound; sound;)
     {
         sound->Update();
-        if (!s_bRegistryChanged && sound->WasStarted() && !sound->IsPaused() && sound->IsDone() &&
-            (sound->GetPlayFlags() & CX_SOUND_AUTO_DELETE))
+        if (!s_bRegistryChanged && sound->IsFinished())
             delete sound;
         if (s_bRegistryChanged)
         {

@@ -74,6 +74,8 @@ public:
     virtual bool WasStarted() const { return (m_nState & CX_SOUND_STARTED) != 0; }
     virtual bool IsPlaying() const { return (m_nState & CX_SOUND_PLAYING) != 0; }
     virtual bool IsDone() { return !IsPlaying(); }
+    // A fire-and-forget sound that is over (played, or withdrawn from its queue) and can be deleted.
+    bool IsFinished();
     virtual void SetVolume(int32_t volume);
     virtual int32_t GetVolume() const { return static_cast<int16_t>(m_nState & CX_SOUND_VOLUME_MASK); }
     virtual void StartPlayback() = 0;
@@ -110,6 +112,8 @@ public:
 protected:
     // Locks the data, starts it and marks the sound playing and started.
     void BeginPlayback();
+    // Stores and reports an error; returns its code.
+    uint32_t Fail(uint32_t code, const char* format = nullptr, ...) CX_PRINTF(3, 4);
     // Calls the completion callback, if any, unless StartPlayback reported this play already.
     void Complete();
     // StartPlayback calls this when the play ends at once (no audio device).
@@ -134,6 +138,7 @@ protected:
     bool m_bBorrowed = false; // the data is the caller's buffer
     bool m_bLocked = false;   // this sound holds a lock on its data
     bool m_bCompletionReported = false; // this play's end was reported by StartPlayback
+    bool m_bWithdrawn = false; // taken out of its queue before it ever started
 
 private:
     uint32_t ReadFile(const char* fileName);

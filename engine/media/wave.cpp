@@ -231,8 +231,14 @@ void CxWave::ResumePlayback()
 
 uint32_t CxWave::GetWaveInfo(ST_WAV_INFO* info)
 {
+    // Touch the data so that purged data comes back; the record points into it.
+    if (IsLoaded())
+    {
+        Lock();
+        Unlock();
+    }
     if (ParseWaveInfo(m_pData, m_pData ? m_nDataSize : 0, (m_nPlayFlags & CX_SOUND_RAW) != 0, info) != CX_ERR_NONE)
-        return SetError(CX_ERR_INVALID_FILE_TYPE, "Invalid WAV File");
+        return Fail(CX_ERR_INVALID_FILE_TYPE, "Invalid WAV File");
     return CX_ERR_NONE;
 }
 
@@ -258,7 +264,7 @@ void CxWave::AdoptData(uint8_t* block, uint32_t size)
 uint32_t CxWave::CompressADPCM()
 {
     if (!IsLoaded())
-        return SetError(CX_ERR_UNKNOWN);
+        return Fail(CX_ERR_UNKNOWN);
     Lock();
     ST_WAV_INFO info;
     uint32_t size = 0;
@@ -267,7 +273,7 @@ uint32_t CxWave::CompressADPCM()
         block = CompressAdpcmWave(info, &size);
     Unlock();
     if (!block)
-        return SetError(CX_ERR_UNKNOWN);
+        return Fail(CX_ERR_UNKNOWN);
     AdoptData(block, size);
     // The result is a complete wave image, whatever the data was.
     m_nPlayFlags &= ~CX_SOUND_RAW;
@@ -277,7 +283,7 @@ uint32_t CxWave::CompressADPCM()
 uint32_t CxWave::DecompressADPCM()
 {
     if (!IsLoaded())
-        return SetError(CX_ERR_UNKNOWN);
+        return Fail(CX_ERR_UNKNOWN);
     Lock();
     ST_WAV_INFO info;
     uint32_t size = 0;
@@ -286,7 +292,7 @@ uint32_t CxWave::DecompressADPCM()
         block = DecompressAdpcmWave(info, &size);
     Unlock();
     if (!block)
-        return SetError(CX_ERR_UNKNOWN);
+        return Fail(CX_ERR_UNKNOWN);
     AdoptData(block, size);
     return CX_ERR_NONE;
 }
@@ -299,11 +305,11 @@ uint32_t CxWave::EditSamples(void (*edit)(const ST_WAV_INFO& info, uint8_t* samp
         return GetError();
     Lock();
     ST_WAV_INFO info;
-    uint32_t code = m_pData ? GetWaveInfo(&info) : SetError(CX_ERR_UNKNOWN);
+    uint32_t code = m_pData ? GetWaveInfo(&info) : Fail(CX_ERR_UNKNOWN);
     if (code == CX_ERR_NONE)
     {
         if ((info.nBits != 8 && info.nBits != 16) || info.bADPCM || info.nChannels > 16)
-            code = SetError(CX_ERR_UNKNOWN);
+            code = Fail(CX_ERR_UNKNOWN);
         else
             edit(info, const_cast<uint8_t*>(info.pData), args);
     }
