@@ -114,6 +114,15 @@ uint8_t* CompressAdpcmWave(const ST_WAV_INFO& info, uint32_t* outSize)
     WriteWaveHeader(out, format, static_cast<uint32_t>(dataLength), frames);
 
     CxAdpcmState state[8];
+    // Start with a step that fits the first change, so a loud start is not smeared
+    // while the step size climbs from its smallest value.
+    for (uint32_t c = 0; c < channels && frames > 1; ++c)
+    {
+        const int32_t change = ReadPcm(info, 1, c) - ReadPcm(info, 0, c);
+        const int32_t wanted = (change < 0 ? -change : change) / 2;
+        while (state[c].nIndex < 88 && s_StepTable[state[c].nIndex] < wanted)
+            ++state[c].nIndex;
+    }
     uint8_t* block = out + headerSize;
     for (uint64_t b = 0; b < blocks; ++b, block += blockAlign)
     {

@@ -149,6 +149,11 @@ bool CxWave::SetSampleData()
         return AudioSetSampleData(m_hSample, m_pData, m_nDataSize, CX_SAMPLE_MONO_16, CX_RAW_SAMPLE_RATE);
     if (m_nPlayFlags & CX_SOUND_FORMAT_HEADER)
         return SetFormatHeaderData();
+    // Only a complete image goes to the mixer: the same walk that describes the
+    // wave decides whether it can be played.
+    ST_WAV_INFO info;
+    if (ParseWaveInfo(m_pData, m_nDataSize, false, &info) != CX_ERR_NONE)
+        return false;
     return AudioSetSampleFile(m_hSample, m_pData, m_nDataSize);
 }
 
