@@ -277,12 +277,15 @@ HCXDRIVER AudioOpenDriver(uint32_t rate, uint32_t bits, uint32_t channels, uint3
     if (how == CX_AUDIO_OPEN_FALLBACK)
     {
         // Start SDL's audio layer afresh so that it tries its back ends again.
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (s_bStarted)
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        s_bStarted = false;
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         {
             SetLastError("Cannot start audio", SDL_GetError());
             return nullptr;
         }
+        s_bStarted = true;
         allowed = SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE;
     }
     const Uint16 format = bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
