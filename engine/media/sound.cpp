@@ -9,8 +9,7 @@
 #include <cstdarg>
 #include <cstring>
 
-namespace
-{
+namespace {
 bool s_bInitialised = false;
 bool s_bSoundOn = false;
 HCXDRIVER s_hDriver = nullptr;
@@ -262,7 +261,8 @@ bool CxSound::ReloadData()
 
 bool CxSound::Reacquire()
 {
-    if (m_bBorrowed)
+    // A borrowed buffer never went away, and an unloaded sound has nothing to bring back.
+    if (m_bBorrowed || m_nDataSize == 0)
         return true;
     m_pData = static_cast<uint8_t*>(CX_ALLOC(m_nDataSize ? m_nDataSize : 1));
     return m_pData != nullptr;
@@ -302,8 +302,8 @@ uint32_t CxSound::Fail(uint32_t code, const char* format, ...)
 
 bool CxSound::IsFinished()
 {
-    return (m_nPlayFlags & CX_SOUND_AUTO_DELETE) && (WasStarted() || m_bWithdrawn) && !IsPaused() && !IsQueued() &&
-           IsDone();
+    return (m_nPlayFlags & CX_SOUND_AUTO_DELETE) && (WasStarted() || m_bWithdrawn) && !IsPaused() &&
+           !IsQueued() && IsDone();
 }
 
 void CxSound::Complete()
@@ -356,6 +356,8 @@ void CxSound::SetVolume(int32_t volume)
 
 uint32_t InitSoundSystem(CxOptions* options)
 {
+    if (!options)
+        options = GetMainOptions();
     const long queues = ReadNumber(options, "Engine.Sound", "NumQueues", 8);
     const long rate = ReadNumber(options, "Engine.Sound", "Frequency", 22050);
     const long bits = ReadNumber(options, "Engine.Sound", "BitsPerSample", 16);
@@ -399,7 +401,8 @@ uint32_t InitSoundSystem(CxOptions* options)
             }
         }
     }
-    SetMasterVolume(static_cast<int32_t>(ReadNumber(options, "Engine.Sound", "MasterVolume", s_nMasterVolume)));
+    SetMasterVolume(
+        static_cast<int32_t>(ReadNumber(options, "Engine.Sound", "MasterVolume", s_nMasterVolume)));
     return CX_ERR_NONE;
 }
 

@@ -27,8 +27,8 @@ constexpr uint32_t CX_SOUND_UNLOAD = 0x04;       // unload the data when the sou
 constexpr uint32_t CX_SOUND_AUTO_DELETE = 0x08;  // delete the sound once it has finished
 constexpr uint32_t CX_SOUND_LIBRARY_LOOP = 0x10; // the mixer plays the repeats
 constexpr uint32_t CX_SOUND_MP3 = 0x20;
-constexpr uint32_t CX_SOUND_WAIT = 0x40;         // play to the end before returning
-constexpr uint32_t CX_SOUND_RAW = 0x80;          // 16-bit mono PCM
+constexpr uint32_t CX_SOUND_WAIT = 0x40;           // play to the end before returning
+constexpr uint32_t CX_SOUND_RAW = 0x80;            // 16-bit mono PCM
 constexpr uint32_t CX_SOUND_FORMAT_HEADER = 0x100; // a wave-format record, then the samples
 
 // State word: the volume in bits 0-15, then these bits.
@@ -135,10 +135,10 @@ protected:
     int32_t m_nPlaysRemaining = 0;
     int32_t m_nQueue = -1;
     uint32_t m_nState = CX_SOUND_DEFAULT_VOLUME;
-    bool m_bBorrowed = false; // the data is the caller's buffer
-    bool m_bLocked = false;   // this sound holds a lock on its data
+    bool m_bBorrowed = false;           // the data is the caller's buffer
+    bool m_bLocked = false;             // this sound holds a lock on its data
     bool m_bCompletionReported = false; // this play's end was reported by StartPlayback
-    bool m_bWithdrawn = false; // taken out of its queue before it ever started
+    bool m_bWithdrawn = false;          // taken out of its queue before it ever started
 
 private:
     uint32_t ReadFile(const char* fileName);
@@ -148,7 +148,7 @@ private:
 };
 
 // The sound system. Initialising reads "Engine.Sound" (and "Engine"/"UseDirectSound")
-// from options, or takes the defaults when options is null. Returns 0, 1 when a
+// from options, else from the main option file, else takes the defaults. Returns 0, 1 when a
 // queue cannot be created, or 13 when no audio device opens: then the game runs
 // silent and every sound reports completion at once.
 uint32_t InitSoundSystem(CxOptions* options);

@@ -7,8 +7,7 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 constexpr double TWO_PI = 6.283185307179586;
 
 void ReverseFrames(const ST_WAV_INFO& info, uint8_t* samples, const float*)
@@ -242,7 +241,8 @@ uint32_t CxWave::GetWaveInfo(ST_WAV_INFO* info)
         Lock();
         Unlock();
     }
-    if (ParseWaveInfo(m_pData, m_pData ? m_nDataSize : 0, (m_nPlayFlags & CX_SOUND_RAW) != 0, info) != CX_ERR_NONE)
+    if (ParseWaveInfo(m_pData, m_pData ? m_nDataSize : 0, (m_nPlayFlags & CX_SOUND_RAW) != 0, info) !=
+        CX_ERR_NONE)
         return Fail(CX_ERR_INVALID_FILE_TYPE, "Invalid WAV File");
     return CX_ERR_NONE;
 }
@@ -253,7 +253,8 @@ bool CxWave::IsADPCM()
         return false;
     Lock();
     ST_WAV_INFO info;
-    const bool adpcm = m_pData && ParseWaveInfo(m_pData, m_nDataSize, false, &info) == CX_ERR_NONE && info.bADPCM;
+    const bool adpcm =
+        m_pData && ParseWaveInfo(m_pData, m_nDataSize, false, &info) == CX_ERR_NONE && info.bADPCM;
     Unlock();
     return adpcm;
 }
@@ -274,7 +275,8 @@ uint32_t CxWave::CompressADPCM()
     ST_WAV_INFO info;
     uint32_t size = 0;
     uint8_t* block = nullptr;
-    if (m_pData && ParseWaveInfo(m_pData, m_nDataSize, (m_nPlayFlags & CX_SOUND_RAW) != 0, &info) == CX_ERR_NONE)
+    if (m_pData &&
+        ParseWaveInfo(m_pData, m_nDataSize, (m_nPlayFlags & CX_SOUND_RAW) != 0, &info) == CX_ERR_NONE)
         block = CompressAdpcmWave(info, &size);
     Unlock();
     if (!block)
@@ -293,7 +295,8 @@ uint32_t CxWave::DecompressADPCM()
     ST_WAV_INFO info;
     uint32_t size = 0;
     uint8_t* block = nullptr;
-    if (m_pData && ParseWaveInfo(m_pData, m_nDataSize, (m_nPlayFlags & CX_SOUND_RAW) != 0, &info) == CX_ERR_NONE)
+    if (m_pData &&
+        ParseWaveInfo(m_pData, m_nDataSize, (m_nPlayFlags & CX_SOUND_RAW) != 0, &info) == CX_ERR_NONE)
         block = DecompressAdpcmWave(info, &size);
     Unlock();
     if (!block)
@@ -369,7 +372,8 @@ uint32_t PlayWaveFile(const char* path, bool queued, int32_t queue)
         return 0;
     }
     wave->SetQueueIndex(queue);
-    wave->SetPlayFlags(wave->GetPlayFlags() | CX_SOUND_UNLOAD | CX_SOUND_AUTO_DELETE | (queued ? CX_SOUND_QUEUED : 0));
+    wave->SetPlayFlags(wave->GetPlayFlags() | CX_SOUND_UNLOAD | CX_SOUND_AUTO_DELETE |
+                       (queued ? CX_SOUND_QUEUED : 0));
     wave->Play();
     return 0;
 }

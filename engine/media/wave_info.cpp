@@ -4,8 +4,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 constexpr uint32_t RIFF_HEADER = 12;
 constexpr uint32_t CHUNK_HEADER = 8;
 constexpr uint32_t FMT_MIN_SIZE = 16;

@@ -18,9 +18,9 @@ struct ST_WAV_INFO
     uint32_t nSamples = 0;          // sample frames
     uint16_t nBits = 0;             // bits per sample
     uint16_t nChannels = 0;
-    uint32_t bADPCM = 0;            // 1 when the format tag is IMA ADPCM
-    uint32_t nDataLength = 0;       // bytes of sample data from pData
-    uint16_t nFormatTag = 0;        // the "fmt " chunk's format tag (1 for raw data)
+    uint32_t bADPCM = 0;      // 1 when the format tag is IMA ADPCM
+    uint32_t nDataLength = 0; // bytes of sample data from pData
+    uint16_t nFormatTag = 0;  // the "fmt " chunk's format tag (1 for raw data)
 };
 
 constexpr uint16_t CX_WAVE_FORMAT_PCM = 1;
@@ -37,8 +37,8 @@ inline uint16_t ReadLE16(const uint8_t* p)
 }
 inline uint32_t ReadLE32(const uint8_t* p)
 {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 inline void WriteLE16(uint8_t* p, uint16_t v)
 {

@@ -49,8 +49,7 @@ struct CxAudioSample
     uint32_t nChunkStart = 0;
 };
 
-namespace
-{
+namespace {
 constexpr int MAX_SAMPLES = 64;
 char s_szLastError[256] = "";
 uint32_t s_nBufferFrames = CX_AUDIO_DEFAULT_BUFFER;
@@ -153,15 +152,16 @@ bool BuildChunk(CxAudioSample* sample, uint32_t start)
     const uint64_t offset = static_cast<uint64_t>(start) * frameBytes;
     if (!driver || !sample->pPcm || offset >= sample->nPcmBytes)
         return false;
-    SDL_AudioStream* stream = SDL_NewAudioStream(sample->nFormat, static_cast<Uint8>(sample->nChannels),
-                                                 SourceRate(sample), driver->nFormat,
-                                                 static_cast<Uint8>(driver->nChannels), driver->nRate);
+    SDL_AudioStream* stream =
+        SDL_NewAudioStream(sample->nFormat, static_cast<Uint8>(sample->nChannels), SourceRate(sample),
+                           driver->nFormat, static_cast<Uint8>(driver->nChannels), driver->nRate);
     if (!stream)
     {
         SetLastError("Cannot convert sample", SDL_GetError());
         return false;
     }
-    bool ok = SDL_AudioStreamPut(stream, sample->pPcm + offset, static_cast<int>(sample->nPcmBytes - offset)) == 0 &&
+    bool ok = SDL_AudioStreamPut(stream, sample->pPcm + offset,
+                                 static_cast<int>(sample->nPcmBytes - offset)) == 0 &&
               SDL_AudioStreamFlush(stream) == 0;
     const int available = ok ? SDL_AudioStreamAvailable(stream) : 0;
     if (available > 0)
@@ -195,8 +195,8 @@ void PlayChunk(CxAudioSample* sample, int extra)
 }
 
 // Takes decoded PCM (allocated with SDL_malloc) as the sample's data.
-void TakePcm(CxAudioSample* sample, Uint8* pcm, uint32_t bytes, SDL_AudioFormat format, int channels, int decodeRate,
-             int ownRate)
+void TakePcm(CxAudioSample* sample, Uint8* pcm, uint32_t bytes, SDL_AudioFormat format, int channels,
+             int decodeRate, int ownRate)
 {
     FreePcm(sample);
     const uint32_t frameBytes = static_cast<uint32_t>(FrameBytes(format, channels));
@@ -290,8 +290,8 @@ HCXDRIVER AudioOpenDriver(uint32_t rate, uint32_t bits, uint32_t channels, uint3
     }
     const Uint16 format = bits == 8 ? AUDIO_U8 : AUDIO_S16SYS;
     const int outChannels = channels < 2 ? 2 : static_cast<int>(channels);
-    if (Mix_OpenAudioDevice(static_cast<int>(rate), format, outChannels, static_cast<int>(s_nBufferFrames), nullptr,
-                            allowed) != 0)
+    if (Mix_OpenAudioDevice(static_cast<int>(rate), format, outChannels, static_cast<int>(s_nBufferFrames),
+                            nullptr, allowed) != 0)
     {
         SetLastError("Cannot open the audio device", Mix_GetError());
         return nullptr;
@@ -433,7 +433,8 @@ bool AudioSetSampleFile(HCXSAMPLE sample, const void* image, uint32_t size)
     return sample->nPcmBytes > 0;
 }
 
-bool AudioSetNamedSampleFile(HCXSAMPLE sample, const char* name, const void* data, uint32_t size, uint32_t ownRate)
+bool AudioSetNamedSampleFile(HCXSAMPLE sample, const char* name, const void* data, uint32_t size,
+                             uint32_t ownRate)
 {
     if (!Usable(sample))
         return false;

@@ -9,8 +9,8 @@
 #include <cstdint>
 
 // Sample status values.
-constexpr int32_t CX_SAMPLE_FREE = 1;    // not initialised
-constexpr int32_t CX_SAMPLE_DONE = 2;    // initialised, or played to the end
+constexpr int32_t CX_SAMPLE_FREE = 1; // not initialised
+constexpr int32_t CX_SAMPLE_DONE = 2; // initialised, or played to the end
 constexpr int32_t CX_SAMPLE_PLAYING = 4;
 constexpr int32_t CX_SAMPLE_STOPPED = 8; // stopped part-way; may be resumed
 

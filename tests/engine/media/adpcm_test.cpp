@@ -13,8 +13,7 @@
 
 using namespace wave_test;
 
-namespace
-{
+namespace {
 ST_WAV_INFO Info(const uint8_t* image, uint32_t size)
 {
     ST_WAV_INFO info;
@@ -67,7 +66,8 @@ void ExpectPrefixOf(const std::vector<int16_t>& ours, const std::vector<int16_t>
 {
     ASSERT_LE(ours.size(), theirs.size());
     ASSERT_GT(ours.size(), 0u);
-    EXPECT_EQ(ours, std::vector<int16_t>(theirs.begin(), theirs.begin() + static_cast<ptrdiff_t>(ours.size())));
+    EXPECT_EQ(ours,
+              std::vector<int16_t>(theirs.begin(), theirs.begin() + static_cast<ptrdiff_t>(ours.size())));
 }
 
 bool HaveSox()
@@ -193,7 +193,8 @@ TEST(AdpcmInterop, SoxImaAdpcmFilesDecodeAsSoxDecodesThem)
     const ST_WAV_INFO ours = Info(plain, size);
     const std::string referenceImage = TempDir::Read(reference);
     const ST_WAV_INFO theirs = Info(referenceImage);
-    ExpectPrefixOf(ReadSamples16(ours.pData, ours.nDataLength), ReadSamples16(theirs.pData, theirs.nDataLength));
+    ExpectPrefixOf(ReadSamples16(ours.pData, ours.nDataLength),
+                   ReadSamples16(theirs.pData, theirs.nDataLength));
     EXPECT_EQ(ours.nSamples, 4321u);
     EXPECT_LT(RmsError(tone, ReadSamples16(ours.pData, ours.nDataLength)), 0.02 * 9000);
     CX_FREE(plain);
@@ -218,7 +219,8 @@ TEST(AdpcmInterop, SoxDecodesOurFilesAsWeDo)
     const std::string soxImage = TempDir::Read(decoded);
     const ST_WAV_INFO theirs = Info(soxImage);
     const ST_WAV_INFO ours = Info(plain, plainSize);
-    ExpectPrefixOf(ReadSamples16(ours.pData, ours.nDataLength), ReadSamples16(theirs.pData, theirs.nDataLength));
+    ExpectPrefixOf(ReadSamples16(ours.pData, ours.nDataLength),
+                   ReadSamples16(theirs.pData, theirs.nDataLength));
     EXPECT_EQ(ours.nSamples, 6000u);
     CX_FREE(packed);
     CX_FREE(plain);

@@ -3,13 +3,13 @@
 // main-loop passes driven by a manual clock.
 #pragma once
 
+#include "../platform/disk_audio.h"
 #include "engine/core/main_loop.h"
 #include "engine/core/options.h"
 #include "engine/media/sound.h"
 #include "engine/media/wave.h"
 #include "engine/platform/audio.h"
 #include "engine/platform/clock.h"
-#include "../platform/disk_audio.h"
 #include "test_support.h"
 #include "wave_builder.h"
 
@@ -19,8 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace playback_test
-{
+namespace playback_test {
 using namespace disk_audio;
 using namespace wave_test;
 

@@ -6,8 +6,7 @@
 
 using namespace playback_test;
 
-namespace
-{
+namespace {
 using SoundPlayback = PlaybackFixture;
 
 int s_nCallbacks = 0;
@@ -20,7 +19,8 @@ void CountCallback(uint32_t zero, CxSound*)
 
 TEST_F(SoundPlayback, QueuedLinesPlayOneAfterAnotherInOrder)
 {
-    CxWave* lines[3] = {MakeWave(TONE_A, LINE_FRAMES), MakeWave(TONE_B, LINE_FRAMES), MakeWave(TONE_C, LINE_FRAMES)};
+    CxWave* lines[3] = {MakeWave(TONE_A, LINE_FRAMES), MakeWave(TONE_B, LINE_FRAMES),
+                        MakeWave(TONE_C, LINE_FRAMES)};
     for (CxWave* line : lines)
     {
         line->SetPlayFlags(CX_SOUND_QUEUED);

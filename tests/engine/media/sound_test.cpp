@@ -19,8 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 // Plays nothing; a play lasts until the test calls Finish().
 class ScriptedSound : public CxSound
 {

@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace wave_test
-{
+namespace wave_test {
 inline void Put16(std::string& out, uint32_t v)
 {
     out += static_cast<char>(v & 0xFF);

@@ -9,8 +9,7 @@
 
 using namespace wave_test;
 
-namespace
-{
+namespace {
 uint32_t Parse(const std::string& image, ST_WAV_INFO* info)
 {
     // A copy of exactly the image's size, so the sanitizer sees any read past it.
@@ -101,14 +100,14 @@ TEST(WaveInfo, RejectsIncompleteOrInconsistentImages)
         "",
         std::string("RIFF\x04\0\0\0WAV", 11),
         std::string("RIFF\x04\0\0\0AVI ", 12),
-        Riff(data),                                         // no "fmt "
-        Riff(fmt),                                          // no data chunk
-        Riff(fmt + Chunk("data", "abcd", 1000)),            // data runs past the end
-        Riff(Chunk("LIST", "x", 0x7FFFFFF0) + fmt + data),  // a chunk before them runs past the end
-        Riff(Fmt(1, 1, 22050, 0, 16) + data),               // zero block alignment
-        Riff(Fmt(1, 0, 22050, 2, 16) + data),               // no channels
-        Riff(Chunk("fmt ", "short") + data),                // format chunk too short
-        Riff(Fmt(0x11, 2, 22050, 8, 4) + data),             // ADPCM block too small for its headers
+        Riff(data),                                        // no "fmt "
+        Riff(fmt),                                         // no data chunk
+        Riff(fmt + Chunk("data", "abcd", 1000)),           // data runs past the end
+        Riff(Chunk("LIST", "x", 0x7FFFFFF0) + fmt + data), // a chunk before them runs past the end
+        Riff(Fmt(1, 1, 22050, 0, 16) + data),              // zero block alignment
+        Riff(Fmt(1, 0, 22050, 2, 16) + data),              // no channels
+        Riff(Chunk("fmt ", "short") + data),               // format chunk too short
+        Riff(Fmt(0x11, 2, 22050, 8, 4) + data),            // ADPCM block too small for its headers
     };
     for (const std::string& image : cases)
     {

@@ -9,8 +9,7 @@
 
 using namespace playback_test;
 
-namespace
-{
+namespace {
 using WavePlayback = PlaybackFixture;
 
 int s_nCallbacks = 0;
@@ -29,8 +28,8 @@ ToneRun HeardTone(const std::vector<int16_t>& samples, const std::vector<double>
 
 // A wave-format record: tag, channels, rate, bytes per second, block alignment,
 // then (unless short) bits and the extra-size field with extra bytes.
-std::string Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits, bool shortForm,
-                   const std::string& extra = "")
+std::string Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
+                   bool shortForm, const std::string& extra = "")
 {
     std::string out;
     Put16(out, tag);
@@ -112,8 +111,9 @@ TEST_F(WavePlayback, FormatRecordWithAdpcmSamples)
     std::string extra;
     Put16(extra, 505);
     const std::string blocks(reinterpret_cast<const char*>(info.pData), info.nDataLength);
-    CxWave* wave = MakeWaveFrom(Record(0x11, 1, RATE, static_cast<uint16_t>(info.nBlockSize), 4, false, extra) + blocks,
-                                CX_SOUND_FORMAT_HEADER);
+    CxWave* wave =
+        MakeWaveFrom(Record(0x11, 1, RATE, static_cast<uint16_t>(info.nBlockSize), 4, false, extra) + blocks,
+                     CX_SOUND_FORMAT_HEADER);
     wave->Play();
     ASSERT_TRUE(PlayOut());
     const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
@@ -124,7 +124,8 @@ TEST_F(WavePlayback, Mp3AfterAnId3TagPlaysItsTone)
 {
     if (!HaveLame())
         GTEST_SKIP() << "lame is not installed";
-    const std::string source = m_Dir.Write("tone.wav", Pcm16Wave(Tone(TONE_B, 8000, RATE, RATE / 2), 1, RATE));
+    const std::string source =
+        m_Dir.Write("tone.wav", Pcm16Wave(Tone(TONE_B, 8000, RATE, RATE / 2), 1, RATE));
     const std::string encoded = m_Dir.File("tone.mp3");
     ASSERT_EQ(std::system(("lame --quiet -b 64 " + source + " " + encoded).c_str()), 0);
     // A version 3 tag of 100 bytes (size 0x64 as 7-bit digits) whose body looks like frame headers.

@@ -14,8 +14,7 @@
 
 using namespace wave_test;
 
-namespace
-{
+namespace {
 void Give(CxWave& wave, const std::string& bytes, uint32_t flags = 0)
 {
     ASSERT_EQ(wave.SetData(bytes.data(), static_cast<uint32_t>(bytes.size()), false), 0u);

@@ -16,8 +16,7 @@
 
 using namespace disk_audio;
 
-namespace
-{
+namespace {
 constexpr uint32_t RATE = 22050;
 constexpr double LOW = 5 * RATE / 256.0;
 constexpr double HIGH = 10 * RATE / 256.0;
@@ -29,7 +28,8 @@ std::string ToneBytes(double frequency, double amplitude, uint32_t frames)
     std::string out;
     for (uint32_t i = 0; i < frames; ++i)
     {
-        const int16_t v = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * frequency * i / RATE)));
+        const int16_t v =
+            static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * frequency * i / RATE)));
         out += static_cast<char>(v & 0xFF);
         out += static_cast<char>((v >> 8) & 0xFF);
     }
@@ -62,7 +62,8 @@ protected:
         EXPECT_NE(sample, nullptr);
         m_Samples.push_back(sample);
         AudioInitSample(sample);
-        EXPECT_TRUE(AudioSetSampleData(sample, pcm.data(), static_cast<uint32_t>(pcm.size()), CX_SAMPLE_MONO_16, RATE));
+        EXPECT_TRUE(AudioSetSampleData(sample, pcm.data(), static_cast<uint32_t>(pcm.size()),
+                                       CX_SAMPLE_MONO_16, RATE));
         return sample;
     }
 
@@ -119,7 +120,8 @@ TEST_F(AudioMixer, StatusFollowsTheSampleThroughItsLife)
     AudioInitSample(sample);
     EXPECT_EQ(AudioGetSampleStatus(sample), CX_SAMPLE_DONE);
     const std::string pcm = ToneBytes(LOW, 8000, FRAMES);
-    ASSERT_TRUE(AudioSetSampleData(sample, pcm.data(), static_cast<uint32_t>(pcm.size()), CX_SAMPLE_MONO_16, RATE));
+    ASSERT_TRUE(
+        AudioSetSampleData(sample, pcm.data(), static_cast<uint32_t>(pcm.size()), CX_SAMPLE_MONO_16, RATE));
     AudioSetSampleLoopCount(sample, 0);
     AudioStartSample(sample);
     EXPECT_EQ(AudioGetSampleStatus(sample), CX_SAMPLE_PLAYING);
@@ -204,7 +206,8 @@ TEST_F(AudioMixer, UndecodableDataIsRefused)
     AudioInitSample(sample);
     const std::string garbage(2000, '\x5A');
     EXPECT_FALSE(AudioSetSampleFile(sample, garbage.data(), static_cast<uint32_t>(garbage.size())));
-    EXPECT_FALSE(AudioSetNamedSampleFile(sample, ".mp3", garbage.data(), static_cast<uint32_t>(garbage.size())));
+    EXPECT_FALSE(
+        AudioSetNamedSampleFile(sample, ".mp3", garbage.data(), static_cast<uint32_t>(garbage.size())));
     EXPECT_FALSE(AudioSetSampleData(sample, garbage.data(), 2000, 5, RATE));
     EXPECT_STRNE(AudioGetLastError(), "");
     AudioSetError("");

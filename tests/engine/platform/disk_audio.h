@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace disk_audio
-{
+namespace disk_audio {
 // Routes audio to a file in dir for the life of the object.
 class Route
 {
@@ -39,7 +38,8 @@ public:
         const std::string bytes = TempDir::Read(m_File);
         std::vector<int16_t> out(bytes.size() / 2);
         for (size_t i = 0; i < out.size(); ++i)
-            out[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) | (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
+            out[i] = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                          (static_cast<uint8_t>(bytes[2 * i + 1]) << 8));
         return out;
     }
 
@@ -48,8 +48,7 @@ private:
 };
 
 // Waits in real time until done() holds, at most timeoutMs; true when it did.
-template <class F>
-bool WaitFor(F done, uint32_t timeoutMs = 20000)
+template <class F> bool WaitFor(F done, uint32_t timeoutMs = 20000)
 {
     const uint32_t start = GetSystemTicks();
     while (!done())
@@ -88,8 +87,8 @@ constexpr size_t WINDOW = 256;
 // Cuts one channel into windows and names each by the strongest of the given
 // frequencies; quiet windows are dropped. `both` counts windows in which two
 // tones are strong at once.
-inline std::vector<ToneRun> Runs(const std::vector<int16_t>& samples, uint32_t channels, uint32_t channel, double rate,
-                             const std::vector<double>& frequencies, size_t* both = nullptr)
+inline std::vector<ToneRun> Runs(const std::vector<int16_t>& samples, uint32_t channels, uint32_t channel,
+                                 double rate, const std::vector<double>& frequencies, size_t* both = nullptr)
 {
     std::vector<ToneRun> runs;
     const size_t frames = samples.size() / channels;
