@@ -109,8 +109,7 @@ uint32_t CxSound::Play()
 
     if (exclusive || (m_nPlayFlags & CX_SOUND_WAIT))
     {
-        while (!IsDone())
-            SleepMs(1);
+        WaitUntilDone();
         Stop();
         Complete();
         if (exclusive)
@@ -119,6 +118,29 @@ uint32_t CxSound::Play()
                     sound->Resume();
     }
     return GetError();
+}
+
+void CxSound::WaitUntilDone()
+{
+    // The mixer runs on its own thread. Should the device stop taking audio
+    // altogether, give up after a while instead of hanging the game.
+    constexpr uint32_t STALL_LIMIT = 5000;
+    uint64_t mixed = AudioGetMixedFrames(s_hDriver);
+    uint32_t since = GetSystemTicks();
+    while (!IsDone())
+    {
+        SleepMs(1);
+        const uint64_t now = AudioGetMixedFrames(s_hDriver);
+        if (now != mixed)
+        {
+            mixed = now;
+            since = GetSystemTicks();
+        }
+        else if (GetSystemTicks() - since > STALL_LIMIT)
+        {
+            break;
+        }
+    }
 }
 
 void CxSound::Stop()

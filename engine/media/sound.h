@@ -114,6 +114,8 @@ protected:
     void BeginPlayback();
     // Stores and reports an error; returns its code.
     uint32_t Fail(uint32_t code, const char* format = nullptr, ...) CX_PRINTF(3, 4);
+    // Waits until the sound is done (for plays that must end before Play returns).
+    void WaitUntilDone();
     // Calls the completion callback, if any, unless StartPlayback reported this play already.
     void Complete();
     // StartPlayback calls this when the play ends at once (no audio device).

@@ -42,7 +42,8 @@ void ApplyTremolo(const ST_WAV_INFO& info, uint8_t* samples, const float* args)
             for (uint32_t c = 0; c < channels; ++c)
             {
                 uint8_t& s = samples[i * channels + c];
-                s = static_cast<uint8_t>(128 + static_cast<int32_t>((s - 128) * gain));
+                const int32_t v = 128 + static_cast<int32_t>((s - 128) * gain);
+                s = static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
             }
         }
         else
