@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the wave-information walk, the ADPCM decoder and
-// encoder, and the MP3 tag and frame scans.
+// encoder, the format-record reader, and the MP3 tag and frame scans.
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
 #include "engine/media/adpcm.h"
@@ -20,6 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint32_t length = static_cast<uint32_t>(size);
     const uint8_t* bytes = copy.data();
 
+    ST_FORMAT_RECORD record;
+    ParseFormatRecord(bytes, length, &record);
     SkipId3Tag(bytes, length);
     FindMp3SampleRate(bytes, length, SkipId3Tag(bytes, length));
 

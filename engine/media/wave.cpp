@@ -159,27 +159,14 @@ bool CxWave::SetSampleData()
 
 bool CxWave::SetFormatHeaderData()
 {
-    // The record: format tag, channels, rate, bytes per second, block alignment
-    // (14 bytes), then bits per sample and the size of extra bytes that follow.
-    if (m_nDataSize < 14)
+    ST_FORMAT_RECORD record;
+    if (ParseFormatRecord(m_pData, m_nDataSize, &record) != CX_ERR_NONE)
         return false;
-    const uint16_t tag = ReadLE16(m_pData);
-    uint32_t headerSize = 14;
-    if (tag != 0)
-    {
-        if (m_nDataSize < 18)
-            return false;
-        headerSize = 18u + ReadLE16(m_pData + 16);
-        if (headerSize > m_nDataSize)
-            return false;
-    }
-    const uint16_t channels = ReadLE16(m_pData + 2);
-    const uint32_t rate = ReadLE32(m_pData + 4);
-    const uint16_t blockAlign = ReadLE16(m_pData + 12);
+    const uint16_t tag = record.nFormatTag;
+    const uint16_t channels = record.nChannels;
+    const uint32_t headerSize = record.nSize;
     const uint8_t* samples = m_pData + headerSize;
     const uint32_t length = m_nDataSize - headerSize;
-    if (channels == 0 || blockAlign == 0)
-        return false;
 
     if (tag == CX_WAVE_FORMAT_MS_ADPCM || tag == CX_WAVE_FORMAT_IMA_ADPCM)
     {
@@ -204,10 +191,10 @@ bool CxWave::SetFormatHeaderData()
         CX_FREE(image);
         return ok;
     }
-    const bool eightBit = blockAlign == channels;
+    const bool eightBit = record.nBlockAlign == channels;
     const int32_t type = channels == 1 ? (eightBit ? CX_SAMPLE_MONO_8 : CX_SAMPLE_MONO_16)
                                        : (eightBit ? CX_SAMPLE_STEREO_8 : CX_SAMPLE_STEREO_16);
-    return AudioSetSampleData(m_hSample, samples, length, type, rate);
+    return AudioSetSampleData(m_hSample, samples, length, type, record.nRate);
 }
 
 void CxWave::ReleasePlayback()

@@ -119,6 +119,33 @@ uint32_t ParseWaveInfo(const uint8_t* data, uint32_t size, bool raw, ST_WAV_INFO
     return CX_ERR_NONE;
 }
 
+uint32_t ParseFormatRecord(const uint8_t* data, uint32_t size, ST_FORMAT_RECORD* record)
+{
+    *record = ST_FORMAT_RECORD();
+    // Tag, channels, rate, bytes per second and block alignment make the short
+    // form; the long form adds the bits and the size of the extra bytes.
+    if (!data || size < 14)
+        return CX_ERR_INVALID_FILE_TYPE;
+    const uint16_t tag = ReadLE16(data);
+    uint32_t recordSize = 14;
+    if (tag != 0)
+    {
+        if (size < 18)
+            return CX_ERR_INVALID_FILE_TYPE;
+        recordSize = 18u + ReadLE16(data + 16);
+        if (recordSize > size)
+            return CX_ERR_INVALID_FILE_TYPE;
+    }
+    record->nFormatTag = tag;
+    record->nChannels = ReadLE16(data + 2);
+    record->nRate = ReadLE32(data + 4);
+    record->nBlockAlign = ReadLE16(data + 12);
+    record->nSize = recordSize;
+    if (record->nChannels == 0 || record->nBlockAlign == 0)
+        return CX_ERR_INVALID_FILE_TYPE;
+    return CX_ERR_NONE;
+}
+
 uint32_t SkipId3Tag(const uint8_t* data, uint32_t size)
 {
     if (!data || size < 10 || memcmp(data, "ID3", 3) != 0 || data[3] != 3)

@@ -57,6 +57,20 @@ inline void WriteLE32(uint8_t* p, uint32_t v)
 // channels or a zero block alignment.
 uint32_t ParseWaveInfo(const uint8_t* data, uint32_t size, bool raw, ST_WAV_INFO* info);
 
+// The wave-format record in front of header-form sample data.
+struct ST_FORMAT_RECORD
+{
+    uint16_t nFormatTag = 0;
+    uint16_t nChannels = 0;
+    uint32_t nRate = 0;
+    uint16_t nBlockAlign = 0;
+    uint32_t nSize = 0; // bytes of the record: 14 for tag 0, else 18 plus its extra bytes
+};
+
+// Reads the record at the start of data. Returns 0, or 10 (invalid file) when the
+// record does not fit in the data or names no channels or no block alignment.
+uint32_t ParseFormatRecord(const uint8_t* data, uint32_t size, ST_FORMAT_RECORD* record);
+
 // Offset at which MP3 frames start: past an ID3 version 3 tag (10 bytes plus
 // the size stored as four 7-bit digits), else 0. Never beyond size.
 uint32_t SkipId3Tag(const uint8_t* data, uint32_t size);

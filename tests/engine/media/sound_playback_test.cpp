@@ -207,3 +207,25 @@ TEST_F(SoundPlayback, PlaybackRateOverrideChangesThePitch)
     ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_B}));
     EXPECT_NEAR(static_cast<double>(runs[0].windows), LINE_FRAMES / 512.0, 2.0);
 }
+
+TEST_F(SoundPlayback, PlayWaveFileQueuesAFireAndForgetWave)
+{
+    const std::string path = m_Dir.Write("line.wav", Pcm16Wave(Tone(TONE_C, 8000, RATE, LINE_FRAMES), 1, RATE));
+    const uint32_t sounds = CxSound::GetSoundCount();
+    ASSERT_EQ(PlayWaveFile(path.c_str(), true, 2), 0u);
+    ASSERT_EQ(CxSound::GetSoundCount(), sounds + 1);
+    CxSound* wave = CxSound::GetFirstSound();
+    while (wave->GetNextSound())
+        wave = wave->GetNextSound();
+    EXPECT_EQ(wave->GetQueueIndex(), 2);
+    EXPECT_EQ(wave->GetPlayFlags(), CX_SOUND_QUEUED | CX_SOUND_UNLOAD | CX_SOUND_AUTO_DELETE);
+    EXPECT_TRUE(wave->IsPlaying());
+    // It deletes itself once it has played.
+    ASSERT_TRUE(WaitFor([&] {
+        Pass();
+        return CxSound::GetSoundCount() == sounds;
+    }));
+    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_C});
+    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_C}));
+    EXPECT_NEAR(static_cast<double>(runs[0].windows), LINE_FRAMES / 256.0, 1.0);
+}

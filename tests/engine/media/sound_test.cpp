@@ -146,6 +146,28 @@ TEST_F(SoundSystem, DefaultsWithoutOptions)
     SetMasterVolume(CX_SOUND_DEFAULT_VOLUME);
 }
 
+TEST_F(SoundSystem, DeviceSettingsShapeTheOpen)
+{
+    ShutdownSoundSystem();
+    // Without the first attempt the fallback opens the device; the fragment count sets its buffer.
+    m_Options.SetNumber("Engine", "UseDirectSound", 0);
+    m_Options.SetNumber("Engine.Sound", "MixFragmentCount", 4);
+    m_Options.SetNumber("Engine.Sound", "Frequency", 11025);
+    ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
+    EXPECT_TRUE(IsSoundOn());
+    EXPECT_EQ(AudioGetBufferFrames(), 512u);
+    uint32_t rate, bits, channels;
+    AudioGetDriverFormat(GetSoundDriver(), &rate, &bits, &channels);
+    EXPECT_GT(rate, 0u);
+    ShutdownSoundSystem();
+    // By default the buffer is 1024 frames.
+    ASSERT_EQ(InitSoundSystem(nullptr), 0u);
+    EXPECT_EQ(AudioGetBufferFrames(), CX_AUDIO_DEFAULT_BUFFER);
+    AudioGetDriverFormat(GetSoundDriver(), &rate, &bits, &channels);
+    EXPECT_EQ(rate, 22050u);
+    EXPECT_EQ(bits, 16u);
+}
+
 TEST_F(SoundSystem, QueueChoiceTakesFewestEntriesAndTheHighestOnTies)
 {
     Make("a", CX_SOUND_QUEUED, 0)->Play();

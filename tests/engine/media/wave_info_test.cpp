@@ -176,3 +176,44 @@ TEST(Mp3Header, ReadsSampleRateOfFirstFrame)
     const uint8_t none[] = {0xFF, 0xFF, 0xFC, 0x00};
     EXPECT_EQ(FindMp3SampleRate(none, sizeof(none), 0), 0u);
 }
+
+TEST(FormatRecord, ShortAndLongForms)
+{
+    // Tag 0: the 14-byte form.
+    const std::string shortForm = std::string("\0\0\x01\0\x22\x56\0\0\x44\xAC\0\0\x02\0", 14) + "samples";
+    ST_FORMAT_RECORD record;
+    ASSERT_EQ(ParseFormatRecord(Bytes(shortForm), static_cast<uint32_t>(shortForm.size()), &record), CX_ERR_NONE);
+    EXPECT_EQ(record.nSize, 14u);
+    EXPECT_EQ(record.nChannels, 1);
+    EXPECT_EQ(record.nRate, 22050u);
+    EXPECT_EQ(record.nBlockAlign, 2);
+    // Other tags: 18 bytes plus the extra bytes the record counts.
+    std::string longForm;
+    Put16(longForm, 0x11);
+    Put16(longForm, 2);
+    Put32(longForm, 11025);
+    Put32(longForm, 11025);
+    Put16(longForm, 512);
+    Put16(longForm, 4);
+    Put16(longForm, 2);
+    Put16(longForm, 1017);
+    ASSERT_EQ(ParseFormatRecord(Bytes(longForm), static_cast<uint32_t>(longForm.size()), &record), CX_ERR_NONE);
+    EXPECT_EQ(record.nSize, 20u);
+    EXPECT_EQ(record.nFormatTag, 0x11);
+    // The same record cut short of its extra bytes does not fit.
+    EXPECT_EQ(ParseFormatRecord(Bytes(longForm), 19, &record), CX_ERR_INVALID_FILE_TYPE);
+    EXPECT_EQ(ParseFormatRecord(Bytes(longForm), 17, &record), CX_ERR_INVALID_FILE_TYPE);
+    EXPECT_EQ(ParseFormatRecord(Bytes(shortForm), 13, &record), CX_ERR_INVALID_FILE_TYPE);
+}
+
+TEST(FormatRecord, NeedsChannelsAndBlockAlignment)
+{
+    std::string record(14, '\0');
+    record[2] = 1;
+    ST_FORMAT_RECORD out;
+    EXPECT_EQ(ParseFormatRecord(Bytes(record), 14, &out), CX_ERR_INVALID_FILE_TYPE);
+    record[12] = 2;
+    EXPECT_EQ(ParseFormatRecord(Bytes(record), 14, &out), CX_ERR_NONE);
+    record[2] = 0;
+    EXPECT_EQ(ParseFormatRecord(Bytes(record), 14, &out), CX_ERR_INVALID_FILE_TYPE);
+}
