@@ -229,3 +229,21 @@ TEST_F(SoundPlayback, PlayWaveFileQueuesAFireAndForgetWave)
     ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_C}));
     EXPECT_NEAR(static_cast<double>(runs[0].windows), LINE_FRAMES / 256.0, 1.0);
 }
+
+TEST_F(SoundPlayback, WaitFlagPlaysToTheEndBeforeReturning)
+{
+    s_nCallbacks = 0;
+    CxWave* wave = MakeWave(TONE_A, LINE_FRAMES);
+    wave->SetPlayFlags(CX_SOUND_WAIT);
+    wave->SetCallback(CountCallback);
+    ASSERT_EQ(wave->Play(), 0u);
+    EXPECT_FALSE(wave->IsPlaying());
+    EXPECT_TRUE(wave->WasStarted());
+    EXPECT_EQ(s_nCallbacks, 1);
+    // The service has nothing left to report.
+    Pass();
+    EXPECT_EQ(s_nCallbacks, 1);
+    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A});
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_NEAR(static_cast<double>(runs[0].windows), LINE_FRAMES / 256.0, 1.0);
+}
