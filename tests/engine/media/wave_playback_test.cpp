@@ -1,0 +1,190 @@
+// Each kind of data a wave plays, heard through the disk audio driver:
+// wave images (also ADPCM), raw PCM, a format record followed by samples,
+// and MP3; and data that cannot be played.
+#include "playback_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace playback_test;
+
+namespace {
+using WavePlayback = PlaybackFixture;
+
+int s_nCallbacks = 0;
+void CountCallback(uint32_t, CxSound*)
+{
+    ++s_nCallbacks;
+}
+
+// The single tone that the output holds, and for how many windows.
+ToneRun HeardTone(const std::vector<int16_t>& samples, const std::vector<double>& candidates)
+{
+    const std::vector<ToneRun> runs = Runs(samples, 2, 0, RATE, candidates);
+    EXPECT_EQ(runs.size(), 1u) << testing::PrintToString(Frequencies(runs));
+    return runs.empty() ? ToneRun{0, 0} : runs[0];
+}
+
+// A wave-format record: tag, channels, rate, bytes per second, block alignment,
+// then (unless short) bits and the extra-size field with extra bytes.
+std::string Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
+                   bool shortForm, const std::string& extra = "")
+{
+    std::string out;
+    Put16(out, tag);
+    Put16(out, channels);
+    Put32(out, rate);
+    Put32(out, rate * blockAlign);
+    Put16(out, blockAlign);
+    if (!shortForm)
+    {
+        Put16(out, bits);
+        Put16(out, static_cast<uint32_t>(extra.size()));
+        out += extra;
+    }
+    return out;
+}
+
+bool HaveLame()
+{
+    return std::system("command -v lame >/dev/null 2>&1") == 0;
+}
+} // namespace
+
+TEST_F(WavePlayback, CompressedWavePlaysItsTone)
+{
+    CxWave* wave = MakeWave(TONE_B, LINE_FRAMES);
+    ASSERT_EQ(wave->CompressADPCM(), 0u);
+    wave->Play();
+    ASSERT_TRUE(PlayOut());
+    const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
+    EXPECT_EQ(run.frequency, TONE_B);
+    EXPECT_NEAR(static_cast<double>(run.windows), LINE_FRAMES / 256.0, 1.0);
+}
+
+TEST_F(WavePlayback, RawDataIsSixteenBitMonoAt22000Hz)
+{
+    // Made at 22000 Hz, so it sounds at TONE_C when played at that rate.
+    CxWave* wave = MakeWaveFrom(Samples16(Tone(TONE_C, 8000, 22000, 6000)), CX_SOUND_RAW);
+    wave->Play();
+    EXPECT_EQ(wave->GetPlaybackRate(), 22000);
+    ASSERT_TRUE(PlayOut());
+    const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
+    EXPECT_EQ(run.frequency, TONE_C);
+    EXPECT_NEAR(static_cast<double>(run.windows), 6000.0 * RATE / 22000 / 256.0, 1.5);
+}
+
+TEST_F(WavePlayback, FormatRecordThenSixteenBitSamples)
+{
+    const std::string samples = Samples16(Tone(TONE_A, 8000, RATE, LINE_FRAMES));
+    CxWave* wave = MakeWaveFrom(Record(1, 1, RATE, 2, 16, false) + samples, CX_SOUND_FORMAT_HEADER);
+    wave->Play();
+    ASSERT_TRUE(PlayOut());
+    const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
+    EXPECT_EQ(run.frequency, TONE_A);
+    EXPECT_NEAR(static_cast<double>(run.windows), LINE_FRAMES / 256.0, 1.0);
+}
+
+TEST_F(WavePlayback, ShortFormatRecordWithEightBitSamples)
+{
+    // Tag 0 means the 14-byte record; block alignment equal to the channels means 8-bit.
+    std::string samples;
+    for (int16_t s : Tone(TONE_B, 8000, RATE, LINE_FRAMES))
+        samples += static_cast<char>(128 + s / 256);
+    CxWave* wave = MakeWaveFrom(Record(0, 1, RATE, 1, 8, true) + samples, CX_SOUND_FORMAT_HEADER);
+    wave->Play();
+    ASSERT_TRUE(PlayOut());
+    const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
+    EXPECT_EQ(run.frequency, TONE_B);
+}
+
+TEST_F(WavePlayback, FormatRecordWithAdpcmSamples)
+{
+    // Compress a tone, then hand over its record and blocks without the wave image around them.
+    CxWave packer;
+    const std::string image = Pcm16Wave(Tone(TONE_C, 8000, RATE, LINE_FRAMES), 1, RATE);
+    packer.SetData(image.data(), static_cast<uint32_t>(image.size()), false);
+    ASSERT_EQ(packer.CompressADPCM(), 0u);
+    ST_WAV_INFO info;
+    ASSERT_EQ(packer.GetWaveInfo(&info), 0u);
+    std::string extra;
+    Put16(extra, 505);
+    const std::string blocks(reinterpret_cast<const char*>(info.pData), info.nDataLength);
+    CxWave* wave =
+        MakeWaveFrom(Record(0x11, 1, RATE, static_cast<uint16_t>(info.nBlockSize), 4, false, extra) + blocks,
+                     CX_SOUND_FORMAT_HEADER);
+    wave->Play();
+    ASSERT_TRUE(PlayOut());
+    const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
+    EXPECT_EQ(run.frequency, TONE_C);
+}
+
+TEST_F(WavePlayback, Mp3AfterAnId3TagPlaysItsTone)
+{
+    if (!HaveLame())
+        GTEST_SKIP() << "lame is not installed";
+    const std::string source =
+        m_Dir.Write("tone.wav", Pcm16Wave(Tone(TONE_B, 8000, RATE, RATE / 2), 1, RATE));
+    const std::string encoded = m_Dir.File("tone.mp3");
+    ASSERT_EQ(std::system(("lame --quiet -b 64 " + source + " " + encoded).c_str()), 0);
+    // A version 3 tag of 100 bytes (size 0x64 as 7-bit digits) whose body looks like frame headers.
+    std::string tagged = std::string("ID3\x03\0\0\0\0\0\x64", 10);
+    for (int i = 0; i < 25; ++i)
+        tagged += std::string("\xFF\xFB\x10\x00", 4);
+    tagged += TempDir::Read(encoded);
+    const std::string path = m_Dir.Write("voice.mp3", tagged);
+
+    m_Waves.push_back(std::make_unique<CxWave>());
+    CxWave* wave = m_Waves.back().get();
+    ASSERT_EQ(wave->Load(path.c_str()), 0u);
+    EXPECT_TRUE(wave->GetPlayFlags() & CX_SOUND_MP3);
+    wave->SetVolume(127);
+    wave->Play();
+    EXPECT_EQ(wave->GetError(), 0u);
+    EXPECT_EQ(wave->GetPlaybackRate(), static_cast<int32_t>(RATE));
+    ASSERT_TRUE(PlayOut());
+    const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
+    EXPECT_EQ(run.frequency, TONE_B);
+    // The encoder adds some padding; the tone itself lasts half a second.
+    EXPECT_GE(run.windows, RATE / 2 / 256 - 2);
+}
+
+TEST_F(WavePlayback, UnplayableDataIsAnInvalidFileAndEndsAtTheNextPass)
+{
+    ErrorCapture errors;
+    std::string garbage;
+    for (int i = 0; i < 3000; ++i)
+        garbage += static_cast<char>(i * 7919 % 251);
+    const struct
+    {
+        std::string bytes;
+        uint32_t flags;
+    } cases[] = {
+        {garbage, CX_SOUND_MP3},
+        {std::string("ID3\x03\0\0\0\0\x7F\x7F", 10) + garbage, CX_SOUND_MP3},
+        {Riff(Fmt(1, 1, RATE, 2, 16)), 0},
+        {Riff(Fmt(1, 1, RATE, 2, 16) + Chunk("data", "abcd", 100000)), 0},
+        {Riff(Fmt(1, 1, RATE, 0, 16) + Chunk("data", "abcd")), 0},
+        {"RIFF", CX_SOUND_FORMAT_HEADER},
+        {Record(1, 1, RATE, 2, 16, false, "xx").substr(0, 19), CX_SOUND_FORMAT_HEADER},
+    };
+    for (const auto& c : cases)
+    {
+        s_nCallbacks = 0;
+        errors.Clear();
+        CxWave* wave = MakeWaveFrom(c.bytes, c.flags);
+        wave->SetCallback(CountCallback);
+        wave->Play();
+        ASSERT_FALSE(errors.Errors().empty()) << testing::PrintToString(c.bytes.substr(0, 40));
+        EXPECT_EQ(errors.Errors().back().code, CX_ERR_INVALID_FILE_TYPE);
+        EXPECT_EQ(errors.Errors().back().text, "Invalid WAV File");
+        EXPECT_EQ(wave->GetSampleHandle(), nullptr);
+        Pass();
+        EXPECT_FALSE(wave->IsPlaying());
+        EXPECT_EQ(s_nCallbacks, 1);
+    }
+    const std::vector<int16_t> samples = Finish();
+    for (int16_t s : samples)
+        ASSERT_EQ(s, 0);
+}
