@@ -5,6 +5,8 @@
 #include "engine/core/random.h"
 #include "engine/core/sequence.h"
 #include "engine/core/system_events.h"
+#include "engine/media/sound_event.h"
+#include "engine/media/wave.h"
 
 #include <cstdlib>
 #include <new>
@@ -56,6 +58,32 @@ long Number(const CxLinkedList<CxString>& arguments, uint32_t index)
 const CxString& Pick(const CxLinkedList<CxString>& arguments)
 {
     return arguments.GetAt(static_cast<uint32_t>(RandomChoice(arguments.GetCount())))->m_Value;
+}
+
+// The queue that "PlayThisSound" cuts into.
+constexpr int32_t EXCLUSIVE_SOUND_QUEUE = 7;
+
+// A sound event for one of the files, chosen at random; none (reported)
+// for a subtitled sound, which this engine cannot play yet.
+CxEvent* MakeSoundEvent(const CxLinkedList<CxString>& arguments, Kind kind)
+{
+    const CxString& file = Pick(arguments);
+    if (file.FindNoCase(".TXT") >= 0)
+    {
+        ReportError(CX_ERR_FILE_NOT_FOUND, "Could not find file %s", file.c_str());
+        DropEventQuietly();
+        return nullptr;
+    }
+    auto* wave = new (std::nothrow) CxWave;
+    if (!wave)
+        return nullptr;
+    wave->Load(BuildGamePath("%s", file.c_str()).c_str());
+    if (kind == Kind::PlayThisSound)
+        wave->SetQueueIndex(EXCLUSIVE_SOUND_QUEUE);
+    auto* event = new (std::nothrow) CSoundEvent(wave, kind == Kind::StartSound, kind == Kind::PlayThisSound);
+    if (!event)
+        delete wave;
+    return event;
 }
 
 bool CountFits(Kind kind, uint16_t count)
@@ -136,9 +164,10 @@ CxEvent* CxGameApp::CreateEvent(const CxString& category, const CxString& comman
     case Kind::PlaySound:
     case Kind::PlayThisSound:
     case Kind::StartSound:
+        return MakeSoundEvent(arguments, found->m_Kind);
     case Kind::PlayMovie:
-        // Sounds and movies join when their players exist; until then the
-        // line makes no event.
+        // Movies join when the movie player exists; until then the line
+        // makes no event.
         DropEventQuietly();
         return nullptr;
     }

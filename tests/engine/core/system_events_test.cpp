@@ -1,5 +1,8 @@
 #include "engine/core/system_events.h"
 
+#include "engine/media/sound.h"
+#include "engine/media/sound_event.h"
+
 #include "engine/core/random.h"
 #include "engine/core/sequence.h"
 #include "engine/platform/clock.h"
@@ -9,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -206,4 +210,41 @@ TEST_F(SystemCommandsTest, OtherCategoriesAreNotTheApplicationsToMake)
     CxLinkedList<CxString> args;
     EXPECT_EQ(m_pApp->CreateEvent(CxString("Town"), CxString("Sleep"), args), nullptr);
     EXPECT_EQ(FindEventCreator("system"), static_cast<CxEventCreator*>(m_pApp.get()));
+}
+
+TEST_F(SystemCommandsTest, SoundCommandsLoadTheirFileAndSubtitlesAreReportedMissing)
+{
+    // A silent game (no sound system): a played sound is done at once.
+    std::string wave = "RIFF";
+    const std::string body = std::string("WAVEfmt ") + std::string("\x10\0\0\0\x01\0\x01\0\x22\x56\0\0\x44\xac\0\0\x02\0\x10\0", 20) +
+                             std::string("data\x04\0\0\0\0\0\0\0", 12);
+    const uint32_t size = static_cast<uint32_t>(body.size());
+    wave += std::string(reinterpret_cast<const char*>(&size), 4) + body;
+    m_Dir.Write("hello.wav", wave);
+    const char* text = "Event system.PlaySound($GAMEPATH\\HELLO.WAV)\n"
+                       "Event system.StartSound($GAMEPATH\\hello.wav)\nEvent system.Notify(5)\n";
+    CxEventSequenceFile& sequence = Play(text);
+    ASSERT_EQ(sequence.GetCount(), 3);
+    EXPECT_TRUE(dynamic_cast<CSoundEvent*>(sequence.GetAt(1)->m_Value)->IsWaitNot());
+    EXPECT_GT(Drain(), 0);
+    EXPECT_EQ(m_Listener.m_Numbers, (std::vector<uint32_t>{5}));
+
+    // With sound on, the file is found through $GAMEPATH and loaded when the event is made.
+    CxOptions sound;
+    ASSERT_EQ(InitSoundSystem(&sound), 0u);
+    {
+        CxEventSequenceFile loaded;
+        loaded.Parse(text, static_cast<uint32_t>(strlen(text)), nullptr);
+        auto* played = dynamic_cast<CSoundEvent*>(loaded.GetHead()->m_Value);
+        ASSERT_NE(played, nullptr);
+        EXPECT_TRUE(played->GetSound()->IsLoaded());
+    }
+    ShutdownSoundSystem();
+
+    ErrorCapture capture;
+    CxLinkedList<CxString> args;
+    args.AddTail(CxString("$GAMEPATH\\talk.txt"));
+    EXPECT_EQ(m_pApp->CreateEvent(CxString("system"), CxString("PlaySound"), args), nullptr);
+    ASSERT_EQ(capture.Errors().size(), 1u);
+    EXPECT_EQ(capture.Errors()[0].code, CX_ERR_FILE_NOT_FOUND);
 }
