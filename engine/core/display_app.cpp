@@ -1,14 +1,28 @@
 #include "engine/core/display_app.h"
 
+#include "engine/core/array.h"
 #include "engine/core/error.h"
+#include "engine/graphics/cursor.h"
+#include "engine/graphics/display_object.h"
+#include "engine/graphics/palette.h"
+#include "engine/graphics/screen.h"
 #include "engine/platform/message_box.h"
+#include "engine/platform/presenter.h"
 #include "engine/platform/window.h"
+
+#include <new>
 
 const char* const CX_DISPLAY_APP_ERROR = "DisplayAppError";
 
 namespace {
 // How long the disc prompt waits for input before the caller tries again.
 constexpr uint32_t DISC_PROMPT_WAIT_MS = 100;
+
+void RedrawCursor()
+{
+    if (CxWindowApp* app = dynamic_cast<CxWindowApp*>(GetApp()))
+        app->UpdateScreenCursor();
+}
 
 [[noreturn]] void QuitFromDialog()
 {
@@ -29,8 +43,16 @@ CxDisplayApp::~CxDisplayApp()
 uint32_t CxDisplayApp::Create()
 {
     CxWindowApp::Create();
-    // The built-in default font and the hand-over of the screen's drawing
-    // surface to the display objects are done here by the graphics layer.
+    // The custom cursor follows the mouse through the display objects' input.
+    SetCustomCursor((m_nStyle & APP_USE_CUSTOM_CURSOR) != 0);
+    SetCursorRedrawHook(RedrawCursor);
+    CxDisplayObject::SetMouseMoveHook(SetCursorPosition);
+    // The display objects draw into the screen; before the first activation
+    // makes one, the root takes the drawing area's size.
+    if (m_pScreen)
+        CxDisplayObject::SetRootSize(m_pScreen->GetDrawSurface());
+    else
+        CxDisplayObject::SetRootSize(GetClientWidth(), GetClientHeight());
     SetErrorHandler(ErrorHandler);
     ResetPlatformKeyState(CX_VK_ESCAPE);
     return GetError();
@@ -42,8 +64,145 @@ void CxDisplayApp::Destroy()
     // back to the plain system box (unless the player quit, which left none).
     if (GetErrorHandler() == ErrorHandler)
         SetErrorHandler(ShowErrorBox);
+    CxDisplayObject::SetMouseMoveHook(nullptr);
+    CxDisplayObject::DestroyRoot();
+    SetCursorRedrawHook(nullptr);
+    ShutdownCursor();
     CxWindowApp::Destroy();
 }
+
+uint32_t CxDisplayApp::ExitInstance()
+{
+    const uint32_t result = CxWindowApp::ExitInstance();
+    delete m_pOSPalette;
+    m_pOSPalette = nullptr;
+    return result;
+}
+
+uint32_t CxDisplayApp::CreateScreen(int32_t width, int32_t height, uint32_t bitsPerPixel)
+{
+    if (m_pScreen)
+        DestroyScreen();
+    if (!m_pOSPalette)
+    {
+        m_pOSPalette = new (std::nothrow) CxOSPalette;
+        if (!m_pOSPalette)
+        {
+            SetError(CX_ERR_UNKNOWN, "Could not allocate a new CxOSPalette");
+            return GetError();
+        }
+        m_pOSPalette->Initialize();
+        SetPalette(m_pOSPalette);
+    }
+    ST_SCREEN_PARAMS params;
+    params.nWidth = width;
+    params.nHeight = height;
+    params.nBitsPerPixel = static_cast<int32_t>(bitsPerPixel);
+    CxDibScreen* screen = nullptr;
+    if (m_nStyle & APP_USE_DIRECTDRAW)
+    {
+        CxDirectDrawScreen* full = new (std::nothrow) CxDirectDrawScreen;
+        if (full && full->Open(params) == CX_ERR_NONE)
+        {
+            full->SetScreenPalette(m_pOSPalette);
+            if (full->CreateSurface(width, height, params.nBitsPerPixel) == CX_ERR_NONE)
+            {
+                screen = full;
+                m_nState |= STATE_DIRECTDRAW_SCREEN;
+            }
+        }
+        if (!screen && full)
+        {
+            full->Close();
+            delete full;
+        }
+    }
+    if (!screen)
+    {
+        screen = new (std::nothrow) CxDibScreen;
+        if (!screen)
+        {
+            SetError(CX_ERR_OUT_OF_MEMORY, "Could not create a CxScreenSurface");
+            return GetError();
+        }
+        screen->Open(params);
+        screen->SetScreenPalette(m_pOSPalette);
+        screen->CreateSurface(width, height, params.nBitsPerPixel);
+    }
+    SetScreen(screen);
+    screen->FillRect(nullptr, 0);
+    screen->Present(nullptr);
+    CxDisplayObject::SetRootSize(screen);
+    return GetError();
+}
+
+void CxDisplayApp::DestroyScreen()
+{
+    if (m_pScreen)
+    {
+        m_pScreen->Close();
+        delete m_pScreen;
+        SetScreen(nullptr);
+    }
+    CxWindowApp::DestroyScreen();
+}
+
+void CxDisplayApp::UpdateScreenCursor()
+{
+    if (m_pScreen && !(m_nState & STATE_MINIMIZED))
+        m_pScreen->UpdateCursor();
+}
+
+void CxDisplayApp::ToggleFullScreen()
+{
+    const bool full = !IsPresenterFullScreen();
+    if (!HasAppWindow() || (full && !IsFullScreenDriverAvailable()) || !SetPresenterFullScreen(full))
+        return;
+    m_nState = full ? (m_nState | STATE_DIRECTDRAW_SCREEN) : (m_nState & ~STATE_DIRECTDRAW_SCREEN);
+    if (m_pScreen)
+        m_pScreen->Present(nullptr);
+}
+
+int64_t CxDisplayApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lParam)
+{
+    if (message == CX_WM_SYSKEYDOWN && wParam == CX_VK_RETURN && (lParam & CX_KF_ALTDOWN))
+    {
+        ToggleFullScreen();
+        return 0;
+    }
+    return CxWindowApp::WindowProc(message, wParam, lParam);
+}
+
+void CxDisplayApp::OnKeyUp(uint32_t key, uint32_t repeat)
+{
+    CxDisplayObject::DispatchKey(false, key, repeat);
+}
+
+void CxDisplayApp::OnMouseMove(uint32_t keys, const CxPoint& point)
+{
+    CxDisplayObject::DispatchMouse(CX_MOUSE_MOVE, keys, point);
+}
+
+void CxDisplayApp::OnMouseWheel(uint32_t keys, const CxPoint& point, int32_t notches)
+{
+    CxDisplayObject::DispatchMouse(CX_MOUSE_WHEEL, keys, point, notches);
+}
+
+#define CX_DISPATCH_MOUSE(name, event)                                                                       \
+    void CxDisplayApp::name(uint32_t keys, const CxPoint& point)                                             \
+    {                                                                                                        \
+        CxDisplayObject::DispatchMouse(event, keys, point);                                                  \
+    }
+CX_DISPATCH_MOUSE(OnLButtonDown, CX_MOUSE_LDOWN)
+CX_DISPATCH_MOUSE(OnLButtonUp, CX_MOUSE_LUP)
+CX_DISPATCH_MOUSE(OnLButtonDblClk, CX_MOUSE_LDBLCLK)
+CX_DISPATCH_MOUSE(OnMButtonDown, CX_MOUSE_MDOWN)
+CX_DISPATCH_MOUSE(OnMButtonUp, CX_MOUSE_MUP)
+CX_DISPATCH_MOUSE(OnMButtonDblClk, CX_MOUSE_MDBLCLK)
+CX_DISPATCH_MOUSE(OnRButtonDown, CX_MOUSE_RDOWN)
+CX_DISPATCH_MOUSE(OnRButtonUp, CX_MOUSE_RUP)
+CX_DISPATCH_MOUSE(OnRButtonDblClk, CX_MOUSE_RDBLCLK)
+#undef CX_DISPATCH_MOUSE
 
 void CxDisplayApp::OnIdle()
 {
@@ -60,8 +219,18 @@ void CxDisplayApp::UpdateDisplay()
 {
     if (!GetScreen() || !(m_nState & STATE_ACTIVE))
         return;
-    // The dirty rectangles of the display objects are painted into the
-    // screen and presented here once the display objects exist.
+    CxArray<CxRect> rects;
+    for (auto* node = CxDisplayObject::GetDirtyRects().GetHead(); node; node = node->GetNext())
+        rects.Add(node->m_Value);
+    CxDisplayObject::UpdateScreen(GetScreen()->GetDrawSurface());
+    if (rects.GetCount() == 0)
+    {
+        // Nothing changed: the cursor may still have moved.
+        const CxRect none(0, 0, -1, -1);
+        GetScreen()->Present(&none);
+        return;
+    }
+    GetScreen()->PresentRects(&rects[0], static_cast<int32_t>(rects.GetCount()));
 }
 
 void CxDisplayApp::SetAppWindowRect(const CxRect& rect)
@@ -74,7 +243,7 @@ void CxDisplayApp::SetAppWindowRect(const CxRect& rect)
 void CxDisplayApp::OnKeyDown(uint32_t key, uint32_t repeat)
 {
     // Every key goes to the display objects' input dispatch first.
-    CxWindowApp::OnKeyDown(key, repeat);
+    CxDisplayObject::DispatchKey(true, key, repeat);
     if (key == (CX_KEY_ALT | 'Q') || key == (CX_KEY_ALT | 'q') || key == (CX_KEY_ALT | CX_KEY_F4))
     {
         OnClose();
@@ -89,14 +258,17 @@ void CxDisplayApp::OnKeyDown(uint32_t key, uint32_t repeat)
 
 void CxDisplayApp::OnPaint(const CxRect& rect)
 {
-    // The area is marked changed and presented from the screen by the display layer.
-    CxWindowApp::OnPaint(rect);
+    // The screen still holds the picture: the area is shown again from it.
+    if (GetScreen())
+        GetScreen()->Present(&rect);
 }
 
 void CxDisplayApp::OnActivateApp(bool active, uint32_t thread)
 {
     CxWindowApp::OnActivateApp(active, thread);
     // On activation the display objects get the screen's drawing surface again.
+    if (active && GetScreen())
+        CxDisplayObject::SetRootSize(GetScreen()->GetDrawSurface());
 }
 
 int32_t CxDisplayApp::ErrorHandler(uint32_t code, const char* text)

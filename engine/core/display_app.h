@@ -34,8 +34,32 @@ public:
     void OnKeyDown(uint32_t key, uint32_t repeat) override;
     void OnPaint(const CxRect& rect) override;
     void OnActivateApp(bool active, uint32_t thread) override;
+    uint32_t ExitInstance() override;
+    // The windowed screen, or the full-screen one when "UseDirectDraw" is on
+    // and the display can show it (the windowed one otherwise).
+    uint32_t CreateScreen(int32_t width, int32_t height, uint32_t bitsPerPixel) override;
+    void DestroyScreen() override;
+    void UpdateScreenCursor() override;
+    // Alt+Enter switches between windowed and full screen.
+    int64_t WindowProc(uint32_t message, uint64_t wParam, int64_t lParam) override;
+    // Keys up and every mouse operation go to the display objects.
+    void OnKeyUp(uint32_t key, uint32_t repeat) override;
+    void OnMouseMove(uint32_t keys, const CxPoint& point) override;
+    void OnMouseWheel(uint32_t keys, const CxPoint& point, int32_t notches) override;
+    void OnLButtonDown(uint32_t keys, const CxPoint& point) override;
+    void OnLButtonUp(uint32_t keys, const CxPoint& point) override;
+    void OnLButtonDblClk(uint32_t keys, const CxPoint& point) override;
+    void OnMButtonDown(uint32_t keys, const CxPoint& point) override;
+    void OnMButtonUp(uint32_t keys, const CxPoint& point) override;
+    void OnMButtonDblClk(uint32_t keys, const CxPoint& point) override;
+    void OnRButtonDown(uint32_t keys, const CxPoint& point) override;
+    void OnRButtonUp(uint32_t keys, const CxPoint& point) override;
+    void OnRButtonDblClk(uint32_t keys, const CxPoint& point) override;
 
+    // Paints the dirty rectangles into the screen and presents them.
     virtual void UpdateDisplay();
+    // Switches the screen between a window and the whole display.
+    void ToggleFullScreen();
 
     // The handler installed by Create; it calls HandleError of the application.
     static int32_t ErrorHandler(uint32_t code, const char* text);
@@ -45,4 +69,6 @@ public:
 protected:
     // Asks for the game disc; true when the player gave up.
     bool PromptForDisc();
+
+    CxOSPalette* m_pOSPalette = nullptr;
 };

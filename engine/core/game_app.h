@@ -26,6 +26,9 @@
 #include <cstdint>
 
 constexpr long CX_MAX_ROOMS = 60;
+// Tags of the userdata scripts receive: rooms, and any other sprite.
+constexpr uint32_t CX_LUA_ROOM_TAG = 0;
+constexpr uint32_t CX_LUA_SPRITE_TAG = 1;
 constexpr long CX_DEFAULT_ROOM_STACK_SIZE = 10;
 
 class CxGameApp : public CxDisplayApp, public CxPauseResume, public CxEventCreator, public CCommandHandler

@@ -8,7 +8,7 @@
 
 namespace
 {
-constexpr uint32_t ROOM_TAG = 0;
+constexpr uint32_t ROOM_TAG = CX_LUA_ROOM_TAG;
 
 CxGameApp* GameApp(CxLuaCall& call)
 {
@@ -116,6 +116,41 @@ int32_t LuaRoomTimerOperation(CxLuaCall& call)
     return 0;
 }
 
+// The sprite in argument 1: a room (tag 0) or a sprite (CX_LUA_SPRITE_TAG)
+// that is still alive; a Lua error otherwise. The pointer is only compared
+// with the live objects until it is known to be one.
+CxSprite* SpriteArgument(CxLuaCall& call, CxGameApp& app)
+{
+    uint32_t tag = 0;
+    void* object = call.ToObject(1, &tag);
+    CxSprite* sprite = nullptr;
+    if (object && tag == ROOM_TAG && app.IsLiveRoom(static_cast<CxGameWindow*>(object)))
+        sprite = static_cast<CxGameWindow*>(object);
+    else if (object && tag == CX_LUA_SPRITE_TAG &&
+             CxDisplayObject::IsLiveObject(static_cast<CxDisplayObject*>(static_cast<CxSprite*>(object))))
+        sprite = dynamic_cast<CxSprite*>(static_cast<CxDisplayObject*>(static_cast<CxSprite*>(object)));
+    if (!sprite)
+        call.RaiseError("bad argument #1 (sprite expected)");
+    return sprite;
+}
+
+int32_t LuaPaintSprite(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    if (CxSprite* sprite = app ? SpriteArgument(call, *app) : nullptr)
+        sprite->MoveTo(static_cast<int32_t>(call.ToInteger(2)), static_cast<int32_t>(call.ToInteger(3)),
+                       ANCHOR_TOP_LEFT);
+    return 0;
+}
+
+int32_t LuaEraseSprite(CxLuaCall& call)
+{
+    CxGameApp* app = GameApp(call);
+    if (CxSprite* sprite = app ? SpriteArgument(call, *app) : nullptr)
+        sprite->Hide();
+    return 0;
+}
+
 int32_t LuaGetCurRoom(CxLuaCall& call)
 {
     CxGameApp* app = GameApp(call);
@@ -153,7 +188,8 @@ void CxGameApp::RegisterLuaFunctions(CxLuaEngine& engine)
     engine.RegisterFunction("Room::KillTimer", LuaRoomTimerOperation<&CxGameWindow::KillTimer>);
     engine.RegisterFunction("Room::PauseTimer", LuaRoomTimerOperation<&CxGameWindow::PauseTimer>);
     engine.RegisterFunction("Room::ResumeTimer", LuaRoomTimerOperation<&CxGameWindow::ResumeTimer>);
-    // "PaintSprite" and "EraseSprite" join with the display tree.
+    engine.RegisterFunction("PaintSprite", LuaPaintSprite);
+    engine.RegisterFunction("EraseSprite", LuaEraseSprite);
 }
 
 void CxGameApp::CreateLuaEngine()

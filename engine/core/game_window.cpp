@@ -24,8 +24,6 @@ void CxGameWindow::RoomUpdate()
 
 void CxGameWindow::RoomClose() {}
 
-void CxGameWindow::SetFocus() {}
-
 void CxGameWindow::Pause() {}
 
 void CxGameWindow::Resume() {}

@@ -5,20 +5,20 @@
 // room and RoomPrepare, RoomEnter, RoomEnterDone, SetFocus of the new one.
 // A paused room stays current; only its RoomUpdate stops.
 //
-// A room is also a timer listener with its own timers and cleaner: leaving
-// it kills its timers and empties the cleaner, every update empties the
-// cleaner. (It becomes a display object, a sprite with the input focus,
-// once the display tree exists.)
+// A room is a sprite in the display tree (usually its full-screen
+// background) that takes the input focus when it becomes current. It is also
+// a timer listener with its own timers and cleaner: leaving it kills its
+// timers and empties the cleaner, every update empties the cleaner.
 #pragma once
 
-#include "engine/core/object.h"
 #include "engine/core/pause_resume.h"
 #include "engine/core/room_timers.h"
 #include "engine/core/timer.h"
+#include "engine/graphics/sprite.h"
 
 #include <cstdint>
 
-class CxGameWindow : public CxObject, public CxPauseResume, public CxTimerListener
+class CxGameWindow : public CxSprite, public CxPauseResume, public CxTimerListener
 {
 public:
     CxGameWindow() = default;
@@ -34,8 +34,6 @@ public:
     // Deletes what the room's cleaner holds.
     virtual void RoomUpdate();
     virtual void RoomClose();
-    // Takes the input focus from its previous holder.
-    virtual void SetFocus();
 
     long GetRoomID() const { return m_nRoomID; }
     void SetRoomID(long id) { m_nRoomID = id; }

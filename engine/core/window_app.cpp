@@ -274,7 +274,12 @@ void CxWindowApp::ReadWindowRects()
     CxRect client;
     if (!m_bHasWindow || !GetPlatformWindowRect(&m_rcWindow) || !GetPlatformClientRect(&client))
         return;
-    m_rcClient = CxRect(0, 0, client.Width() - 1, client.Height() - 1);
+    // The drawing area keeps its size when the window is scaled or shown
+    // full screen; the presenter fits the picture into the window.
+    int32_t width = client.Width();
+    int32_t height = client.Height();
+    GetPlatformLogicalSize(&width, &height);
+    m_rcClient = CxRect(0, 0, width - 1, height - 1);
 }
 
 uint32_t CxWindowApp::CreateAppWindow(const CxRect& rect)
@@ -303,17 +308,18 @@ uint32_t CxWindowApp::CreateAppWindow(const CxRect& rect)
     }
     if (m_nStyle & APP_DOUBLE_CLICKS)
         style |= CX_WINDOW_DOUBLE_CLICKS;
+    const int32_t scale = (m_nStyle & APP_FULL_SCREEN) ? 1 : ReadWindowScale();
     if (m_nStyle & APP_CENTERED)
     {
         const int32_t width = m_rcWindow.Width();
         const int32_t height = m_rcWindow.Height();
-        m_rcWindow.left = (m_nScreenWidth - width) / 2;
-        m_rcWindow.top = (m_nScreenHeight - height) / 2;
+        m_rcWindow.left = (m_nScreenWidth - width * scale) / 2;
+        m_rcWindow.top = (m_nScreenHeight - height * scale) / 2;
         m_rcWindow.right = m_rcWindow.left + width - 1;
         m_rcWindow.bottom = m_rcWindow.top + height - 1;
     }
 
-    if (!CreatePlatformWindow(m_szAppName, m_rcWindow, style))
+    if (!CreatePlatformWindow(m_szAppName, m_rcWindow, style, scale))
     {
         SetError(CX_ERR_UNKNOWN, "Unable to CreateWindow(%s)", m_szAppName);
         return GetError();
@@ -323,6 +329,25 @@ uint32_t CxWindowApp::CreateAppWindow(const CxRect& rect)
     // The client rectangle is also the first drawing area of the display
     // objects, which take it from GetAppClientRect when they start.
     return GetError();
+}
+
+int32_t CxWindowApp::ReadWindowScale()
+{
+    // 0 (the default) picks the largest whole multiple of the drawing area
+    // that fits the desktop's work area.
+    long scale = 0;
+    GetNumber("Engine", "WindowScale", &scale, 0);
+    const int32_t width = m_rcWindow.Width();
+    const int32_t height = m_rcWindow.Height();
+    if (scale > 0 || width <= 0 || height <= 0)
+        return scale > 16 ? 16 : (scale < 1 ? 1 : static_cast<int32_t>(scale));
+    CxRect area;
+    if (!GetDesktopWorkArea(&area))
+        return 1;
+    int32_t fit = 1;
+    while (width * (fit + 1) <= area.Width() && height * (fit + 1) <= area.Height() && fit < 16)
+        ++fit;
+    return fit;
 }
 
 void CxWindowApp::DestroyAppWindow()

@@ -141,6 +141,9 @@ protected:
     // Waits on the event queue until the next pass is due (frame limit only).
     void WaitForNextPass();
     void ReadWindowRects();
+    // "Engine"/"WindowScale" for the window being made (0: the largest whole
+    // multiple of the drawing area that fits the desktop).
+    int32_t ReadWindowScale();
 
     CxScreenSurface* m_pScreen = nullptr;
     CxOSPalette* m_pPalette = nullptr;

@@ -20,6 +20,10 @@ int32_t s_nMouseY = 0;
 bool s_bActive = false;
 bool s_bMinimized = false;
 bool s_Keys[256] = {};
+int32_t s_nLogicalWidth = 0;
+int32_t s_nLogicalHeight = 0;
+bool s_bMapping = false;
+CxRect s_rcViewport;
 
 uint32_t ModifiersOf(uint16_t mod)
 {
@@ -227,8 +231,9 @@ void TranslateButton(const SDL_MouseButtonEvent& event)
     const uint32_t bit = ButtonBit(event.button);
     if (bit == 0)
         return;
-    s_nMouseX = event.x;
-    s_nMouseY = event.y;
+    const CxPoint p = MapWindowToLogical(event.x, event.y);
+    s_nMouseX = p.x;
+    s_nMouseY = p.y;
     const bool down = event.state == SDL_PRESSED;
     s_nButtons = down ? (s_nButtons | bit) : (s_nButtons & ~bit);
     const uint32_t base = bit == CX_MK_LBUTTON   ? CX_WM_LBUTTONDOWN
@@ -237,7 +242,7 @@ void TranslateButton(const SDL_MouseButtonEvent& event)
     uint32_t message = down ? base : base + 1;
     if (down && event.clicks >= 2 && (event.clicks % 2) == 0 && (s_nStyle & CX_WINDOW_DOUBLE_CLICKS))
         message = base + 2;
-    Queue(message, MouseKeys(), CxMakePointParam(event.x, event.y));
+    Queue(message, MouseKeys(), CxMakePointParam(p.x, p.y));
 }
 
 void TranslateWindowEvent(const SDL_WindowEvent& event)
@@ -311,11 +316,13 @@ void Translate(const SDL_Event& event)
     case SDL_TEXTINPUT:
         TranslateText(event.text);
         break;
-    case SDL_MOUSEMOTION:
-        s_nMouseX = event.motion.x;
-        s_nMouseY = event.motion.y;
-        Queue(CX_WM_MOUSEMOVE, MouseKeys(), CxMakePointParam(event.motion.x, event.motion.y));
+    case SDL_MOUSEMOTION: {
+        const CxPoint p = MapWindowToLogical(event.motion.x, event.motion.y);
+        s_nMouseX = p.x;
+        s_nMouseY = p.y;
+        Queue(CX_WM_MOUSEMOVE, MouseKeys(), CxMakePointParam(p.x, p.y));
         break;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
         TranslateButton(event.button);
@@ -416,20 +423,31 @@ bool IsFullScreenDriverAvailable()
     return false;
 }
 
-bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t style)
+bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t style, int32_t scale)
 {
     DestroyPlatformWindow();
     if (!s_nVideoStarts)
         return false;
-    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (scale < 1)
+        scale = 1;
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (!(style & CX_WINDOW_FRAMED) || (style & CX_WINDOW_FULL_SCREEN))
         flags |= SDL_WINDOW_BORDERLESS;
     if ((style & CX_WINDOW_RESIZABLE) && (style & CX_WINDOW_FRAMED))
         flags |= SDL_WINDOW_RESIZABLE;
-    s_pWindow =
-        SDL_CreateWindow(title ? title : "", client.left, client.top, client.Width(), client.Height(), flags);
+    s_pWindow = SDL_CreateWindow(title ? title : "", client.left, client.top, client.Width() * scale,
+                                 client.Height() * scale, flags);
     if (!s_pWindow)
         return false;
+    s_nLogicalWidth = client.Width();
+    s_nLogicalHeight = client.Height();
+    ClearPlatformMouseMapping();
+    if (scale > 1)
+    {
+        // Until the presenter shows the picture it fills the window exactly.
+        SetPlatformMouseMapping(CxRect(0, 0, client.Width() * scale - 1, client.Height() * scale - 1),
+                                client.Width(), client.Height());
+    }
     s_nStyle = style;
     s_bActive = false;
     s_bMinimized = false;
@@ -442,6 +460,9 @@ void DestroyPlatformWindow()
         return;
     SDL_DestroyWindow(s_pWindow);
     s_pWindow = nullptr;
+    s_nLogicalWidth = 0;
+    s_nLogicalHeight = 0;
+    ClearPlatformMouseMapping();
     s_bActive = false;
     s_bMinimized = false;
     s_nButtons = 0;
@@ -490,8 +511,12 @@ void SetPlatformWindowRect(const CxRect& client)
 {
     if (!s_pWindow)
         return;
+    // A new client rectangle is a new drawing area, shown unscaled.
     SDL_SetWindowPosition(s_pWindow, client.left, client.top);
     SDL_SetWindowSize(s_pWindow, client.Width(), client.Height());
+    s_nLogicalWidth = client.Width();
+    s_nLogicalHeight = client.Height();
+    ClearPlatformMouseMapping();
 }
 
 void RaisePlatformWindow()
@@ -540,6 +565,68 @@ bool IsPlatformWindowShown()
 const char* GetPlatformWindowTitle()
 {
     return s_pWindow ? SDL_GetWindowTitle(s_pWindow) : "";
+}
+
+bool GetPlatformLogicalSize(int32_t* width, int32_t* height)
+{
+    if (!s_pWindow)
+        return false;
+    *width = s_nLogicalWidth;
+    *height = s_nLogicalHeight;
+    return true;
+}
+
+void SetPlatformMouseMapping(const CxRect& viewport, int32_t logicalWidth, int32_t logicalHeight)
+{
+    if (viewport.IsEmpty() || logicalWidth <= 0 || logicalHeight <= 0)
+    {
+        ClearPlatformMouseMapping();
+        return;
+    }
+    s_bMapping = true;
+    s_rcViewport = viewport;
+    s_nLogicalWidth = logicalWidth;
+    s_nLogicalHeight = logicalHeight;
+}
+
+void ClearPlatformMouseMapping()
+{
+    s_bMapping = false;
+    s_rcViewport = CxRect();
+}
+
+CxPoint MapWindowToLogical(int32_t x, int32_t y)
+{
+    if (!s_bMapping)
+        return CxPoint(x, y);
+    // Floor division keeps points left of or above the picture negative.
+    const int64_t dx = static_cast<int64_t>(x - s_rcViewport.left) * s_nLogicalWidth;
+    const int64_t dy = static_cast<int64_t>(y - s_rcViewport.top) * s_nLogicalHeight;
+    const int64_t w = s_rcViewport.Width();
+    const int64_t h = s_rcViewport.Height();
+    return CxPoint(static_cast<int32_t>(dx >= 0 ? dx / w : -((-dx + w - 1) / w)),
+                   static_cast<int32_t>(dy >= 0 ? dy / h : -((-dy + h - 1) / h)));
+}
+
+CxPoint MapLogicalToWindow(int32_t x, int32_t y)
+{
+    if (!s_bMapping)
+        return CxPoint(x, y);
+    // The middle of the window pixels that map to the logical pixel.
+    const int64_t w = s_rcViewport.Width();
+    const int64_t h = s_rcViewport.Height();
+    return CxPoint(s_rcViewport.left + static_cast<int32_t>((2 * x + 1) * w / (2 * s_nLogicalWidth)),
+                   s_rcViewport.top + static_cast<int32_t>((2 * y + 1) * h / (2 * s_nLogicalHeight)));
+}
+
+CxPoint GetPlatformMousePosition()
+{
+    return CxPoint(s_nMouseX, s_nMouseY);
+}
+
+SDL_Window* GetPlatformSdlWindow()
+{
+    return s_pWindow;
 }
 
 bool PeekPlatformMessage(ST_WINDOW_MESSAGE* message)
@@ -672,8 +759,9 @@ void CxInjectMouseButton(int32_t button, bool down, int32_t x, int32_t y, int32_
     event.button.button = static_cast<Uint8>(button);
     event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
     event.button.clicks = static_cast<Uint8>(clicks);
-    event.button.x = x;
-    event.button.y = y;
+    const CxPoint p = MapLogicalToWindow(x, y);
+    event.button.x = p.x;
+    event.button.y = p.y;
     Push(event);
 }
 
@@ -683,8 +771,9 @@ void CxInjectMouseMotion(int32_t x, int32_t y)
     event.type = SDL_MOUSEMOTION;
     event.motion.timestamp = SDL_GetTicks();
     event.motion.windowID = WindowId();
-    event.motion.x = x;
-    event.motion.y = y;
+    const CxPoint p = MapLogicalToWindow(x, y);
+    event.motion.x = p.x;
+    event.motion.y = p.y;
     event.motion.xrel = x - s_nMouseX;
     event.motion.yrel = y - s_nMouseY;
     Push(event);

@@ -143,8 +143,11 @@ bool GetDesktopWorkArea(CxRect* area);
 // True when the running video driver can show a window full screen on a real display.
 bool IsFullScreenDriverAvailable();
 
-// The window. Created hidden; the rectangle is its client area in desktop coordinates.
-bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t style);
+// The window. Created hidden; the rectangle is its client area in desktop
+// coordinates. With a scale above 1 the window is that many times as large
+// as the client area, which keeps its logical size (the engine's drawing
+// area; see GetPlatformLogicalSize).
+bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t style, int32_t scale = 1);
 void DestroyPlatformWindow();
 bool HasPlatformWindow();
 void ShowPlatformWindow();
@@ -159,6 +162,25 @@ bool GetPlatformWindowRect(CxRect* window);
 bool GetPlatformClientRect(CxRect* client);
 bool IsPlatformWindowShown();
 const char* GetPlatformWindowTitle();
+// The size of the engine's drawing area (the client size given at creation);
+// false without a window.
+bool GetPlatformLogicalSize(int32_t* width, int32_t* height);
+
+// Mouse positions arrive in the engine's drawing-area coordinates: the
+// presenter tells where the picture of the logical size lies in the window
+// (viewport in window coordinates); without a mapping window coordinates are
+// taken as they are.
+void SetPlatformMouseMapping(const CxRect& viewport, int32_t logicalWidth, int32_t logicalHeight);
+void ClearPlatformMouseMapping();
+// Window coordinates to drawing-area coordinates and back.
+CxPoint MapWindowToLogical(int32_t x, int32_t y);
+CxPoint MapLogicalToWindow(int32_t x, int32_t y);
+// The last mouse position received, in drawing-area coordinates.
+CxPoint GetPlatformMousePosition();
+
+// The SDL window, for the rest of the platform layer.
+struct SDL_Window;
+SDL_Window* GetPlatformSdlWindow();
 
 // Takes at most one message without waiting; false when none is pending.
 bool PeekPlatformMessage(ST_WINDOW_MESSAGE* message);

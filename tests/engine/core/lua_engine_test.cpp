@@ -216,3 +216,47 @@ TEST_F(GameLuaTest, BuildGamePathSubstitutesRootsAndKeepsPercent)
     EXPECT_NE(out.find("100%"), std::string::npos) << out;
     EXPECT_EQ(out.find("$CDPATH"), std::string::npos) << out;
 }
+
+namespace
+{
+CxSprite* s_pScriptSprite = nullptr;
+
+// Hands the test's sprite (or whatever it points at) to the script.
+int32_t LuaTestSprite(CxLuaCall& call)
+{
+    call.PushObject(s_pScriptSprite, CX_LUA_SPRITE_TAG);
+    return 1;
+}
+} // namespace
+
+TEST_F(GameLuaTest, PaintAndEraseSpritesAndRooms)
+{
+    m_pApp->GetLuaEngine()->RegisterFunction("TestSprite", LuaTestSprite);
+    CxSprite sprite;
+    sprite.Create(0, 0, 4, 4);
+    s_pScriptSprite = &sprite;
+    Run("PaintSprite(TestSprite(), 12.7, 30)");
+    EXPECT_TRUE(sprite.IsShown());
+    EXPECT_EQ(sprite.GetPosition(), CxPoint(12, 30));
+    Run("EraseSprite(TestSprite())");
+    EXPECT_FALSE(sprite.IsShown());
+
+    // A room is a sprite too.
+    Run("GotoRoom(1)");
+    m_pApp->OnIdle();
+    Run("PaintSprite(GetCurRoom(), 5, 6)");
+    EXPECT_EQ(m_pApp->GetCurRoom()->GetPosition(), CxPoint(5, 6));
+    EXPECT_TRUE(m_pApp->GetCurRoom()->IsShown());
+}
+
+TEST_F(GameLuaTest, DeadOrForeignSpritesAreRefused)
+{
+    m_pApp->GetLuaEngine()->RegisterFunction("TestSprite", LuaTestSprite);
+    s_pScriptSprite = new CxSprite;
+    CxSprite* gone = s_pScriptSprite;
+    delete gone;
+    EXPECT_NE(Run("PaintSprite(TestSprite(), 1, 1)").find("sprite expected"), std::string::npos);
+    EXPECT_NE(Run("EraseSprite(io.stdout)").find("sprite expected"), std::string::npos);
+    EXPECT_NE(Run("EraseSprite(3)").find("sprite expected"), std::string::npos);
+    s_pScriptSprite = nullptr;
+}

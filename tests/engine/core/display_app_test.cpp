@@ -1,0 +1,108 @@
+#include "engine/core/display_app.h"
+#include "engine/graphics/screen.h"
+#include "engine/graphics/sprite.h"
+#include "engine/platform/window.h"
+#include "tests/engine/core/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+class CKeySprite : public CxSprite
+{
+public:
+    void OnKeyDown(uint32_t key, uint32_t) override { m_Keys.push_back(key); }
+    std::vector<uint32_t> m_Keys;
+};
+
+class DisplayAppTest : public testing::Test
+{
+protected:
+    void Start(const char* options = "")
+    {
+        unsetenv("RUMBO_MESSAGEBOX");
+        app = std::make_unique<CTestApp>(options);
+        ASSERT_EQ(app->Init(), 0u);
+        app->Create();
+        FlushPlatformMessages();
+        CxInjectFocus(true);
+        Pump();
+    }
+    void TearDown() override
+    {
+        if (!app)
+            return;
+        app->PreDestroy();
+        app->Destroy();
+        app->ExitInstance();
+        SetErrorHandler(ShowErrorBox);
+    }
+    void Pump()
+    {
+        for (int i = 0; i < 8; ++i)
+            app->PumpMessage();
+    }
+
+    std::unique_ptr<CTestApp> app;
+};
+} // namespace
+
+TEST_F(DisplayAppTest, ActivationMakesTheWindowedScreenAndTheRoot)
+{
+    Start();
+    ASSERT_NE(app->GetScreen(), nullptr);
+    EXPECT_NE(dynamic_cast<CxDibScreen*>(app->GetScreen()), nullptr);
+    CxDisplayObject* root = CxDisplayObject::GetRoot();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetSize(), CxSize(640, 480));
+    EXPECT_FALSE(app->GetState() & STATE_DIRECTDRAW_SCREEN);
+}
+
+TEST_F(DisplayAppTest, FullScreenRequestFallsBackToTheWindowWithoutADisplay)
+{
+    Start("[Engine]\nUseDirectDraw=1\n");
+    ASSERT_NE(app->GetScreen(), nullptr);
+    EXPECT_EQ(dynamic_cast<CxDirectDrawScreen*>(app->GetScreen()), nullptr);
+    EXPECT_FALSE(app->GetState() & STATE_DIRECTDRAW_SCREEN);
+    EXPECT_EQ(app->GetError(), CX_ERR_NONE);
+}
+
+TEST_F(DisplayAppTest, EveryPassPaintsTheDirtyRectanglesIntoTheScreen)
+{
+    Start();
+    // The root paints nothing itself: a room-like background lies behind.
+    auto* back = new CxDrawSurface(640, 480, 16);
+    back->FillRect(nullptr, 0x0042);
+    CxSprite background;
+    background.SetImage(back, 1);
+    background.SetDepth(100);
+    background.Create(0, 0, 640, 480);
+    background.MoveTo(0, 0);
+    auto* image = new CxDrawSurface(10, 10, 16);
+    image->FillRect(nullptr, 0x1234);
+    CxSprite sprite;
+    sprite.SetImage(image, 1);
+    sprite.SetDepth(0);
+    sprite.Create(0, 0, 10, 10);
+    sprite.MoveTo(20, 30);
+    Pump();
+    CxDrawSurface* screen = app->GetScreen()->GetDrawSurface();
+    EXPECT_EQ(screen->GetPixel(25, 35), 0x1234u);
+    EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
+    sprite.Hide();
+    Pump();
+    EXPECT_EQ(screen->GetPixel(25, 35), 0x0042u);
+}
+
+TEST_F(DisplayAppTest, KeysGoToTheFocusHolder)
+{
+    Start();
+    CKeySprite sprite;
+    sprite.Create(0, 0, 1, 1);
+    sprite.SetFocus();
+    CxInjectKey(CX_VK_F1, true);
+    Pump();
+    EXPECT_EQ(sprite.m_Keys, std::vector<uint32_t>{CX_KEY_F1});
+}
