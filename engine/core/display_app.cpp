@@ -1,6 +1,9 @@
 #include "engine/core/display_app.h"
 
 #include "engine/core/error.h"
+#include "engine/graphics/default_font.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/font.h"
 #include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
 
@@ -9,6 +12,10 @@ const char* const CX_DISPLAY_APP_ERROR = "DisplayAppError";
 namespace {
 // How long the disc prompt waits for input before the caller tries again.
 constexpr uint32_t DISC_PROMPT_WAIT_MS = 100;
+// Palette indices of the disc prompt, and its margin left and right.
+constexpr uint32_t DISC_PROMPT_BACKGROUND = 252;
+constexpr uint32_t DISC_PROMPT_TEXT = 255;
+constexpr int32_t DISC_PROMPT_MARGIN = 16;
 
 [[noreturn]] void QuitFromDialog()
 {
@@ -29,8 +36,11 @@ CxDisplayApp::~CxDisplayApp()
 uint32_t CxDisplayApp::Create()
 {
     CxWindowApp::Create();
-    // The built-in default font and the hand-over of the screen's drawing
-    // surface to the display objects are done here by the graphics layer.
+    // Text can be drawn from here on, before any font file is loaded: the
+    // disc prompt and the console need it.
+    CreateDefaultFont();
+    // The hand-over of the screen's drawing surface to the display objects
+    // is done here by the display layer.
     SetErrorHandler(ErrorHandler);
     ResetPlatformKeyState(CX_VK_ESCAPE);
     return GetError();
@@ -42,6 +52,7 @@ void CxDisplayApp::Destroy()
     // back to the plain system box (unless the player quit, which left none).
     if (GetErrorHandler() == ErrorHandler)
         SetErrorHandler(ShowErrorBox);
+    DestroyDefaultFont();
     CxWindowApp::Destroy();
 }
 
@@ -134,10 +145,25 @@ bool CxDisplayApp::PromptForDisc()
         return ShowMessageBox(GetErrorText(CX_ERR_CD_MISSING), prompt.c_str(), buttons, 2, 1,
                               CX_MB_ICON_WARNING) == 1;
     }
-    // The screen layer draws "Please insert the %s CD, or hit the Escape key
-    // to quit." on the screen here. The caller tries again after every
-    // answer; waiting a moment for input keeps that from spinning.
+    // The screen layer makes an 8-bit surface of the screen's size, draws
+    // the prompt into it with DrawDiscPrompt, copies it to the screen and
+    // presents it here. The caller tries again after every answer; waiting a
+    // moment for input keeps that from spinning.
     WaitPlatformMessage(DISC_PROMPT_WAIT_MS);
     PollPlatformInput();
     return IsKeyDown(CX_VK_ESCAPE);
+}
+
+void CxDisplayApp::DrawDiscPrompt(CxDrawSurface* surface, const char* appName)
+{
+    if (!surface)
+        return;
+    surface->FillRect(nullptr, DISC_PROMPT_BACKGROUND);
+    CxString prompt;
+    prompt.Format("Please insert the %s CD, or hit the Escape key to quit.", appName ? appName : "");
+    // Centred on the screen; a long application name wraps inside the margin.
+    CxRect area = surface->GetRect();
+    area.left += DISC_PROMPT_MARGIN;
+    area.right -= DISC_PROMPT_MARGIN;
+    DrawText(surface, area, DISC_PROMPT_TEXT, prompt.c_str(), CX_TEXT_CENTER | CX_TEXT_VCENTER | CX_TEXT_WORDWRAP);
 }

@@ -12,7 +12,9 @@ const char* const CX_TEXT_BREAK_CHARS = " ,.;:!?]}/";
 
 namespace {
 ST_FONT_FILTER s_Filters[CX_FONT_FILTER_COUNT] = {};
-CxLinkedList<CxFont*> s_Fonts;
+// Never destroyed: fonts still listed at exit stay reachable, and no font is
+// deleted after the cache or allocator it uses has gone.
+CxLinkedList<CxFont*>& s_Fonts = *new CxLinkedList<CxFont*>();
 int32_t s_nDefaultFontId = CX_DEFAULT_FONT_ID;
 
 bool EndsWithNoCase(const char* name, const char* tail)
