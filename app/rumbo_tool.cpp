@@ -280,8 +280,8 @@ int FontRender(int argc, char** argv)
     uint64_t size = 0;
     if (argc == 6 && (!ParseNumber(argv[5], 4096, &size) || size == 0))
     {
-        fprintf(stderr, "%s: SIZE must be a number from 1 to 4096: %s\n", GetErrorText(CX_ERR_INVALID_ARGUMENT),
-                argv[5]);
+        fprintf(stderr, "%s: SIZE must be a number from 1 to 4096: %s\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[5]);
         return 1;
     }
     CxFont* font = LoadToolFont(argv[2]);
@@ -292,7 +292,8 @@ int FontRender(int argc, char** argv)
     CxBitmapFont* bitmapFont = dynamic_cast<CxBitmapFont*>(font);
     int missing = 0;
     for (const char* p = text; *p; ++p)
-        if (bitmapFont && *p != '\t' && *p != '\r' && *p != '\n' && !bitmapFont->FindChar(static_cast<uint8_t>(*p)))
+        if (bitmapFont && *p != '\t' && *p != '\r' && *p != '\n' &&
+            !bitmapFont->FindChar(static_cast<uint8_t>(*p)))
         {
             fprintf(stderr, "no glyph for code %u\n", static_cast<uint8_t>(*p));
             ++missing;
@@ -304,8 +305,8 @@ int FontRender(int argc, char** argv)
     if (!image.IsCreated())
         return Fail(CX_ERR_OUT_OF_MEMORY, "could not create the image for", argv[4]);
     image.FillRect(nullptr, 0x808080);
-    DrawText(&image, CxRect(margin, margin, margin + width - 1, image.GetHeight() - margin - 1), CX_FONT_OWN_COLORS,
-             text, 0, height, font);
+    DrawText(&image, CxRect(margin, margin, margin + width - 1, image.GetHeight() - margin - 1),
+             CX_FONT_OWN_COLORS, text, 0, height, font);
     const uint32_t code = SaveImageFile(&image, argv[4], 0);
     RemoveAllFonts();
     if (code != CX_ERR_NONE)

@@ -165,5 +165,6 @@ void CxDisplayApp::DrawDiscPrompt(CxDrawSurface* surface, const char* appName)
     CxRect area = surface->GetRect();
     area.left += DISC_PROMPT_MARGIN;
     area.right -= DISC_PROMPT_MARGIN;
-    DrawText(surface, area, DISC_PROMPT_TEXT, prompt.c_str(), CX_TEXT_CENTER | CX_TEXT_VCENTER | CX_TEXT_WORDWRAP);
+    DrawText(surface, area, DISC_PROMPT_TEXT, prompt.c_str(),
+             CX_TEXT_CENTER | CX_TEXT_VCENTER | CX_TEXT_WORDWRAP);
 }

@@ -64,7 +64,8 @@ void CxDrawText::SetFontSize(int32_t size)
 
 void CxDrawText::SetDepth(uint32_t depth)
 {
-    m_nState = (m_nState & ~CX_DRAW_TEXT_DEPTH_MASK) | (depth & CX_DRAW_TEXT_DEPTH_MASK) | CX_DRAW_TEXT_RENDER;
+    m_nState =
+        (m_nState & ~CX_DRAW_TEXT_DEPTH_MASK) | (depth & CX_DRAW_TEXT_DEPTH_MASK) | CX_DRAW_TEXT_RENDER;
 }
 
 void CxDrawText::SetRect(const CxRect& rect)
@@ -120,7 +121,8 @@ uint32_t CxDrawText::Render(CxDrawSurface* destination)
     if (m_nBackgroundColor == CX_COLOR_NONE)
     {
         CxRect visible;
-        covered = destination && visible.Intersect(m_rcPosition, destination->GetRect()) && visible == m_rcPosition;
+        covered =
+            destination && visible.Intersect(m_rcPosition, destination->GetRect()) && visible == m_rcPosition;
         if (destination)
         {
             // The copy skips the destination's transparent pixels; filling
@@ -137,8 +139,8 @@ uint32_t CxDrawText::Render(CxDrawSurface* destination)
     }
 
     const CxRect textRect(CX_DRAW_TEXT_MARGIN, 0, width - CX_DRAW_TEXT_MARGIN - 1, height - 1);
-    DrawText(m_pImage, textRect, m_nColor, m_strText.c_str(), m_nFlags, m_nSize, m_pFont, CX_FONT_KEY_TRANSPARENT,
-             m_nShadowColor);
+    DrawText(m_pImage, textRect, m_nColor, m_strText.c_str(), m_nFlags, m_nSize, m_pFont,
+             CX_FONT_KEY_TRANSPARENT, m_nShadowColor);
     if (covered)
         m_nState &= ~CX_DRAW_TEXT_RENDER;
     return GetError();

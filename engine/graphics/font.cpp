@@ -231,8 +231,8 @@ uint32_t RegisterFontFilter(const char* extension, CxFontLoadFunction load)
     }
     if (strlen(extension) >= CX_FONT_EXTENSION_SIZE)
     {
-        ReportError(CX_ERR_INVALID_ARGUMENT, "Font file extension '%s' is longer than %u characters", extension,
-                    CX_FONT_EXTENSION_SIZE - 1);
+        ReportError(CX_ERR_INVALID_ARGUMENT, "Font file extension '%s' is longer than %u characters",
+                    extension, CX_FONT_EXTENSION_SIZE - 1);
         return CX_ERR_INVALID_ARGUMENT;
     }
     for (ST_FONT_FILTER& filter : s_Filters)

@@ -123,8 +123,8 @@ public:
     // Loads the image through the image filters and builds the font from it.
     uint32_t Load(const char* fileName) override;
     void Unload() override;
-    int32_t DrawChar(CxDrawSurface* surface, int32_t x, int32_t y, uint32_t code, uint32_t colour, int32_t size,
-                     uint32_t key) override;
+    int32_t DrawChar(CxDrawSurface* surface, int32_t x, int32_t y, uint32_t code, uint32_t colour,
+                     int32_t size, uint32_t key) override;
     int32_t GetTextWidth(const char* text, int32_t size) override;
     int32_t GetCharWidth(uint32_t code, int32_t size) override;
     int32_t GetSize() override { return static_cast<int32_t>(m_Header.nHeight); }
@@ -190,9 +190,9 @@ void SetDefaultFontId(int32_t id);
 // Lays text out in rect and draws it (see font.cpp); a null font means the
 // default font, size 0 the font's height. Returns the number of lines laid
 // out (0 when nothing was drawn).
-int32_t DrawText(CxDrawSurface* surface, const CxRect& rect, uint32_t colour, const char* text, uint32_t flags,
-                 int32_t size = 0, CxFont* font = nullptr, uint32_t key = CX_FONT_KEY_TRANSPARENT,
-                 uint32_t shadowColour = 0);
+int32_t DrawText(CxDrawSurface* surface, const CxRect& rect, uint32_t colour, const char* text,
+                 uint32_t flags, int32_t size = 0, CxFont* font = nullptr,
+                 uint32_t key = CX_FONT_KEY_TRANSPARENT, uint32_t shadowColour = 0);
 // The text as word wrap breaks it for lines of the given width: line feeds
 // inserted after break characters (or inside a word too long for a line).
 CxString WrapText(CxFont* font, const char* text, int32_t width, int32_t size);

@@ -57,8 +57,8 @@ CxString WrapText(CxFont* font, const char* text, int32_t width, int32_t size)
         return out;
     const int32_t spacing = font->GetSpacing().cx;
     int32_t lineWidth = 0;
-    int32_t breakAt = -1;     // index in out of the last break character on this line
-    int32_t widthAfter = 0;   // width of what follows that break character
+    int32_t breakAt = -1;   // index in out of the last break character on this line
+    int32_t widthAfter = 0; // width of what follows that break character
     for (const char* p = text; *p; ++p)
     {
         const char c = *p;
@@ -100,8 +100,8 @@ CxString WrapText(CxFont* font, const char* text, int32_t width, int32_t size)
     return out;
 }
 
-int32_t DrawText(CxDrawSurface* surface, const CxRect& rect, uint32_t colour, const char* text, uint32_t flags,
-                 int32_t size, CxFont* font, uint32_t key, uint32_t shadowColour)
+int32_t DrawText(CxDrawSurface* surface, const CxRect& rect, uint32_t colour, const char* text,
+                 uint32_t flags, int32_t size, CxFont* font, uint32_t key, uint32_t shadowColour)
 {
     if (!text || !*text)
         return 0;

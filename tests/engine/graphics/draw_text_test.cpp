@@ -97,10 +97,12 @@ TEST_F(DrawTextObject, EveryLookChangeAsksForARender)
 {
     m_Text.SetText("a");
     m_Text.Render(&m_Screen);
-    const auto changes = {+[](CxDrawText& t) { t.SetColor(9); }, +[](CxDrawText& t) { t.SetFontSize(12); },
+    const auto changes = {+[](CxDrawText& t) { t.SetColor(9); },
+                          +[](CxDrawText& t) { t.SetFontSize(12); },
                           +[](CxDrawText& t) { t.SetFlags(CX_TEXT_CENTER); },
                           +[](CxDrawText& t) { t.SetBackgroundColor(5); },
-                          +[](CxDrawText& t) { t.SetShadowColor(6); }, +[](CxDrawText& t) { t.SetFont(-1); },
+                          +[](CxDrawText& t) { t.SetShadowColor(6); },
+                          +[](CxDrawText& t) { t.SetFont(-1); },
                           +[](CxDrawText& t) { t.SetRect(CxRect(0, 0, 9, 9)); }};
     int32_t step = 0;
     for (auto change : changes)

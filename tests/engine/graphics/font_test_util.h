@@ -43,7 +43,8 @@ inline CxDrawSurface* MakeStrip(const std::vector<int32_t>& widths, int32_t heig
 inline CxFont* MakeFixedFont(int32_t count, int32_t width, int32_t height)
 {
     CxFont* font = nullptr;
-    EXPECT_EQ(CX_ERR_NONE, CreateFontFromSurface(MakeStrip(std::vector<int32_t>(count, width), height), &font));
+    EXPECT_EQ(CX_ERR_NONE,
+              CreateFontFromSurface(MakeStrip(std::vector<int32_t>(count, width), height), &font));
     return font;
 }
 

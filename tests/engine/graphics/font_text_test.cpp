@@ -75,7 +75,8 @@ TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpace)
     Draw(CxRect(0, 0, 59, 39), "a\tb\rc", CX_TEXT_CENTER);
     CxDrawSurface plain(60, 40, 8);
     plain.FillRect(nullptr, BACK);
-    DrawText(&plain, CxRect(0, 0, 59, 39), COLOUR, "abc", CX_TEXT_CENTER, 0, m_pFont, CX_FONT_KEY_TRANSPARENT);
+    DrawText(&plain, CxRect(0, 0, 59, 39), COLOUR, "abc", CX_TEXT_CENTER, 0, m_pFont,
+             CX_FONT_KEY_TRANSPARENT);
     EXPECT_EQ("", surface_test::FirstDifference(m_Target, plain));
 }
 
@@ -97,7 +98,7 @@ TEST_F(TextLayout, ShadowIsDrawnFirstOneDownRight)
     Draw(CxRect(0, 0, 59, 39), "a", CX_TEXT_SHADOW);
     EXPECT_EQ(CxRect(0, 0, 4, 6), ChangedBox(m_Target, BACK));
     EXPECT_EQ(COLOUR, m_Target.GetPixel(0, 0));
-    EXPECT_EQ(50u, m_Target.GetPixel(4, 6)); // shadow only
+    EXPECT_EQ(50u, m_Target.GetPixel(4, 6));    // shadow only
     EXPECT_EQ(COLOUR, m_Target.GetPixel(3, 5)); // glyph over its shadow
     EXPECT_EQ(BACK, m_Target.GetPixel(0, 6));
 }
@@ -120,7 +121,10 @@ TEST_F(TextLayout, NothingForEmptyTextOrMissingFont)
 TEST_F(TextLayout, MissingGlyphsTakeNoSpaceAndTheTextGoesOn)
 {
     ErrorCapture capture;
-    Draw(CxRect(0, 0, 59, 39), "a\xC8" "b", 0);
+    Draw(CxRect(0, 0, 59, 39),
+         "a\xC8"
+         "b",
+         0);
     EXPECT_EQ(1u, capture.Errors().size());
     EXPECT_EQ(CxRect(0, 0, 7, 5), ChangedBox(m_Target, BACK));
 }
