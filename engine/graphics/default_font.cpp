@@ -178,5 +178,6 @@ uint32_t CreateDefaultFont()
 
 void DestroyDefaultFont()
 {
-    RemoveFont(CX_FONT_ID_DEFAULT);
+    // By its own identifier: the game may have made another font the default.
+    RemoveFont(CX_DEFAULT_FONT_ID);
 }

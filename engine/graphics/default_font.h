@@ -27,8 +27,8 @@ const uint8_t* GetDefaultFontTable();
 // when memory ran out.
 CxDrawSurface* BuildDefaultFontImage();
 // Builds the default font, lists it with the identifier CX_DEFAULT_FONT_ID
-// and makes that the default font's identifier. Any earlier default font is
+// and makes that the default font's identifier. An earlier built-in font is
 // removed first.
 uint32_t CreateDefaultFont();
-// Removes the default font from the list and frees it.
+// Removes the built-in font from the list and frees it.
 void DestroyDefaultFont();

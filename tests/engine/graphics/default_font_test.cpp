@@ -116,3 +116,16 @@ TEST_F(DefaultFont, RecreatingReplacesAndDestroyRemoves)
     EXPECT_EQ(nullptr, FindFont(CX_FONT_ID_DEFAULT));
     EXPECT_EQ(0u, GetFontCount());
 }
+
+TEST_F(DefaultFont, DestroyLeavesAGameFontMadeDefaultAlone)
+{
+    ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
+    CxFont* game = MakeFixedFont(3, 2, 4);
+    game->SetId(5);
+    SetDefaultFontId(5);
+    EXPECT_EQ(game, FindFont(CX_FONT_ID_DEFAULT));
+    DestroyDefaultFont();
+    EXPECT_EQ(1u, GetFontCount());
+    EXPECT_EQ(game, FindFont(5));
+    SetDefaultFontId(CX_DEFAULT_FONT_ID);
+}
