@@ -187,7 +187,7 @@ uint32_t GetFontCount();
 int32_t GetDefaultFontId();
 void SetDefaultFontId(int32_t id);
 
-// Lays text out in rect and draws it (see font.cpp); a null font means the
+// Lays text out in rect and draws it (font_text.cpp); a null font means the
 // default font, size 0 the font's height. Returns the number of lines laid
 // out (0 when nothing was drawn).
 int32_t DrawText(CxDrawSurface* surface, const CxRect& rect, uint32_t colour, const char* text,
