@@ -17,6 +17,16 @@ ST_FONT_FILTER s_Filters[CX_FONT_FILTER_COUNT] = {};
 CxLinkedList<CxFont*>& s_Fonts = *new CxLinkedList<CxFont*>();
 int32_t s_nDefaultFontId = CX_DEFAULT_FONT_ID;
 
+// Largest scaled glyph side: no surface is larger, and sums of widths stay
+// far from overflowing.
+constexpr int64_t MAX_GLYPH_SIDE = 32767;
+
+int32_t Scale(int64_t length, int32_t size, int32_t fontHeight)
+{
+    const int64_t scaled = length * size / fontHeight;
+    return static_cast<int32_t>(scaled < MAX_GLYPH_SIDE ? scaled : MAX_GLYPH_SIDE);
+}
+
 bool EndsWithNoCase(const char* name, const char* tail)
 {
     const size_t nameLength = strlen(name);
@@ -190,8 +200,8 @@ int32_t CxBitmapFont::DrawChar(CxDrawSurface* surface, int32_t x, int32_t y, uin
     const int32_t fontHeight = static_cast<int32_t>(m_Header.nHeight);
     if (size > 0 && size != fontHeight && fontHeight > 0)
     {
-        width = static_cast<int32_t>(static_cast<int64_t>(width) * size / fontHeight);
-        height = static_cast<int32_t>(static_cast<int64_t>(height) * size / fontHeight);
+        width = Scale(width, size, fontHeight);
+        height = Scale(height, size, fontHeight);
     }
     if (width <= 0 || height <= 0)
         return 0;
@@ -206,8 +216,7 @@ int32_t CxBitmapFont::GetCharWidth(uint32_t code, int32_t size)
     const int32_t fontHeight = static_cast<int32_t>(m_Header.nHeight);
     if (!glyph || fontHeight <= 0)
         return 0;
-    const int64_t width = glyph->right - glyph->left + 1;
-    return static_cast<int32_t>(width * ResolveSize(size) / fontHeight);
+    return Scale(glyph->right - glyph->left + 1, ResolveSize(size), fontHeight);
 }
 
 int32_t CxBitmapFont::GetTextWidth(const char* text, int32_t size)

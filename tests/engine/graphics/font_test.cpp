@@ -212,6 +212,9 @@ TEST_F(BitmapFontDraw, ScaledWidthsAreTruncated)
     CxDrawSurface target(20, 20, 8);
     EXPECT_EQ(7, font->DrawChar(&target, 0, 0, 0, 9, 6, CX_FONT_KEY_TRANSPARENT));
     EXPECT_EQ(0, font->GetCharWidth(1, 0)); // no glyph
+    // Absurd sizes stay within what a surface can hold.
+    EXPECT_EQ(32767, font->GetCharWidth(0, INT32_MAX));
+    EXPECT_EQ(32767, font->DrawChar(&target, 0, 0, 0, 9, INT32_MAX, CX_FONT_KEY_TRANSPARENT));
 }
 
 TEST_F(BitmapFontDraw, TextWidthSumsGlyphsAndSkipsControls)
