@@ -145,9 +145,8 @@ bool CxDisplayApp::PromptForDisc()
         return ShowMessageBox(GetErrorText(CX_ERR_CD_MISSING), prompt.c_str(), buttons, 2, 1,
                               CX_MB_ICON_WARNING) == 1;
     }
-    // The screen layer makes an 8-bit surface of the screen's size, draws
-    // the prompt into it with DrawDiscPrompt, copies it to the screen and
-    // presents it here. The caller tries again after every answer; waiting a
+    // The screen layer copies the prompt onto the screen's drawing surface
+    // with CopyDiscPromptTo and presents it here. The caller tries again after every answer; waiting a
     // moment for input keeps that from spinning.
     WaitPlatformMessage(DISC_PROMPT_WAIT_MS);
     PollPlatformInput();
@@ -167,4 +166,15 @@ void CxDisplayApp::DrawDiscPrompt(CxDrawSurface* surface, const char* appName)
     area.right -= DISC_PROMPT_MARGIN;
     DrawText(surface, area, DISC_PROMPT_TEXT, prompt.c_str(),
              CX_TEXT_CENTER | CX_TEXT_VCENTER | CX_TEXT_WORDWRAP);
+}
+
+uint32_t CxDisplayApp::CopyDiscPromptTo(CxDrawSurface* target, const char* appName)
+{
+    if (!target || target->GetWidth() <= 0 || target->GetHeight() <= 0)
+        return CX_ERR_INVALID_ARGUMENT;
+    CxDrawSurface prompt(target->GetWidth(), target->GetHeight(), 8);
+    if (!prompt.IsCreated())
+        return prompt.GetError() != CX_ERR_NONE ? prompt.GetError() : CX_ERR_OUT_OF_MEMORY;
+    DrawDiscPrompt(&prompt, appName);
+    return prompt.Draw(target);
 }

@@ -48,6 +48,9 @@ public:
     // Draws the missing-disc prompt with the default font: the surface (8-bit,
     // the screen's size) filled with index 252, the text in index 255.
     static void DrawDiscPrompt(CxDrawSurface* surface, const char* appName);
+    // Draws the prompt into an 8-bit surface of the target's size and copies
+    // it onto the target (the screen's drawing surface), converting colours.
+    static uint32_t CopyDiscPromptTo(CxDrawSurface* target, const char* appName);
 
 protected:
     // Asks for the game disc; true when the player gave up.

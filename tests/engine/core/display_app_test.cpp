@@ -82,3 +82,23 @@ TEST_F(DisplayAppFont, LongNamesWrapInsideTheScreen)
     EXPECT_LE(box.right, 320 - 17);
     EXPECT_GT(box.Height(), 12) << "more than one line";
 }
+
+TEST_F(DisplayAppFont, PromptIsCopiedOntoASixteenBitScreenInItsColours)
+{
+    ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
+    CxDrawSurface screen(320, 200, 16, nullptr, CX_PF_565);
+    screen.FillRect(nullptr, 0x1234);
+    ASSERT_EQ(CX_ERR_NONE, CxDisplayApp::CopyDiscPromptTo(&screen, "Rumbo"));
+    CxDrawSurface palette(1, 1, 8);
+    const uint8_t* rgb = palette.GetPalette();
+    const uint32_t background = screen.MakeColor(rgb[252 * 3], rgb[252 * 3 + 1], rgb[252 * 3 + 2]);
+    const uint32_t text = screen.MakeColor(rgb[255 * 3], rgb[255 * 3 + 1], rgb[255 * 3 + 2]);
+    ASSERT_NE(background, text);
+    int32_t textPixels = 0;
+    int32_t backgroundPixels = 0;
+    BoxOf(screen, text, &textPixels);
+    BoxOf(screen, background, &backgroundPixels);
+    EXPECT_EQ(320 * 200, textPixels + backgroundPixels);
+    EXPECT_GT(textPixels, 200);
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, CxDisplayApp::CopyDiscPromptTo(nullptr, "Rumbo"));
+}
