@@ -7,7 +7,9 @@
 #include "engine/graphics/compress.h"
 #include "engine/graphics/crc.h"
 #include "engine/graphics/decompress.h"
+#include "engine/graphics/default_font.h"
 #include "engine/graphics/draw_surface.h"
+#include "engine/graphics/font.h"
 #include "engine/graphics/image_files.h"
 #include "engine/graphics/image_filter.h"
 
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 int Usage()
@@ -31,7 +34,9 @@ int Usage()
             "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n"
             "  image-info FILE                     print the size and pixel layout of an image\n"
             "  image-convert IN OUT [METHOD]       convert between .bmp, .tga, .pcx and .qex\n"
-            "                                      (METHOD compresses .qex pixel data, default 1)\n");
+            "                                      (METHOD compresses .qex pixel data, default 1)\n"
+            "  font-render FONT TEXT OUT [SIZE]    draw TEXT with a font image (FONT \"-\": the built-in\n"
+            "                                      font) into the image OUT, SIZE pixels high\n");
     return 2;
 }
 
@@ -245,6 +250,71 @@ int ImageConvert(int argc, char** argv)
         return Fail(code, "could not write", argv[3]);
     return 0;
 }
+// The font of font-render: the built-in one for "-", else a font image file.
+CxFont* LoadToolFont(const char* path)
+{
+    if (strcmp(path, "-") == 0)
+        return CreateDefaultFont() == CX_ERR_NONE ? FindFont(CX_FONT_ID_DEFAULT) : nullptr;
+    if (!FileExists(path))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+        return nullptr;
+    }
+    RegisterStandardImageFilters();
+    for (const char* extension : {".QEX", ".BMP", ".TGA", ".PCX"})
+        RegisterFontFilter(extension, LoadBitmapFontFile);
+    CxFont* font = nullptr;
+    const uint32_t code = LoadFont(path, &font);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not load the font %s\n", GetErrorText(code), path);
+        return nullptr;
+    }
+    return font;
+}
+
+int FontRender(int argc, char** argv)
+{
+    if (argc < 5 || argc > 6)
+        return Usage();
+    uint64_t size = 0;
+    if (argc == 6 && (!ParseNumber(argv[5], 4096, &size) || size == 0))
+    {
+        fprintf(stderr, "%s: SIZE must be a number from 1 to 4096: %s\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[5]);
+        return 1;
+    }
+    CxFont* font = LoadToolFont(argv[2]);
+    if (!font)
+        return 1;
+    const int32_t height = size ? static_cast<int32_t>(size) : font->GetSize();
+    const char* text = argv[3];
+    CxBitmapFont* bitmapFont = dynamic_cast<CxBitmapFont*>(font);
+    int missing = 0;
+    for (const char* p = text; *p; ++p)
+        if (bitmapFont && *p != '\t' && *p != '\r' && *p != '\n' &&
+            !bitmapFont->FindChar(static_cast<uint8_t>(*p)))
+        {
+            fprintf(stderr, "no glyph for code %u\n", static_cast<uint8_t>(*p));
+            ++missing;
+        }
+    // A grey margin of two pixels: dark and light glyphs both show on it.
+    constexpr int32_t margin = 2;
+    const int32_t width = font->GetTextWidth(text, height);
+    CxDrawSurface image(width + 2 * margin, font->GetLineHeight(height) + 2 * margin, 24);
+    if (!image.IsCreated())
+        return Fail(CX_ERR_OUT_OF_MEMORY, "could not create the image for", argv[4]);
+    image.FillRect(nullptr, 0x808080);
+    DrawText(&image, CxRect(margin, margin, margin + width - 1, image.GetHeight() - margin - 1),
+             CX_FONT_OWN_COLORS, text, 0, height, font);
+    const uint32_t code = SaveImageFile(&image, argv[4], 0);
+    RemoveAllFonts();
+    if (code != CX_ERR_NONE)
+        return Fail(code, "could not write", argv[4]);
+    printf("width %d height %d\n", image.GetWidth(), image.GetHeight());
+    return missing ? 3 : 0;
+}
+
 // Stands for every event of a sequence file: what its line asked for.
 class DumpEvent : public CxEvent
 {
@@ -354,5 +424,7 @@ int main(int argc, char** argv)
         return ImageInfo(argc, argv);
     if (strcmp(argv[1], "image-convert") == 0)
         return ImageConvert(argc, argv);
+    if (strcmp(argv[1], "font-render") == 0)
+        return FontRender(argc, argv);
     return Usage();
 }

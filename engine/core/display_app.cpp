@@ -3,7 +3,10 @@
 #include "engine/core/array.h"
 #include "engine/core/error.h"
 #include "engine/graphics/cursor.h"
+#include "engine/graphics/default_font.h"
 #include "engine/graphics/display_object.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/font.h"
 #include "engine/graphics/palette.h"
 #include "engine/graphics/screen.h"
 #include "engine/platform/message_box.h"
@@ -17,6 +20,10 @@ const char* const CX_DISPLAY_APP_ERROR = "DisplayAppError";
 namespace {
 // How long the disc prompt waits for input before the caller tries again.
 constexpr uint32_t DISC_PROMPT_WAIT_MS = 100;
+// Palette indices of the disc prompt, and its margin left and right.
+constexpr uint32_t DISC_PROMPT_BACKGROUND = 252;
+constexpr uint32_t DISC_PROMPT_TEXT = 255;
+constexpr int32_t DISC_PROMPT_MARGIN = 16;
 
 void RedrawCursor()
 {
@@ -47,6 +54,9 @@ uint32_t CxDisplayApp::Create()
     SetCustomCursor((m_nStyle & APP_USE_CUSTOM_CURSOR) != 0);
     SetCursorRedrawHook(RedrawCursor);
     CxDisplayObject::SetMouseMoveHook(SetCursorPosition);
+    // Text can be drawn from here on, before any font file is loaded: the
+    // disc prompt and the console need it.
+    CreateDefaultFont();
     // The display objects draw into the screen; before the first activation
     // makes one, the root takes the drawing area's size.
     if (m_pScreen)
@@ -66,6 +76,7 @@ void CxDisplayApp::Destroy()
         SetErrorHandler(ShowErrorBox);
     CxDisplayObject::SetMouseMoveHook(nullptr);
     CxDisplayObject::DestroyRoot();
+    DestroyDefaultFont();
     SetCursorRedrawHook(nullptr);
     ShutdownCursor();
     CxWindowApp::Destroy();
@@ -306,10 +317,42 @@ bool CxDisplayApp::PromptForDisc()
         return ShowMessageBox(GetErrorText(CX_ERR_CD_MISSING), prompt.c_str(), buttons, 2, 1,
                               CX_MB_ICON_WARNING) == 1;
     }
-    // The screen layer draws "Please insert the %s CD, or hit the Escape key
-    // to quit." on the screen here. The caller tries again after every
-    // answer; waiting a moment for input keeps that from spinning.
+    // The prompt covers the screen; everything is repainted once the disc
+    // is back. The caller tries again after every answer; waiting a moment
+    // for input keeps that from spinning.
+    if (CopyDiscPromptTo(GetScreen()->GetDrawSurface(), GetAppName()) == CX_ERR_NONE)
+    {
+        GetScreen()->Present(nullptr);
+        if (CxDisplayObject* root = CxDisplayObject::GetRoot())
+            root->Redraw();
+    }
     WaitPlatformMessage(DISC_PROMPT_WAIT_MS);
     PollPlatformInput();
     return IsKeyDown(CX_VK_ESCAPE);
+}
+
+void CxDisplayApp::DrawDiscPrompt(CxDrawSurface* surface, const char* appName)
+{
+    if (!surface)
+        return;
+    surface->FillRect(nullptr, DISC_PROMPT_BACKGROUND);
+    CxString prompt;
+    prompt.Format("Please insert the %s CD, or hit the Escape key to quit.", appName ? appName : "");
+    // Centred on the screen; a long application name wraps inside the margin.
+    CxRect area = surface->GetRect();
+    area.left += DISC_PROMPT_MARGIN;
+    area.right -= DISC_PROMPT_MARGIN;
+    DrawText(surface, area, DISC_PROMPT_TEXT, prompt.c_str(),
+             CX_TEXT_CENTER | CX_TEXT_VCENTER | CX_TEXT_WORDWRAP);
+}
+
+uint32_t CxDisplayApp::CopyDiscPromptTo(CxDrawSurface* target, const char* appName)
+{
+    if (!target || target->GetWidth() <= 0 || target->GetHeight() <= 0)
+        return CX_ERR_INVALID_ARGUMENT;
+    CxDrawSurface prompt(target->GetWidth(), target->GetHeight(), 8);
+    if (!prompt.IsCreated())
+        return prompt.GetError() != CX_ERR_NONE ? prompt.GetError() : CX_ERR_OUT_OF_MEMORY;
+    DrawDiscPrompt(&prompt, appName);
+    return prompt.Draw(target);
 }

@@ -8,14 +8,17 @@
 // code asks for the disc instead and is answered "try again" until the
 // player gives up with Escape.
 //
-// The display objects, the screen surfaces and the built-in font join this
-// layer from the graphics code: UpdateDisplay paints the dirty rectangles
-// into the screen once one exists, and the disc prompt is drawn on it.
+// Create builds the engine's built-in default font and Destroy frees it. The
+// display objects and the screen surfaces join this layer from the graphics
+// code: UpdateDisplay paints the dirty rectangles into the screen once one
+// exists, and the disc prompt (DrawDiscPrompt) is drawn on it.
 #pragma once
 
 #include "engine/core/window_app.h"
 
 #include <cstdint>
+
+class CxDrawSurface;
 
 // The text thrown when the player quits from an error dialog.
 extern const char* const CX_DISPLAY_APP_ERROR;
@@ -65,6 +68,13 @@ public:
     static int32_t ErrorHandler(uint32_t code, const char* text);
     // Shows the error (may throw CX_DISPLAY_APP_ERROR); returns 1 ("carry on" / "try again").
     int32_t HandleError(uint32_t code, const char* text);
+
+    // Draws the missing-disc prompt with the default font: the surface (8-bit,
+    // the screen's size) filled with index 252, the text in index 255.
+    static void DrawDiscPrompt(CxDrawSurface* surface, const char* appName);
+    // Draws the prompt into an 8-bit surface of the target's size and copies
+    // it onto the target (the screen's drawing surface), converting colours.
+    static uint32_t CopyDiscPromptTo(CxDrawSurface* target, const char* appName);
 
 protected:
     // Asks for the game disc; true when the player gave up.

@@ -110,5 +110,28 @@ check "truncated bmp message" "Invalid file type: could not load $dir/cut.bmp" "
 err=$("$tool" image-info "$dir/none.qex" 2>&1); code=$?
 check "missing image" "1 Could not find file: $dir/none.qex" "$code $err"
 
+# Fonts: the built-in font, and a font strip of 70 one-pixel glyphs (codes 0-69) in a 24-bit bitmap.
+check "render built-in font" "width 20 height 16" "$("$tool" font-render - "Hi" "$dir/hi.bmp")"
+check "rendered image" "width 20 height 16 depth 24 pitch 60 format 5" "$("$tool" image-info "$dir/hi.bmp")"
+check "render scaled" "width 36 height 28" "$("$tool" font-render - "Hi" "$dir/hi24.bmp" 24)"
+check "tabs take no space" "width 20 height 16" "$("$tool" font-render - $'H\ti' "$dir/tab.bmp")"
+cmp -s "$dir/hi.bmp" "$dir/tab.bmp"; check "tab draws nothing" "0" "$?"
+le32() { local v=$1 shift; for shift in 0 8 16 24; do printf "\\x$(printf %02x $((v >> shift & 255)))"; done; }
+{
+    printf 'BM'; le32 894; le32 0; le32 54
+    le32 40; le32 140; le32 2; printf '\x01\0\x18\0'; le32 0; le32 840; le32 2835; le32 2835; le32 0; le32 0
+    for _ in $(seq 70); do printf '\xff\xff\xff\0\0\0'; done # bottom row
+    for _ in $(seq 70); do printf '\0\0\xff\0\0\0'; done     # top row: red separators
+} > "$dir/strip.bmp"
+check "strip image" "width 140 height 2 depth 24 pitch 420 format 5" "$("$tool" image-info "$dir/strip.bmp")"
+check "render font file" "width 7 height 6" "$("$tool" font-render "$dir/strip.bmp" "ABE" "$dir/abe.bmp")"
+err=$("$tool" font-render "$dir/strip.bmp" "AZ" "$dir/az.bmp" 2>&1 >/dev/null); code=$?
+check "missing glyph code" "3" "$code"
+check "missing glyph message" "no glyph for code 90" "$err"
+err=$("$tool" font-render "$dir/none.qex" "A" "$dir/x.bmp" 2>&1); code=$?
+check "missing font" "1 Could not find file: $dir/none.qex" "$code $err"
+"$tool" font-render "$dir/a.ini" "A" "$dir/x.bmp" >/dev/null 2>&1; check "not a font file" "1" "$?"
+"$tool" font-render - "A" >/dev/null 2>&1; check "font-render usage" "2" "$?"
+
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures

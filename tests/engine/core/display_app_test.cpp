@@ -1,4 +1,8 @@
 #include "engine/core/display_app.h"
+
+#include "engine/graphics/default_font.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/font.h"
 #include "engine/graphics/screen.h"
 #include "engine/graphics/sprite.h"
 #include "engine/platform/window.h"
@@ -6,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -105,4 +110,100 @@ TEST_F(DisplayAppTest, KeysGoToTheFocusHolder)
     CxInjectKey(CX_VK_F1, true);
     Pump();
     EXPECT_EQ(sprite.m_Keys, std::vector<uint32_t>{CX_KEY_F1});
+}
+
+namespace {
+class DisplayAppFont : public testing::Test
+{
+protected:
+    void SetUp() override { RemoveAllFonts(); }
+    void TearDown() override { RemoveAllFonts(); }
+};
+
+// Bounding box of the pixels holding value.
+CxRect BoxOf(CxDrawSurface& s, uint32_t value, int32_t* count)
+{
+    CxRect box(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN);
+    *count = 0;
+    for (int32_t y = 0; y < s.GetHeight(); ++y)
+        for (int32_t x = 0; x < s.GetWidth(); ++x)
+            if (s.GetPixel(x, y) == value)
+            {
+                ++*count;
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
+}
+} // namespace
+
+TEST_F(DisplayAppFont, CreateBuildsTheDefaultFontAndDestroyFreesIt)
+{
+    CTestApp app;
+    app.Create();
+    CxFont* font = FindFont(CX_FONT_ID_DEFAULT);
+    ASSERT_NE(nullptr, font);
+    EXPECT_EQ(12, font->GetSize());
+    EXPECT_EQ(8, font->GetCharWidth('W', 0));
+    app.PreDestroy();
+    app.Destroy();
+    EXPECT_EQ(nullptr, FindFont(CX_FONT_ID_DEFAULT));
+}
+
+TEST_F(DisplayAppFont, DiscPromptIsCentredTextOnTheBackground)
+{
+    ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
+    CxDrawSurface screen(640, 480, 8);
+    screen.FillRect(nullptr, 7);
+    CxDisplayApp::DrawDiscPrompt(&screen, "Rumbo");
+    int32_t text = 0;
+    int32_t background = 0;
+    const CxRect box = BoxOf(screen, 255, &text);
+    BoxOf(screen, 252, &background);
+    EXPECT_EQ(640 * 480, text + background) << "only the two prompt colours remain";
+    EXPECT_GT(text, 200);
+    // "Please insert the Rumbo CD, or hit the Escape key to quit." is 59
+    // glyphs of 8 pixels on one line of 12.
+    const int32_t width = 59 * 8;
+    EXPECT_GE(box.left, (640 - width) / 2);
+    EXPECT_LE(box.right, (640 - width) / 2 + width - 1);
+    EXPECT_LE(box.Width(), width);
+    EXPECT_GE(box.top, (480 - 12) / 2);
+    EXPECT_LE(box.bottom, (480 - 12) / 2 + 11);
+    // Roughly symmetric: the glyphs' own margins are at most two pixels.
+    EXPECT_LE(std::abs((box.left - 0) - (639 - box.right)), 4);
+}
+
+TEST_F(DisplayAppFont, LongNamesWrapInsideTheScreen)
+{
+    ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
+    CxDrawSurface screen(320, 240, 8);
+    CxDisplayApp::DrawDiscPrompt(&screen, "Very Long Application Name");
+    int32_t text = 0;
+    const CxRect box = BoxOf(screen, 255, &text);
+    EXPECT_GE(box.left, 16);
+    EXPECT_LE(box.right, 320 - 17);
+    EXPECT_GT(box.Height(), 12) << "more than one line";
+}
+
+TEST_F(DisplayAppFont, PromptIsCopiedOntoASixteenBitScreenInItsColours)
+{
+    ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
+    CxDrawSurface screen(320, 200, 16, nullptr, CX_PF_565);
+    screen.FillRect(nullptr, 0x1234);
+    ASSERT_EQ(CX_ERR_NONE, CxDisplayApp::CopyDiscPromptTo(&screen, "Rumbo"));
+    CxDrawSurface palette(1, 1, 8);
+    const uint8_t* rgb = palette.GetPalette();
+    const uint32_t background = screen.MakeColor(rgb[252 * 3], rgb[252 * 3 + 1], rgb[252 * 3 + 2]);
+    const uint32_t text = screen.MakeColor(rgb[255 * 3], rgb[255 * 3 + 1], rgb[255 * 3 + 2]);
+    ASSERT_NE(background, text);
+    int32_t textPixels = 0;
+    int32_t backgroundPixels = 0;
+    BoxOf(screen, text, &textPixels);
+    BoxOf(screen, background, &backgroundPixels);
+    EXPECT_EQ(320 * 200, textPixels + backgroundPixels);
+    EXPECT_GT(textPixels, 200);
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, CxDisplayApp::CopyDiscPromptTo(nullptr, "Rumbo"));
 }

@@ -1,0 +1,345 @@
+#include "engine/graphics/font.h"
+
+#include "engine/core/file.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/image_files.h"
+#include "engine/graphics/image_filter.h"
+#include "font_test_util.h"
+#include "surface_test_util.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace font_test;
+
+namespace {
+class BitmapFontBuild : public FontTest
+{
+};
+class BitmapFontDraw : public FontTest
+{
+};
+class FontRegistry : public FontTest
+{
+protected:
+    void SetUp() override
+    {
+        FontTest::SetUp();
+        UnregisterFontFilter("*");
+    }
+    void TearDown() override
+    {
+        UnregisterFontFilter("*");
+        UnregisterImageFilter("*");
+        FontTest::TearDown();
+    }
+};
+
+// A strip whose top row has separators at the given columns.
+CxDrawSurface* StripWithSeparators(int32_t width, std::initializer_list<int32_t> columns)
+{
+    CxDrawSurface* image = new CxDrawSurface(width, 3, 8);
+    image->FillRect(nullptr, INK);
+    for (int32_t x : columns)
+        image->SetPixel(x, 0, SEPARATOR);
+    return image;
+}
+} // namespace
+
+TEST_F(BitmapFontBuild, SeparatorsSplitTheStripIntoGlyphs)
+{
+    CxBitmapFont font;
+    ASSERT_EQ(CX_ERR_NONE, font.CreateFromSurface(StripWithSeparators(20, {0, 6, 13})));
+    ASSERT_EQ(3u, font.GetHeader().nCount);
+    const int32_t expected[3][2] = {{1, 5}, {7, 12}, {14, 19}};
+    for (uint32_t code = 0; code < 3; ++code)
+    {
+        const ST_FONT_CHAR* glyph = font.FindChar(code);
+        ASSERT_NE(nullptr, glyph);
+        EXPECT_EQ(expected[code][0], glyph->left) << code;
+        EXPECT_EQ(expected[code][1], glyph->right) << code;
+        EXPECT_EQ(0, glyph->top);
+        EXPECT_EQ(2, glyph->bottom);
+        EXPECT_EQ(code, glyph->nCode);
+    }
+    EXPECT_EQ(nullptr, font.FindChar(3));
+}
+
+TEST_F(BitmapFontBuild, HeaderDescribesTheImage)
+{
+    CxBitmapFont font;
+    ASSERT_EQ(CX_ERR_NONE, font.CreateFromSurface(StripWithSeparators(21, {0, 10})));
+    const ST_FONT_HEADER& header = font.GetHeader();
+    EXPECT_EQ(0x464F4E54u, header.nTag);
+    EXPECT_EQ(1u, header.nVersion);
+    EXPECT_EQ(0x26u, header.nFlags);
+    EXPECT_EQ(static_cast<uint32_t>(font.GetImage()->GetPitch() * 3), header.nBitmapSize);
+    EXPECT_EQ(3u, header.nHeight);
+    EXPECT_EQ(3, font.GetSize());
+    EXPECT_EQ(0u, header.nReserved[0] | header.nReserved[1]);
+}
+
+TEST_F(BitmapFontBuild, SeparatorColourIsWhateverTheFirstPixelHolds)
+{
+    // Colour 3 separates here; the 255 pixel is glyph content.
+    CxDrawSurface* image = new CxDrawSurface(9, 2, 8);
+    image->FillRect(nullptr, 255);
+    image->SetPixel(0, 0, 3);
+    image->SetPixel(4, 0, 3);
+    CxBitmapFont font;
+    ASSERT_EQ(CX_ERR_NONE, font.CreateFromSurface(image));
+    ASSERT_EQ(2u, font.GetHeader().nCount);
+    EXPECT_EQ(3, font.GetCharWidth(0, 0));
+    EXPECT_EQ(4, font.GetCharWidth(1, 0));
+}
+
+TEST_F(BitmapFontBuild, AdjacentSeparatorsGiveAnEmptyGlyph)
+{
+    CxBitmapFont font;
+    ASSERT_EQ(CX_ERR_NONE, font.CreateFromSurface(StripWithSeparators(8, {0, 3, 4, 7})));
+    ASSERT_EQ(4u, font.GetHeader().nCount);
+    EXPECT_EQ(2, font.GetCharWidth(0, 0));
+    EXPECT_EQ(0, font.GetCharWidth(1, 0));
+    EXPECT_EQ(2, font.GetCharWidth(2, 0));
+    EXPECT_EQ(0, font.GetCharWidth(3, 0)); // a separator in the last column
+    CxDrawSurface target(10, 10, 8);
+    EXPECT_EQ(0, font.DrawChar(&target, 0, 0, 3, CX_FONT_OWN_COLORS, 0, CX_FONT_KEY_TRANSPARENT));
+}
+
+TEST_F(BitmapFontBuild, ImageTransparentColourBecomesTheFonts)
+{
+    CxBitmapFont plain;
+    ASSERT_EQ(CX_ERR_NONE, plain.CreateFromSurface(StripWithSeparators(8, {0})));
+    EXPECT_EQ(10u, plain.GetTransparentColor());
+
+    CxDrawSurface* keyed = StripWithSeparators(8, {0});
+    keyed->SetTransparentColor(42);
+    CxBitmapFont font;
+    ASSERT_EQ(CX_ERR_NONE, font.CreateFromSurface(keyed));
+    EXPECT_EQ(42u, font.GetTransparentColor());
+}
+
+TEST_F(BitmapFontBuild, ImageWithoutPixelsIsRefused)
+{
+    ErrorCapture capture;
+    CxBitmapFont font;
+    EXPECT_NE(CX_ERR_NONE, font.CreateFromSurface(new CxDrawSurface()));
+    EXPECT_EQ(nullptr, font.FindChar(0));
+    CxDrawSurface target(4, 4, 8);
+    EXPECT_EQ(0, font.DrawChar(&target, 0, 0, 0, CX_FONT_OWN_COLORS, 0, CX_FONT_KEY_TRANSPARENT));
+}
+
+TEST_F(BitmapFontDraw, MissingGlyphIsReportedAndDrawsNothing)
+{
+    CxFont* font = MakeFixedFont(60, 3, 4);
+    CxDrawSurface target(20, 20, 8);
+    target.FillRect(nullptr, 1);
+    ErrorCapture capture;
+    EXPECT_EQ(0, font->DrawChar(&target, 0, 0, 65, 5, 0, CX_FONT_KEY_TRANSPARENT));
+    ASSERT_EQ(1u, capture.Errors().size());
+    EXPECT_EQ("nLetter not found in this font", capture.Errors()[0].text);
+    EXPECT_LT(ChangedBox(target, 1).right, 0);
+    // The last glyph still draws.
+    EXPECT_EQ(3, font->DrawChar(&target, 0, 0, 59, 5, 0, CX_FONT_KEY_TRANSPARENT));
+}
+
+TEST_F(BitmapFontDraw, NullSurfaceIsReported)
+{
+    CxFont* font = MakeFixedFont(2, 3, 4);
+    ErrorCapture capture;
+    EXPECT_EQ(0, font->DrawChar(nullptr, 0, 0, 1, 5, 0, CX_FONT_KEY_TRANSPARENT));
+    ASSERT_EQ(1u, capture.Errors().size());
+    EXPECT_EQ("Can't render to a null surface", capture.Errors()[0].text);
+}
+
+TEST_F(BitmapFontDraw, OwnColoursSkipTheTransparentPixels)
+{
+    CxFont* font = MakeFixedFont(1, 3, 4);
+    CxDrawSurface target(8, 8, 8);
+    target.FillRect(nullptr, 1);
+    EXPECT_EQ(3, font->DrawChar(&target, 2, 1, 0, CX_FONT_OWN_COLORS, 0, CX_FONT_KEY_TRANSPARENT));
+    EXPECT_EQ(INK, target.GetPixel(2, 1));
+    EXPECT_EQ(1u, target.GetPixel(4, 1)); // the glyph's paper pixel
+    EXPECT_EQ(INK, target.GetPixel(4, 4));
+    EXPECT_EQ(1u, target.GetPixel(5, 1));
+    EXPECT_EQ(1u, target.GetPixel(2, 5));
+    EXPECT_EQ(CxRect(2, 1, 4, 4), ChangedBox(target, 1));
+}
+
+TEST_F(BitmapFontDraw, KeyNoneCopiesEveryPixel)
+{
+    CxFont* font = MakeFixedFont(1, 3, 4);
+    CxDrawSurface target(8, 8, 8);
+    target.FillRect(nullptr, 1);
+    font->DrawChar(&target, 0, 0, 0, CX_FONT_OWN_COLORS, 0, CX_COLOR_NONE);
+    EXPECT_EQ(PAPER, target.GetPixel(2, 0));
+}
+
+TEST_F(BitmapFontDraw, ColourDrawsTheSilhouette)
+{
+    CxFont* font = MakeFixedFont(1, 3, 4);
+    CxDrawSurface target(8, 8, 8);
+    target.FillRect(nullptr, 1);
+    font->DrawChar(&target, 0, 0, 0, 200, 0, CX_FONT_KEY_TRANSPARENT);
+    EXPECT_EQ(200u, target.GetPixel(0, 0));
+    EXPECT_EQ(1u, target.GetPixel(2, 0));
+    EXPECT_EQ(200u, target.GetPixel(2, 3));
+    EXPECT_EQ(11, surface_test::CountValue(target, 200));
+}
+
+TEST_F(BitmapFontDraw, SizeScalesTheGlyph)
+{
+    CxFont* font = MakeFixedFont(1, 3, 4);
+    CxDrawSurface target(20, 20, 8);
+    target.FillRect(nullptr, 1);
+    EXPECT_EQ(6, font->DrawChar(&target, 1, 2, 0, 9, 8, CX_FONT_KEY_TRANSPARENT));
+    EXPECT_EQ(CxRect(1, 2, 6, 9), ChangedBox(target, 1));
+    // The paper pixel became a 2 x 2 block.
+    EXPECT_EQ(1u, target.GetPixel(5, 2));
+    EXPECT_EQ(1u, target.GetPixel(6, 3));
+    EXPECT_EQ(9u, target.GetPixel(6, 4));
+}
+
+TEST_F(BitmapFontDraw, ScaledWidthsAreTruncated)
+{
+    CxFont* font = MakeFixedFont(1, 5, 4);
+    EXPECT_EQ(5, font->GetCharWidth(0, 0));
+    EXPECT_EQ(5, font->GetCharWidth(0, 4));
+    EXPECT_EQ(7, font->GetCharWidth(0, 6)); // 7.5
+    EXPECT_EQ(2, font->GetCharWidth(0, 2)); // 2.5
+    CxDrawSurface target(20, 20, 8);
+    EXPECT_EQ(7, font->DrawChar(&target, 0, 0, 0, 9, 6, CX_FONT_KEY_TRANSPARENT));
+    EXPECT_EQ(0, font->GetCharWidth(1, 0)); // no glyph
+    // Absurd sizes stay within what a surface can hold.
+    EXPECT_EQ(32767, font->GetCharWidth(0, INT32_MAX));
+    EXPECT_EQ(32767, font->DrawChar(&target, 0, 0, 0, 9, INT32_MAX, CX_FONT_KEY_TRANSPARENT));
+}
+
+TEST_F(BitmapFontDraw, TextWidthSumsGlyphsAndSkipsControls)
+{
+    CxDrawSurface* image = MakeStrip({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}, 4);
+    CxFont* font = nullptr;
+    ASSERT_EQ(CX_ERR_NONE, CreateFontFromSurface(image, &font));
+    // Codes 9 (tab), 10 (line feed) and 13 (carriage return) have glyphs, yet take no space.
+    EXPECT_EQ(2 + 3 + 4, font->GetTextWidth("\x01\x02\x03", 0));
+    EXPECT_EQ(font->GetTextWidth("\x01\x02", 0), font->GetTextWidth("\x01\t\r\n\x02", 0));
+    EXPECT_EQ(2 * (2 + 3), font->GetTextWidth("\x01\x02", 8));
+    EXPECT_EQ(0, font->GetTextWidth("", 0));
+    EXPECT_EQ(0, font->GetTextWidth(nullptr, 0));
+}
+
+TEST_F(FontRegistry, ExtensionNeedsThePeriod)
+{
+    ErrorCapture capture;
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterFontFilter("qex", LoadBitmapFontFile));
+    ASSERT_EQ(1u, capture.Errors().size());
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, capture.Errors()[0].code);
+    EXPECT_EQ("Extension MUST include the period as in '.ttf'", capture.Errors()[0].text);
+    EXPECT_EQ('\0', GetFontFilter(0)->szExtension[0]);
+}
+
+TEST_F(FontRegistry, TenEntriesThenNothing)
+{
+    ErrorCapture capture;
+    for (int i = 0; i < 11; ++i)
+    {
+        char extension[8];
+        snprintf(extension, sizeof(extension), ".F%d", i);
+        EXPECT_EQ(CX_ERR_NONE, RegisterFontFilter(extension, LoadBitmapFontFile));
+    }
+    EXPECT_TRUE(capture.Errors().empty());
+    EXPECT_STREQ(".F9", GetFontFilter(9)->szExtension);
+    EXPECT_EQ(nullptr, GetFontFilter(10));
+    UnregisterFontFilter(".F1;.F3");
+    EXPECT_EQ('\0', GetFontFilter(1)->szExtension[0]);
+    EXPECT_EQ('\0', GetFontFilter(3)->szExtension[0]);
+    EXPECT_STREQ(".F2", GetFontFilter(2)->szExtension);
+    RegisterFontFilter(".NEW", nullptr);
+    EXPECT_STREQ(".NEW", GetFontFilter(1)->szExtension);
+    UnregisterFontFilter("*");
+    for (uint32_t i = 0; i < CX_FONT_FILTER_COUNT; ++i)
+        EXPECT_EQ('\0', GetFontFilter(i)->szExtension[0]) << i;
+}
+
+TEST_F(FontRegistry, LoadFontWithoutFilterOrLoader)
+{
+    ErrorCapture capture;
+    CxFont* font = reinterpret_cast<CxFont*>(1);
+    EXPECT_EQ(CX_ERR_UNKNOWN, LoadFont("hud.qex", &font));
+    EXPECT_EQ(nullptr, font);
+    RegisterFontFilter(".QEX", nullptr);
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, LoadFont("hud.qex", &font));
+    ASSERT_EQ(2u, capture.Errors().size());
+    EXPECT_EQ(CX_ERR_UNKNOWN, capture.Errors()[0].code);
+    EXPECT_EQ("No font file filter registered for 'hud.qex'", capture.Errors()[0].text);
+    EXPECT_EQ("No Load function registered for 'hud.qex'", capture.Errors()[1].text);
+    EXPECT_EQ(0u, GetFontCount());
+}
+
+TEST_F(FontRegistry, LoadFontReadsAnImageFileThroughTheFilters)
+{
+    TempDir dir;
+    CxDrawSurface* strip = MakeStrip({2, 3, 4}, 5);
+    const std::string path = dir.File("Big.BMP");
+    ASSERT_EQ(CX_ERR_NONE, SaveImageFile(strip, path.c_str(), 0));
+    delete strip;
+    RegisterStandardImageFilters();
+    RegisterFontFilter(".qex", LoadBitmapFontFile);
+    RegisterFontFilter(".bmp", LoadBitmapFontFile);
+
+    CxFont* font = nullptr;
+    ASSERT_EQ(CX_ERR_NONE, LoadFont(path.c_str(), &font));
+    ASSERT_NE(nullptr, font);
+    EXPECT_EQ(1u, GetFontCount());
+    EXPECT_EQ(5, font->GetSize());
+    EXPECT_EQ(2, font->GetCharWidth(0, 0));
+    EXPECT_EQ(3 + 4, font->GetTextWidth("\x01\x02", 0));
+
+    // A missing file fails at once instead of asking for the disc.
+    const bool blueScreen = GetBlueScreenError();
+    SetBlueScreenError(false);
+    ErrorCapture capture(0);
+    CxFont* missing = nullptr;
+    EXPECT_NE(CX_ERR_NONE, LoadFont(dir.File("none.bmp").c_str(), &missing));
+    EXPECT_EQ(nullptr, missing);
+    EXPECT_EQ(1u, GetFontCount());
+    EXPECT_FALSE(capture.Errors().empty());
+    SetBlueScreenError(blueScreen);
+}
+
+TEST_F(FontRegistry, FindAndRemoveById)
+{
+    CxFont* first = MakeFixedFont(1, 2, 3);
+    CxFont* second = MakeFixedFont(1, 2, 3);
+    first->SetId(7);
+    second->SetId(7);
+    EXPECT_EQ(first, FindFont(7));
+    EXPECT_EQ(nullptr, FindFont(8));
+    EXPECT_TRUE(RemoveFont(7));
+    EXPECT_EQ(second, FindFont(7));
+    EXPECT_EQ(1u, GetFontCount());
+    EXPECT_FALSE(RemoveFont(8));
+
+    // -1 is whatever font carries the default identifier.
+    EXPECT_EQ(nullptr, FindFont(CX_FONT_ID_DEFAULT));
+    second->SetId(GetDefaultFontId());
+    EXPECT_EQ(second, FindFont(CX_FONT_ID_DEFAULT));
+    EXPECT_TRUE(RemoveFont(CX_FONT_ID_DEFAULT));
+    EXPECT_EQ(0u, GetFontCount());
+}
+
+TEST_F(FontRegistry, CreateFromSurfaceListsTheFont)
+{
+    CxFont* font = nullptr;
+    ASSERT_EQ(CX_ERR_NONE, CreateFontFromSurface(MakeStrip({4}, 6), &font));
+    ASSERT_NE(nullptr, font);
+    EXPECT_EQ(1u, GetFontCount());
+
+    ErrorCapture capture;
+    CxFont* broken = reinterpret_cast<CxFont*>(1);
+    EXPECT_NE(CX_ERR_NONE, CreateFontFromSurface(new CxDrawSurface(), &broken));
+    EXPECT_EQ(nullptr, broken);
+    EXPECT_EQ(1u, GetFontCount());
+}
