@@ -15,16 +15,18 @@ int32_t s_nCaptureCount = 0;
 bool s_bPainted = true;
 void (*s_pfnMouseMoveHook)(const CxPoint&) = nullptr;
 
+// Both lists are kept for the whole run (never destroyed), so that display
+// objects owned by static objects may still be destroyed while the program ends.
 CxLinkedList<CxRect>& DirtyRects()
 {
-    static CxLinkedList<CxRect> rects;
-    return rects;
+    static CxLinkedList<CxRect>* rects = new CxLinkedList<CxRect>;
+    return *rects;
 }
 
 CxLinkedList<const CxDisplayObject*>& LiveObjects()
 {
-    static CxLinkedList<const CxDisplayObject*> objects;
-    return objects;
+    static CxLinkedList<const CxDisplayObject*>* objects = new CxLinkedList<const CxDisplayObject*>;
+    return *objects;
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "engine/platform/window.h"
 
+#include "engine/platform/presenter.h"
+
 #include <SDL.h>
 
 #include <cstring>
@@ -357,6 +359,21 @@ uint32_t WindowId()
     return s_pWindow ? SDL_GetWindowID(s_pWindow) : 0;
 }
 
+void DropRecreationEvents()
+{
+    SDL_PumpEvents();
+    SDL_Event events[64];
+    const int count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+    const Uint32 id = WindowId();
+    for (int i = 0; i < count; ++i)
+    {
+        const Uint8 kind = events[i].window.event;
+        if (events[i].window.windowID == id && (kind == SDL_WINDOWEVENT_SHOWN || kind == SDL_WINDOWEVENT_HIDDEN))
+            continue;
+        SDL_PushEvent(&events[i]);
+    }
+}
+
 void Push(SDL_Event& event)
 {
     if (s_nVideoStarts)
@@ -439,6 +456,18 @@ bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t styl
                                  client.Height() * scale, flags);
     if (!s_pWindow)
         return false;
+    // The renderer is made with the window: making it may re-create the
+    // window (for a graphics context), which must happen before anyone sees
+    // the window's id, and the hiding and showing that come with it say
+    // nothing about the user.
+    // The picture is a small software-drawn surface: the software renderer
+    // scales it well enough and keeps the graphics drivers out of the process
+    // (the window's framebuffer is the system's own, not an emulation on a
+    // graphics context).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!SDL_CreateRenderer(s_pWindow, -1, SDL_RENDERER_SOFTWARE))
+        SDL_CreateRenderer(s_pWindow, -1, 0);
+    DropRecreationEvents();
     s_nLogicalWidth = client.Width();
     s_nLogicalHeight = client.Height();
     ClearPlatformMouseMapping();
@@ -458,6 +487,10 @@ void DestroyPlatformWindow()
 {
     if (!s_pWindow)
         return;
+    // The presenter's texture goes with the renderer.
+    ClosePresenter();
+    if (SDL_Renderer* renderer = SDL_GetRenderer(s_pWindow))
+        SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(s_pWindow);
     s_pWindow = nullptr;
     s_nLogicalWidth = 0;
