@@ -170,6 +170,19 @@ int64_t CxDisplayApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lPar
         ToggleFullScreen();
         return 0;
     }
+    if (message == CX_WM_NCMOUSEMOVE && GetCursorHideCount() < 1)
+    {
+        // The pointer left the picture: the engine's cursor goes until it is back.
+        HideCustomCursor();
+        m_bCursorOutside = true;
+        UpdateScreenCursor();
+    }
+    else if (message == CX_WM_MOUSEMOVE && m_bCursorOutside && IsMouseInputOn())
+    {
+        if (GetCursorHideCount() > 0)
+            ShowCustomCursor();
+        m_bCursorOutside = false;
+    }
     return CxWindowApp::WindowProc(message, wParam, lParam);
 }
 

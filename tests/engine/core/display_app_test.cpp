@@ -1,4 +1,5 @@
 #include "engine/core/display_app.h"
+#include "engine/graphics/cursor.h"
 #include "engine/graphics/screen.h"
 #include "engine/graphics/sprite.h"
 #include "engine/platform/window.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -105,4 +107,45 @@ TEST_F(DisplayAppTest, KeysGoToTheFocusHolder)
     CxInjectKey(CX_VK_F1, true);
     Pump();
     EXPECT_EQ(sprite.m_Keys, std::vector<uint32_t>{CX_KEY_F1});
+}
+
+TEST_F(DisplayAppTest, PointerLeavingTheWindowHidesTheEngineCursorUntilItReturns)
+{
+    Start();
+    EXPECT_EQ(GetCursorHideCount(), 0);
+    app->WindowProc(CX_WM_NCMOUSEMOVE, 0, 0);
+    EXPECT_EQ(GetCursorHideCount(), 1);
+    app->WindowProc(CX_WM_NCMOUSEMOVE, 0, 0);
+    EXPECT_EQ(GetCursorHideCount(), 1) << "hidden once";
+    app->WindowProc(CX_WM_MOUSEMOVE, 0, CxMakePointParam(5, 5));
+    EXPECT_EQ(GetCursorHideCount(), 0);
+}
+
+TEST_F(DisplayAppTest, ScaledWindowKeepsTheDrawingAreaAndMapsTheMouse)
+{
+    Start("[Engine]\nWindowScale=2\n");
+    CxRect client;
+    ASSERT_TRUE(GetPlatformClientRect(&client));
+    EXPECT_EQ(client.Width(), 1280);
+    EXPECT_EQ(client.Height(), 960);
+    EXPECT_EQ(app->GetClientWidth(), 640);
+    ASSERT_NE(app->GetScreen(), nullptr);
+    EXPECT_EQ(app->GetScreen()->GetDrawSurface()->GetWidth(), 640);
+    EXPECT_EQ(MapWindowToLogical(1279, 959), CxPoint(639, 479));
+    app->m_Mouse.clear();
+    CxInjectMouseMotion(300, 200);
+    Pump();
+    ASSERT_FALSE(app->m_Mouse.empty());
+    EXPECT_EQ(app->m_Mouse.back(), "move@300,200");
+}
+
+TEST_F(DisplayAppTest, DefaultScaleIsTheLargestThatFitsTheDesktop)
+{
+    Start();
+    CxRect area;
+    ASSERT_TRUE(GetDesktopWorkArea(&area));
+    const int32_t fit = std::min(area.Width() / 640, area.Height() / 480);
+    CxRect client;
+    ASSERT_TRUE(GetPlatformClientRect(&client));
+    EXPECT_EQ(client.Width(), 640 * std::max(fit, 1));
 }
