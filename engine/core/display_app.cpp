@@ -156,7 +156,14 @@ void CxDisplayApp::UpdateScreenCursor()
 void CxDisplayApp::ToggleFullScreen()
 {
     const bool full = !IsPresenterFullScreen();
-    if (!HasAppWindow() || (full && !IsFullScreenDriverAvailable()) || !SetPresenterFullScreen(full))
+    if (!HasAppWindow() || (full && !IsFullScreenDriverAvailable()))
+        return;
+    if (m_pScreen)
+        m_pScreen->LockFrame();
+    const bool switched = SetPresenterFullScreen(full);
+    if (m_pScreen)
+        m_pScreen->UnlockFrame();
+    if (!switched)
         return;
     m_nState = full ? (m_nState | STATE_DIRECTDRAW_SCREEN) : (m_nState & ~STATE_DIRECTDRAW_SCREEN);
     if (m_pScreen)
@@ -235,15 +242,18 @@ void CxDisplayApp::UpdateDisplay()
     CxArray<CxRect> rects;
     for (auto* node = CxDisplayObject::GetDirtyRects().GetHead(); node; node = node->GetNext())
         rects.Add(node->m_Value);
+    // The cursor thread keeps away from a frame being painted.
+    GetScreen()->LockFrame();
     CxDisplayObject::UpdateScreen(GetScreen()->GetDrawSurface());
     if (rects.GetCount() == 0)
     {
         // Nothing changed: the cursor may still have moved.
         const CxRect none(0, 0, -1, -1);
         GetScreen()->Present(&none);
-        return;
     }
-    GetScreen()->PresentRects(&rects[0], static_cast<int32_t>(rects.GetCount()));
+    else
+        GetScreen()->PresentRects(&rects[0], static_cast<int32_t>(rects.GetCount()));
+    GetScreen()->UnlockFrame();
 }
 
 void CxDisplayApp::SetAppWindowRect(const CxRect& rect)

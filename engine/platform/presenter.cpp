@@ -158,11 +158,13 @@ void UploadToPresenter(const uint8_t* pixels, int32_t pitch, const CxRect& rect)
     SDL_UpdateTexture(s_pTexture, &area, first, pitch);
 }
 
-void ShowPresenter()
+void ShowPresenter(bool refreshViewport)
 {
     if (!s_pTexture)
         return;
-    const SDL_Rect viewport = UpdateViewport();
+    SDL_Rect viewport = {s_rcViewport.left, s_rcViewport.top, s_rcViewport.Width(), s_rcViewport.Height()};
+    if (refreshViewport || s_rcViewport.IsEmpty())
+        viewport = UpdateViewport();
     SDL_SetRenderDrawColor(s_pRenderer, 0, 0, 0, 255);
     SDL_RenderClear(s_pRenderer);
     SDL_RenderCopy(s_pRenderer, s_pTexture, nullptr, &viewport);

@@ -344,11 +344,34 @@ void Translate(const SDL_Event& event)
     }
 }
 
+void (*s_pfnEventLock)(void*) = nullptr;
+void (*s_pfnEventUnlock)(void*) = nullptr;
+void* s_pEventLockContext = nullptr;
+
+// Holds the event lock for a scope.
+class CEventLock
+{
+public:
+    CEventLock()
+    {
+        if (s_pfnEventLock)
+            s_pfnEventLock(s_pEventLockContext);
+    }
+    ~CEventLock()
+    {
+        if (s_pfnEventUnlock)
+            s_pfnEventUnlock(s_pEventLockContext);
+    }
+    CEventLock(const CEventLock&) = delete;
+    CEventLock& operator=(const CEventLock&) = delete;
+};
+
 // Translates SDL events until at least one message is pending or SDL has none.
 void Fill()
 {
     if (!s_nVideoStarts)
         return;
+    CEventLock lock;
     SDL_Event event;
     while (s_Pending.empty() && SDL_PollEvent(&event))
         Translate(event);
@@ -600,6 +623,13 @@ const char* GetPlatformWindowTitle()
     return s_pWindow ? SDL_GetWindowTitle(s_pWindow) : "";
 }
 
+void SetPlatformEventLock(void (*lock)(void* context), void (*unlock)(void* context), void* context)
+{
+    s_pfnEventLock = lock;
+    s_pfnEventUnlock = unlock;
+    s_pEventLockContext = context;
+}
+
 bool GetPlatformLogicalSize(int32_t* width, int32_t* height)
 {
     if (!s_pWindow)
@@ -679,6 +709,7 @@ bool WaitPlatformMessage(uint32_t timeoutMs)
         return true;
     if (!s_nVideoStarts)
         return false;
+    CEventLock lock;
     return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs > 0x7FFFFFFF ? 0x7FFFFFFF : timeoutMs)) ==
            1;
 }
@@ -739,6 +770,7 @@ void PollPlatformInput()
         return;
     // Keyboard events are read into the key state; everything else stays
     // queued for the main loop.
+    CEventLock lock;
     SDL_PumpEvents();
     SDL_Event events[64];
     const int count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP);
