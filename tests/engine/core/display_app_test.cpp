@@ -149,3 +149,18 @@ TEST_F(DisplayAppTest, DefaultScaleIsTheLargestThatFitsTheDesktop)
     ASSERT_TRUE(GetPlatformClientRect(&client));
     EXPECT_EQ(client.Width(), 640 * std::max(fit, 1));
 }
+
+TEST_F(DisplayAppTest, AltEnterIsTakenByTheFullScreenSwitch)
+{
+    Start();
+    app->m_Keys.clear();
+    CxInjectKey(CX_VK_MENU, true, CX_MOD_ALT);
+    CxInjectKey(CX_VK_RETURN, true, CX_MOD_ALT);
+    Pump();
+    // The dummy display cannot go full screen: the window stays as it was.
+    EXPECT_FALSE(app->GetState() & STATE_DIRECTDRAW_SCREEN);
+    for (uint32_t key : app->m_Keys)
+        EXPECT_NE(key & 0xFF, static_cast<uint32_t>(CX_VK_RETURN)) << "no key call for Alt+Enter";
+    ASSERT_NE(app->GetScreen(), nullptr);
+    EXPECT_EQ(app->GetScreen()->GetDrawSurface()->GetWidth(), 640);
+}
