@@ -33,7 +33,8 @@ void FillBackground(CxDrawSurface& s)
     uint32_t seed = 7;
     for (int32_t y = 0; y < s.GetHeight(); ++y)
         for (int32_t x = 0; x < s.GetWidth(); ++x)
-            s.SetPixel(x, y, static_cast<uint16_t>(((x >> 3) * 2113 + (y >> 3) * 777 + (Next(seed) & 3)) & 0xF7DE));
+            s.SetPixel(x, y,
+                       static_cast<uint16_t>(((x >> 3) * 2113 + (y >> 3) * 777 + (Next(seed) & 3)) & 0xF7DE));
 }
 
 // A disc of varied colours on the key.
@@ -74,7 +75,8 @@ std::vector<Mover> MakeMovers()
     for (int32_t i = 0; i < kSprites; ++i)
         movers.push_back(Mover{static_cast<int32_t>(Next(seed) % (kScreenW - kSpriteSize)),
                                static_cast<int32_t>(Next(seed) % (kScreenH - kSpriteSize)),
-                               static_cast<int32_t>(Next(seed) % 7) - 3, static_cast<int32_t>(Next(seed) % 5) - 2});
+                               static_cast<int32_t>(Next(seed) % 7) - 3,
+                               static_cast<int32_t>(Next(seed) % 5) - 2});
     return movers;
 }
 
@@ -142,7 +144,8 @@ BENCHMARK(BM_DisplayTreeScene)->Unit(benchmark::kMicrosecond);
 
 SDL_Surface* ToSdl(CxDrawSurface& s)
 {
-    SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, s.GetWidth(), s.GetHeight(), 16, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface* out =
+        SDL_CreateRGBSurfaceWithFormat(0, s.GetWidth(), s.GetHeight(), 16, SDL_PIXELFORMAT_RGB565);
     s.Lock();
     for (int32_t y = 0; y < s.GetHeight(); ++y)
         memcpy(static_cast<uint8_t*>(out->pixels) + static_cast<size_t>(y) * out->pitch,

@@ -167,7 +167,14 @@ void CxDisplayApp::UpdateScreenCursor()
 void CxDisplayApp::ToggleFullScreen()
 {
     const bool full = !IsPresenterFullScreen();
-    if (!HasAppWindow() || (full && !IsFullScreenDriverAvailable()) || !SetPresenterFullScreen(full))
+    if (!HasAppWindow() || (full && !IsFullScreenDriverAvailable()))
+        return;
+    if (m_pScreen)
+        m_pScreen->LockFrame();
+    const bool switched = SetPresenterFullScreen(full);
+    if (m_pScreen)
+        m_pScreen->UnlockFrame();
+    if (!switched)
         return;
     m_nState = full ? (m_nState | STATE_DIRECTDRAW_SCREEN) : (m_nState & ~STATE_DIRECTDRAW_SCREEN);
     if (m_pScreen)
@@ -180,6 +187,19 @@ int64_t CxDisplayApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lPar
     {
         ToggleFullScreen();
         return 0;
+    }
+    if (message == CX_WM_NCMOUSEMOVE && GetCursorHideCount() < 1)
+    {
+        // The pointer left the picture: the engine's cursor goes until it is back.
+        HideCustomCursor();
+        m_bCursorOutside = true;
+        UpdateScreenCursor();
+    }
+    else if (message == CX_WM_MOUSEMOVE && m_bCursorOutside && IsMouseInputOn())
+    {
+        if (GetCursorHideCount() > 0)
+            ShowCustomCursor();
+        m_bCursorOutside = false;
     }
     return CxWindowApp::WindowProc(message, wParam, lParam);
 }
@@ -233,15 +253,18 @@ void CxDisplayApp::UpdateDisplay()
     CxArray<CxRect> rects;
     for (auto* node = CxDisplayObject::GetDirtyRects().GetHead(); node; node = node->GetNext())
         rects.Add(node->m_Value);
+    // The cursor thread keeps away from a frame being painted.
+    GetScreen()->LockFrame();
     CxDisplayObject::UpdateScreen(GetScreen()->GetDrawSurface());
     if (rects.GetCount() == 0)
     {
         // Nothing changed: the cursor may still have moved.
         const CxRect none(0, 0, -1, -1);
         GetScreen()->Present(&none);
-        return;
     }
-    GetScreen()->PresentRects(&rects[0], static_cast<int32_t>(rects.GetCount()));
+    else
+        GetScreen()->PresentRects(&rects[0], static_cast<int32_t>(rects.GetCount()));
+    GetScreen()->UnlockFrame();
 }
 
 void CxDisplayApp::SetAppWindowRect(const CxRect& rect)

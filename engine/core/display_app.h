@@ -81,4 +81,6 @@ protected:
     bool PromptForDisc();
 
     CxOSPalette* m_pOSPalette = nullptr;
+    // The engine's cursor was hidden because the pointer left the window.
+    bool m_bCursorOutside = false;
 };

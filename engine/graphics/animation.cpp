@@ -12,10 +12,12 @@
 namespace {
 constexpr uint32_t TICK_INTERVAL_MS = 1000 / ANIMATION_TICKS_PER_SECOND;
 
+// Kept for the whole run (never destroyed), so that animations owned by
+// static objects may still stop themselves while the program ends.
 CxLinkedList<CxAnimation*>& Running()
 {
-    static CxLinkedList<CxAnimation*> running;
-    return running;
+    static CxLinkedList<CxAnimation*>* running = new CxLinkedList<CxAnimation*>;
+    return *running;
 }
 
 CxTimer& TickTimer()

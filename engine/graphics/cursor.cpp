@@ -7,6 +7,7 @@
 #include "engine/platform/clock.h"
 #include "engine/platform/presenter.h"
 
+#include <atomic>
 #include <new>
 
 namespace {
@@ -17,7 +18,8 @@ struct CursorState
     CxCursorImage* pCurrent = nullptr;
     int32_t nShape = -1;
     int32_t nHideCount = 0;
-    CxPoint ptMouse;
+    // Written by the main loop, read by the cursor thread.
+    std::atomic<uint64_t> nMouse{0};
     CxPoint ptLastDrawn{-100000, -100000};
     bool bDrawnOnce = false;
     CxDrawSurface* pSaveUnder = nullptr;
@@ -202,33 +204,37 @@ void SetCursorScreenDepth(int32_t depth, uint8_t pixelFormat)
 
 void SetCursorPosition(const CxPoint& point)
 {
-    State().ptMouse = point;
+    State().nMouse =
+        (static_cast<uint64_t>(static_cast<uint32_t>(point.x)) << 32) | static_cast<uint32_t>(point.y);
 }
 
 CxPoint GetCursorPosition()
 {
-    return State().ptMouse;
+    const uint64_t packed = State().nMouse;
+    return CxPoint(static_cast<int32_t>(static_cast<uint32_t>(packed >> 32)),
+                   static_cast<int32_t>(static_cast<uint32_t>(packed)));
 }
 
 bool CursorNeedsDrawing()
 {
     const CursorState& s = State();
+    CCursorLock lock;
     if (!s.bCustom || !s.pCurrent || s.nHideCount >= 1)
         return false;
     if (s.pCurrent->m_fInterval > 0.0f || !s.bDrawnOnce)
         return true;
-    return !(s.ptMouse - s.pCurrent->m_ptHotSpot == s.ptLastDrawn);
+    return !(GetCursorPosition() - s.pCurrent->m_ptHotSpot == s.ptLastDrawn);
 }
 
 bool DrawCursor(CxDrawSurface* screen, CxRect* drawn)
 {
     CursorState& s = State();
+    CCursorLock lock;
     if (!screen || !s.bCustom || !s.pCurrent || s.nHideCount >= 1 || !s.pCurrent->m_pImage)
         return false;
-    CCursorLock lock;
     const CxCursorImage& image = *s.pCurrent;
     const CxSize frame = FrameSize(image);
-    const CxPoint topLeft = s.ptMouse - image.m_ptHotSpot;
+    const CxPoint topLeft = GetCursorPosition() - image.m_ptHotSpot;
     s.ptLastDrawn = topLeft;
     s.bDrawnOnce = true;
     const CxRect area(topLeft, frame);
@@ -253,9 +259,9 @@ bool DrawCursor(CxDrawSurface* screen, CxRect* drawn)
 void RestoreUnderCursor(CxDrawSurface* screen)
 {
     CursorState& s = State();
+    CCursorLock lock;
     if (!screen || !s.bSaved || !s.pSaveUnder)
         return;
-    CCursorLock lock;
     const CxRect source(0, 0, s.rcSaved.Width() - 1, s.rcSaved.Height() - 1);
     s.pSaveUnder->DrawAt(screen, s.rcSaved.left, s.rcSaved.top, &source, CX_COLOR_NONE - 1);
     s.bSaved = false;

@@ -1,11 +1,13 @@
 #include "engine/graphics/screen.h"
 
+#include "engine/core/options.h"
 #include "engine/graphics/cursor.h"
 #include "engine/graphics/palette.h"
 #include "engine/graphics/sprite.h"
 #include "engine/platform/presenter.h"
 #include "engine/platform/window.h"
 
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -45,8 +47,14 @@ void CxScreenSurface::UpdateCursor()
     Present(&none);
 }
 
+CxDibScreen::CxDibScreen()
+{
+    m_FrameMutex.Create(nullptr, false);
+}
+
 CxDibScreen::~CxDibScreen()
 {
+    StopCursorThread();
     DestroySurface();
     delete[] m_pConverted;
 }
@@ -118,11 +126,13 @@ uint32_t CxDibScreen::CreateSurface(int32_t width, int32_t height, int32_t depth
     }
     SetCursorScreenDepth(depth, GetPixelFormat());
     CxSprite::SetMovieDepth(depth);
+    StartCursorThread();
     return GetError();
 }
 
 uint32_t CxDibScreen::DestroySurface()
 {
+    StopCursorThread();
     ClosePresenter();
     return CxDrawSurface::DestroySurface();
 }
@@ -176,12 +186,19 @@ uint32_t CxDibScreen::PresentRects(const CxRect* rects, int32_t count)
     const bool cursorGone = !shown.IsEmpty() && !cursorOn;
     if (!anything && !cursorMoves && !cursorGone)
         return GetError();
+    LockFrame();
     Lock();
-    if (!m_pBits)
-    {
-        Unlock();
-        return GetError();
-    }
+    if (m_pBits)
+        ShowFrame(rects, count, true);
+    Unlock();
+    UnlockFrame();
+    return GetError();
+}
+
+void CxDibScreen::ShowFrame(const CxRect* rects, int32_t count, bool refreshViewport)
+{
+    const CxRect shown = GetShownCursorRect();
+    const bool cursorOn = IsCustomCursorOn() && GetCursorHideCount() < 1 && GetCurrentCursorImage();
     CxRect drawn;
     const bool drew = cursorOn && DrawCursor(this, &drawn);
     m_rcLastArea = CxRect();
@@ -205,11 +222,65 @@ uint32_t CxDibScreen::PresentRects(const CxRect* rects, int32_t count)
         m_rcLastArea.Union(CxRect(m_rcLastArea), shown);
     }
     SetShownCursorRect(drew ? drawn : CxRect());
-    ShowPresenter();
+    ShowPresenter(refreshViewport);
     ++m_nPresents;
     RestoreUnderCursor(this);
-    Unlock();
-    return GetError();
+}
+
+void CxDibScreen::LockFrame()
+{
+    m_FrameMutex.Lock(CX_INFINITE);
+}
+
+void CxDibScreen::UnlockFrame()
+{
+    m_FrameMutex.Unlock();
+}
+
+void CxDibScreen::UpdateCursorFromThread()
+{
+    if (!m_FrameMutex.Lock(0))
+        return;
+    // The screen is resident: its memory stays while the surface exists, so
+    // the thread needs no cache lock (which only the main thread takes).
+    const bool gone = !GetShownCursorRect().IsEmpty() && (!IsCustomCursorOn() || GetCursorHideCount() >= 1);
+    if (IsCreated() && m_pBits && IsPresenterOpen() && (CursorNeedsDrawing() || gone))
+        ShowFrame(nullptr, 0, false);
+    m_FrameMutex.Unlock();
+}
+
+void CxDibScreen::StartCursorThread()
+{
+    StopCursorThread();
+    long use = IsCustomCursorOn() ? 1 : 0;
+    long frequency = CX_DEFAULT_CURSOR_FREQUENCY;
+    if (CxOptions* options = GetMainOptions())
+    {
+        options->GetNumber("Engine", "UseCursorThread", &use, use);
+        options->GetNumber("Engine", "CursorUpdateFrequency", &frequency, CX_DEFAULT_CURSOR_FREQUENCY);
+    }
+    if (use == 0 || frequency <= 0)
+        return;
+    SetPlatformEventLock([](void* screen) { static_cast<CxDibScreen*>(screen)->LockFrame(); },
+                         [](void* screen) { static_cast<CxDibScreen*>(screen)->UnlockFrame(); }, this);
+    const auto interval = std::chrono::milliseconds(1000 / (frequency > 1000 ? 1000 : frequency));
+    m_bCursorThreadRun = true;
+    m_CursorThread = std::thread([this, interval] {
+        while (m_bCursorThreadRun)
+        {
+            UpdateCursorFromThread();
+            std::this_thread::sleep_for(interval);
+        }
+    });
+}
+
+void CxDibScreen::StopCursorThread()
+{
+    m_bCursorThreadRun = false;
+    if (!m_CursorThread.joinable())
+        return;
+    m_CursorThread.join();
+    SetPlatformEventLock(nullptr, nullptr, nullptr);
 }
 
 CxDirectDrawScreen::~CxDirectDrawScreen()

@@ -14,9 +14,12 @@
 // later are converted to it once instead of at every copy.
 #pragma once
 
+#include "engine/core/mutex.h"
 #include "engine/graphics/draw_surface.h"
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 
 class CxOSPalette;
 
@@ -49,6 +52,10 @@ public:
     virtual void* GetWindow();
     // Draws the custom cursor at the mouse and shows its area.
     virtual void UpdateCursor();
+    // Held by the main loop while it paints into the screen and presents it,
+    // so that the cursor thread never shows a half-painted frame.
+    virtual void LockFrame() {}
+    virtual void UnlockFrame() {}
 
 protected:
     void* m_hWindow = nullptr;
@@ -58,7 +65,7 @@ protected:
 class CxDibScreen : public CxDrawSurface, public CxScreenSurface
 {
 public:
-    CxDibScreen() = default;
+    CxDibScreen();
     ~CxDibScreen() override;
 
     uint32_t Present(const CxRect* rect) override;
@@ -72,6 +79,13 @@ public:
     uint32_t CreateSurface(int32_t width, int32_t height, int32_t depth, int32_t pitch = -1) override;
     uint32_t DestroySurface() override;
 
+    void LockFrame() override;
+    void UnlockFrame() override;
+    // One step of the cursor thread: when the frame is free (never waiting
+    // for it) and the cursor moved, draws it and shows only its areas.
+    void UpdateCursorFromThread();
+    bool IsCursorThreadRunning() const { return m_CursorThread.joinable(); }
+
     // The number of Present calls that showed something (for tests and statistics).
     uint32_t GetPresentCount() const { return m_nPresents; }
     // The rectangles the last Present copied out.
@@ -82,11 +96,21 @@ protected:
     virtual uint8_t ScreenFormat16() const { return CX_PF_555; }
     // Copies rect of the surface (locked) into the presenter.
     void Upload(const CxRect& rect);
+    // Draws the cursor, uploads the rectangles and the cursor areas, shows the
+    // frame and restores the pixels under the cursor; the memory is at hand.
+    void ShowFrame(const CxRect* rects, int32_t count, bool refreshViewport);
+    // "UseCursorThread" (default: whether the custom cursor is on) and
+    // "CursorUpdateFrequency" (default 25 a second) of section "Engine".
+    void StartCursorThread();
+    void StopCursorThread();
 
     bool m_bPaletteSet = false;
     uint32_t m_nPresents = 0;
     CxRect m_rcLastArea;
     uint32_t* m_pConverted = nullptr;
+    CxMutex m_FrameMutex;
+    std::thread m_CursorThread;
+    std::atomic<bool> m_bCursorThreadRun{false};
 };
 
 class CxDirectDrawScreen : public CxDibScreen

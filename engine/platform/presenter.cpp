@@ -80,24 +80,6 @@ SDL_Rect UpdateViewport()
     }
     return r;
 }
-// Making a renderer may re-create the window, which hides and shows it
-// again. Those events say nothing about the user: the window layer would take
-// the showing for an activation.
-void DropRecreationEvents(SDL_Window* window)
-{
-    SDL_PumpEvents();
-    SDL_Event events[64];
-    const int count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
-    const Uint32 id = SDL_GetWindowID(window);
-    for (int i = 0; i < count; ++i)
-    {
-        const Uint8 kind = events[i].window.event;
-        if (events[i].window.windowID == id &&
-            (kind == SDL_WINDOWEVENT_SHOWN || kind == SDL_WINDOWEVENT_HIDDEN))
-            continue;
-        SDL_PushEvent(&events[i]);
-    }
-}
 } // namespace
 
 bool OpenPresenter(int32_t width, int32_t height, uint32_t layout)
@@ -106,19 +88,14 @@ bool OpenPresenter(int32_t width, int32_t height, uint32_t layout)
     SDL_Window* window = GetPlatformSdlWindow();
     if (!window || width <= 0 || height <= 0)
         return false;
+    // The window layer makes the renderer together with the window.
     s_pRenderer = SDL_GetRenderer(window);
     if (!s_pRenderer)
-        s_pRenderer = SDL_CreateRenderer(window, -1, 0);
-    if (!s_pRenderer)
-        s_pRenderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    if (!s_pRenderer)
         return false;
-    DropRecreationEvents(window);
     s_pTexture =
         SDL_CreateTexture(s_pRenderer, SdlFormatOf(layout), SDL_TEXTUREACCESS_STREAMING, width, height);
     if (!s_pTexture)
     {
-        SDL_DestroyRenderer(s_pRenderer);
         s_pRenderer = nullptr;
         return false;
     }
@@ -137,9 +114,13 @@ void ClosePresenter()
     if (s_pTexture)
         SDL_DestroyTexture(s_pTexture);
     s_pTexture = nullptr;
-    if (s_pRenderer)
-        SDL_DestroyRenderer(s_pRenderer);
     s_pRenderer = nullptr;
+    for (SDL_Cursor*& cursor : s_SystemCursors)
+    {
+        if (cursor)
+            SDL_FreeCursor(cursor);
+        cursor = nullptr;
+    }
     s_nWidth = 0;
     s_nHeight = 0;
     // The window shows its own pixels again; mouse positions follow a scaled window.
@@ -177,11 +158,13 @@ void UploadToPresenter(const uint8_t* pixels, int32_t pitch, const CxRect& rect)
     SDL_UpdateTexture(s_pTexture, &area, first, pitch);
 }
 
-void ShowPresenter()
+void ShowPresenter(bool refreshViewport)
 {
     if (!s_pTexture)
         return;
-    const SDL_Rect viewport = UpdateViewport();
+    SDL_Rect viewport = {s_rcViewport.left, s_rcViewport.top, s_rcViewport.Width(), s_rcViewport.Height()};
+    if (refreshViewport || s_rcViewport.IsEmpty())
+        viewport = UpdateViewport();
     SDL_SetRenderDrawColor(s_pRenderer, 0, 0, 0, 255);
     SDL_RenderClear(s_pRenderer);
     SDL_RenderCopy(s_pRenderer, s_pTexture, nullptr, &viewport);

@@ -27,8 +27,9 @@ bool IsPresenterOpen();
 // Copies rect (logical coordinates, clipped) of pixels whose top-left
 // pixel is at pixels with the given pitch in bytes.
 void UploadToPresenter(const uint8_t* pixels, int32_t pitch, const CxRect& rect);
-// Shows the texture in the window.
-void ShowPresenter();
+// Shows the texture in the window; without refreshViewport the picture's
+// place from the last refresh is used (the cursor thread's shows).
+void ShowPresenter(bool refreshViewport = true);
 // Where the picture lies in the window's pixels (after the last Show or size change).
 CxRect GetPresenterViewport();
 // Switches the window between desktop full screen and windowed; false when that failed.

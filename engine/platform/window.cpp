@@ -1,5 +1,7 @@
 #include "engine/platform/window.h"
 
+#include "engine/platform/presenter.h"
+
 #include <SDL.h>
 
 #include <cstring>
@@ -22,8 +24,6 @@ bool s_bMinimized = false;
 bool s_Keys[256] = {};
 int32_t s_nLogicalWidth = 0;
 int32_t s_nLogicalHeight = 0;
-bool s_bMapping = false;
-CxRect s_rcViewport;
 
 uint32_t ModifiersOf(uint16_t mod)
 {
@@ -342,11 +342,34 @@ void Translate(const SDL_Event& event)
     }
 }
 
+void (*s_pfnEventLock)(void*) = nullptr;
+void (*s_pfnEventUnlock)(void*) = nullptr;
+void* s_pEventLockContext = nullptr;
+
+// Holds the event lock for a scope.
+class CEventLock
+{
+public:
+    CEventLock()
+    {
+        if (s_pfnEventLock)
+            s_pfnEventLock(s_pEventLockContext);
+    }
+    ~CEventLock()
+    {
+        if (s_pfnEventUnlock)
+            s_pfnEventUnlock(s_pEventLockContext);
+    }
+    CEventLock(const CEventLock&) = delete;
+    CEventLock& operator=(const CEventLock&) = delete;
+};
+
 // Translates SDL events until at least one message is pending or SDL has none.
 void Fill()
 {
     if (!s_nVideoStarts)
         return;
+    CEventLock lock;
     SDL_Event event;
     while (s_Pending.empty() && SDL_PollEvent(&event))
         Translate(event);
@@ -355,6 +378,22 @@ void Fill()
 uint32_t WindowId()
 {
     return s_pWindow ? SDL_GetWindowID(s_pWindow) : 0;
+}
+
+void DropRecreationEvents()
+{
+    SDL_PumpEvents();
+    SDL_Event events[64];
+    const int count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT);
+    const Uint32 id = WindowId();
+    for (int i = 0; i < count; ++i)
+    {
+        const Uint8 kind = events[i].window.event;
+        if (events[i].window.windowID == id &&
+            (kind == SDL_WINDOWEVENT_SHOWN || kind == SDL_WINDOWEVENT_HIDDEN))
+            continue;
+        SDL_PushEvent(&events[i]);
+    }
 }
 
 void Push(SDL_Event& event)
@@ -439,6 +478,18 @@ bool CreatePlatformWindow(const char* title, const CxRect& client, uint32_t styl
                                  client.Height() * scale, flags);
     if (!s_pWindow)
         return false;
+    // The renderer is made with the window: making it may re-create the
+    // window (for a graphics context), which must happen before anyone sees
+    // the window's id, and the hiding and showing that come with it say
+    // nothing about the user.
+    // The picture is a small software-drawn surface: the software renderer
+    // scales it well enough and keeps the graphics drivers out of the process
+    // (the window's framebuffer is the system's own, not an emulation on a
+    // graphics context).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!SDL_CreateRenderer(s_pWindow, -1, SDL_RENDERER_SOFTWARE))
+        SDL_CreateRenderer(s_pWindow, -1, 0);
+    DropRecreationEvents();
     s_nLogicalWidth = client.Width();
     s_nLogicalHeight = client.Height();
     ClearPlatformMouseMapping();
@@ -458,6 +509,10 @@ void DestroyPlatformWindow()
 {
     if (!s_pWindow)
         return;
+    // The presenter's texture goes with the renderer.
+    ClosePresenter();
+    if (SDL_Renderer* renderer = SDL_GetRenderer(s_pWindow))
+        SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(s_pWindow);
     s_pWindow = nullptr;
     s_nLogicalWidth = 0;
@@ -567,6 +622,13 @@ const char* GetPlatformWindowTitle()
     return s_pWindow ? SDL_GetWindowTitle(s_pWindow) : "";
 }
 
+void SetPlatformEventLock(void (*lock)(void* context), void (*unlock)(void* context), void* context)
+{
+    s_pfnEventLock = lock;
+    s_pfnEventUnlock = unlock;
+    s_pEventLockContext = context;
+}
+
 bool GetPlatformLogicalSize(int32_t* width, int32_t* height)
 {
     if (!s_pWindow)
@@ -574,49 +636,6 @@ bool GetPlatformLogicalSize(int32_t* width, int32_t* height)
     *width = s_nLogicalWidth;
     *height = s_nLogicalHeight;
     return true;
-}
-
-void SetPlatformMouseMapping(const CxRect& viewport, int32_t logicalWidth, int32_t logicalHeight)
-{
-    if (viewport.IsEmpty() || logicalWidth <= 0 || logicalHeight <= 0)
-    {
-        ClearPlatformMouseMapping();
-        return;
-    }
-    s_bMapping = true;
-    s_rcViewport = viewport;
-    s_nLogicalWidth = logicalWidth;
-    s_nLogicalHeight = logicalHeight;
-}
-
-void ClearPlatformMouseMapping()
-{
-    s_bMapping = false;
-    s_rcViewport = CxRect();
-}
-
-CxPoint MapWindowToLogical(int32_t x, int32_t y)
-{
-    if (!s_bMapping)
-        return CxPoint(x, y);
-    // Floor division keeps points left of or above the picture negative.
-    const int64_t dx = static_cast<int64_t>(x - s_rcViewport.left) * s_nLogicalWidth;
-    const int64_t dy = static_cast<int64_t>(y - s_rcViewport.top) * s_nLogicalHeight;
-    const int64_t w = s_rcViewport.Width();
-    const int64_t h = s_rcViewport.Height();
-    return CxPoint(static_cast<int32_t>(dx >= 0 ? dx / w : -((-dx + w - 1) / w)),
-                   static_cast<int32_t>(dy >= 0 ? dy / h : -((-dy + h - 1) / h)));
-}
-
-CxPoint MapLogicalToWindow(int32_t x, int32_t y)
-{
-    if (!s_bMapping)
-        return CxPoint(x, y);
-    // The middle of the window pixels that map to the logical pixel.
-    const int64_t w = s_rcViewport.Width();
-    const int64_t h = s_rcViewport.Height();
-    return CxPoint(s_rcViewport.left + static_cast<int32_t>((2 * x + 1) * w / (2 * s_nLogicalWidth)),
-                   s_rcViewport.top + static_cast<int32_t>((2 * y + 1) * h / (2 * s_nLogicalHeight)));
 }
 
 CxPoint GetPlatformMousePosition()
@@ -646,6 +665,7 @@ bool WaitPlatformMessage(uint32_t timeoutMs)
         return true;
     if (!s_nVideoStarts)
         return false;
+    CEventLock lock;
     return SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs > 0x7FFFFFFF ? 0x7FFFFFFF : timeoutMs)) ==
            1;
 }
@@ -706,6 +726,7 @@ void PollPlatformInput()
         return;
     // Keyboard events are read into the key state; everything else stays
     // queued for the main loop.
+    CEventLock lock;
     SDL_PumpEvents();
     SDL_Event events[64];
     const int count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP);

@@ -182,6 +182,10 @@ CxPoint GetPlatformMousePosition();
 struct SDL_Window;
 SDL_Window* GetPlatformSdlWindow();
 
+// A lock held while SDL reads events (a thread that presents the cursor
+// must not draw while the window handles a change of size); null for none.
+void SetPlatformEventLock(void (*lock)(void* context), void (*unlock)(void* context), void* context);
+
 // Takes at most one message without waiting; false when none is pending.
 bool PeekPlatformMessage(ST_WINDOW_MESSAGE* message);
 // Waits up to timeoutMs for an event; true when one is pending.

@@ -1,5 +1,6 @@
 #include "engine/core/display_app.h"
 
+#include "engine/graphics/cursor.h"
 #include "engine/graphics/default_font.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/font.h"
@@ -206,4 +207,60 @@ TEST_F(DisplayAppFont, PromptIsCopiedOntoASixteenBitScreenInItsColours)
     EXPECT_EQ(320 * 200, textPixels + backgroundPixels);
     EXPECT_GT(textPixels, 200);
     EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, CxDisplayApp::CopyDiscPromptTo(nullptr, "Rumbo"));
+}
+
+TEST_F(DisplayAppTest, PointerLeavingTheWindowHidesTheEngineCursorUntilItReturns)
+{
+    Start();
+    EXPECT_EQ(GetCursorHideCount(), 0);
+    app->WindowProc(CX_WM_NCMOUSEMOVE, 0, 0);
+    EXPECT_EQ(GetCursorHideCount(), 1);
+    app->WindowProc(CX_WM_NCMOUSEMOVE, 0, 0);
+    EXPECT_EQ(GetCursorHideCount(), 1) << "hidden once";
+    app->WindowProc(CX_WM_MOUSEMOVE, 0, CxMakePointParam(5, 5));
+    EXPECT_EQ(GetCursorHideCount(), 0);
+}
+
+TEST_F(DisplayAppTest, ScaledWindowKeepsTheDrawingAreaAndMapsTheMouse)
+{
+    Start("[Engine]\nWindowScale=2\n");
+    CxRect client;
+    ASSERT_TRUE(GetPlatformClientRect(&client));
+    EXPECT_EQ(client.Width(), 1280);
+    EXPECT_EQ(client.Height(), 960);
+    EXPECT_EQ(app->GetClientWidth(), 640);
+    ASSERT_NE(app->GetScreen(), nullptr);
+    EXPECT_EQ(app->GetScreen()->GetDrawSurface()->GetWidth(), 640);
+    EXPECT_EQ(MapWindowToLogical(1279, 959), CxPoint(639, 479));
+    app->m_Mouse.clear();
+    CxInjectMouseMotion(300, 200);
+    Pump();
+    ASSERT_FALSE(app->m_Mouse.empty());
+    EXPECT_EQ(app->m_Mouse.back(), "move@300,200");
+}
+
+TEST_F(DisplayAppTest, DefaultScaleIsTheLargestThatFitsTheDesktop)
+{
+    Start();
+    CxRect area;
+    ASSERT_TRUE(GetDesktopWorkArea(&area));
+    const int32_t fit = std::min(area.Width() / 640, area.Height() / 480);
+    CxRect client;
+    ASSERT_TRUE(GetPlatformClientRect(&client));
+    EXPECT_EQ(client.Width(), 640 * std::max(fit, 1));
+}
+
+TEST_F(DisplayAppTest, AltEnterIsTakenByTheFullScreenSwitch)
+{
+    Start();
+    app->m_Keys.clear();
+    CxInjectKey(CX_VK_MENU, true, CX_MOD_ALT);
+    CxInjectKey(CX_VK_RETURN, true, CX_MOD_ALT);
+    Pump();
+    // The dummy display cannot go full screen: the window stays as it was.
+    EXPECT_FALSE(app->GetState() & STATE_DIRECTDRAW_SCREEN);
+    for (uint32_t key : app->m_Keys)
+        EXPECT_NE(key & 0xFF, static_cast<uint32_t>(CX_VK_RETURN)) << "no key call for Alt+Enter";
+    ASSERT_NE(app->GetScreen(), nullptr);
+    EXPECT_EQ(app->GetScreen()->GetDrawSurface()->GetWidth(), 640);
 }

@@ -9,9 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -245,4 +248,51 @@ TEST_F(ScreenTest, PresenterKeepsTheAspectInAWiderWindow)
     // 480 high fits; the picture is centred with bars of 180 on each side.
     EXPECT_EQ(GetPresenterViewport(), CxRect(180, 0, 819, 479));
     EXPECT_EQ(MapWindowToLogical(180, 0), CxPoint(0, 0));
+}
+
+TEST_F(ScreenTest, CursorThreadStepShowsAMovedCursorUnlessTheFrameIsBusy)
+{
+    CxDibScreen screen;
+    OpenScreen(screen);
+    EXPECT_FALSE(screen.IsCursorThreadRunning()) << "no custom cursor at creation: no thread";
+    auto* image = new CxDrawSurface(4, 4, 16, nullptr, CX_PF_555);
+    image->FillRect(nullptr, 0x7FFF);
+    RegisterCursorImage(new CxCursorImage(image, 1, CxPoint(0, 0), CX_CURSOR_NORMAL));
+    SetCustomCursor(true);
+    SetCursorShape(CX_CURSOR_NORMAL);
+    SetCursorPosition(CxPoint(40, 40));
+
+    // Another thread painting: the step does not wait and shows nothing.
+    std::mutex gate;
+    std::condition_variable changed;
+    bool held = false;
+    bool release = false;
+    std::thread painter([&] {
+        screen.LockFrame();
+        std::unique_lock<std::mutex> lock(gate);
+        held = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return release; });
+        screen.UnlockFrame();
+    });
+    {
+        std::unique_lock<std::mutex> lock(gate);
+        changed.wait(lock, [&] { return held; });
+    }
+    const uint32_t before = screen.GetPresentCount();
+    screen.UpdateCursorFromThread();
+    EXPECT_EQ(screen.GetPresentCount(), before);
+    {
+        std::lock_guard<std::mutex> lock(gate);
+        release = true;
+    }
+    changed.notify_all();
+    painter.join();
+
+    screen.UpdateCursorFromThread();
+    EXPECT_EQ(screen.GetPresentCount(), before + 1);
+    EXPECT_EQ(screen.GetLastPresentArea(), CxRect(40, 40, 43, 43));
+    // Not moved: nothing more to show.
+    screen.UpdateCursorFromThread();
+    EXPECT_EQ(screen.GetPresentCount(), before + 1);
 }

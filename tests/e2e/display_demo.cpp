@@ -1,0 +1,115 @@
+// A small program for the virtual-display test: a blue background, a red
+// 32 x 32 sprite at (100, 100) of the 640 x 480 drawing area, another sprite
+// moving under an animation, and a green 12 x 12 custom cursor whose hot spot
+// is its top-left pixel. It writes "ready" once the first frame is shown and
+// ends when a file named "quit" appears in its working directory.
+#include "engine/core/file.h"
+#include "engine/core/game_app.h"
+#include "engine/graphics/animation.h"
+#include "engine/graphics/cursor.h"
+#include "engine/graphics/screen.h"
+
+#include <cstdio>
+
+namespace {
+const AppDescription s_Description = {
+    "Rumbo Display Demo", "display_demo.ini", 0, 0, 640, 480, 16, APP_USE_CUSTOM_CURSOR | APP_FRAMED,
+};
+
+CxSprite* MakeSprite(int32_t width, int32_t height, uint32_t color, int32_t depth)
+{
+    auto* image = new CxDrawSurface(width, height, 16);
+    image->FillRect(nullptr, color);
+    auto* sprite = new CxSprite;
+    sprite->SetImage(image, 1);
+    sprite->SetDepth(depth);
+    sprite->Create(0, 0, width, height);
+    return sprite;
+}
+
+class CDisplayDemo : public CxGameApp
+{
+public:
+    CDisplayDemo() : CxGameApp(s_Description) {}
+
+    uint32_t Create() override
+    {
+        CxGameApp::Create();
+        GotoRoom(0);
+        // Colours are made once the screen has set the 16-bit format.
+        return GetError();
+    }
+
+    void PreDestroy() override
+    {
+        m_Animation.Stop();
+        delete m_pMover;
+        delete m_pRed;
+        delete m_pBackground;
+        m_pMover = m_pRed = m_pBackground = nullptr;
+        CxGameApp::PreDestroy();
+    }
+
+    void OnIdle() override
+    {
+        CxGameApp::OnIdle();
+        if (!GetScreen())
+            return;
+        if (!m_pBackground)
+            Build();
+        if (!m_bReady && ++m_nPasses > 5)
+        {
+            m_bReady = true;
+            printf("ready\n");
+            fflush(stdout);
+        }
+        if (FileExists("quit"))
+            Quit();
+    }
+
+    CxGameWindow* CreateRoom(long id) override { return id == 0 ? new CxGameWindow : nullptr; }
+
+private:
+    void Build()
+    {
+        CxDrawSurface* screen = GetScreen()->GetDrawSurface();
+        m_pBackground = MakeSprite(640, 480, screen->MakeColor(0, 0, 255), 100);
+        m_pBackground->MoveTo(0, 0);
+        m_pRed = MakeSprite(32, 32, screen->MakeColor(255, 0, 0), 0);
+        m_pRed->MoveTo(100, 100);
+        m_pMover = MakeSprite(16, 16, screen->MakeColor(255, 255, 0), 0);
+        ST_ANIM_ACTION actions[2];
+        actions[0].nFlags = ANIM_POSITION | ANIM_MOVE | ANIM_SPEED;
+        actions[0].nX = 400;
+        actions[0].nY = 50;
+        actions[0].nTargetX = 600;
+        actions[0].nTargetY = 50;
+        actions[0].fSpeed = 200.0f;
+        actions[1] = actions[0];
+        actions[1].nX = 600;
+        actions[1].nTargetX = 400;
+        m_Animation.SetDisplayObject(m_pMover);
+        m_Animation.AddActions(actions, 2);
+        m_Animation.SetRepeat(0);
+        m_Animation.Start(0);
+
+        auto* cursor = new CxDrawSurface(12, 12, 16);
+        cursor->FillRect(nullptr, screen->MakeColor(0, 255, 0));
+        RegisterCursorImage(new CxCursorImage(cursor, 1, CxPoint(0, 0), CX_CURSOR_NORMAL));
+        SetCursorShape(CX_CURSOR_NORMAL);
+    }
+
+    CxSprite* m_pBackground = nullptr;
+    CxSprite* m_pRed = nullptr;
+    CxSprite* m_pMover = nullptr;
+    CxAnimation m_Animation;
+    int m_nPasses = 0;
+    bool m_bReady = false;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    static CDisplayDemo app;
+    return CxAppMain(argc, argv);
+}
