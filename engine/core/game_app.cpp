@@ -17,6 +17,7 @@ CxGameApp::~CxGameApp()
     if (&GetGamePath() == &m_GamePath)
         SetGamePath(nullptr);
     DeleteRooms();
+    DeleteConsole();
     DeleteLuaEngine();
     m_InstanceLock.Release();
 }
@@ -52,6 +53,7 @@ uint32_t CxGameApp::Create()
 
     CxDisplayApp::Create();
     CreateLuaEngine();
+    CreateConsole();
     ST_EVENT_DEF system = {0, "system", this};
     RegisterEventCreator("system", system);
     // The command console starts here once it exists.
@@ -94,6 +96,7 @@ void CxGameApp::Destroy()
     m_pCurRoom = nullptr;
     m_pPendingRoom = nullptr;
     DeleteRooms();
+    DeleteConsole();
     DeleteLuaEngine();
     UnregisterEventCreator("system");
     m_GamePath.DeleteInstalledFileTable();
@@ -105,7 +108,12 @@ void CxGameApp::Destroy()
 
 void CxGameApp::OnKeyDown(uint32_t key, uint32_t repeat)
 {
-    // "`" and "~" toggle the command console, when there is one.
+    // "`" and "~" toggle the command console, when there is one, and go no further.
+    if (m_pConsole && (key == '`' || key == '~'))
+    {
+        m_pConsole->Toggle();
+        return;
+    }
     CxDisplayApp::OnKeyDown(key, repeat);
 }
 

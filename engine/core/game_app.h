@@ -20,6 +20,7 @@
 #include "engine/core/interpolator.h"
 #include "engine/core/game_window.h"
 #include "engine/core/lua_engine.h"
+#include "engine/ui/game_console.h"
 #include "engine/core/pause_resume.h"
 #include "engine/platform/instance_lock.h"
 
@@ -84,6 +85,8 @@ public:
 
     // The Lua engine, or none before Create, after Destroy, or when it could not be made.
     CxLuaEngine* GetLuaEngine() const { return m_pLuaEngine; }
+    // The command console, or none unless "Engine.Game"/"AllowCommandConsole" is set.
+    CxGameConsole* GetConsole() const { return m_pConsole; }
     // Registers the application's functions in the Lua state (rooms, timers, paths, sprites).
     virtual void RegisterLuaFunctions(CxLuaEngine& engine);
 
@@ -96,6 +99,8 @@ private:
     void LeaveCurrentRoom();
     void DeleteRooms();
     void CreateLuaEngine();
+    void CreateConsole();
+    void DeleteConsole();
     void DeleteLuaEngine();
 
     CxGamePath m_GamePath;
@@ -106,6 +111,7 @@ private:
     CxGameWindow* m_pCurRoom = nullptr;
     CxGameWindow* m_pPendingRoom = nullptr;
     CxLuaEngine* m_pLuaEngine = nullptr;
+    CxGameConsole* m_pConsole = nullptr;
     bool m_bScreenSaverWasActive = false;
     int32_t m_bFirstInstance = 1;
 };

@@ -3,6 +3,8 @@
 #include "engine/core/game_app.h"
 
 #include "engine/core/file.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/screen.h"
 
 #include <new>
 
@@ -209,6 +211,34 @@ void CxGameApp::CreateLuaEngine()
     const CxString script = BuildGamePath("$GAMEPATH\\startup.lua");
     if (FileExists(script.c_str()))
         m_pLuaEngine->RunFile(script.c_str());
+}
+
+void CxGameApp::CreateConsole()
+{
+    DeleteConsole();
+    long allow = 0;
+    GetNumber("Engine.Game", "AllowCommandConsole", &allow, 0);
+    if (!allow)
+        return;
+    m_pConsole = new (std::nothrow) CxGameConsole;
+    if (!m_pConsole)
+    {
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not create the Command Console");
+        return;
+    }
+    long height = CX_CONSOLE_DEFAULT_HEIGHT;
+    GetNumber("Engine.Game", "CommandConsoleHeight", &height, CX_CONSOLE_DEFAULT_HEIGHT);
+    const int32_t width = GetClientWidth() > 0 ? GetClientWidth() : 640;
+    if (height < 1 || height > 4096)
+        height = CX_CONSOLE_DEFAULT_HEIGHT;
+    const int32_t depth = GetScreen() ? GetScreen()->GetDrawSurface()->GetDepth() : 16;
+    m_pConsole->CreateConsole(width, static_cast<int32_t>(height), depth, m_pLuaEngine);
+}
+
+void CxGameApp::DeleteConsole()
+{
+    delete m_pConsole;
+    m_pConsole = nullptr;
 }
 
 void CxGameApp::DeleteLuaEngine()
