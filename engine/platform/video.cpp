@@ -94,7 +94,8 @@ uint32_t CxVideo::OpenFile(const char* name)
 {
     Close();
     CxFileBuffer buffer;
-    if (!name || LoadFile(name, buffer) != CX_ERR_NONE || !buffer.GetData())
+    // A missing movie is an error, never the prompt for the game disc.
+    if (!name || !FileExists(name) || LoadFile(name, buffer) != CX_ERR_NONE || !buffer.GetData())
     {
         SetError(CX_ERR_FILE_OPEN, "Could not read the movie %s", name ? name : "");
         return GetError();
@@ -140,10 +141,17 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
     }
     m_nFrames = static_cast<int32_t>(frames);
     const AVStream* stream = m_pState->pFormat->streams[m_pState->nVideoStream];
+    // r_frame_rate is only filled in by stream probing, which decodes frames;
+    // without it the demuxer's time base is exactly one frame.
     if (stream->r_frame_rate.num > 0 && stream->r_frame_rate.den > 0)
     {
         m_nRateNum = stream->r_frame_rate.num;
         m_nRateDen = stream->r_frame_rate.den;
+    }
+    else if (stream->time_base.num > 0 && stream->time_base.den > 0)
+    {
+        m_nRateNum = stream->time_base.den;
+        m_nRateDen = stream->time_base.num;
     }
     if (m_pState->pAudio)
     {
