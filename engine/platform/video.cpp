@@ -124,6 +124,20 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
                         static_cast<unsigned long long>(frames));
         return GetError();
     }
+    // Tree allocation hints beyond the largest possible tree (two entries per
+    // 16-bit value) and absurd audio buffer sizes would only size allocations.
+    for (uint32_t i = 0; i < 4; ++i)
+        if (HeaderLE32(data + 0x38 + 4 * i) > 4 * 2 * 65536 + 12)
+        {
+            SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's trees are too large");
+            return GetError();
+        }
+    for (uint32_t i = 0; i < 7; ++i)
+        if (HeaderLE32(data + 0x18 + 4 * i) > CX_VIDEO_MAX_AUDIO_FRAME)
+        {
+            SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's sound frames are too large");
+            return GetError();
+        }
     if (kHeaderSize + frames * 5 + HeaderLE32(data + 0x34) > size)
     {
         SetError(CX_ERR_INVALID_FILE_TYPE, "The movie is truncated");

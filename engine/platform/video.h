@@ -35,6 +35,8 @@ constexpr uint8_t CX_VIDEO_565 = 2;
 // Limits on what is opened at all.
 constexpr int32_t CX_VIDEO_MAX_SIDE = 4096;
 constexpr int32_t CX_VIDEO_MAX_FRAMES = 1000000;
+// The most unpacked sound bytes one frame may declare.
+constexpr uint32_t CX_VIDEO_MAX_AUDIO_FRAME = 16 * 1024 * 1024;
 // Movies with at most this many frames and this many pixels in all are kept decoded.
 constexpr int32_t CX_VIDEO_CACHE_FRAMES = 64;
 constexpr int64_t CX_VIDEO_CACHE_PIXELS = 8 * 1024 * 1024;
