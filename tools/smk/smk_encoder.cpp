@@ -10,6 +10,15 @@
 namespace {
 constexpr int32_t kMaxSide = 4096;
 constexpr int32_t kMaxCodeBits = 16;
+// Block types and the run lengths of the type codes.
+constexpr uint32_t kBlockFull = 1;
+constexpr uint32_t kBlockSkip = 2;
+constexpr uint32_t kBlockFill = 3;
+constexpr uint32_t kRuns[64] = {1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,
+                                14,  15,  16,  17,  18,  19,  20,  21,  22,  23,  24,  25,  26,
+                                27,  28,  29,  30,  31,  32,  33,  34,  35,  36,  37,  38,  39,
+                                40,  41,  42,  43,  44,  45,  46,  47,  48,  49,  50,  51,  52,
+                                53,  54,  55,  56,  57,  58,  59,  128, 256, 512, 1024, 2048};
 
 // Bits written least significant first, as Smacker reads them.
 class BitWriter
@@ -199,6 +208,16 @@ void Append(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes)
     const size_t at = out.size();
     out.resize(at + bytes.size());
     memcpy(out.data() + at, bytes.data(), bytes.size());
+}
+
+// Three 16-bit values that are no leaf of the tree, for its escape codes.
+bool ChooseEscapes(const std::vector<uint64_t>& counts, const HuffTree& tree, uint16_t escapes[3])
+{
+    int32_t found = 0;
+    for (uint32_t v = 0; v < 65536 && found < 3; ++v)
+        if (counts[v] == 0 && !tree.Has(v))
+            escapes[found++] = static_cast<uint16_t>(v);
+    return found == 3;
 }
 
 void PutLE32(std::vector<uint8_t>& out, uint32_t v)
@@ -523,40 +542,79 @@ uint32_t CxSmackerEncoder::Finish(std::vector<uint8_t>* out)
         const uint8_t* p = &f.pixels[static_cast<size_t>(y) * m_nWidth + x];
         return static_cast<uint32_t>(p[0] | (p[1] << 8));
     };
-    std::vector<uint64_t> pairCounts(65536, 0);
-    for (const Frame& f : m_Frames)
-        for (int32_t y = 0; y < m_nHeight; ++y)
-            for (int32_t x = 0; x < m_nWidth; x += 2)
-                ++pairCounts[pairAt(f, x, y)];
-    HuffTree full(65536);
+    // Each block is SKIP (as in the previous frame), FILL (one colour) or
+    // FULL; runs of blocks of one kind (and colour) share a type code.
+    std::vector<std::vector<uint16_t>> typeCodes(frames);
+    std::vector<bool> keyFrame(frames, true);
+    std::vector<uint64_t> pairCounts(65536, 0), typeCounts(65536, 0);
+    std::vector<uint32_t> kinds(static_cast<size_t>(blocksX) * blocksY);
+    for (uint32_t k = 0; k < frames; ++k)
+    {
+        const Frame& f = m_Frames[k];
+        for (int32_t by = 0; by < blocksY; ++by)
+            for (int32_t bx = 0; bx < blocksX; ++bx)
+            {
+                const uint8_t first = f.pixels[static_cast<size_t>(by * 4) * m_nWidth + bx * 4];
+                bool same = k > 0, uniform = true;
+                for (int32_t row = 0; row < 4; ++row)
+                {
+                    const size_t at = static_cast<size_t>(by * 4 + row) * m_nWidth + bx * 4;
+                    if (same && memcmp(&f.pixels[at], &m_Frames[k - 1].pixels[at], 4) != 0)
+                        same = false;
+                    for (int32_t x = 0; x < 4; ++x)
+                        uniform = uniform && f.pixels[at + x] == first;
+                }
+                uint32_t kind = same ? kBlockSkip : uniform ? (kBlockFill | (first << 8)) : kBlockFull;
+                kinds[static_cast<size_t>(by) * blocksX + bx] = kind;
+                if (kind == kBlockFull)
+                    for (int32_t row = 0; row < 4; ++row)
+                    {
+                        ++pairCounts[pairAt(f, bx * 4 + 2, by * 4 + row)];
+                        ++pairCounts[pairAt(f, bx * 4, by * 4 + row)];
+                    }
+                if (kind == kBlockSkip)
+                    keyFrame[k] = false;
+            }
+        for (size_t i = 0; i < kinds.size();)
+        {
+            size_t n = 1;
+            while (i + n < kinds.size() && kinds[i + n] == kinds[i])
+                ++n;
+            i += n;
+            while (n > 0)
+            {
+                uint32_t index = 63;
+                while (kRuns[index] > n)
+                    --index;
+                const uint16_t t = static_cast<uint16_t>((kinds[i - n] & 0xFF03) | (index << 2));
+                typeCodes[k].push_back(t);
+                ++typeCounts[t];
+                n -= kRuns[index];
+            }
+        }
+    }
+    HuffTree full(65536), type(65536);
     full.Build(pairCounts, 0);
-    uint16_t fullEscapes[3];
-    int32_t found = 0;
-    for (uint32_t v = 0; v < 65536 && found < 3; ++v)
-        if (pairCounts[v] == 0 && !full.Has(v))
-            fullEscapes[found++] = static_cast<uint16_t>(v);
-    if (found < 3)
+    type.Build(typeCounts, 0);
+    uint16_t fullEscapes[3], typeEscapes[3];
+    if (!ChooseEscapes(pairCounts, full, fullEscapes) || !ChooseEscapes(typeCounts, type, typeEscapes))
     {
         SetError(CX_ERR_INVALID_ARGUMENT, "The movie uses too many pixel pairs for one tree");
         return GetError();
     }
 
-    // The tree block: MMAP and MCLR are unused single leaves, TYPE the single
-    // leaf "FULL, run 2048" so that block types cost no bits.
+    // The tree block; MMAP and MCLR (MONO blocks) are unused single leaves.
     BitWriter treeBits;
-    HuffTree zero(65536), type(65536);
+    HuffTree zero(65536);
     std::vector<uint64_t> one(65536, 0);
     one[0] = 1;
     zero.Build(one, 0);
-    one[0] = 0;
-    one[0x00FD] = 1;
-    type.Build(one, 0x00FD);
     const uint16_t plainEscapes[3] = {0x0100, 0x0200, 0x0300};
     uint32_t hints[4];
     hints[0] = PutBigTree(treeBits, zero, plainEscapes);
     hints[1] = PutBigTree(treeBits, zero, plainEscapes);
     hints[2] = PutBigTree(treeBits, full, fullEscapes);
-    hints[3] = PutBigTree(treeBits, type, plainEscapes);
+    hints[3] = PutBigTree(treeBits, type, typeEscapes);
     std::vector<uint8_t>& treeBlock = treeBits.Bytes();
     while (treeBlock.size() % 4)
         treeBlock.push_back(0);
@@ -598,13 +656,23 @@ uint32_t CxSmackerEncoder::Finish(std::vector<uint8_t>* out)
             }
         }
         BitWriter video;
-        for (int32_t by = 0; by < blocksY; ++by)
-            for (int32_t bx = 0; bx < blocksX; ++bx)
-                for (int32_t row = 0; row < 4; ++row)
+        int32_t block = 0;
+        for (uint16_t t : typeCodes[k])
+        {
+            type.Put(video, t);
+            const int32_t run = static_cast<int32_t>(kRuns[(t >> 2) & 63]);
+            if ((t & 3) == kBlockFull)
+                for (int32_t b = block; b < block + run; ++b)
                 {
-                    full.Put(video, pairAt(f, bx * 4 + 2, by * 4 + row));
-                    full.Put(video, pairAt(f, bx * 4, by * 4 + row));
+                    const int32_t bx = b % blocksX, by = b / blocksX;
+                    for (int32_t row = 0; row < 4; ++row)
+                    {
+                        full.Put(video, pairAt(f, bx * 4 + 2, by * 4 + row));
+                        full.Put(video, pairAt(f, bx * 4, by * 4 + row));
+                    }
                 }
+            block += run;
+        }
         // A frame whose codes all cost no bits still carries video bytes: the
         // decoder refuses an empty picture.
         if (video.Bytes().empty())
@@ -629,7 +697,7 @@ uint32_t CxSmackerEncoder::Finish(std::vector<uint8_t>* out)
                                    (m_Audio.nChannels == 2 ? 0x10000000u : 0) | m_Audio.nRate);
     std::vector<uint8_t> sizes;
     for (uint32_t k = 0; k < frames; ++k)
-        PutLE32(sizes, static_cast<uint32_t>(chunks[k].size()) | 1);
+        PutLE32(sizes, static_cast<uint32_t>(chunks[k].size()) | (keyFrame[k] ? 1 : 0));
     out->assign(header, header + sizeof(header));
     Append(*out, sizes);
     Append(*out, types);

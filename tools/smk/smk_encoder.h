@@ -1,10 +1,12 @@
 // CxSmackerEncoder: writes Smacker ("SMK2") movie files.
 //
 // The engine only decodes movies; this encoder makes them for the demo data,
-// the tests and people who make game data. Every frame is a key frame of FULL
-// blocks coded with one Huffman tree over the pixel pairs of the whole movie;
-// a palette chunk is written for the first frame and whenever the palette
-// changes. Audio (one track of unsigned 8-bit or signed 16-bit PCM, mono or
+// the tests and people who make game data. Each 4 x 4 block is kept from the
+// previous frame (SKIP), filled with one colour (FILL) or coded pixel pair by
+// pixel pair (FULL) with one Huffman tree over the pairs of the whole movie;
+// runs of blocks of one kind share a type code. A frame without kept blocks
+// is marked as a key frame. A palette chunk is written for the first frame
+// and whenever the palette changes. Audio (one track of unsigned 8-bit or signed 16-bit PCM, mono or
 // stereo) is stored compressed and lossless: a delta per sample, coded with
 // Huffman trees built for each frame's chunk.
 //

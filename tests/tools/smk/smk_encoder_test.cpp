@@ -129,6 +129,31 @@ TEST(SmackerEncoderVideo, LargeFramesWithManyPairsComeBack)
     EXPECT_EQ(DecodeAll8(video), frame);
 }
 
+TEST(SmackerEncoderVideo, UnchangedAndFlatBlocksCostAlmostNothing)
+{
+    // Frame 0 flat, frame 1 one changed block, frame 2 the same again.
+    std::vector<uint8_t> a(64 * 64, 9), b = a;
+    b[17 * 64 + 33] = 200;
+    const std::vector<uint8_t> palette = MakePalette(4);
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(64, 64, 10), CX_ERR_NONE);
+    for (const std::vector<uint8_t>* f : {&a, &b, &b})
+        ASSERT_EQ(encoder.AddFrame(f->data(), palette.data()), CX_ERR_NONE);
+    const std::vector<uint8_t> file = Encode(encoder);
+    EXPECT_LT(file.size(), 1200u); // the full palette is 772 bytes of it
+    // Frame 0 is a key frame; the others keep blocks.
+    EXPECT_EQ(file[0x68] & 1, 1);
+    EXPECT_EQ(file[0x68 + 4] & 1, 0);
+    EXPECT_EQ(file[0x68 + 8] & 1, 0);
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    const std::vector<uint8_t> decoded = DecodeAll8(video);
+    ASSERT_EQ(decoded.size(), 3u * 4096);
+    EXPECT_EQ(0, memcmp(decoded.data(), a.data(), 4096));
+    EXPECT_EQ(0, memcmp(decoded.data() + 4096, b.data(), 4096));
+    EXPECT_EQ(0, memcmp(decoded.data() + 8192, b.data(), 4096));
+}
+
 TEST(SmackerEncoderVideo, PaletteChangesArriveWithTheirFrame)
 {
     CxSmackerEncoder encoder;
