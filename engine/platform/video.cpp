@@ -3,6 +3,7 @@
 
 #include "engine/core/buffer.h"
 #include "engine/core/file.h"
+#include "engine/platform/audio.h"
 
 #include <algorithm>
 #include <cstring>
@@ -361,6 +362,43 @@ void CxVideo::TakeAudio(std::vector<uint8_t>* out)
         return;
     out->swap(m_AudioQueue);
     m_AudioQueue.clear();
+}
+
+int32_t CxVideo::GetAudioSampleType() const
+{
+    if (!HasAudio())
+        return -1;
+    return (m_Audio.nChannels == 2 ? CX_SAMPLE_STEREO_8 : CX_SAMPLE_MONO_8) + (m_Audio.nBits == 16 ? 1 : 0);
+}
+
+uint32_t CxVideo::DecodeAllAudio(std::vector<uint8_t>* out)
+{
+    if (!out)
+        return CX_ERR_INVALID_ARGUMENT;
+    out->clear();
+    if (!IsOpen() || !HasAudio())
+        return CX_ERR_INVALID_ARGUMENT;
+    // A second demuxer over the same bytes, so that playback is not disturbed.
+    CxVideo reader;
+    reader.m_Data = m_Data;
+    reader.m_nWidth = m_nWidth;
+    reader.m_nHeight = m_nHeight;
+    reader.m_Audio = m_Audio;
+    if (reader.OpenDecoder() != CX_ERR_NONE || !reader.m_pState->pAudio)
+        return CX_ERR_INVALID_FILE_TYPE;
+    CxVideoState& s = *reader.m_pState;
+    while (av_read_frame(s.pFormat, s.pPacket) >= 0)
+    {
+        if (s.pPacket->stream_index == s.nAudioStream && avcodec_send_packet(s.pAudio, s.pPacket) >= 0)
+            while (avcodec_receive_frame(s.pAudio, s.pFrame) == 0)
+            {
+                reader.QueueAudio(s.pFrame);
+                av_frame_unref(s.pFrame);
+            }
+        av_packet_unref(s.pPacket);
+    }
+    out->swap(reader.m_AudioQueue);
+    return CX_ERR_NONE;
 }
 
 const uint8_t* CxVideo::GetFrameBits() const

@@ -98,6 +98,13 @@ public:
     bool IsSoundOn() const { return m_bSound; }
     // Moves the queued audio bytes (since the last call) to out.
     void TakeAudio(std::vector<uint8_t>* out);
+    // The whole first audio track at once (a separate pass over the file that
+    // decodes no pictures), for handing to the mixer as one sample
+    // (AudioSetSampleData with GetAudioSampleType and the rate). Returns 0,
+    // or 16 when the movie is not open or has no sound, 10 when it does not decode.
+    uint32_t DecodeAllAudio(std::vector<uint8_t>* out);
+    // The mixer's sample type of the audio (CX_SAMPLE_MONO_8 ... CX_SAMPLE_STEREO_16), -1 without audio.
+    int32_t GetAudioSampleType() const;
 
     // Decodes the current frame into the target and moves on to the next.
     // Returns 0, 16 (bad target), or 10 when the frame does not decode or the

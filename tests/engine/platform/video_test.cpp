@@ -1,6 +1,8 @@
 // The FFmpeg movie layer, on movies made in memory by the Smacker encoder.
 #include "engine/platform/video.h"
 
+#include "engine/platform/audio.h"
+
 #include "test_support.h"
 #include "tools/smk/smk_encoder.h"
 
@@ -285,6 +287,23 @@ TEST(VideoSound, SamplesQueueOnlyWhileTheSoundIsOn)
     // Frame 3's hundred samples (frame 2's may be queued with it, read ahead of its picture).
     ASSERT_GE(got.size(), 200u);
     EXPECT_EQ(0, memcmp(got.data() + got.size() - 200, audio.data.data() + 600, 200));
+
+    // The whole track in one pass, for the mixer, without moving playback.
+    std::vector<uint8_t> all;
+    ASSERT_EQ(video.DecodeAllAudio(&all), CX_ERR_NONE);
+    EXPECT_EQ(all, audio.data);
+    EXPECT_EQ(video.GetAudioSampleType(), CX_SAMPLE_MONO_16);
+    EXPECT_EQ(video.GetCurrentFrame(), 4);
+}
+
+TEST(VideoSound, SilentMoviesHaveNoTrackToDecode)
+{
+    CxVideo video;
+    ASSERT_EQ(Open(video, MakeMovie(8, 8, 2)), CX_ERR_NONE);
+    std::vector<uint8_t> all(3, 0);
+    EXPECT_EQ(video.DecodeAllAudio(&all), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_TRUE(all.empty());
+    EXPECT_EQ(video.GetAudioSampleType(), -1);
 }
 
 TEST(VideoBadInput, GarbageAndAbsurdHeadersAreErrors)
