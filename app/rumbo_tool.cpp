@@ -448,8 +448,9 @@ int SmkInfo(int argc, char** argv)
         if (!(flags & 0x40000000u))
             continue;
         any = true;
-        printf("audio track %d: %u Hz %d-bit %s%s\n", track, flags & 0xFFFFFFu, (flags & 0x20000000u) ? 16 : 8,
-               (flags & 0x10000000u) ? "stereo" : "mono", (flags & 0x80000000u) ? " compressed" : "");
+        printf("audio track %d: %u Hz %d-bit %s%s\n", track, flags & 0xFFFFFFu,
+               (flags & 0x20000000u) ? 16 : 8, (flags & 0x10000000u) ? "stereo" : "mono",
+               (flags & 0x80000000u) ? " compressed" : "");
     }
     if (!any)
         printf("no audio\n");

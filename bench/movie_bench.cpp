@@ -61,7 +61,8 @@ std::vector<uint8_t> MakeCartoon(int32_t frames)
                     static_cast<uint8_t>(y < 320 ? 10 + y / 40 : 40 + x / 8 % 7);
         for (int32_t y = 0; y < 128; ++y)
             for (int32_t x = 0; x < 128; ++x)
-                pixels[static_cast<size_t>(y + 200) * w + (x + 8 * k) % w] = static_cast<uint8_t>(100 + (x * y) % 97);
+                pixels[static_cast<size_t>(y + 200) * w + (x + 8 * k) % w] =
+                    static_cast<uint8_t>(100 + (x * y) % 97);
         encoder.AddFrame(pixels.data(), palette.data());
     }
     std::vector<uint8_t> file;
@@ -132,7 +133,8 @@ void BM_Convert8To565_SDL(benchmark::State& state)
     SDL_Surface* target = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 16, SDL_PIXELFORMAT_RGB565);
     SDL_Color colours[256];
     for (int i = 0; i < 256; ++i)
-        colours[i] = SDL_Color{static_cast<uint8_t>(i), static_cast<uint8_t>(i * 3), static_cast<uint8_t>(i * 7), 255};
+        colours[i] =
+            SDL_Color{static_cast<uint8_t>(i), static_cast<uint8_t>(i * 3), static_cast<uint8_t>(i * 7), 255};
     SDL_SetPaletteColors(source->format->palette, colours, 0, 256);
     for (int32_t y = 0; y < 480; ++y)
         for (int32_t x = 0; x < 640; ++x)

@@ -122,7 +122,7 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
         frames > CX_VIDEO_MAX_FRAMES)
     {
         SetError(CX_ERR_INVALID_ARGUMENT, "Movie of %ux%u pixels and %llu frames refused", width, height,
-                        static_cast<unsigned long long>(frames));
+                 static_cast<unsigned long long>(frames));
         return GetError();
     }
     // Tree allocation hints beyond the largest possible tree (two entries per
@@ -236,10 +236,10 @@ uint32_t CxVideo::OpenDecoder()
     if (!smk || avformat_open_input(&s.pFormat, nullptr, smk, nullptr) < 0)
     {
         s.pFormat = nullptr; // freed by the failed open
-    {
-        SetError(CX_ERR_INVALID_FILE_TYPE, "The movie cannot be opened");
-        return GetError();
-    }
+        {
+            SetError(CX_ERR_INVALID_FILE_TYPE, "The movie cannot be opened");
+            return GetError();
+        }
     }
     for (unsigned i = 0; i < s.pFormat->nb_streams; ++i)
     {
@@ -444,7 +444,8 @@ uint32_t CxVideo::DecodeNext(bool withAudio)
             if (ok)
             {
                 for (int32_t y = 0; y < m_nHeight; ++y)
-                    memcpy(&m_Frame[static_cast<size_t>(y) * m_nWidth], f->data[0] + static_cast<int64_t>(y) * f->linesize[0],
+                    memcpy(&m_Frame[static_cast<size_t>(y) * m_nWidth],
+                           f->data[0] + static_cast<int64_t>(y) * f->linesize[0],
                            static_cast<size_t>(m_nWidth));
                 const uint32_t* palette = reinterpret_cast<const uint32_t*>(f->data[1]);
                 for (int i = 0; i < 256; ++i)
@@ -600,14 +601,16 @@ void CxVideo::ConvertTo(const ST_VIDEO_TARGET& t) const
     {
         for (int32_t y = top; y < bottom; ++y)
             memcpy(t.pBits + static_cast<int64_t>(y) * t.nPitch + left,
-                   &m_Shown[static_cast<size_t>(y - t.y) * m_nWidth + (left - t.x)], static_cast<size_t>(count));
+                   &m_Shown[static_cast<size_t>(y - t.y) * m_nWidth + (left - t.x)],
+                   static_cast<size_t>(count));
         return;
     }
     uint16_t table[256];
     const int gw = t.nFormat == CX_VIDEO_565 ? 6 : 5;
     for (int i = 0; i < 256; ++i)
-        table[i] = static_cast<uint16_t>(((m_Palette[i * 3] >> 3) << (gw + 5)) |
-                                         ((m_Palette[i * 3 + 1] >> (8 - gw)) << 5) | (m_Palette[i * 3 + 2] >> 3));
+        table[i] =
+            static_cast<uint16_t>(((m_Palette[i * 3] >> 3) << (gw + 5)) |
+                                  ((m_Palette[i * 3 + 1] >> (8 - gw)) << 5) | (m_Palette[i * 3 + 2] >> 3));
     for (int32_t y = top; y < bottom; ++y)
     {
         const uint8_t* source = &m_Shown[static_cast<size_t>(y - t.y) * m_nWidth + (left - t.x)];

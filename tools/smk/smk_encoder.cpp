@@ -14,11 +14,10 @@ constexpr int32_t kMaxCodeBits = 16;
 constexpr uint32_t kBlockFull = 1;
 constexpr uint32_t kBlockSkip = 2;
 constexpr uint32_t kBlockFill = 3;
-constexpr uint32_t kRuns[64] = {1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,
-                                14,  15,  16,  17,  18,  19,  20,  21,  22,  23,  24,  25,  26,
-                                27,  28,  29,  30,  31,  32,  33,  34,  35,  36,  37,  38,  39,
-                                40,  41,  42,  43,  44,  45,  46,  47,  48,  49,  50,  51,  52,
-                                53,  54,  55,  56,  57,  58,  59,  128, 256, 512, 1024, 2048};
+constexpr uint32_t kRuns[64] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,  13,  14,  15,   16,
+                                17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28,  29,  30,  31,   32,
+                                33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44,  45,  46,  47,   48,
+                                49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 128, 256, 512, 1024, 2048};
 
 // Bits written least significant first, as Smacker reads them.
 class BitWriter
@@ -71,8 +70,7 @@ public:
     }
     void Put(BitWriter& out, uint32_t symbol) const { out.PutField(m_Codes[symbol], m_Lengths[symbol]); }
     // Pre-order: 1 and both subtrees for a node, 0 and emitLeaf(value) for a leaf.
-    template <class F>
-    void Serialise(BitWriter& out, F emitLeaf) const
+    template <class F> void Serialise(BitWriter& out, F emitLeaf) const
     {
         SerialiseNode(out, m_nRoot, emitLeaf);
     }
@@ -83,7 +81,10 @@ public:
         out.Put(0);
     }
     uint32_t NodeCount() const { return static_cast<uint32_t>(m_Nodes.size()); }
-    bool Has(uint32_t symbol) const { return m_Lengths[symbol] > 0 || (m_Nodes.size() == 1 && m_Nodes[0].value == symbol); }
+    bool Has(uint32_t symbol) const
+    {
+        return m_Lengths[symbol] > 0 || (m_Nodes.size() == 1 && m_Nodes[0].value == symbol);
+    }
     std::vector<uint32_t> Leaves() const
     {
         std::vector<uint32_t> leaves;
@@ -153,8 +154,7 @@ private:
         AssignCodes(n.child[0], code, length + 1);
         AssignCodes(n.child[1], code | (1u << length), length + 1);
     }
-    template <class F>
-    void SerialiseNode(BitWriter& out, int32_t node, F& emitLeaf) const
+    template <class F> void SerialiseNode(BitWriter& out, int32_t node, F& emitLeaf) const
     {
         const Node& n = m_Nodes[node];
         if (n.child[0] < 0)
@@ -389,7 +389,7 @@ uint32_t CxSmackerEncoder::Begin(int32_t width, int32_t height, uint32_t fps)
     if (width < 4 || height < 4 || width > kMaxSide || height > kMaxSide || width % 4 || height % 4)
     {
         SetError(CX_ERR_INVALID_ARGUMENT, "Movie size %dx%d: each side must be a multiple of 4 from 4 to %d",
-                        width, height, kMaxSide);
+                 width, height, kMaxSide);
         return GetError();
     }
     if (fps < 1 || fps > 1000)

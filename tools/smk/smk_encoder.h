@@ -38,8 +38,8 @@ struct ST_SMK_INFO
     uint32_t nWidth = 0;
     uint32_t nHeight = 0;
     uint32_t nFrames = 0;
-    int32_t nRate = 0;         // the raw rate field
-    uint32_t nRateNum = 0;     // frames per second as a fraction
+    int32_t nRate = 0;     // the raw rate field
+    uint32_t nRateNum = 0; // frames per second as a fraction
     uint32_t nRateDen = 1;
     uint32_t nAudioFlags[7] = {}; // per track: compressed, present, 16-bit, stereo, rate
 };

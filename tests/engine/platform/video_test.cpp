@@ -11,7 +11,8 @@
 #include <cstring>
 
 namespace {
-// A palette whose entries survive the file's 6-bit components: entry i is (4i, 252 - 4i, 4 * (i % 64)) / 4 steps.
+// A palette whose entries survive the file's 6-bit components: entry i is (4i, 252 - 4i, 4 * (i % 64)) / 4
+// steps.
 std::vector<uint8_t> SixBitPalette()
 {
     std::vector<uint8_t> palette(768);
@@ -134,9 +135,10 @@ TEST(VideoConvert, SixteenBitFormatsThroughThePaletteAtAPositionAndPitch)
                     continue;
                 }
                 const uint8_t* e = &palette[frame[static_cast<size_t>(y - 1) * 8 + (x - 5)] * 3];
-                const uint16_t want = format == CX_VIDEO_565
-                                          ? static_cast<uint16_t>(((e[0] >> 3) << 11) | ((e[1] >> 2) << 5) | (e[2] >> 3))
-                                          : static_cast<uint16_t>(((e[0] >> 3) << 10) | ((e[1] >> 3) << 5) | (e[2] >> 3));
+                const uint16_t want =
+                    format == CX_VIDEO_565
+                        ? static_cast<uint16_t>(((e[0] >> 3) << 11) | ((e[1] >> 2) << 5) | (e[2] >> 3))
+                        : static_cast<uint16_t>(((e[0] >> 3) << 10) | ((e[1] >> 3) << 5) | (e[2] >> 3));
                 EXPECT_EQ(got, want) << x << "," << y;
             }
         // The row padding is never written.

@@ -223,7 +223,9 @@ TEST(SmackerEncoderVideo, TrueColourSurfacesShareOnePalette)
     const std::vector<uint8_t> decoded = DecodeAll8(video);
     ASSERT_EQ(decoded.size(), 64u);
     const uint8_t* pal = video.GetPalette();
-    auto colour = [&](size_t i) { return (pal[decoded[i] * 3] << 16) | (pal[decoded[i] * 3 + 1] << 8) | pal[decoded[i] * 3 + 2]; };
+    auto colour = [&](size_t i) {
+        return (pal[decoded[i] * 3] << 16) | (pal[decoded[i] * 3 + 1] << 8) | pal[decoded[i] * 3 + 2];
+    };
     EXPECT_EQ(colour(0), 0xFF0000);
     EXPECT_EQ(colour(32), 0x0000FF);
     EXPECT_EQ(colour(32 + 2 * 8 + 3), 0x00FF00);
