@@ -37,6 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         video.TakeAudio(&audio);
     }
+    if (video.HasAudio())
+        video.DecodeAllAudio(&audio);
     if (video.GetFrameCount() > 1)
     {
         video.Goto(video.GetFrameCount() > 8 ? 7 : 0);
