@@ -12,6 +12,8 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/image_files.h"
 #include "engine/graphics/image_filter.h"
+#include "engine/media/wave_info.h"
+#include "tools/smk/smk_encoder.h"
 
 #include <cerrno>
 #include <cinttypes>
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 namespace {
 int Usage()
@@ -36,7 +39,11 @@ int Usage()
             "  image-convert IN OUT [METHOD]       convert between .bmp, .tga, .pcx and .qex\n"
             "                                      (METHOD compresses .qex pixel data, default 1)\n"
             "  font-render FONT TEXT OUT [SIZE]    draw TEXT with a font image (FONT \"-\": the built-in\n"
-            "                                      font) into the image OUT, SIZE pixels high\n");
+            "                                      font) into the image OUT, SIZE pixels high\n"
+            "  smk-encode OUT --fps N [--audio WAV] FRAME...\n"
+            "                                      make a Smacker movie of images of one size (sides a\n"
+            "                                      multiple of 4) and a PCM wave (8/16-bit, mono/stereo)\n"
+            "  smk-info FILE                       print the size, frames, rate and audio of a movie\n");
     return 2;
 }
 
@@ -399,6 +406,126 @@ int SeqDump(int argc, char** argv)
     DumpSequence(file, 0);
     return GetErrorCount() == 0 ? 0 : 3;
 }
+
+// Reads a PCM wave for a movie's sound track; false (message printed) on failure.
+bool LoadMovieAudio(const char* path, ST_SMK_AUDIO* audio)
+{
+    CxFileBuffer buffer;
+    if (!ReadInput(path, buffer))
+        return false;
+    ST_WAV_INFO info;
+    if (ParseWaveInfo(buffer.GetData(), buffer.GetSize(), false, &info) != CX_ERR_NONE ||
+        info.nFormatTag != CX_WAVE_FORMAT_PCM || (info.nBits != 8 && info.nBits != 16) ||
+        (info.nChannels != 1 && info.nChannels != 2))
+    {
+        fprintf(stderr, "%s: not an 8 or 16-bit mono or stereo PCM wave: %s\n",
+                GetErrorText(CX_ERR_INVALID_FILE_TYPE), path);
+        return false;
+    }
+    audio->nRate = info.nRate;
+    audio->nBits = info.nBits;
+    audio->nChannels = info.nChannels;
+    const uint32_t frameBytes = info.nBits / 8u * info.nChannels;
+    const uint32_t bytes = info.nDataLength - info.nDataLength % frameBytes;
+    audio->data.assign(info.pData, info.pData + bytes);
+    return true;
+}
+
+int SmkEncode(int argc, char** argv)
+{
+    if (argc < 5)
+        return Usage();
+    const char* output = argv[2];
+    uint64_t fps = 0;
+    const char* wave = nullptr;
+    int first = 3;
+    while (first < argc && strncmp(argv[first], "--", 2) == 0)
+    {
+        if (strcmp(argv[first], "--fps") == 0 && first + 1 < argc)
+        {
+            if (!ParseNumber(argv[first + 1], 1000, &fps) || fps < 1)
+            {
+                fprintf(stderr, "%s: --fps must be a number from 1 to 1000: %s\n",
+                        GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[first + 1]);
+                return 1;
+            }
+        }
+        else if (strcmp(argv[first], "--audio") == 0 && first + 1 < argc)
+            wave = argv[first + 1];
+        else
+            return Usage();
+        first += 2;
+    }
+    if (fps == 0 || first >= argc)
+        return Usage();
+    const int count = argc - first;
+    std::vector<CxDrawSurface> frames(static_cast<size_t>(count));
+    std::vector<CxDrawSurface*> pointers;
+    for (int i = 0; i < count; ++i)
+    {
+        if (!LoadImage(frames[i], argv[first + i]))
+            return 1;
+        pointers.push_back(&frames[i]);
+    }
+    const int32_t width = frames[0].GetWidth(), height = frames[0].GetHeight();
+    for (int i = 0; i < count; ++i)
+        if (frames[i].GetWidth() != width || frames[i].GetHeight() != height || width % 4 || height % 4)
+        {
+            fprintf(stderr, "%s: frames must all be %dx%d, with sides a multiple of 4: %s\n",
+                    GetErrorText(CX_ERR_INVALID_ARGUMENT), width, height, argv[first + i]);
+            return 1;
+        }
+    CxSmackerEncoder encoder;
+    encoder.Begin(width, height, static_cast<uint32_t>(fps));
+    encoder.AddSurfaces(pointers.data(), count);
+    if (wave)
+    {
+        ST_SMK_AUDIO audio;
+        if (!LoadMovieAudio(wave, &audio))
+            return 1;
+        encoder.SetAudio(audio);
+    }
+    std::vector<uint8_t> file;
+    if (encoder.Finish(&file) != CX_ERR_NONE)
+        return Fail(encoder.GetError(), "could not make the movie", output);
+    if (file.size() > 0x7FFFFFFF)
+        return Fail(CX_ERR_OUT_OF_MEMORY, "movie too large", output);
+    return WriteOutput(output, file.data(), static_cast<uint32_t>(file.size()));
+}
+
+int SmkInfo(int argc, char** argv)
+{
+    if (argc != 3)
+        return Usage();
+    CxFileBuffer buffer;
+    if (!ReadInput(argv[2], buffer))
+        return 1;
+    ST_SMK_INFO info;
+    if (!ReadSmackerInfo(buffer.GetData(), buffer.GetSize(), &info))
+    {
+        fprintf(stderr, "%s: not a Smacker movie: %s\n", GetErrorText(CX_ERR_INVALID_FILE_TYPE), argv[2]);
+        return 1;
+    }
+    printf("%s width %u height %u frames %u ", info.szSignature, info.nWidth, info.nHeight, info.nFrames);
+    if (info.nRateNum % info.nRateDen == 0)
+        printf("rate %u fps\n", info.nRateNum / info.nRateDen);
+    else
+        printf("rate %.3f fps\n", static_cast<double>(info.nRateNum) / info.nRateDen);
+    bool any = false;
+    for (int track = 0; track < 7; ++track)
+    {
+        const uint32_t flags = info.nAudioFlags[track];
+        if (!(flags & 0x40000000u))
+            continue;
+        any = true;
+        printf("audio track %d: %u Hz %d-bit %s%s\n", track, flags & 0xFFFFFFu,
+               (flags & 0x20000000u) ? 16 : 8, (flags & 0x10000000u) ? "stereo" : "mono",
+               (flags & 0x80000000u) ? " compressed" : "");
+    }
+    if (!any)
+        printf("no audio\n");
+    return 0;
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -426,5 +553,9 @@ int main(int argc, char** argv)
         return ImageConvert(argc, argv);
     if (strcmp(argv[1], "font-render") == 0)
         return FontRender(argc, argv);
+    if (strcmp(argv[1], "smk-encode") == 0)
+        return SmkEncode(argc, argv);
+    if (strcmp(argv[1], "smk-info") == 0)
+        return SmkInfo(argc, argv);
     return Usage();
 }

@@ -132,6 +132,29 @@ err=$("$tool" font-render "$dir/none.qex" "A" "$dir/x.bmp" 2>&1); code=$?
 check "missing font" "1 Could not find file: $dir/none.qex" "$code $err"
 "$tool" font-render "$dir/a.ini" "A" "$dir/x.bmp" >/dev/null 2>&1; check "not a font file" "1" "$?"
 "$tool" font-render - "A" >/dev/null 2>&1; check "font-render usage" "2" "$?"
+# Movies: two 4 x 4 frames (the first noisy, the second black) and an 8-bit mono wave.
+printf 'BM\x66\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x04\0\0\0\x04\0\0\0\x01\0\x18\0\0\0\0\0\x30\0\0\0' > "$dir/f0.bmp"
+printf '\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0' >> "$dir/f0.bmp"
+cp "$dir/f0.bmp" "$dir/f1.bmp"
+head -c 48 /dev/urandom >> "$dir/f0.bmp"
+head -c 48 /dev/zero >> "$dir/f1.bmp"
+printf 'RIFF\x88\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0data\x64\0\0\0' > "$dir/s.wav"
+head -c 100 /dev/urandom >> "$dir/s.wav"
+"$tool" smk-encode "$dir/m.smk" --fps 10 --audio "$dir/s.wav" "$dir/f0.bmp" "$dir/f1.bmp" "$dir/f0.bmp"
+check "smk-encode" "0" "$?"
+check "smk-info" "SMK2 width 4 height 4 frames 3 rate 10 fps
+audio track 0: 8000 Hz 8-bit mono compressed" "$("$tool" smk-info "$dir/m.smk")"
+"$tool" smk-encode "$dir/n.smk" --fps 15 "$dir/f1.bmp"
+check "smk-info silent" "SMK2 width 4 height 4 frames 1 rate 14.999 fps
+no audio" "$("$tool" smk-info "$dir/n.smk")"
+err=$("$tool" smk-encode "$dir/x.smk" --fps 10 "$dir/f0.bmp" "$dir/a.bmp" 2>&1); code=$?
+check "smk-encode mixed sizes" "1 Invalid arguement: frames must all be 4x4, with sides a multiple of 4: $dir/a.bmp" "$code $err"
+"$tool" smk-encode "$dir/x.smk" --fps 0 "$dir/f0.bmp" >/dev/null 2>&1; check "smk-encode bad rate" "1" "$?"
+"$tool" smk-encode "$dir/x.smk" --audio "$dir/a.bmp" --fps 5 "$dir/f0.bmp" >/dev/null 2>&1
+check "smk-encode bad wave" "1" "$?"
+"$tool" smk-encode "$dir/x.smk" "$dir/f0.bmp" >/dev/null 2>&1; check "smk-encode usage" "2" "$?"
+err=$("$tool" smk-info "$dir/s.wav" 2>&1); code=$?
+check "smk-info not a movie" "1 Invalid file type: not a Smacker movie: $dir/s.wav" "$code $err"
 
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures

@@ -1,0 +1,318 @@
+// The Smacker encoder, checked by decoding its files with FFmpeg through the
+// platform video layer: every pixel index, palette entry and sample must come back.
+#include "tools/smk/smk_encoder.h"
+
+#include "engine/graphics/draw_surface.h"
+#include "engine/platform/video.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+namespace {
+// A palette of 6-bit-exact colours (they survive the file's 6-bit palette unchanged).
+std::vector<uint8_t> MakePalette(uint32_t seed)
+{
+    std::vector<uint8_t> palette(768);
+    std::mt19937 random(seed);
+    for (uint8_t& v : palette)
+    {
+        const uint32_t six = random() & 63;
+        v = static_cast<uint8_t>((six << 2) | (six >> 4));
+    }
+    return palette;
+}
+
+std::vector<uint8_t> NoisyFrame(int32_t w, int32_t h, uint32_t seed, uint32_t colours)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(w) * h);
+    std::mt19937 random(seed);
+    for (uint8_t& p : pixels)
+        p = static_cast<uint8_t>(random() % colours);
+    return pixels;
+}
+
+std::vector<uint8_t> DecodeAll8(CxVideo& video)
+{
+    const size_t size = static_cast<size_t>(video.GetWidth()) * video.GetHeight();
+    std::vector<uint8_t> all;
+    std::vector<uint8_t> surface(size);
+    ST_VIDEO_TARGET target;
+    target.pBits = surface.data();
+    target.nPitch = video.GetWidth();
+    target.nWidth = video.GetWidth();
+    target.nHeight = video.GetHeight();
+    while (video.DecodeFrame(target) == CX_ERR_NONE)
+        all.insert(all.end(), surface.begin(), surface.end());
+    return all;
+}
+
+std::vector<uint8_t> Encode(CxSmackerEncoder& encoder)
+{
+    std::vector<uint8_t> file;
+    EXPECT_EQ(encoder.Finish(&file), CX_ERR_NONE);
+    return file;
+}
+
+std::vector<uint8_t> AudioMovie(const ST_SMK_AUDIO& audio, int32_t frames, uint32_t fps)
+{
+    CxSmackerEncoder encoder;
+    EXPECT_EQ(encoder.Begin(8, 8, fps), CX_ERR_NONE);
+    const std::vector<uint8_t> palette = MakePalette(1);
+    for (int32_t i = 0; i < frames; ++i)
+        encoder.AddFrame(NoisyFrame(8, 8, static_cast<uint32_t>(i), 4).data(), palette.data());
+    EXPECT_EQ(encoder.SetAudio(audio), CX_ERR_NONE);
+    return Encode(encoder);
+}
+
+std::vector<uint8_t> DecodeAudio(const std::vector<uint8_t>& file, ST_VIDEO_AUDIO_INFO* info)
+{
+    CxVideo video;
+    EXPECT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    *info = video.GetAudioInfo();
+    std::vector<uint8_t> pixels(64), samples, part;
+    ST_VIDEO_TARGET target;
+    target.pBits = pixels.data();
+    target.nPitch = target.nWidth = target.nHeight = 8;
+    while (video.DecodeFrame(target) == CX_ERR_NONE)
+    {
+        video.TakeAudio(&part);
+        samples.insert(samples.end(), part.begin(), part.end());
+    }
+    video.TakeAudio(&part);
+    samples.insert(samples.end(), part.begin(), part.end());
+    return samples;
+}
+} // namespace
+
+TEST(SmackerEncoderVideo, EveryPixelAndPaletteEntryComesBack)
+{
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(32, 16, 10), CX_ERR_NONE);
+    std::vector<std::vector<uint8_t>> frames;
+    const std::vector<uint8_t> palette = MakePalette(7);
+    for (uint32_t i = 0; i < 5; ++i)
+    {
+        frames.push_back(NoisyFrame(32, 16, i, i == 2 ? 256 : 16 + i));
+        ASSERT_EQ(encoder.AddFrame(frames.back().data(), palette.data()), CX_ERR_NONE);
+    }
+    const std::vector<uint8_t> file = Encode(encoder);
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    EXPECT_EQ(video.GetWidth(), 32);
+    EXPECT_EQ(video.GetHeight(), 16);
+    ASSERT_EQ(video.GetFrameCount(), 5);
+    EXPECT_EQ(video.GetRateNum() * 1.0 / video.GetRateDen(), 10.0);
+    const std::vector<uint8_t> decoded = DecodeAll8(video);
+    ASSERT_EQ(decoded.size(), 5u * 32 * 16);
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(memcmp(&decoded[i * 512], frames[i].data(), 512), 0) << "frame " << i;
+    EXPECT_EQ(memcmp(video.GetPalette(), palette.data(), 768), 0);
+}
+
+TEST(SmackerEncoderVideo, LargeFramesWithManyPairsComeBack)
+{
+    // Every pair value is possible: a deep FULL tree, escapes chosen from the unused values.
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(320, 240, 25), CX_ERR_NONE);
+    const std::vector<uint8_t> palette = MakePalette(3);
+    std::vector<uint8_t> frame = NoisyFrame(320, 240, 99, 256);
+    // A skewed distribution as well, for long codes.
+    for (size_t i = 0; i < frame.size() / 2; ++i)
+        frame[i] = 0;
+    ASSERT_EQ(encoder.AddFrame(frame.data(), palette.data()), CX_ERR_NONE);
+    const std::vector<uint8_t> file = Encode(encoder);
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    EXPECT_EQ(DecodeAll8(video), frame);
+}
+
+TEST(SmackerEncoderVideo, UnchangedAndFlatBlocksCostAlmostNothing)
+{
+    // Frame 0 flat, frame 1 one changed block, frame 2 the same again.
+    std::vector<uint8_t> a(64 * 64, 9), b = a;
+    b[17 * 64 + 33] = 200;
+    const std::vector<uint8_t> palette = MakePalette(4);
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(64, 64, 10), CX_ERR_NONE);
+    for (const std::vector<uint8_t>* f : {&a, &b, &b})
+        ASSERT_EQ(encoder.AddFrame(f->data(), palette.data()), CX_ERR_NONE);
+    const std::vector<uint8_t> file = Encode(encoder);
+    EXPECT_LT(file.size(), 1200u); // the full palette is 772 bytes of it
+    // Frame 0 is a key frame; the others keep blocks.
+    EXPECT_EQ(file[0x68] & 1, 1);
+    EXPECT_EQ(file[0x68 + 4] & 1, 0);
+    EXPECT_EQ(file[0x68 + 8] & 1, 0);
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    const std::vector<uint8_t> decoded = DecodeAll8(video);
+    ASSERT_EQ(decoded.size(), 3u * 4096);
+    EXPECT_EQ(0, memcmp(decoded.data(), a.data(), 4096));
+    EXPECT_EQ(0, memcmp(decoded.data() + 4096, b.data(), 4096));
+    EXPECT_EQ(0, memcmp(decoded.data() + 8192, b.data(), 4096));
+}
+
+TEST(SmackerEncoderVideo, PaletteChangesArriveWithTheirFrame)
+{
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(8, 8, 15), CX_ERR_NONE);
+    std::vector<uint8_t> a = MakePalette(1), b = a, c = MakePalette(2);
+    // A few entries change: keep runs and explicit entries in one chunk.
+    b[0] = 0xFF;
+    b[130 * 3 + 1] = 0x00;
+    b[255 * 3 + 2] = 0x41;
+    const std::vector<uint8_t> pixels = NoisyFrame(8, 8, 5, 256);
+    const std::vector<uint8_t>* palettes[4] = {&a, &a, &b, &c};
+    for (const std::vector<uint8_t>* p : palettes)
+        ASSERT_EQ(encoder.AddFrame(pixels.data(), p->data()), CX_ERR_NONE);
+    const std::vector<uint8_t> file = Encode(encoder);
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    std::vector<uint8_t> surface(64);
+    ST_VIDEO_TARGET target;
+    target.pBits = surface.data();
+    target.nPitch = target.nWidth = target.nHeight = 8;
+    const bool changes[4] = {true, false, true, true};
+    for (int i = 0; i < 4; ++i)
+    {
+        ASSERT_EQ(video.DecodeFrame(target), CX_ERR_NONE);
+        EXPECT_EQ(video.IsPaletteChanged(), changes[i]) << "frame " << i;
+        EXPECT_EQ(memcmp(video.GetPalette(), palettes[i]->data(), 768), 0) << "frame " << i;
+    }
+}
+
+TEST(SmackerEncoderVideo, PaletteComponentsKeepTheirTopSixBits)
+{
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(4, 4, 10), CX_ERR_NONE);
+    std::vector<uint8_t> palette(768);
+    for (int i = 0; i < 768; ++i)
+        palette[i] = static_cast<uint8_t>(i * 7);
+    const std::vector<uint8_t> pixels(16, 1);
+    encoder.AddFrame(pixels.data(), palette.data());
+    const std::vector<uint8_t> file = Encode(encoder);
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    DecodeAll8(video);
+    for (int i = 0; i < 768; ++i)
+    {
+        const uint8_t six = static_cast<uint8_t>(palette[i] >> 2);
+        ASSERT_EQ(video.GetPalette()[i], static_cast<uint8_t>((six << 2) | (six >> 4))) << i;
+    }
+}
+
+TEST(SmackerEncoderVideo, TrueColourSurfacesShareOnePalette)
+{
+    CxDrawSurface a, b;
+    ASSERT_EQ(a.CreateSurface(8, 4, 24), CX_ERR_NONE);
+    ASSERT_EQ(b.CreateSurface(8, 4, 24), CX_ERR_NONE);
+    // Colours with 6-bit-exact channels, different in the two frames (raw
+    // 24-bit values are 0x00BBGGRR).
+    a.FillRect(nullptr, 0x0000FC);
+    b.FillRect(nullptr, 0xFC0000);
+    b.SetPixel(3, 2, 0x00FC00);
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(8, 4, 10), CX_ERR_NONE);
+    CxDrawSurface* frames[2] = {&a, &b};
+    ASSERT_EQ(encoder.AddSurfaces(frames, 2), CX_ERR_NONE);
+    const std::vector<uint8_t> file = Encode(encoder);
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    const std::vector<uint8_t> decoded = DecodeAll8(video);
+    ASSERT_EQ(decoded.size(), 64u);
+    const uint8_t* pal = video.GetPalette();
+    auto colour = [&](size_t i) {
+        return (pal[decoded[i] * 3] << 16) | (pal[decoded[i] * 3 + 1] << 8) | pal[decoded[i] * 3 + 2];
+    };
+    EXPECT_EQ(colour(0), 0xFF0000);
+    EXPECT_EQ(colour(32), 0x0000FF);
+    EXPECT_EQ(colour(32 + 2 * 8 + 3), 0x00FF00);
+    EXPECT_FALSE(video.IsPaletteChanged());
+}
+
+TEST(SmackerEncoderAudio, SamplesComeBackExactlyInEveryFormat)
+{
+    for (uint16_t bits : {8, 16})
+        for (uint16_t channels : {1, 2})
+        {
+            ST_SMK_AUDIO audio;
+            audio.nRate = 11025;
+            audio.nBits = bits;
+            audio.nChannels = channels;
+            std::mt19937 random(bits * 10 + channels);
+            // A smooth wave with noise, then a stretch of wild jumps (wrapping deltas).
+            const uint32_t frames = 11025 * 3 / 10 + 17;
+            for (uint32_t i = 0; i < frames * channels; ++i)
+            {
+                const uint32_t v = i < frames ? (i * 37 + (random() & 7)) : random();
+                audio.data.push_back(static_cast<uint8_t>(v));
+                if (bits == 16)
+                    audio.data.push_back(static_cast<uint8_t>(v >> 8));
+            }
+            const std::vector<uint8_t> file = AudioMovie(audio, 3, 10);
+            ST_VIDEO_AUDIO_INFO info;
+            const std::vector<uint8_t> samples = DecodeAudio(file, &info);
+            EXPECT_EQ(info.nRate, 11025u);
+            EXPECT_EQ(info.nBits, bits);
+            EXPECT_EQ(info.nChannels, channels);
+            EXPECT_EQ(samples, audio.data) << bits << "-bit, " << channels << " channels";
+        }
+}
+
+TEST(SmackerEncoderAudio, ShortAudioLeavesLaterFramesSilent)
+{
+    ST_SMK_AUDIO audio;
+    audio.nRate = 8000;
+    audio.nBits = 8;
+    audio.nChannels = 1;
+    audio.data.assign(1000, 0x80); // less than two frames at 5 fps
+    audio.data[500] = 3;
+    const std::vector<uint8_t> file = AudioMovie(audio, 4, 5);
+    ST_VIDEO_AUDIO_INFO info;
+    EXPECT_EQ(DecodeAudio(file, &info), audio.data);
+}
+
+TEST(SmackerEncoderErrors, BadArgumentsAreRefused)
+{
+    ErrorCapture capture;
+    CxSmackerEncoder encoder;
+    EXPECT_EQ(encoder.Begin(6, 8, 10), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(encoder.Begin(8, 8, 0), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
+    std::vector<uint8_t> file;
+    EXPECT_EQ(encoder.Finish(&file), CX_ERR_INVALID_ARGUMENT); // no frame
+    ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
+    ST_SMK_AUDIO audio;
+    audio.nRate = 8000;
+    audio.nBits = 16;
+    audio.nChannels = 2;
+    audio.data.assign(3, 0); // not a whole sample
+    EXPECT_EQ(encoder.SetAudio(audio), CX_ERR_INVALID_ARGUMENT);
+    CxDrawSurface small;
+    ASSERT_EQ(small.CreateSurface(4, 4, 8), CX_ERR_NONE);
+    CxDrawSurface* frames[1] = {&small};
+    ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
+    EXPECT_EQ(encoder.AddSurfaces(frames, 1), CX_ERR_INVALID_ARGUMENT);
+}
+
+TEST(SmackerEncoderInfo, HeaderDescribesTheMovie)
+{
+    ST_SMK_AUDIO audio;
+    audio.nRate = 22050;
+    audio.nBits = 16;
+    audio.nChannels = 2;
+    audio.data.assign(400, 0);
+    const std::vector<uint8_t> file = AudioMovie(audio, 2, 15);
+    ST_SMK_INFO info;
+    ASSERT_TRUE(ReadSmackerInfo(file.data(), static_cast<uint32_t>(file.size()), &info));
+    EXPECT_STREQ(info.szSignature, "SMK2");
+    EXPECT_EQ(info.nWidth, 8u);
+    EXPECT_EQ(info.nFrames, 2u);
+    EXPECT_EQ(info.nRate, -6667);
+    EXPECT_EQ(info.nAudioFlags[0], 0xF0000000u | 22050u);
+    EXPECT_EQ(SmackerRateField(10), 100);
+    EXPECT_EQ(SmackerRateField(25), 40);
+    EXPECT_FALSE(ReadSmackerInfo(file.data(), 0x67, &info));
+}
