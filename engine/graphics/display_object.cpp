@@ -690,6 +690,14 @@ CxDisplayObject* CxDisplayObject::GetFocus()
     return s_pFocus;
 }
 
+void CxDisplayObject::ClearFocus()
+{
+    CxDisplayObject* previous = s_pFocus;
+    s_pFocus = nullptr;
+    if (previous)
+        previous->OnKillFocus();
+}
+
 CxDisplayObject* CxDisplayObject::GetCapture()
 {
     return s_pCapture;

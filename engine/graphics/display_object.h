@@ -211,6 +211,8 @@ public:
     // False while UpdateScreen is painting.
     static bool IsScreenPainted();
     static CxDisplayObject* GetFocus();
+    // Takes the focus from its holder (which gets OnKillFocus); nobody holds it afterwards.
+    static void ClearFocus();
     static CxDisplayObject* GetCapture();
     static int32_t GetCaptureDepth();
     // True while object is alive (scripts hand objects back as userdata).

@@ -675,6 +675,21 @@ void PostPlatformMessage(uint32_t message, uint64_t wParam, int64_t lParam)
     s_Pending.push_back(ST_WINDOW_MESSAGE{message, wParam, lParam, s_nEventModifiers});
 }
 
+uint32_t RemovePlatformMessages(uint32_t message)
+{
+    if (s_nVideoStarts)
+    {
+        CEventLock lock;
+        SDL_Event event;
+        // Bounded: a source that keeps producing events cannot hold the caller here.
+        for (int i = 0; i < 4096 && SDL_PollEvent(&event); ++i)
+            Translate(event);
+    }
+    const size_t before = s_Pending.size();
+    std::erase_if(s_Pending, [message](const ST_WINDOW_MESSAGE& m) { return m.m_nMessage == message; });
+    return static_cast<uint32_t>(before - s_Pending.size());
+}
+
 void FlushPlatformMessages()
 {
     s_Pending.clear();

@@ -194,6 +194,10 @@ bool WaitPlatformMessage(uint32_t timeoutMs);
 void PostPlatformMessage(uint32_t message, uint64_t wParam = 0, int64_t lParam = 0);
 // Drops every pending message and the tracked key and button state.
 void FlushPlatformMessages();
+// Takes every message SDL has ready into the queue, then drops the pending
+// messages with this number and keeps the others in order. Returns how many
+// were dropped.
+uint32_t RemovePlatformMessages(uint32_t message);
 
 // The modifier keys and buttons as of the last message taken.
 uint32_t GetPlatformModifiers();

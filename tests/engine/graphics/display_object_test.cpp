@@ -299,6 +299,22 @@ TEST_F(DisplayTreeTest, FocusMovesWithKillAndSetCalls)
     EXPECT_EQ(b.m_Keys, std::vector<uint32_t>{'x'});
 }
 
+TEST_F(DisplayTreeTest, ClearFocusTellsTheHolderAndLeavesNobody)
+{
+    CInputRecorder a;
+    a.Create(0, 0, 10, 10);
+    a.SetFocus();
+    CxDisplayObject::ClearFocus();
+    EXPECT_EQ(a.m_nKillFocus, 1);
+    EXPECT_FALSE(a.HasFocus());
+    EXPECT_EQ(CxDisplayObject::GetFocus(), nullptr);
+    CxDisplayObject::DispatchKey(true, 'x', 0);
+    EXPECT_TRUE(a.m_Keys.empty());
+    // Clearing again with nobody holding it does nothing.
+    CxDisplayObject::ClearFocus();
+    EXPECT_EQ(a.m_nKillFocus, 1);
+}
+
 TEST_F(DisplayTreeTest, CaptureStackRestoresEarlierHolders)
 {
     CxDisplayObject a, b, c;

@@ -211,3 +211,25 @@ TEST(PlatformWithoutVideo, EverythingIsHarmless)
     StopPlatformVideo();
 }
 } // namespace
+
+TEST_F(PlatformWindowTest, RemovingMessagesDropsOnlyThatNumberAlsoFromSdlsQueue)
+{
+    PostPlatformMessage(CX_WM_USER, 1);
+    PostPlatformMessage(CX_WM_PAINT);
+    PostPlatformMessage(CX_WM_USER, 2);
+    // Still in SDL's queue: an expose (a paint request) and a key press.
+    CxInjectExpose();
+    CxInjectKey('B', true);
+    EXPECT_EQ(RemovePlatformMessages(CX_WM_PAINT), 2u);
+    EXPECT_EQ(RemovePlatformMessages(CX_WM_PAINT), 0u);
+    const std::vector<ST_WINDOW_MESSAGE> rest = TakeAll();
+    ASSERT_GE(rest.size(), 3u);
+    EXPECT_EQ(rest[0].m_nMessage, CX_WM_USER);
+    EXPECT_EQ(rest[0].m_nWParam, 1u);
+    EXPECT_EQ(rest[1].m_nMessage, CX_WM_USER);
+    EXPECT_EQ(rest[1].m_nWParam, 2u);
+    EXPECT_EQ(rest[2].m_nMessage, CX_WM_KEYDOWN);
+    EXPECT_EQ(rest[2].m_nWParam, uint32_t{'B'});
+    for (const ST_WINDOW_MESSAGE& m : rest)
+        EXPECT_NE(m.m_nMessage, CX_WM_PAINT);
+}
