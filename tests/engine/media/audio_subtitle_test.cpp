@@ -5,6 +5,7 @@
 #include "engine/core/options.h"
 #include "engine/core/sequence.h"
 #include "engine/core/system_events.h"
+#include "engine/graphics/default_font.h"
 #include "engine/graphics/display_object.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/media/sound_event.h"
@@ -220,6 +221,8 @@ TEST_F(SubtitlePlaybackTest, TheBoxLiesAcrossTheScreenInFrontOfEverything)
     EXPECT_LE(area.bottom, 479);
 
     // Painted: a black box with white text of the default font.
+    ASSERT_EQ(CreateDefaultFont(), 0u);
+    subtitle.Play();
     CxDrawSurface screen(640, 480, 16);
     screen.FillRect(nullptr, 0x1234);
     CxDisplayObject::UpdateScreen(&screen);
@@ -234,6 +237,8 @@ TEST_F(SubtitlePlaybackTest, TheBoxLiesAcrossTheScreenInFrontOfEverything)
     EXPECT_GT(white, 20);
     EXPECT_GT(black, white);
     EXPECT_EQ(screen.GetPixel(area.left - 1, area.top), 0x1234u) << "nothing painted outside the box";
+    subtitle.Stop();
+    DestroyDefaultFont();
 }
 
 TEST_F(SubtitlePlaybackTest, PauseKeepsTheLineAndItsRemainingTime)
