@@ -81,7 +81,8 @@ CxEvent* MakeSoundEvent(const CxLinkedList<CxString>& arguments, Kind kind)
     sound->Load(BuildGamePath("%s", file.c_str()).c_str());
     if (kind == Kind::PlayThisSound && !subtitled)
         sound->SetQueueIndex(EXCLUSIVE_SOUND_QUEUE);
-    auto* event = new (std::nothrow) CSoundEvent(sound, kind == Kind::StartSound, kind == Kind::PlayThisSound);
+    auto* event =
+        new (std::nothrow) CSoundEvent(sound, kind == Kind::StartSound, kind == Kind::PlayThisSound);
     if (!event)
         delete sound;
     return event;

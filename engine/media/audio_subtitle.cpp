@@ -201,7 +201,8 @@ uint32_t CxAudioSubTitle::SetData(const void* data, uint32_t size, bool /*keep*/
     {
         const char* line = text + pos;
         const void* feed = memchr(line, '\n', end - pos);
-        const uint32_t lineLength = feed ? static_cast<uint32_t>(static_cast<const char*>(feed) - line) : end - pos;
+        const uint32_t lineLength =
+            feed ? static_cast<uint32_t>(static_cast<const char*>(feed) - line) : end - pos;
         const void* comma = memchr(line, ',', lineLength);
         if (!comma)
             break;
