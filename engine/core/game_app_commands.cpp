@@ -5,6 +5,7 @@
 #include "engine/core/random.h"
 #include "engine/core/sequence.h"
 #include "engine/core/system_events.h"
+#include "engine/media/audio_subtitle.h"
 #include "engine/media/sound_event.h"
 #include "engine/media/wave.h"
 
@@ -63,26 +64,27 @@ const CxString& Pick(const CxLinkedList<CxString>& arguments)
 // The queue that "PlayThisSound" cuts into.
 constexpr int32_t EXCLUSIVE_SOUND_QUEUE = 7;
 
-// A sound event for one of the files, chosen at random; none (reported)
-// for a subtitled sound, which this engine cannot play yet.
+// A sound event for one of the files, chosen at random. A name holding
+// ".TXT" is a subtitle file: its sound shows text lines instead of playing
+// audio and keeps its own queue.
 CxEvent* MakeSoundEvent(const CxLinkedList<CxString>& arguments, Kind kind)
 {
     const CxString& file = Pick(arguments);
-    if (file.FindNoCase(".TXT") >= 0)
-    {
-        ReportError(CX_ERR_FILE_NOT_FOUND, "Could not find file %s", file.c_str());
-        DropEventQuietly();
+    const bool subtitled = file.FindNoCase(".TXT") >= 0;
+    CxSound* sound = nullptr;
+    if (subtitled)
+        sound = new (std::nothrow) CxAudioSubTitle;
+    else
+        sound = new (std::nothrow) CxWave;
+    if (!sound)
         return nullptr;
-    }
-    auto* wave = new (std::nothrow) CxWave;
-    if (!wave)
-        return nullptr;
-    wave->Load(BuildGamePath("%s", file.c_str()).c_str());
-    if (kind == Kind::PlayThisSound)
-        wave->SetQueueIndex(EXCLUSIVE_SOUND_QUEUE);
-    auto* event = new (std::nothrow) CSoundEvent(wave, kind == Kind::StartSound, kind == Kind::PlayThisSound);
+    sound->Load(BuildGamePath("%s", file.c_str()).c_str());
+    if (kind == Kind::PlayThisSound && !subtitled)
+        sound->SetQueueIndex(EXCLUSIVE_SOUND_QUEUE);
+    auto* event =
+        new (std::nothrow) CSoundEvent(sound, kind == Kind::StartSound, kind == Kind::PlayThisSound);
     if (!event)
-        delete wave;
+        delete sound;
     return event;
 }
 

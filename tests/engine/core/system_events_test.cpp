@@ -1,8 +1,10 @@
 #include "engine/core/system_events.h"
 
+#include "engine/media/audio_subtitle.h"
 #include "engine/media/sound.h"
 #include "engine/media/sound_event.h"
 
+#include "engine/core/file.h"
 #include "engine/core/random.h"
 #include "engine/core/sequence.h"
 #include "engine/platform/clock.h"
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -212,7 +215,7 @@ TEST_F(SystemCommandsTest, OtherCategoriesAreNotTheApplicationsToMake)
     EXPECT_EQ(FindEventCreator("system"), static_cast<CxEventCreator*>(m_pApp.get()));
 }
 
-TEST_F(SystemCommandsTest, SoundCommandsLoadTheirFileAndSubtitlesAreReportedMissing)
+TEST_F(SystemCommandsTest, SoundCommandsLoadTheirFileAndTextFilesMakeSubtitledSounds)
 {
     // A silent game (no sound system): a played sound is done at once.
     std::string wave = "RIFF";
@@ -241,10 +244,37 @@ TEST_F(SystemCommandsTest, SoundCommandsLoadTheirFileAndSubtitlesAreReportedMiss
     }
     ShutdownSoundSystem();
 
-    ErrorCapture capture;
+    // A ".TXT" name makes a subtitled sound from the file found through $GAMEPATH; it keeps its own
+    // queue even for the command that cuts into the voice queue.
+    m_Dir.Write("talk.txt", "1000,Hello\n-1,Bye\n");
     CxLinkedList<CxString> args;
-    args.AddTail(CxString("$GAMEPATH\\talk.txt"));
-    EXPECT_EQ(m_pApp->CreateEvent(CxString("system"), CxString("PlaySound"), args), nullptr);
+    args.AddTail(CxString("$GAMEPATH\\TALK.TXT"));
+    for (const char* command : {"PlaySound", "PlayThisSound", "StartSound"})
+    {
+        std::unique_ptr<CxEvent> event(m_pApp->CreateEvent(CxString("system"), CxString(command), args));
+        auto* played = dynamic_cast<CSoundEvent*>(event.get());
+        ASSERT_NE(played, nullptr) << command;
+        auto* subtitle = dynamic_cast<CxAudioSubTitle*>(played->GetSound());
+        ASSERT_NE(subtitle, nullptr) << command;
+        EXPECT_EQ(subtitle->GetLineCount(), 2u) << command;
+        EXPECT_EQ(subtitle->GetQueueIndex(), -1) << command;
+        EXPECT_EQ(played->IsWaitNot(), std::string(command) == "StartSound");
+    }
+
+    // A missing subtitle file still makes the event; its sound is empty with the file's error.
+    const bool prompt = GetBlueScreenError();
+    SetBlueScreenError(false);
+    ErrorCapture capture;
+    CxLinkedList<CxString> missing;
+    missing.AddTail(CxString("$GAMEPATH\\gone.txt"));
+    std::unique_ptr<CxEvent> event(m_pApp->CreateEvent(CxString("system"), CxString("PlaySound"), missing));
+    auto* played = dynamic_cast<CSoundEvent*>(event.get());
+    ASSERT_NE(played, nullptr);
+    EXPECT_FALSE(played->GetSound()->IsLoaded());
+    EXPECT_EQ(played->GetSound()->GetErrorCode(), CX_ERR_FILE_OPEN);
     ASSERT_EQ(capture.Errors().size(), 1u);
-    EXPECT_EQ(capture.Errors()[0].code, CX_ERR_FILE_NOT_FOUND);
+    EXPECT_EQ(capture.Errors()[0].code, CX_ERR_FILE_OPEN);
+    SetBlueScreenError(prompt);
+    played->Start();
+    EXPECT_TRUE(played->IsFinished()) << "an empty subtitled sound is done at once";
 }

@@ -1,0 +1,370 @@
+#include "engine/media/audio_subtitle.h"
+
+#include "engine/core/event.h"
+#include "engine/core/file.h"
+#include "engine/core/options.h"
+#include "engine/core/sequence.h"
+#include "engine/core/system_events.h"
+#include "engine/graphics/default_font.h"
+#include "engine/graphics/display_object.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/media/sound_event.h"
+#include "engine/platform/clock.h"
+#include "test_support.h"
+#include "tests/engine/core/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+// Three subtitles: 2000 ms, 8 characters at 50 ms each, 500 ms.
+const std::string THREE_LINES = "2000,Hello\n-1,Goodbye!\n500,End\n";
+
+std::vector<std::string> Texts(const CxAudioSubTitle& subtitle)
+{
+    std::vector<std::string> out;
+    for (uint32_t i = 0; i < subtitle.GetLineCount(); ++i)
+        out.push_back(subtitle.GetLine(i)->GetText().c_str());
+    return out;
+}
+
+std::vector<uint32_t> Times(const CxAudioSubTitle& subtitle)
+{
+    std::vector<uint32_t> out;
+    for (uint32_t i = 0; i < subtitle.GetLineCount(); ++i)
+        out.push_back(subtitle.GetLine(i)->GetTime());
+    return out;
+}
+
+uint32_t Parse(CxAudioSubTitle& subtitle, const std::string& text)
+{
+    return subtitle.SetData(text.data(), static_cast<uint32_t>(text.size()), false);
+}
+
+// The subtitle file format, without playing anything.
+TEST(SubtitleFileTest, LinesHoldTheirTextAndTime)
+{
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(Parse(subtitle, THREE_LINES), 0u);
+    EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"Hello", "Goodbye!", "End"}));
+    EXPECT_EQ(Times(subtitle), (std::vector<uint32_t>{2000, 400, 500}));
+    EXPECT_TRUE(subtitle.IsLoaded());
+}
+
+TEST(SubtitleFileTest, BlanksAfterTheCommaAreSkippedAndCarriageReturnsKept)
+{
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(Parse(subtitle, "100, \t two words, and a comma\r\n-1,  ab\r\n7,last without a feed"), 0u);
+    EXPECT_EQ(Texts(subtitle),
+              (std::vector<std::string>{"two words, and a comma\r", "ab\r", "last without a feed"}));
+    // The carriage return counts as a character of a per-character time.
+    EXPECT_EQ(Times(subtitle), (std::vector<uint32_t>{100, 150, 7}));
+}
+
+TEST(SubtitleFileTest, ReadingStopsAtTheFirstLineWithoutAComma)
+{
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(Parse(subtitle, "10,a\n20,b\nno comma here\n30,c\n"), 0u);
+    EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"a", "b"}));
+
+    CxAudioSubTitle none;
+    ASSERT_EQ(Parse(none, "title\n10,a\n"), 0u);
+    EXPECT_EQ(none.GetLineCount(), 0u);
+    EXPECT_FALSE(none.IsLoaded());
+    ASSERT_EQ(Parse(none, ""), 0u);
+    EXPECT_EQ(none.GetLineCount(), 0u);
+}
+
+TEST(SubtitleFileTest, TimesOutsideTheRangeAndOddTextStayBounded)
+{
+    CxAudioSubTitle subtitle;
+    // Only the data given is read: the zero byte and what follows it are not text.
+    const std::string text = std::string("-1,\n-5,x\n99999999999999,y\n 12abc,z\nx,w\n40,a\0b\n50,c\n", 51);
+    ASSERT_EQ(Parse(subtitle, text), 0u);
+    EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"", "x", "y", "z", "w", "a"}));
+    EXPECT_EQ(Times(subtitle), (std::vector<uint32_t>{0, 0, CX_SUBTITLE_MAX_TIME, 12, 0, 40}));
+
+    // A text longer than a string can hold is cut, not read past.
+    const std::string longLine = "5," + std::string(40000, 'q');
+    ASSERT_EQ(Parse(subtitle, longLine), 0u);
+    ASSERT_EQ(subtitle.GetLineCount(), 1u);
+    EXPECT_EQ(subtitle.GetLine(0)->GetText().GetLength(), CX_STRING_MAX);
+
+    // Parsing again replaces the lines; the size bounds the read even without a terminator.
+    const char bytes[] = {'9', ',', 'a', 'b'};
+    ASSERT_EQ(subtitle.SetData(bytes, 3, true), 0u);
+    EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"a"}));
+}
+
+TEST(SubtitleFileTest, LoadReadsTheFileAndAMissingFileLeavesTheSoundEmpty)
+{
+    TempDir dir;
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(subtitle.Load(dir.Write("talk.txt", THREE_LINES).c_str()), 0u);
+    EXPECT_EQ(Times(subtitle), (std::vector<uint32_t>{2000, 400, 500}));
+
+    // No prompt for a disc: the file is simply not there.
+    const bool prompt = GetBlueScreenError();
+    SetBlueScreenError(false);
+    ErrorCapture capture;
+    CxAudioSubTitle missing;
+    EXPECT_EQ(missing.Load(dir.File("gone.txt").c_str()), CX_ERR_FILE_OPEN);
+    EXPECT_EQ(missing.GetErrorCode(), CX_ERR_FILE_OPEN);
+    EXPECT_FALSE(missing.IsLoaded());
+    EXPECT_EQ(capture.Errors().size(), 1u);
+    SetBlueScreenError(prompt);
+
+    // Loading again drops the old lines first.
+    ASSERT_EQ(subtitle.Load(dir.Write("one.txt", "1,x").c_str()), 0u);
+    EXPECT_EQ(subtitle.GetLineCount(), 1u);
+    subtitle.Unload();
+    EXPECT_EQ(subtitle.GetLineCount(), 0u);
+}
+
+// Playback under the manual clock with a 640 x 480 display root.
+class SubtitlePlaybackTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pPrevious = SetClock(&m_Clock);
+        ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
+        CxDisplayObject::DestroyRoot();
+        CxDisplayObject::SetRootSize(640, 480);
+        CxDisplayObject::ClearDirtyRects();
+    }
+    void TearDown() override
+    {
+        CxDisplayObject::DestroyRoot();
+        ShutdownSoundSystem();
+        SetClock(m_pPrevious);
+    }
+
+    // Advances the clock and runs one service step of the subtitle.
+    void Step(CxAudioSubTitle& subtitle, uint32_t ms)
+    {
+        m_Clock.Advance(ms);
+        subtitle.Update();
+    }
+    // The text the box in the display tree shows, or "-" when no box is shown.
+    static std::string Shown(const CxAudioSubTitle& subtitle)
+    {
+        const CxSubtitleBox* box = subtitle.GetTextBox();
+        if (!box || !box->IsShown() || box->GetParent() != CxDisplayObject::GetRoot())
+            return "-";
+        return box->GetText().c_str();
+    }
+
+    CxManualClock m_Clock{1000};
+    CxClock* m_pPrevious = nullptr;
+    CxOptions m_Options;
+};
+
+TEST_F(SubtitlePlaybackTest, EachLineIsShownForItsTimeThenTheSoundIsDone)
+{
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(Parse(subtitle, THREE_LINES), 0u);
+    EXPECT_TRUE(subtitle.IsDone()) << "not playing yet";
+    ASSERT_EQ(subtitle.Play(), 0u);
+    EXPECT_FALSE(subtitle.IsDone());
+    EXPECT_EQ(Shown(subtitle), "Hello");
+
+    Step(subtitle, 1999);
+    EXPECT_EQ(Shown(subtitle), "Hello");
+    Step(subtitle, 1);
+    EXPECT_EQ(Shown(subtitle), "Goodbye!");
+    EXPECT_EQ(subtitle.GetCurrentLine(), 1);
+    Step(subtitle, 399);
+    EXPECT_EQ(Shown(subtitle), "Goodbye!");
+    Step(subtitle, 1);
+    EXPECT_EQ(Shown(subtitle), "End");
+    Step(subtitle, 499);
+    EXPECT_EQ(Shown(subtitle), "End");
+    EXPECT_FALSE(subtitle.IsDone());
+    m_Clock.Advance(1);
+    EXPECT_TRUE(subtitle.IsDone()) << "done as soon as the last line has run out";
+    subtitle.Update();
+    EXPECT_FALSE(subtitle.IsPlaying());
+    EXPECT_EQ(Shown(subtitle), "-") << "the text goes when the sound ends";
+    EXPECT_EQ(subtitle.GetTextBox()->GetParent(), nullptr);
+
+    // It plays again from the first line.
+    ASSERT_EQ(subtitle.Play(), 0u);
+    EXPECT_EQ(Shown(subtitle), "Hello");
+    subtitle.Stop();
+    EXPECT_EQ(Shown(subtitle), "-");
+}
+
+TEST_F(SubtitlePlaybackTest, TheBoxLiesAcrossTheScreenInFrontOfEverything)
+{
+    CxDisplayObject back;
+    back.Create(0, 0, 640, 480);
+    back.SetDepth(0);
+    back.MoveTo(0, 0);
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(Parse(subtitle, "1000,Hi there\n"), 0u);
+    ASSERT_EQ(subtitle.Play(), 0u);
+
+    const CxSubtitleBox* box = subtitle.GetTextBox();
+    ASSERT_NE(box, nullptr);
+    CxDisplayObject* last = CxDisplayObject::GetRoot()->GetFirstChild();
+    while (last->GetNextSibling())
+        last = last->GetNextSibling();
+    EXPECT_EQ(last, box) << "painted last, so above the other objects";
+    const CxRect area = box->GetScreenArea();
+    EXPECT_GE(area.Width(), 600);
+    EXPECT_GE(area.top, 240) << "in the lower part of the screen";
+    EXPECT_LE(area.bottom, 479);
+
+    // Painted: a black box with white text of the default font.
+    ASSERT_EQ(CreateDefaultFont(), 0u);
+    subtitle.Play();
+    CxDrawSurface screen(640, 480, 16);
+    screen.FillRect(nullptr, 0x1234);
+    CxDisplayObject::UpdateScreen(&screen);
+    int black = 0, white = 0;
+    for (int32_t y = area.top; y <= area.bottom; ++y)
+        for (int32_t x = area.left; x <= area.right; ++x)
+        {
+            const uint32_t pixel = screen.GetPixel(x, y);
+            black += pixel == 0;
+            white += pixel == 0xFFFF;
+        }
+    EXPECT_GT(white, 20);
+    EXPECT_GT(black, white);
+    EXPECT_EQ(screen.GetPixel(area.left - 1, area.top), 0x1234u) << "nothing painted outside the box";
+    subtitle.Stop();
+    DestroyDefaultFont();
+}
+
+TEST_F(SubtitlePlaybackTest, PauseKeepsTheLineAndItsRemainingTime)
+{
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(Parse(subtitle, THREE_LINES), 0u);
+    ASSERT_EQ(subtitle.Play(), 0u);
+    Step(subtitle, 1500);
+    subtitle.Pause();
+    EXPECT_TRUE(subtitle.IsPaused());
+    Step(subtitle, 60000);
+    EXPECT_EQ(Shown(subtitle), "Hello") << "the line stays on screen while paused";
+    EXPECT_EQ(subtitle.GetRemainingTime(), 500u);
+    EXPECT_FALSE(subtitle.IsDone());
+
+    subtitle.Resume();
+    Step(subtitle, 499);
+    EXPECT_EQ(Shown(subtitle), "Hello");
+    Step(subtitle, 1);
+    EXPECT_EQ(Shown(subtitle), "Goodbye!");
+
+    // Stopped while paused, a new play runs its lines normally.
+    subtitle.Pause();
+    subtitle.Stop();
+    ASSERT_EQ(subtitle.Play(), 0u);
+    Step(subtitle, 2000);
+    EXPECT_EQ(Shown(subtitle), "Goodbye!");
+}
+
+TEST_F(SubtitlePlaybackTest, EmptySubtitlesAndLinesOfNoTimeEndAtTheNextLook)
+{
+    CxAudioSubTitle none;
+    ASSERT_EQ(Parse(none, "no comma\n"), 0u);
+    none.Play();
+    EXPECT_TRUE(none.IsDone()) << "a sound without lines finishes at once";
+    EXPECT_EQ(Shown(none), "-");
+
+    CxAudioSubTitle brief;
+    ASSERT_EQ(Parse(brief, "-1,\n300,after\n"), 0u);
+    ASSERT_EQ(brief.Play(), 0u);
+    EXPECT_EQ(brief.GetLine(0)->GetTime(), 0u);
+    brief.Update();
+    EXPECT_EQ(Shown(brief), "after") << "an empty line of -1 lasts only until the next update";
+    Step(brief, 300);
+    EXPECT_FALSE(brief.IsPlaying());
+
+    CxAudioSubTitle last;
+    ASSERT_EQ(Parse(last, "0,only\n"), 0u);
+    ASSERT_EQ(last.Play(), 0u);
+    EXPECT_TRUE(last.IsDone());
+}
+
+TEST_F(SubtitlePlaybackTest, TheServicePassEndsAndReportsIt)
+{
+    static int s_nCalls = 0;
+    s_nCalls = 0;
+    CxAudioSubTitle subtitle;
+    ASSERT_EQ(Parse(subtitle, "150,one\n"), 0u);
+    subtitle.SetCallback([](uint32_t, CxSound*) { ++s_nCalls; });
+    ASSERT_EQ(subtitle.Play(), 0u);
+    m_Clock.Advance(150);
+    RunSoundServicePass();
+    EXPECT_FALSE(subtitle.IsPlaying());
+    EXPECT_EQ(s_nCalls, 1) << "the end is reported as for any sound";
+}
+
+// A sequence plays a subtitle file and goes on when its last line has run out.
+class NumberListener : public CxEventListener
+{
+public:
+    int32_t OnEvent(uint32_t, CxEvent* event) override
+    {
+        if (dynamic_cast<CInfoEvent*>(event) && !dynamic_cast<CRoomEvent*>(event) &&
+            !dynamic_cast<CCommandEvent*>(event))
+            m_Numbers.push_back(event->GetData());
+        return 0;
+    }
+    std::vector<uint32_t> m_Numbers;
+};
+
+TEST(SubtitleSequenceTest, ASequenceWaitsForTheSubtitledSound)
+{
+    CxManualClock clock(1000);
+    CxClock* previous = SetClock(&clock);
+    TempDir dir;
+    dir.Write("talk.txt", THREE_LINES);
+    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
+    {
+        CTestApp app(options.c_str());
+        app.Init();
+        app.Create();
+        CxOptions soundOptions;
+        ASSERT_EQ(InitSoundSystem(&soundOptions), 0u);
+        uint32_t channel = 0;
+        CreateChannel(&channel);
+        NumberListener listener;
+        listener.Listen(channel);
+        {
+            const std::string text = "Event system.PlaySound($GAMEPATH\\TALK.TXT)\nEvent system.Notify(7)\n";
+            CxEventSequenceFile sequence;
+            sequence.Parse(text.data(), static_cast<uint32_t>(text.size()), nullptr);
+            listener.Listen(sequence.GetPrivateChannel());
+            sequence.Post(channel);
+
+            // 2900 ms of subtitles: pump in 100 ms steps as the service routine would run.
+            uint32_t elapsed = 0;
+            while (listener.m_Numbers.empty() && elapsed < 5000)
+            {
+                PumpEvents();
+                RunSoundServicePass();
+                PumpEvents();
+                if (!listener.m_Numbers.empty())
+                    break;
+                clock.Advance(100);
+                elapsed += 100;
+            }
+            EXPECT_EQ(listener.m_Numbers, (std::vector<uint32_t>{7}));
+            EXPECT_EQ(elapsed, 2900u) << "the next line runs once the last subtitle has run out";
+            for (int i = 0; i < 5 && !IsChannelEmpty(channel); ++i)
+                PumpEvents();
+        }
+        DestroyChannel(channel);
+        ShutdownSoundSystem();
+        app.PreDestroy();
+        app.Destroy();
+    }
+    SetClock(previous);
+}
+} // namespace
