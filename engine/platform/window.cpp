@@ -1,11 +1,16 @@
 #include "engine/platform/window.h"
 
 #include "engine/platform/presenter.h"
+#include "engine/platform/window_internal.h"
 
 #include <SDL.h>
 
 #include <cstring>
 #include <deque>
+
+using window_detail::KeysymOf;
+using window_detail::Push;
+using window_detail::WindowId;
 
 namespace {
 int s_nVideoStarts = 0;
@@ -86,35 +91,6 @@ uint32_t VirtualKeyOf(const SDL_Keysym& key)
     return 0;
 }
 
-SDL_Keysym KeysymOf(uint32_t virtualKey, uint32_t modifiers)
-{
-    SDL_Keysym key = {};
-    key.mod = SdlModOf(modifiers);
-    if (virtualKey >= 'A' && virtualKey <= 'Z')
-    {
-        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
-        key.sym = static_cast<SDL_Keycode>(SDLK_a + (virtualKey - 'A'));
-        return key;
-    }
-    if (virtualKey >= '0' && virtualKey <= '9')
-    {
-        key.scancode = virtualKey == '0' ? SDL_SCANCODE_0
-                                         : static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (virtualKey - '1'));
-        key.sym = static_cast<SDL_Keycode>(SDLK_0 + (virtualKey - '0'));
-        return key;
-    }
-    if (virtualKey >= CX_VK_F1 && virtualKey <= CX_VK_F12)
-        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + (virtualKey - CX_VK_F1));
-    else
-        for (const KeyEntry& entry : s_KeyTable)
-            if (entry.m_nVirtualKey == virtualKey)
-            {
-                key.scancode = entry.m_Scancode;
-                break;
-            }
-    key.sym = SDL_GetKeyFromScancode(key.scancode);
-    return key;
-}
 
 void Queue(uint32_t message, uint64_t wParam, int64_t lParam)
 {
@@ -375,10 +351,6 @@ void Fill()
         Translate(event);
 }
 
-uint32_t WindowId()
-{
-    return s_pWindow ? SDL_GetWindowID(s_pWindow) : 0;
-}
 
 void DropRecreationEvents()
 {
@@ -396,12 +368,51 @@ void DropRecreationEvents()
     }
 }
 
+} // namespace
+
+namespace window_detail
+{
+SDL_Keysym KeysymOf(uint32_t virtualKey, uint32_t modifiers)
+{
+    SDL_Keysym key = {};
+    key.mod = SdlModOf(modifiers);
+    if (virtualKey >= 'A' && virtualKey <= 'Z')
+    {
+        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
+        key.sym = static_cast<SDL_Keycode>(SDLK_a + (virtualKey - 'A'));
+        return key;
+    }
+    if (virtualKey >= '0' && virtualKey <= '9')
+    {
+        key.scancode = virtualKey == '0' ? SDL_SCANCODE_0
+                                         : static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (virtualKey - '1'));
+        key.sym = static_cast<SDL_Keycode>(SDLK_0 + (virtualKey - '0'));
+        return key;
+    }
+    if (virtualKey >= CX_VK_F1 && virtualKey <= CX_VK_F12)
+        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + (virtualKey - CX_VK_F1));
+    else
+        for (const KeyEntry& entry : s_KeyTable)
+            if (entry.m_nVirtualKey == virtualKey)
+            {
+                key.scancode = entry.m_Scancode;
+                break;
+            }
+    key.sym = SDL_GetKeyFromScancode(key.scancode);
+    return key;
+}
+
+uint32_t WindowId()
+{
+    return s_pWindow ? SDL_GetWindowID(s_pWindow) : 0;
+}
+
 void Push(SDL_Event& event)
 {
     if (s_nVideoStarts)
         SDL_PushEvent(&event);
 }
-} // namespace
+} // namespace window_detail
 
 bool StartPlatformVideo()
 {
@@ -762,117 +773,4 @@ void SetScreenSaverEnabled(bool enabled)
 bool IsScreenSaverEnabled()
 {
     return s_nVideoStarts && SDL_IsScreenSaverEnabled() == SDL_TRUE;
-}
-
-void CxInjectKey(uint32_t virtualKey, bool down, uint32_t modifiers)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.timestamp = SDL_GetTicks();
-    event.key.windowID = WindowId();
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym = KeysymOf(virtualKey, modifiers);
-    Push(event);
-}
-
-void CxInjectText(const char* text, uint32_t modifiers)
-{
-    (void)modifiers;
-    SDL_Event event = {};
-    event.type = SDL_TEXTINPUT;
-    event.text.timestamp = SDL_GetTicks();
-    event.text.windowID = WindowId();
-    strncpy(event.text.text, text ? text : "", sizeof(event.text.text) - 1);
-    Push(event);
-}
-
-void CxInjectMouseButton(int32_t button, bool down, int32_t x, int32_t y, int32_t clicks)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.timestamp = SDL_GetTicks();
-    event.button.windowID = WindowId();
-    event.button.button = static_cast<Uint8>(button);
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.button.clicks = static_cast<Uint8>(clicks);
-    const CxPoint p = MapLogicalToWindow(x, y);
-    event.button.x = p.x;
-    event.button.y = p.y;
-    Push(event);
-}
-
-void CxInjectMouseMotion(int32_t x, int32_t y)
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.timestamp = SDL_GetTicks();
-    event.motion.windowID = WindowId();
-    const CxPoint p = MapLogicalToWindow(x, y);
-    event.motion.x = p.x;
-    event.motion.y = p.y;
-    event.motion.xrel = x - s_nMouseX;
-    event.motion.yrel = y - s_nMouseY;
-    Push(event);
-}
-
-void CxInjectMouseWheel(int32_t notches, int32_t x, int32_t y)
-{
-    CxInjectMouseMotion(x, y);
-    SDL_Event event = {};
-    event.type = SDL_MOUSEWHEEL;
-    event.wheel.timestamp = SDL_GetTicks();
-    event.wheel.windowID = WindowId();
-    event.wheel.y = notches;
-    event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-    Push(event);
-}
-
-static void InjectWindowEvent(Uint8 kind, int32_t data1 = 0, int32_t data2 = 0)
-{
-    SDL_Event event = {};
-    event.type = SDL_WINDOWEVENT;
-    event.window.timestamp = SDL_GetTicks();
-    event.window.windowID = WindowId();
-    event.window.event = kind;
-    event.window.data1 = data1;
-    event.window.data2 = data2;
-    Push(event);
-}
-
-void CxInjectWindowClose()
-{
-    InjectWindowEvent(SDL_WINDOWEVENT_CLOSE);
-}
-
-void CxInjectQuit()
-{
-    SDL_Event event = {};
-    event.type = SDL_QUIT;
-    event.quit.timestamp = SDL_GetTicks();
-    Push(event);
-}
-
-void CxInjectFocus(bool gained)
-{
-    InjectWindowEvent(gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST);
-}
-
-void CxInjectMinimize(bool minimized)
-{
-    InjectWindowEvent(minimized ? SDL_WINDOWEVENT_MINIMIZED : SDL_WINDOWEVENT_RESTORED);
-}
-
-void CxInjectMove(int32_t x, int32_t y)
-{
-    InjectWindowEvent(SDL_WINDOWEVENT_MOVED, x, y);
-}
-
-void CxInjectResize(int32_t width, int32_t height)
-{
-    InjectWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, width, height);
-}
-
-void CxInjectExpose()
-{
-    InjectWindowEvent(SDL_WINDOWEVENT_EXPOSED);
 }
