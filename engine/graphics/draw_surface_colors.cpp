@@ -58,6 +58,13 @@ void ForEachChannel(uint8_t* bits, int32_t pitch, int32_t depth, const Layout& l
         }
     }
 }
+// Every pixel of the block, row padding included, never past the block.
+uint64_t BlockPixelCount(int32_t pitch, int32_t height, uint32_t bitsSize, int32_t depth)
+{
+    const uint64_t count = static_cast<uint64_t>(pitch) * static_cast<uint64_t>(height) * 8 / depth;
+    const uint64_t limit = static_cast<uint64_t>(bitsSize) * 8 / depth;
+    return count < limit ? count : limit;
+}
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -452,11 +459,7 @@ uint32_t CxDrawSurface::ReplaceColor(uint32_t from, uint32_t to)
 {
     if ((m_nDepth != 8 && m_nDepth != 16 && m_nDepth != 24 && m_nDepth != 32) || !LockBits())
         return GetError();
-    // Every pixel of the block, row padding included.
-    uint64_t count = static_cast<uint64_t>(m_nPitch) * m_nHeight * 8 / m_nDepth;
-    const uint64_t limit = static_cast<uint64_t>(m_nBitsSize) * 8 / m_nDepth;
-    if (count > limit)
-        count = limit;
+    const uint64_t count = BlockPixelCount(m_nPitch, m_nHeight, m_nBitsSize, m_nDepth);
     const uint32_t mask = m_nDepth == 32 ? 0xFFFFFFFFu : ((1u << m_nDepth) - 1u);
     for (uint64_t i = 0; i < count; ++i)
         if (ReadRaw(m_pBits, static_cast<int32_t>(i), m_nDepth) == (from & mask))
@@ -469,10 +472,7 @@ uint32_t CxDrawSurface::SwapColors(uint32_t a, uint32_t b)
 {
     if ((m_nDepth != 8 && m_nDepth != 16 && m_nDepth != 24 && m_nDepth != 32) || !LockBits())
         return GetError();
-    uint64_t count = static_cast<uint64_t>(m_nPitch) * m_nHeight * 8 / m_nDepth;
-    const uint64_t limit = static_cast<uint64_t>(m_nBitsSize) * 8 / m_nDepth;
-    if (count > limit)
-        count = limit;
+    const uint64_t count = BlockPixelCount(m_nPitch, m_nHeight, m_nBitsSize, m_nDepth);
     const uint32_t mask = m_nDepth == 32 ? 0xFFFFFFFFu : ((1u << m_nDepth) - 1u);
     for (uint64_t i = 0; i < count; ++i)
     {

@@ -255,7 +255,7 @@ void CxWave::AdoptData(uint8_t* block, uint32_t size)
     SetResident(true);
 }
 
-uint32_t CxWave::CompressADPCM()
+uint32_t CxWave::ReplaceByCodec(uint8_t* (*codec)(const ST_WAV_INFO& info, uint32_t* outSize))
 {
     if (!IsLoaded())
         return Fail(CX_ERR_UNKNOWN);
@@ -265,32 +265,26 @@ uint32_t CxWave::CompressADPCM()
     uint8_t* block = nullptr;
     if (m_pData &&
         ParseWaveInfo(m_pData, m_nDataSize, (m_nPlayFlags & CX_SOUND_RAW) != 0, &info) == CX_ERR_NONE)
-        block = CompressAdpcmWave(info, &size);
+        block = codec(info, &size);
     Unlock();
     if (!block)
         return Fail(CX_ERR_UNKNOWN);
     AdoptData(block, size);
-    // The result is a complete wave image, whatever the data was.
-    m_nPlayFlags &= ~CX_SOUND_RAW;
     return CX_ERR_NONE;
+}
+
+uint32_t CxWave::CompressADPCM()
+{
+    const uint32_t code = ReplaceByCodec(CompressAdpcmWave);
+    // The result is a complete wave image, whatever the data was.
+    if (code == CX_ERR_NONE)
+        m_nPlayFlags &= ~CX_SOUND_RAW;
+    return code;
 }
 
 uint32_t CxWave::DecompressADPCM()
 {
-    if (!IsLoaded())
-        return Fail(CX_ERR_UNKNOWN);
-    Lock();
-    ST_WAV_INFO info;
-    uint32_t size = 0;
-    uint8_t* block = nullptr;
-    if (m_pData &&
-        ParseWaveInfo(m_pData, m_nDataSize, (m_nPlayFlags & CX_SOUND_RAW) != 0, &info) == CX_ERR_NONE)
-        block = DecompressAdpcmWave(info, &size);
-    Unlock();
-    if (!block)
-        return Fail(CX_ERR_UNKNOWN);
-    AdoptData(block, size);
-    return CX_ERR_NONE;
+    return ReplaceByCodec(DecompressAdpcmWave);
 }
 
 uint32_t CxWave::EditSamples(void (*edit)(const ST_WAV_INFO& info, uint8_t* samples, const float* args),

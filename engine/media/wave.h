@@ -53,6 +53,8 @@ private:
     bool SetFormatHeaderData();
     // Replaces the data by a new block (allocated with CX_ALLOC) of size bytes.
     void AdoptData(uint8_t* block, uint32_t size);
+    // Runs the loaded wave image through codec and keeps its result instead.
+    uint32_t ReplaceByCodec(uint8_t* (*codec)(const ST_WAV_INFO& info, uint32_t* outSize));
     // Runs an edit over 8- or 16-bit PCM, decompressing ADPCM around it.
     uint32_t EditSamples(void (*edit)(const ST_WAV_INFO& info, uint8_t* samples, const float* args),
                          const float* args);
