@@ -3,6 +3,7 @@
 #include "engine/graphics/draw_surface.h"
 
 #include <new>
+#include <vector>
 
 namespace {
 constexpr int32_t CAPTURE_STACK_CAPACITY = 16;
@@ -665,19 +666,25 @@ void CxDisplayObject::UpdateScreen(CxDrawSurface* screen)
     CxLinkedList<CxRect>& list = DirtyRects();
     if (!s_pRoot || list.IsEmpty())
         return;
+    // The rectangles are taken off the list before painting: an object that
+    // changes while it paints marks its area for the next frame, and the
+    // list being walked here is not touched.
+    std::vector<CxRect> rects;
+    for (auto* node = list.GetHead(); node; node = node->GetNext())
+        rects.push_back(node->m_Value);
+    list.RemoveAll();
     s_bPainted = false;
     if (screen)
         screen->Lock();
-    for (auto* node = list.GetHead(); node; node = node->GetNext())
+    for (const CxRect& rect : rects)
     {
         CxRect r;
-        if (s_pRoot->IsShown() && r.Intersect(node->m_Value, s_pRoot->GetRect()))
+        if (s_pRoot && s_pRoot->IsShown() && r.Intersect(rect, s_pRoot->GetRect()))
             s_pRoot->Paint(screen, r);
     }
     if (screen)
         screen->Unlock();
     s_bPainted = true;
-    list.RemoveAll();
 }
 
 bool CxDisplayObject::IsScreenPainted()

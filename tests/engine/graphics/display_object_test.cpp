@@ -387,3 +387,36 @@ TEST_F(DisplayTreeTest, LiveRegistryForgetsDestroyedObjects)
     delete o;
     EXPECT_FALSE(CxDisplayObject::IsLiveObject(o));
 }
+
+namespace {
+// An object that changes its look while it is painted, as a text that
+// matches its colour to the screen does.
+class CRedrawWhilePainting : public CxDisplayObject
+{
+public:
+    void Paint(CxDrawSurface* surface, const CxRect& rect) override
+    {
+        ++m_nPaints;
+        if (m_nPaints == 1)
+            Redraw();
+        CxDisplayObject::Paint(surface, rect);
+    }
+    int m_nPaints = 0;
+};
+} // namespace
+
+TEST_F(DisplayTreeTest, ChangesMadeWhilePaintingGoToTheNextFrame)
+{
+    CRedrawWhilePainting object;
+    object.Create(10, 10, 20, 20, CxDisplayObject::GetRoot());
+    object.MoveTo(10, 10);
+    // Another area keeps the list holding more than one rectangle.
+    CxDisplayObject::AddDirtyRect(CxRect(200, 200, 209, 209));
+    CxDrawSurface screen(640, 480, 16);
+    CxDisplayObject::UpdateScreen(&screen);
+    EXPECT_EQ(object.m_nPaints, 1);
+    EXPECT_EQ(Dirty(), std::vector<CxRect>{CxRect(10, 10, 29, 29)});
+    CxDisplayObject::UpdateScreen(&screen);
+    EXPECT_EQ(object.m_nPaints, 2);
+    EXPECT_TRUE(Dirty().empty());
+}
