@@ -2,23 +2,30 @@
 
 #include <new>
 
-CxDrawText::CxDrawText() = default;
-
-CxDrawText::~CxDrawText()
+CxDrawText::CxDrawText()
 {
-    delete m_pImage;
+    SetHitMask(CX_DRAW_TEXT_DEFAULT_HIT_MASK);
 }
+
+CxDrawText::~CxDrawText() = default;
 
 void CxDrawText::Invalidate()
 {
     m_nState |= CX_DRAW_TEXT_RENDER;
 }
 
+void CxDrawText::Changed()
+{
+    Invalidate();
+    // Redraw shows a hidden object, so only a shown one is marked.
+    if (IsShown())
+        Redraw();
+}
+
 void CxDrawText::SetText(const char* text)
 {
     m_strText = text ? text : "";
-    Invalidate();
-    RequestRedraw();
+    Changed();
 }
 
 void CxDrawText::SetFont(int32_t id)
@@ -29,87 +36,91 @@ void CxDrawText::SetFont(int32_t id)
 void CxDrawText::SetFontObject(CxFont* font)
 {
     m_pFont = font;
-    Invalidate();
+    Changed();
 }
 
 void CxDrawText::SetColor(uint32_t colour)
 {
     m_nColor = colour;
-    Invalidate();
+    Changed();
 }
 
 void CxDrawText::SetBackgroundColor(uint32_t colour)
 {
     m_nBackgroundColor = colour;
-    Invalidate();
+    Changed();
 }
 
 void CxDrawText::SetShadowColor(uint32_t colour)
 {
     m_nShadowColor = colour;
-    Invalidate();
+    Changed();
 }
 
-void CxDrawText::SetFlags(uint32_t flags)
+void CxDrawText::SetTextFlags(uint32_t flags)
 {
-    m_nFlags = flags;
-    Invalidate();
+    m_nTextFlags = flags;
+    Changed();
 }
 
 void CxDrawText::SetFontSize(int32_t size)
 {
     m_nSize = size;
-    Invalidate();
+    Changed();
 }
 
-void CxDrawText::SetDepth(uint32_t depth)
+void CxDrawText::SetImageDepth(uint32_t depth)
 {
-    m_nState =
-        (m_nState & ~CX_DRAW_TEXT_DEPTH_MASK) | (depth & CX_DRAW_TEXT_DEPTH_MASK) | CX_DRAW_TEXT_RENDER;
+    m_nState = (m_nState & ~CX_DRAW_TEXT_DEPTH_MASK) | (depth & CX_DRAW_TEXT_DEPTH_MASK);
+    Changed();
 }
 
-void CxDrawText::SetRect(const CxRect& rect)
+void CxDrawText::SetSize(const CxSize& size)
 {
-    if (rect == m_rcPosition)
-        return;
-    // A new size needs a new image; a new place shows a new background.
-    m_rcPosition = rect;
-    Invalidate();
-    RequestRedraw();
+    const CxSize old = GetSize();
+    CxSprite::SetSize(size);
+    if (old.cx != size.cx || old.cy != size.cy)
+        Invalidate();
 }
 
-uint32_t CxDrawText::Render(CxDrawSurface* destination)
+bool CxDrawText::PrepareImage(int32_t width, int32_t height, int32_t depth)
 {
-    if (!IsRenderNeeded() || !m_pFont)
-        return GetError();
-    const int32_t width = m_rcPosition.Width();
-    const int32_t height = m_rcPosition.Height();
-    if (width <= 0 || height <= 0)
-        return GetError();
+    if (m_pImage && m_pImage->GetWidth() == width && m_pImage->GetHeight() == height &&
+        m_pImage->GetDepth() == depth)
+        return true;
+    CxDrawSurface* image = new (std::nothrow) CxDrawSurface();
+    if (!image || image->CreateSurface(width, height, depth) != CX_ERR_NONE)
+    {
+        delete image;
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not create a %d x %d text image", static_cast<int>(width),
+                 static_cast<int>(height));
+        return false;
+    }
+    // The image is replaced in place: this runs while the tree is being
+    // painted, where hiding and showing would queue more repaints.
+    if (!m_bBorrowed)
+        delete m_pImage;
+    m_pImage = image;
+    m_bBorrowed = false;
+    m_nFrameWidth = width;
+    m_nFrameHeight = height;
+    m_rcSource = image->GetRect();
+    m_nFrameCount = 1;
+    m_nFrame = 0;
+    return true;
+}
+
+uint32_t CxDrawText::Render(CxDrawSurface* destination, const CxRect& area)
+{
+    const int32_t width = GetWidth();
+    const int32_t height = GetHeight();
     int32_t depth = static_cast<int32_t>(m_nState & CX_DRAW_TEXT_DEPTH_MASK);
     if (depth == static_cast<int32_t>(CX_DRAW_TEXT_DEPTH_MASK))
-    {
-        if (!destination)
-            return GetError();
         depth = destination->GetDepth();
-    }
-
-    if (!m_pImage || m_pImage->GetWidth() != width || m_pImage->GetHeight() != height ||
-        m_pImage->GetDepth() != depth)
-    {
-        delete m_pImage;
-        m_pImage = new (std::nothrow) CxDrawSurface();
-        if (!m_pImage || m_pImage->CreateSurface(width, height, depth) != CX_ERR_NONE)
-        {
-            delete m_pImage;
-            m_pImage = nullptr;
-            SetError(CX_ERR_OUT_OF_MEMORY, "Could not create a %d x %d text image", static_cast<int>(width),
-                     static_cast<int>(height));
-            return GetError();
-        }
-    }
+    if (!PrepareImage(width, height, depth))
+        return GetError();
     // Match the destination's pixel layout so that copies either way are exact.
-    if (destination && destination->GetDepth() == depth)
+    if (destination->GetDepth() == depth)
     {
         if (depth <= 8)
             m_pImage->SetPalette(destination->GetPalette());
@@ -117,21 +128,27 @@ uint32_t CxDrawText::Render(CxDrawSurface* destination)
             m_pImage->SetPixelFormat(destination->GetPixelFormat());
     }
 
-    bool covered = true;
+    const CxRect whole(0, 0, width - 1, height - 1);
+    bool complete = true;
     if (m_nBackgroundColor == CX_COLOR_NONE)
     {
-        CxRect visible;
-        covered =
-            destination && visible.Intersect(m_rcPosition, destination->GetRect()) && visible == m_rcPosition;
-        if (destination)
+        const CxPoint origin = LocalToScreen(CxPoint(0, 0));
+        CxRect onDestination = area;
+        onDestination.Offset(origin.x, origin.y);
+        CxRect copied;
+        const bool visible = copied.Intersect(onDestination, destination->GetRect());
+        complete = visible && area == whole && copied == onDestination;
+        if (visible)
         {
+            CxRect inImage = copied;
+            inImage.Offset(-origin.x, -origin.y);
             // The copy skips the destination's transparent pixels; filling
             // with that value first gives them their true value.
             if (destination->GetTransparentColor() != CX_COLOR_NONE && destination->GetDepth() == depth)
-                m_pImage->FillRect(nullptr, destination->GetTransparentColor());
-            const CxRect whole = m_pImage->GetRect();
-            destination->Draw(m_pImage, &whole, &m_rcPosition);
+                m_pImage->FillRect(&inImage, destination->GetTransparentColor());
+            destination->Draw(m_pImage, &inImage, &copied);
         }
+        m_ptRendered = origin;
     }
     else
     {
@@ -139,19 +156,27 @@ uint32_t CxDrawText::Render(CxDrawSurface* destination)
     }
 
     const CxRect textRect(CX_DRAW_TEXT_MARGIN, 0, width - CX_DRAW_TEXT_MARGIN - 1, height - 1);
-    DrawText(m_pImage, textRect, m_nColor, m_strText.c_str(), m_nFlags, m_nSize, m_pFont,
+    DrawText(m_pImage, textRect, m_nColor, m_strText.c_str(), m_nTextFlags, m_nSize, m_pFont,
              CX_FONT_KEY_TRANSPARENT, m_nShadowColor);
-    if (covered)
+    if (complete)
         m_nState &= ~CX_DRAW_TEXT_RENDER;
     return GetError();
 }
 
-uint32_t CxDrawText::Paint(CxDrawSurface* destination)
+void CxDrawText::Paint(CxDrawSurface* surface, const CxRect& rect)
 {
-    if (!destination)
-        return GetError();
-    Render(destination);
-    if (m_pImage)
-        m_pImage->Draw(destination, &m_rcPosition);
-    return GetError();
+    if (rect.IsEmpty() || !surface)
+        return;
+    const int32_t width = GetWidth();
+    const int32_t height = GetHeight();
+    if (m_pFont && width > 0 && height > 0)
+    {
+        // A see-through image holds the background of where it was rendered.
+        if (m_nBackgroundColor == CX_COLOR_NONE && !(LocalToScreen(CxPoint(0, 0)) == m_ptRendered))
+            Invalidate();
+        CxRect area;
+        if (IsRenderNeeded() && area.Intersect(rect, CxRect(0, 0, width - 1, height - 1)))
+            Render(surface, area);
+    }
+    CxSprite::Paint(surface, rect);
 }

@@ -1,25 +1,22 @@
-// CxDrawText: one string shown in a rectangle with a font, rendered into an
-// image of its own and re-rendered only when the text, font, size or look
-// changed.
+// CxDrawText: a sprite that shows one string in its area with a font. The
+// string is rendered into the sprite's own image, and rendered again only
+// when the text, font, size, look, size of the sprite or its place changed.
 //
-// The image is what the text object paints: the text drawn over its
-// background colour or, with the see-through background (-1), over a copy of
-// what lies behind it on the destination at render time. The caller paints
-// whatever lies behind first. When the object reaches past the destination,
-// the copy cannot cover it and the next paint renders again.
-//
-// Render is the whole drawing logic; Paint renders when needed and copies
-// the image to the destination at the object's position. A display object
-// that shows text calls Render from its own paint and then paints the image
-// as any sprite; RequestRedraw is where it marks its area changed.
+// The image is the text drawn over its background colour or, with the
+// see-through background (-1), over a copy of what lies behind the sprite on
+// the destination at paint time. The display tree paints what lies behind
+// first, but only inside the area being repainted: the rest of the
+// destination may still hold an older picture, including this sprite's own
+// last text. So only the repainted part is copied, and when it does not cover
+// the whole sprite (or the sprite reaches past the destination) the image
+// stays marked for another render, which the next full repaint completes.
 #pragma once
 
 #include "engine/core/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/core/geometry.h"
-#include "engine/core/object.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/font.h"
+#include "engine/graphics/sprite.h"
 
 #include <cstdint>
 
@@ -32,13 +29,11 @@ constexpr uint32_t CX_DRAW_TEXT_RENDER = 0x40000000;
 // The text is laid out in the image inside this margin left and right.
 constexpr int32_t CX_DRAW_TEXT_MARGIN = 4;
 
-class CxDrawText : public CxError, public CxObject
+class CxDrawText : public CxSprite
 {
 public:
     CxDrawText();
     ~CxDrawText() override;
-    CxDrawText(const CxDrawText&) = delete;
-    CxDrawText& operator=(const CxDrawText&) = delete;
 
     // Stores the text, asks for a render and a redraw.
     void SetText(const char* text);
@@ -52,46 +47,49 @@ public:
     // -1: see-through.
     void SetBackgroundColor(uint32_t colour);
     void SetShadowColor(uint32_t colour);
-    void SetFlags(uint32_t flags);
+    // The layout flags of DrawText (CX_TEXT_*).
+    void SetTextFlags(uint32_t flags);
     // 0: the font's own height.
     void SetFontSize(int32_t size);
     // Image depth; CX_DRAW_TEXT_DEPTH_MASK takes the destination's.
-    void SetDepth(uint32_t depth);
+    void SetImageDepth(uint32_t depth);
     uint32_t GetColor() const { return m_nColor; }
     uint32_t GetBackgroundColor() const { return m_nBackgroundColor; }
     uint32_t GetShadowColor() const { return m_nShadowColor; }
-    uint32_t GetFlags() const { return m_nFlags; }
+    uint32_t GetTextFlags() const { return m_nTextFlags; }
     int32_t GetFontSize() const { return m_nSize; }
-    uint32_t GetState() const { return m_nState; }
-    uint32_t GetHitMask() const { return m_nHitMask; }
+    uint32_t GetTextState() const { return m_nState; }
 
-    // Position and size on the destination.
-    void SetRect(const CxRect& rect);
-    const CxRect& GetRect() const { return m_rcPosition; }
-
-    // Marks the image stale; the next Render draws it again.
+    // Marks the image stale; the next paint renders it again.
     void Invalidate();
     bool IsRenderNeeded() const { return (m_nState & CX_DRAW_TEXT_RENDER) != 0; }
-    // Renders the image when needed and a font is set; destination gives the
-    // depth (when not fixed) and the see-through background.
-    uint32_t Render(CxDrawSurface* destination);
-    // Render, then copy the image to the destination at the position.
-    uint32_t Paint(CxDrawSurface* destination);
-    CxDrawSurface* GetImage() const { return m_pImage; }
+
+    // A new size needs a new image.
+    void SetSize(const CxSize& size) override;
+    using CxSprite::SetSize;
+    // Renders when needed (rect: the part being repainted, in the sprite's
+    // coordinates), then paints as any sprite.
+    void Paint(CxDrawSurface* surface, const CxRect& rect) override;
 
 protected:
-    // Called when the object's look changed; a display object marks its area here.
-    virtual void RequestRedraw() {}
+    // Draws the image again; area is the part of the sprite (its own
+    // coordinates) whose background on the destination is up to date.
+    virtual uint32_t Render(CxDrawSurface* destination, const CxRect& area);
+    // The change of look is shown: marks the render and the sprite's area.
+    void Changed();
+
+private:
+    // Makes sure the image has the sprite's size and the given depth.
+    bool PrepareImage(int32_t width, int32_t height, int32_t depth);
 
     CxFont* m_pFont = nullptr;
     CxString m_strText;
     uint32_t m_nColor = CX_FONT_OWN_COLORS;
     uint32_t m_nBackgroundColor = CX_COLOR_NONE;
     uint32_t m_nShadowColor = 0;
-    uint32_t m_nFlags = CX_DRAW_TEXT_DEFAULT_FLAGS;
+    uint32_t m_nTextFlags = CX_DRAW_TEXT_DEFAULT_FLAGS;
     int32_t m_nSize = 0;
     uint32_t m_nState = CX_DRAW_TEXT_DEPTH_MASK | CX_DRAW_TEXT_RENDER;
-    uint32_t m_nHitMask = CX_DRAW_TEXT_DEFAULT_HIT_MASK;
-    CxRect m_rcPosition;
-    CxDrawSurface* m_pImage = nullptr;
+    // Where on the destination the see-through background was copied from.
+    CxPoint m_ptRendered;
 };

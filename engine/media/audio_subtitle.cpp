@@ -48,12 +48,6 @@ long ParseTime(const char* start, uint32_t length)
 // ---------------------------------------------------------------------------
 // The subtitle box
 
-void CxSubtitleText::RequestRedraw()
-{
-    if (m_pOwner && m_pOwner->IsShown())
-        m_pOwner->Redraw();
-}
-
 void CxSubtitleText::MatchColor(const CxDrawSurface* destination)
 {
     // Raw pixel values: all bits of the pixel set is white in every layout but the palettised ones,
@@ -64,20 +58,30 @@ void CxSubtitleText::MatchColor(const CxDrawSurface* destination)
         white = (1u << depth) - 1;
     else if (depth <= 16)
         white = 0xFFFF;
-    if (white != m_nColor)
+    if (white != GetColor())
         SetColor(white);
 }
 
-CxSubtitleBox::CxSubtitleBox() : m_Text(this)
+void CxSubtitleText::Paint(CxDrawSurface* surface, const CxRect& rect)
+{
+    if (surface)
+        MatchColor(surface);
+    CxDrawText::Paint(surface, rect);
+}
+
+CxSubtitleBox::CxSubtitleBox()
 {
     m_Text.SetBackgroundColor(CX_SUBTITLE_BOX_COLOR);
-    m_Text.SetFlags(CX_TEXT_CENTER | CX_TEXT_VCENTER | CX_TEXT_WORDWRAP);
+    m_Text.SetTextFlags(CX_TEXT_CENTER | CX_TEXT_VCENTER | CX_TEXT_WORDWRAP);
+    m_Text.AttachTo(this);
+    m_Text.MoveTo(0, 0);
 }
 
 CxSubtitleBox::~CxSubtitleBox()
 {
     Hide();
     Detach();
+    m_Text.Detach();
 }
 
 void CxSubtitleBox::Layout(CxFont* font)
@@ -101,26 +105,7 @@ void CxSubtitleBox::Layout(CxFont* font)
     if (y < 0)
         y = 0;
     SetPosition(x, y);
-    // The text image covers the whole box (the root lies at the screen's origin).
-    m_Text.SetRect(CxRect(x, y, x + width - 1, y + height - 1));
-}
-
-void CxSubtitleBox::Paint(CxDrawSurface* surface, const CxRect& rect)
-{
-    if (rect.IsEmpty() || !surface)
-        return;
-    const CxPoint origin = LocalToScreen(CxPoint(0, 0));
-    m_Text.MatchColor(surface);
-    m_Text.Render(surface);
-    CxDrawSurface* image = m_Text.GetImage();
-    if (image)
-    {
-        // Only the part asked for is copied: the rest of the screen may not be repainted below it.
-        CxRect visible;
-        if (visible.Intersect(rect, CxRect(0, 0, GetWidth() - 1, GetHeight() - 1)))
-            image->DrawAt(surface, origin.x + visible.left, origin.y + visible.top, &visible);
-    }
-    CxDisplayObject::Paint(surface, rect);
+    m_Text.SetSize(width, height);
 }
 
 // ---------------------------------------------------------------------------

@@ -50,23 +50,17 @@ public:
     uint32_t m_nTime = 0;
 };
 
-// The text shown by a subtitle box; a change of its text marks the box for repainting.
+// The text shown by a subtitle box: a child sprite covering the whole box,
+// white on the box's opaque background.
 class CxSubtitleText : public CxDrawText
 {
 public:
-    explicit CxSubtitleText(CxDisplayObject* owner) : m_pOwner(owner) {}
-
-    // White in the destination's pixel layout; set while painting.
+    // White in the destination's pixel layout, matched before each paint.
     void MatchColor(const CxDrawSurface* destination);
-
-protected:
-    void RequestRedraw() override;
-
-private:
-    CxDisplayObject* m_pOwner;
+    void Paint(CxDrawSurface* surface, const CxRect& rect) override;
 };
 
-// The box across the screen that shows the current subtitle on an opaque background.
+// The box across the screen that shows the current subtitle.
 class CxSubtitleBox : public CxDisplayObject
 {
 public:
@@ -79,8 +73,6 @@ public:
     void SetText(const char* text) { m_Text.SetText(text); }
     const CxString& GetText() const { return m_Text.GetText(); }
     CxSubtitleText& GetDrawText() { return m_Text; }
-
-    void Paint(CxDrawSurface* surface, const CxRect& rect) override;
 
 private:
     CxSubtitleText m_Text;

@@ -10,60 +10,73 @@ using namespace font_test;
 
 namespace {
 constexpr uint32_t SCENE = 3;
+constexpr uint32_t GHOST = 77;
 
-// Counts the redraw requests a display object would turn into dirty areas.
-class CountingText : public CxDrawText
-{
-public:
-    int32_t m_nRedraws = 0;
-
-protected:
-    void RequestRedraw() override { ++m_nRedraws; }
-};
-
+// A text sprite on a 64 x 32 screen under the display root. The screen
+// stands for the back buffer: a repaint of an area fills the scene there,
+// then paints the tree, as the screen does.
 class DrawTextObject : public FontTest
 {
 protected:
     void SetUp() override
     {
         FontTest::SetUp();
+        CxDisplayObject::DestroyRoot();
+        CxDisplayObject::SetRootSize(64, 32);
         m_pFont = MakeFixedFont(128, 4, 6);
         m_Screen.FillRect(nullptr, SCENE);
         m_Text.SetFontObject(m_pFont);
-        m_Text.SetRect(CxRect(10, 5, 39, 14)); // 30 x 10
+        m_Text.SetSize(30, 10);
         m_Text.SetColor(200);
-        m_Text.SetFlags(0);
+        m_Text.SetTextFlags(0);
+        m_Text.AttachTo(CxDisplayObject::GetRoot());
+        m_Text.MoveTo(10, 5);
+        CxDisplayObject::ClearDirtyRects();
     }
+    void TearDown() override
+    {
+        m_Text.Detach();
+        CxDisplayObject::DestroyRoot();
+        FontTest::TearDown();
+    }
+
+    void Repaint(const CxRect& area, uint32_t scene = SCENE)
+    {
+        m_Screen.FillRect(&area, scene);
+        CxDisplayObject::GetRoot()->Paint(&m_Screen, area);
+    }
+    void RepaintAll(uint32_t scene = SCENE) { Repaint(m_Screen.GetRect(), scene); }
 
     CxFont* m_pFont = nullptr;
     CxDrawSurface m_Screen{64, 32, 8};
-    CountingText m_Text;
+    CxDrawText m_Text;
 };
 } // namespace
 
 TEST_F(DrawTextObject, StartsWithItsDefaults)
 {
     CxDrawText text;
-    EXPECT_EQ(0x21u, text.GetFlags());
+    EXPECT_EQ(0x21u, text.GetTextFlags());
     EXPECT_EQ(33u, text.GetHitMask());
     EXPECT_EQ(CX_FONT_OWN_COLORS, text.GetColor());
     EXPECT_EQ(CX_COLOR_NONE, text.GetBackgroundColor());
     EXPECT_EQ(0, text.GetFontSize());
-    EXPECT_EQ(CX_DRAW_TEXT_DEPTH_MASK, text.GetState() & CX_DRAW_TEXT_DEPTH_MASK);
+    EXPECT_EQ(CX_DRAW_TEXT_DEPTH_MASK, text.GetTextState() & CX_DRAW_TEXT_DEPTH_MASK);
     // Without a font nothing renders and nothing is painted.
-    CxDrawSurface screen(8, 8, 8);
-    screen.FillRect(nullptr, SCENE);
-    text.SetRect(CxRect(0, 0, 7, 7));
+    text.SetSize(8, 8);
     text.SetText("a");
-    EXPECT_EQ(CX_ERR_NONE, text.Paint(&screen));
+    text.AttachTo(CxDisplayObject::GetRoot());
+    text.MoveTo(0, 0);
+    RepaintAll();
     EXPECT_TRUE(text.IsRenderNeeded());
     EXPECT_EQ(nullptr, text.GetImage());
+    EXPECT_TRUE(ChangedBox(m_Screen, SCENE).IsEmpty());
 }
 
-TEST_F(DrawTextObject, TextIsDrawnInsideTheMargin)
+TEST_F(DrawTextObject, TextIsDrawnAtTheSpritesPlaceInsideTheMargin)
 {
     m_Text.SetText("ab");
-    m_Text.Paint(&m_Screen);
+    RepaintAll();
     EXPECT_FALSE(m_Text.IsRenderNeeded());
     // See-through: the scene shows around the glyphs, which start 4 pixels in.
     EXPECT_EQ(CxRect(14, 5, 21, 10), ChangedBox(m_Screen, SCENE));
@@ -73,21 +86,33 @@ TEST_F(DrawTextObject, TextIsDrawnInsideTheMargin)
     EXPECT_EQ(8, m_Text.GetImage()->GetDepth());
 }
 
+TEST_F(DrawTextObject, SetTextMarksTheSpritesAreaOnlyWhenShown)
+{
+    m_Text.SetText("abc");
+    ASSERT_FALSE(CxDisplayObject::GetDirtyRects().IsEmpty());
+    EXPECT_EQ(CxRect(10, 5, 39, 14), CxDisplayObject::GetDirtyRects().GetHead()->m_Value);
+    EXPECT_STREQ("abc", m_Text.GetText().c_str());
+
+    m_Text.Hide();
+    CxDisplayObject::ClearDirtyRects();
+    m_Text.SetText("d");
+    EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
+    EXPECT_FALSE(m_Text.IsShown()) << "a change must not show a hidden text";
+}
+
 TEST_F(DrawTextObject, ReRendersOnlyAfterAChange)
 {
     m_Text.SetText("a");
-    m_Text.Paint(&m_Screen);
+    RepaintAll();
     // The scene behind changes; the cached image still holds the old one.
-    m_Screen.FillRect(nullptr, 4);
-    m_Text.Paint(&m_Screen);
+    RepaintAll(4);
     EXPECT_EQ(SCENE, m_Screen.GetPixel(30, 12));
     EXPECT_EQ(200u, m_Screen.GetPixel(14, 5));
 
     // A change renders again over what lies behind now.
-    m_Screen.FillRect(nullptr, 4);
     m_Text.SetText("b");
     EXPECT_TRUE(m_Text.IsRenderNeeded());
-    m_Text.Paint(&m_Screen);
+    RepaintAll(4);
     EXPECT_EQ(4u, m_Screen.GetPixel(30, 12));
     EXPECT_EQ(200u, m_Screen.GetPixel(14, 5));
     EXPECT_FALSE(m_Text.IsRenderNeeded());
@@ -96,39 +121,78 @@ TEST_F(DrawTextObject, ReRendersOnlyAfterAChange)
 TEST_F(DrawTextObject, EveryLookChangeAsksForARender)
 {
     m_Text.SetText("a");
-    m_Text.Render(&m_Screen);
+    RepaintAll();
     const auto changes = {+[](CxDrawText& t) { t.SetColor(9); },
                           +[](CxDrawText& t) { t.SetFontSize(12); },
-                          +[](CxDrawText& t) { t.SetFlags(CX_TEXT_CENTER); },
+                          +[](CxDrawText& t) { t.SetTextFlags(CX_TEXT_CENTER); },
                           +[](CxDrawText& t) { t.SetBackgroundColor(5); },
                           +[](CxDrawText& t) { t.SetShadowColor(6); },
                           +[](CxDrawText& t) { t.SetFont(-1); },
-                          +[](CxDrawText& t) { t.SetRect(CxRect(0, 0, 9, 9)); }};
+                          +[](CxDrawText& t) { t.SetSize(20, 9); },
+                          +[](CxDrawText& t) { t.SetImageDepth(8); }};
     int32_t step = 0;
     for (auto change : changes)
     {
         change(m_Text);
         EXPECT_TRUE(m_Text.IsRenderNeeded()) << step;
         m_Text.SetFontObject(m_pFont);
-        m_Text.Render(&m_Screen);
+        RepaintAll();
         EXPECT_FALSE(m_Text.IsRenderNeeded()) << step;
         ++step;
     }
+    EXPECT_EQ(20, m_Text.GetImage()->GetWidth()) << "a new size makes a new image";
 }
 
-TEST_F(DrawTextObject, SetTextAsksForARedraw)
+TEST_F(DrawTextObject, APartialRepaintCopiesOnlyTheRepaintedBackground)
 {
-    const int32_t before = m_Text.m_nRedraws;
-    m_Text.SetText("abc");
-    EXPECT_EQ(before + 1, m_Text.m_nRedraws);
-    EXPECT_STREQ("abc", m_Text.GetText().c_str());
+    // The back buffer still holds an older picture where the text lies.
+    m_Text.SetText("a");
+    m_Screen.FillRect(nullptr, GHOST);
+    // Only the left half of the text is repainted: the right half of the
+    // buffer is stale and must not become the text's background.
+    Repaint(CxRect(0, 0, 24, 31));
+    EXPECT_TRUE(m_Text.IsRenderNeeded());
+    EXPECT_EQ(200u, m_Screen.GetPixel(14, 5));
+    EXPECT_EQ(SCENE, m_Screen.GetPixel(20, 12));
+    EXPECT_EQ(GHOST, m_Screen.GetPixel(30, 12)) << "outside the repaint nothing is drawn";
+
+    // Repainting the other half later shows the scene there, not the old picture.
+    Repaint(CxRect(25, 0, 63, 31));
+    EXPECT_EQ(SCENE, m_Screen.GetPixel(30, 12));
+    EXPECT_EQ(SCENE, m_Screen.GetPixel(39, 14));
+    // Every part was painted once with an up-to-date background, but no
+    // single render saw the whole area, so the next full repaint renders again.
+    EXPECT_TRUE(m_Text.IsRenderNeeded());
+    RepaintAll();
+    EXPECT_FALSE(m_Text.IsRenderNeeded());
+}
+
+TEST_F(DrawTextObject, MovingASeeThroughTextRendersAtTheNewPlace)
+{
+    m_Text.SetText("a");
+    RepaintAll();
+    // Something behind the new place differs from the old background.
+    m_Text.MoveTo(10, 20);
+    m_Screen.FillRect(nullptr, SCENE);
+    const CxRect lower(0, 20, 63, 31);
+    m_Screen.FillRect(&lower, 4);
+    CxDisplayObject::GetRoot()->Paint(&m_Screen, m_Screen.GetRect());
+    EXPECT_EQ(4u, m_Screen.GetPixel(30, 27));
+    EXPECT_EQ(200u, m_Screen.GetPixel(14, 20));
+    // An opaque text keeps its image wherever it goes.
+    m_Text.SetBackgroundColor(9);
+    RepaintAll();
+    m_Text.MoveTo(10, 5);
+    RepaintAll();
+    EXPECT_FALSE(m_Text.IsRenderNeeded());
+    EXPECT_EQ(9u, m_Screen.GetPixel(30, 12));
 }
 
 TEST_F(DrawTextObject, BackgroundColourFillsTheImage)
 {
     m_Text.SetBackgroundColor(9);
     m_Text.SetText("a");
-    m_Text.Paint(&m_Screen);
+    RepaintAll();
     EXPECT_EQ(CxRect(10, 5, 39, 14), ChangedBox(m_Screen, SCENE));
     EXPECT_EQ(9u, m_Screen.GetPixel(10, 5));
     EXPECT_EQ(200u, m_Screen.GetPixel(14, 5));
@@ -136,14 +200,14 @@ TEST_F(DrawTextObject, BackgroundColourFillsTheImage)
 
 TEST_F(DrawTextObject, PartlyOffTheDestinationKeepsRendering)
 {
-    m_Text.SetRect(CxRect(50, 20, 79, 29));
+    m_Text.MoveTo(50, 20);
     m_Text.SetText("a");
-    m_Text.Paint(&m_Screen);
+    RepaintAll();
     EXPECT_TRUE(m_Text.IsRenderNeeded());
     EXPECT_EQ(200u, m_Screen.GetPixel(54, 20));
     // With an opaque background the copy is not needed.
     m_Text.SetBackgroundColor(9);
-    m_Text.Paint(&m_Screen);
+    RepaintAll();
     EXPECT_FALSE(m_Text.IsRenderNeeded());
 }
 
@@ -151,10 +215,10 @@ TEST_F(DrawTextObject, FixedDepthConvertsOnPaint)
 {
     CxDrawSurface screen(64, 32, 16, nullptr, CX_PF_565);
     screen.FillRect(nullptr, 0x1234);
-    m_Text.SetDepth(16);
+    m_Text.SetImageDepth(16);
     m_Text.SetBackgroundColor(0xFFFF);
     m_Text.SetText("a");
-    m_Text.Paint(&screen);
+    CxDisplayObject::GetRoot()->Paint(&screen, screen.GetRect());
     ASSERT_NE(nullptr, m_Text.GetImage());
     EXPECT_EQ(16, m_Text.GetImage()->GetDepth());
     EXPECT_EQ(0xFFFFu, screen.GetPixel(10, 5));
