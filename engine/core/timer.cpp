@@ -29,6 +29,7 @@ void CxTimer::Start(uint32_t duration)
 {
     Reset();
     const uint32_t now = GetTickCount();
+    ++m_nStarts;
     m_nStartTick = now;
     m_nEndTick = duration == 0 ? CX_TIMER_NO_END : EndTick(now, duration);
     if (IsPaused())
@@ -115,6 +116,7 @@ void CxTimerCallBack::Resume()
     {
         m_nLastCall = GetTickCount();
         m_bCalled = true;
+        m_nCalledStart = m_nStarts;
     }
 }
 
@@ -125,10 +127,13 @@ void CxTimerCallBack::Tick()
     const uint32_t now = GetTickCount();
     if (m_nEndTick == CX_TIMER_NO_END || !Reached(now, m_nEndTick))
     {
-        if (!m_bCalled)
+        // A timer started again (after a reset, or while running) counts
+        // its intervals from the new start, not from a call of the old run.
+        if (!m_bCalled || m_nCalledStart != m_nStarts)
         {
             m_nLastCall = m_nStartTick;
             m_bCalled = true;
+            m_nCalledStart = m_nStarts;
         }
         if (now - m_nLastCall >= m_nInterval)
         {

@@ -49,6 +49,8 @@ protected:
 
     uint32_t m_nStartTick = 0;
     uint32_t m_nEndTick = CX_TIMER_STOPPED;
+    // Counts the starts, so that a callback timer sees a restart.
+    uint32_t m_nStarts = 0;
     uint32_t m_nPauseTick = 0;
     uint32_t m_nSavedRemaining = 0;
     bool m_bPauseRecorded = false;
@@ -94,7 +96,8 @@ private:
     CxTimerListener* m_pListener;
     uint32_t m_nInterval;
     uint32_t m_nLastCall = 0;
-    bool m_bCalled = false; // the last-call tick is valid (0 is a real tick after the wrap)
+    bool m_bCalled = false;      // the last-call tick is valid (0 is a real tick after the wrap)
+    uint32_t m_nCalledStart = 0; // the start the last-call tick belongs to
     long m_nUserValue;
     long m_nID;
 };

@@ -196,6 +196,26 @@ TEST_F(TimerTest, TimerWithoutEndRepeatsUntilStopped)
     EXPECT_EQ(listener.m_Ticks.size(), 5u);
 }
 
+TEST_F(TimerTest, RestartedTimerCountsFromTheNewStart)
+{
+    RecordingListener listener;
+    CxTimerCallBack timer(&listener, 300);
+    timer.Start(300);
+    PassAt(1300);
+    timer.Start(300); // started again from the call: the next comes at 1600
+    PassAt(1500);
+    timer.Start(0); // restarted while running: intervals from 1500
+    PassAt(1700);
+    PassAt(1799);
+    PassAt(1800);
+    timer.Reset();
+    PassAt(3000);
+    timer.Start(300); // after a reset: nothing before 3300
+    PassAt(3299);
+    PassAt(3300);
+    EXPECT_EQ(listener.m_Ticks, (std::vector<uint32_t>{1300, 1800, 3300}));
+}
+
 TEST_F(TimerTest, IntervalZeroFiresOnEveryPass)
 {
     RecordingListener listener;

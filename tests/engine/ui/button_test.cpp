@@ -1,0 +1,297 @@
+#include "engine/ui/button.h"
+
+#include "tests/engine/ui/button_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using Notes = std::vector<std::string>;
+
+// ---- States and notifications without input ------------------------------------
+
+TEST(Button, StartsUpWithFiveFramesAndItsHitMasks)
+{
+    CxButton button;
+    CxRadioButton radio;
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
+    EXPECT_EQ(button.GetSavedState(), BUTTON_STATE_NONE);
+    EXPECT_EQ(button.GetFrameCount(), 5);
+    EXPECT_EQ(button.GetHitMask(), 9u);
+    EXPECT_EQ(radio.GetHitMask(), 137u);
+    EXPECT_EQ(CxRadioGroup::AsRadioButton(&radio), &radio);
+    EXPECT_EQ(CxRadioGroup::AsRadioButton(&button), nullptr);
+}
+
+TEST(Button, SetStateNotifiesThroughTheTransitionTable)
+{
+    CxDisplayObject::DestroyRoot();
+    CxDisplayObject::SetRootSize(640, 480);
+    {
+        CNotifyPanel panel;
+        panel.Create(0, 0, 100, 100);
+        CxButton button;
+        button.SetImage(MakeButtonImage(10, 10), BUTTON_STATE_COUNT);
+        button.Create(0, 0, 10, 10, &panel);
+        panel.Name(&button, "b");
+        // (from, to) and the codes the parent receives.
+        const std::vector<std::pair<std::pair<int32_t, int32_t>, Notes>> table = {
+            {{0, 2}, {"b:2"}}, {{2, 0}, {"b:11"}},       {{1, 0}, {"b:0"}}, {{3, 1}, {"b:11"}},
+            {{0, 1}, {"b:1"}}, {{1, 2}, {"b:0", "b:2"}}, {{3, 2}, {"b:0"}}, {{0, 3}, {"b:1", "b:2"}},
+            {{2, 3}, {"b:1"}}, {{1, 3}, {"b:2"}},        {{2, 4}, {"b:4"}}, {{2, 2}, {}},
+        };
+        for (const auto& [move, expected] : table)
+        {
+            button.SetState(move.first);
+            panel.m_Notes.clear();
+            button.SetState(move.second);
+            EXPECT_EQ(panel.m_Notes, expected) << move.first << " -> " << move.second;
+            EXPECT_EQ(button.GetFrame(), move.second);
+        }
+        // Out of range: stored, but no frame change and nothing sent.
+        button.SetState(2);
+        panel.m_Notes.clear();
+        button.SetState(7);
+        EXPECT_EQ(button.GetState(), 7);
+        EXPECT_EQ(button.GetFrame(), 2);
+        EXPECT_TRUE(panel.m_Notes.empty());
+        // A remapped state frame is what the state shows.
+        button.SetStateFrame(BUTTON_STATE_UP_OVER, 4);
+        button.SetState(BUTTON_STATE_UP_OVER);
+        EXPECT_EQ(button.GetFrame(), 4);
+        // A button without a parent tells nobody and does not fail.
+        button.Detach();
+        button.SetState(BUTTON_STATE_DOWN);
+        EXPECT_EQ(button.GetFrame(), 1);
+        EXPECT_EQ(ButtonFromNotify(reinterpret_cast<intptr_t>(static_cast<CxDisplayObject*>(&button))),
+                  &button);
+        EXPECT_EQ(ButtonFromNotify(reinterpret_cast<intptr_t>(static_cast<CxDisplayObject*>(&panel))),
+                  nullptr);
+    }
+    CxDisplayObject::DestroyRoot();
+}
+
+// ---- Push button input -----------------------------------------------------
+
+// The button lies at (20, 30) of the panel at (100, 100): screen (120, 130)-(159, 149).
+TEST_F(ButtonAppTest, PressMoveOffAndReleaseSendsUpThenLeaveButNoClick)
+{
+    CxButton button;
+    Place(button, panel, 20, 30, "b");
+    Move(130, 135);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
+    EXPECT_TRUE(button.HasCapture());
+    Press(130, 135);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_DOWN_OVER);
+    panel.m_Notes.clear();
+    Move(300, 300);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_DOWN_OVER) << "a pressed button ignores moves";
+    Release(300, 300);
+    EXPECT_EQ(panel.m_Notes, (Notes{"b:0", "b:11"}));
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
+    EXPECT_EQ(button.GetFrame(), 0);
+    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
+}
+
+TEST_F(ButtonAppTest, PressAndReleaseOverItSendsDownUpAndClicked)
+{
+    CxButton button;
+    Place(button, panel, 20, 30, "b");
+    Move(125, 140);
+    Press(125, 140);
+    Release(126, 141);
+    EXPECT_EQ(panel.m_Notes, (Notes{"b:2", "b:1", "b:0", "b:10"}));
+    // Still hovered and holding the mouse once, so that leaving is seen.
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
+    EXPECT_TRUE(button.HasCapture());
+    EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), 0);
+    Move(50, 50);
+    EXPECT_EQ(panel.m_Notes.back(), "b:11");
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
+    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
+}
+
+TEST_F(ButtonAppTest, HoveringEntersOnceAndLeavingGivesTheMouseBack)
+{
+    CxButton button;
+    Place(button, panel, 20, 30, "b");
+    Move(121, 131);
+    Move(150, 140);
+    Move(159, 149);
+    EXPECT_EQ(panel.m_Notes, (Notes{"b:2"}));
+    // Repeated moves over it must not stack the capture on itself.
+    EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), 0);
+    Move(160, 149);
+    EXPECT_EQ(panel.m_Notes, (Notes{"b:2", "b:11"}));
+    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
+}
+
+TEST_F(ButtonAppTest, PartClippedByTheParentDoesNotCountAsOver)
+{
+    // The button hangs over the panel's right edge (panel ends at x 299).
+    CxButton button;
+    Place(button, panel, 180, 10, "b");
+    Move(290, 115);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
+    Move(305, 115);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
+    EXPECT_FALSE(button.HasCapture());
+}
+
+TEST_F(ButtonAppTest, PixelExactButtonIsNotOverItsTransparentPixels)
+{
+    CxButton button;
+    Place(button, panel, 20, 30, "b");
+    // The left half of every frame is transparent.
+    CxDrawSurface* image = button.GetImage();
+    for (int32_t f = 0; f < BUTTON_STATE_COUNT; ++f)
+    {
+        const CxRect half(f * 40, 0, f * 40 + 19, 19);
+        image->FillRect(&half, 0);
+    }
+    image->SetTransparentColor(0);
+    button.SetPixelHitTest(true);
+    // Hit testing does not pick it there, and its own test agrees when it holds the mouse.
+    Move(125, 135);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
+    Move(150, 135);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
+    Move(125, 135);
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
+    EXPECT_FALSE(button.HasCapture());
+}
+
+TEST_F(ButtonAppTest, DisabledHoveredPushButtonComesBackUpAndIgnoresInput)
+{
+    CxButton button;
+    Place(button, panel, 20, 30, "b");
+    Move(130, 135);
+    button.Disable();
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_DISABLED);
+    EXPECT_EQ(button.GetFrame(), 4);
+    EXPECT_FALSE(button.IsEnabled());
+    EXPECT_FALSE(button.HasCapture());
+    EXPECT_EQ(panel.m_Notes.back(), "b:4");
+    panel.m_Notes.clear();
+    Move(131, 136);
+    Press(131, 136);
+    Release(131, 136);
+    EXPECT_TRUE(panel.m_Notes.empty());
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_DISABLED);
+    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
+    // Disabling twice keeps the button disabled; enabling brings it up.
+    button.Disable();
+    button.Enable();
+    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
+    EXPECT_TRUE(button.IsEnabled());
+    EXPECT_EQ(panel.m_Notes, (Notes{"b:0"}));
+}
+
+TEST_F(ButtonAppTest, HidingAHoveredButtonReleasesTheMouse)
+{
+    CxButton button;
+    Place(button, panel, 20, 30, "b");
+    Move(130, 135);
+    ASSERT_TRUE(button.HasCapture());
+    button.Hide();
+    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
+    EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), 0);
+    EXPECT_FALSE(button.IsShown());
+}
+
+// ---- Radio buttons and groups ------------------------------------------------
+
+TEST_F(ButtonAppTest, SelectedRadioButtonKeepsItsSelectionAcrossDisabling)
+{
+    CxRadioButton radio;
+    Place(radio, panel, 20, 30, "r");
+    Move(130, 135);
+    Press(130, 135);
+    EXPECT_EQ(radio.GetState(), BUTTON_STATE_DOWN_OVER);
+    EXPECT_FALSE(radio.HasCapture());
+    EXPECT_EQ(panel.m_Notes, (Notes{"r:2", "r:1"}));
+    // Pressing a selected radio button again changes nothing; releasing neither.
+    Press(130, 135);
+    Release(130, 135);
+    EXPECT_EQ(radio.GetState(), BUTTON_STATE_DOWN_OVER);
+    // Back over it and off: selected without the pointer.
+    Move(131, 135);
+    Move(10, 10);
+    EXPECT_EQ(radio.GetState(), BUTTON_STATE_DOWN);
+    EXPECT_EQ(panel.m_Notes.back(), "r:11");
+    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
+    radio.Disable();
+    EXPECT_EQ(radio.GetState(), BUTTON_STATE_DISABLED);
+    radio.Enable();
+    EXPECT_EQ(radio.GetState(), BUTTON_STATE_DOWN);
+    EXPECT_EQ(radio.GetFrame(), 1);
+}
+
+TEST_F(ButtonAppTest, SelectingARadioButtonDeselectsTheOtherInItsGroup)
+{
+    CxRadioGroup group;
+    group.Create(0, 0, 200, 100, &panel);
+    group.MoveTo(0, 0);
+    CxRadioButton a;
+    CxRadioButton b;
+    CxRadioButton off;
+    CxButton push;
+    Place(a, group, 10, 10, "a");
+    Place(b, group, 60, 10, "b");
+    Place(off, group, 110, 10, "off");
+    Place(push, group, 10, 50, "push");
+    off.SetState(BUTTON_STATE_DOWN);
+    off.Disable();
+    push.SetState(BUTTON_STATE_DOWN);
+    // Select a (screen 110..149, 110..129).
+    Move(115, 115);
+    Press(115, 115);
+    EXPECT_EQ(a.GetState(), BUTTON_STATE_DOWN_OVER);
+    EXPECT_EQ(group.GetSelected(), &a);
+    panel.m_Notes.clear();
+    // Then b: a goes back to 0 before b's selection reaches the panel.
+    Move(165, 115);
+    Press(165, 115);
+    EXPECT_EQ(panel.m_Notes, (Notes{"b:2", "a:0", "b:1"}));
+    EXPECT_EQ(a.GetState(), BUTTON_STATE_UP);
+    EXPECT_EQ(b.GetState(), BUTTON_STATE_DOWN_OVER);
+    EXPECT_EQ(group.GetSelected(), &b);
+    // Disabled radio buttons and other buttons are left as they were.
+    EXPECT_EQ(off.GetState(), BUTTON_STATE_DISABLED);
+    EXPECT_EQ(off.GetSavedState(), BUTTON_STATE_DOWN);
+    EXPECT_EQ(push.GetState(), BUTTON_STATE_DOWN);
+}
+
+TEST_F(ButtonAppTest, GroupEnablesAndDisablesItsRadioButtonsOnly)
+{
+    CxRadioGroup group;
+    group.Create(0, 0, 200, 100, &panel);
+    group.MoveTo(0, 0);
+    CxRadioButton a;
+    CxRadioButton b;
+    CxButton push;
+    Place(a, group, 10, 10, "a");
+    Place(b, group, 60, 10, "b");
+    Place(push, group, 10, 50, "push");
+    a.SetState(BUTTON_STATE_DOWN);
+    b.Disable();
+    group.Disable();
+    EXPECT_FALSE(group.IsEnabled());
+    EXPECT_EQ(a.GetState(), BUTTON_STATE_DISABLED);
+    EXPECT_FALSE(a.IsEnabled());
+    EXPECT_EQ(b.GetState(), BUTTON_STATE_DISABLED);
+    EXPECT_TRUE(push.IsEnabled());
+    EXPECT_EQ(push.GetState(), BUTTON_STATE_UP);
+    // A disabled radio button ignores clicks.
+    Move(115, 115);
+    Press(115, 115);
+    EXPECT_EQ(a.GetState(), BUTTON_STATE_DISABLED);
+    group.Enable();
+    EXPECT_TRUE(group.IsEnabled());
+    EXPECT_EQ(a.GetState(), BUTTON_STATE_DOWN);
+    EXPECT_EQ(b.GetState(), BUTTON_STATE_UP);
+    EXPECT_TRUE(b.IsEnabled());
+    EXPECT_EQ(group.GetSelected(), &a);
+}
