@@ -34,6 +34,10 @@ constexpr uint32_t DO_BOUNDED = 0x02;
 constexpr uint32_t DO_STRETCHED = 0x04;
 constexpr uint32_t DO_POSITIONED_BY_PARENT = 0x08;
 constexpr uint32_t DO_DISABLED = 0x10;
+// While this object holds the mouse capture, mouse input over one of its
+// shown descendants goes to that descendant (a modal dialog keeps its
+// buttons working); input anywhere else still comes to the object.
+constexpr uint32_t DO_CAPTURE_KEEPS_CHILDREN = 0x20;
 
 // Anchors of MoveTo, SetPosition and GetAnchorPoint.
 constexpr int32_t ANCHOR_TOP_LEFT = 0;

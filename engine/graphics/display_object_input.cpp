@@ -113,6 +113,14 @@ void CxDisplayObject::DispatchMouse(CxMouseEvent event, uint32_t buttons, const 
     if (!root)
         return;
     CxDisplayObject* target = GetCapture();
+    if (target && (target->m_nFlags & DO_CAPTURE_KEEPS_CHILDREN))
+    {
+        // HitTest takes the point in the coordinates of the object's parent.
+        const CxDisplayObject* parent = target->GetParent();
+        const CxPoint inParent = parent ? parent->ScreenToLocal(point) : point;
+        if (CxDisplayObject* hit = target->HitTest(inParent, 0))
+            target = hit;
+    }
     if (!target)
         target = root->HitTest(point, 0);
     if (!target)

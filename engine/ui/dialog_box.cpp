@@ -54,6 +54,8 @@ uint32_t ReportedErrors(const CxApp* app)
 CxDialogBox::CxDialogBox()
 {
     m_nHitMask = DIALOG_BOX_HIT_MASK;
+    // The dialog's capture must not cut its own buttons off the mouse.
+    m_nFlags |= DO_CAPTURE_KEEPS_CHILDREN;
 }
 
 CxDialogBox::~CxDialogBox() = default;

@@ -5,7 +5,9 @@
 // input is dispatched, timers, sounds, main-loop functions and the room
 // update keep running and the screen is redrawn on every pass. While it runs
 // the dialog holds the keyboard focus and the mouse capture; both go back to
-// where they were when it returns. It returns when EndDialog was called
+// where they were when it returns. The capture keeps the rest of the display
+// away from the mouse, while the objects inside the dialog (its buttons)
+// still get the input over them. It returns when EndDialog was called
 // (from an input handler, a timer, a main-loop function...), when the
 // application quits, or once three errors have been reported, the same
 // limit that ends the main loop.

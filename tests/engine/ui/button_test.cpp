@@ -1,4 +1,5 @@
 #include "engine/ui/button.h"
+#include "engine/ui/dialog_box.h"
 
 #include "tests/engine/ui/button_test_support.h"
 
@@ -294,4 +295,70 @@ TEST_F(ButtonAppTest, GroupEnablesAndDisablesItsRadioButtonsOnly)
     EXPECT_EQ(b.GetState(), BUTTON_STATE_UP);
     EXPECT_TRUE(b.IsEnabled());
     EXPECT_EQ(group.GetSelected(), &a);
+}
+
+// ---- Buttons inside a modal dialog -------------------------------------------
+
+namespace {
+// A dialog that records its buttons' notifications and ends on a click.
+class CButtonDialog : public CxDialogBox
+{
+public:
+    void NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d) override
+    {
+        m_Codes.push_back(c);
+        if (c == BUTTON_NOTIFY_CLICKED)
+            EndDialog();
+        CxDialogBox::NotifyParent(a, b, c, d);
+    }
+    std::vector<intptr_t> m_Codes;
+};
+} // namespace
+
+TEST_F(ButtonAppTest, AButtonInAModalDialogIsClickableWhileTheRestIsNot)
+{
+    CxButton outside;
+    Place(outside, panel, 20, 30, "outside"); // screen (120, 130)
+    CButtonDialog dialog;
+    dialog.Create(300, 200, 200, 100);
+    dialog.MoveTo(300, 200);
+    CxButton inside;
+    inside.SetImage(MakeButtonImage(40, 20), BUTTON_STATE_COUNT);
+    inside.Create(10, 10, 40, 20, &dialog); // screen (310, 210)
+    inside.MoveTo(10, 10);
+
+    // The player moves over the outside button, then over the dialog's and clicks it.
+    int pass = 0;
+    app->m_nPassLimit = app->m_nPasses + 200;
+    app->m_OnPass = [&] {
+        switch (++pass)
+        {
+        case 1:
+            CxInjectMouseMotion(125, 135);
+            break;
+        case 3:
+            CxInjectMouseButton(1, true, 125, 135);
+            CxInjectMouseButton(1, false, 125, 135);
+            break;
+        case 5:
+            CxInjectMouseMotion(320, 215);
+            break;
+        case 7:
+            CxInjectMouseButton(1, true, 320, 215);
+            break;
+        case 9:
+            CxInjectMouseButton(1, false, 321, 216);
+            break;
+        default:
+            break;
+        }
+    };
+    EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
+    app->m_OnPass = nullptr;
+    EXPECT_TRUE(dialog.IsDone()) << "ended by the click, not by the pass limit";
+    EXPECT_EQ(dialog.m_Codes, (std::vector<intptr_t>{2, 1, 0, 10}));
+    EXPECT_EQ(outside.GetState(), BUTTON_STATE_UP) << "outside the dialog nothing gets the mouse";
+    EXPECT_TRUE(panel.m_Notes.empty());
+    inside.Detach();
+    dialog.Destroy();
 }
