@@ -4,43 +4,20 @@
 # Exits 77 (skipped) when xvfb-run, xwininfo or python3 is missing.
 set -u
 game=${RUMBOTOWN:?}
-for tool in xvfb-run xwininfo python3; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
-done
+source "$(dirname "$0")/xvfb_lib.sh"
+xvfb_setup 1024x768 xwininfo python3
 
-if [[ "${1:-}" != "--inside" ]]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside
-fi
-
-dir=$(mktemp -d)
-pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-export XDG_RUNTIME_DIR="$dir/run" SDL_AUDIODRIVER=dummy RUMBO_MESSAGEBOX=Quit
-export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset SDL_VIDEODRIVER
-mkdir -m 700 "$dir/run" "$dir/work"
-cd "$dir/work"
 # The game asks for full screen by default; this test is about the window.
 printf '[Engine]\nUseDirectDraw=0\n' >RumboTownDemo.ini
-fail() { echo "FAIL $*"; cat "$dir/game.out" 2>/dev/null; exit 1; }
-
-"$game" >"$dir/game.out" 2>&1 &
+"$game" >"$out" 2>&1 &
 pid=$!
-info=
 for _ in $(seq 200); do
-    info=$(xwininfo -name "Rumbo Town Demo" 2>/dev/null) && break
+    xwininfo -name "Rumbo Town Demo" >/dev/null 2>&1 && break
     kill -0 "$pid" 2>/dev/null || fail "the game ended before its window appeared"
     sleep 0.05
 done
-[[ -n "$info" ]] || fail "no window titled \"Rumbo Town Demo\""
-width=$(sed -n 's/^ *Width: *//p' <<<"$info")
-height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+window_geometry "Rumbo Town Demo"
 [[ "$width" == 640 && "$height" == 480 ]] || fail "client area ${width}x${height}, expected 640x480"
-window=$(sed -n 's/^xwininfo: Window id: \(0x[0-9a-f]*\).*/\1/p' <<<"$info")
 
 # Closing a window as a window manager does: a WM_DELETE_WINDOW client message.
 python3 - "$window" <<'PY' || fail "could not send the close request"
@@ -80,16 +57,7 @@ x.XFlush(display)
 x.XCloseDisplay(display)
 PY
 
-code=
-for _ in $(seq 200); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-        wait "$pid"
-        code=$?
-        pid=
-        break
-    fi
-    sleep 0.05
-done
+wait_exit
 [[ -n "$code" ]] || fail "the game did not end after its window was closed"
 [[ "$code" == 0 ]] || fail "exit code $code after the window was closed"
 echo "ok: ${width}x${height} window, exit code 0 on close"

@@ -1,0 +1,83 @@
+# Shared pieces of the tests that run a program under a virtual X server.
+# A test sources this file, then calls xvfb_setup; the functions it gets:
+#   xvfb_setup SCREEN TOOL...  exits 77 (skipped) when a tool is missing, runs
+#                              the test again inside xvfb-run with that screen
+#                              size, and leaves it in a fresh work directory
+#                              ($dir/work) with the environment set for the
+#                              engine; $dir is removed at exit and a program
+#                              started into $pid is killed.
+#   fail TEXT                  prints the failure and the program's output ($out), exits 1
+#   window_geometry TITLE      sets $left $top $width $height of the named window
+#   pixel X Y                  "r g b" of window pixel (X, Y) of $dir/screen.png
+#   is NAME X Y R G B [TOL]    fails unless each channel is within TOL (16) of the value
+#   wait_exit                  waits up to 10 s for $pid to end; sets $code ("" if it did not)
+
+xvfb_setup() {
+    local screen=$1
+    shift
+    local tool
+    for tool in xvfb-run "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+    done
+    if [[ "${XVFB_INSIDE:-}" != 1 ]]; then
+        XVFB_INSIDE=1 exec xvfb-run -a -s "-screen 0 ${screen}x24" bash "$0"
+    fi
+    dir=$(mktemp -d)
+    pid=
+    out="$dir/program.out"
+    trap xvfb_cleanup EXIT
+    export XDG_RUNTIME_DIR="$dir/run" SDL_AUDIODRIVER=dummy RUMBO_MESSAGEBOX=Quit
+    export LSAN_OPTIONS="suppressions=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+    unset SDL_VIDEODRIVER
+    mkdir -m 700 "$dir/run" "$dir/work"
+    cd "$dir/work" || exit 1
+}
+
+xvfb_cleanup() {
+    [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null
+    rm -rf "$dir"
+}
+
+fail() {
+    echo "FAIL $*"
+    cat "$out" 2>/dev/null
+    exit 1
+}
+
+window_geometry() {
+    local info
+    info=$(xwininfo -name "$1") || fail "no window titled \"$1\""
+    left=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
+    top=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
+    width=$(sed -n 's/^ *Width: *//p' <<<"$info")
+    height=$(sed -n 's/^ *Height: *//p' <<<"$info")
+    window=$(sed -n 's/^xwininfo: Window id: \(0x[0-9a-f]*\).*/\1/p' <<<"$info")
+}
+
+pixel() {
+    convert "$dir/screen.png" -crop "1x1+$(($1 + left))+$(($2 + top))" -depth 8 txt:- |
+        sed -n 's/^[0-9]*,[0-9]*: *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
+}
+
+is() {
+    local name=$1 tolerance=${7:-16} r g b pair
+    read -r r g b <<<"$(pixel "$2" "$3")"
+    [[ -n "${r:-}" ]] || fail "$name: no pixel at $2,$3"
+    for pair in "$r $4" "$g $5" "$b $6"; do
+        set -- $pair
+        (( $1 - $2 <= tolerance && $2 - $1 <= tolerance )) || fail "$name: got $r $g $b"
+    done
+}
+
+wait_exit() {
+    code=
+    for _ in $(seq 200); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            code=$?
+            pid=
+            return
+        fi
+        sleep 0.05
+    done
+}
