@@ -209,7 +209,11 @@ void CxMovie::Update()
     record.pSurface = GetImage();
     record.nFrame = m_nCurrentFrame;
     record.pDirty = &m_Dirty;
-    m_pDriver->DoFrame(&record);
+    // A driver that cannot draw at all (no frame, no wait) ends the movie
+    // rather than failing again on every pass.
+    if (m_pDriver->DoFrame(&record) != CX_ERR_NONE &&
+        !(record.nFlags & (CX_MOVIE_FRAME_WAIT | CX_MOVIE_FRAME_DONE | CX_MOVIE_FRAME_FAILED)))
+        record.nFlags |= CX_MOVIE_FRAME_FAILED;
     if (record.nFlags & CX_MOVIE_FRAME_WAIT)
     {
         m_bUpdating = false;

@@ -449,3 +449,21 @@ TEST_F(MovieTest, SpriteShowsTheFramesOfAMovieFile)
     for (const CapturedError& e : errors.Errors())
         EXPECT_EQ(e.text.find("movie filter"), std::string::npos);
 }
+
+TEST_F(MovieTest, SurfaceTheDriverCannotDrawIntoEndsTheMovie)
+{
+    CxMovie movie;
+    // A 32-bit surface of the caller's: the movie opens, but no frame can be drawn into it.
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 4)).c_str(), new CxDrawSurface(8, 8, 32)),
+              CX_ERR_NONE);
+    CCountingListener listener;
+    movie.SetEndListener(&listener);
+    movie.SetLoop(true);
+    movie.Play();
+    for (int i = 0; i < 10; ++i)
+        Pass(100);
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_EQ(listener.m_nCalls, 1);
+    // One failed attempt, not one report per pass.
+    EXPECT_EQ(errors.Errors().size(), 1u);
+}
