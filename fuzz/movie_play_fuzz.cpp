@@ -14,10 +14,18 @@
 #include <unistd.h>
 
 namespace {
+// The movie file of this process, removed when the fuzzer exits.
+struct CMovieFile
+{
+    CMovieFile() : m_Path("/tmp/movie_play_fuzz_" + std::to_string(getpid()) + ".smk") {}
+    ~CMovieFile() { remove(m_Path.c_str()); }
+    std::string m_Path;
+};
+
 const std::string& MoviePath()
 {
-    static const std::string path = "/tmp/movie_play_fuzz_" + std::to_string(getpid()) + ".smk";
-    return path;
+    static const CMovieFile file;
+    return file.m_Path;
 }
 
 void Play(CxMovie& movie, CxManualClock& clock, int32_t steps)

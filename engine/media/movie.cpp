@@ -176,6 +176,9 @@ void CxMovie::Stop()
     if ((m_nMovieFlags & CX_MOVIE_PLAYING) && m_pDriver)
         m_pDriver->Command("Stop", 0);
     m_nMovieFlags &= ~(CX_MOVIE_PLAYING | CX_MOVIE_END);
+    // A blocking play would otherwise wait for an end that no longer comes.
+    if (m_nMovieFlags & CX_MOVIE_BLOCKING)
+        EndDialog();
 }
 
 void CxMovie::OnEnd()

@@ -135,9 +135,8 @@ void RegisterMovieDrivers()
             registered = true;
     if (!registered)
         RegisterMovieDriver(".SMK", CreateSmackerDriver, 0);
-    // The sound of movies goes to the sound system's mixer (see StartSound),
-    // and the decoder allocates through the engine's own allocator: nothing
-    // more to hand over here.
+    // Nothing else to set up: the sound of a movie finds the sound system's
+    // mixer when it starts (StartSound), and the decoder manages its own memory.
     SetSpriteMovieHooks(&s_Hooks);
 }
 

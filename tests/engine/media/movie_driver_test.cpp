@@ -269,24 +269,6 @@ TEST_F(MovieDriverTest, GivenFramesMatchTheEncodedPixelsInEveryFormat)
     }
 }
 
-TEST_F(MovieDriverTest, FramesGoToTheirPositionInALargerSurface)
-{
-    auto driver = OpenDriver(Write("clip.smk", MakeMovie(8, 4, 2)));
-    CxDrawSurface surface(20, 10, 8);
-    surface.FillRect(nullptr, 200);
-    ST_MOVIE_FRAME record;
-    record.pSurface = &surface;
-    record.x = 5;
-    record.y = 3;
-    record.nFrame = 1;
-    ASSERT_EQ(driver->DoFrame(&record), CX_ERR_NONE);
-    EXPECT_EQ(surface.GetPixel(5, 3), PixelOf(0, 0, 1));
-    EXPECT_EQ(surface.GetPixel(12, 6), PixelOf(7, 3, 1));
-    EXPECT_EQ(surface.GetPixel(4, 3), 200u);
-    EXPECT_EQ(surface.GetPixel(13, 6), 200u);
-    EXPECT_EQ(surface.GetPixel(5, 7), 200u);
-}
-
 TEST_F(MovieDriverTest, DoFrameRefusesMissingRecordsAndOtherPixelFormats)
 {
     auto driver = OpenDriver(Write("clip.smk", MakeMovie(8, 4, 2)));

@@ -66,6 +66,7 @@ protected:
         DestroyChannel(channel);
         app->PreDestroy();
         app->Destroy();
+        app->ExitInstance();
         app.reset();
         SetClock(m_pPrevious);
     }

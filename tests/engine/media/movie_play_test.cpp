@@ -157,6 +157,25 @@ TEST_F(MoviePlayTest, MouseButtonsSkipToo)
     }
 }
 
+TEST_F(MoviePlayTest, StoppingABlockingMovieEndsItsLoop)
+{
+    CxMovie movie;
+    movie.SetSkippable(false);
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(16, 16, 40)).c_str()), CX_ERR_NONE);
+    movie.Create(0, 0, 16, 16);
+    CEndCounter listener;
+    movie.SetEndListener(&listener);
+    const int start = app->m_nPasses;
+    m_OnPass = [&] {
+        if (app->m_nPasses - start == 5)
+            movie.Stop();
+    };
+    EXPECT_EQ(movie.Play(false, true), CX_ERR_NONE);
+    EXPECT_LE(app->m_nPasses - start, 6);
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_EQ(listener.m_nCalls, 0);
+}
+
 TEST_F(MoviePlayTest, UnskippableBlockingMoviePlaysEveryFrameToItsEnd)
 {
     const int32_t w = 16, h = 12, frames = 8;

@@ -132,19 +132,6 @@ TEST_F(MovieTest, FirstMovieStartsTheServiceAndTheLastStopsIt)
     EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
 }
 
-TEST_F(MovieTest, NewMovieHasTheDefaultFlags)
-{
-    CxMovie movie;
-    // No application: the colour depth is unknown, so the surface stays 8-bit.
-    EXPECT_EQ(movie.GetMovieFlags(), CX_MOVIE_IN_TIME | CX_MOVIE_SKIPPABLE);
-    movie.SetLoop(true);
-    movie.SetBackwards(true);
-    EXPECT_TRUE(movie.IsLooping());
-    EXPECT_TRUE(movie.IsBackwards());
-    movie.SetLoop(false);
-    EXPECT_EQ(movie.GetMovieFlags(), CX_MOVIE_IN_TIME | CX_MOVIE_SKIPPABLE | CX_MOVIE_BACKWARDS);
-}
-
 // ---- Playing -----------------------------------------------------------------
 
 TEST_F(MovieTest, PlaysEveryFrameInTimeAndEndsOnce)
