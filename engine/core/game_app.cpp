@@ -1,6 +1,7 @@
 #include "engine/core/game_app.h"
 
 #include "engine/core/file.h"
+#include "engine/media/movie_driver.h"
 #include "engine/platform/window.h"
 
 
@@ -56,6 +57,8 @@ uint32_t CxGameApp::Create()
     CreateConsole();
     ST_EVENT_DEF system = {0, "system", this};
     RegisterEventCreator("system", system);
+    // Movies (".SMK") for CxMovie and for sprites whose file is a movie.
+    RegisterMovieDrivers();
     // The command console starts here once it exists.
 
     long stackSize = CX_DEFAULT_ROOM_STACK_SIZE;

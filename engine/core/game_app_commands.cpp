@@ -6,6 +6,7 @@
 #include "engine/core/sequence.h"
 #include "engine/core/system_events.h"
 #include "engine/media/audio_subtitle.h"
+#include "engine/media/movie_event.h"
 #include "engine/media/sound_event.h"
 #include "engine/media/wave.h"
 
@@ -168,10 +169,7 @@ CxEvent* CxGameApp::CreateEvent(const CxString& category, const CxString& comman
     case Kind::StartSound:
         return MakeSoundEvent(arguments, found->m_Kind);
     case Kind::PlayMovie:
-        // Movies join when the movie player exists; until then the line
-        // makes no event.
-        DropEventQuietly();
-        return nullptr;
+        return CreateMovieEvent(arguments);
     }
     return nullptr;
 }

@@ -1,0 +1,427 @@
+// The movie driver registry and the Smacker driver, on movies made by our encoder.
+#include "engine/media/movie_driver.h"
+
+#include "engine/graphics/draw_surface.h"
+#include "engine/media/sound.h"
+#include "engine/platform/clock.h"
+#include "movie_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using namespace movie_test;
+
+namespace {
+// Restores the standard registry (".SMK" only) whatever a test did to it.
+class RegistryGuard
+{
+public:
+    RegistryGuard() { ClearMovieDrivers(); }
+    ~RegistryGuard()
+    {
+        ClearMovieDrivers();
+        RegisterMovieDrivers();
+    }
+};
+
+std::string s_LastFactoryName;
+uint32_t s_LastFactoryFlags = 0;
+int s_FactoryCalls = 0;
+
+CxMovieDriver* RecordingFactory(const char* name, uint32_t flags)
+{
+    ++s_FactoryCalls;
+    s_LastFactoryName = name;
+    s_LastFactoryFlags = flags;
+    return nullptr;
+}
+
+class MovieDriverTest : public testing::Test
+{
+protected:
+    void SetUp() override { SetClock(&clock); }
+    void TearDown() override { SetClock(nullptr); }
+
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        return dir.Write(name, Text(bytes));
+    }
+    std::unique_ptr<CxSmackerDriver> OpenDriver(const std::string& path, uint32_t flags = 0)
+    {
+        auto driver = std::make_unique<CxSmackerDriver>();
+        EXPECT_EQ(driver->Open(path.c_str(), flags), CX_ERR_NONE);
+        return driver;
+    }
+
+    TempDir dir;
+    CxManualClock clock{1000};
+    ErrorCapture errors;
+};
+} // namespace
+
+// ---- Registry ----------------------------------------------------------------
+
+TEST(MovieDriverRegistry, ExtensionWithoutThePeriodIsRefused)
+{
+    RegistryGuard guard;
+    ErrorCapture errors;
+    EXPECT_EQ(RegisterMovieDriver("smk", RecordingFactory), CX_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(errors.Errors().size(), 1u);
+    EXPECT_EQ(errors.Errors()[0].code, CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(errors.Errors()[0].text, "Extension MUST include the period as in '.smk'");
+    EXPECT_EQ(GetMovieDriverEntry(0)->szExtension[0], '\0');
+    EXPECT_EQ(RegisterMovieDriver(nullptr, RecordingFactory), CX_ERR_INVALID_ARGUMENT);
+}
+
+TEST(MovieDriverRegistry, TwentyEntriesFillInOrderAndTheRestAreDropped)
+{
+    RegistryGuard guard;
+    for (int i = 0; i < 21; ++i)
+    {
+        const std::string extension = ".e" + std::to_string(i);
+        EXPECT_EQ(RegisterMovieDriver(extension.c_str(), RecordingFactory, static_cast<uint32_t>(i)), 0u);
+    }
+    for (uint32_t i = 0; i < CX_MOVIE_DRIVER_SLOTS; ++i)
+    {
+        EXPECT_EQ(std::string(GetMovieDriverEntry(i)->szExtension), ".e" + std::to_string(i));
+        EXPECT_EQ(GetMovieDriverEntry(i)->nSpare, i);
+    }
+    EXPECT_EQ(GetMovieDriverEntry(20), nullptr);
+    // The 21st extension found no room.
+    s_FactoryCalls = 0;
+    ErrorCapture errors;
+    EXPECT_EQ(CreateMovieDriver("clip.e20", 0), nullptr);
+    EXPECT_EQ(s_FactoryCalls, 0);
+}
+
+TEST(MovieDriverRegistry, LongExtensionsKeepSevenCharacters)
+{
+    RegistryGuard guard;
+    EXPECT_EQ(RegisterMovieDriver(".abcdefghij", RecordingFactory), 0u);
+    EXPECT_EQ(std::string(GetMovieDriverEntry(0)->szExtension), ".abcdef");
+}
+
+TEST(MovieDriverRegistry, NameEndingInAnyCaseFindsTheDriver)
+{
+    RegistryGuard guard;
+    ErrorCapture errors;
+    RegisterMovieDriver(".SMK", RecordingFactory);
+    s_FactoryCalls = 0;
+    CreateMovieDriver("intro.Smk", 0x02);
+    EXPECT_EQ(s_FactoryCalls, 1);
+    EXPECT_EQ(s_LastFactoryName, "intro.Smk");
+    EXPECT_EQ(s_LastFactoryFlags, 0x02u);
+    // The factory failed and said why itself; nothing more is reported.
+    EXPECT_TRUE(errors.Errors().empty());
+}
+
+TEST(MovieDriverRegistry, UnknownExtensionIsReportedWithTheName)
+{
+    RegistryGuard guard;
+    RegisterMovieDrivers();
+    ErrorCapture errors;
+    EXPECT_EQ(CreateMovieDriver("intro.avi", 0), nullptr);
+    ASSERT_EQ(errors.Errors().size(), 1u);
+    EXPECT_EQ(errors.Errors()[0].code, CX_ERR_UNKNOWN);
+    EXPECT_EQ(errors.Errors()[0].text, "No movie filter registered for 'intro.avi'");
+}
+
+TEST(MovieDriverRegistry, EntryWithoutFactoryReportsBothFailures)
+{
+    RegistryGuard guard;
+    RegisterMovieDriver(".mov", nullptr);
+    ErrorCapture errors;
+    EXPECT_EQ(CreateMovieDriver("a.MOV", 0), nullptr);
+    ASSERT_EQ(errors.Errors().size(), 2u);
+    EXPECT_EQ(errors.Errors()[0].code, CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(errors.Errors()[0].text, "No Load function registered for 'a.MOV'");
+    EXPECT_EQ(errors.Errors()[1].text, "No movie filter registered for 'a.MOV'");
+}
+
+TEST_F(MovieDriverTest, RegisteredSmackerFactoryOpensTheFile)
+{
+    RegistryGuard guard;
+    RegisterMovieDrivers();
+    RegisterMovieDrivers(); // a second call adds no second entry
+    EXPECT_EQ(GetMovieDriverEntry(1)->szExtension[0], '\0');
+    const std::string path = Write("clip.smk", MakeMovie(16, 8, 3));
+    std::unique_ptr<CxMovieDriver> driver(CreateMovieDriver(path.c_str(), 0));
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(driver->GetWidth(), 16);
+    EXPECT_EQ(driver->GetHeight(), 8);
+    EXPECT_EQ(driver->GetFrameCount(), 3);
+    EXPECT_EQ(driver->GetBitDepth(), 8);
+    EXPECT_NE(driver->GetHandle(), nullptr);
+    EXPECT_TRUE(errors.Errors().empty());
+}
+
+// ---- Opening -----------------------------------------------------------------
+
+TEST_F(MovieDriverTest, OpenFlagsFollowSoundTrackAndFlag01)
+{
+    const std::string path = Write("clip.smk", MakeMovie(8, 8, 2));
+    struct Case
+    {
+        int32_t track;
+        uint32_t flags;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {0, 0, 0},
+        {0, CX_MOVIE_DRIVER_FLAG_01, 0x200},
+        {0, CX_MOVIE_DRIVER_SOUND, 0x40 | 0x2000},
+        {3, CX_MOVIE_DRIVER_SOUND, 0x40 | 0x10000},
+        {6, CX_MOVIE_DRIVER_SOUND | CX_MOVIE_DRIVER_FLAG_01, 0x40 | 0x80000 | 0x200},
+        {7, CX_MOVIE_DRIVER_SOUND, 0x40 | 0xFE000},
+        {100, CX_MOVIE_DRIVER_SOUND, 0x40 | 0xFE000},
+        {-1, CX_MOVIE_DRIVER_SOUND, 0x40 | 0xFE000},
+    };
+    for (const Case& c : cases)
+    {
+        CxSmackerDriver driver;
+        EXPECT_EQ(driver.GetTrack(), 0);
+        driver.Command("TrackNumber", c.track);
+        ASSERT_EQ(driver.Open(path.c_str(), c.flags), CX_ERR_NONE);
+        EXPECT_EQ(driver.GetOpenFlags(), c.expected) << "track " << c.track << " flags " << c.flags;
+        EXPECT_EQ(driver.IsSoundOn(), (c.flags & CX_MOVIE_DRIVER_SOUND) != 0);
+        EXPECT_EQ(driver.GetFlags(), c.flags);
+    }
+}
+
+TEST_F(MovieDriverTest, OpenFailuresReportOnceWithTheirTexts)
+{
+    CxSmackerDriver driver;
+    EXPECT_EQ(driver.Open("", 0), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(driver.Open(nullptr, 0), CX_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(errors.Errors().size(), 2u);
+    EXPECT_EQ(errors.Errors()[0].text, "FileName is empty");
+    errors.Clear();
+
+    const std::string missing = dir.File("missing.smk");
+    EXPECT_EQ(driver.Open(missing.c_str(), 0), CX_ERR_FILE_OPEN);
+    ASSERT_EQ(errors.Errors().size(), 1u);
+    EXPECT_EQ(errors.Errors()[0].code, CX_ERR_FILE_OPEN);
+    EXPECT_EQ(errors.Errors()[0].text, "SmackOpen(" + missing + ") failed");
+    EXPECT_EQ(driver.GetHandle(), nullptr);
+    errors.Clear();
+
+    const std::string junk = dir.Write("junk.smk", "SMK2 but nothing else of a movie");
+    EXPECT_EQ(driver.Open(junk.c_str(), 0), CX_ERR_FILE_OPEN);
+    ASSERT_FALSE(errors.Errors().empty());
+    EXPECT_EQ(errors.Errors().back().text, "SmackOpen(" + junk + ") failed");
+    EXPECT_EQ(driver.GetFrameCount(), 0);
+}
+
+// ---- Surfaces and frames -----------------------------------------------------
+
+TEST_F(MovieDriverTest, AllocateSurfaceNeedsASurfaceAndUsesTheMovieSize)
+{
+    auto driver = OpenDriver(Write("clip.smk", MakeMovie(12, 8, 2)));
+    EXPECT_EQ(driver->AllocateSurface(nullptr, 8), CX_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(errors.Errors().size(), 1u);
+    EXPECT_EQ(errors.Errors()[0].text, "pSurf must have already been allocated");
+    for (int32_t depth : {8, 16})
+    {
+        CxDrawSurface surface;
+        ASSERT_EQ(driver->AllocateSurface(&surface, depth), CX_ERR_NONE);
+        EXPECT_EQ(surface.GetWidth(), 12);
+        EXPECT_EQ(surface.GetHeight(), 8);
+        EXPECT_EQ(surface.GetDepth(), depth);
+    }
+}
+
+TEST_F(MovieDriverTest, GivenFramesMatchTheEncodedPixelsInEveryFormat)
+{
+    const int32_t w = 20, h = 12, frames = 5;
+    auto driver = OpenDriver(Write("clip.smk", MakeMovie(w, h, frames)));
+    struct Target
+    {
+        int32_t depth;
+        uint8_t format;
+    };
+    for (const Target& t : {Target{8, CX_PF_PALETTE}, Target{16, CX_PF_555}, Target{16, CX_PF_565}})
+    {
+        CxDrawSurface surface;
+        ASSERT_EQ(driver->AllocateSurface(&surface, t.depth), CX_ERR_NONE);
+        surface.SetPixelFormat(t.format);
+        // Out of order, as a sprite asks for them.
+        for (int32_t k : {3, 0, 4, 1, 2, 2})
+        {
+            CxLinkedList<CxRect> dirty;
+            ST_MOVIE_FRAME record;
+            record.pSurface = &surface;
+            record.nFrame = k;
+            record.pDirty = &dirty;
+            ASSERT_EQ(driver->DoFrame(&record), CX_ERR_NONE);
+            EXPECT_EQ(record.nFlags, CX_MOVIE_FRAME_DEFAULT | CX_MOVIE_FRAME_DONE);
+            EXPECT_TRUE(Holds(surface, w, h, k)) << "frame " << k << " depth " << t.depth;
+            ASSERT_EQ(dirty.GetCount(), 1u);
+            EXPECT_EQ(dirty.GetHead()->m_Value, CxRect(0, 0, w - 1, h - 1));
+        }
+        if (t.depth == 8)
+        {
+            // The 8-bit surface carries the movie's palette.
+            const std::vector<uint8_t> palette = SixBitPalette();
+            EXPECT_EQ(0, memcmp(surface.GetPalette(), palette.data(), 768));
+        }
+    }
+}
+
+TEST_F(MovieDriverTest, DoFrameRefusesMissingRecordsAndOtherPixelFormats)
+{
+    auto driver = OpenDriver(Write("clip.smk", MakeMovie(8, 4, 2)));
+    EXPECT_EQ(driver->DoFrame(nullptr), CX_ERR_INVALID_ARGUMENT);
+    ST_MOVIE_FRAME record;
+    EXPECT_EQ(driver->DoFrame(&record), CX_ERR_INVALID_ARGUMENT); // no surface
+    CxDrawSurface deep(8, 4, 32);
+    record.pSurface = &deep;
+    EXPECT_EQ(driver->DoFrame(&record), CX_ERR_INVALID_ARGUMENT);
+    CxDrawSurface odd(8, 4, 16);
+    odd.SetPixelFormat(CX_PF_4444);
+    record.pSurface = &odd;
+    EXPECT_EQ(driver->DoFrame(&record), CX_ERR_INVALID_ARGUMENT);
+    CxSmackerDriver closed;
+    CxDrawSurface surface(8, 4, 8);
+    record.pSurface = &surface;
+    EXPECT_EQ(closed.DoFrame(&record), CX_ERR_INVALID_ARGUMENT);
+}
+
+TEST_F(MovieDriverTest, InTimeFramesFollowTheRateOfTheEngineClock)
+{
+    const int32_t w = 8, h = 8, frames = 4;
+    auto driver = OpenDriver(Write("clip.smk", MakeMovie(w, h, frames, 10)));
+    CxDrawSurface surface;
+    ASSERT_EQ(driver->AllocateSurface(&surface, 8), CX_ERR_NONE);
+    ST_MOVIE_FRAME record;
+    record.pSurface = &surface;
+    auto step = [&] {
+        record.nFlags = CX_MOVIE_FRAME_DEFAULT | CX_MOVIE_FRAME_IN_TIME;
+        EXPECT_EQ(driver->DoFrame(&record), CX_ERR_NONE);
+        return record.nFlags & ~(CX_MOVIE_FRAME_DEFAULT | CX_MOVIE_FRAME_IN_TIME);
+    };
+    driver->Command("Play", 0);
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_DONE);
+    EXPECT_TRUE(Holds(surface, w, h, 0));
+    EXPECT_EQ(driver->GetCurrentFrame(), 1);
+    // 10 frames a second: the next one is due 100 ms after the first.
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_WAIT);
+    clock.Advance(99);
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_WAIT);
+    EXPECT_TRUE(Holds(surface, w, h, 0));
+    clock.Advance(1);
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_DONE);
+    EXPECT_TRUE(Holds(surface, w, h, 1));
+    // Late by 250 ms: frames come one per call until the movie is back on time.
+    clock.Advance(350);
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_DONE);
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_DONE);
+    EXPECT_TRUE(Holds(surface, w, h, 3));
+    // After the last frame the movie starts over, as the library's counter does.
+    EXPECT_EQ(driver->GetCurrentFrame(), 0);
+    // Its first frame takes the fifth slot (400 ms), which has passed.
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_DONE);
+    EXPECT_TRUE(Holds(surface, w, h, 0));
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_WAIT);
+    clock.Advance(49);
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_WAIT);
+    clock.Advance(1);
+    EXPECT_EQ(step(), CX_MOVIE_FRAME_DONE);
+    EXPECT_TRUE(Holds(surface, w, h, 1));
+}
+
+TEST_F(MovieDriverTest, ChangedRectanglesAreInclusive)
+{
+    // Frame 1 differs from frame 0 only in the 8 x 8 block at (16, 8).
+    const int32_t w = 32, h = 24;
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(w, h, 10), CX_ERR_NONE);
+    const std::vector<uint8_t> palette = SixBitPalette();
+    std::vector<uint8_t> pixels = Frame(w, h, 0);
+    encoder.AddFrame(pixels.data(), palette.data());
+    for (int32_t y = 8; y < 16; ++y)
+        for (int32_t x = 16; x < 24; ++x)
+            pixels[static_cast<size_t>(y) * w + x] = 250;
+    encoder.AddFrame(pixels.data(), palette.data());
+    auto driver = OpenDriver(Write("block.smk", Encode(encoder)));
+    CxDrawSurface surface;
+    ASSERT_EQ(driver->AllocateSurface(&surface, 8), CX_ERR_NONE);
+    CxLinkedList<CxRect> dirty;
+    ST_MOVIE_FRAME record;
+    record.pSurface = &surface;
+    record.pDirty = &dirty;
+    record.nFlags = CX_MOVIE_FRAME_DEFAULT | CX_MOVIE_FRAME_IN_TIME;
+    ASSERT_EQ(driver->DoFrame(&record), CX_ERR_NONE);
+    ASSERT_EQ(dirty.GetCount(), 1u);
+    EXPECT_EQ(dirty.GetHead()->m_Value, CxRect(0, 0, w - 1, h - 1));
+    clock.Advance(100);
+    record.nFlags = CX_MOVIE_FRAME_DEFAULT | CX_MOVIE_FRAME_IN_TIME;
+    ASSERT_EQ(driver->DoFrame(&record), CX_ERR_NONE);
+    ASSERT_EQ(dirty.GetCount(), 1u);
+    EXPECT_EQ(dirty.GetHead()->m_Value, CxRect(16, 8, 23, 15));
+    EXPECT_EQ(surface.GetPixel(16, 8), 250u);
+    EXPECT_EQ(surface.GetPixel(15, 8), PixelOf(15, 8, 0));
+}
+
+TEST_F(MovieDriverTest, GotoCountsFromZeroAndRefusesFramesOutOfRange)
+{
+    auto driver = OpenDriver(Write("clip.smk", MakeMovie(8, 8, 6)));
+    EXPECT_EQ(driver->Goto(4), CX_ERR_NONE);
+    EXPECT_EQ(driver->GetCurrentFrame(), 4);
+    CxDrawSurface surface;
+    driver->AllocateSurface(&surface, 8);
+    ST_MOVIE_FRAME record;
+    record.pSurface = &surface;
+    record.nFlags = CX_MOVIE_FRAME_DEFAULT | CX_MOVIE_FRAME_IN_TIME;
+    driver->DoFrame(&record);
+    EXPECT_TRUE(Holds(surface, 8, 8, 4));
+    EXPECT_EQ(driver->Goto(6), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(driver->Goto(-1), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(driver->GetCurrentFrame(), 5);
+}
+
+// ---- Commands and volume -----------------------------------------------------
+
+TEST_F(MovieDriverTest, CommandsSwitchTheSoundAndUnknownOnesFail)
+{
+    const std::string path = Write("clip.smk", MakeMovie(8, 8, 2));
+    auto silent = OpenDriver(path, 0);
+    EXPECT_EQ(silent->Command("Play", 0), CX_ERR_NONE);
+    EXPECT_FALSE(silent->IsSoundOn());
+    auto loud = OpenDriver(path, CX_MOVIE_DRIVER_SOUND);
+    EXPECT_EQ(loud->Command("Stop", 0), CX_ERR_NONE);
+    EXPECT_FALSE(loud->IsSoundOn());
+    EXPECT_EQ(loud->Command("play", 0), CX_ERR_NONE);
+    EXPECT_TRUE(loud->IsSoundOn());
+    EXPECT_EQ(loud->Command("Rewind", 0), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(loud->Command(nullptr, 0), CX_ERR_INVALID_ARGUMENT);
+}
+
+TEST_F(MovieDriverTest, VolumeIsScaledBy258WithCentredPan)
+{
+    auto driver = OpenDriver(Write("clip.smk", MakeMovie(8, 8, 2)), CX_MOVIE_DRIVER_SOUND);
+    EXPECT_EQ(driver->SetVolume(127, 0), CX_ERR_NONE);
+    EXPECT_EQ(driver->GetLibraryVolume(), 32766);
+    EXPECT_EQ(driver->GetLibraryPan(), 0x8000);
+    driver->SetVolume(64, 2);
+    EXPECT_EQ(driver->GetLibraryVolume(), 64 * 258);
+    CxSmackerDriver closed;
+    EXPECT_EQ(closed.SetVolume(100, 0), CX_ERR_INVALID_ARGUMENT);
+}
+
+TEST_F(MovieDriverTest, SoundWithoutTheSoundSystemDoesNothing)
+{
+    ASSERT_FALSE(IsSoundSystemInitialised());
+    ST_SMK_AUDIO audio;
+    audio.nRate = 8000;
+    audio.nBits = 16;
+    audio.nChannels = 1;
+    audio.data.assign(8000 * 2 / 10 * 3, 0x11);
+    auto driver = OpenDriver(Write("loud.smk", MakeMovie(8, 8, 3, 10, &audio)), CX_MOVIE_DRIVER_SOUND);
+    EXPECT_EQ(driver->Command("Play", 0), CX_ERR_NONE);
+    EXPECT_EQ(driver->GetSample(), nullptr);
+    driver->SetVolume(100, 0);
+    EXPECT_EQ(driver->Command("Stop", 0), CX_ERR_NONE);
+    EXPECT_TRUE(errors.Errors().empty());
+}

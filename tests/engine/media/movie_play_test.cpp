@@ -1,0 +1,352 @@
+// Movies inside a running application: blocking play through the dialog
+// box's modal loop, skipping by key and mouse button, the full-screen
+// player, what reaches the screen, and the sound track reaching the mixer.
+#include "engine/media/movie.h"
+
+#include "engine/core/window_app.h"
+#include "engine/graphics/screen.h"
+#include "engine/media/movie_driver.h"
+#include "engine/platform/clock.h"
+#include "engine/platform/window.h"
+#include "movie_test_util.h"
+#include "playback_fixture.h"
+#include "tests/engine/core/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace movie_test;
+
+namespace {
+class CEndCounter : public CxMovieListener
+{
+public:
+    void OnMovieEnd(CxMovie*) override { ++m_nCalls; }
+    int m_nCalls = 0;
+};
+
+// Mouse buttons go on to the display objects, as in the display
+// application. A runaway modal loop ends in an exception rather than a hang.
+class CMovieTestApp : public CTestApp
+{
+public:
+    void OnLButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonDown(keys, p); }
+    void OnMButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMButtonDown(keys, p); }
+    void OnRButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnRButtonDown(keys, p); }
+
+    void OnIdle() override
+    {
+        CTestApp::OnIdle();
+        if (m_nPasses >= m_nPassLimit + 100)
+            throw std::runtime_error("runaway modal loop");
+    }
+};
+
+class MoviePlayTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        unsetenv("RUMBO_MESSAGEBOX");
+        m_pPrevious = SetClock(&clock);
+        app = std::make_unique<CMovieTestApp>();
+        ASSERT_EQ(app->Init(), 0u);
+        app->Create();
+        FlushPlatformMessages();
+        CxInjectFocus(true);
+        for (int i = 0; i < 8; ++i)
+            app->PumpMessage();
+        app->m_nPassLimit = app->m_nPasses + 2000;
+        // Every pass of the loop is 10 ms of movie time.
+        app->m_OnPass = [this] {
+            clock.Advance(10);
+            if (m_OnPass)
+                m_OnPass();
+        };
+    }
+    void TearDown() override
+    {
+        app->PreDestroy();
+        app->Destroy();
+        app->ExitInstance();
+        app.reset();
+        SetErrorHandler(ShowErrorBox);
+        SetClock(m_pPrevious);
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        return dir.Write(name, Text(bytes));
+    }
+    CxMovie* FirstMovie() const
+    {
+        return CxMovie::GetMovies().IsEmpty() ? nullptr : CxMovie::GetMovies().GetHead()->m_Value;
+    }
+
+    TempDir dir;
+    CxManualClock clock{10000};
+    std::unique_ptr<CMovieTestApp> app;
+    std::function<void()> m_OnPass;
+
+private:
+    CxClock* m_pPrevious = nullptr;
+};
+} // namespace
+
+TEST_F(MoviePlayTest, MovieUsesTheApplicationsSixteenBitDepth)
+{
+    CxMovie movie;
+    EXPECT_TRUE(movie.Is16Bit());
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str()), CX_ERR_NONE);
+    EXPECT_EQ(movie.GetImage()->GetDepth(), 16);
+    EXPECT_EQ(movie.GetImage()->GetPixelFormat(), CxDrawSurface::GetDefaultFormat16());
+}
+
+TEST_F(MoviePlayTest, SkippableBlockingMovieEndsOnTheFirstKey)
+{
+    const int32_t w = 16, h = 16, frames = 40;
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    movie.Create(0, 0, w, h);
+    CEndCounter listener;
+    movie.SetEndListener(&listener);
+    const int start = app->m_nPasses;
+    m_OnPass = [&] {
+        EXPECT_TRUE(movie.IsBlockingPlay());
+        if (app->m_nPasses - start == 20)
+        {
+            // A letter as a keyboard sends it: the key, then its text.
+            CxInjectKey('A', true);
+            CxInjectText("a");
+            CxInjectKey('A', false);
+        }
+    };
+    EXPECT_EQ(movie.Play(false, true), CX_ERR_NONE);
+    EXPECT_TRUE(movie.WasSkipped());
+    EXPECT_LE(app->m_nPasses - start, 22);
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_FALSE(movie.IsBlockingPlay());
+    EXPECT_FALSE(movie.IsShown());
+    EXPECT_FALSE(movie.IsModal());
+    // A skipped movie did not reach its end.
+    EXPECT_EQ(listener.m_nCalls, 0);
+    EXPECT_FALSE(app->IsQuitting());
+}
+
+TEST_F(MoviePlayTest, MouseButtonsSkipToo)
+{
+    const int32_t w = 16, h = 16, frames = 40;
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    movie.Create(100, 100, w, h);
+    for (int32_t button : {1, 2, 3})
+    {
+        const int start = app->m_nPasses;
+        m_OnPass = [&] {
+            if (app->m_nPasses - start == 5)
+                CxInjectMouseButton(button, true, 300, 300);
+        };
+        EXPECT_EQ(movie.Play(false, true), CX_ERR_NONE);
+        EXPECT_TRUE(movie.WasSkipped()) << button;
+        EXPECT_LE(app->m_nPasses - start, 7) << button;
+        CxInjectMouseButton(button, false, 300, 300);
+        app->PumpMessage();
+    }
+}
+
+TEST_F(MoviePlayTest, StoppingABlockingMovieEndsItsLoop)
+{
+    CxMovie movie;
+    movie.SetSkippable(false);
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(16, 16, 40)).c_str()), CX_ERR_NONE);
+    movie.Create(0, 0, 16, 16);
+    CEndCounter listener;
+    movie.SetEndListener(&listener);
+    const int start = app->m_nPasses;
+    m_OnPass = [&] {
+        if (app->m_nPasses - start == 5)
+            movie.Stop();
+    };
+    EXPECT_EQ(movie.Play(false, true), CX_ERR_NONE);
+    EXPECT_LE(app->m_nPasses - start, 6);
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_EQ(listener.m_nCalls, 0);
+}
+
+TEST_F(MoviePlayTest, UnskippableBlockingMoviePlaysEveryFrameToItsEnd)
+{
+    const int32_t w = 16, h = 12, frames = 8;
+    CxMovie movie;
+    movie.SetSkippable(false);
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    movie.Create(40, 30, w, h);
+    CEndCounter listener;
+    movie.SetEndListener(&listener);
+    std::vector<int32_t> seen;
+    CxDrawSurface* screen = app->GetScreen() ? app->GetScreen()->GetDrawSurface() : nullptr;
+    ASSERT_NE(screen, nullptr);
+    int mismatches = 0;
+    const int start = app->m_nPasses;
+    m_OnPass = [&] {
+        if (app->m_nPasses - start == 3)
+        {
+            CxInjectKey(CX_VK_F1, true);
+            CxInjectText("x");
+            CxInjectMouseButton(1, true, 45, 35);
+        }
+        const int32_t k = FrameShown(*movie.GetImage(), w, h, frames);
+        if (seen.empty() || seen.back() != k)
+            seen.push_back(k);
+        // What the screen shows is the movie's current frame.
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x)
+                mismatches += screen->GetPixel(40 + x, 30 + y) != movie.GetImage()->GetPixel(x, y);
+    };
+    EXPECT_EQ(movie.Play(false, true), CX_ERR_NONE);
+    EXPECT_FALSE(movie.WasSkipped());
+    // The key reached the application and the movie went on.
+    EXPECT_FALSE(app->m_Keys.empty());
+    EXPECT_EQ(seen, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(listener.m_nCalls, 1);
+    // 100 ms a frame at 10 ms a pass.
+    EXPECT_GE(app->m_nPasses - start, (frames - 1) * 10);
+    EXPECT_LE(app->m_nPasses - start, frames * 10 + 2);
+    EXPECT_FALSE(movie.IsShown());
+}
+
+TEST_F(MoviePlayTest, PlayMovieCentresTheMovieInFrontOfEverything)
+{
+    const int32_t w = 32, h = 20;
+    const std::string path = Write("intro.smk", MakeMovie(w, h, 4));
+    CxSprite front;
+    front.Create(0, 0, 640, 480);
+    front.SetDepth(0);
+    std::vector<CxPoint> positions;
+    bool inFront = true;
+    m_OnPass = [&] {
+        CxMovie* movie = FirstMovie();
+        ASSERT_NE(movie, nullptr);
+        EXPECT_EQ(movie->GetDepth(), CX_MOVIE_TOP_LAYER);
+        EXPECT_TRUE(movie->IsShown());
+        positions.push_back(movie->GetPosition());
+        inFront = inFront && CxDisplayObject::GetRoot()->HitTest(CxPoint(320, 240)) != &front;
+    };
+    EXPECT_EQ(PlayMovie(path.c_str(), -1, -1), CX_ERR_NONE);
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.front(), CxPoint((640 - w) / 2, (480 - h) / 2));
+    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
+    EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
+
+    positions.clear();
+    EXPECT_EQ(PlayMovie(path.c_str(), 10, 20), CX_ERR_NONE);
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.front(), CxPoint(10, 20));
+    // Only one of the corners at -1 is a position, not the centre.
+    positions.clear();
+    EXPECT_EQ(PlayMovie(path.c_str(), -1, 5), CX_ERR_NONE);
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.front(), CxPoint(-1, 5));
+    front.Destroy();
+}
+
+TEST_F(MoviePlayTest, PlayMovieOfAMissingFileReturnsAtOnce)
+{
+    ErrorCapture errors;
+    const int start = app->m_nPasses;
+    EXPECT_EQ(PlayMovie(dir.File("gone.smk").c_str(), -1, -1), CX_ERR_UNKNOWN);
+    EXPECT_EQ(app->m_nPasses, start);
+    EXPECT_EQ(errors.Errors().size(), 1u);
+    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
+    EXPECT_FALSE(app->IsQuitting());
+}
+
+// ---- Sound -------------------------------------------------------------------
+
+namespace {
+class MovieSoundTest : public playback_test::PlaybackFixture
+{
+protected:
+    void SetUp() override
+    {
+        PlaybackFixture::SetUp();
+        RegisterMovieDrivers();
+    }
+    std::string MovieWithTone(double frequency, int32_t frames)
+    {
+        ST_SMK_AUDIO audio;
+        audio.nRate = playback_test::RATE;
+        audio.nBits = 16;
+        audio.nChannels = 1;
+        const std::vector<int16_t> tone =
+            wave_test::Tone(frequency, 8000, playback_test::RATE, playback_test::RATE / 10 * frames);
+        for (int16_t s : tone)
+        {
+            audio.data.push_back(static_cast<uint8_t>(s & 0xFF));
+            audio.data.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
+        }
+        return m_Dir.Write("tone.smk", Text(MakeMovie(8, 8, frames, 10, &audio)));
+    }
+};
+} // namespace
+
+TEST_F(MovieSoundTest, PlayingMovieSendsItsTrackToTheMixer)
+{
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(MovieWithTone(playback_test::TONE_A, 20).c_str()), CX_ERR_NONE);
+    CxSmackerDriver* driver = dynamic_cast<CxSmackerDriver*>(movie.GetDriver());
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(driver->GetOpenFlags() & 0x40u, 0x40u);
+    ASSERT_EQ(movie.Play(), CX_ERR_NONE);
+    ASSERT_NE(driver->GetSample(), nullptr);
+    EXPECT_EQ(AudioGetSampleStatus(driver->GetSample()), CX_SAMPLE_PLAYING);
+    movie.SetVolume(127);
+    float left = 0, right = 0;
+    AudioGetSampleVolumeLevels(driver->GetSample(), &left, &right);
+    EXPECT_NEAR(left, 32766.0f / 32768.0f, 1e-4);
+    EXPECT_FLOAT_EQ(left, right);
+    LetMix(playback_test::RATE / 2);
+    movie.Pause();
+    EXPECT_EQ(AudioGetSampleStatus(driver->GetSample()), CX_SAMPLE_STOPPED);
+    movie.Resume();
+    EXPECT_EQ(AudioGetSampleStatus(driver->GetSample()), CX_SAMPLE_PLAYING);
+    movie.Stop();
+    EXPECT_NE(AudioGetSampleStatus(driver->GetSample()), CX_SAMPLE_PLAYING);
+    const std::vector<int16_t> mixed = Finish();
+    const auto runs =
+        disk_audio::Runs(mixed, 2, 0, playback_test::RATE, {playback_test::TONE_A, playback_test::TONE_B});
+    ASSERT_FALSE(runs.empty());
+    EXPECT_EQ(disk_audio::Frequencies(runs), std::vector<double>{playback_test::TONE_A});
+    // The right channel carries it as well (the pan is centred).
+    EXPECT_FALSE(disk_audio::Runs(mixed, 2, 1, playback_test::RATE, {playback_test::TONE_A}).empty());
+}
+
+TEST_F(MovieSoundTest, MovieWithoutSoundFlagStaysSilent)
+{
+    CxMovie movie;
+    movie.SetInTime(false);
+    ASSERT_EQ(movie.Open(MovieWithTone(playback_test::TONE_A, 5).c_str()), CX_ERR_NONE);
+    CxSmackerDriver* driver = dynamic_cast<CxSmackerDriver*>(movie.GetDriver());
+    ASSERT_NE(driver, nullptr);
+    EXPECT_EQ(driver->GetOpenFlags(), 0u);
+    ASSERT_EQ(movie.Play(), CX_ERR_NONE);
+    EXPECT_EQ(driver->GetSample(), nullptr);
+}
+
+TEST_F(MovieSoundTest, ShuttingTheSoundSystemDownUnderAPlayingMovieIsHarmless)
+{
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(MovieWithTone(playback_test::TONE_B, 10).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie.Play(), CX_ERR_NONE);
+    ShutdownSoundSystem();
+    movie.SetVolume(50);
+    movie.Pause();
+    movie.Resume();
+    for (int i = 0; i < 12; ++i)
+        Pass();
+    movie.Stop();
+    movie.Close();
+}

@@ -1,0 +1,456 @@
+// CxMovie played by the movie service under the manual clock, and movie sprites.
+#include "engine/media/movie.h"
+
+#include "engine/core/main_loop.h"
+#include "engine/graphics/sprite.h"
+#include "engine/media/movie_driver.h"
+#include "engine/platform/clock.h"
+#include "engine/platform/video.h"
+#include "movie_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace movie_test;
+
+namespace {
+class CCountingListener : public CxMovieListener
+{
+public:
+    void OnMovieEnd(CxMovie* movie) override
+    {
+        ++m_nCalls;
+        m_pMovie = movie;
+        m_nFrameAtEnd = movie->GetCurrentFrame();
+    }
+    int m_nCalls = 0;
+    CxMovie* m_pMovie = nullptr;
+    int32_t m_nFrameAtEnd = -1;
+};
+
+int s_nCallbacks = 0;
+int32_t s_nCallbackZero = -1;
+void EndCallback(CxMovie*, int32_t zero)
+{
+    ++s_nCallbacks;
+    s_nCallbackZero = zero;
+}
+
+// Deletes the movie it is told about.
+class CDeletingListener : public CxMovieListener
+{
+public:
+    void OnMovieEnd(CxMovie* movie) override
+    {
+        delete movie;
+        ++m_nCalls;
+    }
+    int m_nCalls = 0;
+};
+
+class MovieTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pPrevious = SetClock(&clock);
+        m_nFormat = CxDrawSurface::GetDefaultFormat16();
+        RegisterMovieDrivers();
+    }
+    void TearDown() override
+    {
+        CxDrawSurface::SetDefaultFormat16(m_nFormat);
+        SetClock(m_pPrevious);
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        return dir.Write(name, Text(bytes));
+    }
+    // One pass of the main loop after ms went by.
+    void Pass(uint32_t ms)
+    {
+        clock.Advance(ms);
+        RunMainLoopFunctions();
+    }
+    // The frames the movie's surface shows over passes of ms each, until it
+    // stops playing (at most limit passes); a frame is noted when it changes.
+    std::vector<int32_t> Watch(CxMovie& movie, int32_t w, int32_t h, int32_t frames, uint32_t ms, int limit)
+    {
+        std::vector<int32_t> seen;
+        auto note = [&] {
+            const int32_t k = FrameShown(*movie.GetImage(), w, h, frames);
+            if (seen.empty() || seen.back() != k)
+                seen.push_back(k);
+        };
+        note();
+        for (int i = 0; i < limit && movie.IsPlaying(); ++i)
+        {
+            Pass(ms);
+            if (movie.GetImage())
+                note();
+        }
+        return seen;
+    }
+
+    TempDir dir;
+    CxManualClock clock{5000};
+    ErrorCapture errors;
+
+private:
+    CxClock* m_pPrevious = nullptr;
+    uint8_t m_nFormat = 0;
+};
+
+std::vector<int32_t> Range(int32_t from, int32_t to)
+{
+    std::vector<int32_t> out;
+    for (int32_t k = from; from <= to ? k <= to : k >= to; k += from <= to ? 1 : -1)
+        out.push_back(k);
+    return out;
+}
+} // namespace
+
+// ---- The list and the service ------------------------------------------------
+
+TEST_F(MovieTest, FirstMovieStartsTheServiceAndTheLastStopsIt)
+{
+    ASSERT_TRUE(CxMovie::GetMovies().IsEmpty());
+    EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
+    {
+        CxMovie first;
+        EXPECT_TRUE(HasMainLoopFunction(MovieServiceFunction));
+        auto second = std::make_unique<CxMovie>();
+        EXPECT_EQ(CxMovie::GetMovies().GetCount(), 2u);
+        second.reset();
+        EXPECT_TRUE(HasMainLoopFunction(MovieServiceFunction));
+        EXPECT_EQ(CxMovie::GetMovies().GetHead()->m_Value, &first);
+    }
+    EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
+    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
+}
+
+// ---- Playing -----------------------------------------------------------------
+
+TEST_F(MovieTest, PlaysEveryFrameInTimeAndEndsOnce)
+{
+    const int32_t w = 16, h = 8, frames = 6;
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames, 10)).c_str()), CX_ERR_NONE);
+    EXPECT_EQ(movie.GetWidth(), w);
+    EXPECT_EQ(movie.GetHeight(), h);
+    EXPECT_EQ(movie.GetFrameCount(), frames);
+    EXPECT_EQ(movie.GetImage()->GetDepth(), 8);
+    CCountingListener listener;
+    movie.SetEndListener(&listener);
+    s_nCallbacks = 0;
+    movie.SetEndCallback(EndCallback); // the listener takes precedence
+    ASSERT_EQ(movie.Play(), CX_ERR_NONE);
+    EXPECT_TRUE(movie.IsPlaying());
+    EXPECT_TRUE(movie.IsShown());
+    // The first frame is shown at once.
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 0));
+    for (int32_t k = 1; k < frames; ++k)
+    {
+        // 10 frames a second: nothing new before 100 ms have passed.
+        Pass(60);
+        EXPECT_TRUE(Holds(*movie.GetImage(), w, h, k - 1)) << k;
+        Pass(40);
+        EXPECT_TRUE(Holds(*movie.GetImage(), w, h, k)) << k;
+        EXPECT_EQ(listener.m_nCalls, 0);
+    }
+    // The end is noticed on the step after the last frame.
+    Pass(1);
+    EXPECT_EQ(listener.m_nCalls, 1);
+    EXPECT_EQ(listener.m_pMovie, &movie);
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_EQ(s_nCallbacks, 0);
+    for (int i = 0; i < 5; ++i)
+        Pass(100);
+    EXPECT_EQ(listener.m_nCalls, 1);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, frames - 1));
+    EXPECT_TRUE(errors.Errors().empty());
+}
+
+TEST_F(MovieTest, EndCallbackRunsWithoutAListener)
+{
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str()), CX_ERR_NONE);
+    s_nCallbacks = 0;
+    s_nCallbackZero = -1;
+    movie.SetEndCallback(EndCallback);
+    movie.Play();
+    for (int i = 0; i < 6; ++i)
+        Pass(100);
+    EXPECT_EQ(s_nCallbacks, 1);
+    EXPECT_EQ(s_nCallbackZero, 0);
+}
+
+TEST_F(MovieTest, SixteenBitSurfacesGetTheFramesInBothFormats)
+{
+    const int32_t w = 12, h = 12, frames = 3;
+    const std::string path = Write("clip.smk", MakeMovie(w, h, frames, 20));
+    for (uint8_t format : {CX_PF_555, CX_PF_565})
+    {
+        CxDrawSurface::SetDefaultFormat16(format);
+        CxMovie movie;
+        movie.Set16Bit(true);
+        ASSERT_EQ(movie.Open(path.c_str()), CX_ERR_NONE);
+        ASSERT_EQ(movie.GetImage()->GetDepth(), 16);
+        EXPECT_EQ(movie.GetImage()->GetPixelFormat(), format);
+        movie.Play();
+        EXPECT_EQ(Watch(movie, w, h, frames, 50, 20), Range(0, frames - 1)) << int(format);
+    }
+}
+
+TEST_F(MovieTest, LoopingMovieKeepsPlayingThroughItsLastFrame)
+{
+    const int32_t w = 8, h = 8, frames = 4;
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    movie.SetLoop(true);
+    CCountingListener listener;
+    movie.SetEndListener(&listener);
+    movie.Play();
+    std::vector<int32_t> seen{FrameShown(*movie.GetImage(), w, h, frames)};
+    for (int i = 0; i < 3 * frames - 1; ++i)
+    {
+        Pass(100);
+        seen.push_back(FrameShown(*movie.GetImage(), w, h, frames));
+    }
+    EXPECT_EQ(seen, (std::vector<int32_t>{0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3}));
+    EXPECT_TRUE(movie.IsPlaying());
+    EXPECT_EQ(listener.m_nCalls, 0);
+    // Switching the loop off in the middle lets it end after its last frame, not before.
+    Pass(100);
+    Pass(100);
+    movie.SetLoop(false);
+    EXPECT_EQ(Watch(movie, w, h, frames, 100, 20), Range(1, frames - 1));
+    EXPECT_EQ(listener.m_nCalls, 1);
+}
+
+TEST_F(MovieTest, BackwardsPlayShowsTheFramesInReverse)
+{
+    const int32_t w = 8, h = 8, frames = 5;
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    movie.SetBackwards(true);
+    CCountingListener listener;
+    movie.SetEndListener(&listener);
+    // From frame 0, one frame back is the last one.
+    movie.Play();
+    EXPECT_EQ(Watch(movie, w, h, frames, 100, 20), Range(frames - 1, 0));
+    EXPECT_EQ(listener.m_nCalls, 1);
+    EXPECT_FALSE(movie.IsPlaying());
+
+    // Without timing: one frame per step, starting before the current frame.
+    movie.SetInTime(false);
+    movie.Goto(3);
+    movie.Play();
+    EXPECT_EQ(Watch(movie, w, h, frames, 0, 20), Range(2, 0));
+    EXPECT_EQ(listener.m_nCalls, 2);
+}
+
+TEST_F(MovieTest, ForwardPlayWithoutTimingStepsOneFramePerPass)
+{
+    const int32_t w = 8, h = 8, frames = 4;
+    CxMovie movie;
+    movie.SetInTime(false);
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    CCountingListener listener;
+    movie.SetEndListener(&listener);
+    movie.Play();
+    EXPECT_EQ(Watch(movie, w, h, frames, 0, 20), Range(0, frames - 1));
+    EXPECT_EQ(listener.m_nCalls, 1);
+}
+
+TEST_F(MovieTest, PausedMovieStandsStillAndResumesOnTime)
+{
+    const int32_t w = 8, h = 8, frames = 5;
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    movie.Play();
+    Pass(100);
+    ASSERT_TRUE(Holds(*movie.GetImage(), w, h, 1));
+    movie.Pause();
+    movie.Pause();
+    EXPECT_EQ(movie.GetPauseCount(), 2);
+    for (int i = 0; i < 10; ++i)
+        Pass(100);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 1));
+    movie.Resume();
+    Pass(100);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 1));
+    movie.Resume();
+    movie.Resume(); // no effect below zero
+    EXPECT_EQ(movie.GetPauseCount(), 0);
+    // The second after the pause: the next frame comes at once, then at the movie's rate.
+    Pass(0);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 2));
+    Pass(50);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 2));
+    Pass(50);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 3));
+}
+
+TEST_F(MovieTest, StopHaltsAndPlayStartsAgainFromTheFirstFrame)
+{
+    const int32_t w = 8, h = 8, frames = 4;
+    CxMovie movie;
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    movie.Play();
+    Pass(100);
+    Pass(100);
+    movie.Stop();
+    EXPECT_FALSE(movie.IsPlaying());
+    Pass(100);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 2));
+    movie.Play(true);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 0));
+    EXPECT_EQ(movie.GetCurrentFrame(), 1);
+}
+
+TEST_F(MovieTest, FirstFrameFlagDecodesWhenOpened)
+{
+    const int32_t w = 8, h = 8;
+    const std::string path = Write("clip.smk", MakeMovie(w, h, 3));
+    CxMovie plain;
+    ASSERT_EQ(plain.Open(path.c_str()), CX_ERR_NONE);
+    EXPECT_FALSE(Holds(*plain.GetImage(), w, h, 0));
+    CxMovie early;
+    early.SetDecodeFirstFrame(true);
+    ASSERT_EQ(early.Open(path.c_str()), CX_ERR_NONE);
+    EXPECT_TRUE(Holds(*early.GetImage(), w, h, 0));
+    EXPECT_EQ(early.GetCurrentFrame(), 0);
+}
+
+TEST_F(MovieTest, GivenSurfaceIsUsedAndOwned)
+{
+    CxMovie movie;
+    CxDrawSurface* surface = new CxDrawSurface(30, 20, 8);
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str(), surface), CX_ERR_NONE);
+    EXPECT_EQ(movie.GetImage(), surface);
+    EXPECT_EQ(movie.GetWidth(), 30);
+    movie.Close();
+    EXPECT_EQ(movie.GetImage(), nullptr);
+    EXPECT_EQ(movie.GetDriver(), nullptr);
+}
+
+TEST_F(MovieTest, ListenerMayDeleteTheMovie)
+{
+    CxMovie* movie = new CxMovie;
+    ASSERT_EQ(movie->Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str()), CX_ERR_NONE);
+    CDeletingListener listener;
+    movie->SetEndListener(&listener);
+    movie->Play();
+    for (int i = 0; i < 5; ++i)
+        Pass(100);
+    EXPECT_EQ(listener.m_nCalls, 1);
+    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
+    EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
+}
+
+// ---- Failures ----------------------------------------------------------------
+
+TEST_F(MovieTest, MovieInErrorDoesNotPlay)
+{
+    CxMovie movie;
+    CCountingListener listener;
+    movie.SetEndListener(&listener);
+    EXPECT_EQ(movie.Open(""), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(movie.Play(), CX_ERR_INVALID_ARGUMENT);
+    errors.Clear();
+
+    EXPECT_EQ(movie.Open(dir.File("missing.smk").c_str()), CX_ERR_UNKNOWN);
+    // One report for the missing file, not one from every layer.
+    EXPECT_EQ(errors.Errors().size(), 1u);
+    EXPECT_EQ(movie.Play(), CX_ERR_UNKNOWN);
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_FALSE(movie.IsShown());
+
+    EXPECT_EQ(movie.Open(dir.Write("intro.avi", "RIFF").c_str()), CX_ERR_UNKNOWN);
+    EXPECT_EQ(errors.Errors().back().text, "No movie filter registered for '" + dir.File("intro.avi") + "'");
+    EXPECT_EQ(movie.Play(true, true), CX_ERR_UNKNOWN);
+    Pass(100);
+    EXPECT_EQ(listener.m_nCalls, 0);
+
+    // A movie that is not open cannot play either.
+    CxMovie empty;
+    EXPECT_EQ(empty.Play(), CX_ERR_INVALID_ARGUMENT);
+}
+
+TEST_F(MovieTest, TruncatedMoviesEndEarlyWithoutHarm)
+{
+    // Beyond the frame cache, so frames are decoded as they play.
+    const int32_t w = 16, h = 16, frames = CX_VIDEO_CACHE_FRAMES + 8;
+    const std::vector<uint8_t> whole = MakeMovie(w, h, frames, 50);
+    for (size_t cut : {whole.size() * 3 / 4, whole.size() / 2, whole.size() - 1, size_t{200}, size_t{60}})
+    {
+        const std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
+        CxMovie movie;
+        CCountingListener listener;
+        movie.SetEndListener(&listener);
+        if (movie.Open(Write("cut.smk", part).c_str()) != CX_ERR_NONE)
+        {
+            EXPECT_EQ(movie.Play(), movie.GetError());
+            continue;
+        }
+        // A broken frame ends even a looping movie.
+        movie.SetLoop(cut <= whole.size() / 2);
+        movie.Play();
+        for (int i = 0; i < frames + 10 && movie.IsPlaying(); ++i)
+            Pass(20);
+        EXPECT_FALSE(movie.IsPlaying()) << cut;
+        EXPECT_EQ(listener.m_nCalls, 1) << cut;
+    }
+}
+
+// ---- Movie sprites -----------------------------------------------------------
+
+TEST_F(MovieTest, SpriteShowsTheFramesOfAMovieFile)
+{
+    const int32_t w = 12, h = 8, frames = 7;
+    const std::string path = Write("walk.smk", MakeMovie(w, h, frames));
+    CxDrawSurface::SetDefaultFormat16(CX_PF_565);
+    CxSprite::SetMovieDepth(16);
+    CxSprite sprite;
+    ASSERT_EQ(sprite.Load(path.c_str()), CX_ERR_NONE);
+    ASSERT_NE(sprite.GetMovieDriver(), nullptr);
+    EXPECT_EQ(sprite.GetFrameCount(), frames);
+    EXPECT_EQ(sprite.GetWidth(), w);
+    CxDrawSurface target(w, h, 16);
+    target.SetPixelFormat(CX_PF_565);
+    for (int32_t k : {0, 5, 2, 6, 3})
+    {
+        sprite.SetFrame(k);
+        ASSERT_EQ(sprite.DrawTo(&target, CxPoint(0, 0)), CX_ERR_NONE);
+        EXPECT_TRUE(Holds(target, w, h, k)) << k;
+    }
+    // Not a movie: the image loaders get the file, and no movie error is reported.
+    errors.Clear();
+    CxSprite other;
+    EXPECT_NE(other.Load(dir.Write("x.bin", "nothing").c_str()), CX_ERR_NONE);
+    EXPECT_EQ(other.GetMovieDriver(), nullptr);
+    for (const CapturedError& e : errors.Errors())
+        EXPECT_EQ(e.text.find("movie filter"), std::string::npos);
+}
+
+TEST_F(MovieTest, SurfaceTheDriverCannotDrawIntoEndsTheMovie)
+{
+    CxMovie movie;
+    // A 32-bit surface of the caller's: the movie opens, but no frame can be drawn into it.
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 4)).c_str(), new CxDrawSurface(8, 8, 32)),
+              CX_ERR_NONE);
+    CCountingListener listener;
+    movie.SetEndListener(&listener);
+    movie.SetLoop(true);
+    movie.Play();
+    for (int i = 0; i < 10; ++i)
+        Pass(100);
+    EXPECT_FALSE(movie.IsPlaying());
+    EXPECT_EQ(listener.m_nCalls, 1);
+    // One failed attempt, not one report per pass.
+    EXPECT_EQ(errors.Errors().size(), 1u);
+}
