@@ -286,3 +286,9 @@ void CBaseWindow::OnMouseWheel(uint32_t buttons, const CxPoint& point, int32_t e
     RestartIdleTimer();
     CxGameWindow::OnMouseWheel(buttons, point, extra);
 }
+
+void CBaseWindow::NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d)
+{
+    RestartIdleTimer();
+    CxGameWindow::NotifyParent(a, b, c, d);
+}

@@ -108,6 +108,9 @@ public:
     void OnRButtonDown(uint32_t buttons, const CxPoint& point) override;
     void OnRButtonUp(uint32_t buttons, const CxPoint& point) override;
     void OnMouseWheel(uint32_t buttons, const CxPoint& point, int32_t extra) override;
+    // The room's own buttons handle the mouse themselves; what they report
+    // up the tree is the player's input too.
+    void NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d) override;
 
 protected:
     void Pause() override;

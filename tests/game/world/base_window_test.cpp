@@ -209,6 +209,18 @@ TEST_F(BaseWindowTest, InputDelaysThePromptWithoutLoweringTheLevel)
     RunUntil(start + 55000);
     ASSERT_EQ(room->m_Prompts.size(), 2u);
     EXPECT_EQ(room->m_Prompts[1].level, 2);
+
+    // A button of the room that the player uses reports it up the tree:
+    // that is input too.
+    CxDisplayObject button;
+    button.Create(10, 10, 20, 20, room);
+    RunUntil(start + 70000);
+    button.NotifyParent(0, reinterpret_cast<intptr_t>(&button), 2, 0);
+    RunUntil(start + 89900);
+    EXPECT_EQ(room->m_Prompts.size(), 2u);
+    RunUntil(start + 90000);
+    EXPECT_EQ(room->m_Prompts.size(), 3u);
+    button.Detach();
 }
 
 TEST_F(BaseWindowTest, APausedRoomHoldsItsIdleCountdown)
