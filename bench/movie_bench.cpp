@@ -90,18 +90,26 @@ const std::vector<uint8_t>& CartoonMovie()
     return movie;
 }
 
+// Sizes surface for a w x h frame in the format and describes it as a target.
+ST_VIDEO_TARGET MakeTarget(std::vector<uint8_t>& surface, int32_t w, int32_t h, uint8_t format)
+{
+    const int32_t bytes = format == CX_VIDEO_8BIT ? 1 : 2;
+    surface.assign(static_cast<size_t>(w) * h * bytes, 0);
+    ST_VIDEO_TARGET target;
+    target.pBits = surface.data();
+    target.nPitch = w * bytes;
+    target.nWidth = w;
+    target.nHeight = h;
+    target.nFormat = format;
+    return target;
+}
+
 void DecodeLoop(benchmark::State& state, const std::vector<uint8_t>& movie, uint8_t format)
 {
     CxVideo video;
     video.Open(movie.data(), static_cast<uint32_t>(movie.size()));
-    const int32_t bytes = format == CX_VIDEO_8BIT ? 1 : 2;
-    std::vector<uint8_t> surface(static_cast<size_t>(640) * 480 * bytes);
-    ST_VIDEO_TARGET target;
-    target.pBits = surface.data();
-    target.nPitch = 640 * bytes;
-    target.nWidth = 640;
-    target.nHeight = 480;
-    target.nFormat = format;
+    std::vector<uint8_t> surface;
+    const ST_VIDEO_TARGET target = MakeTarget(surface, 640, 480, format);
     for (auto _ : state)
     {
         if (video.DecodeFrame(target) != CX_ERR_NONE)
@@ -164,13 +172,8 @@ void BM_Convert8To565_Ours(benchmark::State& state)
     static const std::vector<uint8_t> movie = MakeMovie(640, 480, 1);
     CxVideo video;
     video.Open(movie.data(), static_cast<uint32_t>(movie.size()));
-    std::vector<uint8_t> surface(static_cast<size_t>(640) * 480 * 2);
-    ST_VIDEO_TARGET target;
-    target.pBits = surface.data();
-    target.nPitch = 640 * 2;
-    target.nWidth = 640;
-    target.nHeight = 480;
-    target.nFormat = CX_VIDEO_565;
+    std::vector<uint8_t> surface;
+    const ST_VIDEO_TARGET target = MakeTarget(surface, 640, 480, CX_VIDEO_565);
     for (auto _ : state)
     {
         video.Goto(0);
@@ -186,13 +189,8 @@ void BM_SpriteGoto(benchmark::State& state)
     static const std::vector<uint8_t> movie = MakeMovie(64, 64, 32);
     CxVideo video;
     video.Open(movie.data(), static_cast<uint32_t>(movie.size()));
-    std::vector<uint8_t> surface(static_cast<size_t>(64) * 64 * 2);
-    ST_VIDEO_TARGET target;
-    target.pBits = surface.data();
-    target.nPitch = 64 * 2;
-    target.nWidth = 64;
-    target.nHeight = 64;
-    target.nFormat = CX_VIDEO_565;
+    std::vector<uint8_t> surface;
+    const ST_VIDEO_TARGET target = MakeTarget(surface, 64, 64, CX_VIDEO_565);
     int32_t frame = 0;
     for (auto _ : state)
     {
