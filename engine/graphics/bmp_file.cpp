@@ -1,6 +1,13 @@
 // Windows bitmaps: the 14-byte file header and the 40-byte information
 // header, an optional palette of blue-green-red-reserved quads, then rows
 // padded to four bytes, bottom row first unless the height is negative.
+//
+// The longer information headers of later versions (108 and 124 bytes, as
+// image editors write by default) are read too when the pixels are plain
+// (no compression, no bit fields): their palette follows the longer header
+// and their pixels start where the file header's offset says, which must
+// lie after the palette. A 40-byte file's pixels are read right after its
+// palette, whatever that offset says, as files made for the engine expect.
 #include "engine/graphics/image_files.h"
 
 #include <cstring>
@@ -8,6 +15,9 @@
 namespace {
 constexpr uint32_t BMP_HEADER_SIZE = 54;
 constexpr uint32_t BMP_INFO_SIZE = 40;
+constexpr uint32_t BMP_FILE_HEADER_SIZE = 14;
+constexpr uint32_t BMP_V4_INFO_SIZE = 108;
+constexpr uint32_t BMP_V5_INFO_SIZE = 124;
 
 // The file's row pitch: whole bytes of pixels, one more for a partial byte
 // at depths below 8 when the width is not a multiple of 8, rounded to 4.
@@ -34,9 +44,9 @@ uint32_t LoadBmp(CxDrawSurface* surface, const uint8_t* data, uint32_t size, con
     const uint32_t compression = ReadLe32(data + 30);
     const uint32_t imageSize = ReadLe32(data + 34);
     const uint32_t colorsUsed = ReadLe32(data + 46);
-    // Only the plain layout is understood: other header sizes move the
-    // pixels, and compressed or bit-field files would be read as garbage.
-    if (infoSize != BMP_INFO_SIZE || compression != 0)
+    // Compressed or bit-field files would be read as garbage.
+    const bool longHeader = infoSize == BMP_V4_INFO_SIZE || infoSize == BMP_V5_INFO_SIZE;
+    if ((infoSize != BMP_INFO_SIZE && !longHeader) || compression != 0)
         return FailImage(surface, CX_ERR_INVALID_FILE_TYPE,
                          "Unsupported BMP layout (header %u, compression %u): %s", infoSize, compression,
                          name);
@@ -51,7 +61,15 @@ uint32_t LoadBmp(CxDrawSurface* surface, const uint8_t* data, uint32_t size, con
     if (paletteCount > 256)
         return FailImage(surface, CX_ERR_INVALID_FILE_TYPE, "Invalid BMP palette of %u colours: %s",
                          colorsUsed, name);
-    const uint64_t dataOffset = BMP_HEADER_SIZE + 4 * paletteCount;
+    const uint64_t paletteOffset = BMP_FILE_HEADER_SIZE + infoSize;
+    uint64_t dataOffset = paletteOffset + 4 * paletteCount;
+    if (longHeader)
+    {
+        const uint32_t pixelOffset = ReadLe32(data + 10);
+        if (pixelOffset < dataOffset)
+            return FailImage(surface, CX_ERR_INVALID_FILE_TYPE, "BMP pixels overlap the header: %s", name);
+        dataOffset = pixelOffset;
+    }
     if (dataOffset + total > size)
         return FailImage(surface, CX_ERR_INVALID_FILE_TYPE, "Truncated BMP file: %s", name);
     // A larger image size field than the rows need is clipped to the rows.
@@ -73,7 +91,7 @@ uint32_t LoadBmp(CxDrawSurface* surface, const uint8_t* data, uint32_t size, con
         memcpy(palette, surface->GetPalette(), sizeof(palette));
         for (uint32_t i = 0; i < paletteCount; ++i)
         {
-            const uint8_t* quad = data + BMP_HEADER_SIZE + 4 * i;
+            const uint8_t* quad = data + paletteOffset + 4 * i;
             palette[3 * i] = quad[2];
             palette[3 * i + 1] = quad[1];
             palette[3 * i + 2] = quad[0];

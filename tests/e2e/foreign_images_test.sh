@@ -16,12 +16,15 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 "$im" -size 13x7 gradient:red-blue \( -size 13x7 gradient:lime-black -rotate 90 -resize 13x7\! \) \
     -compose plus -composite -type TrueColor "BMP3:$dir/src.bmp" || { echo "ImageMagick failed"; exit 77; }
 "$im" "$dir/src.bmp" -colors 16 -type Palette "BMP3:$dir/pal8.bmp"
+# ImageMagick's own default writes the newer, longer information header.
+"$im" "$dir/src.bmp" -type TrueColor "BMP:$dir/v5.bmp"
+"$im" "$dir/src.bmp" -colors 16 -type Palette "BMP:$dir/v5pal.bmp"
 "$im" "$dir/src.bmp" -orient TopLeft -compress None "$dir/plain.tga"
 "$im" "$dir/src.bmp" -orient TopLeft -compress RLE "$dir/rle.tga"
 "$im" "$dir/src.bmp" "$dir/true.pcx"
 "$im" "$dir/src.bmp" -colors 16 -type Palette "$dir/pal8.pcx"
 
-for source in src.bmp pal8.bmp plain.tga rle.tga true.pcx pal8.pcx; do
+for source in src.bmp pal8.bmp v5.bmp v5pal.bmp plain.tga rle.tga true.pcx pal8.pcx; do
     in="$dir/$source"
     "$tool" image-convert "$in" "$dir/$source.out.bmp" || { fail "$source: conversion failed"; continue; }
     differ=$("$cmp" -metric AE "$in" "$dir/$source.out.bmp" null: 2>&1)

@@ -54,6 +54,49 @@ TEST(BmpLoad, BottomUpRowsArePackedAndTurned)
     EXPECT_EQ(30, palette[11]); // blue
 }
 
+// The same picture with a longer information header (108 or 124 bytes) and
+// a gap of unused bytes before the pixels, as image editors write it.
+Bytes LongHeaderBitmap(uint32_t infoSize)
+{
+    const Bytes small = SmallBitmap();
+    const uint32_t gap = 6;
+    Bytes b(14 + infoSize + 16 + gap + 8, 0xAB);
+    std::copy(small.begin(), small.begin() + 54, b.begin());
+    std::fill(b.begin() + 54, b.begin() + 14 + infoSize, 0);
+    PutLe32(b, 2, static_cast<uint32_t>(b.size()));
+    PutLe32(b, 14, infoSize);
+    PutLe32(b, 10, 14 + infoSize + 16 + gap);
+    std::copy(small.begin() + 54, small.begin() + 70, b.begin() + 14 + infoSize);
+    std::copy(small.begin() + 70, small.end(), b.end() - 8);
+    return b;
+}
+
+TEST(BmpLoad, LongerHeadersPlaceThePaletteAfterThemAndThePixelsAtTheOffset)
+{
+    ErrorRecorder quiet;
+    for (uint32_t infoSize : {108u, 124u})
+    {
+        const Bytes file = LongHeaderBitmap(infoSize);
+        CxDrawSurface surface;
+        ASSERT_EQ(0u, LoadBmp(&surface, file.data(), static_cast<uint32_t>(file.size()), "long")) << infoSize;
+        EXPECT_EQ((std::vector<uint32_t>{3, 2, 1, 1, 2, 3}), RawPixels(surface));
+        EXPECT_EQ(90, surface.GetPalette()[9]);
+        EXPECT_EQ(30, surface.GetPalette()[11]);
+
+        // Pixels said to start inside the palette, or past the end, are refused.
+        for (uint32_t offset : {14 + infoSize + 8, static_cast<uint32_t>(file.size()) - 4})
+        {
+            Bytes bad = file;
+            PutLe32(bad, 10, offset);
+            CxDrawSurface refused;
+            EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE,
+                      LoadBmp(&refused, bad.data(), static_cast<uint32_t>(bad.size()), "bad"))
+                << infoSize << " at " << offset;
+            EXPECT_FALSE(refused.IsCreated());
+        }
+    }
+}
+
 TEST(BmpLoad, NegativeHeightMeansTopDown)
 {
     ErrorRecorder quiet;
@@ -139,7 +182,8 @@ TEST(BmpLoad, HeaderFieldsAreNotTrusted)
         {46, 1000, false},       // more colours than a palette holds
         {46, 200, false},        // a palette longer than the file
         {30, 1, false},          // run-length compression
-        {14, 108, false},        // a larger information header
+        {14, 108, false},        // a longer information header over a short one's palette
+        {14, 64, false},         // an information header of no known version
     };
     for (const Case& c : cases)
     {
