@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -210,5 +211,20 @@ private:
     void Mouse(const std::string& what, const CxPoint& p)
     {
         m_Mouse.push_back(what + "@" + std::to_string(p.x) + "," + std::to_string(p.y));
+    }
+};
+
+// A test application for nested (modal) loops: past the pass limit it asks
+// to quit, and a loop that ignores that request is stopped by an exception,
+// which DoModal lets through, so no test can hang.
+class CModalTestApp : public CTestApp
+{
+public:
+    using CTestApp::CTestApp;
+    void OnIdle() override
+    {
+        CTestApp::OnIdle();
+        if (m_nPasses >= m_nPassLimit + 100)
+            throw std::runtime_error("runaway modal loop");
     }
 };

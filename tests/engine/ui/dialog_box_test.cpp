@@ -10,23 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
-// An application that also counts the paint requests and user messages it
-// handles. A modal loop that ignores the quit request of the pass limit is
-// stopped by an exception, which DoModal lets through, so no test can hang.
-class CDialogTestApp : public CTestApp
+// An application that also counts the paint requests and user messages it handles.
+class CDialogTestApp : public CModalTestApp
 {
 public:
-    void OnIdle() override
-    {
-        CTestApp::OnIdle();
-        if (m_nPasses >= m_nPassLimit + 100)
-            throw std::runtime_error("runaway modal loop");
-    }
     void OnPaint(const CxRect& rect) override
     {
         ++m_nPaints;

@@ -14,22 +14,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 
 namespace {
-class CFadeApp : public CTestApp
+class CFadeApp : public CModalTestApp
 {
 public:
-    explicit CFadeApp(const std::string& options) : CTestApp(options.c_str()) {}
+    explicit CFadeApp(const std::string& options) : CModalTestApp(options.c_str()) {}
     CxGameWindow* CreateRoom(long id) override { return id < 2 ? new CBaseWindow : nullptr; }
-    void OnIdle() override
-    {
-        CTestApp::OnIdle();
-        if (m_nPasses >= m_nPassLimit + 100)
-            throw std::runtime_error("runaway modal loop");
-    }
 };
 
 class BaseWindowFadeTest : public testing::Test
