@@ -15,9 +15,9 @@
 // on standard output ("ready", "enter 1", "notify 3", "click NEXT ROOM",
 // "fade FADE1.SMK"...) and quits when a file named "quit" appears.
 #include "engine/core/file.h"
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 #include "engine/core/game_path.h"
-#include "engine/core/system_events.h"
+#include "engine/frame/system_events.h"
 #include "engine/graphics/draw_text.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/graphics/screen.h"

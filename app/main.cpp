@@ -1,7 +1,7 @@
 // The game program. Until the game's own application class takes over, a
 // minimal application with one empty room runs the engine's frame: the
 // window, the main loop and the room switch.
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 
 namespace {
 const AppDescription s_Description = {

@@ -8,8 +8,8 @@
 // the global application (GetApp) and the entry point (CxAppMain) drives it.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/linked_list.h"
 #include "engine/core/main_loop.h"
 #include "engine/core/options.h"
 #include "engine/platform/system_info.h"

@@ -3,9 +3,9 @@
 // path of the file that filled it (see LoadFile in file.h).
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/object.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

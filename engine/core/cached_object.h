@@ -8,7 +8,7 @@
 // its memory is released.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 
 #include <cstdint>
 

@@ -4,8 +4,8 @@
 // away later, when nothing on the stack uses it any more.
 #pragma once
 
-#include "engine/core/linked_list.h"
-#include "engine/core/object.h"
+#include "engine/base/linked_list.h"
+#include "engine/base/object.h"
 
 class CxCleaner : public CxObject
 {

@@ -2,8 +2,8 @@
 // lines of a sequence file that no event creator turns into a special event.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/linked_list.h"
 
 class CCommandHandler
 {

@@ -1,32 +1,19 @@
 #include "engine/core/error.h"
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/log.h"
-#include "engine/platform/message_box.h"
 
 #include <cstdarg>
 #include <cstdio>
 
 namespace
 {
-const char* const s_ErrorTexts[CX_ERR_COUNT] = {
-    "No Error",           "Out of memory",        "Error opening file",  "Error closing file",
-    "Error creating file", "Error reading file",  "Error writing file",  "Error seeking file",
-    "Error deleting file", "Could not find file", "Invalid file type",   "Invalid Path",
-    "Disk error",          "Unknown Error",       "CRC failure",         "Not enough disk space",
-    "Invalid arguement",   "Assertion Failure",   "CD is missing",
-};
-
 bool s_bReporting = false;
 uint32_t s_nLastError = CX_ERR_NONE;
 uint32_t s_nErrorCount = 0;
-CxErrorHandler s_pHandler = ShowErrorBox;
+// No handler until the application installs one: reports are logged and counted.
+CxErrorHandler s_pHandler = nullptr;
 } // namespace
-
-const char* GetErrorText(uint32_t code)
-{
-    return code < CX_ERR_COUNT ? s_ErrorTexts[code] : s_ErrorTexts[CX_ERR_UNKNOWN];
-}
 
 int32_t ReportErrorV(uint32_t code, const char* format, va_list args)
 {
@@ -97,16 +84,4 @@ CxErrorHandler SetErrorHandler(CxErrorHandler handler)
 CxErrorHandler GetErrorHandler()
 {
     return s_pHandler;
-}
-
-int32_t ShowErrorBox(uint32_t code, const char* text)
-{
-    if (code == CX_ERR_CD_MISSING)
-    {
-        static const char* const buttons[] = {"Retry", "Cancel"};
-        return ShowMessageBox(GetErrorText(code), text, buttons, 2, 1, CX_MB_ICON_ERROR) == 0 ? 1 : 0;
-    }
-    static const char* const buttons[] = {"OK"};
-    ShowMessageBox(GetErrorText(code), text, buttons, 1, 0, CX_MB_ICON_ERROR);
-    return 1;
 }

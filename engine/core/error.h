@@ -3,36 +3,13 @@
 // Operations report failure by code, never by exception. An object that can
 // fail derives from CxError and keeps the code of its last failure; every
 // report also passes through one program-wide path that counts it and hands
-// it to the installed handler (at start a system message box).
+// it to the installed handler (none at start: the report is only logged;
+// the display application installs the system message box).
 #pragma once
 
+#include "engine/base/error_codes.h"
+
 #include <cstdint>
-
-constexpr uint32_t CX_ERR_NONE = 0;
-constexpr uint32_t CX_ERR_OUT_OF_MEMORY = 1;
-constexpr uint32_t CX_ERR_FILE_OPEN = 2;
-constexpr uint32_t CX_ERR_FILE_CLOSE = 3;
-constexpr uint32_t CX_ERR_FILE_CREATE = 4;
-constexpr uint32_t CX_ERR_FILE_READ = 5;
-constexpr uint32_t CX_ERR_FILE_WRITE = 6;
-constexpr uint32_t CX_ERR_FILE_SEEK = 7;
-constexpr uint32_t CX_ERR_FILE_DELETE = 8;
-constexpr uint32_t CX_ERR_FILE_NOT_FOUND = 9;
-constexpr uint32_t CX_ERR_INVALID_FILE_TYPE = 10;
-constexpr uint32_t CX_ERR_INVALID_PATH = 11;
-constexpr uint32_t CX_ERR_DISK = 12;
-constexpr uint32_t CX_ERR_UNKNOWN = 13;
-constexpr uint32_t CX_ERR_CRC = 14;
-constexpr uint32_t CX_ERR_DISK_SPACE = 15;
-constexpr uint32_t CX_ERR_INVALID_ARGUMENT = 16;
-constexpr uint32_t CX_ERR_ASSERTION = 17;
-constexpr uint32_t CX_ERR_CD_MISSING = 18;
-constexpr uint32_t CX_ERR_COUNT = 19;
-
-#define CX_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
-
-// The title text of an error code; codes outside the table give "Unknown Error".
-const char* GetErrorText(uint32_t code);
 
 // The handler receives every counted report. Its result is returned by the
 // reporting call; for the missing-disc prompt a non-zero result means "try
@@ -73,7 +50,3 @@ bool IsReportingError();
 
 CxErrorHandler SetErrorHandler(CxErrorHandler handler);
 CxErrorHandler GetErrorHandler();
-
-// The start-up handler: a system message box titled with the code's text.
-// Answers 1 ("OK", or "Retry" for the missing-disc code) or 0 ("Cancel").
-int32_t ShowErrorBox(uint32_t code, const char* text);

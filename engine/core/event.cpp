@@ -1,6 +1,6 @@
 #include "engine/core/event.h"
 
-#include "engine/core/array.h"
+#include "engine/base/array.h"
 #include "engine/core/error.h"
 #include "engine/core/main_loop.h"
 

@@ -12,8 +12,8 @@
 // kept by a script or a destroyed room cannot reach freed memory.
 #pragma once
 
-#include "engine/core/linked_list.h"
-#include "engine/core/object.h"
+#include "engine/base/linked_list.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

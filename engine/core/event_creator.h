@@ -5,9 +5,9 @@
 // creator turns the command and its arguments into an event.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/event.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/linked_list.h"
 
 #include <cstdint>
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "engine/core/buffer.h"
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/object.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 #include <cstdio>

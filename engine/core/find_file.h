@@ -6,11 +6,11 @@
 // dir/ whatever the case of its name on disk.
 #pragma once
 
-#include "engine/core/array.h"
-#include "engine/core/binary_tree.h"
-#include "engine/core/cx_string.h"
+#include "engine/base/array.h"
+#include "engine/base/binary_tree.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/object.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

@@ -12,10 +12,10 @@
 // roots are the working directory).
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/hash_table.h"
-#include "engine/core/object.h"
+#include "engine/base/hash_table.h"
+#include "engine/base/object.h"
 
 #include <cstdarg>
 #include <cstdint>

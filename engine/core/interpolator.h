@@ -8,9 +8,9 @@
 // cannot make the expansion loop.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/linked_list.h"
-#include "engine/core/object.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/linked_list.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

@@ -10,9 +10,9 @@
 // 3 warnings, 4 everything.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/object.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

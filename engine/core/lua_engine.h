@@ -7,9 +7,9 @@
 // set the engine's error code, and the game goes on.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/object.h"
+#include "engine/base/object.h"
 #include "engine/platform/lua_vm.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "engine/core/main_loop.h"
 
-#include "engine/core/array.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/array.h"
+#include "engine/base/linked_list.h"
 
 namespace
 {

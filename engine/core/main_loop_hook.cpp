@@ -1,6 +1,6 @@
 #include "engine/core/main_loop_hook.h"
 
-#include "engine/core/array.h"
+#include "engine/base/array.h"
 #include "engine/core/main_loop.h"
 
 namespace

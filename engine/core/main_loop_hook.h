@@ -6,7 +6,7 @@
 // order. The timer manager is such a hook.
 #pragma once
 
-#include "engine/core/linked_list.h"
+#include "engine/base/linked_list.h"
 
 class CxMainLoopHook
 {

@@ -1,6 +1,6 @@
 #include "engine/core/mutex.h"
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 
 #include <chrono>
 #include <condition_variable>

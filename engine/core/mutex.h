@@ -4,7 +4,7 @@
 // as the allocator does when a purge itself allocates.
 #pragma once
 
-#include "engine/core/object.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 #include <memory>

@@ -8,11 +8,11 @@
 // it begins with "[" itself.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/geometry.h"
-#include "engine/core/linked_list.h"
-#include "engine/core/object.h"
+#include "engine/base/geometry.h"
+#include "engine/base/linked_list.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

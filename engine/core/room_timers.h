@@ -9,7 +9,7 @@
 
 #include "engine/core/cleaner.h"
 #include "engine/core/error.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/linked_list.h"
 #include "engine/core/timer.h"
 
 #include <cstdint>

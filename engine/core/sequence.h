@@ -11,10 +11,10 @@
 // indented line is skipped). "Event" text runs to the first ")".
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
 #include "engine/core/event.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/linked_list.h"
 
 #include <cstdint>
 

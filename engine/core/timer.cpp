@@ -1,6 +1,6 @@
 #include "engine/core/timer.h"
 
-#include "engine/core/array.h"
+#include "engine/base/array.h"
 #include "engine/platform/clock.h"
 
 namespace

@@ -8,7 +8,7 @@
 // the wrap behaves like any other.
 #pragma once
 
-#include "engine/core/linked_list.h"
+#include "engine/base/linked_list.h"
 #include "engine/core/main_loop_hook.h"
 #include "engine/core/pause_resume.h"
 

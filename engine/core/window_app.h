@@ -11,7 +11,7 @@
 #pragma once
 
 #include "engine/core/app.h"
-#include "engine/core/geometry.h"
+#include "engine/base/geometry.h"
 
 #include <cstdint>
 

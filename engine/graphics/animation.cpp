@@ -1,6 +1,6 @@
 #include "engine/graphics/animation.h"
 
-#include "engine/core/array.h"
+#include "engine/base/array.h"
 #include "engine/core/main_loop.h"
 #include "engine/graphics/display_object.h"
 #include "engine/graphics/sprite.h"

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "engine/core/error.h"
-#include "engine/core/linked_list.h"
-#include "engine/core/object.h"
+#include "engine/base/linked_list.h"
+#include "engine/base/object.h"
 #include "engine/core/pause_resume.h"
 #include "engine/core/timer.h"
 

@@ -13,8 +13,8 @@
 // The cursor state is shared under the named mutex "Qex_DDCursor".
 #pragma once
 
-#include "engine/core/geometry.h"
-#include "engine/core/object.h"
+#include "engine/base/geometry.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

@@ -33,10 +33,10 @@
 #pragma once
 
 #include "engine/core/cached_object.h"
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/geometry.h"
-#include "engine/core/object.h"
+#include "engine/base/geometry.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // palette building, fades, alpha, blur, colour replacement.
 #include "engine/graphics/draw_surface.h"
 
-#include "engine/core/binary_tree.h"
+#include "engine/base/binary_tree.h"
 #include "engine/core/memory.h"
 #include "engine/graphics/draw_surface_pixels.h"
 

@@ -2,7 +2,7 @@
 // row packing.
 #include "engine/graphics/draw_surface.h"
 
-#include "engine/core/linked_list.h"
+#include "engine/base/linked_list.h"
 #include "engine/core/memory.h"
 #include "engine/graphics/draw_surface_pixels.h"
 

@@ -12,8 +12,8 @@
 // stays marked for another render, which the next full repaint completes.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/geometry.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/geometry.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/font.h"
 #include "engine/graphics/sprite.h"

@@ -17,10 +17,10 @@
 // glyph.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/geometry.h"
-#include "engine/core/object.h"
+#include "engine/base/geometry.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // The file entry points of the image loaders and the writer chosen by extension.
 #include "engine/graphics/image_files.h"
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/file.h"
 
 #include <cstdarg>

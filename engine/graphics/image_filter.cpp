@@ -2,7 +2,7 @@
 
 #include "engine/core/find_file.h"
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
 #include "engine/graphics/image_files.h"
 

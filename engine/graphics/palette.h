@@ -8,7 +8,7 @@
 #pragma once
 
 #include "engine/core/error.h"
-#include "engine/core/object.h"
+#include "engine/base/object.h"
 
 #include <cstdint>
 

@@ -13,8 +13,8 @@
 // its line on screen and the rest of that line's time.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/linked_list.h"
 #include "engine/core/timer.h"
 #include "engine/graphics/display_object.h"
 #include "engine/graphics/draw_text.h"

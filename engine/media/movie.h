@@ -16,8 +16,8 @@
 // the caller carries on as if the movie had ended.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/linked_list.h"
 #include "engine/ui/dialog_box.h"
 
 #include <cstdint>

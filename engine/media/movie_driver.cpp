@@ -1,6 +1,7 @@
 #include "engine/media/movie_driver.h"
 
 #include "engine/core/file.h"
+#include "engine/core/log.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/sprite.h"
 #include "engine/media/sound.h"
@@ -184,12 +185,26 @@ uint32_t CxSmackerDriver::Open(const char* fileName, uint32_t flags)
                                                                              : CX_SMACK_ALL_TRACKS);
     if (flags & CX_MOVIE_DRIVER_FLAG_01)
         openFlags |= CX_SMACK_OPEN_FLAG_200;
-    // A missing file is one report (the decoder would add its own).
-    CxVideo* movie = FileExists(fileName) ? new (std::nothrow) CxVideo : nullptr;
-    if (!movie || movie->OpenFile(fileName) != CX_ERR_NONE)
+    // One report for a movie that cannot be read or decoded. A missing movie is an error, never the prompt for the
+    // game disc.
+    CxFileBuffer data;
+    if (!FileExists(fileName) || LoadFile(fileName, data) != CX_ERR_NONE || !data.GetData())
     {
-        delete movie;
         SetError(CX_ERR_FILE_OPEN, "SmackOpen(%s) failed", fileName);
+        return GetError();
+    }
+    CxVideo* movie = new (std::nothrow) CxVideo;
+    if (!movie)
+    {
+        SetError(CX_ERR_OUT_OF_MEMORY, "SmackOpen(%s) failed", fileName);
+        return GetError();
+    }
+    if (movie->Open(static_cast<const uint8_t*>(data.GetData()), data.GetSize()) != CX_ERR_NONE)
+    {
+        // The decoder's reason goes to the log beside the one counted report.
+        LogEntry(CX_LOG_WARNING, "%s: %s", fileName, movie->GetErrorMessage());
+        SetError(CX_ERR_FILE_OPEN, "SmackOpen(%s) failed", fileName);
+        delete movie;
         return GetError();
     }
     m_pMovie = movie;

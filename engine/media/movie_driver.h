@@ -14,9 +14,9 @@
 #pragma once
 
 #include "engine/core/error.h"
-#include "engine/core/geometry.h"
-#include "engine/core/linked_list.h"
-#include "engine/core/object.h"
+#include "engine/base/geometry.h"
+#include "engine/base/linked_list.h"
+#include "engine/base/object.h"
 #include "engine/platform/audio.h"
 
 #include <cstdint>

@@ -3,9 +3,9 @@
 // that moment. The event owns its movie and deletes it with itself.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/event.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/linked_list.h"
 
 class CxMovie;
 

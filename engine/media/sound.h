@@ -9,10 +9,10 @@
 #pragma once
 
 #include "engine/core/cached_object.h"
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
-#include "engine/core/linked_list.h"
-#include "engine/core/object.h"
+#include "engine/base/linked_list.h"
+#include "engine/base/object.h"
 #include "engine/platform/audio.h"
 
 #include <cstdint>

@@ -8,7 +8,7 @@
 // cannot be matched is kept as written, so new files are created as named.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 
 #include <cstdint>
 

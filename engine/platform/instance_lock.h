@@ -4,7 +4,7 @@
 // ends, however it ends.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 
 class CxInstanceLock
 {

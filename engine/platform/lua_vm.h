@@ -8,7 +8,7 @@
 // frame is gone.
 #pragma once
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 
 #include <cstdint>
 

@@ -1,6 +1,7 @@
 #include "engine/platform/message_box.h"
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/error_codes.h"
 
 #include <SDL.h>
 
@@ -67,4 +68,16 @@ int32_t ShowMessageBox(const char* title, const char* text, const char* const* b
     if (SDL_ShowMessageBox(&box, &answer) != 0 || answer < 0)
         return AnswerHeadless(title, text, buttons, buttonCount, defaultButton);
     return answer;
+}
+
+int32_t ShowErrorBox(uint32_t code, const char* text)
+{
+    if (code == CX_ERR_CD_MISSING)
+    {
+        static const char* const buttons[] = {"Retry", "Cancel"};
+        return ShowMessageBox(GetErrorText(code), text, buttons, 2, 1, CX_MB_ICON_ERROR) == 0 ? 1 : 0;
+    }
+    static const char* const buttons[] = {"OK"};
+    ShowMessageBox(GetErrorText(code), text, buttons, 1, 0, CX_MB_ICON_ERROR);
+    return 1;
 }

@@ -21,3 +21,7 @@ int32_t ShowMessageBox(const char* title, const char* text, const char* const* b
 
 // True when boxes cannot be shown on a screen and go to standard error.
 bool IsMessageBoxHeadless();
+
+// The error handler that shows a report as a system box titled with the
+// code's text. Answers 1 ("OK", or "Retry" for the missing-disc code) or 0 ("Cancel").
+int32_t ShowErrorBox(uint32_t code, const char* text);

@@ -11,7 +11,7 @@
 // coordinates whatever the window's size or the display's pixel density.
 #pragma once
 
-#include "engine/core/geometry.h"
+#include "engine/base/geometry.h"
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
 // Smacker decoding through libavformat/libavcodec, reading from memory.
 #include "engine/platform/video.h"
 
-#include "engine/core/buffer.h"
-#include "engine/core/file.h"
 #include "engine/platform/audio.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 extern "C" {
@@ -91,17 +91,14 @@ bool CxVideo::IsOpen() const
     return m_nFrames > 0;
 }
 
-uint32_t CxVideo::OpenFile(const char* name)
+uint32_t CxVideo::SetError(uint32_t code, const char* format, ...)
 {
-    Close();
-    CxFileBuffer buffer;
-    // A missing movie is an error, never the prompt for the game disc.
-    if (!name || !FileExists(name) || LoadFile(name, buffer) != CX_ERR_NONE || !buffer.GetData())
-    {
-        SetError(CX_ERR_FILE_OPEN, "Could not read the movie %s", name ? name : "");
-        return GetError();
-    }
-    return Open(static_cast<const uint8_t*>(buffer.GetData()), buffer.GetSize());
+    m_nError = code;
+    va_list args;
+    va_start(args, format);
+    vsnprintf(m_szError, sizeof(m_szError), format, args);
+    va_end(args);
+    return code;
 }
 
 uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)

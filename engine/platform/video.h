@@ -1,8 +1,8 @@
 // CxVideo: decodes Smacker movies with FFmpeg (the "smk" demuxer and the
 // smackvideo and smackaudio decoders).
 //
-// The movie is read from a memory block (a copy is kept), so it goes through
-// the engine's file layer like every other data file. Frames are decoded in
+// The movie is read from a memory block (a copy is kept): the caller loads
+// the file through the engine's file layer like every other data file. Frames are decoded in
 // order into an 8-bit frame buffer and converted into a caller's surface
 // memory: 8-bit indices, or 16-bit 5-5-5 or 5-6-5 through the movie's
 // palette, at a position and pitch, clipped to the surface. The rectangles
@@ -17,12 +17,12 @@
 // the sound is on (in the file's format: unsigned 8-bit or signed 16-bit,
 // interleaved) and wait in a queue until the caller takes them.
 //
-// Bad input never crashes: a file that cannot be opened, an absurd size or a
-// frame that does not decode is an error code, and a failed frame ends the movie.
+// Bad input never crashes: an absurd size or a frame that does not decode is
+// an error code with its text, and a failed frame ends the movie.
 #pragma once
 
-#include "engine/core/error.h"
-#include "engine/core/geometry.h"
+#include "engine/base/error_codes.h"
+#include "engine/base/geometry.h"
 
 #include <cstdint>
 #include <vector>
@@ -63,19 +63,17 @@ struct ST_VIDEO_AUDIO_INFO
 
 struct CxVideoState;
 
-class CxVideo : public CxError
+class CxVideo
 {
 public:
     CxVideo();
-    ~CxVideo() override;
+    ~CxVideo();
     CxVideo(const CxVideo&) = delete;
     CxVideo& operator=(const CxVideo&) = delete;
 
     // Opens a movie from a copy of the bytes. Returns 0, or 10 (not a movie,
     // or one that cannot be decoded), 16 (absurd size), 1 (out of memory).
     uint32_t Open(const uint8_t* data, uint32_t size);
-    // Loads the file through the engine's file layer and opens it (2 when it cannot be read).
-    uint32_t OpenFile(const char* name);
     void Close();
     bool IsOpen() const;
 
@@ -124,7 +122,19 @@ public:
     // Makes frame (from 0) the next one to decode. Returns 0, or 16 for a frame out of range.
     uint32_t Goto(int32_t frame);
 
+    // The code and text of the last failure (0 and "" when none). The decoder
+    // reports nothing itself: whoever opened the movie reports its failure once.
+    uint32_t GetError() const { return m_nError; }
+    const char* GetErrorMessage() const { return m_szError; }
+
 private:
+    uint32_t SetError(uint32_t code, const char* format, ...) CX_PRINTF(3, 4);
+    void SetErrorCode(uint32_t code) { m_nError = code; }
+    void ClearError()
+    {
+        m_nError = CX_ERR_NONE;
+        m_szError[0] = '\0';
+    }
     uint32_t OpenDecoder();
     void CloseDecoder();
     // Decodes the next frame of the stream into m_Frame/m_Palette (audio queued).
@@ -133,6 +143,8 @@ private:
     void FindChangedRects(const uint8_t* previous, const uint8_t* current);
     void ConvertTo(const ST_VIDEO_TARGET& target) const;
 
+    uint32_t m_nError = CX_ERR_NONE;
+    char m_szError[192] = {};
     CxVideoState* m_pState = nullptr;
     std::vector<uint8_t> m_Data; // the movie file
     int32_t m_nWidth = 0;

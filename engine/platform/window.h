@@ -11,7 +11,7 @@
 // read from SDL, because events pushed by tests never reach SDL's own state.
 #pragma once
 
-#include "engine/core/geometry.h"
+#include "engine/base/geometry.h"
 
 #include <cstdint>
 

@@ -9,9 +9,9 @@
 // in parts reads as one line.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/geometry.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/geometry.h"
+#include "engine/base/linked_list.h"
 #include "engine/core/log.h"
 
 #include <cstdint>

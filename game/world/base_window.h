@@ -21,7 +21,7 @@
 #pragma once
 
 #include "engine/core/event.h"
-#include "engine/core/game_window.h"
+#include "engine/frame/game_window.h"
 #include "engine/core/timer.h"
 #include "game/world/yes_no_hook.h"
 

@@ -4,7 +4,7 @@
 // is its top-left pixel. It writes "ready" once the first frame is shown and
 // ends when a file named "quit" appears in its working directory.
 #include "engine/core/file.h"
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 #include "engine/graphics/animation.h"
 #include "engine/graphics/cursor.h"
 #include "engine/graphics/screen.h"

@@ -5,8 +5,9 @@
 #include "engine/core/main_loop.h"
 #include "engine/core/random.h"
 #include "engine/platform/clock.h"
+#include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

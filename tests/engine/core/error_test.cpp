@@ -3,7 +3,7 @@
 #include "engine/core/file.h"
 #include "engine/core/log.h"
 #include "engine/core/options.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

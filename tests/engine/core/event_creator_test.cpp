@@ -1,7 +1,7 @@
 #include "engine/core/event_creator.h"
 
 #include "engine/core/interpolator.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

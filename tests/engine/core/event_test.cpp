@@ -1,7 +1,7 @@
 #include "engine/core/event.h"
 
 #include "engine/core/main_loop.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "engine/core/lua_engine.h"
 
 #include "engine/core/log.h"
-#include "test_support.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_support.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

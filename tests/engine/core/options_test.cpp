@@ -2,7 +2,7 @@
 
 #include "engine/core/file.h"
 
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "engine/core/event_creator.h"
 #include "engine/core/game_path.h"
 #include "engine/core/interpolator.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "engine/core/window_app.h"
 
+#include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "engine/graphics/animation.h"
 #include "engine/graphics/sprite.h"
 #include "engine/platform/clock.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

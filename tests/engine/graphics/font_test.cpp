@@ -6,7 +6,7 @@
 #include "engine/graphics/image_filter.h"
 #include "font_test_util.h"
 #include "surface_test_util.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // pixels a drawing changed.
 #pragma once
 
-#include "engine/core/geometry.h"
+#include "engine/base/geometry.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/font.h"
 

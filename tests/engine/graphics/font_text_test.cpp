@@ -2,7 +2,7 @@
 #include "engine/graphics/font.h"
 #include "font_test_util.h"
 #include "surface_test_util.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

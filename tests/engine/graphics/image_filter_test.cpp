@@ -1,7 +1,7 @@
 // The image filter registry and CxDrawSurface::Load/Save going through it.
 #include "engine/graphics/image_filter.h"
 
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 #include "engine/core/error.h"
 #include "engine/graphics/draw_surface.h"
 

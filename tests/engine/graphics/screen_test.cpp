@@ -5,7 +5,7 @@
 #include "engine/graphics/palette.h"
 #include "engine/platform/presenter.h"
 #include "engine/platform/window.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "engine/graphics/sprite.h"
 #include "engine/core/file.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 #include "wave_builder.h"
 
 #include <gtest/gtest.h>

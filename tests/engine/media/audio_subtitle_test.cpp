@@ -4,14 +4,14 @@
 #include "engine/core/file.h"
 #include "engine/core/options.h"
 #include "engine/core/sequence.h"
-#include "engine/core/system_events.h"
+#include "engine/frame/system_events.h"
 #include "engine/graphics/default_font.h"
 #include "engine/graphics/display_object.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/media/sound_event.h"
 #include "engine/platform/clock.h"
-#include "test_support.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_support.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 #include "engine/media/movie_event.h"
 
 #include "engine/core/sequence.h"
-#include "engine/core/system_events.h"
+#include "engine/frame/system_events.h"
 #include "engine/media/movie.h"
 #include "engine/platform/clock.h"
 #include "movie_test_util.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

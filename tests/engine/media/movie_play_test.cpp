@@ -7,10 +7,11 @@
 #include "engine/graphics/screen.h"
 #include "engine/media/movie_driver.h"
 #include "engine/platform/clock.h"
+#include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
 #include "movie_test_util.h"
 #include "playback_fixture.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

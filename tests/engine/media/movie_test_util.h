@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/graphics/draw_surface.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 #include "tools/smk/smk_encoder.h"
 
 #include <gtest/gtest.h>

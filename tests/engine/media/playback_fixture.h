@@ -10,7 +10,7 @@
 #include "engine/media/wave.h"
 #include "engine/platform/audio.h"
 #include "engine/platform/clock.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 #include "wave_builder.h"
 
 #include <gtest/gtest.h>

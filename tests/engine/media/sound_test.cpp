@@ -10,7 +10,7 @@
 #include "engine/core/options.h"
 #include "engine/media/wave.h"
 #include "engine/platform/clock.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "engine/media/wave.h"
 
 #include "engine/core/error.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 #include "wave_builder.h"
 
 #include <gtest/gtest.h>

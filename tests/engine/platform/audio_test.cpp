@@ -4,7 +4,7 @@
 #include "engine/platform/audio.h"
 
 #include "disk_audio.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/platform/clock.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "engine/platform/file_system.h"
 
 #include "engine/platform/clock.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

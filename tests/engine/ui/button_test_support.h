@@ -5,9 +5,10 @@
 
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/sprite.h"
+#include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
 #include "engine/ui/button.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
+#include "engine/platform/message_box.h"
 #include "engine/ui/dialog_box.h"
 
 #include "engine/core/timer.h"
 #include "engine/core/window_app.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
-#include "tests/engine/core/test_app.h"
-#include "tests/test_support.h"
+#include "tests/support/test_app.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "engine/ui/game_console.h"
 
 #include "engine/core/lua_engine.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,14 @@
 // The fades of the game rooms with real movies made by our encoder, played
 // blocking inside the test application under the manual clock.
+#include "engine/platform/message_box.h"
 #include "game/world/base_window.h"
 
 #include "engine/media/movie.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 #include "tests/engine/media/movie_test_util.h"
-#include "tests/test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include "engine/core/error.h"
 #include "engine/core/event.h"
-#include "engine/core/system_events.h"
+#include "engine/frame/system_events.h"
 #include "engine/platform/clock.h"
-#include "tests/engine/core/test_app.h"
-#include "tests/test_support.h"
+#include "tests/support/test_app.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "engine/graphics/draw_surface.h"
 #include "engine/platform/video.h"
-#include "test_support.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/core/game_window.h"
+#include "engine/frame/game_window.h"
 
 void CxGameWindow::RoomPrepare() {}
 

@@ -1,10 +1,10 @@
 // The "system" event creator of CxGameApp: the built-in commands of
 // sequence files.
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 
 #include "engine/core/random.h"
 #include "engine/core/sequence.h"
-#include "engine/core/system_events.h"
+#include "engine/frame/system_events.h"
 #include "engine/media/audio_subtitle.h"
 #include "engine/media/movie_event.h"
 #include "engine/media/sound_event.h"

@@ -3,8 +3,8 @@
 // "$GAMEPATH" lookups of file names ignore letter case.
 #pragma once
 
-#include "engine/core/cx_string.h"
-#include "engine/core/linked_list.h"
+#include "engine/base/cx_string.h"
+#include "engine/base/linked_list.h"
 
 inline uint32_t CxHashOf(const CxString& value) { return value.Hash(); }
 inline bool CxHashEquals(const CxString& a, const CxString& b) { return a.CompareNoCase(b.c_str()) == 0; }

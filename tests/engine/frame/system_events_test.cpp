@@ -1,4 +1,4 @@
-#include "engine/core/system_events.h"
+#include "engine/frame/system_events.h"
 
 #include "engine/media/audio_subtitle.h"
 #include "engine/media/sound.h"
@@ -8,8 +8,8 @@
 #include "engine/core/random.h"
 #include "engine/core/sequence.h"
 #include "engine/platform/clock.h"
-#include "test_support.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_support.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

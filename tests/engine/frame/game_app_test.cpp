@@ -1,9 +1,10 @@
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 
 #include "engine/core/error.h"
 #include "engine/core/file.h"
+#include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "engine/core/display_app.h"
+#include "engine/frame/display_app.h"
 
-#include "engine/core/array.h"
+#include "engine/base/array.h"
 #include "engine/core/error.h"
 #include "engine/graphics/cursor.h"
 #include "engine/graphics/default_font.h"
@@ -39,7 +39,12 @@ void RedrawCursor()
 }
 } // namespace
 
-CxDisplayApp::CxDisplayApp(const AppDescription& description) : CxWindowApp(description) {}
+CxDisplayApp::CxDisplayApp(const AppDescription& description) : CxWindowApp(description)
+{
+    // Until Create installs the in-game dialog, reports show as system boxes.
+    if (!GetErrorHandler())
+        SetErrorHandler(ShowErrorBox);
+}
 
 CxDisplayApp::~CxDisplayApp()
 {

@@ -1,6 +1,6 @@
 // The Lua side of CxGameApp: the engine it owns and the functions through
 // which scripts reach rooms, room timers, paths and sprites.
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 
 #include "engine/core/file.h"
 #include "engine/graphics/draw_surface.h"

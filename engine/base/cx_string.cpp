@@ -1,4 +1,4 @@
-#include "engine/core/cx_string.h"
+#include "engine/base/cx_string.h"
 
 #include <cstdio>
 #include <cstdlib>

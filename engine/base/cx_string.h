@@ -6,7 +6,7 @@
 // The longest text is therefore CX_STRING_MAX characters; longer input is cut.
 #pragma once
 
-#include "engine/core/error.h"
+#include "engine/base/error_codes.h"
 
 #include <cstdarg>
 #include <cstdint>

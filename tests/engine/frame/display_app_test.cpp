@@ -1,4 +1,4 @@
-#include "engine/core/display_app.h"
+#include "engine/frame/display_app.h"
 
 #include "engine/graphics/cursor.h"
 #include "engine/graphics/default_font.h"
@@ -6,8 +6,9 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/screen.h"
 #include "engine/graphics/sprite.h"
+#include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
-#include "tests/engine/core/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

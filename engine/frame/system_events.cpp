@@ -1,7 +1,7 @@
-#include "engine/core/system_events.h"
+#include "engine/frame/system_events.h"
 
 #include "engine/core/file.h"
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 
 void CTimerEvent::Start()
 {

@@ -3,7 +3,7 @@
 // main loop by itself after a pass limit so that no test can hang.
 #pragma once
 
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 #include "engine/core/log.h"
 
 #include <cstring>

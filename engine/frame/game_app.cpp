@@ -1,4 +1,4 @@
-#include "engine/core/game_app.h"
+#include "engine/frame/game_app.h"
 
 #include "engine/core/file.h"
 #include "engine/media/movie_driver.h"
