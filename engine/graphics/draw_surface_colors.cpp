@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <vector>
 
 using namespace cx_pixels;
 
@@ -64,6 +66,77 @@ uint64_t BlockPixelCount(int32_t pitch, int32_t height, uint32_t bitsSize, int32
     const uint64_t count = static_cast<uint64_t>(pitch) * static_cast<uint64_t>(height) * 8 / depth;
     const uint64_t limit = static_cast<uint64_t>(bitsSize) * 8 / depth;
     return count < limit ? count : limit;
+}
+// One colour of a palette being built: its packed key, its count and fixed
+// index, and whether popularity reduction has kept it so far.
+struct PaletteEntry
+{
+    uint32_t key;
+    ST_PALINFO info;
+    bool alive;
+};
+
+int32_t KeyDistance(uint32_t a, uint32_t b)
+{
+    return std::abs(static_cast<int32_t>(a & 0xFF) - static_cast<int32_t>(b & 0xFF)) +
+           std::abs(static_cast<int32_t>((a >> 8) & 0xFF) - static_cast<int32_t>((b >> 8) & 0xFF)) +
+           std::abs(static_cast<int32_t>(a >> 16) - static_cast<int32_t>(b >> 16));
+}
+
+// Popularity reduction: while more than count colours are left, the least
+// used colour without a fixed index goes, and its count joins the nearest
+// colour still kept.
+void ReduceByPopularity(std::vector<PaletteEntry>& entries, uint32_t count)
+{
+    uint32_t alive = static_cast<uint32_t>(entries.size());
+    while (alive > count)
+    {
+        int64_t victim = -1;
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].alive && entries[i].info.nIndex < 0 &&
+                (victim < 0 || entries[i].info.nCount < entries[victim].info.nCount))
+                victim = static_cast<int64_t>(i);
+        if (victim < 0)
+            return; // only fixed colours are left
+        PaletteEntry& gone = entries[victim];
+        gone.alive = false;
+        --alive;
+        int64_t nearest = -1;
+        int32_t best = 0;
+        for (size_t i = 0; i < entries.size(); ++i)
+        {
+            if (!entries[i].alive)
+                continue;
+            const int32_t distance = KeyDistance(entries[i].key, gone.key);
+            if (nearest < 0 || distance < best)
+            {
+                nearest = static_cast<int64_t>(i);
+                best = distance;
+            }
+        }
+        if (nearest >= 0)
+            entries[nearest].info.nCount += gone.info.nCount;
+    }
+}
+
+// Fixed colours at their index, the others from firstFree on in ascending key order.
+void WritePaletteEntries(const std::vector<PaletteEntry>& entries, int32_t firstFree, uint8_t* palette)
+{
+    memset(palette, 0, 768);
+    int32_t next = firstFree;
+    for (const PaletteEntry& entry : entries)
+    {
+        if (!entry.alive)
+            continue;
+        int32_t index = entry.info.nIndex;
+        if (index < 0)
+            index = next++;
+        if (index < 0 || index > 255)
+            continue;
+        palette[index * 3] = static_cast<uint8_t>(entry.key);
+        palette[index * 3 + 1] = static_cast<uint8_t>(entry.key >> 8);
+        palette[index * 3 + 2] = static_cast<uint8_t>(entry.key >> 16);
+    }
 }
 } // namespace
 
@@ -178,7 +251,8 @@ uint32_t CxDrawSurface::BuildPalette(uint8_t* palette, bool reserveSystemColors,
     if (count < 1)
         return GetError();
 
-    // 1-3. Count every colour in a tree keyed by the packed colour.
+    // Count every colour in a tree keyed by the packed colour; the reserved
+    // system colours go in first with their fixed indexes.
     CxBinaryTree<uint32_t, ST_PALINFO> tree;
     if (reserveSystemColors)
     {
@@ -213,76 +287,22 @@ uint32_t CxDrawSurface::BuildPalette(uint8_t* palette, bool reserveSystemColors,
         Unlock();
     }
 
-    // 4. Popularity reduction, on an array in ascending key order (the tree's
-    // in-order walk), so that "ties: the lowest key" is "the first found".
-    const uint32_t n = tree.GetCount();
-    struct Entry
+    // The counted colours in ascending key order (the tree's in-order walk),
+    // so that "ties: the lowest key" is "the first found".
+    std::vector<PaletteEntry> entries;
+    try
     {
-        uint32_t key;
-        ST_PALINFO info;
-        bool alive;
-    };
-    Entry* entries = static_cast<Entry*>(CX_ALLOC(sizeof(Entry) * (n ? n : 1)));
-    if (!entries)
+        entries.reserve(tree.GetCount());
+    }
+    catch (const std::bad_alloc&)
     {
         SetError(CX_ERR_OUT_OF_MEMORY, "BuildPalette: out of memory");
         return GetError();
     }
-    uint32_t filled = 0;
     for (auto* node = tree.First(); node; node = CxBinaryTree<uint32_t, ST_PALINFO>::Next(node))
-        entries[filled++] = Entry{node->m_Key, node->m_Value, true};
-    uint32_t alive = filled;
-    while (alive > static_cast<uint32_t>(count))
-    {
-        int64_t victim = -1;
-        for (uint32_t i = 0; i < filled; ++i)
-            if (entries[i].alive && entries[i].info.nIndex < 0 &&
-                (victim < 0 || entries[i].info.nCount < entries[victim].info.nCount))
-                victim = i;
-        if (victim < 0)
-            break; // only fixed colours are left
-        Entry& gone = entries[victim];
-        gone.alive = false;
-        --alive;
-        int64_t nearest = -1;
-        int32_t best = 0;
-        for (uint32_t i = 0; i < filled; ++i)
-        {
-            if (!entries[i].alive)
-                continue;
-            const int32_t distance =
-                std::abs(static_cast<int32_t>(entries[i].key & 0xFF) -
-                         static_cast<int32_t>(gone.key & 0xFF)) +
-                std::abs(static_cast<int32_t>((entries[i].key >> 8) & 0xFF) -
-                         static_cast<int32_t>((gone.key >> 8) & 0xFF)) +
-                std::abs(static_cast<int32_t>(entries[i].key >> 16) - static_cast<int32_t>(gone.key >> 16));
-            if (nearest < 0 || distance < best)
-            {
-                nearest = i;
-                best = distance;
-            }
-        }
-        if (nearest >= 0)
-            entries[nearest].info.nCount += gone.info.nCount;
-    }
-
-    // 5. Fixed colours at their index, the others in ascending key order.
-    memset(palette, 0, 768);
-    int32_t next = reserveSystemColors ? 11 : 0;
-    for (uint32_t i = 0; i < filled; ++i)
-    {
-        if (!entries[i].alive)
-            continue;
-        int32_t index = entries[i].info.nIndex;
-        if (index < 0)
-            index = next++;
-        if (index < 0 || index > 255)
-            continue;
-        palette[index * 3] = static_cast<uint8_t>(entries[i].key);
-        palette[index * 3 + 1] = static_cast<uint8_t>(entries[i].key >> 8);
-        palette[index * 3 + 2] = static_cast<uint8_t>(entries[i].key >> 16);
-    }
-    CX_FREE(entries);
+        entries.push_back(PaletteEntry{node->m_Key, node->m_Value, true});
+    ReduceByPopularity(entries, static_cast<uint32_t>(count));
+    WritePaletteEntries(entries, reserveSystemColors ? 11 : 0, palette);
     return GetError();
 }
 

@@ -10,12 +10,15 @@
 // an error instead of following a missing branch.
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
+#include "engine/graphics/deflate_tables.h"
 #include "engine/graphics/decompress.h"
 
 #include <bit>
 #include <cstring>
 
 namespace {
+using namespace deflate;
+
 // A table entry: bits 0-4 the number of bits to consume, bits 5-7 the kind,
 // bits 8-15 the extra-bit count (or the width of a second-level table),
 // bits 16-31 the value (byte, base length or distance, or table offset).
@@ -40,16 +43,6 @@ constexpr uint32_t DISTANCE_TABLE_SIZE =
     (1u << DISTANCE_ROOT_BITS) + MAX_DISTANCE_CODES * (1u << (MAX_CODE_BITS - DISTANCE_ROOT_BITS));
 constexpr uint32_t CODE_LENGTH_TABLE_SIZE = 1u << CODE_LENGTH_ROOT_BITS;
 
-constexpr uint16_t LENGTH_BASE[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                      31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr uint8_t LENGTH_EXTRA[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                      2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr uint16_t DISTANCE_BASE[30] = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
-                                        33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
-                                        1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr uint8_t DISTANCE_EXTRA[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                        6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-constexpr uint8_t CODE_LENGTH_ORDER[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
 
 constexpr uint32_t MakeEntry(uint32_t kind, uint32_t extra, uint32_t value)
 {
@@ -341,6 +334,62 @@ inline uint8_t* CopyMatch(uint8_t* out, const uint8_t* start, const uint8_t* end
         *out++ = *from++;
     return stop;
 }
+
+// A stored block: give the whole bytes still in the register back to the
+// input, then a 16-bit length and the bytes themselves.
+uint32_t CopyStoredBlock(BitReader& reader, uint8_t*& out, uint8_t* outEnd)
+{
+    reader.Drop(reader.count & 7);
+    if (reader.Overrun())
+        return CX_ERR_UNKNOWN;
+    reader.in -= reader.count / 8 - reader.padding;
+    reader.bits = 0;
+    reader.count = 0;
+    reader.padding = 0;
+    if (reader.end - reader.in < 2)
+        return CX_ERR_UNKNOWN;
+    const uint32_t length = reader.in[0] | reader.in[1] << 8;
+    reader.in += 2;
+    if (length > static_cast<uint32_t>(reader.end - reader.in) || length > static_cast<uint32_t>(outEnd - out))
+        return CX_ERR_UNKNOWN;
+    memcpy(out, reader.in, length);
+    out += length;
+    reader.in += length;
+    return CX_ERR_NONE;
+}
+
+// The items of one Huffman-coded block, up to its end code.
+uint32_t DecodeHuffmanBlock(BitReader& reader, const InflateState& state, uint8_t* destination, uint8_t*& out,
+                            uint8_t* outEnd)
+{
+    const uint32_t* literalTable = state.literal;
+    const uint32_t* distanceTable = state.distance;
+    for (;;)
+    {
+        // One refill covers the longest item: a 15-bit length code with 5
+        // extra bits and a 15-bit distance code with 13 extra bits.
+        if (!reader.Refill())
+            return CX_ERR_UNKNOWN;
+        uint32_t entry = DecodeEntry(reader, literalTable, LITERAL_ROOT_BITS);
+        if (entry & ENTRY_LITERAL)
+        {
+            if (out == outEnd)
+                return CX_ERR_UNKNOWN;
+            *out++ = static_cast<uint8_t>(entry >> 16);
+            continue;
+        }
+        if (entry & ENTRY_SPECIAL)
+            return (entry >> 16) ? CX_ERR_UNKNOWN : CX_ERR_NONE; // a code the lengths left unassigned, or the end
+        const uint32_t length = (entry >> 16) + reader.Take((entry >> 8) & 0xFF);
+        entry = DecodeEntry(reader, distanceTable, DISTANCE_ROOT_BITS);
+        if (entry & ENTRY_SPECIAL)
+            return CX_ERR_UNKNOWN;
+        const uint32_t distance = (entry >> 16) + reader.Take((entry >> 8) & 0xFF);
+        if (length > static_cast<uint32_t>(outEnd - out))
+            return CX_ERR_UNKNOWN;
+        out = CopyMatch(out, destination, outEnd, distance, length);
+    }
+}
 } // namespace
 
 uint32_t InflateStream(uint8_t* destination, uint32_t destinationSize, const uint8_t* source,
@@ -366,99 +415,18 @@ uint32_t InflateStream(uint8_t* destination, uint32_t destinationSize, const uin
         last = reader.Take(1) != 0;
         const uint32_t type = reader.Take(2);
         if (reader.Overrun())
-        {
             result = CX_ERR_UNKNOWN;
-            break;
-        }
-        if (type == 0)
-        {
-            // Stored: give the whole bytes still in the register back to the
-            // input, then a 16-bit length and the bytes themselves.
-            reader.Drop(reader.count & 7);
-            if (reader.Overrun())
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            reader.in -= reader.count / 8 - reader.padding;
-            reader.bits = 0;
-            reader.count = 0;
-            reader.padding = 0;
-            if (reader.end - reader.in < 2)
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            const uint32_t length = reader.in[0] | reader.in[1] << 8;
-            reader.in += 2;
-            if (length > static_cast<uint32_t>(reader.end - reader.in) ||
-                length > static_cast<uint32_t>(outEnd - out))
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            memcpy(out, reader.in, length);
-            out += length;
-            reader.in += length;
-            continue;
-        }
-        if (type == 1)
-        {
-            if (!fixedTablesReady)
-                BuildFixedTables(*state);
-            fixedTablesReady = true;
-        }
+        else if (type == 0)
+            result = CopyStoredBlock(reader, out, outEnd);
         else
         {
-            fixedTablesReady = false;
-            if (!ReadDynamicHeader(reader, *state))
-            {
+            if (type == 1 && !fixedTablesReady)
+                BuildFixedTables(*state);
+            fixedTablesReady = type == 1;
+            if (type != 1 && !ReadDynamicHeader(reader, *state))
                 result = CX_ERR_UNKNOWN;
-                break;
-            }
-        }
-        const uint32_t* literalTable = state->literal;
-        const uint32_t* distanceTable = state->distance;
-        for (;;)
-        {
-            // One refill covers the longest item: a 15-bit length code with 5
-            // extra bits and a 15-bit distance code with 13 extra bits.
-            if (!reader.Refill())
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            uint32_t entry = DecodeEntry(reader, literalTable, LITERAL_ROOT_BITS);
-            if (entry & ENTRY_LITERAL)
-            {
-                if (out == outEnd)
-                {
-                    result = CX_ERR_UNKNOWN;
-                    break;
-                }
-                *out++ = static_cast<uint8_t>(entry >> 16);
-                continue;
-            }
-            if (entry & ENTRY_SPECIAL)
-            {
-                if (entry >> 16)
-                    result = CX_ERR_UNKNOWN; // a code the set of lengths left unassigned
-                break;
-            }
-            const uint32_t length = (entry >> 16) + reader.Take((entry >> 8) & 0xFF);
-            entry = DecodeEntry(reader, distanceTable, DISTANCE_ROOT_BITS);
-            if (entry & ENTRY_SPECIAL)
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            const uint32_t distance = (entry >> 16) + reader.Take((entry >> 8) & 0xFF);
-            if (length > static_cast<uint32_t>(outEnd - out))
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            out = CopyMatch(out, destination, outEnd, distance, length);
+            else
+                result = DecodeHuffmanBlock(reader, *state, destination, out, outEnd);
         }
     }
     if (result == CX_ERR_NONE && reader.Overrun())

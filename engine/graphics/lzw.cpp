@@ -26,6 +26,7 @@ struct LzwDictionary
     uint16_t* prefix;
     uint16_t* length;
     uint8_t* last;
+    uint32_t capacity; // codes 0 .. capacity - 1
 };
 
 // Writes the string of code at out; false when it does not fit.
@@ -45,6 +46,42 @@ bool WriteString(const LzwDictionary& dict, uint32_t code, uint8_t* destination,
     return true;
 }
 
+// Writes the string of a code after the previous one and defines the next
+// dictionary entry (the previous string plus this one's first byte). The code
+// may be the entry being defined right now. False for a code that is not
+// defined yet or a string that does not fit.
+bool ExpandCode(LzwDictionary& dict, uint32_t firstEntry, uint32_t code, uint32_t previous, uint32_t& next,
+                uint8_t* destination, uint32_t& out, uint32_t destinationSize)
+{
+    const uint32_t capacity = dict.capacity;
+    const uint32_t start = out;
+    if (code < 256 || (code >= firstEntry && code < next))
+    {
+        if (!WriteString(dict, code, destination, out, destinationSize))
+            return false;
+        out += code < 256 ? 1 : dict.length[code];
+    }
+    else if (code == next && next < capacity)
+    {
+        if (!WriteString(dict, previous, destination, out, destinationSize) ||
+            (previous < 256 ? 1u : dict.length[previous]) >= destinationSize - out)
+            return false;
+        out += previous < 256 ? 1 : dict.length[previous];
+        destination[out] = destination[start];
+        ++out;
+    }
+    else
+        return false;
+    if (next < capacity)
+    {
+        dict.prefix[next] = static_cast<uint16_t>(previous);
+        dict.last[next] = destination[start];
+        dict.length[next] = static_cast<uint16_t>((previous < 256 ? 1 : dict.length[previous]) + 1);
+        ++next;
+    }
+    return true;
+}
+
 uint32_t DecodeLzw(const LzwLayout& layout, uint8_t* destination, uint32_t destinationSize,
                    const uint8_t* source, uint32_t sourceSize, uint32_t* produced)
 {
@@ -54,7 +91,7 @@ uint32_t DecodeLzw(const LzwLayout& layout, uint8_t* destination, uint32_t desti
     if (!memory)
         return CX_ERR_OUT_OF_MEMORY;
     LzwDictionary dict{reinterpret_cast<uint16_t*>(memory), reinterpret_cast<uint16_t*>(memory) + capacity,
-                       memory + capacity * 4};
+                       memory + capacity * 4, capacity};
     CxBitBuffer input(const_cast<uint8_t*>(source), sourceSize, true);
     uint32_t width = layout.growing ? 9 : 12;
     uint32_t next = layout.firstEntry;
@@ -109,40 +146,10 @@ uint32_t DecodeLzw(const LzwLayout& layout, uint8_t* destination, uint32_t desti
             first = false;
             continue;
         }
-        const uint32_t start = out;
-        if (code < 256 || (code >= layout.firstEntry && code < next))
+        if (!ExpandCode(dict, layout.firstEntry, code, previous, next, destination, out, destinationSize))
         {
-            if (!WriteString(dict, code, destination, out, destinationSize))
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            out += code < 256 ? 1 : dict.length[code];
-        }
-        else if (code == next && next < capacity)
-        {
-            // The code being defined right now: the previous string plus its own first byte.
-            if (!WriteString(dict, previous, destination, out, destinationSize) ||
-                (previous < 256 ? 1u : dict.length[previous]) >= destinationSize - out)
-            {
-                result = CX_ERR_UNKNOWN;
-                break;
-            }
-            out += previous < 256 ? 1 : dict.length[previous];
-            destination[out] = destination[start];
-            ++out;
-        }
-        else
-        {
-            result = CX_ERR_UNKNOWN; // a code that is not defined yet
+            result = CX_ERR_UNKNOWN;
             break;
-        }
-        if (next < capacity)
-        {
-            dict.prefix[next] = static_cast<uint16_t>(previous);
-            dict.last[next] = destination[start];
-            dict.length[next] = static_cast<uint16_t>((previous < 256 ? 1 : dict.length[previous]) + 1);
-            ++next;
         }
         previous = code;
     }
