@@ -52,10 +52,11 @@ public:
     // Takes the event out of its channel.
     ~CxEvent() override;
 
-    // Called instead of deleting when an event without EVENT_AUTO_DELETE is done.
-    virtual void Release() {}
+    // Called instead of deleting when an event without EVENT_AUTO_DELETE is
+    // done: clears the started flag, so the event can be posted and run again.
+    virtual void Release() { m_bStarted = false; }
     virtual void Start() = 0;
-    virtual bool IsStarted() = 0;
+    virtual bool IsStarted() { return m_bStarted; }
     virtual void Stop() = 0;
     virtual bool IsFinished() = 0;
     virtual void Pause() = 0;
@@ -80,6 +81,10 @@ public:
     void RemoveFlags(uint32_t flags) { m_nFlags &= ~flags; }
     uint32_t GetData() const { return m_nData; }
     void SetData(uint32_t data) { m_nData = data; }
+
+protected:
+    // Set by Start in the events that keep no other state for it.
+    bool m_bStarted = false;
 
 private:
     friend void PumpEvents();

@@ -46,7 +46,6 @@ public:
 
     // Posts every listed event to the private channel.
     void Start() override;
-    bool IsStarted() override { return m_bStarted; }
     void Stop() override;
     // True when the private channel has run empty.
     bool IsFinished() override;
@@ -54,11 +53,9 @@ public:
     void Resume() override;
     bool IsBlocked() override;
     // Clears the started flag, so the sequence can be posted and run again.
-    void Release() override { m_bStarted = false; }
 
 protected:
     uint32_t m_nPrivateChannel = 0;
-    bool m_bStarted = false;
 };
 
 class CxEventSequenceFile : public CxSequence, public CxError
@@ -100,7 +97,6 @@ public:
     // Makes the real event (deleting an earlier one) and starts it. When no
     // event can be made the line counts as done at once.
     void Start() override;
-    bool IsStarted() override { return m_bStarted; }
     void Stop() override;
     bool IsFinished() override;
     void Pause() override;
@@ -119,5 +115,4 @@ private:
     CxString m_strText;
     const CxInterpolator* m_pInterpolator;
     CxEventCreator* m_pCreator;
-    bool m_bStarted = false;
 };

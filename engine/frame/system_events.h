@@ -21,7 +21,6 @@ public:
     explicit CTimerEvent(uint32_t duration) : m_nDuration(duration) {}
 
     void Start() override;
-    bool IsStarted() override { return m_bStarted; }
     void Stop() override;
     bool IsFinished() override;
     void Pause() override { m_Timer.AddPause(); }
@@ -35,7 +34,6 @@ public:
 private:
     CxTimer m_Timer;
     uint32_t m_nDuration;
-    bool m_bStarted = false;
 };
 
 // "Notify": a number (in the data word) for the listeners of the channel;
@@ -46,7 +44,6 @@ public:
     explicit CInfoEvent(uint32_t number = 0) { SetData(number); }
 
     void Start() override { m_bStarted = true; }
-    bool IsStarted() override { return m_bStarted; }
     void Stop() override {}
     bool IsFinished() override { return m_bStarted; }
     void Pause() override { m_bPaused = true; }
@@ -55,7 +52,6 @@ public:
     void Release() override;
 
 protected:
-    bool m_bStarted = false;
     bool m_bPaused = false;
 };
 
@@ -114,18 +110,15 @@ public:
     CScriptEvent(CxGameApp* app, const char* fileName);
 
     void Start() override;
-    bool IsStarted() override { return m_bStarted; }
     void Stop() override {}
     bool IsFinished() override { return m_bStarted; }
     void Pause() override {}
     void Resume() override {}
     bool IsBlocked() override { return false; }
-    void Release() override { m_bStarted = false; }
 
     const CxFileBuffer& GetScript() const { return m_Script; }
 
 private:
     CxGameApp* m_pApp;
     CxFileBuffer m_Script;
-    bool m_bStarted = false;
 };

@@ -109,16 +109,10 @@ uint32_t WriteBmp(CxDrawSurface* surface, CxByteSink& out)
     const uint32_t bits = static_cast<uint32_t>(surface->GetDepth());
     if (!surface->IsCreated() || bits == 2 || !IsImageDepth(bits))
         return FailImage(surface, CX_ERR_INVALID_ARGUMENT, "BMP files cannot hold %u-bit pixels", bits);
-    // 16-bit bitmaps are 5-5-5; other formats are converted in a copy.
     CxDrawSurface converted;
-    CxDrawSurface* source = surface;
-    if (bits == 16 && surface->GetPixelFormat() != CX_PF_555)
-    {
-        if (converted.CopyFrom(surface) != CX_ERR_NONE ||
-            converted.ConvertPixelFormat16(CX_PF_555) != CX_ERR_NONE)
-            return converted.GetError();
-        source = &converted;
-    }
+    CxDrawSurface* source = SurfaceAs555(surface, converted);
+    if (!source)
+        return converted.GetError();
     const uint32_t width = static_cast<uint32_t>(source->GetWidth());
     const uint32_t height = static_cast<uint32_t>(source->GetHeight());
     const uint32_t filePitch = static_cast<uint32_t>(BmpPitch(width, bits));

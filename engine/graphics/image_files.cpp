@@ -42,6 +42,15 @@ uint32_t FailImage(CxDrawSurface* surface, uint32_t code, const char* format, ..
     return code;
 }
 
+CxDrawSurface* SurfaceAs555(CxDrawSurface* surface, CxDrawSurface& converted)
+{
+    if (surface->GetDepth() != 16 || surface->GetPixelFormat() == CX_PF_555)
+        return surface;
+    if (converted.CopyFrom(surface) != CX_ERR_NONE || converted.ConvertPixelFormat16(CX_PF_555) != CX_ERR_NONE)
+        return nullptr;
+    return &converted;
+}
+
 uint32_t LoadBmpFile(CxDrawSurface* surface, const char* fileName, int32_t /*option*/)
 {
     return LoadThrough(LoadBmp, surface, fileName);

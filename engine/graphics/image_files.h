@@ -50,6 +50,10 @@ uint32_t SaveImageFileByFilter(CxDrawSurface* surface, const char* fileName, int
 // Stores and reports a loader's or writer's failure on the surface (through
 // the program-wide error path) and returns the code.
 uint32_t FailImage(CxDrawSurface* surface, uint32_t code, const char* format, ...) CX_PRINTF(3, 4);
+// The surface a writer stores: the surface itself, or for a 16-bit surface
+// in another format a 5-5-5 copy made in converted (BMP and Targa files hold
+// 16-bit pixels as 5-5-5). Null when the copy fails; its error is in converted.
+CxDrawSurface* SurfaceAs555(CxDrawSurface* surface, CxDrawSurface& converted);
 
 // Little-endian fields of image headers.
 inline uint16_t ReadLe16(const uint8_t* p)

@@ -130,14 +130,9 @@ uint32_t WriteTga(CxDrawSurface* surface, CxByteSink& out)
     if (!surface->IsCreated() || bits < 8)
         return FailImage(surface, CX_ERR_INVALID_ARGUMENT, "Targa files are not written at %u bits", bits);
     CxDrawSurface converted;
-    CxDrawSurface* source = surface;
-    if (bits == 16 && surface->GetPixelFormat() != CX_PF_555)
-    {
-        if (converted.CopyFrom(surface) != CX_ERR_NONE ||
-            converted.ConvertPixelFormat16(CX_PF_555) != CX_ERR_NONE)
-            return converted.GetError();
-        source = &converted;
-    }
+    CxDrawSurface* source = SurfaceAs555(surface, converted);
+    if (!source)
+        return converted.GetError();
     const uint32_t width = static_cast<uint32_t>(source->GetWidth());
     const uint32_t height = static_cast<uint32_t>(source->GetHeight());
     const bool mapped = bits == 8;

@@ -18,20 +18,17 @@ public:
     ~CMovieEvent() override;
 
     void Start() override;
-    bool IsStarted() override { return m_bStarted; }
     void Stop() override;
     bool IsFinished() override;
     void Pause() override;
     void Resume() override;
     bool IsBlocked() override;
-    void Release() override { m_bStarted = false; }
 
     CxMovie* GetMovie() const { return m_pMovie; }
     bool IsBlockingPlay() const { return m_bBlocking; }
 
 private:
     CxMovie* m_pMovie;
-    bool m_bStarted = false;
     bool m_bOwnsMovie;
     bool m_bBlocking;
 };

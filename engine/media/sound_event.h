@@ -16,13 +16,11 @@ public:
     ~CSoundEvent() override;
 
     void Start() override;
-    bool IsStarted() override { return m_bStarted; }
     void Stop() override;
     bool IsFinished() override;
     void Pause() override;
     void Resume() override;
     bool IsBlocked() override;
-    void Release() override { m_bStarted = false; }
 
     CxSound* GetSound() const { return m_pSound; }
     bool IsWaitNot() const { return m_bWaitNot; }
@@ -31,7 +29,6 @@ public:
 private:
     CxSound* m_pSound;
     bool m_bOwnsSound = true;
-    bool m_bStarted = false;
     bool m_bWaitNot;
     bool m_bExclusive;
 };
