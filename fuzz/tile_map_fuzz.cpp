@@ -1,0 +1,29 @@
+// Feeds arbitrary bytes to the town's map loader as a map file, then looks
+// up, scrolls and paints what it built.
+#include "engine/core/error.h"
+#include "engine/core/file.h"
+#include "engine/graphics/draw_surface.h"
+#include "game/world/rumbo_tile_map.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    SetErrorHandler(nullptr);
+    SetBlueScreenError(false);
+    if (size > 0x100000)
+        return 0;
+    // An exact-size copy, so any read past the end is caught.
+    std::vector<uint8_t> copy(data, data + size);
+    CRumboTileMap map;
+    map.LoadMapFromMemory(copy.data(), static_cast<uint32_t>(size), "fuzz.map");
+    for (const CxPoint& point : {CxPoint(0, 0), CxPoint(-1, 5), CxPoint(130, 70), CxPoint(0x7FFFFFFF, 3)})
+        map.GetTileAt(point);
+    map.ScrollTo(10, 10);
+    CxDrawSurface screen(64, 48, 16);
+    map.SetShowGrid(size & 1);
+    map.Paint(&screen, CxRect(0, 0, 63, 47));
+    return 0;
+}
