@@ -56,12 +56,13 @@ int32_t Narrow(long value)
     return value < INT32_MIN ? INT32_MIN : (value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value));
 }
 
-CxString Interpolate(const char* text)
+} // namespace
+
+CxString InterpolateGameText(const char* text)
 {
     CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
     return app ? app->GetInterpolator().Expand(text) : CxString(text);
 }
-} // namespace
 
 uint32_t LoadGameSpriteImage(CxSprite* sprite, const char* fileName, int32_t frameCount)
 {
@@ -248,7 +249,7 @@ uint32_t CSuperSprite::LoadState(CxOptions& file, const char* section, int32_t i
     // A still image carries no frame count: a strip holds StartFrame +
     // NumFrames frames when NumFrames is given, else it is one picture.
     const int32_t cut = numFrames > 0 ? static_cast<int32_t>(start + numFrames) : 1;
-    if (!text[0] || LoadGameSpriteImage(state, Interpolate(text).c_str(), cut) != CX_ERR_NONE)
+    if (!text[0] || LoadGameSpriteImage(state, InterpolateGameText(text).c_str(), cut) != CX_ERR_NONE)
     {
         delete state;
         SetStateObject(index, nullptr);
