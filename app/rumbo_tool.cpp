@@ -564,5 +564,9 @@ int main(int argc, char** argv)
         return MapInfoCommand(argc, argv);
     if (strcmp(argv[1], "map-render") == 0)
         return MapRenderCommand(argc, argv);
+    if (strcmp(argv[1], "sprite-sheet") == 0)
+        return SpriteSheetCommand(argc, argv);
+    if (strcmp(argv[1], "lips") == 0)
+        return LipsCommand(argc, argv);
     return Usage();
 }

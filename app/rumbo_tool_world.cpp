@@ -8,8 +8,11 @@
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/image_files.h"
 #include "engine/graphics/image_filter.h"
+#include "engine/media/sound.h"
+#include "game/world/lip_synch.h"
 #include "game/world/map_file.h"
 #include "game/world/rumbo_tile_map.h"
+#include "game/world/talking_sprite.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -17,6 +20,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <strings.h>
 
 const char* const WORLD_TOOL_USAGE =
     "  map-info FILE                       print a map's header, tiles, missing tile images and\n"
@@ -185,5 +189,119 @@ int MapRenderCommand(int argc, char** argv)
         return 1;
     }
     printf("width %d height %d\n", out->GetWidth(), out->GetHeight());
+    return 0;
+}
+
+int SpriteSheetCommand(int argc, char** argv)
+{
+    if (argc != 4)
+        return Usage();
+    if (!FileExists(argv[2]))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+        return 1;
+    }
+    RegisterStandardImageFilters();
+    ScopedGamePath paths(FolderOf(argv[2]));
+    CCharacter sprite;
+    const uint32_t loaded = sprite.LoadFromFile(argv[2]);
+    if (loaded != CX_ERR_NONE)
+        return 1;
+    // One row per state, its frames side by side.
+    int64_t width = 1, height = 0;
+    for (int32_t s = 0; s < sprite.GetNumStates(); ++s)
+        if (CSuperState* state = sprite.GetStateObject(s))
+        {
+            const int64_t row = static_cast<int64_t>(state->GetFrameWidth()) * state->GetFrameCount();
+            width = row > width ? row : width;
+            height += state->GetFrameHeight();
+        }
+    if (height < 1 || width * height > (64 << 20))
+    {
+        fprintf(stderr, "%s: no state of %s has pictures that fit a sheet\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[2]);
+        return 1;
+    }
+    CxDrawSurface sheet(static_cast<int32_t>(width), static_cast<int32_t>(height), 24);
+    sheet.FillRect(nullptr, 0x808080);
+    int32_t y = 0;
+    printf("sprite \"%s\" states %d\n", sprite.GetName().c_str(), sprite.GetNumStates());
+    for (int32_t s = 0; s < sprite.GetNumStates(); ++s)
+    {
+        CSuperState* state = sprite.GetStateObject(s);
+        if (!state)
+        {
+            printf("state %d empty\n", s);
+            continue;
+        }
+        printf("state %d frames %d size %dx%d records %u\n", s, state->GetFrameCount(),
+               state->GetFrameWidth(), state->GetFrameHeight(), state->GetRecordCount());
+        for (int32_t f = 0; f < state->GetFrameCount(); ++f)
+        {
+            state->SetFrame(f);
+            state->DrawTo(&sheet, CxPoint(f * state->GetFrameWidth(), y));
+        }
+        y += state->GetFrameHeight();
+    }
+    const uint32_t code = SaveImageFile(&sheet, argv[3], 0);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), argv[3]);
+        return 1;
+    }
+    printf("width %d height %d\n", sheet.GetWidth(), sheet.GetHeight());
+    return 0;
+}
+
+int LipsCommand(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4)
+        return Usage();
+    long frames = LIP_DEFAULT_FRAMES;
+    if (argc == 4)
+    {
+        char* end = nullptr;
+        frames = strtol(argv[3], &end, 10);
+        if (end == argv[3] || *end || frames < 1 || frames > 255)
+        {
+            fprintf(stderr, "%s: FRAMES must be a number from 1 to 255: %s\n",
+                    GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[3]);
+            return 1;
+        }
+    }
+    if (!FileExists(argv[2]))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+        return 1;
+    }
+    CxFileBuffer buffer;
+    if (LoadFile(argv[2], buffer) != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not read %s\n", GetErrorText(buffer.GetError()), argv[2]);
+        return 1;
+    }
+    const size_t length = strlen(argv[2]);
+    uint32_t flags = 0;
+    if (length > 4 && strcasecmp(argv[2] + length - 4, ".mp3") == 0)
+        flags = CX_SOUND_MP3;
+    else if (length > 4 && strcasecmp(argv[2] + length - 4, ".raw") == 0)
+        flags = CX_SOUND_RAW;
+    ST_LIP_TABLE table;
+    if (AnalyseLipSound(buffer.GetData(), buffer.GetSize(), flags, static_cast<int32_t>(frames), &table) !=
+        CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not measure %s\n", GetErrorText(CX_ERR_OUT_OF_MEMORY), argv[2]);
+        return 1;
+    }
+    if (table.nWindow == 0)
+    {
+        printf("not measured: the mouth stays closed\n");
+        return 0;
+    }
+    printf("window %u entries %u smallest %d largest %d\n", table.nWindow, table.frames.GetCount(),
+           table.nMinimum, table.nMaximum);
+    for (uint32_t i = 0; i < table.frames.GetCount(); ++i)
+        printf("%s%u", i ? " " : "", table.frames[i]);
+    printf("\n");
     return 0;
 }

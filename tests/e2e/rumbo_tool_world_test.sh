@@ -69,5 +69,36 @@ err=$("$tool" map-info "$dir/none.map" 2>&1); code=$?
 check "map-info missing" "1 Could not find file: $dir/none.map" "$code $err"
 "$tool" map-info >/dev/null 2>&1; check "map-info usage" "2" "$?"
 
+# Sprite sheets: a strip of three 2 x 2 frames and a still, one row per state.
+bmp "$dir/strip.bmp" 6 2 00 00 ff
+printf '[QexSprite]\nName=Dog\nNumStates=3\n[State000]\nFileName=$GAMEPATH\\strip.bmp\nNumFrames=3\n' > "$dir/dog.ini"
+printf '[State001]\nFileName=$GAMEPATH\\TILES\\grass.bmp\nXYPerFrame=1\n[State002]\nFileName=$GAMEPATH\\no.bmp\n' >> "$dir/dog.ini"
+got=$("$tool" sprite-sheet "$dir/dog.ini" "$dir/dog.bmp" 2>/dev/null)
+check "sprite-sheet" 'sprite "Dog" states 3
+state 0 frames 3 size 2x2 records 1
+state 1 frames 1 size 2x2 records 1
+state 2 empty
+width 6 height 4' "$got"
+check "sheet image" "width 6 height 4 depth 24 pitch 18 format 5" "$("$tool" image-info "$dir/dog.bmp")"
+got=$(od -An -tx1 -v -j $((54 + 20 * 3)) -N 18 "$dir/dog.bmp" | tr -s ' \n' ' ')
+check "sheet top row" " 00 00 ff 00 00 ff 00 00 ff 00 00 ff 00 00 ff 00 00 ff " "$got"
+"$tool" sprite-sheet "$dir/none.ini" "$dir/x.bmp" >/dev/null 2>&1; check "sprite-sheet missing" "1" "$?"
+printf '[QexSprite]\nNumStates=0\n' > "$dir/empty.ini"
+"$tool" sprite-sheet "$dir/empty.ini" "$dir/x.bmp" >/dev/null 2>&1; check "sprite-sheet no states" "1" "$?"
+
+# Mouth tables: 100 samples a second, windows of 10: silence, loud, half, and 5 left over.
+{ printf 'RIFF'; le32 106; printf 'WAVEfmt '; le32 16; le16 1; le16 1; le32 100; le32 200; le16 2; le16 16
+  printf 'data'; le32 70
+  for _ in $(seq 10); do le16 0; done; for _ in $(seq 10); do le16 1000; done
+  for _ in $(seq 10); do le16 500; done; for _ in $(seq 5); do le16 700; done
+} > "$dir/line.wav"
+check "lips" 'window 10 entries 4 smallest 0 largest 1000
+0 3 2 0' "$("$tool" lips "$dir/line.wav")"
+check "lips two frames" 'window 10 entries 4 smallest 0 largest 1000
+0 1 1 0' "$("$tool" lips "$dir/line.wav" 2)"
+check "lips of no wave" "not measured: the mouth stays closed" "$("$tool" lips "$dir/TILES/grass.bmp")"
+"$tool" lips "$dir/line.wav" 0 >/dev/null 2>&1; check "lips bad frames" "1" "$?"
+"$tool" lips "$dir/none.wav" >/dev/null 2>&1; check "lips missing" "1" "$?"
+
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool town data: all checks passed"; fi
 exit $failures
