@@ -131,6 +131,8 @@ CSuperSprite::CSuperSprite() : m_strName("No Name")
 
 CSuperSprite::~CSuperSprite()
 {
+    // Sequences must not reach a sprite that is being taken apart.
+    SetEventTypeName(nullptr);
     UnloadStates();
 }
 
