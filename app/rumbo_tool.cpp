@@ -1,4 +1,5 @@
 // rumbo-tool: inspects and converts game data from the command line.
+#include "app/rumbo_tool_world.h"
 #include "engine/core/event_creator.h"
 #include "engine/core/file.h"
 #include "engine/core/interpolator.h"
@@ -43,7 +44,9 @@ int Usage()
             "  smk-encode OUT --fps N [--audio WAV] FRAME...\n"
             "                                      make a Smacker movie of images of one size (sides a\n"
             "                                      multiple of 4) and a PCM wave (8/16-bit, mono/stereo)\n"
-            "  smk-info FILE                       print the size, frames, rate and audio of a movie\n");
+            "  smk-info FILE                       print the size, frames, rate and audio of a movie\n"
+            "%s",
+            WORLD_TOOL_USAGE);
     return 2;
 }
 
@@ -557,5 +560,13 @@ int main(int argc, char** argv)
         return SmkEncode(argc, argv);
     if (strcmp(argv[1], "smk-info") == 0)
         return SmkInfo(argc, argv);
+    if (strcmp(argv[1], "map-info") == 0)
+        return MapInfoCommand(argc, argv);
+    if (strcmp(argv[1], "map-render") == 0)
+        return MapRenderCommand(argc, argv);
+    if (strcmp(argv[1], "sprite-sheet") == 0)
+        return SpriteSheetCommand(argc, argv);
+    if (strcmp(argv[1], "lips") == 0)
+        return LipsCommand(argc, argv);
     return Usage();
 }

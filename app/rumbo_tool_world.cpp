@@ -1,0 +1,307 @@
+// rumbo-tool: the town data commands (see rumbo_tool_world.h).
+#include "app/rumbo_tool_world.h"
+
+#include "engine/core/buffer.h"
+#include "engine/core/error.h"
+#include "engine/core/file.h"
+#include "engine/core/game_path.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/image_files.h"
+#include "engine/graphics/image_filter.h"
+#include "engine/media/sound.h"
+#include "game/world/lip_synch.h"
+#include "game/world/map_file.h"
+#include "game/world/rumbo_tile_map.h"
+#include "game/world/talking_sprite.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <strings.h>
+
+const char* const WORLD_TOOL_USAGE =
+    "  map-info FILE                       print a map's header, tiles, missing tile images and\n"
+    "                                      how often each tile index is used\n"
+    "  map-render FILE OUT [SCALE] [--grid]\n"
+    "                                      draw a whole map into an image (tiles from the TILES\n"
+    "                                      folder beside the map; SCALE 0.01-4, default 1)\n"
+    "  sprite-sheet FILE OUT               draw every frame of every state of a sprite file\n"
+    "  lips WAV [FRAMES]                   print the mouth frame of each 100 ms of a voice line\n"
+    "                                      (FRAMES mouth pictures, default 4)\n";
+
+namespace {
+int Usage()
+{
+    fprintf(stderr, "usage: rumbo-tool COMMAND ARGS\n%s", WORLD_TOOL_USAGE);
+    return 2;
+}
+
+// The folder of a file, with a separator at the end ("./" for a bare name).
+std::string FolderOf(const char* path)
+{
+    const char* slash = strrchr(path, '/');
+    return slash ? std::string(path, static_cast<size_t>(slash - path + 1)) : std::string("./");
+}
+
+// "$GAMEPATH" stands for the folder of the data file, as it does in the game.
+class ScopedGamePath
+{
+public:
+    explicit ScopedGamePath(const std::string& folder)
+    {
+        m_Paths.SetInstallPath(folder.c_str());
+        m_Paths.SetCDPath(folder.c_str());
+        SetGamePath(&m_Paths);
+    }
+    ~ScopedGamePath() { SetGamePath(nullptr); }
+
+private:
+    CxGamePath m_Paths;
+};
+
+bool ReadMap(const char* path, CxFileBuffer& buffer, ST_MAP_FILE* map)
+{
+    if (!FileExists(path))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+        return false;
+    }
+    if (LoadFile(path, buffer) != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not read %s\n", GetErrorText(buffer.GetError()), path);
+        return false;
+    }
+    const char* why = nullptr;
+    if (!ParseMapFile(buffer.GetData(), buffer.GetSize(), map, &why))
+    {
+        fprintf(stderr, "%s: not a map file (%s): %s\n", GetErrorText(CX_ERR_INVALID_FILE_TYPE), why, path);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+int MapInfoCommand(int argc, char** argv)
+{
+    if (argc != 3)
+        return Usage();
+    CxFileBuffer buffer;
+    ST_MAP_FILE map;
+    if (!ReadMap(argv[2], buffer, &map))
+        return 1;
+    ScopedGamePath paths(FolderOf(argv[2]));
+    printf("tile %dx%d columns %d rows %d size %" PRId64 "x%" PRId64 " tiles %u\n", map.nTileWidth,
+           map.nTileHeight, map.nColumns, map.nRows, static_cast<int64_t>(map.nColumns) * map.nTileWidth,
+           static_cast<int64_t>(map.nRows) * map.nTileHeight, map.nTiles);
+    char name[MAP_FILE_NAME_SIZE];
+    uint32_t missing = 0;
+    for (uint32_t i = 0; i < map.nTiles; ++i)
+    {
+        GetMapTileName(map, i, name);
+        const CxString path = BuildGamePath("$GAMEPATH\\TILES\\%s", name);
+        const bool found = name[0] && FileExists(path.c_str());
+        missing += found ? 0 : 1;
+        printf("tile %u \"%s\" attribute 0x%08X%s\n", i, name, GetMapTileAttribute(map, i),
+               found ? "" : " missing");
+    }
+    std::map<uint32_t, uint64_t> uses;
+    uint64_t empty = 0;
+    for (int32_t row = 0; row < map.nRows; ++row)
+        for (int32_t column = 0; column < map.nColumns; ++column)
+        {
+            const uint32_t index = GetMapCellIndex(map, column, row);
+            if (index < map.nTiles)
+                ++uses[index];
+            else
+                ++empty;
+        }
+    printf("missing images %u\n", missing);
+    for (const auto& [index, count] : uses)
+        printf("index %u cells %" PRIu64 "\n", index, count);
+    printf("empty cells %" PRIu64 "\n", empty);
+    return 0;
+}
+
+int MapRenderCommand(int argc, char** argv)
+{
+    if (argc < 4 || argc > 6)
+        return Usage();
+    double scale = 1.0;
+    bool grid = false;
+    for (int i = 4; i < argc; ++i)
+    {
+        if (strcmp(argv[i], "--grid") == 0)
+        {
+            grid = true;
+            continue;
+        }
+        char* end = nullptr;
+        scale = strtod(argv[i], &end);
+        if (end == argv[i] || *end || !(scale >= 0.01 && scale <= 4.0))
+        {
+            fprintf(stderr, "%s: SCALE must be a number from 0.01 to 4: %s\n",
+                    GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[i]);
+            return 1;
+        }
+    }
+    CxFileBuffer buffer;
+    ST_MAP_FILE map;
+    if (!ReadMap(argv[2], buffer, &map))
+        return 1;
+    const int64_t width = static_cast<int64_t>(map.nColumns) * map.nTileWidth;
+    const int64_t height = static_cast<int64_t>(map.nRows) * map.nTileHeight;
+    const int64_t outWidth = static_cast<int64_t>(width * scale),
+                  outHeight = static_cast<int64_t>(height * scale);
+    if (width * height > (64 << 20) || outWidth * outHeight > (64 << 20) || outWidth < 1 || outHeight < 1)
+    {
+        fprintf(stderr, "%s: a %" PRId64 "x%" PRId64 " image is too large or too small to draw\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), outWidth, outHeight);
+        return 1;
+    }
+    RegisterStandardImageFilters();
+    ScopedGamePath paths(FolderOf(argv[2]));
+    CRumboTileMap tiles;
+    if (tiles.LoadMapFromMemory(buffer.GetData(), buffer.GetSize(), argv[2]) != CX_ERR_NONE)
+        return 1;
+    tiles.SetShowGrid(grid);
+    CxDrawSurface image(static_cast<int32_t>(width), static_cast<int32_t>(height), 24);
+    if (!image.IsCreated())
+    {
+        fprintf(stderr, "%s: could not create the image\n", GetErrorText(CX_ERR_OUT_OF_MEMORY));
+        return 1;
+    }
+    image.FillRect(nullptr, 0);
+    tiles.Paint(&image, CxRect(0, 0, static_cast<int32_t>(width) - 1, static_cast<int32_t>(height) - 1));
+    CxDrawSurface scaled(static_cast<int32_t>(outWidth), static_cast<int32_t>(outHeight), 24);
+    CxDrawSurface* out = &image;
+    if (outWidth != width || outHeight != height)
+    {
+        image.Draw(&scaled, nullptr, nullptr, CX_COLOR_NONE, nullptr);
+        out = &scaled;
+    }
+    const uint32_t code = SaveImageFile(out, argv[3], 0);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), argv[3]);
+        return 1;
+    }
+    printf("width %d height %d\n", out->GetWidth(), out->GetHeight());
+    return 0;
+}
+
+int SpriteSheetCommand(int argc, char** argv)
+{
+    if (argc != 4)
+        return Usage();
+    if (!FileExists(argv[2]))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+        return 1;
+    }
+    RegisterStandardImageFilters();
+    ScopedGamePath paths(FolderOf(argv[2]));
+    CCharacter sprite;
+    const uint32_t loaded = sprite.LoadFromFile(argv[2]);
+    if (loaded != CX_ERR_NONE)
+        return 1;
+    // One row per state, its frames side by side.
+    int64_t width = 1, height = 0;
+    for (int32_t s = 0; s < sprite.GetNumStates(); ++s)
+        if (CSuperState* state = sprite.GetStateObject(s))
+        {
+            const int64_t row = static_cast<int64_t>(state->GetFrameWidth()) * state->GetFrameCount();
+            width = row > width ? row : width;
+            height += state->GetFrameHeight();
+        }
+    if (height < 1 || width * height > (64 << 20))
+    {
+        fprintf(stderr, "%s: no state of %s has pictures that fit a sheet\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[2]);
+        return 1;
+    }
+    CxDrawSurface sheet(static_cast<int32_t>(width), static_cast<int32_t>(height), 24);
+    sheet.FillRect(nullptr, 0x808080);
+    int32_t y = 0;
+    printf("sprite \"%s\" states %d\n", sprite.GetName().c_str(), sprite.GetNumStates());
+    for (int32_t s = 0; s < sprite.GetNumStates(); ++s)
+    {
+        CSuperState* state = sprite.GetStateObject(s);
+        if (!state)
+        {
+            printf("state %d empty\n", s);
+            continue;
+        }
+        printf("state %d frames %d size %dx%d records %u\n", s, state->GetFrameCount(),
+               state->GetFrameWidth(), state->GetFrameHeight(), state->GetRecordCount());
+        for (int32_t f = 0; f < state->GetFrameCount(); ++f)
+        {
+            state->SetFrame(f);
+            state->DrawTo(&sheet, CxPoint(f * state->GetFrameWidth(), y));
+        }
+        y += state->GetFrameHeight();
+    }
+    const uint32_t code = SaveImageFile(&sheet, argv[3], 0);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), argv[3]);
+        return 1;
+    }
+    printf("width %d height %d\n", sheet.GetWidth(), sheet.GetHeight());
+    return 0;
+}
+
+int LipsCommand(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4)
+        return Usage();
+    long frames = LIP_DEFAULT_FRAMES;
+    if (argc == 4)
+    {
+        char* end = nullptr;
+        frames = strtol(argv[3], &end, 10);
+        if (end == argv[3] || *end || frames < 1 || frames > 255)
+        {
+            fprintf(stderr, "%s: FRAMES must be a number from 1 to 255: %s\n",
+                    GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[3]);
+            return 1;
+        }
+    }
+    if (!FileExists(argv[2]))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+        return 1;
+    }
+    CxFileBuffer buffer;
+    if (LoadFile(argv[2], buffer) != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not read %s\n", GetErrorText(buffer.GetError()), argv[2]);
+        return 1;
+    }
+    const size_t length = strlen(argv[2]);
+    uint32_t flags = 0;
+    if (length > 4 && strcasecmp(argv[2] + length - 4, ".mp3") == 0)
+        flags = CX_SOUND_MP3;
+    else if (length > 4 && strcasecmp(argv[2] + length - 4, ".raw") == 0)
+        flags = CX_SOUND_RAW;
+    ST_LIP_TABLE table;
+    if (AnalyseLipSound(buffer.GetData(), buffer.GetSize(), flags, static_cast<int32_t>(frames), &table) !=
+        CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not measure %s\n", GetErrorText(CX_ERR_OUT_OF_MEMORY), argv[2]);
+        return 1;
+    }
+    if (table.nWindow == 0)
+    {
+        printf("not measured: the mouth stays closed\n");
+        return 0;
+    }
+    printf("window %u entries %u smallest %d largest %d\n", table.nWindow, table.frames.GetCount(),
+           table.nMinimum, table.nMaximum);
+    for (uint32_t i = 0; i < table.frames.GetCount(); ++i)
+        printf("%s%u", i ? " " : "", table.frames[i]);
+    printf("\n");
+    return 0;
+}
