@@ -87,52 +87,52 @@ public:
     CxDisplayObject(const CxDisplayObject&) = delete;
     CxDisplayObject& operator=(const CxDisplayObject&) = delete;
 
-    // 1. Releases focus and capture, hides and detaches the object and
+    // Destruction: releases focus and capture, hides and detaches the object and
     // detaches its children.
     ~CxDisplayObject() override;
-    // 2. Attach to the parent (the root when null), set the size, then SetPosition(x, y, 0).
+    // Creation: attach to the parent (the root when null), set the size, then SetPosition(x, y, 0).
     virtual uint32_t Create(const CxRect& rect, CxDisplayObject* parent = nullptr, uint32_t identifier = 0);
     virtual uint32_t Create(int32_t x, int32_t y, int32_t width, int32_t height,
                             CxDisplayObject* parent = nullptr, uint32_t identifier = 0);
-    // 3.
+    // Showing and hiding.
     virtual void OnShow() {}
     virtual void OnHide() {}
-    // 4.
+    // Placement in the parent.
     virtual void CenterInParent();
     virtual void Move(int32_t x, int32_t y);
     // Hides, sizes and shows again at the same place (when it was shown).
     virtual void Resize(const CxSize& size);
-    // 5.
+    // Focus and enabling.
     virtual void SetFocus();
     virtual bool HasFocus() const;
     virtual void Enable();
     virtual void Disable();
     virtual bool IsEnabled() const;
-    // 6.
+    // Mouse capture.
     virtual void CaptureMouse();
     virtual void ReleaseMouse();
     virtual void ReleaseAllCaptures();
     virtual bool HasCapture() const;
-    // 7.
+    // Focus notices.
     virtual void OnSetFocus() {}
     virtual void OnKillFocus() {}
-    // 8.
+    // Moving, with repainting.
     virtual void MoveTo(int32_t x, int32_t y, int32_t anchor = ANCHOR_TOP_LEFT);
     virtual void MoveTo(const CxPoint& point, int32_t anchor = ANCHOR_TOP_LEFT);
     // Shows the object again at its position (its area becomes dirty).
     virtual void Redraw();
     virtual void Hide();
-    // 9. No repainting.
+    // Setting the position, without repainting.
     virtual void SetPosition(const CxPoint& point, int32_t anchor = ANCHOR_TOP_LEFT);
     virtual void SetPosition(int32_t x, int32_t y, int32_t anchor = ANCHOR_TOP_LEFT);
     virtual CxPoint GetPosition() const;
     virtual void GetAnchorPoint(CxPoint& point, int32_t anchor) const;
-    // 10.
+    // Depth among the siblings, identifier and parent.
     virtual void SetDepth(int32_t depth);
     virtual int32_t GetDepth() const;
     virtual uint32_t GetIdentifier() const;
     virtual CxDisplayObject* GetParent() const;
-    // 11.
+    // Size.
     virtual void SetSize(const CxSize& size);
     virtual void SetSize(int32_t width, int32_t height);
     virtual void GetSize(CxSize& size) const;
@@ -141,28 +141,28 @@ public:
     virtual int32_t GetHeight() const;
     virtual int32_t GetDisplayWidth() const;
     virtual int32_t GetDisplayHeight() const;
-    // 12. In the parent's coordinates.
+    // Rectangle, in the parent's coordinates.
     virtual CxRect GetRect() const;
     virtual void SetRect(const CxRect& rect);
-    // 13.
+    // Children.
     virtual CxDisplayObject* GetFirstChild() const;
     virtual bool HasChildren() const;
     virtual int32_t CountChildren(uint32_t flags = 0, int32_t argument = 0) const;
-    // 14.
+    // Attaching and detaching.
     virtual void AttachTo(CxDisplayObject* parent);
     virtual void Detach();
     virtual void DetachAllChildren();
     virtual void AddChild(CxDisplayObject* child);
     virtual void RemoveChild(CxDisplayObject* child);
-    // 15.
+    // Visibility.
     virtual bool IsShown() const;
-    // 16.
+    // Coordinate conversion.
     virtual CxPoint LocalToParent(const CxPoint& point) const;
     virtual CxRect RectToScreen(const CxRect& rect) const;
     virtual CxPoint LocalToScreen(const CxPoint& point) const;
     virtual CxRect RectFromScreen(const CxRect& rect) const;
     virtual CxPoint ScreenToLocal(const CxPoint& point) const;
-    // 17.
+    // Visible part and hit testing.
     virtual void GetVisibleRect(CxRect& rect) const;
     // The front-most object under point (given in the parent's coordinates).
     virtual CxDisplayObject* HitTest(const CxPoint& point, uint32_t mask = 0);
@@ -170,7 +170,7 @@ public:
     virtual void GetChildRect(const CxDisplayObject* child, CxRect& rect) const;
     // Paints the children within rect (this object's coordinates) into surface.
     virtual void Paint(CxDrawSurface* surface, const CxRect& rect);
-    // 18. By default each passes the call to the parent, the point moved
+    // Input. By default each passes the call to the parent, the point moved
     // into the parent's coordinates.
     virtual void OnKeyDown(uint32_t key, uint32_t flags);
     virtual void OnKeyUp(uint32_t key, uint32_t flags);
@@ -185,7 +185,7 @@ public:
     virtual void OnRButtonUp(uint32_t buttons, const CxPoint& point);
     virtual void OnRButtonDblClk(uint32_t buttons, const CxPoint& point);
     virtual void OnMouseWheel(uint32_t buttons, const CxPoint& point, int32_t extra);
-    // 19. Passes the call to the parent (the root ends it).
+    // Notices: passes the call to the parent (the root ends it).
     virtual void NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d);
 
     // Not virtual.

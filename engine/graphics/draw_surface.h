@@ -84,23 +84,24 @@ typedef uint32_t (*CxBlitFunction)(CxDrawSurface* source, CxDrawSurface* destina
                                    const CxRect& sourceRect, uint32_t key, const struct ST_BLIT_FX* effect);
 
 // The optional effect record of a copy: four words, the second of which holds
-// a pointer for effects 15-17 and is therefore as wide as a pointer.
-// Meaning of the second field by type:
-// - 3: not read; the weight is the source pixel's alpha scaled to 0-255
-//   (4-bit 15 is 255); a source without alpha bits is opaque;
-// - 6: the opacity 0-255 (0 leaves the destination, 255 copies the source);
-// - 8, 9: a raw pixel value of the destination's format;
-// - 10: a colour 0x00RRGGBB (whatever the destination's format); every drawn
-//   pixel's red, green and blue (8-bit) become (source + colour) / 2, then
-//   are packed in the destination's format. Keying applies as in type 0.
-//   (Flashing buttons use type 10 with their flash colour.)
-// - 15, 16: a CxDrawSurface* mask, laid over the destination surface at its
-//   origin: a pixel is drawn only where the mask has a pixel at the same
-//   destination position and that pixel is not the mask's transparent colour
-//   (a null mask draws as type 0, a mask without memory draws nothing);
-// - 17: a CxBlitFunction.
-// The third field is the colour of type 16 (a raw destination value; all ones
-// for none). The fourth is not read by the copy routines.
+// a pointer for CX_FX_MASK, CX_FX_MASK_COLOR and CX_FX_CALLBACK and is
+// therefore as wide as a pointer. Meaning of the second field by type:
+// - CX_FX_ALPHA: not read; the weight is the source pixel's alpha scaled to
+//   0-255 (4-bit 15 is 255); a source without alpha bits is opaque;
+// - CX_FX_OPACITY: the opacity 0-255 (0 leaves the destination, 255 copies the source);
+// - CX_FX_RECOLOR_KEY, CX_FX_SILHOUETTE: a raw pixel value of the destination's format;
+// - CX_FX_TINT: a colour 0x00RRGGBB (whatever the destination's format);
+//   every drawn pixel's red, green and blue (8-bit) become
+//   (source + colour) / 2, then are packed in the destination's format.
+//   Keying applies as in CX_FX_NONE. (Flashing buttons tint with their flash colour.)
+// - CX_FX_MASK, CX_FX_MASK_COLOR: a CxDrawSurface* mask, laid over the
+//   destination surface at its origin: a pixel is drawn only where the mask
+//   has a pixel at the same destination position and that pixel is not the
+//   mask's transparent colour (a null mask draws as CX_FX_NONE, a mask
+//   without memory draws nothing);
+// - CX_FX_CALLBACK: a CxBlitFunction.
+// The third field is the colour of CX_FX_MASK_COLOR (a raw destination value;
+// all ones for none). The fourth is not read by the copy routines.
 struct ST_BLIT_FX
 {
     int32_t nType = CX_FX_NONE;
@@ -133,77 +134,78 @@ public:
     CxDrawSurface(const CxDrawSurface& other);
     CxDrawSurface& operator=(const CxDrawSurface&) = delete;
 
-    // The virtual operations, in table order (derived screens keep it).
-    // 1.
+    // The virtual operations, in the order of the virtual table (derived
+    // screens keep it).
+    // Destruction.
     ~CxDrawSurface() override;
-    // 2.
+    // Copying another surface.
     virtual uint32_t CopyFrom(const CxDrawSurface* source);
-    // 3.
+    // Creating and destroying the pixel memory.
     virtual uint32_t CreateSurface(int32_t width, int32_t height, int32_t depth, int32_t pitch = -1);
     virtual uint32_t DestroySurface();
-    // 4. A new surface (owned by the caller, delete it) holding a copy of the
+    // Extracting a rectangle: a new surface (owned by the caller, delete it) holding a copy of the
     // rectangle; null on failure.
     virtual CxDrawSurface* Extract(const CxRect& rect);
-    // 5. Through the image filters (draw_surface_io.cpp).
+    // Loading and saving, through the image filters (draw_surface_io.cpp).
     virtual uint32_t Load(const char* fileName, int32_t option = 0);
     virtual uint32_t Save(const char* fileName, int32_t option = 0);
-    // 6. Addresses are not checked; lock the surface while using them.
+    // Pixel addresses. They are not checked; lock the surface while using them.
     virtual uint8_t* GetBits();
     virtual uint8_t* GetPixelAddress(const ST_POINT& point);
     virtual uint8_t* GetPixelAddress(int32_t x, int32_t y);
     virtual uint8_t* GetPixelAddressRaw(int32_t x, int32_t y);
-    // 7.
+    // Size and layout.
     virtual CxSize GetSize() const;
     virtual CxRect GetRect() const;
     virtual int32_t GetWidth() const;
     virtual int32_t GetHeight() const;
     virtual int32_t GetDepth() const;
     virtual int32_t GetPitch() const;
-    // 8.
+    // Depth and pixel-format conversion.
     virtual uint32_t ConvertDepth(int32_t depth, uint8_t pixelFormat = CX_PF_DEFAULT);
     virtual uint32_t ConvertPixelFormat16(uint8_t format);
     virtual uint32_t ConvertToDefaultFormat16();
-    // 9.
+    // Packing the rows to the narrowest pitch.
     virtual uint32_t PackRows();
-    // 10.
+    // Channel widths.
     virtual uint8_t GetRedBits() const;
     virtual uint8_t GetGreenBits() const;
     virtual uint8_t GetBlueBits() const;
     virtual uint8_t GetAlphaBits() const;
-    // 11. key CX_COLOR_NONE means this surface's transparent colour.
-    // Blends (types 3 and 6) mix each channel as (d * (255 - a) + s * a) / 255
+    // Drawing onto another surface. A key of CX_COLOR_NONE means this surface's transparent colour.
+    // Blends (CX_FX_ALPHA, CX_FX_OPACITY) mix each channel as (d * (255 - a) + s * a) / 255
     // and keep the destination's alpha. Mirrors take source column
     // (source width - 1 - x) and row (source height - 1 - y) of the whole
     // surface for the unmirrored position (x, y), so a clipped sprite shows
-    // the right part of its mirror image. 8-to-8 copies draw type 11 as a
-    // plain keyed copy. Types not listed above draw as type 0.
+    // the right part of its mirror image. 8-to-8 copies draw CX_FX_MIRROR_H
+    // as a plain keyed copy. Types not listed above draw as CX_FX_NONE.
     virtual uint32_t DrawAt(CxDrawSurface* destination, int32_t x, int32_t y,
                             const CxRect* sourceRect = nullptr, uint32_t key = CX_COLOR_NONE,
                             const ST_BLIT_FX* effect = nullptr);
     virtual uint32_t Draw(CxDrawSurface* destination, const CxRect* destRect = nullptr,
                           const CxRect* sourceRect = nullptr, uint32_t key = CX_COLOR_NONE,
                           const ST_BLIT_FX* effect = nullptr);
-    // 12.
+    // Copying the pixels into another surface of the same layout.
     virtual uint32_t CopyPixelsTo(CxDrawSurface* destination);
-    // 13.
+    // Blurring.
     virtual uint32_t Blur(int32_t passes = 1, const CxRect* rect = nullptr);
-    // 14.
+    // Colour levels and alpha.
     virtual uint32_t FadeColors(int32_t level, const CxRect* rect = nullptr);
     // Each channel (in its own width) multiplied by level / 255, clamped to
     // 0 and the channel's maximum; depths 16, 24 and 32; alpha kept.
     virtual uint32_t AdjustColorsByLevel(int32_t level, const CxRect* rect = nullptr);
     virtual uint32_t SetAlpha(uint32_t value, const CxRect* rect = nullptr);
     virtual uint32_t ScaleAlpha(double factor, const CxRect* rect = nullptr);
-    // 15. Reads outside the surface give 0.
+    // Reading pixels. Reads outside the surface give 0.
     virtual uint32_t GetPixel(const ST_POINT& point);
     virtual uint32_t GetPixel(int32_t x, int32_t y);
     virtual uint8_t GetRed(int32_t x, int32_t y);
     virtual uint8_t GetGreen(int32_t x, int32_t y);
     virtual uint8_t GetBlue(int32_t x, int32_t y);
-    // 16. Writes outside the surface are ignored (the original did not check).
+    // Writing pixels. Writes outside the surface are ignored.
     virtual void SetPixel(int32_t x, int32_t y, uint32_t value);
     virtual void SetPixel(const ST_POINT& point, uint32_t value);
-    // 17.
+    // Shapes.
     virtual uint32_t DrawCircle(const ST_POINT& center, int32_t radius, uint32_t value);
     virtual uint32_t DrawCircle(int32_t x, int32_t y, int32_t radius, uint32_t value);
     virtual uint32_t DrawLine(const ST_POINT& from, const ST_POINT& to, uint32_t value);
@@ -213,54 +215,54 @@ public:
     virtual uint32_t DrawRect(const CxRect& rect, uint32_t value);
     virtual uint32_t FillRect(const CxRect* rect, uint32_t value);
     virtual uint32_t FloodFill(int32_t x, int32_t y, uint32_t value);
-    // 18.
+    // Replacing colours.
     virtual uint32_t ReplaceColor(uint32_t from, uint32_t to);
     virtual uint32_t SwapColors(uint32_t a, uint32_t b);
-    // 19. Rotate turns clockwise by 90, 180 or 270 degrees.
+    // Flips and rotation. Rotate turns clockwise by 90, 180 or 270 degrees.
     virtual uint32_t FlipHorizontal(const CxRect* rect = nullptr);
     virtual uint32_t FlipVertical(const CxRect* rect = nullptr);
     virtual uint32_t Rotate(int32_t degrees);
-    // 20.
+    // Shifting the pixels round (what leaves one side comes back on the other).
     virtual uint32_t RotateHorizontal(int32_t dx);
     virtual uint32_t RotateLeft(int32_t dx);
     virtual uint32_t RotateVertical(int32_t dy);
     virtual uint32_t RotateUp(int32_t dy);
-    // 21.
+    // User flags.
     virtual uint32_t SetUserFlags(uint32_t bits);
     virtual uint32_t GetUserFlags() const;
     virtual bool HasUserFlags(uint32_t mask) const;
     virtual bool IsCreated() const;
-    // 22.
+    // User value and transparent colour.
     virtual void SetUserValue(int32_t value);
     virtual int32_t GetUserValue() const;
     virtual void SetTransparentColor(uint32_t color);
     virtual uint32_t GetTransparentColor() const;
-    // 23.
+    // Pixel format.
     virtual void SetPixelFormat(uint8_t code);
     virtual uint8_t GetPixelFormat() const;
-    // 24.
+    // External pixel memory.
     virtual void SetExternalBits(bool external);
     virtual bool HasExternalBits() const;
-    // 25.
+    // Name.
     virtual void SetName(const char* name);
     virtual void GetName(CxString& name) const;
-    // 26.
+    // Layout fields, set without touching the pixel memory.
     virtual void SetPitch(int32_t pitch);
     virtual void SetDepth(int32_t depth);
     virtual void SetWidth(int32_t width);
     virtual void SetHeight(int32_t height);
-    // 27. Palettes are 256 entries of red, green, blue.
+    // Palettes: 256 entries of red, green, blue.
     virtual uint8_t* GetPalette();
     virtual void SetPalette(const uint8_t* palette);
     virtual uint32_t RemapToPalette(const uint8_t* palette);
     virtual uint32_t BuildPalette(uint8_t* palette, bool reserveSystemColors, int32_t count);
-    // 28.
+    // Colour values.
     virtual uint32_t MakeColor(uint8_t red, uint8_t green, uint8_t blue);
     virtual uint32_t ColorFromPaletteIndex(int32_t index);
-    // 29.
+    // The 16-bit lookup table of the palette.
     virtual uint32_t BuildPaletteTable16(uint8_t format);
     virtual void FreePaletteTable16();
-    // 30.
+    // Counting and finding pixels.
     virtual uint32_t CountColors();
     virtual uint32_t CountPixels(uint32_t value);
     virtual int32_t FindPixel(uint32_t value, int32_t* x, int32_t* y);

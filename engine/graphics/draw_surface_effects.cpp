@@ -15,7 +15,7 @@ using namespace cx_pixels;
 // - direct to direct shifts each channel to 8 bits and down to the
 //   destination's width; alpha goes along (0 when the source has none);
 //   between identical layouts the raw value is copied.
-// Blends (types 3 and 6) keep the destination's alpha.
+// Blends (CX_FX_ALPHA, CX_FX_OPACITY) keep the destination's alpha.
 void CxDrawSurface::DrawGeneral(CxDrawSurface* destination, const CxRect& destRect, const CxRect& sourceRect,
                                 uint32_t key, const ST_BLIT_FX* effect)
 {

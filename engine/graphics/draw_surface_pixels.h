@@ -219,7 +219,7 @@ struct CxBlitJob
         key = colorKey;
         keyed = colorKey != CX_COLOR_NONE;
         type = effect ? effect->nType : CX_FX_NONE;
-        // Types the table does not list are drawn as type 0.
+        // Types the table does not list are drawn as CX_FX_NONE.
         switch (type)
         {
         case CX_FX_SCREEN_DOOR:
@@ -247,7 +247,7 @@ struct CxBlitJob
 
     bool OneToOne() const { return stepX == 0x10000u && stepY == 0x10000u; }
 
-    // The source row of destination row k (mirrored for type 12: source
+    // The source row of destination row k (mirrored for CX_FX_MIRROR_V: source
     // height - 1 - top - k, measured on the whole surface, so that a sprite
     // clipped at the top still shows the right rows of its flipped image).
     int32_t SourceRow(int32_t k) const
@@ -256,7 +256,7 @@ struct CxBlitJob
         return mirrorV ? src->m_nHeight - 1 - row : row;
     }
 
-    // The source column of destination column i (mirrored like rows for type 11).
+    // The source column of destination column i (mirrored like rows for CX_FX_MIRROR_H).
     int32_t SourceColumn(int32_t i) const
     {
         const int32_t column = s.left + static_cast<int32_t>((static_cast<uint64_t>(i) * stepX) >> 16);

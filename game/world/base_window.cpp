@@ -21,7 +21,9 @@ PFN_PLAY_FADE s_pfnPlayFade = nullptr;
 // to its end: no key or button skips it.
 uint32_t PlayFadeMovie(const char* fileName)
 {
-    return PlayMovie(fileName, 0, 0, 0, CX_MOVIE_SKIPPABLE);
+    constexpr uint32_t setFlags = 0;
+    constexpr uint32_t clearFlags = CX_MOVIE_SKIPPABLE;
+    return PlayMovie(fileName, 0, 0, setFlags, clearFlags);
 }
 } // namespace
 
