@@ -7,6 +7,7 @@
 #include "engine/platform/clock.h"
 #include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
@@ -35,16 +36,14 @@ protected:
     {
         SetErrorHandler(ShowErrorBox);
         unsetenv("RUMBO_MESSAGEBOX");
-        SetClock(&clock);
     }
     void TearDown() override
     {
         SetErrorHandler(ShowErrorBox);
         unsetenv("RUMBO_MESSAGEBOX");
-        SetClock(nullptr);
     }
 
-    CxManualClock clock;
+    ScopedManualClock clock;
 };
 
 int s_nReportsLeft = 0;

@@ -2,6 +2,7 @@
 
 #include "engine/core/main_loop.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,6 @@ public:
 class RoomTimersTest : public testing::Test
 {
 protected:
-    void SetUp() override { m_pPrevious = SetClock(&m_Clock); }
-    void TearDown() override { SetClock(m_pPrevious); }
 
     void PassAt(uint32_t tick)
     {
@@ -40,8 +39,7 @@ protected:
         RunMainLoopFunctions();
     }
 
-    CxManualClock m_Clock{0};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{0};
 };
 } // namespace
 

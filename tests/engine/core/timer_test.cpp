@@ -2,6 +2,7 @@
 
 #include "engine/core/main_loop.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,6 @@ namespace
 class TimerTest : public testing::Test
 {
 protected:
-    void SetUp() override { m_pPrevious = SetClock(&m_Clock); }
-    void TearDown() override { SetClock(m_pPrevious); }
 
     // One idle pass at the given tick.
     void PassAt(uint32_t tick)
@@ -22,8 +21,7 @@ protected:
         RunMainLoopFunctions();
     }
 
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{1000};
 };
 
 // Records the tick of every call.

@@ -8,6 +8,7 @@
 #include "engine/core/random.h"
 #include "engine/core/sequence.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_support.h"
 #include "tests/support/test_app.h"
 
@@ -55,7 +56,6 @@ class SystemCommandsTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&m_Clock);
         const std::string options = "[Startup]\nInstallPath=" + m_Dir.Path() + "\n";
         m_pApp = std::make_unique<CCommandApp>(options.c_str());
         m_pApp->Init();
@@ -68,7 +68,6 @@ protected:
         DestroyChannel(m_nChannel);
         m_pApp->PreDestroy();
         m_pApp->Destroy();
-        SetClock(m_pPrevious);
     }
 
     // Parses the text into a sequence, posts it and returns it (owned by the test).
@@ -95,8 +94,7 @@ protected:
     }
 
     TempDir m_Dir;
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{1000};
     std::unique_ptr<CCommandApp> m_pApp;
     NoticeListener m_Listener;
     uint32_t m_nChannel = 0;

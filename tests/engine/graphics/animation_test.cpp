@@ -2,6 +2,7 @@
 #include "engine/graphics/animation.h"
 #include "engine/graphics/sprite.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,6 @@ class AnimationTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pOldClock = SetClock(&m_Clock);
         CxDisplayObject::DestroyRoot();
         CxDisplayObject::SetRootSize(640, 480);
         auto* image = new CxDrawSurface(100, 10, 16);
@@ -40,7 +40,6 @@ protected:
         m_Animation.Stop();
         m_Sprite.Detach();
         CxDisplayObject::DestroyRoot();
-        SetClock(m_pOldClock);
     }
     // Steps the clock in 10 ms ticks, running the tick each time.
     void Run(uint32_t ms)
@@ -52,8 +51,7 @@ protected:
         }
     }
 
-    CxManualClock m_Clock{1000};
-    CxClock* m_pOldClock = nullptr;
+    ScopedManualClock m_Clock{1000};
     CxSprite m_Sprite;
     CxAnimation m_Animation;
     CListener m_Listener;

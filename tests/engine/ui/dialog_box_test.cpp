@@ -5,6 +5,7 @@
 #include "engine/core/window_app.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 #include "tests/support/test_support.h"
 
@@ -143,15 +144,13 @@ TEST_F(DialogBoxTest, EndDialogFromAnIdlePassEndsAfterThatPass)
 
 TEST_F(DialogBoxTest, EndDialogFromATimerEndsTheLoop)
 {
-    CxManualClock clock(5000);
-    CxClock* previous = SetClock(&clock);
+    ScopedManualClock clock(5000);
     CEndOnTimer ender(dialog);
     CxTimerCallBack timer(&ender, 100);
     timer.Start(0);
     app->m_OnPass = [&] { clock.Advance(10); };
     const int start = app->m_nPasses;
     EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
-    SetClock(previous);
     EXPECT_EQ(ender.m_nCalls, 1);
     // Timers run in the idle pass: the dialog waited for the 100 ms.
     EXPECT_GE(PassesSince(start), 10);

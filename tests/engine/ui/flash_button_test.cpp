@@ -5,6 +5,7 @@
 #include "engine/platform/clock.h"
 #include "engine/ui/dialog_box.h"
 #include "tests/engine/ui/button_test_support.h"
+#include "tests/support/scoped_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,6 @@ protected:
     void SetUp() override
     {
         ButtonAppTest::SetUp();
-        previous = SetClock(&clock);
         Place(button, panel, 20, 30, "f");
         button.SetFlashColor(0, 80, 40);
         Pump();
@@ -24,7 +24,6 @@ protected:
     void TearDown() override
     {
         button.StopFlashing();
-        SetClock(previous);
         ButtonAppTest::TearDown();
     }
     // The screen pixel in the middle of the button.
@@ -46,8 +45,7 @@ protected:
         Pump();
     }
 
-    CxManualClock clock{20000};
-    CxClock* previous = nullptr;
+    ScopedManualClock clock{20000};
     uint32_t start = 20000;
     CFlashButton button;
 };

@@ -6,6 +6,7 @@
 #include "engine/media/movie.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 #include "tests/engine/media/movie_test_util.h"
 #include "tests/support/test_support.h"
@@ -32,7 +33,6 @@ protected:
     void SetUp() override
     {
         unsetenv("RUMBO_MESSAGEBOX");
-        previousClock = SetClock(&clock);
         CBaseWindow::SetSkipFade(true);
         // Four frames at 10 frames a second: 400 ms each.
         mkdir(dir.File("COMMON").c_str(), 0755);
@@ -72,7 +72,6 @@ protected:
             app.reset();
         }
         SetErrorHandler(ShowErrorBox);
-        SetClock(previousClock);
         CBaseWindow::SetSkipFade(true);
     }
     void Enter(long id)
@@ -83,8 +82,7 @@ protected:
     }
 
     TempDir dir;
-    CxManualClock clock{10000};
-    CxClock* previousClock = nullptr;
+    ScopedManualClock clock{10000};
     std::unique_ptr<CFadeApp> app;
     int fadePasses = 0;
     bool pausedThroughout = true;

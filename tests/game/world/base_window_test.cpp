@@ -4,6 +4,7 @@
 #include "engine/core/event.h"
 #include "engine/frame/system_events.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 #include "tests/support/test_support.h"
 
@@ -67,7 +68,6 @@ class BaseWindowTest : public testing::Test
 protected:
     void SetUp() override
     {
-        SetClock(&clock);
         s_Fades.clear();
         CBaseWindow::SetSkipFade(true);
         previousFade = CBaseWindow::SetFadePlayer(RecordFade);
@@ -81,7 +81,6 @@ protected:
         s_pApp = nullptr;
         CBaseWindow::SetFadePlayer(previousFade);
         CBaseWindow::SetSkipFade(true);
-        SetClock(nullptr);
     }
     void Pass() { app.RunIdlePass(); }
     void Enter(long id)
@@ -100,7 +99,7 @@ protected:
         }
     }
 
-    CxManualClock clock{1000};
+    ScopedManualClock clock{1000};
     CBaseWindowApp app;
     PFN_PLAY_FADE previousFade = nullptr;
 };

@@ -13,6 +13,7 @@
 #include "game/world/talk_event.h"
 #include "game/world/talking_sprite.h"
 #include "tests/engine/media/wave_builder.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +88,6 @@ class LipTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&m_Clock);
         CxDisplayObject::DestroyRoot();
         CxDisplayObject::SetRootSize(640, 480);
         RegisterStandardImageFilters();
@@ -100,7 +100,6 @@ protected:
     {
         SetGamePath(nullptr);
         CxDisplayObject::DestroyRoot();
-        SetClock(m_pPrevious);
     }
     void Tick(uint32_t ms)
     {
@@ -116,8 +115,7 @@ protected:
 
     TempDir m_Dir;
     CxGamePath m_Paths;
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{1000};
 };
 } // namespace
 

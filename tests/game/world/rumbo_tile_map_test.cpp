@@ -6,6 +6,7 @@
 #include "engine/graphics/image_filter.h"
 #include "engine/platform/clock.h"
 #include "game/world/map_file.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_support.h"
 #include "tools/map/map_writer.h"
 
@@ -22,7 +23,6 @@ class RumboTileMapTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&m_Clock);
         CxDisplayObject::DestroyRoot();
         CxDisplayObject::SetRootSize(640, 480);
         RegisterStandardImageFilters();
@@ -36,7 +36,6 @@ protected:
     {
         SetGamePath(nullptr);
         CxDisplayObject::DestroyRoot();
-        SetClock(m_pPrevious);
     }
     // A tile image of one colour under TILES.
     void MakeTile(const char* name, uint32_t color)
@@ -69,8 +68,7 @@ protected:
 
     TempDir m_Dir;
     CxGamePath m_Paths;
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{1000};
 };
 } // namespace
 

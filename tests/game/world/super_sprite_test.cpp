@@ -10,6 +10,7 @@
 #include "engine/platform/clock.h"
 #include "game/world/sound_distance.h"
 #include "game/world/super_sprite_events.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,6 @@ class SuperSpriteTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&m_Clock);
         CxDisplayObject::DestroyRoot();
         CxDisplayObject::SetRootSize(640, 480);
         RegisterStandardImageFilters();
@@ -45,7 +45,6 @@ protected:
     {
         SetGamePath(nullptr);
         CxDisplayObject::DestroyRoot();
-        SetClock(m_pPrevious);
     }
     // frames pictures of w x h side by side, frame f filled with grey level 10 * f.
     void MakeStrip(const char* name, int32_t frames, int32_t w, int32_t h)
@@ -76,8 +75,7 @@ protected:
 
     TempDir m_Dir;
     CxGamePath m_Paths;
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{1000};
 };
 
 const char* const TWO_STATES = "[State000]\nFileName=$GAMEPATH\\strip3.bmp\nNumFrames=3\nFrameRate=10\n"
