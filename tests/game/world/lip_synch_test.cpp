@@ -14,6 +14,7 @@
 #include "game/world/talking_sprite.h"
 #include "tests/engine/media/wave_builder.h"
 #include "tests/support/scoped_clock.h"
+#include "tests/support/temp_game_path.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -92,13 +93,9 @@ protected:
         CxDisplayObject::SetRootSize(640, 480);
         RegisterStandardImageFilters();
         SetBlueScreenError(false);
-        m_Paths.SetInstallPath(m_Dir.Path().c_str());
-        m_Paths.SetCDPath(m_Dir.Path().c_str());
-        SetGamePath(&m_Paths);
     }
     void TearDown() override
     {
-        SetGamePath(nullptr);
         CxDisplayObject::DestroyRoot();
     }
     void Tick(uint32_t ms)
@@ -113,8 +110,7 @@ protected:
         ASSERT_EQ(image.Save(m_Dir.File(name).c_str()), 0u);
     }
 
-    TempDir m_Dir;
-    CxGamePath m_Paths;
+    TempGamePath m_Dir;
     ScopedManualClock m_Clock{1000};
 };
 } // namespace

@@ -7,6 +7,7 @@
 #include "engine/platform/clock.h"
 #include "game/world/map_file.h"
 #include "tests/support/scoped_clock.h"
+#include "tests/support/temp_game_path.h"
 #include "tests/support/test_support.h"
 #include "tools/map/map_writer.h"
 
@@ -27,14 +28,10 @@ protected:
         CxDisplayObject::SetRootSize(640, 480);
         RegisterStandardImageFilters();
         SetBlueScreenError(false);
-        m_Paths.SetInstallPath(m_Dir.Path().c_str());
-        m_Paths.SetCDPath(m_Dir.Path().c_str());
-        SetGamePath(&m_Paths);
         mkdir((m_Dir.Path() + "/TILES").c_str(), 0755);
     }
     void TearDown() override
     {
-        SetGamePath(nullptr);
         CxDisplayObject::DestroyRoot();
     }
     // A tile image of one colour under TILES.
@@ -66,8 +63,7 @@ protected:
         RunMainLoopFunctions();
     }
 
-    TempDir m_Dir;
-    CxGamePath m_Paths;
+    TempGamePath m_Dir;
     ScopedManualClock m_Clock{1000};
 };
 } // namespace

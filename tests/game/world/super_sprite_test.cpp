@@ -11,6 +11,7 @@
 #include "game/world/sound_distance.h"
 #include "game/world/super_sprite_events.h"
 #include "tests/support/scoped_clock.h"
+#include "tests/support/temp_game_path.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -35,15 +36,11 @@ protected:
         CxDisplayObject::SetRootSize(640, 480);
         RegisterStandardImageFilters();
         SetBlueScreenError(false);
-        m_Paths.SetInstallPath(m_Dir.Path().c_str());
-        m_Paths.SetCDPath(m_Dir.Path().c_str());
-        SetGamePath(&m_Paths);
         MakeStrip("strip.bmp", 7, 10, 8);
         MakeStrip("strip3.bmp", 3, 10, 8);
     }
     void TearDown() override
     {
-        SetGamePath(nullptr);
         CxDisplayObject::DestroyRoot();
     }
     // frames pictures of w x h side by side, frame f filled with grey level 10 * f.
@@ -73,8 +70,7 @@ protected:
         RunMainLoopFunctions();
     }
 
-    TempDir m_Dir;
-    CxGamePath m_Paths;
+    TempGamePath m_Dir;
     ScopedManualClock m_Clock{1000};
 };
 
