@@ -331,6 +331,7 @@ protected:
 
 private:
     friend struct CxBlitJob;
+    friend class CxGeneralCopy;
     void UpdateCacheData();
     uint32_t RotateClockwise();
 };
