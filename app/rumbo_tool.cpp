@@ -172,6 +172,14 @@ int CompressFile(int argc, char** argv)
     CxFileBuffer input;
     if (!ReadInput(argv[3], input))
         return 1;
+    if (method == CX_COMPRESS_RLE16 && input.GetSize() % 2)
+    {
+        fprintf(stderr,
+                "%s: method 3 packs 16-bit words, and %s holds an odd number of bytes (%" PRIu32
+                "); pad it to an even size or choose another method\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[3], input.GetSize());
+        return 1;
+    }
     CxBuffer output;
     const uint32_t code = Compress(output, input.GetData(), input.GetSize(), method);
     if (code != CX_ERR_NONE)
