@@ -34,9 +34,24 @@ printf 'Event Town.Wave($WHO)\n' > "$dir/b.seq"
 got=$("$tool" seq-dump "$dir/a.seq" WHO=Rumbo)
 check "seq dump" 'event Town.Say("Hi", "there", "x")
 continue dynamic Town.Go($WHO)
-sequence
+sequence '"$dir"'/b.seq
   event Town.Wave("Rumbo")
 end' "$got"
+# A nested name is shown as expanded, also when the file is missing.
+printf 'Sequence "%s/$PART.seq"\nSequence "%s/gone.seq"\n' "$dir" "$dir" > "$dir/c.seq"
+got=$("$tool" seq-dump "$dir/c.seq" PART=b 2>/dev/null)
+check "seq dump nested names" "sequence $dir/b.seq
+  event Town.Wave(\"\$WHO\")
+end
+sequence $dir/gone.seq
+end" "$got"
+# The interpolator on its own.
+check "expand" "Hi Rumbo, 3 trucks" "$("$tool" expand 'Hi $WHO, ${N} trucks' WHO=Rumbo N=3)"
+check "expand nested braces" "fire" "$("$tool" expand '${M_${L}}' L=2 M_2=fire)"
+check "expand unknown stays" '$NOBODY here' "$("$tool" expand '$NOBODY here')"
+check "expand empty value" "[]" "$("$tool" expand '[$X]' X=)"
+"$tool" expand >/dev/null 2>&1; check "expand usage" "2" "$?"
+"$tool" expand 'a' novalue >/dev/null 2>&1; check "expand bad constant" "2" "$?"
 printf 'Event Town.Open(\n' > "$dir/bad.seq"
 err=$("$tool" seq-dump "$dir/bad.seq" 2>&1 >/dev/null); code=$?
 check "seq unclosed code" "3" "$code"
