@@ -1,6 +1,7 @@
 #include "engine/media/movie_driver.h"
 
 #include "engine/core/file.h"
+#include "engine/core/log.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/sprite.h"
 #include "engine/media/sound.h"
@@ -24,20 +25,27 @@ bool EndsWithNoCase(const char* name, const char* extension)
 
 // ---- The sprites' movie hooks ------------------------------------------------
 
-CxMovieDriver* HookOpen(const char* fileName)
+bool HookIsMovie(const char* fileName)
 {
-    if (!fileName)
-        return nullptr;
     // Only names with a registered extension are movies; everything else is
     // left to the image loaders without a report.
-    bool known = false;
+    if (!fileName)
+        return false;
     for (const ST_MOVIE_DRIVER_ENTRY& entry : s_Drivers)
         if (entry.szExtension[0] && EndsWithNoCase(fileName, entry.szExtension))
-        {
-            known = true;
-            break;
-        }
-    return known ? CreateMovieDriver(fileName, 0) : nullptr;
+            return true;
+    return false;
+}
+
+CxMovieDriver* HookOpen(const char* fileName, uint32_t* error)
+{
+    const uint32_t reports = GetErrorCount();
+    CxMovieDriver* driver = CreateMovieDriver(fileName, 0);
+    if (error)
+        *error = driver ? CX_ERR_NONE
+                        : (GetErrorCount() != reports && GetLastErrorCode() ? GetLastErrorCode()
+                                                                            : CX_ERR_FILE_OPEN);
+    return driver;
 }
 
 void HookDelete(CxMovieDriver* driver)
@@ -63,7 +71,13 @@ int32_t HookFrameCount(CxMovieDriver* driver)
 // Decodes the frame into the sprite's image: the surface the driver allocated at attach time.
 uint32_t HookDecode(CxMovieDriver* driver, int32_t frame);
 
-const ST_SPRITE_MOVIE_HOOKS s_Hooks = {HookOpen, HookDelete, HookAttach, HookFrameCount, HookDecode};
+bool HookLoops(CxMovieDriver* driver)
+{
+    return driver && driver->IsLooping();
+}
+
+const ST_SPRITE_MOVIE_HOOKS s_Hooks = {HookIsMovie,    HookOpen,   HookDelete, HookAttach,
+                                       HookFrameCount, HookDecode, HookLoops};
 } // namespace
 
 namespace {
@@ -184,10 +198,14 @@ uint32_t CxSmackerDriver::Open(const char* fileName, uint32_t flags)
                                                                              : CX_SMACK_ALL_TRACKS);
     if (flags & CX_MOVIE_DRIVER_FLAG_01)
         openFlags |= CX_SMACK_OPEN_FLAG_200;
-    // A missing file is one report (the decoder would add its own).
-    CxVideo* movie = FileExists(fileName) ? new (std::nothrow) CxVideo : nullptr;
+    // One report for one bad file: the decoder keeps its reason (for the
+    // log) and the driver reports the failure.
+    const bool exists = FileExists(fileName);
+    CxVideo* movie = exists ? new (std::nothrow) CxVideo : nullptr;
     if (!movie || movie->OpenFile(fileName) != CX_ERR_NONE)
     {
+        LogEntry(CX_LOG_WARNING, "%s: %s", fileName,
+                 !exists ? "no such file" : (movie ? movie->GetReason().c_str() : "out of memory"));
         delete movie;
         SetError(CX_ERR_FILE_OPEN, "SmackOpen(%s) failed", fileName);
         return GetError();
@@ -227,7 +245,15 @@ int32_t CxSmackerDriver::GetHeight()
 
 int32_t CxSmackerDriver::GetFrameCount()
 {
-    return m_pMovie ? m_pMovie->GetFrameCount() : 0;
+    if (!m_pMovie)
+        return 0;
+    const int32_t frames = m_pMovie->GetFrameCount();
+    return m_pMovie->IsLooping() && frames > 1 ? frames - 1 : frames;
+}
+
+bool CxSmackerDriver::IsLooping()
+{
+    return m_pMovie && m_pMovie->IsLooping();
 }
 
 uint32_t CxSmackerDriver::Goto(int32_t frame)
@@ -237,7 +263,7 @@ uint32_t CxSmackerDriver::Goto(int32_t frame)
         SetError(CX_ERR_INVALID_ARGUMENT, "Goto: no movie is open");
         return GetError();
     }
-    if (frame < 0 || frame >= m_pMovie->GetFrameCount())
+    if (frame < 0 || frame >= GetFrameCount())
         return CX_ERR_INVALID_ARGUMENT;
     return m_pMovie->Goto(frame);
 }
@@ -248,7 +274,7 @@ int32_t CxSmackerDriver::GetCurrentFrame()
         return 0;
     // Past the last frame the movie starts over, as the library's frame counter does.
     const int32_t next = m_pMovie->GetCurrentFrame();
-    return next >= m_pMovie->GetFrameCount() ? 0 : next;
+    return next >= GetFrameCount() ? 0 : next;
 }
 
 bool CxSmackerDriver::SoundOnOff(bool on)
@@ -461,8 +487,9 @@ uint32_t CxSmackerDriver::DoFrame(ST_MOVIE_FRAME* record)
             surface->Unlock();
             return CX_ERR_NONE;
         }
-        // Past the last frame the movie starts over (a looping movie), sound included.
-        if (m_pMovie->GetCurrentFrame() >= m_pMovie->GetFrameCount())
+        // Past the last frame the movie starts over (a looping movie), sound
+        // included; a ring frame is that step, not a frame of its own.
+        if (m_pMovie->GetCurrentFrame() >= GetFrameCount())
         {
             m_pMovie->Goto(0);
             m_nBaseTicks += static_cast<uint32_t>(m_pMovie->GetFrameTime(m_nBaseFrame) / 1000);
@@ -480,7 +507,7 @@ uint32_t CxSmackerDriver::DoFrame(ST_MOVIE_FRAME* record)
     {
         // A given frame: the decoder's own sound stays off (the track
         // reaches the mixer whole), so a playing track goes on undisturbed.
-        if (record->nFrame >= 0 && record->nFrame < m_pMovie->GetFrameCount())
+        if (record->nFrame >= 0 && record->nFrame < GetFrameCount())
             m_pMovie->Goto(record->nFrame);
         result = m_pMovie->DecodeFrame(target);
         record->nFlags |= result == CX_ERR_NONE ? CX_MOVIE_FRAME_DONE : CX_MOVIE_FRAME_FAILED;

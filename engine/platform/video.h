@@ -19,8 +19,15 @@
 //
 // Bad input never crashes: a file that cannot be opened, an absurd size or a
 // frame that does not decode is an error code, and a failed frame ends the movie.
+// Open and OpenFile report nothing themselves: they keep the code and a
+// reason (GetReason), and the caller reports the one failure in its own words.
+//
+// A movie made to loop carries a ring frame after its last one (header flag
+// 1): the step from the last frame back to the first. It is decoded like the
+// others and counted in GetFrameCount; IsLooping tells that it is there.
 #pragma once
 
+#include "engine/core/cx_string.h"
 #include "engine/core/error.h"
 #include "engine/core/geometry.h"
 
@@ -81,7 +88,12 @@ public:
 
     int32_t GetWidth() const { return m_nWidth; }
     int32_t GetHeight() const { return m_nHeight; }
+    // Every frame of the file, the ring frame included.
     int32_t GetFrameCount() const { return m_nFrames; }
+    // True when the movie has a ring frame (it is made to loop).
+    bool IsLooping() const { return m_bRing; }
+    // Why the last Open or OpenFile failed (empty after a good open).
+    const CxString& GetReason() const { return m_strReason; }
     // The frame rate as a fraction (frames per second = num / den).
     int32_t GetRateNum() const { return m_nRateNum; }
     int32_t GetRateDen() const { return m_nRateDen; }
@@ -125,6 +137,8 @@ public:
     uint32_t Goto(int32_t frame);
 
 private:
+    // Stores the code and the reason; reports them unless a movie is being opened.
+    uint32_t Fail(uint32_t code, const char* format, ...) CX_PRINTF(3, 4);
     uint32_t OpenDecoder();
     void CloseDecoder();
     // Decodes the next frame of the stream into m_Frame/m_Palette (audio queued).
@@ -138,6 +152,9 @@ private:
     int32_t m_nWidth = 0;
     int32_t m_nHeight = 0;
     int32_t m_nFrames = 0;
+    bool m_bRing = false;
+    bool m_bQuiet = false;
+    CxString m_strReason;
     int32_t m_nRateNum = 10;
     int32_t m_nRateDen = 1;
     int32_t m_nNext = 0;    // frame shown by the next DecodeFrame
