@@ -33,6 +33,8 @@ int Usage()
             "  ini-dump FILE                       print an option file in its written form\n"
             "  seq-dump FILE [NAME=VALUE ...]      print the events a sequence file makes, with the\n"
             "                                      given interpolator constants\n"
+            "  expand TEXT [NAME=VALUE ...]        print TEXT as the interpolator expands it with the\n"
+            "                                      given string constants\n"
             "  crc FILE [START]                    print the CRC of a file (START decimal or 0x hex)\n"
             "  compress METHOD IN OUT              compress IN with method 0-255 into OUT\n"
             "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n"
@@ -175,6 +177,14 @@ int CompressFile(int argc, char** argv)
     CxFileBuffer input;
     if (!ReadInput(argv[3], input))
         return 1;
+    if (method == CX_COMPRESS_RLE16 && input.GetSize() % 2)
+    {
+        fprintf(stderr,
+                "%s: method 3 packs 16-bit words, and %s holds an odd number of bytes (%" PRIu32
+                "); pad it to an even size or choose another method\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[3], input.GetSize());
+        return 1;
+    }
     CxBuffer output;
     const uint32_t code = Compress(output, input.GetData(), input.GetSize(), method);
     if (code != CX_ERR_NONE)
@@ -371,7 +381,13 @@ void DumpSequence(const CxSequence& sequence, int depth)
         printf("%*s%s", depth * 2, "", (event->GetFlags() & EVENT_CONTINUE) ? "continue " : "");
         if (auto* child = dynamic_cast<CxSequence*>(event))
         {
-            printf("sequence\n");
+            // A nested file is named as its line named it (after expansion), so a
+            // data maker sees which file it pulls in.
+            auto* file = dynamic_cast<CxEventSequenceFile*>(child);
+            if (file && !file->GetFileName().IsEmpty())
+                printf("sequence %s\n", file->GetFileName().c_str());
+            else
+                printf("sequence\n");
             DumpSequence(*child, depth + 1);
             printf("%*send\n", depth * 2, "");
         }
@@ -382,19 +398,39 @@ void DumpSequence(const CxSequence& sequence, int depth)
     }
 }
 
+// Adds the NAME=VALUE arguments from index first on as string constants; false for one without "=".
+bool AddConstants(CxInterpolator& interpolator, int argc, char** argv, int first)
+{
+    for (int i = first; i < argc; ++i)
+    {
+        const char* equals = strchr(argv[i], '=');
+        if (!equals)
+            return false;
+        const CxString name(argv[i], static_cast<int32_t>(equals - argv[i]));
+        if (!interpolator.AddConstant(name.c_str(), equals + 1))
+            return false;
+    }
+    return true;
+}
+
+int Expand(int argc, char** argv)
+{
+    if (argc < 3)
+        return Usage();
+    CxInterpolator interpolator;
+    if (!AddConstants(interpolator, argc, argv, 3))
+        return Usage();
+    printf("%s\n", interpolator.Expand(argv[2]).c_str());
+    return 0;
+}
+
 int SeqDump(int argc, char** argv)
 {
     if (argc < 3)
         return Usage();
     CxInterpolator interpolator;
-    for (int i = 3; i < argc; ++i)
-    {
-        const char* equals = strchr(argv[i], '=');
-        if (!equals)
-            return Usage();
-        const CxString name(argv[i], static_cast<int32_t>(equals - argv[i]));
-        interpolator.AddConstant(name.c_str(), equals + 1);
-    }
+    if (!AddConstants(interpolator, argc, argv, 3))
+        return Usage();
     SetErrorHandler([](uint32_t code, const char* text) -> int32_t {
         fprintf(stderr, "%s: %s\n", GetErrorText(code), text);
         return 0;
@@ -544,6 +580,8 @@ int main(int argc, char** argv)
         return IniDump(argc, argv);
     if (strcmp(argv[1], "seq-dump") == 0)
         return SeqDump(argc, argv);
+    if (strcmp(argv[1], "expand") == 0)
+        return Expand(argc, argv);
     if (strcmp(argv[1], "crc") == 0)
         return Crc(argc, argv);
     if (strcmp(argv[1], "compress") == 0)

@@ -18,6 +18,13 @@ int main(int argc, char** argv)
         mkdir(dir.c_str(), 0700);
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
+    // The log of every application a test makes goes to a scratch state
+    // directory, never into the user's own.
+    {
+        const std::string state = "/tmp/rumbo-test-state-" + std::to_string(getuid());
+        mkdir(state.c_str(), 0700);
+        setenv("XDG_STATE_HOME", state.c_str(), 1);
+    }
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     testing::InitGoogleTest(&argc, argv);

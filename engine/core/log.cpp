@@ -6,6 +6,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <sys/time.h>
 
@@ -78,12 +79,37 @@ void CxLog::Write(int32_t severity, const char* text)
         s_pLogListener->OnLog(text);
     if (!(m_nMode & CX_LOG_TO_FILE))
         return;
+    char line[64];
+    const int head = snprintf(line, sizeof(line), "%s.%03ld %s", stamp, static_cast<long>(now.tv_usec / 1000),
+                              GetLogPrefix(severity));
+    const uint64_t length = static_cast<uint64_t>(head > 0 ? head : 0) + strlen(text) + 1;
     // Opened per line, so the log survives a crash and never holds the file.
-    FILE* f = fopen(ResolvePath(m_strFileName.c_str()).c_str(), "ab");
+    const CxString path = ResolvePath(m_strFileName.c_str());
+    FILE* f = fopen(path.c_str(), "ab");
     if (!f)
         return;
-    fprintf(f, "%s.%03ld %s%s\n", stamp, static_cast<long>(now.tv_usec / 1000), GetLogPrefix(severity), text);
+    if (m_nMaxSize > 0 && fseek(f, 0, SEEK_END) == 0)
+    {
+        const long size = ftell(f);
+        // A full log becomes the old one (replacing it) and a new one starts.
+        if (size > 0 && static_cast<uint64_t>(size) + length > m_nMaxSize)
+        {
+            fclose(f);
+            rename(path.c_str(), ResolvePath(GetOldFileName().c_str()).c_str());
+            f = fopen(path.c_str(), "ab");
+            if (!f)
+                return;
+        }
+    }
+    fprintf(f, "%s%s\n", line, text);
     fclose(f);
+}
+
+CxString CxLog::GetOldFileName() const
+{
+    CxString name(m_strFileName);
+    name += ".old";
+    return name;
 }
 
 void StartDebug(CxOptions& options)
@@ -103,7 +129,19 @@ void StartDebug(CxOptions& options)
     options.GetString("Engine.Debug", "LogFileName", name, "", sizeof(name));
     s.m_strLogFileName = name;
     ReadFlag(options, "ClearLogFile", s.m_bClearLogFile, 0);
+    options.GetNumber("Engine.Debug", "MaxLogSize", &s.m_nMaxLogSize, CX_LOG_DEFAULT_MAX_KB);
 
+    if (s.m_strLogFileName.IsEmpty())
+    {
+        // The user's state directory, made now; it keeps the log out of the
+        // working directory (often the game's own, or one the player cannot write).
+        const CxString state = UserStateDirectory(CX_LOG_STATE_FOLDER);
+        if (!state.IsEmpty() && (!s.m_bLogFile || MakeDirectories(state.c_str())))
+        {
+            s.m_strLogFileName = state;
+            s.m_strLogFileName += "/DEBUG.LOG";
+        }
+    }
     if (s.m_strLogFileName.IsEmpty())
     {
         s.m_strLogFileName = CurrentDirectory();
@@ -121,6 +159,13 @@ void StartDebug(CxOptions& options)
     if (s.m_bLogWindow)
         mode |= CX_LOG_TO_WINDOW;
     s_pLog = new CxLog(s.m_strLogFileName.c_str(), mode);
+    s_pLog->SetMaxSize(s.m_nMaxLogSize > 0 ? static_cast<uint64_t>(s.m_nMaxLogSize) * 1024 : 0);
+    if (s.m_bLogFile)
+    {
+        // The log exists from the start, beside the directory made for it.
+        if (FILE* f = fopen(ResolvePath(s.m_strLogFileName.c_str()).c_str(), "ab"))
+            fclose(f);
+    }
 }
 
 void StopDebug()

@@ -8,6 +8,13 @@
 // A line is written only when its severity is inside the level mask of the
 // mode word ("DebugLevel"): level 1 keeps fatal errors, 2 adds errors,
 // 3 warnings, 4 everything.
+//
+// Without "LogFileName" the log is DEBUG.LOG in the user's state directory,
+// $XDG_STATE_HOME/rumbotown/ (~/.local/state/rumbotown/ by default), made at
+// start; only when no such directory can be named or made does it go to the
+// working directory. The file is kept below "MaxLogSize" KB (default 1024;
+// 0 means no limit): a line that would pass the limit first renames the file
+// to DEBUG.LOG.old, replacing the previous one, and starts a new one.
 #pragma once
 
 #include "engine/base/cx_string.h"
@@ -60,7 +67,12 @@ struct ST_DEBUG_SETTINGS
     bool m_bLogWindow = true;
     CxString m_strLogFileName;
     bool m_bClearLogFile = false;
+    long m_nMaxLogSize = 1024; // KB
 };
+
+// The folder under the user's state directory that holds the log.
+constexpr const char* CX_LOG_STATE_FOLDER = "rumbotown";
+constexpr long CX_LOG_DEFAULT_MAX_KB = 1024;
 
 class CxLog : public CxObject
 {
@@ -72,12 +84,18 @@ public:
     uint32_t GetMode() const { return m_nMode; }
     // Appends one stamped line when the mode word lets this severity through.
     void Write(int32_t severity, const char* text);
+    // The size the file is kept below (0: no limit).
+    void SetMaxSize(uint64_t bytes) { m_nMaxSize = bytes; }
+    uint64_t GetMaxSize() const { return m_nMaxSize; }
+    // The name the full file is renamed to.
+    CxString GetOldFileName() const;
 
     static uint32_t LevelMask(long level);
 
 private:
     CxString m_strFileName;
     uint32_t m_nMode;
+    uint64_t m_nMaxSize = 0;
 };
 
 // Reads the debug settings, forms the log file name, clears the log when

@@ -6,6 +6,7 @@
 #include "engine/core/log.h"
 
 #include <cstring>
+#include <exception>
 
 namespace
 {
@@ -124,7 +125,12 @@ uint32_t CxLuaEngine::Run(const char* text, uint32_t length, const char* name)
         SetError(CX_ERR_INVALID_ARGUMENT, "Lua VM not yet created");
         return m_nError;
     }
-    if (!m_Vm.Run(text, length, name))
+    const bool ran = m_Vm.Run(text, length, name);
+    // Back in C++ with Lua's frames gone: an exception a native function
+    // threw (the error dialog's "Quit") goes on from here.
+    if (std::exception_ptr pending = m_Vm.TakePendingException())
+        std::rethrow_exception(pending);
+    if (!ran)
         ++m_nScriptErrors;
     return m_nError;
 }

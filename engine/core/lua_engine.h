@@ -4,7 +4,9 @@
 //
 // Errors inside a chunk (syntax errors included) go to the script-visible
 // function "_ERRORMESSAGE", which writes them to the text output; they do not
-// set the engine's error code, and the game goes on.
+// set the engine's error code, and the game goes on. A C++ exception thrown
+// by a native function (the error dialog's "Quit") ends the chunk and is
+// thrown again by RunString/RunFile/RunBuffer once Lua has returned.
 #pragma once
 
 #include "engine/base/cx_string.h"

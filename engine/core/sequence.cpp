@@ -188,6 +188,8 @@ uint32_t CxEventSequenceFile::LoadNested(const char* fileName, const CxInterpola
 {
     DeleteEvents();
     ClearError();
+    if (fileName != m_strFileName.c_str())
+        m_strFileName = fileName ? fileName : "";
     if (!fileName)
         return SetError(CX_ERR_INVALID_ARGUMENT, "CxEventSequenceFile::Load() without a file name"), m_nError;
     const CxString path = strchr(fileName, '$') ? ExpandGamePath(fileName) : CxString(fileName);

@@ -73,6 +73,8 @@ public:
     void Parse(const char* text, uint32_t size, const CxInterpolator* interpolator);
 
     CxEventCreator* GetCreator() const { return m_pCreator; }
+    // The name the last Load was given (a "Sequence" line's name after expansion).
+    const CxString& GetFileName() const { return m_strFileName; }
     const CxString& GetText() const { return m_strText; }
     void SetText(const char* text) { m_strText = text; }
 
@@ -83,6 +85,7 @@ private:
                      LoadContext& context);
 
     CxEventCreator* m_pCreator;
+    CxString m_strFileName;
     CxString m_strText;
 };
 

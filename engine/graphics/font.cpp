@@ -2,6 +2,7 @@
 
 #include "engine/core/find_file.h"
 #include "engine/base/linked_list.h"
+#include "engine/core/log.h"
 #include "engine/core/memory.h"
 #include "engine/graphics/draw_surface.h"
 
@@ -71,6 +72,7 @@ void CxBitmapFont::Unload()
     m_pImage = nullptr;
     m_Header = ST_FONT_HEADER();
     m_nTransparentColor = CX_FONT_DEFAULT_TRANSPARENT;
+    m_MissingLogged.clear();
 }
 
 uint32_t CxBitmapFont::Load(const char* fileName)
@@ -184,7 +186,7 @@ int32_t CxBitmapFont::DrawChar(CxDrawSurface* surface, int32_t x, int32_t y, uin
     const ST_FONT_CHAR* glyph = FindChar(code);
     if (!glyph)
     {
-        SetError(CX_ERR_INVALID_ARGUMENT, "nLetter not found in this font");
+        NoteMissingChar(code);
         return 0;
     }
     if (key == CX_FONT_KEY_TRANSPARENT)
@@ -208,6 +210,18 @@ int32_t CxBitmapFont::DrawChar(CxDrawSurface* surface, int32_t x, int32_t y, uin
     const CxRect dest(x, y, x + width - 1, y + height - 1);
     m_pImage->Draw(surface, &dest, &source, key, effect);
     return width;
+}
+
+void CxBitmapFont::NoteMissingChar(uint32_t code)
+{
+    // Text comes from players and data files (an accented letter in a name);
+    // a counted error per character would end the game after three of them.
+    // The code stays in the object, the log says it once, and the text goes on.
+    SetErrorCode(CX_ERR_INVALID_ARGUMENT);
+    if (!m_MissingLogged.insert(code).second)
+        return;
+    LogEntry(CX_LOG_WARNING, "nLetter not found in this font: font %d has no glyph for character %u",
+             static_cast<int>(GetId()), code);
 }
 
 int32_t CxBitmapFont::GetCharWidth(uint32_t code, int32_t size)

@@ -23,6 +23,7 @@
 #include "engine/base/object.h"
 
 #include <cstdint>
+#include <set>
 
 class CxDrawSurface;
 
@@ -144,8 +145,12 @@ private:
     // A size of 0 or less means the font's own height.
     int32_t ResolveSize(int32_t size) const;
 
+    // A character the font lacks is logged once, then drawn as nothing.
+    void NoteMissingChar(uint32_t code);
+
     ST_FONT_HEADER m_Header;
     ST_FONT_CHAR* m_pChars = nullptr;
+    std::set<uint32_t> m_MissingLogged;
     CxDrawSurface* m_pImage = nullptr;
     uint32_t m_nTransparentColor = CX_FONT_DEFAULT_TRANSPARENT;
 };

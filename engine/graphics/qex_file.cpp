@@ -4,6 +4,7 @@
 // CRC of the uncompressed bytes.
 #include "engine/graphics/image_files.h"
 
+#include "engine/core/buffer.h"
 #include "engine/graphics/compress.h"
 #include "engine/graphics/crc.h"
 #include "engine/graphics/decompress.h"
@@ -101,12 +102,34 @@ uint32_t WriteQex(CxDrawSurface* surface, CxByteSink& out, uint8_t method, bool 
         return FailImage(surface, CX_ERR_INVALID_ARGUMENT, "QEX writer: the surface has no pixels");
     const uint32_t depth = static_cast<uint32_t>(surface->GetDepth());
     const uint32_t height = static_cast<uint32_t>(surface->GetHeight());
-    const uint32_t pitch = static_cast<uint32_t>(surface->GetPitch());
-    const uint32_t size = height * pitch;
+    uint32_t pitch = static_cast<uint32_t>(surface->GetPitch());
+    uint32_t size = height * pitch;
     CxSurfaceLock lock(surface);
     const uint8_t* pixels = surface->GetBits();
     if (!pixels)
         return FailImage(surface, CX_ERR_OUT_OF_MEMORY, "pBits is NULL");
+    // Word run-length packs 16-bit words. An odd pixel block (odd pitch and
+    // odd height, say an 8-bit image of odd width) gets one padding byte per
+    // row: the file's pitch may exceed the row's width, so every reader takes it.
+    CxBuffer padded;
+    if (method == CX_COMPRESS_RLE16 && size % 2)
+    {
+        const uint32_t paddedPitch = pitch + 1;
+        if (padded.Allocate(height * paddedPitch) != CX_ERR_NONE)
+        {
+            surface->SetErrorCode(CX_ERR_OUT_OF_MEMORY); // the buffer has reported it
+            return CX_ERR_OUT_OF_MEMORY;
+        }
+        uint8_t* rows = padded.GetData();
+        for (uint32_t y = 0; y < height; ++y)
+        {
+            memcpy(rows + y * paddedPitch, pixels + y * pitch, pitch);
+            rows[y * paddedPitch + pitch] = 0;
+        }
+        pixels = rows;
+        pitch = paddedPitch;
+        size = height * pitch;
+    }
     CxByteSink packed;
     const uint32_t result = CompressInto(packed, pixels, size, method);
     if (result != CX_ERR_NONE)

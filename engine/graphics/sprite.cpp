@@ -61,34 +61,9 @@ uint32_t CxSprite::Load(const char* fileName, int32_t frameCount)
 {
     Unload();
     ClearError();
-    if (s_bMovieHooks && s_MovieHooks.pfnOpen)
-    {
-        if (CxMovieDriver* driver = s_MovieHooks.pfnOpen(fileName))
-        {
-            CxDrawSurface* surface = new (std::nothrow) CxDrawSurface;
-            if (!surface)
-            {
-                if (s_MovieHooks.pfnDelete)
-                    s_MovieHooks.pfnDelete(driver);
-                {
-                    SetError(CX_ERR_OUT_OF_MEMORY,
-                             "Could not create a surface for this sprite's movie driver");
-                    return GetError();
-                }
-            }
-            if (s_MovieHooks.pfnAttach)
-                s_MovieHooks.pfnAttach(driver, surface, s_nMovieDepth);
-            SetImage(surface, 1);
-            m_pMovieDriver = driver;
-            m_nFrameCount = s_MovieHooks.pfnFrameCount ? s_MovieHooks.pfnFrameCount(driver) : 1;
-            if (m_nFrameCount < 1)
-                m_nFrameCount = 1;
-            m_nFrame = 0;
-            m_nDecodedFrame = -1;
-            DecodeMovieFrame();
-            return GetError();
-        }
-    }
+    if (fileName && s_bMovieHooks && s_MovieHooks.pfnIsMovie && s_MovieHooks.pfnOpen &&
+        s_MovieHooks.pfnIsMovie(fileName))
+        return LoadMovie(fileName);
     CxDrawSurface* surface = new (std::nothrow) CxDrawSurface;
     if (!surface)
     {
@@ -105,6 +80,45 @@ uint32_t CxSprite::Load(const char* fileName, int32_t frameCount)
         return error;
     }
     return SetImage(surface, frameCount);
+}
+
+uint32_t CxSprite::LoadMovie(const char* fileName)
+{
+    uint32_t error = CX_ERR_NONE;
+    CxMovieDriver* driver = s_MovieHooks.pfnOpen(fileName, &error);
+    if (!driver)
+    {
+        // The driver reported why; an image loader would only add a second report.
+        SetErrorCode(error != CX_ERR_NONE ? error : CX_ERR_FILE_OPEN);
+        return GetError();
+    }
+    const uint32_t reports = GetErrorCount();
+    CxDrawSurface* surface = new (std::nothrow) CxDrawSurface;
+    uint32_t attached = surface ? CX_ERR_NONE : CX_ERR_OUT_OF_MEMORY;
+    if (surface && s_MovieHooks.pfnAttach)
+        attached = s_MovieHooks.pfnAttach(driver, surface, s_nMovieDepth);
+    if (attached != CX_ERR_NONE || !surface->IsCreated())
+    {
+        delete surface;
+        if (s_MovieHooks.pfnDelete)
+            s_MovieHooks.pfnDelete(driver);
+        // One report: this one, unless the attach step reported its own failure.
+        if (GetErrorCount() == reports)
+            SetError(CX_ERR_OUT_OF_MEMORY, "Could not create a surface for this sprite's movie driver");
+        else
+            SetErrorCode(CX_ERR_OUT_OF_MEMORY);
+        return GetError();
+    }
+    SetImage(surface, 1);
+    m_pMovieDriver = driver;
+    m_bLoop = s_MovieHooks.pfnLoops && s_MovieHooks.pfnLoops(driver);
+    m_nFrameCount = s_MovieHooks.pfnFrameCount ? s_MovieHooks.pfnFrameCount(driver) : 1;
+    if (m_nFrameCount < 1)
+        m_nFrameCount = 1;
+    m_nFrame = 0;
+    m_nDecodedFrame = -1;
+    DecodeMovieFrame();
+    return GetError();
 }
 
 uint32_t CxSprite::CreateImage(int32_t width, int32_t height, int32_t depth)
@@ -136,6 +150,7 @@ void CxSprite::Unload()
     m_pMovieDriver = nullptr;
     m_pImage = nullptr;
     m_bBorrowed = false;
+    m_bLoop = false;
     Hide();
     SetSize(0, 0);
     m_nFrameWidth = 0;

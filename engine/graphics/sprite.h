@@ -11,7 +11,9 @@
 // Movies: the sprite talks to a movie driver only through the hooks that the
 // movie layer installs (SetSpriteMovieHooks). A movie sprite decodes a frame
 // into its image when the frame is painted and differs from the last one
-// decoded.
+// decoded. A name with a movie driver's extension is always a movie: when it
+// cannot be opened the driver has said why, and no image loader is tried.
+// A movie whose file says it is made to loop makes a looping sprite.
 #pragma once
 
 #include "engine/graphics/display_object.h"
@@ -24,13 +26,18 @@ class CxMovieDriver;
 // The movie layer's entry points, used by sprites that show a movie.
 struct ST_SPRITE_MOVIE_HOOKS
 {
-    // A driver for the file when its extension belongs to a movie driver, else null.
-    CxMovieDriver* (*pfnOpen)(const char* fileName);
+    // Whether the file's extension belongs to a movie driver.
+    bool (*pfnIsMovie)(const char* fileName);
+    // A driver for the movie file, or null when it cannot be opened; then the
+    // failure has been reported and *error holds its code.
+    CxMovieDriver* (*pfnOpen)(const char* fileName, uint32_t* error);
     void (*pfnDelete)(CxMovieDriver* driver);
     // Creates the frame surface of the driver at the given depth.
     uint32_t (*pfnAttach)(CxMovieDriver* driver, CxDrawSurface* surface, int32_t depth);
     int32_t (*pfnFrameCount)(CxMovieDriver* driver);
     uint32_t (*pfnDecode)(CxMovieDriver* driver, int32_t frame);
+    // Whether the movie is made to loop.
+    bool (*pfnLoops)(CxMovieDriver* driver);
 };
 // Installs the hooks (copied); null removes them.
 void SetSpriteMovieHooks(const ST_SPRITE_MOVIE_HOOKS* hooks);
@@ -97,6 +104,10 @@ public:
     bool HasPixelHitTest() const { return m_bPixelHit; }
     bool IsBorrowed() const { return m_bBorrowed; }
     CxMovieDriver* GetMovieDriver() const { return m_pMovieDriver; }
+    // A movie sprite whose movie is made to loop: its frames run on from the
+    // last to the first (no ring frame of the file among them).
+    bool IsLooping() const { return m_bLoop; }
+    void SetLooping(bool on) { m_bLoop = on; }
     const CxRect& GetSourceRect() const { return m_rcSource; }
     int32_t GetFrameWidth() const { return m_nFrameWidth; }
     int32_t GetFrameHeight() const { return m_nFrameHeight; }
@@ -104,6 +115,8 @@ public:
     static void SetMovieDepth(int32_t depth);
 
 protected:
+    // Load of a file whose extension belongs to a movie driver.
+    uint32_t LoadMovie(const char* fileName);
     // Decodes the current movie frame into the image when it changed.
     void DecodeMovieFrame();
     const ST_BLIT_FX* EffectForDraw() const;
@@ -121,4 +134,5 @@ protected:
     int32_t m_nDecodedFrame = -1;
     bool m_bBorrowed = false;
     bool m_bPixelHit = false;
+    bool m_bLoop = false;
 };

@@ -6,11 +6,13 @@
 #include "engine/graphics/sprite.h"
 #include "engine/media/sound.h"
 #include "engine/platform/clock.h"
+#include "engine/platform/file_system.h"
 #include "engine/platform/video.h"
 
 #include <cstring>
 #include <new>
 #include <strings.h>
+#include <unistd.h>
 
 namespace {
 ST_MOVIE_DRIVER_ENTRY s_Drivers[CX_MOVIE_DRIVER_SLOTS] = {};
@@ -25,20 +27,27 @@ bool EndsWithNoCase(const char* name, const char* extension)
 
 // ---- The sprites' movie hooks ------------------------------------------------
 
-CxMovieDriver* HookOpen(const char* fileName)
+bool HookIsMovie(const char* fileName)
 {
-    if (!fileName)
-        return nullptr;
     // Only names with a registered extension are movies; everything else is
     // left to the image loaders without a report.
-    bool known = false;
+    if (!fileName)
+        return false;
     for (const ST_MOVIE_DRIVER_ENTRY& entry : s_Drivers)
         if (entry.szExtension[0] && EndsWithNoCase(fileName, entry.szExtension))
-        {
-            known = true;
-            break;
-        }
-    return known ? CreateMovieDriver(fileName, 0) : nullptr;
+            return true;
+    return false;
+}
+
+CxMovieDriver* HookOpen(const char* fileName, uint32_t* error)
+{
+    const uint32_t reports = GetErrorCount();
+    CxMovieDriver* driver = CreateMovieDriver(fileName, 0);
+    if (error)
+        *error = driver ? CX_ERR_NONE
+                        : (GetErrorCount() != reports && GetLastErrorCode() ? GetLastErrorCode()
+                                                                            : CX_ERR_FILE_OPEN);
+    return driver;
 }
 
 void HookDelete(CxMovieDriver* driver)
@@ -64,7 +73,13 @@ int32_t HookFrameCount(CxMovieDriver* driver)
 // Decodes the frame into the sprite's image: the surface the driver allocated at attach time.
 uint32_t HookDecode(CxMovieDriver* driver, int32_t frame);
 
-const ST_SPRITE_MOVIE_HOOKS s_Hooks = {HookOpen, HookDelete, HookAttach, HookFrameCount, HookDecode};
+bool HookLoops(CxMovieDriver* driver)
+{
+    return driver && driver->IsLooping();
+}
+
+const ST_SPRITE_MOVIE_HOOKS s_Hooks = {HookIsMovie,    HookOpen,   HookDelete, HookAttach,
+                                       HookFrameCount, HookDecode, HookLoops};
 } // namespace
 
 namespace {
@@ -185,28 +200,33 @@ uint32_t CxSmackerDriver::Open(const char* fileName, uint32_t flags)
                                                                              : CX_SMACK_ALL_TRACKS);
     if (flags & CX_MOVIE_DRIVER_FLAG_01)
         openFlags |= CX_SMACK_OPEN_FLAG_200;
-    // One report for a movie that cannot be read or decoded. A missing movie is an error, never the prompt for the
-    // game disc.
+    // One report for one bad file: the decoder keeps its reason (for the
+    // log) and the driver reports the failure. A missing movie is an error,
+    // never the prompt for the game disc; one that cannot be read (a folder,
+    // no permission) is refused before the file layer would report it too.
     CxFileBuffer data;
-    if (!FileExists(fileName) || LoadFile(fileName, data) != CX_ERR_NONE || !data.GetData())
+    const char* reason = nullptr;
+    const CxString path = ResolvePath(fileName);
+    if (!FileExists(fileName))
+        reason = "no such file";
+    else if (PathIsDirectory(path.c_str()) || access(path.c_str(), R_OK) != 0 ||
+             LoadFile(fileName, data) != CX_ERR_NONE || !data.GetData())
+        reason = "the file cannot be read";
+    CxVideo* movie = reason ? nullptr : new (std::nothrow) CxVideo;
+    if (!reason && !movie)
+        reason = "out of memory";
+    if (movie && movie->Open(static_cast<const uint8_t*>(data.GetData()), data.GetSize()) != CX_ERR_NONE)
+        reason = movie->GetReason().c_str();
+    if (reason)
     {
-        SetError(CX_ERR_FILE_OPEN, "SmackOpen(%s) failed", fileName);
-        return GetError();
-    }
-    CxVideo* movie = new (std::nothrow) CxVideo;
-    if (!movie)
-    {
-        SetError(CX_ERR_OUT_OF_MEMORY, "SmackOpen(%s) failed", fileName);
-        return GetError();
-    }
-    if (movie->Open(static_cast<const uint8_t*>(data.GetData()), data.GetSize()) != CX_ERR_NONE)
-    {
-        // The decoder's reason goes to the log beside the one counted report.
-        LogEntry(CX_LOG_WARNING, "%s: %s", fileName, movie->GetErrorMessage());
-        SetError(CX_ERR_FILE_OPEN, "SmackOpen(%s) failed", fileName);
+        LogEntry(CX_LOG_WARNING, "%s: %s", fileName, reason);
         delete movie;
+        SetError(CX_ERR_FILE_OPEN, "SmackOpen(%s) failed", fileName);
         return GetError();
     }
+    // A damaged movie plays up to its last good frame; the log says so.
+    if (!movie->GetReason().IsEmpty())
+        LogEntry(CX_LOG_WARNING, "%s: %s", fileName, movie->GetReason().c_str());
     m_pMovie = movie;
     m_nOpenFlags = openFlags;
     SoundOnOff((flags & CX_MOVIE_DRIVER_SOUND) != 0);
@@ -242,7 +262,15 @@ int32_t CxSmackerDriver::GetHeight()
 
 int32_t CxSmackerDriver::GetFrameCount()
 {
-    return m_pMovie ? m_pMovie->GetFrameCount() : 0;
+    if (!m_pMovie)
+        return 0;
+    const int32_t frames = m_pMovie->GetFrameCount();
+    return m_pMovie->IsLooping() && frames > 1 ? frames - 1 : frames;
+}
+
+bool CxSmackerDriver::IsLooping()
+{
+    return m_pMovie && m_pMovie->IsLooping();
 }
 
 uint32_t CxSmackerDriver::Goto(int32_t frame)
@@ -252,7 +280,7 @@ uint32_t CxSmackerDriver::Goto(int32_t frame)
         SetError(CX_ERR_INVALID_ARGUMENT, "Goto: no movie is open");
         return GetError();
     }
-    if (frame < 0 || frame >= m_pMovie->GetFrameCount())
+    if (frame < 0 || frame >= GetFrameCount())
         return CX_ERR_INVALID_ARGUMENT;
     return m_pMovie->Goto(frame);
 }
@@ -263,7 +291,7 @@ int32_t CxSmackerDriver::GetCurrentFrame()
         return 0;
     // Past the last frame the movie starts over, as the library's frame counter does.
     const int32_t next = m_pMovie->GetCurrentFrame();
-    return next >= m_pMovie->GetFrameCount() ? 0 : next;
+    return next >= GetFrameCount() ? 0 : next;
 }
 
 bool CxSmackerDriver::SoundOnOff(bool on)
@@ -476,8 +504,9 @@ uint32_t CxSmackerDriver::DoFrame(ST_MOVIE_FRAME* record)
             surface->Unlock();
             return CX_ERR_NONE;
         }
-        // Past the last frame the movie starts over (a looping movie), sound included.
-        if (m_pMovie->GetCurrentFrame() >= m_pMovie->GetFrameCount())
+        // Past the last frame the movie starts over (a looping movie), sound
+        // included; a ring frame is that step, not a frame of its own.
+        if (m_pMovie->GetCurrentFrame() >= GetFrameCount())
         {
             m_pMovie->Goto(0);
             m_nBaseTicks += static_cast<uint32_t>(m_pMovie->GetFrameTime(m_nBaseFrame) / 1000);
@@ -495,13 +524,17 @@ uint32_t CxSmackerDriver::DoFrame(ST_MOVIE_FRAME* record)
     {
         // A given frame: the decoder's own sound stays off (the track
         // reaches the mixer whole), so a playing track goes on undisturbed.
-        if (record->nFrame >= 0 && record->nFrame < m_pMovie->GetFrameCount())
+        if (record->nFrame >= 0 && record->nFrame < GetFrameCount())
             m_pMovie->Goto(record->nFrame);
         result = m_pMovie->DecodeFrame(target);
         record->nFlags |= result == CX_ERR_NONE ? CX_MOVIE_FRAME_DONE : CX_MOVIE_FRAME_FAILED;
         if (record->pDirty)
             record->pDirty->AddTail(surface->GetRect());
     }
+    // A frame that does not decode ends the movie with one report (the
+    // movie's end is no failure of the decoder).
+    if (result != CX_ERR_NONE && m_pMovie->GetError() != CX_ERR_NONE)
+        SetError(m_pMovie->GetError(), "%s", m_pMovie->GetReason().c_str());
     // An 8-bit surface takes the frame's palette whenever it changes.
     if (depth == 8 && result == CX_ERR_NONE &&
         memcmp(surface->GetPalette(), m_pMovie->GetPalette(), 768) != 0)

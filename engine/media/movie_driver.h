@@ -112,6 +112,9 @@ public:
     virtual uint32_t AllocateSurface(CxDrawSurface* surface, int32_t depth) = 0;
     virtual uint32_t Command(const char* name, intptr_t argument) = 0;
     virtual void* GetHandle() = 0;
+    // True when the file says the movie is made to loop (its last frame leads
+    // back to the first). Movie sprites loop then.
+    virtual bool IsLooping() { return false; }
 };
 
 // The factory registered for ".SMK".
@@ -128,6 +131,7 @@ public:
     int32_t GetWidth() override;
     int32_t GetHeight() override;
     int32_t GetBitDepth() override { return 8; }
+    // The movie's frames; a ring frame is not one of them (it leads back to frame 0).
     int32_t GetFrameCount() override;
     uint32_t Goto(int32_t frame) override;
     int32_t GetCurrentFrame() override;
@@ -140,6 +144,8 @@ public:
     uint32_t Command(const char* name, intptr_t argument) override;
     // The decoder (null when closed).
     void* GetHandle() override { return m_pMovie; }
+    // A Smacker movie with a ring frame loops.
+    bool IsLooping() override;
 
     uint32_t GetFlags() const { return m_nFlags; }
     int32_t GetTrack() const { return m_nTrack; }

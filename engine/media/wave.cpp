@@ -78,7 +78,33 @@ uint32_t CxWave::Load(const char* fileName)
         Unload();
         return GetError();
     }
-    return CxSound::Load(fileName);
+    const uint32_t code = CxSound::Load(fileName);
+    if (code != CX_ERR_NONE || IsPlayableData())
+        return code;
+    // Damaged data is reported once, here, as every loader reports its file;
+    // playing the sound then does nothing and returns this code, instead of
+    // raising a dialog in the middle of a scene.
+    const CxString name(GetFileName());
+    DiscardData();
+    m_strFileName.Empty();
+    return Fail(CX_ERR_INVALID_FILE_TYPE, "Invalid WAV File: %s", name.c_str());
+}
+
+bool CxWave::IsPlayableData() const
+{
+    if (!m_pData)
+        return false;
+    if (m_nPlayFlags & CX_SOUND_MP3)
+        return SkipId3Tag(m_pData, m_nDataSize) < m_nDataSize;
+    if (m_nPlayFlags & CX_SOUND_RAW)
+        return true;
+    if (m_nPlayFlags & CX_SOUND_FORMAT_HEADER)
+    {
+        ST_FORMAT_RECORD record;
+        return ParseFormatRecord(m_pData, m_nDataSize, &record) == CX_ERR_NONE;
+    }
+    ST_WAV_INFO info;
+    return ParseWaveInfo(m_pData, m_nDataSize, false, &info) == CX_ERR_NONE;
 }
 
 bool CxWave::IsDone()

@@ -16,6 +16,10 @@ public:
     CxWave();
     ~CxWave() override;
 
+    // Loads the file and checks that the data can be played (a complete wave
+    // image, a format record, MP3 data after any tag); damaged data is error
+    // 10 "Invalid WAV File: <name>", reported once here, and leaves the sound
+    // empty, so that Play does nothing and returns the code.
     uint32_t Load(const char* fileName) override;
     bool IsDone() override;
     // Also sets both levels of a playing sample to volume / 127.
@@ -48,6 +52,8 @@ public:
     int32_t GetPlaybackRateOverride() const { return m_nPlaybackRate; }
 
 private:
+    // Whether the data has the form the play flags name (what SetSampleData will accept).
+    bool IsPlayableData() const;
     // Gives the sample the data in the form the play flags name; false when it cannot be played.
     bool SetSampleData();
     bool SetFormatHeaderData();

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <cstdlib>
@@ -142,6 +143,50 @@ CxString CurrentDirectory()
 {
     char buffer[PATH_MAX];
     return getcwd(buffer, sizeof(buffer)) ? CxString(buffer) : CxString();
+}
+
+CxString UserStateDirectory(const char* application)
+{
+    // The XDG base directories: a relative or empty XDG_STATE_HOME is ignored.
+    CxString base;
+    const char* state = getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/')
+        base = state;
+    else
+    {
+        const char* home = getenv("HOME");
+        if (!home || home[0] != '/')
+            return CxString();
+        base = home;
+        base += "/.local/state";
+    }
+    if (application && *application)
+    {
+        base += "/";
+        base += application;
+    }
+    return base;
+}
+
+bool MakeDirectories(const char* path)
+{
+    if (!path || !*path)
+        return false;
+    std::string partial;
+    const std::string whole(path);
+    for (size_t at = 0; at <= whole.size(); ++at)
+    {
+        if (at < whole.size() && whole[at] != '/')
+            continue;
+        partial.assign(whole, 0, at);
+        if (partial.empty())
+            continue;
+        // State directories hold the user's own files: private, as XDG asks.
+        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 void FlushPathCache()

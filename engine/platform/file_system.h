@@ -20,6 +20,11 @@ bool PathIsWritable(const char* path);
 // The absolute form of path ("\" already turned into "/"); path itself when it cannot be formed.
 CxString AbsolutePath(const char* path);
 CxString CurrentDirectory();
+// The user's directory for state files of an application: $XDG_STATE_HOME/application,
+// else ~/.local/state/application; empty when neither variable gives an absolute path.
+CxString UserStateDirectory(const char* application);
+// Creates the directory and any missing parents (mode 0700); true when it exists afterwards.
+bool MakeDirectories(const char* path);
 // Forgets every cached directory listing.
 void FlushPathCache();
 

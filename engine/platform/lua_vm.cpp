@@ -2,6 +2,8 @@
 
 #include <lua.hpp>
 
+#include <exception>
+
 namespace
 {
 // Userdata made by PushObject carry this metatable, so ToObject can tell
@@ -14,18 +16,69 @@ struct ObjectRef
     uint32_t m_nTag;
 };
 
+CxLuaVm* VmOf(lua_State* state)
+{
+    return *static_cast<CxLuaVm**>(lua_getextraspace(state));
+}
+
+// The text an exception carries: the engine throws plain texts ("DisplayAppError").
+void DescribeException(const std::exception_ptr& pending, char* out, size_t size)
+{
+    try
+    {
+        std::rethrow_exception(pending);
+    }
+    catch (const char* text)
+    {
+        CxCopyText(out, text ? text : "", size);
+    }
+    catch (const std::exception& e)
+    {
+        CxCopyText(out, e.what(), size);
+    }
+    catch (...)
+    {
+        CxCopyText(out, "C++ exception", size);
+    }
+}
+
+// Lua's C frames cannot carry a C++ exception (liblua unwinds with longjmp),
+// so nothing may leave a native function by throwing: the trampoline catches
+// everything, keeps the exception in the VM and unwinds Lua with a Lua error
+// carrying its text. Run hands the exception back once Lua has returned.
+// No C++ object with a destructor is alive in this frame when luaL_error jumps.
 int Trampoline(lua_State* state)
 {
+    CxLuaVm* vm = VmOf(state);
     auto function = reinterpret_cast<CxLuaFunction>(lua_touserdata(state, lua_upvalueindex(1)));
-    int results;
+    int results = 0;
     char message[512];
-    bool failed;
+    bool failed = false;
+    if (vm && vm->HasPendingException())
     {
-        CxLuaCall call(state);
-        results = function(call);
-        failed = call.HasError();
-        if (failed)
-            CxCopyText(message, call.GetErrorMessage().c_str(), sizeof(message));
+        // A script that caught the error with pcall gets no further native
+        // calls: the program is on its way out.
+        CxCopyText(message, "the script is being ended", sizeof(message));
+        failed = true;
+    }
+    else
+    {
+        try
+        {
+            CxLuaCall call(state);
+            results = function(call);
+            failed = call.HasError();
+            if (failed)
+                CxCopyText(message, call.GetErrorMessage().c_str(), sizeof(message));
+        }
+        catch (...)
+        {
+            const std::exception_ptr pending = std::current_exception();
+            DescribeException(pending, message, sizeof(message));
+            if (vm)
+                vm->SetPendingException(pending);
+            failed = true;
+        }
     }
     if (failed)
         return luaL_error(state, "%s", message);
@@ -147,6 +200,9 @@ bool CxLuaVm::Open(int32_t stackSize)
     }
     luaL_newmetatable(m_pState, OBJECT_META);
     lua_pop(m_pState, 1);
+    // Native functions find their VM here (threads copy it from the main one).
+    *static_cast<CxLuaVm**>(lua_getextraspace(m_pState)) = this;
+    m_Pending = nullptr;
     return true;
 }
 
@@ -155,6 +211,14 @@ void CxLuaVm::Close()
     if (m_pState)
         lua_close(m_pState);
     m_pState = nullptr;
+    m_Pending = nullptr;
+}
+
+std::exception_ptr CxLuaVm::TakePendingException()
+{
+    std::exception_ptr pending = m_Pending;
+    m_Pending = nullptr;
+    return pending;
 }
 
 void CxLuaVm::Register(const char* name, CxLuaFunction function)
@@ -190,7 +254,9 @@ bool CxLuaVm::Run(const char* text, uint32_t length, const char* name)
     int status = luaL_loadbufferx(m_pState, text, length, name ? name : "=(string)", "t");
     if (status == LUA_OK)
         status = lua_pcall(m_pState, 0, 0, 0);
-    if (status != LUA_OK)
+    // A chunk ended by a C++ exception is not a script error: the caller
+    // takes the exception (TakePendingException) and goes on with it.
+    if (status != LUA_OK && !m_Pending)
     {
         const char* message = lua_tostring(m_pState, -1);
         CxString copy(message ? message : "(null message)");

@@ -6,11 +6,19 @@
 // longjmp, which would skip C++ destructors. Instead a function calls
 // RaiseError() and returns; the trampoline raises the error after the C++
 // frame is gone.
+//
+// Nor may a C++ exception cross liblua's C frames. The trampoline catches
+// whatever a native function throws (the error dialog's "Quit" among them),
+// keeps it as the VM's pending exception and unwinds the script with a Lua
+// error carrying its text; further native calls of that script fail at once.
+// Once Run has returned, the caller takes the exception and throws it again
+// (CxLuaEngine does).
 #pragma once
 
 #include "engine/base/cx_string.h"
 
 #include <cstdint>
+#include <exception>
 
 struct lua_State;
 class CxLuaCall;
@@ -77,6 +85,12 @@ public:
     CxString GetGlobalString(const char* name);
     void SetGlobalInteger(const char* name, long value);
 
+    // The exception a native function threw during the last Run, if any;
+    // taking it clears it.
+    bool HasPendingException() const { return static_cast<bool>(m_Pending); }
+    void SetPendingException(std::exception_ptr pending) { m_Pending = pending; }
+    std::exception_ptr TakePendingException();
+
     void SetErrorSink(ErrorSink sink, void* context)
     {
         m_pErrorSink = sink;
@@ -87,6 +101,7 @@ private:
     void ReportError(const char* message);
 
     lua_State* m_pState = nullptr;
+    std::exception_ptr m_Pending;
     ErrorSink m_pErrorSink = nullptr;
     void* m_pErrorContext = nullptr;
 };

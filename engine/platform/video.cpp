@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 extern "C" {
@@ -91,13 +90,13 @@ bool CxVideo::IsOpen() const
     return m_nFrames > 0;
 }
 
-uint32_t CxVideo::SetError(uint32_t code, const char* format, ...)
+uint32_t CxVideo::Fail(uint32_t code, const char* format, ...)
 {
-    m_nError = code;
     va_list args;
     va_start(args, format);
-    vsnprintf(m_szError, sizeof(m_szError), format, args);
+    m_strReason.FormatV(format, args);
     va_end(args);
+    m_nError = code;
     return code;
 }
 
@@ -105,21 +104,25 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
 {
     Close();
     ClearError();
+    m_strReason.Empty();
     // Sanity checks on the header before FFmpeg sizes anything from it.
     if (!data || size < kHeaderSize || (memcmp(data, "SMK2", 4) != 0 && memcmp(data, "SMK4", 4) != 0))
     {
-        SetError(CX_ERR_INVALID_FILE_TYPE, "Not a Smacker movie");
+        Fail(CX_ERR_INVALID_FILE_TYPE, "Not a Smacker movie");
         return GetError();
     }
     const uint32_t width = HeaderLE32(data + 4), height = HeaderLE32(data + 8);
     uint64_t frames = HeaderLE32(data + 12);
-    if (HeaderLE32(data + 0x14) & 1)
+    // A ring frame (header flag 1) follows the last one: the step from the
+    // last frame back to the first, for movies made to loop.
+    const bool ring = (HeaderLE32(data + 0x14) & 1) != 0;
+    if (ring)
         ++frames;
     if (width < 1 || height < 1 || width > CX_VIDEO_MAX_SIDE || height > CX_VIDEO_MAX_SIDE || frames < 1 ||
         frames > CX_VIDEO_MAX_FRAMES)
     {
-        SetError(CX_ERR_INVALID_ARGUMENT, "Movie of %ux%u pixels and %llu frames refused", width, height,
-                 static_cast<unsigned long long>(frames));
+        Fail(CX_ERR_INVALID_ARGUMENT, "Movie of %ux%u pixels and %llu frames refused", width, height,
+             static_cast<unsigned long long>(frames));
         return GetError();
     }
     // Tree allocation hints beyond the largest possible tree (two entries per
@@ -127,18 +130,18 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
     for (uint32_t i = 0; i < 4; ++i)
         if (HeaderLE32(data + 0x38 + 4 * i) > 4 * 2 * 65536 + 12)
         {
-            SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's trees are too large");
+            Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's trees are too large");
             return GetError();
         }
     for (uint32_t i = 0; i < 7; ++i)
         if (HeaderLE32(data + 0x18 + 4 * i) > CX_VIDEO_MAX_AUDIO_FRAME)
         {
-            SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's sound frames are too large");
+            Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's sound frames are too large");
             return GetError();
         }
     if (kHeaderSize + frames * 5 + HeaderLE32(data + 0x34) > size)
     {
-        SetError(CX_ERR_INVALID_FILE_TYPE, "The movie is truncated");
+        Fail(CX_ERR_INVALID_FILE_TYPE, "The movie is truncated");
         return GetError();
     }
     m_Data.assign(data, data + size);
@@ -152,6 +155,7 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
         return code;
     }
     m_nFrames = static_cast<int32_t>(frames);
+    m_bRing = ring;
     const AVStream* stream = m_pState->pFormat->streams[m_pState->nVideoStream];
     // r_frame_rate is only filled in by stream probing, which decodes frames;
     // without it the demuxer's time base is exactly one frame.
@@ -190,11 +194,19 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
         if (decoded == 0)
         {
             const uint32_t code = GetError() ? GetError() : CX_ERR_INVALID_FILE_TYPE;
+            if (m_strReason.IsEmpty())
+                m_strReason = "The movie's first frame does not decode";
             Close();
             SetErrorCode(code);
             return code;
         }
-        // A damaged movie ends at its last good frame.
+        // A damaged movie ends at its last good frame (and no longer loops).
+        if (decoded < m_nFrames)
+        {
+            const CxString cause = m_strReason;
+            m_strReason.Format("The movie ends after frame %d of %d: %s", decoded, m_nFrames, cause.c_str());
+            m_bRing = false;
+        }
         m_nFrames = decoded;
         m_CacheBits.resize(frameSize * decoded);
         m_bCached = true;
@@ -218,13 +230,13 @@ uint32_t CxVideo::OpenDecoder()
     if (!s.pIo)
     {
         av_free(ioBuffer);
-        SetError(CX_ERR_OUT_OF_MEMORY, "Could not make the movie reader");
+        Fail(CX_ERR_OUT_OF_MEMORY, "Could not make the movie reader");
         return GetError();
     }
     s.pFormat = avformat_alloc_context();
     if (!s.pFormat)
     {
-        SetError(CX_ERR_OUT_OF_MEMORY, "Could not make the movie demuxer");
+        Fail(CX_ERR_OUT_OF_MEMORY, "Could not make the movie demuxer");
         return GetError();
     }
     s.pFormat->pb = s.pIo;
@@ -234,7 +246,7 @@ uint32_t CxVideo::OpenDecoder()
     {
         s.pFormat = nullptr; // freed by the failed open
         {
-            SetError(CX_ERR_INVALID_FILE_TYPE, "The movie cannot be opened");
+            Fail(CX_ERR_INVALID_FILE_TYPE, "The movie cannot be opened");
             return GetError();
         }
     }
@@ -248,7 +260,7 @@ uint32_t CxVideo::OpenDecoder()
     }
     if (s.nVideoStream < 0)
     {
-        SetError(CX_ERR_INVALID_FILE_TYPE, "The movie has no pictures");
+        Fail(CX_ERR_INVALID_FILE_TYPE, "The movie has no pictures");
         return GetError();
     }
     for (int pass = 0; pass < 2; ++pass)
@@ -264,7 +276,7 @@ uint32_t CxVideo::OpenDecoder()
         {
             if (pass == 0)
             {
-                SetError(CX_ERR_INVALID_FILE_TYPE, "No decoder for the movie's pictures");
+                Fail(CX_ERR_INVALID_FILE_TYPE, "No decoder for the movie's pictures");
                 return GetError();
             }
             s.nAudioStream = -1; // a movie whose sound cannot be decoded plays silent
@@ -275,7 +287,7 @@ uint32_t CxVideo::OpenDecoder()
         {
             if (pass == 0)
             {
-                SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's pictures cannot be decoded");
+                Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's pictures cannot be decoded");
                 return GetError();
             }
             avcodec_free_context(&s.pAudio);
@@ -284,14 +296,14 @@ uint32_t CxVideo::OpenDecoder()
     }
     if (s.pVideo->width != m_nWidth || s.pVideo->height != m_nHeight)
     {
-        SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's size does not match its header");
+        Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's size does not match its header");
         return GetError();
     }
     s.pPacket = av_packet_alloc();
     s.pFrame = av_frame_alloc();
     if (!s.pPacket || !s.pFrame)
     {
-        SetError(CX_ERR_OUT_OF_MEMORY, "Could not make the movie's frame");
+        Fail(CX_ERR_OUT_OF_MEMORY, "Could not make the movie's frame");
         return GetError();
     }
     m_Frame.assign(static_cast<size_t>(m_nWidth) * m_nHeight, 0);
@@ -323,6 +335,7 @@ void CxVideo::Close()
     CloseDecoder();
     m_Data.clear();
     m_nWidth = m_nHeight = m_nFrames = 0;
+    m_bRing = false;
     m_nRateNum = 10;
     m_nRateDen = 1;
     m_nNext = m_nDecoded = 0;
@@ -455,7 +468,7 @@ uint32_t CxVideo::DecodeNext(bool withAudio)
             av_frame_unref(s.pFrame);
             if (!ok)
             {
-                SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's frame %d has the wrong form", m_nDecoded);
+                Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's frame %d has the wrong form", m_nDecoded);
                 return GetError();
             }
             ++m_nDecoded;
@@ -477,7 +490,7 @@ uint32_t CxVideo::DecodeNext(bool withAudio)
             av_packet_unref(s.pPacket);
             if (sent < 0 && sent != AVERROR(EAGAIN))
             {
-                SetError(CX_ERR_INVALID_FILE_TYPE, "The movie's frame %d does not decode", m_nDecoded);
+                Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's frame %d does not decode", m_nDecoded);
                 return GetError();
             }
             continue;
@@ -497,13 +510,15 @@ uint32_t CxVideo::DecodeNext(bool withAudio)
 
 uint32_t CxVideo::DecodeFrame(const ST_VIDEO_TARGET& target)
 {
+    // The end of the movie is no failure: GetError stays 0 for it.
+    ClearError();
     if (!IsOpen())
         return CX_ERR_INVALID_FILE_TYPE;
     const int32_t bytes = target.nFormat == CX_VIDEO_8BIT ? 1 : 2;
     if (!target.pBits || target.nWidth < 1 || target.nHeight < 1 || target.nPitch < target.nWidth * bytes ||
         target.nFormat > CX_VIDEO_565)
     {
-        SetError(CX_ERR_INVALID_ARGUMENT, "DecodeFrame: bad target surface");
+        Fail(CX_ERR_INVALID_ARGUMENT, "DecodeFrame: bad target surface");
         return GetError();
     }
     if (m_nNext >= m_nFrames)
@@ -624,7 +639,7 @@ uint32_t CxVideo::Goto(int32_t frame)
 {
     if (!IsOpen() || frame < 0 || frame >= m_nFrames)
     {
-        SetError(CX_ERR_INVALID_ARGUMENT, "Goto: no frame %d", frame);
+        Fail(CX_ERR_INVALID_ARGUMENT, "Goto: no frame %d", frame);
         return GetError();
     }
     m_bWholeFrame = true;

@@ -18,9 +18,17 @@
 // interleaved) and wait in a queue until the caller takes them.
 //
 // Bad input never crashes: an absurd size or a frame that does not decode is
-// an error code with its text, and a failed frame ends the movie.
+// an error code, and a failed frame ends the movie. The decoder reports
+// nothing itself (it sits below the engine's error path): it keeps the code
+// (GetError) and a reason (GetReason), and the caller reports the one failure
+// in its own words.
+//
+// A movie made to loop carries a ring frame after its last one (header flag
+// 1): the step from the last frame back to the first. It is decoded like the
+// others and counted in GetFrameCount; IsLooping tells that it is there.
 #pragma once
 
+#include "engine/base/cx_string.h"
 #include "engine/base/error_codes.h"
 #include "engine/base/geometry.h"
 
@@ -79,7 +87,16 @@ public:
 
     int32_t GetWidth() const { return m_nWidth; }
     int32_t GetHeight() const { return m_nHeight; }
+    // Every frame of the file, the ring frame included.
     int32_t GetFrameCount() const { return m_nFrames; }
+    // True when the movie has a ring frame (it is made to loop).
+    bool IsLooping() const { return m_bRing; }
+    // The code of the last failure (0 after a good Open and before a failed
+    // DecodeFrame), and why: the reason of a failed Open or DecodeFrame;
+    // after a good Open of a damaged movie, which frames were left out
+    // (empty when none).
+    uint32_t GetError() const { return m_nError; }
+    const CxString& GetReason() const { return m_strReason; }
     // The frame rate as a fraction (frames per second = num / den).
     int32_t GetRateNum() const { return m_nRateNum; }
     int32_t GetRateDen() const { return m_nRateDen; }
@@ -122,19 +139,11 @@ public:
     // Makes frame (from 0) the next one to decode. Returns 0, or 16 for a frame out of range.
     uint32_t Goto(int32_t frame);
 
-    // The code and text of the last failure (0 and "" when none). The decoder
-    // reports nothing itself: whoever opened the movie reports its failure once.
-    uint32_t GetError() const { return m_nError; }
-    const char* GetErrorMessage() const { return m_szError; }
-
 private:
-    uint32_t SetError(uint32_t code, const char* format, ...) CX_PRINTF(3, 4);
+    // Stores the code and the reason and returns the code.
+    uint32_t Fail(uint32_t code, const char* format, ...) CX_PRINTF(3, 4);
     void SetErrorCode(uint32_t code) { m_nError = code; }
-    void ClearError()
-    {
-        m_nError = CX_ERR_NONE;
-        m_szError[0] = '\0';
-    }
+    void ClearError() { m_nError = CX_ERR_NONE; }
     uint32_t OpenDecoder();
     void CloseDecoder();
     // Decodes the next frame of the stream into m_Frame/m_Palette (audio queued).
@@ -143,13 +152,14 @@ private:
     void FindChangedRects(const uint8_t* previous, const uint8_t* current);
     void ConvertTo(const ST_VIDEO_TARGET& target) const;
 
-    uint32_t m_nError = CX_ERR_NONE;
-    char m_szError[192] = {};
     CxVideoState* m_pState = nullptr;
     std::vector<uint8_t> m_Data; // the movie file
     int32_t m_nWidth = 0;
     int32_t m_nHeight = 0;
     int32_t m_nFrames = 0;
+    bool m_bRing = false;
+    uint32_t m_nError = CX_ERR_NONE;
+    CxString m_strReason;
     int32_t m_nRateNum = 10;
     int32_t m_nRateDen = 1;
     int32_t m_nNext = 0;    // frame shown by the next DecodeFrame

@@ -34,9 +34,24 @@ printf 'Event Town.Wave($WHO)\n' > "$dir/b.seq"
 got=$("$tool" seq-dump "$dir/a.seq" WHO=Rumbo)
 check "seq dump" 'event Town.Say("Hi", "there", "x")
 continue dynamic Town.Go($WHO)
-sequence
+sequence '"$dir"'/b.seq
   event Town.Wave("Rumbo")
 end' "$got"
+# A nested name is shown as expanded, also when the file is missing.
+printf 'Sequence "%s/$PART.seq"\nSequence "%s/gone.seq"\n' "$dir" "$dir" > "$dir/c.seq"
+got=$("$tool" seq-dump "$dir/c.seq" PART=b 2>/dev/null)
+check "seq dump nested names" "sequence $dir/b.seq
+  event Town.Wave(\"\$WHO\")
+end
+sequence $dir/gone.seq
+end" "$got"
+# The interpolator on its own.
+check "expand" "Hi Rumbo, 3 trucks" "$("$tool" expand 'Hi $WHO, ${N} trucks' WHO=Rumbo N=3)"
+check "expand nested braces" "fire" "$("$tool" expand '${M_${L}}' L=2 M_2=fire)"
+check "expand unknown stays" '$NOBODY here' "$("$tool" expand '$NOBODY here')"
+check "expand empty value" "[]" "$("$tool" expand '[$X]' X=)"
+"$tool" expand >/dev/null 2>&1; check "expand usage" "2" "$?"
+"$tool" expand 'a' novalue >/dev/null 2>&1; check "expand bad constant" "2" "$?"
 printf 'Event Town.Open(\n' > "$dir/bad.seq"
 err=$("$tool" seq-dump "$dir/bad.seq" 2>&1 >/dev/null); code=$?
 check "seq unclosed code" "3" "$code"
@@ -70,7 +85,9 @@ done
 head -c 4000 "$dir/data" > "$dir/even"
 "$tool" compress 3 "$dir/even" "$dir/packed.3" && "$tool" decompress 3 4000 "$dir/packed.3" "$dir/unpacked.3"
 cmp -s "$dir/even" "$dir/unpacked.3"; check "round trip 3" "0" "$?"
-"$tool" compress 3 "$dir/abc" "$dir/odd.3" >/dev/null 2>&1; check "method 3 odd size" "1" "$?"
+err=$("$tool" compress 3 "$dir/abc" "$dir/odd.3" 2>&1); code=$?
+check "method 3 odd size" "1" "$code"
+check "method 3 odd size message" "Invalid arguement: method 3 packs 16-bit words, and $dir/abc holds an odd number of bytes (3); pad it to an even size or choose another method" "$err"
 check "compression shrinks text" "1" "$(( $(wc -c < "$dir/packed.1") < size / 3 ))"
 
 printf '\x83AB' > "$dir/rle"
@@ -156,5 +173,24 @@ check "smk-encode bad wave" "1" "$?"
 err=$("$tool" smk-info "$dir/s.wav" 2>&1); code=$?
 check "smk-info not a movie" "1 Invalid file type: not a Smacker movie: $dir/s.wav" "$code $err"
 
+# Word run-length on an 8-bit image of odd width and height (37 x 3): the
+# engine bitmap's rows are padded to whole words, and the pixels come back.
+{
+    printf 'BM'; le32 $((54 + 1024 + 40 * 3)); le32 0; le32 $((54 + 1024))
+    le32 40; le32 37; le32 3; printf '\x01\0\x08\0'; le32 0; le32 $((40 * 3)); le32 2835; le32 2835; le32 256; le32 0
+    for i in $(seq 0 255); do printf "\\x$(printf %02x "$i")\\x$(printf %02x $((255 - i)))\\x$(printf %02x $((i / 2)))\\0"; done
+    for row in 0 1 2; do
+        for x in $(seq 0 36); do printf "\\x$(printf %02x $(((x * 7 + row * 13) & 255)))"; done
+        printf '\0\0\0'
+    done
+} > "$dir/odd8.bmp"
+check "odd 8-bit image" "width 37 height 3 depth 8 pitch 37 format 7" "$("$tool" image-info "$dir/odd8.bmp")"
+"$tool" image-convert "$dir/odd8.bmp" "$dir/odd8.qex" 3; check "odd image with method 3" "0" "$?"
+check "padded rows" "width 37 height 3 depth 8 pitch 38 format 7" "$("$tool" image-info "$dir/odd8.qex")"
+"$tool" image-convert "$dir/odd8.qex" "$dir/odd8-back.qex" 0
+"$tool" image-convert "$dir/odd8.bmp" "$dir/odd8-stored.qex" 0
+"$tool" image-convert "$dir/odd8-back.qex" "$dir/odd8-back.bmp"
+"$tool" image-convert "$dir/odd8-stored.qex" "$dir/odd8-stored.bmp"
+cmp -s "$dir/odd8-back.bmp" "$dir/odd8-stored.bmp"; check "odd image pixels survive method 3" "0" "$?"
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures

@@ -534,6 +534,17 @@ uint32_t CxSmackerEncoder::Finish(std::vector<uint8_t>* out)
         SetError(CX_ERR_INVALID_ARGUMENT, "A movie needs at least one frame");
         return GetError();
     }
+    // The ring frame is the first frame once more, coded as the step from the last.
+    if (m_bRing)
+        m_Frames.push_back(m_Frames.front());
+    const uint32_t result = Encode(out);
+    if (m_bRing)
+        m_Frames.pop_back();
+    return result;
+}
+
+uint32_t CxSmackerEncoder::Encode(std::vector<uint8_t>* out)
+{
     const uint32_t frames = static_cast<uint32_t>(m_Frames.size());
     const int32_t blocksX = m_nWidth / 4, blocksY = m_nHeight / 4;
 
@@ -686,8 +697,10 @@ uint32_t CxSmackerEncoder::Finish(std::vector<uint8_t>* out)
     memcpy(header, "SMK2", 4);
     SetLE32(header + 0x04, static_cast<uint32_t>(m_nWidth));
     SetLE32(header + 0x08, static_cast<uint32_t>(m_nHeight));
-    SetLE32(header + 0x0C, frames);
+    // The header counts the movie's frames; flag 1 says a ring frame follows them.
+    SetLE32(header + 0x0C, m_bRing ? frames - 1 : frames);
     SetLE32(header + 0x10, static_cast<uint32_t>(SmackerRateField(m_nFps)));
+    SetLE32(header + 0x14, m_bRing ? 1u : 0u);
     SetLE32(header + 0x18, maxAudio);
     SetLE32(header + 0x34, static_cast<uint32_t>(treeBlock.size()));
     for (int i = 0; i < 4; ++i)

@@ -64,12 +64,17 @@ public:
     uint32_t AddSurfaces(CxDrawSurface* const* surfaces, int32_t count);
     // Sets the audio track (split over the frames by the rate; any rest goes to the last frame).
     uint32_t SetAudio(const ST_SMK_AUDIO& audio);
+    // Makes the movie loop: a ring frame (the step from the last frame back to
+    // the first) follows the frames, and the header says so.
+    void SetRingFrame(bool on) { m_bRing = on; }
     // Writes the file image.
     uint32_t Finish(std::vector<uint8_t>* out);
 
     int32_t GetFrameCount() const { return static_cast<int32_t>(m_Frames.size()); }
 
 private:
+    uint32_t Encode(std::vector<uint8_t>* out);
+
     struct Frame
     {
         std::vector<uint8_t> pixels;
@@ -81,4 +86,5 @@ private:
     std::vector<Frame> m_Frames;
     ST_SMK_AUDIO m_Audio;
     bool m_bHasAudio = false;
+    bool m_bRing = false;
 };

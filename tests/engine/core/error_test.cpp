@@ -102,8 +102,72 @@ TEST(Log, ModeWordFromTheDebugSettings)
     EXPECT_EQ(GetDebugSettings(), nullptr);
 }
 
-TEST(Log, DefaultFileIsDebugLogInTheWorkingDirectory)
+namespace
 {
+// Sets (or, with null, removes) an environment variable for the life of a scope.
+class EnvScope
+{
+public:
+    EnvScope(const char* name, const char* value) : m_strName(name)
+    {
+        const char* old = getenv(name);
+        m_bHad = old != nullptr;
+        if (old)
+            m_strOld = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~EnvScope()
+    {
+        if (m_bHad)
+            setenv(m_strName.c_str(), m_strOld.c_str(), 1);
+        else
+            unsetenv(m_strName.c_str());
+    }
+
+private:
+    std::string m_strName;
+    std::string m_strOld;
+    bool m_bHad = false;
+};
+} // namespace
+
+TEST(Log, DefaultFileLivesInTheUsersStateDirectory)
+{
+    TempDir dir;
+    {
+        // $XDG_STATE_HOME/rumbotown/, made with the log in it.
+        EnvScope state("XDG_STATE_HOME", (dir.Path() + "/state").c_str());
+        DebugScope debug("[Engine.Debug]\n");
+        const std::string expected = dir.Path() + "/state/rumbotown/DEBUG.LOG";
+        EXPECT_EQ(std::string(GetLog()->GetFileName().c_str()), expected);
+        EXPECT_TRUE(FileExists(expected.c_str())) << "the log is created with its directory";
+        Output("first line\n");
+        EXPECT_NE(TempDir::Read(expected).find(" first line\n"), std::string::npos);
+    }
+    {
+        // Without it (or with a relative one): ~/.local/state/rumbotown/.
+        EnvScope state("XDG_STATE_HOME", "relative/state");
+        EnvScope home("HOME", (dir.Path() + "/home").c_str());
+        DebugScope debug("[Engine.Debug]\n");
+        const std::string expected = dir.Path() + "/home/.local/state/rumbotown/DEBUG.LOG";
+        EXPECT_EQ(std::string(GetLog()->GetFileName().c_str()), expected);
+        EXPECT_TRUE(FileExists(expected.c_str()));
+    }
+    {
+        // A name in the option file is still used as given.
+        EnvScope state("XDG_STATE_HOME", (dir.Path() + "/state").c_str());
+        DebugScope debug("[Engine.Debug]\nLogFileName=" + dir.File("mine.log") + "\n");
+        EXPECT_EQ(std::string(GetLog()->GetFileName().c_str()), dir.File("mine.log"));
+    }
+}
+
+TEST(Log, WithoutAStateDirectoryTheWorkingDirectoryHoldsDebugLog)
+{
+    EnvScope state("XDG_STATE_HOME", nullptr);
+    EnvScope home("HOME", nullptr);
     TempDir dir;
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
@@ -118,6 +182,47 @@ TEST(Log, DefaultFileIsDebugLogInTheWorkingDirectory)
         EXPECT_STREQ(GetLog()->GetFileName().c_str(), "/DEBUG.LOG") << "one separator, never two";
     }
     ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST(Log, AFullLogBecomesTheOldOneAndANewOneStarts)
+{
+    TempDir dir;
+    const std::string path = dir.File("size.log");
+    const std::string old = path + ".old";
+    const std::string line(100, 'x');
+    {
+        DebugScope debug("[Engine.Debug]\nMaxLogSize=1\nLogFileName=" + path + "\n");
+        EXPECT_EQ(GetLog()->GetMaxSize(), 1024u);
+        // Lines of about 125 bytes: eight fit below 1 KB, the ninth starts a new file.
+        for (int i = 0; i < 8; ++i)
+            Output("%d %s\n", i, line.c_str());
+        EXPECT_FALSE(FileExists(old.c_str()));
+        Output("8 %s\n", line.c_str());
+        ASSERT_TRUE(FileExists(old.c_str()));
+        EXPECT_NE(TempDir::Read(old).find(" 7 x"), std::string::npos);
+        EXPECT_EQ(TempDir::Read(path).find(" 7 x"), std::string::npos);
+        EXPECT_NE(TempDir::Read(path).find(" 8 x"), std::string::npos);
+        // Many more lines: the log and its old copy stay below the limit, and
+        // the old one is replaced each time.
+        for (int i = 9; i < 60; ++i)
+            Output("%d %s\n", i, line.c_str());
+        EXPECT_LE(TempDir::Read(path).size(), 1024u);
+        EXPECT_LE(TempDir::Read(old).size(), 1024u);
+        EXPECT_EQ(TempDir::Read(old).find(" 7 x"), std::string::npos);
+        EXPECT_NE(TempDir::Read(path).find(" 59 x"), std::string::npos);
+    }
+    {
+        // The default is 1024 KB; 0 means no limit.
+        DebugScope debug("[Engine.Debug]\nLogFileName=" + path + "\n");
+        EXPECT_EQ(GetLog()->GetMaxSize(), 1024u * 1024u);
+    }
+    {
+        DebugScope debug("[Engine.Debug]\nMaxLogSize=0\nLogFileName=" + dir.File("free.log") + "\n");
+        for (int i = 0; i < 20; ++i)
+            Output("%d %s\n", i, line.c_str());
+        EXPECT_FALSE(FileExists((dir.File("free.log") + ".old").c_str()));
+        EXPECT_GT(TempDir::Read(dir.File("free.log")).size(), 2000u);
+    }
 }
 
 TEST(Log, OutputAndErrorsBecomeStampedLines)

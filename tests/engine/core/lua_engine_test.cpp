@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 namespace
@@ -259,4 +260,149 @@ TEST_F(GameLuaTest, DeadOrForeignSpritesAreRefused)
     EXPECT_NE(Run("EraseSprite(io.stdout)").find("sprite expected"), std::string::npos);
     EXPECT_NE(Run("EraseSprite(3)").find("sprite expected"), std::string::npos);
     s_pScriptSprite = nullptr;
+}
+
+// ---- C++ exceptions through scripts ------------------------------------------
+
+namespace
+{
+int s_nTroubleCalls = 0;
+
+// Reports an error each call; the dialog answers "Continue" twice, then "Quit"
+// (the display application's dialog throws then).
+int32_t LuaTrouble(CxLuaCall&)
+{
+    ++s_nTroubleCalls;
+    setenv("RUMBO_MESSAGEBOX", s_nTroubleCalls < 3 ? "Continue" : "Quit", 1);
+    ReportError(CX_ERR_FILE_READ, "trouble %d", s_nTroubleCalls);
+    return 0;
+}
+
+int32_t LuaThrowText(CxLuaCall&)
+{
+    throw "plain text";
+}
+
+int32_t LuaThrowStd(CxLuaCall&)
+{
+    throw std::runtime_error("standard exception");
+}
+
+// A test application whose scripts can call Trouble, from the start-up script on.
+class CTroubleApp : public CTestApp
+{
+public:
+    using CTestApp::CTestApp;
+    void RegisterLuaFunctions(CxLuaEngine& engine) override
+    {
+        CTestApp::RegisterLuaFunctions(engine);
+        engine.RegisterFunction("Trouble", LuaTrouble);
+    }
+};
+
+class LuaQuitTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        s_nTroubleCalls = 0;
+        SetErrorHandler(ShowErrorBox);
+        unsetenv("RUMBO_MESSAGEBOX");
+    }
+    void TearDown() override
+    {
+        unsetenv("RUMBO_MESSAGEBOX");
+        SetErrorHandler(ShowErrorBox);
+    }
+    OutputCapture m_Output;
+};
+} // namespace
+
+TEST_F(LuaQuitTest, QuitFromTheDialogUnwindsTheScriptAndIsThrownAfterLuaReturns)
+{
+    TempDir dir;
+    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
+    CTroubleApp app(options.c_str());
+    app.Init();
+    app.Create();
+    CxLuaEngine* engine = app.GetLuaEngine();
+    ASSERT_NE(engine, nullptr);
+    testing::internal::CaptureStderr();
+    bool quit = false;
+    try
+    {
+        engine->RunString("for i = 1, 10 do Trouble() end\nreached = 'yes'");
+    }
+    catch (const char* text)
+    {
+        quit = std::string(text) == CX_DISPLAY_APP_ERROR;
+    }
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(quit) << "the quit reaches the caller of the script";
+    EXPECT_EQ(s_nTroubleCalls, 3) << "Continue, Continue, Quit: the loop ended there";
+    EXPECT_TRUE(engine->GetVm().GetGlobalString("reached").IsEmpty());
+    EXPECT_FALSE(IsReportingError());
+    EXPECT_FALSE(engine->GetVm().HasPendingException());
+    // The state is still usable, and the quit was no script error.
+    EXPECT_EQ(engine->GetScriptErrorCount(), 0u);
+    m_Output.m_Text.clear();
+    engine->RunString("print('still here')");
+    EXPECT_EQ(m_Output.m_Text, "still here\n");
+    app.PreDestroy();
+    app.Destroy();
+}
+
+TEST_F(LuaQuitTest, AScriptThatCatchesTheQuitGetsNoFurtherNativeCalls)
+{
+    TempDir dir;
+    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
+    CTroubleApp app(options.c_str());
+    app.Init();
+    app.Create();
+    s_nTroubleCalls = 2; // the next report is answered "Quit"
+    testing::internal::CaptureStderr();
+    EXPECT_THROW(app.GetLuaEngine()->RunString("local ok, message = pcall(Trouble)\n"
+                                               "caught = message\n"
+                                               "pcall(Trouble)\n"
+                                               "print('after')\n"
+                                               "finished = 'yes'"),
+                 const char*);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s_nTroubleCalls, 3);
+    EXPECT_NE(
+        std::string(app.GetLuaEngine()->GetVm().GetGlobalString("caught").c_str()).find(CX_DISPLAY_APP_ERROR),
+        std::string::npos)
+        << "the Lua error carries the exception's text";
+    EXPECT_TRUE(app.GetLuaEngine()->GetVm().GetGlobalString("finished").IsEmpty())
+        << "print failed as well, which ended the chunk";
+    app.PreDestroy();
+    app.Destroy();
+}
+
+TEST_F(LuaQuitTest, QuitFromTheStartupScriptEndsTheProgramCleanly)
+{
+    TempDir dir;
+    dir.Write("startup.lua", "while true do Trouble() end\n");
+    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
+    CTroubleApp app(options.c_str());
+    app.m_nPassLimit = 5;
+    testing::internal::CaptureStderr();
+    app.Run();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s_nTroubleCalls, 3);
+    EXPECT_EQ(app.m_Journal.Count("Destroy"), 1u);
+    EXPECT_EQ(app.m_Journal.Count("ExitInstance"), 1u);
+    EXPECT_EQ(app.m_Journal.Count("PreDestroy"), 0u) << "the quit skipped the rest of the run";
+}
+
+TEST_F(LuaEngineTest, AnyExceptionOfANativeFunctionComesBackAfterTheChunk)
+{
+    m_Engine.RegisterFunction("ThrowText", LuaThrowText);
+    m_Engine.RegisterFunction("ThrowStd", LuaThrowStd);
+    EXPECT_THROW(m_Engine.RunString("ThrowText()"), const char*);
+    EXPECT_THROW(m_Engine.RunString("ThrowStd()"), std::runtime_error);
+    // Caught by the script's pcall, it still comes back at the end of the chunk, once.
+    EXPECT_THROW(m_Engine.RunString("ok, message = pcall(ThrowStd)"), std::runtime_error);
+    EXPECT_STREQ(m_Engine.GetVm().GetGlobalString("message").c_str(), "standard exception");
+    EXPECT_EQ(Run("print('next chunk')"), "next chunk\n");
 }

@@ -1,6 +1,8 @@
 #include "engine/graphics/font.h"
 
 #include "engine/core/file.h"
+#include "engine/core/log.h"
+#include "engine/core/options.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/image_files.h"
 #include "engine/graphics/image_filter.h"
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace font_test;
 
@@ -131,17 +134,74 @@ TEST_F(BitmapFontBuild, ImageWithoutPixelsIsRefused)
     EXPECT_EQ(0, font.DrawChar(&target, 0, 0, 0, CX_FONT_OWN_COLORS, 0, CX_FONT_KEY_TRANSPARENT));
 }
 
-TEST_F(BitmapFontDraw, MissingGlyphIsReportedAndDrawsNothing)
+namespace {
+// The log's lines for the life of a scope (the debug settings with only the log listener on).
+class LogLines : public CxLogListener
 {
+public:
+    explicit LogLines(const std::string& logFile)
+    {
+        const std::string text = "[Engine.Debug]\nLogFile=0\nLogFileName=" + logFile + "\n";
+        m_Options.Parse(text.data(), static_cast<uint32_t>(text.size()));
+        StartDebug(m_Options);
+        m_pPrevious = SetLogListener(this);
+    }
+    ~LogLines() override
+    {
+        SetLogListener(m_pPrevious);
+        StopDebug();
+    }
+    void OnLog(const char* text) override { m_Lines.push_back(text); }
+    size_t Count(const std::string& part) const
+    {
+        size_t n = 0;
+        for (const std::string& line : m_Lines)
+            n += line.find(part) != std::string::npos;
+        return n;
+    }
+    std::vector<std::string> m_Lines;
+
+private:
+    CxOptions m_Options;
+    CxLogListener* m_pPrevious = nullptr;
+};
+} // namespace
+
+TEST_F(BitmapFontDraw, MissingGlyphIsLoggedOncePerFontAndCharacterAndNeverCounted)
+{
+    TempDir dir;
+    LogLines log(dir.File("fonts.log"));
     CxFont* font = MakeFixedFont(60, 3, 4);
-    CxDrawSurface target(20, 20, 8);
+    font->SetId(7);
+    CxFont* other = MakeFixedFont(60, 3, 4);
+    other->SetId(8);
+    CxDrawSurface target(40, 20, 8);
     target.FillRect(nullptr, 1);
     ErrorCapture capture;
+    const uint32_t counted = GetErrorCount();
+    for (int i = 0; i < 5; ++i)
+    {
+        EXPECT_EQ(0, font->DrawChar(&target, 0, 0, 65, 5, 0, CX_FONT_KEY_TRANSPARENT));
+        EXPECT_EQ(0, font->DrawChar(&target, 0, 0, 0xE9, 5, 0, CX_FONT_KEY_TRANSPARENT));
+        EXPECT_EQ(0, other->DrawChar(&target, 0, 0, 65, 5, 0, CX_FONT_KEY_TRANSPARENT));
+    }
+    // A player's name with accented letters, drawn through the text routine, many times.
+    for (int i = 0; i < 4; ++i)
+        DrawText(&target, CxRect(0, 0, 39, 19), 5, "\xC9lo\xEFse \xE9", 0, 0, font);
+    EXPECT_TRUE(capture.Errors().empty()) << capture.Errors()[0].text;
+    EXPECT_EQ(counted, GetErrorCount()) << "three missing letters must not end the main loop";
+    EXPECT_EQ(1u, log.Count("font 7 has no glyph for character 65"));
+    EXPECT_EQ(1u, log.Count("font 7 has no glyph for character 233"));
+    EXPECT_EQ(1u, log.Count("font 8 has no glyph for character 65"));
+    EXPECT_EQ(1u, log.Count("font 7 has no glyph for character 201"));
+    EXPECT_EQ(1u, log.Count("font 7 has no glyph for character 239"));
+    // Font 7 lacks A, é, É, l, o, ï, s and e; font 8 lacks A: one line each.
+    EXPECT_EQ(9u, log.Count("nLetter not found in this font"));
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, font->GetError()) << "the code stays in the font";
+    // Nothing of the missing letters is drawn; the glyphs the font has still draw.
+    target.FillRect(nullptr, 1);
     EXPECT_EQ(0, font->DrawChar(&target, 0, 0, 65, 5, 0, CX_FONT_KEY_TRANSPARENT));
-    ASSERT_EQ(1u, capture.Errors().size());
-    EXPECT_EQ("nLetter not found in this font", capture.Errors()[0].text);
     EXPECT_LT(ChangedBox(target, 1).right, 0);
-    // The last glyph still draws.
     EXPECT_EQ(3, font->DrawChar(&target, 0, 0, 59, 5, 0, CX_FONT_KEY_TRANSPARENT));
 }
 

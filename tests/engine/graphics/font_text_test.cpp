@@ -125,7 +125,7 @@ TEST_F(TextLayout, MissingGlyphsTakeNoSpaceAndTheTextGoesOn)
          "a\xC8"
          "b",
          0);
-    EXPECT_EQ(1u, capture.Errors().size());
+    EXPECT_TRUE(capture.Errors().empty()) << "a missing glyph is logged, not reported";
     EXPECT_EQ(CxRect(0, 0, 7, 5), ChangedBox(m_Target, BACK));
 }
 

@@ -34,6 +34,32 @@ TEST(QexLoad, EveryMethodRoundTrips)
     }
 }
 
+TEST(QexLoad, WordRunLengthPadsOddPixelBlocksToWholeWords)
+{
+    // 8-bit images of odd width and odd height: the pixel block has an odd
+    // number of bytes, which 16-bit words cannot hold without a pad byte.
+    ErrorRecorder errors;
+    const struct
+    {
+        int32_t width, height;
+        uint32_t filePitch;
+    } cases[] = {{37, 5, 38}, {37, 1, 38}, {1, 3, 2}, {37, 4, 37}, {38, 5, 38}};
+    for (const auto& c : cases)
+    {
+        CxDrawSurface original(c.width, c.height, 8);
+        FillPattern(original);
+        const Bytes file = WriteWith(original, CX_COMPRESS_RLE16);
+        ASSERT_GE(file.size(), 44u);
+        EXPECT_EQ(c.filePitch, ReadLe32(file.data() + 28)) << c.width << "x" << c.height;
+        EXPECT_EQ(0u, ReadLe32(file.data() + 8) % 2) << "a whole number of words";
+        CxDrawSurface loaded;
+        ASSERT_EQ(0u, LoadQex(&loaded, file.data(), static_cast<uint32_t>(file.size()), "odd.qex"))
+            << c.width << "x" << c.height;
+        EXPECT_EQ(c.width, loaded.GetWidth());
+        EXPECT_EQ(RawPixels(original), RawPixels(loaded)) << c.width << "x" << c.height;
+    }
+}
+
 TEST(QexLoad, HeaderLayout)
 {
     ErrorRecorder quiet;

@@ -207,11 +207,65 @@ TEST_F(MovieDriverTest, OpenFailuresReportOnceWithTheirTexts)
     EXPECT_EQ(driver.GetHandle(), nullptr);
     errors.Clear();
 
-    const std::string junk = dir.Write("junk.smk", "SMK2 but nothing else of a movie");
-    EXPECT_EQ(driver.Open(junk.c_str(), 0), CX_ERR_FILE_OPEN);
-    ASSERT_EQ(errors.Errors().size(), 1u) << "the decoder's failure is reported once, by the driver";
-    EXPECT_EQ(errors.Errors().back().text, "SmackOpen(" + junk + ") failed");
-    EXPECT_EQ(driver.GetFrameCount(), 0);
+    // A file that is no movie, or a damaged one: the decoder's reason goes to
+    // the log, and the one report is the driver's.
+    std::vector<uint8_t> cut = MakeMovie(8, 8, 3);
+    cut.resize(0x70);
+    std::vector<uint8_t> scrambled = MakeMovie(8, 8, 3);
+    for (size_t i = 0x68; i < scrambled.size(); ++i)
+        scrambled[i] = static_cast<uint8_t>(i * 37);
+    const std::string bad[] = {
+        dir.Write("junk.smk", "SMK2 but nothing else of a movie"),
+        Write("cut.smk", cut),
+        Write("scrambled.smk", scrambled),
+        dir.Write("text.smk", std::string(400, 'x')),
+    };
+    for (const std::string& path : bad)
+    {
+        errors.Clear();
+        const uint32_t counted = GetErrorCount();
+        EXPECT_EQ(driver.Open(path.c_str(), 0), CX_ERR_FILE_OPEN) << path;
+        std::string texts;
+        for (const CapturedError& e : errors.Errors())
+            texts += e.text + "; ";
+        ASSERT_EQ(errors.Errors().size(), 1u) << path << ": " << texts;
+        EXPECT_EQ(errors.Errors()[0].text, "SmackOpen(" + path + ") failed");
+        EXPECT_EQ(GetErrorCount(), counted + 1);
+        EXPECT_EQ(driver.GetFrameCount(), 0);
+    }
+}
+
+TEST_F(MovieDriverTest, RingFrameMakesALoopingMovieOfTheFramesBeforeIt)
+{
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
+    const std::vector<uint8_t> palette = SixBitPalette();
+    for (int32_t k = 0; k < 5; ++k)
+        encoder.AddFrame(Frame(8, 8, k).data(), palette.data());
+    encoder.SetRingFrame(true);
+    auto looping = OpenDriver(Write("loop.smk", Encode(encoder)));
+    EXPECT_TRUE(looping->IsLooping());
+    EXPECT_EQ(looping->GetFrameCount(), 5) << "the ring frame is no frame of its own";
+    EXPECT_EQ(looping->Goto(5), CX_ERR_INVALID_ARGUMENT);
+    auto plain = OpenDriver(Write("plain.smk", MakeMovie(8, 8, 5)));
+    EXPECT_FALSE(plain->IsLooping());
+    EXPECT_EQ(plain->GetFrameCount(), 5);
+    // In time, the looping movie runs 0-4 and starts over at 0, never showing a frame twice running.
+    CxDrawSurface surface;
+    ASSERT_EQ(looping->AllocateSurface(&surface, 8), CX_ERR_NONE);
+    looping->Command("Play", 0);
+    std::vector<int32_t> shown;
+    for (int i = 0; i < 12; ++i)
+    {
+        ST_MOVIE_FRAME record;
+        record.nFlags |= CX_MOVIE_FRAME_IN_TIME;
+        record.pSurface = &surface;
+        ASSERT_EQ(looping->DoFrame(&record), CX_ERR_NONE);
+        if (record.nFlags & CX_MOVIE_FRAME_DONE)
+            shown.push_back(FrameShown(surface, 8, 8, 5));
+        clock.Advance(100);
+    }
+    EXPECT_EQ(shown, (std::vector<int32_t>{0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1}));
 }
 
 // ---- Surfaces and frames -----------------------------------------------------

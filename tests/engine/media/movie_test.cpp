@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace movie_test;
@@ -435,6 +436,120 @@ TEST_F(MovieTest, SpriteShowsTheFramesOfAMovieFile)
     EXPECT_EQ(other.GetMovieDriver(), nullptr);
     for (const CapturedError& e : errors.Errors())
         EXPECT_EQ(e.text.find("movie filter"), std::string::npos);
+}
+
+TEST_F(MovieTest, AMovieThatCannotBeOpenedIsOneReportAndNeverAnImage)
+{
+    // Missing, unreadable (a directory) and damaged: each is the driver's one
+    // report, and no image loader is asked about a movie's name.
+    const std::string missing = dir.File("gone.smk");
+    const std::string directory = dir.File("folder.SMK");
+    ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
+    const std::string damaged = dir.Write("junk.smk", std::string(300, 'j'));
+    for (const std::string& path : {missing, directory, damaged})
+    {
+        errors.Clear();
+        const uint32_t counted = GetErrorCount();
+        CxSprite sprite;
+        EXPECT_EQ(sprite.Load(path.c_str()), CX_ERR_FILE_OPEN) << path;
+        std::string texts;
+        for (const CapturedError& e : errors.Errors())
+            texts += e.text + "; ";
+        EXPECT_EQ(texts, "SmackOpen(" + path + ") failed; ") << path;
+        EXPECT_EQ(GetErrorCount(), counted + 1) << path;
+        EXPECT_EQ(sprite.GetMovieDriver(), nullptr);
+        EXPECT_EQ(sprite.GetImage(), nullptr);
+        EXPECT_EQ(sprite.GetWidth(), 0);
+    }
+    // The same through a whole movie object.
+    errors.Clear();
+    CxMovie movie;
+    EXPECT_NE(movie.Open(damaged.c_str()), CX_ERR_NONE);
+    EXPECT_EQ(errors.Errors().size(), 1u);
+}
+
+namespace {
+int s_nAttachReports = 0;
+// Attach steps that fail: silently, or with a report of their own.
+uint32_t FailAttach(CxMovieDriver*, CxDrawSurface*, int32_t)
+{
+    for (int i = 0; i < s_nAttachReports; ++i)
+        ReportError(CX_ERR_OUT_OF_MEMORY, "Unable to allocate the movie's pixels");
+    return CX_ERR_OUT_OF_MEMORY;
+}
+int s_nDeleted = 0;
+void CountingDelete(CxMovieDriver* driver)
+{
+    ++s_nDeleted;
+    delete driver;
+}
+bool HookIsMovieName(const char* name)
+{
+    return std::string(name).find(".smk") != std::string::npos;
+}
+CxMovieDriver* HookOpenSmacker(const char* name, uint32_t* error)
+{
+    CxMovieDriver* driver = CreateSmackerDriver(name, 0);
+    *error = driver ? CX_ERR_NONE : CX_ERR_FILE_OPEN;
+    return driver;
+}
+} // namespace
+
+TEST_F(MovieTest, SurfaceThatCannotBeAttachedIsReportedOnceAndLeavesTheSpriteEmpty)
+{
+    const std::string path = Write("walk.smk", MakeMovie(8, 8, 3));
+    const ST_SPRITE_MOVIE_HOOKS hooks = {HookIsMovieName, HookOpenSmacker, CountingDelete, FailAttach,
+                                         nullptr,         nullptr,         nullptr};
+    SetSpriteMovieHooks(&hooks);
+    for (int reports : {0, 1})
+    {
+        s_nAttachReports = reports;
+        s_nDeleted = 0;
+        errors.Clear();
+        CxSprite sprite;
+        EXPECT_EQ(sprite.Load(path.c_str()), CX_ERR_OUT_OF_MEMORY);
+        ASSERT_EQ(errors.Errors().size(), 1u) << reports;
+        EXPECT_EQ(errors.Errors()[0].code, CX_ERR_OUT_OF_MEMORY);
+        EXPECT_EQ(errors.Errors()[0].text, reports == 0
+                                               ? "Could not create a surface for this sprite's movie driver"
+                                               : "Unable to allocate the movie's pixels");
+        EXPECT_EQ(sprite.GetMovieDriver(), nullptr);
+        EXPECT_EQ(sprite.GetImage(), nullptr);
+        EXPECT_EQ(s_nDeleted, 1) << "the driver is not leaked";
+    }
+    RegisterMovieDrivers();
+}
+
+TEST_F(MovieTest, SpriteOfAMovieMadeToLoopLoopsThroughItsFrames)
+{
+    const int32_t w = 8, h = 8, frames = 4;
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(w, h, 10), CX_ERR_NONE);
+    const std::vector<uint8_t> palette = SixBitPalette();
+    for (int32_t k = 0; k < frames; ++k)
+        encoder.AddFrame(Frame(w, h, k).data(), palette.data());
+    encoder.SetRingFrame(true);
+    CxSprite::SetMovieDepth(8);
+    CxSprite looping;
+    ASSERT_EQ(looping.Load(Write("spin.smk", Encode(encoder)).c_str()), CX_ERR_NONE);
+    EXPECT_TRUE(looping.IsLooping());
+    EXPECT_EQ(looping.GetFrameCount(), frames);
+    CxDrawSurface target(w, h, 8);
+    std::vector<int32_t> shown;
+    for (int i = 0; i < 2 * frames + 1; ++i)
+    {
+        ASSERT_EQ(looping.DrawTo(&target, CxPoint(0, 0)), CX_ERR_NONE);
+        shown.push_back(FrameShown(target, w, h, frames));
+        looping.NextFrame();
+    }
+    EXPECT_EQ(shown, (std::vector<int32_t>{0, 1, 2, 3, 0, 1, 2, 3, 0}));
+    CxSprite plain;
+    ASSERT_EQ(plain.Load(Write("walk.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    EXPECT_FALSE(plain.IsLooping());
+    plain.Unload();
+    looping.Unload();
+    EXPECT_FALSE(looping.IsLooping());
+    EXPECT_TRUE(errors.Errors().empty());
 }
 
 TEST_F(MovieTest, SurfaceTheDriverCannotDrawIntoEndsTheMovie)

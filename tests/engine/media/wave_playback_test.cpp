@@ -188,3 +188,64 @@ TEST_F(WavePlayback, UnplayableDataIsAnInvalidFileAndEndsAtTheNextPass)
     for (int16_t s : samples)
         ASSERT_EQ(s, 0);
 }
+
+TEST_F(WavePlayback, DamagedFilesAreReportedOnceWhenLoadedAndPlayNothing)
+{
+    ErrorCapture errors;
+    const std::string good = Pcm16Wave(Tone(TONE_A, 8000, RATE, LINE_FRAMES), 1, RATE);
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"cut.wav", good.substr(0, 30)},
+        {"nodata.wav", Riff(Fmt(1, 1, RATE, 2, 16))},
+        {"long.wav", Riff(Fmt(1, 1, RATE, 2, 16) + Chunk("data", "abcd", 100000))},
+        {"text.wav", "this is no wave at all, just words"},
+        {"tag.mp3", std::string("ID3\x03\0\0\0\0\x7F\x7F", 10) + "short"},
+    };
+    for (const auto& c : cases)
+    {
+        const std::string path = m_Dir.Write(c.name, c.bytes);
+        errors.Clear();
+        s_nCallbacks = 0;
+        const uint32_t counted = GetErrorCount();
+        m_Waves.push_back(std::make_unique<CxWave>());
+        CxWave* wave = m_Waves.back().get();
+        wave->SetCallback(CountCallback);
+        EXPECT_EQ(wave->Load(path.c_str()), CX_ERR_INVALID_FILE_TYPE) << c.name;
+        ASSERT_EQ(errors.Errors().size(), 1u) << c.name;
+        EXPECT_EQ(errors.Errors()[0].code, CX_ERR_INVALID_FILE_TYPE);
+        EXPECT_EQ(errors.Errors()[0].text, "Invalid WAV File: " + path);
+        EXPECT_FALSE(wave->IsLoaded());
+        // Playing it, again and again, is silent: no report, no sample, its code back.
+        for (int i = 0; i < 3; ++i)
+        {
+            EXPECT_EQ(wave->Play(), CX_ERR_INVALID_FILE_TYPE) << c.name;
+            Pass();
+        }
+        EXPECT_EQ(wave->GetSampleHandle(), nullptr);
+        EXPECT_FALSE(wave->IsPlaying());
+        EXPECT_EQ(s_nCallbacks, 0);
+        EXPECT_EQ(errors.Errors().size(), 1u) << c.name;
+        EXPECT_EQ(GetErrorCount(), counted + 1) << c.name;
+    }
+    // The one-call player reports the file once and leaves nothing behind.
+    errors.Clear();
+    const uint32_t sounds = CxSound::GetSoundCount();
+    EXPECT_EQ(PlayWaveFile(m_Dir.File("cut.wav").c_str(), true, 2), 0u);
+    Pass();
+    EXPECT_EQ(errors.Errors().size(), 1u);
+    EXPECT_EQ(CxSound::GetSoundCount(), sounds);
+    // A sound file in good order still loads and plays.
+    errors.Clear();
+    m_Waves.push_back(std::make_unique<CxWave>());
+    CxWave* fine = m_Waves.back().get();
+    ASSERT_EQ(fine->Load(m_Dir.Write("fine.wav", good).c_str()), CX_ERR_NONE);
+    fine->SetVolume(127);
+    EXPECT_EQ(fine->Play(), CX_ERR_NONE);
+    ASSERT_TRUE(PlayOut());
+    EXPECT_TRUE(errors.Errors().empty());
+    const ToneRun run = HeardTone(Finish(), {TONE_A, TONE_B, TONE_C});
+    EXPECT_EQ(run.frequency, TONE_A);
+}

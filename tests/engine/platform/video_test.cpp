@@ -106,14 +106,14 @@ TEST(VideoOpen, AFailureIsACodeWithItsReasonAndNeverAReport)
     CxVideo video;
     const uint8_t garbage[200] = {'S', 'M', 'K', '2'};
     EXPECT_EQ(video.Open(garbage, sizeof(garbage)), CX_ERR_INVALID_ARGUMENT);
-    EXPECT_NE(std::string(video.GetErrorMessage()), "");
+    EXPECT_NE(std::string(video.GetReason().c_str()), "");
     EXPECT_EQ(video.Open(nullptr, 0), CX_ERR_INVALID_FILE_TYPE);
-    EXPECT_STREQ(video.GetErrorMessage(), "Not a Smacker movie");
+    EXPECT_STREQ(video.GetReason().c_str(), "Not a Smacker movie");
     EXPECT_TRUE(capture.Errors().empty());
     const std::vector<uint8_t> file = MakeMovie(8, 8, 2);
     ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
     EXPECT_EQ(video.GetError(), CX_ERR_NONE);
-    EXPECT_STREQ(video.GetErrorMessage(), "");
+    EXPECT_STREQ(video.GetReason().c_str(), "");
 }
 
 TEST(VideoConvert, SixteenBitFormatsThroughThePaletteAtAPositionAndPitch)
