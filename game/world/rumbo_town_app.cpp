@@ -112,6 +112,8 @@ uint32_t CRumboTownApp::Create()
     m_nCheatKeys = static_cast<int32_t>(value);
 
     LoadUsers();
+    LogEntry(CX_LOG_INFO, "%s %s: data in %s, profiles in %s", GetAppName(), GetBuildDate(), GetCDPath().c_str(),
+             m_ProfileFile.GetPath().c_str());
     PushRoom(RUMBO_ROOM_TOWN);
     return GetError();
 }
