@@ -136,16 +136,20 @@ void CRumboTownApp::LoadCursor(const char* fileName, int32_t type, const CxPoint
 void CRumboTownApp::PreDestroy()
 {
     // Every room still exists here; whatever they hold is in the records.
-    SaveUsers();
+    if (m_bUsersLoaded)
+        SaveUsers();
     m_bSaved = true;
     CxGameApp::PreDestroy();
 }
 
 void CRumboTownApp::Destroy()
 {
-    if (!m_bSaved)
+    // Records that were never loaded (a cycle that ended before Create) are
+    // not the player's: saving them would write blank records over the file.
+    if (!m_bSaved && m_bUsersLoaded)
         SaveUsers();
     m_bSaved = false;
+    m_bUsersLoaded = false;
     CxGameApp::Destroy();
     for (const char* kind : s_ImageKinds)
         UnregisterImageFilter(kind);
@@ -211,6 +215,7 @@ void CRumboTownApp::LoadUsers()
     // game plays on with reset records (and leaves the file alone).
     CxError reporter;
     m_ProfileFile.Load(m_Profiles, &reporter);
+    m_bUsersLoaded = true;
 }
 
 void CRumboTownApp::SaveUsers()

@@ -92,5 +92,7 @@ private:
     // Set when PreDestroy saved the profiles (a cycle ended by an error
     // dialog skips PreDestroy, and Destroy saves instead).
     bool m_bSaved = false;
+    // Set by LoadUsers: only loaded records are ever saved.
+    bool m_bUsersLoaded = false;
     CUserProfileFile m_ProfileFile;
 };

@@ -194,10 +194,14 @@ bool CUserProfileFile::Parse(const char* text, uint32_t size, UserProfile (&prof
     return true;
 }
 
-bool CUserProfileFile::LoadFrom(const char* path, UserProfile (&profiles)[USER_PROFILE_COUNT])
+bool CUserProfileFile::LoadFrom(const char* path, UserProfile (&profiles)[USER_PROFILE_COUNT], bool* empty)
 {
     std::string text;
     if (!ReadQuietly(path, text))
+        return false;
+    if (empty)
+        *empty = text.empty();
+    if (text.empty())
         return false;
     UserProfile loaded[USER_PROFILE_COUNT];
     memcpy(loaded, profiles, sizeof(loaded));
@@ -215,7 +219,10 @@ uint32_t CUserProfileFile::Load(UserProfile (&profiles)[USER_PROFILE_COUNT], CxE
     CxString backup = m_strPath;
     backup += ".bak";
     const bool present = PathExists(m_strPath.c_str());
-    if (present && LoadFrom(m_strPath.c_str(), profiles))
+    // An empty file holds nothing to lose: it counts as a missing one, but
+    // it must not push a good backup out either.
+    bool empty = false;
+    if (present && LoadFrom(m_strPath.c_str(), profiles, &empty))
         return CX_ERR_NONE;
 
     if (LoadFrom(backup.c_str(), profiles))
@@ -225,13 +232,13 @@ uint32_t CUserProfileFile::Load(UserProfile (&profiles)[USER_PROFILE_COUNT], CxE
         // next save rather than becoming the new backup.
         m_bMoveAside = present;
         LogEntry(CX_LOG_WARNING, "%s %s; using %s", m_strPath.c_str(),
-                 present ? "could not be read" : "is missing", backup.c_str());
+                 !present ? "is missing" : empty ? "is empty" : "could not be read", backup.c_str());
         return CX_ERR_NONE;
     }
 
     for (UserProfile& profile : profiles)
         ResetUserProfile(profile);
-    if (!present)
+    if (!present || empty)
         return CX_ERR_NONE;
     m_bBlocked = true;
     if (reporter)

@@ -5,7 +5,7 @@
 // - it is replaced only by a complete new copy, and the previous copy is
 //   kept as "<file>.bak";
 // - a file that cannot be read, or holds no profile section although it is
-//   not empty, is never written over. The ".bak" copy is used instead when it
+//   not empty, is never written over (an empty file counts as a missing one). The ".bak" copy is used instead when it
 //   loads, and the unreadable file is moved aside to "<file>.bad" before the
 //   next save; when neither loads the game plays on with reset records and
 //   the file is left alone.
@@ -99,8 +99,9 @@ public:
     static bool Parse(const char* text, uint32_t size, UserProfile (&profiles)[USER_PROFILE_COUNT]);
 
 private:
-    // Reads and parses one file; false when it cannot be read or is no profile.
-    static bool LoadFrom(const char* path, UserProfile (&profiles)[USER_PROFILE_COUNT]);
+    // Reads and parses one file; false when it cannot be read, is empty
+    // (*empty set) or is no profile.
+    static bool LoadFrom(const char* path, UserProfile (&profiles)[USER_PROFILE_COUNT], bool* empty = nullptr);
 
     CxString m_strPath;
     bool m_bBlocked = false;

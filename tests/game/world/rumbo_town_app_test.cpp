@@ -166,6 +166,13 @@ TEST_F(RumboTownAppTest, FirstRunSavesBlankRecordsAndExitKeepsProgress)
         EXPECT_EQ(loaded[0].title[USER_FIRE], skipPreDestroy ? 2 : 1);
         EXPECT_EQ(loaded[0].completed, 0x3FFu);
     }
+    // A cycle that ends before Create loaded anything writes nothing.
+    const std::string before = TempDir::Read(Profile());
+    {
+        CTownTestApp app(dir.Path());
+        app.Destroy();
+    }
+    EXPECT_EQ(TempDir::Read(Profile()), before);
     EXPECT_TRUE(capture.Errors().empty());
 }
 

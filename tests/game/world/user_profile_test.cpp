@@ -236,20 +236,26 @@ INSTANTIATE_TEST_SUITE_P(Files, BadProfileFile,
                                          BadFileCase{"UnreadableWithBackup", true, true}),
                          [](const testing::TestParamInfo<BadFileCase>& info) { return std::string(info.param.name); });
 
-TEST(UserProfileFile, AMissingFileFallsBackToTheBackup)
+// A missing or empty file falls back to the backup, which stays the last good copy.
+TEST(UserProfileFile, AMissingOrEmptyFileFallsBackToTheBackup)
 {
-    TempDir dir;
-    const std::string path = dir.File("rumbo.pxu");
-    UserProfile good[USER_PROFILE_COUNT];
-    for (int u = 0; u < USER_PROFILE_COUNT; ++u)
-        FillProfile(good[u], u);
-    WriteProfileFile(path + ".bak", good);
-    UserProfile loaded[USER_PROFILE_COUNT] = {};
-    CUserProfileFile file(path.c_str());
-    ASSERT_EQ(file.Load(loaded, nullptr), CX_ERR_NONE);
-    EXPECT_TRUE(file.LoadedFromBackup());
-    EXPECT_EQ(memcmp(loaded, good, sizeof(good)), 0);
-    ASSERT_EQ(file.Save(loaded, nullptr), CX_ERR_NONE);
-    EXPECT_FALSE(FileExists((path + ".bad").c_str()));
-    EXPECT_EQ(TempDir::Read(path + ".bak"), TempDir::Read(path)) << "the backup stays the last good copy";
+    for (bool emptyFile : {false, true})
+    {
+        TempDir dir;
+        const std::string path = dir.File("rumbo.pxu");
+        UserProfile good[USER_PROFILE_COUNT];
+        for (int u = 0; u < USER_PROFILE_COUNT; ++u)
+            FillProfile(good[u], u);
+        WriteProfileFile(path + ".bak", good);
+        if (emptyFile)
+            dir.Write("rumbo.pxu", "");
+        UserProfile loaded[USER_PROFILE_COUNT] = {};
+        CUserProfileFile file(path.c_str());
+        ASSERT_EQ(file.Load(loaded, nullptr), CX_ERR_NONE);
+        EXPECT_TRUE(file.LoadedFromBackup());
+        EXPECT_EQ(memcmp(loaded, good, sizeof(good)), 0);
+        ASSERT_EQ(file.Save(loaded, nullptr), CX_ERR_NONE);
+        EXPECT_EQ(FileExists((path + ".bad").c_str()), emptyFile);
+        EXPECT_EQ(TempDir::Read(path + ".bak"), TempDir::Read(path)) << "empty file: " << emptyFile;
+    }
 }
