@@ -2,7 +2,10 @@
 
 #include "engine/platform/file_system.h"
 
+#include "engine/core/log.h"
+
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -297,7 +300,77 @@ uint32_t LoadFile(const char* name, CxFileBuffer& buffer)
     return buffer.GetError();
 }
 
-uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxError* reporter)
+namespace
+{
+CxSaveStepHook s_pSaveStepHook = nullptr;
+
+bool StopAfter(CxSaveStep step, const CxString& path)
+{
+    return s_pSaveStepHook && s_pSaveStepHook(step, path.c_str());
+}
+
+// Syncs the directory holding path, so that a rename in it is on the disk.
+void SyncDirectoryOf(const CxString& path)
+{
+    CxString directory(path);
+    int32_t slash = -1;
+    for (int32_t i = 0; i < directory.GetLength(); ++i)
+        if (directory[i] == '/')
+            slash = i;
+    if (slash < 0)
+        directory = ".";
+    else
+        directory.Truncate(slash > 0 ? slash : 1);
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+// Makes "<target>.bak" a complete copy of target: a hard link (or, where the
+// file system has none, a synced copy) under a temporary name, renamed over
+// the old backup. False when the copy could not be made.
+bool KeepBackup(const CxString& target)
+{
+    CxString backup;
+    backup.Format("%s.bak", target.c_str());
+    CxString temp;
+    temp.Format("%s.bak.new", target.c_str());
+    remove(temp.c_str());
+    if (link(target.c_str(), temp.c_str()) != 0)
+    {
+        CxFileBuffer old;
+        if (LoadFile(target.c_str(), old) != CX_ERR_NONE)
+            return false;
+        CxFile copy;
+        copy.Create(temp.c_str(), CX_FILE_NEW | CX_FILE_WRITE);
+        if (old.GetSize() > 0)
+            copy.Write(old.GetData(), old.GetSize());
+        copy.Sync();
+        if (copy.Close() != CX_ERR_NONE)
+        {
+            remove(temp.c_str());
+            return false;
+        }
+    }
+    if (rename(temp.c_str(), backup.c_str()) != 0)
+    {
+        remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+CxSaveStepHook SetSaveStepHook(CxSaveStepHook hook)
+{
+    CxSaveStepHook previous = s_pSaveStepHook;
+    s_pSaveStepHook = hook;
+    return previous;
+}
+
+uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxError* reporter, uint32_t flags)
 {
     CxString target;
     GetFullPath(target, path);
@@ -309,10 +382,24 @@ uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxErr
         file.Create(temp.c_str(), CX_FILE_NEW | CX_FILE_WRITE);
         if (size > 0)
             file.Write(data, size);
+        if (file.GetError() == CX_ERR_NONE && StopAfter(CX_SAVE_WRITTEN, target))
+            return CX_ERR_FILE_WRITE;
         file.Sync();
         file.Close();
         code = file.GetError();
     }
+    if (code == CX_ERR_NONE && StopAfter(CX_SAVE_SYNCED, target))
+        return CX_ERR_FILE_WRITE;
+    if (code == CX_ERR_NONE && (flags & CX_SAVE_KEEP_BACKUP) && FileExists(target.c_str()))
+    {
+        // Without a backup the save still goes on: the old file is replaced
+        // by a complete copy either way.
+        if (!KeepBackup(target))
+            LogEntry(CX_LOG_WARNING, "Could not keep %s.bak", target.c_str());
+        SyncDirectoryOf(target);
+    }
+    if (code == CX_ERR_NONE && StopAfter(CX_SAVE_BACKED_UP, target))
+        return CX_ERR_FILE_WRITE;
     if (code == CX_ERR_NONE && rename(temp.c_str(), target.c_str()) != 0)
     {
         code = CX_ERR_FILE_WRITE;
@@ -322,6 +409,13 @@ uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxErr
     else if (code != CX_ERR_NONE && reporter)
         reporter->SetErrorCode(code);
     if (code != CX_ERR_NONE)
-        remove(temp.c_str());
+    {
+        // unlink, not remove: whatever else holds that name (a directory) is not ours.
+        unlink(temp.c_str());
+        return code;
+    }
+    SyncDirectoryOf(target);
+    if (StopAfter(CX_SAVE_RENAMED, target))
+        return CX_ERR_FILE_WRITE;
     return code;
 }

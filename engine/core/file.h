@@ -72,9 +72,30 @@ void GetFullPath(CxString& out, const char* name);
 uint32_t GetTempDirectory(CxString* out);
 // Fills buffer with the whole file; returns the buffer's error code.
 uint32_t LoadFile(const char* name, CxFileBuffer& buffer);
-// Writes data to path through a temporary file renamed over it, so a failed
-// write never leaves a half-written file in place. Returns an error code.
-uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxError* reporter);
+// SaveFileAtomic keeps the file it replaces as "<path>.bak".
+constexpr uint32_t CX_SAVE_KEEP_BACKUP = 0x01;
+// Writes data to path through a temporary file "<path>.new" that is written,
+// synced and renamed over it, so a failed write never leaves a half-written
+// file in place; the directory is synced after the rename so the new name
+// survives a power cut. With CX_SAVE_KEEP_BACKUP the file being replaced is
+// first kept as "<path>.bak" (itself replaced by a rename, so there always is
+// a complete copy under one of the two names). Returns an error code.
+uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxError* reporter, uint32_t flags = 0);
+
+// The steps of SaveFileAtomic, for the fault-injection hook of the tests.
+enum CxSaveStep
+{
+    CX_SAVE_WRITTEN,   // the temporary file holds the data
+    CX_SAVE_SYNCED,    // ... and is on the disk and closed
+    CX_SAVE_BACKED_UP, // the old file is also under "<path>.bak" (when asked)
+    CX_SAVE_RENAMED,   // the new file is under path
+    CX_SAVE_STEP_COUNT
+};
+// Called after each step; true stops the save right there, as a crash would
+// (nothing is cleaned up), and SaveFileAtomic returns CX_ERR_FILE_WRITE.
+typedef bool (*CxSaveStepHook)(CxSaveStep step, const char* path);
+// Installs the hook (null: none); returns the previous one.
+CxSaveStepHook SetSaveStepHook(CxSaveStepHook hook);
 
 // Whether a failed open prompts for the game disc and tries again
 // ("Engine.Game"/"UseBlueScreenError"; on by default).

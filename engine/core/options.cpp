@@ -363,14 +363,22 @@ uint32_t CxOptions::Save()
 {
     if (!m_bDirty || m_strFileName.IsEmpty())
         return CX_ERR_NONE;
-    m_bDirty = false;
     std::string text;
     WriteTo([](const char* piece, uint32_t length, void* context) { static_cast<std::string*>(context)->append(piece, length); },
             &text);
     if (text.size() > CX_BUFFER_MAX_SIZE)
         return SetError(CX_ERR_OUT_OF_MEMORY, "%s is too large to save", m_strFileName.c_str()), m_nError;
-    const uint32_t code = SaveFileAtomic(m_strFileName.c_str(), text.data(), static_cast<uint32_t>(text.size()), this);
+    const uint32_t code = SaveFileAtomic(m_strFileName.c_str(), text.data(), static_cast<uint32_t>(text.size()), this,
+                                         m_bKeepBackup ? CX_SAVE_KEEP_BACKUP : 0);
+    if (code == CX_ERR_NONE)
+        m_bDirty = false;
     return code;
+}
+
+void CxOptions::Discard()
+{
+    DeleteSections();
+    m_bDirty = false;
 }
 
 uint32_t CxOptions::Flush()

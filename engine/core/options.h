@@ -80,10 +80,16 @@ public:
     // Parses text as the contents of a file (appended to what is held).
     void Parse(const char* text, uint32_t size);
     // Writes the file when it changed and has a name. Returns an error code;
-    // the file on disk is replaced only by a complete new copy.
+    // the file on disk is replaced only by a complete new copy. A failed save
+    // leaves the object changed, so a later Save tries again.
     uint32_t Save();
     // Save, then drop every section. Returns the result of the save.
     uint32_t Flush();
+    // Drops every section and the changes without writing anything.
+    void Discard();
+    // Whether Save keeps the file it replaces as "<file>.bak" (off by default).
+    void SetKeepBackup(bool keep) { m_bKeepBackup = keep; }
+    bool GetKeepBackup() const { return m_bKeepBackup; }
 
     CxOptionSection* FindSection(const char* name) const;
     CxOptionVariable* FindVariable(const char* section, const char* name) const;
@@ -106,6 +112,7 @@ private:
     CxOptionSection* m_pCurrentSection = nullptr;
     bool m_bDirty = false;
     bool m_bExportDefaults = false;
+    bool m_bKeepBackup = false;
 };
 
 // The program's main option file (the application object registers itself).

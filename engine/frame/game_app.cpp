@@ -134,6 +134,8 @@ void CxGameApp::OnIdle()
         m_pPendingRoom = nullptr;
         if (room != m_pCurRoom)
         {
+            if (m_pCurRoom)
+                m_nPreviousRoomID = m_pCurRoom->GetRoomID();
             LeaveCurrentRoom();
             m_pCurRoom = room;
             room->RoomPrepare();

@@ -59,6 +59,9 @@ public:
     void GotoRoom(long id);
     long PeekRoom() const;
     long GetCurRoomID() const;
+    // The ID of the room the last switch left (-1 before any room was left);
+    // already set when the new room's RoomEnter runs.
+    long GetPreviousRoomID() const { return m_nPreviousRoomID; }
     void PauseRoom();
     void ResumeRoom();
     void ReloadRoom();
@@ -110,6 +113,7 @@ private:
     CxStack<long> m_RoomStack;
     CxGameWindow* m_pCurRoom = nullptr;
     CxGameWindow* m_pPendingRoom = nullptr;
+    long m_nPreviousRoomID = -1;
     CxLuaEngine* m_pLuaEngine = nullptr;
     CxGameConsole* m_pConsole = nullptr;
     bool m_bScreenSaverWasActive = false;

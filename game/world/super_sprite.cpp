@@ -1,3 +1,4 @@
+#include "game/world/game_image.h"
 #include "game/world/super_sprite.h"
 
 #include "engine/core/app.h"
@@ -14,14 +15,6 @@
 #include <cstdlib>
 
 namespace {
-// The game draws its sprites with magenta as the see-through colour.
-// (One place, so that it can follow the game's shared image helper.)
-void ApplyGameColorKey(CxDrawSurface* image)
-{
-    if (image && image->IsCreated())
-        image->SetTransparentColor(image->MakeColor(255, 0, 255));
-}
-
 // Up to three numbers "a, b, c" (decimal, any blanks); returns how many were read.
 int32_t ParseNumbers(const char* text, long* out, int32_t count)
 {
@@ -67,10 +60,7 @@ CxString InterpolateGameText(const char* text)
 uint32_t LoadGameSpriteImage(CxSprite* sprite, const char* fileName, int32_t frameCount)
 {
     const CxString path = ExpandGamePath(fileName ? fileName : "");
-    const uint32_t code = sprite->Load(path.c_str(), frameCount < 1 ? 1 : frameCount);
-    if (code == CX_ERR_NONE)
-        ApplyGameColorKey(sprite->GetImage());
-    return code;
+    return LoadGameSprite(*sprite, path.c_str(), frameCount < 1 ? 1 : frameCount);
 }
 
 void CSuperState::SetRange(int32_t first, int32_t last, float rate)

@@ -17,7 +17,8 @@ cd "$dir/work"
 
 fail() { echo "FAIL $*"; exit 1; }
 # A frame limit lets the idle game sleep between passes.
-printf '[Engine]\r\nMaxFramesPerSecond=30\r\n[Engine.Debug]\r\nLogFile=0\r\n' > RumboTownDemo.ini
+printf '[Engine]\r\nMaxFramesPerSecond=30\r\n[Engine.Debug]\r\nLogFile=0\r\n[Engine.Game]\r\nUseBlueScreenError=0\r\n[Startup]\r\nCDPath=%s\r\n' \
+    "${RUMBO_DATA:?}" > RumboTownDemo.ini
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
 "$game" >"$dir/first.out" 2>&1 &

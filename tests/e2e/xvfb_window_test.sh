@@ -8,7 +8,8 @@ source "$(dirname "$0")/xvfb_lib.sh"
 xvfb_setup 1024x768 xwininfo python3
 
 # The game asks for full screen by default; this test is about the window.
-printf '[Engine]\nUseDirectDraw=0\n' >RumboTownDemo.ini
+printf '[Engine]\nUseDirectDraw=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nCDPath=%s\n' "${RUMBO_DATA:?}" \
+    >RumboTownDemo.ini
 "$game" >"$out" 2>&1 &
 pid=$!
 for _ in $(seq 200); do

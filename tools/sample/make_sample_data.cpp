@@ -12,7 +12,7 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/image_files.h"
 #include "engine/graphics/image_filter.h"
-#include "tools/smk/smk_encoder.h"
+#include "tools/smk/fade_movie.h"
 
 #include <cstdio>
 #include <string>
@@ -22,8 +22,6 @@
 namespace {
 constexpr int32_t SCREEN_WIDTH = 640;
 constexpr int32_t SCREEN_HEIGHT = 480;
-constexpr int32_t FADE_FRAMES = 8;
-constexpr uint32_t FADE_FPS = 20;
 constexpr int32_t BUTTON_FRAMES = 5;
 
 // A raw pixel value of the 24-bit pictures, whose bytes hold blue, green, red.
@@ -83,33 +81,11 @@ bool MakeButton(const std::string& path, int32_t width, int32_t height, const ch
     return Save(image, path);
 }
 
-// Black bands above and below the middle: covered is the share of the
-// screen's height they take, in FADE_FRAMES steps.
+// The shared fade movie, written to path.
 bool MakeFade(const std::string& path, bool closing)
 {
-    uint8_t palette[768] = {};
-    palette[3] = 40; // entry 1: the dark blue the bands open onto
-    palette[4] = 40;
-    palette[5] = 90;
-    CxSmackerEncoder encoder;
-    if (encoder.Begin(SCREEN_WIDTH, SCREEN_HEIGHT, FADE_FPS) != CX_ERR_NONE)
-        return false;
-    std::vector<uint8_t> pixels(static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT);
-    for (int32_t i = 0; i < FADE_FRAMES; ++i)
-    {
-        const int32_t step = closing ? i + 1 : FADE_FRAMES - i;
-        const int32_t band = SCREEN_HEIGHT / 2 * step / FADE_FRAMES;
-        for (int32_t y = 0; y < SCREEN_HEIGHT; ++y)
-        {
-            const uint8_t value = (y < band || y >= SCREEN_HEIGHT - band) ? 0 : 1;
-            std::fill(pixels.begin() + static_cast<size_t>(y) * SCREEN_WIDTH,
-                      pixels.begin() + static_cast<size_t>(y + 1) * SCREEN_WIDTH, value);
-        }
-        if (encoder.AddFrame(pixels.data(), palette) != CX_ERR_NONE)
-            return false;
-    }
     std::vector<uint8_t> file;
-    if (encoder.Finish(&file) != CX_ERR_NONE)
+    if (!EncodeFadeMovie(closing, &file))
         return false;
     FILE* out = fopen(path.c_str(), "wb");
     const bool ok = out && fwrite(file.data(), 1, file.size(), out) == file.size();

@@ -242,3 +242,51 @@ TEST(FileFunctions, TempDirectoryAlwaysEndsWithASeparator)
     for (int i = 0; i < 3; ++i)
         had[i] ? (void)setenv(names[i], saved[i].c_str(), 1) : (void)unsetenv(names[i]);
 }
+
+namespace
+{
+CxSaveStep s_StopAt = CX_SAVE_STEP_COUNT;
+bool StopAtStep(CxSaveStep step, const char*)
+{
+    return step == s_StopAt;
+}
+} // namespace
+
+// A save stopped after any of its steps, as by a crash, leaves a complete
+// copy (old or new) under the name or as the backup.
+TEST(SaveFileAtomic, EveryStopLeavesACompleteCopy)
+{
+    const std::string oldText = "old contents\n", newText = "new contents, longer\n";
+    for (int step = CX_SAVE_WRITTEN; step < CX_SAVE_STEP_COUNT; ++step)
+    {
+        TempDir dir;
+        const std::string path = dir.Write("f.txt", oldText);
+        s_StopAt = static_cast<CxSaveStep>(step);
+        CxSaveStepHook previous = SetSaveStepHook(StopAtStep);
+        const uint32_t code = SaveFileAtomic(path.c_str(), newText.data(), static_cast<uint32_t>(newText.size()),
+                                             nullptr, CX_SAVE_KEEP_BACKUP);
+        SetSaveStepHook(previous);
+        EXPECT_EQ(code, CX_ERR_FILE_WRITE) << "step " << step;
+        const std::string now = TempDir::Read(path);
+        const std::string bak = FileExists((path + ".bak").c_str()) ? TempDir::Read(path + ".bak") : "";
+        EXPECT_TRUE(now == oldText || now == newText) << "step " << step << ": " << now;
+        EXPECT_TRUE(now == oldText || bak == oldText) << "step " << step << ": the old copy is kept";
+        if (step >= CX_SAVE_BACKED_UP)
+        {
+            EXPECT_EQ(bak, oldText) << "step " << step;
+        }
+        if (step == CX_SAVE_RENAMED)
+        {
+            EXPECT_EQ(now, newText);
+        }
+    }
+    // Without the hook the whole save runs and cleans up after itself.
+    TempDir dir;
+    const std::string path = dir.Write("f.txt", oldText);
+    ASSERT_EQ(SaveFileAtomic(path.c_str(), newText.data(), static_cast<uint32_t>(newText.size()), nullptr,
+                             CX_SAVE_KEEP_BACKUP),
+              CX_ERR_NONE);
+    EXPECT_EQ(TempDir::Read(path), newText);
+    EXPECT_EQ(TempDir::Read(path + ".bak"), oldText);
+    EXPECT_FALSE(FileExists((path + ".new").c_str()));
+}

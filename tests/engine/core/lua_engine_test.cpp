@@ -1,6 +1,7 @@
 #include "engine/core/lua_engine.h"
 
 #include "engine/core/log.h"
+#include "engine/platform/message_box.h"
 #include "tests/support/test_support.h"
 #include "tests/support/test_app.h"
 

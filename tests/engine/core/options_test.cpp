@@ -216,6 +216,10 @@ TEST(OptionsFiles, FailedSaveIsReportedAndLeavesTheOldFileWhole)
     o.SetString("S", "K", "v");
     EXPECT_NE(o.Save(), CX_ERR_NONE) << "a file that cannot be created is not saved silently";
     EXPECT_FALSE(capture.Errors().empty());
+    EXPECT_TRUE(o.IsDirty()) << "a failed save is tried again later";
+    o.Discard();
+    EXPECT_FALSE(o.IsDirty());
+    EXPECT_EQ(o.GetSections().GetCount(), 0);
 
     // The new copy cannot be written (its temporary name is taken by a
     // directory): the save fails and the old file stays as it was.
@@ -227,4 +231,27 @@ TEST(OptionsFiles, FailedSaveIsReportedAndLeavesTheOldFileWhole)
         EXPECT_NE(keep.Save(), CX_ERR_NONE);
     }
     EXPECT_EQ(TempDir::Read(path), "[S]\nK=old\n");
+}
+
+TEST(OptionsFiles, KeepBackupLeavesThePreviousFileAsBak)
+{
+    TempDir dir;
+    const std::string path = dir.Write("p.ini", "[S]\r\nK=1\r\n");
+    {
+        CxOptions o(path.c_str());
+        o.SetKeepBackup(true);
+        o.SetNumber("S", "K", 2);
+        ASSERT_EQ(o.Save(), CX_ERR_NONE);
+        o.SetNumber("S", "K", 3);
+        ASSERT_EQ(o.Save(), CX_ERR_NONE);
+    }
+    EXPECT_EQ(TempDir::Read(path), "[S]\r\nK=3\r\n");
+    EXPECT_EQ(TempDir::Read(path + ".bak"), "[S]\r\nK=2\r\n");
+    EXPECT_FALSE(FileExists((path + ".new").c_str()));
+    EXPECT_FALSE(FileExists((path + ".bak.new").c_str()));
+    {
+        CxOptions o(path.c_str());
+        o.SetNumber("S", "K", 4);
+    }
+    EXPECT_EQ(TempDir::Read(path + ".bak"), "[S]\r\nK=2\r\n") << "no backup unless asked";
 }

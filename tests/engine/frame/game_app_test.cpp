@@ -55,6 +55,23 @@ TEST_F(RoomStackTest, SwitchLeavesTheOldRoomBeforeEnteringTheNew)
                                         "room2:Enter", "room2:EnterDone", "room2:Focus"}));
 }
 
+TEST_F(RoomStackTest, PreviousRoomIsKnownWhenTheNewRoomIsEntered)
+{
+    EXPECT_EQ(app.GetPreviousRoomID(), -1);
+    std::vector<long> seen;
+    app.Room(2)->m_OnUpdate = [&] { seen.push_back(app.GetPreviousRoomID()); };
+    app.PushRoom(0);
+    Pass();
+    EXPECT_EQ(app.GetPreviousRoomID(), -1) << "no room was left yet";
+    app.PushRoom(2);
+    Pass();
+    app.PushRoom(1);
+    Pass();
+    EXPECT_EQ(app.GetPreviousRoomID(), 2);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0], 0);
+}
+
 TEST_F(RoomStackTest, PopOnOneEntryGoesToRoomZeroAndKeepsTheEntry)
 {
     app.PushRoom(2);

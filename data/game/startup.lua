@@ -1,0 +1,2 @@
+-- Run once when the game starts.
+print("Rumbo Town demo data, version 1")
