@@ -77,6 +77,8 @@ public:
     static uint32_t CopyDiscPromptTo(CxDrawSurface* target, const char* appName);
 
 protected:
+    // Makes the screen again at the client size and paints everything into it.
+    void RefreshScreen();
     // Asks for the game disc; true when the player gave up.
     bool PromptForDisc();
 
