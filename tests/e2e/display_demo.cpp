@@ -7,7 +7,9 @@
 // Further files in the working directory ask for one thing each (the file is
 // removed when it is taken):
 //   "resize" holding "X Y WIDTH HEIGHT": SetAppWindowRect with that client
-//            rectangle, then "resized W H full|window" with the screen's size.
+//            rectangle, then "resized W H full|window" with the screen's size;
+//   "error": reports an error, which opens the error dialog; "answered"
+//            follows once the player has answered it.
 #include "engine/core/file.h"
 #include "engine/core/game_app.h"
 #include "engine/graphics/animation.h"
@@ -70,6 +72,16 @@ public:
         }
         if (FileExists("resize"))
             Resize();
+        if (FileExists("error"))
+        {
+            DeleteFile("error");
+            printf("reporting\n");
+            fflush(stdout);
+            CxError report;
+            report.SetError(CX_ERR_INVALID_ARGUMENT, "An error for the dialog test");
+            printf("answered\n");
+            fflush(stdout);
+        }
         if (FileExists("quit"))
             Quit();
     }
