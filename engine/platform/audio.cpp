@@ -195,6 +195,21 @@ bool BuildChunk(CxAudioSample* sample, uint32_t start)
     return true;
 }
 
+// Pauses a playing channel. SDL_mixer marks a paused channel with the clock
+// reading (SDL_GetTicks) at the pause, and a reading of 0, in the first
+// millisecond after SDL starts or when the 32-bit count wraps, leaves the
+// channel unmarked and playing on. The pause is made again once the clock
+// has moved on.
+void PauseChannel(int channel)
+{
+    Mix_Pause(channel);
+    while (Mix_Playing(channel) && !Mix_Paused(channel))
+    {
+        SDL_Delay(1);
+        Mix_Pause(channel);
+    }
+}
+
 // Starts the chunk on the sample's own channel with `extra` more plays (-1: endless).
 void PlayChunk(CxAudioSample* sample, int extra)
 {
@@ -531,7 +546,7 @@ void AudioSetSamplePlaybackRate(HCXSAMPLE sample, int32_t rate)
         return;
     PlayChunk(sample, endless ? -1 : 0);
     if (status == CX_SAMPLE_STOPPED)
-        Mix_Pause(sample->nChannel);
+        PauseChannel(sample->nChannel);
 }
 
 int32_t AudioGetSamplePlaybackRate(HCXSAMPLE sample)
@@ -592,7 +607,7 @@ void AudioStartSamples(const HCXSAMPLE* samples, int32_t count)
 void AudioStopSample(HCXSAMPLE sample)
 {
     if (Usable(sample) && sample->pChunk && Mix_Playing(sample->nChannel))
-        Mix_Pause(sample->nChannel);
+        PauseChannel(sample->nChannel);
 }
 
 void AudioResumeSample(HCXSAMPLE sample)
