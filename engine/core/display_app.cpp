@@ -275,7 +275,7 @@ void CxDisplayApp::SetAppWindowRect(const CxRect& rect)
         // made again at that size, so the picture keeps one pixel per pixel.
         CxWindowApp::SetAppWindowRect(rect);
         if (m_pScreen)
-            RefreshScreen();
+            RefreshScreen(false);
         return;
     }
     // Full screen: the screen and the window are made again as on a mode
@@ -287,16 +287,23 @@ void CxDisplayApp::SetAppWindowRect(const CxRect& rect)
     if (CreateAppWindow(rect) == CX_ERR_NONE)
     {
         ShowAppWindow();
-        RefreshScreen();
+        RefreshScreen(true);
     }
     ShowCustomCursor();
 }
 
-void CxDisplayApp::RefreshScreen()
+void CxDisplayApp::RefreshScreen(bool fullScreen)
 {
+    // The screen keeps its kind whatever "UseDirectDraw" says: a window
+    // switched out of full screen (Alt+Enter) stays a window, and one
+    // switched into it stays full screen.
+    const uint32_t style = m_nStyle;
+    m_nStyle = fullScreen ? (m_nStyle | APP_USE_DIRECTDRAW) : (m_nStyle & ~APP_USE_DIRECTDRAW);
+    const uint32_t made = CreateScreen(GetClientWidth(), GetClientHeight(), m_nBitsPerPixel);
+    m_nStyle = style;
     // The display objects are told the new size and everything is painted
     // again into the new surface (CreateScreen marks all of it changed).
-    if (CreateScreen(GetClientWidth(), GetClientHeight(), m_nBitsPerPixel) != CX_ERR_NONE || !m_pScreen)
+    if (made != CX_ERR_NONE || !m_pScreen)
         return;
     CxDisplayObject::SetRootSize(m_pScreen->GetDrawSurface());
     if (CxDisplayObject* root = CxDisplayObject::GetRoot())
