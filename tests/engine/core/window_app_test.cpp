@@ -291,7 +291,7 @@ TEST_F(FrameLimitTest, IdleLoopWaitsForTheNextFrameByDefault)
     while (GetSystemTicks() - start < 250)
         app->PumpMessage();
     EXPECT_LE(app->m_nPasses - passes, 25);
-    EXPECT_GE(app->m_nPasses - passes, 5);
+    EXPECT_GE(app->m_nPasses - passes, 3) << "but it does run";
 }
 
 TEST_F(FrameLimitTest, PresentingFollowsTheDisplayUnlessTurnedOff)
