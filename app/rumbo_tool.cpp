@@ -43,7 +43,7 @@ int Usage()
             "                                      (METHOD compresses .qex pixel data, default 1)\n"
             "  font-render FONT TEXT OUT [SIZE]    draw TEXT with a font image (FONT \"-\": the built-in\n"
             "                                      font) into the image OUT, SIZE pixels high\n"
-            "  smk-encode OUT --fps N [--audio WAV] FRAME...\n"
+            "  smk-encode OUT --fps N [--audio WAV]... FRAME...\n"
             "                                      make a Smacker movie of images of one size (sides a\n"
             "                                      multiple of 4) and a PCM wave (8/16-bit, mono/stereo)\n"
             "  smk-info FILE                       print the size, frames, rate and audio of a movie\n"
@@ -476,7 +476,8 @@ int SmkEncode(int argc, char** argv)
         return Usage();
     const char* output = argv[2];
     uint64_t fps = 0;
-    const char* wave = nullptr;
+    // Each --audio adds the next sound track (0, 1, ...).
+    std::vector<const char*> waves;
     int first = 3;
     while (first < argc && strncmp(argv[first], "--", 2) == 0)
     {
@@ -490,7 +491,14 @@ int SmkEncode(int argc, char** argv)
             }
         }
         else if (strcmp(argv[first], "--audio") == 0 && first + 1 < argc)
-            wave = argv[first + 1];
+        {
+            if (waves.size() == 7)
+            {
+                fprintf(stderr, "%s: a movie has at most 7 sound tracks\n", GetErrorText(CX_ERR_INVALID_ARGUMENT));
+                return 1;
+            }
+            waves.push_back(argv[first + 1]);
+        }
         else
             return Usage();
         first += 2;
@@ -517,12 +525,12 @@ int SmkEncode(int argc, char** argv)
     CxSmackerEncoder encoder;
     encoder.Begin(width, height, static_cast<uint32_t>(fps));
     encoder.AddSurfaces(pointers.data(), count);
-    if (wave)
+    for (size_t track = 0; track < waves.size(); ++track)
     {
         ST_SMK_AUDIO audio;
-        if (!LoadMovieAudio(wave, &audio))
+        if (!LoadMovieAudio(waves[track], &audio))
             return 1;
-        encoder.SetAudio(audio);
+        encoder.SetAudioTrack(static_cast<int32_t>(track), audio);
     }
     std::vector<uint8_t> file;
     if (encoder.Finish(&file) != CX_ERR_NONE)

@@ -6,6 +6,10 @@
 
 namespace {
 constexpr uint32_t MAX_FRAMES_PER_SECOND = 1000;
+// Without the option the loop runs at a display's usual rate, so a game
+// that waits for the player leaves the processor alone; an explicit 0 runs
+// passes back to back.
+constexpr long DEFAULT_FRAMES_PER_SECOND = 60;
 
 bool ReadFlag(CxOptions& options, const char* key, uint32_t style, uint32_t bit)
 {
@@ -56,8 +60,8 @@ uint32_t CxWindowApp::Init()
     CxApp::Init();
     m_nStyle = SetBit(m_nStyle, APP_USE_CUSTOM_CURSOR,
                       ReadFlag(*this, "UseCustomCursor", m_nStyle, APP_USE_CUSTOM_CURSOR));
-    long fps = 0;
-    GetNumber("Engine", "MaxFramesPerSecond", &fps, 0);
+    long fps = DEFAULT_FRAMES_PER_SECOND;
+    GetNumber("Engine", "MaxFramesPerSecond", &fps, DEFAULT_FRAMES_PER_SECOND);
     m_nMaxFramesPerSecond = fps < 0                                          ? 0
                             : fps > static_cast<long>(MAX_FRAMES_PER_SECOND) ? MAX_FRAMES_PER_SECOND
                                                                              : static_cast<uint32_t>(fps);
@@ -67,6 +71,16 @@ uint32_t CxWindowApp::Init()
     if (!(m_nStyle & APP_START_HIDDEN))
         ShowAppWindow();
     return GetError();
+}
+
+void CxWindowApp::ApplyVSyncOption()
+{
+    // Frames go to the display in step with its refresh when the renderer
+    // can, which keeps them whole; "Engine"/"VSync"=0 turns that off.
+    long vsync = 1;
+    GetNumber("Engine", "VSync", &vsync, 1);
+    if (m_bHasWindow)
+        SetPlatformVSync(vsync != 0);
 }
 
 uint32_t CxWindowApp::Create()
@@ -326,6 +340,7 @@ uint32_t CxWindowApp::CreateAppWindow(const CxRect& rect)
     }
     m_bHasWindow = true;
     ReadWindowRects();
+    ApplyVSyncOption();
     // The client rectangle is also the first drawing area of the display
     // objects, which take it from GetAppClientRect when they start.
     return GetError();

@@ -134,10 +134,14 @@ public:
     uint32_t GetStyle() const { return m_nStyle; }
     uint32_t GetState() const { return m_nState; }
     bool HasAppWindow() const { return m_bHasWindow; }
-    // 0 means no limit.
+    // "Engine"/"MaxFramesPerSecond": 60 when the option is absent; 0 (written
+    // explicitly) means no limit.
     uint32_t GetMaxFramesPerSecond() const { return m_nMaxFramesPerSecond; }
 
 protected:
+    // Turns presenting in step with the display on or off for the window
+    // just made ("Engine"/"VSync", default on); CreateAppWindow calls it.
+    void ApplyVSyncOption();
     // Waits on the event queue until the next pass is due (frame limit only).
     void WaitForNextPass();
     void ReadWindowRects();

@@ -274,9 +274,46 @@ void CxDisplayApp::UpdateDisplay()
 
 void CxDisplayApp::SetAppWindowRect(const CxRect& rect)
 {
-    // Without a full-screen screen the window only moves and sizes; the
-    // screen layer re-creates its surfaces for the new size.
-    CxWindowApp::SetAppWindowRect(rect);
+    if (!(m_nState & STATE_DIRECTDRAW_SCREEN))
+    {
+        // A window moves and takes the new size; a screen made earlier is
+        // made again at that size, so the picture keeps one pixel per pixel.
+        CxWindowApp::SetAppWindowRect(rect);
+        if (m_pScreen)
+            RefreshScreen(false);
+        return;
+    }
+    // Full screen: the screen and the window are made again as on a mode
+    // switch. The cursor stays away from the screen meanwhile; its images
+    // are kept.
+    HideCustomCursor();
+    DestroyScreen();
+    DestroyAppWindow();
+    if (CreateAppWindow(rect) == CX_ERR_NONE)
+    {
+        ShowAppWindow();
+        RefreshScreen(true);
+    }
+    ShowCustomCursor();
+}
+
+void CxDisplayApp::RefreshScreen(bool fullScreen)
+{
+    // The screen keeps its kind whatever "UseDirectDraw" says: a window
+    // switched out of full screen (Alt+Enter) stays a window, and one
+    // switched into it stays full screen.
+    const uint32_t style = m_nStyle;
+    m_nStyle = fullScreen ? (m_nStyle | APP_USE_DIRECTDRAW) : (m_nStyle & ~APP_USE_DIRECTDRAW);
+    const uint32_t made = CreateScreen(GetClientWidth(), GetClientHeight(), m_nBitsPerPixel);
+    m_nStyle = style;
+    // The display objects are told the new size and everything is painted
+    // again into the new surface (CreateScreen marks all of it changed).
+    if (made != CX_ERR_NONE || !m_pScreen)
+        return;
+    CxDisplayObject::SetRootSize(m_pScreen->GetDrawSurface());
+    if (CxDisplayObject* root = CxDisplayObject::GetRoot())
+        root->Redraw();
+    UpdateDisplay();
 }
 
 void CxDisplayApp::OnKeyDown(uint32_t key, uint32_t repeat)

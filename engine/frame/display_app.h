@@ -77,6 +77,9 @@ public:
     static uint32_t CopyDiscPromptTo(CxDrawSurface* target, const char* appName);
 
 protected:
+    // Makes the screen again at the client size, full screen or windowed, and
+    // paints everything into it.
+    void RefreshScreen(bool fullScreen);
     // Asks for the game disc; true when the player gave up.
     bool PromptForDisc();
 

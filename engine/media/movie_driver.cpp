@@ -236,12 +236,15 @@ uint32_t CxSmackerDriver::Open(const char* fileName, uint32_t flags)
 void CxSmackerDriver::Close()
 {
     StopSound();
-    if (m_hSample)
-        AudioReleaseSample(m_hSample);
-    m_hSample = nullptr;
-    m_hSampleDriver = nullptr;
-    m_Audio.clear();
-    m_bAudioLoaded = false;
+    for (ST_MOVIE_TRACK& track : m_Tracks)
+    {
+        if (track.hSample)
+            AudioReleaseSample(track.hSample);
+        track.hSample = nullptr;
+        track.hDriver = nullptr;
+        track.audio.clear();
+        track.bLoaded = false;
+    }
     delete m_pMovie;
     m_pMovie = nullptr;
     m_nOpenFlags = 0;
@@ -305,11 +308,78 @@ bool CxSmackerDriver::SoundOnOff(bool on)
     return previous;
 }
 
+uint32_t CxSmackerDriver::GetPlayedTracks() const
+{
+    if (!m_pMovie || !(m_nOpenFlags & CX_SMACK_OPEN_SOUND))
+        return 0;
+    return (m_nOpenFlags / CX_SMACK_TRACK_0) & m_pMovie->GetAudioTrackMask() & 0x7Fu;
+}
+
+HCXSAMPLE CxSmackerDriver::GetSample() const
+{
+    for (const ST_MOVIE_TRACK& track : m_Tracks)
+        if (track.hSample)
+            return track.hSample;
+    return nullptr;
+}
+
+HCXSAMPLE CxSmackerDriver::GetTrackSample(int32_t track) const
+{
+    return track >= 0 && track < CX_MOVIE_TRACKS ? m_Tracks[track].hSample : nullptr;
+}
+
+int32_t CxSmackerDriver::GetLibraryVolume(int32_t track) const
+{
+    return track >= 0 && track < CX_MOVIE_TRACKS ? m_Tracks[track].nVolume : 0;
+}
+
 void CxSmackerDriver::StopSound()
 {
-    if (m_hSample && m_hSampleDriver == GetSoundDriver() &&
-        AudioGetSampleStatus(m_hSample) == CX_SAMPLE_PLAYING)
-        AudioStopSample(m_hSample);
+    for (ST_MOVIE_TRACK& track : m_Tracks)
+        if (track.hSample && track.hDriver == GetSoundDriver() &&
+            AudioGetSampleStatus(track.hSample) == CX_SAMPLE_PLAYING)
+            AudioStopSample(track.hSample);
+}
+
+bool CxSmackerDriver::PrepareTrack(int32_t number, HCXDRIVER device)
+{
+    ST_MOVIE_TRACK& track = m_Tracks[number];
+    if (!track.bLoaded)
+    {
+        track.bLoaded = true;
+        if (m_pMovie->DecodeAllAudio(&track.audio, number) != CX_ERR_NONE)
+            track.audio.clear();
+    }
+    if (track.audio.empty())
+        return false;
+    // A sample of a device that has been closed since is no longer usable.
+    if (track.hSample && track.hDriver != device)
+    {
+        AudioReleaseSample(track.hSample);
+        track.hSample = nullptr;
+    }
+    if (!track.hSample)
+    {
+        track.hSample = AudioAllocateSample(device);
+        track.hDriver = device;
+        if (!track.hSample)
+            return false;
+    }
+    // The track from the current frame's time on.
+    const ST_VIDEO_AUDIO_INFO info = m_pMovie->GetTrackInfo(number);
+    const uint64_t frameBytes = static_cast<uint64_t>(info.nChannels) * (info.nBits / 8);
+    const uint64_t sample =
+        static_cast<uint64_t>(m_pMovie->GetFrameTime(GetCurrentFrame())) * info.nRate / 1000000;
+    const uint64_t offset = sample * frameBytes;
+    if (frameBytes == 0 || offset >= track.audio.size())
+        return false;
+    AudioInitSample(track.hSample);
+    if (!AudioSetSampleData(track.hSample, track.audio.data() + offset,
+                            static_cast<uint32_t>(track.audio.size() - offset),
+                            m_pMovie->GetAudioSampleType(number), info.nRate))
+        return false;
+    ApplyVolume(number);
+    return true;
 }
 
 void CxSmackerDriver::StartSound()
@@ -317,59 +387,33 @@ void CxSmackerDriver::StartSound()
     HCXDRIVER device = GetSoundDriver();
     if (!m_pMovie || !m_bSoundOn || !device || !m_pMovie->HasAudio())
         return;
-    if (!m_bAudioLoaded)
-    {
-        m_bAudioLoaded = true;
-        if (m_pMovie->DecodeAllAudio(&m_Audio) != CX_ERR_NONE)
-            m_Audio.clear();
-    }
-    if (m_Audio.empty())
-        return;
-    // A sample of a device that has been closed since is no longer usable.
-    if (m_hSample && m_hSampleDriver != device)
-    {
-        AudioReleaseSample(m_hSample);
-        m_hSample = nullptr;
-    }
-    if (!m_hSample)
-    {
-        m_hSample = AudioAllocateSample(device);
-        m_hSampleDriver = device;
-        if (!m_hSample)
-            return;
-    }
-    // The track from the current frame's time on.
-    const ST_VIDEO_AUDIO_INFO& info = m_pMovie->GetAudioInfo();
-    const uint64_t frameBytes = static_cast<uint64_t>(info.nChannels) * (info.nBits / 8);
-    const uint64_t sample =
-        static_cast<uint64_t>(m_pMovie->GetFrameTime(GetCurrentFrame())) * info.nRate / 1000000;
-    const uint64_t offset = sample * frameBytes;
-    if (frameBytes == 0 || offset >= m_Audio.size())
-        return;
-    AudioInitSample(m_hSample);
-    if (!AudioSetSampleData(m_hSample, m_Audio.data() + offset,
-                            static_cast<uint32_t>(m_Audio.size() - offset), m_pMovie->GetAudioSampleType(),
-                            info.nRate))
-        return;
-    ApplyVolume();
-    AudioStartSample(m_hSample);
+    // Every track the open selected plays on a sample of its own; the mixer
+    // mixes them, and they start together so that they stay in step.
+    HCXSAMPLE ready[CX_MOVIE_TRACKS];
+    int32_t count = 0;
+    const uint32_t played = GetPlayedTracks();
+    for (int32_t number = 0; number < CX_MOVIE_TRACKS; ++number)
+        if ((played & (1u << number)) && PrepareTrack(number, device))
+            ready[count++] = m_Tracks[number].hSample;
+    AudioStartSamples(ready, count);
 }
 
-void CxSmackerDriver::ApplyVolume()
+void CxSmackerDriver::ApplyVolume(int32_t number)
 {
-    if (!m_hSample || m_hSampleDriver != GetSoundDriver())
+    const ST_MOVIE_TRACK& track = m_Tracks[number];
+    if (!track.hSample || track.hDriver != GetSoundDriver())
         return;
-    int32_t volume = m_nLibraryVolume;
+    int32_t volume = track.nVolume;
     if (volume < 0)
         volume = 0;
     if (volume > 32768)
         volume = 32768;
     // Pan 0x8000 is the centre: both sides at the full level.
     const float level = static_cast<float>(volume) / 32768.0f;
-    const float pan = static_cast<float>(m_nLibraryPan) / 65536.0f; // 0 left .. 1 right
+    const float pan = static_cast<float>(track.nPan) / 65536.0f; // 0 left .. 1 right
     const float left = pan <= 0.5f ? level : level * (1.0f - pan) * 2.0f;
     const float right = pan >= 0.5f ? level : level * pan * 2.0f;
-    AudioSetSampleVolumeLevels(m_hSample, left, right);
+    AudioSetSampleVolumeLevels(track.hSample, left, right);
 }
 
 uint32_t CxSmackerDriver::SetVolume(int32_t volume, int32_t track)
@@ -379,11 +423,12 @@ uint32_t CxSmackerDriver::SetVolume(int32_t volume, int32_t track)
         SetError(CX_ERR_INVALID_ARGUMENT, "SetVolume: no movie is open");
         return GetError();
     }
-    // The one track that plays is the one chosen at open.
-    (void)track;
-    m_nLibraryVolume = volume * 258;
-    m_nLibraryPan = 0x8000;
-    ApplyVolume();
+    // The volume belongs to the one track; a number outside 0..6 names none.
+    if (track < 0 || track >= CX_MOVIE_TRACKS)
+        return CX_ERR_INVALID_ARGUMENT;
+    m_Tracks[track].nVolume = volume * 258;
+    m_Tracks[track].nPan = 0x8000;
+    ApplyVolume(track);
     return CX_ERR_NONE;
 }
 

@@ -10,7 +10,10 @@
 // the engine clock, so playback is deterministic under a manual clock) or as
 // a given frame. The sound track goes to the mixer of the sound system as one
 // sample that "Play" starts at the current frame's time and "Stop" stops;
-// without an open audio device the movie plays silent.
+// without an open audio device the movie plays silent. Every track the open
+// selects (one, or all of them for a track number of 7 or more) plays on a
+// sample of its own, and the mixer mixes them; SetVolume sets one track's
+// volume.
 #pragma once
 
 #include "engine/core/error.h"
@@ -48,6 +51,8 @@ constexpr uint32_t CX_SMACK_BUFFER_555 = 0x80000000u;
 constexpr uint32_t CX_SMACK_BUFFER_565 = 0xC0000000u;
 
 constexpr uint32_t CX_MOVIE_DRIVER_SLOTS = 20;
+// Sound tracks of a movie (0 to 6).
+constexpr int32_t CX_MOVIE_TRACKS = 7;
 constexpr uint32_t CX_MOVIE_EXTENSION_SIZE = 8; // text including "." and the terminator
 
 // What DoFrame is asked to do, and what it did.
@@ -152,21 +157,30 @@ public:
     // The open flags the library was given (0 when closed).
     uint32_t GetOpenFlags() const { return m_nOpenFlags; }
     bool IsSoundOn() const { return m_bSoundOn; }
-    // The library's volume and pan of the last SetVolume.
-    int32_t GetLibraryVolume() const { return m_nLibraryVolume; }
-    int32_t GetLibraryPan() const { return m_nLibraryPan; }
-    // The mixer sample that plays the sound track (null until it first plays).
-    HCXSAMPLE GetSample() const { return m_hSample; }
+    // The tracks that play: those the open flags select that the movie has (bit n: track n).
+    uint32_t GetPlayedTracks() const;
+    // The library's volume and pan of a track's last SetVolume (0 for a number outside 0..6).
+    int32_t GetLibraryVolume(int32_t track = 0) const;
+    int32_t GetLibraryPan(int32_t track = 0) const
+    {
+        return track >= 0 && track < CX_MOVIE_TRACKS ? m_Tracks[track].nPan : 0;
+    }
+    // The mixer sample of the first track that has played (null until one plays).
+    HCXSAMPLE GetSample() const;
+    // The mixer sample that plays a track (null until it first plays).
+    HCXSAMPLE GetTrackSample(int32_t track) const;
     // The surface of the last AllocateSurface (a movie sprite's image).
     CxDrawSurface* GetAttachedSurface() const { return m_pSurface; }
 
 private:
     // Sound on or off; returns the previous state.
     bool SoundOnOff(bool on);
-    // Starts the sound track at the current frame's time, when there is a device.
+    // Starts the played tracks at the current frame's time, when there is a device.
     void StartSound();
     void StopSound();
-    void ApplyVolume();
+    // Decodes a track (once) and readies its sample at the current frame's time.
+    bool PrepareTrack(int32_t number, HCXDRIVER device);
+    void ApplyVolume(int32_t number);
     // True while it is not yet time for the current frame.
     bool Wait();
 
@@ -179,12 +193,16 @@ private:
     bool m_bTiming = false;
     uint32_t m_nBaseTicks = 0;
     int32_t m_nBaseFrame = 0;
-    // The decoded sound track and the mixer sample playing it.
-    bool m_bAudioLoaded = false;
-    std::vector<uint8_t> m_Audio;
-    HCXSAMPLE m_hSample = nullptr;
-    HCXDRIVER m_hSampleDriver = nullptr;
-    int32_t m_nLibraryVolume = 32767;
-    int32_t m_nLibraryPan = 0x8000;
+    // Each sound track: decoded once, and the mixer sample playing it.
+    struct ST_MOVIE_TRACK
+    {
+        bool bLoaded = false;
+        std::vector<uint8_t> audio;
+        HCXSAMPLE hSample = nullptr;
+        HCXDRIVER hDriver = nullptr;
+        int32_t nVolume = 32767;
+        int32_t nPan = 0x8000;
+    };
+    ST_MOVIE_TRACK m_Tracks[CX_MOVIE_TRACKS];
     CxDrawSurface* m_pSurface = nullptr;
 };

@@ -14,6 +14,8 @@ struct CxAudioDriver
     int nChannels = 2;
     float fMaster = 1.0f;
     std::atomic<uint64_t> nMixedBytes{0};
+    // The SDL device the mixer plays on (0 when it could not be found).
+    SDL_AudioDeviceID nDevice = 0;
     CxAudioSample* pSlots[64] = {};
     int nAllocatedChannels = 0;
 };
@@ -65,6 +67,17 @@ void SetLastError(const char* prefix, const char* detail)
 int FrameBytes(SDL_AudioFormat format, int channels)
 {
     return static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
+}
+
+// SDL_mixer keeps the id of its device to itself. It is the one open audio
+// device of the process (this layer opens no other), so asking each id for
+// its status finds it.
+SDL_AudioDeviceID FindMixerDevice()
+{
+    for (SDL_AudioDeviceID id = 1; id <= 32; ++id)
+        if (SDL_GetAudioDeviceStatus(id) != SDL_AUDIO_STOPPED)
+            return id;
+    return 0;
 }
 
 void SDLCALL CountMixed(void* udata, Uint8*, int len)
@@ -180,6 +193,21 @@ bool BuildChunk(CxAudioSample* sample, uint32_t start)
     }
     sample->nChunkStart = start;
     return true;
+}
+
+// Pauses a playing channel. SDL_mixer marks a paused channel with the clock
+// reading (SDL_GetTicks) at the pause, and a reading of 0, in the first
+// millisecond after SDL starts or when the 32-bit count wraps, leaves the
+// channel unmarked and playing on. The pause is made again once the clock
+// has moved on.
+void PauseChannel(int channel)
+{
+    Mix_Pause(channel);
+    while (Mix_Playing(channel) && !Mix_Paused(channel))
+    {
+        SDL_Delay(1);
+        Mix_Pause(channel);
+    }
 }
 
 // Starts the chunk on the sample's own channel with `extra` more plays (-1: endless).
@@ -304,6 +332,7 @@ HCXDRIVER AudioOpenDriver(uint32_t rate, uint32_t bits, uint32_t channels, uint3
         return nullptr;
     }
     Mix_QuerySpec(&driver->nRate, &driver->nFormat, &driver->nChannels);
+    driver->nDevice = FindMixerDevice();
     driver->nAllocatedChannels = Mix_AllocateChannels(16);
     Mix_MasterVolume(MIX_MAX_VOLUME);
     Mix_SetPostMix(CountMixed, driver);
@@ -517,7 +546,7 @@ void AudioSetSamplePlaybackRate(HCXSAMPLE sample, int32_t rate)
         return;
     PlayChunk(sample, endless ? -1 : 0);
     if (status == CX_SAMPLE_STOPPED)
-        Mix_Pause(sample->nChannel);
+        PauseChannel(sample->nChannel);
 }
 
 int32_t AudioGetSamplePlaybackRate(HCXSAMPLE sample)
@@ -560,10 +589,25 @@ void AudioStartSample(HCXSAMPLE sample)
     PlayChunk(sample, sample->nLoopCount == 0 ? -1 : sample->nLoopCount - 1);
 }
 
+void AudioStartSamples(const HCXSAMPLE* samples, int32_t count)
+{
+    if (!samples || count <= 0)
+        return;
+    // Holding the device's lock keeps the mixer from running between the
+    // starts; the lock is recursive, and the mixer takes it again inside.
+    const SDL_AudioDeviceID device = s_pDriver ? s_pDriver->nDevice : 0;
+    if (device)
+        SDL_LockAudioDevice(device);
+    for (int32_t i = 0; i < count; ++i)
+        AudioStartSample(samples[i]);
+    if (device)
+        SDL_UnlockAudioDevice(device);
+}
+
 void AudioStopSample(HCXSAMPLE sample)
 {
     if (Usable(sample) && sample->pChunk && Mix_Playing(sample->nChannel))
-        Mix_Pause(sample->nChannel);
+        PauseChannel(sample->nChannel);
 }
 
 void AudioResumeSample(HCXSAMPLE sample)

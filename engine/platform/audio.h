@@ -90,6 +90,9 @@ void AudioSetSampleVolumeLevels(HCXSAMPLE sample, float left, float right);
 void AudioGetSampleVolumeLevels(HCXSAMPLE sample, float* left, float* right);
 
 void AudioStartSample(HCXSAMPLE sample);
+// Starts several samples at the same point of the output (the mixer does not
+// run between the starts), for sounds that must stay in step.
+void AudioStartSamples(const HCXSAMPLE* samples, int32_t count);
 // Stops the sample where it is; AudioResumeSample goes on from there.
 void AudioStopSample(HCXSAMPLE sample);
 void AudioResumeSample(HCXSAMPLE sample);

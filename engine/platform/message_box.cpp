@@ -2,6 +2,7 @@
 
 #include "engine/base/cx_string.h"
 #include "engine/base/error_codes.h"
+#include "engine/platform/window.h"
 
 #include <SDL.h>
 
@@ -59,7 +60,9 @@ int32_t ShowMessageBox(const char* title, const char* text, const char* const* b
     box.flags = icon == CX_MB_ICON_ERROR     ? SDL_MESSAGEBOX_ERROR
                 : icon == CX_MB_ICON_WARNING ? SDL_MESSAGEBOX_WARNING
                                              : SDL_MESSAGEBOX_INFORMATION;
-    box.window = nullptr;
+    // The game's window is the box's parent: the box stays in front of it,
+    // also over a full-screen picture, and the window waits for the answer.
+    box.window = GetPlatformSdlWindow();
     box.title = title ? title : "";
     box.message = text ? text : "";
     box.numbuttons = buttonCount;

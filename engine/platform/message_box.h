@@ -1,6 +1,7 @@
 // System message boxes.
 //
-// With a display, an SDL message box. Without one (no X11 or Wayland display,
+// With a display, an SDL message box, a dialog of the program's window when
+// there is one (in front of it, and modal to it). Without one (no X11 or Wayland display,
 // or SDL's dummy/offscreen video driver, as in tests) the box is printed to
 // standard error and answered with its default button, or with the button
 // whose text the environment variable RUMBO_MESSAGEBOX names.

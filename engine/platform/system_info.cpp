@@ -46,24 +46,6 @@ bool HasFlag(const std::string& flags, const char* flag)
     return padded.find(std::string(" ") + flag + " ") != std::string::npos;
 }
 
-// Time-stamp counter ticks across a short wait, scaled to a second.
-int32_t MeasureMHz()
-{
-#if defined(__x86_64__) || defined(__i386__)
-    using clock = std::chrono::steady_clock;
-    const auto start = clock::now();
-    const uint64_t first = __rdtsc();
-    usleep(20000);
-    const uint64_t last = __rdtsc();
-    const double seconds = std::chrono::duration<double>(clock::now() - start).count();
-    if (seconds <= 0)
-        return 0;
-    return static_cast<int32_t>(static_cast<double>(last - first) / seconds * 0.000001);
-#else
-    return 0;
-#endif
-}
-
 void Gather()
 {
     std::string text;
@@ -80,7 +62,7 @@ void Gather()
     s_Values[1].m_nValue = cpu.m_nVendor;
     s_Values[2].m_nValue = cpu.m_bMMX ? -1 : 0;
     s_Values[3].m_nValue = IsFullScreenDriverAvailable() ? -1 : 0;
-    s_Values[4].m_nValue = cpu.m_nMHz > 0 ? cpu.m_nMHz : MeasureMHz();
+    s_Values[4].m_nValue = ProcessorMHz(CX_CPU_MAX_FREQ_FILE, cpu.m_nMHz, MeasureProcessorMHz);
     s_Values[5].m_nValue = cpu.m_bSSE2 ? -1 : 0;
     const long processors = sysconf(_SC_NPROCESSORS_ONLN);
     s_Values[6].m_nValue = processors > 0 ? static_cast<int32_t>(processors) : 1;
@@ -93,6 +75,47 @@ void Gather()
     s_Values[8].m_nValue = pageSize > 0 ? static_cast<int32_t>(pageSize) : 4096;
 }
 } // namespace
+
+int32_t MeasureProcessorMHz()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // Time-stamp counter ticks across a wait long enough that the start and
+    // end of the sleep barely matter, scaled to a second.
+    using clock = std::chrono::steady_clock;
+    const auto start = clock::now();
+    const uint64_t first = __rdtsc();
+    usleep(CX_CPU_MEASURE_MS * 1000);
+    const uint64_t last = __rdtsc();
+    const double seconds = std::chrono::duration<double>(clock::now() - start).count();
+    if (seconds <= 0)
+        return 0;
+    return static_cast<int32_t>(static_cast<double>(last - first) / seconds * 0.000001);
+#else
+    return 0;
+#endif
+}
+
+int32_t ProcessorMHz(const char* maxFreqFile, int32_t cpuInfoMHz, int32_t (*measure)())
+{
+    // The current clock of a frequency-scaled processor is often far below
+    // what it runs at under load; the ceiling is the figure that describes
+    // the machine.
+    if (maxFreqFile)
+        if (FILE* f = fopen(maxFreqFile, "r"))
+        {
+            char line[64] = {};
+            const bool read = fgets(line, sizeof(line), f) != nullptr;
+            fclose(f);
+            char* end = nullptr;
+            const long long kHz = read ? strtoll(line, &end, 10) : 0;
+            // A whole number of kHz, up to 1 THz, is believed; anything else is ignored.
+            if (read && end != line && kHz >= 1000 && kHz < 1000000000LL)
+                return static_cast<int32_t>(kHz / 1000);
+        }
+    if (cpuInfoMHz > 0)
+        return cpuInfoMHz;
+    return measure ? measure() : 0;
+}
 
 ST_CPU_FACTS ParseCpuInfo(const char* text)
 {

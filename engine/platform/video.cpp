@@ -145,6 +145,18 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
         return GetError();
     }
     m_Data.assign(data, data + size);
+    // Track n's flags: bit 29 16-bit, bit 28 stereo, the low 24 bits the
+    // rate. A track with a rate is one the demuxer makes a stream for.
+    for (int32_t track = 0; track < CX_VIDEO_AUDIO_TRACKS; ++track)
+    {
+        const uint32_t flags = HeaderLE32(data + 0x48 + 4 * track);
+        if ((flags & 0xFFFFFFu) == 0)
+            continue;
+        m_nTrackMask |= 1u << track;
+        m_Tracks[track].nRate = flags & 0xFFFFFFu;
+        m_Tracks[track].nBits = (flags & 0x20000000u) ? 16 : 8;
+        m_Tracks[track].nChannels = (flags & 0x10000000u) ? 2 : 1;
+    }
     m_nWidth = static_cast<int32_t>(width);
     m_nHeight = static_cast<int32_t>(height);
     if (OpenDecoder() != CX_ERR_NONE)
@@ -250,13 +262,18 @@ uint32_t CxVideo::OpenDecoder()
             return GetError();
         }
     }
+    int32_t ordinal = 0;
     for (unsigned i = 0; i < s.pFormat->nb_streams; ++i)
     {
         const AVCodecParameters* par = s.pFormat->streams[i]->codecpar;
         if (par->codec_type == AVMEDIA_TYPE_VIDEO && s.nVideoStream < 0)
             s.nVideoStream = static_cast<int>(i);
-        else if (par->codec_type == AVMEDIA_TYPE_AUDIO && s.nAudioStream < 0)
-            s.nAudioStream = static_cast<int>(i);
+        else if (par->codec_type == AVMEDIA_TYPE_AUDIO)
+        {
+            if (s.nAudioStream < 0 && (m_nAudioOrdinal < 0 || ordinal == m_nAudioOrdinal))
+                s.nAudioStream = static_cast<int>(i);
+            ++ordinal;
+        }
     }
     if (s.nVideoStream < 0)
     {
@@ -340,6 +357,10 @@ void CxVideo::Close()
     m_nRateDen = 1;
     m_nNext = m_nDecoded = 0;
     m_Audio = ST_VIDEO_AUDIO_INFO();
+    m_nTrackMask = 0;
+    for (ST_VIDEO_AUDIO_INFO& track : m_Tracks)
+        track = ST_VIDEO_AUDIO_INFO();
+    m_nAudioOrdinal = -1;
     m_AudioQueue.clear();
     m_Frame.clear();
     m_Previous.clear();
@@ -374,14 +395,22 @@ void CxVideo::TakeAudio(std::vector<uint8_t>* out)
     m_AudioQueue.clear();
 }
 
-int32_t CxVideo::GetAudioSampleType() const
+ST_VIDEO_AUDIO_INFO CxVideo::GetTrackInfo(int32_t track) const
 {
-    if (!HasAudio())
-        return -1;
-    return (m_Audio.nChannels == 2 ? CX_SAMPLE_STEREO_8 : CX_SAMPLE_MONO_8) + (m_Audio.nBits == 16 ? 1 : 0);
+    if (track < 0 || track >= CX_VIDEO_AUDIO_TRACKS || !(m_nTrackMask & (1u << track)))
+        return ST_VIDEO_AUDIO_INFO();
+    return m_Tracks[track];
 }
 
-uint32_t CxVideo::DecodeAllAudio(std::vector<uint8_t>* out)
+int32_t CxVideo::GetAudioSampleType(int32_t track) const
+{
+    const ST_VIDEO_AUDIO_INFO info = track < 0 ? m_Audio : GetTrackInfo(track);
+    if (info.nChannels == 0)
+        return -1;
+    return (info.nChannels == 2 ? CX_SAMPLE_STEREO_8 : CX_SAMPLE_MONO_8) + (info.nBits == 16 ? 1 : 0);
+}
+
+uint32_t CxVideo::DecodeAllAudio(std::vector<uint8_t>* out, int32_t track)
 {
     if (!out)
         return CX_ERR_INVALID_ARGUMENT;
@@ -394,6 +423,14 @@ uint32_t CxVideo::DecodeAllAudio(std::vector<uint8_t>* out)
     reader.m_nWidth = m_nWidth;
     reader.m_nHeight = m_nHeight;
     reader.m_Audio = m_Audio;
+    if (track >= 0)
+    {
+        reader.m_Audio = GetTrackInfo(track);
+        if (reader.m_Audio.nChannels == 0)
+            return CX_ERR_INVALID_ARGUMENT;
+        // The demuxer makes one audio stream per present track, in track order.
+        reader.m_nAudioOrdinal = __builtin_popcount(m_nTrackMask & ((1u << track) - 1));
+    }
     if (reader.OpenDecoder() != CX_ERR_NONE || !reader.m_pState->pAudio)
         return CX_ERR_INVALID_FILE_TYPE;
     CxVideoState& s = *reader.m_pState;

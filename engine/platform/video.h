@@ -13,9 +13,10 @@
 // decoding. For others Goto decodes forward, from the start when it must go
 // back.
 //
-// Sound: the first audio track's samples are decoded with each frame while
-// the sound is on (in the file's format: unsigned 8-bit or signed 16-bit,
-// interleaved) and wait in a queue until the caller takes them.
+// Sound: a movie has up to seven audio tracks (0 to 6). The first track's
+// samples are decoded with each frame while the sound is on (in the file's
+// format: unsigned 8-bit or signed 16-bit, interleaved) and wait in a queue
+// until the caller takes them; any track can be decoded whole at once.
 //
 // Bad input never crashes: an absurd size or a frame that does not decode is
 // an error code, and a failed frame ends the movie. The decoder reports
@@ -61,7 +62,10 @@ struct ST_VIDEO_TARGET
     uint8_t nFormat = CX_VIDEO_8BIT;
 };
 
-// The first audio track of a movie.
+// The number of audio tracks a movie may have.
+constexpr int32_t CX_VIDEO_AUDIO_TRACKS = 7;
+
+// An audio track of a movie.
 struct ST_VIDEO_AUDIO_INFO
 {
     uint32_t nRate = 0;
@@ -113,13 +117,19 @@ public:
     bool IsSoundOn() const { return m_bSound; }
     // Moves the queued audio bytes (since the last call) to out.
     void TakeAudio(std::vector<uint8_t>* out);
-    // The whole first audio track at once (a separate pass over the file that
+    // The whole of one audio track at once (a separate pass over the file that
     // decodes no pictures), for handing to the mixer as one sample
-    // (AudioSetSampleData with GetAudioSampleType and the rate). Returns 0,
-    // or 16 when the movie is not open or has no sound, 10 when it does not decode.
-    uint32_t DecodeAllAudio(std::vector<uint8_t>* out);
-    // The mixer's sample type of the audio (CX_SAMPLE_MONO_8 ... CX_SAMPLE_STEREO_16), -1 without audio.
-    int32_t GetAudioSampleType() const;
+    // (AudioSetSampleData with GetAudioSampleType and the rate); track -1 is
+    // the first track the movie has. Returns 0, or 16 when the movie is not
+    // open or has no such track, 10 when it does not decode.
+    uint32_t DecodeAllAudio(std::vector<uint8_t>* out, int32_t track = -1);
+    // The mixer's sample type of a track (CX_SAMPLE_MONO_8 ... CX_SAMPLE_STEREO_16;
+    // -1: the first track), -1 without that track.
+    int32_t GetAudioSampleType(int32_t track = -1) const;
+    // The tracks the movie has: bit n for track n.
+    uint32_t GetAudioTrackMask() const { return m_nTrackMask; }
+    // A track's format; all zero when the movie lacks it.
+    ST_VIDEO_AUDIO_INFO GetTrackInfo(int32_t track) const;
 
     // Decodes the current frame into the target and moves on to the next.
     // Returns 0, 16 (bad target), or 10 when the frame does not decode or the
@@ -165,6 +175,12 @@ private:
     int32_t m_nNext = 0;    // frame shown by the next DecodeFrame
     int32_t m_nDecoded = 0; // frames the decoder has produced since it opened
     ST_VIDEO_AUDIO_INFO m_Audio;
+    // The tracks present and their formats, from the file's header.
+    uint32_t m_nTrackMask = 0;
+    ST_VIDEO_AUDIO_INFO m_Tracks[CX_VIDEO_AUDIO_TRACKS];
+    // Which audio stream the decoder takes: its place among the audio
+    // streams (which follow the track order), or -1 for the first.
+    int32_t m_nAudioOrdinal = -1;
     bool m_bSound = true;
     std::vector<uint8_t> m_AudioQueue;
 

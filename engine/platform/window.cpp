@@ -534,6 +534,22 @@ void DestroyPlatformWindow()
     s_nButtons = 0;
 }
 
+bool SetPlatformVSync(bool on)
+{
+    SDL_Renderer* renderer = s_pWindow ? SDL_GetRenderer(s_pWindow) : nullptr;
+    if (!renderer)
+        return false;
+    SDL_RenderSetVSync(renderer, on ? 1 : 0);
+    return IsPlatformVSyncOn();
+}
+
+bool IsPlatformVSyncOn()
+{
+    SDL_Renderer* renderer = s_pWindow ? SDL_GetRenderer(s_pWindow) : nullptr;
+    SDL_RendererInfo info;
+    return renderer && SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC);
+}
+
 bool HasPlatformWindow()
 {
     return s_pWindow != nullptr;

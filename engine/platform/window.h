@@ -178,6 +178,11 @@ CxPoint MapLogicalToWindow(int32_t x, int32_t y);
 // The last mouse position received, in drawing-area coordinates.
 CxPoint GetPlatformMousePosition();
 
+// Presenting in step with the display's refresh, when the renderer offers
+// it; returns whether it is now on. Lasts until the window is re-created.
+bool SetPlatformVSync(bool on);
+bool IsPlatformVSyncOn();
+
 // The SDL window, for the rest of the platform layer.
 struct SDL_Window;
 SDL_Window* GetPlatformSdlWindow();

@@ -3,6 +3,13 @@
 // moving under an animation, and a green 12 x 12 custom cursor whose hot spot
 // is its top-left pixel. It writes "ready" once the first frame is shown and
 // ends when a file named "quit" appears in its working directory.
+//
+// Further files in the working directory ask for one thing each (the file is
+// removed when it is taken):
+//   "resize" holding "X Y WIDTH HEIGHT": SetAppWindowRect with that client
+//            rectangle, then "resized W H full|window" with the screen's size;
+//   "error": reports an error, which opens the error dialog; "answered"
+//            follows once the player has answered it.
 #include "engine/core/file.h"
 #include "engine/frame/game_app.h"
 #include "engine/graphics/animation.h"
@@ -63,6 +70,18 @@ public:
             printf("ready\n");
             fflush(stdout);
         }
+        if (FileExists("resize"))
+            Resize();
+        if (FileExists("error"))
+        {
+            DeleteFile("error");
+            printf("reporting\n");
+            fflush(stdout);
+            CxError report;
+            report.SetError(CX_ERR_INVALID_ARGUMENT, "An error for the dialog test");
+            printf("answered\n");
+            fflush(stdout);
+        }
         if (FileExists("quit"))
             Quit();
     }
@@ -70,6 +89,23 @@ public:
     CxGameWindow* CreateRoom(long id) override { return id == 0 ? new CxGameWindow : nullptr; }
 
 private:
+    void Resize()
+    {
+        int x = 0, y = 0, width = 0, height = 0;
+        FILE* f = fopen("resize", "r");
+        const bool read = f && fscanf(f, "%d %d %d %d", &x, &y, &width, &height) == 4;
+        if (f)
+            fclose(f);
+        DeleteFile("resize");
+        if (!read || width < 1 || height < 1)
+            return;
+        SetAppWindowRect(CxRect(x, y, x + width - 1, y + height - 1));
+        CxDrawSurface* screen = GetScreen() ? GetScreen()->GetDrawSurface() : nullptr;
+        printf("resized %d %d %s\n", screen ? screen->GetWidth() : 0, screen ? screen->GetHeight() : 0,
+               (GetState() & STATE_DIRECTDRAW_SCREEN) ? "full" : "window");
+        fflush(stdout);
+    }
+
     void Build()
     {
         CxDrawSurface* screen = GetScreen()->GetDrawSurface();

@@ -161,6 +161,13 @@ head -c 100 /dev/urandom >> "$dir/s.wav"
 check "smk-encode" "0" "$?"
 check "smk-info" "SMK2 width 4 height 4 frames 3 rate 10 fps
 audio track 0: 8000 Hz 8-bit mono compressed" "$("$tool" smk-info "$dir/m.smk")"
+printf 'RIFF\xc8\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x11\x2b\0\0\x44\xac\0\0\x04\0\x10\0data\xa4\0\0\0' > "$dir/t.wav"
+head -c 164 /dev/urandom >> "$dir/t.wav"
+"$tool" smk-encode "$dir/two.smk" --fps 10 --audio "$dir/s.wav" --audio "$dir/t.wav" "$dir/f0.bmp" "$dir/f1.bmp"
+check "smk-encode two tracks" "0" "$?"
+check "smk-info two tracks" "SMK2 width 4 height 4 frames 2 rate 10 fps
+audio track 0: 8000 Hz 8-bit mono compressed
+audio track 1: 11025 Hz 16-bit stereo compressed" "$("$tool" smk-info "$dir/two.smk")"
 "$tool" smk-encode "$dir/n.smk" --fps 15 "$dir/f1.bmp"
 check "smk-info silent" "SMK2 width 4 height 4 frames 1 rate 14.999 fps
 no audio" "$("$tool" smk-info "$dir/n.smk")"

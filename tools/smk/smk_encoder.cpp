@@ -384,7 +384,8 @@ uint32_t CxSmackerEncoder::Begin(int32_t width, int32_t height, uint32_t fps)
 {
     ClearError();
     m_Frames.clear();
-    m_bHasAudio = false;
+    for (bool& has : m_bHasAudio)
+        has = false;
     m_nWidth = m_nHeight = 0;
     if (width < 4 || height < 4 || width > kMaxSide || height > kMaxSide || width % 4 || height % 4)
     {
@@ -506,8 +507,18 @@ uint32_t CxSmackerEncoder::AddSurfaces(CxDrawSurface* const* surfaces, int32_t c
 
 uint32_t CxSmackerEncoder::SetAudio(const ST_SMK_AUDIO& audio)
 {
+    return SetAudioTrack(0, audio);
+}
+
+uint32_t CxSmackerEncoder::SetAudioTrack(int32_t track, const ST_SMK_AUDIO& audio)
+{
     if (GetError() != CX_ERR_NONE)
         return GetError();
+    if (track < 0 || track >= kTracks)
+    {
+        SetError(CX_ERR_INVALID_ARGUMENT, "A movie has audio tracks 0 to 6, not %d", track);
+        return GetError();
+    }
     if ((audio.nBits != 8 && audio.nBits != 16) || (audio.nChannels != 1 && audio.nChannels != 2) ||
         audio.nRate < 1 || audio.nRate > 0xFFFFFF)
     {
@@ -520,8 +531,8 @@ uint32_t CxSmackerEncoder::SetAudio(const ST_SMK_AUDIO& audio)
         SetError(CX_ERR_INVALID_ARGUMENT, "Movie audio is not a whole number of samples");
         return GetError();
     }
-    m_Audio = audio;
-    m_bHasAudio = !audio.data.empty();
+    m_Audio[track] = audio;
+    m_bHasAudio[track] = !audio.data.empty();
     return CX_ERR_NONE;
 }
 
@@ -633,9 +644,7 @@ uint32_t CxSmackerEncoder::Encode(std::vector<uint8_t>* out)
     // The frame chunks.
     std::vector<std::vector<uint8_t>> chunks(frames);
     std::vector<uint8_t> types(frames, 0);
-    uint32_t maxAudio = 0;
-    const uint32_t sampleBytes = m_bHasAudio ? m_Audio.nBits / 8u * m_Audio.nChannels : 1;
-    const uint64_t totalSamples = m_bHasAudio ? m_Audio.data.size() / sampleBytes : 0;
+    uint32_t maxAudio[kTracks] = {};
     uint8_t previous[768];
     for (uint32_t k = 0; k < frames; ++k)
     {
@@ -651,18 +660,26 @@ uint32_t CxSmackerEncoder::Encode(std::vector<uint8_t>* out)
             types[k] |= 1;
             Append(chunk, pal);
         }
-        if (m_bHasAudio)
+        // The tracks' chunks follow the palette in track order; bit 1 + n of
+        // the frame type marks track n.
+        for (int32_t track = 0; track < kTracks; ++track)
         {
-            const uint64_t first = static_cast<uint64_t>(k) * m_Audio.nRate / m_nFps;
-            uint64_t end = static_cast<uint64_t>(k + 1) * m_Audio.nRate / m_nFps;
+            if (!m_bHasAudio[track])
+                continue;
+            const ST_SMK_AUDIO& sound = m_Audio[track];
+            const uint32_t sampleBytes = sound.nBits / 8u * sound.nChannels;
+            const uint64_t totalSamples = sound.data.size() / sampleBytes;
+            const uint64_t first = static_cast<uint64_t>(k) * sound.nRate / m_nFps;
+            uint64_t end = static_cast<uint64_t>(k + 1) * sound.nRate / m_nFps;
             if (k + 1 == frames || end > totalSamples)
                 end = totalSamples;
             if (first < end)
             {
                 const std::vector<uint8_t> audio =
-                    AudioChunk(m_Audio, static_cast<uint32_t>(first), static_cast<uint32_t>(end));
-                types[k] |= 2;
-                maxAudio = std::max(maxAudio, static_cast<uint32_t>((end - first) * sampleBytes));
+                    AudioChunk(sound, static_cast<uint32_t>(first), static_cast<uint32_t>(end));
+                types[k] |= static_cast<uint8_t>(2u << track);
+                maxAudio[track] =
+                    std::max(maxAudio[track], static_cast<uint32_t>((end - first) * sampleBytes));
                 Append(chunk, audio);
             }
         }
@@ -701,13 +718,16 @@ uint32_t CxSmackerEncoder::Encode(std::vector<uint8_t>* out)
     SetLE32(header + 0x0C, m_bRing ? frames - 1 : frames);
     SetLE32(header + 0x10, static_cast<uint32_t>(SmackerRateField(m_nFps)));
     SetLE32(header + 0x14, m_bRing ? 1u : 0u);
-    SetLE32(header + 0x18, maxAudio);
+    for (int32_t track = 0; track < kTracks; ++track)
+        SetLE32(header + 0x18 + 4 * track, maxAudio[track]);
     SetLE32(header + 0x34, static_cast<uint32_t>(treeBlock.size()));
     for (int i = 0; i < 4; ++i)
         SetLE32(header + 0x38 + 4 * i, hints[i]);
-    if (m_bHasAudio)
-        SetLE32(header + 0x48, 0xC0000000u | (m_Audio.nBits == 16 ? 0x20000000u : 0) |
-                                   (m_Audio.nChannels == 2 ? 0x10000000u : 0) | m_Audio.nRate);
+    for (int32_t track = 0; track < kTracks; ++track)
+        if (m_bHasAudio[track])
+            SetLE32(header + 0x48 + 4 * track, 0xC0000000u | (m_Audio[track].nBits == 16 ? 0x20000000u : 0) |
+                                                   (m_Audio[track].nChannels == 2 ? 0x10000000u : 0) |
+                                                   m_Audio[track].nRate);
     std::vector<uint8_t> sizes;
     for (uint32_t k = 0; k < frames; ++k)
         PutLE32(sizes, static_cast<uint32_t>(chunks[k].size()) | (keyFrame[k] ? 1 : 0));

@@ -6,8 +6,8 @@
 // pixel pair (FULL) with one Huffman tree over the pairs of the whole movie;
 // runs of blocks of one kind share a type code. A frame without kept blocks
 // is marked as a key frame. A palette chunk is written for the first frame
-// and whenever the palette changes. Audio (one track of unsigned 8-bit or signed 16-bit PCM, mono or
-// stereo) is stored compressed and lossless: a delta per sample, coded with
+// and whenever the palette changes. Audio (up to seven tracks, each of unsigned 8-bit or signed
+// 16-bit PCM, mono or stereo) is stored compressed and lossless: a delta per sample, coded with
 // Huffman trees built for each frame's chunk.
 //
 // Smacker palettes hold 6-bit components: an 8-bit component v is stored as
@@ -62,8 +62,10 @@ public:
     // Adds the frames of a list of surfaces of the movie's size: 8-bit
     // surfaces keep their palettes; deeper ones are reduced together to one palette.
     uint32_t AddSurfaces(CxDrawSurface* const* surfaces, int32_t count);
-    // Sets the audio track (split over the frames by the rate; any rest goes to the last frame).
+    // Sets audio track 0 (split over the frames by the rate; any rest goes to the last frame).
     uint32_t SetAudio(const ST_SMK_AUDIO& audio);
+    // Sets audio track 0 to 6; an empty one is left out of the file.
+    uint32_t SetAudioTrack(int32_t track, const ST_SMK_AUDIO& audio);
     // Makes the movie loop: a ring frame (the step from the last frame back to
     // the first) follows the frames, and the header says so.
     void SetRingFrame(bool on) { m_bRing = on; }
@@ -84,7 +86,8 @@ private:
     int32_t m_nHeight = 0;
     uint32_t m_nFps = 0;
     std::vector<Frame> m_Frames;
-    ST_SMK_AUDIO m_Audio;
-    bool m_bHasAudio = false;
+    static constexpr int32_t kTracks = 7;
+    ST_SMK_AUDIO m_Audio[kTracks];
+    bool m_bHasAudio[kTracks] = {};
     bool m_bRing = false;
 };

@@ -1,5 +1,6 @@
 #include "engine/core/window_app.h"
 
+#include "engine/platform/clock.h"
 #include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
 #include "tests/support/test_app.h"
@@ -260,10 +261,51 @@ protected:
     std::unique_ptr<CTestApp> app;
 };
 
-TEST_F(FrameLimitTest, NoLimitUnlessTheOptionSetsOne)
+struct FrameLimitCase
 {
+    const char* options;
+    uint32_t expected;
+};
+
+class FrameLimitOption : public FrameLimitTest, public testing::WithParamInterface<FrameLimitCase>
+{
+};
+
+TEST_P(FrameLimitOption, SixtyWhenAbsentAndNoLimitOnlyWhenWrittenAsZero)
+{
+    Start(GetParam().options);
+    EXPECT_EQ(app->GetMaxFramesPerSecond(), GetParam().expected) << GetParam().options;
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, FrameLimitOption,
+                         testing::Values(FrameLimitCase{"", 60u}, FrameLimitCase{"[Engine]\nUseDirectDraw=0\n", 60u},
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=0\n", 0u},
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=30\n", 30u}));
+
+TEST_F(FrameLimitTest, IdleLoopWaitsForTheNextFrameByDefault)
+{
+    // Without input a default loop runs about 60 passes a second, not thousands.
     Start("");
-    EXPECT_EQ(app->GetMaxFramesPerSecond(), 0u);
+    app->PumpMessage();
+    const int passes = app->m_nPasses;
+    const uint32_t start = GetSystemTicks();
+    while (GetSystemTicks() - start < 250)
+        app->PumpMessage();
+    EXPECT_LE(app->m_nPasses - passes, 25);
+    EXPECT_GE(app->m_nPasses - passes, 3) << "but it does run";
+}
+
+TEST_F(FrameLimitTest, PresentingFollowsTheDisplayUnlessTurnedOff)
+{
+    Start("[Engine]\nVSync=0\n");
+    EXPECT_FALSE(IsPlatformVSyncOn());
+    app->ExitInstance();
+    Start("");
+    const bool byDefault = IsPlatformVSyncOn();
+    SetPlatformVSync(false);
+    EXPECT_FALSE(IsPlatformVSyncOn());
+    // On by default whenever the renderer offers it.
+    EXPECT_EQ(SetPlatformVSync(true), byDefault);
 }
 
 TEST_F(FrameLimitTest, LimitIsReadAndKeptInRange)

@@ -268,7 +268,7 @@ protected:
         PlaybackFixture::SetUp();
         RegisterMovieDrivers();
     }
-    std::string MovieWithTone(double frequency, int32_t frames)
+    static ST_SMK_AUDIO Tone(double frequency, int32_t frames)
     {
         ST_SMK_AUDIO audio;
         audio.nRate = playback_test::RATE;
@@ -281,10 +281,83 @@ protected:
             audio.data.push_back(static_cast<uint8_t>(s & 0xFF));
             audio.data.push_back(static_cast<uint8_t>((s >> 8) & 0xFF));
         }
+        return audio;
+    }
+    std::string MovieWithTone(double frequency, int32_t frames)
+    {
+        const ST_SMK_AUDIO audio = Tone(frequency, frames);
         return m_Dir.Write("tone.smk", Text(MakeMovie(8, 8, frames, 10, &audio)));
     }
+    // Track 0 holds tone A and track 1 tone B.
+    std::string MovieWithTwoTracks(int32_t frames)
+    {
+        return m_Dir.Write("tracks.smk",
+                           Text(MakeMovieWithTracks(8, 8, frames, 10,
+                                                    {Tone(playback_test::TONE_A, frames),
+                                                     Tone(playback_test::TONE_B, frames)})));
+    }
+};
+
+struct TrackCase
+{
+    int32_t trackNumber;  // the driver's "TrackNumber" at open
+    int32_t mutedTrack;   // a track given volume 0 before play, or -1
+    uint32_t played;      // the tracks that get a sample
+    bool toneA;           // heard in the mix
+    bool toneB;
+};
+
+class MovieTracksTest : public MovieSoundTest, public testing::WithParamInterface<TrackCase>
+{
 };
 } // namespace
+
+TEST_P(MovieTracksTest, TheSelectedTracksAreMixedEachAtItsOwnVolume)
+{
+    const TrackCase& c = GetParam();
+    CxMovie movie;
+    const std::string file = MovieWithTwoTracks(20);
+    ASSERT_EQ(movie.Open(file.c_str()), CX_ERR_NONE);
+    CxSmackerDriver* driver = dynamic_cast<CxSmackerDriver*>(movie.GetDriver());
+    ASSERT_NE(driver, nullptr);
+    // The track number counts from the next open.
+    driver->Command("TrackNumber", c.trackNumber);
+    ASSERT_EQ(driver->Open(file.c_str(), driver->GetFlags()), CX_ERR_NONE);
+    EXPECT_EQ(driver->GetPlayedTracks(), c.played);
+    if (c.mutedTrack >= 0)
+    {
+        EXPECT_EQ(movie.SetVolume(0, c.mutedTrack), CX_ERR_NONE);
+    }
+    ASSERT_EQ(movie.Play(), CX_ERR_NONE);
+    for (int32_t track = 0; track < 2; ++track)
+    {
+        const bool played = (c.played >> track) & 1u;
+        // The mix below shows what each one played.
+        EXPECT_EQ(driver->GetTrackSample(track) != nullptr, played) << "track " << track;
+    }
+    LetMix(playback_test::RATE);
+    movie.Stop();
+    const std::vector<int16_t> mixed = Finish();
+    size_t both = 0;
+    const auto runs = disk_audio::Runs(mixed, 2, 0, playback_test::RATE,
+                                       {playback_test::TONE_A, playback_test::TONE_B}, &both);
+    const auto heard = [&](double tone) {
+        const auto only = disk_audio::Runs(mixed, 2, 0, playback_test::RATE, {tone});
+        return !only.empty();
+    };
+    EXPECT_EQ(heard(playback_test::TONE_A), c.toneA);
+    EXPECT_EQ(heard(playback_test::TONE_B), c.toneB);
+    if (c.toneA && c.toneB)
+    {
+        EXPECT_GT(both, 10u) << "the two tracks sound together";
+    }
+    EXPECT_EQ(runs.empty(), !c.toneA && !c.toneB);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tracks, MovieTracksTest,
+                         testing::Values(TrackCase{0, -1, 0x1u, true, false}, TrackCase{1, -1, 0x2u, false, true},
+                                         TrackCase{7, -1, 0x3u, true, true}, TrackCase{7, 1, 0x3u, true, false},
+                                         TrackCase{9, 0, 0x3u, false, true}, TrackCase{5, -1, 0x0u, false, false}));
 
 TEST_F(MovieSoundTest, PlayingMovieSendsItsTrackToTheMixer)
 {

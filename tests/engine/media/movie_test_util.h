@@ -74,6 +74,22 @@ inline std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames, uint
     return Encode(encoder);
 }
 
+// A movie with one sound track per entry of tracks (track 0 first).
+inline std::vector<uint8_t> MakeMovieWithTracks(int32_t w, int32_t h, int32_t frames, uint32_t fps,
+                                                const std::vector<ST_SMK_AUDIO>& tracks)
+{
+    CxSmackerEncoder encoder;
+    EXPECT_EQ(encoder.Begin(w, h, fps), CX_ERR_NONE);
+    const std::vector<uint8_t> palette = SixBitPalette();
+    for (int32_t k = 0; k < frames; ++k)
+        encoder.AddFrame(Frame(w, h, k).data(), palette.data());
+    for (size_t track = 0; track < tracks.size(); ++track)
+    {
+        EXPECT_EQ(encoder.SetAudioTrack(static_cast<int32_t>(track), tracks[track]), CX_ERR_NONE);
+    }
+    return Encode(encoder);
+}
+
 inline std::string Text(const std::vector<uint8_t>& bytes)
 {
     return std::string(bytes.begin(), bytes.end());

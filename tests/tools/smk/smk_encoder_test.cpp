@@ -3,6 +3,7 @@
 #include "tools/smk/smk_encoder.h"
 
 #include "engine/graphics/draw_surface.h"
+#include "engine/platform/audio.h"
 #include "engine/platform/video.h"
 #include "tests/support/test_support.h"
 
@@ -272,6 +273,64 @@ TEST(SmackerEncoderAudio, ShortAudioLeavesLaterFramesSilent)
     const std::vector<uint8_t> file = AudioMovie(audio, 4, 5);
     ST_VIDEO_AUDIO_INFO info;
     EXPECT_EQ(DecodeAudio(file, &info), audio.data);
+}
+
+TEST(SmackerEncoderAudio, SeveralTracksEachComeBackWhole)
+{
+    // Tracks 0 and 2 in different formats; track 1 is left empty.
+    ST_SMK_AUDIO first;
+    first.nRate = 8000;
+    first.nBits = 8;
+    first.nChannels = 1;
+    for (uint32_t i = 0; i < 8000 * 4 / 10; ++i)
+        first.data.push_back(static_cast<uint8_t>(128 + (i * 7) % 50));
+    ST_SMK_AUDIO third;
+    third.nRate = 11025;
+    third.nBits = 16;
+    third.nChannels = 2;
+    std::mt19937 random(5);
+    for (uint32_t i = 0; i < 11025 * 4 / 10 * 4; ++i)
+        third.data.push_back(static_cast<uint8_t>(random()));
+    CxSmackerEncoder encoder;
+    ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
+    const std::vector<uint8_t> palette = MakePalette(2);
+    for (int32_t i = 0; i < 4; ++i)
+        encoder.AddFrame(NoisyFrame(8, 8, static_cast<uint32_t>(i), 4).data(), palette.data());
+    ASSERT_EQ(encoder.SetAudioTrack(0, first), CX_ERR_NONE);
+    ASSERT_EQ(encoder.SetAudioTrack(2, third), CX_ERR_NONE);
+    {
+        ErrorCapture capture;
+        CxSmackerEncoder other;
+        ASSERT_EQ(other.Begin(8, 8, 10), CX_ERR_NONE);
+        EXPECT_EQ(other.SetAudioTrack(7, first), CX_ERR_INVALID_ARGUMENT);
+        EXPECT_EQ(capture.Errors().size(), 1u);
+    }
+    const std::vector<uint8_t> file = Encode(encoder);
+
+    ST_SMK_INFO info;
+    ASSERT_TRUE(ReadSmackerInfo(file.data(), static_cast<uint32_t>(file.size()), &info));
+    EXPECT_EQ(info.nAudioFlags[0], 0xC0000000u | 8000u);
+    EXPECT_EQ(info.nAudioFlags[1], 0u);
+    EXPECT_EQ(info.nAudioFlags[2], 0xF0000000u | 11025u);
+
+    CxVideo video;
+    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    EXPECT_EQ(video.GetAudioTrackMask(), 0x5u);
+    EXPECT_EQ(video.GetTrackInfo(2).nRate, 11025u);
+    EXPECT_EQ(video.GetAudioSampleType(2), CX_SAMPLE_STEREO_16);
+    EXPECT_EQ(video.GetAudioSampleType(0), CX_SAMPLE_MONO_8);
+    EXPECT_EQ(video.GetAudioSampleType(1), -1);
+    std::vector<uint8_t> samples;
+    ASSERT_EQ(video.DecodeAllAudio(&samples, 2), CX_ERR_NONE);
+    EXPECT_EQ(samples, third.data);
+    ASSERT_EQ(video.DecodeAllAudio(&samples, 0), CX_ERR_NONE);
+    EXPECT_EQ(samples, first.data);
+    ASSERT_EQ(video.DecodeAllAudio(&samples), CX_ERR_NONE);
+    EXPECT_EQ(samples, first.data) << "without a track: the first one";
+    EXPECT_EQ(video.DecodeAllAudio(&samples, 1), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_TRUE(samples.empty());
+    // The pictures are untouched by the extra track.
+    EXPECT_EQ(DecodeAll8(video).size(), 4u * 64u);
 }
 
 TEST(SmackerEncoderErrors, BadArgumentsAreRefused)
