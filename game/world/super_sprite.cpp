@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
 // The game draws its sprites with magenta as the see-through colour.
 // (One place, so that it can follow the game's shared image helper.)
 void ApplyGameColorKey(CxDrawSurface* image)
@@ -22,6 +21,7 @@ void ApplyGameColorKey(CxDrawSurface* image)
         image->SetTransparentColor(image->MakeColor(255, 0, 255));
 }
 
+namespace {
 // Up to three numbers "a, b, c" (decimal, any blanks); returns how many were read.
 int32_t ParseNumbers(const char* text, long* out, int32_t count)
 {

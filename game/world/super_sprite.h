@@ -41,6 +41,8 @@ constexpr uint32_t SUPER_SPRITE_TEXT_SIZE = 256;
 // Loads a game image into a sprite, cut into frameCount frames, and gives it
 // the game's colour key.
 uint32_t LoadGameSpriteImage(CxSprite* sprite, const char* fileName, int32_t frameCount);
+// Gives an image the game's colour key (magenta).
+void ApplyGameColorKey(CxDrawSurface* image);
 // Expands the game's variables in a text of a sprite file.
 CxString InterpolateGameText(const char* text);
 
