@@ -1,6 +1,7 @@
 #include "game/world/truck.h"
 
 #include "engine/core/app.h"
+#include "engine/core/file.h"
 #include "engine/core/game_path.h"
 #include "engine/core/log.h"
 #include "engine/core/sequence.h"
@@ -236,10 +237,15 @@ void CTruck::PlayLoop(CxSound* sound)
 
 void CTruck::Honk()
 {
-    if (CxSound* horn = m_pSounds[TRUCK_SOUND_HORN])
+    PlayEffect(TRUCK_SOUND_HORN);
+}
+
+void CTruck::PlayEffect(int32_t which)
+{
+    if (CxSound* sound = GetSound(which))
     {
-        horn->Stop();
-        horn->Play();
+        sound->Stop();
+        sound->Play();
     }
 }
 
@@ -263,8 +269,8 @@ void CTruck::HandleCollision(CCollisionSprite* other)
         }
         if (m_Set.bLoseControlOnCollisions)
             m_LoseControl.Start(static_cast<uint32_t>(m_Set.nDefaultLoseControlTime));
-        if (dynamic_cast<CTruck*>(other) && m_pSounds[TRUCK_SOUND_CRASH])
-            m_pSounds[TRUCK_SOUND_CRASH]->Play();
+        if (dynamic_cast<CTruck*>(other))
+            PlayEffect(TRUCK_SOUND_CRASH);
         return;
     }
     if (m_Set.nEnemyID == 0 && other->GetIdentifier() == static_cast<uint32_t>(TRUCK_SMASHABLE_ID) && m_nMode == TRUCK_MODE_SUPER)
@@ -349,7 +355,8 @@ uint32_t CTruck::Talk(int32_t set, const CxLinkedList<CxString>& sounds)
         if (!wave)
             continue;
         const CxString path = ExpandGamePath(InterpolateGameText(node->m_Value.c_str()).c_str());
-        if (wave->Load(path.c_str()) != CX_ERR_NONE || !waves.AddTail(wave))
+        // A file that is not there is left out (a silent sound system loads anything).
+        if (!FileExists(path.c_str()) || wave->Load(path.c_str()) != CX_ERR_NONE || !waves.AddTail(wave))
         {
             delete wave;
             continue;

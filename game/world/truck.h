@@ -126,7 +126,10 @@ public:
 
     void HandleCollision(CCollisionSprite* other) override;
     void SetMode(int32_t mode);
+    // Plays the "HornSound".
     void Honk();
+    // Plays one of the truck's sounds from its start (crash, horn).
+    virtual void PlayEffect(int32_t which);
     void Shoot();
     // Talks with talk set (0 or 1) in the current direction; error 16 and
     // nothing played without lips there.

@@ -10,6 +10,7 @@
 #include "engine/core/main_loop.h"
 #include "engine/core/command_handler.h"
 #include "engine/graphics/display_object.h"
+#include "engine/graphics/image_filter.h"
 #include "engine/media/movie_driver.h"
 #include "engine/platform/clock.h"
 #include "game/world/direction_table.h"
@@ -125,6 +126,7 @@ protected:
         CxDisplayObject::SetRootSize(640, 480);
         SetBlueScreenError(false);
         RegisterMovieDrivers();
+        RegisterStandardImageFilters();
         ResetDirectionAngles();
         m_Paths.SetInstallPath(m_Dir.Path().c_str());
         m_Paths.SetCDPath(m_Dir.Path().c_str());
