@@ -271,13 +271,15 @@ void CTruck::HandleCollision(CCollisionSprite* other)
             m_LoseControl.Start(static_cast<uint32_t>(m_Set.nDefaultLoseControlTime));
         if (dynamic_cast<CTruck*>(other))
             PlayEffect(TRUCK_SOUND_CRASH);
-        return;
     }
-    if (m_Set.nEnemyID == 0 && other->GetIdentifier() == static_cast<uint32_t>(TRUCK_SMASHABLE_ID) && m_nMode == TRUCK_MODE_SUPER)
+    else if (m_Set.nEnemyID == 0 && other->GetIdentifier() == static_cast<uint32_t>(TRUCK_SMASHABLE_ID) &&
+             m_nMode == TRUCK_MODE_SUPER)
     {
         other->SetCollisionFlag(COLLISION_BUMPABLE, false);
         other->Hide();
     }
+    // The truck's own collide and bumped sequences, as for every collision sprite.
+    CCollisionSprite::HandleCollision(other);
 }
 
 void CTruck::StopTruck()
