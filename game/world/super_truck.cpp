@@ -118,9 +118,12 @@ uint32_t CSuperTruck::LoadDirection(CxOptions& file, int32_t direction)
     ST_TRUCK_DIRECTION& entry = m_Directions[direction];
     long states = 0;
     file.GetNumber(section, "NumStates", &states, 0);
-    // Each state is a key of the section: a larger count is damage.
-    if (states < 0 || states > 0xFFFF)
+    // A truck has three modes; hundreds of states are a damaged count.
+    if (states < 0 || states > TRUCK_MAX_STATES)
+    {
+        LogEntry(CX_LOG_WARNING, "%s: %ld states in %s, none used", m_strFileName.c_str(), states, section);
         states = 0;
+    }
     if (!entry.states.SetCount(static_cast<uint32_t>(states)))
     {
         SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate the State Array");

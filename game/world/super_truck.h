@@ -24,6 +24,9 @@
 
 class CxOptions;
 
+// More states than this in one direction are taken for damage.
+constexpr long TRUCK_MAX_STATES = 256;
+
 // One animation of one direction.
 struct ST_TRUCK_STATE
 {
