@@ -208,15 +208,25 @@ TEST_F(BehaviourTest, PausesNest)
     auto truck = MakeTruck();
     Command(*truck, "SetCurSpeed 8");
     Command(*truck, "LoseControl 300");
+    CxLinkedList<CxString> point;
+    point.AddTail("10");
+    point.AddTail("10");
+    std::unique_ptr<CxEvent> drive(truck->CreateEvent("this", "DriveThru", point));
+    EXPECT_FALSE(drive->IsBlocked());
     truck->AddPause();
+    drive->Pause(); // an event paused by its sequence pauses the truck once more
+    EXPECT_TRUE(drive->IsBlocked());
+    drive->Resume();
     truck->AddPause();
     truck->RemovePause();
+    EXPECT_TRUE(drive->IsBlocked());
     Tick(1000);
     truck->Pace();
     EXPECT_EQ(truck->GetTruckFrame(), 0);
     EXPECT_TRUE(truck->IsOutOfControl()); // its time stood still
     truck->RemovePause();
     EXPECT_FALSE(truck->IsPaused());
+    EXPECT_FALSE(drive->IsBlocked());
     Tick(301);
     EXPECT_FALSE(truck->IsOutOfControl());
     truck->Pace();
