@@ -146,6 +146,9 @@ bool CTruck::Move()
     if (next.x == centre.x && next.y == centre.y)
         return false;
     SetCentre(next);
+    // The engine sounds as far away as the truck is from the middle of the view.
+    if (m_pView && m_pLoopSound)
+        m_pLoopSound->SetVolume(VolumeByDistance(next, m_pView->GetViewOrigin()));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "game/world/moving_object.h"
 #include "game/world/truck.h"
 #include "game/world/truck_events.h"
+#include "game/world/truck_view.h"
 #include "tests/game/world/truck_test_util.h"
 #include "tests/support/test_app.h"
 
@@ -29,6 +30,15 @@ const char* const kSounds = "DrivingSound=$GAMEPATH\\engine.wav\nSuperDrivingSou
                             "BumpDrivingSound=$GAMEPATH\\bump.wav\nHornSound=$GAMEPATH\\horn.wav\n"
                             "MaxDrivingSpeed=8\nDrivingAcceleration=1\nMaxSuperSpeed=14\nSuperAcceleration=3\n"
                             "TurboTime=1000\n";
+
+class FakeView : public ITruckView
+{
+public:
+    CxPoint GetViewOrigin() const override { return origin; }
+    CxSize GetViewSize() const override { return CxSize(640, 480); }
+    void ScrollViewTo(const CxPoint& to) override { origin = to; }
+    CxPoint origin{0, 0};
+};
 
 // Records the sounds played from their start.
 class CRecordingTruck : public CTruck
@@ -87,6 +97,18 @@ TEST_F(BehaviourTest, ModesSwitchValuesStatesAndLoopSounds)
         EXPECT_FLOAT_EQ(truck->GetAcceleration(), row.acceleration);
         EXPECT_EQ(truck->GetLoopSound(), truck->GetSound(row.sound));
     }
+    // The engine sound fades with the distance from the middle of the view.
+    FakeView view;
+    view.origin = CxPoint(-2000, -2000);
+    truck->SetView(&view);
+    Command(*truck, "SetCurSpeed 5");
+    truck->SetDirectionVector(1, 0);
+    EXPECT_TRUE(truck->Move());
+    EXPECT_LT(truck->GetLoopSound()->GetVolume(), 127);
+    view.origin = CxPoint(200, 280);
+    EXPECT_TRUE(truck->Move());
+    EXPECT_EQ(truck->GetLoopSound()->GetVolume(), 127);
+    truck->SetView(nullptr);
     // The idle sound is loaded and never played.
     EXPECT_EQ(truck->GetSound(TRUCK_SOUND_IDLE), nullptr);
     EXPECT_NE(truck->GetSound(TRUCK_SOUND_CRASH), nullptr);
