@@ -612,6 +612,8 @@ int main(int argc, char** argv)
         return MapRenderCommand(argc, argv);
     if (strcmp(argv[1], "sprite-sheet") == 0)
         return SpriteSheetCommand(argc, argv);
+    if (strcmp(argv[1], "truck-sheet") == 0)
+        return TruckSheetCommand(argc, argv);
     if (strcmp(argv[1], "lips") == 0)
         return LipsCommand(argc, argv);
     return Usage();

@@ -8,11 +8,13 @@
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/image_files.h"
 #include "engine/graphics/image_filter.h"
+#include "engine/media/movie_driver.h"
 #include "engine/media/sound.h"
 #include "game/world/lip_synch.h"
 #include "game/world/map_file.h"
 #include "game/world/rumbo_tile_map.h"
 #include "game/world/talking_sprite.h"
+#include "game/world/truck.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -29,6 +31,8 @@ const char* const WORLD_TOOL_USAGE =
     "                                      draw a whole map into an image (tiles from the TILES\n"
     "                                      folder beside the map; SCALE 0.01-4, default 1)\n"
     "  sprite-sheet FILE OUT               draw every frame of every state of a sprite file\n"
+    "  truck-sheet FILE OUT                draw every direction and mode of a truck file with its\n"
+    "                                      collision rectangle (red), tyres (blue) and mouths (green)\n"
     "  lips WAV [FRAMES]                   print the mouth frame of each 100 ms of a voice line\n"
     "                                      (FRAMES mouth pictures, default 4)\n";
 
@@ -242,6 +246,105 @@ int SpriteSheetCommand(int argc, char** argv)
             state->DrawTo(&sheet, CxPoint(f * state->GetFrameWidth(), y));
         }
         y += state->GetFrameHeight();
+    }
+    const uint32_t code = SaveImageFile(&sheet, argv[3], 0);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), argv[3]);
+        return 1;
+    }
+    printf("width %d height %d\n", sheet.GetWidth(), sheet.GetHeight());
+    return 0;
+}
+
+namespace {
+void Outline(CxDrawSurface& sheet, const CxRect& r, uint32_t colour)
+{
+    const CxRect edges[] = {CxRect(r.left, r.top, r.right, r.top), CxRect(r.left, r.bottom, r.right, r.bottom),
+                            CxRect(r.left, r.top, r.left, r.bottom), CxRect(r.right, r.top, r.right, r.bottom)};
+    for (const CxRect& edge : edges)
+        sheet.FillRect(&edge, colour);
+}
+
+// The marks of one direction on the frame drawn at origin.
+void MarkDirection(CxDrawSurface& sheet, const CTruck& truck, int32_t d, const CxPoint& origin)
+{
+    CxRect rect = truck.GetDirectionCollisionRect(d);
+    rect.Offset(origin.x, origin.y);
+    Outline(sheet, rect, 0xFF0000);
+    const ST_TRUCK_SETTINGS& set = truck.Settings();
+    for (int32_t k = 0; k < TRUCK_TYRES; ++k)
+    {
+        const CxPoint& p = set.ptTyres[k][d];
+        const CxRect dot(origin.x + p.x - 1, origin.y + p.y - 1, origin.x + p.x + 1, origin.y + p.y + 1);
+        sheet.FillRect(&dot, 0x0000FF);
+    }
+    for (int32_t t = 0; t < TRUCK_TALK_SETS; ++t)
+        if (CLipSynch* lips = truck.GetLips(t, d))
+        {
+            const CxPoint& p = set.ptLips[t][d];
+            Outline(sheet,
+                    CxRect(origin.x + p.x, origin.y + p.y, origin.x + p.x + lips->GetFrameWidth() - 1,
+                           origin.y + p.y + lips->GetFrameHeight() - 1),
+                    0x00FF00);
+        }
+}
+} // namespace
+
+int TruckSheetCommand(int argc, char** argv)
+{
+    if (argc != 4)
+        return Usage();
+    if (!FileExists(argv[2]))
+    {
+        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+        return 1;
+    }
+    RegisterStandardImageFilters();
+    RegisterMovieDrivers();
+    ScopedGamePath paths(FolderOf(argv[2]));
+    CTruck truck;
+    const uint32_t loaded = truck.LoadFromFile(argv[2]);
+    if (loaded != CX_ERR_NONE)
+        return 1;
+    // One row per direction and mode, the frames side by side.
+    int64_t width = 1, height = 0;
+    for (int32_t d = 0; d < truck.GetNumDirections(); ++d)
+        for (int32_t s = 0; s < truck.GetStateCount(d); ++s)
+            if (const ST_TRUCK_STATE* state = truck.GetTruckState(d, s))
+            {
+                const int64_t row = static_cast<int64_t>(state->pSurface->GetWidth()) * state->nFrames;
+                width = row > width ? row : width;
+                height += state->pSurface->GetHeight();
+            }
+    if (height < 1 || width * height > (64 << 20))
+    {
+        fprintf(stderr, "%s: no direction of %s has frames that fit a sheet\n",
+                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[2]);
+        return 1;
+    }
+    CxDrawSurface sheet(static_cast<int32_t>(width), static_cast<int32_t>(height), 24);
+    sheet.FillRect(nullptr, 0x808080);
+    printf("truck \"%s\" directions %d\n", argv[2], truck.GetNumDirections());
+    int32_t y = 0;
+    for (int32_t d = 0; d < truck.GetNumDirections(); ++d)
+    {
+        printf("direction %d angle %.2f states %d\n", d, static_cast<double>(GetDirectionAngles()[d]),
+               truck.GetStateCount(d));
+        truck.SelectDirection(d);
+        for (int32_t s = 0; s < truck.GetStateCount(d); ++s)
+        {
+            const ST_TRUCK_STATE* state = truck.GetTruckState(d, s);
+            truck.SelectState(s);
+            for (int32_t f = 0; f < state->nFrames; ++f)
+            {
+                truck.ShowFrame(f);
+                const CxPoint origin(f * state->pSurface->GetWidth(), y);
+                truck.DrawTo(&sheet, origin);
+                MarkDirection(sheet, truck, d, origin);
+            }
+            y += state->pSurface->GetHeight();
+        }
     }
     const uint32_t code = SaveImageFile(&sheet, argv[3], 0);
     if (code != CX_ERR_NONE)

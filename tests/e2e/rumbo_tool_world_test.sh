@@ -100,5 +100,24 @@ check "lips of no wave" "not measured: the mouth stays closed" "$("$tool" lips "
 "$tool" lips "$dir/line.wav" 0 >/dev/null 2>&1; check "lips bad frames" "1" "$?"
 "$tool" lips "$dir/none.wav" >/dev/null 2>&1; check "lips missing" "1" "$?"
 
+# Truck sheets: two directions of two modes, each a movie of two 4 x 4 frames.
+bmp "$dir/f0.bmp" 4 4 00 00 ff
+bmp "$dir/f1.bmp" 4 4 ff 00 00
+"$tool" smk-encode "$dir/run.smk" --fps 10 "$dir/f0.bmp" "$dir/f1.bmp" >/dev/null 2>&1
+for d in 0 1; do
+    printf '[Direction%03d]\nNumStates=2\nState000=$GAMEPATH\\run.smk\nState001=$GAMEPATH\\run.smk\n' "$d"
+    printf 'CollisionRect=0, 0, 9, 9\nTire0=1, 1\n'
+done > "$dir/truck.ini"
+printf '[QexSprite]\nNumDirections=2\n' >> "$dir/truck.ini"
+got=$("$tool" truck-sheet "$dir/truck.ini" "$dir/truck.bmp" 2>/dev/null)
+check "truck-sheet" "truck \"$dir/truck.ini\" directions 2
+direction 0 angle 0.00 states 2
+direction 1 angle 337.50 states 2
+width 8 height 16" "$got"
+check "truck sheet image" "width 8 height 16 depth 24 pitch 24 format 5" "$("$tool" image-info "$dir/truck.bmp")"
+"$tool" truck-sheet "$dir/none.ini" "$dir/x.bmp" >/dev/null 2>&1; check "truck-sheet missing" "1" "$?"
+printf '[QexSprite]\nNumDirections=0\n' > "$dir/nodir.ini"
+"$tool" truck-sheet "$dir/nodir.ini" "$dir/x.bmp" >/dev/null 2>&1; check "truck-sheet no directions" "1" "$?"
+
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool town data: all checks passed"; fi
 exit $failures

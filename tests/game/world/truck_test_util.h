@@ -1,0 +1,161 @@
+// Truck files for the truck tests: Smacker movies made by our encoder (each
+// frame filled with its own palette index, magenta in the corner), wave
+// files and truck files written into a scratch folder.
+#pragma once
+
+#include "engine/core/error.h"
+#include "engine/core/file.h"
+#include "engine/core/game_path.h"
+#include "engine/media/sound.h"
+#include "engine/core/main_loop.h"
+#include "engine/core/command_handler.h"
+#include "engine/graphics/display_object.h"
+#include "engine/graphics/image_filter.h"
+#include "engine/media/movie_driver.h"
+#include "engine/platform/clock.h"
+#include "game/world/direction_table.h"
+#include "tests/support/test_support.h"
+#include "tools/smk/smk_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace truck_test {
+// Frame k (below 6) of a w x h movie: every pixel index 10 + k, green 20 + 40 k;
+// the top-left one magenta (index 1).
+// A command with its arguments, given as one text: "SetMaxSpeed 2.5".
+inline void Command(CCommandHandler& handler, const std::string& line)
+{
+    CxLinkedList<CxString> arguments;
+    std::string name;
+    size_t at = 0;
+    bool first = true;
+    while (at <= line.size())
+    {
+        size_t end = line.find(' ', at);
+        if (end == std::string::npos)
+            end = line.size();
+        const std::string word = line.substr(at, end - at);
+        if (first)
+            name = word;
+        else if (!word.empty())
+            arguments.AddTail(CxString(word.c_str()));
+        first = false;
+        at = end + 1;
+    }
+    handler.HandleCommand(CxString(name.c_str()), arguments);
+}
+
+inline std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames)
+{
+    CxSmackerEncoder encoder;
+    EXPECT_EQ(encoder.Begin(w, h, 10), CX_ERR_NONE);
+    std::vector<uint8_t> palette(768, 0);
+    palette[3] = 255;
+    palette[5] = 255;
+    for (int i = 10; i < 16; ++i)
+        palette[i * 3 + 1] = static_cast<uint8_t>(20 + 40 * (i - 10));
+    for (int32_t k = 0; k < frames; ++k)
+    {
+        std::vector<uint8_t> pixels(static_cast<size_t>(w) * h, static_cast<uint8_t>(10 + k));
+        pixels[0] = 1;
+        EXPECT_EQ(encoder.AddFrame(pixels.data(), palette.data()), CX_ERR_NONE);
+    }
+    std::vector<uint8_t> file;
+    EXPECT_EQ(encoder.Finish(&file), CX_ERR_NONE);
+    return file;
+}
+
+// An 8-bit mono wave of n samples.
+inline std::string MakeWave(uint32_t n)
+{
+    std::string w = "RIFF";
+    auto put32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            w += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto put16 = [&](uint16_t v) {
+        w += static_cast<char>(v & 0xFF);
+        w += static_cast<char>(v >> 8);
+    };
+    put32(36 + n);
+    w += "WAVEfmt ";
+    put32(16);
+    put16(1);
+    put16(1);
+    put32(8000);
+    put32(8000);
+    put16(1);
+    put16(8);
+    w += "data";
+    put32(n);
+    for (uint32_t i = 0; i < n; ++i)
+        w += static_cast<char>(128 + ((i / 8) % 2 ? 60 : -60));
+    return w;
+}
+
+// Directions x 3 states on one movie; head goes into [QexSprite], first into
+// [Direction000], extra after.
+inline std::string TruckText(int32_t directions, const std::string& head = "", const std::string& extra = "",
+                             const char* movie = "$GAMEPATH\\truck.smk", const std::string& first = "")
+{
+    std::string text = "[QexSprite]\nNumDirections=" + std::to_string(directions) + "\n" + head;
+    for (int32_t d = 0; d < directions && d < 40; ++d)
+    {
+        char section[32];
+        snprintf(section, sizeof(section), "[Direction%03d]\n", d);
+        text += section;
+        if (d == 0)
+            text += first;
+        text += "NumStates=3\nState000=" + std::string(movie) + "\nState001=" + movie + "\nState002=" + movie +
+                "\nCollisionRect=2, 3, 29, 21\n";
+    }
+    return text + extra;
+}
+
+class TruckFixture : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_pPrevious = SetClock(&m_Clock);
+        CxDisplayObject::DestroyRoot();
+        CxDisplayObject::SetRootSize(640, 480);
+        SetBlueScreenError(false);
+        RegisterMovieDrivers();
+        RegisterStandardImageFilters();
+        ResetDirectionAngles();
+        m_Paths.SetInstallPath(m_Dir.Path().c_str());
+        m_Paths.SetCDPath(m_Dir.Path().c_str());
+        SetGamePath(&m_Paths);
+        const std::vector<uint8_t> movie = MakeMovie(32, 24, 4);
+        m_Dir.Write("truck.smk", std::string(movie.begin(), movie.end()));
+        m_Dir.Write("engine.wav", MakeWave(800));
+        m_pParent = new CxDisplayObject;
+        m_pParent->Create(CxRect(0, 0, 1999, 1999));
+    }
+    void TearDown() override
+    {
+        SetGamePath(nullptr);
+        delete m_pParent;
+        CxDisplayObject::DestroyRoot();
+        SetClock(m_pPrevious);
+        ResetDirectionAngles();
+    }
+    std::string Write(const std::string& text, const char* name = "truck.ini") { return m_Dir.Write(name, text); }
+    void Tick(uint32_t ms)
+    {
+        m_Clock.Advance(ms);
+        RunMainLoopFunctions();
+    }
+
+    TempDir m_Dir;
+    CxGamePath m_Paths;
+    CxManualClock m_Clock{1000};
+    CxClock* m_pPrevious = nullptr;
+    CxDisplayObject* m_pParent = nullptr;
+};
+} // namespace truck_test
