@@ -185,6 +185,8 @@ inline void ForEachSpan(const CxBlitJob& j, int32_t srcBytes, int32_t dstBytes, 
     const CxKeyRuns& runs = *j.runs;
     const int32_t left = j.s.left;
     const int32_t right = j.s.left + j.dw;
+    // Rows drawn whole need no clipping of their spans.
+    const bool whole = left == 0 && right == runs.GetWidth();
     const int32_t top = j.s.top;
     const int32_t rows = j.dh;
     const int64_t srcPitch = j.src->GetPitch();
@@ -199,7 +201,15 @@ inline void ForEachSpan(const CxBlitJob& j, int32_t srcBytes, int32_t dstBytes, 
             dense(drow, srow);
             continue;
         }
-        for (const CxKeyRuns::Run *r = runs.RowBegin(sy), *e = runs.RowEnd(sy); r != e; ++r)
+        const CxKeyRuns::Run* r = runs.RowBegin(sy);
+        const CxKeyRuns::Run* const e = runs.RowEnd(sy);
+        if (whole)
+        {
+            for (; r != e; ++r)
+                span(drow, srow, r->start, r->length);
+            continue;
+        }
+        for (; r != e; ++r)
         {
             int32_t a = r->start;
             int32_t b = a + r->length;
@@ -254,6 +264,8 @@ __attribute__((target("avx2"))) void CopySpansAvx2(const CxBlitJob& j, int32_t b
     const CxKeyRuns& runs = *j.runs;
     const int32_t left = j.s.left;
     const int32_t right = j.s.left + j.dw;
+    // Rows drawn whole need no clipping of their spans.
+    const bool whole = left == 0 && right == runs.GetWidth();
     const int32_t top = j.s.top;
     const int32_t rows = j.dh;
     const int32_t n = j.dw;
@@ -273,7 +285,16 @@ __attribute__((target("avx2"))) void CopySpansAvx2(const CxBlitJob& j, int32_t b
                 CopyRowKeyed8(drow, srow, n, static_cast<uint8_t>(key));
             continue;
         }
-        for (const CxKeyRuns::Run *r = runs.RowBegin(sy), *e = runs.RowEnd(sy); r != e; ++r)
+        const CxKeyRuns::Run* r = runs.RowBegin(sy);
+        const CxKeyRuns::Run* const e = runs.RowEnd(sy);
+        if (whole)
+        {
+            for (; r != e; ++r)
+                CopySpanAvx2(drow + r->start * bytesPerPixel, srow + r->start * bytesPerPixel,
+                             static_cast<size_t>(r->length) * bytesPerPixel);
+            continue;
+        }
+        for (; r != e; ++r)
         {
             int32_t a = r->start;
             int32_t b = a + r->length;

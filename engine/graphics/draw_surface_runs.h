@@ -62,6 +62,7 @@ public:
         return m_bBuilt && m_nKey == key && m_nVersion == version && m_nWidth == width && m_nHeight == height;
     }
     bool IsUsable() const { return m_bUsable; }
+    int32_t GetWidth() const { return m_nWidth; }
     void Invalidate() { m_bBuilt = false; }
 
     bool IsDenseRow(int32_t y) const { return (m_pRowStart[y] & kDenseBit) != 0; }
