@@ -269,8 +269,9 @@ public:
 
     // CxCachedObject. A lock from outside may write the pixels, so it (and
     // its unlock) marks them changed; see GetPixelVersion.
-    void Lock() override;
-    void Unlock() override;
+    // Final, so that the surface's own operations lock without a virtual call.
+    void Lock() final;
+    void Unlock() final;
     // Allocate and free m_pBits.
     bool Reacquire() override;
     void Release() override;

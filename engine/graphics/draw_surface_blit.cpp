@@ -537,7 +537,7 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
 
     // 6. The source is only read (its span table stays valid); whether
     // someone else holds it locked is noted first.
-    const bool lockedOutside = GetLockCount() > 0;
+    const bool lockedOutside = LockCount() > 0;
     if (!LockBitsReading())
         return GetError();
     if (!destination->LockBits())
