@@ -357,6 +357,9 @@ private:
     // memory and are not locked by anyone else (an outside lock may be
     // writing through a pointer at this moment).
     const CxKeyRuns* KeyRunsFor(uint32_t key, bool lockedOutside);
+    // The table when it is built for these pixels and usable (the common
+    // case, checked inline), else KeyRunsFor.
+    const CxKeyRuns* CurrentKeyRuns(uint32_t key, bool lockedOutside);
     // Same depth and channel widths, read from the fields.
     bool SameLayoutAs(const CxDrawSurface* other) const
     {

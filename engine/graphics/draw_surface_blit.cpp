@@ -470,6 +470,14 @@ bool IsTable16Format(uint8_t format)
 
 // ---------------------------------------------------------------------------
 
+inline const CxKeyRuns* CxDrawSurface::CurrentKeyRuns(uint32_t key, bool lockedOutside)
+{
+    if (!lockedOutside && m_pKeyRuns && m_pKeyRuns->IsUsable() &&
+        m_pKeyRuns->Matches(key, m_nPixelVersion, m_nWidth, m_nHeight))
+        return m_pKeyRuns;
+    return KeyRunsFor(key, lockedOutside);
+}
+
 uint32_t CxDrawSurface::DrawAt(CxDrawSurface* destination, int32_t x, int32_t y, const CxRect* sourceRect,
                                uint32_t key, const ST_BLIT_FX* effect)
 {
@@ -561,7 +569,7 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
         const bool oneToOne = job.OneToOne();
         if (oneToOne && job.keyed && job.type == CX_FX_NONE && destination != this && (sd == 8 || sd == 16) &&
             (dd == 8 || dd == 16))
-            job.runs = KeyRunsFor(key, lockedOutside);
+            job.runs = CurrentKeyRuns(key, lockedOutside);
         bool done = false;
         switch (type)
         {

@@ -274,10 +274,14 @@ __attribute__((target("avx2"))) void CopySpansAvx2(const CxBlitJob& j, int32_t b
     const int64_t dstPitch = j.dst->GetPitch();
     const uint8_t* srow = j.SourceRowBits(top) + static_cast<int64_t>(left) * bytesPerPixel;
     uint8_t* drow = j.DestRowBits(0) + static_cast<int64_t>(j.d.left) * bytesPerPixel;
+    // In locals: the stores below may alias the table's own fields.
+    const uint32_t* index = runs.RowIndex() + top;
+    const CxKeyRuns::Run* const spans = runs.Runs();
+    constexpr uint32_t dense = CxKeyRuns::kDenseRow;
     for (int32_t k = 0; k < rows; ++k, srow += srcPitch, drow += dstPitch)
     {
-        const int32_t sy = top + k;
-        if (runs.IsDenseRow(sy))
+        const uint32_t first = index[k];
+        if (first & dense)
         {
             if (bytesPerPixel == 2)
                 CopyRowKeyed16(drow, srow, n, static_cast<uint16_t>(key));
@@ -285,8 +289,8 @@ __attribute__((target("avx2"))) void CopySpansAvx2(const CxBlitJob& j, int32_t b
                 CopyRowKeyed8(drow, srow, n, static_cast<uint8_t>(key));
             continue;
         }
-        const CxKeyRuns::Run* r = runs.RowBegin(sy);
-        const CxKeyRuns::Run* const e = runs.RowEnd(sy);
+        const CxKeyRuns::Run* r = spans + first;
+        const CxKeyRuns::Run* const e = spans + (index[k + 1] & ~dense);
         if (whole)
         {
             for (; r != e; ++r)

@@ -65,6 +65,12 @@ public:
     int32_t GetWidth() const { return m_nWidth; }
     void Invalidate() { m_bBuilt = false; }
 
+    // The raw arrays, for loops that keep them in registers: entry y of the
+    // row index is the first span of row y (bit 31 set for a dense row).
+    const uint32_t* RowIndex() const { return m_pRowStart; }
+    const Run* Runs() const { return m_pRuns; }
+    static constexpr uint32_t kDenseRow = 0x80000000u;
+
     bool IsDenseRow(int32_t y) const { return (m_pRowStart[y] & kDenseBit) != 0; }
     const Run* RowBegin(int32_t y) const { return m_pRuns + (m_pRowStart[y] & ~kDenseBit); }
     const Run* RowEnd(int32_t y) const { return m_pRuns + (m_pRowStart[y + 1] & ~kDenseBit); }
