@@ -2,7 +2,9 @@
 // 64 x 64 sprites that all move every frame. Our display tree (dirty
 // rectangles, back-to-front paint into the screen, and the copy of the dirty
 // areas into a presentation buffer) beside SDL's software blitter redrawing
-// the same scene into an RGB565 surface and copying it out whole.
+// the same scene into an RGB565 surface and copying it out whole, once with
+// plain colour keys and once with run-length-encoded sprites. The SDL cases
+// first check that they present the same frames as the tree.
 // "items_per_second" is frames per second.
 #include "engine/graphics/display_object.h"
 #include "engine/graphics/sprite.h"
@@ -80,65 +82,94 @@ std::vector<Mover> MakeMovers()
     return movers;
 }
 
-void BM_DisplayTreeScene(benchmark::State& state)
+// Our scene: a background sprite and the moving sprites in the display tree,
+// painted into a screen surface whose dirty areas are then copied into a
+// presentation buffer.
+class TreeScene
 {
-    CxDrawSurface::SetDefaultFormat16(CX_PF_565);
-    CxDisplayObject::SetRootSize(kScreenW, kScreenH);
-    CxDrawSurface screen(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    std::vector<uint8_t> presentation(static_cast<size_t>(kScreenW) * kScreenH * 2);
-
-    auto* backImage = new CxDrawSurface(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    FillBackground(*backImage);
-    CxSprite background;
-    background.SetImage(backImage, 1);
-    background.SetDepth(100);
-    background.Create(0, 0, kScreenW, kScreenH);
-    background.MoveTo(0, 0);
-
-    std::vector<std::unique_ptr<CxSprite>> sprites;
-    std::vector<Mover> movers = MakeMovers();
-    for (int32_t i = 0; i < kSprites; ++i)
+public:
+    TreeScene() : m_Screen(kScreenW, kScreenH, 16, nullptr, CX_PF_565), m_Movers(MakeMovers())
     {
-        auto* image = new CxDrawSurface(kSpriteSize, kSpriteSize, 16, nullptr, CX_PF_565);
-        FillSprite(*image, static_cast<uint32_t>(i + 1));
-        image->SetTransparentColor(kKey);
-        auto sprite = std::make_unique<CxSprite>();
-        sprite->SetImage(image, 1);
-        sprite->SetDepth(0);
-        sprite->Create(0, 0, kSpriteSize, kSpriteSize);
-        sprite->MoveTo(movers[static_cast<size_t>(i)].x, movers[static_cast<size_t>(i)].y);
-        sprites.push_back(std::move(sprite));
+        CxDrawSurface::SetDefaultFormat16(CX_PF_565);
+        CxDisplayObject::SetRootSize(kScreenW, kScreenH);
+        m_Presentation.resize(static_cast<size_t>(kScreenW) * kScreenH * 2);
+        auto* backImage = new CxDrawSurface(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+        FillBackground(*backImage);
+        m_Background.SetImage(backImage, 1);
+        m_Background.SetDepth(100);
+        m_Background.Create(0, 0, kScreenW, kScreenH);
+        m_Background.MoveTo(0, 0);
+        for (int32_t i = 0; i < kSprites; ++i)
+        {
+            auto* image = new CxDrawSurface(kSpriteSize, kSpriteSize, 16, nullptr, CX_PF_565);
+            FillSprite(*image, static_cast<uint32_t>(i + 1));
+            image->SetTransparentColor(kKey);
+            auto sprite = std::make_unique<CxSprite>();
+            sprite->SetImage(image, 1);
+            sprite->SetDepth(0);
+            sprite->Create(0, 0, kSpriteSize, kSpriteSize);
+            sprite->MoveTo(m_Movers[static_cast<size_t>(i)].x, m_Movers[static_cast<size_t>(i)].y);
+            m_Sprites.push_back(std::move(sprite));
+        }
+        Present();
     }
-    CxDisplayObject::UpdateScreen(&screen);
 
-    for (auto _ : state)
+    ~TreeScene()
+    {
+        m_Sprites.clear();
+        m_Background.Unload();
+        m_Background.Detach();
+        CxDisplayObject::DestroyRoot();
+    }
+
+    void Frame()
     {
         for (int32_t i = 0; i < kSprites; ++i)
         {
-            movers[static_cast<size_t>(i)].Step();
-            sprites[static_cast<size_t>(i)]->MoveTo(movers[static_cast<size_t>(i)].x,
-                                                    movers[static_cast<size_t>(i)].y);
+            Mover& m = m_Movers[static_cast<size_t>(i)];
+            m.Step();
+            m_Sprites[static_cast<size_t>(i)]->MoveTo(m.x, m.y);
         }
+        Present();
+    }
+
+    const uint8_t* Presentation() const { return m_Presentation.data(); }
+
+private:
+    void Present()
+    {
         // The areas to copy out, taken before painting empties the list.
-        std::vector<CxRect> dirty;
+        m_Dirty.clear();
         for (auto* n = CxDisplayObject::GetDirtyRects().GetHead(); n; n = n->GetNext())
-            dirty.push_back(n->m_Value);
-        CxDisplayObject::UpdateScreen(&screen);
-        screen.Lock();
-        const uint8_t* bits = screen.GetBits();
-        for (const CxRect& r : dirty)
+            m_Dirty.push_back(n->m_Value);
+        CxDisplayObject::UpdateScreen(&m_Screen);
+        m_Screen.Lock();
+        const uint8_t* bits = m_Screen.GetBits();
+        for (const CxRect& r : m_Dirty)
             for (int32_t y = r.top; y <= r.bottom; ++y)
-                memcpy(presentation.data() + (static_cast<size_t>(y) * kScreenW + r.left) * 2,
-                       bits + static_cast<size_t>(y) * screen.GetPitch() + r.left * 2,
+                memcpy(m_Presentation.data() + (static_cast<size_t>(y) * kScreenW + r.left) * 2,
+                       bits + static_cast<size_t>(y) * m_Screen.GetPitch() + r.left * 2,
                        static_cast<size_t>(r.Width()) * 2);
-        screen.Unlock();
-        benchmark::DoNotOptimize(presentation.data());
+        m_Screen.Unlock();
+    }
+
+    CxDrawSurface m_Screen;
+    std::vector<uint8_t> m_Presentation;
+    std::vector<CxRect> m_Dirty;
+    CxSprite m_Background;
+    std::vector<std::unique_ptr<CxSprite>> m_Sprites;
+    std::vector<Mover> m_Movers;
+};
+
+void BM_DisplayTreeScene(benchmark::State& state)
+{
+    TreeScene scene;
+    for (auto _ : state)
+    {
+        scene.Frame();
+        benchmark::DoNotOptimize(scene.Presentation());
     }
     state.SetItemsProcessed(state.iterations());
-    sprites.clear();
-    background.Unload();
-    background.Detach();
-    CxDisplayObject::DestroyRoot();
 }
 BENCHMARK(BM_DisplayTreeScene)->Unit(benchmark::kMicrosecond);
 
@@ -154,44 +185,117 @@ SDL_Surface* ToSdl(CxDrawSurface& s)
     return out;
 }
 
-void BM_SdlBlitScene(benchmark::State& state)
+// The same scene with SDL: the whole screen redrawn every frame (background,
+// then every sprite with its colour key) and copied out whole. With `rle`
+// every sprite is run-length encoded (SDL_SetSurfaceRLE), as SDL games do.
+class SdlScene
 {
-    CxDrawSurface back(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    FillBackground(back);
-    SDL_Surface* background = ToSdl(back);
-    SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
-    std::vector<SDL_Surface*> sprites;
-    for (int32_t i = 0; i < kSprites; ++i)
+public:
+    explicit SdlScene(bool rle) : m_Movers(MakeMovers())
     {
-        CxDrawSurface image(kSpriteSize, kSpriteSize, 16, nullptr, CX_PF_565);
-        FillSprite(image, static_cast<uint32_t>(i + 1));
-        SDL_Surface* s = ToSdl(image);
-        SDL_SetColorKey(s, SDL_TRUE, kKey);
-        sprites.push_back(s);
-    }
-    std::vector<Mover> movers = MakeMovers();
-    std::vector<uint8_t> presentation(static_cast<size_t>(kScreenW) * kScreenH * 2);
-    for (auto _ : state)
-    {
-        SDL_BlitSurface(background, nullptr, screen, nullptr);
+        CxDrawSurface back(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+        FillBackground(back);
+        m_pBackground = ToSdl(back);
+        m_pScreen = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
         for (int32_t i = 0; i < kSprites; ++i)
         {
-            Mover& m = movers[static_cast<size_t>(i)];
+            CxDrawSurface image(kSpriteSize, kSpriteSize, 16, nullptr, CX_PF_565);
+            FillSprite(image, static_cast<uint32_t>(i + 1));
+            SDL_Surface* s = ToSdl(image);
+            SDL_SetColorKey(s, SDL_TRUE, kKey);
+            SDL_SetSurfaceRLE(s, rle ? 1 : 0);
+            m_Sprites.push_back(s);
+        }
+        m_Presentation.resize(static_cast<size_t>(kScreenW) * kScreenH * 2);
+    }
+
+    ~SdlScene()
+    {
+        for (SDL_Surface* s : m_Sprites)
+            SDL_FreeSurface(s);
+        SDL_FreeSurface(m_pScreen);
+        SDL_FreeSurface(m_pBackground);
+    }
+
+    void Frame()
+    {
+        SDL_BlitSurface(m_pBackground, nullptr, m_pScreen, nullptr);
+        for (int32_t i = 0; i < kSprites; ++i)
+        {
+            Mover& m = m_Movers[static_cast<size_t>(i)];
             m.Step();
             SDL_Rect at = {m.x, m.y, kSpriteSize, kSpriteSize};
-            SDL_BlitSurface(sprites[static_cast<size_t>(i)], nullptr, screen, &at);
+            SDL_BlitSurface(m_Sprites[static_cast<size_t>(i)], nullptr, m_pScreen, &at);
         }
         for (int32_t y = 0; y < kScreenH; ++y)
-            memcpy(presentation.data() + static_cast<size_t>(y) * kScreenW * 2,
-                   static_cast<uint8_t*>(screen->pixels) + static_cast<size_t>(y) * screen->pitch,
+            memcpy(m_Presentation.data() + static_cast<size_t>(y) * kScreenW * 2,
+                   static_cast<uint8_t*>(m_pScreen->pixels) + static_cast<size_t>(y) * m_pScreen->pitch,
                    static_cast<size_t>(kScreenW) * 2);
-        benchmark::DoNotOptimize(presentation.data());
+    }
+
+    bool AllEncoded() const
+    {
+        for (SDL_Surface* s : m_Sprites)
+            if (!(s->flags & SDL_RLEACCEL))
+                return false;
+        return true;
+    }
+
+    const uint8_t* Presentation() const { return m_Presentation.data(); }
+
+private:
+    SDL_Surface* m_pBackground = nullptr;
+    SDL_Surface* m_pScreen = nullptr;
+    std::vector<SDL_Surface*> m_Sprites;
+    std::vector<Mover> m_Movers;
+    std::vector<uint8_t> m_Presentation;
+};
+
+// Draws the first frames of both scenes and fails the benchmark unless SDL
+// presents the same pixels as the display tree.
+bool SameScene(benchmark::State& state, SdlScene& theirs)
+{
+    TreeScene ours;
+    for (int32_t frame = 0; frame < 3; ++frame)
+    {
+        ours.Frame();
+        theirs.Frame();
+        if (memcmp(ours.Presentation(), theirs.Presentation(), static_cast<size_t>(kScreenW) * kScreenH * 2))
+        {
+            state.SkipWithError("SDL and the display tree present different frames");
+            return false;
+        }
+    }
+    return true;
+}
+
+void SdlSceneCase(benchmark::State& state, bool rle)
+{
+    SdlScene scene(rle);
+    if (!SameScene(state, scene))
+        return;
+    if (rle && !scene.AllEncoded())
+    {
+        state.SkipWithError("SDL did not run-length encode the sprites");
+        return;
+    }
+    for (auto _ : state)
+    {
+        scene.Frame();
+        benchmark::DoNotOptimize(scene.Presentation());
     }
     state.SetItemsProcessed(state.iterations());
-    for (SDL_Surface* s : sprites)
-        SDL_FreeSurface(s);
-    SDL_FreeSurface(screen);
-    SDL_FreeSurface(background);
+}
+
+void BM_SdlBlitScene(benchmark::State& state)
+{
+    SdlSceneCase(state, false);
 }
 BENCHMARK(BM_SdlBlitScene)->Unit(benchmark::kMicrosecond);
+
+void BM_SdlRleBlitScene(benchmark::State& state)
+{
+    SdlSceneCase(state, true);
+}
+BENCHMARK(BM_SdlRleBlitScene)->Unit(benchmark::kMicrosecond);
 } // namespace

@@ -47,21 +47,21 @@ uint32_t CxCachedObject::GetObjectCount()
 
 int32_t CxCachedObject::GetLockCount() const
 {
-    // The lock count is a signed 30-bit number in the low bits.
-    const uint32_t raw = m_nCacheFlags & CX_CACHE_LOCK_MASK;
-    return (raw & 0x20000000u) ? static_cast<int32_t>(raw | 0xC0000000u) : static_cast<int32_t>(raw);
+    return LockCount();
 }
 
 void CxCachedObject::Lock()
 {
-    const uint32_t count = static_cast<uint32_t>(GetLockCount() + 1) & CX_CACHE_LOCK_MASK;
+    // The count itself, not the virtual GetLockCount: this runs for every
+    // copy of every sprite.
+    const uint32_t count = static_cast<uint32_t>(LockCount() + 1) & CX_CACHE_LOCK_MASK;
     m_nCacheFlags = (m_nCacheFlags & ~CX_CACHE_LOCK_MASK) | count;
     Touch();
 }
 
 void CxCachedObject::Unlock()
 {
-    const uint32_t count = static_cast<uint32_t>(GetLockCount() - 1) & CX_CACHE_LOCK_MASK;
+    const uint32_t count = static_cast<uint32_t>(LockCount() - 1) & CX_CACHE_LOCK_MASK;
     m_nCacheFlags = (m_nCacheFlags & ~CX_CACHE_LOCK_MASK) | count;
 }
 

@@ -59,6 +59,13 @@ protected:
         m_pnSize = pnSize;
     }
 
+    // The lock count: a signed 30-bit number in the low bits of the flags.
+    int32_t LockCount() const
+    {
+        const uint32_t raw = m_nCacheFlags & CX_CACHE_LOCK_MASK;
+        return (raw & 0x20000000u) ? static_cast<int32_t>(raw | 0xC0000000u) : static_cast<int32_t>(raw);
+    }
+
 private:
     void Touch();
     bool HasData() const;

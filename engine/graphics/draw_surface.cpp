@@ -7,6 +7,7 @@
 
 #include "engine/core/memory.h"
 #include "engine/graphics/draw_surface_pixels.h"
+#include "engine/graphics/draw_surface_runs.h"
 
 #include <cstring>
 #include <new>
@@ -91,6 +92,7 @@ CxDrawSurface::~CxDrawSurface()
     // Qualified: the derived part is gone already, this class's versions are meant.
     CxDrawSurface::DestroySurface();
     CxDrawSurface::FreePaletteTable16();
+    delete m_pKeyRuns;
 }
 
 void CxDrawSurface::UpdateCacheData()
@@ -104,6 +106,7 @@ void CxDrawSurface::UpdateCacheData()
 
 bool CxDrawSurface::Reacquire()
 {
+    PixelsChanged();
     if (GetError() != CX_ERR_NONE)
         return false;
     const uint64_t size = static_cast<uint64_t>(m_nHeight > 0 ? m_nHeight : 0) *
@@ -141,12 +144,69 @@ bool CxDrawSurface::Reacquire()
 
 void CxDrawSurface::Release()
 {
+    PixelsChanged();
     if (!(m_nFlags & CX_SURFACE_EXTERNAL) && m_pBits)
     {
         CX_FREE(m_pBits);
         m_pBits = nullptr;
     }
     m_nBitsSize = 0;
+}
+
+void CxDrawSurface::Lock()
+{
+    if (!m_bReadingLock)
+        PixelsChanged();
+    CxCachedObject::Lock();
+}
+
+void CxDrawSurface::Unlock()
+{
+    if (!m_bReadingLock)
+        PixelsChanged();
+    CxCachedObject::Unlock();
+}
+
+bool CxDrawSurface::LockBitsReading()
+{
+    m_bReadingLock = true;
+    const bool locked = LockBits();
+    m_bReadingLock = false;
+    return locked;
+}
+
+void CxDrawSurface::UnlockReading()
+{
+    m_bReadingLock = true;
+    Unlock();
+    m_bReadingLock = false;
+}
+
+size_t CxDrawSurface::GetKeyRunsBytes() const
+{
+    return m_pKeyRuns ? m_pKeyRuns->GetBytes() : 0;
+}
+
+const CxKeyRuns* CxDrawSurface::KeyRunsFor(uint32_t key, bool lockedOutside)
+{
+    if (lockedOutside || (m_nFlags & CX_SURFACE_EXTERNAL) || (m_nDepth != 8 && m_nDepth != 16) || !m_pBits)
+        return nullptr;
+    if (m_pKeyRuns && m_pKeyRuns->Matches(key, m_nPixelVersion, m_nWidth, m_nHeight))
+        return m_pKeyRuns->IsUsable() ? m_pKeyRuns : nullptr;
+    if (!m_bRunsAsked || m_nRunsAskedVersion != m_nPixelVersion || m_nRunsAskedKey != key)
+    {
+        // The first copy of these pixels: remember them, build on the next.
+        m_bRunsAsked = true;
+        m_nRunsAskedVersion = m_nPixelVersion;
+        m_nRunsAskedKey = key;
+        return nullptr;
+    }
+    if (!m_pKeyRuns)
+        m_pKeyRuns = new (std::nothrow) CxKeyRuns;
+    if (!m_pKeyRuns)
+        return nullptr;
+    m_pKeyRuns->Build(m_pBits, m_nWidth, m_nHeight, m_nPitch, m_nDepth, key, m_nPixelVersion);
+    return m_pKeyRuns->IsUsable() ? m_pKeyRuns : nullptr;
 }
 
 bool CxDrawSurface::LockBits()
@@ -178,7 +238,7 @@ uint32_t CxDrawSurface::CopyFrom(const CxDrawSurface* source)
     }
     else if (CreateSurface(src->m_nWidth, src->m_nHeight, src->m_nDepth, src->m_nPitch) == CX_ERR_NONE)
     {
-        if (src->LockBits())
+        if (src->LockBitsReading())
         {
             if (LockBits())
             {
@@ -186,7 +246,7 @@ uint32_t CxDrawSurface::CopyFrom(const CxDrawSurface* source)
                 memcpy(m_pBits, src->m_pBits, size);
                 Unlock();
             }
-            src->Unlock();
+            src->UnlockReading();
         }
     }
     m_nPixelFormat = src->m_nPixelFormat;
@@ -231,6 +291,7 @@ uint32_t CxDrawSurface::CreateSurface(int32_t width, int32_t height, int32_t dep
 
 uint32_t CxDrawSurface::DestroySurface()
 {
+    PixelsChanged();
     Release();
     SetResident(false);
     m_nFlags &= ~CX_SURFACE_CREATED;
@@ -286,6 +347,8 @@ CxDrawSurface* CxDrawSurface::Extract(const CxRect& rect)
 
 uint8_t* CxDrawSurface::GetBits()
 {
+    // The caller may write through the pointer.
+    PixelsChanged();
     return m_pBits;
 }
 
@@ -301,6 +364,7 @@ uint8_t* CxDrawSurface::GetPixelAddress(int32_t x, int32_t y)
 
 uint8_t* CxDrawSurface::GetPixelAddressRaw(int32_t x, int32_t y)
 {
+    PixelsChanged();
     return m_pBits + (static_cast<int64_t>(m_nDepth) * x) / 8 + static_cast<int64_t>(m_nPitch) * y;
 }
 
@@ -430,6 +494,7 @@ void CxDrawSurface::SetExternalBits(bool external)
 {
     if (external == HasExternalBits())
         return;
+    PixelsChanged();
     if (external)
     {
         // Own memory would leak once the flag says it is someone else's.
@@ -455,6 +520,7 @@ void CxDrawSurface::SetBits(void* bits)
 {
     if (HasExternalBits())
         m_pBits = static_cast<uint8_t*>(bits);
+    PixelsChanged();
 }
 
 void CxDrawSurface::SetName(const char* name)
@@ -470,21 +536,25 @@ void CxDrawSurface::GetName(CxString& name) const
 void CxDrawSurface::SetPitch(int32_t pitch)
 {
     m_nPitch = pitch;
+    PixelsChanged();
 }
 
 void CxDrawSurface::SetDepth(int32_t depth)
 {
     m_nDepth = depth;
+    PixelsChanged();
 }
 
 void CxDrawSurface::SetWidth(int32_t width)
 {
     m_nWidth = width;
+    PixelsChanged();
 }
 
 void CxDrawSurface::SetHeight(int32_t height)
 {
     m_nHeight = height;
+    PixelsChanged();
 }
 
 void CxDrawSurface::SetDefaultFormat16(uint8_t format)
@@ -574,10 +644,10 @@ uint32_t CxDrawSurface::GetPixel(const ST_POINT& point)
 
 uint32_t CxDrawSurface::GetPixel(int32_t x, int32_t y)
 {
-    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight || !LockBits())
+    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight || !LockBitsReading())
         return 0;
     const uint32_t value = ReadPixel(x, y);
-    Unlock();
+    UnlockReading();
     return value;
 }
 
@@ -625,7 +695,7 @@ uint32_t CxDrawSurface::CopyPixelsTo(CxDrawSurface* destination)
 {
     if (!destination || GetError() != CX_ERR_NONE || destination->GetError() != CX_ERR_NONE)
         return GetError();
-    if (!LockBits())
+    if (!LockBitsReading())
         return GetError();
     if (destination->LockBits())
     {
@@ -638,7 +708,7 @@ uint32_t CxDrawSurface::CopyPixelsTo(CxDrawSurface* destination)
         memmove(destination->m_pBits, m_pBits, static_cast<size_t>(size));
         destination->Unlock();
     }
-    Unlock();
+    UnlockReading();
     return GetError();
 }
 

@@ -38,9 +38,11 @@
 #include "engine/base/geometry.h"
 #include "engine/base/object.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class CxDrawSurface;
+class CxKeyRuns;
 
 // All ones: "no colour" for keys and colours; as a Draw key, "use the
 // surface's transparent colour".
@@ -267,7 +269,12 @@ public:
     virtual uint32_t CountPixels(uint32_t value);
     virtual int32_t FindPixel(uint32_t value, int32_t* x, int32_t* y);
 
-    // CxCachedObject: allocate and free m_pBits.
+    // CxCachedObject. A lock from outside may write the pixels, so it (and
+    // its unlock) marks them changed; see GetPixelVersion.
+    // Final, so that the surface's own operations lock without a virtual call.
+    void Lock() final;
+    void Unlock() final;
+    // Allocate and free m_pBits.
     bool Reacquire() override;
     void Release() override;
     // Keeps the swap file when the memory could not be allocated again, so
@@ -287,6 +294,15 @@ public:
     const uint16_t* GetPaletteTable16() const { return m_pPaletteTable16; }
     uint8_t GetPaletteTable16Format() const { return m_nTable16Format; }
     uint32_t GetBitsSize() const { return m_nBitsSize; }
+    // A count that changes whenever the pixels may have changed: every Lock
+    // and Unlock from outside, every hand-out of a writable pointer (GetBits,
+    // GetPixelAddress), every drawing operation on the surface (they lock
+    // it), creation, loading and every change of size or memory. Keyed
+    // copies keep a table of this surface's opaque spans and rebuild it when
+    // the count has moved.
+    uint32_t GetPixelVersion() const { return m_nPixelVersion; }
+    // Bytes held by that table (0 when none is built).
+    size_t GetKeyRunsBytes() const;
     uint32_t GetFlags() const { return m_nFlags; }
 
     // The general copy routine, reachable directly so that tests can hold every
@@ -307,6 +323,11 @@ protected:
     int32_t NearestPaletteIndex(uint8_t red, uint8_t green, uint8_t blue, int32_t entries) const;
     // Locks; false (and unlocked again) when there is no pixel memory.
     bool LockBits();
+    // The same for operations that only read the pixels: the lock leaves the
+    // pixel version alone. Pair with UnlockReading.
+    bool LockBitsReading();
+    void UnlockReading();
+    void PixelsChanged() { ++m_nPixelVersion; }
     bool ClipToSurface(const CxRect* rect, CxRect& clipped) const;
 
     CxString m_strName;
@@ -332,6 +353,31 @@ protected:
 private:
     friend struct CxBlitJob;
     friend class CxGeneralCopy;
+    // The table of opaque spans for the key, built when a keyed copy of the
+    // same pixels is asked for the second time (a surface that changes
+    // between every two copies, such as a movie frame, never pays for one);
+    // null when there is none to use. Only for surfaces that own their
+    // memory and are not locked by anyone else (an outside lock may be
+    // writing through a pointer at this moment).
+    const CxKeyRuns* KeyRunsFor(uint32_t key, bool lockedOutside);
+    // The table when it is built for these pixels and usable (the common
+    // case, checked inline), else KeyRunsFor.
+    const CxKeyRuns* CurrentKeyRuns(uint32_t key, bool lockedOutside);
+    // Same depth and channel widths, read from the fields.
+    bool SameLayoutAs(const CxDrawSurface* other) const
+    {
+        return m_nDepth == other->m_nDepth && m_nAlphaBits == other->m_nAlphaBits &&
+               m_nRedBits == other->m_nRedBits && m_nGreenBits == other->m_nGreenBits &&
+               m_nBlueBits == other->m_nBlueBits;
+    }
+
+    CxKeyRuns* m_pKeyRuns = nullptr;
+    uint32_t m_nPixelVersion = 0;
+    // The version and key of the last keyed copy that found no table.
+    uint32_t m_nRunsAskedVersion = 0;
+    uint32_t m_nRunsAskedKey = CX_COLOR_NONE;
+    bool m_bRunsAsked = false;
+    bool m_bReadingLock = false;
     void UpdateCacheData();
     uint32_t RotateClockwise();
 };

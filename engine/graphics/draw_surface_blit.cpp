@@ -11,6 +11,7 @@
 #include "engine/graphics/draw_surface.h"
 
 #include "engine/graphics/draw_surface_pixels.h"
+#include "engine/graphics/draw_surface_runs.h"
 
 #include <cstring>
 
@@ -19,6 +20,7 @@
 #endif
 
 using namespace cx_pixels;
+using namespace cx_rows;
 
 namespace {
 struct Px8
@@ -89,7 +91,9 @@ int32_t RoundAway(double v)
 // The keyed 16-bit row: eight pixels at a time with SSE2 (all-key groups are
 // skipped, others merged by mask), then a scalar form that skips
 // four key pixels at once with two 32-bit comparisons.
-void CopyRowKeyed16(uint8_t* dst, const uint8_t* src, int32_t n, uint16_t key)
+} // namespace
+
+void cx_rows::CopyRowKeyed16(uint8_t* dst, const uint8_t* src, int32_t n, uint16_t key)
 {
     int32_t i = 0;
 #if defined(__SSE2__)
@@ -131,6 +135,7 @@ void CopyRowKeyed16(uint8_t* dst, const uint8_t* src, int32_t n, uint16_t key)
     }
 }
 
+namespace {
 // Constant-opacity blend of 16-bit rows of a format without alpha bits.
 // Each channel becomes (d * (255 - a) + s * a) / 255, truncated, in the
 // channel's own width; this equals the general routine's blend in 8-bit
@@ -208,12 +213,18 @@ __attribute__((target("avx2"))) int32_t BlendAvx2(uint8_t* dst, const uint8_t* s
     return i;
 }
 
-bool HasAvx2()
+#endif
+} // namespace
+
+#if defined(__x86_64__) || defined(__i386__)
+bool cx_rows::HasAvx2()
 {
     static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
 #endif
+
+namespace {
 
 void BlendRow16(uint8_t* dst, const uint8_t* src, int32_t n, const BlendSetup& b)
 {
@@ -260,14 +271,16 @@ void BlendRow16(uint8_t* dst, const uint8_t* src, int32_t n, const BlendSetup& b
     }
 }
 
+} // namespace
+
 // One 8-bit row through the 16-bit palette table, four pixels per 64-bit store.
 // GCC would otherwise pack the scalar stores into vector shuffles that cost
 // more than they save.
 #if defined(__GNUC__) && !defined(__clang__)
 __attribute__((optimize("no-tree-slp-vectorize")))
 #endif
-void PaletteRow8To16(uint8_t* __restrict dst, const uint8_t* __restrict src, int32_t n,
-                     const uint16_t* __restrict table)
+void cx_rows::PaletteRow8To16(uint8_t* __restrict dst, const uint8_t* __restrict src, int32_t n,
+                              const uint16_t* __restrict table)
 {
     int32_t i = 0;
     // A first single pixel puts the wide stores on 4-byte boundaries, so
@@ -293,6 +306,8 @@ void PaletteRow8To16(uint8_t* __restrict dst, const uint8_t* __restrict src, int
     for (; i < n; ++i)
         Store16(dst + 2 * i, table[src[i]]);
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------
 // The dedicated routines: one template over the source and destination pixel
@@ -393,6 +408,11 @@ template <class P> void SameFormatCopy(const CxBlitJob& j)
                     static_cast<size_t>(j.dw) * P::kBytes);
         return;
     }
+    if (rows && j.runs && (P::kBytes == 1 || P::kBytes == 2))
+    {
+        cx_rows::CopyKeyedSpans(j, P::kBytes);
+        return;
+    }
     if (rows && P::kBytes == 2)
     {
         for (int32_t k = 0; k < j.dh; ++k)
@@ -450,6 +470,14 @@ bool IsTable16Format(uint8_t format)
 
 // ---------------------------------------------------------------------------
 
+inline const CxKeyRuns* CxDrawSurface::CurrentKeyRuns(uint32_t key, bool lockedOutside)
+{
+    if (!lockedOutside && m_pKeyRuns && m_pKeyRuns->IsUsable() &&
+        m_pKeyRuns->Matches(key, m_nPixelVersion, m_nWidth, m_nHeight))
+        return m_pKeyRuns;
+    return KeyRunsFor(key, lockedOutside);
+}
+
 uint32_t CxDrawSurface::DrawAt(CxDrawSurface* destination, int32_t x, int32_t y, const CxRect* sourceRect,
                                uint32_t key, const ST_BLIT_FX* effect)
 {
@@ -470,14 +498,18 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
     if (key == CX_COLOR_NONE)
         key = m_nTransparentColor;
 
-    CxRect d = destRect ? *destRect : destination->GetRect();
-    CxRect s = sourceRect ? *sourceRect : GetRect();
+    // The surfaces' own rectangles, read from the fields (this runs for
+    // every sprite of every frame).
+    const CxRect destBounds(0, 0, destination->m_nWidth - 1, destination->m_nHeight - 1);
+    const CxRect ownBounds(0, 0, m_nWidth - 1, m_nHeight - 1);
+    CxRect d = destRect ? *destRect : destBounds;
+    CxRect s = sourceRect ? *sourceRect : ownBounds;
     if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0)
         return GetError();
 
     // 3. Clip the destination; move the source edges with it.
     CxRect dc;
-    if (!dc.Intersect(d, destination->GetRect()))
+    if (!dc.Intersect(d, destBounds))
         return GetError();
     if ((d.Width() == s.Width() && d.Height() == s.Height()) || dc == d)
     {
@@ -499,7 +531,7 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
 
     // 4. Clip the source; move the destination edges one to one.
     CxRect sc;
-    if (!sc.Intersect(s, GetRect()))
+    if (!sc.Intersect(s, ownBounds))
         return GetError();
     d.left += sc.left - s.left;
     d.top += sc.top - s.top;
@@ -511,12 +543,14 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
     if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0)
         return GetError();
 
-    // 6.
-    if (!LockBits())
+    // 6. The source is only read (its span table stays valid); whether
+    // someone else holds it locked is noted first.
+    const bool lockedOutside = LockCount() > 0;
+    if (!LockBitsReading())
         return GetError();
     if (!destination->LockBits())
     {
-        Unlock();
+        UnlockReading();
         return GetError();
     }
 
@@ -533,6 +567,9 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
         const int32_t sd = m_nDepth;
         const int32_t dd = destination->m_nDepth;
         const bool oneToOne = job.OneToOne();
+        if (oneToOne && job.keyed && job.type == CX_FX_NONE && destination != this && (sd == 8 || sd == 16) &&
+            (dd == 8 || dd == 16))
+            job.runs = CurrentKeyRuns(key, lockedOutside);
         bool done = false;
         switch (type)
         {
@@ -544,14 +581,14 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
             }
             break;
         case CX_FX_OPACITY:
-            if (sd == 16 && SameLayout(this, destination) && m_nAlphaBits == 0 && oneToOne)
+            if (sd == 16 && SameLayoutAs(destination) && m_nAlphaBits == 0 && oneToOne)
             {
                 Blend16(job);
                 done = true;
             }
             break;
         case CX_FX_MIRROR_V:
-            if (sd == 16 && SameLayout(this, destination) && !job.keyed)
+            if (sd == 16 && SameLayoutAs(destination) && !job.keyed)
             {
                 DedicatedCopy<Px16, Px16>(job, ConvIdentity());
                 done = true;
@@ -584,6 +621,8 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
                         for (int32_t k = 0; k < job.dh; ++k)
                             PaletteRow8To16(job.DestRowBits(k) + static_cast<int64_t>(d.left) * 2,
                                             job.SourceRowBits(s.top + k) + s.left, job.dw, m_pPaletteTable16);
+                    else if (job.runs)
+                        cx_rows::CopyKeyedSpans8To16(job, m_pPaletteTable16);
                     else
                         DedicatedCopy<Px8, Px16>(job, ConvTable16{m_pPaletteTable16});
                     done = true;
@@ -603,7 +642,7 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
                     DedicatedCopy<Px8, Px32>(job, conv);
                 done = true;
             }
-            else if (sd == 16 && dd == 16 && SameLayout(this, destination))
+            else if (sd == 16 && dd == 16 && SameLayoutAs(destination))
             {
                 SameFormatCopy<Px16>(job);
                 done = true;
@@ -623,7 +662,7 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
                 DedicatedCopy<Px32, Px16>(job, ConvLayout{LayoutOf(this), LayoutOf(destination)});
                 done = true;
             }
-            else if (sd == 32 && dd == 32 && SameLayout(this, destination))
+            else if (sd == 32 && dd == 32 && SameLayoutAs(destination))
             {
                 SameFormatCopy<Px32>(job);
                 done = true;
@@ -646,6 +685,6 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
 
     // 9.
     destination->Unlock();
-    Unlock();
+    UnlockReading();
     return GetError();
 }

@@ -201,6 +201,9 @@ struct CxBlitJob
     bool mirrorH;
     bool mirrorV;
     bool reuseRows;
+    // The source's table of opaque spans for the key, when the copy may use
+    // it (one to one, keyed, plain; see CxDrawSurface::KeyRunsFor).
+    const CxKeyRuns* runs = nullptr;
 
     CxBlitJob(CxDrawSurface* source, CxDrawSurface* destination, const CxRect& destRect,
               const CxRect& sourceRect, uint32_t colorKey, const ST_BLIT_FX* effect)
