@@ -7,6 +7,7 @@
 #include "engine/core/interpolator.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 // ---- CxSequence ----
@@ -90,8 +91,7 @@ struct CxEventSequenceFile::LoadContext
     const char* m_pName = "";
 };
 
-namespace
-{
+namespace {
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -247,7 +247,7 @@ void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxI
     if (!data || size == 0)
         return;
     // Carriage returns end lines like line feeds do.
-    char* text = new (std::nothrow) char[size];
+    std::unique_ptr<char[]> text(new (std::nothrow) char[size]);
     if (!text)
     {
         SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %u bytes for sequence file %s", size,
@@ -257,7 +257,7 @@ void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxI
     for (uint32_t i = 0; i < size; ++i)
         text[i] = data[i] == '\r' ? '\n' : data[i];
 
-    Parser parser(text, size);
+    Parser parser(text.get(), size);
     bool dynamic = false;
     bool next = false;
     while (!parser.AtEnd())
@@ -293,43 +293,13 @@ void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxI
                             context.m_pName);
                 break;
             }
-            if (dynamic)
-            {
-                event = new (std::nothrow) CxEventString(line.c_str(), interpolator, m_pCreator);
-                if (!event)
-                    SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate a CxEventString");
-            }
-            else
-                event = CreateEventFromText(line.c_str(), interpolator, m_pCreator);
+            event = MakeLineEvent(line, dynamic, interpolator);
         }
         else if (parser.Keyword("Sequence"))
         {
             CxString name;
             parser.Name(name);
-            if (interpolator)
-                name = interpolator->Expand(name.c_str());
-            if (name.IsEmpty())
-                ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: \"Sequence\" without a file name",
-                            context.m_pName);
-            else if (context.m_nDepth + 1 >= CX_SEQUENCE_MAX_DEPTH)
-                ReportError(CX_ERR_INVALID_FILE_TYPE,
-                            "Sequence file %s: sequences nested deeper than %u levels", context.m_pName,
-                            CX_SEQUENCE_MAX_DEPTH);
-            else if (*context.m_pBudget > 0)
-            {
-                CxEventSequenceFile* child = new (std::nothrow) CxEventSequenceFile(m_pCreator);
-                if (!child)
-                    SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate a CxEventSequenceFile");
-                else
-                {
-                    LoadContext inner;
-                    inner.m_pOuter = &context;
-                    inner.m_nDepth = context.m_nDepth + 1;
-                    inner.m_pBudget = context.m_pBudget;
-                    child->LoadNested(name.c_str(), interpolator, inner);
-                    event = child;
-                }
-            }
+            event = MakeNestedSequence(name, interpolator, context);
         }
         else
         {
@@ -337,26 +307,72 @@ void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxI
             parser.SkipLine();
             continue;
         }
-
-        if (event)
-        {
-            if (*context.m_pBudget == 0)
-            {
-                delete event;
-                ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: more than %u events",
-                            context.m_pName, CX_SEQUENCE_MAX_EVENTS);
-                break;
-            }
-            --*context.m_pBudget;
-            if (next)
-                event->AddFlags(EVENT_CONTINUE);
-            if (!AddEvent(event))
-                SetError(CX_ERR_OUT_OF_MEMORY, "Could not add an event to sequence file %s", context.m_pName);
-        }
+        if (event && !AddParsedEvent(event, next, context))
+            break;
         dynamic = false;
         next = false;
     }
-    delete[] text;
+}
+
+CxEvent* CxEventSequenceFile::MakeLineEvent(const CxString& line, bool dynamic,
+                                            const CxInterpolator* interpolator)
+{
+    if (!dynamic)
+        return CreateEventFromText(line.c_str(), interpolator, m_pCreator);
+    CxEvent* event = new (std::nothrow) CxEventString(line.c_str(), interpolator, m_pCreator);
+    if (!event)
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate a CxEventString");
+    return event;
+}
+
+CxEvent* CxEventSequenceFile::MakeNestedSequence(CxString name, const CxInterpolator* interpolator,
+                                                 LoadContext& context)
+{
+    if (interpolator)
+        name = interpolator->Expand(name.c_str());
+    if (name.IsEmpty())
+    {
+        ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: \"Sequence\" without a file name",
+                    context.m_pName);
+        return nullptr;
+    }
+    if (context.m_nDepth + 1 >= CX_SEQUENCE_MAX_DEPTH)
+    {
+        ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: sequences nested deeper than %u levels",
+                    context.m_pName, CX_SEQUENCE_MAX_DEPTH);
+        return nullptr;
+    }
+    if (*context.m_pBudget == 0)
+        return nullptr;
+    CxEventSequenceFile* child = new (std::nothrow) CxEventSequenceFile(m_pCreator);
+    if (!child)
+    {
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate a CxEventSequenceFile");
+        return nullptr;
+    }
+    LoadContext inner;
+    inner.m_pOuter = &context;
+    inner.m_nDepth = context.m_nDepth + 1;
+    inner.m_pBudget = context.m_pBudget;
+    child->LoadNested(name.c_str(), interpolator, inner);
+    return child;
+}
+
+bool CxEventSequenceFile::AddParsedEvent(CxEvent* event, bool next, LoadContext& context)
+{
+    if (*context.m_pBudget == 0)
+    {
+        delete event;
+        ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: more than %u events", context.m_pName,
+                    CX_SEQUENCE_MAX_EVENTS);
+        return false;
+    }
+    --*context.m_pBudget;
+    if (next)
+        event->AddFlags(EVENT_CONTINUE);
+    if (!AddEvent(event))
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not add an event to sequence file %s", context.m_pName);
+    return true;
 }
 
 // ---- CxEventString ----

@@ -12,9 +12,9 @@
 #pragma once
 
 #include "engine/base/cx_string.h"
+#include "engine/base/linked_list.h"
 #include "engine/core/error.h"
 #include "engine/core/event.h"
-#include "engine/base/linked_list.h"
 
 #include <cstdint>
 
@@ -83,6 +83,12 @@ private:
     uint32_t LoadNested(const char* fileName, const CxInterpolator* interpolator, LoadContext& context);
     void ParseNested(const char* text, uint32_t size, const CxInterpolator* interpolator,
                      LoadContext& context);
+    // The steps of parsing: the event of an "Event" line (made when it starts
+    // when the line is dynamic), the nested file of a "Sequence" line, and
+    // adding a parsed event within the budget (false: stop parsing).
+    CxEvent* MakeLineEvent(const CxString& line, bool dynamic, const CxInterpolator* interpolator);
+    CxEvent* MakeNestedSequence(CxString name, const CxInterpolator* interpolator, LoadContext& context);
+    bool AddParsedEvent(CxEvent* event, bool next, LoadContext& context);
 
     CxEventCreator* m_pCreator;
     CxString m_strFileName;

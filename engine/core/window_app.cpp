@@ -512,13 +512,103 @@ bool CxWindowApp::IsKeyDown(uint32_t key)
     }
 }
 
-int64_t CxWindowApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lParam)
+// Mouse messages go to the button handlers while mouse input is on (the
+// right button acts as the left one when the style says so). False for a
+// message that is not the mouse's.
+bool CxWindowApp::OnMouseMessage(uint32_t message, uint64_t wParam, int64_t lParam)
 {
     const CxPoint point(CxParamX(lParam), CxParamY(lParam));
     const uint32_t keys = static_cast<uint32_t>(wParam & 0xFFFF);
-    const uint32_t repeat = static_cast<uint32_t>(lParam & 0xFFFF);
     const bool mouse = (m_nState & STATE_MOUSE_INPUT) != 0;
     const bool rightIsLeft = (m_nStyle & APP_RIGHT_BUTTON_IS_LEFT) != 0;
+    switch (message)
+    {
+    case CX_WM_MOUSEMOVE:
+        if (mouse)
+        {
+            m_bPointerOutside = false;
+            OnMouseMove(keys, point);
+        }
+        return true;
+    case CX_WM_LBUTTONDOWN:
+        if (mouse)
+            OnLButtonDown(keys, point);
+        return true;
+    case CX_WM_LBUTTONUP:
+        if (mouse)
+            OnLButtonUp(keys, point);
+        return true;
+    case CX_WM_LBUTTONDBLCLK:
+        if (mouse)
+            OnLButtonDblClk(keys, point);
+        return true;
+    case CX_WM_MBUTTONDOWN:
+        if (mouse)
+            OnMButtonDown(keys, point);
+        return true;
+    case CX_WM_MBUTTONUP:
+        if (mouse)
+            OnMButtonUp(keys, point);
+        return true;
+    case CX_WM_MBUTTONDBLCLK:
+        if (mouse)
+            OnMButtonDblClk(keys, point);
+        return true;
+    case CX_WM_RBUTTONDOWN:
+        if (mouse)
+            rightIsLeft ? OnLButtonDown(keys, point) : OnRButtonDown(keys, point);
+        return true;
+    case CX_WM_RBUTTONUP:
+        if (mouse)
+            rightIsLeft ? OnLButtonUp(keys, point) : OnRButtonUp(keys, point);
+        return true;
+    case CX_WM_RBUTTONDBLCLK:
+        if (mouse)
+            rightIsLeft ? OnLButtonDblClk(keys, point) : OnRButtonDblClk(keys, point);
+        return true;
+    case CX_WM_MOUSEWHEEL:
+        if (mouse)
+            OnMouseWheel(keys, point, static_cast<int16_t>((wParam >> 16) & 0xFFFF) / CX_WHEEL_DELTA);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Key and character messages, translated to the engine's key codes. False
+// for a message that is not the keyboard's.
+bool CxWindowApp::OnKeyMessage(uint32_t message, uint64_t wParam, int64_t lParam)
+{
+    const uint32_t repeat = static_cast<uint32_t>(lParam & 0xFFFF);
+    switch (message)
+    {
+    case CX_WM_KEYDOWN:
+    case CX_WM_SYSKEYDOWN:
+        if (const uint32_t code = TranslateKey(wParam, lParam))
+            OnKeyDown(code, repeat);
+        return true;
+    case CX_WM_CHAR:
+    case CX_WM_SYSCHAR:
+        if (const uint32_t code = TranslateChar(wParam, lParam))
+            OnKeyDown(code, repeat);
+        return true;
+    case CX_WM_KEYUP:
+    case CX_WM_SYSKEYUP:
+        if (const uint32_t code = TranslateKey(wParam, lParam))
+            OnKeyUp(code, repeat);
+        else if (wParam >= 0x20 && wParam <= 0x7E)
+            OnKeyUp(TranslateChar(wParam, lParam), repeat);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int64_t CxWindowApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lParam)
+{
+    if (OnMouseMessage(message, wParam, lParam) || OnKeyMessage(message, wParam, lParam))
+        return 0;
+    const CxPoint point(CxParamX(lParam), CxParamY(lParam));
     switch (message)
     {
     case CX_WM_MOVE:
@@ -561,23 +651,6 @@ int64_t CxWindowApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lPara
         // from the engine's cursor (the screen layer hides and shows it).
         m_bPointerOutside = true;
         return 0;
-    case CX_WM_KEYDOWN:
-    case CX_WM_SYSKEYDOWN:
-        if (const uint32_t code = TranslateKey(wParam, lParam))
-            OnKeyDown(code, repeat);
-        return 0;
-    case CX_WM_CHAR:
-    case CX_WM_SYSCHAR:
-        if (const uint32_t code = TranslateChar(wParam, lParam))
-            OnKeyDown(code, repeat);
-        return 0;
-    case CX_WM_KEYUP:
-    case CX_WM_SYSKEYUP:
-        if (const uint32_t code = TranslateKey(wParam, lParam))
-            OnKeyUp(code, repeat);
-        else if (wParam >= 0x20 && wParam <= 0x7E)
-            OnKeyUp(TranslateChar(wParam, lParam), repeat);
-        return 0;
     case CX_WM_COMMAND:
         OnCommand(wParam, lParam);
         return 0;
@@ -597,53 +670,6 @@ int64_t CxWindowApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lPara
         return 0;
     case CX_WM_TIMER:
         OnTimer(static_cast<uint32_t>(wParam));
-        return 0;
-    case CX_WM_MOUSEMOVE:
-        if (mouse)
-        {
-            m_bPointerOutside = false;
-            OnMouseMove(keys, point);
-        }
-        return 0;
-    case CX_WM_LBUTTONDOWN:
-        if (mouse)
-            OnLButtonDown(keys, point);
-        return 0;
-    case CX_WM_LBUTTONUP:
-        if (mouse)
-            OnLButtonUp(keys, point);
-        return 0;
-    case CX_WM_LBUTTONDBLCLK:
-        if (mouse)
-            OnLButtonDblClk(keys, point);
-        return 0;
-    case CX_WM_MBUTTONDOWN:
-        if (mouse)
-            OnMButtonDown(keys, point);
-        return 0;
-    case CX_WM_MBUTTONUP:
-        if (mouse)
-            OnMButtonUp(keys, point);
-        return 0;
-    case CX_WM_MBUTTONDBLCLK:
-        if (mouse)
-            OnMButtonDblClk(keys, point);
-        return 0;
-    case CX_WM_RBUTTONDOWN:
-        if (mouse)
-            rightIsLeft ? OnLButtonDown(keys, point) : OnRButtonDown(keys, point);
-        return 0;
-    case CX_WM_RBUTTONUP:
-        if (mouse)
-            rightIsLeft ? OnLButtonUp(keys, point) : OnRButtonUp(keys, point);
-        return 0;
-    case CX_WM_RBUTTONDBLCLK:
-        if (mouse)
-            rightIsLeft ? OnLButtonDblClk(keys, point) : OnRButtonDblClk(keys, point);
-        return 0;
-    case CX_WM_MOUSEWHEEL:
-        if (mouse)
-            OnMouseWheel(keys, point, static_cast<int16_t>((wParam >> 16) & 0xFFFF) / CX_WHEEL_DELTA);
         return 0;
     case CX_WM_USER:
         OnUserMessage(wParam, lParam);

@@ -10,8 +10,8 @@
 // with Control gives (character + 64) | 0x20000000, so Control+A is 0x20000041.
 #pragma once
 
-#include "engine/core/app.h"
 #include "engine/base/geometry.h"
+#include "engine/core/app.h"
 
 #include <cstdint>
 
@@ -163,6 +163,10 @@ protected:
     bool m_bHasWindow = false;
 
 private:
+    // The mouse and keyboard parts of WindowProc; false for other messages.
+    bool OnMouseMessage(uint32_t message, uint64_t wParam, int64_t lParam);
+    bool OnKeyMessage(uint32_t message, uint64_t wParam, int64_t lParam);
+
     bool m_bVideoStarted = false;
     bool m_bPointerOutside = false;
     uint32_t m_nMaxFramesPerSecond = 0;

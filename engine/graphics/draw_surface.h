@@ -32,17 +32,18 @@
 // MakeColor.
 #pragma once
 
-#include "engine/core/cached_object.h"
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/geometry.h"
 #include "engine/base/object.h"
+#include "engine/core/cached_object.h"
+#include "engine/core/error.h"
 
 #include <cstddef>
 #include <cstdint>
 
 class CxDrawSurface;
 class CxKeyRuns;
+struct CxBlitJob;
 
 // All ones: "no colour" for keys and colours; as a Draw key, "use the
 // surface's transparent colour".
@@ -353,6 +354,14 @@ protected:
 private:
     friend struct CxBlitJob;
     friend class CxGeneralCopy;
+    // The steps of Draw after clipping and locking: the dedicated routine
+    // for the depths and the effect when there is one (true when it drew),
+    // else the general routine (with the effect's mask locked).
+    bool DrawDedicated(CxBlitJob& job, CxDrawSurface* destination, int32_t type);
+    bool DrawDedicatedPlain(CxBlitJob& job, CxDrawSurface* destination);
+    bool DrawPalettedTo16(CxBlitJob& job, uint8_t format);
+    void DrawThroughGeneral(CxDrawSurface* destination, const CxRect& d, const CxRect& s, uint32_t key,
+                            const ST_BLIT_FX* effect);
     // The table of opaque spans for the key, built when a keyed copy of the
     // same pixels is asked for the second time (a surface that changes
     // between every two copies, such as a movie frame, never pays for one);

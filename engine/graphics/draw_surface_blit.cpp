@@ -313,7 +313,8 @@ namespace {
 // The dedicated routines: one template over the source and destination pixel
 // types and the conversion; effects 0, 2, 8, 9, 11 and 12.
 
-template <class S, class D, class C> void DedicatedCopy(const CxBlitJob& j, const C& conv)
+template <class S, class D, class C>
+void DedicatedCopy(const CxBlitJob& j, const C& conv)
 {
     const bool contiguous = j.stepX == 0x10000u && !j.mirrorH;
     const uint32_t color = j.Param();
@@ -396,7 +397,8 @@ template <class S, class D, class C> void DedicatedCopy(const CxBlitJob& j, cons
 }
 
 // A plain copy between identical layouts: whole rows, or the keyed 16-bit row.
-template <class P> void SameFormatCopy(const CxBlitJob& j)
+template <class P>
+void SameFormatCopy(const CxBlitJob& j)
 {
     const bool rows = j.OneToOne() && !j.mirrorH && !j.mirrorV &&
                       (j.type == CX_FX_NONE || j.type == CX_FX_MIRROR_H || j.type == CX_FX_MIRROR_V);
@@ -466,6 +468,42 @@ bool IsTable16Format(uint8_t format)
     return format == CX_PF_555 || format == CX_PF_565 || format == CX_PF_556 || format == CX_PF_655 ||
            format == CX_PF_555_ALT;
 }
+// Clips a copy of source rectangle s to destination rectangle d against both
+// surfaces: first the destination (the source edges move with it, scaled for
+// a stretched copy), then the source (the destination edges move one to
+// one). False when nothing is left to draw.
+bool ClipCopyRects(CxRect& d, CxRect& s, const CxRect& destBounds, const CxRect& sourceBounds)
+{
+    CxRect dc;
+    if (!dc.Intersect(d, destBounds))
+        return false;
+    if ((d.Width() == s.Width() && d.Height() == s.Height()) || dc == d)
+    {
+        s.left += dc.left - d.left;
+        s.top += dc.top - d.top;
+        s.right += dc.right - d.right;
+        s.bottom += dc.bottom - d.bottom;
+    }
+    else
+    {
+        const double scaleX = static_cast<double>(s.Width()) / d.Width();
+        const double scaleY = static_cast<double>(s.Height()) / d.Height();
+        s.left += RoundAway((dc.left - d.left) * scaleX);
+        s.top += RoundAway((dc.top - d.top) * scaleY);
+        s.right += RoundAway((dc.right - d.right) * scaleX);
+        s.bottom += RoundAway((dc.bottom - d.bottom) * scaleY);
+    }
+    d = dc;
+    CxRect sc;
+    if (!sc.Intersect(s, sourceBounds))
+        return false;
+    d.left += sc.left - s.left;
+    d.top += sc.top - s.top;
+    d.right += sc.right - s.right;
+    d.bottom += sc.bottom - s.bottom;
+    s = sc;
+    return d.Width() > 0 && d.Height() > 0 && s.Width() > 0 && s.Height() > 0;
+}
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -504,46 +542,11 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
     const CxRect ownBounds(0, 0, m_nWidth - 1, m_nHeight - 1);
     CxRect d = destRect ? *destRect : destBounds;
     CxRect s = sourceRect ? *sourceRect : ownBounds;
-    if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0)
+    if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0 ||
+        !ClipCopyRects(d, s, destBounds, ownBounds))
         return GetError();
 
-    // 3. Clip the destination; move the source edges with it.
-    CxRect dc;
-    if (!dc.Intersect(d, destBounds))
-        return GetError();
-    if ((d.Width() == s.Width() && d.Height() == s.Height()) || dc == d)
-    {
-        s.left += dc.left - d.left;
-        s.top += dc.top - d.top;
-        s.right += dc.right - d.right;
-        s.bottom += dc.bottom - d.bottom;
-    }
-    else
-    {
-        const double scaleX = static_cast<double>(s.Width()) / d.Width();
-        const double scaleY = static_cast<double>(s.Height()) / d.Height();
-        s.left += RoundAway((dc.left - d.left) * scaleX);
-        s.top += RoundAway((dc.top - d.top) * scaleY);
-        s.right += RoundAway((dc.right - d.right) * scaleX);
-        s.bottom += RoundAway((dc.bottom - d.bottom) * scaleY);
-    }
-    d = dc;
-
-    // 4. Clip the source; move the destination edges one to one.
-    CxRect sc;
-    if (!sc.Intersect(s, ownBounds))
-        return GetError();
-    d.left += sc.left - s.left;
-    d.top += sc.top - s.top;
-    d.right += sc.right - s.right;
-    d.bottom += sc.bottom - s.bottom;
-    s = sc;
-
-    // 5.
-    if (d.Width() <= 0 || d.Height() <= 0 || s.Width() <= 0 || s.Height() <= 0)
-        return GetError();
-
-    // 6. The source is only read (its span table stays valid); whether
+    // The source is only read (its span table stays valid); whether
     // someone else holds it locked is noted first.
     const bool lockedOutside = LockCount() > 0;
     if (!LockBitsReading())
@@ -556,135 +559,136 @@ uint32_t CxDrawSurface::Draw(CxDrawSurface* destination, const CxRect* destRect,
 
     if (type == CX_FX_CALLBACK)
     {
-        // 7.
         if (CxBlitFunction function = effect->GetFunction())
             function(this, destination, d, s, key, effect);
     }
     else
     {
-        // 8.
         CxBlitJob job(this, destination, d, s, key, effect);
-        const int32_t sd = m_nDepth;
-        const int32_t dd = destination->m_nDepth;
-        const bool oneToOne = job.OneToOne();
-        if (oneToOne && job.keyed && job.type == CX_FX_NONE && destination != this && (sd == 8 || sd == 16) &&
-            (dd == 8 || dd == 16))
+        if (job.OneToOne() && job.keyed && job.type == CX_FX_NONE && destination != this &&
+            (m_nDepth == 8 || m_nDepth == 16) && (destination->m_nDepth == 8 || destination->m_nDepth == 16))
             job.runs = CurrentKeyRuns(key, lockedOutside);
-        bool done = false;
-        switch (type)
-        {
-        case CX_FX_ALPHA:
-            if (sd == 16 && dd == 16 && oneToOne && !job.keyed && m_nPixelFormat == CX_PF_4444)
-            {
-                Alpha16(job);
-                done = true;
-            }
-            break;
-        case CX_FX_OPACITY:
-            if (sd == 16 && SameLayoutAs(destination) && m_nAlphaBits == 0 && oneToOne)
-            {
-                Blend16(job);
-                done = true;
-            }
-            break;
-        case CX_FX_MIRROR_V:
-            if (sd == 16 && SameLayoutAs(destination) && !job.keyed)
-            {
-                DedicatedCopy<Px16, Px16>(job, ConvIdentity());
-                done = true;
-            }
-            break;
-        case CX_FX_TINT:
-        case CX_FX_MASK:
-        case CX_FX_MASK_COLOR:
-            break;
-        default: {
-            // Types 0, 2, 8, 9 and 11 (unknown types are type 0 in the job).
-            if (sd == 8 && dd == 8)
-            {
-                // 8-to-8 copies draw type 11 as a plain keyed copy (no mirror).
-                if (job.mirrorH)
-                {
-                    job.mirrorH = false;
-                    job.type = CX_FX_NONE;
-                }
-                SameFormatCopy<Px8>(job);
-                done = true;
-            }
-            else if (sd == 8 && dd == 16 && IsTable16Format(destination->m_nPixelFormat))
-            {
-                if (!m_pPaletteTable16 || m_nTable16Format != destination->m_nPixelFormat)
-                    BuildPaletteTable16(destination->m_nPixelFormat);
-                if (m_pPaletteTable16)
-                {
-                    if (oneToOne && !job.keyed && job.type == CX_FX_NONE)
-                        for (int32_t k = 0; k < job.dh; ++k)
-                            PaletteRow8To16(job.DestRowBits(k) + static_cast<int64_t>(d.left) * 2,
-                                            job.SourceRowBits(s.top + k) + s.left, job.dw, m_pPaletteTable16);
-                    else if (job.runs)
-                        cx_rows::CopyKeyedSpans8To16(job, m_pPaletteTable16);
-                    else
-                        DedicatedCopy<Px8, Px16>(job, ConvTable16{m_pPaletteTable16});
-                    done = true;
-                }
-            }
-            else if (sd == 8 && (dd == 24 || dd == 32))
-            {
-                ConvTable32 conv;
-                for (int i = 0; i < 256; ++i)
-                {
-                    const uint8_t rgba[4] = {m_Palette[i * 3], m_Palette[i * 3 + 1], m_Palette[i * 3 + 2], 0};
-                    conv.table[i] = destination->EncodeColor(rgba);
-                }
-                if (dd == 24)
-                    DedicatedCopy<Px8, Px24>(job, conv);
-                else
-                    DedicatedCopy<Px8, Px32>(job, conv);
-                done = true;
-            }
-            else if (sd == 16 && dd == 16 && SameLayoutAs(destination))
-            {
-                SameFormatCopy<Px16>(job);
-                done = true;
-            }
-            else if (sd == 24 && dd == 16)
-            {
-                DedicatedCopy<Px24, Px16>(job, ConvLayout{LayoutOf(this), LayoutOf(destination)});
-                done = true;
-            }
-            else if (sd == 24 && dd == 24)
-            {
-                SameFormatCopy<Px24>(job);
-                done = true;
-            }
-            else if (sd == 32 && dd == 16)
-            {
-                DedicatedCopy<Px32, Px16>(job, ConvLayout{LayoutOf(this), LayoutOf(destination)});
-                done = true;
-            }
-            else if (sd == 32 && dd == 32 && SameLayoutAs(destination))
-            {
-                SameFormatCopy<Px32>(job);
-                done = true;
-            }
-            break;
-        }
-        }
-        if (!done)
-        {
-            CxDrawSurface* mask =
-                (type == CX_FX_MASK || type == CX_FX_MASK_COLOR) ? effect->GetSurface() : nullptr;
-            if (!mask || mask->LockBits())
-            {
-                DrawGeneral(destination, d, s, key, effect);
-                if (mask)
-                    mask->Unlock();
-            }
-        }
+        if (!DrawDedicated(job, destination, type))
+            DrawThroughGeneral(destination, d, s, key, effect);
     }
 
-    // 9.
     destination->Unlock();
     UnlockReading();
     return GetError();
+}
+
+void CxDrawSurface::DrawThroughGeneral(CxDrawSurface* destination, const CxRect& d, const CxRect& s,
+                                       uint32_t key, const ST_BLIT_FX* effect)
+{
+    const int32_t type = effect ? effect->nType : CX_FX_NONE;
+    CxDrawSurface* mask = (type == CX_FX_MASK || type == CX_FX_MASK_COLOR) ? effect->GetSurface() : nullptr;
+    if (mask && !mask->LockBits())
+        return;
+    DrawGeneral(destination, d, s, key, effect);
+    if (mask)
+        mask->Unlock();
+}
+
+bool CxDrawSurface::DrawDedicated(CxBlitJob& job, CxDrawSurface* destination, int32_t type)
+{
+    const int32_t sd = m_nDepth;
+    const int32_t dd = destination->m_nDepth;
+    switch (type)
+    {
+    case CX_FX_ALPHA:
+        if (sd != 16 || dd != 16 || !job.OneToOne() || job.keyed || m_nPixelFormat != CX_PF_4444)
+            return false;
+        Alpha16(job);
+        return true;
+    case CX_FX_OPACITY:
+        if (sd != 16 || !SameLayoutAs(destination) || m_nAlphaBits != 0 || !job.OneToOne())
+            return false;
+        Blend16(job);
+        return true;
+    case CX_FX_MIRROR_V:
+        if (sd != 16 || !SameLayoutAs(destination) || job.keyed)
+            return false;
+        DedicatedCopy<Px16, Px16>(job, ConvIdentity());
+        return true;
+    case CX_FX_TINT:
+    case CX_FX_MASK:
+    case CX_FX_MASK_COLOR:
+        return false;
+    default:
+        // CX_FX_NONE, CX_FX_SCREEN_DOOR, CX_FX_RECOLOR_KEY, CX_FX_SILHOUETTE and
+        // CX_FX_MIRROR_H (unknown types are CX_FX_NONE in the job).
+        return DrawDedicatedPlain(job, destination);
+    }
+}
+
+bool CxDrawSurface::DrawDedicatedPlain(CxBlitJob& job, CxDrawSurface* destination)
+{
+    const int32_t sd = m_nDepth;
+    const int32_t dd = destination->m_nDepth;
+    if (sd == 8 && dd == 8)
+    {
+        // 8-to-8 copies draw CX_FX_MIRROR_H as a plain keyed copy (no mirror).
+        if (job.mirrorH)
+        {
+            job.mirrorH = false;
+            job.type = CX_FX_NONE;
+        }
+        SameFormatCopy<Px8>(job);
+        return true;
+    }
+    if (sd == 8 && dd == 16 && IsTable16Format(destination->m_nPixelFormat))
+        return DrawPalettedTo16(job, destination->m_nPixelFormat);
+    if (sd == 8 && (dd == 24 || dd == 32))
+    {
+        ConvTable32 conv;
+        for (int i = 0; i < 256; ++i)
+        {
+            const uint8_t rgba[4] = {m_Palette[i * 3], m_Palette[i * 3 + 1], m_Palette[i * 3 + 2], 0};
+            conv.table[i] = destination->EncodeColor(rgba);
+        }
+        if (dd == 24)
+            DedicatedCopy<Px8, Px24>(job, conv);
+        else
+            DedicatedCopy<Px8, Px32>(job, conv);
+        return true;
+    }
+    if ((sd == 16 || sd == 32) && dd == sd && SameLayoutAs(destination))
+    {
+        if (sd == 16)
+            SameFormatCopy<Px16>(job);
+        else
+            SameFormatCopy<Px32>(job);
+        return true;
+    }
+    if (sd == 24 && dd == 24)
+    {
+        SameFormatCopy<Px24>(job);
+        return true;
+    }
+    if ((sd == 24 || sd == 32) && dd == 16)
+    {
+        if (sd == 24)
+            DedicatedCopy<Px24, Px16>(job, ConvLayout{LayoutOf(this), LayoutOf(destination)});
+        else
+            DedicatedCopy<Px32, Px16>(job, ConvLayout{LayoutOf(this), LayoutOf(destination)});
+        return true;
+    }
+    return false;
+}
+
+bool CxDrawSurface::DrawPalettedTo16(CxBlitJob& job, uint8_t format)
+{
+    if (!m_pPaletteTable16 || m_nTable16Format != format)
+        BuildPaletteTable16(format);
+    if (!m_pPaletteTable16)
+        return false;
+    if (job.OneToOne() && !job.keyed && job.type == CX_FX_NONE)
+        for (int32_t k = 0; k < job.dh; ++k)
+            PaletteRow8To16(job.DestRowBits(k) + static_cast<int64_t>(job.d.left) * 2,
+                            job.SourceRowBits(job.s.top + k) + job.s.left, job.dw, m_pPaletteTable16);
+    else if (job.runs)
+        cx_rows::CopyKeyedSpans8To16(job, m_pPaletteTable16);
+    else
+        DedicatedCopy<Px8, Px16>(job, ConvTable16{m_pPaletteTable16});
+    return true;
 }

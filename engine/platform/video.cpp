@@ -105,46 +105,62 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
     Close();
     ClearError();
     m_strReason.Empty();
+    uint64_t frames = 0;
+    bool ring = false;
+    if (CheckHeader(data, size, frames, ring) != CX_ERR_NONE)
+        return GetError();
+    m_Data.assign(data, data + size);
+    ReadTrackFormats(data);
+    m_nWidth = static_cast<int32_t>(HeaderLE32(data + 4));
+    m_nHeight = static_cast<int32_t>(HeaderLE32(data + 8));
+    if (OpenDecoder() != CX_ERR_NONE)
+    {
+        const uint32_t code = GetError();
+        Close();
+        SetErrorCode(code);
+        return code;
+    }
+    m_nFrames = static_cast<int32_t>(frames);
+    m_bRing = ring;
+    ReadStreamInfo();
+    // Small movies without sound are decoded once and kept.
+    if (!HasAudio() && m_nFrames <= CX_VIDEO_CACHE_FRAMES &&
+        static_cast<int64_t>(m_nWidth) * m_nHeight * m_nFrames <= CX_VIDEO_CACHE_PIXELS)
+        return CacheAllFrames();
+    return CX_ERR_NONE;
+}
+
+uint32_t CxVideo::CheckHeader(const uint8_t* data, uint32_t size, uint64_t& frames, bool& ring)
+{
     // Sanity checks on the header before FFmpeg sizes anything from it.
     if (!data || size < kHeaderSize || (memcmp(data, "SMK2", 4) != 0 && memcmp(data, "SMK4", 4) != 0))
-    {
-        Fail(CX_ERR_INVALID_FILE_TYPE, "Not a Smacker movie");
-        return GetError();
-    }
+        return Fail(CX_ERR_INVALID_FILE_TYPE, "Not a Smacker movie");
     const uint32_t width = HeaderLE32(data + 4), height = HeaderLE32(data + 8);
-    uint64_t frames = HeaderLE32(data + 12);
+    frames = HeaderLE32(data + 12);
     // A ring frame (header flag 1) follows the last one: the step from the
     // last frame back to the first, for movies made to loop.
-    const bool ring = (HeaderLE32(data + 0x14) & 1) != 0;
+    ring = (HeaderLE32(data + 0x14) & 1) != 0;
     if (ring)
         ++frames;
     if (width < 1 || height < 1 || width > CX_VIDEO_MAX_SIDE || height > CX_VIDEO_MAX_SIDE || frames < 1 ||
         frames > CX_VIDEO_MAX_FRAMES)
-    {
-        Fail(CX_ERR_INVALID_ARGUMENT, "Movie of %ux%u pixels and %llu frames refused", width, height,
-             static_cast<unsigned long long>(frames));
-        return GetError();
-    }
+        return Fail(CX_ERR_INVALID_ARGUMENT, "Movie of %ux%u pixels and %llu frames refused", width, height,
+                    static_cast<unsigned long long>(frames));
     // Tree allocation hints beyond the largest possible tree (two entries per
     // 16-bit value) and absurd audio buffer sizes would only size allocations.
     for (uint32_t i = 0; i < 4; ++i)
         if (HeaderLE32(data + 0x38 + 4 * i) > 4 * 2 * 65536 + 12)
-        {
-            Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's trees are too large");
-            return GetError();
-        }
+            return Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's trees are too large");
     for (uint32_t i = 0; i < 7; ++i)
         if (HeaderLE32(data + 0x18 + 4 * i) > CX_VIDEO_MAX_AUDIO_FRAME)
-        {
-            Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's sound frames are too large");
-            return GetError();
-        }
+            return Fail(CX_ERR_INVALID_FILE_TYPE, "The movie's sound frames are too large");
     if (kHeaderSize + frames * 5 + HeaderLE32(data + 0x34) > size)
-    {
-        Fail(CX_ERR_INVALID_FILE_TYPE, "The movie is truncated");
-        return GetError();
-    }
-    m_Data.assign(data, data + size);
+        return Fail(CX_ERR_INVALID_FILE_TYPE, "The movie is truncated");
+    return CX_ERR_NONE;
+}
+
+void CxVideo::ReadTrackFormats(const uint8_t* data)
+{
     // Track n's flags: bit 29 16-bit, bit 28 stereo, the low 24 bits the
     // rate. A track with a rate is one the demuxer makes a stream for.
     for (int32_t track = 0; track < CX_VIDEO_AUDIO_TRACKS; ++track)
@@ -157,17 +173,10 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
         m_Tracks[track].nBits = (flags & 0x20000000u) ? 16 : 8;
         m_Tracks[track].nChannels = (flags & 0x10000000u) ? 2 : 1;
     }
-    m_nWidth = static_cast<int32_t>(width);
-    m_nHeight = static_cast<int32_t>(height);
-    if (OpenDecoder() != CX_ERR_NONE)
-    {
-        const uint32_t code = GetError();
-        Close();
-        SetErrorCode(code);
-        return code;
-    }
-    m_nFrames = static_cast<int32_t>(frames);
-    m_bRing = ring;
+}
+
+void CxVideo::ReadStreamInfo()
+{
     const AVStream* stream = m_pState->pFormat->streams[m_pState->nVideoStream];
     // r_frame_rate is only filled in by stream probing, which decodes frames;
     // without it the demuxer's time base is exactly one frame.
@@ -187,43 +196,41 @@ uint32_t CxVideo::Open(const uint8_t* data, uint32_t size)
         m_Audio.nChannels = static_cast<uint16_t>(m_pState->pAudio->ch_layout.nb_channels);
         m_Audio.nBits = static_cast<uint16_t>(av_get_bytes_per_sample(m_pState->pAudio->sample_fmt) * 8);
     }
+}
 
-    // Small movies without sound are decoded once and kept.
-    if (!HasAudio() && m_nFrames <= CX_VIDEO_CACHE_FRAMES &&
-        static_cast<int64_t>(m_nWidth) * m_nHeight * m_nFrames <= CX_VIDEO_CACHE_PIXELS)
+uint32_t CxVideo::CacheAllFrames()
+{
+    const size_t frameSize = static_cast<size_t>(m_nWidth) * m_nHeight;
+    m_CacheBits.resize(frameSize * m_nFrames);
+    m_CachePalettes.resize(768 * static_cast<size_t>(m_nFrames));
+    int32_t decoded = 0;
+    while (decoded < m_nFrames && DecodeNext(false) == CX_ERR_NONE)
     {
-        const size_t frameSize = static_cast<size_t>(m_nWidth) * m_nHeight;
-        m_CacheBits.resize(frameSize * m_nFrames);
-        m_CachePalettes.resize(768 * static_cast<size_t>(m_nFrames));
-        int32_t decoded = 0;
-        while (decoded < m_nFrames && DecodeNext(false) == CX_ERR_NONE)
-        {
-            memcpy(&m_CacheBits[frameSize * decoded], m_Frame.data(), frameSize);
-            memcpy(&m_CachePalettes[768 * static_cast<size_t>(decoded)], m_DecoderPalette, 768);
-            ++decoded;
-        }
-        CloseDecoder();
-        if (decoded == 0)
-        {
-            const uint32_t code = GetError() ? GetError() : CX_ERR_INVALID_FILE_TYPE;
-            if (m_strReason.IsEmpty())
-                m_strReason = "The movie's first frame does not decode";
-            Close();
-            SetErrorCode(code);
-            return code;
-        }
-        // A damaged movie ends at its last good frame (and no longer loops).
-        if (decoded < m_nFrames)
-        {
-            const CxString cause = m_strReason;
-            m_strReason.Format("The movie ends after frame %d of %d: %s", decoded, m_nFrames, cause.c_str());
-            m_bRing = false;
-        }
-        m_nFrames = decoded;
-        m_CacheBits.resize(frameSize * decoded);
-        m_bCached = true;
-        ClearError();
+        memcpy(&m_CacheBits[frameSize * decoded], m_Frame.data(), frameSize);
+        memcpy(&m_CachePalettes[768 * static_cast<size_t>(decoded)], m_DecoderPalette, 768);
+        ++decoded;
     }
+    CloseDecoder();
+    if (decoded == 0)
+    {
+        const uint32_t code = GetError() ? GetError() : CX_ERR_INVALID_FILE_TYPE;
+        if (m_strReason.IsEmpty())
+            m_strReason = "The movie's first frame does not decode";
+        Close();
+        SetErrorCode(code);
+        return code;
+    }
+    // A damaged movie ends at its last good frame (and no longer loops).
+    if (decoded < m_nFrames)
+    {
+        const CxString cause = m_strReason;
+        m_strReason.Format("The movie ends after frame %d of %d: %s", decoded, m_nFrames, cause.c_str());
+        m_bRing = false;
+    }
+    m_nFrames = decoded;
+    m_CacheBits.resize(frameSize * decoded);
+    m_bCached = true;
+    ClearError();
     return CX_ERR_NONE;
 }
 

@@ -154,6 +154,13 @@ private:
     uint32_t Fail(uint32_t code, const char* format, ...) CX_PRINTF(3, 4);
     void SetErrorCode(uint32_t code) { m_nError = code; }
     void ClearError() { m_nError = CX_ERR_NONE; }
+    // The steps of Open: the header's sanity checks (the frame count with the
+    // ring frame, and whether there is one), the tracks' formats, the rate
+    // and sound of the opened streams, and decoding a small movie whole.
+    uint32_t CheckHeader(const uint8_t* data, uint32_t size, uint64_t& frames, bool& ring);
+    void ReadTrackFormats(const uint8_t* data);
+    void ReadStreamInfo();
+    uint32_t CacheAllFrames();
     uint32_t OpenDecoder();
     void CloseDecoder();
     // Decodes the next frame of the stream into m_Frame/m_Palette (audio queued).
