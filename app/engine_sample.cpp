@@ -15,8 +15,8 @@
 // on standard output ("ready", "enter 1", "notify 3", "click NEXT ROOM",
 // "fade FADE1.SMK"...) and quits when a file named "quit" appears.
 #include "engine/core/file.h"
-#include "engine/frame/game_app.h"
 #include "engine/core/game_path.h"
+#include "engine/frame/game_app.h"
 #include "engine/frame/system_events.h"
 #include "engine/graphics/draw_text.h"
 #include "engine/graphics/image_filter.h"
@@ -160,8 +160,8 @@ private:
         m_pGroup->AttachTo(this);
         m_pGroup->MoveTo(20, 100);
         for (int32_t i = 0; i < 3; ++i)
-            m_pRadios[i] = MakeButton<CxRadioButton>(m_pGroup, (std::string(RADIO_NAMES[i]) + ".BMP").c_str(), 0,
-                                                     i * 56);
+            m_pRadios[i] = MakeButton<CxRadioButton>(m_pGroup, (std::string(RADIO_NAMES[i]) + ".BMP").c_str(),
+                                                     0, i * 56);
 
         m_pText = new CxDrawText;
         m_pText->SetFont(-1);

@@ -494,7 +494,8 @@ int SmkEncode(int argc, char** argv)
         {
             if (waves.size() == 7)
             {
-                fprintf(stderr, "%s: a movie has at most 7 sound tracks\n", GetErrorText(CX_ERR_INVALID_ARGUMENT));
+                fprintf(stderr, "%s: a movie has at most 7 sound tracks\n",
+                        GetErrorText(CX_ERR_INVALID_ARGUMENT));
                 return 1;
             }
             waves.push_back(argv[first + 1]);

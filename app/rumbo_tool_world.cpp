@@ -260,8 +260,9 @@ int SpriteSheetCommand(int argc, char** argv)
 namespace {
 void Outline(CxDrawSurface& sheet, const CxRect& r, uint32_t colour)
 {
-    const CxRect edges[] = {CxRect(r.left, r.top, r.right, r.top), CxRect(r.left, r.bottom, r.right, r.bottom),
-                            CxRect(r.left, r.top, r.left, r.bottom), CxRect(r.right, r.top, r.right, r.bottom)};
+    const CxRect edges[] = {
+        CxRect(r.left, r.top, r.right, r.top), CxRect(r.left, r.bottom, r.right, r.bottom),
+        CxRect(r.left, r.top, r.left, r.bottom), CxRect(r.right, r.top, r.right, r.bottom)};
     for (const CxRect& edge : edges)
         sheet.FillRect(&edge, colour);
 }

@@ -5,8 +5,8 @@
 // beside SDL cutting a frame of the same size out of a sprite sheet.
 // The truck is 16 directions x 3 modes of a 64 x 48, 8-frame movie made in
 // memory by our encoder; the manual clock advances 50 ms per update.
-#include "engine/core/game_path.h"
 #include "engine/core/file.h"
+#include "engine/core/game_path.h"
 #include "engine/graphics/display_object.h"
 #include "engine/media/movie_driver.h"
 #include "engine/platform/clock.h"
@@ -62,8 +62,10 @@ struct TruckData
         {
             char section[64];
             snprintf(section, sizeof(section), "[Direction%03d]\n", d);
-            text += std::string(section) + "NumStates=3\nState000=$GAMEPATH\\truck.smk\n"
-                    "State001=$GAMEPATH\\truck.smk\nState002=$GAMEPATH\\truck.smk\nCollisionRect=4, 4, 59, 43\n";
+            text +=
+                std::string(section) +
+                "NumStates=3\nState000=$GAMEPATH\\truck.smk\n"
+                "State001=$GAMEPATH\\truck.smk\nState002=$GAMEPATH\\truck.smk\nCollisionRect=4, 4, 59, 43\n";
         }
         file = Write("truck.ini", text);
         paths.SetInstallPath(folder.c_str());
@@ -117,7 +119,8 @@ struct Setup
 CxPoint MouseAt(int64_t step)
 {
     const double a = static_cast<double>(step % 360) * 3.14159265358979 / 180.0;
-    return CxPoint(2000 + static_cast<int32_t>(300 * std::sin(a)), 2000 - static_cast<int32_t>(300 * std::cos(a)));
+    return CxPoint(2000 + static_cast<int32_t>(300 * std::sin(a)),
+                   2000 - static_cast<int32_t>(300 * std::cos(a)));
 }
 
 void BM_TruckUpdate(benchmark::State& state)

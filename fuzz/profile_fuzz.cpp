@@ -12,8 +12,7 @@
 #include <string>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 const std::string& Directory()
 {
     static std::string dir = [] {

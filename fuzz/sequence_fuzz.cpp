@@ -11,8 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace
-{
+namespace {
 class FuzzEvent : public CxEvent
 {
 public:

@@ -56,9 +56,18 @@ static uint32_t ClampLength(const char* text, int32_t length)
     return n > CX_STRING_MAX ? CX_STRING_MAX : static_cast<uint32_t>(n);
 }
 
-CxString::CxString(const char* text) { Assign(text); }
-CxString::CxString(const char* text, int32_t length) { Assign(text, length); }
-CxString::CxString(const CxString& other) { Assign(other.c_str(), other.m_nLength); }
+CxString::CxString(const char* text)
+{
+    Assign(text);
+}
+CxString::CxString(const char* text, int32_t length)
+{
+    Assign(text, length);
+}
+CxString::CxString(const CxString& other)
+{
+    Assign(other.c_str(), other.m_nLength);
+}
 
 CxString::CxString(CxString&& other) noexcept
 {
@@ -72,7 +81,10 @@ CxString::CxString(CxString&& other) noexcept
     m_nCapacity = std::exchange(other.m_nCapacity, 0);
 }
 
-CxString::~CxString() { Release(); }
+CxString::~CxString()
+{
+    Release();
+}
 
 CxString CxString::Borrow(char* buffer, uint16_t capacity)
 {

@@ -35,9 +35,21 @@ public:
     void Assign(const char* text, int32_t length = -1);
     void Append(const char* text, int32_t length = -1);
     void Append(char c);
-    CxString& operator+=(const char* text) { Append(text); return *this; }
-    CxString& operator+=(const CxString& other) { Append(other.c_str(), other.GetLength()); return *this; }
-    CxString& operator+=(char c) { Append(c); return *this; }
+    CxString& operator+=(const char* text)
+    {
+        Append(text);
+        return *this;
+    }
+    CxString& operator+=(const CxString& other)
+    {
+        Append(other.c_str(), other.GetLength());
+        return *this;
+    }
+    CxString& operator+=(char c)
+    {
+        Append(c);
+        return *this;
+    }
 
     int32_t Format(const char* format, ...) CX_PRINTF(2, 3);
     int32_t FormatV(const char* format, va_list args);

@@ -1,13 +1,26 @@
 #include "engine/base/error_codes.h"
 
-namespace
-{
+namespace {
 const char* const s_ErrorTexts[CX_ERR_COUNT] = {
-    "No Error",           "Out of memory",        "Error opening file",  "Error closing file",
-    "Error creating file", "Error reading file",  "Error writing file",  "Error seeking file",
-    "Error deleting file", "Could not find file", "Invalid file type",   "Invalid Path",
-    "Disk error",          "Unknown Error",       "CRC failure",         "Not enough disk space",
-    "Invalid arguement",   "Assertion Failure",   "CD is missing",
+    "No Error",
+    "Out of memory",
+    "Error opening file",
+    "Error closing file",
+    "Error creating file",
+    "Error reading file",
+    "Error writing file",
+    "Error seeking file",
+    "Error deleting file",
+    "Could not find file",
+    "Invalid file type",
+    "Invalid Path",
+    "Disk error",
+    "Unknown Error",
+    "CRC failure",
+    "Not enough disk space",
+    "Invalid arguement",
+    "Assertion Failure",
+    "CD is missing",
 };
 } // namespace
 

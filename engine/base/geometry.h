@@ -21,7 +21,11 @@ public:
     CxPoint() : ST_POINT{0, 0} {}
     CxPoint(int32_t px, int32_t py) : ST_POINT{px, py} {}
     CxPoint(const ST_POINT& p) : ST_POINT(p) {}
-    void Offset(int32_t dx, int32_t dy) { x += dx; y += dy; }
+    void Offset(int32_t dx, int32_t dy)
+    {
+        x += dx;
+        y += dy;
+    }
     bool operator==(const CxPoint& o) const { return x == o.x && y == o.y; }
     CxPoint operator+(const CxPoint& o) const { return CxPoint(x + o.x, y + o.y); }
     CxPoint operator-(const CxPoint& o) const { return CxPoint(x - o.x, y - o.y); }
@@ -46,7 +50,10 @@ public:
 
     CxRect() = default;
     CxRect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
-    CxRect(const CxPoint& p, const CxSize& s) : left(p.x), top(p.y), right(p.x + s.cx - 1), bottom(p.y + s.cy - 1) {}
+    CxRect(const CxPoint& p, const CxSize& s)
+        : left(p.x), top(p.y), right(p.x + s.cx - 1), bottom(p.y + s.cy - 1)
+    {
+    }
 
     int32_t Width() const { return right - left + 1; }
     int32_t Height() const { return bottom - top + 1; }
@@ -57,8 +64,20 @@ public:
 
     bool Contains(int32_t x, int32_t y) const { return x >= left && x <= right && y >= top && y <= bottom; }
     bool Contains(const CxPoint& p) const { return Contains(p.x, p.y); }
-    void Offset(int32_t dx, int32_t dy) { left += dx; right += dx; top += dy; bottom += dy; }
-    void Inflate(int32_t dx, int32_t dy) { left -= dx; right += dx; top -= dy; bottom += dy; }
+    void Offset(int32_t dx, int32_t dy)
+    {
+        left += dx;
+        right += dx;
+        top += dy;
+        bottom += dy;
+    }
+    void Inflate(int32_t dx, int32_t dy)
+    {
+        left -= dx;
+        right += dx;
+        top -= dy;
+        bottom += dy;
+    }
 
     // The common part of a and b; false (and this empty) when they do not overlap.
     bool Intersect(const CxRect& a, const CxRect& b)
@@ -78,8 +97,16 @@ public:
     // The smallest rectangle holding a and b; an empty one contributes nothing.
     void Union(const CxRect& a, const CxRect& b)
     {
-        if (a.IsEmpty()) { *this = b; return; }
-        if (b.IsEmpty()) { *this = a; return; }
+        if (a.IsEmpty())
+        {
+            *this = b;
+            return;
+        }
+        if (b.IsEmpty())
+        {
+            *this = a;
+            return;
+        }
         left = a.left < b.left ? a.left : b.left;
         top = a.top < b.top ? a.top : b.top;
         right = a.right > b.right ? a.right : b.right;
@@ -88,7 +115,8 @@ public:
 
     bool Overlaps(const CxRect& o) const
     {
-        return !IsEmpty() && !o.IsEmpty() && left <= o.right && o.left <= right && top <= o.bottom && o.top <= bottom;
+        return !IsEmpty() && !o.IsEmpty() && left <= o.right && o.left <= right && top <= o.bottom &&
+               o.top <= bottom;
     }
 
     bool operator==(const CxRect& o) const

@@ -6,8 +6,14 @@
 #include "engine/base/cx_string.h"
 #include "engine/base/linked_list.h"
 
-inline uint32_t CxHashOf(const CxString& value) { return value.Hash(); }
-inline bool CxHashEquals(const CxString& a, const CxString& b) { return a.CompareNoCase(b.c_str()) == 0; }
+inline uint32_t CxHashOf(const CxString& value)
+{
+    return value.Hash();
+}
+inline bool CxHashEquals(const CxString& a, const CxString& b)
+{
+    return a.CompareNoCase(b.c_str()) == 0;
+}
 
 template <class T, int N>
 class CxHashTable

@@ -27,7 +27,8 @@ uint32_t CxBuffer::Allocate(uint32_t size)
         m_pData = static_cast<uint8_t*>(CX_ALLOC(size));
     if (!m_pData)
     {
-        SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for a CxBuffer object", static_cast<long>(size));
+        SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for a CxBuffer object",
+                 static_cast<long>(size));
         return m_nError;
     }
     m_nSize = size;

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 
 #include <cstdint>
 

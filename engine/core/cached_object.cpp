@@ -5,8 +5,7 @@
 #include "engine/core/options.h"
 #include "engine/platform/clock.h"
 
-namespace
-{
+namespace {
 CxCachedObject* s_pFirst = nullptr;
 CxCachedObject* s_pLast = nullptr;
 uint32_t s_nCount = 0;

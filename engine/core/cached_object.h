@@ -83,4 +83,7 @@ private:
 };
 
 // Free-function spelling used by the allocator.
-inline bool PurgeCache(uint64_t bytesNeeded) { return CxCachedObject::PurgeCache(bytesNeeded); }
+inline bool PurgeCache(uint64_t bytesNeeded)
+{
+    return CxCachedObject::PurgeCache(bytesNeeded);
+}

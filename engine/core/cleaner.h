@@ -17,9 +17,11 @@ public:
         virtual ~GenericBase() = default;
     };
 
-    template <class T> class Generic;
+    template <class T>
+    class Generic;
 
-    template <class T> class Generic<T*> : public GenericBase
+    template <class T>
+    class Generic<T*> : public GenericBase
     {
     public:
         explicit Generic(T* object) : m_pObject(object) {}
@@ -36,7 +38,8 @@ public:
 
     // Takes ownership of object; false (and the object deleted at once) when
     // no holder could be made, so nothing leaks.
-    template <class T> bool Add(T* object)
+    template <class T>
+    bool Add(T* object)
     {
         if (!object)
             return true;

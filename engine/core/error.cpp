@@ -6,8 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-namespace
-{
+namespace {
 bool s_bReporting = false;
 uint32_t s_nLastError = CX_ERR_NONE;
 uint32_t s_nErrorCount = 0;

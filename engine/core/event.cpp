@@ -7,8 +7,7 @@
 #include <new>
 #include <unordered_map>
 
-namespace
-{
+namespace {
 using ChannelList = CxLinkedList<CxEventChannel*>;
 using ChannelNode = CxListNode<CxEventChannel*>;
 
@@ -167,8 +166,7 @@ public:
     static uint32_t& Posted(CxEvent* event) { return event->m_nPosted; }
 };
 
-namespace
-{
+namespace {
 void NotifyListeners(uint32_t id, CxEvent* event, WalkFrame& frame)
 {
     CxArray<CxEventListener*> listeners;

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 // Never destroyed, so records registered by static objects stay reachable.
 CxLinkedList<ST_EVENT_DEF*>& Registry()
 {
@@ -124,8 +123,7 @@ bool SplitEventText(const char* text, CxString& category, CxString& command,
     return true;
 }
 
-namespace
-{
+namespace {
 bool s_bDropQuietly = false;
 } // namespace
 

@@ -5,14 +5,13 @@
 #include "engine/core/log.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 bool s_bBlueScreenError = true;
 const char* const CD_PROMPT = "Please insert the game's CD into your CD-ROM drive.";
 } // namespace
@@ -112,7 +111,8 @@ int64_t CxFile::Read(void* buffer, int64_t count)
         const size_t got = fread(out, 1, piece, m_pStream);
         total += static_cast<int64_t>(got);
         if (got != piece)
-            SetError(CX_ERR_FILE_READ, "Unable to read %d bytes from %s", static_cast<int>(piece), m_strPath.c_str());
+            SetError(CX_ERR_FILE_READ, "Unable to read %d bytes from %s", static_cast<int>(piece),
+                     m_strPath.c_str());
         out += piece;
         count -= static_cast<int64_t>(piece);
     }
@@ -131,13 +131,15 @@ int64_t CxFile::Write(const void* buffer, int64_t count)
         const size_t put = fwrite(in, 1, piece, m_pStream);
         total += static_cast<int64_t>(put);
         if (put != piece)
-            SetError(CX_ERR_FILE_WRITE, "Unable to write %d bytes to %s", static_cast<int>(piece), m_strPath.c_str());
+            SetError(CX_ERR_FILE_WRITE, "Unable to write %d bytes to %s", static_cast<int>(piece),
+                     m_strPath.c_str());
         in += piece;
         count -= static_cast<int64_t>(piece);
     }
     // Buffered bytes that cannot reach the disk (a full disk) fail here.
     if (fflush(m_pStream) != 0 && m_nError == CX_ERR_NONE)
-        SetError(CX_ERR_FILE_WRITE, "Unable to write %d bytes to %s", static_cast<int>(total), m_strPath.c_str());
+        SetError(CX_ERR_FILE_WRITE, "Unable to write %d bytes to %s", static_cast<int>(total),
+                 m_strPath.c_str());
     return total;
 }
 
@@ -289,7 +291,8 @@ uint32_t LoadFile(const char* name, CxFileBuffer& buffer)
     if (length > 0)
     {
         if (static_cast<unsigned long>(length) > CX_BUFFER_MAX_SIZE)
-            buffer.SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for a CxBuffer object", length);
+            buffer.SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %ld bytes for a CxBuffer object",
+                            length);
         else if (buffer.Allocate(static_cast<uint32_t>(length)) == CX_ERR_NONE)
         {
             if (file.Read(buffer.GetData(), length) != length)
@@ -300,8 +303,7 @@ uint32_t LoadFile(const char* name, CxFileBuffer& buffer)
     return buffer.GetError();
 }
 
-namespace
-{
+namespace {
 CxSaveStepHook s_pSaveStepHook = nullptr;
 
 bool StopAfter(CxSaveStep step, const CxString& path)

@@ -3,20 +3,20 @@
 // engine/platform/file_system.h).
 #pragma once
 
-#include "engine/core/buffer.h"
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/object.h"
+#include "engine/core/buffer.h"
+#include "engine/core/error.h"
 
 #include <cstdint>
 #include <cstdio>
 
-constexpr uint32_t CX_FILE_TEXT = 0x01;  // "b" becomes "t" (no translation happens on this system)
-constexpr uint32_t CX_FILE_READ = 0x02;  // carried; no effect on the mode
-constexpr uint32_t CX_FILE_READ_ONLY = 0x04;  // "rb" instead of "r+b"; writes are refused
-constexpr uint32_t CX_FILE_WRITE = 0x08;  // "r" becomes "w"
-constexpr uint32_t CX_FILE_CREATE = 0x20;  // create the file when it does not exist
-constexpr uint32_t CX_FILE_APPEND = 0x40;  // "r" becomes "a" (only without CX_FILE_WRITE)
+constexpr uint32_t CX_FILE_TEXT = 0x01;      // "b" becomes "t" (no translation happens on this system)
+constexpr uint32_t CX_FILE_READ = 0x02;      // carried; no effect on the mode
+constexpr uint32_t CX_FILE_READ_ONLY = 0x04; // "rb" instead of "r+b"; writes are refused
+constexpr uint32_t CX_FILE_WRITE = 0x08;     // "r" becomes "w"
+constexpr uint32_t CX_FILE_CREATE = 0x20;    // create the file when it does not exist
+constexpr uint32_t CX_FILE_APPEND = 0x40;    // "r" becomes "a" (only without CX_FILE_WRITE)
 constexpr uint32_t CX_FILE_DEFAULT = CX_FILE_READ | CX_FILE_READ_ONLY;
 constexpr uint32_t CX_FILE_NEW = CX_FILE_CREATE | CX_FILE_READ;
 
@@ -80,7 +80,8 @@ constexpr uint32_t CX_SAVE_KEEP_BACKUP = 0x01;
 // survives a power cut. With CX_SAVE_KEEP_BACKUP the file being replaced is
 // first kept as "<path>.bak" (itself replaced by a rename, so there always is
 // a complete copy under one of the two names). Returns an error code.
-uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxError* reporter, uint32_t flags = 0);
+uint32_t SaveFileAtomic(const char* path, const void* data, uint32_t size, CxError* reporter,
+                        uint32_t flags = 0);
 
 // The steps of SaveFileAtomic, for the fault-injection hook of the tests.
 enum CxSaveStep

@@ -4,8 +4,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 // Deep enough for any data tree, shallow enough for the stack.
 constexpr uint32_t MAX_SEARCH_DEPTH = 32;
 

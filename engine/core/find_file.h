@@ -9,8 +9,8 @@
 #include "engine/base/array.h"
 #include "engine/base/binary_tree.h"
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 
 #include <cstdint>
 

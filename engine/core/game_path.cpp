@@ -8,8 +8,7 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 CxGamePath* s_pGamePath = nullptr;
 
 bool IsSeparator(char c)

@@ -13,9 +13,9 @@
 #pragma once
 
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/hash_table.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 
 #include <cstdarg>
 #include <cstdint>

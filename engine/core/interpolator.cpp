@@ -4,8 +4,7 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 // Braced names nested deeper than this are taken literally, so a hostile
 // text cannot recurse deep enough to exhaust the stack.
 constexpr uint32_t MAX_BRACE_DEPTH = 16;

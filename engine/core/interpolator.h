@@ -62,7 +62,8 @@ public:
     };
 
     // The caller's number, formatted at the moment of expansion.
-    template <class T> class CBuiltinVariable : public CxVariable
+    template <class T>
+    class CBuiltinVariable : public CxVariable
     {
     public:
         CBuiltinVariable(const char* name, const T* value, const char* format = "%d")

@@ -10,8 +10,7 @@
 #include <ctime>
 #include <sys/time.h>
 
-namespace
-{
+namespace {
 ST_DEBUG_SETTINGS* s_pSettings = nullptr;
 CxLog* s_pLog = nullptr;
 CxOutputListener* s_pOutputListener = nullptr;

@@ -8,8 +8,7 @@
 #include <cstring>
 #include <exception>
 
-namespace
-{
+namespace {
 int32_t LuaErrorMessage(CxLuaCall& call)
 {
     if (call.GetCount() >= 1 && call.IsString(1))

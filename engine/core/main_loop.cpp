@@ -3,8 +3,7 @@
 #include "engine/base/array.h"
 #include "engine/base/linked_list.h"
 
-namespace
-{
+namespace {
 CxLinkedList<CxMainLoopFunction>& Functions()
 {
     static CxLinkedList<CxMainLoopFunction> functions;

@@ -3,8 +3,7 @@
 #include "engine/base/array.h"
 #include "engine/core/main_loop.h"
 
-namespace
-{
+namespace {
 CxLinkedList<CxMainLoopHook*>& Hooks()
 {
     // Never destroyed: hooks that are static objects may outlive any static list.

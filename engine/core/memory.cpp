@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace
-{
+namespace {
 // Each block carries its rounded size in front, so the budget can be kept
 // exactly; 16 bytes keep the caller's block aligned as malloc's is.
 constexpr size_t HEADER = 16;
@@ -51,7 +50,8 @@ void* AllocateRaw(size_t size, bool zeroFill)
             return nullptr;
     } while (!s_nInUse.compare_exchange_weak(used, used + size));
 
-    unsigned char* raw = static_cast<unsigned char*>(zeroFill ? calloc(1, size + HEADER) : malloc(size + HEADER));
+    unsigned char* raw =
+        static_cast<unsigned char*>(zeroFill ? calloc(1, size + HEADER) : malloc(size + HEADER));
     if (!raw)
     {
         s_nInUse -= size;

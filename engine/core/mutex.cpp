@@ -20,8 +20,7 @@ struct CxMutexHandle
     uint32_t m_nDepth = 0;
 };
 
-namespace
-{
+namespace {
 // Names compare without regard to case, like the system's object names.
 struct NoCaseLess
 {

@@ -7,8 +7,7 @@
 #include <cstring>
 #include <string>
 
-namespace
-{
+namespace {
 CxOptions* s_pMainOptions = nullptr;
 
 // Typed reads fetch at most this many characters before converting.
@@ -291,8 +290,9 @@ void CxOptions::Parse(const char* text, uint32_t size)
             ++valueStart;
         while (valueEnd > valueStart && IsBlank(line[valueEnd - 1]))
             --valueEnd;
-        m_pCurrentSection->AddVariable(CxString(line, static_cast<int32_t>(nameEnd)).c_str(),
-                                       CxString(line + valueStart, static_cast<int32_t>(valueEnd - valueStart)).c_str());
+        m_pCurrentSection->AddVariable(
+            CxString(line, static_cast<int32_t>(nameEnd)).c_str(),
+            CxString(line + valueStart, static_cast<int32_t>(valueEnd - valueStart)).c_str());
     }
 }
 
@@ -364,12 +364,14 @@ uint32_t CxOptions::Save()
     if (!m_bDirty || m_strFileName.IsEmpty())
         return CX_ERR_NONE;
     std::string text;
-    WriteTo([](const char* piece, uint32_t length, void* context) { static_cast<std::string*>(context)->append(piece, length); },
+    WriteTo([](const char* piece, uint32_t length,
+               void* context) { static_cast<std::string*>(context)->append(piece, length); },
             &text);
     if (text.size() > CX_BUFFER_MAX_SIZE)
         return SetError(CX_ERR_OUT_OF_MEMORY, "%s is too large to save", m_strFileName.c_str()), m_nError;
-    const uint32_t code = SaveFileAtomic(m_strFileName.c_str(), text.data(), static_cast<uint32_t>(text.size()), this,
-                                         m_bKeepBackup ? CX_SAVE_KEEP_BACKUP : 0);
+    const uint32_t code =
+        SaveFileAtomic(m_strFileName.c_str(), text.data(), static_cast<uint32_t>(text.size()), this,
+                       m_bKeepBackup ? CX_SAVE_KEEP_BACKUP : 0);
     if (code == CX_ERR_NONE)
         m_bDirty = false;
     return code;

@@ -9,10 +9,10 @@
 #pragma once
 
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/geometry.h"
 #include "engine/base/linked_list.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 
 #include <cstdint>
 
@@ -62,7 +62,8 @@ public:
 
     virtual uint32_t SetNumber(const char* section, const char* name, long value);
     virtual uint32_t SetString(const char* section, const char* name, const char* text);
-    virtual uint32_t GetPoint(const char* section, const char* name, CxPoint* out, const CxPoint& defaultPoint);
+    virtual uint32_t GetPoint(const char* section, const char* name, CxPoint* out,
+                              const CxPoint& defaultPoint);
     virtual uint32_t GetFloat(const char* section, const char* name, float* out, float defaultValue);
     virtual uint32_t GetNumber(const char* section, const char* name, long* out, long defaultValue);
     virtual uint32_t GetString(const char* section, const char* name, char* out, const char* defaultText,

@@ -7,9 +7,9 @@
 // left.
 #pragma once
 
+#include "engine/base/linked_list.h"
 #include "engine/core/cleaner.h"
 #include "engine/core/error.h"
-#include "engine/base/linked_list.h"
 #include "engine/core/timer.h"
 
 #include <cstdint>

@@ -3,8 +3,7 @@
 #include "engine/base/array.h"
 #include "engine/platform/clock.h"
 
-namespace
-{
+namespace {
 CxTimerManager* s_pTimerManager = nullptr;
 
 // now + duration as an end tick. The two tick values that mean "stopped"

@@ -4,7 +4,6 @@
 #include "engine/media/movie_driver.h"
 #include "engine/platform/window.h"
 
-
 CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(description)
 {
     // A second copy of the program finds the lock taken.

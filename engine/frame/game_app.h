@@ -13,16 +13,16 @@
 
 #include "engine/base/array.h"
 #include "engine/base/cx_string.h"
-#include "engine/frame/display_app.h"
 #include "engine/core/command_handler.h"
 #include "engine/core/event_creator.h"
 #include "engine/core/game_path.h"
 #include "engine/core/interpolator.h"
-#include "engine/frame/game_window.h"
 #include "engine/core/lua_engine.h"
-#include "engine/ui/game_console.h"
 #include "engine/core/pause_resume.h"
+#include "engine/frame/display_app.h"
+#include "engine/frame/game_window.h"
 #include "engine/platform/instance_lock.h"
+#include "engine/ui/game_console.h"
 
 #include <cstdint>
 

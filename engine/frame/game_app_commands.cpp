@@ -13,8 +13,7 @@
 #include <cstdlib>
 #include <new>
 
-namespace
-{
+namespace {
 enum class Kind
 {
     PlaySound,
@@ -39,13 +38,20 @@ struct Command
 
 // Looked up in this order without regard to case; the first match decides.
 const Command s_Commands[] = {
-    {"PlaySound", Kind::PlaySound},         {"PlayWave", Kind::PlaySound},
-    {"PlayThisSound", Kind::PlayThisSound}, {"PlayThisWave", Kind::PlayThisSound},
-    {"StartSound", Kind::StartSound},       {"StartWave", Kind::StartSound},
-    {"Sleep", Kind::Sleep},                 {"SleepRandomRange", Kind::SleepRandomRange},
-    {"Sequence", Kind::Sequence},           {"GotoRoom", Kind::GotoRoom},
-    {"PushRoom", Kind::PushRoom},           {"PopRoom", Kind::PopRoom},
-    {"Notify", Kind::Notify},               {"RunScript", Kind::RunScript},
+    {"PlaySound", Kind::PlaySound},
+    {"PlayWave", Kind::PlaySound},
+    {"PlayThisSound", Kind::PlayThisSound},
+    {"PlayThisWave", Kind::PlayThisSound},
+    {"StartSound", Kind::StartSound},
+    {"StartWave", Kind::StartSound},
+    {"Sleep", Kind::Sleep},
+    {"SleepRandomRange", Kind::SleepRandomRange},
+    {"Sequence", Kind::Sequence},
+    {"GotoRoom", Kind::GotoRoom},
+    {"PushRoom", Kind::PushRoom},
+    {"PopRoom", Kind::PopRoom},
+    {"Notify", Kind::Notify},
+    {"RunScript", Kind::RunScript},
     {"PlayMovie", Kind::PlayMovie},
 };
 
@@ -139,16 +145,14 @@ CxEvent* CxGameApp::CreateEvent(const CxString& category, const CxString& comman
     {
     case Kind::Sleep:
         return new (std::nothrow) CTimerEvent(static_cast<uint32_t>(Number(arguments, 0)));
-    case Kind::SleepRandomRange:
-    {
+    case Kind::SleepRandomRange: {
         const uint32_t low = static_cast<uint32_t>(Number(arguments, 0));
         const uint32_t high = static_cast<uint32_t>(Number(arguments, 1));
         const uint32_t span = high - low + 1;
         const uint32_t duration = span == 0 ? low : low + static_cast<uint32_t>(Random()) % span;
         return new (std::nothrow) CTimerEvent(duration);
     }
-    case Kind::Sequence:
-    {
+    case Kind::Sequence: {
         auto* sequence = new (std::nothrow) CxEventSequenceFile;
         if (sequence)
             sequence->Load(Pick(arguments).c_str(), &m_Interpolator);

@@ -8,8 +8,7 @@
 
 #include <new>
 
-namespace
-{
+namespace {
 constexpr uint32_t ROOM_TAG = CX_LUA_ROOM_TAG;
 
 CxGameApp* GameApp(CxLuaCall& call)
@@ -246,4 +245,3 @@ void CxGameApp::DeleteLuaEngine()
     delete m_pLuaEngine;
     m_pLuaEngine = nullptr;
 }
-

@@ -11,9 +11,9 @@
 // repeats it for as long as the animation runs.
 #pragma once
 
-#include "engine/core/error.h"
 #include "engine/base/linked_list.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 #include "engine/core/pause_resume.h"
 #include "engine/core/timer.h"
 

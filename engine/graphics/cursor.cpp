@@ -1,7 +1,7 @@
 #include "engine/graphics/cursor.h"
 
-#include "engine/core/error.h"
 #include "engine/base/linked_list.h"
+#include "engine/core/error.h"
 #include "engine/core/mutex.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/platform/clock.h"

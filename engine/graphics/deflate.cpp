@@ -4,8 +4,8 @@
 // their layout in this format differs from RFC 1951.
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
-#include "engine/graphics/deflate_tables.h"
 #include "engine/graphics/compress.h"
+#include "engine/graphics/deflate_tables.h"
 #include "engine/graphics/match_finder.h"
 
 #include <cstring>

@@ -19,10 +19,10 @@
 // to the front-most object under the pointer.
 #pragma once
 
-#include "engine/core/error.h"
 #include "engine/base/geometry.h"
 #include "engine/base/linked_list.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 
 #include <cstdint>
 

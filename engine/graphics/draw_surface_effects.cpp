@@ -112,8 +112,8 @@ private:
             return true;
         }
         case CX_FX_TINT: {
-            const uint8_t tint[3] = {static_cast<uint8_t>(m_nColor >> 16), static_cast<uint8_t>(m_nColor >> 8),
-                                     static_cast<uint8_t>(m_nColor)};
+            const uint8_t tint[3] = {static_cast<uint8_t>(m_nColor >> 16),
+                                     static_cast<uint8_t>(m_nColor >> 8), static_cast<uint8_t>(m_nColor)};
             uint8_t s[4];
             m_pSrc->DecodeColor(v, s);
             for (int c = 0; c < 3; ++c)

@@ -15,7 +15,8 @@ using namespace cx_rows;
 namespace {
 // Calls emit(start, length) for every span of pixels that are not the key,
 // left to right; returns the number of spans.
-template <class Emit> uint32_t ScanRow(const uint8_t* row, int32_t width, int32_t depth, uint32_t key, Emit emit)
+template <class Emit>
+uint32_t ScanRow(const uint8_t* row, int32_t width, int32_t depth, uint32_t key, Emit emit)
 {
     uint32_t count = 0;
     int32_t x = 0;
@@ -229,7 +230,8 @@ inline void ForEachSpan(const CxBlitJob& j, int32_t srcBytes, int32_t dstBytes, 
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("avx2"))) inline void Move32(uint8_t* dst, const uint8_t* src)
 {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)));
 }
 
 // The span copy with 32-byte moves, by the same size classes as

@@ -1,7 +1,7 @@
 #include "engine/graphics/font.h"
 
-#include "engine/core/find_file.h"
 #include "engine/base/linked_list.h"
+#include "engine/core/find_file.h"
 #include "engine/core/log.h"
 #include "engine/core/memory.h"
 #include "engine/graphics/draw_surface.h"

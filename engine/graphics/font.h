@@ -18,9 +18,9 @@
 #pragma once
 
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/geometry.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 
 #include <cstdint>
 #include <set>

@@ -46,7 +46,8 @@ CxDrawSurface* SurfaceAs555(CxDrawSurface* surface, CxDrawSurface& converted)
 {
     if (surface->GetDepth() != 16 || surface->GetPixelFormat() == CX_PF_555)
         return surface;
-    if (converted.CopyFrom(surface) != CX_ERR_NONE || converted.ConvertPixelFormat16(CX_PF_555) != CX_ERR_NONE)
+    if (converted.CopyFrom(surface) != CX_ERR_NONE ||
+        converted.ConvertPixelFormat16(CX_PF_555) != CX_ERR_NONE)
         return nullptr;
     return &converted;
 }

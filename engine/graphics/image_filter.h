@@ -39,4 +39,3 @@ const ST_IMAGE_FILTER* GetImageFilter(uint32_t index);
 // The game's image files in its order: ".TGA", ".QEX", ".PCX", ".BMP", each with
 // its loader and its writer (Save of a ".QEX" takes the method as its option).
 void RegisterStandardImageFilters();
-

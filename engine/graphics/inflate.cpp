@@ -10,8 +10,8 @@
 // an error instead of following a missing branch.
 #include "engine/core/error.h"
 #include "engine/core/memory.h"
-#include "engine/graphics/deflate_tables.h"
 #include "engine/graphics/decompress.h"
+#include "engine/graphics/deflate_tables.h"
 
 #include <bit>
 #include <cstring>
@@ -42,7 +42,6 @@ constexpr uint32_t LITERAL_TABLE_SIZE =
 constexpr uint32_t DISTANCE_TABLE_SIZE =
     (1u << DISTANCE_ROOT_BITS) + MAX_DISTANCE_CODES * (1u << (MAX_CODE_BITS - DISTANCE_ROOT_BITS));
 constexpr uint32_t CODE_LENGTH_TABLE_SIZE = 1u << CODE_LENGTH_ROOT_BITS;
-
 
 constexpr uint32_t MakeEntry(uint32_t kind, uint32_t extra, uint32_t value)
 {
@@ -350,7 +349,8 @@ uint32_t CopyStoredBlock(BitReader& reader, uint8_t*& out, uint8_t* outEnd)
         return CX_ERR_UNKNOWN;
     const uint32_t length = reader.in[0] | reader.in[1] << 8;
     reader.in += 2;
-    if (length > static_cast<uint32_t>(reader.end - reader.in) || length > static_cast<uint32_t>(outEnd - out))
+    if (length > static_cast<uint32_t>(reader.end - reader.in) ||
+        length > static_cast<uint32_t>(outEnd - out))
         return CX_ERR_UNKNOWN;
     memcpy(out, reader.in, length);
     out += length;
@@ -379,7 +379,8 @@ uint32_t DecodeHuffmanBlock(BitReader& reader, const InflateState& state, uint8_
             continue;
         }
         if (entry & ENTRY_SPECIAL)
-            return (entry >> 16) ? CX_ERR_UNKNOWN : CX_ERR_NONE; // a code the lengths left unassigned, or the end
+            return (entry >> 16) ? CX_ERR_UNKNOWN
+                                 : CX_ERR_NONE; // a code the lengths left unassigned, or the end
         const uint32_t length = (entry >> 16) + reader.Take((entry >> 8) & 0xFF);
         entry = DecodeEntry(reader, distanceTable, DISTANCE_ROOT_BITS);
         if (entry & ENTRY_SPECIAL)

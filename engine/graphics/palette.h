@@ -7,8 +7,8 @@
 // the entries and rebuilt whenever they change.
 #pragma once
 
-#include "engine/core/error.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 
 #include <cstdint>
 

@@ -10,8 +10,7 @@
 #include <cstring>
 #include <new>
 
-namespace
-{
+namespace {
 // The list counts its nodes in 16 bits; parsing stops once it is full.
 constexpr uint32_t MAX_LINES = 0xFFFF;
 // Digits and sign of a time; anything longer is no valid 32-bit time.

@@ -1,7 +1,7 @@
 #include "engine/media/movie.h"
 
-#include "engine/core/app.h"
 #include "engine/base/array.h"
+#include "engine/core/app.h"
 #include "engine/core/main_loop.h"
 #include "engine/core/window_app.h"
 #include "engine/media/movie_driver.h"

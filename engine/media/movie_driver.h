@@ -16,10 +16,10 @@
 // volume.
 #pragma once
 
-#include "engine/core/error.h"
 #include "engine/base/geometry.h"
 #include "engine/base/linked_list.h"
 #include "engine/base/object.h"
+#include "engine/core/error.h"
 #include "engine/platform/audio.h"
 
 #include <cstdint>

@@ -8,11 +8,11 @@
 // object cache and is locked while a sound plays.
 #pragma once
 
-#include "engine/core/cached_object.h"
 #include "engine/base/cx_string.h"
-#include "engine/core/error.h"
 #include "engine/base/linked_list.h"
 #include "engine/base/object.h"
+#include "engine/core/cached_object.h"
+#include "engine/core/error.h"
 #include "engine/platform/audio.h"
 
 #include <cstdint>

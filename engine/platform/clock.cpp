@@ -4,8 +4,7 @@
 #include <chrono>
 #include <thread>
 
-namespace
-{
+namespace {
 const std::chrono::steady_clock::time_point s_Start = std::chrono::steady_clock::now();
 std::atomic<CxClock*> s_pClock{nullptr};
 } // namespace

@@ -6,15 +6,14 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 struct Listing
 {
     struct timespec m_Modified;

@@ -32,14 +32,14 @@ void FlushPathCache();
 struct CxDirectoryEntry
 {
     CxString m_strName;
-    bool m_bDirectory = false;    // a directory, or a link to one
+    bool m_bDirectory = false; // a directory, or a link to one
     bool m_bSymbolicLink = false;
-    bool m_bReadOnly = false;     // this process may not write it, or it has no write permission at all
+    bool m_bReadOnly = false; // this process may not write it, or it has no write permission at all
     uint64_t m_nSize = 0;
-    int64_t m_nAccessTime = 0;    // seconds since 1970
+    int64_t m_nAccessTime = 0; // seconds since 1970
     int64_t m_nWriteTime = 0;
     int64_t m_nChangeTime = 0;
-    uint64_t m_nDevice = 0;       // with the inode: the identity of what the entry names
+    uint64_t m_nDevice = 0; // with the inode: the identity of what the entry names
     uint64_t m_nInode = 0;
 };
 

@@ -4,8 +4,7 @@
 
 #include <exception>
 
-namespace
-{
+namespace {
 // Userdata made by PushObject carry this metatable, so ToObject can tell
 // them from userdata of any other origin (io's file handles, say).
 const char* const OBJECT_META = "CxObjectRef";
@@ -123,7 +122,8 @@ CxString CxLuaCall::ToString(int32_t index) const
 {
     size_t length = 0;
     const char* text = lua_tolstring(m_pState, index, &length);
-    return text ? CxString(text, static_cast<int32_t>(length > CX_STRING_MAX ? CX_STRING_MAX : length)) : CxString();
+    return text ? CxString(text, static_cast<int32_t>(length > CX_STRING_MAX ? CX_STRING_MAX : length))
+                : CxString();
 }
 
 void* CxLuaCall::ToObject(int32_t index, uint32_t* tag) const
@@ -190,7 +190,7 @@ bool CxLuaVm::Open(int32_t stackSize)
         Close();
         return false;
     }
-    const luaL_Reg libraries[] = {{LUA_GNAME, luaopen_base},     {LUA_IOLIBNAME, luaopen_io},
+    const luaL_Reg libraries[] = {{LUA_GNAME, luaopen_base},        {LUA_IOLIBNAME, luaopen_io},
                                   {LUA_STRLIBNAME, luaopen_string}, {LUA_MATHLIBNAME, luaopen_math},
                                   {LUA_TABLIBNAME, luaopen_table},  {LUA_DBLIBNAME, luaopen_debug}};
     for (const luaL_Reg& library : libraries)

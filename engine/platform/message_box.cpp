@@ -30,7 +30,8 @@ static int32_t AnswerHeadless(const char* title, const char* text, const char* c
                 answer = i;
     fprintf(stderr, "[%s] %s", title ? title : "", text ? text : "");
     for (int32_t i = 0; i < count; ++i)
-        fprintf(stderr, "%s%s%s%s", i == 0 ? " (" : " / ", i == answer ? "*" : "", buttons[i], i == count - 1 ? ")" : "");
+        fprintf(stderr, "%s%s%s%s", i == 0 ? " (" : " / ", i == answer ? "*" : "", buttons[i],
+                i == count - 1 ? ")" : "");
     fprintf(stderr, "\n");
     return answer;
 }

@@ -91,7 +91,6 @@ uint32_t VirtualKeyOf(const SDL_Keysym& key)
     return 0;
 }
 
-
 void Queue(uint32_t message, uint64_t wParam, int64_t lParam)
 {
     s_Pending.push_back(ST_WINDOW_MESSAGE{message, wParam, lParam, s_nEventModifiers});
@@ -351,7 +350,6 @@ void Fill()
         Translate(event);
 }
 
-
 void DropRecreationEvents()
 {
     SDL_PumpEvents();
@@ -370,8 +368,7 @@ void DropRecreationEvents()
 
 } // namespace
 
-namespace window_detail
-{
+namespace window_detail {
 SDL_Keysym KeysymOf(uint32_t virtualKey, uint32_t modifiers)
 {
     SDL_Keysym key = {};

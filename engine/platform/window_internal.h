@@ -5,8 +5,7 @@
 
 #include <cstdint>
 
-namespace window_detail
-{
+namespace window_detail {
 // The SDL key (scancode and key code) of an engine virtual key with modifiers.
 SDL_Keysym KeysymOf(uint32_t virtualKey, uint32_t modifiers);
 // The SDL id of the platform window, 0 without one.

@@ -4,8 +4,7 @@
 #include "engine/core/options.h"
 #include "engine/graphics/draw_surface.h"
 
-namespace
-{
+namespace {
 constexpr uint32_t KEY_BACKSPACE = 0x08;
 constexpr uint32_t KEY_RETURN = 0x0D;
 } // namespace

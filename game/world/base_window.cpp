@@ -2,9 +2,9 @@
 
 #include "engine/core/app.h"
 #include "engine/core/error.h"
-#include "engine/frame/game_app.h"
 #include "engine/core/game_path.h"
 #include "engine/core/sequence.h"
+#include "engine/frame/game_app.h"
 #include "engine/media/movie.h"
 
 #include <new>

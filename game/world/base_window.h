@@ -21,8 +21,8 @@
 #pragma once
 
 #include "engine/core/event.h"
-#include "engine/frame/game_window.h"
 #include "engine/core/timer.h"
+#include "engine/frame/game_window.h"
 #include "game/world/yes_no_hook.h"
 
 #include <cstdint>

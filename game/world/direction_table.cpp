@@ -6,9 +6,8 @@ namespace {
 constexpr float kStartAngles[TRUCK_MAX_DIRECTIONS] = {0.0f,   337.5f, 296.46f, 286.0f, 270.0f,  256.6f,
                                                       243.6f, 202.0f, 180.0f,  157.0f, 116.66f, 102.0f,
                                                       90.0f,  76.0f,  63.4f,   25.5f};
-float s_Angles[TRUCK_MAX_DIRECTIONS] = {0.0f,   337.5f, 296.46f, 286.0f, 270.0f,  256.6f,
-                                        243.6f, 202.0f, 180.0f,  157.0f, 116.66f, 102.0f,
-                                        90.0f,  76.0f,  63.4f,   25.5f};
+float s_Angles[TRUCK_MAX_DIRECTIONS] = {0.0f,   337.5f, 296.46f, 286.0f, 270.0f, 256.6f, 243.6f, 202.0f,
+                                        180.0f, 157.0f, 116.66f, 102.0f, 90.0f,  76.0f,  63.4f,  25.5f};
 constexpr double kPi = 3.14159265358979323846;
 } // namespace
 

@@ -17,8 +17,7 @@
 const char* const RUMBO_BUILD_DATE = "Jul 16 2003 18:00:34";
 const char* const RUMBO_PROFILE_FILE = "$INSTALLPATH\\rumbo.pxu";
 
-namespace
-{
+namespace {
 const AppDescription s_Description = {
     "Rumbo Town Demo",
     "RumboTownDemo.ini",
@@ -112,8 +111,8 @@ uint32_t CRumboTownApp::Create()
     m_nCheatKeys = static_cast<int32_t>(value);
 
     LoadUsers();
-    LogEntry(CX_LOG_INFO, "%s %s: data in %s, profiles in %s", GetAppName(), GetBuildDate(), GetCDPath().c_str(),
-             m_ProfileFile.GetPath().c_str());
+    LogEntry(CX_LOG_INFO, "%s %s: data in %s, profiles in %s", GetAppName(), GetBuildDate(),
+             GetCDPath().c_str(), m_ProfileFile.GetPath().c_str());
     PushRoom(RUMBO_ROOM_TOWN);
     return GetError();
 }
@@ -268,10 +267,12 @@ int32_t CRumboTownApp::GetBuildingMission(int32_t building) const
 
 int32_t CRumboTownApp::GetLevel(UserActivity activity) const
 {
-    return activity >= 0 && activity < USER_ACTIVITY_COUNT ? m_Profiles[m_nCurrentProfile].level[activity] : 0;
+    return activity >= 0 && activity < USER_ACTIVITY_COUNT ? m_Profiles[m_nCurrentProfile].level[activity]
+                                                           : 0;
 }
 
 int32_t CRumboTownApp::GetTitle(UserActivity activity) const
 {
-    return activity >= 0 && activity < USER_ACTIVITY_COUNT ? m_Profiles[m_nCurrentProfile].title[activity] : 0;
+    return activity >= 0 && activity < USER_ACTIVITY_COUNT ? m_Profiles[m_nCurrentProfile].title[activity]
+                                                           : 0;
 }

@@ -1,12 +1,12 @@
-#include "game/world/game_image.h"
 #include "game/world/super_sprite.h"
+#include "game/world/game_image.h"
 
 #include "engine/core/app.h"
 #include "engine/core/file.h"
-#include "engine/frame/game_app.h"
 #include "engine/core/game_path.h"
 #include "engine/core/log.h"
 #include "engine/core/options.h"
+#include "engine/frame/game_app.h"
 #include "engine/frame/system_events.h"
 #include "game/world/super_sprite_events.h"
 

@@ -24,8 +24,8 @@
 #pragma once
 
 #include "engine/base/array.h"
-#include "engine/core/command_handler.h"
 #include "engine/base/cx_string.h"
+#include "engine/core/command_handler.h"
 #include "engine/core/pause_resume.h"
 #include "engine/graphics/animation.h"
 #include "game/world/collision_sprite.h"

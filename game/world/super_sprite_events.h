@@ -11,8 +11,8 @@
 #pragma once
 
 #include "engine/base/cx_string.h"
-#include "engine/core/event.h"
 #include "engine/base/linked_list.h"
+#include "engine/core/event.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
-#include "game/world/game_image.h"
 #include "game/world/super_truck.h"
+#include "game/world/game_image.h"
 
 #include "engine/core/file.h"
 #include "engine/core/game_path.h"
@@ -27,7 +27,9 @@ bool ParseRect(const char* text, CxRect* rect)
         while (*p == ' ' || *p == '\t' || *p == ',')
             ++p;
     }
-    auto narrow = [](long v) { return static_cast<int32_t>(v < -0xFFFFFF ? -0xFFFFFF : (v > 0xFFFFFF ? 0xFFFFFF : v)); };
+    auto narrow = [](long v) {
+        return static_cast<int32_t>(v < -0xFFFFFF ? -0xFFFFFF : (v > 0xFFFFFF ? 0xFFFFFF : v));
+    };
     *rect = CxRect(narrow(values[0]), narrow(values[1]), narrow(values[2]), narrow(values[3]));
     return true;
 }
@@ -87,7 +89,8 @@ uint32_t CSuperTruck::LoadFromFile(const char* fileName)
     if (count > TRUCK_MAX_DIRECTIONS)
     {
         // Every per-direction table holds 16 entries.
-        LogEntry(CX_LOG_WARNING, "%s: %ld directions, only %d are used", fileName, count, TRUCK_MAX_DIRECTIONS);
+        LogEntry(CX_LOG_WARNING, "%s: %ld directions, only %d are used", fileName, count,
+                 TRUCK_MAX_DIRECTIONS);
         count = TRUCK_MAX_DIRECTIONS;
     }
     m_nNumDirections = static_cast<int32_t>(count);
@@ -168,7 +171,8 @@ uint32_t CSuperTruck::OpenState(ST_TRUCK_STATE& state)
     const CxString path = ExpandGamePath(state.strFile.c_str());
     state.pDriver = state.strFile.IsEmpty() ? nullptr : CreateMovieDriver(path.c_str(), 0);
     state.pSurface = state.pDriver ? new (std::nothrow) CxDrawSurface : nullptr;
-    if (!state.pDriver || !state.pSurface || state.pDriver->AllocateSurface(state.pSurface, 16) != CX_ERR_NONE)
+    if (!state.pDriver || !state.pSurface ||
+        state.pDriver->AllocateSurface(state.pSurface, 16) != CX_ERR_NONE)
     {
         CloseState(state);
         SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate a new CxMovieDriver for this SuperTruck");

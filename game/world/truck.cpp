@@ -93,9 +93,9 @@ void CTruck::Steer(const CxPoint* point)
     const float vx = static_cast<float>(m_ptTarget.x - centre.x);
     const float vy = static_cast<float>(m_ptTarget.y - centre.y);
     const float length = std::sqrt(vx * vx + vy * vy);
-    m_fAcceleration = m_nMode == TRUCK_MODE_SUPER ? m_Set.fSuperAcceleration
+    m_fAcceleration = m_nMode == TRUCK_MODE_SUPER     ? m_Set.fSuperAcceleration
                       : m_nMode == TRUCK_MODE_DRIVING ? m_Set.fDrivingAcceleration
-                                                       : m_fAcceleration;
+                                                      : m_fAcceleration;
     if (m_Set.bDistanceAcceleration && (point || length <= static_cast<float>(m_Set.nTargetThreshold)))
         m_fAcceleration = (length - TRUCK_BRAKE_DISTANCE) * TRUCK_BRAKE_FACTOR;
     const int32_t count = GetNumDirections();

@@ -164,14 +164,21 @@ public:
     float GetAcceleration() const { return m_fAcceleration; }
     const float* GetFloatPosition() const { return m_fPosition; }
     const float* GetDirectionVector() const { return m_fVector; }
-    void SetDirectionVector(float x, float y) { m_fVector[0] = x; m_fVector[1] = y; }
+    void SetDirectionVector(float x, float y)
+    {
+        m_fVector[0] = x;
+        m_fVector[1] = y;
+    }
     float GetFrameRate() const;
     ST_TRUCK_SETTINGS& Settings() { return m_Set; }
     const ST_TRUCK_SETTINGS& Settings() const { return m_Set; }
     bool IsOutOfControl() const { return m_LoseControl.IsRunning(); }
     bool IsTurboRunning() const { return m_Turbo.IsRunning(); }
     bool IsShootTimerRunning() const { return m_Shoot.IsRunning(); }
-    CxSound* GetSound(int32_t which) const { return which >= 0 && which < TRUCK_SOUND_COUNT ? m_pSounds[which] : nullptr; }
+    CxSound* GetSound(int32_t which) const
+    {
+        return which >= 0 && which < TRUCK_SOUND_COUNT ? m_pSounds[which] : nullptr;
+    }
     CxSound* GetLoopSound() const { return m_pLoopSound; }
     CLipSynch* GetLips(int32_t set, int32_t direction) const;
     CxEventSequenceFile* GetShootSequence() const { return m_pShootSequence; }

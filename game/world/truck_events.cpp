@@ -178,7 +178,8 @@ CxEvent* CreateTruckEvent(CTruck* truck, const CxString& command, const CxLinked
         if (driveTo && arguments.GetCount() >= 3)
             ParseLong(arguments.GetAt(2)->m_Value, &flag);
         const bool stop = driveTo && flag == 0;
-        return new (std::nothrow) CTruckDriveEvent(truck, CxPoint(static_cast<int32_t>(x), static_cast<int32_t>(y)), stop);
+        return new (std::nothrow)
+            CTruckDriveEvent(truck, CxPoint(static_cast<int32_t>(x), static_cast<int32_t>(y)), stop);
     }
     if (command.EqualsNoCase("RotateTo"))
     {
@@ -197,7 +198,9 @@ CxEvent* CreateTruckEvent(CTruck* truck, const CxString& command, const CxLinked
         if (talk || talk2)
             return new (std::nothrow) CTruckTalkEvent(truck, talk2 ? 1 : 0, arguments);
         CxLinkedList<CxString> one;
-        one.AddTail(arguments.GetAt(static_cast<uint32_t>(RandomChoice(static_cast<int32_t>(arguments.GetCount()))))->m_Value);
+        one.AddTail(
+            arguments.GetAt(static_cast<uint32_t>(RandomChoice(static_cast<int32_t>(arguments.GetCount()))))
+                ->m_Value);
         return new (std::nothrow) CTruckTalkEvent(truck, 0, one);
     }
     *handled = false;

@@ -15,8 +15,8 @@
 #include <new>
 
 namespace {
-constexpr const char* kSoundKeys[TRUCK_SOUND_COUNT] = {"DrivingSound", "SuperDrivingSound", "BumpDrivingSound",
-                                                       "IdleSound",    nullptr,             "HornSound"};
+constexpr const char* kSoundKeys[TRUCK_SOUND_COUNT] = {
+    "DrivingSound", "SuperDrivingSound", "BumpDrivingSound", "IdleSound", nullptr, "HornSound"};
 constexpr const char* kCrashSound = "$GAMEPATH\\SFX\\crash.wav";
 
 // A float of the file that stays a usable number.
@@ -135,7 +135,8 @@ void CTruck::LoadShotKeys(CxOptions& file)
     {
         snprintf(key, sizeof(key), "Direction%d", d);
         file.GetPoint("ShotMovieOffsets", key, &m_Set.ptShotMovieOffsets[d], m_Set.ptShotMovieOffsets[d]);
-        file.GetPoint("SpawnedShotOffsets", key, &m_Set.ptSpawnedShotOffsets[d], m_Set.ptSpawnedShotOffsets[d]);
+        file.GetPoint("SpawnedShotOffsets", key, &m_Set.ptSpawnedShotOffsets[d],
+                      m_Set.ptSpawnedShotOffsets[d]);
     }
 }
 
@@ -177,7 +178,8 @@ void CTruck::OpenLips()
             const CxString file = InterpolateGameText(m_Set.strLips[set][d].c_str());
             if (LoadMouthImage(lips, file.c_str(), LIP_DEFAULT_FRAMES) != CX_ERR_NONE)
             {
-                LogEntry(CX_LOG_WARNING, "%s: could not load the lips %s", GetFileName().c_str(), file.c_str());
+                LogEntry(CX_LOG_WARNING, "%s: could not load the lips %s", GetFileName().c_str(),
+                         file.c_str());
                 delete lips;
                 continue;
             }

@@ -12,8 +12,7 @@
 
 const char* const USER_FILE_ERROR_TEXT = "Could not open user file";
 
-namespace
-{
+namespace {
 const char* const s_VehicleFiles[USER_VEHICLE_COUNT] = {
     "$GAMEPATH\\VPLAYER\\brund.ini",
     "$GAMEPATH\\VPLAYER\\gosk.ini",
@@ -25,8 +24,8 @@ const char* const s_VehicleFiles[USER_VEHICLE_COUNT] = {
 struct ST_PROFILE_KEY
 {
     const char* name;
-    int32_t UserProfile::* field;
-    uint32_t UserProfile::* flags;
+    int32_t UserProfile::*field;
+    uint32_t UserProfile::*flags;
     int32_t level;
     int32_t title;
 };
@@ -232,7 +231,10 @@ uint32_t CUserProfileFile::Load(UserProfile (&profiles)[USER_PROFILE_COUNT], CxE
         // next save rather than becoming the new backup.
         m_bMoveAside = present;
         LogEntry(CX_LOG_WARNING, "%s %s; using %s", m_strPath.c_str(),
-                 !present ? "is missing" : empty ? "is empty" : "could not be read", backup.c_str());
+                 !present ? "is missing"
+                 : empty  ? "is empty"
+                          : "could not be read",
+                 backup.c_str());
         return CX_ERR_NONE;
     }
 

@@ -5,10 +5,9 @@
 // - it is replaced only by a complete new copy, and the previous copy is
 //   kept as "<file>.bak";
 // - a file that cannot be read, or holds no profile section although it is
-//   not empty, is never written over (an empty file counts as a missing one). The ".bak" copy is used instead when it
-//   loads, and the unreadable file is moved aside to "<file>.bad" before the
-//   next save; when neither loads the game plays on with reset records and
-//   the file is left alone.
+//   not empty, is never written over (an empty file counts as a missing one). The ".bak" copy is used instead
+//   when it loads, and the unreadable file is moved aside to "<file>.bad" before the next save; when neither
+//   loads the game plays on with reset records and the file is left alone.
 #pragma once
 
 #include "engine/base/cx_string.h"
@@ -101,7 +100,8 @@ public:
 private:
     // Reads and parses one file; false when it cannot be read, is empty
     // (*empty set) or is no profile.
-    static bool LoadFrom(const char* path, UserProfile (&profiles)[USER_PROFILE_COUNT], bool* empty = nullptr);
+    static bool LoadFrom(const char* path, UserProfile (&profiles)[USER_PROFILE_COUNT],
+                         bool* empty = nullptr);
 
     CxString m_strPath;
     bool m_bBlocked = false;

@@ -3,8 +3,8 @@
 // main loop by itself after a pass limit so that no test can hang.
 #pragma once
 
-#include "engine/frame/game_app.h"
 #include "engine/core/log.h"
+#include "engine/frame/game_app.h"
 
 #include <cstring>
 #include <functional>

@@ -13,8 +13,7 @@
 #include <sys/stat.h>
 #include <vector>
 
-namespace
-{
+namespace {
 // Which groups a run made (true) or found up to date (false).
 std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
 {
@@ -26,7 +25,8 @@ std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
     return made;
 }
 
-const std::map<std::string, bool> ALL_MADE = {{"text", true}, {"cursors", true}, {"fades", true}, {"icon", true}};
+const std::map<std::string, bool> ALL_MADE = {
+    {"text", true}, {"cursors", true}, {"fades", true}, {"icon", true}};
 const std::map<std::string, bool> NONE_MADE = {
     {"text", false}, {"cursors", false}, {"fades", false}, {"icon", false}};
 } // namespace
@@ -76,7 +76,8 @@ TEST(DemoData, OutputsLoadWithTheEnginesLoadersAndCursorsAreKeyed)
         EXPECT_EQ(image.GetWidth(), c.width);
         EXPECT_EQ(image.GetHeight(), c.height);
         const uint32_t magenta = image.MakeColor(255, 0, 255);
-        EXPECT_EQ(image.GetPixel(c.width - 1, c.height - 1), magenta) << c.file << ": the key around the shape";
+        EXPECT_EQ(image.GetPixel(c.width - 1, c.height - 1), magenta)
+            << c.file << ": the key around the shape";
         EXPECT_NE(image.GetPixel(c.inside.x, c.inside.y), magenta) << c.file << ": the hot spot is drawn";
     }
     for (const char* movie : {"COMMON/FADE0.SMK", "COMMON/FADE1.SMK"})

@@ -7,7 +7,8 @@
 #include <cstdio>
 
 CCairoCanvas::CCairoCanvas(int width, int height, bool antialias)
-    : m_pSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)), m_pCairo(cairo_create(m_pSurface))
+    : m_pSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+      m_pCairo(cairo_create(m_pSurface))
 {
     cairo_set_antialias(m_pCairo, antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
@@ -76,7 +77,8 @@ bool CCairoCanvas::SaveTga(const std::string& path) const
 bool CCairoCanvas::SavePng(const std::string& path) const
 {
     const std::string temp = path + ".part";
-    if (!MakeParentDirectories(path) || cairo_surface_write_to_png(m_pSurface, temp.c_str()) != CAIRO_STATUS_SUCCESS ||
+    if (!MakeParentDirectories(path) ||
+        cairo_surface_write_to_png(m_pSurface, temp.c_str()) != CAIRO_STATUS_SUCCESS ||
         rename(temp.c_str(), path.c_str()) != 0)
     {
         fprintf(stderr, "make-demo-data: could not write %s\n", path.c_str());

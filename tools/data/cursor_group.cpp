@@ -5,8 +5,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 bool MakeArrow(const std::string& path)
 {
     CCairoCanvas canvas(32, 32);
@@ -60,7 +59,8 @@ public:
     }
     bool Make(const DemoDataPaths& paths) const override
     {
-        return MakeArrow(paths.output + "/COMMON/arrwcur.tga") && MakeTarget(paths.output + "/COMMON/targcur.tga");
+        return MakeArrow(paths.output + "/COMMON/arrwcur.tga") &&
+               MakeTarget(paths.output + "/COMMON/targcur.tga");
     }
 };
 } // namespace

@@ -68,9 +68,9 @@ bool MakeParentDirectories(const std::string& path)
     return !error;
 }
 
-namespace
-{
-std::string StampOf(const CDemoGroup& group, const DemoDataPaths& paths, const std::vector<std::string>& outputs)
+namespace {
+std::string StampOf(const CDemoGroup& group, const DemoDataPaths& paths,
+                    const std::vector<std::string>& outputs)
 {
     CStampHash hash;
     hash.Add(group.Name());
@@ -84,7 +84,8 @@ std::string StampOf(const CDemoGroup& group, const DemoDataPaths& paths, const s
 
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
-    std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(), MakeIconGroup()};
+    std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
+                                            MakeIconGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {
@@ -112,7 +113,10 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
         }
         if (progress)
             fprintf(progress, "make-demo-data: %s: %zu file%s, %s\n", result.name.c_str(), result.files,
-                    result.files == 1 ? "" : "s", !result.ok ? "FAILED" : result.made ? "made" : "up to date");
+                    result.files == 1 ? "" : "s",
+                    !result.ok    ? "FAILED"
+                    : result.made ? "made"
+                                  : "up to date");
         ok = ok && result.ok;
         if (results)
             results->push_back(result);

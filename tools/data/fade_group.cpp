@@ -2,8 +2,7 @@
 #include "tools/data/demo_data.h"
 #include "tools/smk/fade_movie.h"
 
-namespace
-{
+namespace {
 class CFadeGroup : public CDemoGroup
 {
 public:

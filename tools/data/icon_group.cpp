@@ -5,8 +5,7 @@
 
 #include <cmath>
 
-namespace
-{
+namespace {
 void RoundedSquare(cairo_t* cr, double x, double y, double size, double radius)
 {
     cairo_new_sub_path(cr);

@@ -7,8 +7,7 @@
 
 namespace fs = std::filesystem;
 
-namespace
-{
+namespace {
 std::vector<std::string> ListSources(const std::string& root)
 {
     std::vector<std::string> names;
@@ -36,7 +35,10 @@ public:
             hash.Add(bytes.data(), bytes.size());
         }
     }
-    std::vector<std::string> Outputs(const DemoDataPaths& paths) const override { return ListSources(paths.source); }
+    std::vector<std::string> Outputs(const DemoDataPaths& paths) const override
+    {
+        return ListSources(paths.source);
+    }
     bool Make(const DemoDataPaths& paths) const override
     {
         for (const std::string& name : ListSources(paths.source))

@@ -70,7 +70,8 @@ public:
     }
     void Put(BitWriter& out, uint32_t symbol) const { out.PutField(m_Codes[symbol], m_Lengths[symbol]); }
     // Pre-order: 1 and both subtrees for a node, 0 and emitLeaf(value) for a leaf.
-    template <class F> void Serialise(BitWriter& out, F emitLeaf) const
+    template <class F>
+    void Serialise(BitWriter& out, F emitLeaf) const
     {
         SerialiseNode(out, m_nRoot, emitLeaf);
     }
@@ -154,7 +155,8 @@ private:
         AssignCodes(n.child[0], code, length + 1);
         AssignCodes(n.child[1], code | (1u << length), length + 1);
     }
-    template <class F> void SerialiseNode(BitWriter& out, int32_t node, F& emitLeaf) const
+    template <class F>
+    void SerialiseNode(BitWriter& out, int32_t node, F& emitLeaf) const
     {
         const Node& n = m_Nodes[node];
         if (n.child[0] < 0)

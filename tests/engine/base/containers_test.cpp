@@ -11,8 +11,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 template <class T>
 std::vector<T> Values(const CxLinkedList<T>& list)
 {
@@ -106,7 +105,7 @@ TEST(BinaryTree, InOrderWalkAfterInsertsAndRemoves)
     CxBinaryTree<int, int> tree;
     for (int k : {50, 30, 70, 20, 40, 60, 80, 35, 45})
         tree.Insert(k, k * 10);
-    tree.Insert(40, 400); // replaces
+    tree.Insert(40, 400);         // replaces
     EXPECT_TRUE(tree.Remove(30)); // two children
     EXPECT_TRUE(tree.Remove(80)); // leaf
     EXPECT_FALSE(tree.Remove(99));
@@ -118,8 +117,7 @@ TEST(BinaryTree, InOrderWalkAfterInsertsAndRemoves)
     EXPECT_EQ(tree.GetCount(), 7u);
 }
 
-namespace
-{
+namespace {
 struct Pausable : CxPauseResume
 {
     int m_nPauses = 0;
@@ -176,10 +174,12 @@ TEST(Random, ClassicGeneratorSequence)
     }
 }
 
-namespace
-{
+namespace {
 int s_nCalls;
-void CountCall() { ++s_nCalls; }
+void CountCall()
+{
+    ++s_nCalls;
+}
 void RemoveSelf()
 {
     ++s_nCalls;

@@ -11,8 +11,7 @@
 #include <memory>
 #include <vector>
 
-namespace
-{
+namespace {
 // A cached object holding a block of the engine allocator, as surfaces and
 // sounds do.
 class Blob : public CxCachedObject
@@ -148,7 +147,8 @@ TEST_F(CacheTest, AllocationUnderBudgetEvictsLeastRecentlyUsedAndRestoresThem)
         const CxString swap = blobs[i]->GetCacheFileName();
         blobs[i]->Lock();
         ASSERT_NE(blobs[i]->IsResident(), 0u);
-        EXPECT_TRUE(blobs[i]->HoldsPattern(static_cast<uint8_t>(i))) << "blob " << i << " came back byte for byte";
+        EXPECT_TRUE(blobs[i]->HoldsPattern(static_cast<uint8_t>(i)))
+            << "blob " << i << " came back byte for byte";
         EXPECT_FALSE(blobs[i]->HasCacheFile());
         if (!swap.IsEmpty())
         {

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 struct Tracked
 {
     explicit Tracked(int* deaths, CxCleaner* requeue = nullptr) : m_pDeaths(deaths), m_pRequeue(requeue) {}

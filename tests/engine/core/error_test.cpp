@@ -63,8 +63,7 @@ TEST(ErrorPath, WithoutHandlerReportsAreOnlyCounted)
     SetErrorHandler(previous);
 }
 
-namespace
-{
+namespace {
 struct Collector : CxOutputListener
 {
     std::string m_Text;
@@ -93,7 +92,8 @@ TEST(Log, ModeWordFromTheDebugSettings)
     EXPECT_EQ(CxLog::LevelMask(7), 0xF0000u);
     TempDir dir;
     {
-        DebugScope debug("[Engine.Debug]\nDebugLevel=2\nLogWindow=0\nLogFileName=" + dir.File("x.log") + "\n");
+        DebugScope debug("[Engine.Debug]\nDebugLevel=2\nLogWindow=0\nLogFileName=" + dir.File("x.log") +
+                         "\n");
         EXPECT_EQ(GetLog()->GetMode(), 0x30000u | CX_LOG_TO_FILE);
         EXPECT_EQ(GetDebugSettings()->m_bAbortsOn, true);
         EXPECT_EQ(GetDebugSettings()->m_bShowIO, false);
@@ -102,8 +102,7 @@ TEST(Log, ModeWordFromTheDebugSettings)
     EXPECT_EQ(GetDebugSettings(), nullptr);
 }
 
-namespace
-{
+namespace {
 // Sets (or, with null, removes) an environment variable for the life of a scope.
 class EnvScope
 {

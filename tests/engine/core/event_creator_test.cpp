@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 std::vector<std::string> ToVector(const CxLinkedList<CxString>& list)
 {
     std::vector<std::string> out;

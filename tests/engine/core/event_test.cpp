@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 using Log = std::vector<std::string>;
 
 // An event whose finishing the test controls; it writes what happens to it into a log.

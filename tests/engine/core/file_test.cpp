@@ -12,8 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 // Switches the missing-disc prompt for the test and back afterwards.
 struct BlueScreen
 {
@@ -36,7 +35,8 @@ TEST(File, OpenModesFollowTheFlags)
     EXPECT_EQ(capture.Errors()[0].text, "Could not open " + path);
 
     CxFile created;
-    EXPECT_EQ(created.Open(path.c_str(), CX_FILE_CREATE | CX_FILE_READ), CX_ERR_NONE) << "0x20 creates a missing file";
+    EXPECT_EQ(created.Open(path.c_str(), CX_FILE_CREATE | CX_FILE_READ), CX_ERR_NONE)
+        << "0x20 creates a missing file";
     EXPECT_EQ(created.Write("hello", 5), 5);
     created.Close();
 
@@ -55,7 +55,8 @@ TEST(File, OpenModesFollowTheFlags)
     append.Write(" world", 6);
     append.Close();
     CxFile truncate;
-    ASSERT_EQ(truncate.Open(dir.File("NEW.BIN").c_str(), CX_FILE_TEXT), CX_ERR_NONE) << "names match any case";
+    ASSERT_EQ(truncate.Open(dir.File("NEW.BIN").c_str(), CX_FILE_TEXT), CX_ERR_NONE)
+        << "names match any case";
     EXPECT_EQ(truncate.GetLength(), 11);
     truncate.Close();
     EXPECT_EQ(capture.Errors().size(), 1u);
@@ -243,8 +244,7 @@ TEST(FileFunctions, TempDirectoryAlwaysEndsWithASeparator)
         had[i] ? (void)setenv(names[i], saved[i].c_str(), 1) : (void)unsetenv(names[i]);
 }
 
-namespace
-{
+namespace {
 CxSaveStep s_StopAt = CX_SAVE_STEP_COUNT;
 bool StopAtStep(CxSaveStep step, const char*)
 {
@@ -263,8 +263,9 @@ TEST(SaveFileAtomic, EveryStopLeavesACompleteCopy)
         const std::string path = dir.Write("f.txt", oldText);
         s_StopAt = static_cast<CxSaveStep>(step);
         CxSaveStepHook previous = SetSaveStepHook(StopAtStep);
-        const uint32_t code = SaveFileAtomic(path.c_str(), newText.data(), static_cast<uint32_t>(newText.size()),
-                                             nullptr, CX_SAVE_KEEP_BACKUP);
+        const uint32_t code =
+            SaveFileAtomic(path.c_str(), newText.data(), static_cast<uint32_t>(newText.size()), nullptr,
+                           CX_SAVE_KEEP_BACKUP);
         SetSaveStepHook(previous);
         EXPECT_EQ(code, CX_ERR_FILE_WRITE) << "step " << step;
         const std::string now = TempDir::Read(path);

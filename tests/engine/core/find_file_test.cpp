@@ -9,8 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace
-{
+namespace {
 class FindFileTest : public testing::Test
 {
 protected:

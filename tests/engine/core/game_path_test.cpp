@@ -9,8 +9,7 @@
 #include <filesystem>
 #include <string>
 
-namespace
-{
+namespace {
 class GamePathTest : public testing::Test
 {
 protected:

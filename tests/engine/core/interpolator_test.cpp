@@ -4,8 +4,7 @@
 
 #include <string>
 
-namespace
-{
+namespace {
 std::string Expand(const CxInterpolator& interpolator, const char* text)
 {
     return interpolator.Expand(text).c_str();

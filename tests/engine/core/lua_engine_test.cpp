@@ -2,16 +2,15 @@
 
 #include "engine/core/log.h"
 #include "engine/platform/message_box.h"
-#include "tests/support/test_support.h"
 #include "tests/support/test_app.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 
-namespace
-{
+namespace {
 // Collects the text output for the life of the test.
 class OutputCapture : public CxOutputListener
 {
@@ -105,8 +104,7 @@ TEST(LuaEngine, WithoutAStateOrTextNothingRuns)
     EXPECT_STREQ(file.GetVm().GetGlobalString("answer").c_str(), "forty-two");
 }
 
-namespace
-{
+namespace {
 // A game application with two rooms and its Lua engine, driven by hand.
 class GameLuaTest : public testing::Test
 {
@@ -219,8 +217,7 @@ TEST_F(GameLuaTest, BuildGamePathSubstitutesRootsAndKeepsPercent)
     EXPECT_EQ(out.find("$CDPATH"), std::string::npos) << out;
 }
 
-namespace
-{
+namespace {
 CxSprite* s_pScriptSprite = nullptr;
 
 // Hands the test's sprite (or whatever it points at) to the script.
@@ -265,8 +262,7 @@ TEST_F(GameLuaTest, DeadOrForeignSpritesAreRefused)
 
 // ---- C++ exceptions through scripts ------------------------------------------
 
-namespace
-{
+namespace {
 int s_nTroubleCalls = 0;
 
 // Reports an error each call; the dialog answers "Continue" twice, then "Quit"

@@ -9,8 +9,7 @@
 #include <memory>
 #include <sys/stat.h>
 
-namespace
-{
+namespace {
 std::string ReadString(CxOptions& options, const char* section, const char* name, const char* fallback = "?",
                        uint32_t size = 256)
 {
@@ -49,7 +48,8 @@ TEST(OptionsParse, BlanksCommentsAndNamesFollowTheLineRules)
 
 TEST(OptionsParse, VariablesBeforeAnySectionAndDotsInNamesAreOrdinary)
 {
-    std::unique_ptr<CxOptions> o(Parsed("Lost=1\n[Engine.Game]\nA=1\n[Engine.Game.CommandConsole.Aliases]\nA=2\n"));
+    std::unique_ptr<CxOptions> o(
+        Parsed("Lost=1\n[Engine.Game]\nA=1\n[Engine.Game.CommandConsole.Aliases]\nA=2\n"));
     EXPECT_EQ(o->GetSections().GetCount(), 2);
     EXPECT_EQ(ReadString(*o, "Engine.Game", "A"), "1");
     EXPECT_EQ(ReadString(*o, "Engine.Game.CommandConsole.Aliases", "A"), "2");

@@ -8,8 +8,7 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 // A stand-in room: the listener of its timers, as a room is.
 class FakeRoom : public CxTimerListener, public CxError
 {
@@ -32,7 +31,6 @@ public:
 class RoomTimersTest : public testing::Test
 {
 protected:
-
     void PassAt(uint32_t tick)
     {
         m_Clock.Set(tick);

@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 std::vector<std::string> g_Log;
 std::set<std::string> g_Released;
 

@@ -8,12 +8,10 @@
 
 #include <vector>
 
-namespace
-{
+namespace {
 class TimerTest : public testing::Test
 {
 protected:
-
     // One idle pass at the given tick.
     void PassAt(uint32_t tick)
     {
@@ -314,8 +312,7 @@ TEST_F(TimerTest, ListenerMayDeleteALaterTimerOfTheSamePass)
 
 // ---- main-loop hooks ----
 
-namespace
-{
+namespace {
 class CountingHook : public CxMainLoopHook
 {
 public:

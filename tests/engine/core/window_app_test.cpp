@@ -278,7 +278,8 @@ TEST_P(FrameLimitOption, SixtyWhenAbsentAndNoLimitOnlyWhenWrittenAsZero)
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, FrameLimitOption,
-                         testing::Values(FrameLimitCase{"", 60u}, FrameLimitCase{"[Engine]\nUseDirectDraw=0\n", 60u},
+                         testing::Values(FrameLimitCase{"", 60u},
+                                         FrameLimitCase{"[Engine]\nUseDirectDraw=0\n", 60u},
                                          FrameLimitCase{"[Engine]\nMaxFramesPerSecond=0\n", 0u},
                                          FrameLimitCase{"[Engine]\nMaxFramesPerSecond=30\n", 30u}));
 

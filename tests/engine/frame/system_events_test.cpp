@@ -9,8 +9,8 @@
 #include "engine/core/sequence.h"
 #include "engine/platform/clock.h"
 #include "tests/support/scoped_clock.h"
-#include "tests/support/test_support.h"
 #include "tests/support/test_app.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 class CCommandApp : public CTestApp
 {
 public:
@@ -120,7 +119,8 @@ TEST_F(SystemCommandsTest, SleepRandomRangeStaysInsideItsBoundsAndEqualBoundsAre
     CxLinkedList<CxString> args;
     args.AddTail(CxString("100"));
     args.AddTail(CxString("100"));
-    std::unique_ptr<CxEvent> exact(m_pApp->CreateEvent(CxString("system"), CxString("SleepRandomRange"), args));
+    std::unique_ptr<CxEvent> exact(
+        m_pApp->CreateEvent(CxString("system"), CxString("SleepRandomRange"), args));
     ASSERT_NE(exact, nullptr);
     EXPECT_EQ(static_cast<CTimerEvent*>(exact.get())->GetDuration(), 100u);
 
@@ -128,7 +128,8 @@ TEST_F(SystemCommandsTest, SleepRandomRangeStaysInsideItsBoundsAndEqualBoundsAre
     args.GetTail()->m_Value = "140";
     for (int i = 0; i < 200; ++i)
     {
-        std::unique_ptr<CxEvent> e(m_pApp->CreateEvent(CxString("SYSTEM"), CxString("sleeprandomrange"), args));
+        std::unique_ptr<CxEvent> e(
+            m_pApp->CreateEvent(CxString("SYSTEM"), CxString("sleeprandomrange"), args));
         const uint32_t d = static_cast<CTimerEvent*>(e.get())->GetDuration();
         ASSERT_GE(d, 100u);
         ASSERT_LE(d, 140u);
@@ -217,7 +218,8 @@ TEST_F(SystemCommandsTest, SoundCommandsLoadTheirFileAndTextFilesMakeSubtitledSo
 {
     // A silent game (no sound system): a played sound is done at once.
     std::string wave = "RIFF";
-    const std::string body = std::string("WAVEfmt ") + std::string("\x10\0\0\0\x01\0\x01\0\x22\x56\0\0\x44\xac\0\0\x02\0\x10\0", 20) +
+    const std::string body = std::string("WAVEfmt ") +
+                             std::string("\x10\0\0\0\x01\0\x01\0\x22\x56\0\0\x44\xac\0\0\x02\0\x10\0", 20) +
                              std::string("data\x04\0\0\0\0\0\0\0", 12);
     const uint32_t size = static_cast<uint32_t>(body.size());
     wave += std::string(reinterpret_cast<const char*>(&size), 4) + body;

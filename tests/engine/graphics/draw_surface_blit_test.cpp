@@ -723,7 +723,7 @@ TEST(DrawSurfaceEffect, BlendsAtOtherDepths)
     // 32 to 32 goes through the general routine; the destination keeps its alpha.
     CxDrawSurface src(2, 1, 32);
     src.SetPixel(0, 0, 0x00FF0000);
-    src.SetPixel(1, 0, 0x80FF0000);  // alpha 128
+    src.SetPixel(1, 0, 0x80FF0000); // alpha 128
     CxDrawSurface dst(2, 1, 32);
     dst.FillRect(nullptr, 0x110000FF);
     ST_BLIT_FX fx;
@@ -751,7 +751,7 @@ TEST(DrawSurfaceEffect, BlendsAtOtherDepths)
     CxDrawSurface red(1, 1, 32);
     red.SetPixel(0, 0, 0x00FF0000);
     CxDrawSurface d8(1, 1, 8);
-    d8.SetPixel(0, 0, 0);  // black
+    d8.SetPixel(0, 0, 0); // black
     fx.nType = CX_FX_OPACITY;
     fx.nParam = 255;
     red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
@@ -759,7 +759,7 @@ TEST(DrawSurfaceEffect, BlendsAtOtherDepths)
     fx.nParam = 128;
     d8.SetPixel(0, 0, 0);
     red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d8.GetPixel(0, 0), 1u);  // (128, 0, 0) is entry 1
+    EXPECT_EQ(d8.GetPixel(0, 0), 1u); // (128, 0, 0) is entry 1
 
     // Tint onto 24 bits: halfway to green.
     CxDrawSurface d24(1, 1, 24);

@@ -70,7 +70,8 @@ void Paint(CxDrawSurface& s, Shape shape, uint32_t key, uint32_t seed)
         for (int32_t x = 0; x < w; ++x)
         {
             const int64_t dx = 2 * x + 1 - w, dy = 2 * y + 1 - h;
-            const int64_t r2 = dx * dx + dy * dy, size2 = static_cast<int64_t>(w < h ? w : h) * (w < h ? w : h);
+            const int64_t r2 = dx * dx + dy * dy,
+                          size2 = static_cast<int64_t>(w < h ? w : h) * (w < h ? w : h);
             bool opaque = false;
             switch (shape)
             {
@@ -143,8 +144,8 @@ bool ClipOneToOne(const CxDrawSurface& src, const CxDrawSurface& dst, CxRect& d,
 // Draws twice through Draw (the second copy of unchanged pixels goes
 // through the table) and once through the general routine, each onto its
 // own copy of the background, and compares the results.
-void ExpectSameAsGeneral(CxDrawSurface& src, const CxDrawSurface& background, CxRect d, CxRect s, uint32_t key,
-                         const ST_BLIT_FX* fx, const std::string& label)
+void ExpectSameAsGeneral(CxDrawSurface& src, const CxDrawSurface& background, CxRect d, CxRect s,
+                         uint32_t key, const ST_BLIT_FX* fx, const std::string& label)
 {
     CxDrawSurface first(background);
     CxDrawSurface second(background);
@@ -183,10 +184,12 @@ std::string Describe(const Format& f, int32_t w, int32_t h, int shape, const cha
 
 TEST(DrawSurfaceKeyRuns, KeyedCopiesAgreeWithTheGeneralRoutineAtEveryClip)
 {
-    const Shape shapes[] = {Shape::Disc, Shape::Blob, Shape::Outline, Shape::Runs, Shape::Noise, Shape::AllKey, Shape::NoKey};
+    const Shape shapes[] = {Shape::Disc,  Shape::Blob,   Shape::Outline, Shape::Runs,
+                            Shape::Noise, Shape::AllKey, Shape::NoKey};
     // The last size is larger than the destination, so that it is cut on
     // all four sides at once.
-    const int32_t sizes[][2] = {{1, 1}, {1, 9}, {9, 1}, {2, 3}, {7, 7}, {31, 17}, {64, 64}, {65, 33}, {97, 86}};
+    const int32_t sizes[][2] = {{1, 1},   {1, 9},   {9, 1},   {2, 3},  {7, 7},
+                                {31, 17}, {64, 64}, {65, 33}, {97, 86}};
     const int32_t destW = 90, destH = 80;
     for (const Format& f : kFormats)
     {
@@ -238,7 +241,8 @@ TEST(DrawSurfaceKeyRuns, SpriteImagesGetATableNoLargerThanThemselves)
                 src.DrawAt(&dst, 0, 0, nullptr, f.key);
                 src.DrawAt(&dst, 0, 0, nullptr, f.key);
                 const std::string label = Describe(f, w, 40, static_cast<int>(shape), "");
-                EXPECT_LE(src.GetKeyRunsBytes(), static_cast<size_t>(src.GetPitch()) * src.GetHeight()) << label;
+                EXPECT_LE(src.GetKeyRunsBytes(), static_cast<size_t>(src.GetPitch()) * src.GetHeight())
+                    << label;
                 if (shape == Shape::Disc && w >= 9)
                 {
                     EXPECT_GT(src.GetKeyRunsBytes(), 0u) << label << ": no table was built";
@@ -259,8 +263,8 @@ TEST(DrawSurfaceKeyRuns, EffectsStretchesAndOtherKeysAfterTheTableExistsAgree)
         // The table for the key is built by these two copies.
         src.Draw(&background, &same, &s, f.key);
         src.Draw(&background, &same, &s, f.key);
-        for (int32_t type : {CX_FX_SCREEN_DOOR, CX_FX_RECOLOR_KEY, CX_FX_SILHOUETTE, CX_FX_TINT, CX_FX_MIRROR_H,
-                             CX_FX_MIRROR_V})
+        for (int32_t type : {CX_FX_SCREEN_DOOR, CX_FX_RECOLOR_KEY, CX_FX_SILHOUETTE, CX_FX_TINT,
+                             CX_FX_MIRROR_H, CX_FX_MIRROR_V})
         {
             // 8-to-8 copies draw type 11 unmirrored, unlike the general routine.
             if (type == CX_FX_MIRROR_H && f.sd == 8 && f.dd == 8)
@@ -319,16 +323,38 @@ std::vector<WritePath> WritePaths(const TempDir& dir)
              s.Lock();
              uint8_t* bits = s.GetBits();
              for (int32_t x = 0; x < s.GetWidth(); ++x)
-                 memset(bits + static_cast<int64_t>(s.GetPitch()) * (s.GetHeight() / 2) + x * s.GetDepth() / 8,
+                 memset(bits + static_cast<int64_t>(s.GetPitch()) * (s.GetHeight() / 2) +
+                            x * s.GetDepth() / 8,
                         x % 3 ? 0x21 : static_cast<int>(key & 0xFF), static_cast<size_t>(s.GetDepth() / 8));
              s.Unlock();
              return true;
          }},
-        {"FillRect", [](CxDrawSurface& s, uint32_t) -> bool { const CxRect r(1, 1, 5, 4); s.FillRect(&r, 9); return true; }},
-        {"FillRect with the key", [](CxDrawSurface& s, uint32_t key) -> bool { s.FillRect(nullptr, key); return true; }},
-        {"DrawLine", [](CxDrawSurface& s, uint32_t key) -> bool { s.DrawLine(0, 0, s.GetWidth() - 1, s.GetHeight() - 1, key); return true; }},
-        {"FillCircle", [](CxDrawSurface& s, uint32_t) -> bool { s.FillCircle(2, 2, 2, 6); return true; }},
-        {"FloodFill", [](CxDrawSurface& s, uint32_t) -> bool { s.FloodFill(0, 0, 7); return true; }},
+        {"FillRect",
+         [](CxDrawSurface& s, uint32_t) -> bool {
+             const CxRect r(1, 1, 5, 4);
+             s.FillRect(&r, 9);
+             return true;
+         }},
+        {"FillRect with the key",
+         [](CxDrawSurface& s, uint32_t key) -> bool {
+             s.FillRect(nullptr, key);
+             return true;
+         }},
+        {"DrawLine",
+         [](CxDrawSurface& s, uint32_t key) -> bool {
+             s.DrawLine(0, 0, s.GetWidth() - 1, s.GetHeight() - 1, key);
+             return true;
+         }},
+        {"FillCircle",
+         [](CxDrawSurface& s, uint32_t) -> bool {
+             s.FillCircle(2, 2, 2, 6);
+             return true;
+         }},
+        {"FloodFill",
+         [](CxDrawSurface& s, uint32_t) -> bool {
+             s.FloodFill(0, 0, 7);
+             return true;
+         }},
         {"drawn into",
          [](CxDrawSurface& s, uint32_t) -> bool {
              CxDrawSurface stamp(6, 5, s.GetDepth(), nullptr, s.GetPixelFormat());
@@ -336,12 +362,36 @@ std::vector<WritePath> WritePaths(const TempDir& dir)
              stamp.DrawAt(&s, 1, 2);
              return true;
          }},
-        {"ReplaceColor", [](CxDrawSurface& s, uint32_t key) -> bool { s.ReplaceColor(key, 4); return true; }},
-        {"SwapColors", [](CxDrawSurface& s, uint32_t key) -> bool { s.SwapColors(key, s.GetPixel(s.GetWidth() / 2, s.GetHeight() / 2)); return true; }},
-        {"FlipHorizontal", [](CxDrawSurface& s, uint32_t) -> bool { s.FlipHorizontal(); return true; }},
-        {"FlipVertical", [](CxDrawSurface& s, uint32_t) -> bool { s.FlipVertical(); return true; }},
-        {"Rotate 180", [](CxDrawSurface& s, uint32_t) -> bool { s.Rotate(180); return true; }},
-        {"RotateHorizontal", [](CxDrawSurface& s, uint32_t) -> bool { s.RotateHorizontal(5); return true; }},
+        {"ReplaceColor",
+         [](CxDrawSurface& s, uint32_t key) -> bool {
+             s.ReplaceColor(key, 4);
+             return true;
+         }},
+        {"SwapColors",
+         [](CxDrawSurface& s, uint32_t key) -> bool {
+             s.SwapColors(key, s.GetPixel(s.GetWidth() / 2, s.GetHeight() / 2));
+             return true;
+         }},
+        {"FlipHorizontal",
+         [](CxDrawSurface& s, uint32_t) -> bool {
+             s.FlipHorizontal();
+             return true;
+         }},
+        {"FlipVertical",
+         [](CxDrawSurface& s, uint32_t) -> bool {
+             s.FlipVertical();
+             return true;
+         }},
+        {"Rotate 180",
+         [](CxDrawSurface& s, uint32_t) -> bool {
+             s.Rotate(180);
+             return true;
+         }},
+        {"RotateHorizontal",
+         [](CxDrawSurface& s, uint32_t) -> bool {
+             s.RotateHorizontal(5);
+             return true;
+         }},
         {"CopyFrom",
          [](CxDrawSurface& s, uint32_t key) -> bool {
              CxDrawSurface other(s);

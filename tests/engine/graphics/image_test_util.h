@@ -38,7 +38,8 @@ private:
     CxErrorHandler m_pOld;
 };
 
-template <class Writer> Bytes Write(CxDrawSurface& surface, Writer writer)
+template <class Writer>
+Bytes Write(CxDrawSurface& surface, Writer writer)
 {
     CxByteSink sink;
     EXPECT_EQ(0u, writer(&surface, sink));
@@ -79,7 +80,8 @@ inline void FillPattern(CxDrawSurface& s)
 
 // Every prefix of a file (and a few damaged copies) must load or fail
 // without touching memory outside the buffers; the sanitizers watch.
-template <class Loader> void LoadEveryPrefix(const Bytes& file, Loader loader)
+template <class Loader>
+void LoadEveryPrefix(const Bytes& file, Loader loader)
 {
     for (size_t cut = 0; cut < file.size(); cut += 1 + cut / 8)
     {

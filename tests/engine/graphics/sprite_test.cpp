@@ -1,5 +1,5 @@
-#include "engine/graphics/sprite.h"
 #include "engine/core/file.h"
+#include "engine/graphics/sprite.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

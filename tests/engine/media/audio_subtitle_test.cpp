@@ -10,8 +10,8 @@
 #include "engine/graphics/draw_surface.h"
 #include "engine/media/sound_event.h"
 #include "engine/platform/clock.h"
-#include "tests/support/test_support.h"
 #include "tests/support/test_app.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,7 @@
 #include <string>
 #include <vector>
 
-namespace
-{
+namespace {
 // Three subtitles: 2000 ms, 8 characters at 50 ms each, 500 ms.
 const std::string THREE_LINES = "2000,Hello\n-1,Goodbye!\n500,End\n";
 

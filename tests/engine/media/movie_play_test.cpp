@@ -291,19 +291,18 @@ protected:
     // Track 0 holds tone A and track 1 tone B.
     std::string MovieWithTwoTracks(int32_t frames)
     {
-        return m_Dir.Write("tracks.smk",
-                           Text(MakeMovieWithTracks(8, 8, frames, 10,
-                                                    {Tone(playback_test::TONE_A, frames),
-                                                     Tone(playback_test::TONE_B, frames)})));
+        return m_Dir.Write("tracks.smk", Text(MakeMovieWithTracks(8, 8, frames, 10,
+                                                                  {Tone(playback_test::TONE_A, frames),
+                                                                   Tone(playback_test::TONE_B, frames)})));
     }
 };
 
 struct TrackCase
 {
-    int32_t trackNumber;  // the driver's "TrackNumber" at open
-    int32_t mutedTrack;   // a track given volume 0 before play, or -1
-    uint32_t played;      // the tracks that get a sample
-    bool toneA;           // heard in the mix
+    int32_t trackNumber; // the driver's "TrackNumber" at open
+    int32_t mutedTrack;  // a track given volume 0 before play, or -1
+    uint32_t played;     // the tracks that get a sample
+    bool toneA;          // heard in the mix
     bool toneB;
 };
 
@@ -354,10 +353,11 @@ TEST_P(MovieTracksTest, TheSelectedTracksAreMixedEachAtItsOwnVolume)
     EXPECT_EQ(runs.empty(), !c.toneA && !c.toneB);
 }
 
-INSTANTIATE_TEST_SUITE_P(Tracks, MovieTracksTest,
-                         testing::Values(TrackCase{0, -1, 0x1u, true, false}, TrackCase{1, -1, 0x2u, false, true},
-                                         TrackCase{7, -1, 0x3u, true, true}, TrackCase{7, 1, 0x3u, true, false},
-                                         TrackCase{9, 0, 0x3u, false, true}, TrackCase{5, -1, 0x0u, false, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Tracks, MovieTracksTest,
+    testing::Values(TrackCase{0, -1, 0x1u, true, false}, TrackCase{1, -1, 0x2u, false, true},
+                    TrackCase{7, -1, 0x3u, true, true}, TrackCase{7, 1, 0x3u, true, false},
+                    TrackCase{9, 0, 0x3u, false, true}, TrackCase{5, -1, 0x0u, false, false}));
 
 TEST_F(MovieSoundTest, PlayingMovieSendsItsTrackToTheMixer)
 {

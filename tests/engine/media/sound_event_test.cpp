@@ -8,8 +8,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 // Plays nothing; a play lasts until Finish() or Stop().
 class HeldSound : public CxSound
 {

@@ -210,7 +210,8 @@ TEST_F(SoundPlayback, PlaybackRateOverrideChangesThePitch)
 
 TEST_F(SoundPlayback, PlayWaveFileQueuesAFireAndForgetWave)
 {
-    const std::string path = m_Dir.Write("line.wav", Pcm16Wave(Tone(TONE_C, 8000, RATE, LINE_FRAMES), 1, RATE));
+    const std::string path =
+        m_Dir.Write("line.wav", Pcm16Wave(Tone(TONE_C, 8000, RATE, LINE_FRAMES), 1, RATE));
     const uint32_t sounds = CxSound::GetSoundCount();
     ASSERT_EQ(PlayWaveFile(path.c_str(), true, 2), 0u);
     ASSERT_EQ(CxSound::GetSoundCount(), sounds + 1);

@@ -182,7 +182,8 @@ TEST(FormatRecord, ShortAndLongForms)
     // Tag 0: the 14-byte form.
     const std::string shortForm = std::string("\0\0\x01\0\x22\x56\0\0\x44\xAC\0\0\x02\0", 14) + "samples";
     ST_FORMAT_RECORD record;
-    ASSERT_EQ(ParseFormatRecord(Bytes(shortForm), static_cast<uint32_t>(shortForm.size()), &record), CX_ERR_NONE);
+    ASSERT_EQ(ParseFormatRecord(Bytes(shortForm), static_cast<uint32_t>(shortForm.size()), &record),
+              CX_ERR_NONE);
     EXPECT_EQ(record.nSize, 14u);
     EXPECT_EQ(record.nChannels, 1);
     EXPECT_EQ(record.nRate, 22050u);
@@ -197,7 +198,8 @@ TEST(FormatRecord, ShortAndLongForms)
     Put16(longForm, 4);
     Put16(longForm, 2);
     Put16(longForm, 1017);
-    ASSERT_EQ(ParseFormatRecord(Bytes(longForm), static_cast<uint32_t>(longForm.size()), &record), CX_ERR_NONE);
+    ASSERT_EQ(ParseFormatRecord(Bytes(longForm), static_cast<uint32_t>(longForm.size()), &record),
+              CX_ERR_NONE);
     EXPECT_EQ(record.nSize, 20u);
     EXPECT_EQ(record.nFormatTag, 0x11);
     // The same record cut short of its extra bytes does not fit.

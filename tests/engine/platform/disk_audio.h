@@ -48,7 +48,8 @@ private:
 };
 
 // Waits in real time until done() holds, at most timeoutMs; true when it did.
-template <class F> bool WaitFor(F done, uint32_t timeoutMs = 20000)
+template <class F>
+bool WaitFor(F done, uint32_t timeoutMs = 20000)
 {
     const uint32_t start = GetSystemTicks();
     while (!done())

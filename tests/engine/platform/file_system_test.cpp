@@ -17,7 +17,8 @@ TEST(ResolvePath, MatchesEachComponentWithoutCase)
     EXPECT_EQ(std::string(ResolvePath((dir.Path() + "\\Vplayer\\new.txt").c_str()).c_str()),
               dir.File("vplayer/new.txt"))
         << "a missing last component keeps its spelling";
-    EXPECT_EQ(std::string(ResolvePath((dir.Path() + "/NoDir/Sub/X").c_str()).c_str()), dir.Path() + "/NoDir/Sub/X");
+    EXPECT_EQ(std::string(ResolvePath((dir.Path() + "/NoDir/Sub/X").c_str()).c_str()),
+              dir.Path() + "/NoDir/Sub/X");
     EXPECT_TRUE(PathIsDirectory((dir.Path() + "\\VPLAYER\\").c_str()));
 
     // A file created after the directory was listed is still found.

@@ -69,16 +69,16 @@ TEST_P(ProcessorClock, TheCeilingComesFirstThenTheCpuInfoLineThenAMeasurement)
     EXPECT_EQ(ProcessorMHz(file.c_str(), c.cpuInfoMHz, Measured), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sources, ProcessorClock,
-    testing::Values(ClockCase{"3600000\n", 800, 3600},  // an idle-low current clock is not the figure
-                    ClockCase{"2399999", 0, 2399},       // kHz truncated to MHz
-                    ClockCase{nullptr, 2100, 2100},      // no cpufreq: the "cpu MHz" line
-                    ClockCase{"", 2100, 2100},           // an empty file is ignored
-                    ClockCase{"fast\n", 2100, 2100},    // so is text
-                    ClockCase{"0\n", 2100, 2100},       // and an absurd value
-                    ClockCase{"-3600000\n", 0, 777},    // nothing usable: measured
-                    ClockCase{nullptr, 0, 777}));
+INSTANTIATE_TEST_SUITE_P(Sources, ProcessorClock,
+                         testing::Values(ClockCase{"3600000\n", 800,
+                                                   3600}, // an idle-low current clock is not the figure
+                                         ClockCase{"2399999", 0, 2399},   // kHz truncated to MHz
+                                         ClockCase{nullptr, 2100, 2100},  // no cpufreq: the "cpu MHz" line
+                                         ClockCase{"", 2100, 2100},       // an empty file is ignored
+                                         ClockCase{"fast\n", 2100, 2100}, // so is text
+                                         ClockCase{"0\n", 2100, 2100},    // and an absurd value
+                                         ClockCase{"-3600000\n", 0, 777}, // nothing usable: measured
+                                         ClockCase{nullptr, 0, 777}));
 
 TEST(ProcessorClockMeasurement, WaitsLongEnoughToBeMeaningful)
 {

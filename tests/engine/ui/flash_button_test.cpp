@@ -9,8 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 class FlashButtonTest : public ButtonAppTest
 {
 protected:
@@ -133,8 +132,7 @@ TEST_F(FlashButtonTest, MovingOverItSelectsTheArrowAndClicksAsAPushButton)
     EXPECT_EQ(panel.m_Notes, (std::vector<std::string>{"f:2", "f:1", "f:0", "f:10"}));
 }
 
-namespace
-{
+namespace {
 class CEndDialogOnTimer : public CxTimerListener
 {
 public:

@@ -8,8 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace
-{
+namespace {
 class ConsoleTest : public testing::Test
 {
 protected:
@@ -31,7 +30,10 @@ protected:
         for (char c : text)
             m_pApp->OnKeyDown(static_cast<uint8_t>(c), 1);
     }
-    std::string Global(const char* name) { return m_pApp->GetLuaEngine()->GetVm().GetGlobalString(name).c_str(); }
+    std::string Global(const char* name)
+    {
+        return m_pApp->GetLuaEngine()->GetVm().GetGlobalString(name).c_str();
+    }
 
     std::unique_ptr<CTestApp> m_pApp;
 };

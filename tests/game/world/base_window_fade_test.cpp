@@ -6,9 +6,9 @@
 #include "engine/media/movie.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
+#include "tests/engine/media/movie_test_util.h"
 #include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
-#include "tests/engine/media/movie_test_util.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -20,8 +20,8 @@ class CIdleRoom;
 struct FadeRecord
 {
     std::string file;
-    long room;        // the current room while it played
-    int32_t paused;   // that room's pause count meanwhile
+    long room;      // the current room while it played
+    int32_t paused; // that room's pause count meanwhile
 };
 std::vector<FadeRecord> s_Fades;
 

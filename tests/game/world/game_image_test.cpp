@@ -38,7 +38,8 @@ TEST(GameImage, PicturesAndMovieFramesAreKeyedWithMagenta)
         CxSprite sprite;
         ASSERT_EQ(LoadGameSprite(sprite, dir.File(name).c_str()), CX_ERR_NONE) << name;
         ASSERT_NE(sprite.GetImage(), nullptr);
-        EXPECT_EQ(sprite.GetImage()->GetTransparentColor(), sprite.GetImage()->MakeColor(255, 0, 255)) << name;
+        EXPECT_EQ(sprite.GetImage()->GetTransparentColor(), sprite.GetImage()->MakeColor(255, 0, 255))
+            << name;
     }
     UnregisterMovieDrivers();
     UnregisterImageFilter("*");

@@ -52,7 +52,8 @@ std::vector<int> Frames(const ST_LIP_TABLE& table)
 }
 
 // The mouth frames of a wave image (and its window, when asked).
-std::vector<int> Analyse(const std::string& wave, int32_t mouth, uint32_t flags = 0, uint32_t* window = nullptr)
+std::vector<int> Analyse(const std::string& wave, int32_t mouth, uint32_t flags = 0,
+                         uint32_t* window = nullptr)
 {
     ST_LIP_TABLE table;
     EXPECT_EQ(AnalyseLipSound(Bytes(wave), static_cast<uint32_t>(wave.size()), flags, mouth, &table), 0u);
@@ -94,10 +95,7 @@ protected:
         RegisterStandardImageFilters();
         SetBlueScreenError(false);
     }
-    void TearDown() override
-    {
-        CxDisplayObject::DestroyRoot();
-    }
+    void TearDown() override { CxDisplayObject::DestroyRoot(); }
     void Tick(uint32_t ms)
     {
         m_Clock.Advance(ms);

@@ -64,7 +64,8 @@ inline void ExpectBlankProfileFile(const std::string& path)
             }
             if (k <= USER_BUILDING_COUNT)
             {
-                EXPECT_STREQ(v->GetName().c_str(), ("Building" + std::to_string(k - 1) + "CurMissionID").c_str());
+                EXPECT_STREQ(v->GetName().c_str(),
+                             ("Building" + std::to_string(k - 1) + "CurMissionID").c_str());
             }
             EXPECT_STREQ(v->GetValue().c_str(), "0") << v->GetName().c_str();
         }

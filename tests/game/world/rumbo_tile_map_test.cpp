@@ -14,8 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -30,10 +30,7 @@ protected:
         SetBlueScreenError(false);
         mkdir((m_Dir.Path() + "/TILES").c_str(), 0755);
     }
-    void TearDown() override
-    {
-        CxDisplayObject::DestroyRoot();
-    }
+    void TearDown() override { CxDisplayObject::DestroyRoot(); }
     // A tile image of one colour under TILES.
     void MakeTile(const char* name, uint32_t color)
     {

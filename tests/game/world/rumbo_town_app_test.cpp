@@ -18,8 +18,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-namespace
-{
+namespace {
 // The game's application on a scratch install directory that holds its two
 // cursor pictures; no option file, no log.
 class CTownTestApp : public CRumboTownApp
@@ -29,8 +28,9 @@ public:
         : CRumboTownApp(AppDescription{"Rumbo Town Test", "", 0, 0, 640, 480, 16,
                                        APP_USE_CUSTOM_CURSOR | APP_RIGHT_BUTTON_IS_LEFT})
     {
-        const std::string text = "[Engine.Debug]\nLogFile=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nInstallPath=" +
-                                 dir + "\nCDPath=" + dir + "\n" + options;
+        const std::string text =
+            "[Engine.Debug]\nLogFile=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nInstallPath=" + dir +
+            "\nCDPath=" + dir + "\n" + options;
         Parse(text.c_str(), static_cast<uint32_t>(text.size()));
         StartDebug(*this);
     }
@@ -238,8 +238,7 @@ TEST_F(RumboTownAppTest, ActivationPausesTheRoomAndKeepsOnlyARealVolume)
     app.Stop();
 }
 
-namespace
-{
+namespace {
 CxSaveStep s_StopAt = CX_SAVE_STEP_COUNT;
 bool StopAt(CxSaveStep step, const char*)
 {
@@ -288,8 +287,7 @@ TEST_F(RumboTownAppTest, AnExitSaveCutShortLeavesAProfileTheNextStartLoads)
     }
 }
 
-namespace
-{
+namespace {
 class UnwritableProfile : public testing::TestWithParam<bool> // true: read-only directory, false: short write
 {
 };

@@ -39,10 +39,7 @@ protected:
         MakeStrip("strip.bmp", 7, 10, 8);
         MakeStrip("strip3.bmp", 3, 10, 8);
     }
-    void TearDown() override
-    {
-        CxDisplayObject::DestroyRoot();
-    }
+    void TearDown() override { CxDisplayObject::DestroyRoot(); }
     // frames pictures of w x h side by side, frame f filled with grey level 10 * f.
     void MakeStrip(const char* name, int32_t frames, int32_t w, int32_t h)
     {
@@ -118,9 +115,10 @@ TEST_F(SuperSpriteTest, LoadsTheSpriteKeysAndStates)
 TEST_F(SuperSpriteTest, DefaultsOfAPlainFile)
 {
     CSuperSprite sprite;
-    ASSERT_EQ(sprite.LoadFromFile(
-                  WriteSprite("[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\strip.bmp\n").c_str()),
-              0u);
+    ASSERT_EQ(
+        sprite.LoadFromFile(
+            WriteSprite("[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\strip.bmp\n").c_str()),
+        0u);
     EXPECT_EQ(sprite.GetName(), "No Name");
     EXPECT_EQ(sprite.GetCollisionFlags(), COLLISION_SOLID | COLLISION_BUMPABLE);
     EXPECT_EQ(sprite.GetCollisionRect(), CxRect(0, 0, 69, 7)); // no NumFrames: one picture
@@ -139,8 +137,8 @@ TEST_F(SuperSpriteTest, FailuresAreReportedWithTheirCodes)
     const Case cases[] = {
         {"no states", "[QexSprite]\nNumStates=0\n", CX_ERR_UNKNOWN, "No states found in "},
         {"negative states", "[QexSprite]\nNumStates=-3\n", CX_ERR_UNKNOWN, "No states found in "},
-        {"missing image", "[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\none.bmp\n", CX_ERR_FILE_OPEN,
-         "Could not load a SuperState"},
+        {"missing image", "[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\none.bmp\n",
+         CX_ERR_FILE_OPEN, "Could not load a SuperState"},
     };
     for (const auto& c : cases)
     {
@@ -158,7 +156,8 @@ TEST_F(SuperSpriteTest, FailuresAreReportedWithTheirCodes)
     EXPECT_EQ(errors.Errors()[0].text, "Could not open " + m_Dir.File("none.ini"));
     // A state whose image failed is an empty entry that shows nothing.
     errors.Clear();
-    sprite.LoadFromFile(WriteSprite("[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\none.bmp\n").c_str());
+    sprite.LoadFromFile(
+        WriteSprite("[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\none.bmp\n").c_str());
     EXPECT_EQ(sprite.GetStateObject(0), nullptr);
     EXPECT_EQ(sprite.GetImage(), nullptr);
     sprite.PlayOnce(0);
@@ -168,11 +167,12 @@ TEST_F(SuperSpriteTest, FailuresAreReportedWithTheirCodes)
 TEST_F(SuperSpriteTest, PerFrameRecordsReadTheirOwnKeys)
 {
     CSuperSprite sprite;
-    ASSERT_EQ(sprite.LoadFromFile(Sprite(1, "[State000]\nFileName=$GAMEPATH\\strip.bmp\nStartFrame=4\nNumFrames=3\n"
-                                            "XYPerFrame=1\nFrame004=1, 2, 0\nFrame005=3,4\nFrame003=9,9,9\n"
-                                            "Frame006=0, 0, 99\nFrame007=8,8,8\n")
-                                      .c_str()),
-              0u);
+    ASSERT_EQ(
+        sprite.LoadFromFile(Sprite(1, "[State000]\nFileName=$GAMEPATH\\strip.bmp\nStartFrame=4\nNumFrames=3\n"
+                                      "XYPerFrame=1\nFrame004=1, 2, 0\nFrame005=3,4\nFrame003=9,9,9\n"
+                                      "Frame006=0, 0, 99\nFrame007=8,8,8\n")
+                                .c_str()),
+        0u);
     CSuperState* state = sprite.GetStateObject(0);
     ASSERT_TRUE(state->IsPerFrame());
     ASSERT_EQ(state->GetRecordCount(), 3u);
@@ -335,11 +335,11 @@ TEST_F(SuperSpriteTest, ThisReachesTheSpriteFromItsOwnSequences)
     m_Dir.Write("bump.seq", "Event this.SetState(1)\nEvent Barn.PlayOnce(0)\n");
     m_Dir.Write("hit.seq", "Event this.Paint(5, 6)\n");
     CSuperSprite sprite;
-    ASSERT_EQ(
-        sprite.LoadFromFile(
-            Sprite(2, TWO_STATES, "EventTypeName=Barn\nOnBumped=$GAMEPATH\\bump.seq\nOnCollide=$GAMEPATH\\hit.seq\n")
-                .c_str()),
-        0u);
+    ASSERT_EQ(sprite.LoadFromFile(
+                  Sprite(2, TWO_STATES,
+                         "EventTypeName=Barn\nOnBumped=$GAMEPATH\\bump.seq\nOnCollide=$GAMEPATH\\hit.seq\n")
+                      .c_str()),
+              0u);
     ASSERT_NE(sprite.GetBumpedSequence(), nullptr);
     CSuperSprite truck;
     sprite.HandleCollision(&truck);

@@ -26,10 +26,11 @@ public:
     int32_t OnEvent(uint32_t, CxEvent*) override { return 0; }
 };
 
-const char* const kSounds = "DrivingSound=$GAMEPATH\\engine.wav\nSuperDrivingSound=$GAMEPATH\\super.wav\n"
-                            "BumpDrivingSound=$GAMEPATH\\bump.wav\nHornSound=$GAMEPATH\\horn.wav\n"
-                            "MaxDrivingSpeed=8\nDrivingAcceleration=1\nMaxSuperSpeed=14\nSuperAcceleration=3\n"
-                            "TurboTime=1000\n";
+const char* const kSounds =
+    "DrivingSound=$GAMEPATH\\engine.wav\nSuperDrivingSound=$GAMEPATH\\super.wav\n"
+    "BumpDrivingSound=$GAMEPATH\\bump.wav\nHornSound=$GAMEPATH\\horn.wav\n"
+    "MaxDrivingSpeed=8\nDrivingAcceleration=1\nMaxSuperSpeed=14\nSuperAcceleration=3\n"
+    "TurboTime=1000\n";
 
 class FakeView : public ITruckView
 {
@@ -173,7 +174,8 @@ TEST_F(BehaviourTest, ShootingHandsItsPlaceToTheShootSequence)
     CTestApp app;
     m_Dir.Write("shoot.seq", "Event this.SetCurSpeed($spawn_x)\nEvent this.SetTargetThreshold($movie_y)\n");
     const std::string extra = "OnShoot=$GAMEPATH\\shoot.seq\n";
-    std::string text = TruckText(4, extra) + "[ShotMovieOffsets]\nDirection2=3, 4\n[SpawnedShotOffsets]\nDirection2=5, 6\n";
+    std::string text =
+        TruckText(4, extra) + "[ShotMovieOffsets]\nDirection2=3, 4\n[SpawnedShotOffsets]\nDirection2=5, 6\n";
     CTruck truck;
     ASSERT_EQ(truck.LoadFromFile(Write(text).c_str()), CX_ERR_NONE);
     truck.PlaceAt(CxPoint(116, 212)); // top-left (100, 200)
@@ -208,7 +210,8 @@ TEST_F(BehaviourTest, TalkingNeedsLipsInTheCurrentDirection)
     for (const char* direction : {"0", "1"})
     {
         Command(*truck, std::string("SetDirection ") + direction);
-        std::unique_ptr<CxEvent> talk(truck->CreateEvent("this", direction[0] == '0' ? "Talk2" : "Talk", files));
+        std::unique_ptr<CxEvent> talk(
+            truck->CreateEvent("this", direction[0] == '0' ? "Talk2" : "Talk", files));
         talk->Start();
         EXPECT_TRUE(talk->IsFinished());
     }

@@ -191,14 +191,16 @@ struct FaultCase
 TEST_F(DriveTest, FaultsAreHandledSoundly)
 {
     const std::vector<FaultCase> cases = {
-        {"a zero heading does not move", [](DriveTest&, CTruck& t) {
+        {"a zero heading does not move",
+         [](DriveTest&, CTruck& t) {
              Command(t, "SetCurSpeed 3");
              t.SetDirectionVector(0, 0);
              EXPECT_FALSE(t.Move());
              EXPECT_TRUE(std::isfinite(t.GetFloatPosition()[0]));
              EXPECT_EQ(t.GetCentre(), CxPoint(500, 500));
          }},
-        {"exact arrival keeps the heading", [](DriveTest&, CTruck& t) {
+        {"exact arrival keeps the heading",
+         [](DriveTest&, CTruck& t) {
              t.SetDirectionVector(0, -2);
              t.SetTarget(t.GetCentre());
              t.Steer();
@@ -206,7 +208,8 @@ TEST_F(DriveTest, FaultsAreHandledSoundly)
              EXPECT_EQ(t.GetDirectionVector()[1], -2.0f);
              EXPECT_TRUE(std::isfinite(t.GetFloatPosition()[1]));
          }},
-        {"a bounce off an equal centre keeps the heading", [](DriveTest&, CTruck& t) {
+        {"a bounce off an equal centre keeps the heading",
+         [](DriveTest&, CTruck& t) {
              CCollisionSprite block;
              const CxPoint c = t.GetCentre();
              block.Create(CxRect(c.x - 5, c.y - 5, c.x + 5, c.y + 5));
@@ -214,16 +217,19 @@ TEST_F(DriveTest, FaultsAreHandledSoundly)
              t.HandleCollision(&block);
              EXPECT_EQ(t.GetDirectionVector()[0], 1.0f);
          }},
-        {"SetDirection -17 is 15", [](DriveTest&, CTruck& t) {
+        {"SetDirection -17 is 15",
+         [](DriveTest&, CTruck& t) {
              Command(t, "SetDirection -17");
              EXPECT_EQ(t.GetDirection(), 15);
          }},
-        {"SetMode out of range is ignored", [](DriveTest&, CTruck& t) {
+        {"SetMode out of range is ignored",
+         [](DriveTest&, CTruck& t) {
              Command(t, "SetMode 7");
              EXPECT_EQ(t.GetMode(), 0);
              EXPECT_EQ(t.GetStateNumber(), 0);
          }},
-        {"missing numbers reject the line", [](DriveTest& f, CTruck& t) {
+        {"missing numbers reject the line",
+         [](DriveTest& f, CTruck& t) {
              Command(t, "SetMaxSpeed");
              Command(t, "SetMaxSpeed x");
              EXPECT_FLOAT_EQ(t.GetMaxSpeed(), 1.0f);

@@ -35,7 +35,8 @@ TEST_P(DirectionStepTest, TurnsOneDirectionPerStepTheShortWay)
 
 INSTANTIATE_TEST_SUITE_P(Table, DirectionStepTest,
                          testing::Values(StepCase{1, 14, 16, {0, 15, 14}}, StepCase{14, 1, 16, {15, 0, 1}},
-                                         StepCase{2, 5, 16, {3, 4, 5}}, StepCase{0, 8, 16, {1, 2, 3, 4, 5, 6, 7, 8}},
+                                         StepCase{2, 5, 16, {3, 4, 5}},
+                                         StepCase{0, 8, 16, {1, 2, 3, 4, 5, 6, 7, 8}},
                                          StepCase{6, 2, 8, {5, 4, 3, 2}}, StepCase{0, 3, 4, {3}}));
 
 TEST(DirectionTableTest, AnglesAndNearestEntries)
@@ -66,17 +67,18 @@ using TruckLoadTest = TruckFixture;
 
 TEST_F(TruckLoadTest, ReadsDirectionsStatesAndKeys)
 {
-    const std::string extra =
-        "[DrivingAngles]\nAngle04=271\n"
-        "[Perimeter]\nRect=10, 20, 300, 400\nOnEnterPerimeter=enter.seq\n"
-        "[ShotMovieOffsets]\nDirection1=5, 6\n[SpawnedShotOffsets]\nDirection1=7, 8\n";
-    const std::string head = "EventTypeName=Truck\nMaxDrivingSpeed=8\nDrivingAcceleration=1\nMaxSuperSpeed=12\n"
-                             "TurboTime=3000\nEnemyID=2\nHomeBuildingID=5\nStartLocation=100, 200\n"
-                             "OnShoot=shoot.seq\nDrivingSound=$GAMEPATH\\engine.wav\nTargetThreshold=25\n";
+    const std::string extra = "[DrivingAngles]\nAngle04=271\n"
+                              "[Perimeter]\nRect=10, 20, 300, 400\nOnEnterPerimeter=enter.seq\n"
+                              "[ShotMovieOffsets]\nDirection1=5, 6\n[SpawnedShotOffsets]\nDirection1=7, 8\n";
+    const std::string head =
+        "EventTypeName=Truck\nMaxDrivingSpeed=8\nDrivingAcceleration=1\nMaxSuperSpeed=12\n"
+        "TurboTime=3000\nEnemyID=2\nHomeBuildingID=5\nStartLocation=100, 200\n"
+        "OnShoot=shoot.seq\nDrivingSound=$GAMEPATH\\engine.wav\nTargetThreshold=25\n";
     CTruck truck;
-    ASSERT_EQ(truck.LoadFromFile(
-                  Write(TruckText(16, head, extra, "$GAMEPATH\\truck.smk", "Tire0=3, 4\nTire3=30, 20\n")).c_str()),
-              CX_ERR_NONE);
+    ASSERT_EQ(
+        truck.LoadFromFile(
+            Write(TruckText(16, head, extra, "$GAMEPATH\\truck.smk", "Tire0=3, 4\nTire3=30, 20\n")).c_str()),
+        CX_ERR_NONE);
     EXPECT_EQ(truck.GetNumDirections(), 16);
     for (int32_t d = 0; d < 16; ++d)
         EXPECT_EQ(truck.GetStateCount(d), 3);
@@ -115,12 +117,14 @@ TEST_F(TruckLoadTest, FailuresAndDamagedValues)
     CTruck truck;
     EXPECT_EQ(truck.LoadFromFile(Write("[QexSprite]\nNumDirections=0\n").c_str()), CX_ERR_UNKNOWN);
     EXPECT_EQ(truck.GetNumDirections(), 0);
-    EXPECT_EQ(truck.LoadFromFile(Write(TruckText(2, "", "", "$GAMEPATH\\missing.smk")).c_str()), CX_ERR_OUT_OF_MEMORY);
+    EXPECT_EQ(truck.LoadFromFile(Write(TruckText(2, "", "", "$GAMEPATH\\missing.smk")).c_str()),
+              CX_ERR_OUT_OF_MEMORY);
     EXPECT_EQ(truck.GetNumDirections(), 2);
     EXPECT_EQ(truck.GetTruckFrameCount(), 0);
     bool sawDriverText = false;
     for (const CapturedError& e : errors.Errors())
-        sawDriverText |= e.text.find("Could not allocate a new CxMovieDriver for this SuperTruck") != std::string::npos;
+        sawDriverText |=
+            e.text.find("Could not allocate a new CxMovieDriver for this SuperTruck") != std::string::npos;
     EXPECT_TRUE(sawDriverText);
     // A rectangle beyond the frame is kept inside it.
     std::string text = TruckText(1);
@@ -169,7 +173,8 @@ TEST_F(TruckLoadTest, CopiesDrawTheirOwnFrames)
 TEST_F(TruckLoadTest, UnloadForgetsEverything)
 {
     CTruck truck;
-    ASSERT_EQ(truck.LoadFromFile(Write(TruckText(2, "DrivingSound=$GAMEPATH\\engine.wav\n")).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(truck.LoadFromFile(Write(TruckText(2, "DrivingSound=$GAMEPATH\\engine.wav\n")).c_str()),
+              CX_ERR_NONE);
     truck.SetTarget(CxPoint(5, 5));
     truck.UnloadTruck();
     EXPECT_EQ(truck.GetNumDirections(), 0);

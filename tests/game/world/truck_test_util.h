@@ -3,15 +3,15 @@
 // files and truck files written into a scratch folder.
 #pragma once
 
+#include "engine/core/command_handler.h"
 #include "engine/core/error.h"
 #include "engine/core/file.h"
 #include "engine/core/game_path.h"
-#include "engine/media/sound.h"
 #include "engine/core/main_loop.h"
-#include "engine/core/command_handler.h"
 #include "engine/graphics/display_object.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/movie_driver.h"
+#include "engine/media/sound.h"
 #include "engine/platform/clock.h"
 #include "game/world/direction_table.h"
 #include "tests/support/test_support.h"
@@ -110,8 +110,8 @@ inline std::string TruckText(int32_t directions, const std::string& head = "", c
         text += section;
         if (d == 0)
             text += first;
-        text += "NumStates=3\nState000=" + std::string(movie) + "\nState001=" + movie + "\nState002=" + movie +
-                "\nCollisionRect=2, 3, 29, 21\n";
+        text += "NumStates=3\nState000=" + std::string(movie) + "\nState001=" + movie +
+                "\nState002=" + movie + "\nCollisionRect=2, 3, 29, 21\n";
     }
     return text + extra;
 }
@@ -145,7 +145,10 @@ protected:
         SetClock(m_pPrevious);
         ResetDirectionAngles();
     }
-    std::string Write(const std::string& text, const char* name = "truck.ini") { return m_Dir.Write(name, text); }
+    std::string Write(const std::string& text, const char* name = "truck.ini")
+    {
+        return m_Dir.Write(name, text);
+    }
     void Tick(uint32_t ms)
     {
         m_Clock.Advance(ms);

@@ -11,8 +11,7 @@
 #include <string>
 #include <sys/stat.h>
 
-namespace
-{
+namespace {
 UserProfile Blank()
 {
     UserProfile p;
@@ -64,11 +63,11 @@ TEST(UserProfileRules, AllBuildingsBitComesWithTheLastBuildingThenOnlyOr)
     {
         uint32_t before, mask, after;
     } cases[] = {
-        {0, 0x0FF, 0x0FF},                    // eight of nine
-        {0x0FF, 0x100, 0x3FF},                // the ninth sets bit 9 in the same call
-        {0, 0x1FF, 0x3FF},                    // all at once
-        {0x3FF, 0x400, 0x7FF},                // bit 9 set: OR only
-        {0x200, 0x001, 0x201},                // bit 9 alone stays as it is
+        {0, 0x0FF, 0x0FF},     // eight of nine
+        {0x0FF, 0x100, 0x3FF}, // the ninth sets bit 9 in the same call
+        {0, 0x1FF, 0x3FF},     // all at once
+        {0x3FF, 0x400, 0x7FF}, // bit 9 set: OR only
+        {0x200, 0x001, 0x201}, // bit 9 alone stays as it is
     };
     for (const auto& c : cases)
     {
@@ -147,8 +146,7 @@ TEST(UserProfileFile, LongNamesAreCutAndBadVehiclesBecomeZero)
     EXPECT_TRUE(CUserProfileFile::Parse("", 0, p));
 }
 
-namespace
-{
+namespace {
 struct BadFileCase
 {
     const char* name;
@@ -189,7 +187,8 @@ TEST_P(BadProfileFile, IsNeverOverwritten)
         memset(loaded, 0x33, sizeof(loaded));
         if (c.backup)
         {
-            if (file.Load(loaded, nullptr) != CX_ERR_NONE || !file.LoadedFromBackup() || memcmp(loaded, good, sizeof(good)) != 0)
+            if (file.Load(loaded, nullptr) != CX_ERR_NONE || !file.LoadedFromBackup() ||
+                memcmp(loaded, good, sizeof(good)) != 0)
                 return 10;
             loaded[0].level[USER_RACE] = 9;
             if (file.Save(loaded, nullptr) != CX_ERR_NONE)
@@ -231,10 +230,13 @@ TEST_P(BadProfileFile, IsNeverOverwritten)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, BadProfileFile,
-                         testing::Values(BadFileCase{"Garbage", false, false}, BadFileCase{"Unreadable", true, false},
+                         testing::Values(BadFileCase{"Garbage", false, false},
+                                         BadFileCase{"Unreadable", true, false},
                                          BadFileCase{"GarbageWithBackup", false, true},
                                          BadFileCase{"UnreadableWithBackup", true, true}),
-                         [](const testing::TestParamInfo<BadFileCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<BadFileCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // A missing or empty file falls back to the backup, which stays the last good copy.
 TEST(UserProfileFile, AMissingOrEmptyFileFallsBackToTheBackup)
