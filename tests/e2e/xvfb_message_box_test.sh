@@ -43,41 +43,7 @@ sleep 0.3
 grep -q "^answered" "$out" && fail "the game went on while the box was open"
 
 # Close the box as a window manager does; the game then goes on.
-python3 - "$box" <<'PY' || fail "could not close the box"
-import ctypes, sys
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XInternAtom.restype = ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-x.XFlush.argtypes = [ctypes.c_void_p]
-x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-
-class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
-
-class Event(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
-
-display = x.XOpenDisplay(None)
-if not display:
-    sys.exit(1)
-window = int(sys.argv[1], 16)
-event = Event()
-event.xclient.type = 33  # ClientMessage
-event.xclient.display = display
-event.xclient.window = window
-event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
-event.xclient.format = 32
-event.xclient.l[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-if not x.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
-    sys.exit(1)
-x.XFlush(display)
-x.XCloseDisplay(display)
-PY
+close_window "$box" || fail "could not close the box"
 wait_for answered
 touch quit
 wait_exit

@@ -13,8 +13,7 @@
 #include "game/world/talk_event.h"
 #include "game/world/talking_sprite.h"
 #include "tests/engine/media/wave_builder.h"
-#include "tests/support/scoped_clock.h"
-#include "tests/support/temp_game_path.h"
+#include "tests/game/world/sprite_world_test.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -85,17 +84,9 @@ public:
     int plays = 0;
 };
 
-class LipTest : public testing::Test
+class LipTest : public SpriteWorldTest
 {
 protected:
-    void SetUp() override
-    {
-        CxDisplayObject::DestroyRoot();
-        CxDisplayObject::SetRootSize(640, 480);
-        RegisterStandardImageFilters();
-        SetBlueScreenError(false);
-    }
-    void TearDown() override { CxDisplayObject::DestroyRoot(); }
     void Tick(uint32_t ms)
     {
         m_Clock.Advance(ms);
@@ -107,9 +98,6 @@ protected:
         image.FillRect(nullptr, 0x303030);
         ASSERT_EQ(image.Save(m_Dir.File(name).c_str()), 0u);
     }
-
-    TempGamePath m_Dir;
-    ScopedManualClock m_Clock{1000};
 };
 } // namespace
 

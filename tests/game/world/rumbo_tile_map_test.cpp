@@ -6,8 +6,7 @@
 #include "engine/graphics/image_filter.h"
 #include "engine/platform/clock.h"
 #include "game/world/map_file.h"
-#include "tests/support/scoped_clock.h"
-#include "tests/support/temp_game_path.h"
+#include "tests/game/world/sprite_world_test.h"
 #include "tests/support/test_support.h"
 #include "tools/map/map_writer.h"
 
@@ -19,18 +18,10 @@
 #include <vector>
 
 namespace {
-class RumboTileMapTest : public testing::Test
+class RumboTileMapTest : public SpriteWorldTest
 {
 protected:
-    void SetUp() override
-    {
-        CxDisplayObject::DestroyRoot();
-        CxDisplayObject::SetRootSize(640, 480);
-        RegisterStandardImageFilters();
-        SetBlueScreenError(false);
-        mkdir((m_Dir.Path() + "/TILES").c_str(), 0755);
-    }
-    void TearDown() override { CxDisplayObject::DestroyRoot(); }
+    void SetUp() override { mkdir((m_Dir.Path() + "/TILES").c_str(), 0755); }
     // A tile image of one colour under TILES.
     void MakeTile(const char* name, uint32_t color)
     {
@@ -59,9 +50,6 @@ protected:
         m_Clock.Advance(ms);
         RunMainLoopFunctions();
     }
-
-    TempGamePath m_Dir;
-    ScopedManualClock m_Clock{1000};
 };
 } // namespace
 

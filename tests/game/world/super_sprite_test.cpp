@@ -10,8 +10,7 @@
 #include "engine/platform/clock.h"
 #include "game/world/sound_distance.h"
 #include "game/world/super_sprite_events.h"
-#include "tests/support/scoped_clock.h"
-#include "tests/support/temp_game_path.h"
+#include "tests/game/world/sprite_world_test.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -27,19 +26,14 @@ public:
     int32_t OnEvent(uint32_t, CxEvent*) override { return 0; }
 };
 
-class SuperSpriteTest : public testing::Test
+class SuperSpriteTest : public SpriteWorldTest
 {
 protected:
     void SetUp() override
     {
-        CxDisplayObject::DestroyRoot();
-        CxDisplayObject::SetRootSize(640, 480);
-        RegisterStandardImageFilters();
-        SetBlueScreenError(false);
         MakeStrip("strip.bmp", 7, 10, 8);
         MakeStrip("strip3.bmp", 3, 10, 8);
     }
-    void TearDown() override { CxDisplayObject::DestroyRoot(); }
     // frames pictures of w x h side by side, frame f filled with grey level 10 * f.
     void MakeStrip(const char* name, int32_t frames, int32_t w, int32_t h)
     {
@@ -66,9 +60,6 @@ protected:
         m_Clock.Advance(ms);
         RunMainLoopFunctions();
     }
-
-    TempGamePath m_Dir;
-    ScopedManualClock m_Clock{1000};
 };
 
 const char* const TWO_STATES = "[State000]\nFileName=$GAMEPATH\\strip3.bmp\nNumFrames=3\nFrameRate=10\n"
