@@ -1,5 +1,5 @@
 // rumbo-tool: inspects and converts game data from the command line.
-#include "app/rumbo_tool_world.h"
+#include "app/rumbo_tool.h"
 #include "engine/core/event_creator.h"
 #include "engine/core/file.h"
 #include "engine/core/interpolator.h"
@@ -25,33 +25,6 @@
 #include <vector>
 
 namespace {
-int Usage()
-{
-    fprintf(stderr,
-            "usage: rumbo-tool COMMAND ARGS\n"
-            "  ini-get FILE SECTION KEY [DEFAULT]  print a value of an option file\n"
-            "  ini-dump FILE                       print an option file in its written form\n"
-            "  seq-dump FILE [NAME=VALUE ...]      print the events a sequence file makes, with the\n"
-            "                                      given interpolator constants\n"
-            "  expand TEXT [NAME=VALUE ...]        print TEXT as the interpolator expands it with the\n"
-            "                                      given string constants\n"
-            "  crc FILE [START]                    print the CRC of a file (START decimal or 0x hex)\n"
-            "  compress METHOD IN OUT              compress IN with method 0-255 into OUT\n"
-            "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n"
-            "  image-info FILE                     print the size and pixel layout of an image\n"
-            "  image-convert IN OUT [METHOD]       convert between .bmp, .tga, .pcx and .qex\n"
-            "                                      (METHOD compresses .qex pixel data, default 1)\n"
-            "  font-render FONT TEXT OUT [SIZE]    draw TEXT with a font image (FONT \"-\": the built-in\n"
-            "                                      font) into the image OUT, SIZE pixels high\n"
-            "  smk-encode OUT --fps N [--audio WAV]... FRAME...\n"
-            "                                      make a Smacker movie of images of one size (sides a\n"
-            "                                      multiple of 4) and a PCM wave (8/16-bit, mono/stereo)\n"
-            "  smk-info FILE                       print the size, frames, rate and audio of a movie\n"
-            "%s",
-            WORLD_TOOL_USAGE);
-    return 2;
-}
-
 // Loads an option file; false (with the message on standard error) when it is missing.
 bool LoadOptions(CxOptions& options, const char* path)
 {
@@ -66,7 +39,7 @@ bool LoadOptions(CxOptions& options, const char* path)
 int IniGet(int argc, char** argv)
 {
     if (argc < 5 || argc > 6)
-        return Usage();
+        return ToolUsage();
     CxOptions options;
     if (!LoadOptions(options, argv[2]))
         return 1;
@@ -79,7 +52,7 @@ int IniGet(int argc, char** argv)
 int IniDump(int argc, char** argv)
 {
     if (argc != 3)
-        return Usage();
+        return ToolUsage();
     CxOptions options;
     if (!LoadOptions(options, argv[2]))
         return 1;
@@ -115,11 +88,8 @@ int Fail(uint32_t code, const char* detail, const char* path)
 
 bool ReadInput(const char* path, CxFileBuffer& buffer)
 {
-    if (!FileExists(path))
-    {
-        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+    if (!ToolFileExists(path))
         return false;
-    }
     const uint32_t code = LoadFile(path, buffer);
     if (code != CX_ERR_NONE)
     {
@@ -152,7 +122,7 @@ bool ParseMethod(const char* text, uint8_t* method)
 int Crc(int argc, char** argv)
 {
     if (argc < 3 || argc > 4)
-        return Usage();
+        return ToolUsage();
     uint64_t start = 0;
     if (argc == 4 && !ParseNumber(argv[3], 0xFFFFFFFFu, &start))
     {
@@ -170,7 +140,7 @@ int Crc(int argc, char** argv)
 int CompressFile(int argc, char** argv)
 {
     if (argc != 5)
-        return Usage();
+        return ToolUsage();
     uint8_t method = 0;
     if (!ParseMethod(argv[2], &method))
         return 1;
@@ -195,7 +165,7 @@ int CompressFile(int argc, char** argv)
 int DecompressFile(int argc, char** argv)
 {
     if (argc != 6)
-        return Usage();
+        return ToolUsage();
     uint8_t method = 0;
     uint64_t size = 0;
     if (!ParseMethod(argv[2], &method))
@@ -228,11 +198,8 @@ int DecompressFile(int argc, char** argv)
 // Loads an image through the registered filters; false (message printed) on failure.
 bool LoadImage(CxDrawSurface& surface, const char* path)
 {
-    if (!FileExists(path))
-    {
-        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+    if (!ToolFileExists(path))
         return false;
-    }
     RegisterStandardImageFilters();
     const uint32_t code = surface.Load(path);
     if (code != CX_ERR_NONE)
@@ -246,7 +213,7 @@ bool LoadImage(CxDrawSurface& surface, const char* path)
 int ImageInfo(int argc, char** argv)
 {
     if (argc != 3)
-        return Usage();
+        return ToolUsage();
     CxDrawSurface surface;
     if (!LoadImage(surface, argv[2]))
         return 1;
@@ -258,7 +225,7 @@ int ImageInfo(int argc, char** argv)
 int ImageConvert(int argc, char** argv)
 {
     if (argc < 4 || argc > 5)
-        return Usage();
+        return ToolUsage();
     uint8_t method = CX_COMPRESS_DEFLATE;
     if (argc == 5 && !ParseMethod(argv[4], &method))
         return 1;
@@ -275,11 +242,8 @@ CxFont* LoadToolFont(const char* path)
 {
     if (strcmp(path, "-") == 0)
         return CreateDefaultFont() == CX_ERR_NONE ? FindFont(CX_FONT_ID_DEFAULT) : nullptr;
-    if (!FileExists(path))
-    {
-        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+    if (!ToolFileExists(path))
         return nullptr;
-    }
     RegisterStandardImageFilters();
     for (const char* extension : {".QEX", ".BMP", ".TGA", ".PCX"})
         RegisterFontFilter(extension, LoadBitmapFontFile);
@@ -296,7 +260,7 @@ CxFont* LoadToolFont(const char* path)
 int FontRender(int argc, char** argv)
 {
     if (argc < 5 || argc > 6)
-        return Usage();
+        return ToolUsage();
     uint64_t size = 0;
     if (argc == 6 && (!ParseNumber(argv[5], 4096, &size) || size == 0))
     {
@@ -416,10 +380,10 @@ bool AddConstants(CxInterpolator& interpolator, int argc, char** argv, int first
 int Expand(int argc, char** argv)
 {
     if (argc < 3)
-        return Usage();
+        return ToolUsage();
     CxInterpolator interpolator;
     if (!AddConstants(interpolator, argc, argv, 3))
-        return Usage();
+        return ToolUsage();
     printf("%s\n", interpolator.Expand(argv[2]).c_str());
     return 0;
 }
@@ -427,10 +391,10 @@ int Expand(int argc, char** argv)
 int SeqDump(int argc, char** argv)
 {
     if (argc < 3)
-        return Usage();
+        return ToolUsage();
     CxInterpolator interpolator;
     if (!AddConstants(interpolator, argc, argv, 3))
-        return Usage();
+        return ToolUsage();
     SetErrorHandler([](uint32_t code, const char* text) -> int32_t {
         fprintf(stderr, "%s: %s\n", GetErrorText(code), text);
         return 0;
@@ -473,7 +437,7 @@ bool LoadMovieAudio(const char* path, ST_SMK_AUDIO* audio)
 int SmkEncode(int argc, char** argv)
 {
     if (argc < 5)
-        return Usage();
+        return ToolUsage();
     const char* output = argv[2];
     uint64_t fps = 0;
     // Each --audio adds the next sound track (0, 1, ...).
@@ -501,11 +465,11 @@ int SmkEncode(int argc, char** argv)
             waves.push_back(argv[first + 1]);
         }
         else
-            return Usage();
+            return ToolUsage();
         first += 2;
     }
     if (fps == 0 || first >= argc)
-        return Usage();
+        return ToolUsage();
     const int count = argc - first;
     std::vector<CxDrawSurface> frames(static_cast<size_t>(count));
     std::vector<CxDrawSurface*> pointers;
@@ -544,7 +508,7 @@ int SmkEncode(int argc, char** argv)
 int SmkInfo(int argc, char** argv)
 {
     if (argc != 3)
-        return Usage();
+        return ToolUsage();
     CxFileBuffer buffer;
     if (!ReadInput(argv[2], buffer))
         return 1;
@@ -574,7 +538,66 @@ int SmkInfo(int argc, char** argv)
         printf("no audio\n");
     return 0;
 }
+const ST_TOOL_COMMAND TOOL_COMMANDS[] = {
+    {"ini-get", IniGet, "  ini-get FILE SECTION KEY [DEFAULT]  print a value of an option file\n"},
+    {"ini-dump", IniDump, "  ini-dump FILE                       print an option file in its written form\n"},
+    {"seq-dump", SeqDump,
+     "  seq-dump FILE [NAME=VALUE ...]      print the events a sequence file makes, with the\n"
+     "                                      given interpolator constants\n"},
+    {"expand", Expand,
+     "  expand TEXT [NAME=VALUE ...]        print TEXT as the interpolator expands it with the\n"
+     "                                      given string constants\n"},
+    {"crc", Crc, "  crc FILE [START]                    print the CRC of a file (START decimal or 0x hex)\n"},
+    {"compress", CompressFile,
+     "  compress METHOD IN OUT              compress IN with method 0-255 into OUT\n"},
+    {"decompress", DecompressFile,
+     "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n"},
+    {"image-info", ImageInfo,
+     "  image-info FILE                     print the size and pixel layout of an image\n"},
+    {"image-convert", ImageConvert,
+     "  image-convert IN OUT [METHOD]       convert between .bmp, .tga, .pcx and .qex\n"
+     "                                      (METHOD compresses .qex pixel data, default 1)\n"},
+    {"font-render", FontRender,
+     "  font-render FONT TEXT OUT [SIZE]    draw TEXT with a font image (FONT \"-\": the built-in\n"
+     "                                      font) into the image OUT, SIZE pixels high\n"},
+    {"smk-encode", SmkEncode,
+     "  smk-encode OUT --fps N [--audio WAV]... FRAME...\n"
+     "                                      make a Smacker movie of images of one size (sides a\n"
+     "                                      multiple of 4) and a PCM wave (8/16-bit, mono/stereo)\n"},
+    {"smk-info", SmkInfo,
+     "  smk-info FILE                       print the size, frames, rate and audio of a movie\n"},
+};
+
+// The command of that name in either table, or null.
+const ST_TOOL_COMMAND* FindCommand(const char* name)
+{
+    for (const ST_TOOL_COMMAND& command : TOOL_COMMANDS)
+        if (strcmp(command.pName, name) == 0)
+            return &command;
+    for (size_t i = 0; i < WORLD_TOOL_COMMAND_COUNT; ++i)
+        if (strcmp(WORLD_TOOL_COMMANDS[i].pName, name) == 0)
+            return &WORLD_TOOL_COMMANDS[i];
+    return nullptr;
+}
 } // namespace
+
+int ToolUsage()
+{
+    fputs("usage: rumbo-tool COMMAND ARGS\n", stderr);
+    for (const ST_TOOL_COMMAND& command : TOOL_COMMANDS)
+        fputs(command.pUsage, stderr);
+    for (size_t i = 0; i < WORLD_TOOL_COMMAND_COUNT; ++i)
+        fputs(WORLD_TOOL_COMMANDS[i].pUsage, stderr);
+    return 2;
+}
+
+bool ToolFileExists(const char* path)
+{
+    if (FileExists(path))
+        return true;
+    fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+    return false;
+}
 
 int main(int argc, char** argv)
 {
@@ -582,40 +605,7 @@ int main(int argc, char** argv)
     SetErrorHandler(nullptr);
     SetBlueScreenError(false);
     if (argc < 2)
-        return Usage();
-    if (strcmp(argv[1], "ini-get") == 0)
-        return IniGet(argc, argv);
-    if (strcmp(argv[1], "ini-dump") == 0)
-        return IniDump(argc, argv);
-    if (strcmp(argv[1], "seq-dump") == 0)
-        return SeqDump(argc, argv);
-    if (strcmp(argv[1], "expand") == 0)
-        return Expand(argc, argv);
-    if (strcmp(argv[1], "crc") == 0)
-        return Crc(argc, argv);
-    if (strcmp(argv[1], "compress") == 0)
-        return CompressFile(argc, argv);
-    if (strcmp(argv[1], "decompress") == 0)
-        return DecompressFile(argc, argv);
-    if (strcmp(argv[1], "image-info") == 0)
-        return ImageInfo(argc, argv);
-    if (strcmp(argv[1], "image-convert") == 0)
-        return ImageConvert(argc, argv);
-    if (strcmp(argv[1], "font-render") == 0)
-        return FontRender(argc, argv);
-    if (strcmp(argv[1], "smk-encode") == 0)
-        return SmkEncode(argc, argv);
-    if (strcmp(argv[1], "smk-info") == 0)
-        return SmkInfo(argc, argv);
-    if (strcmp(argv[1], "map-info") == 0)
-        return MapInfoCommand(argc, argv);
-    if (strcmp(argv[1], "map-render") == 0)
-        return MapRenderCommand(argc, argv);
-    if (strcmp(argv[1], "sprite-sheet") == 0)
-        return SpriteSheetCommand(argc, argv);
-    if (strcmp(argv[1], "truck-sheet") == 0)
-        return TruckSheetCommand(argc, argv);
-    if (strcmp(argv[1], "lips") == 0)
-        return LipsCommand(argc, argv);
-    return Usage();
+        return ToolUsage();
+    const ST_TOOL_COMMAND* command = FindCommand(argv[1]);
+    return command ? command->pfnRun(argc, argv) : ToolUsage();
 }

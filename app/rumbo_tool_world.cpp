@@ -1,5 +1,6 @@
-// rumbo-tool: the town data commands (see rumbo_tool_world.h).
-#include "app/rumbo_tool_world.h"
+// rumbo-tool: the town data commands: maps, sprite files, truck files and
+// the mouth movement of voice lines.
+#include "app/rumbo_tool.h"
 
 #include "engine/core/buffer.h"
 #include "engine/core/error.h"
@@ -24,25 +25,7 @@
 #include <string>
 #include <strings.h>
 
-const char* const WORLD_TOOL_USAGE =
-    "  map-info FILE                       print a map's header, tiles, missing tile images and\n"
-    "                                      how often each tile index is used\n"
-    "  map-render FILE OUT [SCALE] [--grid]\n"
-    "                                      draw a whole map into an image (tiles from the TILES\n"
-    "                                      folder beside the map; SCALE 0.01-4, default 1)\n"
-    "  sprite-sheet FILE OUT               draw every frame of every state of a sprite file\n"
-    "  truck-sheet FILE OUT                draw every direction and mode of a truck file with its\n"
-    "                                      collision rectangle (red), tyres (blue) and mouths (green)\n"
-    "  lips WAV [FRAMES]                   print the mouth frame of each 100 ms of a voice line\n"
-    "                                      (FRAMES mouth pictures, default 4)\n";
-
 namespace {
-int Usage()
-{
-    fprintf(stderr, "usage: rumbo-tool COMMAND ARGS\n%s", WORLD_TOOL_USAGE);
-    return 2;
-}
-
 // The folder of a file, with a separator at the end ("./" for a bare name).
 std::string FolderOf(const char* path)
 {
@@ -68,11 +51,8 @@ private:
 
 bool ReadMap(const char* path, CxFileBuffer& buffer, ST_MAP_FILE* map)
 {
-    if (!FileExists(path))
-    {
-        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), path);
+    if (!ToolFileExists(path))
         return false;
-    }
     if (LoadFile(path, buffer) != CX_ERR_NONE)
     {
         fprintf(stderr, "%s: could not read %s\n", GetErrorText(buffer.GetError()), path);
@@ -86,12 +66,11 @@ bool ReadMap(const char* path, CxFileBuffer& buffer, ST_MAP_FILE* map)
     }
     return true;
 }
-} // namespace
 
 int MapInfoCommand(int argc, char** argv)
 {
     if (argc != 3)
-        return Usage();
+        return ToolUsage();
     CxFileBuffer buffer;
     ST_MAP_FILE map;
     if (!ReadMap(argv[2], buffer, &map))
@@ -132,7 +111,7 @@ int MapInfoCommand(int argc, char** argv)
 int MapRenderCommand(int argc, char** argv)
 {
     if (argc < 4 || argc > 6)
-        return Usage();
+        return ToolUsage();
     double scale = 1.0;
     bool grid = false;
     for (int i = 4; i < argc; ++i)
@@ -199,12 +178,9 @@ int MapRenderCommand(int argc, char** argv)
 int SpriteSheetCommand(int argc, char** argv)
 {
     if (argc != 4)
-        return Usage();
-    if (!FileExists(argv[2]))
-    {
-        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+        return ToolUsage();
+    if (!ToolFileExists(argv[2]))
         return 1;
-    }
     RegisterStandardImageFilters();
     ScopedGamePath paths(FolderOf(argv[2]));
     CCharacter sprite;
@@ -257,7 +233,6 @@ int SpriteSheetCommand(int argc, char** argv)
     return 0;
 }
 
-namespace {
 void Outline(CxDrawSurface& sheet, const CxRect& r, uint32_t colour)
 {
     const CxRect edges[] = {
@@ -290,17 +265,13 @@ void MarkDirection(CxDrawSurface& sheet, const CTruck& truck, int32_t d, const C
                     0x00FF00);
         }
 }
-} // namespace
 
 int TruckSheetCommand(int argc, char** argv)
 {
     if (argc != 4)
-        return Usage();
-    if (!FileExists(argv[2]))
-    {
-        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+        return ToolUsage();
+    if (!ToolFileExists(argv[2]))
         return 1;
-    }
     RegisterStandardImageFilters();
     RegisterMovieDrivers();
     ScopedGamePath paths(FolderOf(argv[2]));
@@ -360,7 +331,7 @@ int TruckSheetCommand(int argc, char** argv)
 int LipsCommand(int argc, char** argv)
 {
     if (argc < 3 || argc > 4)
-        return Usage();
+        return ToolUsage();
     long frames = LIP_DEFAULT_FRAMES;
     if (argc == 4)
     {
@@ -373,11 +344,8 @@ int LipsCommand(int argc, char** argv)
             return 1;
         }
     }
-    if (!FileExists(argv[2]))
-    {
-        fprintf(stderr, "%s: %s\n", GetErrorText(CX_ERR_FILE_NOT_FOUND), argv[2]);
+    if (!ToolFileExists(argv[2]))
         return 1;
-    }
     CxFileBuffer buffer;
     if (LoadFile(argv[2], buffer) != CX_ERR_NONE)
     {
@@ -409,3 +377,23 @@ int LipsCommand(int argc, char** argv)
     printf("\n");
     return 0;
 }
+} // namespace
+
+const ST_TOOL_COMMAND WORLD_TOOL_COMMANDS[] = {
+    {"map-info", MapInfoCommand,
+     "  map-info FILE                       print a map's header, tiles, missing tile images and\n"
+     "                                      how often each tile index is used\n"},
+    {"map-render", MapRenderCommand,
+     "  map-render FILE OUT [SCALE] [--grid]\n"
+     "                                      draw a whole map into an image (tiles from the TILES\n"
+     "                                      folder beside the map; SCALE 0.01-4, default 1)\n"},
+    {"sprite-sheet", SpriteSheetCommand,
+     "  sprite-sheet FILE OUT               draw every frame of every state of a sprite file\n"},
+    {"truck-sheet", TruckSheetCommand,
+     "  truck-sheet FILE OUT                draw every direction and mode of a truck file with its\n"
+     "                                      collision rectangle (red), tyres (blue) and mouths (green)\n"},
+    {"lips", LipsCommand,
+     "  lips WAV [FRAMES]                   print the mouth frame of each 100 ms of a voice line\n"
+     "                                      (FRAMES mouth pictures, default 4)\n"},
+};
+const size_t WORLD_TOOL_COMMAND_COUNT = sizeof(WORLD_TOOL_COMMANDS) / sizeof(WORLD_TOOL_COMMANDS[0]);

@@ -27,6 +27,13 @@ err=$("$tool" ini-dump "$dir/none.ini" 2>&1 >/dev/null); code=$?
 check "missing file code (dump)" "1" "$code"
 
 "$tool" >/dev/null 2>&1; check "usage code" "2" "$?"
+# One table drives both the commands and the usage: every command is listed.
+usage=$("$tool" 2>&1)
+for command in ini-get expand smk-encode smk-info map-info truck-sheet lips; do
+    [[ $usage == *"  $command "* ]] && listed=yes || listed=no
+    check "usage lists $command" "yes" "$listed"
+done
+"$tool" no-such-command >/dev/null 2>&1; check "unknown command" "2" "$?"
 
 # Sequence files.
 printf '# intro\r\nEvent Town.Say("Hi, there", x)\r\n  Event Town.Skipped()\ncontinue\nDynamic Event Town.Go($WHO)\nSequence "%s/b.seq"\n' "$dir" > "$dir/a.seq"
