@@ -10,6 +10,7 @@
 #include "engine/graphics/draw_surface.h"
 #include "engine/media/sound_event.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 #include "tests/support/test_support.h"
 
@@ -130,7 +131,6 @@ class SubtitlePlaybackTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&m_Clock);
         ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
         CxDisplayObject::DestroyRoot();
         CxDisplayObject::SetRootSize(640, 480);
@@ -140,7 +140,6 @@ protected:
     {
         CxDisplayObject::DestroyRoot();
         ShutdownSoundSystem();
-        SetClock(m_pPrevious);
     }
 
     // Advances the clock and runs one service step of the subtitle.
@@ -158,8 +157,7 @@ protected:
         return box->GetText().c_str();
     }
 
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{1000};
     CxOptions m_Options;
 };
 
@@ -320,8 +318,7 @@ public:
 
 TEST(SubtitleSequenceTest, ASequenceWaitsForTheSubtitledSound)
 {
-    CxManualClock clock(1000);
-    CxClock* previous = SetClock(&clock);
+    ScopedManualClock clock(1000);
     TempDir dir;
     dir.Write("talk.txt", THREE_LINES);
     const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
@@ -364,6 +361,5 @@ TEST(SubtitleSequenceTest, ASequenceWaitsForTheSubtitledSound)
         app.PreDestroy();
         app.Destroy();
     }
-    SetClock(previous);
 }
 } // namespace

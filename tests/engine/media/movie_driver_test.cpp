@@ -5,6 +5,7 @@
 #include "engine/media/sound.h"
 #include "engine/platform/clock.h"
 #include "movie_test_util.h"
+#include "tests/support/scoped_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -41,9 +42,6 @@ CxMovieDriver* RecordingFactory(const char* name, uint32_t flags)
 class MovieDriverTest : public testing::Test
 {
 protected:
-    void SetUp() override { SetClock(&clock); }
-    void TearDown() override { SetClock(nullptr); }
-
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
     {
         return dir.Write(name, Text(bytes));
@@ -56,7 +54,7 @@ protected:
     }
 
     TempDir dir;
-    CxManualClock clock{1000};
+    ScopedManualClock clock{1000};
     ErrorCapture errors;
 };
 } // namespace

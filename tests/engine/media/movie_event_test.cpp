@@ -7,6 +7,7 @@
 #include "engine/media/movie.h"
 #include "engine/platform/clock.h"
 #include "movie_test_util.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,6 @@ class MovieCommandTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&clock);
         const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
         app = std::make_unique<CTestApp>(options.c_str());
         app->Init();
@@ -68,7 +68,6 @@ protected:
         app->Destroy();
         app->ExitInstance();
         app.reset();
-        SetClock(m_pPrevious);
     }
     CxEventSequenceFile& Run(const std::string& text)
     {
@@ -96,7 +95,7 @@ protected:
 
     static constexpr int32_t W = 16, H = 8, FRAMES = 5;
     TempDir dir;
-    CxManualClock clock{20000};
+    ScopedManualClock clock{20000};
     std::unique_ptr<CTestApp> app;
     CNoticeListener listener;
     uint32_t channel = 0;
@@ -104,7 +103,6 @@ protected:
     std::function<void()> m_OnPass;
 
 private:
-    CxClock* m_pPrevious = nullptr;
 };
 } // namespace
 

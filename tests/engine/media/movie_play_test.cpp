@@ -11,6 +11,7 @@
 #include "engine/platform/window.h"
 #include "movie_test_util.h"
 #include "playback_fixture.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,6 @@ protected:
     void SetUp() override
     {
         unsetenv("RUMBO_MESSAGEBOX");
-        m_pPrevious = SetClock(&clock);
         app = std::make_unique<CMovieTestApp>();
         ASSERT_EQ(app->Init(), 0u);
         app->Create();
@@ -68,7 +68,6 @@ protected:
         app->ExitInstance();
         app.reset();
         SetErrorHandler(ShowErrorBox);
-        SetClock(m_pPrevious);
     }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
     {
@@ -80,12 +79,11 @@ protected:
     }
 
     TempDir dir;
-    CxManualClock clock{10000};
+    ScopedManualClock clock{10000};
     std::unique_ptr<CMovieTestApp> app;
     std::function<void()> m_OnPass;
 
 private:
-    CxClock* m_pPrevious = nullptr;
 };
 } // namespace
 

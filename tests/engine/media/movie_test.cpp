@@ -7,6 +7,7 @@
 #include "engine/platform/clock.h"
 #include "engine/platform/video.h"
 #include "movie_test_util.h"
+#include "tests/support/scoped_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -57,15 +58,10 @@ class MovieTest : public testing::Test
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&clock);
         m_nFormat = CxDrawSurface::GetDefaultFormat16();
         RegisterMovieDrivers();
     }
-    void TearDown() override
-    {
-        CxDrawSurface::SetDefaultFormat16(m_nFormat);
-        SetClock(m_pPrevious);
-    }
+    void TearDown() override { CxDrawSurface::SetDefaultFormat16(m_nFormat); }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
     {
         return dir.Write(name, Text(bytes));
@@ -97,11 +93,10 @@ protected:
     }
 
     TempDir dir;
-    CxManualClock clock{5000};
+    ScopedManualClock clock{5000};
     ErrorCapture errors;
 
 private:
-    CxClock* m_pPrevious = nullptr;
     uint8_t m_nFormat = 0;
 };
 

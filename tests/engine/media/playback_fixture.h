@@ -10,6 +10,7 @@
 #include "engine/media/wave.h"
 #include "engine/platform/audio.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_support.h"
 #include "wave_builder.h"
 
@@ -39,7 +40,6 @@ protected:
     void SetUp() override
     {
         m_pRoute = std::make_unique<Route>(m_Dir);
-        m_pPrevious = SetClock(&m_Clock);
         m_Options.SetNumber("Engine.Sound", "Frequency", RATE);
         m_Options.SetNumber("Engine.Sound", "NumChannels", 2);
         m_Options.SetNumber("Engine.Sound", "MasterVolume", 127);
@@ -51,7 +51,6 @@ protected:
         m_Waves.clear();
         if (IsSoundSystemInitialised())
             ShutdownSoundSystem();
-        SetClock(m_pPrevious);
         m_pRoute.reset();
     }
 
@@ -106,8 +105,7 @@ protected:
 
     TempDir m_Dir;
     std::unique_ptr<Route> m_pRoute;
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{1000};
     CxOptions m_Options;
     std::vector<std::unique_ptr<CxWave>> m_Waves;
 };

@@ -3,6 +3,7 @@
 #include "engine/core/options.h"
 #include "engine/media/sound.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -33,16 +34,8 @@ int HeldSound::s_nDeleted = 0;
 class SoundEventTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_pPrevious = SetClock(&m_Clock);
-        ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
-    }
-    void TearDown() override
-    {
-        ShutdownSoundSystem();
-        SetClock(m_pPrevious);
-    }
+    void SetUp() override { ASSERT_EQ(InitSoundSystem(&m_Options), 0u); }
+    void TearDown() override { ShutdownSoundSystem(); }
     static HeldSound* Make(int32_t queue = -1)
     {
         auto* sound = new HeldSound;
@@ -51,8 +44,7 @@ protected:
         return sound;
     }
 
-    CxManualClock m_Clock{500};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{500};
     CxOptions m_Options;
 };
 } // namespace

@@ -10,6 +10,7 @@
 #include "engine/core/options.h"
 #include "engine/media/wave.h"
 #include "engine/platform/clock.h"
+#include "tests/support/scoped_clock.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +68,6 @@ protected:
         ScriptedSound::s_Log.clear();
         ScriptedSound::s_nDeleted = 0;
         s_Callbacks.clear();
-        m_pPrevious = SetClock(&m_Clock);
         m_Options.SetNumber("Engine.Sound", "NumQueues", 3);
         ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
     }
@@ -90,7 +90,6 @@ protected:
     {
         m_Sounds.clear();
         ShutdownSoundSystem();
-        SetClock(m_pPrevious);
     }
 
     // A sound the service pass may delete: not owned by the test.
@@ -112,8 +111,7 @@ protected:
         s_Callbacks.push_back(static_cast<ScriptedSound*>(sound)->m_strName);
     }
 
-    CxManualClock m_Clock{5000};
-    CxClock* m_pPrevious = nullptr;
+    ScopedManualClock m_Clock{5000};
     CxOptions m_Options;
     std::vector<std::unique_ptr<ScriptedSound>> m_Sounds;
     static std::vector<std::string> s_Callbacks;
@@ -446,8 +444,7 @@ TEST_F(SoundSystem, PurgedDataComesBackWhenPlayed)
 TEST(SilentSound, NoDeviceMeansImmediateCompletion)
 {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    CxManualClock clock(100);
-    CxClock* previous = SetClock(&clock);
+    ScopedManualClock clock(100);
     EXPECT_EQ(InitSoundSystem(nullptr), CX_ERR_UNKNOWN);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_TRUE(IsSoundSystemInitialised());
@@ -479,5 +476,4 @@ TEST(SilentSound, NoDeviceMeansImmediateCompletion)
     EXPECT_EQ(unloaded.Load(dir.Write("a.wav", "RIFF").c_str()), 0u);
     EXPECT_FALSE(unloaded.IsLoaded());
     ShutdownSoundSystem();
-    SetClock(previous);
 }

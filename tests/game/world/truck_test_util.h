@@ -14,6 +14,7 @@
 #include "engine/media/sound.h"
 #include "engine/platform/clock.h"
 #include "game/world/direction_table.h"
+#include "tests/game/world/sprite_world_test.h"
 #include "tests/support/test_support.h"
 #include "tools/smk/smk_encoder.h"
 
@@ -116,21 +117,13 @@ inline std::string TruckText(int32_t directions, const std::string& head = "", c
     return text + extra;
 }
 
-class TruckFixture : public testing::Test
+class TruckFixture : public SpriteWorldTest
 {
 protected:
     void SetUp() override
     {
-        m_pPrevious = SetClock(&m_Clock);
-        CxDisplayObject::DestroyRoot();
-        CxDisplayObject::SetRootSize(640, 480);
-        SetBlueScreenError(false);
         RegisterMovieDrivers();
-        RegisterStandardImageFilters();
         ResetDirectionAngles();
-        m_Paths.SetInstallPath(m_Dir.Path().c_str());
-        m_Paths.SetCDPath(m_Dir.Path().c_str());
-        SetGamePath(&m_Paths);
         const std::vector<uint8_t> movie = MakeMovie(32, 24, 4);
         m_Dir.Write("truck.smk", std::string(movie.begin(), movie.end()));
         m_Dir.Write("engine.wav", MakeWave(800));
@@ -139,10 +132,7 @@ protected:
     }
     void TearDown() override
     {
-        SetGamePath(nullptr);
         delete m_pParent;
-        CxDisplayObject::DestroyRoot();
-        SetClock(m_pPrevious);
         ResetDirectionAngles();
     }
     std::string Write(const std::string& text, const char* name = "truck.ini")
@@ -155,10 +145,6 @@ protected:
         RunMainLoopFunctions();
     }
 
-    TempDir m_Dir;
-    CxGamePath m_Paths;
-    CxManualClock m_Clock{1000};
-    CxClock* m_pPrevious = nullptr;
     CxDisplayObject* m_pParent = nullptr;
 };
 } // namespace truck_test
