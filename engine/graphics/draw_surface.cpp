@@ -1,8 +1,8 @@
-// CxDrawSurface: construction, memory, description, pixel access and
-// palette. Drawing copies are in draw_surface_blit.cpp (dedicated routines)
-// and draw_surface_effects.cpp (the general routine), primitives and geometry
-// in draw_surface_shapes.cpp, colour operations and counting in
-// draw_surface_colors.cpp.
+// CxDrawSurface: construction, memory, description and pixel access. The
+// palette and colour values, conversions and counting are in
+// draw_surface_colors.cpp; drawing copies in draw_surface_blit.cpp (dedicated
+// routines) and draw_surface_effects.cpp (the general routine); primitives and
+// geometry in draw_surface_shapes.cpp.
 #include "engine/graphics/draw_surface.h"
 
 #include "engine/core/memory.h"
@@ -710,100 +710,4 @@ uint32_t CxDrawSurface::CopyPixelsTo(CxDrawSurface* destination)
     }
     UnlockReading();
     return GetError();
-}
-
-// ---------------------------------------------------------------------------
-// Palette and colours
-
-uint8_t* CxDrawSurface::GetPalette()
-{
-    return m_Palette;
-}
-
-void CxDrawSurface::SetPalette(const uint8_t* palette)
-{
-    if (palette && palette != m_Palette)
-        memcpy(m_Palette, palette, sizeof(m_Palette));
-    FreePaletteTable16();
-}
-
-uint32_t CxDrawSurface::RemapToPalette(const uint8_t* palette)
-{
-    if (!palette || m_nDepth != 8)
-        return GetError();
-    if (LockBits())
-    {
-        // The new index of every old index, against the new palette.
-        CxDrawSurface target;
-        memcpy(target.m_Palette, palette, sizeof(target.m_Palette));
-        uint8_t map[256];
-        for (int i = 0; i < 256; ++i)
-            map[i] = static_cast<uint8_t>(target.NearestPaletteIndex(m_Palette[i * 3], m_Palette[i * 3 + 1],
-                                                                     m_Palette[i * 3 + 2], 256));
-        const uint64_t size = static_cast<uint64_t>(m_nPitch) * m_nHeight;
-        for (uint64_t i = 0; i < size && i < m_nBitsSize; ++i)
-            m_pBits[i] = map[m_pBits[i]];
-        Unlock();
-    }
-    SetPalette(palette);
-    return GetError();
-}
-
-uint32_t CxDrawSurface::MakeColor(uint8_t red, uint8_t green, uint8_t blue)
-{
-    if (m_nDepth <= 8)
-        return 0;
-    return (static_cast<uint32_t>(red >> (8 - m_nRedBits)) << (m_nGreenBits + m_nBlueBits)) |
-           (static_cast<uint32_t>(green >> (8 - m_nGreenBits)) << m_nBlueBits) |
-           static_cast<uint32_t>(blue >> (8 - m_nBlueBits));
-}
-
-uint32_t CxDrawSurface::ColorFromPaletteIndex(int32_t index)
-{
-    if (index < 0 || index > 255)
-        return 0;
-    const uint8_t* entry = m_Palette + index * 3;
-    return (static_cast<uint32_t>(entry[0] >> (8 - m_nRedBits)) << (m_nGreenBits + m_nBlueBits)) |
-           (static_cast<uint32_t>(entry[1] >> (8 - m_nGreenBits)) << m_nBlueBits) |
-           static_cast<uint32_t>(entry[2] >> (8 - m_nBlueBits));
-}
-
-uint32_t CxDrawSurface::BuildPaletteTable16(uint8_t format)
-{
-    FreePaletteTable16();
-    if (m_nDepth < 1 || m_nDepth > 8)
-        return GetError();
-    const int32_t entries = 1 << m_nDepth;
-    m_pPaletteTable16 = static_cast<uint16_t*>(CX_ALLOC(sizeof(uint16_t) * entries));
-    if (!m_pPaletteTable16)
-    {
-        SetError(CX_ERR_OUT_OF_MEMORY, "Unable to allocate %ld bytes for the 16-bit palette",
-                 static_cast<long>(sizeof(uint16_t) * entries));
-        return GetError();
-    }
-    uint32_t rw = 5, gw = 5, bw = 5;
-    if (format == CX_PF_565)
-        gw = 6;
-    else if (format == CX_PF_556)
-        bw = 6;
-    else if (format == CX_PF_655)
-        rw = 6;
-    for (int32_t i = 0; i < entries; ++i)
-    {
-        const uint8_t* e = m_Palette + i * 3;
-        m_pPaletteTable16[i] = static_cast<uint16_t>(((e[0] >> (8 - rw)) << (gw + bw)) |
-                                                     ((e[1] >> (8 - gw)) << bw) | (e[2] >> (8 - bw)));
-    }
-    m_nTable16Format = format;
-    return GetError();
-}
-
-void CxDrawSurface::FreePaletteTable16()
-{
-    if (m_pPaletteTable16)
-    {
-        CX_FREE(m_pPaletteTable16);
-        m_pPaletteTable16 = nullptr;
-    }
-    m_nTable16Format = 0;
 }
