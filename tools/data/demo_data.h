@@ -19,6 +19,9 @@ struct DemoDataPaths
 {
     std::string source; // data/game
     std::string output; // the data directory made
+    std::string voices; // data/voices: the speakers and their lines
+    // Where groups that make many files report their progress; may be null.
+    FILE* progress = nullptr;
 };
 
 // FNV-1a over everything a group's outputs depend on.
