@@ -37,7 +37,9 @@ TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)
     mkdir(source.File("SEQ").c_str(), 0755);
     source.Write("game.ini", "[Options]\r\nStopOnHud=1\r\n");
     source.Write("SEQ/intro.seq", "wait 10\r\n");
-    const DemoDataPaths paths{source.Path(), output.Path()};
+    DemoDataPaths paths;
+    paths.source = source.Path();
+    paths.output = output.Path();
 
     EXPECT_EQ(RunGroups(paths), ALL_MADE);
     EXPECT_EQ(TempDir::Read(output.File("SEQ/intro.seq")), "wait 10\r\n");

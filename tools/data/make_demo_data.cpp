@@ -13,7 +13,9 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: make-demo-data SOURCE OUTDIR [VOICES]\n");
         return 2;
     }
-    DemoDataPaths paths{argv[1], argv[2]};
+    DemoDataPaths paths;
+    paths.source = argv[1];
+    paths.output = argv[2];
     if (argc == 4)
         paths.voices = argv[3];
     else
