@@ -62,7 +62,10 @@ TEST(DemoData, OutputsLoadWithTheEnginesLoadersAndCursorsAreKeyed)
 {
     TempDir source, output;
     source.Write("a.ini", "[A]\r\n");
-    ASSERT_EQ(RunGroups({source.Path(), output.Path()}), ALL_MADE);
+    DemoDataPaths paths;
+    paths.source = source.Path();
+    paths.output = output.Path();
+    ASSERT_EQ(RunGroups(paths), ALL_MADE);
 
     RegisterStandardImageFilters();
     struct
