@@ -85,7 +85,7 @@ std::string StampOf(const CDemoGroup& group, const DemoDataPaths& paths,
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
     std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
-                                            MakeIconGroup()};
+                                            MakeIconGroup(), MakeVoiceGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {

@@ -32,6 +32,7 @@ public:
     void Add(const std::string& text) { Add(text.data(), text.size() + 1); }
     void AddNumber(uint64_t value) { Add(&value, sizeof(value)); }
     std::string Hex() const;
+    uint64_t Value() const { return m_nHash; }
 
 private:
     uint64_t m_nHash = 0xcbf29ce484222325ull;
@@ -56,6 +57,7 @@ std::unique_ptr<CDemoGroup> MakeTextGroup();
 std::unique_ptr<CDemoGroup> MakeCursorGroup();
 std::unique_ptr<CDemoGroup> MakeFadeGroup();
 std::unique_ptr<CDemoGroup> MakeIconGroup();
+std::unique_ptr<CDemoGroup> MakeVoiceGroup();
 
 struct DemoGroupResult
 {
