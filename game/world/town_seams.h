@@ -1,0 +1,62 @@
+// What the town asks of the parts of the game that come on top of it: the
+// current mission, the heads-up display and the enemy truck's behaviour.
+// Each interface does nothing by default, so the town runs on its own; a
+// mission, the HUD or a behaviour replaces the default it needs.
+#pragma once
+
+#include "engine/base/cx_string.h"
+#include "engine/base/geometry.h"
+
+#include <cstdint>
+
+class CCharacter;
+class CEnemy;
+class CxSprite;
+
+class ITownMission
+{
+public:
+    virtual ~ITownMission() = default;
+    // Loads a mission file (without starting it); an error code.
+    virtual uint32_t LoadFile(const char*) { return 0; }
+    virtual void Start() {}
+    virtual void Stop() {}
+    // Called by every town update after the truck has moved.
+    virtual void Update() {}
+    virtual void BuildingEntered(CCharacter*) {}
+    virtual void MovieEnded(int32_t) {}
+    // A motion event no handler of the town took.
+    virtual void MotionEvent(int32_t, CxSprite*) {}
+    // A "Town" command; true when the mission took it.
+    virtual bool Command(const CxString&, int32_t, const CxString*) { return false; }
+    // 0 none loaded, 1 loaded or stopped, 2 running.
+    virtual int32_t GetState() const { return 0; }
+};
+
+class ITownHud
+{
+public:
+    virtual ~ITownHud() = default;
+    virtual uint32_t Load() { return 0; }
+    virtual void Open() {}
+    virtual void Close() {}
+    virtual void NextSet() {}
+    virtual void FlashOn(int32_t) {}
+    virtual void FlashOff(int32_t) {}
+    virtual void HelpButtonOn() {}
+    virtual void HelpButtonOff() {}
+    virtual void SetHelpFile(const char*) {}
+    // Whether the point (screen coordinates) is on the HUD.
+    virtual bool ContainsPoint(const CxPoint&) const { return false; }
+};
+
+class ITownEnemy
+{
+public:
+    virtual ~ITownEnemy() = default;
+    // The enemy's part of a town update; by default it steers toward its own
+    // target, moves and paces like any truck.
+    virtual void Update(CEnemy& enemy);
+    // The player's truck met the enemy's perimeter.
+    virtual void PerimeterEntered(CEnemy&) {}
+};
