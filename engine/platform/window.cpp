@@ -667,6 +667,16 @@ CxPoint GetPlatformMousePosition()
     return CxPoint(s_nMouseX, s_nMouseY);
 }
 
+void WarpPlatformMouse(const CxPoint& point)
+{
+    s_nMouseX = point.x;
+    s_nMouseY = point.y;
+    if (!s_pWindow)
+        return;
+    const CxPoint inWindow = MapLogicalToWindow(point.x, point.y);
+    SDL_WarpMouseInWindow(s_pWindow, inWindow.x, inWindow.y);
+}
+
 SDL_Window* GetPlatformSdlWindow()
 {
     return s_pWindow;

@@ -177,6 +177,10 @@ CxPoint MapWindowToLogical(int32_t x, int32_t y);
 CxPoint MapLogicalToWindow(int32_t x, int32_t y);
 // The last mouse position received, in drawing-area coordinates.
 CxPoint GetPlatformMousePosition();
+// Moves the system pointer to a drawing-area point (through the window
+// mapping) and takes it as the last position received. Without a window
+// only the position changes.
+void WarpPlatformMouse(const CxPoint& point);
 
 // Presenting in step with the display's refresh, when the renderer offers
 // it; returns whether it is now on. Lasts until the window is re-created.

@@ -8,6 +8,7 @@
 #include "engine/media/sound.h"
 #include "game/world/base_window.h"
 #include "game/world/game_image.h"
+#include "game/world/town.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -159,8 +160,9 @@ CxGameWindow* CRumboTownApp::CreateRoom(long id)
 {
     switch (id)
     {
-    case RUMBO_ROOM_LOGIN:
     case RUMBO_ROOM_TOWN:
+        return new (std::nothrow) CTown;
+    case RUMBO_ROOM_LOGIN:
     case RUMBO_ROOM_PRINTING:
         return new (std::nothrow) CPlaceholderRoom;
     default:

@@ -71,4 +71,12 @@ public:
     // lines as a super sprite.
     CxEvent* CreateEvent(const CxString& category, const CxString& command,
                          const CxLinkedList<CxString>& arguments) override;
+
+    // Set by the missions and the town commands: which scene a building
+    // plays when the truck is pulled in (enter stage) or comes back from a
+    // mission (end stage), and the missions' own values for the figure.
+    int32_t m_nEnterStage = 0;
+    int32_t m_nEndStage = 0;
+    int32_t m_nMissionValue = 0;
+    int32_t m_nCharacterValue = 0;
 };

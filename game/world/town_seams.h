@@ -29,6 +29,8 @@ public:
     virtual void MotionEvent(int32_t, CxSprite*) {}
     // A "Town" command; true when the mission took it.
     virtual bool Command(const CxString&, int32_t, const CxString*) { return false; }
+    // The town's first character was told code (1 play, 2 mission ended).
+    virtual void FirstCharacterNotified(int32_t) {}
     // 0 none loaded, 1 loaded or stopped, 2 running.
     virtual int32_t GetState() const { return 0; }
 };

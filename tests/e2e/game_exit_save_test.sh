@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real game on the generated data: SIGTERM ends it with code 0, and the
-# profile file it leaves holds six sections of 34 keys, all empty or zero.
+# profile file it leaves holds six sections of 34 keys, all empty or zero but
+# the first player's played flag, which the town sets.
 set -u
 game=${RUMBOTOWN:?}
 data=${RUMBO_DATA:?}
@@ -37,8 +38,10 @@ pid=
 [[ -f rumbo.pxu ]] || fail "no rumbo.pxu after exit"
 sections=$(grep -c '^\[User[0-5]\]' rumbo.pxu)
 keys=$(grep -c '=' rumbo.pxu)
+# The town marks that the first player has been there; nothing else is set.
 nonzero=$(grep '=' rumbo.pxu | grep -v -e $'^UserName=\r$' -e $'=0\r$' | wc -l)
-[[ $sections -eq 6 && $keys -eq 204 && $nonzero -eq 0 ]] ||
+played=$(grep -c $'^PlayedFlag=4\r$' rumbo.pxu)
+[[ $sections -eq 6 && $keys -eq 204 && $nonzero -eq 1 && $played -eq 1 ]] ||
     fail "rumbo.pxu has $sections sections, $keys keys, $nonzero non-blank values"
 grep -qi "error" "$dir/state/rumbotown/DEBUG.LOG" && fail "errors in the log: $(cat "$dir/state/rumbotown/DEBUG.LOG")"
-echo "ok: exit 0 after SIGTERM; rumbo.pxu with 6 x 34 keys"
+echo "ok: exit 0 after SIGTERM; rumbo.pxu with 6 x 34 keys, the town played"

@@ -1,0 +1,364 @@
+// The town room: entering and leaving, input, the event creators and the view.
+#include "game/world/town.h"
+
+#include "engine/core/event.h"
+#include "engine/core/log.h"
+#include "engine/core/random.h"
+#include "engine/frame/system_events.h"
+#include "engine/graphics/cursor.h"
+#include "engine/platform/window.h"
+#include "engine/ui/button.h"
+#include "engine/ui/flash_button.h"
+#include "game/world/game_image.h"
+#include "game/world/map_object.h"
+#include "game/world/moving_object.h"
+#include "game/world/rumbo_town_app.h"
+#include "game/world/truck.h"
+
+#include <new>
+
+const CxPoint TOWN_START_POINT(1102, 1450);
+const CxPoint TOWN_PRINTING_RETURN_POINT(5181, 1284);
+
+namespace {
+const char* const INTRO_MOVIE = "$GAMEPATH\\movies\\catchintro0.smk";
+const char* const DROP_MISSION = "$GAMEPATH\\mission\\Drop\\Drop.ini";
+const char* const CATEGORIES[] = {"Town", "Building", "Enemy"};
+
+// Lines for "Building" and "Enemy" go to the current building and to the
+// enemy truck, addressed as "this" so that they take them as their own.
+class CForwardingCreator : public CxEventCreator
+{
+public:
+    explicit CForwardingCreator(std::function<CxEventCreator*()> target) : m_Target(std::move(target)) {}
+
+    CxEvent* CreateEvent(const CxString&, const CxString& command,
+                         const CxLinkedList<CxString>& arguments) override
+    {
+        CxEventCreator* target = m_Target();
+        if (!target)
+        {
+            // Nobody to talk to (no building entered, no enemy): the line is dropped.
+            DropEventQuietly();
+            return nullptr;
+        }
+        return target->CreateEvent(CxString("this"), command, arguments);
+    }
+
+private:
+    std::function<CxEventCreator*()> m_Target;
+};
+
+CRumboTownApp* TownApp()
+{
+    return dynamic_cast<CRumboTownApp*>(GetApp());
+}
+} // namespace
+
+CTown::CTown()
+{
+    m_MapTimer.Reset();
+}
+
+CTown::~CTown()
+{
+    UnregisterCreators();
+    UnloadWorld();
+}
+
+void CTown::ResetState()
+{
+    m_nMinHelpDistance = 200;
+    m_nSkidInterval = 50;
+    m_nZonePullRadius = 100;
+    m_nZoneSafeRadius = 400;
+    m_nAllowBuildingFade = 0;
+    m_bMapLocked = false;
+    m_bTruckScrollsMap = true;
+    m_bUserControl = true;
+    m_nHelpTarget = -1;
+    m_bEnemyPerimeterActive = false;
+    m_bLoadEnemy = false;
+    m_bEndSequence = false;
+    m_strHelpFile = "";
+    m_nPacing = 9000;
+    m_nMissionMode = 0;
+    m_nMissionSubMode = 0;
+    m_nCurrentTarget = 0;
+    m_nPhaseCounter = -1;
+    m_nMapFound = 0;
+    m_pCurrentBuilding = m_pLastLeft = nullptr;
+    m_bStarted = false;
+    m_nArrowShown = -1;
+}
+
+void CTown::RoomEnter()
+{
+    CBaseWindow::RoomEnter();
+    ResetState();
+    const CxString intro = BuildGamePath("%s", INTRO_MOVIE);
+    if (TownDataExists(intro))
+    {
+        HideCustomCursor();
+        PlayMovie(intro.c_str(), -1, -1, CX_MOVIE_SKIPPABLE);
+        ShowCustomCursor();
+    }
+    if (CxDisplayObject* parent = GetParent())
+        SetSize(parent->GetSize());
+    LoadRoomImages();
+    if (CreateChannel(&m_nSecondChannel) != CX_ERR_NONE)
+        m_nSecondChannel = 0;
+    RegisterCreators();
+    LoadWorld();
+    m_bStarted = true;
+    if (CRumboTownApp* app = TownApp())
+        app->SetPlayedFlag(4);
+    SetSequenceVariables();
+    m_pMission->LoadFile(DROP_MISSION);
+    m_pHud->Load();
+    SetIdleInterval(10000);
+    StartIdlePrompts();
+    SetCursorShape(RUMBO_CURSOR_TARGET);
+    PutCursorOnTruck();
+    m_UpdateTimer.Start(TOWN_UPDATE_INTERVAL);
+    const CxPoint truck = TruckPoint();
+    Output("town: ready truck=%d,%d\n", truck.x, truck.y);
+}
+
+void CTown::LoadRoomImages()
+{
+    m_pMapButton = std::make_unique<CFlashButton>();
+    const CxString button = BuildGamePath("$GAMEPATH\\MAP\\mapbut.tga");
+    if (TownDataExists(button) &&
+        LoadGameSprite(*m_pMapButton, button.c_str(), BUTTON_STATE_COUNT) == CX_ERR_NONE)
+    {
+        m_pMapButton->AttachTo(this);
+        m_pMapButton->SetDepth(100);
+        m_pMapButton->MoveTo(CxPoint(0, GetHeight() - m_pMapButton->GetHeight()));
+        static_cast<CxButton*>(m_pMapButton.get())->SetState(BUTTON_STATE_UP);
+    }
+    const CxString plate = BuildGamePath("$GAMEPATH\\common\\c_plate.tga");
+    if (TownDataExists(plate))
+        LoadGameSprite(m_Plate, plate.c_str());
+    for (int32_t i = 0; i < TOWN_ARROWS; ++i)
+    {
+        const CxString arrow = BuildGamePath("$GAMEPATH\\COMMON\\helparrow%02d.tga", i);
+        if (TownDataExists(arrow))
+            LoadGameSprite(m_Arrows[i], arrow.c_str());
+    }
+}
+
+void CTown::SetSequenceVariables()
+{
+    CxInterpolator* interpolator = GetApp() ? &static_cast<CxGameApp*>(GetApp())->GetInterpolator() : nullptr;
+    if (!interpolator)
+        return;
+    interpolator->AddFormattedConstant("INTROID", (Random() & 1) + 1);
+    interpolator->AddFormattedConstant("ENDVOID", Random() % 3 + 1);
+    interpolator->AddFormattedConstant("SEQNUMBER", 2);
+}
+
+void CTown::RegisterCreators()
+{
+    if (!m_pBuildingCreator)
+    {
+        m_pBuildingCreator = std::make_unique<CForwardingCreator>([this] { return m_pCurrentBuilding; });
+        m_pEnemyCreator = std::make_unique<CForwardingCreator>([this]() -> CxEventCreator* {
+            return m_pEnemy && m_pEnemy->GetNumDirections() > 0 ? m_pEnemy.get() : nullptr;
+        });
+    }
+    CxEventCreator* const targets[] = {this, m_pBuildingCreator.get(), m_pEnemyCreator.get()};
+    for (int i = 0; i < 3; ++i)
+    {
+        ST_EVENT_DEF definition{};
+        snprintf(definition.m_szCategory, sizeof(definition.m_szCategory), "%s", CATEGORIES[i]);
+        definition.m_pCreator = targets[i];
+        RegisterEventCreator(CATEGORIES[i], definition);
+    }
+}
+
+void CTown::UnregisterCreators()
+{
+    // Only the town's own registrations go: another room may have taken a name.
+    if (FindEventCreator("Town") == this)
+        for (const char* category : CATEGORIES)
+            UnregisterEventCreator(category);
+}
+
+void CTown::RoomLeave()
+{
+    const CxPoint truck = TruckPoint();
+    SetCursorShape(RUMBO_CURSOR_ARROW);
+    m_UpdateTimer.Reset();
+    UnregisterCreators();
+    if (m_nMissionMode == 2 && m_pMission->GetState() == 2)
+        m_pMission->Stop();
+    m_pHud->Close();
+    m_pMission->Stop();
+    if (m_nSecondChannel)
+        DestroyChannel(m_nSecondChannel);
+    m_nSecondChannel = 0;
+    UnloadWorld();
+    m_pMapButton.reset();
+    m_Plate.Unload();
+    for (CxSprite& arrow : m_Arrows)
+    {
+        arrow.Hide();
+        arrow.Detach();
+        arrow.Unload();
+    }
+    m_nArrowShown = -1;
+    m_bStarted = false;
+    Output("town: leave truck=%d,%d\n", truck.x, truck.y);
+    CBaseWindow::RoomLeave();
+}
+
+void CTown::RoomUpdate()
+{
+    CBaseWindow::RoomUpdate();
+    if (GetPauseCount() > 0 || !m_bStarted)
+        return;
+    if (m_UpdateTimer.HasExpired())
+    {
+        UpdateTown();
+        m_UpdateTimer.Start(TOWN_UPDATE_INTERVAL);
+    }
+}
+
+void CTown::OnTimer(CxTimer* timer)
+{
+    CBaseWindow::OnTimer(timer);
+}
+
+void CTown::OnIdlePrompt(int32_t level)
+{
+    if (level == 1)
+        PutCursorOnTruck();
+}
+
+CxPoint CTown::TruckPoint() const
+{
+    return m_pTruck ? m_pTruck->GetCentre() : CxPoint();
+}
+
+CxPoint CTown::ScreenToMap(const CxPoint& point) const
+{
+    const CxPoint origin = GetViewOrigin();
+    return CxPoint(point.x + origin.x, point.y + origin.y);
+}
+
+void CTown::OnMouseMove(uint32_t buttons, const CxPoint& point)
+{
+    CBaseWindow::OnMouseMove(buttons, point);
+    CRumboTownApp* app = TownApp();
+    if (app && app->GetStopOnHud() && m_pHud->ContainsPoint(point))
+        m_ptMouse = TruckPoint() - GetViewOrigin();
+    else
+        m_ptMouse = point;
+}
+
+void CTown::OnMButtonDown(uint32_t buttons, const CxPoint& point)
+{
+    CBaseWindow::OnMButtonDown(buttons, point);
+    RestartIdleTimer();
+    Honk();
+}
+
+void CTown::OnRButtonDown(uint32_t buttons, const CxPoint& point)
+{
+    CBaseWindow::OnRButtonDown(buttons, point);
+    CxWindowApp* app = dynamic_cast<CxWindowApp*>(GetApp());
+    if (IsHornButton(TRUCK_BUTTON_RIGHT, app ? app->GetStyle() : 0))
+        Honk();
+}
+
+void CTown::Honk()
+{
+    if (m_pTruck)
+        m_pTruck->Honk();
+}
+
+void CTown::NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d)
+{
+    // The map button opens the map screen, which comes with the title screens.
+    if (m_pMapButton && ButtonFromNotify(b) == m_pMapButton.get() && c == BUTTON_NOTIFY_CLICKED)
+        LogEntry(CX_LOG_INFO, "town: the map button was pressed");
+    CBaseWindow::NotifyParent(a, b, c, d);
+}
+
+void CTown::PutCursorOnTruck()
+{
+    if (!m_pTruck)
+        return;
+    const CxPoint screen = TruckPoint() - GetViewOrigin();
+    m_ptMouse = screen;
+    const CxPoint onScreen = LocalToScreen(screen);
+    WarpPlatformMouse(onScreen);
+    SetCursorPosition(onScreen);
+}
+
+CxEvent* CTown::CreateEvent(const CxString&, const CxString& command, const CxLinkedList<CxString>& arguments)
+{
+    return new (std::nothrow) CCommandEvent(this, command, arguments);
+}
+
+void CTown::HandleCommand(const CxString& command, const CxLinkedList<CxString>& arguments)
+{
+    // The town's command set comes with the buildings' scenes; a mission may
+    // take its own commands meanwhile.
+    const CxString* first = arguments.GetHead() ? &arguments.GetHead()->m_Value : nullptr;
+    if (!m_pMission->Command(command, arguments.GetCount(), first))
+        LogEntry(CX_LOG_WARNING, "town: unknown command %s", command.c_str());
+}
+
+void CTown::OnAnimationActionDone(CxAnimation* animation)
+{
+    const auto event = m_MotionEvents.find(animation);
+    if (event == m_MotionEvents.end())
+        return;
+    const auto handler = m_MotionHandlers.find(event->second);
+    if (handler != m_MotionHandlers.end())
+        handler->second(animation, event->second);
+    else
+        m_pMission->MotionEvent(event->second, nullptr);
+}
+
+void CTown::SetMotionHandler(int32_t event, MotionHandler handler)
+{
+    if (handler)
+        m_MotionHandlers[event] = std::move(handler);
+    else
+        m_MotionHandlers.erase(event);
+}
+
+void CTown::SetMotionEvent(CxAnimation* animation, int32_t event)
+{
+    if (event < 0)
+        m_MotionEvents.erase(animation);
+    else
+        m_MotionEvents[animation] = event;
+    if (animation)
+        animation->SetListener(event < 0 ? nullptr : this);
+}
+
+void CTown::OnMovieEnd(CxMovie*)
+{
+    m_pMission->MovieEnded(0);
+}
+
+CxPoint CTown::GetViewOrigin() const
+{
+    // The map sits at the negative of the view origin inside the room.
+    const CxPoint position = m_Map.GetPosition();
+    return CxPoint(-position.x, -position.y);
+}
+
+CxSize CTown::GetViewSize() const
+{
+    return CxSize(GetWidth(), GetHeight());
+}
+
+void CTown::ScrollViewTo(const CxPoint& origin)
+{
+    m_Map.ScrollTo(origin.x, origin.y);
+}

@@ -1,0 +1,129 @@
+// CBuilding: a character of the town with an enter zone and a perimeter.
+#include "game/world/town.h"
+
+#include "engine/core/game_path.h"
+#include "engine/core/options.h"
+#include "game/world/game_image.h"
+
+#include <cstdio>
+
+namespace {
+const char* const ZONE_IMAGE = "$GAMEPATH\\COMMON\\zone.tga";
+
+// A point key; false (point untouched) when the key is missing.
+bool ReadPoint(CxOptions& file, const char* section, const char* key, CxPoint& point)
+{
+    const CxPoint missing(INT32_MIN, INT32_MIN);
+    CxPoint value;
+    file.GetPoint(section, key, &value, missing);
+    if (value == missing)
+        return false;
+    point = value;
+    return true;
+}
+
+CxString ReadName(CxOptions& file, const char* section, const char* key, uint32_t size)
+{
+    char text[256];
+    file.GetString(section, key, text, "", size < sizeof(text) ? size : sizeof(text));
+    return CxString(text);
+}
+} // namespace
+
+CBuilding::CBuilding() = default;
+
+CBuilding::~CBuilding() = default;
+
+uint32_t CBuilding::LoadBuilding(const char* fileName, CxDisplayObject* parent)
+{
+    m_strFileName = fileName;
+    AttachTo(parent);
+    const uint32_t error = LoadFromFile(fileName);
+    CxOptions file(ExpandGamePath(fileName).c_str());
+    if (file.Load() == CX_ERR_NONE)
+        ReadTownKeys(file);
+    m_pZoneSprite = std::make_unique<CxSprite>();
+    const CxString zone = BuildGamePath("%s", ZONE_IMAGE);
+    if (TownDataExists(zone) && LoadGameSprite(*m_pZoneSprite, zone.c_str()) == CX_ERR_NONE)
+    {
+        m_pZoneSprite->AttachTo(parent);
+        m_pZoneSprite->SetDepth(-1);
+        m_pZoneSprite->SetPosition(m_ptZone);
+        m_pZoneSprite->Redraw();
+    }
+    return error;
+}
+
+void CBuilding::ReadTownKeys(CxOptions& file)
+{
+    CxPoint position;
+    if (ReadPoint(file, "QexSprite", "Position", position))
+    {
+        SetHomePosition(position);
+        SetPosition(position);
+    }
+    m_strInterpTag = ReadName(file, "QexSprite", "InterpTag", 32);
+    ReadPoint(file, "QexSprite", "LockPosition", m_ptLock);
+    ReadPoint(file, "QexSprite", "TruckLockPosition", m_ptTruckLock);
+    ReadPoint(file, "QexSprite", "DriveThruPosition", m_ptDriveThru);
+    long value = 10;
+    file.GetNumber("QexSprite", "TruckTalkState", &value, 10);
+    m_nTruckTalkState = static_cast<int32_t>(value);
+
+    const CxString rect = ReadName(file, "Perimeter", "Rect", 64);
+    int l = 0, t = 0, r = 0, b = 0;
+    m_bHasPerimeter = sscanf(rect.c_str(), "%d ,%d ,%d ,%d", &l, &t, &r, &b) == 4;
+    m_rcPerimeter = CxRect(l, t, r, b);
+    m_strOnEnterPerimeter = ReadName(file, "Perimeter", "OnEnterPerimeter", 256);
+
+    file.GetNumber("Zone", "Type", &value, -1);
+    m_nZoneType = static_cast<int32_t>(value);
+    ReadPoint(file, "Zone", "Position", m_ptZone);
+    // A zone without a centre would pull at an arbitrary point: it never pulls.
+    m_bHasCenter = ReadPoint(file, "Zone", "Center", m_ptCenter);
+    char key[32];
+    for (int stage = 0; stage < 3; ++stage)
+    {
+        snprintf(key, sizeof(key), "OnEnterZone%d", stage);
+        m_strEnterZone[stage] = ReadName(file, "Zone", key, 256);
+        snprintf(key, sizeof(key), "OnEndMission%d", stage);
+        m_strEndMission[stage] = ReadName(file, "Zone", key, 256);
+    }
+}
+
+const CxString& CBuilding::GetZoneSequence(bool endMission, int32_t stage) const
+{
+    const int32_t index = stage == 1 || stage == 2 ? stage : 0;
+    return endMission ? m_strEndMission[index] : m_strEnterZone[index];
+}
+
+CxRect CBuilding::GetMapPerimeter() const
+{
+    const CxPoint origin = GetPosition();
+    return CxRect(origin.x + m_rcPerimeter.left, origin.y + m_rcPerimeter.top, origin.x + m_rcPerimeter.right,
+                  origin.y + m_rcPerimeter.bottom);
+}
+
+void CBuilding::ShowZone()
+{
+    m_bZoneActive = true;
+    if (m_pZoneSprite && m_pZoneSprite->GetParent())
+        m_pZoneSprite->Redraw();
+}
+
+void CBuilding::HideZone()
+{
+    m_bZoneActive = false;
+    if (m_pZoneSprite)
+        m_pZoneSprite->Hide();
+}
+
+void CBuilding::HandleCommand(const CxString& command, const CxLinkedList<CxString>& arguments)
+{
+    if (command.CompareNoCase("ShowZone") == 0)
+        ShowZone();
+    else if (command.CompareNoCase("HideZone") == 0)
+        HideZone();
+    else
+        CCharacter::HandleCommand(command, arguments);
+}
