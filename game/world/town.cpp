@@ -103,8 +103,9 @@ void CTown::RoomEnter()
         PlayMovie(intro.c_str(), -1, -1, CX_MOVIE_SKIPPABLE);
         ShowCustomCursor();
     }
-    if (CxDisplayObject* parent = GetParent())
-        SetSize(parent->GetSize());
+    // The room covers the screen (the display root), whatever its picture.
+    if (CxDisplayObject* screen = GetParent() ? GetParent() : GetRoot())
+        SetSize(screen->GetSize());
     LoadRoomImages();
     if (CreateChannel(&m_nSecondChannel) != CX_ERR_NONE)
         m_nSecondChannel = 0;

@@ -151,7 +151,7 @@ void CTown::EnterBuilding(CBuilding* building)
 
 void CTown::RearmLastLeft()
 {
-    if (!m_pLastLeft || m_pLastLeft == m_pCurrentBuilding)
+    if (!m_pLastLeft)
         return;
     if (Distance(m_pLastLeft->GetCenter(), TruckPoint()) > m_nZoneSafeRadius)
     {

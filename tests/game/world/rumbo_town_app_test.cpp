@@ -9,6 +9,7 @@
 #include "game/world/base_window.h"
 #include "game/world/town.h"
 #include "tests/game/world/profile_test_support.h"
+#include "tests/game/world/town_test_app.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -20,41 +21,6 @@
 #include <sys/stat.h>
 
 namespace {
-// The game's application on a scratch install directory that holds its two
-// cursor pictures; no option file, no log.
-class CTownTestApp : public CRumboTownApp
-{
-public:
-    explicit CTownTestApp(const std::string& dir, const std::string& options = "")
-        : CRumboTownApp(AppDescription{"Rumbo Town Test", "", 0, 0, 640, 480, 16,
-                                       APP_USE_CUSTOM_CURSOR | APP_RIGHT_BUTTON_IS_LEFT})
-    {
-        const std::string text =
-            "[Engine.Debug]\nLogFile=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nInstallPath=" + dir +
-            "\nCDPath=" + dir + "\n" + options;
-        Parse(text.c_str(), static_cast<uint32_t>(text.size()));
-        StartDebug(*this);
-    }
-    // Start-up installs the application's error dialog; the test's capture
-    // is put back after it, and the reports made meanwhile are counted.
-    void Start()
-    {
-        const CxErrorHandler handler = GetErrorHandler();
-        const uint32_t before = GetErrorCount();
-        Init();
-        Create();
-        SetErrorHandler(handler);
-        m_nStartErrors = GetErrorCount() - before;
-    }
-    uint32_t m_nStartErrors = 0;
-    void Stop()
-    {
-        PreDestroy();
-        Destroy();
-        ExitInstance();
-    }
-};
-
 size_t CountImageFilters(const char* extension)
 {
     size_t n = 0;
