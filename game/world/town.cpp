@@ -6,6 +6,7 @@
 #include "engine/core/random.h"
 #include "engine/frame/system_events.h"
 #include "engine/graphics/cursor.h"
+#include "engine/media/wave.h"
 #include "engine/platform/window.h"
 #include "engine/ui/button.h"
 #include "engine/ui/flash_button.h"
@@ -13,8 +14,13 @@
 #include "game/world/map_object.h"
 #include "game/world/moving_object.h"
 #include "game/world/rumbo_town_app.h"
+#include "game/world/talk_event.h"
+#include "game/world/town_arguments.h"
+#include "game/world/town_command_table.h"
+#include "game/world/town_events.h"
 #include "game/world/truck.h"
 
+#include <cmath>
 #include <new>
 
 const CxPoint TOWN_START_POINT(1102, 1450);
@@ -47,6 +53,21 @@ public:
 
 private:
     std::function<CxEventCreator*()> m_Target;
+};
+
+// "Building" lines go to the town, which knows the current building.
+class CBuildingCreator : public CxEventCreator
+{
+public:
+    explicit CBuildingCreator(CTown* town) : m_pTown(town) {}
+    CxEvent* CreateEvent(const CxString&, const CxString& command,
+                         const CxLinkedList<CxString>& arguments) override
+    {
+        return m_pTown->CreateBuildingEvent(command, arguments);
+    }
+
+private:
+    CTown* m_pTown;
 };
 
 CRumboTownApp* TownApp()
@@ -163,7 +184,7 @@ void CTown::RegisterCreators()
 {
     if (!m_pBuildingCreator)
     {
-        m_pBuildingCreator = std::make_unique<CForwardingCreator>([this] { return m_pCurrentBuilding; });
+        m_pBuildingCreator = std::make_unique<CBuildingCreator>(this);
         m_pEnemyCreator = std::make_unique<CForwardingCreator>([this]() -> CxEventCreator* {
             return m_pEnemy && m_pEnemy->GetNumDirections() > 0 ? m_pEnemy.get() : nullptr;
         });
@@ -298,18 +319,58 @@ void CTown::PutCursorOnTruck()
     SetCursorPosition(onScreen);
 }
 
+namespace {
+// Lines with fewer arguments than the command needs are dropped when made.
+bool HasEnoughArguments(const char* category, const CxString& command,
+                        const CxLinkedList<CxString>& arguments)
+{
+    const ST_TOWN_COMMAND* known = FindTownCommand(category, command.c_str());
+    if (!known || static_cast<int32_t>(arguments.GetCount()) >= known->minArguments)
+        return true;
+    DropEventQuietly();
+    return false;
+}
+} // namespace
+
 CxEvent* CTown::CreateEvent(const CxString&, const CxString& command, const CxLinkedList<CxString>& arguments)
 {
+    if (!HasEnoughArguments("Town", command, arguments))
+        return nullptr;
+    if (command.EqualsNoCase("ScrollMap"))
+    {
+        const CTownArguments numbers(command, arguments);
+        CxPoint target;
+        int32_t interval = 10;
+        float speed = 1.0f;
+        if (!numbers.Point(0, &target) || (arguments.GetCount() > 2 && !numbers.Int(2, &interval)) ||
+            (arguments.GetCount() > 3 && !numbers.Float(3, &speed)))
+        {
+            DropEventQuietly();
+            return nullptr;
+        }
+        return new (std::nothrow) CScrollMapEvent(this, target, interval, speed);
+    }
     return new (std::nothrow) CCommandEvent(this, command, arguments);
 }
 
-void CTown::HandleCommand(const CxString& command, const CxLinkedList<CxString>& arguments)
+CxEvent* CTown::CreateBuildingEvent(const CxString& command, const CxLinkedList<CxString>& arguments)
 {
-    // The town's command set comes with the buildings' scenes; a mission may
-    // take its own commands meanwhile.
-    const CxString* first = arguments.GetHead() ? &arguments.GetHead()->m_Value : nullptr;
-    if (!m_pMission->Command(command, arguments.GetCount(), first))
-        LogEntry(CX_LOG_WARNING, "town: unknown command %s", command.c_str());
+    if (!m_pCurrentBuilding || !HasEnoughArguments("Building", command, arguments))
+    {
+        DropEventQuietly();
+        return nullptr;
+    }
+    if (command.EqualsNoCase("Talk"))
+        return new (std::nothrow)
+            CTalkEvent(m_pCurrentBuilding, arguments, static_cast<int16_t>(m_pCurrentBuilding->GetState()));
+    return m_pCurrentBuilding->CreateEvent(CxString("this"), command, arguments);
+}
+
+void CTown::StartMapScroll(const CxPoint& target, int32_t interval, float speed)
+{
+    // A speed that is not positive would never arrive: one pixel a step.
+    const int32_t step = speed > 0.0f ? static_cast<int32_t>(std::lround(speed)) : 1;
+    m_Map.ScrollToward(target, static_cast<uint32_t>(interval > 0 ? interval : 10), step < 1 ? 1 : step);
 }
 
 void CTown::OnAnimationActionDone(CxAnimation* animation)

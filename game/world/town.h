@@ -39,6 +39,8 @@
 
 class CEnemy;
 class CMapObject;
+class CTownCommands;
+class CxWave;
 class CTruck;
 class CxOptions;
 
@@ -183,6 +185,12 @@ public:
     void NotifyFirstCharacter(int32_t code);
     // Enters the building as if the truck had reached its zone.
     void EnterBuilding(CBuilding* building);
+    // Scrolls the map smoothly toward the view origin target: speed pixels
+    // (at least 1) every interval milliseconds (10 when not positive).
+    void StartMapScroll(const CxPoint& target, int32_t interval, float speed);
+    // The lines of "Building": "Talk" files... talks in the current state;
+    // the rest as the building's own. Null without a current building.
+    CxEvent* CreateBuildingEvent(const CxString& command, const CxLinkedList<CxString>& arguments);
 
     // The seams; null puts the do-nothing default back. Not owned.
     void SetMission(ITownMission* mission) { m_pMission = mission ? mission : &m_NoMission; }
@@ -237,6 +245,8 @@ public:
     int32_t m_nMapFound = 0;
 
 private:
+    friend class CTownCommands;
+
     void ResetState();
     void LoadRoomImages();
     void RegisterCreators();
@@ -273,6 +283,8 @@ private:
     int32_t m_nArrowShown = -1;
     std::unique_ptr<CxSprite> m_pMapButton;
     CxSprite m_Plate;
+    CxSprite m_MapScreen;
+    std::unique_ptr<CxWave> m_pMusic;
 
     CxTimer m_UpdateTimer;
     CxTimer m_SkidTimer;

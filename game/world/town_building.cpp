@@ -3,6 +3,7 @@
 
 #include "engine/core/game_path.h"
 #include "engine/core/options.h"
+#include "engine/media/wave.h"
 #include "game/world/game_image.h"
 
 #include <cstdio>

@@ -9,8 +9,11 @@
 
 #include <cstdint>
 
+#include "engine/base/linked_list.h"
+
 class CCharacter;
 class CEnemy;
+class CMapObject;
 class CxSprite;
 
 class ITownMission
@@ -27,8 +30,10 @@ public:
     virtual void MovieEnded(int32_t) {}
     // A motion event no handler of the town took.
     virtual void MotionEvent(int32_t, CxSprite*) {}
-    // A "Town" command; true when the mission took it.
-    virtual bool Command(const CxString&, int32_t, const CxString*) { return false; }
+    // A "Town" command the town itself does not carry out; true when the mission took it.
+    virtual bool Command(const CxString&, const CxLinkedList<CxString>&) { return false; }
+    // An object the town placed for the mission ("AddMissionObject").
+    virtual void AddObject(CMapObject*) {}
     // The town's first character was told code (1 play, 2 mission ended).
     virtual void FirstCharacterNotified(int32_t) {}
     // 0 none loaded, 1 loaded or stopped, 2 running.

@@ -4,6 +4,7 @@
 
 #include "engine/core/log.h"
 #include "engine/frame/game_app.h"
+#include "engine/media/wave.h"
 #include "game/world/direction_table.h"
 #include "game/world/map_object.h"
 #include "game/world/moving_object.h"

@@ -6,6 +6,7 @@
 #include "engine/core/log.h"
 #include "engine/core/options.h"
 #include "engine/frame/game_app.h"
+#include "engine/media/wave.h"
 #include "engine/platform/system_info.h"
 #include "game/world/game_image.h"
 #include "game/world/map_object.h"
