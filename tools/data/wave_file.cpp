@@ -38,8 +38,8 @@ double MonoSample(const ST_WAV_INFO& info, uint32_t frame)
 bool WaveToDemoFormat(const std::string& bytes, std::vector<int16_t>* samples, std::string* why)
 {
     ST_WAV_INFO info;
-    if (ParseWaveInfo(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()), false,
-                      &info) != 0 ||
+    if (ParseWaveInfo(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<uint32_t>(bytes.size()),
+                      false, &info) != 0 ||
         info.nFormatTag != CX_WAVE_FORMAT_PCM || (info.nBits != 8 && info.nBits != 16) || info.nRate == 0)
     {
         *why = "not an 8 or 16-bit PCM wave";

@@ -10,7 +10,8 @@
 constexpr uint32_t DEMO_SOUND_RATE = 22050;
 
 // Writes samples as a 16-bit mono PCM wave at rate; false with a message on failure.
-bool SaveWave16(const std::string& path, const std::vector<int16_t>& samples, uint32_t rate = DEMO_SOUND_RATE);
+bool SaveWave16(const std::string& path, const std::vector<int16_t>& samples,
+                uint32_t rate = DEMO_SOUND_RATE);
 
 // Reads an 8 or 16-bit PCM wave of any rate and channel count and returns it
 // as 16-bit mono at DEMO_SOUND_RATE (channels averaged, rate changed by linear
