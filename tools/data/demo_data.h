@@ -65,6 +65,9 @@ struct DemoGroupResult
     bool ok = true;
 };
 
+// Makes one group unless its stamp is current and its outputs all exist,
+// writing one progress line to progress (when not null).
+DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths, FILE* progress);
 // Runs every group, writing one progress line per group to progress (when
 // not null). False when a group failed.
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress);
