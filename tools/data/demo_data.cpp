@@ -118,7 +118,7 @@ DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
     std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
-                                            MakeIconGroup()};
+                                            MakeIconGroup(), MakeTruckGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {

@@ -2,9 +2,10 @@
 // data/game/ and from drawing and encoding code, into one output directory
 // (the game's CD path).
 //
-// The data comes in groups (text files, cursors, fade movies, the icon), one
-// per source file. Each group keeps a stamp in OUTDIR/.stamps/<group>: a hash
-// of its inputs, its output names and its generator version. A group whose
+// The data comes in groups (text files, cursors, fade movies, the icon, the
+// trucks), one per source file. Each group keeps a stamp in
+// OUTDIR/.stamps/<group>: a hash of its inputs, its output names and its
+// generator version. A group whose
 // stamp matches and whose outputs all exist is skipped, so a run without
 // changes makes nothing.
 #pragma once
@@ -56,6 +57,7 @@ std::unique_ptr<CDemoGroup> MakeTextGroup();
 std::unique_ptr<CDemoGroup> MakeCursorGroup();
 std::unique_ptr<CDemoGroup> MakeFadeGroup();
 std::unique_ptr<CDemoGroup> MakeIconGroup();
+std::unique_ptr<CDemoGroup> MakeTruckGroup();
 
 struct DemoGroupResult
 {
