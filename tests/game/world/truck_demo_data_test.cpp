@@ -6,6 +6,7 @@
 #include "engine/core/main_loop.h"
 #include "engine/core/options.h"
 #include "engine/graphics/display_object.h"
+#include "engine/graphics/draw_surface.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/movie_driver.h"
 #include "engine/media/wave_info.h"
@@ -166,6 +167,22 @@ void TruckDemoDataTest::CheckDirections(const CTruck& truck, const VehicleCase& 
     }
 }
 
+// The frames are keyed: the corners show through, the middle is truck.
+void CheckKeyedFrames(CTruck& truck)
+{
+    for (int32_t d : {0, 3, 9, 14})
+        for (int32_t s = 0; s < 3; ++s)
+        {
+            truck.SelectDirection(d);
+            truck.SelectState(s);
+            truck.ShowFrame(1);
+            CxDrawSurface* frame = truck.GetTruckState(d, s)->pSurface;
+            const uint32_t key = frame->GetTransparentColor();
+            EXPECT_EQ(frame->GetPixel(0, 0), key) << "direction " << d << " mode " << s;
+            EXPECT_NE(frame->GetPixel(frame->GetWidth() / 2, frame->GetHeight() / 2), key);
+        }
+}
+
 void TruckDemoDataTest::CheckSettings(const CTruck& truck, const VehicleCase& c)
 {
     const ST_TRUCK_SETTINGS& set = truck.Settings();
@@ -206,6 +223,7 @@ TEST_F(TruckDemoDataTest, EveryVehicleLoadsWithItsModesTyresMouthsAndKeys)
         ASSERT_EQ(truck.LoadFromFile((std::string("$GAMEPATH\\") + c.file).c_str()), CX_ERR_NONE);
         EXPECT_TRUE(errors.Errors().empty()) << errors.Errors()[0].text;
         CheckDirections(truck, c);
+        CheckKeyedFrames(truck);
         CheckSettings(truck, c);
     }
 }
