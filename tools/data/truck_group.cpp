@@ -102,13 +102,13 @@ std::string MovieName(const VehicleEntry& v, int32_t d, int32_t mode)
     return Folder(v) + "/" + v.name + name;
 }
 
-// The engine sounds of a vehicle: its own for a player truck, the shared
-// set for an enemy, none for the hand truck.
-std::string SoundName(const VehicleEntry& v, const char* sound)
+// Where the engine sounds of a vehicle are: its own for a player truck, the
+// enemies' shared set for an enemy, none ("") for the hand truck.
+std::string SoundFolder(const VehicleEntry& v)
 {
     if (v.role == Role::Player)
-        return Folder(v) + "/" + v.name + "/" + sound + ".wav";
-    return v.role == Role::Enemy ? std::string("VENEMY/sound/") + sound + ".wav" : std::string();
+        return Folder(v) + "/" + v.name + "/";
+    return v.role == Role::Enemy ? "VENEMY/sound/" : "";
 }
 
 std::string MouthSpriteName(const VehicleEntry& v, int32_t set)
@@ -143,7 +143,11 @@ void DirectionKeys(std::string& text, const VehicleEntry& v, int32_t d)
     text += section;
     Key(text, "NumStates", std::to_string(VEHICLE_MODES));
     for (int32_t mode = 0; mode < VEHICLE_MODES; ++mode)
-        Key(text, "State00" + std::to_string(mode), GameName(MovieName(v, d, mode)));
+    {
+        char key[16];
+        snprintf(key, sizeof(key), "State%03d", mode);
+        Key(text, key, GameName(MovieName(v, d, mode)));
+    }
     const ArtRect box = CollisionBox(v.look, angle);
     Key(text, "CollisionRect", Point(box.left, box.top) + ", " + Point(box.right, box.bottom));
     const std::vector<ArtPoint> tyres = TyrePoints(v.look, angle);
@@ -198,11 +202,11 @@ std::string TruckFileText(const VehicleEntry& v)
     for (char& c : tag)
         c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     Key(text, "InterpTag", tag);
-    for (size_t i = 0; i < 4; ++i)
-        if (!SoundName(v, kLoopNames[i]).empty())
-            Key(text, kLoopKeys[i], GameName(SoundName(v, kLoopNames[i])));
-    if (!SoundName(v, "horn").empty())
-        Key(text, "HornSound", GameName(SoundName(v, "horn")));
+    const std::string sounds = SoundFolder(v);
+    for (size_t i = 0; i < 4 && !sounds.empty(); ++i)
+        Key(text, kLoopKeys[i], GameName(sounds + kLoopNames[i] + ".wav"));
+    if (!sounds.empty())
+        Key(text, "HornSound", GameName(sounds + "horn.wav"));
     Key(text, "MaxDrivingSpeed", Number(v.maxSpeed));
     Key(text, "DrivingAcceleration", Number(v.acceleration));
     Key(text, "MaxSuperSpeed", Number(v.superSpeed));
@@ -257,18 +261,18 @@ void AddMovieJobs(std::vector<OutputJob>& jobs, const VehicleEntry& v)
 }
 
 // The four engine loops and the horn of one engine.
-void AddSoundJobs(std::vector<OutputJob>& jobs, const VehicleEntry& v, double hz, double pulse, double low,
-                  double high)
+void AddSoundJobs(std::vector<OutputJob>& jobs, const std::string& folder, double hz, double pulse,
+                  double low, double high)
 {
     const EngineVoice voices[4] = {{hz, pulse, 0, 0, 0.55},
                                    {hz * 1.5, pulse * 2, hz * 8, 0, 0.7},
                                    {hz * 0.9, pulse * 0.75, 0, 0.8, 0.6},
                                    {hz * 0.7, pulse * 0.5, 0, 0, 0.35}};
     for (size_t i = 0; i < 4; ++i)
-        jobs.push_back({SoundName(v, kLoopNames[i]), [voice = voices[i]](const std::string& file) {
+        jobs.push_back({folder + kLoopNames[i] + ".wav", [voice = voices[i]](const std::string& file) {
                             return SaveWave16(file, EngineLoop(voice, kLoopSeconds));
                         }});
-    jobs.push_back({SoundName(v, "horn"), [low, high](const std::string& file) {
+    jobs.push_back({folder + "horn.wav", [low, high](const std::string& file) {
                         return SaveWave16(file, HornSound(low, high, 0.45));
                     }});
 }
@@ -293,11 +297,11 @@ std::vector<OutputJob> Plan()
     {
         AddMovieJobs(jobs, v);
         if (v.role == Role::Player)
-            AddSoundJobs(jobs, v, v.engineHz, v.pulseHz, v.hornLow, v.hornHigh);
+            AddSoundJobs(jobs, SoundFolder(v), v.engineHz, v.pulseHz, v.hornLow, v.hornHigh);
         jobs.push_back({Folder(v) + "/" + v.name + ".ini",
                         [&v](const std::string& file) { return SaveText(file, TruckFileText(v)); }});
     }
-    AddSoundJobs(jobs, kVehicles[4], 48, 10, 262, 277); // the enemies' rough, sour engine
+    AddSoundJobs(jobs, "VENEMY/sound/", 48, 10, 262, 277); // the enemies' rough, sour engine
     AddMouthJobs(jobs, "VPLAYER/mouth1.ini", 0);
     AddMouthJobs(jobs, "VPLAYER/mouth2.ini", 1);
     AddMouthJobs(jobs, "VENEMY/mouth.ini", 2);
