@@ -247,13 +247,14 @@ void MarkDirection(CxDrawSurface& sheet, const CTruck& truck, int32_t d, const C
 {
     CxRect rect = truck.GetDirectionCollisionRect(d);
     rect.Offset(origin.x, origin.y);
-    Outline(sheet, rect, 0xFF0000);
+    // Raw 24-bit values: 0x00BBGGRR.
+    Outline(sheet, rect, 0x0000FF);
     const ST_TRUCK_SETTINGS& set = truck.Settings();
     for (int32_t k = 0; k < TRUCK_TYRES; ++k)
     {
         const CxPoint& p = set.ptTyres[k][d];
         const CxRect dot(origin.x + p.x - 1, origin.y + p.y - 1, origin.x + p.x + 1, origin.y + p.y + 1);
-        sheet.FillRect(&dot, 0x0000FF);
+        sheet.FillRect(&dot, 0xFF0000);
     }
     for (int32_t t = 0; t < TRUCK_TALK_SETS; ++t)
         if (CLipSynch* lips = truck.GetLips(t, d))
@@ -268,13 +269,15 @@ void MarkDirection(CxDrawSurface& sheet, const CTruck& truck, int32_t d, const C
 
 int TruckSheetCommand(int argc, char** argv)
 {
-    if (argc != 4)
+    if (argc != 4 && argc != 5)
         return ToolUsage();
     if (!ToolFileExists(argv[2]))
         return 1;
     RegisterStandardImageFilters();
     RegisterMovieDrivers();
-    ScopedGamePath paths(FolderOf(argv[2]));
+    // A truck file of the game names its movies from the data folder
+    // ("$GAMEPATH\VPLAYER\..."), which may be given; else the file's folder.
+    ScopedGamePath paths(argc == 5 ? std::string(argv[4]) + "/" : FolderOf(argv[2]));
     CTruck truck;
     const uint32_t loaded = truck.LoadFromFile(argv[2]);
     if (loaded != CX_ERR_NONE)
@@ -390,8 +393,9 @@ const ST_TOOL_COMMAND WORLD_TOOL_COMMANDS[] = {
     {"sprite-sheet", SpriteSheetCommand,
      "  sprite-sheet FILE OUT               draw every frame of every state of a sprite file\n"},
     {"truck-sheet", TruckSheetCommand,
-     "  truck-sheet FILE OUT                draw every direction and mode of a truck file with its\n"
-     "                                      collision rectangle (red), tyres (blue) and mouths (green)\n"},
+     "  truck-sheet FILE OUT [DATA]         draw every direction and mode of a truck file with its\n"
+     "                                      collision rectangle (red), tyres (blue) and mouths (green);\n"
+     "                                      \"$GAMEPATH\" is DATA, default the file's folder\n"},
     {"lips", LipsCommand,
      "  lips WAV [FRAMES]                   print the mouth frame of each 100 ms of a voice line\n"
      "                                      (FRAMES mouth pictures, default 4)\n"},

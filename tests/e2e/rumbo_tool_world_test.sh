@@ -119,5 +119,21 @@ check "truck sheet image" "width 8 height 16 depth 24 pitch 24 format 5" "$("$to
 printf '[QexSprite]\nNumDirections=0\n' > "$dir/nodir.ini"
 "$tool" truck-sheet "$dir/nodir.ini" "$dir/x.bmp" >/dev/null 2>&1; check "truck-sheet no directions" "1" "$?"
 
+# The demo data's dump truck: "$GAMEPATH" is the data folder, so its movies
+# are found only when that folder is given.
+data=${RUMBO_DATA:-}
+if [[ -f "$data/VPLAYER/brund.ini" ]]; then
+    got=$("$tool" truck-sheet "$data/VPLAYER/brund.ini" "$dir/brund.bmp" "$data" 2>&1); code=$?
+    check "truck-sheet brund" "0 16 16 width 432 height 3456" \
+        "$code $(grep -c '^direction' <<<"$got") $(grep -c 'states 3$' <<<"$got") $(tail -n 1 <<<"$got")"
+    check "brund sheet image" "width 432 height 3456 depth 24 pitch 1296 format 5" \
+        "$("$tool" image-info "$dir/brund.bmp")"
+    "$tool" truck-sheet "$data/VPLAYER/brund.ini" "$dir/x.bmp" >/dev/null 2>&1
+    check "truck-sheet brund without its data folder" "1" "$?"
+else
+    echo "FAIL truck-sheet brund: no demo data in '$data' (the demo_data target makes it)"
+    failures=$((failures + 1))
+fi
+
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool town data: all checks passed"; fi
 exit $failures

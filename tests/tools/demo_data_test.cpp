@@ -25,10 +25,10 @@ std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
     return made;
 }
 
-const std::map<std::string, bool> ALL_MADE = {
-    {"text", true}, {"cursors", true}, {"fades", true}, {"icon", true}, {"voices", true}};
-const std::map<std::string, bool> NONE_MADE = {
-    {"text", false}, {"cursors", false}, {"fades", false}, {"icon", false}, {"voices", false}};
+const std::map<std::string, bool> ALL_MADE = {{"text", true}, {"cursors", true}, {"fades", true},
+                                              {"icon", true}, {"voices", true},  {"trucks", true}};
+const std::map<std::string, bool> NONE_MADE = {{"text", false}, {"cursors", false}, {"fades", false},
+                                               {"icon", false}, {"voices", false},  {"trucks", false}};
 } // namespace
 
 TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)

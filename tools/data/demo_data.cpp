@@ -82,41 +82,47 @@ std::string StampOf(const CDemoGroup& group, const DemoDataPaths& paths,
 }
 } // namespace
 
+DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths, FILE* progress)
+{
+    DemoGroupResult result;
+    result.name = group.Name();
+    const std::vector<std::string> outputs = group.Outputs(paths);
+    result.files = outputs.size();
+    const std::string stampFile = paths.output + "/.stamps/" + result.name;
+    const std::string stamp = StampOf(group, paths, outputs);
+
+    std::string old;
+    bool current = ReadWholeFile(stampFile, old) && old == stamp + "\n";
+    for (const std::string& output : outputs)
+        current = current && fs::exists(paths.output + "/" + output);
+    if (!current)
+    {
+        // The old stamp goes first: a run that fails half-way is done again.
+        std::error_code ignored;
+        fs::remove(stampFile, ignored);
+        result.made = true;
+        result.ok = group.Make(paths);
+        const std::string line = stamp + "\n";
+        if (result.ok)
+            result.ok = WriteWholeFile(stampFile, line.data(), line.size());
+    }
+    if (progress)
+        fprintf(progress, "make-demo-data: %s: %zu file%s, %s\n", result.name.c_str(), result.files,
+                result.files == 1 ? "" : "s",
+                !result.ok    ? "FAILED"
+                : result.made ? "made"
+                              : "up to date");
+    return result;
+}
+
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
     std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
-                                            MakeIconGroup(), MakeVoiceGroup()};
+                                            MakeIconGroup(), MakeVoiceGroup(),  MakeTruckGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {
-        DemoGroupResult result;
-        result.name = group->Name();
-        const std::vector<std::string> outputs = group->Outputs(paths);
-        result.files = outputs.size();
-        const std::string stampFile = paths.output + "/.stamps/" + result.name;
-        const std::string stamp = StampOf(*group, paths, outputs);
-
-        std::string old;
-        bool current = ReadWholeFile(stampFile, old) && old == stamp + "\n";
-        for (const std::string& output : outputs)
-            current = current && fs::exists(paths.output + "/" + output);
-        if (!current)
-        {
-            // The old stamp goes first: a run that fails half-way is done again.
-            std::error_code ignored;
-            fs::remove(stampFile, ignored);
-            result.made = true;
-            result.ok = group->Make(paths);
-            const std::string line = stamp + "\n";
-            if (result.ok)
-                result.ok = WriteWholeFile(stampFile, line.data(), line.size());
-        }
-        if (progress)
-            fprintf(progress, "make-demo-data: %s: %zu file%s, %s\n", result.name.c_str(), result.files,
-                    result.files == 1 ? "" : "s",
-                    !result.ok    ? "FAILED"
-                    : result.made ? "made"
-                                  : "up to date");
+        const DemoGroupResult result = RunDemoGroup(*group, paths, progress);
         ok = ok && result.ok;
         if (results)
             results->push_back(result);

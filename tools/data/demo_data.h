@@ -2,9 +2,10 @@
 // data/game/ and from drawing and encoding code, into one output directory
 // (the game's CD path).
 //
-// The data comes in groups (text files, cursors, fade movies, the icon), one
-// per source file. Each group keeps a stamp in OUTDIR/.stamps/<group>: a hash
-// of its inputs, its output names and its generator version. A group whose
+// The data comes in groups (text files, cursors, fade movies, the icon, the
+// trucks), one per source file. Each group keeps a stamp in
+// OUTDIR/.stamps/<group>: a hash of its inputs, its output names and its
+// generator version. A group whose
 // stamp matches and whose outputs all exist is skipped, so a run without
 // changes makes nothing.
 #pragma once
@@ -58,6 +59,7 @@ std::unique_ptr<CDemoGroup> MakeCursorGroup();
 std::unique_ptr<CDemoGroup> MakeFadeGroup();
 std::unique_ptr<CDemoGroup> MakeIconGroup();
 std::unique_ptr<CDemoGroup> MakeVoiceGroup();
+std::unique_ptr<CDemoGroup> MakeTruckGroup();
 
 struct DemoGroupResult
 {
@@ -67,6 +69,9 @@ struct DemoGroupResult
     bool ok = true;
 };
 
+// Makes one group unless its stamp is current and its outputs all exist,
+// writing one progress line to progress (when not null).
+DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths, FILE* progress);
 // Runs every group, writing one progress line per group to progress (when
 // not null). False when a group failed.
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress);
