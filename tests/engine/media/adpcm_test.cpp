@@ -69,14 +69,9 @@ void ExpectPrefixOf(const std::vector<int16_t>& ours, const std::vector<int16_t>
     EXPECT_EQ(ours,
               std::vector<int16_t>(theirs.begin(), theirs.begin() + static_cast<ptrdiff_t>(ours.size())));
 }
-
-bool HaveSox()
-{
-    return std::system("command -v sox >/dev/null 2>&1") == 0;
-}
 } // namespace
 
-TEST(AdpcmCodec, RoundTripOfToneStaysWithinCodecError)
+TEST(AdpcmCodec, RoundTripStaysWithinCodecErrorAndKeepsChannelsApart)
 {
     const std::vector<int16_t> tone = Tone(440, 12000, 22050, 5000);
     ST_WAV_INFO packed;
@@ -85,7 +80,6 @@ TEST(AdpcmCodec, RoundTripOfToneStaysWithinCodecError)
     EXPECT_EQ(packed.bADPCM, 1u);
     EXPECT_EQ(packed.nBits, 4);
     EXPECT_EQ(packed.nSamples, 5000u);
-    EXPECT_EQ(packed.nRate, 22050u);
     // IMA ADPCM tracks a smooth tone to a few per cent of its amplitude.
     EXPECT_LT(RmsError(tone, back), 0.02 * 12000);
     // Each block header carries its first sample exactly.
@@ -93,41 +87,31 @@ TEST(AdpcmCodec, RoundTripOfToneStaysWithinCodecError)
     ASSERT_GT(perBlock, 1u);
     for (uint32_t i = 0; i < tone.size(); i += perBlock)
         EXPECT_EQ(back[i], tone[i]) << i;
-}
 
-TEST(AdpcmCodec, StereoChannelsStayApart)
-{
-    // A tone on the left, silence on the right.
+    // Stereo: a tone on the left, silence on the right.
     std::vector<int16_t> samples;
-    const std::vector<int16_t> left = Tone(300, 8000, 22050, 3000);
-    for (int16_t s : left)
-    {
-        samples.push_back(s);
-        samples.push_back(0);
-    }
-    const std::vector<int16_t> back = RoundTrip(Pcm16Wave(samples, 2, 22050));
-    ASSERT_EQ(back.size(), samples.size());
-    std::vector<int16_t> backLeft, backRight;
-    for (size_t i = 0; i < back.size(); i += 2)
-    {
-        backLeft.push_back(back[i]);
-        backRight.push_back(back[i + 1]);
-    }
-    EXPECT_LT(RmsError(left, backLeft), 0.02 * 8000);
-    EXPECT_LT(RmsError(std::vector<int16_t>(left.size(), 0), backRight), 8.0);
+    for (int16_t s : tone)
+        samples.insert(samples.end(), {s, 0});
+    const std::vector<int16_t> both = RoundTrip(Pcm16Wave(samples, 2, 22050));
+    ASSERT_EQ(both.size(), samples.size());
+    std::vector<int16_t> side[2];
+    for (size_t i = 0; i < both.size(); ++i)
+        side[i % 2].push_back(both[i]);
+    EXPECT_LT(RmsError(tone, side[0]), 0.02 * 12000);
+    EXPECT_LT(RmsError(std::vector<int16_t>(tone.size(), 0), side[1]), 8.0);
 }
 
 TEST(AdpcmCodec, EightBitSourceIsWidened)
 {
     std::string bytes;
-    for (int i = 0; i < 2000; ++i)
-        bytes += static_cast<char>(128 + std::lround(100 * std::sin(2 * M_PI * 200 * i / 11025.0)));
-    const std::string image = Riff(Fmt(1, 1, 11025, 1, 8) + Chunk("data", bytes));
-    const std::vector<int16_t> back = RoundTrip(image);
-    ASSERT_EQ(back.size(), 2000u);
     std::vector<int16_t> wide;
-    for (char c : bytes)
-        wide.push_back(static_cast<int16_t>((static_cast<uint8_t>(c) - 128) << 8));
+    for (int i = 0; i < 2000; ++i)
+    {
+        bytes += static_cast<char>(128 + std::lround(100 * std::sin(2 * M_PI * 200 * i / 11025.0)));
+        wide.push_back(static_cast<int16_t>((static_cast<uint8_t>(bytes.back()) - 128) << 8));
+    }
+    const std::vector<int16_t> back = RoundTrip(Riff(Fmt(1, 1, 11025, 1, 8) + Chunk("data", bytes)));
+    ASSERT_EQ(back.size(), 2000u);
     EXPECT_LT(RmsError(wide, back), 0.04 * 100 * 256);
 }
 
@@ -143,85 +127,68 @@ TEST(AdpcmCodec, RefusesWhatItCannotConvert)
     EXPECT_EQ(CompressAdpcmWave(Info(adpcm), &size), nullptr);
 }
 
-TEST(AdpcmCodec, PartialLastBlockDecodesOnlyWhatItHolds)
+namespace {
+// Decodes an ADPCM image; the samples, or none.
+std::vector<int16_t> Decode(const ST_WAV_INFO& packed)
+{
+    uint32_t size = 0;
+    uint8_t* plain = DecompressAdpcmWave(packed, &size);
+    EXPECT_NE(plain, nullptr);
+    if (!plain)
+        return {};
+    const ST_WAV_INFO out = Info(plain, size);
+    std::vector<int16_t> samples = ReadSamples16(out.pData, out.nDataLength);
+    CX_FREE(plain);
+    return samples;
+}
+} // namespace
+
+TEST(AdpcmCodec, DecoderKeepsToTheBlocksAndClampsTheirHeaders)
 {
     // One whole 256-byte block and 4 header + 8 data bytes of a second: 505 + 1 + 16 samples.
-    std::string data(256 + 12, '\0');
-    const std::string image = Riff(Fmt(0x11, 1, 22050, 256, 4) + Chunk("data", data));
-    const ST_WAV_INFO info = Info(image);
-    ASSERT_EQ(info.nSamples, 2u * 505u);
-    uint32_t size = 0;
-    uint8_t* plain = DecompressAdpcmWave(info, &size);
-    ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(Info(plain, size).nSamples, 505u + 1u + 16u);
-    CX_FREE(plain);
-}
-
-TEST(AdpcmCodec, DecoderClampsStepIndexOfHeader)
-{
-    std::string block = std::string("\0\0\xFF\0", 4) + std::string(252, '\x77');
-    const std::string image = Riff(Fmt(0x11, 1, 22050, 256, 4) + Chunk("data", block));
-    uint32_t size = 0;
-    uint8_t* plain = DecompressAdpcmWave(Info(image), &size);
-    ASSERT_NE(plain, nullptr);
-    // Step index 88 and nibble 7 push the value straight to the top of the range.
-    const ST_WAV_INFO out = Info(plain, size);
-    EXPECT_EQ(ReadSamples16(out.pData, out.nDataLength)[1], 32767);
-    CX_FREE(plain);
+    const std::string partial =
+        Riff(Fmt(0x11, 1, 22050, 256, 4) + Chunk("data", std::string(256 + 12, '\0')));
+    ASSERT_EQ(Info(partial).nSamples, 2u * 505u);
+    EXPECT_EQ(Decode(Info(partial)).size(), 505u + 1u + 16u);
+    // Step index 255 is clamped to 88, and nibble 7 then reaches the top of the range.
+    const std::string block = std::string("\0\0\xFF\0", 4) + std::string(252, '\x77');
+    const std::vector<int16_t> clamped =
+        Decode(Info(Riff(Fmt(0x11, 1, 22050, 256, 4) + Chunk("data", block))));
+    ASSERT_GT(clamped.size(), 1u);
+    EXPECT_EQ(clamped[1], 32767);
 }
 
 // The encoders of other programs and ours agree on the format: a file that
 // sox compresses decodes here exactly as sox decodes it, and the reverse.
-TEST(AdpcmInterop, SoxImaAdpcmFilesDecodeAsSoxDecodesThem)
+TEST(AdpcmInterop, SoxAndWeDecodeEachOthersFilesAlike)
 {
-    if (!HaveSox())
+    if (std::system("command -v sox >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "sox is not installed";
     TempDir dir;
+    auto sox = [&](const std::string& from, const std::string& options, const std::string& to) {
+        EXPECT_EQ(std::system(("sox " + from + " " + options + " " + to).c_str()), 0);
+        return TempDir::Read(to);
+    };
+    const std::string toPcm = "-e signed-integer -b 16";
+    // Theirs.
     const std::vector<int16_t> tone = Tone(523, 9000, 22050, 4321);
     const std::string source = dir.Write("tone.wav", Pcm16Wave(tone, 1, 22050));
-    const std::string packed = dir.File("packed.wav");
-    const std::string reference = dir.File("reference.wav");
-    ASSERT_EQ(std::system(("sox " + source + " -e ima-adpcm " + packed).c_str()), 0);
-    ASSERT_EQ(std::system(("sox " + packed + " -e signed-integer -b 16 " + reference).c_str()), 0);
-
-    const std::string packedImage = TempDir::Read(packed);
-    const ST_WAV_INFO packedInfo = Info(packedImage);
-    ASSERT_EQ(packedInfo.bADPCM, 1u);
+    const std::string packed = sox(source, "-e ima-adpcm", dir.File("packed.wav"));
+    const std::string reference = sox(dir.File("packed.wav"), toPcm, dir.File("reference.wav"));
+    ASSERT_EQ(Info(packed).bADPCM, 1u);
+    const std::vector<int16_t> ours = Decode(Info(packed));
+    EXPECT_EQ(ours.size(), 4321u);
+    ExpectPrefixOf(ours, ReadSamples16(Info(reference).pData, Info(reference).nDataLength));
+    EXPECT_LT(RmsError(tone, ours), 0.02 * 9000);
+    // Ours, in stereo.
     uint32_t size = 0;
-    uint8_t* plain = DecompressAdpcmWave(packedInfo, &size);
-    ASSERT_NE(plain, nullptr);
-    const ST_WAV_INFO ours = Info(plain, size);
-    const std::string referenceImage = TempDir::Read(reference);
-    const ST_WAV_INFO theirs = Info(referenceImage);
-    ExpectPrefixOf(ReadSamples16(ours.pData, ours.nDataLength),
-                   ReadSamples16(theirs.pData, theirs.nDataLength));
-    EXPECT_EQ(ours.nSamples, 4321u);
-    EXPECT_LT(RmsError(tone, ReadSamples16(ours.pData, ours.nDataLength)), 0.02 * 9000);
-    CX_FREE(plain);
-}
-
-TEST(AdpcmInterop, SoxDecodesOurFilesAsWeDo)
-{
-    if (!HaveSox())
-        GTEST_SKIP() << "sox is not installed";
-    TempDir dir;
-    const std::string source = Pcm16Wave(Tone(700, 7000, 22050, 3000, 2), 2, 22050);
-    uint32_t packedSize = 0;
-    uint8_t* packed = CompressAdpcmWave(Info(source), &packedSize);
-    ASSERT_NE(packed, nullptr);
-    const std::string packedPath =
-        dir.Write("ours.wav", std::string(reinterpret_cast<const char*>(packed), packedSize));
-    uint32_t plainSize = 0;
-    uint8_t* plain = DecompressAdpcmWave(Info(packed, packedSize), &plainSize);
-    ASSERT_NE(plain, nullptr);
-    const std::string decoded = dir.File("decoded.wav");
-    ASSERT_EQ(std::system(("sox " + packedPath + " -e signed-integer -b 16 " + decoded).c_str()), 0);
-    const std::string soxImage = TempDir::Read(decoded);
-    const ST_WAV_INFO theirs = Info(soxImage);
-    const ST_WAV_INFO ours = Info(plain, plainSize);
-    ExpectPrefixOf(ReadSamples16(ours.pData, ours.nDataLength),
-                   ReadSamples16(theirs.pData, theirs.nDataLength));
-    EXPECT_EQ(ours.nSamples, 6000u);
-    CX_FREE(packed);
-    CX_FREE(plain);
+    uint8_t* compressed =
+        CompressAdpcmWave(Info(Pcm16Wave(Tone(700, 7000, 22050, 3000, 2), 2, 22050)), &size);
+    ASSERT_NE(compressed, nullptr);
+    const std::string image(reinterpret_cast<const char*>(compressed), size);
+    CX_FREE(compressed);
+    const std::string decoded = sox(dir.Write("ours.wav", image), toPcm, dir.File("decoded.wav"));
+    const std::vector<int16_t> mine = Decode(Info(image));
+    EXPECT_EQ(mine.size(), 6000u);
+    ExpectPrefixOf(mine, ReadSamples16(Info(decoded).pData, Info(decoded).nDataLength));
 }

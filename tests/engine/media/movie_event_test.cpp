@@ -136,14 +136,16 @@ TEST_F(MovieCommandTest, SequenceWaitsForTheMovieCentredInFront)
     EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
 }
 
-TEST_F(MovieCommandTest, PositionNeedsBothCoordinates)
+TEST_F(MovieCommandTest, PositionNeedsBothCoordinatesAndTheExtraOptionReadiesTheFirstFrame)
 {
-    Run("Event system.PlayMovie($GAMEPATH\\clip.smk, 30, 40, 0, 0)\n"
+    Run("Event system.PlayMovie($GAMEPATH\\clip.smk, 30, 40, 0, 1)\n"
         "Event system.PlayMovie($GAMEPATH\\clip.smk, -1, 40, 0, 0)\n");
     const auto& movies = CxMovie::GetMovies();
     ASSERT_EQ(movies.GetCount(), 2u);
     EXPECT_EQ(movies.GetHead()->m_Value->GetPosition(), CxPoint(30, 40));
     EXPECT_EQ(movies.GetTail()->m_Value->GetPosition(), CxPoint((640 - W) / 2, (480 - H) / 2));
+    EXPECT_TRUE(Holds(*movies.GetHead()->m_Value->GetImage(), W, H, 0));
+    EXPECT_FALSE(Holds(*movies.GetTail()->m_Value->GetImage(), W, H, 0));
 }
 
 TEST_F(MovieCommandTest, BlockingPlayOptionRunsTheMovieInsideStart)
@@ -161,16 +163,6 @@ TEST_F(MovieCommandTest, BlockingPlayOptionRunsTheMovieInsideStart)
     EXPECT_GE(listener.m_Notices[0].pass, 40);
     EXPECT_GT(passes, 0);
     EXPECT_LT(passes, listener.m_Notices[0].pass);
-}
-
-TEST_F(MovieCommandTest, ExtraOptionHasTheFirstFrameReadyWhenOpened)
-{
-    Run("Event system.PlayMovie($GAMEPATH\\clip.smk, 0, 0, 0, 1)\n"
-        "Event system.PlayMovie($GAMEPATH\\clip.smk, 0, 0, 0, 0)\n");
-    const auto& movies = CxMovie::GetMovies();
-    ASSERT_EQ(movies.GetCount(), 2u);
-    EXPECT_TRUE(Holds(*movies.GetHead()->m_Value->GetImage(), W, H, 0));
-    EXPECT_FALSE(Holds(*movies.GetTail()->m_Value->GetImage(), W, H, 0));
 }
 
 TEST_F(MovieCommandTest, MissingMovieLetsTheSequenceGoOn)

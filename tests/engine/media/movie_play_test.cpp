@@ -87,65 +87,46 @@ private:
 };
 } // namespace
 
-TEST_F(MoviePlayTest, MovieUsesTheApplicationsSixteenBitDepth)
-{
-    CxMovie movie;
-    EXPECT_TRUE(movie.Is16Bit());
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str()), CX_ERR_NONE);
-    EXPECT_EQ(movie.GetImage()->GetDepth(), 16);
-    EXPECT_EQ(movie.GetImage()->GetPixelFormat(), CxDrawSurface::GetDefaultFormat16());
-}
-
-TEST_F(MoviePlayTest, SkippableBlockingMovieEndsOnTheFirstKey)
-{
-    const int32_t w = 16, h = 16, frames = 40;
-    CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
-    movie.Create(0, 0, w, h);
-    CEndCounter listener;
-    movie.SetEndListener(&listener);
-    const int start = app->m_nPasses;
-    m_OnPass = [&] {
-        EXPECT_TRUE(movie.IsBlockingPlay());
-        if (app->m_nPasses - start == 20)
-        {
-            // A letter as a keyboard sends it: the key, then its text.
-            CxInjectKey('A', true);
-            CxInjectText("a");
-            CxInjectKey('A', false);
-        }
-    };
-    EXPECT_EQ(movie.Play(false, true), CX_ERR_NONE);
-    EXPECT_TRUE(movie.WasSkipped());
-    EXPECT_LE(app->m_nPasses - start, 22);
-    EXPECT_FALSE(movie.IsPlaying());
-    EXPECT_FALSE(movie.IsBlockingPlay());
-    EXPECT_FALSE(movie.IsShown());
-    EXPECT_FALSE(movie.IsModal());
-    // A skipped movie did not reach its end.
-    EXPECT_EQ(listener.m_nCalls, 0);
-    EXPECT_FALSE(app->IsQuitting());
-}
-
-TEST_F(MoviePlayTest, MouseButtonsSkipToo)
+TEST_F(MoviePlayTest, SkippableBlockingMovieEndsOnTheFirstKeyOrMouseButton)
 {
     const int32_t w = 16, h = 16, frames = 40;
     CxMovie movie;
     ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
     movie.Create(100, 100, w, h);
-    for (int32_t button : {1, 2, 3})
+    CEndCounter listener;
+    movie.SetEndListener(&listener);
+    // A letter as a keyboard sends it (the key, then its text), or a button anywhere.
+    for (int32_t input : {0, 1, 2, 3})
     {
         const int start = app->m_nPasses;
         m_OnPass = [&] {
-            if (app->m_nPasses - start == 5)
-                CxInjectMouseButton(button, true, 300, 300);
+            EXPECT_TRUE(movie.IsBlockingPlay());
+            if (app->m_nPasses - start != 5)
+                return;
+            if (input == 0)
+            {
+                CxInjectKey('A', true);
+                CxInjectText("a");
+                CxInjectKey('A', false);
+            }
+            else
+                CxInjectMouseButton(input, true, 300, 300);
         };
         EXPECT_EQ(movie.Play(false, true), CX_ERR_NONE);
-        EXPECT_TRUE(movie.WasSkipped()) << button;
-        EXPECT_LE(app->m_nPasses - start, 7) << button;
-        CxInjectMouseButton(button, false, 300, 300);
+        EXPECT_TRUE(movie.WasSkipped()) << input;
+        EXPECT_LE(app->m_nPasses - start, 7) << input;
+        EXPECT_FALSE(movie.IsPlaying());
+        EXPECT_FALSE(movie.IsBlockingPlay());
+        EXPECT_FALSE(movie.IsShown());
+        EXPECT_FALSE(movie.IsModal());
+        m_OnPass = nullptr;
+        if (input > 0)
+            CxInjectMouseButton(input, false, 300, 300);
         app->PumpMessage();
     }
+    // A skipped movie did not reach its end.
+    EXPECT_EQ(listener.m_nCalls, 0);
+    EXPECT_FALSE(app->IsQuitting());
 }
 
 TEST_F(MoviePlayTest, StoppingABlockingMovieEndsItsLoop)
@@ -173,6 +154,9 @@ TEST_F(MoviePlayTest, UnskippableBlockingMoviePlaysEveryFrameToItsEnd)
     CxMovie movie;
     movie.SetSkippable(false);
     ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    // The application's 16-bit format is the movie's.
+    EXPECT_EQ(movie.GetImage()->GetDepth(), 16);
+    EXPECT_EQ(movie.GetImage()->GetPixelFormat(), CxDrawSurface::GetDefaultFormat16());
     movie.Create(40, 30, w, h);
     CEndCounter listener;
     movie.SetEndListener(&listener);
@@ -209,7 +193,7 @@ TEST_F(MoviePlayTest, UnskippableBlockingMoviePlaysEveryFrameToItsEnd)
     EXPECT_FALSE(movie.IsShown());
 }
 
-TEST_F(MoviePlayTest, PlayMovieCentresTheMovieInFrontOfEverything)
+TEST_F(MoviePlayTest, PlayMovieShowsTheMovieInFrontOfEverythingCentredOrAtItsPosition)
 {
     const int32_t w = 32, h = 20;
     const std::string path = Write("intro.smk", MakeMovie(w, h, 4));
@@ -217,42 +201,29 @@ TEST_F(MoviePlayTest, PlayMovieCentresTheMovieInFrontOfEverything)
     front.Create(0, 0, 640, 480);
     front.SetDepth(0);
     std::vector<CxPoint> positions;
-    bool inFront = true;
     m_OnPass = [&] {
         CxMovie* movie = FirstMovie();
         ASSERT_NE(movie, nullptr);
         EXPECT_EQ(movie->GetDepth(), CX_MOVIE_TOP_LAYER);
         EXPECT_TRUE(movie->IsShown());
         positions.push_back(movie->GetPosition());
-        inFront = inFront && CxDisplayObject::GetRoot()->HitTest(CxPoint(320, 240)) != &front;
     };
-    EXPECT_EQ(PlayMovie(path.c_str(), -1, -1), CX_ERR_NONE);
-    ASSERT_FALSE(positions.empty());
-    EXPECT_EQ(positions.front(), CxPoint((640 - w) / 2, (480 - h) / 2));
-    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
-    EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
-
-    positions.clear();
-    EXPECT_EQ(PlayMovie(path.c_str(), 10, 20), CX_ERR_NONE);
-    ASSERT_FALSE(positions.empty());
-    EXPECT_EQ(positions.front(), CxPoint(10, 20));
-    // Only one of the corners at -1 is a position, not the centre.
-    positions.clear();
-    EXPECT_EQ(PlayMovie(path.c_str(), -1, 5), CX_ERR_NONE);
-    ASSERT_FALSE(positions.empty());
-    EXPECT_EQ(positions.front(), CxPoint(-1, 5));
+    // Only both coordinates at -1 mean the centre.
+    const std::pair<CxPoint, CxPoint> cases[] = {
+        {CxPoint(-1, -1), CxPoint((640 - w) / 2, (480 - h) / 2)},
+        {CxPoint(10, 20), CxPoint(10, 20)},
+        {CxPoint(-1, 5), CxPoint(-1, 5)},
+    };
+    for (const auto& [at, expected] : cases)
+    {
+        positions.clear();
+        EXPECT_EQ(PlayMovie(path.c_str(), at.x, at.y), CX_ERR_NONE);
+        ASSERT_FALSE(positions.empty());
+        EXPECT_EQ(positions.front(), expected);
+        EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
+        EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
+    }
     front.Destroy();
-}
-
-TEST_F(MoviePlayTest, PlayMovieOfAMissingFileReturnsAtOnce)
-{
-    ErrorCapture errors;
-    const int start = app->m_nPasses;
-    EXPECT_EQ(PlayMovie(dir.File("gone.smk").c_str(), -1, -1), CX_ERR_UNKNOWN);
-    EXPECT_EQ(app->m_nPasses, start);
-    EXPECT_EQ(errors.Errors().size(), 1u);
-    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
-    EXPECT_FALSE(app->IsQuitting());
 }
 
 // ---- Sound -------------------------------------------------------------------
@@ -284,14 +255,14 @@ protected:
     std::string MovieWithTone(double frequency, int32_t frames)
     {
         const ST_SMK_AUDIO audio = Tone(frequency, frames);
-        return m_Dir.Write("tone.smk", Text(MakeMovie(8, 8, frames, 10, &audio)));
+        return m_Dir.Write("tone.smk", Text(MakeMovie(8, 8, frames, 10, {audio})));
     }
     // Track 0 holds tone A and track 1 tone B.
     std::string MovieWithTwoTracks(int32_t frames)
     {
-        return m_Dir.Write("tracks.smk", Text(MakeMovieWithTracks(8, 8, frames, 10,
-                                                                  {Tone(playback_test::TONE_A, frames),
-                                                                   Tone(playback_test::TONE_B, frames)})));
+        return m_Dir.Write("tracks.smk", Text(MakeMovie(8, 8, frames, 10,
+                                                        {Tone(playback_test::TONE_A, frames),
+                                                         Tone(playback_test::TONE_B, frames)})));
     }
 };
 

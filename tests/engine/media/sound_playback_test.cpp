@@ -41,67 +41,6 @@ TEST_F(SoundPlayback, QueuedLinesPlayOneAfterAnotherInOrder)
         EXPECT_NEAR(static_cast<double>(run.windows), LINE_FRAMES / 256.0, 1.0);
 }
 
-TEST_F(SoundPlayback, StoppingTheFirstLineStartsTheSecondAtTheNextPass)
-{
-    // The first line loops in the mixer without end, so it cannot end on its own during the test.
-    CxWave* first = MakeWave(TONE_A, LOOP_FRAMES);
-    CxWave* second = MakeWave(TONE_B, LINE_FRAMES);
-    CxWave* third = MakeWave(TONE_C, LINE_FRAMES);
-    first->SetRepeatCount(0);
-    first->SetPlayFlags(CX_SOUND_LIBRARY_LOOP);
-    for (CxWave* line : {first, second, third})
-    {
-        line->AddPlayFlags(CX_SOUND_QUEUED);
-        line->SetQueueIndex(2);
-        line->Play();
-    }
-    LetMix(4096);
-    ASSERT_TRUE(first->IsPlaying());
-    first->Stop();
-    EXPECT_FALSE(second->IsPlaying());
-    Pass();
-    EXPECT_TRUE(second->IsPlaying());
-    EXPECT_FALSE(third->IsPlaying());
-    ASSERT_TRUE(PlayOut());
-
-    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B, TONE_C});
-    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_A, TONE_B, TONE_C}));
-    EXPECT_GE(runs[0].windows, 4096u / 256u - 1);
-    EXPECT_NEAR(static_cast<double>(runs[1].windows), LINE_FRAMES / 256.0, 1.0);
-}
-
-TEST_F(SoundPlayback, RepeatCountThreePlaysThreeTimesWithCallbackAfterEach)
-{
-    s_nCallbacks = 0;
-    CxWave* wave = MakeWave(TONE_B, LINE_FRAMES);
-    wave->SetRepeatCount(3);
-    wave->SetCallback(CountCallback);
-    int plays = 0;
-    ASSERT_EQ(wave->Play(), 0u);
-    // Each play ends with exactly one callback before the next play starts.
-    ASSERT_TRUE(WaitFor([&] {
-        const int before = s_nCallbacks;
-        Pass();
-        if (s_nCallbacks != before)
-        {
-            EXPECT_EQ(s_nCallbacks, before + 1);
-            ++plays;
-        }
-        return !wave->IsPlaying();
-    }));
-    EXPECT_EQ(plays, 3);
-    EXPECT_EQ(s_nCallbacks, 3);
-
-    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B});
-    size_t windows = 0;
-    for (const ToneRun& run : runs)
-    {
-        EXPECT_EQ(run.frequency, TONE_B);
-        windows += run.windows;
-    }
-    EXPECT_NEAR(static_cast<double>(windows), 3 * LINE_FRAMES / 256.0, 3.0);
-}
-
 TEST_F(SoundPlayback, LibraryLoopsPlayTheRepeatsInTheMixer)
 {
     s_nCallbacks = 0;
@@ -118,45 +57,38 @@ TEST_F(SoundPlayback, LibraryLoopsPlayTheRepeatsInTheMixer)
     EXPECT_NEAR(static_cast<double>(runs[0].windows), 2 * LINE_FRAMES / 256.0, 1.0);
 }
 
-TEST_F(SoundPlayback, MasterVolume127IsFullLevelAnd0IsSilence)
+TEST_F(SoundPlayback, SoundVolumeScalesBothChannelsAndMasterVolumeZeroIsSilence)
 {
     EXPECT_EQ(GetMasterVolume(), 127);
     CxWave* loud = MakeWave(TONE_A, LINE_FRAMES, 10000);
     loud->Play();
     ASSERT_TRUE(PlayOut());
+    LetMix(2048);
+    const uint64_t halfFrom = AudioGetMixedFrames(GetSoundDriver());
+    CxWave* half = MakeWave(TONE_B, LINE_FRAMES, 10000);
+    half->SetVolume(127 / 2);
+    half->Play();
+    ASSERT_TRUE(PlayOut());
     SetMasterVolume(0);
     EXPECT_EQ(GetMasterVolume(), 0);
     LetMix(2048);
     const uint64_t quietFrom = AudioGetMixedFrames(GetSoundDriver());
-    CxWave* quiet = MakeWave(TONE_B, LINE_FRAMES, 10000);
-    quiet->Play();
+    MakeWave(TONE_C, LINE_FRAMES, 10000)->Play();
     ASSERT_TRUE(PlayOut());
 
     const std::vector<int16_t> samples = Finish();
-    int peakLoud = 0;
-    int peakQuiet = 0;
+    int peak[3][2] = {};
     for (size_t i = 0; i < samples.size(); ++i)
     {
-        int& peak = i / 2 < quietFrom ? peakLoud : peakQuiet;
-        peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
+        const int part = i / 2 < halfFrom ? 0 : i / 2 < quietFrom ? 1 : 2;
+        peak[part][i % 2] = std::max(peak[part][i % 2], std::abs(static_cast<int>(samples[i])));
     }
-    EXPECT_NEAR(peakLoud, 10000, 10);
-    EXPECT_EQ(peakQuiet, 0);
-}
-
-TEST_F(SoundPlayback, SoundVolumeScalesBothChannels)
-{
-    CxWave* wave = MakeWave(TONE_A, LINE_FRAMES, 10000);
-    wave->SetVolume(127 / 2);
-    EXPECT_EQ(wave->GetVolume(), 63);
-    wave->Play();
-    ASSERT_TRUE(PlayOut());
-    const std::vector<int16_t> samples = Finish();
-    int peak[2] = {0, 0};
-    for (size_t i = 0; i < samples.size(); ++i)
-        peak[i % 2] = std::max(peak[i % 2], std::abs(static_cast<int>(samples[i])));
-    EXPECT_NEAR(peak[0], 10000 * 63 / 127, 40);
-    EXPECT_NEAR(peak[1], 10000 * 63 / 127, 40);
+    for (int side : {0, 1})
+    {
+        EXPECT_NEAR(peak[0][side], 10000, 10) << side;
+        EXPECT_NEAR(peak[1][side], 10000 * 63 / 127, 40) << side;
+        EXPECT_EQ(peak[2][side], 0) << side;
+    }
 }
 
 TEST_F(SoundPlayback, ExclusiveSoundPausesItsGroupAndResumesItAfter)
