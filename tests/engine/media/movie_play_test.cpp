@@ -3,9 +3,12 @@
 // player, what reaches the screen, and the sound track reaching the mixer.
 #include "engine/media/movie.h"
 
+#include "engine/core/sequence.h"
 #include "engine/core/window_app.h"
+#include "engine/frame/system_events.h"
 #include "engine/graphics/screen.h"
 #include "engine/media/movie_driver.h"
+#include "engine/media/movie_event.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/message_box.h"
 #include "engine/platform/window.h"
@@ -35,6 +38,7 @@ public:
 class CMovieTestApp : public CModalTestApp
 {
 public:
+    using CModalTestApp::CModalTestApp;
     void OnLButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonDown(keys, p); }
     void OnMButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMButtonDown(keys, p); }
     void OnRButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnRButtonDown(keys, p); }
@@ -46,7 +50,7 @@ protected:
     void SetUp() override
     {
         unsetenv("RUMBO_MESSAGEBOX");
-        app = std::make_unique<CMovieTestApp>();
+        app = std::make_unique<CMovieTestApp>(("[Startup]\nInstallPath=" + dir.Path() + "\n").c_str());
         ASSERT_EQ(app->Init(), 0u);
         app->Create();
         FlushPlatformMessages();
@@ -82,8 +86,6 @@ protected:
     ScopedManualClock clock{10000};
     std::unique_ptr<CMovieTestApp> app;
     std::function<void()> m_OnPass;
-
-private:
 };
 } // namespace
 
@@ -224,6 +226,144 @@ TEST_F(MoviePlayTest, PlayMovieShowsTheMovieInFrontOfEverythingCentredOrAtItsPos
         EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
     }
     front.Destroy();
+}
+
+// ---- The sequence command ----------------------------------------------------
+
+namespace {
+// Records the numbers of the "Notify" lines with the pass they arrived in.
+class CNoticeListener : public CxEventListener
+{
+public:
+    explicit CNoticeListener(const int& passes) : m_nPasses(passes) {}
+    int32_t OnEvent(uint32_t, CxEvent* event) override
+    {
+        if (dynamic_cast<CInfoEvent*>(event) && !dynamic_cast<CRoomEvent*>(event) &&
+            !dynamic_cast<CCommandEvent*>(event))
+            m_Notices.emplace_back(event->GetData(), m_nPasses);
+        return 0;
+    }
+    const int& m_nPasses;
+    std::vector<std::pair<uint32_t, int>> m_Notices; // number, pass
+};
+
+// "PlayMovie" lines run through the application's event pump.
+class MovieCommandTest : public MoviePlayTest
+{
+protected:
+    void SetUp() override
+    {
+        MoviePlayTest::SetUp();
+        CreateChannel(&channel);
+        listener.Listen(channel);
+        dir.Write("clip.smk", Text(MakeMovie(W, H, FRAMES)));
+    }
+    void TearDown() override
+    {
+        sequence.reset();
+        DestroyChannel(channel);
+        MoviePlayTest::TearDown();
+    }
+    void Run(const std::string& text)
+    {
+        sequence = std::make_unique<CxEventSequenceFile>();
+        sequence->Parse(text.data(), static_cast<uint32_t>(text.size()), nullptr);
+        listener.Listen(sequence->GetPrivateChannel());
+        sequence->Post(channel);
+        start = app->m_nPasses;
+    }
+    // Passes until the channel is empty; the passes it took, -1 past the limit.
+    int Drain(int limit = 300)
+    {
+        for (int pass = 1; pass <= limit; ++pass)
+        {
+            app->PumpMessage();
+            if (IsChannelEmpty(channel))
+                return pass;
+        }
+        return -1;
+    }
+
+    static constexpr int32_t W = 16, H = 8, FRAMES = 5;
+    int passes = 0, start = 0;
+    CNoticeListener listener{passes};
+    uint32_t channel = 0;
+    std::unique_ptr<CxEventSequenceFile> sequence;
+};
+} // namespace
+
+TEST_F(MovieCommandTest, SequenceWaitsForTheMovieCentredInFront)
+{
+    Run("Event system.PlayMovie($GAMEPATH\\clip.smk, -1, -1, 0, 0)\nEvent system.Notify(7)\n");
+    CxMovie* movie = FirstMovie();
+    ASSERT_NE(movie, nullptr);
+    EXPECT_EQ(movie->GetDepth(), CX_MOVIE_TOP_LAYER);
+    EXPECT_EQ(movie->GetPosition(), CxPoint((640 - W) / 2, (480 - H) / 2));
+    std::vector<int32_t> seen;
+    m_OnPass = [&] {
+        passes = app->m_nPasses - start;
+        if (CxMovie* m = FirstMovie(); m && m->IsPlaying())
+        {
+            const int32_t k = FrameShown(*m->GetImage(), W, H, FRAMES);
+            if (seen.empty() || seen.back() != k)
+                seen.push_back(k);
+        }
+    };
+    EXPECT_GT(Drain(), 0);
+    EXPECT_EQ(seen, (std::vector<int32_t>{0, 1, 2, 3, 4}));
+    ASSERT_EQ(listener.m_Notices.size(), 1u);
+    EXPECT_EQ(listener.m_Notices[0].first, 7u);
+    // Five frames at 10 a second: the notice comes once the last one has had its turn.
+    EXPECT_GE(listener.m_Notices[0].second, 40);
+    EXPECT_LE(listener.m_Notices[0].second, 55);
+    // The finished event hid its movie; the sequence still owns it.
+    ASSERT_EQ(FirstMovie(), movie);
+    EXPECT_FALSE(movie->IsShown());
+    sequence.reset();
+    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
+}
+
+TEST_F(MovieCommandTest, PositionNeedsBothCoordinatesAndTheExtraOptionReadiesTheFirstFrame)
+{
+    // The line with fewer than five arguments is dropped; another letter case and one more argument are not.
+    Run("Event system.PlayMovie($GAMEPATH\\clip.smk, 30, 40, 0, 1)\n"
+        "Event system.PlayMovie($GAMEPATH\\clip.smk, -1, -1, 0)\n"
+        "Event system.playmovie($GAMEPATH\\clip.smk, -1, 40, 0, 0, extra)\n");
+    const auto& movies = CxMovie::GetMovies();
+    ASSERT_EQ(movies.GetCount(), 2u);
+    EXPECT_EQ(movies.GetHead()->m_Value->GetPosition(), CxPoint(30, 40));
+    EXPECT_EQ(movies.GetTail()->m_Value->GetPosition(), CxPoint((640 - W) / 2, (480 - H) / 2));
+    EXPECT_TRUE(Holds(*movies.GetHead()->m_Value->GetImage(), W, H, 0));
+    EXPECT_FALSE(Holds(*movies.GetTail()->m_Value->GetImage(), W, H, 0));
+}
+
+TEST_F(MovieCommandTest, BlockingPlayOptionRunsTheMovieInsideStart)
+{
+    Run("Event system.PlayMovie($GAMEPATH\\clip.smk, 0, 0, 1, 0)\nEvent system.Notify(3)\n");
+    bool modalSeen = false;
+    m_OnPass = [&] {
+        passes = app->m_nPasses - start;
+        if (CxMovie* m = FirstMovie())
+            modalSeen = modalSeen || m->IsModal();
+    };
+    const int drained = Drain();
+    EXPECT_TRUE(modalSeen);
+    ASSERT_EQ(listener.m_Notices.size(), 1u);
+    // The passes of the modal loop count too: the notice still waits for the whole movie.
+    EXPECT_GE(listener.m_Notices[0].second, 40);
+    EXPECT_GT(drained, 0);
+    EXPECT_LT(drained, listener.m_Notices[0].second);
+}
+
+TEST_F(MovieCommandTest, MissingMovieLetsTheSequenceGoOn)
+{
+    ErrorCapture errors;
+    Run("Event system.PlayMovie($GAMEPATH\\gone.smk, -1, -1, 1, 0)\nEvent system.Notify(9)\n");
+    m_OnPass = [&] { passes = app->m_nPasses - start; };
+    EXPECT_GT(Drain(), 0);
+    ASSERT_EQ(listener.m_Notices.size(), 1u);
+    EXPECT_LE(listener.m_Notices[0].second, 3);
+    EXPECT_EQ(errors.Errors().size(), 1u);
 }
 
 // ---- Sound -------------------------------------------------------------------

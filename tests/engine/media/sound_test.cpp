@@ -8,6 +8,7 @@
 #include "engine/core/main_loop.h"
 #include "engine/core/memory.h"
 #include "engine/core/options.h"
+#include "engine/media/sound_event.h"
 #include "engine/media/wave.h"
 #include "engine/platform/clock.h"
 #include "tests/support/scoped_clock.h"
@@ -398,6 +399,50 @@ TEST_F(SoundSystem, PurgedDataComesBackWhenPlayed)
     EXPECT_FALSE(sound->IsLocked());
     CX_FREE(block);
     SetMainOptions(nullptr);
+}
+
+// ---- The sound events of a sequence ------------------------------------------
+
+TEST_F(SoundSystem, PlayEventWaitsForItsSoundAndStartEventDoesNot)
+{
+    ScriptedSound* held = MakeLoose("held", 0);
+    CSoundEvent play(held, false, false);
+    play.Start();
+    EXPECT_TRUE(held->m_bActive);
+    EXPECT_FALSE(play.IsFinished()) << "a played sound is waited for";
+    play.Pause();
+    EXPECT_TRUE(play.IsBlocked());
+    play.Resume();
+    EXPECT_FALSE(play.IsBlocked());
+    held->Finish();
+    EXPECT_TRUE(play.IsFinished());
+
+    ScriptedSound* background = MakeLoose("background", 0);
+    CSoundEvent start(background, true, false);
+    EXPECT_FALSE(start.IsFinished()) << "nothing is finished before it started";
+    start.Start();
+    EXPECT_TRUE(start.IsFinished()) << "a started sound goes on by itself";
+    EXPECT_TRUE(background->m_bActive);
+    {
+        CSoundEvent stopped(MakeLoose("stopped", 0), false, false);
+        stopped.Start();
+        stopped.Stop();
+        EXPECT_TRUE(stopped.IsFinished());
+    }
+    EXPECT_EQ(ScriptedSound::s_nDeleted, 1) << "the event deletes its sound";
+}
+
+TEST_F(SoundSystem, ExclusiveSoundEventCutsWhatPlaysInItsQueue)
+{
+    ScriptedSound* old = Make("old", CX_SOUND_QUEUED, 2);
+    old->Play();
+    RunSoundServicePass();
+    ASSERT_TRUE(old->m_bActive);
+    ScriptedSound* cut = MakeLoose("cut", 0, 2);
+    CSoundEvent exclusive(cut, false, true);
+    exclusive.Start();
+    EXPECT_FALSE(old->m_bActive) << "the queue was flushed";
+    EXPECT_TRUE(cut->m_bActive);
 }
 
 // With no audio device the game runs silent: each play reports completion
