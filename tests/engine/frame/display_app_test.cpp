@@ -272,18 +272,13 @@ TEST_F(DisplayAppFont, DiscPromptIsCentredTextOnTheBackground)
     EXPECT_LE(box.bottom, (480 - 12) / 2 + 11);
     // Roughly symmetric: the glyphs' own margins are at most two pixels.
     EXPECT_LE(std::abs((box.left - 0) - (639 - box.right)), 4);
-}
-
-TEST_F(DisplayAppFont, LongNamesWrapInsideTheScreen)
-{
-    ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
-    CxDrawSurface screen(320, 240, 8);
-    CxDisplayApp::DrawDiscPrompt(&screen, "Very Long Application Name");
-    int32_t text = 0;
-    const CxRect box = BoxOf(screen, 255, &text);
-    EXPECT_GE(box.left, 16);
-    EXPECT_LE(box.right, 320 - 17);
-    EXPECT_GT(box.Height(), 12) << "more than one line";
+    // A long name wraps inside a small screen.
+    CxDrawSurface small(320, 240, 8);
+    CxDisplayApp::DrawDiscPrompt(&small, "Very Long Application Name");
+    const CxRect wrapped = BoxOf(small, 255, &text);
+    EXPECT_GE(wrapped.left, 16);
+    EXPECT_LE(wrapped.right, 320 - 17);
+    EXPECT_GT(wrapped.Height(), 12) << "more than one line";
 }
 
 TEST_F(DisplayAppFont, PromptIsCopiedOntoASixteenBitScreenInItsColours)

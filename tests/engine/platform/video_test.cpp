@@ -186,39 +186,35 @@ TEST(VideoChanges, RectanglesCoverExactlyTheChangedBands)
     EXPECT_EQ(s.memory, before);
 }
 
-TEST(VideoGoto, SmallMoviesAreKeptDecoded)
+TEST(VideoGoto, SmallMoviesAreKeptDecodedAndLongOnesRestartToGoBack)
 {
-    CxVideo video;
-    ASSERT_EQ(Open(video, MakeMovie(16, 16, 32)), CX_ERR_NONE);
-    EXPECT_TRUE(video.IsCached());
-    Surface s(16, 16, 1, CX_VIDEO_8BIT);
-    for (int32_t k : {5, 31, 0, 17, 17, 3})
+    const struct
     {
-        ASSERT_EQ(video.Goto(k), CX_ERR_NONE);
-        ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-        EXPECT_TRUE(Shows(s, 16, 16, k)) << "frame " << k;
-        EXPECT_EQ(video.GetCurrentFrame(), k + 1);
-    }
-}
-
-TEST(VideoGoto, LongMoviesDecodeForwardAndRestartToGoBack)
-{
-    CxVideo video;
-    ASSERT_EQ(Open(video, MakeMovie(8, 8, CX_VIDEO_CACHE_FRAMES + 6)), CX_ERR_NONE);
-    EXPECT_FALSE(video.IsCached());
-    Surface s(8, 8, 1, CX_VIDEO_8BIT);
-    for (int32_t k : {0, 1, 40, 2, 69, 69, 10})
+        int32_t frames;
+        bool cached;
+        std::vector<int32_t> order;
+    } cases[] = {{32, true, {5, 31, 0, 17, 17, 3}},
+                 {CX_VIDEO_CACHE_FRAMES + 6, false, {0, 1, 40, 2, 69, 69, 10}}};
+    for (const auto& c : cases)
     {
-        ASSERT_EQ(video.Goto(k), CX_ERR_NONE);
+        CxVideo video;
+        ASSERT_EQ(Open(video, MakeMovie(8, 8, c.frames)), CX_ERR_NONE);
+        EXPECT_EQ(video.IsCached(), c.cached);
+        Surface s(8, 8, 1, CX_VIDEO_8BIT);
+        for (int32_t k : c.order)
+        {
+            ASSERT_EQ(video.Goto(k), CX_ERR_NONE);
+            ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
+            EXPECT_TRUE(Shows(s, 8, 8, k)) << "frame " << k;
+            EXPECT_EQ(video.GetCurrentFrame(), k + 1);
+        }
+        // Then plain playback goes on from there.
         ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-        EXPECT_TRUE(Shows(s, 8, 8, k)) << "frame " << k;
+        EXPECT_TRUE(Shows(s, 8, 8, c.order.back() + 1));
+        ErrorCapture capture;
+        EXPECT_EQ(video.Goto(c.frames), CX_ERR_INVALID_ARGUMENT);
+        EXPECT_EQ(video.Goto(-1), CX_ERR_INVALID_ARGUMENT);
     }
-    // Then plain playback goes on from there.
-    ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-    EXPECT_TRUE(Shows(s, 8, 8, 11));
-    ErrorCapture capture;
-    EXPECT_EQ(video.Goto(70), CX_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(video.Goto(-1), CX_ERR_INVALID_ARGUMENT);
 }
 
 TEST(VideoSound, SamplesQueueOnlyWhileTheSoundIsOn)

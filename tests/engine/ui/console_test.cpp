@@ -3,12 +3,12 @@
 #include "engine/ui/console_text.h"
 #include "engine/ui/game_console.h"
 
+#include "engine/core/lua_engine.h"
 #include "engine/graphics/default_font.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/font.h"
-#include "engine/core/lua_engine.h"
-#include "tests/support/test_app.h"
 #include "tests/engine/graphics/font_test_util.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,6 @@
 using namespace font_test;
 
 namespace {
-class ConsoleLines : public testing::Test
-{
-};
 class ConsoleDrawing : public FontTest
 {
 };
@@ -40,7 +37,7 @@ std::string RowsWith(CxDrawSurface& s, uint32_t value)
 }
 } // namespace
 
-TEST_F(ConsoleLines, PiecesJoinUntilALineFeed)
+TEST(ConsoleLines, PiecesJoinUntilALineFeed)
 {
     CxConsoleText console;
     console.AddText("speed ");
@@ -56,7 +53,7 @@ TEST_F(ConsoleLines, PiecesJoinUntilALineFeed)
     EXPECT_STREQ("", console.GetLine(3));
 }
 
-TEST_F(ConsoleLines, KeepsOnlyTheNewestLines)
+TEST(ConsoleLines, KeepsOnlyTheNewestLines)
 {
     CxConsoleText console(3);
     console.AddText("1\n2\n3\n4\n5");
