@@ -149,8 +149,11 @@ protected:
 
 TEST_F(SubtitlePlaybackTest, EachLineIsShownForItsTimeThenTheSoundIsDone)
 {
+    static int s_nCalls;
+    s_nCalls = 0;
     CxAudioSubTitle subtitle;
     ASSERT_EQ(Parse(subtitle, THREE_LINES), 0u);
+    subtitle.SetCallback([](uint32_t, CxSound*) { ++s_nCalls; });
     EXPECT_TRUE(subtitle.IsDone()) << "not playing yet";
     ASSERT_EQ(subtitle.Play(), 0u);
     EXPECT_FALSE(subtitle.IsDone());
@@ -170,8 +173,9 @@ TEST_F(SubtitlePlaybackTest, EachLineIsShownForItsTimeThenTheSoundIsDone)
     EXPECT_FALSE(subtitle.IsDone());
     m_Clock.Advance(1);
     EXPECT_TRUE(subtitle.IsDone()) << "done as soon as the last line has run out";
-    subtitle.Update();
+    RunSoundServicePass();
     EXPECT_FALSE(subtitle.IsPlaying());
+    EXPECT_EQ(s_nCalls, 1) << "the service pass reports the end as for any sound";
     EXPECT_EQ(Shown(subtitle), "-") << "the text goes when the sound ends";
     EXPECT_EQ(subtitle.GetTextBox()->GetParent(), nullptr);
 
@@ -272,20 +276,6 @@ TEST_F(SubtitlePlaybackTest, EmptySubtitlesAndLinesOfNoTimeEndAtTheNextLook)
     ASSERT_EQ(Parse(last, "0,only\n"), 0u);
     ASSERT_EQ(last.Play(), 0u);
     EXPECT_TRUE(last.IsDone());
-}
-
-TEST_F(SubtitlePlaybackTest, TheServicePassEndsAndReportsIt)
-{
-    static int s_nCalls = 0;
-    s_nCalls = 0;
-    CxAudioSubTitle subtitle;
-    ASSERT_EQ(Parse(subtitle, "150,one\n"), 0u);
-    subtitle.SetCallback([](uint32_t, CxSound*) { ++s_nCalls; });
-    ASSERT_EQ(subtitle.Play(), 0u);
-    m_Clock.Advance(150);
-    RunSoundServicePass();
-    EXPECT_FALSE(subtitle.IsPlaying());
-    EXPECT_EQ(s_nCalls, 1) << "the end is reported as for any sound";
 }
 
 // A sequence plays a subtitle file and goes on when its last line has run out.
