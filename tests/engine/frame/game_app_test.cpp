@@ -30,22 +30,20 @@ protected:
     CTestApp app{"[Engine.Game]\nRoomStackSize=3\n"};
 };
 
-TEST_F(RoomStackTest, PushRecordsTheRoomAndSwitchesOnTheNextPass)
+TEST_F(RoomStackTest, SwitchOnTheNextPassLeavesTheOldRoomBeforeEnteringTheNew)
 {
-    app.PushRoom(1);
-    EXPECT_EQ(app.PeekRoom(), 1);
+    EXPECT_EQ(app.GetPreviousRoomID(), -1);
+    std::vector<long> seen;
+    app.Room(2)->m_OnUpdate = [&] { seen.push_back(app.GetPreviousRoomID()); };
+    app.PushRoom(0);
+    EXPECT_EQ(app.PeekRoom(), 0);
     EXPECT_EQ(app.GetCurRoomID(), -1) << "the switch waits for the idle pass";
     Pass();
-    EXPECT_EQ(app.GetCurRoomID(), 1);
-    EXPECT_EQ(app.m_Journal.With("room1:"),
-              (std::vector<std::string>{"room1:Prepare", "room1:Enter", "room1:EnterDone", "room1:Focus",
-                                        "room1:Update", "room1:EmptyCleaner"}));
-}
-
-TEST_F(RoomStackTest, SwitchLeavesTheOldRoomBeforeEnteringTheNew)
-{
-    app.PushRoom(0);
-    Pass();
+    EXPECT_EQ(app.GetCurRoomID(), 0);
+    EXPECT_EQ(app.m_Journal.With("room0:"),
+              (std::vector<std::string>{"room0:Prepare", "room0:Enter", "room0:EnterDone", "room0:Focus",
+                                        "room0:Update", "room0:EmptyCleaner"}));
+    EXPECT_EQ(app.GetPreviousRoomID(), -1) << "no room was left yet";
     app.m_Journal.Clear();
     app.PushRoom(2);
     Pass();
@@ -55,23 +53,19 @@ TEST_F(RoomStackTest, SwitchLeavesTheOldRoomBeforeEnteringTheNew)
               (std::vector<std::string>{"room0:LeaveBegin", "room0:Leave", "room0:StopTimers",
                                         "room0:EmptyCleaner", "room0:LeaveDone", "room2:Prepare",
                                         "room2:Enter", "room2:EnterDone", "room2:Focus"}));
-}
-
-TEST_F(RoomStackTest, PreviousRoomIsKnownWhenTheNewRoomIsEntered)
-{
-    EXPECT_EQ(app.GetPreviousRoomID(), -1);
-    std::vector<long> seen;
-    app.Room(2)->m_OnUpdate = [&] { seen.push_back(app.GetPreviousRoomID()); };
-    app.PushRoom(0);
-    Pass();
-    EXPECT_EQ(app.GetPreviousRoomID(), -1) << "no room was left yet";
-    app.PushRoom(2);
-    Pass();
+    // The previous room is known when the new room is entered.
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0], 0);
     app.PushRoom(1);
     Pass();
     EXPECT_EQ(app.GetPreviousRoomID(), 2);
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen[0], 0);
+    // A switch to the current room does nothing.
+    app.m_Journal.Clear();
+    app.GotoRoom(1);
+    Pass();
+    EXPECT_EQ(app.m_Journal.Count("room1:Leave"), 0u);
+    EXPECT_EQ(app.m_Journal.Count("room1:Enter"), 0u);
+    EXPECT_EQ(app.m_Journal.Count("room1:Update"), 1u);
 }
 
 // Room requests and what they leave: "push2" and "goto2" ask for room 2,
@@ -137,19 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
         StackCase{"[Engine.Game]\nRoomStackSize=0\n", "push1 goto2 count:0 peek:0 pass current:2 pop:0"},
         StackCase{"[Engine.Game]\nRoomStackSize=-4\nMaxRooms=-1\n", "push0 count:0 pass current:-1"}));
 
-TEST_F(RoomStackTest, SwitchToTheCurrentRoomDoesNothing)
-{
-    app.PushRoom(1);
-    Pass();
-    app.m_Journal.Clear();
-    app.GotoRoom(1);
-    Pass();
-    EXPECT_EQ(app.m_Journal.Count("room1:Leave"), 0u);
-    EXPECT_EQ(app.m_Journal.Count("room1:Enter"), 0u);
-    EXPECT_EQ(app.m_Journal.Count("room1:Update"), 1u);
-}
-
-TEST_F(RoomStackTest, PausedRoomStaysCurrentWithoutUpdates)
+TEST_F(RoomStackTest, PausedRoomStaysCurrentWithoutUpdatesAndHearsTheClose)
 {
     app.PushRoom(1);
     Pass();
@@ -167,6 +149,11 @@ TEST_F(RoomStackTest, PausedRoomStaysCurrentWithoutUpdates)
     EXPECT_EQ(app.m_Journal.Count("room1:Update"), 1u);
     EXPECT_EQ(app.m_Journal.Count("room1:Pause"), 1u) << "pause runs on 0 -> 1 only";
     EXPECT_EQ(app.m_Journal.Count("room1:Resume"), 1u) << "resume runs on 1 -> 0 only";
+    // Closing the window reaches a paused room.
+    app.PauseRoom();
+    app.WindowProc(CX_WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.m_Journal.Count("room1:Close"), 1u);
+    EXPECT_TRUE(app.IsQuitting());
 }
 
 TEST_F(RoomStackTest, ReloadLeavesAndEntersTheCurrentRoom)
@@ -179,16 +166,6 @@ TEST_F(RoomStackTest, ReloadLeavesAndEntersTheCurrentRoom)
     app.ReloadRoom();
     EXPECT_EQ(app.m_Journal.With("room0:"), (std::vector<std::string>{"room0:Leave", "room0:StopTimers",
                                                                       "room0:EmptyCleaner", "room0:Enter"}));
-}
-
-TEST_F(RoomStackTest, CloseReachesAPausedRoom)
-{
-    app.PushRoom(2);
-    Pass();
-    app.PauseRoom();
-    app.WindowProc(CX_WM_CLOSE, 0, 0);
-    EXPECT_EQ(app.m_Journal.Count("room2:Close"), 1u);
-    EXPECT_TRUE(app.IsQuitting());
 }
 
 TEST(GameAppRooms, AtMostSixtyRoomsAreAskedFor)
