@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 #include <memory>
+#include <sstream>
+#include <string>
 
 namespace {
 // Drives the frame by hand: Create builds the rooms and the stack without a
@@ -28,22 +30,20 @@ protected:
     CTestApp app{"[Engine.Game]\nRoomStackSize=3\n"};
 };
 
-TEST_F(RoomStackTest, PushRecordsTheRoomAndSwitchesOnTheNextPass)
+TEST_F(RoomStackTest, SwitchOnTheNextPassLeavesTheOldRoomBeforeEnteringTheNew)
 {
-    app.PushRoom(1);
-    EXPECT_EQ(app.PeekRoom(), 1);
+    EXPECT_EQ(app.GetPreviousRoomID(), -1);
+    std::vector<long> seen;
+    app.Room(2)->m_OnUpdate = [&] { seen.push_back(app.GetPreviousRoomID()); };
+    app.PushRoom(0);
+    EXPECT_EQ(app.PeekRoom(), 0);
     EXPECT_EQ(app.GetCurRoomID(), -1) << "the switch waits for the idle pass";
     Pass();
-    EXPECT_EQ(app.GetCurRoomID(), 1);
-    EXPECT_EQ(app.m_Journal.With("room1:"),
-              (std::vector<std::string>{"room1:Prepare", "room1:Enter", "room1:EnterDone", "room1:Focus",
-                                        "room1:Update", "room1:EmptyCleaner"}));
-}
-
-TEST_F(RoomStackTest, SwitchLeavesTheOldRoomBeforeEnteringTheNew)
-{
-    app.PushRoom(0);
-    Pass();
+    EXPECT_EQ(app.GetCurRoomID(), 0);
+    EXPECT_EQ(app.m_Journal.With("room0:"),
+              (std::vector<std::string>{"room0:Prepare", "room0:Enter", "room0:EnterDone", "room0:Focus",
+                                        "room0:Update", "room0:EmptyCleaner"}));
+    EXPECT_EQ(app.GetPreviousRoomID(), -1) << "no room was left yet";
     app.m_Journal.Clear();
     app.PushRoom(2);
     Pass();
@@ -53,90 +53,13 @@ TEST_F(RoomStackTest, SwitchLeavesTheOldRoomBeforeEnteringTheNew)
               (std::vector<std::string>{"room0:LeaveBegin", "room0:Leave", "room0:StopTimers",
                                         "room0:EmptyCleaner", "room0:LeaveDone", "room2:Prepare",
                                         "room2:Enter", "room2:EnterDone", "room2:Focus"}));
-}
-
-TEST_F(RoomStackTest, PreviousRoomIsKnownWhenTheNewRoomIsEntered)
-{
-    EXPECT_EQ(app.GetPreviousRoomID(), -1);
-    std::vector<long> seen;
-    app.Room(2)->m_OnUpdate = [&] { seen.push_back(app.GetPreviousRoomID()); };
-    app.PushRoom(0);
-    Pass();
-    EXPECT_EQ(app.GetPreviousRoomID(), -1) << "no room was left yet";
-    app.PushRoom(2);
-    Pass();
+    // The previous room is known when the new room is entered.
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0], 0);
     app.PushRoom(1);
     Pass();
     EXPECT_EQ(app.GetPreviousRoomID(), 2);
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen[0], 0);
-}
-
-TEST_F(RoomStackTest, PopOnOneEntryGoesToRoomZeroAndKeepsTheEntry)
-{
-    app.PushRoom(2);
-    EXPECT_EQ(app.PopRoom(), 0);
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 1);
-    EXPECT_EQ(app.PeekRoom(), 2);
-    Pass();
-    EXPECT_EQ(app.GetCurRoomID(), 0);
-}
-
-TEST_F(RoomStackTest, PopReturnsToThePreviousEntry)
-{
-    app.PushRoom(0);
-    app.PushRoom(2);
-    EXPECT_EQ(app.PopRoom(), 0);
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 1);
-    app.PushRoom(1);
-    app.PushRoom(2);
-    EXPECT_EQ(app.PopRoom(), 1);
-}
-
-TEST_F(RoomStackTest, GotoOnAnEmptyStackPushesAndOtherwiseReplacesTheTop)
-{
-    app.GotoRoom(1);
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 1);
-    app.GotoRoom(2);
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 2) << "one entry: goto adds";
-    app.GotoRoom(0);
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 2) << "two entries: goto replaces the top";
-    EXPECT_EQ(app.PeekRoom(), 0);
-    EXPECT_EQ(app.PopRoom(), 1);
-}
-
-TEST_F(RoomStackTest, PushOntoAFullStackSwitchesWithoutRecording)
-{
-    app.PushRoom(0);
-    app.PushRoom(1);
-    app.PushRoom(0);
-    app.PushRoom(2); // the stack holds 3
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 3);
-    Pass();
-    EXPECT_EQ(app.GetCurRoomID(), 2);
-    EXPECT_EQ(app.PopRoom(), 1) << "the pop goes past the unrecorded room";
-}
-
-TEST_F(RoomStackTest, PeekOnAnEmptyStackIsZero)
-{
-    EXPECT_EQ(app.PeekRoom(), 0);
-    EXPECT_EQ(app.PopRoom(), 0);
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 0);
-}
-
-TEST_F(RoomStackTest, LastRequestOfAPassWins)
-{
-    app.PushRoom(1);
-    app.GotoRoom(2);
-    Pass();
-    EXPECT_EQ(app.GetCurRoomID(), 2);
-    EXPECT_EQ(app.m_Journal.Count("room1:Enter"), 0u);
-}
-
-TEST_F(RoomStackTest, SwitchToTheCurrentRoomDoesNothing)
-{
-    app.PushRoom(1);
-    Pass();
+    // A switch to the current room does nothing.
     app.m_Journal.Clear();
     app.GotoRoom(1);
     Pass();
@@ -145,20 +68,70 @@ TEST_F(RoomStackTest, SwitchToTheCurrentRoomDoesNothing)
     EXPECT_EQ(app.m_Journal.Count("room1:Update"), 1u);
 }
 
-TEST_F(RoomStackTest, IdsWithoutARoomLeaveNothingPending)
+// Room requests and what they leave: "push2" and "goto2" ask for room 2,
+// "pass" runs an idle pass, "pop:1" pops expecting room 1, and "peek:",
+// "count:" and "current:" check the stack's top, its entries and the
+// current room.
+struct StackCase
 {
-    app.PushRoom(1);
-    Pass();
-    app.PushRoom(5); // in range, but no room was made
-    EXPECT_EQ(app.GetPendingRoom(), nullptr);
-    app.PushRoom(-1);
-    app.PushRoom(60);
-    app.PushRoom(1000);
-    Pass();
-    EXPECT_EQ(app.GetCurRoomID(), 1);
+    const char* options;
+    const char* script;
+};
+
+class RoomRequests : public testing::TestWithParam<StackCase>
+{
+};
+
+TEST_P(RoomRequests, FollowTheStackRules)
+{
+    CTestApp app(GetParam().options);
+    app.Create();
+    std::istringstream script(GetParam().script);
+    std::string step;
+    while (script >> step)
+    {
+        const size_t colon = step.find(':');
+        const std::string op = step.substr(0, colon != std::string::npos ? colon : 4);
+        const std::string argument = step.substr(colon != std::string::npos ? colon + 1 : 4);
+        const long value = argument.empty() ? 0 : std::stol(argument);
+        if (op == "push")
+            app.PushRoom(value);
+        else if (op == "goto")
+            app.GotoRoom(value);
+        else if (op == "pass")
+            app.OnIdle();
+        else if (op == "pop")
+            EXPECT_EQ(app.PopRoom(), value) << step;
+        else if (op == "peek")
+            EXPECT_EQ(app.PeekRoom(), value) << step;
+        else if (op == "count")
+            EXPECT_EQ(app.GetRoomStack().GetCount(), value) << step;
+        else if (op == "current")
+            EXPECT_EQ(app.GetCurRoomID(), value) << step;
+        else
+            ADD_FAILURE() << "unknown step " << step;
+    }
+    app.PreDestroy();
+    app.Destroy();
 }
 
-TEST_F(RoomStackTest, PausedRoomStaysCurrentWithoutUpdates)
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, RoomRequests,
+    testing::Values(
+        // A pop on one entry goes to room 0 and keeps the entry.
+        StackCase{"", "push2 pop:0 count:1 peek:2 pass current:0"},
+        StackCase{"", "push0 push2 pop:0 count:1 push1 push2 pop:1"}, StackCase{"", "peek:0 pop:0 count:0"},
+        // Goto on an empty stack or on one entry adds; on more it replaces the top.
+        StackCase{"", "goto1 count:1 goto2 count:2 goto0 count:2 peek:0 pop:1"},
+        // A push onto a full stack switches without recording; the pop goes past the room.
+        StackCase{"[Engine.Game]\nRoomStackSize=3\n", "push0 push1 push0 push2 count:3 pass current:2 pop:1"},
+        // The last request of a pass wins; ids without a room leave nothing pending.
+        StackCase{"", "push1 goto2 pass current:2"},
+        StackCase{"", "push1 pass push5 push-1 push60 push1000 pass current:1"},
+        StackCase{"[Engine.Game]\nRoomStackSize=0\n", "push1 goto2 count:0 peek:0 pass current:2 pop:0"},
+        StackCase{"[Engine.Game]\nRoomStackSize=-4\nMaxRooms=-1\n", "push0 count:0 pass current:-1"}));
+
+TEST_F(RoomStackTest, PausedRoomStaysCurrentWithoutUpdatesAndHearsTheClose)
 {
     app.PushRoom(1);
     Pass();
@@ -176,6 +149,11 @@ TEST_F(RoomStackTest, PausedRoomStaysCurrentWithoutUpdates)
     EXPECT_EQ(app.m_Journal.Count("room1:Update"), 1u);
     EXPECT_EQ(app.m_Journal.Count("room1:Pause"), 1u) << "pause runs on 0 -> 1 only";
     EXPECT_EQ(app.m_Journal.Count("room1:Resume"), 1u) << "resume runs on 1 -> 0 only";
+    // Closing the window reaches a paused room.
+    app.PauseRoom();
+    app.WindowProc(CX_WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.m_Journal.Count("room1:Close"), 1u);
+    EXPECT_TRUE(app.IsQuitting());
 }
 
 TEST_F(RoomStackTest, ReloadLeavesAndEntersTheCurrentRoom)
@@ -190,16 +168,6 @@ TEST_F(RoomStackTest, ReloadLeavesAndEntersTheCurrentRoom)
                                                                       "room0:EmptyCleaner", "room0:Enter"}));
 }
 
-TEST_F(RoomStackTest, CloseReachesAPausedRoom)
-{
-    app.PushRoom(2);
-    Pass();
-    app.PauseRoom();
-    app.WindowProc(CX_WM_CLOSE, 0, 0);
-    EXPECT_EQ(app.m_Journal.Count("room2:Close"), 1u);
-    EXPECT_TRUE(app.IsQuitting());
-}
-
 TEST(GameAppRooms, AtMostSixtyRoomsAreAskedFor)
 {
     CTestApp app("[Engine.Game]\nMaxRooms=500\n");
@@ -209,31 +177,6 @@ TEST(GameAppRooms, AtMostSixtyRoomsAreAskedFor)
     EXPECT_EQ(app.Room(2)->GetRoomID(), 2);
     app.PreDestroy();
     EXPECT_EQ(app.m_Journal.With("room").size(), 3u) << "three rooms deleted";
-}
-
-TEST(GameAppRooms, ZeroSizedStackStillSwitches)
-{
-    CTestApp app("[Engine.Game]\nRoomStackSize=0\n");
-    app.Create();
-    app.PushRoom(1);
-    app.GotoRoom(2);
-    EXPECT_EQ(app.GetRoomStack().GetCount(), 0);
-    EXPECT_EQ(app.PeekRoom(), 0);
-    app.OnIdle();
-    EXPECT_EQ(app.GetCurRoomID(), 2);
-    EXPECT_EQ(app.PopRoom(), 0);
-    app.PreDestroy();
-}
-
-TEST(GameAppRooms, NegativeCountsAreEmpty)
-{
-    CTestApp app("[Engine.Game]\nRoomStackSize=-4\nMaxRooms=-1\n");
-    app.Create();
-    EXPECT_EQ(app.GetRoomStack().GetCapacity(), 0);
-    EXPECT_TRUE(app.m_Journal.With("CreateRoom").empty());
-    app.PushRoom(0);
-    app.OnIdle();
-    EXPECT_EQ(app.GetCurRoomID(), -1);
 }
 
 TEST(GameAppRooms, PreDestroyLeavesTheCurrentRoomAndDeletesAll)

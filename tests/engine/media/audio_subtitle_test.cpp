@@ -45,56 +45,42 @@ uint32_t Parse(CxAudioSubTitle& subtitle, const std::string& text)
     return subtitle.SetData(text.data(), static_cast<uint32_t>(text.size()), false);
 }
 
-// The subtitle file format, without playing anything.
+// The subtitle file format, without playing anything: "time,text" lines, -1
+// meaning 50 ms a character, up to the first line without a comma.
 TEST(SubtitleFileTest, LinesHoldTheirTextAndTime)
 {
-    CxAudioSubTitle subtitle;
-    ASSERT_EQ(Parse(subtitle, THREE_LINES), 0u);
-    EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"Hello", "Goodbye!", "End"}));
-    EXPECT_EQ(Times(subtitle), (std::vector<uint32_t>{2000, 400, 500}));
-    EXPECT_TRUE(subtitle.IsLoaded());
-}
-
-TEST(SubtitleFileTest, BlanksAfterTheCommaAreSkippedAndCarriageReturnsKept)
-{
-    CxAudioSubTitle subtitle;
-    ASSERT_EQ(Parse(subtitle, "100, \t two words, and a comma\r\n-1,  ab\r\n7,last without a feed"), 0u);
-    EXPECT_EQ(Texts(subtitle),
-              (std::vector<std::string>{"two words, and a comma\r", "ab\r", "last without a feed"}));
-    // The carriage return counts as a character of a per-character time.
-    EXPECT_EQ(Times(subtitle), (std::vector<uint32_t>{100, 150, 7}));
-}
-
-TEST(SubtitleFileTest, ReadingStopsAtTheFirstLineWithoutAComma)
-{
-    CxAudioSubTitle subtitle;
-    ASSERT_EQ(Parse(subtitle, "10,a\n20,b\nno comma here\n30,c\n"), 0u);
-    EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"a", "b"}));
-
-    CxAudioSubTitle none;
-    ASSERT_EQ(Parse(none, "title\n10,a\n"), 0u);
-    EXPECT_EQ(none.GetLineCount(), 0u);
-    EXPECT_FALSE(none.IsLoaded());
-    ASSERT_EQ(Parse(none, ""), 0u);
-    EXPECT_EQ(none.GetLineCount(), 0u);
-}
-
-TEST(SubtitleFileTest, TimesOutsideTheRangeAndOddTextStayBounded)
-{
-    CxAudioSubTitle subtitle;
-    // Only the data given is read: the zero byte and what follows it are not text.
-    const std::string text = std::string("-1,\n-5,x\n99999999999999,y\n 12abc,z\nx,w\n40,a\0b\n50,c\n", 51);
-    ASSERT_EQ(Parse(subtitle, text), 0u);
-    EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"", "x", "y", "z", "w", "a"}));
-    EXPECT_EQ(Times(subtitle), (std::vector<uint32_t>{0, 0, CX_SUBTITLE_MAX_TIME, 12, 0, 40}));
-
+    const struct
+    {
+        std::string text;
+        std::vector<std::string> lines;
+        std::vector<uint32_t> times;
+    } cases[] = {
+        {THREE_LINES, {"Hello", "Goodbye!", "End"}, {2000, 400, 500}},
+        // Blanks after the comma are skipped; a carriage return is kept and counts as a character.
+        {"100, \t two words, and a comma\r\n-1,  ab\r\n7,last without a feed",
+         {"two words, and a comma\r", "ab\r", "last without a feed"},
+         {100, 150, 7}},
+        {"10,a\n20,b\nno comma here\n30,c\n", {"a", "b"}, {10, 20}},
+        {"title\n10,a\n", {}, {}},
+        {"", {}, {}},
+        // Out-of-range times, and only the data given: the zero byte and what follows it are not text.
+        {std::string("-1,\n-5,x\n99999999999999,y\n 12abc,z\nx,w\n40,a\0b\n50,c\n", 51),
+         {"", "x", "y", "z", "w", "a"},
+         {0, 0, CX_SUBTITLE_MAX_TIME, 12, 0, 40}},
+    };
+    CxAudioSubTitle subtitle; // parsing again replaces the lines
+    for (const auto& c : cases)
+    {
+        ASSERT_EQ(Parse(subtitle, c.text), 0u);
+        EXPECT_EQ(Texts(subtitle), c.lines) << testing::PrintToString(c.text);
+        EXPECT_EQ(Times(subtitle), c.times) << testing::PrintToString(c.text);
+        EXPECT_EQ(subtitle.IsLoaded(), !c.lines.empty());
+    }
     // A text longer than a string can hold is cut, not read past.
-    const std::string longLine = "5," + std::string(40000, 'q');
-    ASSERT_EQ(Parse(subtitle, longLine), 0u);
+    ASSERT_EQ(Parse(subtitle, "5," + std::string(40000, 'q')), 0u);
     ASSERT_EQ(subtitle.GetLineCount(), 1u);
     EXPECT_EQ(subtitle.GetLine(0)->GetText().GetLength(), CX_STRING_MAX);
-
-    // Parsing again replaces the lines; the size bounds the read even without a terminator.
+    // The size bounds the read even without a terminator.
     const char bytes[] = {'9', ',', 'a', 'b'};
     ASSERT_EQ(subtitle.SetData(bytes, 3, true), 0u);
     EXPECT_EQ(Texts(subtitle), (std::vector<std::string>{"a"}));
@@ -163,8 +149,11 @@ protected:
 
 TEST_F(SubtitlePlaybackTest, EachLineIsShownForItsTimeThenTheSoundIsDone)
 {
+    static int s_nCalls;
+    s_nCalls = 0;
     CxAudioSubTitle subtitle;
     ASSERT_EQ(Parse(subtitle, THREE_LINES), 0u);
+    subtitle.SetCallback([](uint32_t, CxSound*) { ++s_nCalls; });
     EXPECT_TRUE(subtitle.IsDone()) << "not playing yet";
     ASSERT_EQ(subtitle.Play(), 0u);
     EXPECT_FALSE(subtitle.IsDone());
@@ -184,8 +173,9 @@ TEST_F(SubtitlePlaybackTest, EachLineIsShownForItsTimeThenTheSoundIsDone)
     EXPECT_FALSE(subtitle.IsDone());
     m_Clock.Advance(1);
     EXPECT_TRUE(subtitle.IsDone()) << "done as soon as the last line has run out";
-    subtitle.Update();
+    RunSoundServicePass();
     EXPECT_FALSE(subtitle.IsPlaying());
+    EXPECT_EQ(s_nCalls, 1) << "the service pass reports the end as for any sound";
     EXPECT_EQ(Shown(subtitle), "-") << "the text goes when the sound ends";
     EXPECT_EQ(subtitle.GetTextBox()->GetParent(), nullptr);
 
@@ -286,20 +276,6 @@ TEST_F(SubtitlePlaybackTest, EmptySubtitlesAndLinesOfNoTimeEndAtTheNextLook)
     ASSERT_EQ(Parse(last, "0,only\n"), 0u);
     ASSERT_EQ(last.Play(), 0u);
     EXPECT_TRUE(last.IsDone());
-}
-
-TEST_F(SubtitlePlaybackTest, TheServicePassEndsAndReportsIt)
-{
-    static int s_nCalls = 0;
-    s_nCalls = 0;
-    CxAudioSubTitle subtitle;
-    ASSERT_EQ(Parse(subtitle, "150,one\n"), 0u);
-    subtitle.SetCallback([](uint32_t, CxSound*) { ++s_nCalls; });
-    ASSERT_EQ(subtitle.Play(), 0u);
-    m_Clock.Advance(150);
-    RunSoundServicePass();
-    EXPECT_FALSE(subtitle.IsPlaying());
-    EXPECT_EQ(s_nCalls, 1) << "the end is reported as for any sound";
 }
 
 // A sequence plays a subtitle file and goes on when its last line has run out.

@@ -26,11 +26,9 @@ public:
     {
         ++m_nCalls;
         m_pMovie = movie;
-        m_nFrameAtEnd = movie->GetCurrentFrame();
     }
     int m_nCalls = 0;
     CxMovie* m_pMovie = nullptr;
-    int32_t m_nFrameAtEnd = -1;
 };
 
 int s_nCallbacks = 0;
@@ -42,15 +40,14 @@ void EndCallback(CxMovie*, int32_t zero)
 }
 
 // Deletes the movie it is told about.
-class CDeletingListener : public CxMovieListener
+class CDeletingListener : public CCountingListener
 {
 public:
     void OnMovieEnd(CxMovie* movie) override
     {
+        CCountingListener::OnMovieEnd(movie);
         delete movie;
-        ++m_nCalls;
     }
-    int m_nCalls = 0;
 };
 
 class MovieTest : public testing::Test
@@ -109,95 +106,69 @@ std::vector<int32_t> Range(int32_t from, int32_t to)
 }
 } // namespace
 
-// ---- The list and the service ------------------------------------------------
-
-TEST_F(MovieTest, FirstMovieStartsTheServiceAndTheLastStopsIt)
-{
-    ASSERT_TRUE(CxMovie::GetMovies().IsEmpty());
-    EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
-    {
-        CxMovie first;
-        EXPECT_TRUE(HasMainLoopFunction(MovieServiceFunction));
-        auto second = std::make_unique<CxMovie>();
-        EXPECT_EQ(CxMovie::GetMovies().GetCount(), 2u);
-        second.reset();
-        EXPECT_TRUE(HasMainLoopFunction(MovieServiceFunction));
-        EXPECT_EQ(CxMovie::GetMovies().GetHead()->m_Value, &first);
-    }
-    EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
-    EXPECT_TRUE(CxMovie::GetMovies().IsEmpty());
-}
-
 // ---- Playing -----------------------------------------------------------------
 
-TEST_F(MovieTest, PlaysEveryFrameInTimeAndEndsOnce)
+TEST_F(MovieTest, PlaysEveryFrameAndEndsOnce)
 {
+    // The driver tests own the timing of each frame; here the service shows them all and tells the end.
     const int32_t w = 16, h = 8, frames = 6;
     CxMovie movie;
     ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames, 10)).c_str()), CX_ERR_NONE);
-    EXPECT_EQ(movie.GetWidth(), w);
-    EXPECT_EQ(movie.GetHeight(), h);
-    EXPECT_EQ(movie.GetFrameCount(), frames);
     EXPECT_EQ(movie.GetImage()->GetDepth(), 8);
     CCountingListener listener;
     movie.SetEndListener(&listener);
     s_nCallbacks = 0;
     movie.SetEndCallback(EndCallback); // the listener takes precedence
     ASSERT_EQ(movie.Play(), CX_ERR_NONE);
-    EXPECT_TRUE(movie.IsPlaying());
     EXPECT_TRUE(movie.IsShown());
-    // The first frame is shown at once.
-    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 0));
-    for (int32_t k = 1; k < frames; ++k)
-    {
-        // 10 frames a second: nothing new before 100 ms have passed.
-        Pass(60);
-        EXPECT_TRUE(Holds(*movie.GetImage(), w, h, k - 1)) << k;
-        Pass(40);
-        EXPECT_TRUE(Holds(*movie.GetImage(), w, h, k)) << k;
-        EXPECT_EQ(listener.m_nCalls, 0);
-    }
-    // The end is noticed on the step after the last frame.
-    Pass(1);
+    Pass(50);
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 0)) << "in time: 10 frames a second";
+    EXPECT_EQ(Watch(movie, w, h, frames, 50, 40), Range(0, frames - 1));
     EXPECT_EQ(listener.m_nCalls, 1);
     EXPECT_EQ(listener.m_pMovie, &movie);
-    EXPECT_FALSE(movie.IsPlaying());
     EXPECT_EQ(s_nCallbacks, 0);
     for (int i = 0; i < 5; ++i)
         Pass(100);
     EXPECT_EQ(listener.m_nCalls, 1);
     EXPECT_TRUE(Holds(*movie.GetImage(), w, h, frames - 1));
     EXPECT_TRUE(errors.Errors().empty());
-}
-
-TEST_F(MovieTest, EndCallbackRunsWithoutAListener)
-{
-    CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str()), CX_ERR_NONE);
-    s_nCallbacks = 0;
+    // Without a listener the callback is told, once.
+    movie.SetEndListener(nullptr);
     s_nCallbackZero = -1;
-    movie.SetEndCallback(EndCallback);
-    movie.Play();
-    for (int i = 0; i < 6; ++i)
+    movie.Play(true);
+    for (int i = 0; i < frames + 2; ++i)
         Pass(100);
     EXPECT_EQ(s_nCallbacks, 1);
     EXPECT_EQ(s_nCallbackZero, 0);
 }
 
-TEST_F(MovieTest, SixteenBitSurfacesGetTheFramesInBothFormats)
+TEST_F(MovieTest, DirectionAndTimingSetTheOrderOfTheFrames)
 {
-    const int32_t w = 12, h = 12, frames = 3;
-    const std::string path = Write("clip.smk", MakeMovie(w, h, frames, 20));
-    for (uint8_t format : {CX_PF_555, CX_PF_565})
+    const int32_t w = 8, h = 8, frames = 5;
+    const struct
     {
-        CxDrawSurface::SetDefaultFormat16(format);
+        bool backwards, inTime;
+        int32_t from; // the frame gone to before playing, or -1
+        std::vector<int32_t> seen;
+    } cases[] = {
+        {false, false, -1, Range(0, frames - 1)}, // without timing: one frame per pass
+        {true, true, -1, Range(frames - 1, 0)},   // from frame 0, one frame back is the last one
+        {true, false, 3, Range(2, 0)},            // starting before the current frame
+    };
+    for (const auto& c : cases)
+    {
         CxMovie movie;
-        movie.Set16Bit(true);
-        ASSERT_EQ(movie.Open(path.c_str()), CX_ERR_NONE);
-        ASSERT_EQ(movie.GetImage()->GetDepth(), 16);
-        EXPECT_EQ(movie.GetImage()->GetPixelFormat(), format);
+        ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+        movie.SetBackwards(c.backwards);
+        movie.SetInTime(c.inTime);
+        if (c.from >= 0)
+            movie.Goto(c.from);
+        CCountingListener listener;
+        movie.SetEndListener(&listener);
         movie.Play();
-        EXPECT_EQ(Watch(movie, w, h, frames, 50, 20), Range(0, frames - 1)) << int(format);
+        EXPECT_EQ(Watch(movie, w, h, frames, c.inTime ? 100 : 0, 20), c.seen);
+        EXPECT_EQ(listener.m_nCalls, 1);
+        EXPECT_FALSE(movie.IsPlaying());
     }
 }
 
@@ -217,7 +188,6 @@ TEST_F(MovieTest, LoopingMovieKeepsPlayingThroughItsLastFrame)
         seen.push_back(FrameShown(*movie.GetImage(), w, h, frames));
     }
     EXPECT_EQ(seen, (std::vector<int32_t>{0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3}));
-    EXPECT_TRUE(movie.IsPlaying());
     EXPECT_EQ(listener.m_nCalls, 0);
     // Switching the loop off in the middle lets it end after its last frame, not before.
     Pass(100);
@@ -227,42 +197,7 @@ TEST_F(MovieTest, LoopingMovieKeepsPlayingThroughItsLastFrame)
     EXPECT_EQ(listener.m_nCalls, 1);
 }
 
-TEST_F(MovieTest, BackwardsPlayShowsTheFramesInReverse)
-{
-    const int32_t w = 8, h = 8, frames = 5;
-    CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
-    movie.SetBackwards(true);
-    CCountingListener listener;
-    movie.SetEndListener(&listener);
-    // From frame 0, one frame back is the last one.
-    movie.Play();
-    EXPECT_EQ(Watch(movie, w, h, frames, 100, 20), Range(frames - 1, 0));
-    EXPECT_EQ(listener.m_nCalls, 1);
-    EXPECT_FALSE(movie.IsPlaying());
-
-    // Without timing: one frame per step, starting before the current frame.
-    movie.SetInTime(false);
-    movie.Goto(3);
-    movie.Play();
-    EXPECT_EQ(Watch(movie, w, h, frames, 0, 20), Range(2, 0));
-    EXPECT_EQ(listener.m_nCalls, 2);
-}
-
-TEST_F(MovieTest, ForwardPlayWithoutTimingStepsOneFramePerPass)
-{
-    const int32_t w = 8, h = 8, frames = 4;
-    CxMovie movie;
-    movie.SetInTime(false);
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
-    CCountingListener listener;
-    movie.SetEndListener(&listener);
-    movie.Play();
-    EXPECT_EQ(Watch(movie, w, h, frames, 0, 20), Range(0, frames - 1));
-    EXPECT_EQ(listener.m_nCalls, 1);
-}
-
-TEST_F(MovieTest, PausedMovieStandsStillAndResumesOnTime)
+TEST_F(MovieTest, PausedMovieStandsStillAndResumesOnTimeAndStopStartsOver)
 {
     const int32_t w = 8, h = 8, frames = 5;
     CxMovie movie;
@@ -272,13 +207,12 @@ TEST_F(MovieTest, PausedMovieStandsStillAndResumesOnTime)
     ASSERT_TRUE(Holds(*movie.GetImage(), w, h, 1));
     movie.Pause();
     movie.Pause();
-    EXPECT_EQ(movie.GetPauseCount(), 2);
     for (int i = 0; i < 10; ++i)
         Pass(100);
     EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 1));
     movie.Resume();
     Pass(100);
-    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 1));
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 1)) << "paused twice, resumed once";
     movie.Resume();
     movie.Resume(); // no effect below zero
     EXPECT_EQ(movie.GetPauseCount(), 0);
@@ -289,49 +223,13 @@ TEST_F(MovieTest, PausedMovieStandsStillAndResumesOnTime)
     EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 2));
     Pass(50);
     EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 3));
-}
-
-TEST_F(MovieTest, StopHaltsAndPlayStartsAgainFromTheFirstFrame)
-{
-    const int32_t w = 8, h = 8, frames = 4;
-    CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
-    movie.Play();
-    Pass(100);
-    Pass(100);
     movie.Stop();
     EXPECT_FALSE(movie.IsPlaying());
     Pass(100);
-    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 2));
+    EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 3));
     movie.Play(true);
     EXPECT_TRUE(Holds(*movie.GetImage(), w, h, 0));
     EXPECT_EQ(movie.GetCurrentFrame(), 1);
-}
-
-TEST_F(MovieTest, FirstFrameFlagDecodesWhenOpened)
-{
-    const int32_t w = 8, h = 8;
-    const std::string path = Write("clip.smk", MakeMovie(w, h, 3));
-    CxMovie plain;
-    ASSERT_EQ(plain.Open(path.c_str()), CX_ERR_NONE);
-    EXPECT_FALSE(Holds(*plain.GetImage(), w, h, 0));
-    CxMovie early;
-    early.SetDecodeFirstFrame(true);
-    ASSERT_EQ(early.Open(path.c_str()), CX_ERR_NONE);
-    EXPECT_TRUE(Holds(*early.GetImage(), w, h, 0));
-    EXPECT_EQ(early.GetCurrentFrame(), 0);
-}
-
-TEST_F(MovieTest, GivenSurfaceIsUsedAndOwned)
-{
-    CxMovie movie;
-    CxDrawSurface* surface = new CxDrawSurface(30, 20, 8);
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str(), surface), CX_ERR_NONE);
-    EXPECT_EQ(movie.GetImage(), surface);
-    EXPECT_EQ(movie.GetWidth(), 30);
-    movie.Close();
-    EXPECT_EQ(movie.GetImage(), nullptr);
-    EXPECT_EQ(movie.GetDriver(), nullptr);
 }
 
 TEST_F(MovieTest, ListenerMayDeleteTheMovie)
@@ -358,49 +256,16 @@ TEST_F(MovieTest, MovieInErrorDoesNotPlay)
     EXPECT_EQ(movie.Open(""), CX_ERR_INVALID_ARGUMENT);
     EXPECT_EQ(movie.Play(), CX_ERR_INVALID_ARGUMENT);
     errors.Clear();
-
     EXPECT_EQ(movie.Open(dir.File("missing.smk").c_str()), CX_ERR_UNKNOWN);
     // One report for the missing file, not one from every layer.
     EXPECT_EQ(errors.Errors().size(), 1u);
-    EXPECT_EQ(movie.Play(), CX_ERR_UNKNOWN);
-    EXPECT_FALSE(movie.IsPlaying());
-    EXPECT_FALSE(movie.IsShown());
-
-    EXPECT_EQ(movie.Open(dir.Write("intro.avi", "RIFF").c_str()), CX_ERR_UNKNOWN);
-    EXPECT_EQ(errors.Errors().back().text, "No movie filter registered for '" + dir.File("intro.avi") + "'");
     EXPECT_EQ(movie.Play(true, true), CX_ERR_UNKNOWN);
+    EXPECT_FALSE(movie.IsShown());
     Pass(100);
     EXPECT_EQ(listener.m_nCalls, 0);
-
     // A movie that is not open cannot play either.
     CxMovie empty;
     EXPECT_EQ(empty.Play(), CX_ERR_INVALID_ARGUMENT);
-}
-
-TEST_F(MovieTest, TruncatedMoviesEndEarlyWithoutHarm)
-{
-    // Beyond the frame cache, so frames are decoded as they play.
-    const int32_t w = 16, h = 16, frames = CX_VIDEO_CACHE_FRAMES + 8;
-    const std::vector<uint8_t> whole = MakeMovie(w, h, frames, 50);
-    for (size_t cut : {whole.size() * 3 / 4, whole.size() / 2, whole.size() - 1, size_t{200}, size_t{60}})
-    {
-        const std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
-        CxMovie movie;
-        CCountingListener listener;
-        movie.SetEndListener(&listener);
-        if (movie.Open(Write("cut.smk", part).c_str()) != CX_ERR_NONE)
-        {
-            EXPECT_EQ(movie.Play(), movie.GetError());
-            continue;
-        }
-        // A broken frame ends even a looping movie.
-        movie.SetLoop(cut <= whole.size() / 2);
-        movie.Play();
-        for (int i = 0; i < frames + 10 && movie.IsPlaying(); ++i)
-            Pass(20);
-        EXPECT_FALSE(movie.IsPlaying()) << cut;
-        EXPECT_EQ(listener.m_nCalls, 1) << cut;
-    }
 }
 
 // ---- Movie sprites -----------------------------------------------------------
@@ -408,14 +273,13 @@ TEST_F(MovieTest, TruncatedMoviesEndEarlyWithoutHarm)
 TEST_F(MovieTest, SpriteShowsTheFramesOfAMovieFile)
 {
     const int32_t w = 12, h = 8, frames = 7;
-    const std::string path = Write("walk.smk", MakeMovie(w, h, frames));
     CxDrawSurface::SetDefaultFormat16(CX_PF_565);
     CxSprite::SetMovieDepth(16);
     CxSprite sprite;
-    ASSERT_EQ(sprite.Load(path.c_str()), CX_ERR_NONE);
+    ASSERT_EQ(sprite.Load(Write("walk.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
     ASSERT_NE(sprite.GetMovieDriver(), nullptr);
     EXPECT_EQ(sprite.GetFrameCount(), frames);
-    EXPECT_EQ(sprite.GetWidth(), w);
+    EXPECT_FALSE(sprite.IsLooping());
     CxDrawSurface target(w, h, 16);
     target.SetPixelFormat(CX_PF_565);
     for (int32_t k : {0, 5, 2, 6, 3})
@@ -437,30 +301,21 @@ TEST_F(MovieTest, AMovieThatCannotBeOpenedIsOneReportAndNeverAnImage)
 {
     // Missing, unreadable (a directory) and damaged: each is the driver's one
     // report, and no image loader is asked about a movie's name.
-    const std::string missing = dir.File("gone.smk");
     const std::string directory = dir.File("folder.SMK");
     ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
-    const std::string damaged = dir.Write("junk.smk", std::string(300, 'j'));
-    for (const std::string& path : {missing, directory, damaged})
+    for (const std::string& path :
+         {dir.File("gone.smk"), directory, dir.Write("junk.smk", std::string(300, 'j'))})
     {
         errors.Clear();
         const uint32_t counted = GetErrorCount();
         CxSprite sprite;
         EXPECT_EQ(sprite.Load(path.c_str()), CX_ERR_FILE_OPEN) << path;
-        std::string texts;
-        for (const CapturedError& e : errors.Errors())
-            texts += e.text + "; ";
-        EXPECT_EQ(texts, "SmackOpen(" + path + ") failed; ") << path;
+        ASSERT_EQ(errors.Errors().size(), 1u) << path;
+        EXPECT_EQ(errors.Errors()[0].text, "SmackOpen(" + path + ") failed");
         EXPECT_EQ(GetErrorCount(), counted + 1) << path;
         EXPECT_EQ(sprite.GetMovieDriver(), nullptr);
         EXPECT_EQ(sprite.GetImage(), nullptr);
-        EXPECT_EQ(sprite.GetWidth(), 0);
     }
-    // The same through a whole movie object.
-    errors.Clear();
-    CxMovie movie;
-    EXPECT_NE(movie.Open(damaged.c_str()), CX_ERR_NONE);
-    EXPECT_EQ(errors.Errors().size(), 1u);
 }
 
 namespace {
@@ -515,44 +370,13 @@ TEST_F(MovieTest, SurfaceThatCannotBeAttachedIsReportedOnceAndLeavesTheSpriteEmp
     RegisterMovieDrivers();
 }
 
-TEST_F(MovieTest, SpriteOfAMovieMadeToLoopLoopsThroughItsFrames)
-{
-    const int32_t w = 8, h = 8, frames = 4;
-    CxSmackerEncoder encoder;
-    ASSERT_EQ(encoder.Begin(w, h, 10), CX_ERR_NONE);
-    const std::vector<uint8_t> palette = SixBitPalette();
-    for (int32_t k = 0; k < frames; ++k)
-        encoder.AddFrame(Frame(w, h, k).data(), palette.data());
-    encoder.SetRingFrame(true);
-    CxSprite::SetMovieDepth(8);
-    CxSprite looping;
-    ASSERT_EQ(looping.Load(Write("spin.smk", Encode(encoder)).c_str()), CX_ERR_NONE);
-    EXPECT_TRUE(looping.IsLooping());
-    EXPECT_EQ(looping.GetFrameCount(), frames);
-    CxDrawSurface target(w, h, 8);
-    std::vector<int32_t> shown;
-    for (int i = 0; i < 2 * frames + 1; ++i)
-    {
-        ASSERT_EQ(looping.DrawTo(&target, CxPoint(0, 0)), CX_ERR_NONE);
-        shown.push_back(FrameShown(target, w, h, frames));
-        looping.NextFrame();
-    }
-    EXPECT_EQ(shown, (std::vector<int32_t>{0, 1, 2, 3, 0, 1, 2, 3, 0}));
-    CxSprite plain;
-    ASSERT_EQ(plain.Load(Write("walk.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
-    EXPECT_FALSE(plain.IsLooping());
-    plain.Unload();
-    looping.Unload();
-    EXPECT_FALSE(looping.IsLooping());
-    EXPECT_TRUE(errors.Errors().empty());
-}
-
 TEST_F(MovieTest, SurfaceTheDriverCannotDrawIntoEndsTheMovie)
 {
     CxMovie movie;
-    // A 32-bit surface of the caller's: the movie opens, but no frame can be drawn into it.
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 4)).c_str(), new CxDrawSurface(8, 8, 32)),
-              CX_ERR_NONE);
+    // A 32-bit surface of the caller's: the movie opens and uses it, but no frame can be drawn into it.
+    CxDrawSurface* surface = new CxDrawSurface(8, 8, 32);
+    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 4)).c_str(), surface), CX_ERR_NONE);
+    EXPECT_EQ(movie.GetImage(), surface);
     CCountingListener listener;
     movie.SetEndListener(&listener);
     movie.SetLoop(true);

@@ -52,31 +52,10 @@ inline uint32_t Expected16(uint8_t index, uint8_t format)
     return (r >> 3) << 10 | (g >> 3) << 5 | b >> 3;
 }
 
-inline std::vector<uint8_t> Encode(CxSmackerEncoder& encoder)
-{
-    std::vector<uint8_t> file;
-    EXPECT_EQ(encoder.Finish(&file), CX_ERR_NONE);
-    return file;
-}
-
+// A movie of frames made by Frame(), with one sound track per entry of tracks (track 0 first); a ring
+// frame makes it loop.
 inline std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames, uint32_t fps = 10,
-                                      const ST_SMK_AUDIO* audio = nullptr)
-{
-    CxSmackerEncoder encoder;
-    EXPECT_EQ(encoder.Begin(w, h, fps), CX_ERR_NONE);
-    const std::vector<uint8_t> palette = SixBitPalette();
-    for (int32_t k = 0; k < frames; ++k)
-        encoder.AddFrame(Frame(w, h, k).data(), palette.data());
-    if (audio)
-    {
-        EXPECT_EQ(encoder.SetAudio(*audio), CX_ERR_NONE);
-    }
-    return Encode(encoder);
-}
-
-// A movie with one sound track per entry of tracks (track 0 first).
-inline std::vector<uint8_t> MakeMovieWithTracks(int32_t w, int32_t h, int32_t frames, uint32_t fps,
-                                                const std::vector<ST_SMK_AUDIO>& tracks)
+                                      const std::vector<ST_SMK_AUDIO>& tracks = {}, bool ring = false)
 {
     CxSmackerEncoder encoder;
     EXPECT_EQ(encoder.Begin(w, h, fps), CX_ERR_NONE);
@@ -87,7 +66,10 @@ inline std::vector<uint8_t> MakeMovieWithTracks(int32_t w, int32_t h, int32_t fr
     {
         EXPECT_EQ(encoder.SetAudioTrack(static_cast<int32_t>(track), tracks[track]), CX_ERR_NONE);
     }
-    return Encode(encoder);
+    encoder.SetRingFrame(ring);
+    std::vector<uint8_t> file;
+    EXPECT_EQ(encoder.Finish(&file), CX_ERR_NONE);
+    return file;
 }
 
 inline std::string Text(const std::vector<uint8_t>& bytes)

@@ -8,6 +8,7 @@
 #include "engine/core/main_loop.h"
 #include "engine/core/memory.h"
 #include "engine/core/options.h"
+#include "engine/media/sound_event.h"
 #include "engine/media/wave.h"
 #include "engine/platform/clock.h"
 #include "tests/support/scoped_clock.h"
@@ -119,51 +120,36 @@ protected:
 std::vector<std::string> SoundSystem::s_Callbacks;
 } // namespace
 
-TEST_F(SoundSystem, CreatesTheConfiguredQueuesAndRegistersTheService)
+TEST_F(SoundSystem, OptionsShapeTheQueuesAndTheDevice)
 {
-    EXPECT_TRUE(IsSoundSystemInitialised());
     EXPECT_EQ(GetSoundQueueCount(), 3);
     EXPECT_EQ(GetSoundQueue(3), nullptr);
     EXPECT_TRUE(HasMainLoopFunction(SoundServiceRoutine));
+    SetMasterVolume(55);
     ShutdownSoundSystem();
     EXPECT_FALSE(HasMainLoopFunction(SoundServiceRoutine));
     EXPECT_EQ(GetSoundQueueCount(), 0);
-    m_Options.SetNumber("Engine.Sound", "NumQueues", 40);
-    ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
-    EXPECT_EQ(GetSoundQueueCount(), CX_SOUND_MAX_QUEUES);
-}
-
-TEST_F(SoundSystem, DefaultsWithoutOptions)
-{
-    SetMasterVolume(55);
-    ShutdownSoundSystem();
+    // Without options: 8 queues, a 1024-frame buffer at 22050 Hz, and the master volume left as it was.
     ASSERT_EQ(InitSoundSystem(nullptr), 0u);
     EXPECT_EQ(GetSoundQueueCount(), 8);
-    // Without the key the master volume stays what it was.
     EXPECT_EQ(GetMasterVolume(), 55);
     SetMasterVolume(CX_SOUND_DEFAULT_VOLUME);
-}
-
-TEST_F(SoundSystem, DeviceSettingsShapeTheOpen)
-{
+    EXPECT_EQ(AudioGetBufferFrames(), CX_AUDIO_DEFAULT_BUFFER);
+    uint32_t rate, bits, channels;
+    AudioGetDriverFormat(GetSoundDriver(), &rate, &bits, &channels);
+    EXPECT_EQ(rate, 22050u);
+    EXPECT_EQ(bits, 16u);
     ShutdownSoundSystem();
-    // Without the first attempt the fallback opens the device; the fragment count sets its buffer.
+    // Too many queues are capped; without the first attempt the fallback opens the device, and the
+    // fragment count sets its buffer.
+    m_Options.SetNumber("Engine.Sound", "NumQueues", 40);
     m_Options.SetNumber("Engine", "UseDirectSound", 0);
     m_Options.SetNumber("Engine.Sound", "MixFragmentCount", 4);
     m_Options.SetNumber("Engine.Sound", "Frequency", 11025);
     ASSERT_EQ(InitSoundSystem(&m_Options), 0u);
+    EXPECT_EQ(GetSoundQueueCount(), CX_SOUND_MAX_QUEUES);
     EXPECT_TRUE(IsSoundOn());
     EXPECT_EQ(AudioGetBufferFrames(), 512u);
-    uint32_t rate, bits, channels;
-    AudioGetDriverFormat(GetSoundDriver(), &rate, &bits, &channels);
-    EXPECT_GT(rate, 0u);
-    ShutdownSoundSystem();
-    // By default the buffer is 1024 frames.
-    ASSERT_EQ(InitSoundSystem(nullptr), 0u);
-    EXPECT_EQ(AudioGetBufferFrames(), CX_AUDIO_DEFAULT_BUFFER);
-    AudioGetDriverFormat(GetSoundDriver(), &rate, &bits, &channels);
-    EXPECT_EQ(rate, 22050u);
-    EXPECT_EQ(bits, 16u);
 }
 
 TEST_F(SoundSystem, QueueChoiceTakesFewestEntriesAndTheHighestOnTies)
@@ -238,17 +224,6 @@ TEST_F(SoundSystem, RepeatCountPlaysThatManyTimesWithCallbackEachTime)
     EXPECT_EQ(sound->m_nStarts, 3);
     EXPECT_EQ(s_Callbacks.size(), 3u);
     EXPECT_FALSE(sound->IsPlaying());
-}
-
-TEST_F(SoundSystem, LibraryLoopFlagLeavesRepeatsToTheMixer)
-{
-    ScriptedSound* sound = Make("l", CX_SOUND_LIBRARY_LOOP);
-    sound->SetRepeatCount(3);
-    sound->Play();
-    sound->Finish();
-    Pass();
-    EXPECT_EQ(sound->m_nStarts, 1);
-    EXPECT_EQ(s_Callbacks.size(), 1u);
 }
 
 TEST_F(SoundSystem, PausedSoundsWaitAndResume)
@@ -342,33 +317,24 @@ TEST_F(SoundSystem, SoundsCreatedDuringAPassAreServicedInTheSamePass)
     EXPECT_EQ(sound->m_nStarts, 1);
 }
 
-TEST_F(SoundSystem, LoadingSetsFlagsByName)
+TEST_F(SoundSystem, LoadingSetsFlagsByNameAndAMissingFileRefusesToPlay)
 {
     TempDir dir;
-    struct Case
+    const std::pair<const char*, uint32_t> cases[] = {{"intro.mp3", CX_SOUND_MP3},
+                                                      {"clip.RAW", CX_SOUND_RAW},
+                                                      {"song.mp3.raw", CX_SOUND_MP3},
+                                                      {"plain.wav", 0}};
+    for (const auto& [name, flags] : cases)
     {
-        const char* name;
-        uint32_t flags;
-    };
-    const Case cases[] = {{"intro.mp3", CX_SOUND_MP3},
-                          {"clip.RAW", CX_SOUND_RAW},
-                          {"song.mp3.raw", CX_SOUND_MP3},
-                          {"plain.wav", 0}};
-    for (const Case& c : cases)
-    {
-        const std::string path = dir.Write(c.name, "data bytes");
+        const std::string path = dir.Write(name, "data bytes");
         ScriptedSound* sound = Make("x");
         ASSERT_EQ(sound->Load(path.c_str()), 0u);
-        EXPECT_EQ(sound->GetPlayFlags() & (CX_SOUND_MP3 | CX_SOUND_RAW), c.flags) << c.name;
+        EXPECT_EQ(sound->GetPlayFlags() & (CX_SOUND_MP3 | CX_SOUND_RAW), flags) << name;
         EXPECT_EQ(sound->GetFileName(), path.c_str());
+        EXPECT_EQ(memcmp(sound->GetData(), "data bytes", sound->GetDataSize()), 0);
         EXPECT_EQ(sound->GetDataSize(), 10u);
-        EXPECT_EQ(memcmp(sound->GetData(), "data bytes", 10), 0);
         EXPECT_FALSE(sound->WasStarted());
     }
-}
-
-TEST_F(SoundSystem, LoadingAMissingFileReportsCode2)
-{
     ErrorCapture errors;
     // Without the prompt for the game disc, which would ask again and again.
     const bool prompt = GetBlueScreenError();
@@ -390,24 +356,11 @@ TEST_F(SoundSystem, SetDataCopiesOrBorrows)
     ScriptedSound* sound = Make("x");
     sound->SetData(buffer, 8, true);
     EXPECT_EQ(sound->GetData(), reinterpret_cast<uint8_t*>(buffer));
-    EXPECT_TRUE(sound->GetFileName().IsEmpty());
     sound->Unload();
-    EXPECT_FALSE(sound->IsLoaded());
     EXPECT_EQ(strcmp(buffer, "borrowed"), 0);
     sound->SetData(buffer, 8, false);
     EXPECT_NE(sound->GetData(), reinterpret_cast<uint8_t*>(buffer));
     EXPECT_EQ(memcmp(sound->GetData(), "borrowed", 8), 0);
-}
-
-TEST_F(SoundSystem, VolumeLivesInTheLowBitsOfTheState)
-{
-    ScriptedSound* sound = Make("v");
-    EXPECT_EQ(sound->GetVolume(), CX_SOUND_DEFAULT_VOLUME);
-    sound->Play();
-    sound->SetVolume(42);
-    EXPECT_EQ(sound->GetVolume(), 42);
-    EXPECT_TRUE(sound->IsPlaying());
-    EXPECT_EQ(sound->GetState() & ~CX_SOUND_VOLUME_MASK, CX_SOUND_PLAYING | CX_SOUND_STARTED);
 }
 
 TEST_F(SoundSystem, PurgedDataComesBackWhenPlayed)
@@ -437,6 +390,50 @@ TEST_F(SoundSystem, PurgedDataComesBackWhenPlayed)
     EXPECT_FALSE(sound->IsLocked());
     CX_FREE(block);
     SetMainOptions(nullptr);
+}
+
+// ---- The sound events of a sequence ------------------------------------------
+
+TEST_F(SoundSystem, PlayEventWaitsForItsSoundAndStartEventDoesNot)
+{
+    ScriptedSound* held = MakeLoose("held", 0);
+    CSoundEvent play(held, false, false);
+    play.Start();
+    EXPECT_TRUE(held->m_bActive);
+    EXPECT_FALSE(play.IsFinished()) << "a played sound is waited for";
+    play.Pause();
+    EXPECT_TRUE(play.IsBlocked());
+    play.Resume();
+    EXPECT_FALSE(play.IsBlocked());
+    held->Finish();
+    EXPECT_TRUE(play.IsFinished());
+
+    ScriptedSound* background = MakeLoose("background", 0);
+    CSoundEvent start(background, true, false);
+    EXPECT_FALSE(start.IsFinished()) << "nothing is finished before it started";
+    start.Start();
+    EXPECT_TRUE(start.IsFinished()) << "a started sound goes on by itself";
+    EXPECT_TRUE(background->m_bActive);
+    {
+        CSoundEvent stopped(MakeLoose("stopped", 0), false, false);
+        stopped.Start();
+        stopped.Stop();
+        EXPECT_TRUE(stopped.IsFinished());
+    }
+    EXPECT_EQ(ScriptedSound::s_nDeleted, 1) << "the event deletes its sound";
+}
+
+TEST_F(SoundSystem, ExclusiveSoundEventCutsWhatPlaysInItsQueue)
+{
+    ScriptedSound* old = Make("old", CX_SOUND_QUEUED, 2);
+    old->Play();
+    RunSoundServicePass();
+    ASSERT_TRUE(old->m_bActive);
+    ScriptedSound* cut = MakeLoose("cut", 0, 2);
+    CSoundEvent exclusive(cut, false, true);
+    exclusive.Start();
+    EXPECT_FALSE(old->m_bActive) << "the queue was flushed";
+    EXPECT_TRUE(cut->m_bActive);
 }
 
 // With no audio device the game runs silent: each play reports completion

@@ -12,35 +12,23 @@ std::string UniqueName(const char* stem)
     return std::string(stem) + " " + std::to_string(getpid());
 }
 
-TEST(InstanceLock, SecondHolderOfTheSameNameIsRefused)
+TEST(InstanceLock, SecondHolderOfTheSameNameIsRefusedUntilTheFirstLetsGo)
 {
     const std::string name = UniqueName("Rumbo Lock");
-    CxInstanceLock first;
     CxInstanceLock second;
-    EXPECT_TRUE(first.Acquire(name.c_str()));
-    EXPECT_FALSE(second.Acquire(name.c_str()));
-    EXPECT_FALSE(second.IsHeld());
-    first.Release();
-    EXPECT_TRUE(second.Acquire(name.c_str())) << "free again once released";
-}
-
-TEST(InstanceLock, DifferentNamesDoNotMeet)
-{
-    CxInstanceLock a;
-    CxInstanceLock b;
-    EXPECT_TRUE(a.Acquire(UniqueName("Rumbo A").c_str()));
-    EXPECT_TRUE(b.Acquire(UniqueName("Rumbo B").c_str()));
-}
-
-TEST(InstanceLock, DestructionReleases)
-{
-    const std::string name = UniqueName("Rumbo Scoped");
     {
-        CxInstanceLock lock;
-        ASSERT_TRUE(lock.Acquire(name.c_str()));
+        CxInstanceLock first;
+        EXPECT_TRUE(first.Acquire(name.c_str()));
+        EXPECT_FALSE(second.Acquire(name.c_str()));
+        EXPECT_FALSE(second.IsHeld());
+        CxInstanceLock other;
+        EXPECT_TRUE(other.Acquire(UniqueName("Rumbo Other").c_str())) << "different names do not meet";
+        first.Release();
+        EXPECT_TRUE(second.Acquire(name.c_str())) << "free again once released";
+        second.Release();
+        EXPECT_TRUE(first.Acquire(name.c_str()));
     }
-    CxInstanceLock again;
-    EXPECT_TRUE(again.Acquire(name.c_str()));
+    EXPECT_TRUE(second.Acquire(name.c_str())) << "destruction releases";
 }
 
 TEST(InstanceLock, FileLivesInTheRuntimeDirectoryWithASafeName)

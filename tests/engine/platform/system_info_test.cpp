@@ -8,41 +8,35 @@
 #include <string>
 
 namespace {
-TEST(CpuInfo, VendorFlagsAndClockFromTheFirstProcessor)
+TEST(CpuInfo, VendorFlagsAndClockComeFromTheFirstProcessorOnly)
 {
-    const char* text = "processor\t: 0\n"
-                       "vendor_id\t: AuthenticAMD\n"
-                       "cpu MHz\t\t: 3493.442\n"
-                       "flags\t\t: fpu vme mmx fxsr sse sse2\n"
-                       "\n"
-                       "processor\t: 1\n"
-                       "vendor_id\t: GenuineIntel\n";
-    const ST_CPU_FACTS facts = ParseCpuInfo(text);
-    EXPECT_EQ(facts.m_nVendor, 2);
-    EXPECT_TRUE(facts.m_bMMX);
-    EXPECT_TRUE(facts.m_bSSE2);
-    EXPECT_EQ(facts.m_nMHz, 3493) << "truncated";
-}
-
-TEST(CpuInfo, FlagsMatchWholeWordsOnly)
-{
-    const ST_CPU_FACTS facts = ParseCpuInfo("vendor_id : CyrixInstead\nflags : mmxext sse2_x\n");
-    EXPECT_EQ(facts.m_nVendor, 3);
-    EXPECT_FALSE(facts.m_bMMX);
-    EXPECT_FALSE(facts.m_bSSE2);
-    EXPECT_EQ(facts.m_nMHz, 0);
-}
-
-TEST(CpuInfo, EmptyOrForeignTextGivesNothing)
-{
-    for (const char* text : {"", "garbage without colons", "vendor_id\nflags\n", "cpu MHz : -5\n"})
+    const struct
     {
-        const ST_CPU_FACTS facts = ParseCpuInfo(text);
-        EXPECT_EQ(facts.m_nVendor, 0) << text;
-        EXPECT_FALSE(facts.m_bMMX) << text;
-        EXPECT_EQ(facts.m_nMHz, 0) << text;
+        const char* text;
+        int32_t vendor;
+        bool mmx, sse2;
+        int32_t mhz;
+    } cases[] = {
+        {"processor\t: 0\nvendor_id\t: AuthenticAMD\ncpu MHz\t\t: 3493.442\nflags\t\t: fpu vme mmx fxsr sse "
+         "sse2\n"
+         "\nprocessor\t: 1\nvendor_id\t: GenuineIntel\n",
+         2, true, true, 3493},
+        {"vendor_id : CyrixInstead\nflags : mmxext sse2_x\n", 3, false, false, 0}, // whole words only
+        {"", 0, false, false, 0},
+        {"garbage without colons", 0, false, false, 0},
+        {"vendor_id\nflags\n", 0, false, false, 0},
+        {"cpu MHz : -5\n", 0, false, false, 0},
+        {nullptr, 0, false, false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        const ST_CPU_FACTS facts = ParseCpuInfo(c.text);
+        const std::string what = c.text ? c.text : "(null)";
+        EXPECT_EQ(facts.m_nVendor, c.vendor) << what;
+        EXPECT_EQ(facts.m_bMMX, c.mmx) << what;
+        EXPECT_EQ(facts.m_bSSE2, c.sse2) << what;
+        EXPECT_EQ(facts.m_nMHz, c.mhz) << what;
     }
-    EXPECT_EQ(ParseCpuInfo(nullptr).m_nVendor, 0);
 }
 
 int32_t Measured()

@@ -3,51 +3,16 @@
 
 #include "engine/platform/audio.h"
 
+#include "tests/engine/media/movie_test_util.h"
 #include "tests/support/test_support.h"
-#include "tools/smk/smk_encoder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+using namespace movie_test;
+
 namespace {
-// A palette whose entries survive the file's 6-bit components: entry i is (4i, 252 - 4i, 4 * (i % 64)) / 4
-// steps.
-std::vector<uint8_t> SixBitPalette()
-{
-    std::vector<uint8_t> palette(768);
-    for (int i = 0; i < 256; ++i)
-    {
-        const int r = i % 64, g = 63 - i % 64, b = (i / 4) % 64;
-        palette[i * 3] = static_cast<uint8_t>((r << 2) | (r >> 4));
-        palette[i * 3 + 1] = static_cast<uint8_t>((g << 2) | (g >> 4));
-        palette[i * 3 + 2] = static_cast<uint8_t>((b << 2) | (b >> 4));
-    }
-    return palette;
-}
-
-// Frame k of a test movie: pixel (x, y) is (x + 3y + 7k) & 0xFF.
-std::vector<uint8_t> Frame(int32_t w, int32_t h, int32_t k)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(w) * h);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            pixels[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(x + 3 * y + 7 * k);
-    return pixels;
-}
-
-std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames, uint32_t fps = 10)
-{
-    CxSmackerEncoder encoder;
-    EXPECT_EQ(encoder.Begin(w, h, fps), CX_ERR_NONE);
-    const std::vector<uint8_t> palette = SixBitPalette();
-    for (int32_t k = 0; k < frames; ++k)
-        encoder.AddFrame(Frame(w, h, k).data(), palette.data());
-    std::vector<uint8_t> file;
-    EXPECT_EQ(encoder.Finish(&file), CX_ERR_NONE);
-    return file;
-}
-
 struct Surface
 {
     Surface(int32_t w, int32_t h, int32_t bytes, uint8_t format)
@@ -69,7 +34,7 @@ uint32_t Open(CxVideo& video, const std::vector<uint8_t>& file)
 }
 
 // Whether the 8-bit target holds frame k of a w x h movie at (0, 0).
-bool Holds(const Surface& s, int32_t w, int32_t h, int32_t k)
+bool Shows(const Surface& s, int32_t w, int32_t h, int32_t k)
 {
     const std::vector<uint8_t> expected = Frame(w, h, k);
     for (int32_t y = 0; y < h; ++y)
@@ -98,7 +63,7 @@ TEST(VideoOpen, ReportsSizeFramesAndTiming)
     EXPECT_EQ(video.GetFrameCount(), 0);
 }
 
-TEST(VideoOpen, AFailureIsACodeWithItsReasonAndNeverAReport)
+TEST(VideoOpen, GarbageAndAbsurdHeadersAreCodesWithTheirReasonAndNeverAReport)
 {
     // The decoder sits below the error path: the one report of a bad movie
     // is its caller's, so opening garbage must not count anything here.
@@ -109,16 +74,25 @@ TEST(VideoOpen, AFailureIsACodeWithItsReasonAndNeverAReport)
     EXPECT_NE(std::string(video.GetReason().c_str()), "");
     EXPECT_EQ(video.Open(nullptr, 0), CX_ERR_INVALID_FILE_TYPE);
     EXPECT_STREQ(video.GetReason().c_str(), "Not a Smacker movie");
-    EXPECT_TRUE(capture.Errors().empty());
+    EXPECT_EQ(Open(video, std::vector<uint8_t>(500, 0x5A)), CX_ERR_INVALID_FILE_TYPE);
     const std::vector<uint8_t> file = MakeMovie(8, 8, 2);
-    ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
+    std::vector<uint8_t> huge = file;
+    huge[5] = 0x7F; // width 0x7F08
+    EXPECT_EQ(Open(video, huge), CX_ERR_INVALID_ARGUMENT);
+    huge = file;
+    huge[15] = 0x10; // 268 million frames
+    EXPECT_EQ(Open(video, huge), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_FALSE(video.IsOpen());
+    Surface s(8, 8, 1, CX_VIDEO_8BIT);
+    EXPECT_EQ(video.DecodeFrame(s.target), CX_ERR_INVALID_FILE_TYPE);
+    EXPECT_TRUE(capture.Errors().empty());
+    ASSERT_EQ(Open(video, file), CX_ERR_NONE);
     EXPECT_EQ(video.GetError(), CX_ERR_NONE);
     EXPECT_STREQ(video.GetReason().c_str(), "");
 }
 
 TEST(VideoConvert, SixteenBitFormatsThroughThePaletteAtAPositionAndPitch)
 {
-    const std::vector<uint8_t> palette = SixBitPalette();
     for (uint8_t format : {CX_VIDEO_555, CX_VIDEO_565})
     {
         CxVideo video;
@@ -128,22 +102,15 @@ TEST(VideoConvert, SixteenBitFormatsThroughThePaletteAtAPositionAndPitch)
         s.target.x = 5;
         s.target.y = 1;
         ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-        const std::vector<uint8_t> frame = Frame(8, 4, 0);
         for (int32_t y = 0; y < 4; ++y)
             for (int32_t x = 0; x < 10; ++x)
             {
                 uint16_t got;
                 memcpy(&got, &s.memory[static_cast<size_t>(y) * s.target.nPitch + x * 2], 2);
-                if (x < 5 || y < 1)
-                {
-                    EXPECT_EQ(got, 0xEEEE) << x << "," << y;
-                    continue;
-                }
-                const uint8_t* e = &palette[frame[static_cast<size_t>(y - 1) * 8 + (x - 5)] * 3];
-                const uint16_t want =
-                    format == CX_VIDEO_565
-                        ? static_cast<uint16_t>(((e[0] >> 3) << 11) | ((e[1] >> 2) << 5) | (e[2] >> 3))
-                        : static_cast<uint16_t>(((e[0] >> 3) << 10) | ((e[1] >> 3) << 5) | (e[2] >> 3));
+                const uint32_t want = x < 5 || y < 1
+                                          ? 0xEEEE
+                                          : Expected16(PixelOf(x - 5, y - 1, 0),
+                                                       format == CX_VIDEO_565 ? CX_PF_565 : CX_PF_555);
                 EXPECT_EQ(got, want) << x << "," << y;
             }
         // The row padding is never written.
@@ -160,10 +127,9 @@ TEST(VideoConvert, NegativePositionsClipTheMovie)
     s.target.x = -4;
     s.target.y = -2;
     ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-    const std::vector<uint8_t> frame = Frame(8, 8, 0);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
-            EXPECT_EQ(s.memory[static_cast<size_t>(y) * s.target.nPitch + x], frame[(y + 2) * 8 + x + 4]);
+            EXPECT_EQ(s.memory[static_cast<size_t>(y) * s.target.nPitch + x], PixelOf(x + 4, y + 2, 0));
 }
 
 TEST(VideoConvert, BadTargetsAreRefused)
@@ -220,48 +186,39 @@ TEST(VideoChanges, RectanglesCoverExactlyTheChangedBands)
     EXPECT_EQ(s.memory, before);
 }
 
-TEST(VideoGoto, SmallMoviesAreKeptDecoded)
+TEST(VideoGoto, SmallMoviesAreKeptDecodedAndLongOnesRestartToGoBack)
 {
-    CxVideo video;
-    ASSERT_EQ(Open(video, MakeMovie(16, 16, 32)), CX_ERR_NONE);
-    EXPECT_TRUE(video.IsCached());
-    Surface s(16, 16, 1, CX_VIDEO_8BIT);
-    for (int32_t k : {5, 31, 0, 17, 17, 3})
+    const struct
     {
-        ASSERT_EQ(video.Goto(k), CX_ERR_NONE);
-        ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-        EXPECT_TRUE(Holds(s, 16, 16, k)) << "frame " << k;
-        EXPECT_EQ(video.GetCurrentFrame(), k + 1);
-    }
-}
-
-TEST(VideoGoto, LongMoviesDecodeForwardAndRestartToGoBack)
-{
-    CxVideo video;
-    ASSERT_EQ(Open(video, MakeMovie(8, 8, CX_VIDEO_CACHE_FRAMES + 6)), CX_ERR_NONE);
-    EXPECT_FALSE(video.IsCached());
-    Surface s(8, 8, 1, CX_VIDEO_8BIT);
-    for (int32_t k : {0, 1, 40, 2, 69, 69, 10})
+        int32_t frames;
+        bool cached;
+        std::vector<int32_t> order;
+    } cases[] = {{32, true, {5, 31, 0, 17, 17, 3}},
+                 {CX_VIDEO_CACHE_FRAMES + 6, false, {0, 1, 40, 2, 69, 69, 10}}};
+    for (const auto& c : cases)
     {
-        ASSERT_EQ(video.Goto(k), CX_ERR_NONE);
+        CxVideo video;
+        ASSERT_EQ(Open(video, MakeMovie(8, 8, c.frames)), CX_ERR_NONE);
+        EXPECT_EQ(video.IsCached(), c.cached);
+        Surface s(8, 8, 1, CX_VIDEO_8BIT);
+        for (int32_t k : c.order)
+        {
+            ASSERT_EQ(video.Goto(k), CX_ERR_NONE);
+            ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
+            EXPECT_TRUE(Shows(s, 8, 8, k)) << "frame " << k;
+            EXPECT_EQ(video.GetCurrentFrame(), k + 1);
+        }
+        // Then plain playback goes on from there.
         ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-        EXPECT_TRUE(Holds(s, 8, 8, k)) << "frame " << k;
+        EXPECT_TRUE(Shows(s, 8, 8, c.order.back() + 1));
+        ErrorCapture capture;
+        EXPECT_EQ(video.Goto(c.frames), CX_ERR_INVALID_ARGUMENT);
+        EXPECT_EQ(video.Goto(-1), CX_ERR_INVALID_ARGUMENT);
     }
-    // Then plain playback goes on from there.
-    ASSERT_EQ(video.DecodeFrame(s.target), CX_ERR_NONE);
-    EXPECT_TRUE(Holds(s, 8, 8, 11));
-    ErrorCapture capture;
-    EXPECT_EQ(video.Goto(70), CX_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(video.Goto(-1), CX_ERR_INVALID_ARGUMENT);
 }
 
 TEST(VideoSound, SamplesQueueOnlyWhileTheSoundIsOn)
 {
-    CxSmackerEncoder encoder;
-    ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
-    const std::vector<uint8_t> palette = SixBitPalette();
-    for (int32_t k = 0; k < 4; ++k)
-        encoder.AddFrame(Frame(8, 8, k).data(), palette.data());
     ST_SMK_AUDIO audio;
     audio.nRate = 1000;
     audio.nBits = 16;
@@ -271,12 +228,8 @@ TEST(VideoSound, SamplesQueueOnlyWhileTheSoundIsOn)
         audio.data.push_back(static_cast<uint8_t>(i));
         audio.data.push_back(static_cast<uint8_t>(i * 3));
     }
-    ASSERT_EQ(encoder.SetAudio(audio), CX_ERR_NONE);
-    std::vector<uint8_t> file;
-    ASSERT_EQ(encoder.Finish(&file), CX_ERR_NONE);
-
     CxVideo video;
-    ASSERT_EQ(Open(video, file), CX_ERR_NONE);
+    ASSERT_EQ(Open(video, MakeMovie(8, 8, 4, 10, {audio})), CX_ERR_NONE);
     EXPECT_FALSE(video.IsCached()); // movies with sound are decoded as they play
     ASSERT_TRUE(video.HasAudio());
     EXPECT_EQ(video.GetAudioInfo().nRate, 1000u);
@@ -311,25 +264,6 @@ TEST(VideoSound, SilentMoviesHaveNoTrackToDecode)
     EXPECT_EQ(video.DecodeAllAudio(&all), CX_ERR_INVALID_ARGUMENT);
     EXPECT_TRUE(all.empty());
     EXPECT_EQ(video.GetAudioSampleType(), -1);
-}
-
-TEST(VideoBadInput, GarbageAndAbsurdHeadersAreErrors)
-{
-    ErrorCapture capture;
-    CxVideo video;
-    EXPECT_NE(video.Open(nullptr, 0), CX_ERR_NONE);
-    const std::vector<uint8_t> junk(500, 0x5A);
-    EXPECT_EQ(Open(video, junk), CX_ERR_INVALID_FILE_TYPE);
-    std::vector<uint8_t> file = MakeMovie(8, 8, 2);
-    std::vector<uint8_t> huge = file;
-    huge[5] = 0x7F; // width 0x7F08
-    EXPECT_EQ(Open(video, huge), CX_ERR_INVALID_ARGUMENT);
-    huge = file;
-    huge[15] = 0x10; // 268 million frames
-    EXPECT_EQ(Open(video, huge), CX_ERR_INVALID_ARGUMENT);
-    EXPECT_FALSE(video.IsOpen());
-    Surface s(8, 8, 1, CX_VIDEO_8BIT);
-    EXPECT_EQ(video.DecodeFrame(s.target), CX_ERR_INVALID_FILE_TYPE);
 }
 
 TEST(VideoBadInput, TruncatedAndDamagedMoviesEndEarlyWithoutCrashing)

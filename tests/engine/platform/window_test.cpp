@@ -40,28 +40,6 @@ TEST_F(PlatformWindowTest, KeyWithAltBecomesASystemKeyAndCharacter)
     EXPECT_EQ(messages[1].m_nWParam, static_cast<uint64_t>('x'));
 }
 
-TEST_F(PlatformWindowTest, TextTypedWithControlIsNotDoubled)
-{
-    CxInjectKey('C', true, CX_MOD_CONTROL);
-    CxInjectText("c");
-    const auto messages = TakeAll();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].m_nMessage, CX_WM_CHAR);
-    EXPECT_EQ(messages[1].m_nWParam, 3u);
-    EXPECT_TRUE(IsPlatformKeyDown(CX_VK_CONTROL));
-}
-
-TEST_F(PlatformWindowTest, TextBeyondTheSingleByteSetIsDropped)
-{
-    CxInjectText("a\xE2\x82\xAC"
-                 "b\xF0\x9F\x99\x82"
-                 "\xC3");
-    const auto messages = TakeAll();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].m_nWParam, static_cast<uint64_t>('a'));
-    EXPECT_EQ(messages[1].m_nWParam, static_cast<uint64_t>('b'));
-}
-
 TEST_F(PlatformWindowTest, KeyStateFollowsTheEventsReceived)
 {
     CxInjectKey(CX_VK_ESCAPE, true);
@@ -93,18 +71,6 @@ TEST_F(PlatformWindowTest, ButtonStateComesFromEventsNotFromSdl)
     EXPECT_EQ(GetPlatformMouseButtons(), 0u);
 }
 
-TEST_F(PlatformWindowTest, SecondClickOfAPairIsADoubleClick)
-{
-    CxInjectMouseButton(3, true, 1, 1, 1);
-    CxInjectMouseButton(3, false, 1, 1, 1);
-    CxInjectMouseButton(3, true, 1, 1, 2);
-    const auto messages = TakeAll();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0].m_nMessage, CX_WM_RBUTTONDOWN);
-    EXPECT_EQ(messages[1].m_nMessage, CX_WM_RBUTTONUP);
-    EXPECT_EQ(messages[2].m_nMessage, CX_WM_RBUTTONDBLCLK);
-}
-
 TEST_F(PlatformWindowTest, WheelCarriesSignedNotchesTimesOneHundredTwenty)
 {
     CxInjectMouseWheel(-3, 10, 20);
@@ -113,57 +79,6 @@ TEST_F(PlatformWindowTest, WheelCarriesSignedNotchesTimesOneHundredTwenty)
     EXPECT_EQ(messages[1].m_nMessage, CX_WM_MOUSEWHEEL);
     EXPECT_EQ(static_cast<int16_t>((messages[1].m_nWParam >> 16) & 0xFFFF), -360);
     EXPECT_EQ(CxParamX(messages[1].m_nLParam), 10);
-}
-
-TEST_F(PlatformWindowTest, FocusChangesActivateOnceEach)
-{
-    CxInjectFocus(true);
-    CxInjectFocus(true);
-    CxInjectFocus(false);
-    const auto messages = TakeAll();
-    ASSERT_EQ(messages.size(), 4u);
-    EXPECT_EQ(messages[0].m_nMessage, CX_WM_ACTIVATE);
-    EXPECT_EQ(messages[0].m_nWParam & 0xFFFF, CX_WA_ACTIVE);
-    EXPECT_EQ(messages[1].m_nMessage, CX_WM_ACTIVATEAPP);
-    EXPECT_EQ(messages[1].m_nWParam, 1u);
-    EXPECT_EQ(messages[2].m_nWParam & 0xFFFF, CX_WA_INACTIVE);
-    EXPECT_EQ(messages[3].m_nWParam, 0u);
-}
-
-TEST_F(PlatformWindowTest, WindowEventsBecomeMoveSizePaintCloseAndQuit)
-{
-    CxInjectMove(30, 40);
-    CxInjectResize(800, 600);
-    CxInjectMinimize(true);
-    CxInjectExpose();
-    CxInjectWindowClose();
-    CxInjectQuit();
-    const auto messages = TakeAll();
-    ASSERT_EQ(messages.size(), 6u);
-    EXPECT_EQ(messages[0].m_nMessage, CX_WM_MOVE);
-    EXPECT_EQ(CxParamY(messages[0].m_nLParam), 40);
-    EXPECT_EQ(messages[1].m_nMessage, CX_WM_SIZE);
-    EXPECT_EQ(messages[1].m_nWParam, CX_SIZE_RESTORED);
-    EXPECT_EQ(CxParamX(messages[1].m_nLParam), 800);
-    EXPECT_EQ(messages[2].m_nWParam, CX_SIZE_MINIMIZED);
-    EXPECT_EQ(messages[3].m_nMessage, CX_WM_PAINT);
-    EXPECT_EQ(messages[4].m_nMessage, CX_WM_CLOSE);
-    EXPECT_EQ(messages[5].m_nMessage, CX_WM_QUIT);
-}
-
-TEST_F(PlatformWindowTest, RestoringFromMinimisedIsARestoreCommand)
-{
-    CxInjectMinimize(true);
-    CxInjectMinimize(false);
-    CxInjectMinimize(false);
-    const auto messages = TakeAll();
-    ASSERT_EQ(messages.size(), 4u);
-    EXPECT_EQ(messages[0].m_nWParam, CX_SIZE_MINIMIZED);
-    EXPECT_EQ(messages[1].m_nMessage, CX_WM_SYSCOMMAND);
-    EXPECT_EQ(messages[1].m_nWParam, CX_SC_RESTORE);
-    EXPECT_EQ(messages[2].m_nMessage, CX_WM_SIZE);
-    EXPECT_EQ(messages[2].m_nWParam, CX_SIZE_RESTORED);
-    EXPECT_EQ(messages[3].m_nMessage, CX_WM_SIZE) << "a restore that was not minimised is no command";
 }
 
 TEST_F(PlatformWindowTest, PostedMessagesComeBeforeLaterEvents)
@@ -177,20 +92,95 @@ TEST_F(PlatformWindowTest, PostedMessagesComeBeforeLaterEvents)
     EXPECT_FALSE(WaitPlatformMessage(0));
 }
 
-TEST_F(PlatformWindowTest, WindowGeometryAndTitle)
+// Events and the messages they become, each with its first parameter.
+struct EventCase
 {
-    CxRect client;
-    ASSERT_TRUE(GetPlatformClientRect(&client));
-    EXPECT_EQ(client.Width(), 320);
-    EXPECT_EQ(client.Height(), 240);
-    EXPECT_STREQ(GetPlatformWindowTitle(), "Platform Test");
-    EXPECT_FALSE(IsFullScreenDriverAvailable()) << "the dummy driver shows nothing";
-    int32_t w = 0;
-    int32_t h = 0;
-    int32_t bpp = 0;
-    EXPECT_TRUE(GetDesktopMetrics(&w, &h, &bpp));
-    EXPECT_GT(w, 0);
+    const char* what;
+    void (*inject)();
+    std::vector<std::pair<uint32_t, uint64_t>> messages;
+};
+
+class PlatformEvents : public PlatformWindowTest, public testing::WithParamInterface<EventCase>
+{
+};
+
+TEST_P(PlatformEvents, BecomeTheirMessagesInOrder)
+{
+    GetParam().inject();
+    std::vector<std::pair<uint32_t, uint64_t>> got;
+    for (const ST_WINDOW_MESSAGE& m : TakeAll())
+        got.emplace_back(m.m_nMessage, m.m_nWParam);
+    EXPECT_EQ(got, GetParam().messages);
 }
+
+void PrintTo(const EventCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events, PlatformEvents,
+    testing::Values(
+        // Text typed with Control is its control code, not doubled by the key's own character.
+        EventCase{"control",
+                  [] {
+                      CxInjectKey('C', true, CX_MOD_CONTROL);
+                      CxInjectText("c");
+                  },
+                  {{CX_WM_KEYDOWN, 'C'}, {CX_WM_CHAR, 3}}},
+        // Text beyond the single-byte set is dropped.
+        EventCase{"text",
+                  [] {
+                      CxInjectText("a\xE2\x82\xAC"
+                                   "b\xF0\x9F\x99\x82"
+                                   "\xC3");
+                  },
+                  {{CX_WM_CHAR, 'a'}, {CX_WM_CHAR, 'b'}}},
+        EventCase{
+            "double click",
+            [] {
+                CxInjectMouseButton(3, true, 1, 1, 1);
+                CxInjectMouseButton(3, false, 1, 1, 1);
+                CxInjectMouseButton(3, true, 1, 1, 2);
+            },
+            {{CX_WM_RBUTTONDOWN, CX_MK_RBUTTON}, {CX_WM_RBUTTONUP, 0}, {CX_WM_RBUTTONDBLCLK, CX_MK_RBUTTON}}},
+        // Activation changes once each.
+        EventCase{"focus",
+                  [] {
+                      CxInjectFocus(true);
+                      CxInjectFocus(true);
+                      CxInjectFocus(false);
+                  },
+                  {{CX_WM_ACTIVATE, CX_WA_ACTIVE},
+                   {CX_WM_ACTIVATEAPP, 1},
+                   {CX_WM_ACTIVATE, CX_WA_INACTIVE},
+                   {CX_WM_ACTIVATEAPP, 0}}},
+        EventCase{"window",
+                  [] {
+                      CxInjectMove(30, 40);
+                      CxInjectResize(800, 600);
+                      CxInjectMinimize(true);
+                      CxInjectExpose();
+                      CxInjectWindowClose();
+                      CxInjectQuit();
+                  },
+                  {{CX_WM_MOVE, 0},
+                   {CX_WM_SIZE, CX_SIZE_RESTORED},
+                   {CX_WM_SIZE, CX_SIZE_MINIMIZED},
+                   {CX_WM_PAINT, 0},
+                   {CX_WM_CLOSE, 0},
+                   {CX_WM_QUIT, 0}}},
+        // Restoring from minimised is a restore command; a restore that was not minimised is none.
+        EventCase{"restore",
+                  [] {
+                      CxInjectMinimize(true);
+                      CxInjectMinimize(false);
+                      CxInjectMinimize(false);
+                  },
+                  {{CX_WM_SIZE, CX_SIZE_MINIMIZED},
+                   {CX_WM_SYSCOMMAND, CX_SC_RESTORE},
+                   {CX_WM_SIZE, CX_SIZE_RESTORED},
+                   {CX_WM_SIZE, CX_SIZE_RESTORED}}}));
 
 TEST(PlatformParams, PointsAreSignedSixteenBitHalves)
 {

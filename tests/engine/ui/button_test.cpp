@@ -5,28 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 using Notes = std::vector<std::string>;
 
 // ---- States and notifications without input ------------------------------------
 
-TEST(Button, StartsUpWithFiveFramesAndItsHitMasks)
-{
-    CxButton button;
-    CxRadioButton radio;
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
-    EXPECT_EQ(button.GetSavedState(), BUTTON_STATE_NONE);
-    EXPECT_EQ(button.GetFrameCount(), 5);
-    EXPECT_EQ(button.GetHitMask(), 9u);
-    EXPECT_EQ(radio.GetHitMask(), 137u);
-    EXPECT_EQ(CxRadioGroup::AsRadioButton(&radio), &radio);
-    EXPECT_EQ(CxRadioGroup::AsRadioButton(&button), nullptr);
-}
-
-TEST(Button, SetStateNotifiesThroughTheTransitionTable)
+TEST(Button, StatesOutOfRangeOrWithoutAParentAreHarmless)
 {
     CxDisplayObject::DestroyRoot();
     CxDisplayObject::SetRootSize(640, 480);
@@ -36,21 +23,6 @@ TEST(Button, SetStateNotifiesThroughTheTransitionTable)
         CxButton button;
         button.SetImage(MakeButtonImage(10, 10), BUTTON_STATE_COUNT);
         button.Create(0, 0, 10, 10, &panel);
-        panel.Name(&button, "b");
-        // (from, to) and the codes the parent receives.
-        const std::vector<std::pair<std::pair<int32_t, int32_t>, Notes>> table = {
-            {{0, 2}, {"b:2"}}, {{2, 0}, {"b:11"}},       {{1, 0}, {"b:0"}}, {{3, 1}, {"b:11"}},
-            {{0, 1}, {"b:1"}}, {{1, 2}, {"b:0", "b:2"}}, {{3, 2}, {"b:0"}}, {{0, 3}, {"b:1", "b:2"}},
-            {{2, 3}, {"b:1"}}, {{1, 3}, {"b:2"}},        {{2, 4}, {"b:4"}}, {{2, 2}, {}},
-        };
-        for (const auto& [move, expected] : table)
-        {
-            button.SetState(move.first);
-            panel.m_Notes.clear();
-            button.SetState(move.second);
-            EXPECT_EQ(panel.m_Notes, expected) << move.first << " -> " << move.second;
-            EXPECT_EQ(button.GetFrame(), move.second);
-        }
         // Out of range: stored, but no frame change and nothing sent.
         button.SetState(2);
         panel.m_Notes.clear();
@@ -76,93 +48,107 @@ TEST(Button, SetStateNotifiesThroughTheTransitionTable)
 
 // ---- Push button input -----------------------------------------------------
 
-// The button lies at (20, 30) of the panel at (100, 100): screen (120, 130)-(159, 149).
-TEST_F(ButtonAppTest, PressMoveOffAndReleaseSendsUpThenLeaveButNoClick)
+// A push button of 40 x 20 at (x, y) of the panel at (100, 100), and the
+// mouse input of a script: "m" moves, "p" presses, "r" releases at screen
+// coordinates.
+struct InputCase
 {
-    CxButton button;
-    Place(button, panel, 20, 30, "b");
-    Move(130, 135);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
-    EXPECT_TRUE(button.HasCapture());
-    Press(130, 135);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_DOWN_OVER);
-    panel.m_Notes.clear();
-    Move(300, 300);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_DOWN_OVER) << "a pressed button ignores moves";
-    Release(300, 300);
-    EXPECT_EQ(panel.m_Notes, (Notes{"b:0", "b:11"}));
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
-    EXPECT_EQ(button.GetFrame(), 0);
-    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
+    const char* what;
+    int32_t x, y;
+    bool leftHalfTransparent; // hit-tested by pixel, with a transparent left half
+    const char* script;
+    Notes notes;
+    int32_t state;
+};
 
-TEST_F(ButtonAppTest, PressAndReleaseOverItSendsDownUpAndClicked)
+class PushButtonInput : public ButtonAppTest, public testing::WithParamInterface<InputCase>
 {
-    CxButton button;
-    Place(button, panel, 20, 30, "b");
-    Move(125, 140);
-    Press(125, 140);
-    Release(126, 141);
-    EXPECT_EQ(panel.m_Notes, (Notes{"b:2", "b:1", "b:0", "b:10"}));
-    // Still hovered and holding the mouse once, so that leaving is seen.
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
-    EXPECT_TRUE(button.HasCapture());
-    EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), 0);
-    Move(50, 50);
-    EXPECT_EQ(panel.m_Notes.back(), "b:11");
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
-    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
+};
 
-TEST_F(ButtonAppTest, HoveringEntersOnceAndLeavingGivesTheMouseBack)
+TEST_P(PushButtonInput, NotifiesItsParentAndGivesTheMouseBack)
 {
+    const InputCase& c = GetParam();
     CxButton button;
-    Place(button, panel, 20, 30, "b");
-    Move(121, 131);
-    Move(150, 140);
-    Move(159, 149);
-    EXPECT_EQ(panel.m_Notes, (Notes{"b:2"}));
-    // Repeated moves over it must not stack the capture on itself.
-    EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), 0);
-    Move(160, 149);
-    EXPECT_EQ(panel.m_Notes, (Notes{"b:2", "b:11"}));
-    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
-
-TEST_F(ButtonAppTest, PartClippedByTheParentDoesNotCountAsOver)
-{
-    // The button hangs over the panel's right edge (panel ends at x 299).
-    CxButton button;
-    Place(button, panel, 180, 10, "b");
-    Move(290, 115);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
-    Move(305, 115);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
-    EXPECT_FALSE(button.HasCapture());
-}
-
-TEST_F(ButtonAppTest, PixelExactButtonIsNotOverItsTransparentPixels)
-{
-    CxButton button;
-    Place(button, panel, 20, 30, "b");
-    // The left half of every frame is transparent.
-    CxDrawSurface* image = button.GetImage();
-    for (int32_t f = 0; f < BUTTON_STATE_COUNT; ++f)
+    Place(button, panel, c.x, c.y, "b");
+    if (c.leftHalfTransparent)
     {
-        const CxRect half(f * 40, 0, f * 40 + 19, 19);
-        image->FillRect(&half, 0);
+        CxDrawSurface* image = button.GetImage();
+        for (int32_t f = 0; f < BUTTON_STATE_COUNT; ++f)
+        {
+            const CxRect half(f * 40, 0, f * 40 + 19, 19);
+            image->FillRect(&half, 0);
+        }
+        image->SetTransparentColor(0);
+        button.SetPixelHitTest(true);
     }
-    image->SetTransparentColor(0);
-    button.SetPixelHitTest(true);
-    // Hit testing does not pick it there, and its own test agrees when it holds the mouse.
-    Move(125, 135);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
-    Move(150, 135);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP_OVER);
-    Move(125, 135);
-    EXPECT_EQ(button.GetState(), BUTTON_STATE_UP);
-    EXPECT_FALSE(button.HasCapture());
+    std::istringstream script(c.script);
+    char op, comma;
+    int32_t x, y;
+    while (script >> op >> x >> comma >> y)
+    {
+        if (op == 'm')
+            Move(x, y);
+        else
+            op == 'p' ? Press(x, y) : Release(x, y);
+        // Moves over it must not stack the capture on itself.
+        EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), 0) << op << x << "," << y;
+    }
+    EXPECT_EQ(panel.m_Notes, c.notes);
+    EXPECT_EQ(button.GetState(), c.state);
+    EXPECT_EQ(button.GetFrame(), c.state);
+    EXPECT_EQ(button.HasCapture(), c.state == BUTTON_STATE_UP_OVER);
+    if (c.state == BUTTON_STATE_UP)
+    {
+        EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
+    }
 }
+
+void PrintTo(const InputCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+// The button at (20, 30) lies at screen (120, 130)-(159, 149).
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, PushButtonInput,
+    testing::Values(
+        InputCase{"click",
+                  20,
+                  30,
+                  false,
+                  "m125,140 p125,140 r126,141",
+                  {"b:2", "b:1", "b:0", "b:10"},
+                  BUTTON_STATE_UP_OVER},
+        InputCase{"click and leave",
+                  20,
+                  30,
+                  false,
+                  "m125,140 p125,140 r126,141 m50,50",
+                  {"b:2", "b:1", "b:0", "b:10", "b:11"},
+                  BUTTON_STATE_UP},
+        // A pressed button ignores moves; released off it, it comes up without a click.
+        InputCase{"press, move off, release",
+                  20,
+                  30,
+                  false,
+                  "m130,135 p130,135 m300,300 r300,300",
+                  {"b:2", "b:1", "b:0", "b:11"},
+                  BUTTON_STATE_UP},
+        InputCase{"hover", 20, 30, false, "m121,131 m150,140 m159,149", {"b:2"}, BUTTON_STATE_UP_OVER},
+        InputCase{
+            "hover and leave", 20, 30, false, "m121,131 m159,149 m160,149", {"b:2", "b:11"}, BUTTON_STATE_UP},
+        // Hanging over the panel's right edge (the panel ends at x 299): the clipped part is not over it.
+        InputCase{
+            "clipped by the parent", 180, 10, false, "m290,115 m305,115", {"b:2", "b:11"}, BUTTON_STATE_UP},
+        // Hit testing does not pick it over transparent pixels, and its own test agrees when it holds the
+        // mouse.
+        InputCase{"transparent pixels",
+                  20,
+                  30,
+                  true,
+                  "m125,135 m150,135 m125,135",
+                  {"b:2", "b:11"},
+                  BUTTON_STATE_UP}));
 
 TEST_F(ButtonAppTest, DisabledHoveredPushButtonComesBackUpAndIgnoresInput)
 {
@@ -230,14 +216,12 @@ TEST_F(ButtonAppTest, SelectedRadioButtonKeepsItsSelectionAcrossDisabling)
     EXPECT_EQ(radio.GetFrame(), 1);
 }
 
-TEST_F(ButtonAppTest, SelectingARadioButtonDeselectsTheOtherInItsGroup)
+TEST_F(ButtonAppTest, SelectingARadioButtonDeselectsTheOtherInItsGroupWhichSwitchesOnlyItsRadioButtons)
 {
     CxRadioGroup group;
     group.Create(0, 0, 200, 100, &panel);
     group.MoveTo(0, 0);
-    CxRadioButton a;
-    CxRadioButton b;
-    CxRadioButton off;
+    CxRadioButton a, b, off;
     CxButton push;
     Place(a, group, 10, 10, "a");
     Place(b, group, 60, 10, "b");
@@ -263,38 +247,22 @@ TEST_F(ButtonAppTest, SelectingARadioButtonDeselectsTheOtherInItsGroup)
     EXPECT_EQ(off.GetState(), BUTTON_STATE_DISABLED);
     EXPECT_EQ(off.GetSavedState(), BUTTON_STATE_DOWN);
     EXPECT_EQ(push.GetState(), BUTTON_STATE_DOWN);
-}
-
-TEST_F(ButtonAppTest, GroupEnablesAndDisablesItsRadioButtonsOnly)
-{
-    CxRadioGroup group;
-    group.Create(0, 0, 200, 100, &panel);
-    group.MoveTo(0, 0);
-    CxRadioButton a;
-    CxRadioButton b;
-    CxButton push;
-    Place(a, group, 10, 10, "a");
-    Place(b, group, 60, 10, "b");
-    Place(push, group, 10, 50, "push");
-    a.SetState(BUTTON_STATE_DOWN);
-    b.Disable();
+    // The group switches its radio buttons off and on, and nothing else; disabled, they ignore clicks.
+    off.Detach(); // a second saved selection would compete with b's
+    a.Disable();  // switched on again by the group as well
     group.Disable();
     EXPECT_FALSE(group.IsEnabled());
     EXPECT_EQ(a.GetState(), BUTTON_STATE_DISABLED);
-    EXPECT_FALSE(a.IsEnabled());
     EXPECT_EQ(b.GetState(), BUTTON_STATE_DISABLED);
     EXPECT_TRUE(push.IsEnabled());
-    EXPECT_EQ(push.GetState(), BUTTON_STATE_UP);
-    // A disabled radio button ignores clicks.
     Move(115, 115);
     Press(115, 115);
     EXPECT_EQ(a.GetState(), BUTTON_STATE_DISABLED);
     group.Enable();
-    EXPECT_TRUE(group.IsEnabled());
-    EXPECT_EQ(a.GetState(), BUTTON_STATE_DOWN);
-    EXPECT_EQ(b.GetState(), BUTTON_STATE_UP);
-    EXPECT_TRUE(b.IsEnabled());
-    EXPECT_EQ(group.GetSelected(), &a);
+    EXPECT_TRUE(a.IsEnabled());
+    EXPECT_EQ(a.GetState(), BUTTON_STATE_UP);
+    EXPECT_EQ(group.GetSelected(), &b) << "the selection comes back";
+    EXPECT_EQ(push.GetState(), BUTTON_STATE_DOWN);
 }
 
 // ---- Buttons inside a modal dialog -------------------------------------------

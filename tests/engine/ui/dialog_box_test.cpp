@@ -1,11 +1,8 @@
 #include "engine/platform/message_box.h"
 #include "engine/ui/dialog_box.h"
 
-#include "engine/core/timer.h"
 #include "engine/core/window_app.h"
-#include "engine/platform/clock.h"
 #include "engine/platform/window.h"
-#include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
 #include "tests/support/test_support.h"
 
@@ -54,19 +51,6 @@ public:
     int m_nLost = 0;
 };
 
-class CEndOnTimer : public CxTimerListener
-{
-public:
-    explicit CEndOnTimer(CxDialogBox& dialog) : m_Dialog(dialog) {}
-    void OnTimer(CxTimer*) override
-    {
-        ++m_nCalls;
-        m_Dialog.EndDialog();
-    }
-    CxDialogBox& m_Dialog;
-    int m_nCalls = 0;
-};
-
 class DialogBoxTest : public testing::Test
 {
 protected:
@@ -100,17 +84,6 @@ protected:
 };
 } // namespace
 
-TEST(DialogBox, StartsIdleWithItsHitMask)
-{
-    CxDialogBox box;
-    EXPECT_EQ(box.GetHitMask(), DIALOG_BOX_HIT_MASK);
-    EXPECT_EQ(box.GetHitMask(), 5u);
-    EXPECT_FALSE(box.IsDone());
-    EXPECT_FALSE(box.IsModal());
-    box.EndDialog();
-    EXPECT_TRUE(box.IsDone());
-}
-
 TEST(DialogBox, WithoutAnApplicationDoModalFailsAtOnce)
 {
     ASSERT_EQ(GetApp(), nullptr);
@@ -123,42 +96,74 @@ TEST(DialogBox, WithoutAnApplicationDoModalFailsAtOnce)
 
 // ---- Ending the loop -------------------------------------------------------
 
-TEST_F(DialogBoxTest, EndDialogFromAnIdlePassEndsAfterThatPass)
+// What happens on a pass of the loop (counted from 1), and how the loop ends.
+struct EndCase
 {
+    const char* what;
+    void (*onPass)(CxDialogBox& dialog, int pass);
+    int minPasses, maxPasses;
+    bool quitting;
+    size_t reports;
+};
+
+void PrintTo(const EndCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class DialogEnd : public DialogBoxTest, public testing::WithParamInterface<EndCase>
+{
+};
+
+TEST_P(DialogEnd, TheLoopEndsOnEndDialogQuitCloseOrTheThirdError)
+{
+    const EndCase& c = GetParam();
+    ErrorCapture capture;
     const int start = app->m_nPasses;
-    int endedAt = -1;
     app->m_OnPass = [&] {
         EXPECT_TRUE(dialog.IsModal());
-        if (PassesSince(start) == 5)
-        {
-            dialog.EndDialog();
-            endedAt = PassesSince(start);
-        }
+        c.onPass(dialog, PassesSince(start));
     };
-    EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
-    EXPECT_EQ(endedAt, 5);
-    EXPECT_EQ(PassesSince(start), 5);
+    dialog.DoModal();
+    EXPECT_GE(PassesSince(start), c.minPasses);
+    EXPECT_LE(PassesSince(start), c.maxPasses);
+    EXPECT_EQ(app->IsQuitting(), c.quitting);
+    EXPECT_EQ(capture.Errors().size(), c.reports);
     EXPECT_FALSE(dialog.IsModal());
-    EXPECT_FALSE(app->IsQuitting());
+    EXPECT_FALSE(dialog.HasCapture());
+    if (c.quitting)
+    {
+        // The dialog took the quit message off the queue; the quit must not be lost.
+        app->m_OnPass = nullptr;
+        const int before = app->m_nPasses;
+        app->MainLoop();
+        EXPECT_EQ(app->m_nPasses, before);
+    }
 }
 
-TEST_F(DialogBoxTest, EndDialogFromATimerEndsTheLoop)
-{
-    ScopedManualClock clock(5000);
-    CEndOnTimer ender(dialog);
-    CxTimerCallBack timer(&ender, 100);
-    timer.Start(0);
-    app->m_OnPass = [&] { clock.Advance(10); };
-    const int start = app->m_nPasses;
-    EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
-    EXPECT_EQ(ender.m_nCalls, 1);
-    // Timers run in the idle pass: the dialog waited for the 100 ms.
-    EXPECT_GE(PassesSince(start), 10);
-    EXPECT_LT(PassesSince(start), 15);
-    EXPECT_FALSE(app->IsQuitting());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Causes, DialogEnd,
+    testing::Values(
+        EndCase{"EndDialog", [](CxDialogBox& d, int pass) { pass == 5 ? d.EndDialog() : void(); }, 5, 5,
+                false, 0},
+        EndCase{"quit", [](CxDialogBox&, int pass) { pass == 3 ? CxInjectQuit() : void(); }, 3, 4, true, 0},
+        EndCase{"close", [](CxDialogBox&, int pass) { pass == 2 ? CxInjectWindowClose() : void(); }, 2, 3,
+                true, 0},
+        // Reports on passes 2 and 4 do not end it; the one on pass 6 does.
+        EndCase{"three errors",
+                [](CxDialogBox&, int pass) {
+                    pass % 2 == 0 ? (void)ReportError(CX_ERR_FILE_READ, "report") : void();
+                },
+                6, 6, false, 3},
+        EndCase{"two errors",
+                [](CxDialogBox& d, int pass) {
+                    pass <= 2    ? (void)ReportError(CX_ERR_FILE_READ, "report")
+                    : pass == 10 ? d.EndDialog()
+                                 : void();
+                },
+                10, 10, false, 2}));
 
-TEST_F(DialogBoxTest, KeysReachTheDialogWhichEndsItself)
+TEST_F(DialogBoxTest, KeysReachTheDialogWhichMayRunAgainAfterEnding)
 {
     CxInjectKey('A', true);
     CxInjectKey('A', false);
@@ -167,175 +172,101 @@ TEST_F(DialogBoxTest, KeysReachTheDialogWhichEndsItself)
     EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
     ASSERT_FALSE(dialog.m_Keys.empty());
     EXPECT_EQ(dialog.m_Keys.back(), CX_KEY_F1);
-    EXPECT_FALSE(app->IsQuitting());
-}
-
-TEST_F(DialogBoxTest, DialogCanRunAgainAfterEnding)
-{
-    app->m_OnPass = [&] { dialog.EndDialog(); };
-    const int start = app->m_nPasses;
-    EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
     EXPECT_TRUE(dialog.IsDone());
     // The done flag is cleared on entry, so the second run loops again.
-    EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
-    EXPECT_EQ(PassesSince(start), 2);
-}
-
-TEST_F(DialogBoxTest, DialogWithAnErrorReturnsItWithoutRunning)
-{
-    CFocusSprite other;
-    other.Create(0, 0, 10, 10);
-    other.SetFocus();
-    dialog.SetErrorCode(CX_ERR_FILE_NOT_FOUND);
-    const int start = app->m_nPasses;
-    EXPECT_EQ(dialog.DoModal(), CX_ERR_FILE_NOT_FOUND);
-    EXPECT_EQ(PassesSince(start), 0);
-    EXPECT_TRUE(other.HasFocus());
-    EXPECT_FALSE(dialog.HasCapture());
-}
-
-// ---- Quitting and errors ---------------------------------------------------
-
-TEST_F(DialogBoxTest, QuitMessageEndsTheLoopAndTheMainLoopToo)
-{
-    const int start = app->m_nPasses;
-    app->m_OnPass = [&] {
-        if (PassesSince(start) == 3)
-            CxInjectQuit();
-    };
-    dialog.DoModal();
-    EXPECT_LE(PassesSince(start), 4);
-    EXPECT_FALSE(dialog.IsModal());
-    // The dialog took the quit message off the queue; the quit must not be lost.
-    EXPECT_TRUE(app->IsQuitting());
-    const int before = app->m_nPasses;
-    app->MainLoop();
-    EXPECT_EQ(app->m_nPasses, before);
-}
-
-TEST_F(DialogBoxTest, ClosingTheWindowEndsTheLoop)
-{
     const int start = app->m_nPasses;
     app->m_OnPass = [&] {
         if (PassesSince(start) == 2)
-            CxInjectWindowClose();
-    };
-    dialog.DoModal();
-    EXPECT_LE(PassesSince(start), 3);
-    EXPECT_TRUE(app->IsQuitting());
-    EXPECT_FALSE(dialog.IsModal());
-}
-
-TEST_F(DialogBoxTest, ThirdReportedErrorEndsTheLoop)
-{
-    ErrorCapture capture;
-    const int start = app->m_nPasses;
-    int reports = 0;
-    app->m_OnPass = [&] {
-        if (PassesSince(start) % 2 == 0 && reports < 3)
-        {
-            ++reports;
-            ReportError(CX_ERR_FILE_READ, "report %d", reports);
-        }
-    };
-    dialog.DoModal();
-    EXPECT_EQ(reports, 3);
-    EXPECT_EQ(capture.Errors().size(), 3u);
-    // Reports on passes 2 and 4 do not end it; the one on pass 6 does.
-    EXPECT_EQ(PassesSince(start), 6);
-    EXPECT_FALSE(app->IsQuitting());
-    EXPECT_FALSE(dialog.HasCapture());
-}
-
-TEST_F(DialogBoxTest, TwoErrorsDoNotEndTheLoop)
-{
-    ErrorCapture capture;
-    const int start = app->m_nPasses;
-    app->m_OnPass = [&] {
-        if (PassesSince(start) <= 2)
-            ReportError(CX_ERR_FILE_READ, "report");
-        if (PassesSince(start) == 10)
             dialog.EndDialog();
     };
-    dialog.DoModal();
-    EXPECT_EQ(PassesSince(start), 10);
-}
-
-TEST_F(DialogBoxTest, ThrownDisplayAppErrorPassesThroughAndRestoresState)
-{
-    CFocusSprite other;
-    other.Create(0, 0, 10, 10);
-    other.SetFocus();
-    const int32_t depth = CxDisplayObject::GetCaptureDepth();
-    CxDisplayObject* capture = CxDisplayObject::GetCapture();
-    app->m_OnPass = [&] { throw "DisplayAppError"; };
-    EXPECT_THROW(dialog.DoModal(), const char*);
-    EXPECT_FALSE(dialog.IsModal());
-    EXPECT_TRUE(other.HasFocus());
-    EXPECT_EQ(CxDisplayObject::GetCapture(), capture);
-    EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), depth);
+    EXPECT_EQ(dialog.DoModal(), CX_ERR_NONE);
+    EXPECT_EQ(PassesSince(start), 2);
+    EXPECT_FALSE(app->IsQuitting());
 }
 
 // ---- Focus, capture and pending messages -----------------------------------
 
+// Who holds the focus and the mouse before the dialog runs, what happens
+// while it runs, and who holds them after.
+struct FocusCase
+{
+    const char* what;
+    bool otherFocus, otherCapture, dialogFocus;
+    enum
+    {
+        END,
+        DELETE_OTHER,
+        THROW,
+        IN_ERROR
+    } during;
+    char focusAfter, captureAfter; // 'o' the other sprite, 'd' the dialog, 0 nobody
+};
+
 TEST_F(DialogBoxTest, FocusAndCaptureAreTheDialogsWhileItRunsAndComeBackAfter)
 {
-    CFocusSprite other;
-    other.Create(0, 0, 10, 10);
-    other.SetFocus();
-    other.CaptureMouse();
-    const int32_t depth = CxDisplayObject::GetCaptureDepth();
-    bool checked = false;
-    app->m_OnPass = [&] {
-        EXPECT_TRUE(dialog.HasFocus());
-        EXPECT_TRUE(dialog.HasCapture());
-        EXPECT_FALSE(other.HasFocus());
-        checked = true;
-        dialog.EndDialog();
+    const FocusCase cases[] = {
+        {"other had both", true, true, false, FocusCase::END, 'o', 'o'},
+        {"nobody had them", false, false, false, FocusCase::END, 0, 0},
+        {"the holder is deleted meanwhile", true, false, false, FocusCase::DELETE_OTHER, 0, 0},
+        {"the dialog had the focus", false, false, true, FocusCase::END, 'd', 0},
+        {"an error is thrown through", true, true, false, FocusCase::THROW, 'o', 'o'},
+        {"the dialog is in error and does not run", true, false, false, FocusCase::IN_ERROR, 'o', 0},
     };
-    dialog.DoModal();
-    EXPECT_TRUE(checked);
-    EXPECT_TRUE(other.HasFocus());
-    EXPECT_EQ(other.m_nGained, 2);
-    EXPECT_EQ(other.m_nLost, 1);
-    EXPECT_TRUE(other.HasCapture());
-    EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), depth);
-    EXPECT_FALSE(dialog.HasFocus());
-    other.ReleaseMouse();
-}
-
-TEST_F(DialogBoxTest, FocusIsClearedWhenNobodyHadIt)
-{
-    CxDisplayObject::ClearFocus();
-    ASSERT_EQ(CxDisplayObject::GetFocus(), nullptr);
-    app->m_OnPass = [&] { dialog.EndDialog(); };
-    dialog.DoModal();
-    EXPECT_EQ(CxDisplayObject::GetFocus(), nullptr);
-    EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
-
-TEST_F(DialogBoxTest, FocusHolderDeletedMeanwhileIsNotCalled)
-{
-    auto* other = new CFocusSprite;
-    other->Create(0, 0, 10, 10);
-    other->SetFocus();
-    app->m_OnPass = [&] {
+    for (const FocusCase& c : cases)
+    {
+        CxDisplayObject::ClearFocus();
+        auto* other = new CFocusSprite;
+        other->Create(0, 0, 10, 10);
+        if (c.otherFocus)
+            other->SetFocus();
+        if (c.otherCapture)
+            other->CaptureMouse();
+        if (c.dialogFocus)
+            dialog.SetFocus();
+        const int32_t depth = CxDisplayObject::GetCaptureDepth();
+        dialog.SetErrorCode(c.during == FocusCase::IN_ERROR ? CX_ERR_FILE_NOT_FOUND : CX_ERR_NONE);
+        int passes = 0;
+        app->m_OnPass = [&] {
+            ++passes;
+            EXPECT_TRUE(dialog.HasFocus()) << c.what;
+            EXPECT_TRUE(dialog.HasCapture()) << c.what;
+            if (c.during == FocusCase::THROW)
+                throw "DisplayAppError";
+            if (c.during == FocusCase::DELETE_OTHER)
+            {
+                delete other;
+                other = nullptr;
+            }
+            dialog.EndDialog();
+        };
+        if (c.during == FocusCase::THROW)
+        {
+            EXPECT_THROW(dialog.DoModal(), const char*);
+        }
+        else
+        {
+            EXPECT_EQ(dialog.DoModal(),
+                      c.during == FocusCase::IN_ERROR ? CX_ERR_FILE_NOT_FOUND : CX_ERR_NONE);
+        }
+        app->m_OnPass = nullptr;
+        EXPECT_EQ(passes, c.during == FocusCase::IN_ERROR ? 0 : 1) << c.what;
+        EXPECT_FALSE(dialog.IsModal());
+        auto holder = [&](char who) -> CxDisplayObject* {
+            return who == 'o' ? static_cast<CxDisplayObject*>(other) : who == 'd' ? &dialog : nullptr;
+        };
+        EXPECT_EQ(CxDisplayObject::GetFocus(), holder(c.focusAfter)) << c.what;
+        EXPECT_EQ(CxDisplayObject::GetCapture(), holder(c.captureAfter)) << c.what;
+        EXPECT_EQ(CxDisplayObject::GetCaptureDepth(), depth) << c.what;
+        if (other && c.otherFocus && c.during != FocusCase::IN_ERROR)
+        {
+            // Told once of the loss and once of the return.
+            EXPECT_EQ(other->m_nGained, 2) << c.what;
+            EXPECT_EQ(other->m_nLost, 1) << c.what;
+        }
+        if (other && c.otherCapture)
+            other->ReleaseMouse();
         delete other;
-        other = nullptr;
-        dialog.EndDialog();
-    };
-    dialog.DoModal();
-    EXPECT_EQ(other, nullptr);
-    EXPECT_EQ(CxDisplayObject::GetFocus(), nullptr);
-}
-
-TEST_F(DialogBoxTest, DialogThatHadTheFocusKeepsIt)
-{
-    dialog.SetFocus();
-    app->m_OnPass = [&] { dialog.EndDialog(); };
-    dialog.DoModal();
-    EXPECT_TRUE(dialog.HasFocus());
-    EXPECT_FALSE(dialog.HasCapture());
+    }
 }
 
 TEST_F(DialogBoxTest, PendingPaintRequestsAreDroppedAndOtherMessagesKept)
