@@ -16,30 +16,16 @@
 #include <memory>
 
 using truck_test::Command;
+using truck_test::FakeView;
 using truck_test::TruckFixture;
 using truck_test::TruckText;
 
 namespace {
-class NullListener : public CxEventListener
-{
-public:
-    int32_t OnEvent(uint32_t, CxEvent*) override { return 0; }
-};
-
 const char* const kSounds =
     "DrivingSound=$GAMEPATH\\engine.wav\nSuperDrivingSound=$GAMEPATH\\super.wav\n"
     "BumpDrivingSound=$GAMEPATH\\bump.wav\nHornSound=$GAMEPATH\\horn.wav\n"
     "MaxDrivingSpeed=8\nDrivingAcceleration=1\nMaxSuperSpeed=14\nSuperAcceleration=3\n"
     "TurboTime=1000\n";
-
-class FakeView : public ITruckView
-{
-public:
-    CxPoint GetViewOrigin() const override { return origin; }
-    CxSize GetViewSize() const override { return CxSize(640, 480); }
-    void ScrollViewTo(const CxPoint& to) override { origin = to; }
-    CxPoint origin{0, 0};
-};
 
 // Records the sounds played from their start.
 class CRecordingTruck : public CTruck
@@ -75,7 +61,7 @@ protected:
         truck->PlaceAt(CxPoint(500, 500));
         return truck;
     }
-    NullListener m_Listener;
+    CEventPump m_Pump;
 };
 
 TEST_F(BehaviourTest, ModesSwitchValuesStatesAndLoopSounds)
