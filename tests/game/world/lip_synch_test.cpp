@@ -87,12 +87,6 @@ public:
 class LipTest : public SpriteWorldTest
 {
 protected:
-    void MakeImage(const char* name, int32_t w, int32_t h)
-    {
-        CxDrawSurface image(w, h, 24);
-        image.FillRect(nullptr, 0x303030);
-        ASSERT_EQ(image.Save(m_Dir.File(name).c_str()), 0u);
-    }
 };
 } // namespace
 
@@ -223,9 +217,9 @@ TEST_F(LipTest, QueueIsSaidInOrderAndPausesNest)
 
 TEST_F(LipTest, CharacterReadsItsMouths)
 {
-    MakeImage("body.bmp", 20, 30);
-    MakeImage("mouth.bmp", 30, 8);
-    MakeImage("grin.bmp", 40, 6);
+    WriteImage("body.bmp", 20, 30);
+    WriteImage("mouth.bmp", 30, 8);
+    WriteImage("grin.bmp", 40, 6);
     m_Dir.Write("grin.ini", "[State000]\nFileName=$GAMEPATH\\grin.bmp\nNumFrames=5\n");
     const std::string file = m_Dir.Write(
         "baker.ini",
@@ -254,8 +248,8 @@ TEST_F(LipTest, CharacterReadsItsMouths)
 
 TEST_F(LipTest, TalkEvents)
 {
-    MakeImage("body.bmp", 20, 30);
-    MakeImage("mouth.bmp", 30, 8);
+    WriteImage("body.bmp", 20, 30);
+    WriteImage("mouth.bmp", 30, 8);
     m_Dir.Write("hello.wav", Pcm16Wave(Line({0, 9000, 0}), 1, RATE));
     m_Dir.Write("bye.wav", Pcm16Wave(Line({9000}), 1, RATE));
     const std::string file =

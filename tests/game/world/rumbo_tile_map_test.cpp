@@ -22,13 +22,6 @@ class RumboTileMapTest : public SpriteWorldTest
 {
 protected:
     void SetUp() override { mkdir((m_Dir.Path() + "/TILES").c_str(), 0755); }
-    // A tile image of one colour under TILES.
-    void MakeTile(const char* name, uint32_t color)
-    {
-        CxDrawSurface tile(64, 64, 24);
-        tile.FillRect(nullptr, color);
-        ASSERT_EQ(tile.Save((m_Dir.Path() + "/TILES/" + name).c_str()), 0u);
-    }
     std::string WriteMap(const ST_MAP_DESCRIPTION& map, const char* name = "town.map")
     {
         std::string why;
@@ -59,8 +52,8 @@ protected:
 
 TEST_F(RumboTileMapTest, LoadsTilesAndCells)
 {
-    MakeTile("grass.bmp", 0x00FF00);
-    MakeTile("road.bmp", 0x808080);
+    WriteImage("TILES/grass.bmp", 64, 64, 0x00FF00);
+    WriteImage("TILES/road.bmp", 64, 64, 0x808080);
     ST_MAP_DESCRIPTION desc = Plain(3, 2);
     desc.tiles = {{"grass.bmp", 7}, {"road.bmp", 9}, {"missing.bmp", 11}};
     desc.cells = {0, 1, 2, 3, 1, 0xFFFFFFFF}; // 3 = N and beyond: empty

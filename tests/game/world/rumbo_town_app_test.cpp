@@ -52,20 +52,22 @@ public:
     }
 };
 
-size_t CountImageFilters(const char* extension)
+// Registered filters of an extension, through GetImageFilter or GetFontFilter.
+template <class Get>
+size_t CountFilters(Get get, uint32_t slots, const char* extension)
 {
     size_t n = 0;
-    for (uint32_t i = 0; i < CX_IMAGE_FILTER_COUNT; ++i)
-        n += GetImageFilter(i) && strcasecmp(GetImageFilter(i)->szExtension, extension) == 0;
+    for (uint32_t i = 0; i < slots; ++i)
+        n += get(i) && strcasecmp(get(i)->szExtension, extension) == 0;
     return n;
 }
-
+size_t CountImageFilters(const char* extension)
+{
+    return CountFilters(GetImageFilter, CX_IMAGE_FILTER_COUNT, extension);
+}
 size_t CountFontFilters(const char* extension)
 {
-    size_t n = 0;
-    for (uint32_t i = 0; i < CX_FONT_FILTER_COUNT; ++i)
-        n += GetFontFilter(i) && strcasecmp(GetFontFilter(i)->szExtension, extension) == 0;
-    return n;
+    return CountFilters(GetFontFilter, CX_FONT_FILTER_COUNT, extension);
 }
 
 class RumboTownAppTest : public testing::Test

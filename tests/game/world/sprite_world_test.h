@@ -9,6 +9,7 @@
 #include "engine/core/file.h"
 #include "engine/core/main_loop.h"
 #include "engine/graphics/display_object.h"
+#include "engine/graphics/draw_surface.h"
 #include "engine/graphics/image_filter.h"
 #include "tests/support/scoped_clock.h"
 #include "tests/support/temp_game_path.h"
@@ -36,6 +37,13 @@ protected:
         SetBlueScreenError(false);
     }
     ~SpriteWorldTest() override { CxDisplayObject::DestroyRoot(); }
+    // A 24-bit picture of one colour in the game folder.
+    void WriteImage(const std::string& name, int32_t w, int32_t h, uint32_t colour = 0x303030)
+    {
+        CxDrawSurface image(w, h, 24);
+        image.FillRect(nullptr, colour);
+        ASSERT_EQ(image.Save(m_Dir.File(name.c_str()).c_str()), CX_ERR_NONE) << name;
+    }
     // Runs the timers after ms more milliseconds.
     void Tick(uint32_t ms)
     {

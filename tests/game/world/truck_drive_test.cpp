@@ -21,13 +21,9 @@ namespace {
 class DriveTest : public TruckFixture
 {
 protected:
-    // A truck of n directions (32 x 24) centred on (500, 500).
     std::unique_ptr<CTruck> MakeTruck(int32_t directions = 16, const std::string& head = "")
     {
-        auto truck = std::make_unique<CTruck>();
-        EXPECT_EQ(truck->LoadFromFile(Write(TruckText(directions, head)).c_str()), CX_ERR_NONE);
-        truck->PlaceAt(CxPoint(500, 500));
-        return truck;
+        return TruckFixture::MakeTruck(directions, head);
     }
 };
 

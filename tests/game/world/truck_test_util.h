@@ -14,6 +14,7 @@
 #include "engine/media/sound.h"
 #include "engine/platform/clock.h"
 #include "game/world/direction_table.h"
+#include "game/world/truck.h"
 #include "game/world/truck_view.h"
 #include "tests/engine/media/wave_builder.h"
 #include "tests/game/world/sprite_world_test.h"
@@ -23,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -124,6 +126,18 @@ protected:
         ResetDirectionAngles();
     }
     std::string Write(const std::string& text) { return m_Dir.Write("truck.ini", text); }
+    // A truck (32 x 24) centred on (500, 500); see TruckText.
+    template <class T = CTruck>
+    std::unique_ptr<T> MakeTruck(int32_t directions, const std::string& head = "",
+                                 const std::string& first = "")
+    {
+        auto truck = std::make_unique<T>();
+        EXPECT_EQ(truck->LoadFromFile(
+                      Write(TruckText(directions, head, "", "$GAMEPATH\\truck.smk", first)).c_str()),
+                  CX_ERR_NONE);
+        truck->PlaceAt(CxPoint(500, 500));
+        return truck;
+    }
 
     CxDisplayObject* m_pParent = nullptr;
 };
