@@ -261,22 +261,20 @@ TEST_F(LipTest, TalkEvents)
     auto make = [&](const char* command, std::initializer_list<const char*> values) {
         return std::unique_ptr<CxEvent>(baker.CreateEvent("Baker", command, Args(values)));
     };
+    // No mouth in state 1 (reported), or no such state: done at once.
+    for (const char* bad : {"1", "5", "-1", "x", "70000"})
     {
-        // No mouth in state 1: error 16 and done at once.
         ErrorCapture errors;
-        auto event = make("Talk", {"1", "$GAMEPATH\\hello.wav"});
+        auto event = make("Talk", {bad, "$GAMEPATH\\hello.wav"});
         ASSERT_NE(dynamic_cast<CTalkEvent*>(event.get()), nullptr);
         event->Start();
-        EXPECT_TRUE(event->IsFinished());
-        ASSERT_EQ(errors.Errors().size(), 1u);
-        EXPECT_EQ(errors.Errors()[0].code, CX_ERR_INVALID_ARGUMENT);
-        EXPECT_EQ(errors.Errors()[0].text, "No lips defined for this state");
-    }
-    for (const char* bad : {"5", "-1", "x", "70000"})
-    {
-        auto event = make("Talk", {bad, "$GAMEPATH\\hello.wav"});
-        event->Start();
         EXPECT_TRUE(event->IsFinished()) << bad;
+        if (bad[0] == '1')
+        {
+            ASSERT_EQ(errors.Errors().size(), 1u);
+            EXPECT_EQ(errors.Errors()[0].code, CX_ERR_INVALID_ARGUMENT);
+            EXPECT_EQ(errors.Errors()[0].text, "No lips defined for this state");
+        }
     }
     {
         // Without a sound device the line ends at the first tick.
