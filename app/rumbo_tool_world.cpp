@@ -49,7 +49,8 @@ private:
     CxGamePath m_Paths;
 };
 
-bool ReadMap(const char* path, CxFileBuffer& buffer, ST_MAP_FILE* map)
+// Reads a whole input file; false (message printed) when it is missing or unreadable.
+bool ReadInput(const char* path, CxFileBuffer& buffer)
 {
     if (!ToolFileExists(path))
         return false;
@@ -58,6 +59,53 @@ bool ReadMap(const char* path, CxFileBuffer& buffer, ST_MAP_FILE* map)
         fprintf(stderr, "%s: could not read %s\n", GetErrorText(buffer.GetError()), path);
         return false;
     }
+    return true;
+}
+
+// Writes the picture a command drew and prints its size.
+int SaveDrawing(CxDrawSurface& image, const char* path)
+{
+    const uint32_t code = SaveImageFile(&image, path, 0);
+    if (code != CX_ERR_NONE)
+    {
+        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), path);
+        return 1;
+    }
+    printf("width %d height %d\n", image.GetWidth(), image.GetHeight());
+    return 0;
+}
+
+// Whether a sheet of rows of pictures can be drawn (message printed when not).
+bool SheetFits(int64_t width, int64_t height, const char* rows, const char* pictures, const char* file)
+{
+    if (height >= 1 && width * height <= (64 << 20))
+        return true;
+    fprintf(stderr, "%s: no %s of %s has %s that fit a sheet\n", GetErrorText(CX_ERR_INVALID_ARGUMENT), rows,
+            file, pictures);
+    return false;
+}
+
+// A command "NAME FILE OUT [DATA]" drawing a data file whose "$GAMEPATH" is
+// its folder, or DATA where the command takes one (a truck file of the game
+// names its movies from the data folder, "$GAMEPATH\VPLAYER\..."): checks
+// the words and the file, then runs draw(FILE, OUT).
+int RunSheetCommand(int argc, char** argv, bool movies, int (*draw)(const char* file, const char* out))
+{
+    if (argc != 4 && !(movies && argc == 5))
+        return ToolUsage();
+    if (!ToolFileExists(argv[2]))
+        return 1;
+    RegisterStandardImageFilters();
+    if (movies)
+        RegisterMovieDrivers();
+    ScopedGamePath paths(argc == 5 ? std::string(argv[4]) + "/" : FolderOf(argv[2]));
+    return draw(argv[2], argv[3]);
+}
+
+bool ReadMap(const char* path, CxFileBuffer& buffer, ST_MAP_FILE* map)
+{
+    if (!ReadInput(path, buffer))
+        return false;
     const char* why = nullptr;
     if (!ParseMapFile(buffer.GetData(), buffer.GetSize(), map, &why))
     {
@@ -165,27 +213,13 @@ int MapRenderCommand(int argc, char** argv)
         image.Draw(&scaled, nullptr, nullptr, CX_COLOR_NONE, nullptr);
         out = &scaled;
     }
-    const uint32_t code = SaveImageFile(out, argv[3], 0);
-    if (code != CX_ERR_NONE)
-    {
-        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), argv[3]);
-        return 1;
-    }
-    printf("width %d height %d\n", out->GetWidth(), out->GetHeight());
-    return 0;
+    return SaveDrawing(*out, argv[3]);
 }
 
-int SpriteSheetCommand(int argc, char** argv)
+int DrawSpriteSheet(const char* file, const char* out)
 {
-    if (argc != 4)
-        return ToolUsage();
-    if (!ToolFileExists(argv[2]))
-        return 1;
-    RegisterStandardImageFilters();
-    ScopedGamePath paths(FolderOf(argv[2]));
     CCharacter sprite;
-    const uint32_t loaded = sprite.LoadFromFile(argv[2]);
-    if (loaded != CX_ERR_NONE)
+    if (sprite.LoadFromFile(file) != CX_ERR_NONE)
         return 1;
     // One row per state, its frames side by side.
     int64_t width = 1, height = 0;
@@ -196,12 +230,8 @@ int SpriteSheetCommand(int argc, char** argv)
             width = row > width ? row : width;
             height += state->GetFrameHeight();
         }
-    if (height < 1 || width * height > (64 << 20))
-    {
-        fprintf(stderr, "%s: no state of %s has pictures that fit a sheet\n",
-                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[2]);
+    if (!SheetFits(width, height, "state", "pictures", file))
         return 1;
-    }
     CxDrawSurface sheet(static_cast<int32_t>(width), static_cast<int32_t>(height), 24);
     sheet.FillRect(nullptr, 0x808080);
     int32_t y = 0;
@@ -223,14 +253,12 @@ int SpriteSheetCommand(int argc, char** argv)
         }
         y += state->GetFrameHeight();
     }
-    const uint32_t code = SaveImageFile(&sheet, argv[3], 0);
-    if (code != CX_ERR_NONE)
-    {
-        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), argv[3]);
-        return 1;
-    }
-    printf("width %d height %d\n", sheet.GetWidth(), sheet.GetHeight());
-    return 0;
+    return SaveDrawing(sheet, out);
+}
+
+int SpriteSheetCommand(int argc, char** argv)
+{
+    return RunSheetCommand(argc, argv, false, DrawSpriteSheet);
 }
 
 void Outline(CxDrawSurface& sheet, const CxRect& r, uint32_t colour)
@@ -267,20 +295,10 @@ void MarkDirection(CxDrawSurface& sheet, const CTruck& truck, int32_t d, const C
         }
 }
 
-int TruckSheetCommand(int argc, char** argv)
+int DrawTruckSheet(const char* file, const char* out)
 {
-    if (argc != 4 && argc != 5)
-        return ToolUsage();
-    if (!ToolFileExists(argv[2]))
-        return 1;
-    RegisterStandardImageFilters();
-    RegisterMovieDrivers();
-    // A truck file of the game names its movies from the data folder
-    // ("$GAMEPATH\VPLAYER\..."), which may be given; else the file's folder.
-    ScopedGamePath paths(argc == 5 ? std::string(argv[4]) + "/" : FolderOf(argv[2]));
     CTruck truck;
-    const uint32_t loaded = truck.LoadFromFile(argv[2]);
-    if (loaded != CX_ERR_NONE)
+    if (truck.LoadFromFile(file) != CX_ERR_NONE)
         return 1;
     // One row per direction and mode, the frames side by side.
     int64_t width = 1, height = 0;
@@ -292,15 +310,11 @@ int TruckSheetCommand(int argc, char** argv)
                 width = row > width ? row : width;
                 height += state->pSurface->GetHeight();
             }
-    if (height < 1 || width * height > (64 << 20))
-    {
-        fprintf(stderr, "%s: no direction of %s has frames that fit a sheet\n",
-                GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[2]);
+    if (!SheetFits(width, height, "direction", "frames", file))
         return 1;
-    }
     CxDrawSurface sheet(static_cast<int32_t>(width), static_cast<int32_t>(height), 24);
     sheet.FillRect(nullptr, 0x808080);
-    printf("truck \"%s\" directions %d\n", argv[2], truck.GetNumDirections());
+    printf("truck \"%s\" directions %d\n", file, truck.GetNumDirections());
     int32_t y = 0;
     for (int32_t d = 0; d < truck.GetNumDirections(); ++d)
     {
@@ -321,14 +335,12 @@ int TruckSheetCommand(int argc, char** argv)
             y += state->pSurface->GetHeight();
         }
     }
-    const uint32_t code = SaveImageFile(&sheet, argv[3], 0);
-    if (code != CX_ERR_NONE)
-    {
-        fprintf(stderr, "%s: could not write %s\n", GetErrorText(code), argv[3]);
-        return 1;
-    }
-    printf("width %d height %d\n", sheet.GetWidth(), sheet.GetHeight());
-    return 0;
+    return SaveDrawing(sheet, out);
+}
+
+int TruckSheetCommand(int argc, char** argv)
+{
+    return RunSheetCommand(argc, argv, true, DrawTruckSheet);
 }
 
 int LipsCommand(int argc, char** argv)
@@ -347,14 +359,9 @@ int LipsCommand(int argc, char** argv)
             return 1;
         }
     }
-    if (!ToolFileExists(argv[2]))
-        return 1;
     CxFileBuffer buffer;
-    if (LoadFile(argv[2], buffer) != CX_ERR_NONE)
-    {
-        fprintf(stderr, "%s: could not read %s\n", GetErrorText(buffer.GetError()), argv[2]);
+    if (!ReadInput(argv[2], buffer))
         return 1;
-    }
     const size_t length = strlen(argv[2]);
     uint32_t flags = 0;
     if (length > 4 && strcasecmp(argv[2] + length - 4, ".mp3") == 0)

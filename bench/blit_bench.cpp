@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 namespace {
 constexpr int32_t kScreenW = 640;
@@ -130,312 +131,201 @@ void ReportTable(benchmark::State& state, const CxDrawSurface& src)
 }
 
 // ---------------------------------------------------------------------------
-// 16 -> 16 colour-keyed copies in RGB565 and RGB555
+// One copy, timed on either side
 
-struct KeyedFormat
+enum class Side
 {
-    uint8_t ours;
-    Uint32 sdl;
-    uint16_t key;
+    kOurs,
+    kSdl,       // SDL_BlitSurface
+    kSdlRle,    // SDL_BlitSurface from a run-length-encoded source
+    kSdlScaled, // SDL_BlitScaled
 };
 
-constexpr KeyedFormat k565{CX_PF_565, SDL_PIXELFORMAT_RGB565, kKey};
-constexpr KeyedFormat k555{CX_PF_555, SDL_PIXELFORMAT_RGB555, kKey555};
-
-void OursKeyed(benchmark::State& state, const KeyedFormat& f)
+// A case: our source and the screen it is copied onto (the SDL side takes
+// copies of both in the given formats), the key and the effect.
+struct CopyCase
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 16, nullptr, f.ours);
-    FillSprite(src, f.key);
-    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, f.ours);
-    const CxRect d = Placement(w, h);
+    CxDrawSurface& src;
+    Uint32 srcFormat;
+    CxDrawSurface& screen;
+    Uint32 screenFormat;
+    uint32_t key = CX_COLOR_NONE;
+    const ST_BLIT_FX* fx = nullptr;
+    // Per-channel difference allowed between the results (blends round differently).
+    int32_t tolerance = 0;
+};
+
+struct SdlSurfaceFree
+{
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SdlSurfacePtr = std::unique_ptr<SDL_Surface, SdlSurfaceFree>;
+
+void TimeOurs(benchmark::State& state, const CopyCase& c, const CxRect& d)
+{
     for (auto _ : state)
     {
-        src.Draw(&dst, &d, nullptr, f.key);
+        c.src.Draw(&c.screen, &d, nullptr, c.key, c.fx);
         benchmark::ClobberMemory();
     }
-    Report(state, static_cast<int64_t>(w) * h);
-    ReportTable(state, src);
+    if (c.key != CX_COLOR_NONE)
+        ReportTable(state, c.src);
 }
 
-// SDL's colour-key blit; with `rle` the source is run-length encoded first
-// (SDL_SetSurfaceRLE), and the first blit encodes it outside the timing.
-void SdlKeyed(benchmark::State& state, const KeyedFormat& f, bool rle)
+// The first blit runs outside the timing (an RLE source is encoded there)
+// and must give our result.
+void TimeSdl(benchmark::State& state, const CopyCase& c, const CxRect& d, Side side)
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 16, nullptr, f.ours);
-    FillSprite(src, f.key);
-    SDL_Surface* s = ToSdl(src, f.sdl);
-    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, f.sdl);
-    SDL_SetColorKey(s, SDL_TRUE, f.key);
-    SDL_SetSurfaceRLE(s, rle ? 1 : 0);
-    const CxRect d = Placement(w, h);
-    SDL_Rect r{d.left, d.top, w, h};
-    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, f.ours);
-    src.Draw(&check, &d, nullptr, f.key);
+    SdlSurfacePtr source(ToSdl(c.src, c.srcFormat));
+    SdlSurfacePtr screen(ToSdl(c.screen, c.screenFormat));
+    if (!source || !screen)
     {
-        SDL_Rect first = r;
-        SDL_BlitSurface(s, nullptr, dst, &first);
-        if (rle && !(s->flags & SDL_RLEACCEL))
-        {
-            state.SkipWithError("SDL did not run-length encode the source");
-            return;
-        }
-        if (!SameResult(state, dst, check, 0))
-            return;
+        state.SkipWithError("SDL could not make the surfaces");
+        return;
     }
-    for (auto _ : state)
+    if (c.key != CX_COLOR_NONE)
+        SDL_SetColorKey(source.get(), SDL_TRUE, c.key);
+    if (side == Side::kSdlRle)
+        SDL_SetSurfaceRLE(source.get(), 1);
+    if (c.fx && c.fx->nType == CX_FX_OPACITY)
     {
+        SDL_SetSurfaceBlendMode(source.get(), SDL_BLENDMODE_BLEND);
+        SDL_SetSurfaceAlphaMod(source.get(), static_cast<Uint8>(c.fx->nParam));
+    }
+    CxDrawSurface check(c.screen);
+    c.src.Draw(&check, &d, nullptr, c.key, c.fx);
+    const SDL_Rect r{d.left, d.top, d.Width(), d.Height()};
+    const auto blit = [&] {
         SDL_Rect copy = r;
-        SDL_BlitSurface(s, nullptr, dst, &copy);
+        if (side == Side::kSdlScaled)
+            SDL_BlitScaled(source.get(), nullptr, screen.get(), &copy);
+        else
+            SDL_BlitSurface(source.get(), nullptr, screen.get(), &copy);
+    };
+    blit();
+    if (side == Side::kSdlRle && !(source->flags & SDL_RLEACCEL))
+    {
+        state.SkipWithError("SDL did not run-length encode the source");
+        return;
+    }
+    if (!SameResult(state, screen.get(), check, c.tolerance))
+        return;
+    for (auto _ : state)
+    {
+        blit();
         benchmark::ClobberMemory();
     }
-    Report(state, static_cast<int64_t>(w) * h);
-    SDL_FreeSurface(dst);
-    SDL_FreeSurface(s);
 }
 
-void OursKeyed16(benchmark::State& state)
+void Time(benchmark::State& state, const CopyCase& c, Side side)
 {
-    OursKeyed(state, k565);
-}
-
-void SdlKeyed16(benchmark::State& state)
-{
-    SdlKeyed(state, k565, false);
-}
-
-void SdlRleKeyed16(benchmark::State& state)
-{
-    SdlKeyed(state, k565, true);
-}
-
-void OursKeyed555(benchmark::State& state)
-{
-    OursKeyed(state, k555);
-}
-
-void SdlKeyed555(benchmark::State& state)
-{
-    SdlKeyed(state, k555, false);
-}
-
-void SdlRleKeyed555(benchmark::State& state)
-{
-    SdlKeyed(state, k555, true);
+    const int32_t w = SizeOf(state);
+    const CxRect d = Placement(w, HeightFor(w));
+    if (side == Side::kOurs)
+        TimeOurs(state, c, d);
+    else
+        TimeSdl(state, c, d, side);
+    Report(state, static_cast<int64_t>(d.Width()) * d.Height());
 }
 
 // ---------------------------------------------------------------------------
-// 8 -> 16 palettised copy
+// 16 -> 16 colour-keyed copies in RGB565 and RGB555
 
-void OursPalette8To16(benchmark::State& state)
+void Keyed16With(benchmark::State& state, uint8_t format, Uint32 sdlFormat, uint16_t key, Side side)
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 8);
-    FillRandom(src, 7);
-    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    const CxRect d = Placement(w, h);
-    for (auto _ : state)
-    {
-        src.Draw(&dst, &d, nullptr);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
+    const int32_t w = SizeOf(state);
+    CxDrawSurface src(w, HeightFor(w), 16, nullptr, format);
+    FillSprite(src, key);
+    CxDrawSurface screen(kScreenW, kScreenH, 16, nullptr, format);
+    Time(state, {src, sdlFormat, screen, sdlFormat, key}, side);
 }
 
-void SdlPalette8To16(benchmark::State& state)
+void Keyed16(benchmark::State& state, Side side)
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 8);
-    FillRandom(src, 7);
-    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_INDEX8);
-    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
-    const CxRect d = Placement(w, h);
-    SDL_Rect r{d.left, d.top, w, h};
-    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    src.Draw(&check, &d, nullptr);
-    {
-        SDL_Rect first = r;
-        SDL_BlitSurface(s, nullptr, dst, &first);
-        if (!SameResult(state, dst, check, 0))
-            return;
-    }
-    for (auto _ : state)
-    {
-        SDL_Rect copy = r;
-        SDL_BlitSurface(s, nullptr, dst, &copy);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
-    SDL_FreeSurface(dst);
-    SDL_FreeSurface(s);
+    Keyed16With(state, CX_PF_565, SDL_PIXELFORMAT_RGB565, kKey, side);
+}
+
+void Keyed555(benchmark::State& state, Side side)
+{
+    Keyed16With(state, CX_PF_555, SDL_PIXELFORMAT_RGB555, kKey555, side);
 }
 
 // ---------------------------------------------------------------------------
-// 8 -> 16 palettised colour-keyed copy (SDL cannot run-length encode a
-// source whose format differs from the destination's, so its plain
+// 8 -> 16 palettised copy, plain and colour-keyed (SDL cannot run-length
+// encode a source whose format differs from the destination's, so its plain
 // colour-key blit is the peer)
 
-void OursKeyed8To16(benchmark::State& state)
+void Palette8To16With(benchmark::State& state, uint32_t key, Side side)
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 8);
-    FillSprite(src, kKey8);
-    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    const CxRect d = Placement(w, h);
-    for (auto _ : state)
-    {
-        src.Draw(&dst, &d, nullptr, kKey8);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
-    ReportTable(state, src);
+    const int32_t w = SizeOf(state);
+    CxDrawSurface src(w, HeightFor(w), 8);
+    if (key == CX_COLOR_NONE)
+        FillRandom(src, 7);
+    else
+        FillSprite(src, key);
+    CxDrawSurface screen(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    Time(state, {src, SDL_PIXELFORMAT_INDEX8, screen, SDL_PIXELFORMAT_RGB565, key}, side);
 }
 
-void SdlKeyed8To16(benchmark::State& state)
+void Palette8To16(benchmark::State& state, Side side)
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 8);
-    FillSprite(src, kKey8);
-    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_INDEX8);
-    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
-    SDL_SetColorKey(s, SDL_TRUE, kKey8);
-    const CxRect d = Placement(w, h);
-    SDL_Rect r{d.left, d.top, w, h};
-    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    src.Draw(&check, &d, nullptr, kKey8);
-    {
-        SDL_Rect first = r;
-        SDL_BlitSurface(s, nullptr, dst, &first);
-        if (!SameResult(state, dst, check, 0))
-            return;
-    }
-    for (auto _ : state)
-    {
-        SDL_Rect copy = r;
-        SDL_BlitSurface(s, nullptr, dst, &copy);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
-    SDL_FreeSurface(dst);
-    SDL_FreeSurface(s);
+    Palette8To16With(state, CX_COLOR_NONE, side);
+}
+
+void Keyed8To16(benchmark::State& state, Side side)
+{
+    Palette8To16With(state, kKey8, side);
 }
 
 // ---------------------------------------------------------------------------
 // 16 -> 16 constant-opacity blend
 
-void OursBlend16(benchmark::State& state)
+void Blend16(benchmark::State& state, Side side)
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 16, nullptr, CX_PF_565);
-    FillRandom(src, 8);
-    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    FillRandom(dst, 9);
-    const CxRect d = Placement(w, h);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_OPACITY;
-    fx.nParam = 128;
-    for (auto _ : state)
-    {
-        src.Draw(&dst, &d, nullptr, CX_COLOR_NONE, &fx);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
-}
-
-void SdlBlend16(benchmark::State& state)
-{
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w, h, 16, nullptr, CX_PF_565);
+    const int32_t w = SizeOf(state);
+    CxDrawSurface src(w, HeightFor(w), 16, nullptr, CX_PF_565);
     FillRandom(src, 8);
     CxDrawSurface screen(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
     FillRandom(screen, 9);
-    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_RGB565);
-    SDL_Surface* dst = ToSdl(screen, SDL_PIXELFORMAT_RGB565);
-    SDL_SetSurfaceBlendMode(s, SDL_BLENDMODE_BLEND);
-    SDL_SetSurfaceAlphaMod(s, 128);
-    const CxRect d = Placement(w, h);
-    SDL_Rect r{d.left, d.top, w, h};
-    CxDrawSurface check(screen);
     ST_BLIT_FX fx;
     fx.nType = CX_FX_OPACITY;
     fx.nParam = 128;
-    src.Draw(&check, &d, nullptr, CX_COLOR_NONE, &fx);
-    {
-        SDL_Rect first = r;
-        SDL_BlitSurface(s, nullptr, dst, &first);
-        if (!SameResult(state, dst, check, 1))
-            return;
-    }
-    for (auto _ : state)
-    {
-        SDL_Rect copy = r;
-        SDL_BlitSurface(s, nullptr, dst, &copy);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
-    SDL_FreeSurface(dst);
-    SDL_FreeSurface(s);
+    Time(state, {src, SDL_PIXELFORMAT_RGB565, screen, SDL_PIXELFORMAT_RGB565, CX_COLOR_NONE, &fx, 1}, side);
 }
 
 // ---------------------------------------------------------------------------
 // 2x nearest-neighbour stretch (16 -> 16, no key); the size is the destination's
 
-void OursStretch2x(benchmark::State& state)
+void Stretch2x(benchmark::State& state, Side side)
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w / 2, h / 2, 16, nullptr, CX_PF_565);
+    const int32_t w = SizeOf(state);
+    CxDrawSurface src(w / 2, HeightFor(w) / 2, 16, nullptr, CX_PF_565);
     FillRandom(src, 10);
-    CxDrawSurface dst(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    const CxRect d = Placement(w, h);
-    for (auto _ : state)
-    {
-        src.Draw(&dst, &d, nullptr);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
+    CxDrawSurface screen(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
+    Time(state, {src, SDL_PIXELFORMAT_RGB565, screen, SDL_PIXELFORMAT_RGB565}, side);
 }
 
-void SdlStretch2x(benchmark::State& state)
+// Each case under its name, on the full screen and as a sprite.
+struct NamedCase
 {
-    const int32_t w = SizeOf(state), h = HeightFor(w);
-    CxDrawSurface src(w / 2, h / 2, 16, nullptr, CX_PF_565);
-    FillRandom(src, 10);
-    SDL_Surface* s = ToSdl(src, SDL_PIXELFORMAT_RGB565);
-    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
-    const CxRect d = Placement(w, h);
-    SDL_Rect r{d.left, d.top, w, h};
-    CxDrawSurface check(kScreenW, kScreenH, 16, nullptr, CX_PF_565);
-    src.Draw(&check, &d, nullptr);
-    {
-        SDL_Rect first = r;
-        SDL_BlitScaled(s, nullptr, dst, &first);
-        if (!SameResult(state, dst, check, 0))
-            return;
-    }
-    for (auto _ : state)
-    {
-        SDL_Rect copy = r;
-        SDL_BlitScaled(s, nullptr, dst, &copy);
-        benchmark::ClobberMemory();
-    }
-    Report(state, static_cast<int64_t>(w) * h);
-    SDL_FreeSurface(dst);
-    SDL_FreeSurface(s);
-}
+    const char* name;
+    void (*run)(benchmark::State&, Side);
+    Side side;
+};
+
+constexpr NamedCase kCases[] = {
+    {"OursKeyed16", Keyed16, Side::kOurs},           {"SdlKeyed16", Keyed16, Side::kSdl},
+    {"SdlRleKeyed16", Keyed16, Side::kSdlRle},       {"OursKeyed555", Keyed555, Side::kOurs},
+    {"SdlKeyed555", Keyed555, Side::kSdl},           {"SdlRleKeyed555", Keyed555, Side::kSdlRle},
+    {"OursPalette8To16", Palette8To16, Side::kOurs}, {"SdlPalette8To16", Palette8To16, Side::kSdl},
+    {"OursKeyed8To16", Keyed8To16, Side::kOurs},     {"SdlKeyed8To16", Keyed8To16, Side::kSdl},
+    {"OursBlend16", Blend16, Side::kOurs},           {"SdlBlend16", Blend16, Side::kSdl},
+    {"OursStretch2x", Stretch2x, Side::kOurs},       {"SdlStretch2x", Stretch2x, Side::kSdlScaled},
+};
+
+[[maybe_unused]] const bool kRegistered = [] {
+    for (const NamedCase& c : kCases)
+        benchmark::RegisterBenchmark(c.name, c.run, c.side)->Arg(kScreenW)->Arg(64);
+    return true;
+}();
 } // namespace
-
-BENCHMARK(OursKeyed16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlKeyed16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlRleKeyed16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(OursKeyed555)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlKeyed555)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlRleKeyed555)->Arg(kScreenW)->Arg(64);
-BENCHMARK(OursPalette8To16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlPalette8To16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(OursKeyed8To16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlKeyed8To16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(OursBlend16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlBlend16)->Arg(kScreenW)->Arg(64);
-BENCHMARK(OursStretch2x)->Arg(kScreenW)->Arg(64);
-BENCHMARK(SdlStretch2x)->Arg(kScreenW)->Arg(64);

@@ -17,8 +17,7 @@ CxGameApp::~CxGameApp()
     if (&GetGamePath() == &m_GamePath)
         SetGamePath(nullptr);
     DeleteRooms();
-    DeleteConsole();
-    DeleteLuaEngine();
+    DeleteConsoleAndLua();
     m_InstanceLock.Release();
 }
 
@@ -98,8 +97,7 @@ void CxGameApp::Destroy()
     m_pCurRoom = nullptr;
     m_pPendingRoom = nullptr;
     DeleteRooms();
-    DeleteConsole();
-    DeleteLuaEngine();
+    DeleteConsoleAndLua();
     UnregisterEventCreator("system");
     m_GamePath.DeleteInstalledFileTable();
     SetGamePath(nullptr);

@@ -25,6 +25,7 @@
 #include "engine/ui/game_console.h"
 
 #include <cstdint>
+#include <memory>
 
 constexpr long CX_MAX_ROOMS = 60;
 // Tags of the userdata scripts receive: rooms, and any other sprite.
@@ -87,9 +88,9 @@ public:
     CxInterpolator& GetInterpolator() { return m_Interpolator; }
 
     // The Lua engine, or none before Create, after Destroy, or when it could not be made.
-    CxLuaEngine* GetLuaEngine() const { return m_pLuaEngine; }
+    CxLuaEngine* GetLuaEngine() const { return m_pLuaEngine.get(); }
     // The command console, or none unless "Engine.Game"/"AllowCommandConsole" is set.
-    CxGameConsole* GetConsole() const { return m_pConsole; }
+    CxGameConsole* GetConsole() const { return m_pConsole.get(); }
     // Registers the application's functions in the Lua state (rooms, timers, paths, sprites).
     virtual void RegisterLuaFunctions(CxLuaEngine& engine);
 
@@ -103,8 +104,8 @@ private:
     void DeleteRooms();
     void CreateLuaEngine();
     void CreateConsole();
-    void DeleteConsole();
-    void DeleteLuaEngine();
+    // The console holds the Lua engine, so it goes first.
+    void DeleteConsoleAndLua();
 
     CxGamePath m_GamePath;
     CxInterpolator m_Interpolator;
@@ -114,8 +115,8 @@ private:
     CxGameWindow* m_pCurRoom = nullptr;
     CxGameWindow* m_pPendingRoom = nullptr;
     long m_nPreviousRoomID = -1;
-    CxLuaEngine* m_pLuaEngine = nullptr;
-    CxGameConsole* m_pConsole = nullptr;
+    std::unique_ptr<CxLuaEngine> m_pLuaEngine;
+    std::unique_ptr<CxGameConsole> m_pConsole;
     bool m_bScreenSaverWasActive = false;
     int32_t m_bFirstInstance = 1;
 };

@@ -195,8 +195,8 @@ void CxGameApp::RegisterLuaFunctions(CxLuaEngine& engine)
 
 void CxGameApp::CreateLuaEngine()
 {
-    DeleteLuaEngine();
-    m_pLuaEngine = new (std::nothrow) CxLuaEngine;
+    DeleteConsoleAndLua();
+    m_pLuaEngine.reset(new (std::nothrow) CxLuaEngine);
     if (!m_pLuaEngine)
     {
         SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate Lua Script Engine");
@@ -214,12 +214,12 @@ void CxGameApp::CreateLuaEngine()
 
 void CxGameApp::CreateConsole()
 {
-    DeleteConsole();
+    m_pConsole.reset();
     long allow = 0;
     GetNumber("Engine.Game", "AllowCommandConsole", &allow, 0);
     if (!allow)
         return;
-    m_pConsole = new (std::nothrow) CxGameConsole;
+    m_pConsole.reset(new (std::nothrow) CxGameConsole);
     if (!m_pConsole)
     {
         SetError(CX_ERR_OUT_OF_MEMORY, "Could not create the Command Console");
@@ -231,17 +231,11 @@ void CxGameApp::CreateConsole()
     if (height < 1 || height > 4096)
         height = CX_CONSOLE_DEFAULT_HEIGHT;
     const int32_t depth = GetScreen() ? GetScreen()->GetDrawSurface()->GetDepth() : 16;
-    m_pConsole->CreateConsole(width, static_cast<int32_t>(height), depth, m_pLuaEngine);
+    m_pConsole->CreateConsole(width, static_cast<int32_t>(height), depth, m_pLuaEngine.get());
 }
 
-void CxGameApp::DeleteConsole()
+void CxGameApp::DeleteConsoleAndLua()
 {
-    delete m_pConsole;
-    m_pConsole = nullptr;
-}
-
-void CxGameApp::DeleteLuaEngine()
-{
-    delete m_pLuaEngine;
-    m_pLuaEngine = nullptr;
+    m_pConsole.reset();
+    m_pLuaEngine.reset();
 }

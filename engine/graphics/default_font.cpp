@@ -2,6 +2,7 @@
 
 #include "engine/graphics/draw_surface.h"
 
+#include <memory>
 #include <new>
 
 namespace {
@@ -128,21 +129,13 @@ const uint8_t* GetDefaultFontTable()
 CxDrawSurface* BuildDefaultFontImage()
 {
     constexpr int32_t cell = CX_DEFAULT_FONT_WIDTH + 1;
-    CxDrawSurface* image = new (std::nothrow) CxDrawSurface();
-    if (!image)
+    std::unique_ptr<CxDrawSurface> image(new (std::nothrow) CxDrawSurface());
+    if (!image ||
+        image->CreateSurface(CX_DEFAULT_FONT_GLYPHS * cell, CX_DEFAULT_FONT_HEIGHT, 8) != CX_ERR_NONE)
         return nullptr;
-    if (image->CreateSurface(CX_DEFAULT_FONT_GLYPHS * cell, CX_DEFAULT_FONT_HEIGHT, 8) != CX_ERR_NONE)
-    {
-        delete image;
-        return nullptr;
-    }
-    image->Lock();
+    const CxSurfaceLock lock(image.get());
     if (!image->GetBits())
-    {
-        image->Unlock();
-        delete image;
         return nullptr;
-    }
     for (int32_t row = 0; row < CX_DEFAULT_FONT_HEIGHT; ++row)
     {
         uint8_t* out = image->GetPixelAddress(0, row);
@@ -154,8 +147,7 @@ CxDrawSurface* BuildDefaultFontImage()
                 *out++ = (bits >> bit) & 1 ? CX_DEFAULT_FONT_PAPER : CX_DEFAULT_FONT_INK;
         }
     }
-    image->Unlock();
-    return image;
+    return image.release();
 }
 
 uint32_t CreateDefaultFont()

@@ -674,16 +674,15 @@ void CxDisplayObject::UpdateScreen(CxDrawSurface* screen)
         rects.push_back(node->m_Value);
     list.RemoveAll();
     s_bPainted = false;
-    if (screen)
-        screen->Lock();
-    for (const CxRect& rect : rects)
     {
-        CxRect r;
-        if (s_pRoot && s_pRoot->IsShown() && r.Intersect(rect, s_pRoot->GetRect()))
-            s_pRoot->Paint(screen, r);
+        const CxSurfaceLock lock(screen);
+        for (const CxRect& rect : rects)
+        {
+            CxRect r;
+            if (s_pRoot && s_pRoot->IsShown() && r.Intersect(rect, s_pRoot->GetRect()))
+                s_pRoot->Paint(screen, r);
+        }
     }
-    if (screen)
-        screen->Unlock();
     s_bPainted = true;
 }
 

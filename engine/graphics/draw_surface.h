@@ -390,3 +390,25 @@ private:
     void UpdateCacheData();
     uint32_t RotateClockwise();
 };
+
+// Holds a surface's lock for a scope, so that every way out of the scope
+// unlocks it; a null surface is not locked.
+class CxSurfaceLock
+{
+public:
+    explicit CxSurfaceLock(CxDrawSurface* surface) : m_pSurface(surface)
+    {
+        if (m_pSurface)
+            m_pSurface->Lock();
+    }
+    ~CxSurfaceLock()
+    {
+        if (m_pSurface)
+            m_pSurface->Unlock();
+    }
+    CxSurfaceLock(const CxSurfaceLock&) = delete;
+    CxSurfaceLock& operator=(const CxSurfaceLock&) = delete;
+
+private:
+    CxDrawSurface* m_pSurface;
+};

@@ -179,7 +179,8 @@ void PaletteRowKeyed8To16(uint8_t* dst, const uint8_t* src, int32_t n, uint8_t k
 // rectangle's left edge; dst and src point at the rectangle's left edge in
 // the row), dense(dst, src) for a row the table does not store. Everything
 // the loop needs is held in locals: stores through byte pointers may alias
-// anything and would otherwise reload the job on every span.
+// anything (the table's own fields too) and would otherwise reload the job
+// and the table on every span.
 template <class Span, class Dense>
 inline void ForEachSpan(const CxBlitJob& j, int32_t srcBytes, int32_t dstBytes, Span span, Dense dense)
 {
@@ -188,22 +189,24 @@ inline void ForEachSpan(const CxBlitJob& j, int32_t srcBytes, int32_t dstBytes, 
     const int32_t right = j.s.left + j.dw;
     // Rows drawn whole need no clipping of their spans.
     const bool whole = left == 0 && right == runs.GetWidth();
-    const int32_t top = j.s.top;
     const int32_t rows = j.dh;
     const int64_t srcPitch = j.src->GetPitch();
     const int64_t dstPitch = j.dst->GetPitch();
-    const uint8_t* srow = j.SourceRowBits(top) + static_cast<int64_t>(left) * srcBytes;
+    const uint8_t* srow = j.SourceRowBits(j.s.top) + static_cast<int64_t>(left) * srcBytes;
     uint8_t* drow = j.DestRowBits(0) + static_cast<int64_t>(j.d.left) * dstBytes;
+    const uint32_t* index = runs.RowIndex() + j.s.top;
+    const CxKeyRuns::Run* const spans = runs.Runs();
+    constexpr uint32_t denseBit = CxKeyRuns::kDenseRow;
     for (int32_t k = 0; k < rows; ++k, srow += srcPitch, drow += dstPitch)
     {
-        const int32_t sy = top + k;
-        if (runs.IsDenseRow(sy))
+        const uint32_t first = index[k];
+        if (first & denseBit)
         {
             dense(drow, srow);
             continue;
         }
-        const CxKeyRuns::Run* r = runs.RowBegin(sy);
-        const CxKeyRuns::Run* const e = runs.RowEnd(sy);
+        const CxKeyRuns::Run* r = spans + first;
+        const CxKeyRuns::Run* const e = spans + (index[k + 1] & ~denseBit);
         if (whole)
         {
             for (; r != e; ++r)
@@ -225,6 +228,29 @@ inline void ForEachSpan(const CxBlitJob& j, int32_t srcBytes, int32_t dstBytes, 
             span(drow, srow, a - left, b - a);
         }
     }
+}
+
+// The same-format keyed copy at 1 or 2 bytes a pixel; move(dst, src, bytes)
+// copies one opaque span.
+template <class Move>
+inline void CopySameFormatSpans(const CxBlitJob& j, int32_t bytesPerPixel, Move move)
+{
+    const int32_t n = j.dw;
+    const uint32_t key = j.key;
+    if (bytesPerPixel == 2)
+        ForEachSpan(
+            j, 2, 2,
+            [move](uint8_t* d, const uint8_t* s, int32_t offset, int32_t count) {
+                move(d + offset * 2, s + offset * 2, static_cast<size_t>(count) * 2);
+            },
+            [n, key](uint8_t* d, const uint8_t* s) { CopyRowKeyed16(d, s, n, static_cast<uint16_t>(key)); });
+    else
+        ForEachSpan(
+            j, 1, 1,
+            [move](uint8_t* d, const uint8_t* s, int32_t offset, int32_t count) {
+                move(d + offset, s + offset, static_cast<size_t>(count));
+            },
+            [n, key](uint8_t* d, const uint8_t* s) { CopyRowKeyed8(d, s, n, static_cast<uint8_t>(key)); });
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -259,63 +285,12 @@ __attribute__((target("avx2"))) inline void CopySpanAvx2(uint8_t* dst, const uin
         memcpy(dst, src, bytes);
 }
 
-// The loop of ForEachSpan for same-format copies, written out again so that
-// the 32-byte moves are compiled inline for processors with AVX2.
-__attribute__((target("avx2"))) void CopySpansAvx2(const CxBlitJob& j, int32_t bytesPerPixel)
+// The same loop with 32-byte moves for processors with AVX2; flattened, so
+// that the loop and its moves are compiled inline in this AVX2 function.
+__attribute__((target("avx2"), flatten)) void CopySpansAvx2(const CxBlitJob& j, int32_t bytesPerPixel)
 {
-    const CxKeyRuns& runs = *j.runs;
-    const int32_t left = j.s.left;
-    const int32_t right = j.s.left + j.dw;
-    // Rows drawn whole need no clipping of their spans.
-    const bool whole = left == 0 && right == runs.GetWidth();
-    const int32_t top = j.s.top;
-    const int32_t rows = j.dh;
-    const int32_t n = j.dw;
-    const uint32_t key = j.key;
-    const int64_t srcPitch = j.src->GetPitch();
-    const int64_t dstPitch = j.dst->GetPitch();
-    const uint8_t* srow = j.SourceRowBits(top) + static_cast<int64_t>(left) * bytesPerPixel;
-    uint8_t* drow = j.DestRowBits(0) + static_cast<int64_t>(j.d.left) * bytesPerPixel;
-    // In locals: the stores below may alias the table's own fields.
-    const uint32_t* index = runs.RowIndex() + top;
-    const CxKeyRuns::Run* const spans = runs.Runs();
-    constexpr uint32_t dense = CxKeyRuns::kDenseRow;
-    for (int32_t k = 0; k < rows; ++k, srow += srcPitch, drow += dstPitch)
-    {
-        const uint32_t first = index[k];
-        if (first & dense)
-        {
-            if (bytesPerPixel == 2)
-                CopyRowKeyed16(drow, srow, n, static_cast<uint16_t>(key));
-            else
-                CopyRowKeyed8(drow, srow, n, static_cast<uint8_t>(key));
-            continue;
-        }
-        const CxKeyRuns::Run* r = spans + first;
-        const CxKeyRuns::Run* const e = spans + (index[k + 1] & ~dense);
-        if (whole)
-        {
-            for (; r != e; ++r)
-                CopySpanAvx2(drow + r->start * bytesPerPixel, srow + r->start * bytesPerPixel,
-                             static_cast<size_t>(r->length) * bytesPerPixel);
-            continue;
-        }
-        for (; r != e; ++r)
-        {
-            int32_t a = r->start;
-            int32_t b = a + r->length;
-            if (b <= left)
-                continue;
-            if (a >= right)
-                break;
-            if (a < left)
-                a = left;
-            if (b > right)
-                b = right;
-            CopySpanAvx2(drow + (a - left) * bytesPerPixel, srow + (a - left) * bytesPerPixel,
-                         static_cast<size_t>(b - a) * bytesPerPixel);
-        }
-    }
+    CopySameFormatSpans(j, bytesPerPixel,
+                        [](uint8_t* d, const uint8_t* s, size_t bytes) { CopySpanAvx2(d, s, bytes); });
 }
 #endif
 
@@ -331,22 +306,8 @@ void cx_rows::CopyKeyedSpans(const CxBlitJob& j, int32_t bytesPerPixel)
         return;
     }
 #endif
-    const int32_t n = j.dw;
-    const uint32_t key = j.key;
-    if (bytesPerPixel == 2)
-        ForEachSpan(
-            j, 2, 2,
-            [](uint8_t* d, const uint8_t* s, int32_t offset, int32_t count) {
-                cx_spans::CopySpan(d + offset * 2, s + offset * 2, static_cast<size_t>(count) * 2);
-            },
-            [n, key](uint8_t* d, const uint8_t* s) { CopyRowKeyed16(d, s, n, static_cast<uint16_t>(key)); });
-    else
-        ForEachSpan(
-            j, 1, 1,
-            [](uint8_t* d, const uint8_t* s, int32_t offset, int32_t count) {
-                cx_spans::CopySpan(d + offset, s + offset, static_cast<size_t>(count));
-            },
-            [n, key](uint8_t* d, const uint8_t* s) { CopyRowKeyed8(d, s, n, static_cast<uint8_t>(key)); });
+    CopySameFormatSpans(j, bytesPerPixel,
+                        [](uint8_t* d, const uint8_t* s, size_t bytes) { cx_spans::CopySpan(d, s, bytes); });
 }
 
 // 8-bit to 16-bit keyed copy through the span table and the palette table.

@@ -113,10 +113,9 @@ uint32_t CxBitmapFont::CreateFromSurface(CxDrawSurface* image)
     if (image->GetTransparentColor() != CX_COLOR_NONE)
         m_nTransparentColor = image->GetTransparentColor();
 
-    image->Lock();
+    const CxSurfaceLock lock(image);
     if (!image->IsCreated() || !image->GetBits() || width <= 0 || height <= 0)
     {
-        image->Unlock();
         SetError(CX_ERR_INVALID_FILE_TYPE, "No bitmap for font");
         return GetError();
     }
@@ -128,7 +127,6 @@ uint32_t CxBitmapFont::CreateFromSurface(CxDrawSurface* image)
     m_pChars = static_cast<ST_FONT_CHAR*>(CX_ALLOC_ZERO(sizeof(ST_FONT_CHAR) * count));
     if (!m_pChars)
     {
-        image->Unlock();
         SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate a font char array with %d entries",
                  static_cast<int>(count));
         return GetError();
@@ -149,7 +147,6 @@ uint32_t CxBitmapFont::CreateFromSurface(CxDrawSurface* image)
     }
     m_pChars[count - 1].right = width - 1;
     m_Header.nCount = count;
-    image->Unlock();
     return CX_ERR_NONE;
 }
 

@@ -70,18 +70,6 @@ inline void PutLe32(CxByteSink& out, uint32_t value)
     out.PutWord(static_cast<uint16_t>(value));
     out.PutWord(static_cast<uint16_t>(value >> 16));
 }
-// Holds a surface's lock for a scope.
-class CxSurfaceLock
-{
-public:
-    explicit CxSurfaceLock(CxDrawSurface* surface) : m_pSurface(surface) { m_pSurface->Lock(); }
-    ~CxSurfaceLock() { m_pSurface->Unlock(); }
-    CxSurfaceLock(const CxSurfaceLock&) = delete;
-    CxSurfaceLock& operator=(const CxSurfaceLock&) = delete;
-
-private:
-    CxDrawSurface* m_pSurface;
-};
 
 // Depths a surface can have.
 inline bool IsImageDepth(uint32_t depth)

@@ -3,14 +3,13 @@
 #include "engine/graphics/draw_surface.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
+#include <utility>
 
 CxOSPalette::CxOSPalette() = default;
 
-CxOSPalette::~CxOSPalette()
-{
-    delete[] m_pLogical;
-}
+CxOSPalette::~CxOSPalette() = default;
 
 uint32_t CxOSPalette::Initialize()
 {
@@ -22,12 +21,13 @@ uint32_t CxOSPalette::CreateLogicalPalette(uint32_t options)
 {
     constexpr uint32_t count = 256;
     const uint32_t size = 4 * count + 8;
-    uint8_t* logical = new (std::nothrow) uint8_t[size];
-    if (!logical)
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size]);
+    if (!buffer)
     {
         SetError(CX_ERR_OUT_OF_MEMORY, "Error allocating %ld bytes for palette", static_cast<long>(size));
         return GetError();
     }
+    uint8_t* logical = buffer.get();
     memset(logical, 0, size);
     logical[0] = static_cast<uint8_t>(CX_PALETTE_VERSION & 0xFF);
     logical[1] = static_cast<uint8_t>(CX_PALETTE_VERSION >> 8);
@@ -57,8 +57,7 @@ uint32_t CxOSPalette::CreateLogicalPalette(uint32_t options)
         entry[3] = flags;
         m_Entries[i].nFlags = flags;
     }
-    delete[] m_pLogical;
-    m_pLogical = logical;
+    m_pLogical = std::move(buffer);
     m_nLogicalSize = size;
     return GetError();
 }

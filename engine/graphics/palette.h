@@ -11,6 +11,7 @@
 #include "engine/core/error.h"
 
 #include <cstdint>
+#include <memory>
 
 // Entry flags of the logical palette.
 constexpr uint8_t CX_PC_RESERVED = 0x01;
@@ -48,11 +49,11 @@ public:
 
     const ST_PALETTE_ENTRY& GetEntry(int32_t index) const { return m_Entries[index & 0xFF]; }
     // The logical palette: version, count, then count entries of red, green, blue, flags.
-    const uint8_t* GetLogicalPalette() const { return m_pLogical; }
+    const uint8_t* GetLogicalPalette() const { return m_pLogical.get(); }
     uint32_t GetLogicalPaletteSize() const { return m_nLogicalSize; }
 
 private:
     ST_PALETTE_ENTRY m_Entries[256] = {};
-    uint8_t* m_pLogical = nullptr;
+    std::unique_ptr<uint8_t[]> m_pLogical;
     uint32_t m_nLogicalSize = 0;
 };

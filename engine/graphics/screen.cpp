@@ -56,7 +56,6 @@ CxDibScreen::~CxDibScreen()
 {
     StopCursorThread();
     DestroySurface();
-    delete[] m_pConverted;
 }
 
 uint32_t CxDibScreen::Open(const ST_SCREEN_PARAMS& params)
@@ -116,8 +115,8 @@ uint32_t CxDibScreen::CreateSurface(int32_t width, int32_t height, int32_t depth
         layout = GetPixelFormat() == CX_PF_565 ? CX_PRESENT_RGB565 : CX_PRESENT_RGB555;
     if (depth != 16 && depth != 32)
     {
-        delete[] m_pConverted;
-        m_pConverted = new (std::nothrow) uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)];
+        m_pConverted.reset(new (std::nothrow)
+                               uint32_t[static_cast<size_t>(width) * static_cast<size_t>(height)]);
     }
     if (!OpenPresenter(width, height, layout) || (depth != 16 && depth != 32 && !m_pConverted))
     {
@@ -152,7 +151,7 @@ void CxDibScreen::Upload(const CxRect& rect)
     // Palettised and 24-bit screens are shown through 32-bit pixels.
     for (int32_t y = r.top; y <= r.bottom; ++y)
     {
-        uint32_t* row = m_pConverted + static_cast<size_t>(y) * static_cast<size_t>(m_nWidth);
+        uint32_t* row = m_pConverted.get() + static_cast<size_t>(y) * static_cast<size_t>(m_nWidth);
         for (int32_t x = r.left; x <= r.right; ++x)
         {
             uint8_t rgba[4];
@@ -160,7 +159,7 @@ void CxDibScreen::Upload(const CxRect& rect)
             row[x] = (static_cast<uint32_t>(rgba[0]) << 16) | (static_cast<uint32_t>(rgba[1]) << 8) | rgba[2];
         }
     }
-    UploadToPresenter(reinterpret_cast<const uint8_t*>(m_pConverted), m_nWidth * 4, r);
+    UploadToPresenter(reinterpret_cast<const uint8_t*>(m_pConverted.get()), m_nWidth * 4, r);
 }
 
 uint32_t CxDibScreen::Present(const CxRect* rect)

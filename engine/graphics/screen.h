@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 class CxOSPalette;
@@ -107,7 +108,7 @@ protected:
     bool m_bPaletteSet = false;
     uint32_t m_nPresents = 0;
     CxRect m_rcLastArea;
-    uint32_t* m_pConverted = nullptr;
+    std::unique_ptr<uint32_t[]> m_pConverted;
     CxMutex m_FrameMutex;
     std::thread m_CursorThread;
     std::atomic<bool> m_bCursorThreadRun{false};

@@ -117,7 +117,7 @@ CxAudioSubTitle::~CxAudioSubTitle()
     // The base cannot reach ReleasePlayback any more: stop while this part still exists.
     Stop();
     DeleteLines();
-    delete m_pTextBox;
+    m_pTextBox.reset();
 }
 
 const CLineOfText* CxAudioSubTitle::GetLine(uint32_t index) const
@@ -273,7 +273,7 @@ void CxAudioSubTitle::StartPlayback()
         return;
     m_nCurrentLine = 0;
     if (!m_pTextBox)
-        m_pTextBox = new (std::nothrow) CxSubtitleBox;
+        m_pTextBox.reset(new (std::nothrow) CxSubtitleBox);
     if (m_pTextBox)
     {
         m_pTextBox->Layout(FindFont(CX_FONT_ID_DEFAULT));

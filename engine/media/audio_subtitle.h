@@ -21,6 +21,7 @@
 #include "engine/media/sound.h"
 
 #include <cstdint>
+#include <memory>
 
 // Milliseconds per character of a line whose time is -1.
 constexpr uint32_t CX_SUBTITLE_MS_PER_CHAR = 50;
@@ -113,7 +114,7 @@ public:
     uint32_t GetRemainingTime() const;
     const CxTimer& GetLineTimer() const { return m_LineTimer; }
     // The text box; it hangs in the display tree only while a line is shown.
-    CxSubtitleBox* GetTextBox() const { return m_pTextBox; }
+    CxSubtitleBox* GetTextBox() const { return m_pTextBox.get(); }
 
 private:
     // Whether the current line is shown and its time has run out.
@@ -121,7 +122,7 @@ private:
     void ShowLine(uint32_t index);
     void DeleteLines();
 
-    CxSubtitleBox* m_pTextBox = nullptr;
+    std::unique_ptr<CxSubtitleBox> m_pTextBox;
     CxTimer m_LineTimer;
     int32_t m_nCurrentLine = 0;
     CxLinkedList<CLineOfText*> m_Lines;

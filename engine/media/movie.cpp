@@ -79,7 +79,7 @@ uint32_t CxMovie::Open(const char* fileName, CxDrawSurface* surface)
         driverFlags |= CX_MOVIE_DRIVER_SOUND;
     if (m_nMovieFlags & CX_MOVIE_DRIVER_01)
         driverFlags |= CX_MOVIE_DRIVER_FLAG_01;
-    m_pDriver = CreateMovieDriver(fileName, driverFlags);
+    m_pDriver.reset(CreateMovieDriver(fileName, driverFlags));
     if (!m_pDriver)
     {
         delete surface;
@@ -129,8 +129,7 @@ void CxMovie::Close()
 {
     Hide();
     Stop();
-    delete m_pDriver;
-    m_pDriver = nullptr;
+    m_pDriver.reset();
     Unload();
     m_Dirty.RemoveAll();
 }

@@ -21,6 +21,7 @@
 #include "engine/ui/dialog_box.h"
 
 #include <cstdint>
+#include <memory>
 
 class CxMovie;
 class CxMovieDriver;
@@ -110,7 +111,7 @@ public:
     void SetDecodeFirstFrame(bool on) { SetMovieFlags(CX_MOVIE_FIRST_FRAME, on); }
     bool IsDecodeFirstFrame() const { return (m_nMovieFlags & CX_MOVIE_FIRST_FRAME) != 0; }
 
-    CxMovieDriver* GetDriver() const { return m_pDriver; }
+    CxMovieDriver* GetDriver() const { return m_pDriver.get(); }
     const CxString& GetFileName() const { return m_strFileName; }
     // True when the last blocking play ended by a key or a button.
     bool WasSkipped() const { return m_bSkipped; }
@@ -130,7 +131,7 @@ protected:
     // Ends a blocking, skippable play; true when it did.
     bool Skip();
 
-    CxMovieDriver* m_pDriver = nullptr;
+    std::unique_ptr<CxMovieDriver> m_pDriver;
     CxString m_strFileName;
     CxMovieListener* m_pListener = nullptr;
     CxMovieEndCallback m_pfnEndCallback = nullptr;

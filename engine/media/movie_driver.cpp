@@ -526,10 +526,9 @@ uint32_t CxSmackerDriver::DoFrame(ST_MOVIE_FRAME* record)
         SetError(CX_ERR_INVALID_ARGUMENT, "DoFrame: movies draw into 8-bit, 5-5-5 or 5-6-5 surfaces only");
         return GetError();
     }
-    surface->Lock();
+    const CxSurfaceLock lock(surface);
     if (!surface->GetBits())
     {
-        surface->Unlock();
         SetError(CX_ERR_INVALID_ARGUMENT, "DoFrame: the surface has no pixels");
         return GetError();
     }
@@ -546,7 +545,6 @@ uint32_t CxSmackerDriver::DoFrame(ST_MOVIE_FRAME* record)
         if (Wait())
         {
             record->nFlags |= CX_MOVIE_FRAME_WAIT;
-            surface->Unlock();
             return CX_ERR_NONE;
         }
         // Past the last frame the movie starts over (a looping movie), sound
@@ -584,6 +582,5 @@ uint32_t CxSmackerDriver::DoFrame(ST_MOVIE_FRAME* record)
     if (depth == 8 && result == CX_ERR_NONE &&
         memcmp(surface->GetPalette(), m_pMovie->GetPalette(), 768) != 0)
         surface->SetPalette(m_pMovie->GetPalette());
-    surface->Unlock();
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdarg>
 #include <cstring>
+#include <memory>
 
 namespace {
 bool s_bInitialised = false;
@@ -15,7 +16,7 @@ bool s_bSoundOn = false;
 HCXDRIVER s_hDriver = nullptr;
 int32_t s_nMasterVolume = CX_SOUND_DEFAULT_VOLUME;
 
-CxQueue<CxSound*>* s_pQueues[CX_SOUND_MAX_QUEUES] = {};
+std::unique_ptr<CxQueue<CxSound*>> s_pQueues[CX_SOUND_MAX_QUEUES];
 int32_t s_nQueueCount = 0;
 
 CxSound* s_pFirstSound = nullptr;
@@ -391,10 +392,10 @@ uint32_t InitSoundSystem(CxOptions* options)
         s_bServiceRan = false;
         while (s_nQueueCount < queues && s_nQueueCount < CX_SOUND_MAX_QUEUES)
         {
-            CxQueue<CxSound*>* queue = new (std::nothrow) CxQueue<CxSound*>;
-            if (!queue)
+            s_pQueues[s_nQueueCount].reset(new (std::nothrow) CxQueue<CxSound*>);
+            if (!s_pQueues[s_nQueueCount])
                 return CX_ERR_OUT_OF_MEMORY;
-            s_pQueues[s_nQueueCount++] = queue;
+            ++s_nQueueCount;
         }
         s_bInitialised = true;
     }
@@ -441,10 +442,7 @@ void ShutdownSoundSystem()
         sound = next;
     }
     for (int32_t q = 0; q < s_nQueueCount; ++q)
-    {
-        delete s_pQueues[q];
-        s_pQueues[q] = nullptr;
-    }
+        s_pQueues[q].reset();
     s_nQueueCount = 0;
     RemoveMainLoopFunction(SoundServiceRoutine);
     if (s_hDriver)
@@ -505,7 +503,7 @@ int32_t GetSoundQueueCount()
 
 CxQueue<CxSound*>* GetSoundQueue(int32_t queue)
 {
-    return queue >= 0 && queue < s_nQueueCount ? s_pQueues[queue] : nullptr;
+    return queue >= 0 && queue < s_nQueueCount ? s_pQueues[queue].get() : nullptr;
 }
 
 int32_t ChooseSoundQueue()

@@ -238,7 +238,7 @@ uint32_t CxVideo::OpenDecoder()
 {
     CloseDecoder();
     av_log_set_level(AV_LOG_QUIET);
-    m_pState = new CxVideoState;
+    m_pState = std::make_unique<CxVideoState>();
     CxVideoState& s = *m_pState;
     s.pData = m_Data.data();
     s.nSize = static_cast<int64_t>(m_Data.size());
@@ -350,8 +350,7 @@ void CxVideo::CloseDecoder()
         av_freep(&s.pIo->buffer);
         avio_context_free(&s.pIo);
     }
-    delete m_pState;
-    m_pState = nullptr;
+    m_pState.reset();
 }
 
 void CxVideo::Close()

@@ -34,6 +34,7 @@
 #include "engine/base/geometry.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Target pixel formats (the engine's pixel-format codes for 16-bit surfaces).
@@ -169,7 +170,7 @@ private:
     void FindChangedRects(const uint8_t* previous, const uint8_t* current);
     void ConvertTo(const ST_VIDEO_TARGET& target) const;
 
-    CxVideoState* m_pState = nullptr;
+    std::unique_ptr<CxVideoState> m_pState;
     std::vector<uint8_t> m_Data; // the movie file
     int32_t m_nWidth = 0;
     int32_t m_nHeight = 0;

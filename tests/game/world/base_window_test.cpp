@@ -251,35 +251,30 @@ TEST_F(BaseWindowTest, APausedRoomHoldsItsIdleCountdown)
 namespace {
 // A question that answers yes on the second pass of its modal loop and
 // records the room's pause count while it is open.
+// What the question saw of the room while it was open.
+struct QuestionSeen
+{
+    int32_t paused = -1;
+    int32_t type = -1;
+    bool onTop = false;
+} s_Seen;
+
 class CAutoQuestion : public CYesNoQuestion
 {
 public:
+    explicit CAutoQuestion(int32_t type) : m_nType(type) {}
     int32_t GetAnswer() const override { return m_nAnswer; }
     void ResetAnswer() override { m_nAnswer = -1; }
     uint32_t DoModal() override
     {
-        s_nPausedDuringQuestion = s_pApp->GetCurRoom()->GetPauseCount();
-        s_nType = m_nType;
-        s_bOnTop = GetParent() == CxDisplayObject::GetRoot() && IsShown();
+        s_Seen = {s_pApp->GetCurRoom()->GetPauseCount(), m_nType,
+                  GetParent() == CxDisplayObject::GetRoot() && IsShown()};
         m_nAnswer = YES_NO_ANSWER_YES;
         return CX_ERR_NONE;
     }
-    int32_t m_nType = -1;
+    int32_t m_nType;
     int32_t m_nAnswer = -1;
-    static int32_t s_nPausedDuringQuestion;
-    static int32_t s_nType;
-    static bool s_bOnTop;
 };
-int32_t CAutoQuestion::s_nPausedDuringQuestion = -1;
-int32_t CAutoQuestion::s_nType = -1;
-bool CAutoQuestion::s_bOnTop = false;
-
-CYesNoQuestion* MakeQuestion(int32_t type)
-{
-    auto* question = new CAutoQuestion;
-    question->m_nType = type;
-    return question;
-}
 } // namespace
 
 TEST_F(BaseWindowTest, AskYesNoPausesTheRoomForTheQuestion)
@@ -289,11 +284,12 @@ TEST_F(BaseWindowTest, AskYesNoPausesTheRoomForTheQuestion)
     // Without dialogs the answer is no and nothing is shown.
     EXPECT_EQ(room->AskYesNo(2), YES_NO_ANSWER_NO);
 
-    PFN_CREATE_YES_NO previous = CYesNoHook::SetDialogFactory(MakeQuestion);
+    PFN_CREATE_YES_NO previous =
+        CYesNoHook::SetDialogFactory([](int32_t type) -> CYesNoQuestion* { return new CAutoQuestion(type); });
     EXPECT_EQ(room->AskYesNo(2), YES_NO_ANSWER_YES);
-    EXPECT_EQ(CAutoQuestion::s_nPausedDuringQuestion, 1);
-    EXPECT_EQ(CAutoQuestion::s_nType, 2);
-    EXPECT_TRUE(CAutoQuestion::s_bOnTop);
+    EXPECT_EQ(s_Seen.paused, 1);
+    EXPECT_EQ(s_Seen.type, 2);
+    EXPECT_TRUE(s_Seen.onTop);
     EXPECT_EQ(room->GetPauseCount(), 0);
     EXPECT_EQ(room->GetYesNoHook().GetDialog(), nullptr) << "the dialog is deleted after the answer";
     CYesNoHook::SetDialogFactory(previous);

@@ -51,25 +51,20 @@ inline void ExpectBlankProfileFile(const std::string& path)
     for (auto* node = options.GetSections().GetHead(); node; node = node->GetNext(), ++u)
     {
         CxOptionSection* section = node->m_Value;
-        EXPECT_STREQ(section->GetName().c_str(), ("[User" + std::to_string(u) + "]").c_str());
+        EXPECT_EQ(section->GetName(), CxString(("[User" + std::to_string(u) + "]").c_str()));
         ASSERT_EQ(section->GetVariables().GetCount(), USER_PROFILE_KEYS);
         int k = 0;
         for (CxOptionVariable* v = section->FirstVariable(); v; v = section->NextVariable(), ++k)
         {
-            if (k == 0)
-            {
-                EXPECT_STREQ(v->GetName().c_str(), "UserName");
-                EXPECT_STREQ(v->GetValue().c_str(), "");
-                continue;
-            }
+            const std::string name =
+                k == 0 ? "UserName" : "Building" + std::to_string(k - 1) + "CurMissionID";
             if (k <= USER_BUILDING_COUNT)
             {
-                EXPECT_STREQ(v->GetName().c_str(),
-                             ("Building" + std::to_string(k - 1) + "CurMissionID").c_str());
+                EXPECT_EQ(v->GetName(), CxString(name.c_str()));
             }
-            EXPECT_STREQ(v->GetValue().c_str(), "0") << v->GetName().c_str();
+            EXPECT_EQ(v->GetValue(), CxString(k == 0 ? "" : "0")) << v->GetName().c_str();
         }
-        EXPECT_STREQ(section->FindVariable("FireBldgCompleteFlag") ? "found" : "", "found");
+        EXPECT_NE(section->FindVariable("FireBldgCompleteFlag"), nullptr);
     }
     options.Discard();
 }

@@ -22,13 +22,6 @@ class RumboTileMapTest : public SpriteWorldTest
 {
 protected:
     void SetUp() override { mkdir((m_Dir.Path() + "/TILES").c_str(), 0755); }
-    // A tile image of one colour under TILES.
-    void MakeTile(const char* name, uint32_t color)
-    {
-        CxDrawSurface tile(64, 64, 24);
-        tile.FillRect(nullptr, color);
-        ASSERT_EQ(tile.Save((m_Dir.Path() + "/TILES/" + name).c_str()), 0u);
-    }
     std::string WriteMap(const ST_MAP_DESCRIPTION& map, const char* name = "town.map")
     {
         std::string why;
@@ -44,19 +37,23 @@ protected:
         map.cells.assign(static_cast<size_t>(columns) * rows, 0);
         return map;
     }
-    // Runs the timers after ms more milliseconds.
-    void Tick(uint32_t ms)
+    // A map of 40 x 30 tiles of 64 pixels in a 640 x 480 room.
+    CRumboTileMap& RoomMap()
     {
-        m_Clock.Advance(ms);
-        RunMainLoopFunctions();
+        m_Room.Create(0, 0, 640, 480, nullptr);
+        m_Map.Create(0, 0, 1, 1, &m_Room);
+        m_Map.SetMapSize(40, 30, 64, 64);
+        return m_Map;
     }
+    CxDisplayObject m_Room;
+    CRumboTileMap m_Map;
 };
 } // namespace
 
 TEST_F(RumboTileMapTest, LoadsTilesAndCells)
 {
-    MakeTile("grass.bmp", 0x00FF00);
-    MakeTile("road.bmp", 0x808080);
+    WriteImage("TILES/grass.bmp", 64, 64, 0x00FF00);
+    WriteImage("TILES/road.bmp", 64, 64, 0x808080);
     ST_MAP_DESCRIPTION desc = Plain(3, 2);
     desc.tiles = {{"grass.bmp", 7}, {"road.bmp", 9}, {"missing.bmp", 11}};
     desc.cells = {0, 1, 2, 3, 1, 0xFFFFFFFF}; // 3 = N and beyond: empty
@@ -73,12 +70,13 @@ TEST_F(RumboTileMapTest, LoadsTilesAndCells)
     }
     EXPECT_TRUE(map.GetTile(0)->IsCreated());
     EXPECT_FALSE(map.GetTile(2)->IsCreated()); // listed although its image is missing
-    EXPECT_EQ(map.GetCell(0, 0), map.GetTile(0));
-    EXPECT_EQ(map.GetCell(1, 0), map.GetTile(1));
-    EXPECT_EQ(map.GetCell(2, 0), map.GetTile(2));
-    EXPECT_EQ(map.GetCell(0, 1), nullptr);
-    EXPECT_EQ(map.GetCell(1, 1), map.GetTile(1));
-    EXPECT_EQ(map.GetCell(2, 1), nullptr);
+    const int cells[2][3] = {{0, 1, 2}, {-1, 1, -1}};
+    for (int32_t row = 0; row < 2; ++row)
+        for (int32_t column = 0; column < 3; ++column)
+        {
+            const int i = cells[row][column];
+            EXPECT_EQ(map.GetCell(column, row), i < 0 ? nullptr : map.GetTile(i)) << column << "," << row;
+        }
     EXPECT_EQ(map.GetTileAt(CxPoint(130, 70)), nullptr);
     EXPECT_EQ(map.GetTileAt(CxPoint(70, 70)), map.GetTile(1));
 }
@@ -158,16 +156,13 @@ TEST_F(RumboTileMapTest, NamesWithoutEndAreCutAt255)
 TEST_F(RumboTileMapTest, ReloadKeepsTheParentAndStopsScrolling)
 {
     const std::string path = WriteMap(Plain(40, 30));
-    CxDisplayObject room;
-    room.Create(0, 0, 640, 480, nullptr);
-    CRumboTileMap map;
-    map.Create(0, 0, 1, 1, &room);
+    CRumboTileMap& map = RoomMap();
     ASSERT_EQ(map.LoadMap(path.c_str()), 0u);
     map.ScrollToward(CxPoint(500, 0), 50, 10);
     EXPECT_TRUE(map.IsScrolling());
     ASSERT_EQ(map.LoadMap(path.c_str()), 0u);
     EXPECT_FALSE(map.IsScrolling());
-    EXPECT_EQ(map.GetParent(), &room);
+    EXPECT_EQ(map.GetParent(), &m_Room);
     map.ScrollToward(CxPoint(500, 0), 50, 10);
     map.ClearMap();
     EXPECT_FALSE(map.IsScrolling());
@@ -175,11 +170,7 @@ TEST_F(RumboTileMapTest, ReloadKeepsTheParentAndStopsScrolling)
 
 TEST_F(RumboTileMapTest, ScrollTowardLandsOnTheTargetOnTheLastStep)
 {
-    CxDisplayObject room;
-    room.Create(0, 0, 640, 480, nullptr);
-    CRumboTileMap map;
-    map.Create(0, 0, 1, 1, &room);
-    map.SetMapSize(40, 30, 64, 64);
+    CRumboTileMap& map = RoomMap();
     map.ScrollTo(40, 70);
     // Distance 100 (a 60-80-100 triangle), step 10: ten ticks.
     map.ScrollToward(CxPoint(100, 150), 50, 10);
@@ -207,11 +198,7 @@ TEST_F(RumboTileMapTest, ScrollTowardLandsOnTheTargetOnTheLastStep)
 
 TEST_F(RumboTileMapTest, PausedScrollHoldsAndANewOneReplacesIt)
 {
-    CxDisplayObject room;
-    room.Create(0, 0, 640, 480, nullptr);
-    CRumboTileMap map;
-    map.Create(0, 0, 1, 1, &room);
-    map.SetMapSize(40, 30, 64, 64);
+    CRumboTileMap& map = RoomMap();
     map.ScrollToward(CxPoint(100, 0), 50, 10);
     Tick(50);
     EXPECT_EQ(map.GetPosition(), CxPoint(-10, 0));

@@ -1,13 +1,8 @@
 #include "game/world/super_sprite.h"
 
 #include "engine/core/event_creator.h"
-#include "engine/core/file.h"
-#include "engine/core/game_path.h"
-#include "engine/core/main_loop.h"
 #include "engine/core/random.h"
 #include "engine/frame/system_events.h"
-#include "engine/graphics/image_filter.h"
-#include "engine/platform/clock.h"
 #include "game/world/sound_distance.h"
 #include "game/world/super_sprite_events.h"
 #include "tests/game/world/sprite_world_test.h"
@@ -20,12 +15,6 @@
 #include <string>
 
 namespace {
-class NullListener : public CxEventListener
-{
-public:
-    int32_t OnEvent(uint32_t, CxEvent*) override { return 0; }
-};
-
 class SuperSpriteTest : public SpriteWorldTest
 {
 protected:
@@ -45,34 +34,17 @@ protected:
         }
         ASSERT_EQ(image.Save(m_Dir.File(name).c_str()), 0u);
     }
-    std::string WriteSprite(const std::string& text, const char* name = "thing.ini")
-    {
-        return m_Dir.Write(name, text);
-    }
-    // A sprite of states frames 0-6 of the strip: the given state sections follow.
+    std::string WriteSprite(const std::string& text) { return m_Dir.Write("thing.ini", text); }
+    // A sprite "Barn" of states state sections, head among its own keys.
     std::string Sprite(int32_t states, const std::string& sections, const std::string& head = "")
     {
         return WriteSprite("[QexSprite]\nName=Barn\nNumStates=" + std::to_string(states) + "\n" + head +
                            sections);
     }
-    void Tick(uint32_t ms)
-    {
-        m_Clock.Advance(ms);
-        RunMainLoopFunctions();
-    }
 };
 
 const char* const TWO_STATES = "[State000]\nFileName=$GAMEPATH\\strip3.bmp\nNumFrames=3\nFrameRate=10\n"
                                "[State001]\nFileName=$GAMEPATH\\strip.bmp\nNumFrames=7\nStartFrame=0\n";
-
-CxLinkedList<CxString>* Args(std::initializer_list<const char*> values)
-{
-    static CxLinkedList<CxString> list;
-    list.RemoveAll();
-    for (const char* v : values)
-        list.AddTail(CxString(v));
-    return &list;
-}
 } // namespace
 
 TEST_F(SuperSpriteTest, LoadsTheSpriteKeysAndStates)
@@ -89,31 +61,13 @@ TEST_F(SuperSpriteTest, LoadsTheSpriteKeysAndStates)
     EXPECT_FALSE(sprite.IsSolid());
     EXPECT_TRUE(sprite.IsBumpable());
     EXPECT_EQ(sprite.GetCollisionRect(), CxRect(1, 2, 5, 6));
-    EXPECT_EQ(sprite.GetState(), 0);
     EXPECT_EQ(sprite.GetSize(), CxSize(10, 8));
     CSuperState* state = sprite.GetStateObject(0);
     ASSERT_NE(state, nullptr);
     EXPECT_FALSE(state->IsPerFrame());
     EXPECT_EQ(state->GetFrameCount(), 3); // a still is cut into StartFrame + NumFrames frames
-    EXPECT_EQ(state->GetLastFrame(), 2);
-    EXPECT_EQ(sprite.GetStateObject(1)->GetFrameCount(), 7);
-    // The colour key of game images: magenta.
-    EXPECT_EQ(state->GetImage()->GetTransparentColor(), state->GetImage()->MakeColor(255, 0, 255));
     sprite.MoveTo(0, 100);
     EXPECT_EQ(sprite.ComputeDepth(), -7 - 107 + 10000);
-}
-
-TEST_F(SuperSpriteTest, DefaultsOfAPlainFile)
-{
-    CSuperSprite sprite;
-    ASSERT_EQ(
-        sprite.LoadFromFile(
-            WriteSprite("[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\strip.bmp\n").c_str()),
-        0u);
-    EXPECT_EQ(sprite.GetName(), "No Name");
-    EXPECT_EQ(sprite.GetCollisionFlags(), COLLISION_SOLID | COLLISION_BUMPABLE);
-    EXPECT_EQ(sprite.GetCollisionRect(), CxRect(0, 0, 69, 7)); // no NumFrames: one picture
-    EXPECT_EQ(sprite.GetStateObject(0)->GetRate(), 12.0f);
 }
 
 TEST_F(SuperSpriteTest, FailuresAreReportedWithTheirCodes)
@@ -211,17 +165,17 @@ TEST_F(SuperSpriteTest, PlayOncePicksOneOfItsStates)
     for (uint32_t seed = 1; seed <= 20; ++seed)
     {
         SeedRandom(seed);
-        std::unique_ptr<CxEvent> event(sprite.CreateEvent("this", "PlayOnce", *Args({"3", "5"})));
+        std::unique_ptr<CxEvent> event(sprite.CreateEvent("this", "PlayOnce", Args({"3", "5"})));
         auto* play = dynamic_cast<CSuperSpritePlayOnceEvent*>(event.get());
         ASSERT_NE(play, nullptr);
         picked.insert(play->GetState());
     }
     EXPECT_EQ(picked, (std::set<int32_t>{3, 5}));
-    std::unique_ptr<CxEvent> none(sprite.CreateEvent("THIS", "playonce", *Args({})));
+    std::unique_ptr<CxEvent> none(sprite.CreateEvent("THIS", "playonce", Args({})));
     EXPECT_EQ(dynamic_cast<CSuperSpriteEvent*>(none.get())->GetState(), 0);
-    std::unique_ptr<CxEvent> other(sprite.CreateEvent("this", "Wave", *Args({"1"})));
+    std::unique_ptr<CxEvent> other(sprite.CreateEvent("this", "Wave", Args({"1"})));
     EXPECT_NE(dynamic_cast<CCommandEvent*>(other.get()), nullptr);
-    EXPECT_EQ(sprite.CreateEvent("Town", "PlayOnce", *Args({})), nullptr);
+    EXPECT_EQ(sprite.CreateEvent("Town", "PlayOnce", Args({})), nullptr);
 }
 
 TEST_F(SuperSpriteTest, PlayEventsFinishAsTheirKindSays)
@@ -262,7 +216,7 @@ TEST_F(SuperSpriteTest, PlayEventsFinishAsTheirKindSays)
         EXPECT_TRUE(event.IsFinished()) << bad;
         EXPECT_EQ(sprite.GetState(), 0) << bad;
     }
-    std::unique_ptr<CxEvent> text(sprite.CreateEvent("this", "PlayOnce", *Args({"x"})));
+    std::unique_ptr<CxEvent> text(sprite.CreateEvent("this", "PlayOnce", Args({"x"})));
     text->Start();
     EXPECT_TRUE(text->IsFinished());
 }
@@ -287,33 +241,27 @@ TEST_F(SuperSpriteTest, PausingTheEventPausesTheSprite)
     EXPECT_TRUE(event.IsFinished());
 }
 
+// Names in any case; missing and bad numbers leave things as they are.
 TEST_F(SuperSpriteTest, Commands)
 {
     CSuperSprite sprite;
     ASSERT_EQ(sprite.LoadFromFile(Sprite(2, TWO_STATES).c_str()), 0u);
     ErrorCapture errors;
-    sprite.HandleCommand("Paint", *Args({"100", "200"}));
-    EXPECT_TRUE(sprite.IsShown());
-    EXPECT_EQ(sprite.GetPosition(), CxPoint(100, 200));
-    sprite.HandleCommand("erase", *Args({}));
+    sprite.HandleCommand("Paint", Args({"100", "200"}));
+    sprite.HandleCommand("erase", Args({}));
     EXPECT_FALSE(sprite.IsShown());
-    sprite.HandleCommand("PAINT", *Args({}));
+    sprite.HandleCommand("PAINT", Args({}));
+    sprite.HandleCommand("Paint", Args({"7"})); // one number: painted in place
     EXPECT_TRUE(sprite.IsShown());
     EXPECT_EQ(sprite.GetPosition(), CxPoint(100, 200));
-    sprite.HandleCommand("Paint", *Args({"7"})); // one number: painted in place
-    EXPECT_EQ(sprite.GetPosition(), CxPoint(100, 200));
-    sprite.HandleCommand("SetState", *Args({"1"}));
+    sprite.HandleCommand("SetState", Args({"1"}));
+    for (const char* bad : {"2", "-1", "4294967296", ""})
+        sprite.HandleCommand("SetState", *bad ? Args({bad}) : Args({}));
     EXPECT_EQ(sprite.GetState(), 1);
-    for (auto* bad : {Args({"2"}), Args({"-1"}), Args({"4294967296"}), Args({})})
-    {
-        sprite.HandleCommand("SetState", *bad);
-        EXPECT_EQ(sprite.GetState(), 1);
-    }
-    sprite.HandleCommand("SetBumpable", *Args({"0"}));
+    sprite.HandleCommand("SetBumpable", Args({"0"}));
+    sprite.HandleCommand("SetBumpable", Args({}));
     EXPECT_FALSE(sprite.IsBumpable());
-    sprite.HandleCommand("SetBumpable", *Args({}));
-    EXPECT_FALSE(sprite.IsBumpable());
-    sprite.HandleCommand("SetBumpable", *Args({"1"}));
+    sprite.HandleCommand("SetBumpable", Args({"1"}));
     EXPECT_TRUE(sprite.IsBumpable());
     EXPECT_TRUE(errors.Errors().empty());
 }
@@ -322,7 +270,7 @@ TEST_F(SuperSpriteTest, Commands)
 // again only once it has ended.
 TEST_F(SuperSpriteTest, ThisReachesTheSpriteFromItsOwnSequences)
 {
-    NullListener listener;
+    CEventPump pump;
     m_Dir.Write("bump.seq", "Event this.SetState(1)\nEvent Barn.PlayOnce(0)\n");
     m_Dir.Write("hit.seq", "Event this.Paint(5, 6)\n");
     CSuperSprite sprite;

@@ -13,6 +13,7 @@
 #include <memory>
 
 using truck_test::Command;
+using truck_test::FakeView;
 using truck_test::TruckFixture;
 using truck_test::TruckText;
 
@@ -20,36 +21,10 @@ namespace {
 class DriveTest : public TruckFixture
 {
 protected:
-    // A truck of n directions (32 x 24) centred on (500, 500).
     std::unique_ptr<CTruck> MakeTruck(int32_t directions = 16, const std::string& head = "")
     {
-        auto truck = std::make_unique<CTruck>();
-        EXPECT_EQ(truck->LoadFromFile(Write(TruckText(directions, head)).c_str()), CX_ERR_NONE);
-        truck->PlaceAt(CxPoint(500, 500));
-        return truck;
+        return TruckFixture::MakeTruck(directions, head);
     }
-    static CxLinkedList<CxString>& Args(std::initializer_list<const char*> values)
-    {
-        static CxLinkedList<CxString> list;
-        list.RemoveAll();
-        for (const char* v : values)
-            list.AddTail(CxString(v));
-        return list;
-    }
-};
-
-class FakeView : public ITruckView
-{
-public:
-    CxPoint GetViewOrigin() const override { return origin; }
-    CxSize GetViewSize() const override { return CxSize(640, 480); }
-    void ScrollViewTo(const CxPoint& to) override
-    {
-        origin = to;
-        ++scrolls;
-    }
-    CxPoint origin{0, 0};
-    int32_t scrolls = 0;
 };
 
 TEST_F(DriveTest, ReachesItsTopSpeedAfterAsManyUpdatesAsTheAccelerationTakes)
@@ -85,24 +60,6 @@ TEST_F(DriveTest, AccelerationFollowsTheDistanceToTheMousePoint)
     truck->Steer(&near);
     EXPECT_NEAR(truck->GetAcceleration(), -0.4f, 1e-5f);
     EXPECT_EQ(truck->GetDirection(), 0);
-}
-
-TEST_F(DriveTest, TurnsThroughTheShortWay)
-{
-    auto truck = MakeTruck();
-    Command(*truck, "SetDirection 1");
-    const CxPoint centre = truck->GetCentre();
-    // Direction 14 heads at 63.4 degrees: right and up.
-    const double a = 63.4 * 3.14159265358979 / 180.0;
-    const CxPoint point(centre.x + static_cast<int32_t>(400 * std::sin(a)),
-                        centre.y - static_cast<int32_t>(400 * std::cos(a)));
-    std::vector<int32_t> path;
-    for (int i = 0; i < 3; ++i)
-    {
-        truck->Steer(&point);
-        path.push_back(truck->GetDirection());
-    }
-    EXPECT_EQ(path, (std::vector<int32_t>{0, 15, 14}));
 }
 
 TEST_F(DriveTest, ASolidHitTakesTheWheelAwayForTheDefaultTime)
@@ -216,11 +173,6 @@ TEST_F(DriveTest, FaultsAreHandledSoundly)
              t.SetDirectionVector(1, 0);
              t.HandleCollision(&block);
              EXPECT_EQ(t.GetDirectionVector()[0], 1.0f);
-         }},
-        {"SetDirection -17 is 15",
-         [](DriveTest&, CTruck& t) {
-             Command(t, "SetDirection -17");
-             EXPECT_EQ(t.GetDirection(), 15);
          }},
         {"SetMode out of range is ignored",
          [](DriveTest&, CTruck& t) {

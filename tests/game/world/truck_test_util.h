@@ -14,6 +14,9 @@
 #include "engine/media/sound.h"
 #include "engine/platform/clock.h"
 #include "game/world/direction_table.h"
+#include "game/world/truck.h"
+#include "game/world/truck_view.h"
+#include "tests/engine/media/wave_builder.h"
 #include "tests/game/world/sprite_world_test.h"
 #include "tests/support/test_support.h"
 #include "tools/smk/smk_encoder.h"
@@ -21,35 +24,26 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace truck_test {
-// Frame k (below 6) of a w x h movie: every pixel index 10 + k, green 20 + 40 k;
-// the top-left one magenta (index 1).
 // A command with its arguments, given as one text: "SetMaxSpeed 2.5".
 inline void Command(CCommandHandler& handler, const std::string& line)
 {
+    std::istringstream words(line);
+    std::string name, word;
+    words >> name;
     CxLinkedList<CxString> arguments;
-    std::string name;
-    size_t at = 0;
-    bool first = true;
-    while (at <= line.size())
-    {
-        size_t end = line.find(' ', at);
-        if (end == std::string::npos)
-            end = line.size();
-        const std::string word = line.substr(at, end - at);
-        if (first)
-            name = word;
-        else if (!word.empty())
-            arguments.AddTail(CxString(word.c_str()));
-        first = false;
-        at = end + 1;
-    }
+    while (words >> word)
+        arguments.AddTail(CxString(word.c_str()));
     handler.HandleCommand(CxString(name.c_str()), arguments);
 }
 
+// Frame k (below 6) of a w x h movie: every pixel index 10 + k, green 20 + 40 k;
+// the top-left one magenta (index 1).
 inline std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames)
 {
     CxSmackerEncoder encoder;
@@ -70,33 +64,29 @@ inline std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames)
     return file;
 }
 
-// An 8-bit mono wave of n samples.
+// A mono 8 kHz wave of n samples of a 500 Hz square.
 inline std::string MakeWave(uint32_t n)
 {
-    std::string w = "RIFF";
-    auto put32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            w += static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    auto put16 = [&](uint16_t v) {
-        w += static_cast<char>(v & 0xFF);
-        w += static_cast<char>(v >> 8);
-    };
-    put32(36 + n);
-    w += "WAVEfmt ";
-    put32(16);
-    put16(1);
-    put16(1);
-    put32(8000);
-    put32(8000);
-    put16(1);
-    put16(8);
-    w += "data";
-    put32(n);
+    std::vector<int16_t> samples(n);
     for (uint32_t i = 0; i < n; ++i)
-        w += static_cast<char>(128 + ((i / 8) % 2 ? 60 : -60));
-    return w;
+        samples[i] = (i / 8) % 2 ? 15000 : -15000;
+    return wave_test::Pcm16Wave(samples, 1, 8000);
 }
+
+// A view of 640 x 480 whose origin the truck moves.
+class FakeView : public ITruckView
+{
+public:
+    CxPoint GetViewOrigin() const override { return origin; }
+    CxSize GetViewSize() const override { return CxSize(640, 480); }
+    void ScrollViewTo(const CxPoint& to) override
+    {
+        origin = to;
+        ++scrolls;
+    }
+    CxPoint origin{0, 0};
+    int32_t scrolls = 0;
+};
 
 // Directions x 3 states on one movie; head goes into [QexSprite], first into
 // [Direction000], extra after.
@@ -135,14 +125,18 @@ protected:
         delete m_pParent;
         ResetDirectionAngles();
     }
-    std::string Write(const std::string& text, const char* name = "truck.ini")
+    std::string Write(const std::string& text) { return m_Dir.Write("truck.ini", text); }
+    // A truck (32 x 24) centred on (500, 500); see TruckText.
+    template <class T = CTruck>
+    std::unique_ptr<T> MakeTruck(int32_t directions, const std::string& head = "",
+                                 const std::string& first = "")
     {
-        return m_Dir.Write(name, text);
-    }
-    void Tick(uint32_t ms)
-    {
-        m_Clock.Advance(ms);
-        RunMainLoopFunctions();
+        auto truck = std::make_unique<T>();
+        EXPECT_EQ(truck->LoadFromFile(
+                      Write(TruckText(directions, head, "", "$GAMEPATH\\truck.smk", first)).c_str()),
+                  CX_ERR_NONE);
+        truck->PlaceAt(CxPoint(500, 500));
+        return truck;
     }
 
     CxDisplayObject* m_pParent = nullptr;

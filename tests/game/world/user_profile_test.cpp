@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -93,7 +95,6 @@ TEST(UserProfileRules, ResetKeepsTheMissionIdsOnly)
     for (int b = 0; b < USER_BUILDING_COUNT; ++b)
         want.buildingMission[b] = 100 + b;
     EXPECT_EQ(memcmp(&p, &want, sizeof(p)), 0);
-    EXPECT_STREQ(GetVehicleFile(3), "$GAMEPATH\\VPLAYER\\zorbin.ini");
     EXPECT_STREQ(GetVehicleFile(4), GetVehicleFile(0));
     EXPECT_STREQ(GetVehicleFile(-1), GetVehicleFile(0));
 }
@@ -147,117 +148,144 @@ TEST(UserProfileFile, LongNamesAreCutAndBadVehiclesBecomeZero)
 }
 
 namespace {
-struct BadFileCase
+enum class Contents
 {
-    const char* name;
-    bool unreadable; // mode 000, else garbage bytes
-    bool backup;     // a good .bak beside it
+    Good,
+    Garbage,
+    Empty,
+    Missing,
 };
 
-class BadProfileFile : public testing::TestWithParam<BadFileCase>
+enum class Limit
+{
+    None,
+    ReadOnlyFolder,
+    ShortWrite, // writes past 100 bytes fail
+};
+
+// A profile file in some state, and what a load and a save of it must do.
+struct FileCase
+{
+    const char* name;
+    Contents contents;
+    bool unreadable; // mode 000
+    bool backup;     // a good .bak beside it
+    Limit limit;
+    bool loadOk;     // else reported once, the records reset, and no save over it
+    bool fromBackup; // loaded the .bak
+    bool saveOk;     // else reported, and the file is left as it was
+};
+
+const std::string kGarbage("\x89PNG\r\n\x1a\nnot a profile at all", 29);
+
+// The load and the save, as a code: 0 when each did as the case says.
+int LoadAndSave(const FileCase& c, const std::string& path, const UserProfile (&good)[USER_PROFILE_COUNT])
+{
+    ErrorCapture capture;
+    CxError reporter;
+    CUserProfileFile file(path.c_str());
+    UserProfile loaded[USER_PROFILE_COUNT];
+    memset(loaded, 0, sizeof(loaded));
+    loaded[0].level[USER_FIRE] = 5;
+    const uint32_t load = file.Load(loaded, &reporter);
+    UserProfile blank[USER_PROFILE_COUNT] = {};
+    if (load != (c.loadOk ? CX_ERR_NONE : USER_FILE_ERROR) || file.LoadedFromBackup() != c.fromBackup)
+        return 10;
+    if (memcmp(loaded, c.loadOk ? good : blank, sizeof(loaded)) != 0)
+        return 11;
+    if (capture.Errors().size() != (c.loadOk ? 0u : 1u))
+        return 12;
+    loaded[0].level[USER_RACE] = 9;
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    if (c.limit == Limit::ShortWrite)
+    {
+        signal(SIGXFSZ, SIG_IGN); // a failed write instead of the end of the process
+        rlimit small = saved;
+        small.rlim_cur = 100;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    const uint32_t save = file.Save(loaded, &reporter);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    if (save != (c.saveOk ? CX_ERR_NONE : USER_FILE_ERROR) || file.IsWriteBlocked() != !c.loadOk)
+        return 13;
+    bool reported = false;
+    for (const CapturedError& e : capture.Errors())
+        reported = reported || (e.code == USER_FILE_ERROR && e.text == USER_FILE_ERROR_TEXT);
+    return reported == !c.saveOk ? 0 : 14;
+}
+
+class ProfileFile : public testing::TestWithParam<FileCase>
 {
 };
 } // namespace
 
-// Garbage and unreadable files are never written over; a good .bak is used
-// and the bad file goes aside to .bad at the next save.
-TEST_P(BadProfileFile, IsNeverOverwritten)
+// Damaged and unreadable files are never written over; a good .bak is used
+// and the bad file goes aside to .bad at the next save; a save that cannot
+// be written keeps the old file.
+TEST_P(ProfileFile, LoadAndSave)
 {
-    const BadFileCase& c = GetParam();
+    const FileCase& c = GetParam();
     TempDir dir;
     chmod(dir.Path().c_str(), 0777);
     const std::string path = dir.File("rumbo.pxu");
-    const std::string garbage("\x89PNG\r\n\x1a\nnot a profile at all", 29);
-    dir.Write("rumbo.pxu", garbage);
-    if (c.unreadable)
-        chmod(path.c_str(), 0);
     UserProfile good[USER_PROFILE_COUNT];
     for (int u = 0; u < USER_PROFILE_COUNT; ++u)
         FillProfile(good[u], u);
+    if (c.contents == Contents::Good)
+        WriteProfileFile(path, good);
+    else if (c.contents != Contents::Missing)
+        dir.Write("rumbo.pxu", c.contents == Contents::Garbage ? kGarbage : "");
+    const std::string before = c.contents == Contents::Missing ? "" : TempDir::Read(path);
+    chmod(path.c_str(), c.unreadable ? 0 : 0666);
     if (c.backup)
     {
         WriteProfileFile(path + ".bak", good);
         chmod((path + ".bak").c_str(), 0666);
     }
+    const std::string backup = c.backup ? TempDir::Read(path + ".bak") : "";
+    if (c.limit == Limit::ReadOnlyFolder)
+        chmod(dir.Path().c_str(), 0555);
 
-    const int result = RunUnprivileged([&]() -> int {
-        ErrorCapture capture;
-        CUserProfileFile file(path.c_str());
-        UserProfile loaded[USER_PROFILE_COUNT];
-        memset(loaded, 0x33, sizeof(loaded));
-        if (c.backup)
-        {
-            if (file.Load(loaded, nullptr) != CX_ERR_NONE || !file.LoadedFromBackup() ||
-                memcmp(loaded, good, sizeof(good)) != 0)
-                return 10;
-            loaded[0].level[USER_RACE] = 9;
-            if (file.Save(loaded, nullptr) != CX_ERR_NONE)
-                return 11;
-            return 0;
-        }
-        CxError reporter;
-        CUserProfileFile second(path.c_str());
-        memset(loaded, 0, sizeof(loaded));
-        loaded[0].level[USER_FIRE] = 5;
-        if (second.Load(loaded, &reporter) != USER_FILE_ERROR || reporter.GetError() != USER_FILE_ERROR)
-            return 20;
-        if (capture.Errors().size() != 1 || capture.Errors()[0].text != USER_FILE_ERROR_TEXT)
-            return 21;
-        UserProfile blank[USER_PROFILE_COUNT] = {};
-        if (memcmp(loaded, blank, sizeof(blank)) != 0)
-            return 22; // played on with reset records
-        if (second.Save(loaded, &reporter) != USER_FILE_ERROR || !second.IsWriteBlocked())
-            return 23;
-        return 0;
-    });
+    const int result = RunUnprivileged([&] { return LoadAndSave(c, path, good); });
+    chmod(dir.Path().c_str(), 0777);
     if (result == RUN_UNPRIVILEGED_SKIPPED)
         GTEST_SKIP() << "no unprivileged user to run as";
     ASSERT_EQ(result, 0);
-
     chmod(path.c_str(), 0644);
     chmod((path + ".bad").c_str(), 0644);
-    if (c.backup)
+    if (!c.saveOk)
     {
-        EXPECT_EQ(TempDir::Read(path + ".bad"), garbage) << "moved aside, untouched";
-        UserProfile loaded[USER_PROFILE_COUNT] = {};
-        CUserProfileFile file(path.c_str());
-        ASSERT_EQ(file.Load(loaded, nullptr), CX_ERR_NONE);
-        EXPECT_EQ(loaded[0].level[USER_RACE], 9);
-        EXPECT_FALSE(file.LoadedFromBackup());
+        EXPECT_EQ(TempDir::Read(path), before);
+        EXPECT_FALSE(FileExists((path + ".new").c_str()));
+        return;
     }
-    else
-        EXPECT_EQ(TempDir::Read(path), garbage);
-}
-
-INSTANTIATE_TEST_SUITE_P(Files, BadProfileFile,
-                         testing::Values(BadFileCase{"Garbage", false, false},
-                                         BadFileCase{"Unreadable", true, false},
-                                         BadFileCase{"GarbageWithBackup", false, true},
-                                         BadFileCase{"UnreadableWithBackup", true, true}),
-                         [](const testing::TestParamInfo<BadFileCase>& info) {
-                             return std::string(info.param.name);
-                         });
-
-// A missing or empty file falls back to the backup, which stays the last good copy.
-TEST(UserProfileFile, AMissingOrEmptyFileFallsBackToTheBackup)
-{
-    for (bool emptyFile : {false, true})
+    EXPECT_EQ(FileExists((path + ".bad").c_str()),
+              c.contents == Contents::Garbage || c.contents == Contents::Empty);
+    if (FileExists((path + ".bad").c_str()))
     {
-        TempDir dir;
-        const std::string path = dir.File("rumbo.pxu");
-        UserProfile good[USER_PROFILE_COUNT];
-        for (int u = 0; u < USER_PROFILE_COUNT; ++u)
-            FillProfile(good[u], u);
-        WriteProfileFile(path + ".bak", good);
-        if (emptyFile)
-            dir.Write("rumbo.pxu", "");
-        UserProfile loaded[USER_PROFILE_COUNT] = {};
-        CUserProfileFile file(path.c_str());
-        ASSERT_EQ(file.Load(loaded, nullptr), CX_ERR_NONE);
-        EXPECT_TRUE(file.LoadedFromBackup());
-        EXPECT_EQ(memcmp(loaded, good, sizeof(good)), 0);
-        ASSERT_EQ(file.Save(loaded, nullptr), CX_ERR_NONE);
-        EXPECT_EQ(FileExists((path + ".bad").c_str()), emptyFile);
-        EXPECT_EQ(TempDir::Read(path + ".bak"), TempDir::Read(path)) << "empty file: " << emptyFile;
+        EXPECT_EQ(TempDir::Read(path + ".bad"), before) << "moved aside, untouched";
+    }
+    UserProfile loaded[USER_PROFILE_COUNT] = {};
+    CUserProfileFile file(path.c_str());
+    ASSERT_EQ(file.Load(loaded, nullptr), CX_ERR_NONE);
+    EXPECT_EQ(loaded[0].level[USER_RACE], 9);
+    EXPECT_FALSE(file.LoadedFromBackup());
+    if (c.contents == Contents::Missing || c.contents == Contents::Empty)
+    {
+        EXPECT_EQ(TempDir::Read(path + ".bak"), backup) << "the backup stays the last good copy";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ProfileFile,
+    testing::Values(
+        FileCase{"Garbage", Contents::Garbage, false, false, Limit::None, false, false, false},
+        FileCase{"Unreadable", Contents::Garbage, true, false, Limit::None, false, false, false},
+        FileCase{"GarbageWithBackup", Contents::Garbage, false, true, Limit::None, true, true, true},
+        FileCase{"UnreadableWithBackup", Contents::Garbage, true, true, Limit::None, true, true, true},
+        FileCase{"EmptyWithBackup", Contents::Empty, false, true, Limit::None, true, true, true},
+        FileCase{"MissingWithBackup", Contents::Missing, false, true, Limit::None, true, true, true},
+        FileCase{"ReadOnlyFolder", Contents::Good, false, false, Limit::ReadOnlyFolder, true, false, false},
+        FileCase{"ShortWrite", Contents::Good, false, false, Limit::ShortWrite, true, false, false}),
+    [](const testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The game's town under a virtual X server, driven with the real pointer:
+# the town comes up with the truck at its start point in the middle of the
+# window; the pointer held right of the truck drives it right while the view
+# follows (the truck stays in the middle), and SIGTERM leaves the town with
+# the truck further right.
+# Exits 77 (skipped) when xvfb-run, xwininfo, python3, libXtst or ImageMagick is missing.
+set -u
+game=${RUMBOTOWN:?}
+source "$(dirname "$0")/xvfb_lib.sh"
+xvfb_setup 1024x768 xwininfo python3 import convert
+python3 -c 'import ctypes.util, sys; sys.exit(0 if ctypes.util.find_library("Xtst") else 1)' ||
+    { echo "skipped: libXtst is not installed"; exit 77; }
+
+printf '[Engine]\nUseDirectDraw=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nInstallPath=%s\nCDPath=%s\n' \
+    "$PWD" "${RUMBO_DATA:?}" >RumboTownDemo.ini
+"$game" >"$out" 2>&1 &
+pid=$!
+for _ in $(seq 300); do
+    grep -q '^town: ready' "$out" 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || fail "the game ended before the town was ready"
+    sleep 0.05
+done
+grep -qx 'town: ready truck=1102,1450' "$out" || fail "the town did not come up with the truck at 1102,1450"
+window_geometry "Rumbo Town Demo"
+
+# truck_in_middle NAME: the middle of the window shows the truck: a colour
+# that is neither the key nor what lies at the window's corner.
+truck_in_middle() {
+    import -window root "$dir/screen.png" || fail "no screenshot"
+    local corner middle
+    corner=$(pixel 5 5)
+    middle=$(pixel 320 240)
+    [[ -n "$middle" && "$middle" != "$corner" && "$middle" != "255 0 255" ]] ||
+        fail "$1: the middle shows $middle, the corner $corner"
+}
+mouse 320 240
+sleep 0.3
+truck_in_middle "at the start"
+
+# Two seconds with the pointer right of the truck.
+mouse 600 240
+sleep 2
+truck_in_middle "after driving right"
+
+kill -TERM "$pid"
+wait_exit
+[[ "$code" == 0 ]] || fail "exit code ${code:-none} after SIGTERM"
+x=$(sed -n 's/^town: leave truck=\([0-9-]*\),[0-9-]*$/\1/p' "$out")
+[[ -n "$x" ]] || fail "no \"town: leave\" line"
+(( x > 1102 + 100 )) || fail "the truck left the town at x=$x, not right of its start"
+echo "ok: the town's truck drove right from 1102 to $x and stayed in the middle of the view"
