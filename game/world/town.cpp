@@ -113,6 +113,21 @@ void CTown::ResetState()
     m_nArrowShown = -1;
 }
 
+void CTown::RoomPrepare()
+{
+    AttachTo(GetRoot());
+    SetSize(GetRoot()->GetSize());
+    MoveTo(0, 0);
+    CBaseWindow::RoomPrepare();
+}
+
+void CTown::RoomLeaveDone()
+{
+    Hide();
+    Detach();
+    CBaseWindow::RoomLeaveDone();
+}
+
 void CTown::RoomEnter()
 {
     CBaseWindow::RoomEnter();
@@ -124,9 +139,6 @@ void CTown::RoomEnter()
         PlayMovie(intro.c_str(), -1, -1, CX_MOVIE_SKIPPABLE);
         ShowCustomCursor();
     }
-    // The room covers the screen (the display root), whatever its picture.
-    if (CxDisplayObject* screen = GetParent() ? GetParent() : GetRoot())
-        SetSize(screen->GetSize());
     LoadRoomImages();
     if (CreateChannel(&m_nSecondChannel) != CX_ERR_NONE)
         m_nSecondChannel = 0;

@@ -129,8 +129,11 @@ public:
     CTown();
     ~CTown() override;
 
+    // The room goes on the screen before it is entered and off after it is left.
+    void RoomPrepare() override;
     void RoomEnter() override;
     void RoomLeave() override;
+    void RoomLeaveDone() override;
     void RoomUpdate() override;
     void OnIdlePrompt(int32_t level) override;
     void OnTimer(CxTimer* timer) override;

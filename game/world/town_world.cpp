@@ -27,6 +27,8 @@ const char* const NODES_FILE = "$GAMEPATH\\nodes.ini";
 const char* const TREAD_IMAGE = "$GAMEPATH\\VPLAYER\\tread.tga";
 const char* const PRINTING_RETURN = "$GAMEPATH\\mission\\printing\\EndPrintingActivity.seq";
 constexpr uint32_t TEXT_MAX = 256;
+constexpr int32_t TOWN_EMPTY_COLUMNS = 100;
+constexpr int32_t TOWN_EMPTY_ROWS = 60;
 
 CxString ReadText(CxOptions& file, const char* section, const char* key)
 {
@@ -98,6 +100,10 @@ void CTown::LoadWorld()
     m_Map.SetDepth(-100);
     if (!map.IsEmpty() && TownDataExists(BuildGamePath("$GAMEPATH\\%s", map.c_str())))
         m_Map.LoadMap(BuildGamePath("$GAMEPATH\\%s", map.c_str()).c_str());
+    // Without a map the town is empty ground of the usual size, so that the
+    // truck and whatever else there is still show and drive.
+    if (m_Map.GetColumns() == 0)
+        m_Map.SetMapSize(TOWN_EMPTY_COLUMNS, TOWN_EMPTY_ROWS, 64, 64);
     m_Map.SetPosition(0, 0);
     m_Map.Redraw();
     LoadNodes();

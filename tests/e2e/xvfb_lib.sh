@@ -11,6 +11,8 @@
 #   pixel X Y                  "r g b" of window pixel (X, Y) of $dir/screen.png
 #   is NAME X Y R G B [TOL]    fails unless each channel is within TOL (16) of the value
 #   wait_exit                  waits up to 10 s for $pid to end; sets $code ("" if it did not)
+#   mouse X Y [click]          moves the XTest pointer to window pixel (X, Y) (of the last
+#                              window_geometry), and clicks the left button
 
 xvfb_setup() {
     local screen=$1
@@ -119,6 +121,34 @@ event.xclient.l[1] = 0  # CurrentTime
 if not x.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
     sys.exit(1)
 x.XFlush(display)
+x.XCloseDisplay(display)
+PY
+}
+
+# mouse X Y [click]: moves the pointer to window pixel (X, Y), and clicks the left button.
+mouse() {
+    python3 - $((left + $1)) $((top + $2)) "${3:-}" <<'PY' || fail "could not drive the pointer"
+import ctypes, ctypes.util, sys, time
+x = ctypes.CDLL("libX11.so.6")
+t = ctypes.CDLL(ctypes.util.find_library("Xtst"))
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+t.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
+t.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+t.XTestFakeMotionEvent(display, -1, int(sys.argv[1]), int(sys.argv[2]), 0)
+x.XFlush(display)
+if sys.argv[3] == "click":
+    time.sleep(0.2)
+    t.XTestFakeButtonEvent(display, 1, 1, 0)
+    x.XFlush(display)
+    time.sleep(0.1)
+    t.XTestFakeButtonEvent(display, 1, 0, 0)
+    x.XFlush(display)
 x.XCloseDisplay(display)
 PY
 }

@@ -30,33 +30,6 @@ wait_for ready
 window_geometry "Rumbo Engine Sample"
 [[ "$width" == 640 ]] || fail "window width $width, expected 640"
 
-# mouse X Y [click]: moves the pointer to window pixel (X, Y), and clicks the left button.
-mouse() {
-    python3 - $((left + $1)) $((top + $2)) "${3:-}" <<'PY' || fail "could not drive the pointer"
-import ctypes, ctypes.util, sys, time
-x = ctypes.CDLL("libX11.so.6")
-t = ctypes.CDLL(ctypes.util.find_library("Xtst"))
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XFlush.argtypes = [ctypes.c_void_p]
-x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-t.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
-t.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-display = x.XOpenDisplay(None)
-if not display:
-    sys.exit(1)
-t.XTestFakeMotionEvent(display, -1, int(sys.argv[1]), int(sys.argv[2]), 0)
-x.XFlush(display)
-if sys.argv[3] == "click":
-    time.sleep(0.2)
-    t.XTestFakeButtonEvent(display, 1, 1, 0)
-    x.XFlush(display)
-    time.sleep(0.1)
-    t.XTestFakeButtonEvent(display, 1, 0, 0)
-    x.XFlush(display)
-x.XCloseDisplay(display)
-PY
-}
 shot() {
     import -window root "$dir/screen.png" || fail "no screenshot"
     [[ -n "${SAMPLE_SHOTS:-}" ]] && convert "$dir/screen.png" -crop "640x480+$left+$top" "$SAMPLE_SHOTS/$1.png"

@@ -29,6 +29,11 @@ TEST_F(TownTest, LoadsTheWorldAndSkipsWhatItNamesWrongly)
         EXPECT_NE(FindEventCreator(category), nullptr) << category;
     EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
 
+    // The room is on the screen with the truck in its middle.
+    CxDrawSurface screen(640, 480, 16);
+    CxDisplayObject::UpdateScreen(&screen);
+    EXPECT_NE(screen.GetPixel(320, 240), screen.GetPixel(5, 5)) << "the truck is drawn in the middle";
+
     // Leaving unloads everything and gives the names up; a second visit loads again.
     m_pApp->PushRoom(RUMBO_ROOM_PRINTING);
     m_pApp->OnIdle();
