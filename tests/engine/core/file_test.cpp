@@ -136,28 +136,20 @@ TEST(File, MissingDiscPromptGivingUpFailsTheOpen)
     EXPECT_EQ(capture.Errors()[0].code, CX_ERR_FILE_OPEN);
 }
 
-TEST(Buffer, AllocateFreeAndBorrowedMemory)
+TEST(Buffer, SameSizeKeepsTheBlockAndBorrowedMemoryIsNeverFreed)
 {
     CxBuffer buffer;
     ASSERT_EQ(buffer.Allocate(16), CX_ERR_NONE);
     memcpy(buffer.GetData(), "0123456789abcdef", 16);
     uint8_t* first = buffer.GetData();
     EXPECT_EQ(buffer.Allocate(16), CX_ERR_NONE);
-    EXPECT_EQ(buffer.GetData(), first) << "the same size keeps the block and its contents";
+    EXPECT_EQ(buffer.GetData(), first);
     EXPECT_EQ(memcmp(buffer.GetData(), "0123456789abcdef", 16), 0);
-    buffer.Allocate(32);
-    EXPECT_EQ(buffer.GetSize(), 32u);
-    buffer.Free();
-    EXPECT_EQ(buffer.GetData(), nullptr);
-    EXPECT_EQ(buffer.GetSize(), 0u);
-
     char outside[8] = "keep";
     {
         CxBuffer borrowed(outside, sizeof(outside), true);
-        EXPECT_TRUE(borrowed.IsBorrowed());
         borrowed.Free();
         EXPECT_EQ(borrowed.GetData(), nullptr);
-        EXPECT_EQ(borrowed.GetSize(), 0u);
         EXPECT_TRUE(borrowed.IsBorrowed()) << "Free keeps the borrowed flag";
     }
     EXPECT_STREQ(outside, "keep");
@@ -222,12 +214,9 @@ TEST(FileFunctions, TempDirectoryAlwaysEndsWithASeparator)
     TempDir dir;
     const char* names[] = {"TEMP", "TMP", "TMPDIR"};
     std::string saved[3];
-    bool had[3];
     for (int i = 0; i < 3; ++i)
     {
-        const char* v = getenv(names[i]);
-        had[i] = v != nullptr;
-        saved[i] = v ? v : "";
+        saved[i] = getenv(names[i]) ? getenv(names[i]) : "";
         unsetenv(names[i]);
     }
     CxString out;
@@ -241,7 +230,7 @@ TEST(FileFunctions, TempDirectoryAlwaysEndsWithASeparator)
     GetTempDirectory(&out);
     EXPECT_STREQ(out.c_str(), ".\\") << "a variable naming no directory falls back to the current one";
     for (int i = 0; i < 3; ++i)
-        had[i] ? (void)setenv(names[i], saved[i].c_str(), 1) : (void)unsetenv(names[i]);
+        saved[i].empty() ? (void)unsetenv(names[i]) : (void)setenv(names[i], saved[i].c_str(), 1);
 }
 
 namespace {

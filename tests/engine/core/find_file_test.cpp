@@ -56,67 +56,54 @@ protected:
 };
 } // namespace
 
-// ---- wildcard masks ----
-
-TEST(WildcardTest, StarAndQuestionMarkIgnoringCase)
+TEST(WildcardTest, MasksIgnoreCaseAndTakeLists)
 {
-    EXPECT_TRUE(CxMatchWildcard("tread.TGA", "*.tga"));
-    EXPECT_TRUE(CxMatchWildcard("helparrow07.tga", "helparrow??.tga"));
-    EXPECT_FALSE(CxMatchWildcard("helparrow7.tga", "helparrow??.tga"));
-    EXPECT_TRUE(CxMatchWildcard("a.b.c", "*.c"));
-    EXPECT_FALSE(CxMatchWildcard("abc", "*.c"));
-    EXPECT_TRUE(CxMatchWildcard("aaab", "*a*b"));
+    const struct
+    {
+        const char* name;
+        const char* mask;
+        bool match;
+    } cases[] = {
+        {"tread.TGA", "*.tga", true},
+        {"helparrow07.tga", "helparrow??.tga", true},
+        {"helparrow7.tga", "helparrow??.tga", false},
+        {"a.b.c", "*.c", true},
+        {"abc", "*.c", false},
+        {"aaab", "*a*b", true},
+        {"x.bmp", "*.tga; *.bmp", true},
+        {"x.tga", "*.tga;*.bmp", true},
+        {"x.pcx", "*.tga;*.bmp;", false},
+        {"x.pcx", "", false},
+        {"README", "*.*", true},
+        {"README", "*.", true}, // a trailing dot: no extension
+        {"x.tga", "*.", false},
+        {"README", "readme.", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CxMatchWildcard(c.name, c.mask), c.match) << c.name << " against " << c.mask;
+    // Long hostile masks finish.
+    EXPECT_FALSE(CxMatchWildcard(std::string(5000, 'a').c_str(), (std::string(2000, '*') + "b").c_str()));
 }
 
-TEST(WildcardTest, ListsSeparatedBySemicolons)
+TEST_F(FindFileTest, MasksSelectSortedNamesWhateverTheCaseOfTheDirectories)
 {
-    EXPECT_TRUE(CxMatchWildcard("x.bmp", "*.tga; *.bmp"));
-    EXPECT_TRUE(CxMatchWildcard("x.tga", "*.tga;*.bmp"));
-    EXPECT_FALSE(CxMatchWildcard("x.pcx", "*.tga;*.bmp;"));
-    EXPECT_FALSE(CxMatchWildcard("x.pcx", ""));
-}
-
-TEST(WildcardTest, StarDotStarMatchesEverythingAndTrailingDotMeansNoExtension)
-{
-    EXPECT_TRUE(CxMatchWildcard("README", "*.*"));
-    EXPECT_TRUE(CxMatchWildcard("README", "*."));
-    EXPECT_FALSE(CxMatchWildcard("x.tga", "*."));
-    EXPECT_TRUE(CxMatchWildcard("README", "readme."));
-}
-
-TEST(WildcardTest, LongHostileMasksFinish)
-{
-    const std::string name(5000, 'a');
-    const std::string mask = std::string(2000, '*') + "b";
-    EXPECT_FALSE(CxMatchWildcard(name.c_str(), mask.c_str()));
-}
-
-// ---- directory search ----
-
-TEST_F(FindFileTest, ResultsComeSortedByName)
-{
-    CxFindFile find;
-    find.Find((m_Dir + "\\*.*").c_str());
-    EXPECT_EQ(Names(find),
-              (std::vector<std::string>{".hidden", "A.TGA", "b.tga", "c.bmp", "Data", "README"}));
-}
-
-TEST_F(FindFileTest, MaskSelectsAndCaseIsIgnoredOnTheWay)
-{
-    CxFindFile find;
-    std::string upper = m_Dir;
-    find.Find((upper + "\\*.TGA").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"A.TGA", "b.tga"}));
-    find.Find((m_Dir + "\\DATA\\deep\\*.wav").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"z.wav"}))
-        << "directories resolve without regard to case";
-}
-
-TEST_F(FindFileTest, MaskWithoutDotListsNamesWithoutExtension)
-{
-    CxFindFile find;
-    find.Find((m_Dir + "/*").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"Data", "README"}));
+    const struct
+    {
+        const char* mask;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"\\*.*", {".hidden", "A.TGA", "b.tga", "c.bmp", "Data", "README"}},
+        {"\\*.TGA", {"A.TGA", "b.tga"}},
+        {"\\DATA\\deep\\*.wav", {"z.wav"}},
+        {"/*", {"Data", "README"}}, // no dot: names without extension
+        {"/nowhere/*.*", {}},
+    };
+    for (const auto& c : cases)
+    {
+        CxFindFile find;
+        find.Find((m_Dir + c.mask).c_str());
+        EXPECT_EQ(Names(find), c.names) << c.mask;
+    }
 }
 
 TEST_F(FindFileTest, AttributesAreMapped)
@@ -160,12 +147,4 @@ TEST_F(FindFileTest, LinksBackUpDoNotMakeTheSearchEndless)
     CxFindFile find;
     find.Find((m_Dir + "\\*.wav").c_str(), 0, true);
     EXPECT_EQ(Names(find), (std::vector<std::string>{"z.wav"}));
-}
-
-TEST_F(FindFileTest, MissingDirectoryFindsNothing)
-{
-    CxFindFile find;
-    find.Find((m_Dir + "/nowhere/*.*").c_str());
-    EXPECT_EQ(find.GetFirst(), nullptr);
-    EXPECT_EQ(find.GetNext(), nullptr);
 }

@@ -181,14 +181,6 @@ TEST_F(SequenceTest, ContinueMarksOnlyTheNextEvent)
     EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
-TEST_F(SequenceTest, QuotedArgumentWithACommaGivesTwoArguments)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Seq.Log(\"x, y\")\n");
-    RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"x|y"}));
-}
-
 TEST_F(SequenceTest, EventTextMaySpanLinesUpToTheClosingParenthesis)
 {
     CxEventSequenceFile file;
@@ -197,7 +189,7 @@ TEST_F(SequenceTest, EventTextMaySpanLinesUpToTheClosingParenthesis)
     EXPECT_EQ(g_Log, (std::vector<std::string>{"a|\nb", "c"})) << "the character after ')' is skipped";
 }
 
-TEST_F(SequenceTest, EmptyOrCommentOnlyFileFinishesInThePassItStarts)
+TEST_F(SequenceTest, EmptyCommentOnlyOrMissingFileFinishesInThePassItStarts)
 {
     for (const char* text : {"", "# nothing here\n# at all\n"})
     {
@@ -205,23 +197,22 @@ TEST_F(SequenceTest, EmptyOrCommentOnlyFileFinishesInThePassItStarts)
         Parse(file, text);
         EXPECT_EQ(RunToEnd(file), 1);
     }
+    CxEventSequenceFile missing;
+    EXPECT_NE(missing.Load((m_Dir + "/none.seq").c_str(), nullptr), 0u);
+    EXPECT_EQ(missing.GetCount(), 0);
+    EXPECT_EQ(RunToEnd(missing), 1);
 }
 
-TEST_F(SequenceTest, UnknownCategoryDropsTheLineQuietly)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Nobody.Go()\nEvent Seq.Log(a)\n");
-    EXPECT_EQ(file.GetCount(), 1);
-    EXPECT_TRUE(m_Errors.Errors().empty());
-}
-
-TEST_F(SequenceTest, CreatorOfTheFileIsAskedFirst)
+TEST_F(SequenceTest, OwnCreatorIsAskedFirstAndUnknownCategoriesAreDroppedQuietly)
 {
     SeqCreator own;
     CxEventSequenceFile file(&own);
-    Parse(file, "Event Other.Log(a)\n");
-    EXPECT_EQ(own.m_nCalls, 1);
-    EXPECT_EQ(file.GetCount(), 1);
+    Parse(file, "Event Other.Log(a)\nEvent Nobody.Go()\nEvent Seq.Log(a)\n");
+    EXPECT_EQ(own.m_nCalls, 3);
+    CxEventSequenceFile plain;
+    Parse(plain, "Event Nobody.Go()\nEvent Seq.Log(a)\n");
+    EXPECT_EQ(plain.GetCount(), 1);
+    EXPECT_TRUE(m_Errors.Errors().empty());
 }
 
 TEST_F(SequenceTest, SequenceOwnsItsEventsEvenIfTheCreatorMarkedThemAutoDelete)
@@ -348,14 +339,6 @@ TEST_F(SequenceTest, NestedNamesAreExpandedAndFoundThroughThePathRoots)
     SetGamePath(nullptr);
     RunToEnd(file);
     EXPECT_EQ(g_Log, (std::vector<std::string>{"found"}));
-}
-
-TEST_F(SequenceTest, MissingFileLeavesAnEmptySequence)
-{
-    CxEventSequenceFile file;
-    EXPECT_NE(file.Load((m_Dir + "/none.seq").c_str(), nullptr), 0u);
-    EXPECT_EQ(file.GetCount(), 0);
-    EXPECT_EQ(RunToEnd(file), 1);
 }
 
 TEST_F(SequenceTest, LoadingAgainReplacesTheEvents)

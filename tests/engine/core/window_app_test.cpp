@@ -40,17 +40,6 @@ protected:
     CTestApp app;
 };
 
-TEST_F(WindowInputTest, WindowHasTheDescribedClientAreaAndTitle)
-{
-    EXPECT_TRUE(app.HasAppWindow());
-    EXPECT_EQ(app.GetClientWidth(), 640);
-    EXPECT_EQ(app.GetClientHeight(), 480);
-    EXPECT_EQ(app.GetAppClientRect(), CxRect(0, 0, 639, 479));
-    EXPECT_STREQ(GetPlatformWindowTitle(), "Rumbo Test App");
-    EXPECT_GT(app.GetScreenWidth(), 0);
-    EXPECT_EQ(app.GetBitsPerPixel(), 16u);
-}
-
 TEST_F(WindowInputTest, ControlLetterArrivesAsItsControlCode)
 {
     CxInjectKey(CX_VK_CONTROL, true, CX_MOD_CONTROL);
@@ -87,7 +76,7 @@ TEST_F(WindowInputTest, AltQQuitsAndAltVShowsTheVersion)
     EXPECT_TRUE(app.IsQuitting());
 }
 
-TEST_F(WindowInputTest, PlainCharactersAndTableKeys)
+TEST_F(WindowInputTest, KeysArriveAsCharactersOrTableCodes)
 {
     CxInjectKey('B', true);
     CxInjectText("b");
@@ -95,32 +84,30 @@ TEST_F(WindowInputTest, PlainCharactersAndTableKeys)
     CxInjectKey(CX_VK_F1 + 11, true);
     CxInjectKey(CX_VK_NEXT, true);
     CxInjectKey(CX_VK_RETURN, true);
+    CxInjectKey(CX_VK_PAUSE, true);
+    CxInjectKey(CX_VK_SCROLL, true);
     CxInjectText("\xC3\xA9"); // one character of the single-byte set
-    Pump();
-    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{'b', 272u, 268u, 279u, 0x0Du, 0xE9u}))
-        << "a letter key itself gives no code; its character does";
-}
-
-TEST_F(WindowInputTest, KeyUpOfAPrintableKeyIsTranslatedAsACharacter)
-{
+    CxInjectKey(CX_VK_PRIOR, true, CX_MOD_ALT);
+    // Key-up of a printable key is translated as a character.
     CxInjectKey('K', false);
     CxInjectKey(CX_VK_HOME, false);
     CxInjectKey(CX_VK_ESCAPE, false);
     Pump();
+    EXPECT_EQ(app.m_Keys,
+              (std::vector<uint32_t>{'b', 272u, 268u, 279u, 0x0Du, 19u, 280u, 0xE9u, 278u | 0x10000000u}))
+        << "a letter key itself gives no code; its character does";
     EXPECT_EQ(app.m_KeysUp, (std::vector<uint32_t>{'K', 271u}));
 }
 
-TEST_F(WindowInputTest, RightButtonIsDeliveredAsLeft)
+TEST_F(WindowInputTest, RightButtonIsLeftOnlyWithTheFlagAndDoubleClicksNeedTheirs)
 {
     CxInjectMouseButton(3, true, 10, 20);
     CxInjectMouseButton(3, false, 11, 21);
     CxInjectMouseButton(2, true, 5, 6);
+    CxInjectMouseButton(1, true, 3, 4, 2);
     Pump();
-    EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"ldown@10,20", "lup@11,21", "mdown@5,6"}));
-}
-
-TEST_F(WindowInputTest, RightButtonStaysRightWithoutTheFlag)
-{
+    EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"ldown@10,20", "lup@11,21", "mdown@5,6", "ldown@3,4"}));
+    app.m_Mouse.clear();
     app.ClearStyleBits(APP_RIGHT_BUTTON_IS_LEFT);
     CxInjectMouseButton(3, true, 1, 2);
     Pump();
@@ -144,13 +131,6 @@ TEST_F(WindowInputTest, MouseIsIgnoredWhileMouseInputIsOff)
     CxInjectMouseWheel(-2, 7, 8);
     Pump();
     EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"move@-5,300", "move@7,8", "wheel-2@7,8"}));
-}
-
-TEST_F(WindowInputTest, DoubleClicksNeedTheStyleFlag)
-{
-    CxInjectMouseButton(1, true, 3, 4, 2);
-    Pump();
-    EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"ldown@3,4"}));
 }
 
 TEST_F(WindowInputTest, CloseSetsTheQuitFlag)
@@ -185,6 +165,8 @@ TEST_F(WindowInputTest, ActivationAndMinimisedStates)
 
 TEST_F(WindowInputTest, FullScreenScreenIsGivenUpOnDeactivationAndTakenBackOnRestore)
 {
+    app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
+    EXPECT_EQ(app.m_Journal.Count("Maximize"), 0u) << "restoring a windowed screen changes nothing";
     app.SetStateBits(STATE_DIRECTDRAW_SCREEN);
     CxInjectFocus(true);
     CxInjectFocus(false);
@@ -194,12 +176,6 @@ TEST_F(WindowInputTest, FullScreenScreenIsGivenUpOnDeactivationAndTakenBackOnRes
     app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
     EXPECT_TRUE(app.GetState() & STATE_ACTIVE);
     EXPECT_EQ(app.m_Journal.Count("Maximize"), 1u);
-}
-
-TEST_F(WindowInputTest, RestoreOfAWindowedScreenChangesNothing)
-{
-    app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
-    EXPECT_EQ(app.m_Journal.Count("Maximize"), 0u);
 }
 
 TEST_F(WindowInputTest, MoveAndSizeReReadTheRectangles)
@@ -228,18 +204,6 @@ TEST_F(WindowInputTest, FloodOfInputIsTakenOneMessagePerPass)
     EXPECT_GE(app.m_nPasses, static_cast<int>(app.m_Mouse.size())) << "every message gets its idle pass";
 }
 
-TEST(WindowAppKeys, KeyTableCodes)
-{
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_CONTROL, 1), 0x20000000u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_PAUSE, 1), 19u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_F1, 1), 257u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_F12, 1), 268u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_END, 1), 270u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_SCROLL, 1), 280u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_PRIOR, 1 | CX_KF_ALTDOWN), 278u | 0x10000000u);
-    EXPECT_EQ(CxWindowApp::TranslateKey('A', 1), 0u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_ESCAPE, 1), 0u);
-}
 } // namespace
 
 namespace {
@@ -281,7 +245,9 @@ INSTANTIATE_TEST_SUITE_P(Options, FrameLimitOption,
                          testing::Values(FrameLimitCase{"", 60u},
                                          FrameLimitCase{"[Engine]\nUseDirectDraw=0\n", 60u},
                                          FrameLimitCase{"[Engine]\nMaxFramesPerSecond=0\n", 0u},
-                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=30\n", 30u}));
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=30\n", 30u},
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=-20\n", 0u},
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=100000\n", 1000u}));
 
 TEST_F(FrameLimitTest, IdleLoopWaitsForTheNextFrameByDefault)
 {
@@ -307,15 +273,6 @@ TEST_F(FrameLimitTest, PresentingFollowsTheDisplayUnlessTurnedOff)
     EXPECT_FALSE(IsPlatformVSyncOn());
     // On by default whenever the renderer offers it.
     EXPECT_EQ(SetPlatformVSync(true), byDefault);
-}
-
-TEST_F(FrameLimitTest, LimitIsReadAndKeptInRange)
-{
-    Start("[Engine]\nMaxFramesPerSecond=-20\n");
-    EXPECT_EQ(app->GetMaxFramesPerSecond(), 0u);
-    app->ExitInstance();
-    Start("[Engine]\nMaxFramesPerSecond=100000\n");
-    EXPECT_EQ(app->GetMaxFramesPerSecond(), 1000u);
 }
 
 TEST_F(FrameLimitTest, PendingInputIsNotHeldBackByTheLimit)
