@@ -46,6 +46,8 @@ TEST_F(LuaEngineTest, PrintJoinsWithFourBlanksThroughTostring)
     EXPECT_EQ(Run("print()"), "\n") << "no arguments: an empty line";
     const std::string big = Run("print(string.rep('x', 600))");
     EXPECT_EQ(big, std::string(600, 'x') + "\n") << "long lines are not cut at the output limit";
+    const std::string out = Run("tostring = function() return {} end; print(1)");
+    EXPECT_NE(out.find("`tostring' must return a string to `print'"), std::string::npos) << out;
 }
 
 TEST_F(LuaEngineTest, RuntimeAndSyntaxErrorsReachErrorMessageAndTheGameGoesOn)
@@ -64,12 +66,6 @@ TEST_F(LuaEngineTest, RuntimeAndSyntaxErrorsReachErrorMessageAndTheGameGoesOn)
     Run("function _ERRORMESSAGE(m) last = 'got: ' .. m end; error('boom')");
     EXPECT_NE(std::string(m_Engine.GetVm().GetGlobalString("last").c_str()).find("got: "), std::string::npos);
     EXPECT_NE(Run("_ERRORMESSAGE = nil; error('still seen')").find("still seen"), std::string::npos);
-}
-
-TEST_F(LuaEngineTest, PrintRefusesATostringThatReturnsNoString)
-{
-    const std::string out = Run("tostring = function() return {} end; print(1)");
-    EXPECT_NE(out.find("`tostring' must return a string to `print'"), std::string::npos) << out;
 }
 
 TEST_F(LuaEngineTest, PrecompiledChunksAreRefused)
@@ -96,6 +92,10 @@ TEST(LuaEngine, WithoutAStateOrTextNothingRuns)
     CxLuaEngine other;
     other.Create(CX_LUA_DEFAULT_STACK);
     EXPECT_EQ(other.RegisterFunction(nullptr, nullptr), CX_ERR_INVALID_ARGUMENT);
+}
+
+TEST(LuaEngine, RunFileFindsTheFileInAnyCase)
+{
     TempDir dir;
     CxLuaEngine file;
     file.Create(CX_LUA_DEFAULT_STACK);
@@ -137,11 +137,6 @@ protected:
 };
 } // namespace
 
-TEST_F(GameLuaTest, StartupScriptRunsAtCreate)
-{
-    EXPECT_EQ(Run("print(started)"), "1\n");
-}
-
 TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStack)
 {
     EXPECT_EQ(Run("print(GetCurRoomID(), GetCurRoom())"), "-1    nil\n");
@@ -162,19 +157,17 @@ TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStack)
     EXPECT_EQ(m_pApp->GetCurRoomID(), 0);
 }
 
-TEST_F(GameLuaTest, QuitAndRestartCloseTheRoomAndSetTheFlags)
+TEST_F(GameLuaTest, StartupRunsAtCreateAndRestartBuildsAFreshState)
 {
+    EXPECT_EQ(Run("print(started)"), "1\n");
+    const std::string path = Run("print(BuildGamePath('$CDPATH\\\\100%\\\\x.seq'))");
+    EXPECT_TRUE(path.find("100%") != std::string::npos && path.find("$CDPATH") == std::string::npos) << path;
     Run("GotoRoom(1)");
     m_pApp->OnIdle();
-    Run("Restart()");
+    Run("started = 10; leftover = 'x'; Restart()");
     EXPECT_TRUE(m_pApp->IsQuitting());
     EXPECT_TRUE(m_pApp->IsRestarting());
     EXPECT_EQ(m_pApp->m_Journal.Count("room1:Close"), 1u);
-}
-
-TEST_F(GameLuaTest, RestartBuildsAFreshStateAndRunsStartupAgain)
-{
-    Run("started = 10; leftover = 'x'");
     m_pApp->PreDestroy();
     m_pApp->Destroy();
     EXPECT_EQ(m_pApp->GetLuaEngine(), nullptr);
@@ -210,13 +203,6 @@ TEST_F(GameLuaTest, RoomTimersFromScripts)
     EXPECT_EQ(room->GetRoomTimers().GetTimers().GetCount(), 0);
 }
 
-TEST_F(GameLuaTest, BuildGamePathSubstitutesRootsAndKeepsPercent)
-{
-    const std::string out = Run("print(BuildGamePath('$CDPATH\\\\100%\\\\x.seq'))");
-    EXPECT_NE(out.find("100%"), std::string::npos) << out;
-    EXPECT_EQ(out.find("$CDPATH"), std::string::npos) << out;
-}
-
 namespace {
 CxSprite* s_pScriptSprite = nullptr;
 
@@ -246,11 +232,8 @@ TEST_F(GameLuaTest, PaintAndEraseSpritesAndRooms)
     Run("PaintSprite(GetCurRoom(), 5, 6)");
     EXPECT_EQ(m_pApp->GetCurRoom()->GetPosition(), CxPoint(5, 6));
     EXPECT_TRUE(m_pApp->GetCurRoom()->IsShown());
-}
 
-TEST_F(GameLuaTest, DeadOrForeignSpritesAreRefused)
-{
-    m_pApp->GetLuaEngine()->RegisterFunction("TestSprite", LuaTestSprite);
+    // Dead or foreign objects are refused.
     s_pScriptSprite = new CxSprite;
     CxSprite* gone = s_pScriptSprite;
     delete gone;
@@ -311,17 +294,25 @@ protected:
         unsetenv("RUMBO_MESSAGEBOX");
         SetErrorHandler(ShowErrorBox);
     }
+    std::unique_ptr<CTroubleApp> MakeApp(bool create)
+    {
+        auto app = std::make_unique<CTroubleApp>(("[Startup]\nInstallPath=" + m_Dir.Path() + "\n").c_str());
+        if (create)
+        {
+            app->Init();
+            app->Create();
+        }
+        return app;
+    }
+    TempDir m_Dir;
     OutputCapture m_Output;
 };
 } // namespace
 
 TEST_F(LuaQuitTest, QuitFromTheDialogUnwindsTheScriptAndIsThrownAfterLuaReturns)
 {
-    TempDir dir;
-    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
-    CTroubleApp app(options.c_str());
-    app.Init();
-    app.Create();
+    auto pApp = MakeApp(true);
+    CTroubleApp& app = *pApp;
     CxLuaEngine* engine = app.GetLuaEngine();
     ASSERT_NE(engine, nullptr);
     testing::internal::CaptureStderr();
@@ -351,11 +342,8 @@ TEST_F(LuaQuitTest, QuitFromTheDialogUnwindsTheScriptAndIsThrownAfterLuaReturns)
 
 TEST_F(LuaQuitTest, AScriptThatCatchesTheQuitGetsNoFurtherNativeCalls)
 {
-    TempDir dir;
-    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
-    CTroubleApp app(options.c_str());
-    app.Init();
-    app.Create();
+    auto pApp = MakeApp(true);
+    CTroubleApp& app = *pApp;
     s_nTroubleCalls = 2; // the next report is answered "Quit"
     testing::internal::CaptureStderr();
     EXPECT_THROW(app.GetLuaEngine()->RunString("local ok, message = pcall(Trouble)\n"
@@ -378,10 +366,9 @@ TEST_F(LuaQuitTest, AScriptThatCatchesTheQuitGetsNoFurtherNativeCalls)
 
 TEST_F(LuaQuitTest, QuitFromTheStartupScriptEndsTheProgramCleanly)
 {
-    TempDir dir;
-    dir.Write("startup.lua", "while true do Trouble() end\n");
-    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
-    CTroubleApp app(options.c_str());
+    m_Dir.Write("startup.lua", "while true do Trouble() end\n");
+    auto pApp = MakeApp(false);
+    CTroubleApp& app = *pApp;
     app.m_nPassLimit = 5;
     testing::internal::CaptureStderr();
     app.Run();
