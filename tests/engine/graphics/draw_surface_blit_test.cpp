@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -264,51 +265,50 @@ void MakeNumbered(CxDrawSurface& s)
 }
 } // namespace
 
-TEST(DrawSurfaceClip, DestinationOffTheLeftEdgeSkipsSourceColumns)
+TEST(DrawSurfaceClip, EveryEdgeOfDestinationAndSource)
 {
     CxDrawSurface src;
     MakeNumbered(src);
-    CxDrawSurface dst(20, 10, 8);
-    const CxRect d(-5, 2, 4, 7);
-    src.Draw(&dst, &d, nullptr);
-    for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(dst.GetPixel(x, 2), static_cast<uint32_t>(x + 5 + 1));
-    EXPECT_EQ(dst.GetPixel(5, 2), 0u);
-}
-
-TEST(DrawSurfaceClip, EveryEdge)
-{
-    CxDrawSurface src;
-    MakeNumbered(src);
-    CxDrawSurface dst(8, 4, 8);
-    const CxRect d(-2, -3, 7, 2); // the same size as the source
-    src.Draw(&dst, &d, nullptr);
-    // Destination (0, 0) shows source (2, 3); nothing beyond row 2.
-    EXPECT_EQ(dst.GetPixel(0, 0), 10u * 3 + 2 + 1);
-    EXPECT_EQ(dst.GetPixel(7, 2), 10u * 5 + 9 + 1);
-    EXPECT_EQ(dst.GetPixel(0, 3), 0u);
-
-    CxDrawSurface dst2(8, 4, 8);
-    const CxRect d2(3, 1, 12, 6);
-    src.Draw(&dst2, &d2, nullptr);
-    EXPECT_EQ(dst2.GetPixel(3, 1), 1u);
-    EXPECT_EQ(dst2.GetPixel(7, 3), 10u * 2 + 4 + 1);
-    EXPECT_EQ(dst2.GetPixel(2, 1), 0u);
-}
-
-TEST(DrawSurfaceClip, SourceOffItsSurfaceMovesTheDestination)
-{
-    CxDrawSurface src;
-    MakeNumbered(src);
+    const auto value = [](int32_t x, int32_t y) { return static_cast<uint32_t>(10 * y + x + 1); };
+    const struct
+    {
+        const char* name;
+        int32_t width, height;
+        CxRect dest;
+        std::vector<std::array<int32_t, 3>>
+            pixels; // x, y and the source pixel index 10 * y + x + 1 (0: none)
+    } cases[] = {
+        {"off the left",
+         20,
+         10,
+         CxRect(-5, 2, 4, 7),
+         {{0, 2, int32_t(value(5, 0))}, {4, 2, int32_t(value(9, 0))}, {5, 2, 0}}},
+        {"off the top-left",
+         8,
+         4,
+         CxRect(-2, -3, 7, 2),
+         {{0, 0, int32_t(value(2, 3))}, {7, 2, int32_t(value(9, 5))}, {0, 3, 0}}},
+        {"off the bottom-right",
+         8,
+         4,
+         CxRect(3, 1, 12, 6),
+         {{3, 1, 1}, {7, 3, int32_t(value(4, 2))}, {2, 1, 0}}},
+    };
+    for (const auto& c : cases)
+    {
+        CxDrawSurface dst(c.width, c.height, 8);
+        src.Draw(&dst, &c.dest, nullptr);
+        for (const auto& p : c.pixels)
+            EXPECT_EQ(dst.GetPixel(p[0], p[1]), static_cast<uint32_t>(p[2]))
+                << c.name << " " << p[0] << "," << p[1];
+    }
+    // A source rectangle off its surface moves the destination: source (0, 0) lands at (5 + 3, 5 + 1).
     CxDrawSurface dst(20, 10, 8);
     const CxRect s(-3, -1, 4, 2);
     src.DrawAt(&dst, 5, 5, &s);
-    // Source (0, 0) lands at (5 + 3, 5 + 1).
     EXPECT_EQ(dst.GetPixel(8, 6), 1u);
-    EXPECT_EQ(dst.GetPixel(12, 7), 10u * 1 + 4 + 1);
-    EXPECT_EQ(dst.GetPixel(7, 6), 0u);
-    EXPECT_EQ(dst.GetPixel(8, 5), 0u);
-    EXPECT_EQ(dst.GetPixel(13, 7), 0u);
+    EXPECT_EQ(dst.GetPixel(12, 7), value(4, 1));
+    EXPECT_EQ(CountValue(dst, 0), 200 - 5 * 3);
 }
 
 TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdge)
@@ -458,20 +458,45 @@ void Clear(CxDrawSurface& s, uint32_t value)
 }
 } // namespace
 
-TEST(DrawSurfaceEffect, ScreenDoor)
+TEST(DrawSurfaceEffect, PerEffectResultsOnAKeyedRow)
 {
     CxDrawSurface src;
     MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    Clear(dst, 0xEEEE);
+    const uint32_t E = 0xEEEE, M = 0x7777;
+    const struct
+    {
+        const char* name;
+        int32_t type;
+        uint32_t key;
+        uint32_t rows[2][5];
+    } cases[] = {
+        // Screen door draws where width - i is odd.
+        {"screen door", CX_FX_SCREEN_DOOR, 3, {{1, E, E, E, 5}, {6, E, 8, E, 10}}},
+        {"recolour key", CX_FX_RECOLOR_KEY, 3, {{1, 2, M, 4, 5}, {6, 7, 8, 9, 10}}},
+        {"silhouette", CX_FX_SILHOUETTE, 3, {{M, M, E, M, M}, {M, M, M, M, M}}},
+        {"mirror", CX_FX_MIRROR_H, CX_COLOR_NONE, {{5, 4, 3, 2, 1}, {10, 9, 8, 7, 6}}},
+        {"hide", CX_FX_HIDE, 3, {{E, E, E, E, E}, {E, E, E, E, E}}},
+        {"unknown type: plain copy", 5, 3, {{1, 2, E, 4, 5}, {6, 7, 8, 9, 10}}},
+    };
+    for (const auto& c : cases)
+    {
+        CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+        Clear(dst, E);
+        ST_BLIT_FX fx;
+        fx.nType = c.type;
+        fx.nParam = M;
+        EXPECT_EQ(src.Draw(&dst, nullptr, nullptr, c.key, &fx), CX_ERR_NONE) << c.name;
+        for (int32_t y = 0; y < 2; ++y)
+            for (int32_t x = 0; x < 5; ++x)
+                EXPECT_EQ(dst.GetPixel(x, y), c.rows[y][x]) << c.name << " at " << x << "," << y;
+    }
+    // Clipped on the left, a mirrored picture still shows its own left part.
     ST_BLIT_FX fx;
-    fx.nType = CX_FX_SCREEN_DOOR;
-    src.Draw(&dst, nullptr, nullptr, 3, &fx);
-    // w - i odd: i = 0, 2, 4; i = 2 is the key.
-    const uint32_t row0[5] = {1, 0xEEEE, 0xEEEE, 0xEEEE, 5};
-    for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(dst.GetPixel(x, 0), row0[x]);
-    EXPECT_EQ(dst.GetPixel(2, 1), 8u);
+    fx.nType = CX_FX_MIRROR_H;
+    CxDrawSurface narrow(3, 2, 16, nullptr, CX_PF_565);
+    src.DrawAt(&narrow, -2, 0, nullptr, CX_COLOR_NONE, &fx);
+    for (int32_t x = 0; x < 3; ++x)
+        EXPECT_EQ(narrow.GetPixel(x, 0), static_cast<uint32_t>(3 - x));
 }
 
 TEST(DrawSurfaceEffect, PerPixelAlpha)
@@ -514,27 +539,6 @@ TEST(DrawSurfaceEffect, ConstantOpacity)
     }
 }
 
-TEST(DrawSurfaceEffect, RecolourKeyAndSilhouette)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    Clear(dst, 0xEEEE);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_RECOLOR_KEY;
-    fx.nParam = 0x7777;
-    src.Draw(&dst, nullptr, nullptr, 3, &fx);
-    EXPECT_EQ(dst.GetPixel(2, 0), 0x7777u);
-    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
-
-    Clear(dst, 0xEEEE);
-    fx.nType = CX_FX_SILHOUETTE;
-    src.Draw(&dst, nullptr, nullptr, 3, &fx);
-    EXPECT_EQ(dst.GetPixel(2, 0), 0xEEEEu);
-    EXPECT_EQ(dst.GetPixel(1, 0), 0x7777u);
-    EXPECT_EQ(dst.GetPixel(4, 1), 0x7777u);
-}
-
 TEST(DrawSurfaceEffect, TintHalfwayTowardTheColour)
 {
     CxDrawSurface src(2, 1, 16, nullptr, CX_PF_565);
@@ -553,23 +557,6 @@ TEST(DrawSurfaceEffect, TintHalfwayTowardTheColour)
     CxDrawSurface dst32(2, 1, 32);
     src.Draw(&dst32, nullptr, nullptr, 0x1234, &fx);
     EXPECT_EQ(dst32.GetPixel(0, 0), 0x007C007Fu);
-}
-
-TEST(DrawSurfaceEffect, MirrorLeftToRight)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_MIRROR_H;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(dst.GetPixel(x, 1), static_cast<uint32_t>(10 - x));
-    // Clipped on the left, the visible part is still the mirrored picture's.
-    CxDrawSurface narrow(3, 2, 16, nullptr, CX_PF_565);
-    src.DrawAt(&narrow, -2, 0, nullptr, CX_COLOR_NONE, &fx);
-    for (int32_t x = 0; x < 3; ++x)
-        EXPECT_EQ(narrow.GetPixel(x, 0), static_cast<uint32_t>(3 - x));
 }
 
 TEST(DrawSurfaceEffect, MirrorTopToBottom)
@@ -593,18 +580,6 @@ TEST(DrawSurfaceEffect, MirrorTopToBottom)
     src.DrawAt(&part, 0, 0, &s, CX_COLOR_NONE, &fx);
     EXPECT_EQ(part.GetPixel(0, 0), 3u);
     EXPECT_EQ(part.GetPixel(0, 1), 2u);
-}
-
-TEST(DrawSurfaceEffect, HideDrawsNothing)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_HIDE;
-    EXPECT_EQ(src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx), 0u);
-    for (uint8_t b : Pixels(dst))
-        EXPECT_EQ(b, 0);
 }
 
 TEST(DrawSurfaceEffect, DrawThroughAMask)
@@ -690,19 +665,6 @@ TEST(DrawSurfaceEffect, CallbackInsteadOfDrawing)
     EXPECT_FALSE(src.IsLocked());
     for (uint8_t b : Pixels(dst))
         EXPECT_EQ(b, 0);
-}
-
-TEST(DrawSurfaceEffect, UnknownTypesDrawPlainCopies)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface a(5, 2, 16, nullptr, CX_PF_565);
-    CxDrawSurface b(5, 2, 16, nullptr, CX_PF_565);
-    ST_BLIT_FX fx;
-    fx.nType = 5;
-    src.Draw(&a, nullptr, nullptr, 3, &fx);
-    src.Draw(&b, nullptr, nullptr, 3, nullptr);
-    EXPECT_EQ(Pixels(a), Pixels(b));
 }
 
 TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
