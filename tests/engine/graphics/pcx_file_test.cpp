@@ -42,21 +42,6 @@ TEST(PcxLoad, RunsLiteralsAndThePaletteAtTheEnd)
     EXPECT_EQ(254, surface.GetPalette()[1]);
 }
 
-TEST(PcxLoad, WriterRoundTrip)
-{
-    ErrorRecorder quiet;
-    for (int32_t depth : {1, 4, 8})
-    {
-        CxDrawSurface original(21, 5, depth);
-        FillPattern(original);
-        const Bytes file = Write(original, WritePcx);
-        CxDrawSurface loaded;
-        ASSERT_EQ(0u, LoadPcx(&loaded, file.data(), static_cast<uint32_t>(file.size()), "round")) << depth;
-        EXPECT_EQ(RawPixels(original), RawPixels(loaded)) << "depth " << depth;
-        EXPECT_EQ(0, memcmp(original.GetPalette(), loaded.GetPalette(), 768));
-    }
-}
-
 TEST(PcxLoad, DataEndingEarlyFailsAsTheDecoder)
 {
     ErrorRecorder errors;
@@ -100,11 +85,4 @@ TEST(PcxLoad, HeaderChecks)
     }
 }
 
-TEST(PcxLoad, TruncatedFilesFailCleanly)
-{
-    ErrorRecorder quiet;
-    CxDrawSurface original(40, 12, 8);
-    FillPattern(original);
-    LoadEveryPrefix(Write(original, WritePcx), LoadPcx);
-}
 } // namespace

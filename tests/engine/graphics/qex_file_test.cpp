@@ -183,12 +183,4 @@ TEST(QexLoad, EmptyFileLoadsNothingWithoutError)
     EXPECT_FALSE(surface.IsCreated());
 }
 
-TEST(QexLoad, TruncatedFilesFailCleanly)
-{
-    ErrorRecorder quiet;
-    CxDrawSurface surface(20, 6, 24);
-    FillPattern(surface);
-    for (uint8_t method : {0, 1, 5, 8})
-        LoadEveryPrefix(WriteWith(surface, method), LoadQex);
-}
 } // namespace
