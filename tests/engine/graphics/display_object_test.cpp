@@ -132,39 +132,23 @@ TEST_F(DisplayTreeTest, AnchorsPlaceTheTopLeftCorner)
         o.GetAnchorPoint(p, anchor);
         EXPECT_EQ(p, CxPoint(37, 41)) << "anchor " << anchor;
     }
-}
-
-TEST_F(DisplayTreeTest, CenterInParentTruncatesHalves)
-{
-    CxDisplayObject parent;
-    parent.Create(0, 0, 101, 51);
+    // Centring in the parent truncates the halves.
     CxDisplayObject child;
-    child.Create(0, 0, 10, 10, &parent);
+    child.Create(0, 0, 10, 10, &o);
+    o.SetSize(101, 51);
     child.CenterInParent();
     EXPECT_EQ(child.GetPosition(), CxPoint(45, 20));
 }
 
-TEST_F(DisplayTreeTest, OverlappingDirtyRectanglesMergeTouchingOnesStaySeparate)
+TEST_F(DisplayTreeTest, OverlappingDirtyRectanglesMergeUntilNoneOverlapsAndAreClipped)
 {
     CxDisplayObject::AddDirtyRect(CxRect(0, 0, 9, 9));
-    CxDisplayObject::AddDirtyRect(CxRect(5, 5, 20, 20));
-    ASSERT_EQ(Dirty().size(), 1u);
-    EXPECT_EQ(Dirty()[0], CxRect(0, 0, 20, 20));
-
-    CxDisplayObject::ClearDirtyRects();
-    CxDisplayObject::AddDirtyRect(CxRect(0, 0, 9, 9));
-    CxDisplayObject::AddDirtyRect(CxRect(10, 0, 19, 9));
-    EXPECT_EQ(Dirty().size(), 2u);
-}
-
-TEST_F(DisplayTreeTest, MergingRepeatsUntilNoRectangleOverlaps)
-{
-    CxDisplayObject::AddDirtyRect(CxRect(0, 0, 9, 9));
-    CxDisplayObject::AddDirtyRect(CxRect(30, 0, 39, 9));
-    // Bridges both: all three become one.
-    CxDisplayObject::AddDirtyRect(CxRect(5, 5, 35, 6));
-    ASSERT_EQ(Dirty().size(), 1u);
-    EXPECT_EQ(Dirty()[0], CxRect(0, 0, 39, 9));
+    CxDisplayObject::AddDirtyRect(CxRect(10, 0, 19, 9)); // touching: kept apart
+    CxDisplayObject::AddDirtyRect(CxRect(40, 0, 49, 9));
+    EXPECT_EQ(Dirty().size(), 3u);
+    // Bridges all three: they become one.
+    CxDisplayObject::AddDirtyRect(CxRect(5, 5, 45, 6));
+    EXPECT_EQ(Dirty(), std::vector<CxRect>{CxRect(0, 0, 49, 9)});
     // Clipped to the root; nothing off screen is kept.
     CxDisplayObject::AddDirtyRect(CxRect(630, 470, 700, 500));
     EXPECT_EQ(Dirty().back(), CxRect(630, 470, 639, 479));
@@ -284,35 +268,24 @@ TEST_F(DisplayTreeTest, CoordinatesConvertThroughTheTree)
     EXPECT_EQ(visible, CxRect(10, 0, 29, 29));
 }
 
-TEST_F(DisplayTreeTest, FocusMovesWithKillAndSetCalls)
+TEST_F(DisplayTreeTest, FocusMovesWithKillAndSetCallsAndClearLeavesNobody)
 {
     CInputRecorder a, b;
     a.Create(0, 0, 10, 10);
     b.Create(0, 0, 10, 10);
     a.SetFocus();
-    EXPECT_TRUE(a.HasFocus());
     b.SetFocus();
     EXPECT_EQ(a.m_nKillFocus, 1);
     EXPECT_EQ(b.m_nSetFocus, 1);
     EXPECT_EQ(CxDisplayObject::GetFocus(), &b);
     CxDisplayObject::DispatchKey(true, 'x', 0);
     EXPECT_EQ(b.m_Keys, std::vector<uint32_t>{'x'});
-}
-
-TEST_F(DisplayTreeTest, ClearFocusTellsTheHolderAndLeavesNobody)
-{
-    CInputRecorder a;
-    a.Create(0, 0, 10, 10);
-    a.SetFocus();
     CxDisplayObject::ClearFocus();
-    EXPECT_EQ(a.m_nKillFocus, 1);
-    EXPECT_FALSE(a.HasFocus());
-    EXPECT_EQ(CxDisplayObject::GetFocus(), nullptr);
-    CxDisplayObject::DispatchKey(true, 'x', 0);
-    EXPECT_TRUE(a.m_Keys.empty());
-    // Clearing again with nobody holding it does nothing.
-    CxDisplayObject::ClearFocus();
-    EXPECT_EQ(a.m_nKillFocus, 1);
+    CxDisplayObject::ClearFocus(); // nobody holds it: nothing happens
+    EXPECT_EQ(b.m_nKillFocus, 1);
+    EXPECT_FALSE(b.HasFocus());
+    CxDisplayObject::DispatchKey(true, 'y', 0);
+    EXPECT_EQ(b.m_Keys.size(), 1u);
 }
 
 TEST_F(DisplayTreeTest, CaptureStackRestoresEarlierHolders)
@@ -334,7 +307,7 @@ TEST_F(DisplayTreeTest, CaptureStackRestoresEarlierHolders)
     EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
 }
 
-TEST_F(DisplayTreeTest, DestroyedObjectLeavesTheCaptureStack)
+TEST_F(DisplayTreeTest, CaptureStackDropsDestroyedObjectsAndIgnoresPushesBeyondCapacity)
 {
     CxDisplayObject a;
     {
@@ -348,10 +321,6 @@ TEST_F(DisplayTreeTest, DestroyedObjectLeavesTheCaptureStack)
     EXPECT_EQ(CxDisplayObject::GetCapture(), &a);
     a.ReleaseMouse();
     EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
-
-TEST_F(DisplayTreeTest, CaptureStackIgnoresPushesBeyondCapacity)
-{
     std::vector<CxDisplayObject> many(40);
     for (auto& o : many)
         o.CaptureMouse();

