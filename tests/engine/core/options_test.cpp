@@ -87,36 +87,37 @@ TEST(OptionsTypedReads, NumbersFloatsAndPoints)
 {
     std::unique_ptr<CxOptions> o(Parsed("[N]\nDigits=42abc\nLetters=abc\nFraction=3.9\nNeg= -7\n"
                                         "F=2.5\nP=10,-20\nHalf=5,\nOne=9\nLong=123456789012345678901234\n"));
-    long n = -1;
-    o->GetNumber("N", "Digits", &n, 0);
-    EXPECT_EQ(n, 42);
-    o->GetNumber("N", "Letters", &n, 5);
-    EXPECT_EQ(n, 0);
-    o->GetNumber("N", "Fraction", &n, 0);
-    EXPECT_EQ(n, 3);
-    o->GetNumber("N", "Neg", &n, 0);
-    EXPECT_EQ(n, -7);
-    o->GetNumber("N", "Missing", &n, -12);
-    EXPECT_EQ(n, -12);
-    o->GetNumber("N", "Long", &n, 0);
-    EXPECT_EQ(n, 1234567890123456789L) << "only 19 characters are converted";
+    const struct
+    {
+        const char* name;
+        long fallback, expected;
+    } numbers[] = {{"Digits", 0, 42},     {"Letters", 5, 0},
+                   {"Fraction", 0, 3},    {"Neg", 0, -7},
+                   {"Missing", -12, -12}, {"Long", 0, 1234567890123456789L}}; // 19 characters
+    for (const auto& c : numbers)
+    {
+        long n = -1;
+        o->GetNumber("N", c.name, &n, c.fallback);
+        EXPECT_EQ(n, c.expected) << c.name;
+    }
     EXPECT_EQ(o->GetNumber("N", "Digits", nullptr, 0), 0u) << "a null result is allowed";
-
     float f = 0;
     o->GetFloat("N", "F", &f, 1.0f);
     EXPECT_FLOAT_EQ(f, 2.5f);
     o->GetFloat("N", "Missing", &f, 0.25f);
     EXPECT_FLOAT_EQ(f, 0.25f);
-
-    CxPoint p;
-    o->GetPoint("N", "P", &p, CxPoint(1, 2));
-    EXPECT_EQ(p, CxPoint(10, -20));
-    o->GetPoint("N", "Half", &p, CxPoint(1, 2));
-    EXPECT_EQ(p, CxPoint(5, 0));
-    o->GetPoint("N", "One", &p, CxPoint(1, 2));
-    EXPECT_EQ(p, CxPoint(9, 2)) << "without a comma y keeps the default";
-    o->GetPoint("N", "Missing", &p, CxPoint(-3, 4));
-    EXPECT_EQ(p, CxPoint(-3, 4));
+    const struct
+    {
+        const char* name;
+        CxPoint expected;
+    } points[] = {
+        {"P", CxPoint(10, -20)}, {"Half", CxPoint(5, 0)}, {"One", CxPoint(9, 2)}, {"Missing", CxPoint(1, 2)}};
+    for (const auto& c : points)
+    {
+        CxPoint p;
+        o->GetPoint("N", c.name, &p, CxPoint(1, 2));
+        EXPECT_EQ(p, c.expected) << c.name << ": without a comma y keeps the default";
+    }
 }
 
 TEST(OptionsTypedReads, LongValuesAreCutToTheCallersBuffer)

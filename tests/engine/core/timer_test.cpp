@@ -51,13 +51,22 @@ class PausableTimer : public CxTimer
 
 // ---- stopwatch and count-down ----
 
-TEST_F(TimerTest, StoppedTimerReportsNothing)
+TEST_F(TimerTest, StoppedResetAndEndlessTimers)
 {
     CxTimer timer;
     EXPECT_FALSE(timer.IsRunning());
     EXPECT_EQ(timer.GetElapsed(), 0u);
     EXPECT_EQ(timer.GetRemaining(), 0u);
     EXPECT_FALSE(timer.HasExpired());
+    // Duration 0 runs without end.
+    timer.Start(0);
+    EXPECT_TRUE(timer.IsRunning());
+    EXPECT_FALSE(timer.HasEnd());
+    m_Clock.Advance(0x90000000u);
+    EXPECT_FALSE(timer.HasExpired());
+    EXPECT_EQ(timer.GetElapsed(), 0x90000000u);
+    timer.Reset();
+    EXPECT_FALSE(timer.IsRunning());
 }
 
 TEST_F(TimerTest, CountsDownToItsEnd)
@@ -72,26 +81,6 @@ TEST_F(TimerTest, CountsDownToItsEnd)
     EXPECT_TRUE(timer.HasExpired());
     m_Clock.Advance(50);
     EXPECT_EQ(timer.GetRemaining(), 0u) << "an expired timer has nothing left, it must not wrap to 4 billion";
-}
-
-TEST_F(TimerTest, DurationZeroRunsWithoutEnd)
-{
-    CxTimer timer;
-    timer.Start(0);
-    EXPECT_TRUE(timer.IsRunning());
-    EXPECT_FALSE(timer.HasEnd());
-    m_Clock.Advance(0x90000000u);
-    EXPECT_FALSE(timer.HasExpired());
-    EXPECT_EQ(timer.GetElapsed(), 0x90000000u);
-}
-
-TEST_F(TimerTest, ResetStops)
-{
-    CxTimer timer;
-    timer.Start(100);
-    timer.Reset();
-    EXPECT_FALSE(timer.IsRunning());
-    EXPECT_EQ(timer.GetEndTick(), CX_TIMER_STOPPED);
 }
 
 TEST_F(TimerTest, PauseMovesStartAndEndByThePausedTime)
@@ -212,27 +201,19 @@ TEST_F(TimerTest, RestartedTimerCountsFromTheNewStart)
     EXPECT_EQ(listener.m_Ticks, (std::vector<uint32_t>{1300, 1800, 3300}));
 }
 
-TEST_F(TimerTest, IntervalZeroFiresOnEveryPass)
+TEST_F(TimerTest, IntervalZeroFiresOnEveryPassPausedAndListenerlessTimersNever)
 {
     RecordingListener listener;
     CxTimerCallBack timer(&listener, 0);
-    timer.Start(0);
-    PassAt(1000);
-    PassAt(1000);
-    PassAt(1001);
-    EXPECT_EQ(listener.m_Ticks.size(), 3u);
-}
-
-TEST_F(TimerTest, PausedOrListenerlessTimersDoNotFire)
-{
-    RecordingListener listener;
     CxTimerCallBack paused(&listener, 10);
     CxTimerCallBack silent(nullptr, 10);
-    paused.Start(0);
-    silent.Start(0);
+    for (CxTimerCallBack* t : {&timer, &paused, &silent})
+        t->Start(0);
     paused.AddPause();
+    PassAt(1000);
+    PassAt(1000);
     PassAt(5000);
-    EXPECT_TRUE(listener.m_Ticks.empty());
+    EXPECT_EQ(listener.m_Timers, (std::vector<CxTimer*>{&timer, &timer, &timer}));
 }
 
 TEST_F(TimerTest, ResumedTimerWaitsOneFullInterval)
