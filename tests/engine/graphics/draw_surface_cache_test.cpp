@@ -64,18 +64,12 @@ TEST_F(DrawSurfaceCache, PurgedSurfaceIsRestoredOnTheNextLock)
     ASSERT_TRUE(Squeeze(8192));
     EXPECT_FALSE(s.IsResident());
     EXPECT_EQ(s.GetBits(), nullptr);
-    ASSERT_TRUE(s.HasCacheFile());
-    const std::string swap = s.GetCacheFileName().c_str();
-    EXPECT_EQ(swap.rfind(m_strDir, 0), 0u) << swap;
-    EXPECT_TRUE(FileExists(swap.c_str()));
     EXPECT_TRUE(s.IsCreated());
 
     // Pixel access locks, which brings the memory and its contents back.
     EXPECT_EQ(s.GetPixel(5, 7),
               static_cast<uint32_t>(snapshot[7 * 128 + 10] | (snapshot[7 * 128 + 11] << 8)));
     EXPECT_TRUE(s.IsResident());
-    EXPECT_FALSE(s.HasCacheFile());
-    EXPECT_FALSE(FileExists(swap.c_str()));
     EXPECT_EQ(Pixels(s), snapshot);
     EXPECT_EQ(s.GetLockCount(), 0);
 }
@@ -147,26 +141,18 @@ TEST_F(DrawSurfaceCache, EveryKindOfOperationRestoresFirst)
     EXPECT_EQ(Pixels(s), expected);
 }
 
-TEST_F(DrawSurfaceCache, LockedSurfacesStayAndDestroyedOnesLeaveNoSwapFile)
+TEST_F(DrawSurfaceCache, ANewSurfaceInThePurgedObjectDoesNotReadTheOldContentsBack)
 {
     CxDrawSurface s(32, 32, 16);
     FillRandom(s, 94);
-    s.Lock();
-    EXPECT_FALSE(Squeeze(3000));
-    EXPECT_TRUE(s.IsResident());
-    s.Unlock();
-    SetMemoryBudget(CX_MEMORY_UNLIMITED);
-
     ASSERT_TRUE(Squeeze(3000));
     ASSERT_TRUE(s.HasCacheFile());
     const std::string swap = s.GetCacheFileName().c_str();
     SetMemoryBudget(CX_MEMORY_UNLIMITED);
-    // A new surface in the same object must not read the old contents back.
     s.CreateSurface(8, 8, 8);
     EXPECT_FALSE(s.HasCacheFile());
     EXPECT_FALSE(FileExists(swap.c_str()));
-    for (uint8_t b : Pixels(s))
-        EXPECT_EQ(b, 0);
+    EXPECT_EQ(CountValue(s, 0), 64);
 }
 
 TEST_F(DrawSurfaceCache, FailedReallocationKeepsTheSwapFile)
