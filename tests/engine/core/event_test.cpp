@@ -235,38 +235,17 @@ TEST_F(EventTest, PauseAndResumeGoToTheFrontEventOnly)
     EXPECT_EQ(m_Log, (Log{"pause a", "resume a"}));
 }
 
-TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDone)
-{
-    LoggingListener listener(&m_Log, "L");
-    bool deleted = false;
-    auto* a = new ScriptedEvent(&m_Log, "a", true);
-    a->m_pDeleted = &deleted;
-    a->AddFlags(EVENT_AUTO_DELETE);
-    a->Post(m_nChannel);
-    PumpEvents();
-    EXPECT_TRUE(deleted);
-    EXPECT_EQ(m_Log, (Log{"start a", "finish a"}));
-}
-
-TEST_F(EventTest, DeletedEventLeavesItsChannel)
+TEST_F(EventTest, DeletedOrRepostedEventLeavesItsChannel)
 {
     auto* a = new ScriptedEvent(&m_Log, "a");
     ScriptedEvent b(&m_Log, "b");
     a->Post(m_nChannel);
     b.Post(m_nChannel);
     a->Post(m_nChannel);
-    delete a;
+    const uint32_t other = NewChannel();
+    a->Post(other);
     EXPECT_EQ(GetChannelCount(m_nChannel), 1);
     EXPECT_EQ(GetChannelFront(m_nChannel), &b);
-}
-
-TEST_F(EventTest, PostingElsewhereMovesTheEvent)
-{
-    const uint32_t other = NewChannel();
-    auto* a = new ScriptedEvent(&m_Log, "a");
-    a->Post(m_nChannel);
-    a->Post(other);
-    EXPECT_TRUE(IsChannelEmpty(m_nChannel));
     EXPECT_EQ(a->GetChannel(), other);
     delete a;
     EXPECT_TRUE(IsChannelEmpty(other));
@@ -291,6 +270,19 @@ TEST_F(EventTest, FlushStopsTheRunningEventWithoutNotice)
     EXPECT_TRUE(deleted);
     EXPECT_TRUE(IsChannelEmpty(m_nChannel));
     EXPECT_EQ(a.GetChannel(), 0u);
+}
+
+TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDone)
+{
+    LoggingListener listener(&m_Log, "L");
+    bool deleted = false;
+    auto* a = new ScriptedEvent(&m_Log, "a", true);
+    a->m_pDeleted = &deleted;
+    a->AddFlags(EVENT_AUTO_DELETE);
+    a->Post(m_nChannel);
+    PumpEvents();
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(m_Log, (Log{"start a", "finish a"}));
 }
 
 TEST_F(EventTest, DestroyFlushesAndInvalidatesTheId)
@@ -325,31 +317,22 @@ TEST_F(EventTest, ListenersHearInPriorityOrder)
                           "second hears a", "low hears a", "last hears a", "release a"}));
 }
 
-TEST_F(EventTest, ConsumingListenerHidesTheEventFromTheRest)
+TEST_F(EventTest, ListenersHearOnlyTheirChannelsOnceAndAConsumerHidesTheEventFromTheRest)
 {
     LoggingListener a(&m_Log, "a");
     LoggingListener b(&m_Log, "b");
+    LoggingListener c(&m_Log, "c");
+    LoggingListener d(&m_Log, "d");
+    a.Listen(m_nChannel);
     a.Listen(m_nChannel);
     b.Listen(m_nChannel);
-    a.m_nResult = 1;
+    d.Listen(m_nChannel);
+    c.Listen(NewChannel());
+    b.m_nResult = 1;
     ScriptedEvent e(&m_Log, "e", true);
     e.Post(m_nChannel);
     PumpEvents();
-    EXPECT_EQ(m_Log, (Log{"start e", "finish e", "a hears e", "release e"}));
-}
-
-TEST_F(EventTest, ListenersHearOnlyTheirChannels)
-{
-    const uint32_t other = NewChannel();
-    LoggingListener a(&m_Log, "a");
-    LoggingListener b(&m_Log, "b");
-    a.Listen(m_nChannel);
-    a.Listen(m_nChannel);
-    b.Listen(other);
-    ScriptedEvent e(&m_Log, "e", true);
-    e.Post(m_nChannel);
-    PumpEvents();
-    EXPECT_EQ(m_Log, (Log{"start e", "finish e", "a hears e", "release e"}));
+    EXPECT_EQ(m_Log, (Log{"start e", "finish e", "a hears e", "b hears e", "release e"}));
     a.StopListening(m_nChannel);
     EXPECT_FALSE(a.IsListening(m_nChannel));
 }

@@ -1,5 +1,7 @@
 #include "engine/core/find_file.h"
 
+#include "tests/support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,25 +17,11 @@ class FindFileTest : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/rumbo-find-XXXXXX";
-        m_Dir = mkdtemp(pattern);
         std::filesystem::create_directories(m_Dir + "/Data/Deep");
-        Touch("b.tga");
-        Touch("A.TGA");
-        Touch("c.bmp");
-        Touch("README");
-        Touch(".hidden");
-        Touch("Data/b.tga");
-        Touch("Data/Deep/z.wav");
+        for (const char* name :
+             {"b.tga", "A.TGA", "c.bmp", "README", ".hidden", "Data/b.tga", "Data/Deep/z.wav"})
+            m_Temp.Write(name, "12345");
         chmod((m_Dir + "/c.bmp").c_str(), 0444);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_Dir); }
-
-    void Touch(const std::string& name)
-    {
-        FILE* f = fopen((m_Dir + "/" + name).c_str(), "wb");
-        fputs("12345", f);
-        fclose(f);
     }
 
     std::vector<std::string> Names(CxFindFile& find)
@@ -52,7 +40,8 @@ protected:
         return nullptr;
     }
 
-    std::string m_Dir;
+    TempDir m_Temp;
+    const std::string m_Dir = m_Temp.Path();
 };
 } // namespace
 

@@ -3,6 +3,8 @@
 #include "engine/core/file.h"
 #include "engine/core/options.h"
 
+#include "tests/support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,33 +17,17 @@ class GamePathTest : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/rumbo-path-XXXXXX";
-        m_Dir = mkdtemp(pattern);
-        std::filesystem::create_directories(m_Dir + "/install/Sub");
-        std::filesystem::create_directories(m_Dir + "/cd/sub");
-        Touch("install/Sub/File.TGA");
-        Touch("install/top.ini");
-        Touch("cd/sub/file.tga");
-        Touch("cd/sub/only_cd.wav");
-        m_Install = m_Dir + "/install";
-        m_CD = m_Dir + "/cd";
+        std::filesystem::create_directories(m_Install + "/Sub");
+        std::filesystem::create_directories(m_CD + "/sub");
+        for (const char* name :
+             {"install/Sub/File.TGA", "install/top.ini", "cd/sub/file.tga", "cd/sub/only_cd.wav"})
+            m_Temp.Write(name, "x");
     }
-    void TearDown() override
-    {
-        SetGamePath(nullptr);
-        std::filesystem::remove_all(m_Dir);
-    }
+    void TearDown() override { SetGamePath(nullptr); }
 
-    void Touch(const std::string& name)
-    {
-        FILE* f = fopen((m_Dir + "/" + name).c_str(), "wb");
-        fputs("x", f);
-        fclose(f);
-    }
-
-    std::string m_Dir;
-    std::string m_Install;
-    std::string m_CD;
+    TempDir m_Temp;
+    const std::string m_Install = m_Temp.File("install");
+    const std::string m_CD = m_Temp.File("cd");
 };
 } // namespace
 

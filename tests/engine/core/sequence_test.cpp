@@ -90,24 +90,14 @@ protected:
         RegisterEventCreator("Seq", def);
         CreateChannel(&m_nChannel);
         m_Listener.Listen(m_nChannel);
-        char pattern[] = "/tmp/rumbo-seq-XXXXXX";
-        m_Dir = mkdtemp(pattern);
     }
     void TearDown() override
     {
         DestroyChannel(m_nChannel);
         UnregisterEventCreator("Seq");
-        std::filesystem::remove_all(m_Dir);
     }
 
-    std::string Write(const std::string& name, const std::string& text)
-    {
-        const std::string path = m_Dir + "/" + name;
-        FILE* f = fopen(path.c_str(), "wb");
-        fwrite(text.data(), 1, text.size(), f);
-        fclose(f);
-        return path;
-    }
+    std::string Write(const std::string& name, const std::string& text) { return m_Temp.Write(name, text); }
 
     // Posts the sequence and pumps until it is done (at most limit passes);
     // returns the passes it took.
@@ -133,7 +123,8 @@ protected:
     SeqCreator m_Creator;
     Listener m_Listener;
     uint32_t m_nChannel = 0;
-    std::string m_Dir;
+    TempDir m_Temp;
+    const std::string m_Dir = m_Temp.Path();
 };
 } // namespace
 
