@@ -499,64 +499,64 @@ TEST(DrawSurfaceEffect, PerEffectResultsOnAKeyedRow)
         EXPECT_EQ(narrow.GetPixel(x, 0), static_cast<uint32_t>(3 - x));
 }
 
-TEST(DrawSurfaceEffect, PerPixelAlpha)
+TEST(DrawSurfaceEffect, BlendsOfOnePixelAtEveryDepth)
 {
-    CxDrawSurface src(4, 1, 16, nullptr, CX_PF_4444);
-    src.SetPixel(0, 0, 0x0F00); // alpha 0: skipped
-    src.SetPixel(1, 0, 0xFF00); // opaque red
-    src.SetPixel(2, 0, 0x8F00); // alpha 8 of 15: 136 of 255
-    src.SetPixel(3, 0, 0x80F0);
-    CxDrawSurface dst(4, 1, 16, nullptr, CX_PF_565);
-    Clear(dst, 0x001F); // blue
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_ALPHA;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(dst.GetPixel(0, 0), 0x001Fu);
-    EXPECT_EQ(dst.GetPixel(1, 0), 0xF000u); // red 0xF0 -> 5 bits 0x1E
-    const uint32_t a = 136;
-    const uint32_t r = (0 * (255 - a) + 0xF0 * a) / 255 >> 3;
-    const uint32_t b = (0xF8 * (255 - a) + 0 * a) / 255 >> 3;
-    EXPECT_EQ(dst.GetPixel(2, 0), (r << 11) | b);
-    const uint32_t g = (0xF0 * a / 255) >> 2;
-    EXPECT_EQ(dst.GetPixel(3, 0), (g << 5) | b);
-}
-
-TEST(DrawSurfaceEffect, ConstantOpacity)
-{
-    CxDrawSurface src(16, 1, 16, nullptr, CX_PF_565);
-    Clear(src, 0xFFFF);
-    CxDrawSurface dst(16, 1, 16, nullptr, CX_PF_565);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_OPACITY;
-    for (uint32_t opacity : {0u, 128u, 255u})
+    const struct
     {
-        Clear(dst, 0);
-        fx.nParam = opacity;
+        const char* name;
+        int32_t sd;
+        uint8_t sf;
+        uint32_t source;
+        int32_t dd;
+        uint8_t df;
+        uint32_t before;
+        int32_t type;
+        uint32_t param;
+        uint32_t after;
+    } cases[] = {
+        // Per-pixel alpha of 4-4-4-4 onto 5-6-5 blue: alpha 8 of 15 is 136 of 255.
+        {"alpha 0 is skipped", 16, CX_PF_4444, 0x0F00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0x001F},
+        {"opaque red", 16, CX_PF_4444, 0xFF00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0xF000},
+        {"half red", 16, CX_PF_4444, 0x8F00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0x800E},
+        {"half green", 16, CX_PF_4444, 0x80F0, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0x040E},
+        {"no alpha bits: opaque", 16, CX_PF_565, 0xF800, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0xF800},
+        {"32-bit alpha 0", 32, 0, 0x00FF0000, 32, 0, 0x110000FF, CX_FX_ALPHA, 0, 0x110000FF},
+        {"32-bit alpha 128 keeps the destination alpha", 32, 0, 0x80FF0000, 32, 0, 0x110000FF, CX_FX_ALPHA, 0,
+         0x1180007F},
+        {"opacity 0", 16, CX_PF_565, 0xFFFF, 16, CX_PF_565, 0, CX_FX_OPACITY, 0, 0},
+        {"opacity 128", 16, CX_PF_565, 0xFFFF, 16, CX_PF_565, 0, CX_FX_OPACITY, 128, 0x7BEF},
+        {"opacity 255", 16, CX_PF_565, 0xFFFF, 16, CX_PF_565, 0, CX_FX_OPACITY, 255, 0xFFFF},
+        {"32-bit opacity", 32, 0, 0x00FF0000, 32, 0, 0x110000FF, CX_FX_OPACITY, 51, 0x113300CC},
+        // Onto a palettised surface a blend takes the nearest palette entry.
+        {"opaque red onto 8 bits", 32, 0, 0x00FF0000, 8, 0, 0, CX_FX_OPACITY, 255, 249},
+        {"(128, 0, 0) onto 8 bits", 32, 0, 0x00FF0000, 8, 0, 0, CX_FX_OPACITY, 128, 1},
+        // Tint goes halfway toward the colour (0x00RRGGBB), whatever the destination format.
+        {"tint red to blue", 16, CX_PF_565, 0xF800, 16, CX_PF_565, 0x0001, CX_FX_TINT, 0x0000FF, 0x780F},
+        {"tint onto 32 bits", 16, CX_PF_565, 0xF800, 32, 0, 0, CX_FX_TINT, 0x0000FF, 0x007C007F},
+        {"tint onto 24 bits", 32, 0, 0x00FF0000, 24, 0, 0, CX_FX_TINT, 0x00FF00, 0x007F7F},
+    };
+    for (const auto& c : cases)
+    {
+        CxDrawSurface src(1, 1, c.sd, nullptr, c.sd == 16 ? c.sf : CX_PF_DEFAULT);
+        src.SetPixel(0, 0, c.source);
+        CxDrawSurface dst(1, 1, c.dd, nullptr, c.dd == 16 ? c.df : CX_PF_DEFAULT);
+        dst.SetPixel(0, 0, c.before);
+        ST_BLIT_FX fx;
+        fx.nType = c.type;
+        fx.nParam = c.param;
         src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-        const uint32_t r = 31 * opacity / 255, g = 63 * opacity / 255;
-        for (int32_t x = 0; x < 16; ++x)
-            EXPECT_EQ(dst.GetPixel(x, 0), (r << 11) | (g << 5) | r) << opacity;
+        EXPECT_EQ(dst.GetPixel(0, 0), c.after) << c.name;
     }
-}
-
-TEST(DrawSurfaceEffect, TintHalfwayTowardTheColour)
-{
+    // The key is not tinted.
     CxDrawSurface src(2, 1, 16, nullptr, CX_PF_565);
-    src.SetPixel(0, 0, 0xF800); // red
-    src.SetPixel(1, 0, 0x1234); // the key
+    src.SetPixel(1, 0, 0x1234);
     CxDrawSurface dst(2, 1, 16, nullptr, CX_PF_565);
     Clear(dst, 0x0001);
     ST_BLIT_FX fx;
     fx.nType = CX_FX_TINT;
-    fx.nParam = 0x0000FF; // blue, as 0x00RRGGBB
+    fx.nParam = 0x0000FF;
     src.Draw(&dst, nullptr, nullptr, 0x1234, &fx);
-    // red (248 + 0) / 2 = 124, blue (0 + 255) / 2 = 127.
-    EXPECT_EQ(dst.GetPixel(0, 0), ((124u >> 3) << 11) | (127u >> 3));
     EXPECT_EQ(dst.GetPixel(1, 0), 0x0001u);
-    // The same colour whatever the destination format.
-    CxDrawSurface dst32(2, 1, 32);
-    src.Draw(&dst32, nullptr, nullptr, 0x1234, &fx);
-    EXPECT_EQ(dst32.GetPixel(0, 0), 0x007C007Fu);
 }
 
 TEST(DrawSurfaceEffect, MirrorTopToBottom)
@@ -678,57 +678,4 @@ TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
     dst.ClearError();
     for (uint8_t b : Pixels(dst))
         EXPECT_EQ(b, 0);
-}
-
-TEST(DrawSurfaceEffect, BlendsAtOtherDepths)
-{
-    // 32 to 32 goes through the general routine; the destination keeps its alpha.
-    CxDrawSurface src(2, 1, 32);
-    src.SetPixel(0, 0, 0x00FF0000);
-    src.SetPixel(1, 0, 0x80FF0000); // alpha 128
-    CxDrawSurface dst(2, 1, 32);
-    dst.FillRect(nullptr, 0x110000FF);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_OPACITY;
-    fx.nParam = 51;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(dst.GetPixel(0, 0), 0x11330000u | (255u * 204 / 255));
-
-    // Per-pixel alpha from a 32-bit source: alpha 0 is skipped, 128 mixes.
-    dst.FillRect(nullptr, 0x110000FF);
-    fx.nType = CX_FX_ALPHA;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(dst.GetPixel(0, 0), 0x110000FFu);
-    EXPECT_EQ(dst.GetPixel(1, 0), 0x11000000u | ((255u * 128 / 255) << 16) | (255u * 127 / 255));
-
-    // A source without alpha bits is opaque for effect 3.
-    CxDrawSurface opaque(1, 1, 16, nullptr, CX_PF_565);
-    opaque.SetPixel(0, 0, 0xF800);
-    CxDrawSurface d16(1, 1, 16, nullptr, CX_PF_565);
-    d16.SetPixel(0, 0, 0x001F);
-    opaque.Draw(&d16, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d16.GetPixel(0, 0), 0xF800u);
-
-    // Onto a palettised surface a blend takes the nearest palette entry.
-    CxDrawSurface red(1, 1, 32);
-    red.SetPixel(0, 0, 0x00FF0000);
-    CxDrawSurface d8(1, 1, 8);
-    d8.SetPixel(0, 0, 0); // black
-    fx.nType = CX_FX_OPACITY;
-    fx.nParam = 255;
-    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d8.GetPixel(0, 0), 249u);
-    fx.nParam = 128;
-    d8.SetPixel(0, 0, 0);
-    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d8.GetPixel(0, 0), 1u); // (128, 0, 0) is entry 1
-
-    // Tint onto 24 bits: halfway to green.
-    CxDrawSurface d24(1, 1, 24);
-    fx.nType = CX_FX_TINT;
-    fx.nParam = 0x00FF00;
-    red.Draw(&d24, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d24.GetRed(0, 0), 127);
-    EXPECT_EQ(d24.GetGreen(0, 0), 127);
-    EXPECT_EQ(d24.GetBlue(0, 0), 0);
 }
