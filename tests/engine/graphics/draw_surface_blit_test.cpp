@@ -269,45 +269,25 @@ TEST(DrawSurfaceClip, EveryEdgeOfDestinationAndSource)
 {
     CxDrawSurface src;
     MakeNumbered(src);
-    const auto value = [](int32_t x, int32_t y) { return static_cast<uint32_t>(10 * y + x + 1); };
-    const struct
-    {
-        const char* name;
-        int32_t width, height;
-        CxRect dest;
-        std::vector<std::array<int32_t, 3>>
-            pixels; // x, y and the source pixel index 10 * y + x + 1 (0: none)
-    } cases[] = {
-        {"off the left",
-         20,
-         10,
-         CxRect(-5, 2, 4, 7),
-         {{0, 2, int32_t(value(5, 0))}, {4, 2, int32_t(value(9, 0))}, {5, 2, 0}}},
-        {"off the top-left",
-         8,
-         4,
-         CxRect(-2, -3, 7, 2),
-         {{0, 0, int32_t(value(2, 3))}, {7, 2, int32_t(value(9, 5))}, {0, 3, 0}}},
-        {"off the bottom-right",
-         8,
-         4,
-         CxRect(3, 1, 12, 6),
-         {{3, 1, 1}, {7, 3, int32_t(value(4, 2))}, {2, 1, 0}}},
-    };
-    for (const auto& c : cases)
-    {
-        CxDrawSurface dst(c.width, c.height, 8);
-        src.Draw(&dst, &c.dest, nullptr);
-        for (const auto& p : c.pixels)
+    // Draws onto a fresh width x height surface and checks pixels (x, y, value), where the
+    // value of source pixel (x, y) is 10 * y + x + 1 and 0 means nothing drawn.
+    const auto check = [&src](const char* name, int32_t width, int32_t height, const CxRect& dest,
+                              std::initializer_list<std::array<int32_t, 3>> pixels) {
+        CxDrawSurface dst(width, height, 8);
+        src.Draw(&dst, &dest, nullptr);
+        for (const auto& p : pixels)
             EXPECT_EQ(dst.GetPixel(p[0], p[1]), static_cast<uint32_t>(p[2]))
-                << c.name << " " << p[0] << "," << p[1];
-    }
+                << name << " " << p[0] << "," << p[1];
+    };
+    check("off the left", 20, 10, CxRect(-5, 2, 4, 7), {{0, 2, 6}, {4, 2, 10}, {5, 2, 0}});
+    check("off the top-left", 8, 4, CxRect(-2, -3, 7, 2), {{0, 0, 33}, {7, 2, 60}, {0, 3, 0}});
+    check("off the bottom-right", 8, 4, CxRect(3, 1, 12, 6), {{3, 1, 1}, {7, 3, 25}, {2, 1, 0}});
     // A source rectangle off its surface moves the destination: source (0, 0) lands at (5 + 3, 5 + 1).
     CxDrawSurface dst(20, 10, 8);
     const CxRect s(-3, -1, 4, 2);
     src.DrawAt(&dst, 5, 5, &s);
     EXPECT_EQ(dst.GetPixel(8, 6), 1u);
-    EXPECT_EQ(dst.GetPixel(12, 7), value(4, 1));
+    EXPECT_EQ(dst.GetPixel(12, 7), 15u);
     EXPECT_EQ(CountValue(dst, 0), 200 - 5 * 3);
 }
 
@@ -391,30 +371,28 @@ TEST(DrawSurfaceStretch, KeyedRowsAreNotCopiedFromTheRowAbove)
     }
 }
 
-TEST(DrawSurfaceKey, KeyRules)
+TEST(DrawSurfaceKey, ExplicitKeyTransparentColourOrNone)
 {
     CxDrawSurface src(4, 1, 16);
-    src.SetPixel(0, 0, 1);
-    src.SetPixel(1, 0, 2);
-    src.SetPixel(2, 0, 1);
-    src.SetPixel(3, 0, 3);
-    CxDrawSurface dst(4, 1, 16);
-    dst.FillRect(nullptr, 9);
-    // Explicit key.
-    src.Draw(&dst, nullptr, nullptr, 1);
-    EXPECT_EQ(dst.GetPixel(0, 0), 9u);
-    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
-    // The default key is the source's transparent colour.
-    dst.FillRect(nullptr, 9);
-    src.SetTransparentColor(2);
-    src.Draw(&dst);
-    EXPECT_EQ(dst.GetPixel(0, 0), 1u);
-    EXPECT_EQ(dst.GetPixel(1, 0), 9u);
-    // No transparent colour: everything is drawn.
-    dst.FillRect(nullptr, 9);
-    src.SetTransparentColor(CX_COLOR_NONE);
-    src.Draw(&dst);
-    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
+    for (int32_t x = 0; x < 4; ++x)
+        src.SetPixel(x, 0, x == 2 ? 1 : static_cast<uint32_t>(x + 1)); // 1 2 1 3
+    const struct
+    {
+        uint32_t transparent, key, expected[4];
+    } cases[] = {
+        {CX_COLOR_NONE, 1, {9, 2, 9, 4}},
+        {2, CX_COLOR_NONE, {1, 9, 1, 4}}, // the default key is the source's transparent colour
+        {CX_COLOR_NONE, CX_COLOR_NONE, {1, 2, 1, 4}},
+    };
+    for (const auto& c : cases)
+    {
+        CxDrawSurface dst(4, 1, 16);
+        dst.FillRect(nullptr, 9);
+        src.SetTransparentColor(c.transparent);
+        src.Draw(&dst, nullptr, nullptr, c.key);
+        for (int32_t x = 0; x < 4; ++x)
+            EXPECT_EQ(dst.GetPixel(x, 0), c.expected[x]) << c.transparent << " " << c.key << " at " << x;
+    }
     // Palettised sources compare the index.
     CxDrawSurface src8(2, 1, 8);
     src8.SetPixel(0, 0, 249);
