@@ -247,15 +247,6 @@ TEST(AppStartup, MissingOrUnreadableOptionFileLeavesTheDefaults)
     rmdir(dir);
 }
 
-TEST(AppStartup, ProgramDirectoryKeepsTheLastSeparator)
-{
-    CTestApp app;
-    app.SetProgramDirectory("/opt/rumbo/bin/rumbotown");
-    EXPECT_STREQ(app.GetProgramDirectory(), "/opt/rumbo/bin/");
-    app.SetProgramDirectory("rumbotown");
-    EXPECT_STREQ(app.GetProgramDirectory(), "");
-}
-
 TEST(AppStartup, SystemInfoOutsideTheTableIsZero)
 {
     CTestApp app;
@@ -275,6 +266,11 @@ TEST(AppStartup, EntryPointWithoutApplicationFails)
     char arg0[] = "rumbotown";
     char* argv[] = {arg0, nullptr};
     EXPECT_EQ(CxAppMain(1, argv), -1);
+    CTestApp app;
+    app.SetProgramDirectory("/opt/rumbo/bin/rumbotown");
+    EXPECT_STREQ(app.GetProgramDirectory(), "/opt/rumbo/bin/");
+    app.SetProgramDirectory("rumbotown");
+    EXPECT_STREQ(app.GetProgramDirectory(), "");
 }
 
 TEST(AppStartup, SecondInstanceEndsAtOnceWithCodeZero)

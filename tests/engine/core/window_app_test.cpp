@@ -332,16 +332,14 @@ TEST_F(WindowPlacementTest, OptionsOverrideTheStyleDefaults)
     EXPECT_TRUE(app->GetStyle() & APP_FULL_SCREEN) << "the description's default stands";
 }
 
-TEST_F(WindowPlacementTest, CenteredWindowSitsInTheMiddleOfTheScreen)
+TEST_F(WindowPlacementTest, CenteredWindowSitsInTheMiddleAndStartHiddenLeavesItHidden)
 {
     app = std::make_unique<CTestApp>("", TestDescription("Rumbo Centred", APP_CENTERED | APP_FRAMED));
     ASSERT_EQ(app->Init(), 0u);
     EXPECT_EQ(app->GetAppWindowRect().left, (app->GetScreenWidth() - 640) / 2);
     EXPECT_EQ(app->GetAppWindowRect().top, (app->GetScreenHeight() - 480) / 2);
-}
-
-TEST_F(WindowPlacementTest, StartHiddenLeavesTheWindowHidden)
-{
+    app->ExitInstance();
+    app.reset();
     app = std::make_unique<CTestApp>("", TestDescription("Rumbo Hidden", APP_START_HIDDEN));
     ASSERT_EQ(app->Init(), 0u);
     EXPECT_TRUE(app->HasAppWindow());
@@ -349,4 +347,5 @@ TEST_F(WindowPlacementTest, StartHiddenLeavesTheWindowHidden)
     app->ShowAppWindow();
     EXPECT_TRUE(IsPlatformWindowShown());
 }
+
 } // namespace

@@ -59,13 +59,22 @@ TEST_F(TextLayout, AlignmentPlacesTheTextBox)
         {CxRect(0, 0, 59, 39), "a\nb", 0, CxRect(0, 0, 7, 5)}, // a line feed without wrapping is skipped
         // Without wrapping drawing stops at the right edge: glyphs at 0, 4 and 8.
         {CxRect(0, 0, 9, 10), "abcd", 0, CxRect(0, 0, 11, 5)},
+        {CxRect(0, 0, 59, 39),
+         "a\xC8"
+         "b",
+         0, CxRect(0, 0, 7, 5)}, // a missing glyph takes no space
     };
+    ErrorCapture capture;
     for (const auto& c : cases)
     {
         m_Target.FillRect(nullptr, BACK);
         EXPECT_EQ(1, Draw(c.rect, c.text, c.flags)) << c.text;
         EXPECT_EQ(c.box, ChangedBox(m_Target, BACK)) << c.text << " " << c.flags;
     }
+    EXPECT_TRUE(capture.Errors().empty()) << "a missing glyph is logged, not reported";
+    m_Target.FillRect(nullptr, BACK);
+    DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", CX_TEXT_RIGHT, 12, m_pFont);
+    EXPECT_EQ(CxRect(44, 0, 59, 11), ChangedBox(m_Target, BACK)) << "size scales lines and widths";
 }
 
 TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpace)
@@ -88,12 +97,6 @@ TEST_F(TextLayout, ShadowIsDrawnFirstOneDownRight)
     EXPECT_EQ(BACK, m_Target.GetPixel(0, 6));
 }
 
-TEST_F(TextLayout, SizeScalesLinesAndWidths)
-{
-    DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", CX_TEXT_RIGHT, 12, m_pFont);
-    EXPECT_EQ(CxRect(44, 0, 59, 11), ChangedBox(m_Target, BACK));
-}
-
 TEST_F(TextLayout, NothingForEmptyTextOrMissingFont)
 {
     EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), "", 0));
@@ -101,17 +104,6 @@ TEST_F(TextLayout, NothingForEmptyTextOrMissingFont)
     // No font given and no default font listed.
     EXPECT_EQ(0, DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", 0));
     EXPECT_LT(ChangedBox(m_Target, BACK).right, 0);
-}
-
-TEST_F(TextLayout, MissingGlyphsTakeNoSpaceAndTheTextGoesOn)
-{
-    ErrorCapture capture;
-    Draw(CxRect(0, 0, 59, 39),
-         "a\xC8"
-         "b",
-         0);
-    EXPECT_TRUE(capture.Errors().empty()) << "a missing glyph is logged, not reported";
-    EXPECT_EQ(CxRect(0, 0, 7, 5), ChangedBox(m_Target, BACK));
 }
 
 TEST_F(WordWrap, WrapTextBreaksAfterBreakCharactersAndSplitsLongWords)
