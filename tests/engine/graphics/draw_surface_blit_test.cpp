@@ -3,6 +3,7 @@
 #include "engine/graphics/draw_surface.h"
 
 #include "tests/engine/graphics/surface_test_util.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -647,7 +648,7 @@ TEST(DrawSurfaceEffect, CallbackInsteadOfDrawing)
 
 TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
 {
-    QuietErrors quiet;
+    ErrorCapture quiet(0);
     CxDrawSurface src;
     MakeRow(src);
     CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);

@@ -5,6 +5,7 @@
 #include "engine/core/file.h"
 #include "engine/core/memory.h"
 #include "tests/engine/graphics/surface_test_util.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,7 @@ TEST_F(DrawSurfaceCache, ANewSurfaceInThePurgedObjectDoesNotReadTheOldContentsBa
 
 TEST_F(DrawSurfaceCache, FailedReallocationKeepsTheSwapFile)
 {
-    QuietErrors quiet;
+    ErrorCapture quiet(0);
     CxDrawSurface s(32, 32, 16);
     FillRandom(s, 95);
     const std::vector<uint8_t> snapshot = Pixels(s);

@@ -3,6 +3,7 @@
 
 #include "engine/core/memory.h"
 #include "tests/engine/graphics/surface_test_util.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST(DrawSurfaceCreate, MemoryComesFromTheEngineAllocator)
 
 TEST(DrawSurfaceCreate, InvalidArgumentsAreRefused)
 {
-    QuietErrors quiet;
+    ErrorCapture quiet(0);
     CxDrawSurface s;
     EXPECT_EQ(s.CreateSurface(10, 10, 12), CX_ERR_INVALID_ARGUMENT);
     EXPECT_FALSE(s.IsCreated());
@@ -67,7 +68,7 @@ TEST(DrawSurfaceCreate, InvalidArgumentsAreRefused)
 
 TEST(DrawSurfaceCreate, AllocationFailureReportsErrorOne)
 {
-    QuietErrors quiet;
+    ErrorCapture quiet(0);
     SetMemoryBudget(GetMemoryInUse() + 1000);
     CxDrawSurface s;
     EXPECT_EQ(s.CreateSurface(100, 100, 16), CX_ERR_OUT_OF_MEMORY);

@@ -25,7 +25,7 @@ Bytes Header(int16_t xMax, int16_t yMax, uint8_t bits, uint8_t planes, uint16_t 
 
 TEST(PcxLoad, RunsLiteralsAndThePaletteAtTheEnd)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     Bytes file = Header(3, 1, 8, 1, 4);
     // Row 0: a run of 3 sevens and a literal 5; row 1: a run of 0 (nothing),
     // then the value 0xC1 as a run of one, and literals 1 2 3.
@@ -44,12 +44,12 @@ TEST(PcxLoad, RunsLiteralsAndThePaletteAtTheEnd)
 
 TEST(PcxLoad, DataEndingEarlyFailsAsTheDecoder)
 {
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     Bytes file = Header(9, 9, 8, 1, 10);
     file.insert(file.end(), {0xC5, 1, 2, 3});
     CxDrawSurface surface;
     EXPECT_EQ(CX_ERR_UNKNOWN, LoadPcx(&surface, file.data(), static_cast<uint32_t>(file.size()), "short"));
-    EXPECT_EQ("PCXDecompress() failed!", errors.Last());
+    EXPECT_EQ("PCXDecompress() failed!", LastError());
     file.back() = 0xC4; // a run whose value byte is missing
     CxDrawSurface other;
     EXPECT_EQ(CX_ERR_UNKNOWN, LoadPcx(&other, file.data(), static_cast<uint32_t>(file.size()), "short"));
@@ -57,17 +57,17 @@ TEST(PcxLoad, DataEndingEarlyFailsAsTheDecoder)
 
 TEST(PcxLoad, HeaderChecks)
 {
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     Bytes file = Header(1, 1, 8, 1, 2);
     file.resize(file.size() + 8, 1);
     file[0] = 11;
     CxDrawSurface a;
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE,
               LoadPcx(&a, file.data(), static_cast<uint32_t>(file.size()), "x.pcx"));
-    EXPECT_EQ("Invalid PCX file: x.pcx", errors.Last());
+    EXPECT_EQ("Invalid PCX file: x.pcx", LastError());
     CxDrawSurface b;
     EXPECT_EQ(CX_ERR_UNKNOWN, LoadPcx(&b, file.data(), 100, "x.pcx"));
-    EXPECT_EQ("Could not read ST_PCX_HEADER", errors.Last());
+    EXPECT_EQ("Could not read ST_PCX_HEADER", LastError());
 
     const Bytes bad[] = {
         Header(-5, 1, 8, 1, 2),            // x max below x min

@@ -20,7 +20,7 @@ Bytes WriteWith(CxDrawSurface& surface, uint8_t method, bool longHeader = false)
 
 TEST(QexLoad, EveryMethodRoundTrips)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     CxDrawSurface original(64, 20, 16, nullptr, CX_PF_565);
     FillPattern(original);
     for (uint8_t method = 0; method <= 12; ++method)
@@ -38,7 +38,7 @@ TEST(QexLoad, WordRunLengthPadsOddPixelBlocksToWholeWords)
 {
     // 8-bit images of odd width and odd height: the pixel block has an odd
     // number of bytes, which 16-bit words cannot hold without a pad byte.
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     const struct
     {
         int32_t width, height;
@@ -62,7 +62,7 @@ TEST(QexLoad, WordRunLengthPadsOddPixelBlocksToWholeWords)
 
 TEST(QexLoad, HeaderLayout)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     CxDrawSurface surface(3, 2, 8);
     surface.SetPixel(2, 1, 9);
     const Bytes file = WriteWith(surface, 0);
@@ -79,7 +79,7 @@ TEST(QexLoad, HeaderLayout)
 
 TEST(QexLoad, PaletteSizeFollowsDepthAndHeader)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     CxDrawSurface four(5, 3, 4);
     FillPattern(four);
     uint8_t palette[768] = {};
@@ -106,19 +106,19 @@ TEST(QexLoad, PaletteSizeFollowsDepthAndHeader)
 
 TEST(QexLoad, AlteredPixelsFailTheCrcCheck)
 {
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     CxDrawSurface surface(16, 16, 8);
     FillPattern(surface);
     Bytes file = WriteWith(surface, 0);
     file[file.size() - 5] ^= 0x01;
     CxDrawSurface loaded;
     EXPECT_EQ(CX_ERR_CRC, LoadQex(&loaded, file.data(), static_cast<uint32_t>(file.size()), "crc"));
-    EXPECT_EQ("QEX Bitmap failed crc check", errors.Last());
+    EXPECT_EQ("QEX Bitmap failed crc check", LastError());
 }
 
 TEST(QexLoad, BrokenStreamsReportDecompressionAndCrc)
 {
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     CxDrawSurface surface(32, 8, 8);
     FillPattern(surface);
     Bytes file = WriteWith(surface, CX_COMPRESS_HUFFMAN);
@@ -127,12 +127,12 @@ TEST(QexLoad, BrokenStreamsReportDecompressionAndCrc)
     PutLe32(file, 12, ReadLe32(file.data() + 12) - 6);
     CxDrawSurface loaded;
     EXPECT_NE(0u, LoadQex(&loaded, file.data(), static_cast<uint32_t>(file.size()), "cut.qex"));
-    EXPECT_EQ("QEX Bitmap failed crc check", errors.Last());
+    EXPECT_EQ("QEX Bitmap failed crc check", LastError());
 }
 
 TEST(QexLoad, SizeFieldsMustAgreeWithTheFile)
 {
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     CxDrawSurface surface(10, 10, 16);
     FillPattern(surface);
     const Bytes good = WriteWith(surface, CX_COMPRESS_DEFLATE);
@@ -146,19 +146,19 @@ TEST(QexLoad, SizeFieldsMustAgreeWithTheFile)
     Bytes magic = good;
     magic[0] = 0;
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, load(magic));
-    EXPECT_EQ("Invalid QEX file", errors.Last());
+    EXPECT_EQ("Invalid QEX file", LastError());
     Bytes header = good;
     PutLe32(header, 4, 45);
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, load(header));
-    EXPECT_EQ("Invalid Header size for QEX bitmap", errors.Last());
+    EXPECT_EQ("Invalid Header size for QEX bitmap", LastError());
     Bytes uncompressed = good;
     PutLe32(uncompressed, 8, 201);
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, load(uncompressed));
-    EXPECT_EQ("Invalid uncompressed size for QEX bitmap", errors.Last());
+    EXPECT_EQ("Invalid uncompressed size for QEX bitmap", LastError());
     Bytes compressed = good;
     PutLe32(compressed, 12, ReadLe32(good.data() + 12) + 1);
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, load(compressed));
-    EXPECT_EQ("Invalid compressed size for QEX bitmap: f.qex", errors.Last());
+    EXPECT_EQ("Invalid compressed size for QEX bitmap: f.qex", LastError());
     // A huge image declared over a few bytes of data is refused before any allocation.
     Bytes huge = good;
     PutLe32(huge, 20, 30000);

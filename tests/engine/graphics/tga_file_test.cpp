@@ -31,7 +31,7 @@ Bytes TwoByTwo(uint8_t descriptor)
 
 TEST(TgaLoad, OriginCornersAreTurnedToTopLeft)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     const struct
     {
         uint8_t descriptor;
@@ -54,7 +54,7 @@ TEST(TgaLoad, OriginCornersAreTurnedToTopLeft)
 
 TEST(TgaLoad, RunLengthPacketsAndTheirBounds)
 {
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     // 16-bit, 3 x 2: a run of 4 pixels 0x1234, then 2 literal pixels.
     Bytes file = Header(10, 3, 2, 16, 0x20);
     file.insert(file.end(), {0x83, 0x34, 0x12, 0x01, 0x11, 0x00, 0x22, 0x00});
@@ -76,12 +76,12 @@ TEST(TgaLoad, RunLengthPacketsAndTheirBounds)
     CxDrawSurface truncated;
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE,
               LoadTga(&truncated, cut.data(), static_cast<uint32_t>(cut.size()), "cut"));
-    EXPECT_EQ("Truncated Targa data: cut", errors.Last());
+    EXPECT_EQ("Truncated Targa data: cut", LastError());
 }
 
 TEST(TgaLoad, ColourMapEntriesAreRedGreenBlue)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     Bytes file = Header(1, 1, 1, 8, 0x20);
     file[1] = 1;
     PutLe16(file, 3, 2); // first index 2
@@ -99,26 +99,26 @@ TEST(TgaLoad, ColourMapEntriesAreRedGreenBlue)
 
 TEST(TgaLoad, TypesWithoutSupportAreNamed)
 {
-    ErrorRecorder errors;
+    ErrorCapture errors(0);
     Bytes grey = Header(3, 1, 1, 8, 0x20);
     grey.push_back(0);
     CxDrawSurface surface;
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE,
               LoadTga(&surface, grey.data(), static_cast<uint32_t>(grey.size()), "g"));
-    EXPECT_EQ("Unsupported Targa file type!", errors.Last());
+    EXPECT_EQ("Unsupported Targa file type!", LastError());
     Bytes empty = Header(0, 0, 0, 0, 0);
     CxDrawSurface none;
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE,
               LoadTga(&none, empty.data(), static_cast<uint32_t>(empty.size()), "e"));
-    EXPECT_EQ("Targa file does not contain image data!", errors.Last());
+    EXPECT_EQ("Targa file does not contain image data!", LastError());
     CxDrawSurface tiny;
     EXPECT_EQ(CX_ERR_UNKNOWN, LoadTga(&tiny, grey.data(), 10, "short"));
-    EXPECT_EQ("Could not read TARGA header from buffer.", errors.Last());
+    EXPECT_EQ("Could not read TARGA header from buffer.", LastError());
 }
 
 TEST(TgaLoad, HeaderFieldsAreNotTrusted)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     // Raw data shorter than the image.
     Bytes raw = Header(2, 200, 200, 32, 0x20);
     raw.resize(raw.size() + 100);
@@ -150,7 +150,7 @@ TEST(TgaLoad, HeaderFieldsAreNotTrusted)
 
 TEST(TgaLoad, TruncatedRunLengthFilesFailCleanly)
 {
-    ErrorRecorder quiet;
+    ErrorCapture quiet(0);
     Bytes rle = Header(10, 8, 8, 24, 0x00);
     for (int i = 0; i < 16; ++i)
         rle.insert(rle.end(), {0x83, static_cast<uint8_t>(i), 2, 3});
