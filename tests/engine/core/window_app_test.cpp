@@ -40,17 +40,6 @@ protected:
     CTestApp app;
 };
 
-TEST_F(WindowInputTest, ControlLetterArrivesAsItsControlCode)
-{
-    CxInjectKey(CX_VK_CONTROL, true, CX_MOD_CONTROL);
-    CxInjectKey('A', true, CX_MOD_CONTROL);
-    CxInjectKey('A', false, CX_MOD_CONTROL);
-    CxInjectKey(CX_VK_CONTROL, false, 0);
-    Pump();
-    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{0x20000000u, 0x20000041u}));
-    EXPECT_EQ(app.m_KeysUp.back(), 0x20000000u);
-}
-
 TEST_F(WindowInputTest, AltF4QuitsThroughOnClose)
 {
     app.PushRoom(1);
@@ -64,11 +53,16 @@ TEST_F(WindowInputTest, AltF4QuitsThroughOnClose)
     EXPECT_EQ(app.m_Journal.Count("room1:Close"), 1u);
 }
 
-TEST_F(WindowInputTest, AltQQuitsAndAltVShowsTheVersion)
+TEST_F(WindowInputTest, ControlLetterGivesItsCodeAltQQuitsAndAltVShowsTheVersion)
 {
+    CxInjectKey(CX_VK_CONTROL, true, CX_MOD_CONTROL);
+    CxInjectKey('A', true, CX_MOD_CONTROL);
+    CxInjectKey('A', false, CX_MOD_CONTROL);
+    CxInjectKey(CX_VK_CONTROL, false, 0);
     CxInjectKey('V', true, CX_MOD_ALT);
     Pump();
-    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{0x10000000u | 'v'}));
+    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{0x20000000u, 0x20000041u, 0x10000000u | 'v'}));
+    EXPECT_EQ(app.m_KeysUp.back(), 0x20000000u);
     EXPECT_FALSE(app.IsQuitting());
     CxInjectKey('Q', true, CX_MOD_ALT | CX_MOD_SHIFT);
     Pump();
@@ -207,17 +201,21 @@ TEST_F(WindowInputTest, FloodOfInputIsTakenOneMessagePerPass)
 } // namespace
 
 namespace {
-class FrameLimitTest : public testing::Test
+class StartupTest : public testing::Test
 {
 protected:
     void TearDown() override
     {
-        app->ExitInstance();
+        if (app)
+            app->ExitInstance();
         SetErrorHandler(ShowErrorBox);
     }
-    void Start(const char* options)
+    void Start(const char* options, const AppDescription& description = TestDescription("Rumbo Test App"))
     {
-        app = std::make_unique<CTestApp>(options);
+        if (app)
+            app->ExitInstance();
+        app.reset();
+        app = std::make_unique<CTestApp>(options, description);
         ASSERT_EQ(app->Init(), 0u);
         FlushPlatformMessages();
     }
@@ -231,7 +229,7 @@ struct FrameLimitCase
     uint32_t expected;
 };
 
-class FrameLimitOption : public FrameLimitTest, public testing::WithParamInterface<FrameLimitCase>
+class FrameLimitOption : public StartupTest, public testing::WithParamInterface<FrameLimitCase>
 {
 };
 
@@ -249,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(Options, FrameLimitOption,
                                          FrameLimitCase{"[Engine]\nMaxFramesPerSecond=-20\n", 0u},
                                          FrameLimitCase{"[Engine]\nMaxFramesPerSecond=100000\n", 1000u}));
 
-TEST_F(FrameLimitTest, IdleLoopWaitsForTheNextFrameByDefault)
+TEST_F(StartupTest, IdleLoopWaitsForTheNextFrameByDefault)
 {
     // Without input a default loop runs about 60 passes a second, not thousands.
     Start("");
@@ -262,11 +260,10 @@ TEST_F(FrameLimitTest, IdleLoopWaitsForTheNextFrameByDefault)
     EXPECT_GE(app->m_nPasses - passes, 3) << "but it does run";
 }
 
-TEST_F(FrameLimitTest, PresentingFollowsTheDisplayUnlessTurnedOff)
+TEST_F(StartupTest, PresentingFollowsTheDisplayUnlessTurnedOff)
 {
     Start("[Engine]\nVSync=0\n");
     EXPECT_FALSE(IsPlatformVSyncOn());
-    app->ExitInstance();
     Start("");
     const bool byDefault = IsPlatformVSyncOn();
     SetPlatformVSync(false);
@@ -275,7 +272,7 @@ TEST_F(FrameLimitTest, PresentingFollowsTheDisplayUnlessTurnedOff)
     EXPECT_EQ(SetPlatformVSync(true), byDefault);
 }
 
-TEST_F(FrameLimitTest, PendingInputIsNotHeldBackByTheLimit)
+TEST_F(StartupTest, PendingInputIsNotHeldBackByTheLimit)
 {
     // One pass a second: a pass without input would wait a whole second.
     Start("[Engine]\nMaxFramesPerSecond=1\n");
@@ -285,35 +282,15 @@ TEST_F(FrameLimitTest, PendingInputIsNotHeldBackByTheLimit)
     app->PumpMessage();
     EXPECT_EQ(app->m_Keys, (std::vector<uint32_t>{275u}));
     EXPECT_EQ(app->m_nPasses, passes + 1) << "a pass with a message runs its idle pass at once";
-}
-
-TEST_F(FrameLimitTest, PassWithoutInputStillRunsItsIdlePass)
-{
     Start("[Engine]\nMaxFramesPerSecond=1000\n");
     app->PumpMessage();
     app->PumpMessage();
-    EXPECT_EQ(app->m_nPasses, 2);
+    EXPECT_EQ(app->m_nPasses, 2) << "a pass without input still runs its idle pass";
 }
-} // namespace
 
-namespace {
-class WindowPlacementTest : public testing::Test
+TEST_F(StartupTest, FullScreenCoversTheWorkArea)
 {
-protected:
-    void TearDown() override
-    {
-        if (app)
-            app->ExitInstance();
-        SetErrorHandler(ShowErrorBox);
-    }
-
-    std::unique_ptr<CTestApp> app;
-};
-
-TEST_F(WindowPlacementTest, FullScreenCoversTheWorkArea)
-{
-    app = std::make_unique<CTestApp>("[Engine]\nFullScreen=1\n");
-    ASSERT_EQ(app->Init(), 0u);
+    Start("[Engine]\nFullScreen=1\n");
     CxRect area;
     ASSERT_TRUE(GetDesktopWorkArea(&area));
     EXPECT_EQ(app->GetAppWindowRect(), area);
@@ -321,27 +298,21 @@ TEST_F(WindowPlacementTest, FullScreenCoversTheWorkArea)
     EXPECT_TRUE(app->GetStyle() & APP_FULL_SCREEN);
 }
 
-TEST_F(WindowPlacementTest, OptionsOverrideTheStyleDefaults)
+TEST_F(StartupTest, OptionsOverrideTheStyleDefaults)
 {
-    app =
-        std::make_unique<CTestApp>("[Engine]\nUseDirectDraw=0\nUseCustomCursor=1\n",
-                                   TestDescription("Rumbo Style Test", APP_USE_DIRECTDRAW | APP_FULL_SCREEN));
-    ASSERT_EQ(app->Init(), 0u);
+    Start("[Engine]\nUseDirectDraw=0\nUseCustomCursor=1\n",
+          TestDescription("Rumbo Style Test", APP_USE_DIRECTDRAW | APP_FULL_SCREEN));
     EXPECT_FALSE(app->GetStyle() & APP_USE_DIRECTDRAW);
     EXPECT_TRUE(app->GetStyle() & APP_USE_CUSTOM_CURSOR);
     EXPECT_TRUE(app->GetStyle() & APP_FULL_SCREEN) << "the description's default stands";
 }
 
-TEST_F(WindowPlacementTest, CenteredWindowSitsInTheMiddleAndStartHiddenLeavesItHidden)
+TEST_F(StartupTest, CenteredWindowSitsInTheMiddleAndStartHiddenLeavesItHidden)
 {
-    app = std::make_unique<CTestApp>("", TestDescription("Rumbo Centred", APP_CENTERED | APP_FRAMED));
-    ASSERT_EQ(app->Init(), 0u);
+    Start("", TestDescription("Rumbo Centred", APP_CENTERED | APP_FRAMED));
     EXPECT_EQ(app->GetAppWindowRect().left, (app->GetScreenWidth() - 640) / 2);
     EXPECT_EQ(app->GetAppWindowRect().top, (app->GetScreenHeight() - 480) / 2);
-    app->ExitInstance();
-    app.reset();
-    app = std::make_unique<CTestApp>("", TestDescription("Rumbo Hidden", APP_START_HIDDEN));
-    ASSERT_EQ(app->Init(), 0u);
+    Start("", TestDescription("Rumbo Hidden", APP_START_HIDDEN));
     EXPECT_TRUE(app->HasAppWindow());
     EXPECT_FALSE(IsPlatformWindowShown());
     app->ShowAppWindow();
