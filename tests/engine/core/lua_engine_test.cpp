@@ -196,11 +196,6 @@ TEST_F(GameLuaTest, RoomTimersFromScripts)
     EXPECT_NE(refused.find("room expected"), std::string::npos) << refused;
     EXPECT_NE(Run("_G['Room::PauseTimer'](42, 6)").find("room expected"), std::string::npos);
     EXPECT_EQ(room->GetRoomTimers().FindTimer(7), nullptr);
-
-    // Leaving the room stops its timers.
-    Run("GotoRoom(0)");
-    m_pApp->OnIdle();
-    EXPECT_EQ(room->GetRoomTimers().GetTimers().GetCount(), 0);
 }
 
 namespace {

@@ -146,14 +146,16 @@ TEST_F(SequenceTest, EventsRunInFileOrderOnePerPass)
     EXPECT_TRUE(IsChannelEmpty(m_nChannel));
 }
 
-TEST_F(SequenceTest, CommentsBlankLinesAndCarriageReturnsAreSkipped)
+TEST_F(SequenceTest, LineRulesCommentsBlankLinesAndEventsSpanningLines)
 {
     CxEventSequenceFile file;
+    // Keywords count at the start of a line only, in any letter case; an event's
+    // text runs to its ')' over line ends, and the character after ')' is skipped.
     Parse(file, "# a comment Event Seq.Log(no)\r\n\r\n\n  Event Seq.Log(indented)\r\nevent Seq.Log(a)\r\n"
-                "EVENT Seq.Log(b)\rgarbage Event Seq.Log(no)\n");
-    ASSERT_EQ(file.GetCount(), 2) << "keywords count at the start of a line only, in any letter case";
+                "EVENT Seq.Log(b)\rgarbage Event Seq.Log(no)\nEvent Seq.Log(c,\nd)Event Seq.Log(skipped)\n");
+    ASSERT_EQ(file.GetCount(), 3);
     RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "c|\nd"}));
 }
 
 TEST_F(SequenceTest, ContinueMarksOnlyTheNextEvent)
@@ -170,14 +172,6 @@ TEST_F(SequenceTest, ContinueMarksOnlyTheNextEvent)
     EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b"}));
     PumpEvents();
     EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "c", "d"}));
-}
-
-TEST_F(SequenceTest, EventTextMaySpanLinesUpToTheClosingParenthesis)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Seq.Log(a,\nb)Event Seq.Log(skipped)\nEvent Seq.Log(c)");
-    RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"a|\nb", "c"})) << "the character after ')' is skipped";
 }
 
 TEST_F(SequenceTest, EmptyCommentOnlyOrMissingFileFinishesInThePassItStarts)
@@ -206,27 +200,16 @@ TEST_F(SequenceTest, OwnCreatorIsAskedFirstAndUnknownCategoriesAreDroppedQuietly
     EXPECT_TRUE(m_Errors.Errors().empty());
 }
 
-TEST_F(SequenceTest, SequenceOwnsItsEventsEvenIfTheCreatorMarkedThemAutoDelete)
+TEST_F(SequenceTest, FinishedSequenceRunsAgainAndOwnsEventsTheCreatorMarkedAutoDelete)
 {
     m_Creator.m_bAutoDelete = true;
     CxEventSequenceFile file;
     Parse(file, "Event Seq.Log(a)\nEvent Seq.Log(b)\n");
     RunToEnd(file);
+    EXPECT_FALSE(file.IsStarted());
     RunToEnd(file);
     EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "a", "b"}))
         << "run twice, deleted once with the file";
-}
-
-// ---- running ----
-
-TEST_F(SequenceTest, FinishedSequenceRunsAgainWhenPostedAgain)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Seq.Log(a)\n");
-    RunToEnd(file);
-    EXPECT_FALSE(file.IsStarted());
-    RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "a"}));
 }
 
 TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEvent)
@@ -274,21 +257,15 @@ TEST_F(SequenceTest, DynamicEventIsMadeWhenItStartsWithTheVariablesOfThatMoment)
     EXPECT_EQ(m_Creator.m_nCalls, 2);
 }
 
-TEST_F(SequenceTest, DynamicEventPassesItsDataToListeners)
+TEST_F(SequenceTest, DynamicEventPassesItsDataAndOneThatCannotBeMadeHoldsNothingUp)
 {
     CxEventSequenceFile file;
-    Parse(file, "Dynamic\nEvent Seq.Info(42)\n");
+    Parse(file, "Dynamic\nEvent Seq.Info(42)\nDynamic Event Nobody.Go()\nDynamic Event Seq.Null()\n"
+                "Event Seq.Log(after)\n");
     m_Listener.Listen(file.GetPrivateChannel());
-    RunToEnd(file);
-    EXPECT_NE(std::find(m_Listener.m_Data.begin(), m_Listener.m_Data.end(), 42u), m_Listener.m_Data.end());
-}
-
-TEST_F(SequenceTest, DynamicEventThatCannotBeMadeDoesNotHoldUpTheChannel)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Dynamic Event Nobody.Go()\nDynamic Event Seq.Null()\nEvent Seq.Log(after)\n");
     EXPECT_GT(RunToEnd(file), 0);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"after"}));
+    EXPECT_NE(std::find(m_Listener.m_Data.begin(), m_Listener.m_Data.end(), 42u), m_Listener.m_Data.end());
+    EXPECT_EQ(g_Log, (std::vector<std::string>{"start 42", "after"}));
 }
 
 // ---- nested sequences and files ----
