@@ -103,21 +103,6 @@ TEST(Allocator, BudgetRefusesLikeAHeapFailure)
     EXPECT_EQ(GetMemoryBudget(), CX_MEMORY_UNLIMITED);
 }
 
-TEST_F(CacheTest, LockCountsAreSignedAndClearedByPurge)
-{
-    Blob blob(64, 1);
-    EXPECT_FALSE(blob.IsLocked());
-    blob.Unlock();
-    EXPECT_EQ(blob.GetLockCount(), -1) << "Unlock has no lower bound";
-    blob.Lock();
-    blob.Lock();
-    EXPECT_EQ(blob.GetLockCount(), 1);
-    EXPECT_NE(blob.IsResident(), 0u);
-    blob.ClearLocks();
-    EXPECT_EQ(blob.GetLockCount(), 0);
-    EXPECT_NE(blob.IsResident(), 0u) << "ClearLocks keeps the resident bit";
-}
-
 TEST_F(CacheTest, AllocationUnderBudgetEvictsLeastRecentlyUsedAndRestoresThem)
 {
     constexpr uint32_t SIZE = 64 * 1024;

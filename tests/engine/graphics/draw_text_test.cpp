@@ -178,27 +178,21 @@ TEST_F(DrawTextObject, MovingASeeThroughTextRendersAtTheNewPlace)
     EXPECT_EQ(9u, m_Screen.GetPixel(30, 12));
 }
 
-TEST_F(DrawTextObject, BackgroundColourFillsTheImage)
+TEST_F(DrawTextObject, AnOpaqueBackgroundFillsTheImageAndNeedsNoCopyEvenPartlyOffTheScreen)
 {
-    m_Text.SetBackgroundColor(9);
     m_Text.SetText("a");
+    m_Text.MoveTo(50, 20);
+    RepaintAll();
+    EXPECT_TRUE(m_Text.IsRenderNeeded()) << "a see-through text partly off the screen keeps rendering";
+    EXPECT_EQ(200u, m_Screen.GetPixel(54, 20));
+    m_Text.SetBackgroundColor(9);
+    RepaintAll();
+    EXPECT_FALSE(m_Text.IsRenderNeeded());
+    m_Text.MoveTo(10, 5);
     RepaintAll();
     EXPECT_EQ(CxRect(10, 5, 39, 14), ChangedBox(m_Screen, SCENE));
     EXPECT_EQ(9u, m_Screen.GetPixel(10, 5));
     EXPECT_EQ(200u, m_Screen.GetPixel(14, 5));
-}
-
-TEST_F(DrawTextObject, PartlyOffTheDestinationKeepsRendering)
-{
-    m_Text.MoveTo(50, 20);
-    m_Text.SetText("a");
-    RepaintAll();
-    EXPECT_TRUE(m_Text.IsRenderNeeded());
-    EXPECT_EQ(200u, m_Screen.GetPixel(54, 20));
-    // With an opaque background the copy is not needed.
-    m_Text.SetBackgroundColor(9);
-    RepaintAll();
-    EXPECT_FALSE(m_Text.IsRenderNeeded());
 }
 
 TEST_F(DrawTextObject, FixedDepthConvertsOnPaint)
