@@ -184,7 +184,7 @@ TEST_F(AnimationTest, FramesFromTheStartOfTheRange)
     EXPECT_EQ(m_Sprite.GetFrame(), 4); // 2 + (150 / 100 + 1)
 }
 
-TEST_F(AnimationTest, ActionsRunTheirCountAndTheListRepeats)
+TEST_F(AnimationTest, ActionsRunTheirCountTheListRepeatsAndStopAfterEndsIt)
 {
     ST_ANIM_ACTION wait;
     wait.nFlags = ANIM_DURATION | ANIM_RUNS;
@@ -201,15 +201,15 @@ TEST_F(AnimationTest, ActionsRunTheirCountAndTheListRepeats)
     EXPECT_FALSE(m_Animation.IsRunning());
     EXPECT_EQ(m_Listener.m_Done, (std::vector<int32_t>{0, 0, 1, 0, 0, 1}));
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(5, 0));
-}
-
-TEST_F(AnimationTest, StopAfterFlagEndsTheAnimation)
-{
-    ST_ANIM_ACTION wait;
-    wait.nFlags = ANIM_DURATION | ANIM_STOP_AFTER;
-    wait.nDuration = 20;
-    m_Animation.AddActions(&wait, 1);
-    m_Animation.AddActions(&wait, 1);
+    // The stop-after flag ends the animation after its action.
+    m_Animation.RemoveAllActions();
+    m_Animation.SetRepeat(0);
+    m_Listener.m_Done.clear();
+    ST_ANIM_ACTION stop;
+    stop.nFlags = ANIM_DURATION | ANIM_STOP_AFTER;
+    stop.nDuration = 20;
+    m_Animation.AddActions(&stop, 1);
+    m_Animation.AddActions(&stop, 1);
     m_Animation.Start(0);
     Run(100);
     EXPECT_FALSE(m_Animation.IsRunning());

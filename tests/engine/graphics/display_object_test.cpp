@@ -97,7 +97,7 @@ TEST_F(DisplayTreeTest, SiblingsAreOrderedByDepthLargestFirst)
     EXPECT_EQ(parent.CountChildren(), 5);
 }
 
-TEST_F(DisplayTreeTest, DestroyedChildLeavesTheList)
+TEST_F(DisplayTreeTest, DestroyedObjectsLeaveTheirParentsListAndTheLiveRegistry)
 {
     CxDisplayObject parent;
     parent.Create(0, 0, 10, 10);
@@ -111,6 +111,10 @@ TEST_F(DisplayTreeTest, DestroyedChildLeavesTheList)
     last.Create(0, 0, 1, 1, &parent, 3);
     EXPECT_EQ(ChildIds(parent), (std::vector<uint32_t>{1, 3}));
     EXPECT_EQ(parent.GetParent(), CxDisplayObject::GetRoot());
+    auto* o = new CxDisplayObject;
+    EXPECT_TRUE(CxDisplayObject::IsLiveObject(o));
+    delete o;
+    EXPECT_FALSE(CxDisplayObject::IsLiveObject(o));
 }
 
 TEST_F(DisplayTreeTest, AnchorsPlaceTheTopLeftCorner)
@@ -347,14 +351,6 @@ TEST_F(DisplayTreeTest, MouseInputGoesToCaptureOrHitObjectAndBubbles)
     parent.ReleaseMouse();
     child.NotifyParent(42, 0, 0, 0);
     EXPECT_EQ(parent.m_nNotified, 42);
-}
-
-TEST_F(DisplayTreeTest, LiveRegistryForgetsDestroyedObjects)
-{
-    auto* o = new CxDisplayObject;
-    EXPECT_TRUE(CxDisplayObject::IsLiveObject(o));
-    delete o;
-    EXPECT_FALSE(CxDisplayObject::IsLiveObject(o));
 }
 
 namespace {

@@ -72,7 +72,7 @@ TEST_F(SpriteTest, UnloadEmptiesAndHidesButABorrowedImageSurvives)
     delete image;
 }
 
-TEST_F(SpriteTest, PaintDrawsTheCurrentFrameKeyedAtItsScreenPlace)
+TEST_F(SpriteTest, PaintDrawsTheCurrentFrameKeyedAtItsScreenPlaceWithItsEffect)
 {
     CxDrawSurface screen(640, 480, 16);
     screen.FillRect(nullptr, 7);
@@ -91,6 +91,12 @@ TEST_F(SpriteTest, PaintDrawsTheCurrentFrameKeyedAtItsScreenPlace)
     ASSERT_EQ(CxDisplayObject::GetDirtyRects().GetCount(), 1);
     CxDisplayObject::UpdateScreen(&screen);
     EXPECT_EQ(screen.GetPixel(35, 45), 101u);
+    // The sprite's effect goes to the paint.
+    sprite.SetEffectType(CX_FX_HIDE);
+    screen.FillRect(nullptr, 7);
+    CxDisplayObject::AddDirtyRect(CxRect(0, 0, 639, 479));
+    CxDisplayObject::UpdateScreen(&screen);
+    EXPECT_EQ(screen.GetPixel(35, 45), 7u);
 }
 
 TEST_F(SpriteTest, PaintClipsToTheDirtyRectangle)
@@ -171,19 +177,6 @@ TEST_F(SpriteTest, DrawToStampsTheCurrentFrame)
     sprite.DrawTo(&target, CxPoint(0, 0), &part);
     EXPECT_EQ(target.GetPixel(1, 1), 101u);
     EXPECT_EQ(target.GetPixel(2, 2), 7u);
-}
-
-TEST_F(SpriteTest, EffectGoesToThePaint)
-{
-    CxDrawSurface screen(640, 480, 16);
-    screen.FillRect(nullptr, 7);
-    CxSprite sprite;
-    sprite.SetImage(MakeStrip(1, 10, 10), 1);
-    sprite.Create(0, 0, sprite.GetWidth(), sprite.GetHeight());
-    sprite.SetEffectType(CX_FX_HIDE);
-    sprite.MoveTo(0, 0);
-    CxDisplayObject::UpdateScreen(&screen);
-    EXPECT_EQ(screen.GetPixel(5, 5), 7u);
 }
 
 TEST_F(SpriteTest, FailedLoadLeavesTheSpriteEmpty)
