@@ -203,7 +203,7 @@ TEST_F(AnimationTest, ActionsRunTheirCountTheListRepeatsAndStopAfterEndsIt)
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(5, 0));
     // The stop-after flag ends the animation after its action.
     m_Animation.RemoveAllActions();
-    m_Animation.SetRepeat(0);
+    m_Animation.SetRepeat(1);
     m_Listener.m_Done.clear();
     ST_ANIM_ACTION stop;
     stop.nFlags = ANIM_DURATION | ANIM_STOP_AFTER;
