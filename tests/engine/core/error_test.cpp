@@ -86,7 +86,7 @@ struct EnvScope
 };
 } // namespace
 
-TEST(Log, DefaultFileLivesInTheUsersStateDirectory)
+TEST(Log, DefaultFileLivesInTheUsersStateDirectoryOrTheWorkingDirectory)
 {
     TempDir dir;
     {
@@ -114,13 +114,9 @@ TEST(Log, DefaultFileLivesInTheUsersStateDirectory)
         DebugScope debug("[Engine.Debug]\nLogFileName=" + dir.File("mine.log") + "\n");
         EXPECT_EQ(std::string(GetLog()->GetFileName().c_str()), dir.File("mine.log"));
     }
-}
-
-TEST(Log, WithoutAStateDirectoryTheWorkingDirectoryHoldsDebugLog)
-{
+    // Without a state directory the working directory holds DEBUG.LOG.
     EnvScope state("XDG_STATE_HOME", nullptr);
     EnvScope home("HOME", nullptr);
-    TempDir dir;
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
     ASSERT_EQ(chdir(dir.Path().c_str()), 0);

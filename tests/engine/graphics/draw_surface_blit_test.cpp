@@ -117,7 +117,6 @@ std::string Label(const Pair& p, const Geometry& g, int32_t type, bool keyed)
 }
 } // namespace
 
-// ---------------------------------------------------------------------------
 // Dedicated routines against the general routine
 
 TEST(DrawSurfaceRoutines, EveryDedicatedPairAgreesWithTheGeneralRoutine)
@@ -252,7 +251,6 @@ TEST(DrawSurfaceRoutines, CrossDepthShiftsChannels)
     EXPECT_EQ(d8.GetPixel(0, 0), 249u);
 }
 
-// ---------------------------------------------------------------------------
 // Clipping
 
 namespace {
@@ -325,7 +323,6 @@ TEST(DrawSurfaceClip, NothingLeftDrawsNothing)
     EXPECT_EQ(src.Draw(nullptr), CX_ERR_NONE);
 }
 
-// ---------------------------------------------------------------------------
 // Stretching and keying
 
 TEST(DrawSurfaceStretch, NearestNeighbourInFixedPoint)
@@ -417,7 +414,6 @@ TEST(DrawSurfaceKey, LongKeyRunsAreSkippedWhole)
         EXPECT_EQ(dst.GetPixel(x, 0), (x == 17 || x == 39) ? 0x0F0Fu : 0x5555u) << x;
 }
 
-// ---------------------------------------------------------------------------
 // Effects
 
 namespace {

@@ -12,7 +12,6 @@
 
 using namespace surface_test;
 
-// ---------------------------------------------------------------------------
 // Formats and depths
 
 TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannel)
@@ -108,7 +107,6 @@ TEST(DrawSurfaceConvert, ToPalettisedDepthsBuildsAPalette)
     EXPECT_LT(four.GetPixel(0, 0), 3u);
 }
 
-// ---------------------------------------------------------------------------
 // Palettes
 
 TEST(DrawSurfacePalette, PopularityReduction)
@@ -177,7 +175,6 @@ TEST(DrawSurfacePalette, RemapToPalette)
     EXPECT_NE(memcmp(s16.GetPalette(), palette, 768), 0);
 }
 
-// ---------------------------------------------------------------------------
 // Levels and alpha
 
 namespace {
@@ -243,7 +240,6 @@ TEST(DrawSurfaceLevel, FadeAdjustSetAndScaleAlphaPerFormat)
     EXPECT_EQ(wide.GetPixel(1, 0), 0u);
 }
 
-// ---------------------------------------------------------------------------
 // Blur
 
 TEST(DrawSurfaceBlur, FlatAreasStayFlatAndABorderOfThreeIsUntouched)
@@ -292,7 +288,6 @@ TEST(DrawSurfaceBlur, KernelWeightsInPlace)
     EXPECT_EQ(small.CountColors(), 2u); // too small to have an inside
 }
 
-// ---------------------------------------------------------------------------
 // Colour replacement
 
 TEST(DrawSurfaceReplace, ReplaceAndSwapIncludeRowPadding)

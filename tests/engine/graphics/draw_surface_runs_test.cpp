@@ -180,7 +180,6 @@ std::string Describe(const Format& f, int32_t w, int32_t h, int shape, const cha
 }
 } // namespace
 
-// ---------------------------------------------------------------------------
 // The table's copies against the general routine
 
 TEST(DrawSurfaceKeyRuns, KeyedCopiesAgreeWithTheGeneralRoutineAtEveryClip)
@@ -297,7 +296,6 @@ TEST(DrawSurfaceKeyRuns, EffectsStretchesAndOtherKeysAfterTheTableExistsAgree)
     }
 }
 
-// ---------------------------------------------------------------------------
 // Stale tables: draw, change the pixels one way, draw again
 
 namespace {

@@ -38,7 +38,6 @@ struct Padded
 };
 } // namespace
 
-// ---------------------------------------------------------------------------
 // Lines, circles, rectangles
 
 TEST(DrawSurfaceLine, BresenhamBothEndsIncluded)
@@ -139,7 +138,6 @@ TEST(DrawSurfaceRect, DrawRectAndFillRect)
     }
 }
 
-// ---------------------------------------------------------------------------
 // Flood fill
 
 TEST(DrawSurfaceFlood, StopsAtBordersAndDoesNotWrap)
@@ -193,7 +191,6 @@ TEST(DrawSurfaceFlood, ValueAlreadyAtTheSeedChangesNothing)
     EXPECT_EQ(bits.GetPixel(0, 76), 0u);
 }
 
-// ---------------------------------------------------------------------------
 // Flips and rotations
 
 TEST(DrawSurfaceFlip, WholeSurfaceAtEveryDepthAndInsideARectangle)

@@ -22,7 +22,6 @@ struct DefaultFormatGuard
 };
 } // namespace
 
-// ---------------------------------------------------------------------------
 // Pitch and creation
 
 TEST(DrawSurfaceCreate, PitchSizeAndDestruction)
@@ -76,7 +75,6 @@ TEST(DrawSurfaceCreate, AllocationFailureReportsErrorOne)
     EXPECT_FALSE(s.IsCreated());
 }
 
-// ---------------------------------------------------------------------------
 // Pixel layout of every depth
 
 TEST(DrawSurfaceLayout, PixelsSitWhereEachDepthPutsThem)
@@ -116,7 +114,6 @@ TEST(DrawSurfaceLayout, PixelsSitWhereEachDepthPutsThem)
     s.Unlock();
 }
 
-// ---------------------------------------------------------------------------
 // Raw value rules
 
 TEST(DrawSurfaceRaw, ChannelsOfEveryFormat)
@@ -188,7 +185,6 @@ TEST(DrawSurfaceRaw, OutsideReadsZeroAndWritesNothing)
         EXPECT_EQ(b, 9);
 }
 
-// ---------------------------------------------------------------------------
 // Formats and the default palette
 
 TEST(DrawSurfaceFormat, DefaultFormatAndPalette)
@@ -234,7 +230,6 @@ TEST(DrawSurfaceFormat, ColorFromPaletteIndex)
     EXPECT_EQ(s8.ColorFromPaletteIndex(255), 0u);
 }
 
-// ---------------------------------------------------------------------------
 // Flags, user value, name
 
 TEST(DrawSurfaceFlags, UserFlagsCannotTouchTheCreatedFlag)
@@ -248,7 +243,6 @@ TEST(DrawSurfaceFlags, UserFlagsCannotTouchTheCreatedFlag)
     EXPECT_FALSE(s.HasUserFlags(0x5));
 }
 
-// ---------------------------------------------------------------------------
 // Copies
 
 TEST(DrawSurfaceCopy, CopyFromTakesEverything)
@@ -318,7 +312,6 @@ TEST(DrawSurfaceCopy, ExtractCopiesTheRectangleExactly)
     }
 }
 
-// ---------------------------------------------------------------------------
 // External bits
 
 TEST(DrawSurfaceExternal, WritesGoToTheOwnersMemory)
@@ -369,7 +362,6 @@ TEST(DrawSurfaceExternal, SetExternalBitsAndSetBits)
     EXPECT_NE(s.GetBits(), mine);
 }
 
-// ---------------------------------------------------------------------------
 // Counting and searching
 
 TEST(DrawSurfaceCount, CountColorsPixelsAndFind)
