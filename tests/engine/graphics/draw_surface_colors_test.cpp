@@ -109,7 +109,7 @@ TEST(DrawSurfaceConvert, ToPalettisedDepthsBuildsAPalette)
 
 // Palettes
 
-TEST(DrawSurfacePalette, PopularityReduction)
+TEST(DrawSurfacePalette, PopularityReductionAndReservedSystemColours)
 {
     // Counts: A 6, B 4, C 1 (nearest to A), D 1 (nearest to B, larger key than C).
     CxDrawSurface s(12, 1, 32);
@@ -135,22 +135,18 @@ TEST(DrawSurfacePalette, PopularityReduction)
     // Then d (count 1) goes into b: a, b.
     const uint8_t expect2[6] = {0x10, 0, 0, 0, 0, 0x10};
     EXPECT_EQ(memcmp(palette, expect2, 6), 0);
-}
-
-TEST(DrawSurfacePalette, ReservedSystemColours)
-{
-    CxDrawSurface s(2, 1, 32);
-    s.SetPixel(0, 0, 0x00ABCDEF);
-    s.SetPixel(1, 0, 0x00FF0000); // red: a system colour already
-    uint8_t palette[768];
-    s.BuildPalette(palette, true, 16);
+    CxDrawSurface sys(2, 1, 32);
+    sys.SetPixel(0, 0, 0x00ABCDEF);
+    sys.SetPixel(1, 0, 0x00FF0000); // red: a system colour already
+    uint8_t reserved[768];
+    sys.BuildPalette(reserved, true, 16);
     const uint8_t* system = CxDrawSurface::GetDefaultPalette();
-    EXPECT_EQ(memcmp(palette, system, 11 * 3), 0);
-    EXPECT_EQ(memcmp(palette + 246 * 3, system + 246 * 3, 10 * 3), 0);
-    EXPECT_EQ(palette[11 * 3], 0xAB);
-    EXPECT_EQ(palette[11 * 3 + 1], 0xCD);
-    EXPECT_EQ(palette[11 * 3 + 2], 0xEF);
-    EXPECT_EQ(palette[12 * 3], 0);
+    EXPECT_EQ(memcmp(reserved, system, 11 * 3), 0);
+    EXPECT_EQ(memcmp(reserved + 246 * 3, system + 246 * 3, 10 * 3), 0);
+    EXPECT_EQ(reserved[11 * 3], 0xAB);
+    EXPECT_EQ(reserved[11 * 3 + 1], 0xCD);
+    EXPECT_EQ(reserved[11 * 3 + 2], 0xEF);
+    EXPECT_EQ(reserved[12 * 3], 0);
 }
 
 TEST(DrawSurfacePalette, RemapToPalette)

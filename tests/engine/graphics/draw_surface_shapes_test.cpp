@@ -40,7 +40,7 @@ struct Padded
 
 // Lines, circles, rectangles
 
-TEST(DrawSurfaceLine, BresenhamBothEndsIncluded)
+TEST(DrawSurfaceLine, BresenhamBothEndsIncludedAndClippedAtEveryEdge)
 {
     CxDrawSurface s(8, 8, 8);
     s.DrawLine(1, 1, 6, 3, 7);
@@ -48,10 +48,6 @@ TEST(DrawSurfaceLine, BresenhamBothEndsIncluded)
     for (const auto& p : expect)
         EXPECT_EQ(s.GetPixel(p[0], p[1]), 7u) << p[0] << "," << p[1];
     EXPECT_EQ(CountValue(s, 7), 6);
-}
-
-TEST(DrawSurfaceLine, ClippedAtEveryEdge)
-{
     Padded p(8, 6);
     p.s.DrawLine(-10, -10, 20, 20, 1);
     p.s.DrawLine(-3, 2, 30, 2, 2);
@@ -66,7 +62,7 @@ TEST(DrawSurfaceLine, ClippedAtEveryEdge)
     EXPECT_EQ(p.Count(3), 6);
 }
 
-TEST(DrawSurfaceCircle, MidpointPointsAndClipping)
+TEST(DrawSurfaceCircle, MidpointPointsClippingAndFill)
 {
     CxDrawSurface s(11, 11, 8);
     s.DrawCircle(5, 5, 3, 1);
@@ -92,16 +88,12 @@ TEST(DrawSurfaceCircle, MidpointPointsAndClipping)
     dot.DrawCircle(2, 2, 0, 0xABCD);
     EXPECT_EQ(dot.GetPixel(2, 2), 0xABCDu);
     EXPECT_EQ(dot.CountPixels(0xABCD), 1u);
-}
-
-TEST(DrawSurfaceCircle, FillCircleFillsTheInside)
-{
-    CxDrawSurface s(11, 11, 8);
-    s.FillCircle(5, 5, 3, 2);
-    EXPECT_EQ(s.GetPixel(5, 5), 2u);
-    EXPECT_EQ(s.GetPixel(4, 6), 2u);
-    EXPECT_EQ(s.GetPixel(0, 0), 0u);
-    EXPECT_EQ(s.GetPixel(5, 1), 0u);
+    CxDrawSurface filled(11, 11, 8);
+    filled.FillCircle(5, 5, 3, 2);
+    EXPECT_EQ(filled.GetPixel(5, 5), 2u);
+    EXPECT_EQ(filled.GetPixel(4, 6), 2u);
+    EXPECT_EQ(filled.GetPixel(0, 0), 0u);
+    EXPECT_EQ(filled.GetPixel(5, 1), 0u);
 }
 
 TEST(DrawSurfaceRect, DrawRectAndFillRect)

@@ -53,7 +53,7 @@ TEST(DrawSurfaceCreate, MemoryComesFromTheEngineAllocator)
     EXPECT_EQ(GetMemoryInUse(), before);
 }
 
-TEST(DrawSurfaceCreate, InvalidArgumentsAreRefused)
+TEST(DrawSurfaceCreate, InvalidArgumentsAndAllocationFailuresAreRefused)
 {
     ErrorCapture quiet(0);
     CxDrawSurface s;
@@ -63,16 +63,11 @@ TEST(DrawSurfaceCreate, InvalidArgumentsAreRefused)
     EXPECT_EQ(s.CreateSurface(10, 10, 8), CX_ERR_INVALID_ARGUMENT);
     s.ClearError();
     EXPECT_EQ(s.CreateSurface(10, 10, 8), CX_ERR_NONE);
-}
-
-TEST(DrawSurfaceCreate, AllocationFailureReportsErrorOne)
-{
-    ErrorCapture quiet(0);
     SetMemoryBudget(GetMemoryInUse() + 1000);
-    CxDrawSurface s;
-    EXPECT_EQ(s.CreateSurface(100, 100, 16), CX_ERR_OUT_OF_MEMORY);
+    CxDrawSurface big;
+    EXPECT_EQ(big.CreateSurface(100, 100, 16), CX_ERR_OUT_OF_MEMORY);
     SetMemoryBudget(CX_MEMORY_UNLIMITED);
-    EXPECT_FALSE(s.IsCreated());
+    EXPECT_FALSE(big.IsCreated());
 }
 
 // Pixel layout of every depth
@@ -159,7 +154,7 @@ TEST(DrawSurfaceRaw, ChannelsOfEveryFormat)
     EXPECT_EQ(CxDrawSurface(1, 1, 32).MakeColor(0x12, 0x34, 0x56), 0x123456u);
 }
 
-TEST(DrawSurfaceRaw, PalettisedReadsThroughThePalette)
+TEST(DrawSurfaceRaw, PalettisedReadsThroughThePaletteAndOutsideReadsZero)
 {
     CxDrawSurface s(2, 1, 8);
     EXPECT_EQ(s.GetPixelFormat(), CX_PF_PALETTE);
@@ -170,18 +165,15 @@ TEST(DrawSurfaceRaw, PalettisedReadsThroughThePalette)
     CxDrawSurface s4(2, 1, 4);
     s4.SetPixel(1, 0, 7);
     EXPECT_EQ(s4.GetRed(1, 0), 192);
-}
-
-TEST(DrawSurfaceRaw, OutsideReadsZeroAndWritesNothing)
-{
-    CxDrawSurface s(4, 4, 8, nullptr);
-    s.FillRect(nullptr, 9);
-    EXPECT_EQ(s.GetPixel(-1, 0), 0u);
-    EXPECT_EQ(s.GetPixel(4, 0), 0u);
-    s.SetPixel(4, 0, 1);
-    s.SetPixel(-1, 1, 1);
-    s.SetPixel(0, 4, 1);
-    for (uint8_t b : Pixels(s))
+    // Outside the surface reads give zero and writes nothing.
+    CxDrawSurface t(4, 4, 8, nullptr);
+    t.FillRect(nullptr, 9);
+    EXPECT_EQ(t.GetPixel(-1, 0), 0u);
+    EXPECT_EQ(t.GetPixel(4, 0), 0u);
+    t.SetPixel(4, 0, 1);
+    t.SetPixel(-1, 1, 1);
+    t.SetPixel(0, 4, 1);
+    for (uint8_t b : Pixels(t))
         EXPECT_EQ(b, 9);
 }
 
@@ -218,14 +210,10 @@ TEST(DrawSurfaceFormat, PaletteTable16FollowsTheFormatAndGoesWithANewPalette)
     }
     s.SetPalette(s.GetPalette());
     EXPECT_EQ(s.GetPaletteTable16(), nullptr);
-}
-
-TEST(DrawSurfaceFormat, ColorFromPaletteIndex)
-{
-    CxDrawSurface s(1, 1, 16, nullptr, CX_PF_565);
-    EXPECT_EQ(s.ColorFromPaletteIndex(249), 0xF800u);
-    EXPECT_EQ(s.ColorFromPaletteIndex(8), s.MakeColor(192, 220, 192));
-    EXPECT_EQ(s.ColorFromPaletteIndex(256), 0u);
+    CxDrawSurface t(1, 1, 16, nullptr, CX_PF_565);
+    EXPECT_EQ(t.ColorFromPaletteIndex(249), 0xF800u);
+    EXPECT_EQ(t.ColorFromPaletteIndex(8), t.MakeColor(192, 220, 192));
+    EXPECT_EQ(t.ColorFromPaletteIndex(256), 0u);
     CxDrawSurface s8(1, 1, 8);
     EXPECT_EQ(s8.ColorFromPaletteIndex(255), 0u);
 }
@@ -314,7 +302,7 @@ TEST(DrawSurfaceCopy, ExtractCopiesTheRectangleExactly)
 
 // External bits
 
-TEST(DrawSurfaceExternal, WritesGoToTheOwnersMemory)
+TEST(DrawSurfaceExternal, WritesGoToTheOwnersMemoryAndOwnMemoryComesBack)
 {
     std::vector<uint8_t> block(4 * 3 * 2 + 32, 0xAA);
     uint8_t* pixels = block.data() + 16;
@@ -343,23 +331,19 @@ TEST(DrawSurfaceExternal, WritesGoToTheOwnersMemory)
         EXPECT_EQ(block[16 + 24 + i], 0xAA);
     }
     EXPECT_EQ(pixels[0], 0x22); // the line passed through (0, 0)
-}
-
-TEST(DrawSurfaceExternal, SetExternalBitsAndSetBits)
-{
-    CxDrawSurface s(2, 2, 8);
-    s.SetPixel(0, 0, 5);
+    CxDrawSurface t(2, 2, 8);
+    t.SetPixel(0, 0, 5);
     uint8_t mine[4] = {1, 2, 3, 4};
-    s.SetExternalBits(true);
-    EXPECT_TRUE(s.HasExternalBits());
-    s.SetBits(mine);
-    EXPECT_EQ(s.GetPixel(1, 1), 4u);
-    s.SetPixel(0, 1, 9);
+    t.SetExternalBits(true);
+    EXPECT_TRUE(t.HasExternalBits());
+    t.SetBits(mine);
+    EXPECT_EQ(t.GetPixel(1, 1), 4u);
+    t.SetPixel(0, 1, 9);
     EXPECT_EQ(mine[2], 9);
-    s.SetExternalBits(false);
+    t.SetExternalBits(false);
     // Own (fresh, cleared) memory again.
-    EXPECT_EQ(s.GetPixel(1, 1), 0u);
-    EXPECT_NE(s.GetBits(), mine);
+    EXPECT_EQ(t.GetPixel(1, 1), 0u);
+    EXPECT_NE(t.GetBits(), mine);
 }
 
 // Counting and searching
