@@ -145,7 +145,7 @@ TEST(OptionsWrites, SetAddAndRemoveKeepFileOrder)
     EXPECT_EQ(o->GetSections().GetCount(), 1);
 }
 
-TEST(OptionsFiles, MissingFileStaysEmptyAndReturnsNotFound)
+TEST(OptionsFiles, MissingFileStaysEmptyAndNewFileWritesOnlyWhatWasSet)
 {
     TempDir dir;
     CxOptions o;
@@ -153,6 +153,14 @@ TEST(OptionsFiles, MissingFileStaysEmptyAndReturnsNotFound)
     EXPECT_EQ(ReadString(o, "S", "K", "dflt"), "dflt");
     CxOptions unnamed;
     EXPECT_EQ(unnamed.Load(), CX_ERR_FILE_NOT_FOUND);
+    const std::string path = dir.Write("c.ini", "[Old]\nA=1\n");
+    CxOptions fresh;
+    fresh.NewFile(path.c_str());
+    EXPECT_FALSE(FileExists(path.c_str()));
+    fresh.SetString("New", "B", "2");
+    EXPECT_EQ(fresh.Flush(), CX_ERR_NONE);
+    EXPECT_EQ(TempDir::Read(path), "[New]\r\nB=2\r\n");
+    EXPECT_EQ(fresh.GetSections().GetCount(), 0) << "Flush empties the object";
 }
 
 TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyed)
@@ -169,19 +177,6 @@ TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyed)
         o.SetNumber("S", "B", -5);
     }
     EXPECT_EQ(TempDir::Read(path), "[S]\r\n A=1\r\nB=-5\r\n");
-}
-
-TEST(OptionsFiles, NewFileDeletesTheOldAndWritesOnlyWhatWasSet)
-{
-    TempDir dir;
-    const std::string path = dir.Write("c.ini", "[Old]\nA=1\n");
-    CxOptions o;
-    o.NewFile(path.c_str());
-    EXPECT_FALSE(FileExists(path.c_str()));
-    o.SetString("New", "B", "2");
-    EXPECT_EQ(o.Flush(), CX_ERR_NONE);
-    EXPECT_EQ(TempDir::Read(path), "[New]\r\nB=2\r\n");
-    EXPECT_EQ(o.GetSections().GetCount(), 0) << "Flush empties the object";
 }
 
 TEST(OptionsFiles, ExportWritesEveryKeyReadWithItsDefault)

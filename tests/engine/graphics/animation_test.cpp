@@ -216,7 +216,7 @@ TEST_F(AnimationTest, ActionsRunTheirCountTheListRepeatsAndStopAfterEndsIt)
     EXPECT_EQ(m_Listener.m_Done.size(), 1u);
 }
 
-TEST_F(AnimationTest, PauseHoldsTheTimers)
+TEST_F(AnimationTest, PauseHoldsTheTimersAndRelativePositionsAdd)
 {
     const ST_ANIM_ACTION move = MoveAction(0, 0, 100, 0, 100.0f);
     m_Animation.AddActions(&move, 1);
@@ -227,10 +227,9 @@ TEST_F(AnimationTest, PauseHoldsTheTimers)
     m_Animation.RemovePause();
     Run(100);
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(10, 0));
-}
-
-TEST_F(AnimationTest, RelativePositionsAddToTheCurrentPoint)
-{
+    // Relative positions add to the current point.
+    m_Animation.Stop();
+    m_Animation.RemoveAllActions();
     m_Sprite.MoveTo(10, 10);
     ST_ANIM_ACTION place;
     place.nFlags = ANIM_POSITION | ANIM_NOTIFY_MOVE;

@@ -140,7 +140,7 @@ TEST(Decompress, HandMadeStreams)
     EXPECT_EQ(13u, Decompress(nullptr, 100, nullptr, 0, 7, &produced));
 }
 
-TEST(DecompressDeflate, FixedCodesWithAMatch)
+TEST(DecompressDeflate, FixedCodesWithAMatchAndPositionsBeforeTheStart)
 {
     // Literals 'x' 'y', then length 4 at distance 2, end of block.
     DeflateBits s;
@@ -154,21 +154,18 @@ TEST(DecompressDeflate, FixedCodesWithAMatch)
     const Decoded d = Decode(1, s.Done(), 16);
     EXPECT_EQ(0u, d.result);
     EXPECT_EQ((Bytes{'x', 'y', 'x', 'y', 'x', 'y'}), d.data);
-}
-
-TEST(DecompressDeflate, PositionsBeforeTheStartReadAsZero)
-{
-    DeflateBits s;
-    s.Bits(1, 1);
-    s.Bits(1, 2);
-    s.Code(0x30 + 'q', 8);
-    s.Code(1, 7); // length 3
-    s.Code(4, 5); // distance 5..6 with one extra bit
-    s.Bits(0, 1); // distance 5
-    s.Code(0, 7);
-    const Decoded d = Decode(1, s.Done(), 16);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'q', 0, 0, 0}), d.data);
+    // Positions before the start read as zero.
+    DeflateBits q;
+    q.Bits(1, 1);
+    q.Bits(1, 2);
+    q.Code(0x30 + 'q', 8);
+    q.Code(1, 7); // length 3
+    q.Code(4, 5); // distance 5..6 with one extra bit
+    q.Bits(0, 1); // distance 5
+    q.Code(0, 7);
+    const Decoded e = Decode(1, q.Done(), 16);
+    EXPECT_EQ(0u, e.result);
+    EXPECT_EQ((Bytes{'q', 0, 0, 0}), e.data);
 }
 
 TEST(DecompressDeflate, TruncatedAndOverflowingFixedBlocks)
@@ -186,7 +183,7 @@ TEST(DecompressDeflate, TruncatedAndOverflowingFixedBlocks)
         EXPECT_EQ(13u, Decode(1, Bytes(stream.begin(), stream.begin() + cut), 8).result) << cut;
 }
 
-TEST(DecompressDeflate, InvalidSymbolsAreRejected)
+TEST(DecompressDeflate, InvalidSymbolsAndOverSubscribedCodeLengthsAreRejected)
 {
     DeflateBits lengthCode286;
     lengthCode286.Bits(1, 1);
@@ -200,10 +197,6 @@ TEST(DecompressDeflate, InvalidSymbolsAreRejected)
     distance30.Code(1, 7);
     distance30.Code(30, 5);
     EXPECT_EQ(13u, Decode(1, distance30.Done(), 64).result);
-}
-
-TEST(DecompressDeflate, OverSubscribedCodeLengthsAreRejected)
-{
     DeflateBits s;
     s.Bits(1, 1);
     s.Bits(2, 2);

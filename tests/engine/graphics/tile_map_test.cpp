@@ -41,7 +41,7 @@ TEST_F(TileMapTest, MapSizeIsTheGridInPixelsAndImpossibleSizesLeaveItEmpty)
     }
 }
 
-TEST_F(TileMapTest, ReloadKeepsTheParent)
+TEST_F(TileMapTest, ReloadKeepsTheParentAndScrollingRedrawsTheWholeMap)
 {
     CxDisplayObject room;
     room.Create(0, 0, 640, 480, nullptr);
@@ -53,6 +53,17 @@ TEST_F(TileMapTest, ReloadKeepsTheParent)
     CxTileMap orphan;
     orphan.SetMapSize(2, 2, 8, 8);
     EXPECT_EQ(orphan.GetParent(), CxDisplayObject::GetRoot());
+    CxTileMap shown;
+    shown.SetMapSize(20, 20, 64, 64);
+    shown.MoveTo(0, 0);
+    CxDisplayObject::ClearDirtyRects();
+    shown.ScrollTo(10, 0);
+    ASSERT_EQ(shown.GetPosition(), CxPoint(-10, 0));
+    ASSERT_EQ(CxDisplayObject::GetDirtyRects().GetCount(), 1);
+    EXPECT_EQ(CxDisplayObject::GetDirtyRects().GetHead()->m_Value, CxRect(0, 0, 639, 479));
+    CxDisplayObject::ClearDirtyRects();
+    shown.ScrollTo(10, 0);
+    EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
 }
 
 TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMap)
@@ -86,21 +97,6 @@ TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMap)
     small.SetMapSize(2, 2, 64, 64);
     small.ScrollTo(100, 100);
     EXPECT_EQ(small.GetPosition(), CxPoint(0, 0));
-}
-
-TEST_F(TileMapTest, ShownMapRedrawsWholeWhenScrolled)
-{
-    CxTileMap map;
-    map.SetMapSize(20, 20, 64, 64);
-    map.MoveTo(0, 0);
-    CxDisplayObject::ClearDirtyRects();
-    map.ScrollTo(10, 0);
-    ASSERT_EQ(map.GetPosition(), CxPoint(-10, 0));
-    ASSERT_EQ(CxDisplayObject::GetDirtyRects().GetCount(), 1);
-    EXPECT_EQ(CxDisplayObject::GetDirtyRects().GetHead()->m_Value, CxRect(0, 0, 639, 479));
-    CxDisplayObject::ClearDirtyRects();
-    map.ScrollTo(10, 0);
-    EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
 }
 
 TEST_F(TileMapTest, TileUnderAPoint)
