@@ -160,7 +160,7 @@ TEST_F(DisplayTreeTest, OverlappingDirtyRectanglesMergeUntilNoneOverlapsAndAreCl
     EXPECT_EQ(Dirty().size(), 2u);
 }
 
-TEST_F(DisplayTreeTest, MovingDirtiesOldAndNewArea)
+TEST_F(DisplayTreeTest, MovingDirtiesOldAndNewAreaButNothingUnderAHiddenParent)
 {
     CxDisplayObject parent;
     parent.Create(100, 100, 200, 200);
@@ -182,17 +182,14 @@ TEST_F(DisplayTreeTest, MovingDirtiesOldAndNewArea)
     CxDisplayObject::ClearDirtyRects();
     child.Hide();
     EXPECT_TRUE(Dirty().empty());
-}
-
-TEST_F(DisplayTreeTest, ObjectsUnderAHiddenParentDirtyNothing)
-{
-    CxDisplayObject parent;
-    parent.Create(0, 0, 100, 100);
-    CxDisplayObject child;
-    child.Create(0, 0, 10, 10, &parent);
-    child.MoveTo(5, 5);
+    // Objects under a hidden parent dirty nothing.
+    CxDisplayObject hidden;
+    hidden.Create(0, 0, 100, 100);
+    CxDisplayObject under;
+    under.Create(0, 0, 10, 10, &hidden);
+    under.MoveTo(5, 5);
     EXPECT_TRUE(Dirty().empty());
-    EXPECT_TRUE(child.IsShown());
+    EXPECT_TRUE(under.IsShown());
 }
 
 TEST_F(DisplayTreeTest, UnboundedObjectDirtiesItsChildrenArea)
@@ -236,7 +233,7 @@ TEST_F(DisplayTreeTest, UpdateScreenPaintsBackToFrontWithinDirtyRectangles)
     EXPECT_EQ(front.m_nPaints, 0);
 }
 
-TEST_F(DisplayTreeTest, HitTestReturnsTheFrontMostMatch)
+TEST_F(DisplayTreeTest, HitTestReturnsTheFrontMostMatchAndCoordinatesConvert)
 {
     CxDisplayObject a, b;
     a.Create(0, 0, 50, 50, nullptr, 1);
@@ -255,10 +252,6 @@ TEST_F(DisplayTreeTest, HitTestReturnsTheFrontMostMatch)
     EXPECT_EQ(root->HitTest(CxPoint(30, 30), 0x3), &a);
     b.Hide();
     EXPECT_EQ(root->HitTest(CxPoint(30, 30), 0x1), &a);
-}
-
-TEST_F(DisplayTreeTest, CoordinatesConvertThroughTheTree)
-{
     CxDisplayObject outer, inner;
     outer.Create(100, 50, 200, 200);
     inner.Create(10, 20, 30, 30, &outer);

@@ -76,7 +76,7 @@ TEST_F(DrawTextObject, TextIsDrawnAtTheSpritesPlaceInsideTheMarginAndNeedsAFont)
     EXPECT_TRUE(ChangedBox(m_Screen, SCENE).IsEmpty());
 }
 
-TEST_F(DrawTextObject, SetTextMarksTheSpritesAreaOnlyWhenShown)
+TEST_F(DrawTextObject, SetTextMarksTheAreaOnlyWhenShownAndRendersOnlyAfterAChange)
 {
     m_Text.SetText("abc");
     ASSERT_FALSE(CxDisplayObject::GetDirtyRects().IsEmpty());
@@ -88,10 +88,9 @@ TEST_F(DrawTextObject, SetTextMarksTheSpritesAreaOnlyWhenShown)
     m_Text.SetText("d");
     EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
     EXPECT_FALSE(m_Text.IsShown()) << "a change must not show a hidden text";
-}
 
-TEST_F(DrawTextObject, ReRendersOnlyAfterAChange)
-{
+    // Shown again, the text renders only after a change.
+    m_Text.MoveTo(10, 5);
     m_Text.SetText("a");
     RepaintAll();
     // The scene behind changes; the cached image still holds the old one.

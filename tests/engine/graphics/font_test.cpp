@@ -208,7 +208,7 @@ TEST_F(BitmapFontDraw, OwnColoursKeyNoneAndSilhouette)
     EXPECT_EQ(11, surface_test::CountValue(target, 200));
 }
 
-TEST_F(BitmapFontDraw, SizeScalesTheGlyph)
+TEST_F(BitmapFontDraw, SizeScalesTheGlyphAndTruncatesWidths)
 {
     CxFont* font = MakeFixedFont(1, 3, 4);
     CxDrawSurface target(20, 20, 8);
@@ -219,21 +219,17 @@ TEST_F(BitmapFontDraw, SizeScalesTheGlyph)
     EXPECT_EQ(1u, target.GetPixel(5, 2));
     EXPECT_EQ(1u, target.GetPixel(6, 3));
     EXPECT_EQ(9u, target.GetPixel(6, 4));
-}
-
-TEST_F(BitmapFontDraw, ScaledWidthsAreTruncated)
-{
-    CxFont* font = MakeFixedFont(1, 5, 4);
-    EXPECT_EQ(5, font->GetCharWidth(0, 0));
-    EXPECT_EQ(5, font->GetCharWidth(0, 4));
-    EXPECT_EQ(7, font->GetCharWidth(0, 6)); // 7.5
-    EXPECT_EQ(2, font->GetCharWidth(0, 2)); // 2.5
-    CxDrawSurface target(20, 20, 8);
-    EXPECT_EQ(7, font->DrawChar(&target, 0, 0, 0, 9, 6, CX_FONT_KEY_TRANSPARENT));
-    EXPECT_EQ(0, font->GetCharWidth(1, 0)); // no glyph
+    CxFont* wide = MakeFixedFont(1, 5, 4);
+    EXPECT_EQ(5, wide->GetCharWidth(0, 0));
+    EXPECT_EQ(5, wide->GetCharWidth(0, 4));
+    EXPECT_EQ(7, wide->GetCharWidth(0, 6)); // 7.5
+    EXPECT_EQ(2, wide->GetCharWidth(0, 2)); // 2.5
+    CxDrawSurface big(20, 20, 8);
+    EXPECT_EQ(7, wide->DrawChar(&big, 0, 0, 0, 9, 6, CX_FONT_KEY_TRANSPARENT));
+    EXPECT_EQ(0, wide->GetCharWidth(1, 0)); // no glyph
     // Absurd sizes stay within what a surface can hold.
-    EXPECT_EQ(32767, font->GetCharWidth(0, INT32_MAX));
-    EXPECT_EQ(32767, font->DrawChar(&target, 0, 0, 0, 9, INT32_MAX, CX_FONT_KEY_TRANSPARENT));
+    EXPECT_EQ(32767, wide->GetCharWidth(0, INT32_MAX));
+    EXPECT_EQ(32767, wide->DrawChar(&big, 0, 0, 0, 9, INT32_MAX, CX_FONT_KEY_TRANSPARENT));
 }
 
 TEST_F(BitmapFontDraw, TextWidthSumsGlyphsAndSkipsControls)
@@ -249,7 +245,7 @@ TEST_F(BitmapFontDraw, TextWidthSumsGlyphsAndSkipsControls)
     EXPECT_EQ(0, font->GetTextWidth(nullptr, 0));
 }
 
-TEST_F(FontRegistry, ExtensionNeedsThePeriod)
+TEST_F(FontRegistry, ExtensionNeedsThePeriodAndLoadNeedsAFilterWithALoader)
 {
     ErrorCapture capture;
     EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterFontFilter("qex", LoadBitmapFontFile));
@@ -257,6 +253,17 @@ TEST_F(FontRegistry, ExtensionNeedsThePeriod)
     EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, capture.Errors()[0].code);
     EXPECT_EQ("Extension MUST include the period as in '.ttf'", capture.Errors()[0].text);
     EXPECT_EQ('\0', GetFontFilter(0)->szExtension[0]);
+    capture.Clear();
+    CxFont* font = reinterpret_cast<CxFont*>(1);
+    EXPECT_EQ(CX_ERR_UNKNOWN, LoadFont("hud.qex", &font));
+    EXPECT_EQ(nullptr, font);
+    RegisterFontFilter(".QEX", nullptr);
+    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, LoadFont("hud.qex", &font));
+    ASSERT_EQ(2u, capture.Errors().size());
+    EXPECT_EQ(CX_ERR_UNKNOWN, capture.Errors()[0].code);
+    EXPECT_EQ("No font file filter registered for 'hud.qex'", capture.Errors()[0].text);
+    EXPECT_EQ("No Load function registered for 'hud.qex'", capture.Errors()[1].text);
+    EXPECT_EQ(0u, GetFontCount());
 }
 
 TEST_F(FontRegistry, FullTableIgnoresFurtherEntriesAndFreedEntriesAreReused)
@@ -270,21 +277,6 @@ TEST_F(FontRegistry, FullTableIgnoresFurtherEntriesAndFreedEntriesAreReused)
     RegisterFontFilter(".NEW", nullptr);
     EXPECT_STREQ(".NEW", GetFontFilter(1)->szExtension);
     EXPECT_EQ('\0', GetFontFilter(3)->szExtension[0]);
-}
-
-TEST_F(FontRegistry, LoadFontWithoutFilterOrLoader)
-{
-    ErrorCapture capture;
-    CxFont* font = reinterpret_cast<CxFont*>(1);
-    EXPECT_EQ(CX_ERR_UNKNOWN, LoadFont("hud.qex", &font));
-    EXPECT_EQ(nullptr, font);
-    RegisterFontFilter(".QEX", nullptr);
-    EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, LoadFont("hud.qex", &font));
-    ASSERT_EQ(2u, capture.Errors().size());
-    EXPECT_EQ(CX_ERR_UNKNOWN, capture.Errors()[0].code);
-    EXPECT_EQ("No font file filter registered for 'hud.qex'", capture.Errors()[0].text);
-    EXPECT_EQ("No Load function registered for 'hud.qex'", capture.Errors()[1].text);
-    EXPECT_EQ(0u, GetFontCount());
 }
 
 TEST_F(FontRegistry, LoadFontReadsAnImageFileThroughTheFilters)
@@ -326,13 +318,9 @@ TEST_F(FontRegistry, FindAndRemoveById)
     EXPECT_EQ(second, FindFont(CX_FONT_ID_DEFAULT));
     EXPECT_TRUE(RemoveFont(CX_FONT_ID_DEFAULT));
     EXPECT_EQ(0u, GetFontCount());
-}
-
-TEST_F(FontRegistry, CreateFromSurfaceListsTheFont)
-{
-    CxFont* font = nullptr;
-    ASSERT_EQ(CX_ERR_NONE, CreateFontFromSurface(MakeStrip({4}, 6), &font));
-    ASSERT_NE(nullptr, font);
+    CxFont* listed = nullptr;
+    ASSERT_EQ(CX_ERR_NONE, CreateFontFromSurface(MakeStrip({4}, 6), &listed));
+    ASSERT_NE(nullptr, listed);
     EXPECT_EQ(1u, GetFontCount());
 
     ErrorCapture capture;

@@ -146,7 +146,7 @@ TEST_F(SpriteTest, StretchedSpriteScalesTheFrame)
     EXPECT_EQ(screen.GetPixel(109, 109), 7u);
 }
 
-TEST_F(SpriteTest, PixelExactHitTestSkipsKeyPixels)
+TEST_F(SpriteTest, PixelExactHitTestSkipsKeyPixelsAndDrawToStampsTheFrame)
 {
     CxSprite sprite;
     sprite.SetImage(MakeStrip(1, 10, 10), 1);
@@ -159,22 +159,18 @@ TEST_F(SpriteTest, PixelExactHitTestSkipsKeyPixels)
     EXPECT_EQ(root->HitTest(CxPoint(51, 50)), &sprite);
     EXPECT_FALSE(sprite.IsOpaqueAt(CxPoint(0, 0)));
     EXPECT_TRUE(sprite.IsOpaqueAt(CxPoint(-1, 0), 1));
-}
-
-TEST_F(SpriteTest, DrawToStampsTheCurrentFrame)
-{
     CxDrawSurface target(30, 30, 16);
     target.FillRect(nullptr, 7);
-    CxSprite sprite;
-    sprite.SetImage(MakeStrip(2, 10, 10), 2);
-    sprite.SetFrame(1);
-    sprite.DrawTo(&target, CxPoint(5, 5));
-    EXPECT_EQ(target.GetPixel(5, 5), 7u); // the sprite's key
+    CxSprite stamp;
+    stamp.SetImage(MakeStrip(2, 10, 10), 2);
+    stamp.SetFrame(1);
+    stamp.DrawTo(&target, CxPoint(5, 5));
+    EXPECT_EQ(target.GetPixel(5, 5), 7u); // the stamp's key
     EXPECT_EQ(target.GetPixel(6, 5), 101u);
     EXPECT_EQ(target.GetPixel(15, 15), 7u);
     const CxRect part(5, 5, 6, 6);
     target.FillRect(nullptr, 7);
-    sprite.DrawTo(&target, CxPoint(0, 0), &part);
+    stamp.DrawTo(&target, CxPoint(0, 0), &part);
     EXPECT_EQ(target.GetPixel(1, 1), 101u);
     EXPECT_EQ(target.GetPixel(2, 2), 7u);
 }
