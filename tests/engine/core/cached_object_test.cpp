@@ -168,7 +168,7 @@ TEST_F(CacheTest, UnwritableSwapDirectoryKeepsTheObjectInMemory)
     EXPECT_TRUE(a.HoldsPattern(9));
 }
 
-TEST_F(CacheTest, RestoreOfAVanishedSwapFileReportsNotFound)
+TEST_F(CacheTest, VanishedSwapFileReportsNotFoundAndDestroyingDeletesIt)
 {
     Blob a(256, 3);
     ASSERT_EQ(a.SaveToCache(), CX_ERR_NONE);
@@ -177,17 +177,13 @@ TEST_F(CacheTest, RestoreOfAVanishedSwapFileReportsNotFound)
     EXPECT_EQ(a.RestoreFromCache(), CX_ERR_FILE_NOT_FOUND);
     EXPECT_FALSE(a.HasCacheFile());
     EXPECT_EQ(a.RestoreFromCache(), CX_ERR_NONE) << "no cache file: nothing to do";
-}
-
-TEST_F(CacheTest, DestroyingAnObjectDeletesItsSwapFile)
-{
     CxString swap;
     const uint32_t count = CxCachedObject::GetObjectCount();
     {
-        Blob a(128, 4);
+        Blob b(128, 4);
         EXPECT_EQ(CxCachedObject::GetObjectCount(), count + 1);
-        ASSERT_EQ(a.SaveToCache(), CX_ERR_NONE);
-        swap = a.GetCacheFileName();
+        ASSERT_EQ(b.SaveToCache(), CX_ERR_NONE);
+        swap = b.GetCacheFileName();
         EXPECT_TRUE(FileExists(swap.c_str()));
     }
     EXPECT_FALSE(FileExists(swap.c_str()));

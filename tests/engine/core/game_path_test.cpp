@@ -57,7 +57,7 @@ TEST_F(GamePathTest, RootVariablesAreSubstitutedAndTheResultIsBounded)
     EXPECT_EQ(paths.Build(nullptr).GetLength(), 0);
 }
 
-TEST_F(GamePathTest, InstalledFileResolvesUnderTheInstallPath)
+TEST_F(GamePathTest, InstalledFilesResolveUnderTheInstallPathOthersUnderTheCDPath)
 {
     CxGamePath paths;
     paths.SetInstallPath(m_Install.c_str());
@@ -66,17 +66,9 @@ TEST_F(GamePathTest, InstalledFileResolvesUnderTheInstallPath)
     const CxString path = paths.Build("$GAMEPATH\\SUB\\%s", "file.tga");
     EXPECT_EQ(std::string(path.c_str()), m_Install + "\\SUB\\file.tga");
     EXPECT_TRUE(FileExists(path.c_str())) << "the path layer finds Sub/File.TGA";
-}
-
-TEST_F(GamePathTest, MissingFileResolvesUnderTheCDPath)
-{
-    CxGamePath paths;
-    paths.SetInstallPath(m_Install.c_str());
-    paths.SetCDPath(m_CD.c_str());
-    paths.BuildInstalledFileTable();
-    const CxString path = paths.Build("$GAMEPATH\\sub\\ONLY_CD.WAV");
-    EXPECT_EQ(std::string(path.c_str()), m_CD + "\\sub\\ONLY_CD.WAV");
-    EXPECT_TRUE(FileExists(path.c_str()));
+    const CxString cdPath = paths.Build("$GAMEPATH\\sub\\ONLY_CD.WAV");
+    EXPECT_EQ(std::string(cdPath.c_str()), m_CD + "\\sub\\ONLY_CD.WAV");
+    EXPECT_TRUE(FileExists(cdPath.c_str()));
 }
 
 TEST_F(GamePathTest, EqualRootsHaveNoTableAndResolveUnderThatPath)
@@ -92,7 +84,7 @@ TEST_F(GamePathTest, EqualRootsHaveNoTableAndResolveUnderThatPath)
 
 // ---- the installed-file table ----
 
-TEST_F(GamePathTest, TableHoldsEveryFileUnderTheInstallPathInUpperCase)
+TEST_F(GamePathTest, TableHoldsEveryInstalledFileAndTheGlobalFunctionsUseIt)
 {
     CxGamePath paths;
     paths.SetInstallPath(m_Install.c_str());
@@ -103,14 +95,6 @@ TEST_F(GamePathTest, TableHoldsEveryFileUnderTheInstallPathInUpperCase)
     EXPECT_TRUE(paths.IsInstalledFile((m_Install + "/sub/file.tga").c_str()));
     EXPECT_TRUE(paths.IsInstalledFile((m_Install + "\\TOP.INI").c_str()));
     EXPECT_FALSE(paths.IsInstalledFile((m_Install + "\\sub\\only_cd.wav").c_str()));
-}
-
-TEST_F(GamePathTest, GlobalFunctionsUseTheInstalledRoots)
-{
-    CxGamePath paths;
-    paths.SetInstallPath(m_Install.c_str());
-    paths.SetCDPath(m_CD.c_str());
-    paths.BuildInstalledFileTable();
     SetGamePath(&paths);
     EXPECT_TRUE(IsInstalledFile((m_Install + "\\top.ini").c_str()));
     EXPECT_EQ(std::string(BuildGamePath("$GAMEPATH\\top.ini").c_str()), m_Install + "\\top.ini");

@@ -44,16 +44,12 @@ TEST(OptionsParse, BlanksCommentsAndNamesFollowTheLineRules)
     EXPECT_EQ(ReadString(*o, "Trailing", "Key"), "?") << "the section name keeps its trailing blank";
     EXPECT_EQ(ReadString(*o, "[Trailing] ", "Key"), "v");
     EXPECT_EQ(o->FindSection("Engine")->GetVariables().GetCount(), 3);
-}
-
-TEST(OptionsParse, VariablesBeforeAnySectionAndDotsInNamesAreOrdinary)
-{
-    std::unique_ptr<CxOptions> o(
+    std::unique_ptr<CxOptions> dotted(
         Parsed("Lost=1\n[Engine.Game]\nA=1\n[Engine.Game.CommandConsole.Aliases]\nA=2\n"));
-    EXPECT_EQ(o->GetSections().GetCount(), 2);
-    EXPECT_EQ(ReadString(*o, "Engine.Game", "A"), "1");
-    EXPECT_EQ(ReadString(*o, "Engine.Game.CommandConsole.Aliases", "A"), "2");
-    EXPECT_EQ(ReadString(*o, "Engine.Game", "Lost"), "?");
+    EXPECT_EQ(dotted->GetSections().GetCount(), 2);
+    EXPECT_EQ(ReadString(*dotted, "Engine.Game", "A"), "1");
+    EXPECT_EQ(ReadString(*dotted, "Engine.Game.CommandConsole.Aliases", "A"), "2");
+    EXPECT_EQ(ReadString(*dotted, "Engine.Game", "Lost"), "?");
 }
 
 TEST(OptionsParse, RepeatedSectionIsInvisibleToLookupsButSurvivesSave)
@@ -163,7 +159,7 @@ TEST(OptionsFiles, MissingFileStaysEmptyAndNewFileWritesOnlyWhatWasSet)
     EXPECT_EQ(fresh.GetSections().GetCount(), 0) << "Flush empties the object";
 }
 
-TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyed)
+TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyedAndKeepsABackupWhenAsked)
 {
     TempDir dir;
     const std::string path = dir.Write("b.ini", "; comment\n[S]\n A = 1 \n");
@@ -177,6 +173,24 @@ TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyed)
         o.SetNumber("S", "B", -5);
     }
     EXPECT_EQ(TempDir::Read(path), "[S]\r\n A=1\r\nB=-5\r\n");
+    const std::string backedUp = dir.Write("p.ini", "[S]\r\nK=1\r\n");
+    {
+        CxOptions o(backedUp.c_str());
+        o.SetKeepBackup(true);
+        o.SetNumber("S", "K", 2);
+        ASSERT_EQ(o.Save(), CX_ERR_NONE);
+        o.SetNumber("S", "K", 3);
+        ASSERT_EQ(o.Save(), CX_ERR_NONE);
+    }
+    EXPECT_EQ(TempDir::Read(backedUp), "[S]\r\nK=3\r\n");
+    EXPECT_EQ(TempDir::Read(backedUp + ".bak"), "[S]\r\nK=2\r\n");
+    EXPECT_FALSE(FileExists((backedUp + ".new").c_str()));
+    EXPECT_FALSE(FileExists((backedUp + ".bak.new").c_str()));
+    {
+        CxOptions o(backedUp.c_str());
+        o.SetNumber("S", "K", 4);
+    }
+    EXPECT_EQ(TempDir::Read(backedUp + ".bak"), "[S]\r\nK=2\r\n") << "no backup unless asked";
 }
 
 TEST(OptionsFiles, ExportWritesEveryKeyReadWithItsDefault)
@@ -223,27 +237,4 @@ TEST(OptionsFiles, FailedSaveIsReportedAndLeavesTheOldFileWhole)
         EXPECT_NE(keep.Save(), CX_ERR_NONE);
     }
     EXPECT_EQ(TempDir::Read(path), "[S]\nK=old\n");
-}
-
-TEST(OptionsFiles, KeepBackupLeavesThePreviousFileAsBak)
-{
-    TempDir dir;
-    const std::string path = dir.Write("p.ini", "[S]\r\nK=1\r\n");
-    {
-        CxOptions o(path.c_str());
-        o.SetKeepBackup(true);
-        o.SetNumber("S", "K", 2);
-        ASSERT_EQ(o.Save(), CX_ERR_NONE);
-        o.SetNumber("S", "K", 3);
-        ASSERT_EQ(o.Save(), CX_ERR_NONE);
-    }
-    EXPECT_EQ(TempDir::Read(path), "[S]\r\nK=3\r\n");
-    EXPECT_EQ(TempDir::Read(path + ".bak"), "[S]\r\nK=2\r\n");
-    EXPECT_FALSE(FileExists((path + ".new").c_str()));
-    EXPECT_FALSE(FileExists((path + ".bak.new").c_str()));
-    {
-        CxOptions o(path.c_str());
-        o.SetNumber("S", "K", 4);
-    }
-    EXPECT_EQ(TempDir::Read(path + ".bak"), "[S]\r\nK=2\r\n") << "no backup unless asked";
 }

@@ -70,20 +70,16 @@ TEST_F(RoomTimersTest, KilledTimerStopsAtOnceAndIsDeletedByTheCleaner)
     EXPECT_EQ(room.m_Timers.GetCleaner().GetCount(), 1);
     room.m_Timers.EmptyCleaner();
     EXPECT_EQ(GetTimerManager(), nullptr) << "the deleted timer was the last one";
-}
-
-TEST_F(RoomTimersTest, PausedTimerIsSilentUntilResumed)
-{
-    FakeRoom room;
-    room.m_Timers.SetTimer(4, 100, 0);
-    room.m_Timers.PauseTimer(4);
-    room.m_Timers.PauseTimer(99); // no such timer: nothing happens
+    FakeRoom paused;
+    paused.m_Timers.SetTimer(4, 100, 0);
+    paused.m_Timers.PauseTimer(4);
+    paused.m_Timers.PauseTimer(99); // no such timer: nothing happens
     PassAt(1000);
-    EXPECT_TRUE(room.m_Calls.empty());
-    room.m_Timers.ResumeTimer(4);
+    EXPECT_TRUE(paused.m_Calls.empty());
+    paused.m_Timers.ResumeTimer(4);
     PassAt(1050);
     PassAt(1100);
-    EXPECT_EQ(room.m_Calls, (std::vector<long>{4}));
+    EXPECT_EQ(paused.m_Calls, (std::vector<long>{4}));
 }
 
 TEST_F(RoomTimersTest, LeavingKillsEverythingAndEmptiesTheCleaner)

@@ -123,7 +123,7 @@ TEST_F(TimerTest, NestedPausesResumeOnlyAtTheLastAndAfterTheEndStayExpired)
     EXPECT_TRUE(late.HasExpired()) << "resuming must not push the end 49 days away";
 }
 
-TEST_F(TimerTest, CountsAcrossTheWrapOfTheTickCount)
+TEST_F(TimerTest, CountsAcrossTheWrapOfTheTickCountEvenWithAnEndOnTickZero)
 {
     m_Clock.Set(0xFFFFFF00u);
     CxTimer timer;
@@ -134,24 +134,20 @@ TEST_F(TimerTest, CountsAcrossTheWrapOfTheTickCount)
     EXPECT_FALSE(timer.HasExpired());
     m_Clock.Set(0x00000100u);
     EXPECT_TRUE(timer.HasExpired());
-}
-
-TEST_F(TimerTest, AnEndThatFallsOnTickZeroStillRuns)
-{
     m_Clock.Set(0xFFFFFC18u); // 1000 ms before the wrap
-    CxTimer timer;
-    timer.Start(1000);
-    EXPECT_TRUE(timer.IsRunning());
-    EXPECT_TRUE(timer.HasEnd());
+    CxTimer zero;
+    zero.Start(1000);
+    EXPECT_TRUE(zero.IsRunning());
+    EXPECT_TRUE(zero.HasEnd());
     m_Clock.Set(0xFFFFFFF0u);
-    EXPECT_FALSE(timer.HasExpired());
+    EXPECT_FALSE(zero.HasExpired());
     m_Clock.Set(3);
-    EXPECT_TRUE(timer.HasExpired());
+    EXPECT_TRUE(zero.HasExpired());
 }
 
 // ---- callback timers and the manager ----
 
-TEST_F(TimerTest, TimerWithEndFiresEveryIntervalThenOnceAtTheEnd)
+TEST_F(TimerTest, TimerFiresEveryIntervalThenOnceAtItsEndOrUntilStopped)
 {
     RecordingListener listener;
     CxTimerCallBack timer(&listener, 300);
@@ -162,19 +158,16 @@ TEST_F(TimerTest, TimerWithEndFiresEveryIntervalThenOnceAtTheEnd)
     EXPECT_EQ(listener.m_Ticks, (std::vector<uint32_t>{300, 600, 900, 1000}));
     EXPECT_FALSE(timer.IsRunning());
     EXPECT_EQ(listener.m_Timers[0], &timer);
-}
-
-TEST_F(TimerTest, TimerWithoutEndRepeatsUntilStopped)
-{
-    RecordingListener listener;
-    CxTimerCallBack timer(&listener, 100);
-    timer.Start(0);
+    RecordingListener endlessListener;
+    CxTimerCallBack endless(&endlessListener, 100);
+    m_Clock.Set(1000);
+    endless.Start(0);
     for (uint32_t t = 1000; t <= 1500; t += 25)
         PassAt(t);
-    EXPECT_EQ(listener.m_Ticks, (std::vector<uint32_t>{1100, 1200, 1300, 1400, 1500}));
-    timer.Reset();
+    EXPECT_EQ(endlessListener.m_Ticks, (std::vector<uint32_t>{1100, 1200, 1300, 1400, 1500}));
+    endless.Reset();
     PassAt(2000);
-    EXPECT_EQ(listener.m_Ticks.size(), 5u);
+    EXPECT_EQ(endlessListener.m_Ticks.size(), 5u);
 }
 
 TEST_F(TimerTest, RestartedTimerCountsFromTheNewStart)
@@ -259,7 +252,7 @@ TEST_F(TimerTest, ManagerLivesExactlyAsLongAsCallbackTimers)
     EXPECT_FALSE(HasMainLoopFunction(DispatchMainLoopHooks));
 }
 
-TEST_F(TimerTest, ListenerMayDeleteTheLastTimerFromItsOwnCall)
+TEST_F(TimerTest, ListenerMayDeleteItsOwnTimerOrALaterOneOfTheSamePass)
 {
     RecordingListener listener;
     auto* timer = new CxTimerCallBack(&listener, 10);
@@ -270,10 +263,6 @@ TEST_F(TimerTest, ListenerMayDeleteTheLastTimerFromItsOwnCall)
     EXPECT_EQ(listener.m_Ticks.size(), 1u);
     EXPECT_EQ(GetTimerManager(), nullptr);
     PassAt(3000);
-}
-
-TEST_F(TimerTest, ListenerMayDeleteALaterTimerOfTheSamePass)
-{
     RecordingListener first;
     RecordingListener second;
     CxTimerCallBack a(&first, 10);
