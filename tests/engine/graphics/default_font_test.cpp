@@ -58,7 +58,7 @@ TEST_F(DefaultFont, ImageIsTheBitTableWithSeparatorsAndTheFontCutsItIntoAllGlyph
     EXPECT_EQ(8 * 5, font->GetTextWidth("Hello", 0));
 }
 
-TEST_F(DefaultFont, PrintableGlyphsAreDrawnAndDistinct)
+TEST_F(DefaultFont, PrintableGlyphsAreDistinctAndDrawnInTheTextColour)
 {
     std::unique_ptr<CxDrawSurface> image(BuildDefaultFontImage());
     std::set<std::string> seen;
@@ -72,22 +72,18 @@ TEST_F(DefaultFont, PrintableGlyphsAreDrawnAndDistinct)
             EXPECT_EQ('.', pixels[y * 8]) << code;
     }
     EXPECT_EQ(std::string::npos, GlyphPixels(*image, ' ').find('#'));
-}
-
-TEST_F(DefaultFont, DrawsInkInTheTextColour)
-{
     ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
     CxDrawSurface target(40, 20, 8);
     target.FillRect(nullptr, 252);
     DrawText(&target, CxRect(0, 0, 39, 19), 255, "I", 0);
-    // The paper is see-through: only the ink pixels of the glyph changed.
-    std::unique_ptr<CxDrawSurface> image(BuildDefaultFontImage());
-    const std::string pixels = GlyphPixels(*image, 'I');
+    // The paper is see-through: only the ink letter of the glyph changed.
+    std::unique_ptr<CxDrawSurface> glyphs(BuildDefaultFontImage());
+    const std::string letter = GlyphPixels(*glyphs, 'I');
     int32_t ink = 0;
     for (int32_t y = 0; y < 12; ++y)
         for (int32_t x = 0; x < 8; ++x)
         {
-            const bool isInk = pixels[y * 8 + x] == '#';
+            const bool isInk = letter[y * 8 + x] == '#';
             ink += isInk;
             EXPECT_EQ(isInk ? 255u : 252u, target.GetPixel(x, y)) << x << "," << y;
         }

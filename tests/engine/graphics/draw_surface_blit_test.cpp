@@ -185,7 +185,7 @@ TEST(DrawSurfaceRoutines, SixteenBitAlphaAgreesWithTheGeneralRoutine)
     }
 }
 
-TEST(DrawSurfaceRoutines, EightToEightDrawsMirrorAsPlainKeyedCopy)
+TEST(DrawSurfaceRoutines, EightBitSourcesMirrorOnlyOntoOtherDepthsAndUseAPaletteTablePerFormat)
 {
     CxDrawSurface src;
     MakeSurface(src, 16, 4, 8, 0, 7, 5);
@@ -205,27 +205,23 @@ TEST(DrawSurfaceRoutines, EightToEightDrawsMirrorAsPlainKeyedCopy)
     src4.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
     for (int32_t x = 0; x < 16; ++x)
         EXPECT_EQ(dst.GetPixel(x, 2), src4.GetPixel(15 - x, 2));
-}
-
-TEST(DrawSurfaceRoutines, EightToSixteenUsesThePaletteTableOfTheDestinationFormat)
-{
-    CxDrawSurface src(4, 1, 8);
-    src.SetPixel(0, 0, 249); // red in the default palette
+    CxDrawSurface indexed(4, 1, 8);
+    indexed.SetPixel(0, 0, 249); // red in the default other
     CxDrawSurface dst565(4, 1, 16, nullptr, CX_PF_565);
-    src.Draw(&dst565);
+    indexed.Draw(&dst565);
     EXPECT_EQ(dst565.GetPixel(0, 0), 0xF800u);
-    ASSERT_NE(src.GetPaletteTable16(), nullptr);
-    EXPECT_EQ(src.GetPaletteTable16Format(), CX_PF_565);
+    ASSERT_NE(indexed.GetPaletteTable16(), nullptr);
+    EXPECT_EQ(indexed.GetPaletteTable16Format(), CX_PF_565);
     // A destination of another format gets a table of its own format.
     CxDrawSurface dst555(4, 1, 16, nullptr, CX_PF_555);
-    src.Draw(&dst555);
+    indexed.Draw(&dst555);
     EXPECT_EQ(dst555.GetPixel(0, 0), 0x7C00u);
-    EXPECT_EQ(src.GetPaletteTable16Format(), CX_PF_555);
-    // A new palette drops the table.
-    uint8_t palette[768] = {};
-    palette[249 * 3 + 2] = 0xFF;
-    src.SetPalette(palette);
-    src.Draw(&dst565);
+    EXPECT_EQ(indexed.GetPaletteTable16Format(), CX_PF_555);
+    // A new other drops the table.
+    uint8_t other[768] = {};
+    other[249 * 3 + 2] = 0xFF;
+    indexed.SetPalette(other);
+    indexed.Draw(&dst565);
     EXPECT_EQ(dst565.GetPixel(0, 0), 0x001Fu);
 }
 
@@ -290,7 +286,7 @@ TEST(DrawSurfaceClip, EveryEdgeOfDestinationAndSource)
     EXPECT_EQ(CountValue(dst, 0), 200 - 5 * 3);
 }
 
-TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdge)
+TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdgeAndNothingLeftDrawsNothing)
 {
     CxDrawSurface src;
     MakeNumbered(src);
@@ -305,27 +301,21 @@ TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdge)
     for (uint32_t i = 0; i < 15; ++i)
         EXPECT_EQ(dst.GetPixel(static_cast<int32_t>(i), 0), 3u + ((i * step) >> 16) + 1) << i;
     EXPECT_EQ(dst.GetPixel(15, 0), 0u);
-}
-
-TEST(DrawSurfaceClip, NothingLeftDrawsNothing)
-{
-    CxDrawSurface src;
-    MakeNumbered(src);
-    CxDrawSurface dst(4, 4, 8);
+    CxDrawSurface small(4, 4, 8);
     const CxRect away(10, 10, 19, 15);
-    EXPECT_EQ(src.Draw(&dst, &away, nullptr), CX_ERR_NONE);
+    EXPECT_EQ(src.Draw(&small, &away, nullptr), CX_ERR_NONE);
     const CxRect inverted(3, 3, 1, 1);
-    EXPECT_EQ(src.Draw(&dst, &inverted, nullptr), CX_ERR_NONE);
+    EXPECT_EQ(src.Draw(&small, &inverted, nullptr), CX_ERR_NONE);
     const CxRect outside(-20, 0, -11, 5);
-    EXPECT_EQ(src.DrawAt(&dst, 0, 0, &outside), CX_ERR_NONE);
-    for (uint8_t b : Pixels(dst))
+    EXPECT_EQ(src.DrawAt(&small, 0, 0, &outside), CX_ERR_NONE);
+    for (uint8_t b : Pixels(small))
         EXPECT_EQ(b, 0);
     EXPECT_EQ(src.Draw(nullptr), CX_ERR_NONE);
 }
 
 // Stretching and keying
 
-TEST(DrawSurfaceStretch, NearestNeighbourInFixedPoint)
+TEST(DrawSurfaceStretch, NearestNeighbourInFixedPointAndKeyedRowsNotCopiedFromAbove)
 {
     CxDrawSurface src(3, 1, 16);
     src.SetPixel(0, 0, 10);
@@ -346,26 +336,22 @@ TEST(DrawSurfaceStretch, NearestNeighbourInFixedPoint)
     wide.Draw(&half);
     for (int32_t x = 0; x < 4; ++x)
         EXPECT_EQ(half.GetPixel(x, 0), static_cast<uint32_t>(2 * x));
-}
-
-TEST(DrawSurfaceStretch, KeyedRowsAreNotCopiedFromTheRowAbove)
-{
     // A keyed sprite stretched over a striped background: the hole of every
     // repeated row must show that row's own background.
-    CxDrawSurface src(2, 2, 16);
-    src.SetPixel(0, 0, 0x1234);
-    src.SetPixel(1, 0, 0x00AA);
-    src.SetPixel(0, 1, 0x00BB);
-    src.SetPixel(1, 1, 0x1234);
-    CxDrawSurface dst(4, 4, 16);
+    CxDrawSurface sprite(2, 2, 16);
+    sprite.SetPixel(0, 0, 0x1234);
+    sprite.SetPixel(1, 0, 0x00AA);
+    sprite.SetPixel(0, 1, 0x00BB);
+    sprite.SetPixel(1, 1, 0x1234);
+    CxDrawSurface striped(4, 4, 16);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
-            dst.SetPixel(x, y, static_cast<uint32_t>(0x100 + y));
-    src.Draw(&dst, nullptr, nullptr, 0x1234);
+            striped.SetPixel(x, y, static_cast<uint32_t>(0x100 + y));
+    sprite.Draw(&striped, nullptr, nullptr, 0x1234);
     for (int32_t y = 0; y < 4; ++y)
     {
-        EXPECT_EQ(dst.GetPixel(0, y), y < 2 ? 0x100u + y : 0x00BBu);
-        EXPECT_EQ(dst.GetPixel(3, y), y < 2 ? 0x00AAu : 0x100u + y);
+        EXPECT_EQ(striped.GetPixel(0, y), y < 2 ? 0x100u + y : 0x00BBu);
+        EXPECT_EQ(striped.GetPixel(3, y), y < 2 ? 0x00AAu : 0x100u + y);
     }
 }
 
@@ -619,7 +605,7 @@ uint32_t RecordCall(CxDrawSurface* source, CxDrawSurface* destination, const CxR
 }
 } // namespace
 
-TEST(DrawSurfaceEffect, CallbackInsteadOfDrawing)
+TEST(DrawSurfaceEffect, CallbackInsteadOfDrawingAndSurfacesWithErrorsDrawNothing)
 {
     CxDrawSurface src;
     MakeRow(src);
@@ -640,17 +626,11 @@ TEST(DrawSurfaceEffect, CallbackInsteadOfDrawing)
     EXPECT_FALSE(src.IsLocked());
     for (uint8_t b : Pixels(dst))
         EXPECT_EQ(b, 0);
-}
-
-TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
-{
     ErrorCapture quiet(0);
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    dst.SetError(CX_ERR_UNKNOWN, "test");
-    src.Draw(&dst);
-    dst.ClearError();
-    for (uint8_t b : Pixels(dst))
+    CxDrawSurface failed(5, 2, 16, nullptr, CX_PF_565);
+    failed.SetError(CX_ERR_UNKNOWN, "test");
+    src.Draw(&failed);
+    failed.ClearError();
+    for (uint8_t b : Pixels(failed))
         EXPECT_EQ(b, 0);
 }

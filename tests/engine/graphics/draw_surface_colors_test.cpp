@@ -14,7 +14,7 @@ using namespace surface_test;
 
 // Formats and depths
 
-TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannel)
+TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannelAlsoToTheDefault)
 {
     CxDrawSurface s(3, 1, 16, nullptr, CX_PF_565);
     s.SetPixel(0, 0, 0xFFFF);
@@ -41,21 +41,17 @@ TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannel)
     eight.ConvertPixelFormat16(CX_PF_565);
     EXPECT_EQ(eight.GetPixel(0, 0), 3u);
     EXPECT_EQ(eight.GetPixelFormat(), CX_PF_PALETTE);
-}
-
-TEST(DrawSurfaceConvert, ToDefaultFormat16)
-{
     const uint8_t saved = CxDrawSurface::GetDefaultFormat16();
-    CxDrawSurface s(1, 1, 16, nullptr, CX_PF_555);
-    s.SetPixel(0, 0, 0x7FFF);
+    CxDrawSurface toDefault(1, 1, 16, nullptr, CX_PF_555);
+    toDefault.SetPixel(0, 0, 0x7FFF);
     CxDrawSurface::SetDefaultFormat16(CX_PF_565);
-    s.ConvertToDefaultFormat16();
-    EXPECT_EQ(s.GetPixelFormat(), CX_PF_565);
-    EXPECT_EQ(s.GetPixel(0, 0), 0xFFDFu);
+    toDefault.ConvertToDefaultFormat16();
+    EXPECT_EQ(toDefault.GetPixelFormat(), CX_PF_565);
+    EXPECT_EQ(toDefault.GetPixel(0, 0), 0xFFDFu);
     CxDrawSurface::SetDefaultFormat16(saved);
 }
 
-TEST(DrawSurfaceConvert, DepthUpAndDown)
+TEST(DrawSurfaceConvert, DepthUpAndDownAndToPalettisedDepthsWithAPalette)
 {
     CxDrawSurface s(3, 2, 24);
     s.SetPixel(0, 0, 0x0000FF); // red (raw 0x00BBGGRR)
@@ -76,28 +72,24 @@ TEST(DrawSurfaceConvert, DepthUpAndDown)
     const std::vector<uint8_t> before = Pixels(s);
     s.ConvertDepth(24);
     EXPECT_EQ(Pixels(s), before);
-}
-
-TEST(DrawSurfaceConvert, ToPalettisedDepthsBuildsAPalette)
-{
-    CxDrawSurface s(4, 4, 32);
+    CxDrawSurface p(4, 4, 32);
     const uint32_t colors[3] = {0x00123456, 0x00FF8000, 0x00010203};
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
-            s.SetPixel(x, y, colors[(x + y) % 3]);
-    CxDrawSurface four(s);
-    s.ConvertDepth(8);
-    EXPECT_EQ(s.GetDepth(), 8);
-    // The system colours keep their places; the image's colours are exact.
-    EXPECT_EQ(memcmp(s.GetPalette() + 246 * 3, CxDrawSurface::GetDefaultPalette() + 246 * 3, 30), 0);
+            p.SetPixel(x, y, colors[(x + y) % 3]);
+    CxDrawSurface four(p);
+    p.ConvertDepth(8);
+    EXPECT_EQ(p.GetDepth(), 8);
+    // The system colours keep their places; the image'p colours are exact.
+    EXPECT_EQ(memcmp(p.GetPalette() + 246 * 3, CxDrawSurface::GetDefaultPalette() + 246 * 3, 30), 0);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
         {
             const uint32_t c = colors[(x + y) % 3];
-            EXPECT_EQ(s.GetRed(x, y), (c >> 16) & 0xFF);
-            EXPECT_EQ(s.GetGreen(x, y), (c >> 8) & 0xFF);
-            EXPECT_EQ(s.GetBlue(x, y), c & 0xFF);
-            EXPECT_GE(s.GetPixel(x, y), 11u);
+            EXPECT_EQ(p.GetRed(x, y), (c >> 16) & 0xFF);
+            EXPECT_EQ(p.GetGreen(x, y), (c >> 8) & 0xFF);
+            EXPECT_EQ(p.GetBlue(x, y), c & 0xFF);
+            EXPECT_GE(p.GetPixel(x, y), 11u);
         }
     four.ConvertDepth(4);
     EXPECT_EQ(four.GetPitch(), 3); // 4 * 4 / 8, plus one: the width is not a multiple of 8
@@ -109,7 +101,7 @@ TEST(DrawSurfaceConvert, ToPalettisedDepthsBuildsAPalette)
 
 // Palettes
 
-TEST(DrawSurfacePalette, PopularityReductionAndReservedSystemColours)
+TEST(DrawSurfacePalette, PopularityReductionReservedSystemColoursAndRemapping)
 {
     // Counts: A 6, B 4, C 1 (nearest to A), D 1 (nearest to B, larger key than C).
     CxDrawSurface s(12, 1, 32);
@@ -147,28 +139,24 @@ TEST(DrawSurfacePalette, PopularityReductionAndReservedSystemColours)
     EXPECT_EQ(reserved[11 * 3 + 1], 0xCD);
     EXPECT_EQ(reserved[11 * 3 + 2], 0xEF);
     EXPECT_EQ(reserved[12 * 3], 0);
-}
-
-TEST(DrawSurfacePalette, RemapToPalette)
-{
-    CxDrawSurface s(3, 1, 8);
-    s.SetPixel(0, 0, 249); // red
-    s.SetPixel(1, 0, 0);   // black
-    s.SetPixel(2, 0, 255); // white
-    uint8_t palette[768] = {};
-    palette[1 * 3] = 250;                                           // 1: almost red
-    palette[2 * 3] = palette[2 * 3 + 1] = palette[2 * 3 + 2] = 200; // 2: light grey
-    s.RemapToPalette(palette);
-    EXPECT_EQ(s.GetPixel(0, 0), 1u);
-    EXPECT_EQ(s.GetPixel(1, 0), 0u);
-    EXPECT_EQ(s.GetPixel(2, 0), 2u);
-    EXPECT_EQ(memcmp(s.GetPalette(), palette, 768), 0);
+    CxDrawSurface remapped(3, 1, 8);
+    remapped.SetPixel(0, 0, 249); // red
+    remapped.SetPixel(1, 0, 0);   // black
+    remapped.SetPixel(2, 0, 255); // white
+    uint8_t target[768] = {};
+    target[1 * 3] = 250;                                         // 1: almost red
+    target[2 * 3] = target[2 * 3 + 1] = target[2 * 3 + 2] = 200; // 2: light grey
+    remapped.RemapToPalette(target);
+    EXPECT_EQ(remapped.GetPixel(0, 0), 1u);
+    EXPECT_EQ(remapped.GetPixel(1, 0), 0u);
+    EXPECT_EQ(remapped.GetPixel(2, 0), 2u);
+    EXPECT_EQ(memcmp(remapped.GetPalette(), target, 768), 0);
 
     CxDrawSurface s16(2, 1, 16);
     s16.SetPixel(0, 0, 0x1234);
-    s16.RemapToPalette(palette);
+    s16.RemapToPalette(target);
     EXPECT_EQ(s16.GetPixel(0, 0), 0x1234u);
-    EXPECT_NE(memcmp(s16.GetPalette(), palette, 768), 0);
+    EXPECT_NE(memcmp(s16.GetPalette(), target, 768), 0);
 }
 
 // Levels and alpha
@@ -238,7 +226,7 @@ TEST(DrawSurfaceLevel, FadeAdjustSetAndScaleAlphaPerFormat)
 
 // Blur
 
-TEST(DrawSurfaceBlur, FlatAreasStayFlatAndABorderOfThreeIsUntouched)
+TEST(DrawSurfaceBlur, FlatAreasStayFlatABorderOfThreeIsUntouchedAndKernelWeights)
 {
     for (int32_t depth : {8, 16, 24, 32})
     {
@@ -265,19 +253,15 @@ TEST(DrawSurfaceBlur, FlatAreasStayFlatAndABorderOfThreeIsUntouched)
             }
         EXPECT_GT(changed, 10) << depth;
     }
-}
-
-TEST(DrawSurfaceBlur, KernelWeightsInPlace)
-{
     // One white pixel at (4, 4) of a black 9 x 9 picture: (3, 3), processed
     // first, sees it with weight 59.
-    CxDrawSurface s(9, 9, 24);
-    s.SetPixel(4, 4, 0xFFFFFF);
-    s.Blur(1);
-    EXPECT_EQ(s.GetPixel(3, 3), 0x0F0F0Fu); // 59 * 255 / 1000 = 15
+    CxDrawSurface dot(9, 9, 24);
+    dot.SetPixel(4, 4, 0xFFFFFF);
+    dot.Blur(1);
+    EXPECT_EQ(dot.GetPixel(3, 3), 0x0F0F0Fu); // 59 * 255 / 1000 = 15
     // Later pixels see the blurred ones: (4, 3) has the white pixel below
     // (weight 97) and the blurred (3, 3) on its left (weight 97).
-    EXPECT_EQ(s.GetPixel(4, 3), (((97 * 255 + 97 * 15) / 1000) * 0x010101u));
+    EXPECT_EQ(dot.GetPixel(4, 3), (((97 * 255 + 97 * 15) / 1000) * 0x010101u));
     CxDrawSurface small(6, 6, 24);
     small.SetPixel(3, 3, 0xFFFFFF);
     small.Blur(1);

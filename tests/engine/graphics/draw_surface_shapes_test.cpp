@@ -132,7 +132,7 @@ TEST(DrawSurfaceRect, DrawRectAndFillRect)
 
 // Flood fill
 
-TEST(DrawSurfaceFlood, StopsAtBordersAndDoesNotWrap)
+TEST(DrawSurfaceFlood, StopsAtBordersDoesNotWrapAndIsFourConnected)
 {
     // Column 1 is a wall; columns 2..7 have the seed's colour but are not
     // connected to column 0 except by wrapping round the rows.
@@ -147,18 +147,14 @@ TEST(DrawSurfaceFlood, StopsAtBordersAndDoesNotWrap)
         for (int32_t x = 2; x < 8; ++x)
             EXPECT_EQ(s.GetPixel(x, y), 0u);
     }
-}
-
-TEST(DrawSurfaceFlood, FourConnectedOnly)
-{
-    CxDrawSurface s(3, 3, 16);
-    s.FillRect(nullptr, 1);
-    s.SetPixel(1, 0, 0);
-    s.SetPixel(0, 1, 0);
-    s.FloodFill(2, 2, 7);
+    CxDrawSurface grid(3, 3, 16);
+    grid.FillRect(nullptr, 1);
+    grid.SetPixel(1, 0, 0);
+    grid.SetPixel(0, 1, 0);
+    grid.FloodFill(2, 2, 7);
     // (0, 0) is cut off from the rest diagonally.
-    EXPECT_EQ(s.GetPixel(0, 0), 1u);
-    EXPECT_EQ(s.CountPixels(7), 6u);
+    EXPECT_EQ(grid.GetPixel(0, 0), 1u);
+    EXPECT_EQ(grid.CountPixels(7), 6u);
 }
 
 TEST(DrawSurfaceFlood, ValueAlreadyAtTheSeedChangesNothing)
@@ -209,7 +205,7 @@ TEST(DrawSurfaceFlip, WholeSurfaceAtEveryDepthAndInsideARectangle)
     }
 }
 
-TEST(DrawSurfaceRotate, QuarterTurnsSquareAndNot)
+TEST(DrawSurfaceRotate, QuarterTurnsSquareAndNotAndRowAndColumnRotation)
 {
     for (int32_t w : {5, 6, 9})
     {
@@ -251,31 +247,27 @@ TEST(DrawSurfaceRotate, QuarterTurnsSquareAndNot)
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 5; ++x)
             ASSERT_EQ(bits.GetPixel(2 - y, x), original.GetPixel(x, y));
-}
-
-TEST(DrawSurfaceRotate, RotateRowsAndColumns)
-{
-    CxDrawSurface s(5, 3, 8);
+    CxDrawSurface rows(5, 3, 8);
     for (int32_t x = 0; x < 5; ++x)
-        s.SetPixel(x, 1, static_cast<uint32_t>(x + 1));
-    s.RotateHorizontal(2);
+        rows.SetPixel(x, 1, static_cast<uint32_t>(x + 1));
+    rows.RotateHorizontal(2);
     const uint32_t right[5] = {4, 5, 1, 2, 3};
     for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(s.GetPixel(x, 1), right[x]);
-    s.RotateLeft(2);
+        EXPECT_EQ(rows.GetPixel(x, 1), right[x]);
+    rows.RotateLeft(2);
     for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(s.GetPixel(x, 1), static_cast<uint32_t>(x + 1));
-    s.RotateHorizontal(-6); // one more than the width
-    EXPECT_EQ(s.GetPixel(0, 1), 2u);
+        EXPECT_EQ(rows.GetPixel(x, 1), static_cast<uint32_t>(x + 1));
+    rows.RotateHorizontal(-6); // one more than the width
+    EXPECT_EQ(rows.GetPixel(0, 1), 2u);
 
-    CxDrawSurface t(2, 3, 16);
-    t.SetPixel(0, 0, 10);
-    t.SetPixel(0, 2, 30);
-    t.RotateVertical(1);
-    EXPECT_EQ(t.GetPixel(0, 1), 10u);
-    EXPECT_EQ(t.GetPixel(0, 0), 30u);
-    t.RotateUp(1);
-    EXPECT_EQ(t.GetPixel(0, 0), 10u);
+    CxDrawSurface columns(2, 3, 16);
+    columns.SetPixel(0, 0, 10);
+    columns.SetPixel(0, 2, 30);
+    columns.RotateVertical(1);
+    EXPECT_EQ(columns.GetPixel(0, 1), 10u);
+    EXPECT_EQ(columns.GetPixel(0, 0), 30u);
+    columns.RotateUp(1);
+    EXPECT_EQ(columns.GetPixel(0, 0), 10u);
 }
 
 TEST(DrawSurfacePack, PackRowsDropsThePadding)

@@ -50,12 +50,16 @@ protected:
     CxErrorHandler m_pOld = nullptr;
 };
 
-TEST_F(ImageFilterRegistry, ExtensionsNeedTheirPeriod)
+TEST_F(ImageFilterRegistry, ExtensionsNeedTheirPeriodAndSaveUsesTheirFirstOccurrence)
 {
     EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterImageFilter("bmp", FakeLoad, nullptr));
     EXPECT_EQ("Extension MUST include the period as in '.pcx'", s_LastMessage);
     EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterImageFilter(".toolong", FakeLoad, nullptr));
     EXPECT_EQ('\0', GetImageFilter(0)->szExtension[0]);
+    RegisterImageFilter(".BMP", nullptr, FakeLoad);
+    EXPECT_NE(nullptr, FindImageFilterForSave("a.Bmp"));
+    // The extension appears earlier in the name, so the tail from there is not it.
+    EXPECT_EQ(nullptr, FindImageFilterForSave("a.bmp.bmp"));
 }
 
 TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCase)
@@ -120,14 +124,6 @@ TEST_F(ImageFilterRegistry, MissingFunctionsAndLoaderFailuresAreReported)
     CxString name;
     failed.GetName(name);
     EXPECT_TRUE(name.IsEmpty());
-}
-
-TEST_F(ImageFilterRegistry, SaveUsesTheFirstOccurrenceOfTheExtension)
-{
-    RegisterImageFilter(".BMP", nullptr, FakeLoad);
-    EXPECT_NE(nullptr, FindImageFilterForSave("a.Bmp"));
-    // The extension appears earlier in the name, so the tail from there is not it.
-    EXPECT_EQ(nullptr, FindImageFilterForSave("a.bmp.bmp"));
 }
 
 TEST_F(ImageFilterRegistry, UnregisterTakesAListOfWildcards)

@@ -60,7 +60,7 @@ TEST(QexLoad, WordRunLengthPadsOddPixelBlocksToWholeWords)
     }
 }
 
-TEST(QexLoad, HeaderLayout)
+TEST(QexLoad, HeaderLayoutAndPaletteSizeFollowingDepthAndHeader)
 {
     ErrorCapture quiet(0);
     CxDrawSurface surface(3, 2, 8);
@@ -75,11 +75,6 @@ TEST(QexLoad, HeaderLayout)
     EXPECT_EQ(3u, ReadLe32(file.data() + 28));
     EXPECT_EQ(8, file[33]);
     EXPECT_EQ(Bytes(9, 0), Bytes(file.begin() + 35, file.begin() + 44));
-}
-
-TEST(QexLoad, PaletteSizeFollowsDepthAndHeader)
-{
-    ErrorCapture quiet(0);
     CxDrawSurface four(5, 3, 4);
     FillPattern(four);
     uint8_t palette[768] = {};

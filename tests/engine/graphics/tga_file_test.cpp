@@ -29,7 +29,7 @@ Bytes TwoByTwo(uint8_t descriptor)
     return b;
 }
 
-TEST(TgaLoad, OriginCornersAreTurnedToTopLeft)
+TEST(TgaLoad, OriginCornersAreTurnedToTopLeftAndColourMapsAreRedGreenBlue)
 {
     ErrorCapture quiet(0);
     const struct
@@ -50,6 +50,19 @@ TEST(TgaLoad, OriginCornersAreTurnedToTopLeft)
         ASSERT_EQ(0u, LoadTga(&surface, file.data(), static_cast<uint32_t>(file.size()), "corner"));
         EXPECT_EQ(c.pixels, RawPixels(surface)) << "descriptor " << int(c.descriptor);
     }
+    Bytes mapped = Header(1, 1, 1, 8, 0x20);
+    mapped[1] = 1;
+    PutLe16(mapped, 3, 2); // first index 2
+    PutLe16(mapped, 5, 1); // one entry
+    mapped[7] = 24;
+    mapped.insert(mapped.end(), {0x10, 0x20, 0x30, 2}); // blue, green, red; then pixel 2
+    CxDrawSurface indexed;
+    ASSERT_EQ(0u, LoadTga(&indexed, mapped.data(), static_cast<uint32_t>(mapped.size()), "map"));
+    const uint8_t* palette = indexed.GetPalette();
+    EXPECT_EQ(0x30, palette[6]);
+    EXPECT_EQ(0x20, palette[7]);
+    EXPECT_EQ(0x10, palette[8]);
+    EXPECT_EQ(2u, indexed.GetPixel(0, 0));
 }
 
 TEST(TgaLoad, RunLengthPacketsAndTheirBounds)
@@ -77,24 +90,6 @@ TEST(TgaLoad, RunLengthPacketsAndTheirBounds)
     EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE,
               LoadTga(&truncated, cut.data(), static_cast<uint32_t>(cut.size()), "cut"));
     EXPECT_EQ("Truncated Targa data: cut", LastError());
-}
-
-TEST(TgaLoad, ColourMapEntriesAreRedGreenBlue)
-{
-    ErrorCapture quiet(0);
-    Bytes file = Header(1, 1, 1, 8, 0x20);
-    file[1] = 1;
-    PutLe16(file, 3, 2); // first index 2
-    PutLe16(file, 5, 1); // one entry
-    file[7] = 24;
-    file.insert(file.end(), {0x10, 0x20, 0x30, 2}); // blue, green, red; then pixel 2
-    CxDrawSurface surface;
-    ASSERT_EQ(0u, LoadTga(&surface, file.data(), static_cast<uint32_t>(file.size()), "map"));
-    const uint8_t* palette = surface.GetPalette();
-    EXPECT_EQ(0x30, palette[6]);
-    EXPECT_EQ(0x20, palette[7]);
-    EXPECT_EQ(0x10, palette[8]);
-    EXPECT_EQ(2u, surface.GetPixel(0, 0));
 }
 
 TEST(TgaLoad, UnsupportedTypesAreNamedAndHeaderFieldsAreNotTrusted)

@@ -66,7 +66,7 @@ TEST_F(TileMapTest, ReloadKeepsTheParentAndScrollingRedrawsTheWholeMap)
     EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
 }
 
-TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMap)
+TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMapAndTilesAreFoundUnderPoints)
 {
     CxDisplayObject view;
     view.Create(0, 0, 640, 480, nullptr);
@@ -97,28 +97,24 @@ TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMap)
     small.SetMapSize(2, 2, 64, 64);
     small.ScrollTo(100, 100);
     EXPECT_EQ(small.GetPosition(), CxPoint(0, 0));
-}
-
-TEST_F(TileMapTest, TileUnderAPoint)
-{
-    CxTileMap map;
-    map.SetMapSize(10, 5, 64, 64);
+    CxTileMap grid;
+    grid.SetMapSize(10, 5, 64, 64);
     CxDrawSurface tile(64, 64, 16);
-    map.SetCell(2, 1, &tile);
+    grid.SetCell(2, 1, &tile);
     int32_t column = -1;
     int32_t row = -1;
-    EXPECT_TRUE(map.CellFromPoint(CxPoint(130, 70), &column, &row));
+    EXPECT_TRUE(grid.CellFromPoint(CxPoint(130, 70), &column, &row));
     EXPECT_EQ(column, 2);
     EXPECT_EQ(row, 1);
-    EXPECT_EQ(map.GetTileAt(CxPoint(130, 70)), &tile);
-    EXPECT_EQ(map.GetTileAt(CxPoint(128, 64)), &tile);
-    EXPECT_EQ(map.GetTileAt(CxPoint(127, 64)), nullptr);
-    // Outside the map, negatives included (they would truncate into cell 0).
+    EXPECT_EQ(grid.GetTileAt(CxPoint(130, 70)), &tile);
+    EXPECT_EQ(grid.GetTileAt(CxPoint(128, 64)), &tile);
+    EXPECT_EQ(grid.GetTileAt(CxPoint(127, 64)), nullptr);
+    // Outside the grid, negatives included (they would truncate into cell 0).
     for (const CxPoint& p : {CxPoint(-1, 70), CxPoint(130, -63), CxPoint(640, 0), CxPoint(0, 320)})
-        EXPECT_EQ(map.GetTileAt(p), nullptr) << p.x << ", " << p.y;
-    map.SetCell(10, 0, &tile); // ignored
-    map.SetCell(-1, 0, &tile);
-    EXPECT_EQ(map.GetCell(0, 0), nullptr);
+        EXPECT_EQ(grid.GetTileAt(p), nullptr) << p.x << ", " << p.y;
+    grid.SetCell(10, 0, &tile); // ignored
+    grid.SetCell(-1, 0, &tile);
+    EXPECT_EQ(grid.GetCell(0, 0), nullptr);
 }
 
 // Paints a scrolled map with empty cells, a keyed tile and the grid, and
