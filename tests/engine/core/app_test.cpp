@@ -193,7 +193,7 @@ TEST_F(RunCycleTest, MainLoopFunctionsAddedTwiceRunOncePerPassAndQuitEndsTheLoop
     app.ExitInstance();
 }
 
-TEST(AppStartup, OptionsSeedTheRandomNumbersAndDebugSettings)
+TEST(AppStartup, OptionsSeedTheRandomNumbersAndMissingOrUnreadableFilesLeaveTheDefaults)
 {
     char name[] = "/tmp/rumbo-app-test-XXXXXX";
     const int fd = mkstemp(name);
@@ -216,54 +216,48 @@ TEST(AppStartup, OptionsSeedTheRandomNumbersAndDebugSettings)
         EXPECT_EQ(Random(), first) << "the same seed gives the same numbers";
     }
     unlink(name);
-}
-
-TEST(AppStartup, MissingOrUnreadableOptionFileLeavesTheDefaults)
-{
-    AppDescription description = TestDescription("Rumbo Missing Options");
-    description.m_pszOptionFile = "/nonexistent/dir/none.ini";
-    CxGameApp missing(description);
+    AppDescription other = TestDescription("Rumbo Missing Options");
+    other.m_pszOptionFile = "/nonexistent/folder/none.ini";
+    CxGameApp missing(other);
     EXPECT_EQ(missing.GetError(), 0u);
     long value = 0;
     missing.GetNumber("Engine.Game", "RoomStackSize", &value, 10);
     EXPECT_EQ(value, 10);
 
-    char dir[] = "/tmp/rumbo-app-dir-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    description.m_pszOptionFile = dir; // a directory cannot be read as a file
+    char folder[] = "/tmp/rumbo-app-folder-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    other.m_pszOptionFile = folder; // a directory cannot be read as a file
     SetErrorHandler(nullptr);
     {
-        CxGameApp unreadable(description);
+        CxGameApp unreadable(other);
         EXPECT_EQ(unreadable.GetExitCode(), 0u);
     }
     SetErrorHandler(ShowErrorBox);
-    rmdir(dir);
+    rmdir(folder);
 }
 
-TEST(AppStartup, SystemInfoOutsideTheTableIsZero)
+TEST(AppStartup, SystemInfoOutsideTheTableIsZeroAndTheEntryPointNeedsAnApplication)
 {
-    CTestApp app;
-    ST_SYSTEM_VALUE value{7, 7};
-    EXPECT_EQ(app.GetSystemInfo(0, &value), 0);
-    EXPECT_EQ(value.m_nValue, 0);
-    EXPECT_EQ(app.GetSystemInfo(9, &value), 0);
-    EXPECT_EQ(app.GetSystemInfo(-1, &value), 0);
-    EXPECT_TRUE(app.GetSystemInfo(2) == 0 || app.GetSystemInfo(2) == -1);
-    EXPECT_GE(app.GetSystemInfo(4), 0);
-}
-
-TEST(AppStartup, EntryPointWithoutApplicationFails)
-{
+    {
+        CTestApp app;
+        ST_SYSTEM_VALUE value{7, 7};
+        EXPECT_EQ(app.GetSystemInfo(0, &value), 0);
+        EXPECT_EQ(value.m_nValue, 0);
+        EXPECT_EQ(app.GetSystemInfo(9, &value), 0);
+        EXPECT_EQ(app.GetSystemInfo(-1, &value), 0);
+        EXPECT_TRUE(app.GetSystemInfo(2) == 0 || app.GetSystemInfo(2) == -1);
+        EXPECT_GE(app.GetSystemInfo(4), 0);
+    }
     ASSERT_EQ(GetApp(), nullptr) << "the global pointer goes with the object";
     ASSERT_EQ(GetMainOptions(), nullptr);
     char arg0[] = "rumbotown";
     char* argv[] = {arg0, nullptr};
     EXPECT_EQ(CxAppMain(1, argv), -1);
-    CTestApp app;
-    app.SetProgramDirectory("/opt/rumbo/bin/rumbotown");
-    EXPECT_STREQ(app.GetProgramDirectory(), "/opt/rumbo/bin/");
-    app.SetProgramDirectory("rumbotown");
-    EXPECT_STREQ(app.GetProgramDirectory(), "");
+    CTestApp second;
+    second.SetProgramDirectory("/opt/rumbo/bin/rumbotown");
+    EXPECT_STREQ(second.GetProgramDirectory(), "/opt/rumbo/bin/");
+    second.SetProgramDirectory("rumbotown");
+    EXPECT_STREQ(second.GetProgramDirectory(), "");
 }
 
 TEST(AppStartup, SecondInstanceEndsAtOnceWithCodeZero)

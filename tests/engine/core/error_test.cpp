@@ -168,7 +168,7 @@ TEST(Log, AFullLogBecomesTheOldOneAndANewOneStarts)
     }
 }
 
-TEST(Log, OutputAndErrorsBecomeStampedLines)
+TEST(Log, OutputAndErrorsBecomeStampedLinesFilteredByLevelAndSwitch)
 {
     TempDir dir;
     const std::string path = dir.Write("run.log", "old line\n");
@@ -187,14 +187,9 @@ TEST(Log, OutputAndErrorsBecomeStampedLines)
     EXPECT_NE(log.find(" Hello town\n"), std::string::npos) << log;
     EXPECT_NE(log.find(" Error: Could not find file: LoadFile() failed\n"), std::string::npos) << log;
     EXPECT_EQ(log[4], '-') << "lines start with a date";
-}
-
-TEST(Log, LevelAndSwitchFilterEntries)
-{
-    TempDir dir;
-    const std::string path = dir.File("quiet.log");
+    const std::string quiet = dir.File("quiet.log");
     {
-        DebugScope debug("[Engine.Debug]\nDebugLevel=1\nLogWindow=0\nLogFileName=" + path + "\n");
+        DebugScope debug("[Engine.Debug]\nDebugLevel=1\nLogWindow=0\nLogFileName=" + quiet + "\n");
         EXPECT_EQ(GetLog()->GetMode(), 0x10000u | CX_LOG_TO_FILE);
         Output("not logged\n");
         LogEntry(CX_LOG_WARNING, "not logged either");
@@ -202,8 +197,8 @@ TEST(Log, LevelAndSwitchFilterEntries)
     }
     EXPECT_EQ(GetLog(), nullptr);
     EXPECT_EQ(GetDebugSettings(), nullptr);
-    EXPECT_NE(TempDir::Read(path).find("Fatal Error: kept"), std::string::npos);
-    EXPECT_EQ(TempDir::Read(path).find("not logged"), std::string::npos);
+    EXPECT_NE(TempDir::Read(quiet).find("Fatal Error: kept"), std::string::npos);
+    EXPECT_EQ(TempDir::Read(quiet).find("not logged"), std::string::npos);
     {
         DebugScope debug("[Engine.Debug]\nLogFile=0\nLogFileName=" + dir.File("off.log") + "\n");
         Output("nothing\n");

@@ -128,7 +128,7 @@ TEST_F(EventCreatorTest, RegistryIgnoresCaseReplacesAndCutsOverlongNames)
     UnregisterEventCreator(stored.c_str());
 }
 
-TEST_F(EventCreatorTest, GivenCreatorIsAskedBeforeTheRegistryWhichGetsTheSplitText)
+TEST_F(EventCreatorTest, GivenCreatorIsAskedFirstAndTheRegistryGetsTheExpandedSplitText)
 {
     RecordingCreator registered(true);
     RecordingCreator given(true);
@@ -143,6 +143,13 @@ TEST_F(EventCreatorTest, GivenCreatorIsAskedBeforeTheRegistryWhichGetsTheSplitTe
     EXPECT_EQ(registered.m_Category, "test");
     EXPECT_EQ(registered.m_Command, "Go");
     EXPECT_EQ(registered.m_Arguments, (Strings{"1", "two"}));
+    RecordingCreator other(true);
+    RegisterEventCreator("Other", Definition(&other));
+    CxInterpolator interpolator;
+    interpolator.AddConstant("CAT", "Other");
+    interpolator.AddConstant("ARGS", "a, b");
+    delete CreateEventFromText("$CAT.Go($ARGS, $MISSING)", &interpolator, nullptr);
+    EXPECT_EQ(other.m_Arguments, (Strings{"a", "b", "$MISSING"}));
 }
 
 TEST_F(EventCreatorTest, NullFromACreatorIsReportedAnUnknownCategoryIsNot)
@@ -155,15 +162,4 @@ TEST_F(EventCreatorTest, NullFromACreatorIsReportedAnUnknownCategoryIsNot)
     ASSERT_EQ(m_Errors.Errors().size(), 1u);
     EXPECT_EQ(m_Errors.Errors()[0].code, CX_ERR_UNKNOWN);
     EXPECT_EQ(m_Errors.Errors()[0].text, "Event Create Procedure returned NULL");
-}
-
-TEST_F(EventCreatorTest, TextIsExpandedBeforeSplitting)
-{
-    RecordingCreator creator(true);
-    RegisterEventCreator("Other", Definition(&creator));
-    CxInterpolator interpolator;
-    interpolator.AddConstant("CAT", "Other");
-    interpolator.AddConstant("ARGS", "a, b");
-    delete CreateEventFromText("$CAT.Go($ARGS, $MISSING)", &interpolator, nullptr);
-    EXPECT_EQ(creator.m_Arguments, (Strings{"a", "b", "$MISSING"}));
 }

@@ -136,7 +136,7 @@ TEST(File, MissingDiscPromptGivingUpFailsTheOpen)
     EXPECT_EQ(capture.Errors()[0].code, CX_ERR_FILE_OPEN);
 }
 
-TEST(Buffer, SameSizeKeepsTheBlockAndBorrowedMemoryIsNeverFreed)
+TEST(Buffer, SameSizeKeepsTheBlockBorrowedMemoryIsNeverFreedAndFailuresStick)
 {
     CxBuffer buffer;
     ASSERT_EQ(buffer.Allocate(16), CX_ERR_NONE);
@@ -153,18 +153,14 @@ TEST(Buffer, SameSizeKeepsTheBlockAndBorrowedMemoryIsNeverFreed)
         EXPECT_TRUE(borrowed.IsBorrowed()) << "Free keeps the borrowed flag";
     }
     EXPECT_STREQ(outside, "keep");
-}
-
-TEST(Buffer, FailedAllocationIsReportedAndSticks)
-{
     ErrorCapture capture;
     SetMemoryBudget(1024);
-    CxBuffer buffer;
-    EXPECT_EQ(buffer.Allocate(4096), CX_ERR_OUT_OF_MEMORY);
+    CxBuffer starved;
+    EXPECT_EQ(starved.Allocate(4096), CX_ERR_OUT_OF_MEMORY);
     SetMemoryBudget(CX_MEMORY_UNLIMITED);
     ASSERT_EQ(capture.Errors().size(), 1u);
     EXPECT_EQ(capture.Errors()[0].text, "Could not allocate 4096 bytes for a CxBuffer object");
-    EXPECT_EQ(buffer.Allocate(8), CX_ERR_OUT_OF_MEMORY) << "a buffer with an error allocates nothing";
+    EXPECT_EQ(starved.Allocate(8), CX_ERR_OUT_OF_MEMORY) << "a starved with an error allocates nothing";
 }
 
 TEST(LoadFile, ReadsWholeFilesAndReportsMissingOnes)
@@ -189,7 +185,7 @@ TEST(LoadFile, ReadsWholeFilesAndReportsMissingOnes)
     EXPECT_EQ(capture.Errors()[1].text, "LoadFile() failed");
 }
 
-TEST(FileFunctions, ExistsDeleteDirectoryAndFullPath)
+TEST(FileFunctions, ExistsDeleteDirectoryFullPathAndTempDirectory)
 {
     TempDir dir;
     dir.Write("a", "1");
@@ -207,11 +203,7 @@ TEST(FileFunctions, ExistsDeleteDirectoryAndFullPath)
     GetFullPath(full, "sub\\name.txt");
     EXPECT_EQ(std::string(full.c_str()), dir.Path() + "/sub/name.txt");
     ASSERT_EQ(chdir(cwd), 0);
-}
-
-TEST(FileFunctions, TempDirectoryAlwaysEndsWithASeparator)
-{
-    TempDir dir;
+    TempDir temp;
     const char* names[] = {"TEMP", "TMP", "TMPDIR"};
     std::string saved[3];
     for (int i = 0; i < 3; ++i)
@@ -223,10 +215,10 @@ TEST(FileFunctions, TempDirectoryAlwaysEndsWithASeparator)
     EXPECT_EQ(GetTempDirectory(nullptr), CX_ERR_INVALID_ARGUMENT);
     GetTempDirectory(&out);
     EXPECT_STREQ(out.c_str(), ".\\");
-    setenv("TMP", (dir.Path() + "\\").c_str(), 1);
+    setenv("TMP", (temp.Path() + "\\").c_str(), 1);
     GetTempDirectory(&out);
-    EXPECT_EQ(std::string(out.c_str()), dir.Path() + "\\");
-    setenv("TEMP", "/no/such/dir", 1);
+    EXPECT_EQ(std::string(out.c_str()), temp.Path() + "\\");
+    setenv("TEMP", "/no/such/temp", 1);
     GetTempDirectory(&out);
     EXPECT_STREQ(out.c_str(), ".\\") << "a variable naming no directory falls back to the current one";
     for (int i = 0; i < 3; ++i)

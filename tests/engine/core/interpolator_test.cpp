@@ -11,7 +11,7 @@ std::string Expand(const CxInterpolator& interpolator, const char* text)
 }
 } // namespace
 
-TEST(InterpolatorTest, ConstantsAreCopiedVariablesAreReadAtExpansion)
+TEST(InterpolatorTest, VariablesConstantsReplacementRemovalAndClones)
 {
     CxInterpolator interpolator;
     std::string source = "Fire";
@@ -27,29 +27,25 @@ TEST(InterpolatorTest, ConstantsAreCopiedVariablesAreReadAtExpansion)
     level = 7;
     EXPECT_EQ(Expand(interpolator, "$MISSION at $BUILDING, level$LEVEL.ini $ID $PLAIN"),
               "Fire at Fire Station, level07.ini 005 -12");
-}
-
-TEST(InterpolatorTest, AddingANameAgainReplacesRemovingForgetsClonesStayIndependent)
-{
-    CxInterpolator interpolator;
-    interpolator.AddConstant("X", "one");
-    interpolator.AddConstant("X", "two");
-    EXPECT_EQ(interpolator.GetVariables().GetCount(), 1);
-    EXPECT_EQ(Expand(interpolator, "$X"), "two");
-    interpolator.RemoveVariable("X");
-    EXPECT_EQ(Expand(interpolator, "$X"), "$X");
+    CxInterpolator list;
+    list.AddConstant("X", "one");
+    list.AddConstant("X", "two");
+    EXPECT_EQ(list.GetVariables().GetCount(), 1);
+    EXPECT_EQ(Expand(list, "$X"), "two");
+    list.RemoveVariable("X");
+    EXPECT_EQ(Expand(list, "$X"), "$X");
 
     long n = 3;
-    interpolator.AddNumberVariable("N", &n);
-    CxInterpolator::CxVariable* clone = interpolator.FindVariable("N")->Clone();
+    list.AddNumberVariable("N", &n);
+    CxInterpolator::CxVariable* clone = list.FindVariable("N")->Clone();
     ASSERT_NE(clone, nullptr);
-    interpolator.RemoveVariable("N");
+    list.RemoveVariable("N");
     n = 4;
     EXPECT_EQ(std::string(clone->GetValue().c_str()), "4");
     delete clone;
 }
 
-TEST(InterpolatorTest, ExpansionRules)
+TEST(InterpolatorTest, ExpansionRulesAndBoundsOnHostileText)
 {
     CxInterpolator interpolator;
     interpolator.AddConstant("Name", "x");
@@ -73,18 +69,14 @@ TEST(InterpolatorTest, ExpansionRules)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Expand(interpolator, c.text), c.expected) << c.text;
-}
-
-TEST(InterpolatorTest, HostileTextIsCappedAndDoesNotRecurseWithoutBound)
-{
-    CxInterpolator interpolator;
-    interpolator.AddConstant("BIG", std::string(20000, 'x').c_str());
-    EXPECT_EQ(interpolator.Expand("$BIG$BIG$BIG$BIG").GetLength(), CX_STRING_MAX);
+    CxInterpolator hostile;
+    hostile.AddConstant("BIG", std::string(20000, 'x').c_str());
+    EXPECT_EQ(hostile.Expand("$BIG$BIG$BIG$BIG").GetLength(), CX_STRING_MAX);
     std::string text;
     for (int i = 0; i < 5000; ++i)
         text += "${";
     text += "X" + std::string(5000, '}');
-    EXPECT_EQ(interpolator.Expand(text.c_str())[0], '$');
+    EXPECT_EQ(hostile.Expand(text.c_str())[0], '$');
 }
 
 TEST(FormatLongTest, IntegerConversionsTakeTheValueOthersAreWrittenOut)

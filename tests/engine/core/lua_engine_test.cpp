@@ -79,7 +79,7 @@ TEST_F(LuaEngineTest, PrecompiledChunksAreRefused)
     EXPECT_NE(m_Output.m_Text.find("attempt to load a binary chunk"), std::string::npos) << m_Output.m_Text;
 }
 
-TEST(LuaEngine, WithoutAStateOrTextNothingRuns)
+TEST(LuaEngine, WithoutAStateOrTextNothingRunsAndRunFileFindsFilesInAnyCase)
 {
     ErrorCapture capture;
     CxLuaEngine engine;
@@ -92,10 +92,6 @@ TEST(LuaEngine, WithoutAStateOrTextNothingRuns)
     CxLuaEngine other;
     other.Create(CX_LUA_DEFAULT_STACK);
     EXPECT_EQ(other.RegisterFunction(nullptr, nullptr), CX_ERR_INVALID_ARGUMENT);
-}
-
-TEST(LuaEngine, RunFileFindsTheFileInAnyCase)
-{
     TempDir dir;
     CxLuaEngine file;
     file.Create(CX_LUA_DEFAULT_STACK);

@@ -212,7 +212,7 @@ TEST_F(SequenceTest, FinishedSequenceRunsAgainAndOwnsEventsTheCreatorMarkedAutoD
         << "run twice, deleted once with the file";
 }
 
-TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEvent)
+TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEventAndAutoDeleteSequencesGo)
 {
     CxEventSequenceFile file;
     Parse(file, "Event Seq.Wait(w)\nEvent Seq.Log(after)\n");
@@ -223,15 +223,12 @@ TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEvent)
     FlushChannel(m_nChannel);
     EXPECT_EQ(g_Log, (std::vector<std::string>{"start w", "pause w", "resume w", "stop w"}));
     EXPECT_TRUE(IsChannelEmpty(file.GetPrivateChannel()));
-}
-
-TEST_F(SequenceTest, AutoDeleteSequenceIsDeletedWithItsEventsWhenDone)
-{
-    auto* file = new CxEventSequenceFile;
-    Parse(*file, "Event Seq.Log(a)\nEvent Seq.Wait(w)\n");
-    file->AddFlags(EVENT_AUTO_DELETE);
-    const uint32_t privateChannel = file->GetPrivateChannel();
-    file->Post(m_nChannel);
+    g_Released.clear();
+    auto* owned = new CxEventSequenceFile;
+    Parse(*owned, "Event Seq.Log(a)\nEvent Seq.Wait(w)\n");
+    owned->AddFlags(EVENT_AUTO_DELETE);
+    const uint32_t privateChannel = owned->GetPrivateChannel();
+    owned->Post(m_nChannel);
     PumpEvents();
     PumpEvents();
     g_Released.insert("w");
@@ -270,7 +267,7 @@ TEST_F(SequenceTest, DynamicEventPassesItsDataAndOneThatCannotBeMadeHoldsNothing
 
 // ---- nested sequences and files ----
 
-TEST_F(SequenceTest, NestedSequenceRunsWholeBeforeTheParentGoesOn)
+TEST_F(SequenceTest, NestedSequenceRunsWholeAndItsNameIsExpandedAndFoundThroughTheRoots)
 {
     Write("child one.seq", "Event Seq.Log(c1)\nEvent Seq.Wait(cw)\n");
     Write("bare.seq", "Event Seq.Log(b)\n");
@@ -289,10 +286,8 @@ TEST_F(SequenceTest, NestedSequenceRunsWholeBeforeTheParentGoesOn)
         PumpEvents();
     EXPECT_EQ(g_Log, (std::vector<std::string>{"p1", "c1", "start cw", "b", "p2"}));
     EXPECT_TRUE(IsChannelEmpty(m_nChannel));
-}
-
-TEST_F(SequenceTest, NestedNamesAreExpandedAndFoundThroughThePathRoots)
-{
+    // Nested names are expanded and found through the path roots.
+    g_Log.clear();
     std::filesystem::create_directories(m_Dir + "/cd/scripts");
     Write("cd/scripts/intro.seq", "Event Seq.Log(found)\n");
     CxGamePath roots;
@@ -301,11 +296,11 @@ TEST_F(SequenceTest, NestedNamesAreExpandedAndFoundThroughThePathRoots)
     SetGamePath(&roots);
     CxInterpolator interpolator;
     interpolator.AddConstant("WHICH", "INTRO");
-    const std::string parent = Write("parent.seq", "Sequence \"$GAMEPATH\\SCRIPTS\\${WHICH}.SEQ\"\n");
-    CxEventSequenceFile file;
-    file.Load(parent.c_str(), &interpolator);
+    const std::string expanded = Write("expanded.seq", "Sequence \"$GAMEPATH\\SCRIPTS\\${WHICH}.SEQ\"\n");
+    CxEventSequenceFile viaRoots;
+    viaRoots.Load(expanded.c_str(), &interpolator);
     SetGamePath(nullptr);
-    RunToEnd(file);
+    RunToEnd(viaRoots);
     EXPECT_EQ(g_Log, (std::vector<std::string>{"found"}));
 }
 
@@ -320,7 +315,7 @@ TEST_F(SequenceTest, LoadingAgainReplacesTheEvents)
 
 // ---- bad input ----
 
-TEST_F(SequenceTest, FileThatNamesItselfIsRefused)
+TEST_F(SequenceTest, FilesNamingThemselvesAreRefusedAndDeepNestingStops)
 {
     const std::string path = m_Dir + "/loop.seq";
     Write("loop.seq", "Event Seq.Log(a)\nSequence " + path + "\n");
@@ -332,17 +327,13 @@ TEST_F(SequenceTest, FileThatNamesItselfIsRefused)
     CxEventSequenceFile pair;
     pair.Load((m_Dir + "/a.seq").c_str(), nullptr);
     EXPECT_GE(m_Errors.Errors().size(), 2u);
-}
-
-TEST_F(SequenceTest, DeepNestingStopsWithAnError)
-{
     for (int i = 0; i < 40; ++i)
         Write("n" + std::to_string(i) + ".seq", "Event Seq.Log(" + std::to_string(i) + ")\nSequence " +
                                                     m_Dir + "/n" + std::to_string(i + 1) + ".seq\n");
-    CxEventSequenceFile file;
-    file.Load((m_Dir + "/n0.seq").c_str(), nullptr);
+    CxEventSequenceFile deep;
+    deep.Load((m_Dir + "/n0.seq").c_str(), nullptr);
     ASSERT_FALSE(m_Errors.Errors().empty());
-    RunToEnd(file, 200);
+    RunToEnd(deep, 200);
     EXPECT_EQ(g_Log.size(), CX_SEQUENCE_MAX_DEPTH);
 }
 
