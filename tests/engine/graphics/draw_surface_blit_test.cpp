@@ -225,28 +225,6 @@ TEST(DrawSurfaceRoutines, EightBitSourcesMirrorOnlyOntoOtherDepthsAndUseAPalette
     EXPECT_EQ(dst565.GetPixel(0, 0), 0x001Fu);
 }
 
-TEST(DrawSurfaceRoutines, CrossDepthShiftsChannels)
-{
-    CxDrawSurface src(1, 1, 32);
-    src.SetPixel(0, 0, 0x00FF8040);
-    CxDrawSurface d16(1, 1, 16, nullptr, CX_PF_565);
-    src.Draw(&d16);
-    EXPECT_EQ(d16.GetPixel(0, 0), (0x1Fu << 11) | (0x20u << 5) | 0x08u);
-    CxDrawSurface d24(1, 1, 24);
-    src.Draw(&d24);
-    EXPECT_EQ(d24.GetRed(0, 0), 0xFF);
-    EXPECT_EQ(d24.GetGreen(0, 0), 0x80);
-    EXPECT_EQ(d24.GetBlue(0, 0), 0x40);
-    CxDrawSurface back(1, 1, 32);
-    d16.Draw(&back);
-    EXPECT_EQ(back.GetPixel(0, 0), 0x00F88040u);
-    // Onto a palettised surface: the nearest palette entry.
-    CxDrawSurface d8(1, 1, 8);
-    src.SetPixel(0, 0, 0x00FE0101);
-    src.Draw(&d8);
-    EXPECT_EQ(d8.GetPixel(0, 0), 249u);
-}
-
 // Clipping
 
 namespace {
@@ -460,7 +438,7 @@ TEST(DrawSurfaceEffect, PerEffectResultsOnAKeyedRow)
         EXPECT_EQ(narrow.GetPixel(x, 0), static_cast<uint32_t>(3 - x));
 }
 
-TEST(DrawSurfaceEffect, BlendsOfOnePixelAtEveryDepth)
+TEST(DrawSurfaceEffect, CopiesAndBlendsOfOnePixelAtEveryDepth)
 {
     const struct
     {
@@ -475,6 +453,11 @@ TEST(DrawSurfaceEffect, BlendsOfOnePixelAtEveryDepth)
         uint32_t param;
         uint32_t after;
     } cases[] = {
+        // Plain copies across depths shift the channels; onto 8 bits the nearest palette entry.
+        {"32 to 5-6-5", 32, 0, 0x00FF8040, 16, CX_PF_565, 0, CX_FX_NONE, 0, 0xFC08},
+        {"32 to 24", 32, 0, 0x00FF8040, 24, 0, 0, CX_FX_NONE, 0, 0x4080FF},
+        {"5-6-5 to 32", 16, CX_PF_565, 0xFC08, 32, 0, 0, CX_FX_NONE, 0, 0x00F88040},
+        {"32 to 8", 32, 0, 0x00FE0101, 8, 0, 0, CX_FX_NONE, 0, 249},
         // Per-pixel alpha of 4-4-4-4 onto 5-6-5 blue: alpha 8 of 15 is 136 of 255.
         {"alpha 0 is skipped", 16, CX_PF_4444, 0x0F00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0x001F},
         {"opaque red", 16, CX_PF_4444, 0xFF00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0xF000},
