@@ -158,7 +158,7 @@ TEST_F(EventTest, ChannelsRunSideBySide)
     EXPECT_EQ(m_Log, (Log{"start a", "start b"}));
 }
 
-TEST_F(EventTest, InvalidChannelsAreRefusedWithTheirMessages)
+TEST_F(EventTest, InvalidChannelsAreRefusedAndAnEventPostedTwiceRunsTwice)
 {
     ScriptedEvent a(&m_Log, "a");
     EXPECT_EQ(a.Post(0), CX_ERR_INVALID_ARGUMENT);
@@ -174,23 +174,20 @@ TEST_F(EventTest, InvalidChannelsAreRefusedWithTheirMessages)
     DestroyChannel(gone);
     EXPECT_EQ(a.Post(gone), CX_ERR_INVALID_ARGUMENT) << "a destroyed channel's ID is not reused for posting";
     EXPECT_EQ(a.GetChannel(), 0u);
-}
-
-TEST_F(EventTest, EventPostedTwiceRunsTwiceAndKeepsItsChannelUntilTheLast)
-{
     LoggingListener listener(&m_Log, "L");
-    ScriptedEvent a(&m_Log, "a", true);
-    a.Post(m_nChannel);
-    a.Post(m_nChannel);
+    ScriptedEvent twice(&m_Log, "twice", true);
+    twice.Post(m_nChannel);
+    twice.Post(m_nChannel);
     EXPECT_EQ(GetChannelCount(m_nChannel), 2);
     PumpEvents();
-    EXPECT_EQ(a.GetChannel(), m_nChannel);
+    EXPECT_EQ(twice.GetChannel(), m_nChannel);
     PumpEvents();
-    EXPECT_EQ(a.GetChannel(), 0u);
-    EXPECT_EQ(m_Log, (Log{"start a", "finish a", "release a", "start a", "finish a", "release a"}));
+    EXPECT_EQ(twice.GetChannel(), 0u);
+    EXPECT_EQ(m_Log, (Log{"start twice", "finish twice", "release twice", "start twice", "finish twice",
+                          "release twice"}));
 }
 
-TEST_F(EventTest, NothingMovesWithoutAListener)
+TEST_F(EventTest, NothingMovesWithoutAListenerOrWhileTheFrontEventIsBlocked)
 {
     ScriptedEvent a(&m_Log, "a", true);
     a.Post(m_nChannel);
@@ -204,22 +201,19 @@ TEST_F(EventTest, NothingMovesWithoutAListener)
     }
     EXPECT_EQ(m_Log, (Log{"start a", "finish a", "release a"}));
     EXPECT_FALSE(HasMainLoopFunction(PumpEvents));
-}
-
-TEST_F(EventTest, BlockedFrontEventIsNeitherStartedNorTested)
-{
-    LoggingListener listener(&m_Log, "L");
-    ScriptedEvent a(&m_Log, "a", true);
-    a.m_bBlocked = true;
-    a.Post(m_nChannel);
+    m_Log.clear();
+    LoggingListener hearer(&m_Log, "L");
+    ScriptedEvent blocked(&m_Log, "blocked", true);
+    blocked.m_bBlocked = true;
+    blocked.Post(m_nChannel);
     EXPECT_TRUE(IsChannelBlocked(m_nChannel));
     PumpEvents();
     PumpEvents();
     EXPECT_TRUE(m_Log.empty());
-    a.m_bBlocked = false;
+    blocked.m_bBlocked = false;
     EXPECT_FALSE(IsChannelBlocked(m_nChannel));
     PumpEvents();
-    EXPECT_EQ(m_Log, (Log{"start a", "finish a", "release a"}));
+    EXPECT_EQ(m_Log, (Log{"start blocked", "finish blocked", "release blocked"}));
     EXPECT_FALSE(IsChannelBlocked(m_nChannel)) << "an empty channel is not blocked";
 }
 
@@ -272,7 +266,7 @@ TEST_F(EventTest, FlushStopsTheRunningEventWithoutNotice)
     EXPECT_EQ(a.GetChannel(), 0u);
 }
 
-TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDone)
+TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDoneOrWhenItsChannelIsDestroyed)
 {
     LoggingListener listener(&m_Log, "L");
     bool deleted = false;
@@ -283,17 +277,13 @@ TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDone)
     PumpEvents();
     EXPECT_TRUE(deleted);
     EXPECT_EQ(m_Log, (Log{"start a", "finish a"}));
-}
-
-TEST_F(EventTest, DestroyFlushesAndInvalidatesTheId)
-{
-    bool deleted = false;
-    auto* a = new ScriptedEvent(&m_Log, "a");
-    a->AddFlags(EVENT_AUTO_DELETE);
-    a->m_pDeleted = &deleted;
-    a->Post(m_nChannel);
+    bool gone = false;
+    auto* flushed = new ScriptedEvent(&m_Log, "flushed");
+    flushed->AddFlags(EVENT_AUTO_DELETE);
+    flushed->m_pDeleted = &gone;
+    flushed->Post(m_nChannel);
     EXPECT_EQ(DestroyChannel(m_nChannel), 0u);
-    EXPECT_TRUE(deleted);
+    EXPECT_TRUE(gone);
     EXPECT_FALSE(IsChannelValid(m_nChannel));
     EXPECT_TRUE(m_Errors.Errors().empty());
 }

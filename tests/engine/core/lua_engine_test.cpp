@@ -40,12 +40,19 @@ protected:
 };
 } // namespace
 
-TEST_F(LuaEngineTest, PrintJoinsWithFourBlanksThroughTostring)
+TEST_F(LuaEngineTest, PrintJoinsWithFourBlanksThroughTostringAndPrecompiledChunksAreRefused)
 {
     EXPECT_EQ(Run("print('a', 1, nil, true)"), "a    1    nil    true\n");
     EXPECT_EQ(Run("print()"), "\n") << "no arguments: an empty line";
     const std::string big = Run("print(string.rep('x', 600))");
     EXPECT_EQ(big, std::string(600, 'x') + "\n") << "long lines are not cut at the output limit";
+    Run("bytes = string.dump(function() return 1 end)");
+    const std::string loaded = Run("local f, e = load(bytes, 'b', 't'); print(f == nil)");
+    EXPECT_EQ(loaded, "true\n");
+    CxString dumped = m_Engine.GetVm().GetGlobalString("bytes");
+    m_Output.m_Text.clear();
+    m_Engine.RunString(dumped.c_str());
+    EXPECT_NE(m_Output.m_Text.find("attempt to load a binary chunk"), std::string::npos) << m_Output.m_Text;
     const std::string out = Run("tostring = function() return {} end; print(1)");
     EXPECT_NE(out.find("`tostring' must return a string to `print'"), std::string::npos) << out;
 }
@@ -66,17 +73,6 @@ TEST_F(LuaEngineTest, RuntimeAndSyntaxErrorsReachErrorMessageAndTheGameGoesOn)
     Run("function _ERRORMESSAGE(m) last = 'got: ' .. m end; error('boom')");
     EXPECT_NE(std::string(m_Engine.GetVm().GetGlobalString("last").c_str()).find("got: "), std::string::npos);
     EXPECT_NE(Run("_ERRORMESSAGE = nil; error('still seen')").find("still seen"), std::string::npos);
-}
-
-TEST_F(LuaEngineTest, PrecompiledChunksAreRefused)
-{
-    Run("bytes = string.dump(function() return 1 end)");
-    const std::string out = Run("local f, e = load(bytes, 'b', 't'); print(f == nil)");
-    EXPECT_EQ(out, "true\n");
-    CxString dumped = m_Engine.GetVm().GetGlobalString("bytes");
-    m_Output.m_Text.clear();
-    m_Engine.RunString(dumped.c_str());
-    EXPECT_NE(m_Output.m_Text.find("attempt to load a binary chunk"), std::string::npos) << m_Output.m_Text;
 }
 
 TEST(LuaEngine, WithoutAStateOrTextNothingRunsAndRunFileFindsFilesInAnyCase)
@@ -133,7 +129,7 @@ protected:
 };
 } // namespace
 
-TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStack)
+TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStackAndItsTimers)
 {
     EXPECT_EQ(Run("print(GetCurRoomID(), GetCurRoom())"), "-1    nil\n");
     Run("PushRoom(1)");
@@ -151,6 +147,24 @@ TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStack)
     Run("GotoRoom(0.9)"); // numbers truncate
     m_pApp->OnIdle();
     EXPECT_EQ(m_pApp->GetCurRoomID(), 0);
+    Run("GotoRoom(1)");
+    m_pApp->OnIdle();
+    CxGameWindow* room = m_pApp->GetCurRoom();
+    Run("local r = GetCurRoom(); _G['Room::SetTimer'](r, 5, 250); _G['Room::SetTimer'](r, 6, 100, 77)");
+    CxTimerCallBack* plain = room->GetRoomTimers().FindTimer(5);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->GetInterval(), 250u);
+    EXPECT_EQ(plain->GetUserValue(), 0) << "three arguments: user value 0";
+    ASSERT_NE(room->GetRoomTimers().FindTimer(6), nullptr);
+    EXPECT_EQ(room->GetRoomTimers().FindTimer(6)->GetUserValue(), 77);
+    Run("_G['Room::KillTimer'](GetCurRoom(), 5)");
+    EXPECT_EQ(room->GetRoomTimers().FindTimer(5), nullptr);
+
+    // Anything that is not one of the application's rooms is refused.
+    const std::string refused = Run("_G['Room::SetTimer'](io.stdout, 7, 10)");
+    EXPECT_NE(refused.find("room expected"), std::string::npos) << refused;
+    EXPECT_NE(Run("_G['Room::PauseTimer'](42, 6)").find("room expected"), std::string::npos);
+    EXPECT_EQ(room->GetRoomTimers().FindTimer(7), nullptr);
 }
 
 TEST_F(GameLuaTest, StartupRunsAtCreateAndRestartBuildsAFreshState)
@@ -170,28 +184,6 @@ TEST_F(GameLuaTest, StartupRunsAtCreateAndRestartBuildsAFreshState)
     m_pApp->Init();
     m_pApp->Create();
     EXPECT_EQ(Run("print(started, leftover)"), "1    nil\n");
-}
-
-TEST_F(GameLuaTest, RoomTimersFromScripts)
-{
-    Run("GotoRoom(1)");
-    m_pApp->OnIdle();
-    CxGameWindow* room = m_pApp->GetCurRoom();
-    Run("local r = GetCurRoom(); _G['Room::SetTimer'](r, 5, 250); _G['Room::SetTimer'](r, 6, 100, 77)");
-    CxTimerCallBack* plain = room->GetRoomTimers().FindTimer(5);
-    ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(plain->GetInterval(), 250u);
-    EXPECT_EQ(plain->GetUserValue(), 0) << "three arguments: user value 0";
-    ASSERT_NE(room->GetRoomTimers().FindTimer(6), nullptr);
-    EXPECT_EQ(room->GetRoomTimers().FindTimer(6)->GetUserValue(), 77);
-    Run("_G['Room::KillTimer'](GetCurRoom(), 5)");
-    EXPECT_EQ(room->GetRoomTimers().FindTimer(5), nullptr);
-
-    // Anything that is not one of the application's rooms is refused.
-    const std::string refused = Run("_G['Room::SetTimer'](io.stdout, 7, 10)");
-    EXPECT_NE(refused.find("room expected"), std::string::npos) << refused;
-    EXPECT_NE(Run("_G['Room::PauseTimer'](42, 6)").find("room expected"), std::string::npos);
-    EXPECT_EQ(room->GetRoomTimers().FindTimer(7), nullptr);
 }
 
 namespace {

@@ -71,7 +71,7 @@ public:
 };
 } // namespace
 
-TEST_F(DisplayTreeTest, SiblingsAreOrderedByDepthLargestFirst)
+TEST_F(DisplayTreeTest, SiblingsAreOrderedByDepthAndDestroyedObjectsLeaveTheList)
 {
     CxDisplayObject parent;
     parent.Create(0, 0, 100, 100, nullptr, 0);
@@ -95,22 +95,18 @@ TEST_F(DisplayTreeTest, SiblingsAreOrderedByDepthLargestFirst)
     a.SetDepth(6);
     EXPECT_EQ(ChildIds(parent), (std::vector<uint32_t>{2, 1, 5, 3, 4}));
     EXPECT_EQ(parent.CountChildren(), 5);
-}
-
-TEST_F(DisplayTreeTest, DestroyedObjectsLeaveTheirParentsListAndTheLiveRegistry)
-{
-    CxDisplayObject parent;
-    parent.Create(0, 0, 10, 10);
-    CxDisplayObject first;
-    first.Create(0, 0, 1, 1, &parent, 1);
+    CxDisplayObject holder;
+    holder.Create(0, 0, 10, 10);
+    CxDisplayObject one;
+    one.Create(0, 0, 1, 1, &holder, 1);
     {
-        CxDisplayObject middle;
-        middle.Create(0, 0, 1, 1, &parent, 2);
+        CxDisplayObject two;
+        two.Create(0, 0, 1, 1, &holder, 2);
     }
-    CxDisplayObject last;
-    last.Create(0, 0, 1, 1, &parent, 3);
-    EXPECT_EQ(ChildIds(parent), (std::vector<uint32_t>{1, 3}));
-    EXPECT_EQ(parent.GetParent(), CxDisplayObject::GetRoot());
+    CxDisplayObject three;
+    three.Create(0, 0, 1, 1, &holder, 3);
+    EXPECT_EQ(ChildIds(holder), (std::vector<uint32_t>{1, 3}));
+    EXPECT_EQ(holder.GetParent(), CxDisplayObject::GetRoot());
     auto* o = new CxDisplayObject;
     EXPECT_TRUE(CxDisplayObject::IsLiveObject(o));
     delete o;
