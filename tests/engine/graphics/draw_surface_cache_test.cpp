@@ -4,43 +4,31 @@
 
 #include "engine/core/file.h"
 #include "engine/core/memory.h"
+#include "engine/core/options.h"
 #include "tests/engine/graphics/surface_test_util.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace surface_test;
 
 namespace {
-// Swap files go to a private directory; the memory budget is lifted afterwards.
+// Swap files go to a scratch directory; the memory budget is lifted afterwards.
 class DrawSurfaceCache : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/rumbo-surface-cache-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_strDir = pattern;
-        const char* old = getenv("TEMP");
-        m_bHadTemp = old != nullptr;
-        if (old)
-            m_strOldTemp = old;
-        setenv("TEMP", m_strDir.c_str(), 1);
+        m_Options.SetString("Engine", "CacheDir", m_Dir.Path().c_str());
+        SetMainOptions(&m_Options);
     }
-
     void TearDown() override
     {
         SetMemoryBudget(CX_MEMORY_UNLIMITED);
-        if (m_bHadTemp)
-            setenv("TEMP", m_strOldTemp.c_str(), 1);
-        else
-            unsetenv("TEMP");
-        rmdir(m_strDir.c_str());
+        SetMainOptions(nullptr);
     }
 
     // Leaves room for less than `bytes` and purges until that much fits.
@@ -50,9 +38,8 @@ protected:
         return CxCachedObject::PurgeCache(bytes);
     }
 
-    std::string m_strDir;
-    std::string m_strOldTemp;
-    bool m_bHadTemp = false;
+    TempDir m_Dir;
+    CxOptions m_Options;
 };
 } // namespace
 
