@@ -281,7 +281,7 @@ TEST_F(DisplayTreeTest, FocusMovesWithKillAndSetCallsAndClearLeavesNobody)
     EXPECT_EQ(b.m_Keys.size(), 1u);
 }
 
-TEST_F(DisplayTreeTest, CaptureStackRestoresEarlierHolders)
+TEST_F(DisplayTreeTest, CaptureStackRestoresHoldersDropsDestroyedOnesAndIgnoresPushesBeyondCapacity)
 {
     CxDisplayObject a, b, c;
     a.CaptureMouse();
@@ -298,21 +298,17 @@ TEST_F(DisplayTreeTest, CaptureStackRestoresEarlierHolders)
     EXPECT_EQ(CxDisplayObject::GetCapture(), &a);
     a.ReleaseMouse();
     EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
-
-TEST_F(DisplayTreeTest, CaptureStackDropsDestroyedObjectsAndIgnoresPushesBeyondCapacity)
-{
-    CxDisplayObject a;
+    CxDisplayObject kept;
     {
         CxDisplayObject gone;
-        a.CaptureMouse();
+        kept.CaptureMouse();
         gone.CaptureMouse();
-        a.CaptureMouse();
+        kept.CaptureMouse();
     }
-    EXPECT_EQ(CxDisplayObject::GetCapture(), &a);
-    a.ReleaseMouse();
-    EXPECT_EQ(CxDisplayObject::GetCapture(), &a);
-    a.ReleaseMouse();
+    EXPECT_EQ(CxDisplayObject::GetCapture(), &kept);
+    kept.ReleaseMouse();
+    EXPECT_EQ(CxDisplayObject::GetCapture(), &kept);
+    kept.ReleaseMouse();
     EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
     std::vector<CxDisplayObject> many(40);
     for (auto& o : many)

@@ -180,30 +180,26 @@ TEST_F(BitmapFontDraw, MissingGlyphIsLoggedOncePerFontAndCharacterAndNeverCounte
     EXPECT_EQ(3, font->DrawChar(&target, 0, 0, 59, 5, 0, CX_FONT_KEY_TRANSPARENT));
 }
 
-TEST_F(BitmapFontDraw, NullSurfaceIsReported)
+TEST_F(BitmapFontDraw, NullSurfacesAreReportedOwnColoursKeyNoneAndSilhouette)
 {
     CxFont* font = MakeFixedFont(2, 3, 4);
     ErrorCapture capture;
     EXPECT_EQ(0, font->DrawChar(nullptr, 0, 0, 1, 5, 0, CX_FONT_KEY_TRANSPARENT));
     ASSERT_EQ(1u, capture.Errors().size());
     EXPECT_EQ("Can't render to a null surface", capture.Errors()[0].text);
-}
-
-TEST_F(BitmapFontDraw, OwnColoursKeyNoneAndSilhouette)
-{
-    CxFont* font = MakeFixedFont(1, 3, 4);
+    CxFont* shape = MakeFixedFont(1, 3, 4);
     CxDrawSurface target(8, 8, 8);
     target.FillRect(nullptr, 1);
-    EXPECT_EQ(3, font->DrawChar(&target, 2, 1, 0, CX_FONT_OWN_COLORS, 0, CX_FONT_KEY_TRANSPARENT));
+    EXPECT_EQ(3, shape->DrawChar(&target, 2, 1, 0, CX_FONT_OWN_COLORS, 0, CX_FONT_KEY_TRANSPARENT));
     EXPECT_EQ(INK, target.GetPixel(2, 1));
     EXPECT_EQ(1u, target.GetPixel(4, 1)) << "the glyph's paper pixel is skipped";
     EXPECT_EQ(CxRect(2, 1, 4, 4), ChangedBox(target, 1));
     // Without a key every pixel is copied.
-    font->DrawChar(&target, 2, 1, 0, CX_FONT_OWN_COLORS, 0, CX_COLOR_NONE);
+    shape->DrawChar(&target, 2, 1, 0, CX_FONT_OWN_COLORS, 0, CX_COLOR_NONE);
     EXPECT_EQ(PAPER, target.GetPixel(4, 1));
     // A colour draws the silhouette: 11 of the 12 pixels.
     target.FillRect(nullptr, 1);
-    font->DrawChar(&target, 0, 0, 0, 200, 0, CX_FONT_KEY_TRANSPARENT);
+    shape->DrawChar(&target, 0, 0, 0, 200, 0, CX_FONT_KEY_TRANSPARENT);
     EXPECT_EQ(1u, target.GetPixel(2, 0));
     EXPECT_EQ(11, surface_test::CountValue(target, 200));
 }

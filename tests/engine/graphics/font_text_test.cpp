@@ -77,7 +77,7 @@ TEST_F(TextLayout, AlignmentPlacesTheTextBox)
     EXPECT_EQ(CxRect(44, 0, 59, 11), ChangedBox(m_Target, BACK)) << "size scales lines and widths";
 }
 
-TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpace)
+TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpaceAndEmptyTextOrNoFontDrawNothing)
 {
     Draw(CxRect(0, 0, 59, 39), "a\tb\rc", CX_TEXT_CENTER);
     CxDrawSurface plain(60, 40, 8);
@@ -85,6 +85,12 @@ TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpace)
     DrawText(&plain, CxRect(0, 0, 59, 39), COLOUR, "abc", CX_TEXT_CENTER, 0, m_pFont,
              CX_FONT_KEY_TRANSPARENT);
     EXPECT_EQ("", surface_test::FirstDifference(m_Target, plain));
+    m_Target.FillRect(nullptr, BACK);
+    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), "", 0));
+    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), nullptr, 0));
+    // No font given and no default font listed.
+    EXPECT_EQ(0, DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", 0));
+    EXPECT_LT(ChangedBox(m_Target, BACK).right, 0);
 }
 
 TEST_F(TextLayout, ShadowIsDrawnFirstOneDownRight)
@@ -95,15 +101,6 @@ TEST_F(TextLayout, ShadowIsDrawnFirstOneDownRight)
     EXPECT_EQ(50u, m_Target.GetPixel(4, 6));    // shadow only
     EXPECT_EQ(COLOUR, m_Target.GetPixel(3, 5)); // glyph over its shadow
     EXPECT_EQ(BACK, m_Target.GetPixel(0, 6));
-}
-
-TEST_F(TextLayout, NothingForEmptyTextOrMissingFont)
-{
-    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), "", 0));
-    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), nullptr, 0));
-    // No font given and no default font listed.
-    EXPECT_EQ(0, DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", 0));
-    EXPECT_LT(ChangedBox(m_Target, BACK).right, 0);
 }
 
 TEST_F(WordWrap, WrapTextBreaksAfterBreakCharactersAndSplitsLongWords)
@@ -131,11 +128,14 @@ TEST_F(WordWrap, WrapTextBreaksAfterBreakCharactersAndSplitsLongWords)
         EXPECT_STREQ(c.wrapped, WrapText(m_pFont, c.text, c.width, c.size).c_str()) << c.text;
 }
 
-TEST_F(WordWrap, DrawsLinesBelowEachOther)
+TEST_F(WordWrap, DrawsLinesBelowEachOtherAndBottomAlignmentCountsThem)
 {
     EXPECT_EQ(3, Draw(CxRect(2, 1, 25, 39), "one two three", CX_TEXT_WORDWRAP));
     EXPECT_EQ(CxRect(2, 1, 2 + 5 * 4 - 1, 1 + 3 * 6 - 1), ChangedBox(m_Target, BACK));
     EXPECT_EQ(COLOUR, m_Target.GetPixel(2, 13)); // "three" starts the third line
+    m_Target.FillRect(nullptr, BACK);
+    EXPECT_EQ(3, Draw(CxRect(0, 0, 23, 39), "ab\ncd\nef", CX_TEXT_WORDWRAP | CX_TEXT_BOTTOM));
+    EXPECT_EQ(CxRect(0, 22, 7, 39), ChangedBox(m_Target, BACK));
 }
 
 TEST_F(WordWrap, LinesAreCentredOneByOne)
@@ -145,10 +145,4 @@ TEST_F(WordWrap, LinesAreCentredOneByOne)
     EXPECT_EQ(CxRect(2, 14, 21, 25), ChangedBox(m_Target, BACK));
     EXPECT_EQ(COLOUR, m_Target.GetPixel(8, 20));
     EXPECT_EQ(BACK, m_Target.GetPixel(7, 24));
-}
-
-TEST_F(WordWrap, BottomAlignmentCountsTheLines)
-{
-    EXPECT_EQ(3, Draw(CxRect(0, 0, 23, 39), "ab\ncd\nef", CX_TEXT_WORDWRAP | CX_TEXT_BOTTOM));
-    EXPECT_EQ(CxRect(0, 22, 7, 39), ChangedBox(m_Target, BACK));
 }

@@ -62,7 +62,7 @@ TEST_F(ImageFilterRegistry, ExtensionsNeedTheirPeriodAndSaveUsesTheirFirstOccurr
     EXPECT_EQ(nullptr, FindImageFilterForSave("a.bmp.bmp"));
 }
 
-TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCase)
+TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCaseAndUnregisterTakesWildcards)
 {
     RegisterImageFilter(".BMP", FakeLoad, nullptr);
     CxDrawSurface surface;
@@ -75,6 +75,22 @@ TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCase)
     CxDrawSurface other;
     EXPECT_EQ(CX_ERR_UNKNOWN, other.Load("notes.bmp.txt"));
     EXPECT_EQ("No image filter registered for 'notes.bmp.txt'", s_LastMessage);
+    UnregisterImageFilter("*");
+    RegisterImageFilter(".TGA", FakeLoad, nullptr);
+    RegisterImageFilter(".QEX", FakeLoad, nullptr);
+    RegisterImageFilter(".PCX", FakeLoad, nullptr);
+    RegisterImageFilter(".BMP", FakeLoad, nullptr);
+    EXPECT_EQ(0u, UnregisterImageFilter("*.b*;.t?a"));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.bmp"));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.tga"));
+    EXPECT_NE(nullptr, FindImageFilterForLoad("a.qex"));
+    // A freed entry is reused by the next registration.
+    RegisterImageFilter(".JPG", FakeLoad, nullptr);
+    EXPECT_STREQ(".JPG", GetImageFilter(0)->szExtension);
+    // A full table ignores further entries.
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(0u, RegisterImageFilter((".E" + std::to_string(i)).c_str(), FakeLoad, nullptr));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.e19"));
 }
 
 TEST_F(ImageFilterRegistry, StandardFiltersSaveAndLoadBackTheSamePixels)
@@ -126,22 +142,4 @@ TEST_F(ImageFilterRegistry, MissingFunctionsAndLoaderFailuresAreReported)
     EXPECT_TRUE(name.IsEmpty());
 }
 
-TEST_F(ImageFilterRegistry, UnregisterTakesAListOfWildcards)
-{
-    RegisterImageFilter(".TGA", FakeLoad, nullptr);
-    RegisterImageFilter(".QEX", FakeLoad, nullptr);
-    RegisterImageFilter(".PCX", FakeLoad, nullptr);
-    RegisterImageFilter(".BMP", FakeLoad, nullptr);
-    EXPECT_EQ(0u, UnregisterImageFilter("*.b*;.t?a"));
-    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.bmp"));
-    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.tga"));
-    EXPECT_NE(nullptr, FindImageFilterForLoad("a.qex"));
-    // A freed entry is reused by the next registration.
-    RegisterImageFilter(".JPG", FakeLoad, nullptr);
-    EXPECT_STREQ(".JPG", GetImageFilter(0)->szExtension);
-    // A full table ignores further entries.
-    for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(0u, RegisterImageFilter((".E" + std::to_string(i)).c_str(), FakeLoad, nullptr));
-    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.e19"));
-}
 } // namespace

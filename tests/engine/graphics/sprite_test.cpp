@@ -99,7 +99,7 @@ TEST_F(SpriteTest, PaintDrawsTheCurrentFrameKeyedAtItsScreenPlaceWithItsEffect)
     EXPECT_EQ(screen.GetPixel(35, 45), 7u);
 }
 
-TEST_F(SpriteTest, PaintClipsToTheDirtyRectangle)
+TEST_F(SpriteTest, PaintClipsToTheDirtyRectangleAndStretchesTheFrame)
 {
     CxDrawSurface screen(640, 480, 16);
     CxSprite sprite;
@@ -114,36 +114,32 @@ TEST_F(SpriteTest, PaintClipsToTheDirtyRectangle)
     EXPECT_EQ(screen.GetPixel(9, 9), 100u);
     EXPECT_EQ(screen.GetPixel(10, 10), 7u);
     EXPECT_EQ(screen.GetPixel(4, 4), 7u);
-}
-
-TEST_F(SpriteTest, StretchedSpriteScalesTheFrame)
-{
-    CxDrawSurface screen(640, 480, 16);
-    screen.FillRect(nullptr, 7);
-    auto* image = new CxDrawSurface(2, 2, 16);
-    image->SetPixel(0, 0, 1);
-    image->SetPixel(1, 0, 2);
-    image->SetPixel(0, 1, 3);
-    image->SetPixel(1, 1, 4);
-    CxSprite sprite;
-    sprite.SetImage(image, 1);
-    sprite.Create(0, 0, 20, 20);
-    sprite.SetSize(20, 20);
-    sprite.SetFlags(DO_STRETCHED, true);
-    sprite.MoveTo(100, 100);
-    CxDisplayObject::UpdateScreen(&screen);
-    EXPECT_EQ(screen.GetPixel(100, 100), 1u);
-    EXPECT_EQ(screen.GetPixel(119, 100), 2u);
-    EXPECT_EQ(screen.GetPixel(100, 119), 3u);
-    EXPECT_EQ(screen.GetPixel(119, 119), 4u);
-    EXPECT_EQ(screen.GetPixel(120, 120), 7u);
+    CxDrawSurface wide(640, 480, 16);
+    wide.FillRect(nullptr, 7);
+    auto* quarters = new CxDrawSurface(2, 2, 16);
+    quarters->SetPixel(0, 0, 1);
+    quarters->SetPixel(1, 0, 2);
+    quarters->SetPixel(0, 1, 3);
+    quarters->SetPixel(1, 1, 4);
+    CxSprite stretched;
+    stretched.SetImage(quarters, 1);
+    stretched.Create(0, 0, 20, 20);
+    stretched.SetSize(20, 20);
+    stretched.SetFlags(DO_STRETCHED, true);
+    stretched.MoveTo(100, 100);
+    CxDisplayObject::UpdateScreen(&wide);
+    EXPECT_EQ(wide.GetPixel(100, 100), 1u);
+    EXPECT_EQ(wide.GetPixel(119, 100), 2u);
+    EXPECT_EQ(wide.GetPixel(100, 119), 3u);
+    EXPECT_EQ(wide.GetPixel(119, 119), 4u);
+    EXPECT_EQ(wide.GetPixel(120, 120), 7u);
     // Only the lower right quarter dirty: the right quarter of the frame is drawn there.
-    screen.FillRect(nullptr, 7);
+    wide.FillRect(nullptr, 7);
     CxDisplayObject::AddDirtyRect(CxRect(110, 110, 119, 119));
-    CxDisplayObject::UpdateScreen(&screen);
-    EXPECT_EQ(screen.GetPixel(110, 110), 4u);
-    EXPECT_EQ(screen.GetPixel(119, 119), 4u);
-    EXPECT_EQ(screen.GetPixel(109, 109), 7u);
+    CxDisplayObject::UpdateScreen(&wide);
+    EXPECT_EQ(wide.GetPixel(110, 110), 4u);
+    EXPECT_EQ(wide.GetPixel(119, 119), 4u);
+    EXPECT_EQ(wide.GetPixel(109, 109), 7u);
 }
 
 TEST_F(SpriteTest, PixelExactHitTestSkipsKeyPixelsAndDrawToStampsTheFrame)
