@@ -13,9 +13,7 @@
 using namespace font_test;
 
 namespace {
-class DefaultFont : public FontTest
-{
-};
+using DefaultFont = FontTest;
 
 // The 8 x 12 pixels of one glyph of the image as text, '#' for ink.
 std::string GlyphPixels(CxDrawSurface& image, int32_t code)

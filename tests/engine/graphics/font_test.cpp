@@ -18,12 +18,8 @@
 using namespace font_test;
 
 namespace {
-class BitmapFontBuild : public FontTest
-{
-};
-class BitmapFontDraw : public FontTest
-{
-};
+using BitmapFontBuild = FontTest;
+using BitmapFontDraw = FontTest;
 class FontRegistry : public FontTest
 {
 protected:

@@ -36,9 +36,7 @@ protected:
     CxDrawSurface m_Target{60, 40, 8};
 };
 
-class WordWrap : public TextLayout
-{
-};
+using WordWrap = TextLayout;
 } // namespace
 
 TEST_F(TextLayout, AlignmentPlacesTheTextBox)
