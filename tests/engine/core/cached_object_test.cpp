@@ -103,21 +103,6 @@ TEST(Allocator, BudgetRefusesLikeAHeapFailure)
     EXPECT_EQ(GetMemoryBudget(), CX_MEMORY_UNLIMITED);
 }
 
-TEST_F(CacheTest, LockCountsAreSignedAndClearedByPurge)
-{
-    Blob blob(64, 1);
-    EXPECT_FALSE(blob.IsLocked());
-    blob.Unlock();
-    EXPECT_EQ(blob.GetLockCount(), -1) << "Unlock has no lower bound";
-    blob.Lock();
-    blob.Lock();
-    EXPECT_EQ(blob.GetLockCount(), 1);
-    EXPECT_NE(blob.IsResident(), 0u);
-    blob.ClearLocks();
-    EXPECT_EQ(blob.GetLockCount(), 0);
-    EXPECT_NE(blob.IsResident(), 0u) << "ClearLocks keeps the resident bit";
-}
-
 TEST_F(CacheTest, AllocationUnderBudgetEvictsLeastRecentlyUsedAndRestoresThem)
 {
     constexpr uint32_t SIZE = 64 * 1024;
@@ -183,7 +168,7 @@ TEST_F(CacheTest, UnwritableSwapDirectoryKeepsTheObjectInMemory)
     EXPECT_TRUE(a.HoldsPattern(9));
 }
 
-TEST_F(CacheTest, RestoreOfAVanishedSwapFileReportsNotFound)
+TEST_F(CacheTest, VanishedSwapFileReportsNotFoundAndDestroyingDeletesIt)
 {
     Blob a(256, 3);
     ASSERT_EQ(a.SaveToCache(), CX_ERR_NONE);
@@ -192,17 +177,13 @@ TEST_F(CacheTest, RestoreOfAVanishedSwapFileReportsNotFound)
     EXPECT_EQ(a.RestoreFromCache(), CX_ERR_FILE_NOT_FOUND);
     EXPECT_FALSE(a.HasCacheFile());
     EXPECT_EQ(a.RestoreFromCache(), CX_ERR_NONE) << "no cache file: nothing to do";
-}
-
-TEST_F(CacheTest, DestroyingAnObjectDeletesItsSwapFile)
-{
     CxString swap;
     const uint32_t count = CxCachedObject::GetObjectCount();
     {
-        Blob a(128, 4);
+        Blob b(128, 4);
         EXPECT_EQ(CxCachedObject::GetObjectCount(), count + 1);
-        ASSERT_EQ(a.SaveToCache(), CX_ERR_NONE);
-        swap = a.GetCacheFileName();
+        ASSERT_EQ(b.SaveToCache(), CX_ERR_NONE);
+        swap = b.GetCacheFileName();
         EXPECT_TRUE(FileExists(swap.c_str()));
     }
     EXPECT_FALSE(FileExists(swap.c_str()));

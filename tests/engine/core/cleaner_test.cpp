@@ -18,36 +18,19 @@ struct Tracked
 };
 } // namespace
 
-TEST(CleanerTest, DeletesHeldObjectsOnlyWhenEmptied)
-{
-    int deaths = 0;
-    CxCleaner cleaner;
-    cleaner.Add(new Tracked(&deaths));
-    cleaner.Add(new Tracked(&deaths));
-    EXPECT_EQ(deaths, 0);
-    EXPECT_EQ(cleaner.GetCount(), 2);
-    cleaner.Empty();
-    EXPECT_EQ(deaths, 2);
-    EXPECT_TRUE(cleaner.IsEmpty());
-}
-
-TEST(CleanerTest, DestructionDeletesWhatIsLeft)
+TEST(CleanerTest, DeletesOnEmptyAndDestructionIncludingObjectsDeferredMeanwhile)
 {
     int deaths = 0;
     {
         CxCleaner cleaner;
         cleaner.Add(new Tracked(&deaths));
+        cleaner.Add(new Tracked(&deaths, &cleaner)); // defers one more while being deleted
         cleaner.Add(static_cast<Tracked*>(nullptr));
+        EXPECT_EQ(deaths, 0);
+        cleaner.Empty();
+        EXPECT_EQ(deaths, 3);
+        EXPECT_TRUE(cleaner.IsEmpty());
+        cleaner.Add(new Tracked(&deaths));
     }
-    EXPECT_EQ(deaths, 1);
-}
-
-TEST(CleanerTest, ObjectsDeferredWhileEmptyingAreDeletedToo)
-{
-    int deaths = 0;
-    CxCleaner cleaner;
-    cleaner.Add(new Tracked(&deaths, &cleaner));
-    cleaner.Empty();
-    EXPECT_EQ(deaths, 2);
-    EXPECT_TRUE(cleaner.IsEmpty());
+    EXPECT_EQ(deaths, 4) << "destruction deletes what is left";
 }

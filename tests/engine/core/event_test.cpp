@@ -88,37 +88,29 @@ protected:
     }
     void TearDown() override
     {
+        for (uint32_t channel : m_Extra)
+            if (IsChannelValid(channel))
+                DestroyChannel(channel);
         if (IsChannelValid(m_nChannel))
             DestroyChannel(m_nChannel);
+    }
+    // A further channel, destroyed after the test if it still exists.
+    uint32_t NewChannel()
+    {
+        uint32_t channel = 0;
+        EXPECT_EQ(CreateChannel(&channel), 0u);
+        m_Extra.push_back(channel);
+        return channel;
     }
 
     ErrorCapture m_Errors{0};
     Log m_Log;
     uint32_t m_nChannel = 0;
+    std::vector<uint32_t> m_Extra;
 };
 } // namespace
 
 // ---- channels ----
-
-TEST_F(EventTest, NewChannelIsIdleAndPostingMakesItActive)
-{
-    auto inList = [](const CxLinkedList<CxEventChannel*>& list, uint32_t id) {
-        for (auto* node = list.GetHead(); node; node = node->GetNext())
-            if (node->m_Value->GetID() == id)
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(inList(GetIdleChannels(), m_nChannel));
-    EXPECT_FALSE(inList(GetActiveChannels(), m_nChannel));
-    LoggingListener listener(&m_Log, "L");
-    ScriptedEvent event(&m_Log, "a", true);
-    event.Post(m_nChannel);
-    EXPECT_TRUE(inList(GetActiveChannels(), m_nChannel));
-    EXPECT_FALSE(inList(GetIdleChannels(), m_nChannel));
-    PumpEvents();
-    EXPECT_TRUE(IsChannelEmpty(m_nChannel));
-    EXPECT_TRUE(inList(GetIdleChannels(), m_nChannel)) << "a channel found empty goes back to the idle list";
-}
 
 TEST_F(EventTest, OnlyTheFrontEventRunsAndTheNextFollowsInTheNextPass)
 {
@@ -157,61 +149,45 @@ TEST_F(EventTest, ContinueRunsTheNextEventInTheSamePass)
 
 TEST_F(EventTest, ChannelsRunSideBySide)
 {
-    uint32_t other = 0;
-    ASSERT_EQ(CreateChannel(&other), 0u);
     LoggingListener listener(&m_Log, "L");
     ScriptedEvent a(&m_Log, "a");
     ScriptedEvent b(&m_Log, "b");
     a.Post(m_nChannel);
-    b.Post(other);
+    b.Post(NewChannel());
     PumpEvents();
     EXPECT_EQ(m_Log, (Log{"start a", "start b"}));
-    DestroyChannel(other);
 }
 
-TEST_F(EventTest, PostingToAnInvalidChannelIsRefused)
+TEST_F(EventTest, InvalidChannelsAreRefusedAndAnEventPostedTwiceRunsTwice)
 {
     ScriptedEvent a(&m_Log, "a");
     EXPECT_EQ(a.Post(0), CX_ERR_INVALID_ARGUMENT);
-    ASSERT_EQ(m_Errors.Errors().size(), 1u);
+    EXPECT_EQ(DestroyChannel(0), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(FlushChannel(0), CX_ERR_INVALID_ARGUMENT);
+    const std::string tail = "(nChannelID) - nChannelID is not a valid event channel";
+    ASSERT_EQ(m_Errors.Errors().size(), 3u);
     EXPECT_EQ(m_Errors.Errors()[0].code, CX_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(m_Errors.Errors()[0].text,
-              "CxEvent::Post(nChannelID) - nChannelID is not a valid event channel");
-    EXPECT_EQ(a.GetChannel(), 0u);
-
-    uint32_t gone = 0;
-    CreateChannel(&gone);
+    EXPECT_EQ(m_Errors.Errors()[0].text, "CxEvent::Post" + tail);
+    EXPECT_EQ(m_Errors.Errors()[1].text, "CxEvent::DestroyChannel" + tail);
+    EXPECT_EQ(m_Errors.Errors()[2].text, "CxEvent::FlushChannel" + tail);
+    const uint32_t gone = NewChannel();
     DestroyChannel(gone);
     EXPECT_EQ(a.Post(gone), CX_ERR_INVALID_ARGUMENT) << "a destroyed channel's ID is not reused for posting";
     EXPECT_EQ(a.GetChannel(), 0u);
-}
-
-TEST_F(EventTest, DestroyAndFlushOfChannelZeroReportTheirMessages)
-{
-    EXPECT_EQ(DestroyChannel(0), CX_ERR_INVALID_ARGUMENT);
-    EXPECT_EQ(FlushChannel(0), CX_ERR_INVALID_ARGUMENT);
-    ASSERT_EQ(m_Errors.Errors().size(), 2u);
-    EXPECT_EQ(m_Errors.Errors()[0].text,
-              "CxEvent::DestroyChannel(nChannelID) - nChannelID is not a valid event channel");
-    EXPECT_EQ(m_Errors.Errors()[1].text,
-              "CxEvent::FlushChannel(nChannelID) - nChannelID is not a valid event channel");
-}
-
-TEST_F(EventTest, EventPostedTwiceRunsTwiceAndKeepsItsChannelUntilTheLast)
-{
     LoggingListener listener(&m_Log, "L");
-    ScriptedEvent a(&m_Log, "a", true);
-    a.Post(m_nChannel);
-    a.Post(m_nChannel);
+    ScriptedEvent twice(&m_Log, "twice", true);
+    twice.Post(m_nChannel);
+    twice.Post(m_nChannel);
     EXPECT_EQ(GetChannelCount(m_nChannel), 2);
     PumpEvents();
-    EXPECT_EQ(a.GetChannel(), m_nChannel);
+    EXPECT_EQ(twice.GetChannel(), m_nChannel);
     PumpEvents();
-    EXPECT_EQ(a.GetChannel(), 0u);
-    EXPECT_EQ(m_Log, (Log{"start a", "finish a", "release a", "start a", "finish a", "release a"}));
+    EXPECT_EQ(twice.GetChannel(), 0u);
+    EXPECT_EQ(m_Log, (Log{"start twice", "finish twice", "release twice", "start twice", "finish twice",
+                          "release twice"}));
 }
 
-TEST_F(EventTest, NothingMovesWithoutAListener)
+TEST_F(EventTest, NothingMovesWithoutAListenerOrWhileTheFrontEventIsBlocked)
 {
     ScriptedEvent a(&m_Log, "a", true);
     a.Post(m_nChannel);
@@ -225,22 +201,19 @@ TEST_F(EventTest, NothingMovesWithoutAListener)
     }
     EXPECT_EQ(m_Log, (Log{"start a", "finish a", "release a"}));
     EXPECT_FALSE(HasMainLoopFunction(PumpEvents));
-}
-
-TEST_F(EventTest, BlockedFrontEventIsNeitherStartedNorTested)
-{
-    LoggingListener listener(&m_Log, "L");
-    ScriptedEvent a(&m_Log, "a", true);
-    a.m_bBlocked = true;
-    a.Post(m_nChannel);
+    m_Log.clear();
+    LoggingListener hearer(&m_Log, "L");
+    ScriptedEvent blocked(&m_Log, "blocked", true);
+    blocked.m_bBlocked = true;
+    blocked.Post(m_nChannel);
     EXPECT_TRUE(IsChannelBlocked(m_nChannel));
     PumpEvents();
     PumpEvents();
     EXPECT_TRUE(m_Log.empty());
-    a.m_bBlocked = false;
+    blocked.m_bBlocked = false;
     EXPECT_FALSE(IsChannelBlocked(m_nChannel));
     PumpEvents();
-    EXPECT_EQ(m_Log, (Log{"start a", "finish a", "release a"}));
+    EXPECT_EQ(m_Log, (Log{"start blocked", "finish blocked", "release blocked"}));
     EXPECT_FALSE(IsChannelBlocked(m_nChannel)) << "an empty channel is not blocked";
 }
 
@@ -256,43 +229,20 @@ TEST_F(EventTest, PauseAndResumeGoToTheFrontEventOnly)
     EXPECT_EQ(m_Log, (Log{"pause a", "resume a"}));
 }
 
-TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDone)
-{
-    LoggingListener listener(&m_Log, "L");
-    bool deleted = false;
-    auto* a = new ScriptedEvent(&m_Log, "a", true);
-    a->m_pDeleted = &deleted;
-    a->AddFlags(EVENT_AUTO_DELETE);
-    a->Post(m_nChannel);
-    PumpEvents();
-    EXPECT_TRUE(deleted);
-    EXPECT_EQ(m_Log, (Log{"start a", "finish a"}));
-}
-
-TEST_F(EventTest, DeletedEventLeavesItsChannel)
+TEST_F(EventTest, DeletedOrRepostedEventLeavesItsChannel)
 {
     auto* a = new ScriptedEvent(&m_Log, "a");
     ScriptedEvent b(&m_Log, "b");
     a->Post(m_nChannel);
     b.Post(m_nChannel);
     a->Post(m_nChannel);
-    delete a;
+    const uint32_t other = NewChannel();
+    a->Post(other);
     EXPECT_EQ(GetChannelCount(m_nChannel), 1);
     EXPECT_EQ(GetChannelFront(m_nChannel), &b);
-}
-
-TEST_F(EventTest, PostingElsewhereMovesTheEvent)
-{
-    uint32_t other = 0;
-    CreateChannel(&other);
-    auto* a = new ScriptedEvent(&m_Log, "a");
-    a->Post(m_nChannel);
-    a->Post(other);
-    EXPECT_TRUE(IsChannelEmpty(m_nChannel));
     EXPECT_EQ(a->GetChannel(), other);
     delete a;
     EXPECT_TRUE(IsChannelEmpty(other));
-    DestroyChannel(other);
 }
 
 // ---- flushing and destroying ----
@@ -316,15 +266,24 @@ TEST_F(EventTest, FlushStopsTheRunningEventWithoutNotice)
     EXPECT_EQ(a.GetChannel(), 0u);
 }
 
-TEST_F(EventTest, DestroyFlushesAndInvalidatesTheId)
+TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDoneOrWhenItsChannelIsDestroyed)
 {
+    LoggingListener listener(&m_Log, "L");
     bool deleted = false;
-    auto* a = new ScriptedEvent(&m_Log, "a");
-    a->AddFlags(EVENT_AUTO_DELETE);
+    auto* a = new ScriptedEvent(&m_Log, "a", true);
     a->m_pDeleted = &deleted;
+    a->AddFlags(EVENT_AUTO_DELETE);
     a->Post(m_nChannel);
-    EXPECT_EQ(DestroyChannel(m_nChannel), 0u);
+    PumpEvents();
     EXPECT_TRUE(deleted);
+    EXPECT_EQ(m_Log, (Log{"start a", "finish a"}));
+    bool gone = false;
+    auto* flushed = new ScriptedEvent(&m_Log, "flushed");
+    flushed->AddFlags(EVENT_AUTO_DELETE);
+    flushed->m_pDeleted = &gone;
+    flushed->Post(m_nChannel);
+    EXPECT_EQ(DestroyChannel(m_nChannel), 0u);
+    EXPECT_TRUE(gone);
     EXPECT_FALSE(IsChannelValid(m_nChannel));
     EXPECT_TRUE(m_Errors.Errors().empty());
 }
@@ -348,45 +307,24 @@ TEST_F(EventTest, ListenersHearInPriorityOrder)
                           "second hears a", "low hears a", "last hears a", "release a"}));
 }
 
-TEST_F(EventTest, ChangingPriorityMovesTheListener)
+TEST_F(EventTest, ListenersHearOnlyTheirChannelsOnceAndAConsumerHidesTheEventFromTheRest)
 {
     LoggingListener a(&m_Log, "a");
     LoggingListener b(&m_Log, "b");
-    a.SetPriority(CX_LISTENER_LAST);
-    ASSERT_EQ(GetEventListeners().GetTail()->m_Value, &a);
-    b.SetPriority(CX_LISTENER_FIRST);
-    EXPECT_EQ(GetEventListeners().GetHead()->m_Value, &b);
-}
-
-TEST_F(EventTest, ConsumingListenerHidesTheEventFromTheRest)
-{
-    LoggingListener a(&m_Log, "a");
-    LoggingListener b(&m_Log, "b");
+    LoggingListener c(&m_Log, "c");
+    LoggingListener d(&m_Log, "d");
+    a.Listen(m_nChannel);
     a.Listen(m_nChannel);
     b.Listen(m_nChannel);
-    a.m_nResult = 1;
+    d.Listen(m_nChannel);
+    c.Listen(NewChannel());
+    b.m_nResult = 1;
     ScriptedEvent e(&m_Log, "e", true);
     e.Post(m_nChannel);
     PumpEvents();
-    EXPECT_EQ(m_Log, (Log{"start e", "finish e", "a hears e", "release e"}));
-}
-
-TEST_F(EventTest, ListenersHearOnlyTheirChannels)
-{
-    uint32_t other = 0;
-    CreateChannel(&other);
-    LoggingListener a(&m_Log, "a");
-    LoggingListener b(&m_Log, "b");
-    a.Listen(m_nChannel);
-    a.Listen(m_nChannel);
-    b.Listen(other);
-    ScriptedEvent e(&m_Log, "e", true);
-    e.Post(m_nChannel);
-    PumpEvents();
-    EXPECT_EQ(m_Log, (Log{"start e", "finish e", "a hears e", "release e"}));
+    EXPECT_EQ(m_Log, (Log{"start e", "finish e", "a hears e", "b hears e", "release e"}));
     a.StopListening(m_nChannel);
     EXPECT_FALSE(a.IsListening(m_nChannel));
-    DestroyChannel(other);
 }
 
 // ---- callbacks that change the world under the pump ----
@@ -431,10 +369,8 @@ TEST_F(EventTest, ListenerMayDeleteTheFinishedEvent)
 
 TEST_F(EventTest, EventMayDestroyOtherChannelsDuringTheWalk)
 {
-    uint32_t second = 0;
-    uint32_t third = 0;
-    CreateChannel(&second);
-    CreateChannel(&third);
+    const uint32_t second = NewChannel();
+    const uint32_t third = NewChannel();
     LoggingListener listener(&m_Log, "L");
     ScriptedEvent a(&m_Log, "a");
     ScriptedEvent b(&m_Log, "b");
@@ -445,13 +381,11 @@ TEST_F(EventTest, EventMayDestroyOtherChannelsDuringTheWalk)
     a.m_OnStart = [second]() { DestroyChannel(second); };
     PumpEvents();
     EXPECT_EQ(m_Log, (Log{"start a", "release b", "start c"})) << "b never started, so it is not stopped";
-    DestroyChannel(third);
 }
 
 TEST_F(EventTest, ChannelActivatedDuringTheWalkRunsInTheSamePass)
 {
-    uint32_t late = 0;
-    CreateChannel(&late);
+    const uint32_t late = NewChannel();
     LoggingListener listener(&m_Log, "L");
     ScriptedEvent a(&m_Log, "a");
     ScriptedEvent b(&m_Log, "b");
@@ -459,13 +393,11 @@ TEST_F(EventTest, ChannelActivatedDuringTheWalkRunsInTheSamePass)
     a.Post(m_nChannel);
     PumpEvents();
     EXPECT_EQ(m_Log, (Log{"start a", "start b"}));
-    DestroyChannel(late);
 }
 
 TEST_F(EventTest, NestedPumpLeavesTheBusyChannelAlone)
 {
-    uint32_t other = 0;
-    CreateChannel(&other);
+    const uint32_t other = NewChannel();
     LoggingListener listener(&m_Log, "L");
     listener.Listen(m_nChannel);
     ScriptedEvent a(&m_Log, "a", true);
@@ -482,5 +414,4 @@ TEST_F(EventTest, NestedPumpLeavesTheBusyChannelAlone)
               (Log{"start a", "finish a", "L hears a", "start b", "finish b", "release b", "release a"}));
     EXPECT_TRUE(IsChannelEmpty(m_nChannel));
     PumpEvents();
-    DestroyChannel(other);
 }

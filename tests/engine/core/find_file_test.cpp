@@ -1,5 +1,7 @@
 #include "engine/core/find_file.h"
 
+#include "tests/support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,25 +17,11 @@ class FindFileTest : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/rumbo-find-XXXXXX";
-        m_Dir = mkdtemp(pattern);
         std::filesystem::create_directories(m_Dir + "/Data/Deep");
-        Touch("b.tga");
-        Touch("A.TGA");
-        Touch("c.bmp");
-        Touch("README");
-        Touch(".hidden");
-        Touch("Data/b.tga");
-        Touch("Data/Deep/z.wav");
+        for (const char* name :
+             {"b.tga", "A.TGA", "c.bmp", "README", ".hidden", "Data/b.tga", "Data/Deep/z.wav"})
+            m_Temp.Write(name, "12345");
         chmod((m_Dir + "/c.bmp").c_str(), 0444);
-    }
-    void TearDown() override { std::filesystem::remove_all(m_Dir); }
-
-    void Touch(const std::string& name)
-    {
-        FILE* f = fopen((m_Dir + "/" + name).c_str(), "wb");
-        fputs("12345", f);
-        fclose(f);
     }
 
     std::vector<std::string> Names(CxFindFile& find)
@@ -52,74 +40,62 @@ protected:
         return nullptr;
     }
 
-    std::string m_Dir;
+    TempDir m_Temp;
+    const std::string m_Dir = m_Temp.Path();
 };
 } // namespace
 
-// ---- wildcard masks ----
-
-TEST(WildcardTest, StarAndQuestionMarkIgnoringCase)
+TEST(WildcardTest, MasksIgnoreCaseAndTakeLists)
 {
-    EXPECT_TRUE(CxMatchWildcard("tread.TGA", "*.tga"));
-    EXPECT_TRUE(CxMatchWildcard("helparrow07.tga", "helparrow??.tga"));
-    EXPECT_FALSE(CxMatchWildcard("helparrow7.tga", "helparrow??.tga"));
-    EXPECT_TRUE(CxMatchWildcard("a.b.c", "*.c"));
-    EXPECT_FALSE(CxMatchWildcard("abc", "*.c"));
-    EXPECT_TRUE(CxMatchWildcard("aaab", "*a*b"));
+    const struct
+    {
+        const char* name;
+        const char* mask;
+        bool match;
+    } cases[] = {
+        {"tread.TGA", "*.tga", true},
+        {"helparrow07.tga", "helparrow??.tga", true},
+        {"helparrow7.tga", "helparrow??.tga", false},
+        {"a.b.c", "*.c", true},
+        {"abc", "*.c", false},
+        {"aaab", "*a*b", true},
+        {"x.bmp", "*.tga; *.bmp", true},
+        {"x.tga", "*.tga;*.bmp", true},
+        {"x.pcx", "*.tga;*.bmp;", false},
+        {"x.pcx", "", false},
+        {"README", "*.*", true},
+        {"README", "*.", true}, // a trailing dot: no extension
+        {"x.tga", "*.", false},
+        {"README", "readme.", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CxMatchWildcard(c.name, c.mask), c.match) << c.name << " against " << c.mask;
+    // Long hostile masks finish.
+    EXPECT_FALSE(CxMatchWildcard(std::string(5000, 'a').c_str(), (std::string(2000, '*') + "b").c_str()));
 }
 
-TEST(WildcardTest, ListsSeparatedBySemicolons)
+TEST_F(FindFileTest, MasksSelectSortedNamesWhateverTheCaseOfTheDirectories)
 {
-    EXPECT_TRUE(CxMatchWildcard("x.bmp", "*.tga; *.bmp"));
-    EXPECT_TRUE(CxMatchWildcard("x.tga", "*.tga;*.bmp"));
-    EXPECT_FALSE(CxMatchWildcard("x.pcx", "*.tga;*.bmp;"));
-    EXPECT_FALSE(CxMatchWildcard("x.pcx", ""));
+    const struct
+    {
+        const char* mask;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"\\*.*", {".hidden", "A.TGA", "b.tga", "c.bmp", "Data", "README"}},
+        {"\\*.TGA", {"A.TGA", "b.tga"}},
+        {"\\DATA\\deep\\*.wav", {"z.wav"}},
+        {"/*", {"Data", "README"}}, // no dot: names without extension
+        {"/nowhere/*.*", {}},
+    };
+    for (const auto& c : cases)
+    {
+        CxFindFile find;
+        find.Find((m_Dir + c.mask).c_str());
+        EXPECT_EQ(Names(find), c.names) << c.mask;
+    }
 }
 
-TEST(WildcardTest, StarDotStarMatchesEverythingAndTrailingDotMeansNoExtension)
-{
-    EXPECT_TRUE(CxMatchWildcard("README", "*.*"));
-    EXPECT_TRUE(CxMatchWildcard("README", "*."));
-    EXPECT_FALSE(CxMatchWildcard("x.tga", "*."));
-    EXPECT_TRUE(CxMatchWildcard("README", "readme."));
-}
-
-TEST(WildcardTest, LongHostileMasksFinish)
-{
-    const std::string name(5000, 'a');
-    const std::string mask = std::string(2000, '*') + "b";
-    EXPECT_FALSE(CxMatchWildcard(name.c_str(), mask.c_str()));
-}
-
-// ---- directory search ----
-
-TEST_F(FindFileTest, ResultsComeSortedByName)
-{
-    CxFindFile find;
-    find.Find((m_Dir + "\\*.*").c_str());
-    EXPECT_EQ(Names(find),
-              (std::vector<std::string>{".hidden", "A.TGA", "b.tga", "c.bmp", "Data", "README"}));
-}
-
-TEST_F(FindFileTest, MaskSelectsAndCaseIsIgnoredOnTheWay)
-{
-    CxFindFile find;
-    std::string upper = m_Dir;
-    find.Find((upper + "\\*.TGA").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"A.TGA", "b.tga"}));
-    find.Find((m_Dir + "\\DATA\\deep\\*.wav").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"z.wav"}))
-        << "directories resolve without regard to case";
-}
-
-TEST_F(FindFileTest, MaskWithoutDotListsNamesWithoutExtension)
-{
-    CxFindFile find;
-    find.Find((m_Dir + "/*").c_str());
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"Data", "README"}));
-}
-
-TEST_F(FindFileTest, AttributesAreMapped)
+TEST_F(FindFileTest, AttributesAreMappedAndTheMaskKeepsEntriesWhoseFlagsAreAllInIt)
 {
     CxFindFile find;
     find.Find((m_Dir + "/*.*").c_str());
@@ -132,17 +108,13 @@ TEST_F(FindFileTest, AttributesAreMapped)
     EXPECT_EQ(plain->m_nAttributes, 0u);
     EXPECT_EQ(plain->m_nFileSizeLow, 5u);
     EXPECT_EQ(std::string(plain->GetFullPath().c_str()), m_Dir + "/b.tga");
-}
-
-TEST_F(FindFileTest, AttributeMaskKeepsEntriesWhoseFlagsAreAllInIt)
-{
-    CxFindFile find;
-    find.Find((m_Dir + "/*.*").c_str(), CX_FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"A.TGA", "b.tga", "Data", "README"}))
+    CxFindFile masked;
+    masked.Find((m_Dir + "/*.*").c_str(), CX_FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(Names(masked), (std::vector<std::string>{"A.TGA", "b.tga", "Data", "README"}))
         << "hidden and read-only entries have flags outside the mask";
 }
 
-TEST_F(FindFileTest, RecursiveSearchFindsEveryLevelAndKeepsEqualNames)
+TEST_F(FindFileTest, RecursiveSearchFindsEveryLevelKeepsEqualNamesAndEndsDespiteLinksBackUp)
 {
     CxFindFile find;
     find.SetUpperCase(true);
@@ -152,20 +124,8 @@ TEST_F(FindFileTest, RecursiveSearchFindsEveryLevelAndKeepsEqualNames)
         full.emplace_back(entry->GetFullPath().c_str());
     EXPECT_EQ(full,
               (std::vector<std::string>{m_Dir + "\\A.TGA", m_Dir + "\\B.TGA", m_Dir + "\\Data\\B.TGA"}));
-}
-
-TEST_F(FindFileTest, LinksBackUpDoNotMakeTheSearchEndless)
-{
     ASSERT_EQ(symlink(m_Dir.c_str(), (m_Dir + "/Data/up").c_str()), 0);
-    CxFindFile find;
-    find.Find((m_Dir + "\\*.wav").c_str(), 0, true);
-    EXPECT_EQ(Names(find), (std::vector<std::string>{"z.wav"}));
-}
-
-TEST_F(FindFileTest, MissingDirectoryFindsNothing)
-{
-    CxFindFile find;
-    find.Find((m_Dir + "/nowhere/*.*").c_str());
-    EXPECT_EQ(find.GetFirst(), nullptr);
-    EXPECT_EQ(find.GetNext(), nullptr);
+    CxFindFile linked;
+    linked.Find((m_Dir + "\\*.wav").c_str(), 0, true);
+    EXPECT_EQ(Names(linked), (std::vector<std::string>{"z.wav"}));
 }

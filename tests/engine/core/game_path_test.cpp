@@ -3,6 +3,8 @@
 #include "engine/core/file.h"
 #include "engine/core/options.h"
 
+#include "tests/support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,48 +17,47 @@ class GamePathTest : public testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/rumbo-path-XXXXXX";
-        m_Dir = mkdtemp(pattern);
-        std::filesystem::create_directories(m_Dir + "/install/Sub");
-        std::filesystem::create_directories(m_Dir + "/cd/sub");
-        Touch("install/Sub/File.TGA");
-        Touch("install/top.ini");
-        Touch("cd/sub/file.tga");
-        Touch("cd/sub/only_cd.wav");
-        m_Install = m_Dir + "/install";
-        m_CD = m_Dir + "/cd";
+        std::filesystem::create_directories(m_Install + "/Sub");
+        std::filesystem::create_directories(m_CD + "/sub");
+        for (const char* name :
+             {"install/Sub/File.TGA", "install/top.ini", "cd/sub/file.tga", "cd/sub/only_cd.wav"})
+            m_Temp.Write(name, "x");
     }
-    void TearDown() override
-    {
-        SetGamePath(nullptr);
-        std::filesystem::remove_all(m_Dir);
-    }
+    void TearDown() override { SetGamePath(nullptr); }
 
-    void Touch(const std::string& name)
-    {
-        FILE* f = fopen((m_Dir + "/" + name).c_str(), "wb");
-        fputs("x", f);
-        fclose(f);
-    }
-
-    std::string m_Dir;
-    std::string m_Install;
-    std::string m_CD;
+    TempDir m_Temp;
+    const std::string m_Install = m_Temp.File("install");
+    const std::string m_CD = m_Temp.File("cd");
 };
 } // namespace
 
-// ---- the roots ----
-
-TEST_F(GamePathTest, RootsGetATrailingSeparator)
+TEST_F(GamePathTest, RootVariablesAreSubstitutedAndTheResultIsBounded)
 {
     CxGamePath paths;
-    paths.SetInstallPath("/a/b");
-    paths.SetCDPath("/c/");
-    EXPECT_EQ(std::string(paths.GetInstallPath().c_str()), "/a/b\\");
-    EXPECT_EQ(std::string(paths.GetCDPath().c_str()), "/c/");
+    paths.SetInstallPath("/inst");
+    paths.SetCDPath("/cd");
+    EXPECT_EQ(std::string(paths.GetInstallPath().c_str()), "/inst\\") << "roots get a trailing separator";
+    const struct
+    {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"$INSTALLPATH\\rumbo.pxu", "/inst\\rumbo.pxu"},
+        {"$CDPATH\\a\\\\b", "/cd\\a\\b"},
+        {"$GAMEPATH\\x;$CDPATH\\y", "/cd\\x;$CDPATH\\y"}, // with $GAMEPATH the rest is left alone
+        {"\\\\server\\\\share", "\\\\server\\share"},     // a leading double backslash is kept
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::string(paths.Build(c.text).c_str()), c.expected) << c.text;
+    SetGamePath(&paths);
+    EXPECT_EQ(std::string(ExpandGamePath("$CDPATH\\100%s").c_str()), "/cd\\100%s");
+    EXPECT_EQ(std::string(BuildGamePath("$CDPATH\\%02d", 7).c_str()), "/cd\\07");
+    paths.SetCDPath(std::string(200, 'c').c_str());
+    EXPECT_EQ(paths.Build("$GAMEPATH\\%s", std::string(300, 'f').c_str()).GetLength(), CX_GAME_PATH_MAX);
+    EXPECT_EQ(paths.Build(nullptr).GetLength(), 0);
 }
 
-TEST_F(GamePathTest, InstalledFileResolvesUnderTheInstallPath)
+TEST_F(GamePathTest, InstalledFilesResolveUnderTheInstallPathOthersUnderTheCDPath)
 {
     CxGamePath paths;
     paths.SetInstallPath(m_Install.c_str());
@@ -65,17 +66,9 @@ TEST_F(GamePathTest, InstalledFileResolvesUnderTheInstallPath)
     const CxString path = paths.Build("$GAMEPATH\\SUB\\%s", "file.tga");
     EXPECT_EQ(std::string(path.c_str()), m_Install + "\\SUB\\file.tga");
     EXPECT_TRUE(FileExists(path.c_str())) << "the path layer finds Sub/File.TGA";
-}
-
-TEST_F(GamePathTest, MissingFileResolvesUnderTheCDPath)
-{
-    CxGamePath paths;
-    paths.SetInstallPath(m_Install.c_str());
-    paths.SetCDPath(m_CD.c_str());
-    paths.BuildInstalledFileTable();
-    const CxString path = paths.Build("$GAMEPATH\\sub\\ONLY_CD.WAV");
-    EXPECT_EQ(std::string(path.c_str()), m_CD + "\\sub\\ONLY_CD.WAV");
-    EXPECT_TRUE(FileExists(path.c_str()));
+    const CxString cdPath = paths.Build("$GAMEPATH\\sub\\ONLY_CD.WAV");
+    EXPECT_EQ(std::string(cdPath.c_str()), m_CD + "\\sub\\ONLY_CD.WAV");
+    EXPECT_TRUE(FileExists(cdPath.c_str()));
 }
 
 TEST_F(GamePathTest, EqualRootsHaveNoTableAndResolveUnderThatPath)
@@ -89,50 +82,9 @@ TEST_F(GamePathTest, EqualRootsHaveNoTableAndResolveUnderThatPath)
     EXPECT_EQ(std::string(paths.Build("$GAMEPATH\\sub\\file.tga").c_str()), m_CD + "\\sub\\file.tga");
 }
 
-TEST_F(GamePathTest, InstallAndCDVariablesAreReplacedDirectly)
-{
-    CxGamePath paths;
-    paths.SetInstallPath("/inst");
-    paths.SetCDPath("/cd");
-    EXPECT_EQ(std::string(paths.Build("$INSTALLPATH\\rumbo.pxu").c_str()), "/inst\\rumbo.pxu");
-    EXPECT_EQ(std::string(paths.Build("$CDPATH\\a\\\\b").c_str()), "/cd\\a\\b");
-}
-
-TEST_F(GamePathTest, WithGamePathOtherVariablesAreLeftAlone)
-{
-    CxGamePath paths;
-    paths.SetInstallPath("/inst");
-    paths.SetCDPath("/cd");
-    EXPECT_EQ(std::string(paths.Build("$GAMEPATH\\x;$CDPATH\\y").c_str()), "/cd\\x;$CDPATH\\y");
-}
-
-TEST_F(GamePathTest, LeadingDoubleBackslashIsKept)
-{
-    CxGamePath paths;
-    EXPECT_EQ(std::string(paths.Substitute("\\\\server\\\\share").c_str()), "\\\\server\\share");
-}
-
-TEST_F(GamePathTest, ResultIsLimitedTo255Characters)
-{
-    CxGamePath paths;
-    paths.SetCDPath(std::string(200, 'c').c_str());
-    const CxString path = paths.Build("$GAMEPATH\\%s", std::string(300, 'f').c_str());
-    EXPECT_EQ(path.GetLength(), CX_GAME_PATH_MAX);
-    EXPECT_EQ(paths.Build(nullptr).GetLength(), 0);
-}
-
-TEST_F(GamePathTest, LiteralExpansionKeepsPercentSigns)
-{
-    CxGamePath paths;
-    paths.SetCDPath("/cd");
-    SetGamePath(&paths);
-    EXPECT_EQ(std::string(ExpandGamePath("$CDPATH\\100%s").c_str()), "/cd\\100%s");
-    EXPECT_EQ(std::string(BuildGamePath("$CDPATH\\%02d", 7).c_str()), "/cd\\07");
-}
-
 // ---- the installed-file table ----
 
-TEST_F(GamePathTest, TableHoldsEveryFileUnderTheInstallPathInUpperCase)
+TEST_F(GamePathTest, TableHoldsEveryInstalledFileAndTheGlobalFunctionsUseIt)
 {
     CxGamePath paths;
     paths.SetInstallPath(m_Install.c_str());
@@ -143,18 +95,6 @@ TEST_F(GamePathTest, TableHoldsEveryFileUnderTheInstallPathInUpperCase)
     EXPECT_TRUE(paths.IsInstalledFile((m_Install + "/sub/file.tga").c_str()));
     EXPECT_TRUE(paths.IsInstalledFile((m_Install + "\\TOP.INI").c_str()));
     EXPECT_FALSE(paths.IsInstalledFile((m_Install + "\\sub\\only_cd.wav").c_str()));
-    const CxString key = CxGamePath::TableKey((m_Install + "/sub/file.tga").c_str());
-    const int bucket = static_cast<int>(key.Hash() % CX_INSTALLED_FILE_BUCKETS);
-    EXPECT_TRUE(paths.GetInstalledFiles()->GetBucket(bucket).Find(key) != nullptr)
-        << "entries sit in the bucket of their upper-case hash";
-}
-
-TEST_F(GamePathTest, GlobalFunctionsUseTheInstalledRoots)
-{
-    CxGamePath paths;
-    paths.SetInstallPath(m_Install.c_str());
-    paths.SetCDPath(m_CD.c_str());
-    paths.BuildInstalledFileTable();
     SetGamePath(&paths);
     EXPECT_TRUE(IsInstalledFile((m_Install + "\\top.ini").c_str()));
     EXPECT_EQ(std::string(BuildGamePath("$GAMEPATH\\top.ini").c_str()), m_Install + "\\top.ini");

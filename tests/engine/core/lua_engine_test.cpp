@@ -40,12 +40,21 @@ protected:
 };
 } // namespace
 
-TEST_F(LuaEngineTest, PrintJoinsWithFourBlanksThroughTostring)
+TEST_F(LuaEngineTest, PrintJoinsWithFourBlanksThroughTostringAndPrecompiledChunksAreRefused)
 {
     EXPECT_EQ(Run("print('a', 1, nil, true)"), "a    1    nil    true\n");
     EXPECT_EQ(Run("print()"), "\n") << "no arguments: an empty line";
     const std::string big = Run("print(string.rep('x', 600))");
     EXPECT_EQ(big, std::string(600, 'x') + "\n") << "long lines are not cut at the output limit";
+    Run("bytes = string.dump(function() return 1 end)");
+    const std::string loaded = Run("local f, e = load(bytes, 'b', 't'); print(f == nil)");
+    EXPECT_EQ(loaded, "true\n");
+    CxString dumped = m_Engine.GetVm().GetGlobalString("bytes");
+    m_Output.m_Text.clear();
+    m_Engine.RunString(dumped.c_str());
+    EXPECT_NE(m_Output.m_Text.find("attempt to load a binary chunk"), std::string::npos) << m_Output.m_Text;
+    const std::string out = Run("tostring = function() return {} end; print(1)");
+    EXPECT_NE(out.find("`tostring' must return a string to `print'"), std::string::npos) << out;
 }
 
 TEST_F(LuaEngineTest, RuntimeAndSyntaxErrorsReachErrorMessageAndTheGameGoesOn)
@@ -66,24 +75,7 @@ TEST_F(LuaEngineTest, RuntimeAndSyntaxErrorsReachErrorMessageAndTheGameGoesOn)
     EXPECT_NE(Run("_ERRORMESSAGE = nil; error('still seen')").find("still seen"), std::string::npos);
 }
 
-TEST_F(LuaEngineTest, PrintRefusesATostringThatReturnsNoString)
-{
-    const std::string out = Run("tostring = function() return {} end; print(1)");
-    EXPECT_NE(out.find("`tostring' must return a string to `print'"), std::string::npos) << out;
-}
-
-TEST_F(LuaEngineTest, PrecompiledChunksAreRefused)
-{
-    Run("bytes = string.dump(function() return 1 end)");
-    const std::string out = Run("local f, e = load(bytes, 'b', 't'); print(f == nil)");
-    EXPECT_EQ(out, "true\n");
-    CxString dumped = m_Engine.GetVm().GetGlobalString("bytes");
-    m_Output.m_Text.clear();
-    m_Engine.RunString(dumped.c_str());
-    EXPECT_NE(m_Output.m_Text.find("attempt to load a binary chunk"), std::string::npos) << m_Output.m_Text;
-}
-
-TEST(LuaEngine, WithoutAStateOrTextNothingRuns)
+TEST(LuaEngine, WithoutAStateOrTextNothingRunsAndRunFileFindsFilesInAnyCase)
 {
     ErrorCapture capture;
     CxLuaEngine engine;
@@ -137,12 +129,7 @@ protected:
 };
 } // namespace
 
-TEST_F(GameLuaTest, StartupScriptRunsAtCreate)
-{
-    EXPECT_EQ(Run("print(started)"), "1\n");
-}
-
-TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStack)
+TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStackAndItsTimers)
 {
     EXPECT_EQ(Run("print(GetCurRoomID(), GetCurRoom())"), "-1    nil\n");
     Run("PushRoom(1)");
@@ -160,31 +147,6 @@ TEST_F(GameLuaTest, RoomFunctionsDriveTheRoomStack)
     Run("GotoRoom(0.9)"); // numbers truncate
     m_pApp->OnIdle();
     EXPECT_EQ(m_pApp->GetCurRoomID(), 0);
-}
-
-TEST_F(GameLuaTest, QuitAndRestartCloseTheRoomAndSetTheFlags)
-{
-    Run("GotoRoom(1)");
-    m_pApp->OnIdle();
-    Run("Restart()");
-    EXPECT_TRUE(m_pApp->IsQuitting());
-    EXPECT_TRUE(m_pApp->IsRestarting());
-    EXPECT_EQ(m_pApp->m_Journal.Count("room1:Close"), 1u);
-}
-
-TEST_F(GameLuaTest, RestartBuildsAFreshStateAndRunsStartupAgain)
-{
-    Run("started = 10; leftover = 'x'");
-    m_pApp->PreDestroy();
-    m_pApp->Destroy();
-    EXPECT_EQ(m_pApp->GetLuaEngine(), nullptr);
-    m_pApp->Init();
-    m_pApp->Create();
-    EXPECT_EQ(Run("print(started, leftover)"), "1    nil\n");
-}
-
-TEST_F(GameLuaTest, RoomTimersFromScripts)
-{
     Run("GotoRoom(1)");
     m_pApp->OnIdle();
     CxGameWindow* room = m_pApp->GetCurRoom();
@@ -203,18 +165,25 @@ TEST_F(GameLuaTest, RoomTimersFromScripts)
     EXPECT_NE(refused.find("room expected"), std::string::npos) << refused;
     EXPECT_NE(Run("_G['Room::PauseTimer'](42, 6)").find("room expected"), std::string::npos);
     EXPECT_EQ(room->GetRoomTimers().FindTimer(7), nullptr);
-
-    // Leaving the room stops its timers.
-    Run("GotoRoom(0)");
-    m_pApp->OnIdle();
-    EXPECT_EQ(room->GetRoomTimers().GetTimers().GetCount(), 0);
 }
 
-TEST_F(GameLuaTest, BuildGamePathSubstitutesRootsAndKeepsPercent)
+TEST_F(GameLuaTest, StartupRunsAtCreateAndRestartBuildsAFreshState)
 {
-    const std::string out = Run("print(BuildGamePath('$CDPATH\\\\100%\\\\x.seq'))");
-    EXPECT_NE(out.find("100%"), std::string::npos) << out;
-    EXPECT_EQ(out.find("$CDPATH"), std::string::npos) << out;
+    EXPECT_EQ(Run("print(started)"), "1\n");
+    const std::string path = Run("print(BuildGamePath('$CDPATH\\\\100%\\\\x.seq'))");
+    EXPECT_TRUE(path.find("100%") != std::string::npos && path.find("$CDPATH") == std::string::npos) << path;
+    Run("GotoRoom(1)");
+    m_pApp->OnIdle();
+    Run("started = 10; leftover = 'x'; Restart()");
+    EXPECT_TRUE(m_pApp->IsQuitting());
+    EXPECT_TRUE(m_pApp->IsRestarting());
+    EXPECT_EQ(m_pApp->m_Journal.Count("room1:Close"), 1u);
+    m_pApp->PreDestroy();
+    m_pApp->Destroy();
+    EXPECT_EQ(m_pApp->GetLuaEngine(), nullptr);
+    m_pApp->Init();
+    m_pApp->Create();
+    EXPECT_EQ(Run("print(started, leftover)"), "1    nil\n");
 }
 
 namespace {
@@ -246,11 +215,8 @@ TEST_F(GameLuaTest, PaintAndEraseSpritesAndRooms)
     Run("PaintSprite(GetCurRoom(), 5, 6)");
     EXPECT_EQ(m_pApp->GetCurRoom()->GetPosition(), CxPoint(5, 6));
     EXPECT_TRUE(m_pApp->GetCurRoom()->IsShown());
-}
 
-TEST_F(GameLuaTest, DeadOrForeignSpritesAreRefused)
-{
-    m_pApp->GetLuaEngine()->RegisterFunction("TestSprite", LuaTestSprite);
+    // Dead or foreign objects are refused.
     s_pScriptSprite = new CxSprite;
     CxSprite* gone = s_pScriptSprite;
     delete gone;
@@ -311,17 +277,25 @@ protected:
         unsetenv("RUMBO_MESSAGEBOX");
         SetErrorHandler(ShowErrorBox);
     }
+    std::unique_ptr<CTroubleApp> MakeApp(bool create)
+    {
+        auto app = std::make_unique<CTroubleApp>(("[Startup]\nInstallPath=" + m_Dir.Path() + "\n").c_str());
+        if (create)
+        {
+            app->Init();
+            app->Create();
+        }
+        return app;
+    }
+    TempDir m_Dir;
     OutputCapture m_Output;
 };
 } // namespace
 
 TEST_F(LuaQuitTest, QuitFromTheDialogUnwindsTheScriptAndIsThrownAfterLuaReturns)
 {
-    TempDir dir;
-    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
-    CTroubleApp app(options.c_str());
-    app.Init();
-    app.Create();
+    auto pApp = MakeApp(true);
+    CTroubleApp& app = *pApp;
     CxLuaEngine* engine = app.GetLuaEngine();
     ASSERT_NE(engine, nullptr);
     testing::internal::CaptureStderr();
@@ -351,11 +325,8 @@ TEST_F(LuaQuitTest, QuitFromTheDialogUnwindsTheScriptAndIsThrownAfterLuaReturns)
 
 TEST_F(LuaQuitTest, AScriptThatCatchesTheQuitGetsNoFurtherNativeCalls)
 {
-    TempDir dir;
-    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
-    CTroubleApp app(options.c_str());
-    app.Init();
-    app.Create();
+    auto pApp = MakeApp(true);
+    CTroubleApp& app = *pApp;
     s_nTroubleCalls = 2; // the next report is answered "Quit"
     testing::internal::CaptureStderr();
     EXPECT_THROW(app.GetLuaEngine()->RunString("local ok, message = pcall(Trouble)\n"
@@ -378,10 +349,9 @@ TEST_F(LuaQuitTest, AScriptThatCatchesTheQuitGetsNoFurtherNativeCalls)
 
 TEST_F(LuaQuitTest, QuitFromTheStartupScriptEndsTheProgramCleanly)
 {
-    TempDir dir;
-    dir.Write("startup.lua", "while true do Trouble() end\n");
-    const std::string options = "[Startup]\nInstallPath=" + dir.Path() + "\n";
-    CTroubleApp app(options.c_str());
+    m_Dir.Write("startup.lua", "while true do Trouble() end\n");
+    auto pApp = MakeApp(false);
+    CTroubleApp& app = *pApp;
     app.m_nPassLimit = 5;
     testing::internal::CaptureStderr();
     app.Run();

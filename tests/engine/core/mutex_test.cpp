@@ -4,7 +4,7 @@
 
 #include <thread>
 
-TEST(Mutex, SameNameSharesOneLockAcrossThreads)
+TEST(Mutex, SameNameSharesOneLockOnlyTheOwnerUnlocksAndNoHandleNeverLocks)
 {
     CxMutex a;
     CxMutex b;
@@ -29,22 +29,18 @@ TEST(Mutex, SameNameSharesOneLockAcrossThreads)
     });
     later.join();
     EXPECT_TRUE(otherGotIt);
-}
-
-TEST(Mutex, UnlockByANonOwnerIsRefusedAndNoHandleNeverLocks)
-{
-    CxMutex a;
-    a.Create("TestOwner", true);
-    std::thread intruder([&] { a.Unlock(); });
+    CxMutex owned;
+    owned.Create("TestOwner", true);
+    std::thread intruder([&] { owned.Unlock(); });
     intruder.join();
     bool stolen = true;
-    std::thread other([&] { stolen = a.Lock(10); });
-    other.join();
+    std::thread thief([&] { stolen = owned.Lock(10); });
+    thief.join();
     EXPECT_FALSE(stolen) << "the intruder's unlock did not release it";
-    a.Unlock();
+    owned.Unlock();
 
     CxMutex none;
     EXPECT_FALSE(none.Lock(0));
-    a.Close();
-    EXPECT_FALSE(a.Lock(0));
+    owned.Close();
+    EXPECT_FALSE(owned.Lock(0));
 }

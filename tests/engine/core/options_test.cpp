@@ -44,16 +44,12 @@ TEST(OptionsParse, BlanksCommentsAndNamesFollowTheLineRules)
     EXPECT_EQ(ReadString(*o, "Trailing", "Key"), "?") << "the section name keeps its trailing blank";
     EXPECT_EQ(ReadString(*o, "[Trailing] ", "Key"), "v");
     EXPECT_EQ(o->FindSection("Engine")->GetVariables().GetCount(), 3);
-}
-
-TEST(OptionsParse, VariablesBeforeAnySectionAndDotsInNamesAreOrdinary)
-{
-    std::unique_ptr<CxOptions> o(
+    std::unique_ptr<CxOptions> dotted(
         Parsed("Lost=1\n[Engine.Game]\nA=1\n[Engine.Game.CommandConsole.Aliases]\nA=2\n"));
-    EXPECT_EQ(o->GetSections().GetCount(), 2);
-    EXPECT_EQ(ReadString(*o, "Engine.Game", "A"), "1");
-    EXPECT_EQ(ReadString(*o, "Engine.Game.CommandConsole.Aliases", "A"), "2");
-    EXPECT_EQ(ReadString(*o, "Engine.Game", "Lost"), "?");
+    EXPECT_EQ(dotted->GetSections().GetCount(), 2);
+    EXPECT_EQ(ReadString(*dotted, "Engine.Game", "A"), "1");
+    EXPECT_EQ(ReadString(*dotted, "Engine.Game.CommandConsole.Aliases", "A"), "2");
+    EXPECT_EQ(ReadString(*dotted, "Engine.Game", "Lost"), "?");
 }
 
 TEST(OptionsParse, RepeatedSectionIsInvisibleToLookupsButSurvivesSave)
@@ -87,44 +83,41 @@ TEST(OptionsTypedReads, NumbersFloatsAndPoints)
 {
     std::unique_ptr<CxOptions> o(Parsed("[N]\nDigits=42abc\nLetters=abc\nFraction=3.9\nNeg= -7\n"
                                         "F=2.5\nP=10,-20\nHalf=5,\nOne=9\nLong=123456789012345678901234\n"));
-    long n = -1;
-    o->GetNumber("N", "Digits", &n, 0);
-    EXPECT_EQ(n, 42);
-    o->GetNumber("N", "Letters", &n, 5);
-    EXPECT_EQ(n, 0);
-    o->GetNumber("N", "Fraction", &n, 0);
-    EXPECT_EQ(n, 3);
-    o->GetNumber("N", "Neg", &n, 0);
-    EXPECT_EQ(n, -7);
-    o->GetNumber("N", "Missing", &n, -12);
-    EXPECT_EQ(n, -12);
-    o->GetNumber("N", "Long", &n, 0);
-    EXPECT_EQ(n, 1234567890123456789L) << "only 19 characters are converted";
+    const struct
+    {
+        const char* name;
+        long fallback, expected;
+    } numbers[] = {{"Digits", 0, 42},     {"Letters", 5, 0},
+                   {"Fraction", 0, 3},    {"Neg", 0, -7},
+                   {"Missing", -12, -12}, {"Long", 0, 1234567890123456789L}}; // 19 characters
+    for (const auto& c : numbers)
+    {
+        long n = -1;
+        o->GetNumber("N", c.name, &n, c.fallback);
+        EXPECT_EQ(n, c.expected) << c.name;
+    }
     EXPECT_EQ(o->GetNumber("N", "Digits", nullptr, 0), 0u) << "a null result is allowed";
-
     float f = 0;
     o->GetFloat("N", "F", &f, 1.0f);
     EXPECT_FLOAT_EQ(f, 2.5f);
     o->GetFloat("N", "Missing", &f, 0.25f);
     EXPECT_FLOAT_EQ(f, 0.25f);
-
-    CxPoint p;
-    o->GetPoint("N", "P", &p, CxPoint(1, 2));
-    EXPECT_EQ(p, CxPoint(10, -20));
-    o->GetPoint("N", "Half", &p, CxPoint(1, 2));
-    EXPECT_EQ(p, CxPoint(5, 0));
-    o->GetPoint("N", "One", &p, CxPoint(1, 2));
-    EXPECT_EQ(p, CxPoint(9, 2)) << "without a comma y keeps the default";
-    o->GetPoint("N", "Missing", &p, CxPoint(-3, 4));
-    EXPECT_EQ(p, CxPoint(-3, 4));
-}
-
-TEST(OptionsTypedReads, LongValuesAreCutToTheCallersBuffer)
-{
-    std::unique_ptr<CxOptions> o(Parsed("[S]\nV=abcdefghij\n"));
-    EXPECT_EQ(ReadString(*o, "S", "V", "", 5), "abcd");
-    EXPECT_EQ(ReadString(*o, "S", "V", "", 1), "");
-    EXPECT_EQ(ReadString(*o, "S", "Missing", "defaultvalue", 4), "def");
+    const struct
+    {
+        const char* name;
+        CxPoint expected;
+    } points[] = {
+        {"P", CxPoint(10, -20)}, {"Half", CxPoint(5, 0)}, {"One", CxPoint(9, 2)}, {"Missing", CxPoint(1, 2)}};
+    for (const auto& c : points)
+    {
+        CxPoint p;
+        o->GetPoint("N", c.name, &p, CxPoint(1, 2));
+        EXPECT_EQ(p, c.expected) << c.name << ": without a comma y keeps the default";
+    }
+    // Strings are cut to the caller's buffer.
+    EXPECT_EQ(ReadString(*o, "N", "Long", "", 5), "1234");
+    EXPECT_EQ(ReadString(*o, "N", "Long", "", 1), "");
+    EXPECT_EQ(ReadString(*o, "N", "Missing", "defaultvalue", 4), "def");
 }
 
 TEST(OptionsWrites, SetAddAndRemoveKeepFileOrder)
@@ -148,7 +141,7 @@ TEST(OptionsWrites, SetAddAndRemoveKeepFileOrder)
     EXPECT_EQ(o->GetSections().GetCount(), 1);
 }
 
-TEST(OptionsFiles, MissingFileStaysEmptyAndReturnsNotFound)
+TEST(OptionsFiles, MissingFileStaysEmptyAndNewFileWritesOnlyWhatWasSet)
 {
     TempDir dir;
     CxOptions o;
@@ -156,9 +149,17 @@ TEST(OptionsFiles, MissingFileStaysEmptyAndReturnsNotFound)
     EXPECT_EQ(ReadString(o, "S", "K", "dflt"), "dflt");
     CxOptions unnamed;
     EXPECT_EQ(unnamed.Load(), CX_ERR_FILE_NOT_FOUND);
+    const std::string path = dir.Write("c.ini", "[Old]\nA=1\n");
+    CxOptions fresh;
+    fresh.NewFile(path.c_str());
+    EXPECT_FALSE(FileExists(path.c_str()));
+    fresh.SetString("New", "B", "2");
+    EXPECT_EQ(fresh.Flush(), CX_ERR_NONE);
+    EXPECT_EQ(TempDir::Read(path), "[New]\r\nB=2\r\n");
+    EXPECT_EQ(fresh.GetSections().GetCount(), 0) << "Flush empties the object";
 }
 
-TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyed)
+TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyedAndKeepsABackupWhenAsked)
 {
     TempDir dir;
     const std::string path = dir.Write("b.ini", "; comment\n[S]\n A = 1 \n");
@@ -172,19 +173,24 @@ TEST(OptionsFiles, ChangedObjectWritesItsFileWhenDestroyed)
         o.SetNumber("S", "B", -5);
     }
     EXPECT_EQ(TempDir::Read(path), "[S]\r\n A=1\r\nB=-5\r\n");
-}
-
-TEST(OptionsFiles, NewFileDeletesTheOldAndWritesOnlyWhatWasSet)
-{
-    TempDir dir;
-    const std::string path = dir.Write("c.ini", "[Old]\nA=1\n");
-    CxOptions o;
-    o.NewFile(path.c_str());
-    EXPECT_FALSE(FileExists(path.c_str()));
-    o.SetString("New", "B", "2");
-    EXPECT_EQ(o.Flush(), CX_ERR_NONE);
-    EXPECT_EQ(TempDir::Read(path), "[New]\r\nB=2\r\n");
-    EXPECT_EQ(o.GetSections().GetCount(), 0) << "Flush empties the object";
+    const std::string backedUp = dir.Write("p.ini", "[S]\r\nK=1\r\n");
+    {
+        CxOptions o(backedUp.c_str());
+        o.SetKeepBackup(true);
+        o.SetNumber("S", "K", 2);
+        ASSERT_EQ(o.Save(), CX_ERR_NONE);
+        o.SetNumber("S", "K", 3);
+        ASSERT_EQ(o.Save(), CX_ERR_NONE);
+    }
+    EXPECT_EQ(TempDir::Read(backedUp), "[S]\r\nK=3\r\n");
+    EXPECT_EQ(TempDir::Read(backedUp + ".bak"), "[S]\r\nK=2\r\n");
+    EXPECT_FALSE(FileExists((backedUp + ".new").c_str()));
+    EXPECT_FALSE(FileExists((backedUp + ".bak.new").c_str()));
+    {
+        CxOptions o(backedUp.c_str());
+        o.SetNumber("S", "K", 4);
+    }
+    EXPECT_EQ(TempDir::Read(backedUp + ".bak"), "[S]\r\nK=2\r\n") << "no backup unless asked";
 }
 
 TEST(OptionsFiles, ExportWritesEveryKeyReadWithItsDefault)
@@ -231,27 +237,4 @@ TEST(OptionsFiles, FailedSaveIsReportedAndLeavesTheOldFileWhole)
         EXPECT_NE(keep.Save(), CX_ERR_NONE);
     }
     EXPECT_EQ(TempDir::Read(path), "[S]\nK=old\n");
-}
-
-TEST(OptionsFiles, KeepBackupLeavesThePreviousFileAsBak)
-{
-    TempDir dir;
-    const std::string path = dir.Write("p.ini", "[S]\r\nK=1\r\n");
-    {
-        CxOptions o(path.c_str());
-        o.SetKeepBackup(true);
-        o.SetNumber("S", "K", 2);
-        ASSERT_EQ(o.Save(), CX_ERR_NONE);
-        o.SetNumber("S", "K", 3);
-        ASSERT_EQ(o.Save(), CX_ERR_NONE);
-    }
-    EXPECT_EQ(TempDir::Read(path), "[S]\r\nK=3\r\n");
-    EXPECT_EQ(TempDir::Read(path + ".bak"), "[S]\r\nK=2\r\n");
-    EXPECT_FALSE(FileExists((path + ".new").c_str()));
-    EXPECT_FALSE(FileExists((path + ".bak.new").c_str()));
-    {
-        CxOptions o(path.c_str());
-        o.SetNumber("S", "K", 4);
-    }
-    EXPECT_EQ(TempDir::Read(path + ".bak"), "[S]\r\nK=2\r\n") << "no backup unless asked";
 }

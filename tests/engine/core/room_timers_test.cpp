@@ -50,16 +50,11 @@ TEST_F(RoomTimersTest, TimersCallTheRoomWithTheirIds)
         PassAt(t);
     EXPECT_EQ(room.m_Calls, (std::vector<long>{7, 7, 9, 7, 7, 7, 9}));
     EXPECT_EQ(room.m_Timers.FindTimer(7)->GetUserValue(), 42);
-}
-
-TEST_F(RoomTimersTest, SettingAnIdAgainReplacesTheTimer)
-{
-    FakeRoom room;
-    room.m_Timers.SetTimer(1, 100, 0);
-    room.m_Timers.SetTimer(1, 300, 5);
-    EXPECT_EQ(room.m_Timers.GetTimers().GetCount(), 1);
-    EXPECT_EQ(room.m_Timers.FindTimer(1)->GetInterval(), 300u);
-    EXPECT_EQ(room.m_Timers.GetCleaner().GetCount(), 1) << "the replaced timer waits in the cleaner";
+    // Setting an id again replaces the timer; the old one waits in the cleaner.
+    room.m_Timers.SetTimer(7, 300, 5);
+    EXPECT_EQ(room.m_Timers.GetTimers().GetCount(), 2);
+    EXPECT_EQ(room.m_Timers.FindTimer(7)->GetInterval(), 300u);
+    EXPECT_EQ(room.m_Timers.GetCleaner().GetCount(), 1);
 }
 
 TEST_F(RoomTimersTest, KilledTimerStopsAtOnceAndIsDeletedByTheCleaner)
@@ -75,20 +70,16 @@ TEST_F(RoomTimersTest, KilledTimerStopsAtOnceAndIsDeletedByTheCleaner)
     EXPECT_EQ(room.m_Timers.GetCleaner().GetCount(), 1);
     room.m_Timers.EmptyCleaner();
     EXPECT_EQ(GetTimerManager(), nullptr) << "the deleted timer was the last one";
-}
-
-TEST_F(RoomTimersTest, PausedTimerIsSilentUntilResumed)
-{
-    FakeRoom room;
-    room.m_Timers.SetTimer(4, 100, 0);
-    room.m_Timers.PauseTimer(4);
-    room.m_Timers.PauseTimer(99); // no such timer: nothing happens
+    FakeRoom paused;
+    paused.m_Timers.SetTimer(4, 100, 0);
+    paused.m_Timers.PauseTimer(4);
+    paused.m_Timers.PauseTimer(99); // no such timer: nothing happens
     PassAt(1000);
-    EXPECT_TRUE(room.m_Calls.empty());
-    room.m_Timers.ResumeTimer(4);
+    EXPECT_TRUE(paused.m_Calls.empty());
+    paused.m_Timers.ResumeTimer(4);
     PassAt(1050);
     PassAt(1100);
-    EXPECT_EQ(room.m_Calls, (std::vector<long>{4}));
+    EXPECT_EQ(paused.m_Calls, (std::vector<long>{4}));
 }
 
 TEST_F(RoomTimersTest, LeavingKillsEverythingAndEmptiesTheCleaner)

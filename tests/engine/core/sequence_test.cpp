@@ -90,24 +90,14 @@ protected:
         RegisterEventCreator("Seq", def);
         CreateChannel(&m_nChannel);
         m_Listener.Listen(m_nChannel);
-        char pattern[] = "/tmp/rumbo-seq-XXXXXX";
-        m_Dir = mkdtemp(pattern);
     }
     void TearDown() override
     {
         DestroyChannel(m_nChannel);
         UnregisterEventCreator("Seq");
-        std::filesystem::remove_all(m_Dir);
     }
 
-    std::string Write(const std::string& name, const std::string& text)
-    {
-        const std::string path = m_Dir + "/" + name;
-        FILE* f = fopen(path.c_str(), "wb");
-        fwrite(text.data(), 1, text.size(), f);
-        fclose(f);
-        return path;
-    }
+    std::string Write(const std::string& name, const std::string& text) { return m_Temp.Write(name, text); }
 
     // Posts the sequence and pumps until it is done (at most limit passes);
     // returns the passes it took.
@@ -133,7 +123,8 @@ protected:
     SeqCreator m_Creator;
     Listener m_Listener;
     uint32_t m_nChannel = 0;
-    std::string m_Dir;
+    TempDir m_Temp;
+    const std::string m_Dir = m_Temp.Path();
 };
 } // namespace
 
@@ -155,14 +146,16 @@ TEST_F(SequenceTest, EventsRunInFileOrderOnePerPass)
     EXPECT_TRUE(IsChannelEmpty(m_nChannel));
 }
 
-TEST_F(SequenceTest, CommentsBlankLinesAndCarriageReturnsAreSkipped)
+TEST_F(SequenceTest, LineRulesCommentsBlankLinesAndEventsSpanningLines)
 {
     CxEventSequenceFile file;
+    // Keywords count at the start of a line only, in any letter case; an event's
+    // text runs to its ')' over line ends, and the character after ')' is skipped.
     Parse(file, "# a comment Event Seq.Log(no)\r\n\r\n\n  Event Seq.Log(indented)\r\nevent Seq.Log(a)\r\n"
-                "EVENT Seq.Log(b)\rgarbage Event Seq.Log(no)\n");
-    ASSERT_EQ(file.GetCount(), 2) << "keywords count at the start of a line only, in any letter case";
+                "EVENT Seq.Log(b)\rgarbage Event Seq.Log(no)\nEvent Seq.Log(c,\nd)Event Seq.Log(skipped)\n");
+    ASSERT_EQ(file.GetCount(), 3);
     RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "c|\nd"}));
 }
 
 TEST_F(SequenceTest, ContinueMarksOnlyTheNextEvent)
@@ -181,23 +174,7 @@ TEST_F(SequenceTest, ContinueMarksOnlyTheNextEvent)
     EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
-TEST_F(SequenceTest, QuotedArgumentWithACommaGivesTwoArguments)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Seq.Log(\"x, y\")\n");
-    RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"x|y"}));
-}
-
-TEST_F(SequenceTest, EventTextMaySpanLinesUpToTheClosingParenthesis)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Seq.Log(a,\nb)Event Seq.Log(skipped)\nEvent Seq.Log(c)");
-    RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"a|\nb", "c"})) << "the character after ')' is skipped";
-}
-
-TEST_F(SequenceTest, EmptyOrCommentOnlyFileFinishesInThePassItStarts)
+TEST_F(SequenceTest, EmptyCommentOnlyOrMissingFileFinishesInThePassItStarts)
 {
     for (const char* text : {"", "# nothing here\n# at all\n"})
     {
@@ -205,49 +182,37 @@ TEST_F(SequenceTest, EmptyOrCommentOnlyFileFinishesInThePassItStarts)
         Parse(file, text);
         EXPECT_EQ(RunToEnd(file), 1);
     }
+    CxEventSequenceFile missing;
+    EXPECT_NE(missing.Load((m_Dir + "/none.seq").c_str(), nullptr), 0u);
+    EXPECT_EQ(missing.GetCount(), 0);
+    EXPECT_EQ(RunToEnd(missing), 1);
 }
 
-TEST_F(SequenceTest, UnknownCategoryDropsTheLineQuietly)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Nobody.Go()\nEvent Seq.Log(a)\n");
-    EXPECT_EQ(file.GetCount(), 1);
-    EXPECT_TRUE(m_Errors.Errors().empty());
-}
-
-TEST_F(SequenceTest, CreatorOfTheFileIsAskedFirst)
+TEST_F(SequenceTest, OwnCreatorIsAskedFirstAndUnknownCategoriesAreDroppedQuietly)
 {
     SeqCreator own;
     CxEventSequenceFile file(&own);
-    Parse(file, "Event Other.Log(a)\n");
-    EXPECT_EQ(own.m_nCalls, 1);
-    EXPECT_EQ(file.GetCount(), 1);
+    Parse(file, "Event Other.Log(a)\nEvent Nobody.Go()\nEvent Seq.Log(a)\n");
+    EXPECT_EQ(own.m_nCalls, 3);
+    CxEventSequenceFile plain;
+    Parse(plain, "Event Nobody.Go()\nEvent Seq.Log(a)\n");
+    EXPECT_EQ(plain.GetCount(), 1);
+    EXPECT_TRUE(m_Errors.Errors().empty());
 }
 
-TEST_F(SequenceTest, SequenceOwnsItsEventsEvenIfTheCreatorMarkedThemAutoDelete)
+TEST_F(SequenceTest, FinishedSequenceRunsAgainAndOwnsEventsTheCreatorMarkedAutoDelete)
 {
     m_Creator.m_bAutoDelete = true;
     CxEventSequenceFile file;
     Parse(file, "Event Seq.Log(a)\nEvent Seq.Log(b)\n");
     RunToEnd(file);
+    EXPECT_FALSE(file.IsStarted());
     RunToEnd(file);
     EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "b", "a", "b"}))
         << "run twice, deleted once with the file";
 }
 
-// ---- running ----
-
-TEST_F(SequenceTest, FinishedSequenceRunsAgainWhenPostedAgain)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Event Seq.Log(a)\n");
-    RunToEnd(file);
-    EXPECT_FALSE(file.IsStarted());
-    RunToEnd(file);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"a", "a"}));
-}
-
-TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEvent)
+TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEventAndAutoDeleteSequencesGo)
 {
     CxEventSequenceFile file;
     Parse(file, "Event Seq.Wait(w)\nEvent Seq.Log(after)\n");
@@ -258,15 +223,12 @@ TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEvent)
     FlushChannel(m_nChannel);
     EXPECT_EQ(g_Log, (std::vector<std::string>{"start w", "pause w", "resume w", "stop w"}));
     EXPECT_TRUE(IsChannelEmpty(file.GetPrivateChannel()));
-}
-
-TEST_F(SequenceTest, AutoDeleteSequenceIsDeletedWithItsEventsWhenDone)
-{
-    auto* file = new CxEventSequenceFile;
-    Parse(*file, "Event Seq.Log(a)\nEvent Seq.Wait(w)\n");
-    file->AddFlags(EVENT_AUTO_DELETE);
-    const uint32_t privateChannel = file->GetPrivateChannel();
-    file->Post(m_nChannel);
+    g_Released.clear();
+    auto* owned = new CxEventSequenceFile;
+    Parse(*owned, "Event Seq.Log(a)\nEvent Seq.Wait(w)\n");
+    owned->AddFlags(EVENT_AUTO_DELETE);
+    const uint32_t privateChannel = owned->GetPrivateChannel();
+    owned->Post(m_nChannel);
     PumpEvents();
     PumpEvents();
     g_Released.insert("w");
@@ -292,26 +254,20 @@ TEST_F(SequenceTest, DynamicEventIsMadeWhenItStartsWithTheVariablesOfThatMoment)
     EXPECT_EQ(m_Creator.m_nCalls, 2);
 }
 
-TEST_F(SequenceTest, DynamicEventPassesItsDataToListeners)
+TEST_F(SequenceTest, DynamicEventPassesItsDataAndOneThatCannotBeMadeHoldsNothingUp)
 {
     CxEventSequenceFile file;
-    Parse(file, "Dynamic\nEvent Seq.Info(42)\n");
+    Parse(file, "Dynamic\nEvent Seq.Info(42)\nDynamic Event Nobody.Go()\nDynamic Event Seq.Null()\n"
+                "Event Seq.Log(after)\n");
     m_Listener.Listen(file.GetPrivateChannel());
-    RunToEnd(file);
-    EXPECT_NE(std::find(m_Listener.m_Data.begin(), m_Listener.m_Data.end(), 42u), m_Listener.m_Data.end());
-}
-
-TEST_F(SequenceTest, DynamicEventThatCannotBeMadeDoesNotHoldUpTheChannel)
-{
-    CxEventSequenceFile file;
-    Parse(file, "Dynamic Event Nobody.Go()\nDynamic Event Seq.Null()\nEvent Seq.Log(after)\n");
     EXPECT_GT(RunToEnd(file), 0);
-    EXPECT_EQ(g_Log, (std::vector<std::string>{"after"}));
+    EXPECT_NE(std::find(m_Listener.m_Data.begin(), m_Listener.m_Data.end(), 42u), m_Listener.m_Data.end());
+    EXPECT_EQ(g_Log, (std::vector<std::string>{"start 42", "after"}));
 }
 
 // ---- nested sequences and files ----
 
-TEST_F(SequenceTest, NestedSequenceRunsWholeBeforeTheParentGoesOn)
+TEST_F(SequenceTest, NestedSequenceRunsWholeAndItsNameIsExpandedAndFoundThroughTheRoots)
 {
     Write("child one.seq", "Event Seq.Log(c1)\nEvent Seq.Wait(cw)\n");
     Write("bare.seq", "Event Seq.Log(b)\n");
@@ -330,10 +286,8 @@ TEST_F(SequenceTest, NestedSequenceRunsWholeBeforeTheParentGoesOn)
         PumpEvents();
     EXPECT_EQ(g_Log, (std::vector<std::string>{"p1", "c1", "start cw", "b", "p2"}));
     EXPECT_TRUE(IsChannelEmpty(m_nChannel));
-}
-
-TEST_F(SequenceTest, NestedNamesAreExpandedAndFoundThroughThePathRoots)
-{
+    // Nested names are expanded and found through the path roots.
+    g_Log.clear();
     std::filesystem::create_directories(m_Dir + "/cd/scripts");
     Write("cd/scripts/intro.seq", "Event Seq.Log(found)\n");
     CxGamePath roots;
@@ -342,20 +296,12 @@ TEST_F(SequenceTest, NestedNamesAreExpandedAndFoundThroughThePathRoots)
     SetGamePath(&roots);
     CxInterpolator interpolator;
     interpolator.AddConstant("WHICH", "INTRO");
-    const std::string parent = Write("parent.seq", "Sequence \"$GAMEPATH\\SCRIPTS\\${WHICH}.SEQ\"\n");
-    CxEventSequenceFile file;
-    file.Load(parent.c_str(), &interpolator);
+    const std::string expanded = Write("expanded.seq", "Sequence \"$GAMEPATH\\SCRIPTS\\${WHICH}.SEQ\"\n");
+    CxEventSequenceFile viaRoots;
+    viaRoots.Load(expanded.c_str(), &interpolator);
     SetGamePath(nullptr);
-    RunToEnd(file);
+    RunToEnd(viaRoots);
     EXPECT_EQ(g_Log, (std::vector<std::string>{"found"}));
-}
-
-TEST_F(SequenceTest, MissingFileLeavesAnEmptySequence)
-{
-    CxEventSequenceFile file;
-    EXPECT_NE(file.Load((m_Dir + "/none.seq").c_str(), nullptr), 0u);
-    EXPECT_EQ(file.GetCount(), 0);
-    EXPECT_EQ(RunToEnd(file), 1);
 }
 
 TEST_F(SequenceTest, LoadingAgainReplacesTheEvents)
@@ -369,7 +315,7 @@ TEST_F(SequenceTest, LoadingAgainReplacesTheEvents)
 
 // ---- bad input ----
 
-TEST_F(SequenceTest, FileThatNamesItselfIsRefused)
+TEST_F(SequenceTest, FilesNamingThemselvesAreRefusedAndDeepNestingStops)
 {
     const std::string path = m_Dir + "/loop.seq";
     Write("loop.seq", "Event Seq.Log(a)\nSequence " + path + "\n");
@@ -381,17 +327,13 @@ TEST_F(SequenceTest, FileThatNamesItselfIsRefused)
     CxEventSequenceFile pair;
     pair.Load((m_Dir + "/a.seq").c_str(), nullptr);
     EXPECT_GE(m_Errors.Errors().size(), 2u);
-}
-
-TEST_F(SequenceTest, DeepNestingStopsWithAnError)
-{
     for (int i = 0; i < 40; ++i)
         Write("n" + std::to_string(i) + ".seq", "Event Seq.Log(" + std::to_string(i) + ")\nSequence " +
                                                     m_Dir + "/n" + std::to_string(i + 1) + ".seq\n");
-    CxEventSequenceFile file;
-    file.Load((m_Dir + "/n0.seq").c_str(), nullptr);
+    CxEventSequenceFile deep;
+    deep.Load((m_Dir + "/n0.seq").c_str(), nullptr);
     ASSERT_FALSE(m_Errors.Errors().empty());
-    RunToEnd(file, 200);
+    RunToEnd(deep, 200);
     EXPECT_EQ(g_Log.size(), CX_SEQUENCE_MAX_DEPTH);
 }
 
@@ -413,7 +355,7 @@ TEST_F(SequenceTest, UnterminatedItemsGiveErrorsNotCrashes)
     EXPECT_EQ(c.GetCount(), 2) << "an unclosed quote ends at the line end";
 }
 
-TEST_F(SequenceTest, HugeLinesAreHandled)
+TEST_F(SequenceTest, HugeLinesAreHandledDirectoriesAndHugeFilesRefused)
 {
     std::string text(3 << 20, 'x');
     text += "\nEvent Seq.Log(" + std::string(2 << 20, 'y') + ")\nEvent Seq.Log(" + std::string(1 << 20, ',') +
@@ -421,11 +363,6 @@ TEST_F(SequenceTest, HugeLinesAreHandled)
     CxEventSequenceFile file;
     Parse(file, text);
     EXPECT_EQ(file.GetCount(), 2);
-}
-
-TEST_F(SequenceTest, DirectoriesAndHugeFilesAreRefused)
-{
-    CxEventSequenceFile file;
     EXPECT_EQ(file.Load(m_Dir.c_str(), nullptr), CX_ERR_INVALID_FILE_TYPE);
     const std::string huge = Write("huge.seq", "Event Seq.Log(a)\n");
     std::filesystem::resize_file(huge, CX_SEQUENCE_MAX_FILE_SIZE + 1u);

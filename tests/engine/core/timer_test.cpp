@@ -51,13 +51,22 @@ class PausableTimer : public CxTimer
 
 // ---- stopwatch and count-down ----
 
-TEST_F(TimerTest, StoppedTimerReportsNothing)
+TEST_F(TimerTest, StoppedResetAndEndlessTimers)
 {
     CxTimer timer;
     EXPECT_FALSE(timer.IsRunning());
     EXPECT_EQ(timer.GetElapsed(), 0u);
     EXPECT_EQ(timer.GetRemaining(), 0u);
     EXPECT_FALSE(timer.HasExpired());
+    // Duration 0 runs without end.
+    timer.Start(0);
+    EXPECT_TRUE(timer.IsRunning());
+    EXPECT_FALSE(timer.HasEnd());
+    m_Clock.Advance(0x90000000u);
+    EXPECT_FALSE(timer.HasExpired());
+    EXPECT_EQ(timer.GetElapsed(), 0x90000000u);
+    timer.Reset();
+    EXPECT_FALSE(timer.IsRunning());
 }
 
 TEST_F(TimerTest, CountsDownToItsEnd)
@@ -72,26 +81,6 @@ TEST_F(TimerTest, CountsDownToItsEnd)
     EXPECT_TRUE(timer.HasExpired());
     m_Clock.Advance(50);
     EXPECT_EQ(timer.GetRemaining(), 0u) << "an expired timer has nothing left, it must not wrap to 4 billion";
-}
-
-TEST_F(TimerTest, DurationZeroRunsWithoutEnd)
-{
-    CxTimer timer;
-    timer.Start(0);
-    EXPECT_TRUE(timer.IsRunning());
-    EXPECT_FALSE(timer.HasEnd());
-    m_Clock.Advance(0x90000000u);
-    EXPECT_FALSE(timer.HasExpired());
-    EXPECT_EQ(timer.GetElapsed(), 0x90000000u);
-}
-
-TEST_F(TimerTest, ResetStops)
-{
-    CxTimer timer;
-    timer.Start(100);
-    timer.Reset();
-    EXPECT_FALSE(timer.IsRunning());
-    EXPECT_EQ(timer.GetEndTick(), CX_TIMER_STOPPED);
 }
 
 TEST_F(TimerTest, PauseMovesStartAndEndByThePausedTime)
@@ -111,7 +100,7 @@ TEST_F(TimerTest, PauseMovesStartAndEndByThePausedTime)
     EXPECT_EQ(timer.GetElapsed(), 400u);
 }
 
-TEST_F(TimerTest, NestedPausesResumeOnlyAtTheLast)
+TEST_F(TimerTest, NestedPausesResumeOnlyAtTheLastAndAfterTheEndStayExpired)
 {
     PausableTimer timer;
     timer.Start(1000);
@@ -125,20 +114,16 @@ TEST_F(TimerTest, NestedPausesResumeOnlyAtTheLast)
     EXPECT_EQ(timer.GetRemaining(), 1000u);
     m_Clock.Advance(1000);
     EXPECT_TRUE(timer.HasExpired());
-}
-
-TEST_F(TimerTest, PauseAfterTheEndResumesExpired)
-{
-    PausableTimer timer;
-    timer.Start(100);
+    PausableTimer late;
+    late.Start(100);
     m_Clock.Advance(150);
-    timer.AddPause();
+    late.AddPause();
     m_Clock.Advance(1000);
-    timer.RemovePause();
-    EXPECT_TRUE(timer.HasExpired()) << "resuming must not push the end 49 days away";
+    late.RemovePause();
+    EXPECT_TRUE(late.HasExpired()) << "resuming must not push the end 49 days away";
 }
 
-TEST_F(TimerTest, CountsAcrossTheWrapOfTheTickCount)
+TEST_F(TimerTest, CountsAcrossTheWrapOfTheTickCountEvenWithAnEndOnTickZero)
 {
     m_Clock.Set(0xFFFFFF00u);
     CxTimer timer;
@@ -149,24 +134,20 @@ TEST_F(TimerTest, CountsAcrossTheWrapOfTheTickCount)
     EXPECT_FALSE(timer.HasExpired());
     m_Clock.Set(0x00000100u);
     EXPECT_TRUE(timer.HasExpired());
-}
-
-TEST_F(TimerTest, AnEndThatFallsOnTickZeroStillRuns)
-{
     m_Clock.Set(0xFFFFFC18u); // 1000 ms before the wrap
-    CxTimer timer;
-    timer.Start(1000);
-    EXPECT_TRUE(timer.IsRunning());
-    EXPECT_TRUE(timer.HasEnd());
+    CxTimer zero;
+    zero.Start(1000);
+    EXPECT_TRUE(zero.IsRunning());
+    EXPECT_TRUE(zero.HasEnd());
     m_Clock.Set(0xFFFFFFF0u);
-    EXPECT_FALSE(timer.HasExpired());
+    EXPECT_FALSE(zero.HasExpired());
     m_Clock.Set(3);
-    EXPECT_TRUE(timer.HasExpired());
+    EXPECT_TRUE(zero.HasExpired());
 }
 
 // ---- callback timers and the manager ----
 
-TEST_F(TimerTest, TimerWithEndFiresEveryIntervalThenOnceAtTheEnd)
+TEST_F(TimerTest, TimerFiresEveryIntervalThenOnceAtItsEndOrUntilStopped)
 {
     RecordingListener listener;
     CxTimerCallBack timer(&listener, 300);
@@ -177,19 +158,16 @@ TEST_F(TimerTest, TimerWithEndFiresEveryIntervalThenOnceAtTheEnd)
     EXPECT_EQ(listener.m_Ticks, (std::vector<uint32_t>{300, 600, 900, 1000}));
     EXPECT_FALSE(timer.IsRunning());
     EXPECT_EQ(listener.m_Timers[0], &timer);
-}
-
-TEST_F(TimerTest, TimerWithoutEndRepeatsUntilStopped)
-{
-    RecordingListener listener;
-    CxTimerCallBack timer(&listener, 100);
-    timer.Start(0);
+    RecordingListener endlessListener;
+    CxTimerCallBack endless(&endlessListener, 100);
+    m_Clock.Set(1000);
+    endless.Start(0);
     for (uint32_t t = 1000; t <= 1500; t += 25)
         PassAt(t);
-    EXPECT_EQ(listener.m_Ticks, (std::vector<uint32_t>{1100, 1200, 1300, 1400, 1500}));
-    timer.Reset();
+    EXPECT_EQ(endlessListener.m_Ticks, (std::vector<uint32_t>{1100, 1200, 1300, 1400, 1500}));
+    endless.Reset();
     PassAt(2000);
-    EXPECT_EQ(listener.m_Ticks.size(), 5u);
+    EXPECT_EQ(endlessListener.m_Ticks.size(), 5u);
 }
 
 TEST_F(TimerTest, RestartedTimerCountsFromTheNewStart)
@@ -212,27 +190,19 @@ TEST_F(TimerTest, RestartedTimerCountsFromTheNewStart)
     EXPECT_EQ(listener.m_Ticks, (std::vector<uint32_t>{1300, 1800, 3300}));
 }
 
-TEST_F(TimerTest, IntervalZeroFiresOnEveryPass)
+TEST_F(TimerTest, IntervalZeroFiresOnEveryPassPausedAndListenerlessTimersNever)
 {
     RecordingListener listener;
     CxTimerCallBack timer(&listener, 0);
-    timer.Start(0);
-    PassAt(1000);
-    PassAt(1000);
-    PassAt(1001);
-    EXPECT_EQ(listener.m_Ticks.size(), 3u);
-}
-
-TEST_F(TimerTest, PausedOrListenerlessTimersDoNotFire)
-{
-    RecordingListener listener;
     CxTimerCallBack paused(&listener, 10);
     CxTimerCallBack silent(nullptr, 10);
-    paused.Start(0);
-    silent.Start(0);
+    for (CxTimerCallBack* t : {&timer, &paused, &silent})
+        t->Start(0);
     paused.AddPause();
+    PassAt(1000);
+    PassAt(1000);
     PassAt(5000);
-    EXPECT_TRUE(listener.m_Ticks.empty());
+    EXPECT_EQ(listener.m_Timers, (std::vector<CxTimer*>{&timer, &timer, &timer}));
 }
 
 TEST_F(TimerTest, ResumedTimerWaitsOneFullInterval)
@@ -282,7 +252,7 @@ TEST_F(TimerTest, ManagerLivesExactlyAsLongAsCallbackTimers)
     EXPECT_FALSE(HasMainLoopFunction(DispatchMainLoopHooks));
 }
 
-TEST_F(TimerTest, ListenerMayDeleteTheLastTimerFromItsOwnCall)
+TEST_F(TimerTest, ListenerMayDeleteItsOwnTimerOrALaterOneOfTheSamePass)
 {
     RecordingListener listener;
     auto* timer = new CxTimerCallBack(&listener, 10);
@@ -293,10 +263,6 @@ TEST_F(TimerTest, ListenerMayDeleteTheLastTimerFromItsOwnCall)
     EXPECT_EQ(listener.m_Ticks.size(), 1u);
     EXPECT_EQ(GetTimerManager(), nullptr);
     PassAt(3000);
-}
-
-TEST_F(TimerTest, ListenerMayDeleteALaterTimerOfTheSamePass)
-{
     RecordingListener first;
     RecordingListener second;
     CxTimerCallBack a(&first, 10);

@@ -40,28 +40,6 @@ protected:
     CTestApp app;
 };
 
-TEST_F(WindowInputTest, WindowHasTheDescribedClientAreaAndTitle)
-{
-    EXPECT_TRUE(app.HasAppWindow());
-    EXPECT_EQ(app.GetClientWidth(), 640);
-    EXPECT_EQ(app.GetClientHeight(), 480);
-    EXPECT_EQ(app.GetAppClientRect(), CxRect(0, 0, 639, 479));
-    EXPECT_STREQ(GetPlatformWindowTitle(), "Rumbo Test App");
-    EXPECT_GT(app.GetScreenWidth(), 0);
-    EXPECT_EQ(app.GetBitsPerPixel(), 16u);
-}
-
-TEST_F(WindowInputTest, ControlLetterArrivesAsItsControlCode)
-{
-    CxInjectKey(CX_VK_CONTROL, true, CX_MOD_CONTROL);
-    CxInjectKey('A', true, CX_MOD_CONTROL);
-    CxInjectKey('A', false, CX_MOD_CONTROL);
-    CxInjectKey(CX_VK_CONTROL, false, 0);
-    Pump();
-    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{0x20000000u, 0x20000041u}));
-    EXPECT_EQ(app.m_KeysUp.back(), 0x20000000u);
-}
-
 TEST_F(WindowInputTest, AltF4QuitsThroughOnClose)
 {
     app.PushRoom(1);
@@ -75,11 +53,16 @@ TEST_F(WindowInputTest, AltF4QuitsThroughOnClose)
     EXPECT_EQ(app.m_Journal.Count("room1:Close"), 1u);
 }
 
-TEST_F(WindowInputTest, AltQQuitsAndAltVShowsTheVersion)
+TEST_F(WindowInputTest, ControlLetterGivesItsCodeAltQQuitsAndAltVShowsTheVersion)
 {
+    CxInjectKey(CX_VK_CONTROL, true, CX_MOD_CONTROL);
+    CxInjectKey('A', true, CX_MOD_CONTROL);
+    CxInjectKey('A', false, CX_MOD_CONTROL);
+    CxInjectKey(CX_VK_CONTROL, false, 0);
     CxInjectKey('V', true, CX_MOD_ALT);
     Pump();
-    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{0x10000000u | 'v'}));
+    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{0x20000000u, 0x20000041u, 0x10000000u | 'v'}));
+    EXPECT_EQ(app.m_KeysUp.back(), 0x20000000u);
     EXPECT_FALSE(app.IsQuitting());
     CxInjectKey('Q', true, CX_MOD_ALT | CX_MOD_SHIFT);
     Pump();
@@ -87,7 +70,7 @@ TEST_F(WindowInputTest, AltQQuitsAndAltVShowsTheVersion)
     EXPECT_TRUE(app.IsQuitting());
 }
 
-TEST_F(WindowInputTest, PlainCharactersAndTableKeys)
+TEST_F(WindowInputTest, KeysArriveAsCharactersOrTableCodes)
 {
     CxInjectKey('B', true);
     CxInjectText("b");
@@ -95,40 +78,35 @@ TEST_F(WindowInputTest, PlainCharactersAndTableKeys)
     CxInjectKey(CX_VK_F1 + 11, true);
     CxInjectKey(CX_VK_NEXT, true);
     CxInjectKey(CX_VK_RETURN, true);
+    CxInjectKey(CX_VK_PAUSE, true);
+    CxInjectKey(CX_VK_SCROLL, true);
     CxInjectText("\xC3\xA9"); // one character of the single-byte set
-    Pump();
-    EXPECT_EQ(app.m_Keys, (std::vector<uint32_t>{'b', 272u, 268u, 279u, 0x0Du, 0xE9u}))
-        << "a letter key itself gives no code; its character does";
-}
-
-TEST_F(WindowInputTest, KeyUpOfAPrintableKeyIsTranslatedAsACharacter)
-{
+    CxInjectKey(CX_VK_PRIOR, true, CX_MOD_ALT);
+    // Key-up of a printable key is translated as a character.
     CxInjectKey('K', false);
     CxInjectKey(CX_VK_HOME, false);
     CxInjectKey(CX_VK_ESCAPE, false);
     Pump();
+    EXPECT_EQ(app.m_Keys,
+              (std::vector<uint32_t>{'b', 272u, 268u, 279u, 0x0Du, 19u, 280u, 0xE9u, 278u | 0x10000000u}))
+        << "a letter key itself gives no code; its character does";
     EXPECT_EQ(app.m_KeysUp, (std::vector<uint32_t>{'K', 271u}));
 }
 
-TEST_F(WindowInputTest, RightButtonIsDeliveredAsLeft)
+TEST_F(WindowInputTest, MouseButtonsAndWheelFollowTheFlagsAndTheMouseInputSwitch)
 {
     CxInjectMouseButton(3, true, 10, 20);
     CxInjectMouseButton(3, false, 11, 21);
     CxInjectMouseButton(2, true, 5, 6);
+    CxInjectMouseButton(1, true, 3, 4, 2);
     Pump();
-    EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"ldown@10,20", "lup@11,21", "mdown@5,6"}));
-}
-
-TEST_F(WindowInputTest, RightButtonStaysRightWithoutTheFlag)
-{
+    EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"ldown@10,20", "lup@11,21", "mdown@5,6", "ldown@3,4"}));
+    app.m_Mouse.clear();
     app.ClearStyleBits(APP_RIGHT_BUTTON_IS_LEFT);
     CxInjectMouseButton(3, true, 1, 2);
     Pump();
     EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"rdown@1,2"}));
-}
-
-TEST_F(WindowInputTest, MouseIsIgnoredWhileMouseInputIsOff)
-{
+    app.m_Mouse.clear();
     EXPECT_TRUE(app.IsMouseInputOn());
     app.SetMouseInput(false);
     EXPECT_FALSE(app.GetState() & STATE_MOUSE_INPUT);
@@ -144,13 +122,6 @@ TEST_F(WindowInputTest, MouseIsIgnoredWhileMouseInputIsOff)
     CxInjectMouseWheel(-2, 7, 8);
     Pump();
     EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"move@-5,300", "move@7,8", "wheel-2@7,8"}));
-}
-
-TEST_F(WindowInputTest, DoubleClicksNeedTheStyleFlag)
-{
-    CxInjectMouseButton(1, true, 3, 4, 2);
-    Pump();
-    EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"ldown@3,4"}));
 }
 
 TEST_F(WindowInputTest, CloseSetsTheQuitFlag)
@@ -185,6 +156,8 @@ TEST_F(WindowInputTest, ActivationAndMinimisedStates)
 
 TEST_F(WindowInputTest, FullScreenScreenIsGivenUpOnDeactivationAndTakenBackOnRestore)
 {
+    app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
+    EXPECT_EQ(app.m_Journal.Count("Maximize"), 0u) << "restoring a windowed screen changes nothing";
     app.SetStateBits(STATE_DIRECTDRAW_SCREEN);
     CxInjectFocus(true);
     CxInjectFocus(false);
@@ -194,12 +167,6 @@ TEST_F(WindowInputTest, FullScreenScreenIsGivenUpOnDeactivationAndTakenBackOnRes
     app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
     EXPECT_TRUE(app.GetState() & STATE_ACTIVE);
     EXPECT_EQ(app.m_Journal.Count("Maximize"), 1u);
-}
-
-TEST_F(WindowInputTest, RestoreOfAWindowedScreenChangesNothing)
-{
-    app.WindowProc(CX_WM_SYSCOMMAND, CX_SC_RESTORE, 0);
-    EXPECT_EQ(app.m_Journal.Count("Maximize"), 0u);
 }
 
 TEST_F(WindowInputTest, MoveAndSizeReReadTheRectangles)
@@ -212,10 +179,6 @@ TEST_F(WindowInputTest, MoveAndSizeReReadTheRectangles)
     EXPECT_EQ(app.GetAppWindowRect().top, 50);
     app.CenterAppWindow();
     EXPECT_EQ(app.GetAppWindowRect().left, (app.GetScreenWidth() - 320) / 2);
-}
-
-TEST_F(WindowInputTest, FloodOfInputIsTakenOneMessagePerPass)
-{
     for (int i = 0; i < 2000; ++i)
         CxInjectMouseMotion(i % 640, i % 480);
     int passes = 0;
@@ -228,32 +191,24 @@ TEST_F(WindowInputTest, FloodOfInputIsTakenOneMessagePerPass)
     EXPECT_GE(app.m_nPasses, static_cast<int>(app.m_Mouse.size())) << "every message gets its idle pass";
 }
 
-TEST(WindowAppKeys, KeyTableCodes)
-{
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_CONTROL, 1), 0x20000000u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_PAUSE, 1), 19u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_F1, 1), 257u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_F12, 1), 268u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_END, 1), 270u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_SCROLL, 1), 280u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_PRIOR, 1 | CX_KF_ALTDOWN), 278u | 0x10000000u);
-    EXPECT_EQ(CxWindowApp::TranslateKey('A', 1), 0u);
-    EXPECT_EQ(CxWindowApp::TranslateKey(CX_VK_ESCAPE, 1), 0u);
-}
 } // namespace
 
 namespace {
-class FrameLimitTest : public testing::Test
+class StartupTest : public testing::Test
 {
 protected:
     void TearDown() override
     {
-        app->ExitInstance();
+        if (app)
+            app->ExitInstance();
         SetErrorHandler(ShowErrorBox);
     }
-    void Start(const char* options)
+    void Start(const char* options, const AppDescription& description = TestDescription("Rumbo Test App"))
     {
-        app = std::make_unique<CTestApp>(options);
+        if (app)
+            app->ExitInstance();
+        app.reset();
+        app = std::make_unique<CTestApp>(options, description);
         ASSERT_EQ(app->Init(), 0u);
         FlushPlatformMessages();
     }
@@ -267,7 +222,7 @@ struct FrameLimitCase
     uint32_t expected;
 };
 
-class FrameLimitOption : public FrameLimitTest, public testing::WithParamInterface<FrameLimitCase>
+class FrameLimitOption : public StartupTest, public testing::WithParamInterface<FrameLimitCase>
 {
 };
 
@@ -281,9 +236,11 @@ INSTANTIATE_TEST_SUITE_P(Options, FrameLimitOption,
                          testing::Values(FrameLimitCase{"", 60u},
                                          FrameLimitCase{"[Engine]\nUseDirectDraw=0\n", 60u},
                                          FrameLimitCase{"[Engine]\nMaxFramesPerSecond=0\n", 0u},
-                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=30\n", 30u}));
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=30\n", 30u},
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=-20\n", 0u},
+                                         FrameLimitCase{"[Engine]\nMaxFramesPerSecond=100000\n", 1000u}));
 
-TEST_F(FrameLimitTest, IdleLoopWaitsForTheNextFrameByDefault)
+TEST_F(StartupTest, IdleLoopWaitsForTheNextFrameByDefault)
 {
     // Without input a default loop runs about 60 passes a second, not thousands.
     Start("");
@@ -296,11 +253,10 @@ TEST_F(FrameLimitTest, IdleLoopWaitsForTheNextFrameByDefault)
     EXPECT_GE(app->m_nPasses - passes, 3) << "but it does run";
 }
 
-TEST_F(FrameLimitTest, PresentingFollowsTheDisplayUnlessTurnedOff)
+TEST_F(StartupTest, PresentingFollowsTheDisplayUnlessTurnedOff)
 {
     Start("[Engine]\nVSync=0\n");
     EXPECT_FALSE(IsPlatformVSyncOn());
-    app->ExitInstance();
     Start("");
     const bool byDefault = IsPlatformVSyncOn();
     SetPlatformVSync(false);
@@ -309,16 +265,7 @@ TEST_F(FrameLimitTest, PresentingFollowsTheDisplayUnlessTurnedOff)
     EXPECT_EQ(SetPlatformVSync(true), byDefault);
 }
 
-TEST_F(FrameLimitTest, LimitIsReadAndKeptInRange)
-{
-    Start("[Engine]\nMaxFramesPerSecond=-20\n");
-    EXPECT_EQ(app->GetMaxFramesPerSecond(), 0u);
-    app->ExitInstance();
-    Start("[Engine]\nMaxFramesPerSecond=100000\n");
-    EXPECT_EQ(app->GetMaxFramesPerSecond(), 1000u);
-}
-
-TEST_F(FrameLimitTest, PendingInputIsNotHeldBackByTheLimit)
+TEST_F(StartupTest, PendingInputIsNotHeldBackByTheLimit)
 {
     // One pass a second: a pass without input would wait a whole second.
     Start("[Engine]\nMaxFramesPerSecond=1\n");
@@ -328,35 +275,15 @@ TEST_F(FrameLimitTest, PendingInputIsNotHeldBackByTheLimit)
     app->PumpMessage();
     EXPECT_EQ(app->m_Keys, (std::vector<uint32_t>{275u}));
     EXPECT_EQ(app->m_nPasses, passes + 1) << "a pass with a message runs its idle pass at once";
-}
-
-TEST_F(FrameLimitTest, PassWithoutInputStillRunsItsIdlePass)
-{
     Start("[Engine]\nMaxFramesPerSecond=1000\n");
     app->PumpMessage();
     app->PumpMessage();
-    EXPECT_EQ(app->m_nPasses, 2);
+    EXPECT_EQ(app->m_nPasses, 2) << "a pass without input still runs its idle pass";
 }
-} // namespace
 
-namespace {
-class WindowPlacementTest : public testing::Test
+TEST_F(StartupTest, FullScreenCoversTheWorkArea)
 {
-protected:
-    void TearDown() override
-    {
-        if (app)
-            app->ExitInstance();
-        SetErrorHandler(ShowErrorBox);
-    }
-
-    std::unique_ptr<CTestApp> app;
-};
-
-TEST_F(WindowPlacementTest, FullScreenCoversTheWorkArea)
-{
-    app = std::make_unique<CTestApp>("[Engine]\nFullScreen=1\n");
-    ASSERT_EQ(app->Init(), 0u);
+    Start("[Engine]\nFullScreen=1\n");
     CxRect area;
     ASSERT_TRUE(GetDesktopWorkArea(&area));
     EXPECT_EQ(app->GetAppWindowRect(), area);
@@ -364,32 +291,25 @@ TEST_F(WindowPlacementTest, FullScreenCoversTheWorkArea)
     EXPECT_TRUE(app->GetStyle() & APP_FULL_SCREEN);
 }
 
-TEST_F(WindowPlacementTest, OptionsOverrideTheStyleDefaults)
+TEST_F(StartupTest, OptionsOverrideTheStyleDefaults)
 {
-    app =
-        std::make_unique<CTestApp>("[Engine]\nUseDirectDraw=0\nUseCustomCursor=1\n",
-                                   TestDescription("Rumbo Style Test", APP_USE_DIRECTDRAW | APP_FULL_SCREEN));
-    ASSERT_EQ(app->Init(), 0u);
+    Start("[Engine]\nUseDirectDraw=0\nUseCustomCursor=1\n",
+          TestDescription("Rumbo Style Test", APP_USE_DIRECTDRAW | APP_FULL_SCREEN));
     EXPECT_FALSE(app->GetStyle() & APP_USE_DIRECTDRAW);
     EXPECT_TRUE(app->GetStyle() & APP_USE_CUSTOM_CURSOR);
     EXPECT_TRUE(app->GetStyle() & APP_FULL_SCREEN) << "the description's default stands";
 }
 
-TEST_F(WindowPlacementTest, CenteredWindowSitsInTheMiddleOfTheScreen)
+TEST_F(StartupTest, CenteredWindowSitsInTheMiddleAndStartHiddenLeavesItHidden)
 {
-    app = std::make_unique<CTestApp>("", TestDescription("Rumbo Centred", APP_CENTERED | APP_FRAMED));
-    ASSERT_EQ(app->Init(), 0u);
+    Start("", TestDescription("Rumbo Centred", APP_CENTERED | APP_FRAMED));
     EXPECT_EQ(app->GetAppWindowRect().left, (app->GetScreenWidth() - 640) / 2);
     EXPECT_EQ(app->GetAppWindowRect().top, (app->GetScreenHeight() - 480) / 2);
-}
-
-TEST_F(WindowPlacementTest, StartHiddenLeavesTheWindowHidden)
-{
-    app = std::make_unique<CTestApp>("", TestDescription("Rumbo Hidden", APP_START_HIDDEN));
-    ASSERT_EQ(app->Init(), 0u);
+    Start("", TestDescription("Rumbo Hidden", APP_START_HIDDEN));
     EXPECT_TRUE(app->HasAppWindow());
     EXPECT_FALSE(IsPlatformWindowShown());
     app->ShowAppWindow();
     EXPECT_TRUE(IsPlatformWindowShown());
 }
+
 } // namespace

@@ -82,7 +82,8 @@ ST_ANIM_ACTION FrameAction(int32_t first, int32_t last, float rate, uint32_t ext
 
 TEST_F(AnimationTest, MovesAtItsSpeedAndEndsAtTheTarget)
 {
-    const ST_ANIM_ACTION move = MoveAction(0, 0, 100, 0, 200.0f); // 200 px/s
+    ST_ANIM_ACTION move = MoveAction(0, 0, 100, 0, 200.0f); // 200 px/s
+    move.nFlags |= ANIM_NOTIFY_MOVE;
     m_Animation.AddActions(&move, 1);
     m_Animation.Start(0);
     EXPECT_TRUE(m_Sprite.IsShown());
@@ -90,6 +91,7 @@ TEST_F(AnimationTest, MovesAtItsSpeedAndEndsAtTheTarget)
     EXPECT_TRUE(HasMainLoopFunction(CxAnimation::Tick));
     Run(100);
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(20, 0));
+    EXPECT_EQ(m_Listener.m_nMoves, 10) << "the listener hears every step";
     Run(400);
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(100, 0));
     // At the target: the next tick ends the action, and with it the animation.
@@ -98,6 +100,13 @@ TEST_F(AnimationTest, MovesAtItsSpeedAndEndsAtTheTarget)
     EXPECT_FALSE(m_Animation.IsRunning());
     EXPECT_EQ(m_Listener.m_Done, std::vector<int32_t>{0});
     EXPECT_FALSE(HasMainLoopFunction(CxAnimation::Tick));
+    // A target reached at the start ends at the next tick.
+    const ST_ANIM_ACTION stay = MoveAction(30, 30, 30, 30, 10.0f);
+    m_Animation.RemoveAllActions();
+    m_Animation.AddActions(&stay, 1);
+    m_Animation.Start(0);
+    Run(10);
+    EXPECT_FALSE(m_Animation.IsRunning());
 }
 
 TEST_F(AnimationTest, TickRunsAtMostEveryTenMilliseconds)
@@ -111,15 +120,6 @@ TEST_F(AnimationTest, TickRunsAtMostEveryTenMilliseconds)
     m_Clock.Advance(5);
     CxAnimation::Tick();
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(10, 0));
-}
-
-TEST_F(AnimationTest, TargetAtTheStartEndsAtTheNextTick)
-{
-    const ST_ANIM_ACTION stay = MoveAction(30, 30, 30, 30, 10.0f);
-    m_Animation.AddActions(&stay, 1);
-    m_Animation.Start(0);
-    Run(10);
-    EXPECT_FALSE(m_Animation.IsRunning());
 }
 
 TEST_F(AnimationTest, FramesAscendWrapAndStopAtTheLastFrame)
@@ -184,7 +184,7 @@ TEST_F(AnimationTest, FramesFromTheStartOfTheRange)
     EXPECT_EQ(m_Sprite.GetFrame(), 4); // 2 + (150 / 100 + 1)
 }
 
-TEST_F(AnimationTest, ActionsRunTheirCountAndTheListRepeats)
+TEST_F(AnimationTest, ActionsRunTheirCountTheListRepeatsAndStopAfterEndsIt)
 {
     ST_ANIM_ACTION wait;
     wait.nFlags = ANIM_DURATION | ANIM_RUNS;
@@ -201,22 +201,22 @@ TEST_F(AnimationTest, ActionsRunTheirCountAndTheListRepeats)
     EXPECT_FALSE(m_Animation.IsRunning());
     EXPECT_EQ(m_Listener.m_Done, (std::vector<int32_t>{0, 0, 1, 0, 0, 1}));
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(5, 0));
-}
-
-TEST_F(AnimationTest, StopAfterFlagEndsTheAnimation)
-{
-    ST_ANIM_ACTION wait;
-    wait.nFlags = ANIM_DURATION | ANIM_STOP_AFTER;
-    wait.nDuration = 20;
-    m_Animation.AddActions(&wait, 1);
-    m_Animation.AddActions(&wait, 1);
+    // The stop-after flag ends the animation after its action.
+    m_Animation.RemoveAllActions();
+    m_Animation.SetRepeat(1);
+    m_Listener.m_Done.clear();
+    ST_ANIM_ACTION stop;
+    stop.nFlags = ANIM_DURATION | ANIM_STOP_AFTER;
+    stop.nDuration = 20;
+    m_Animation.AddActions(&stop, 1);
+    m_Animation.AddActions(&stop, 1);
     m_Animation.Start(0);
     Run(100);
     EXPECT_FALSE(m_Animation.IsRunning());
     EXPECT_EQ(m_Listener.m_Done.size(), 1u);
 }
 
-TEST_F(AnimationTest, PauseHoldsTheTimers)
+TEST_F(AnimationTest, PauseHoldsTheTimersAndRelativePositionsAdd)
 {
     const ST_ANIM_ACTION move = MoveAction(0, 0, 100, 0, 100.0f);
     m_Animation.AddActions(&move, 1);
@@ -227,10 +227,9 @@ TEST_F(AnimationTest, PauseHoldsTheTimers)
     m_Animation.RemovePause();
     Run(100);
     EXPECT_EQ(m_Sprite.GetPosition(), CxPoint(10, 0));
-}
-
-TEST_F(AnimationTest, RelativePositionsAddToTheCurrentPoint)
-{
+    // Relative positions add to the current point.
+    m_Animation.Stop();
+    m_Animation.RemoveAllActions();
     m_Sprite.MoveTo(10, 10);
     ST_ANIM_ACTION place;
     place.nFlags = ANIM_POSITION | ANIM_NOTIFY_MOVE;
@@ -252,14 +251,4 @@ TEST_F(AnimationTest, WithoutADisplayObjectNothingStarts)
     EXPECT_FALSE(lonely.IsRunning());
     EXPECT_EQ(lonely.GetError(), CX_ERR_UNKNOWN);
     EXPECT_EQ(lonely.SetCurAction(0, true), CX_ERR_UNKNOWN);
-}
-
-TEST_F(AnimationTest, ListenerHearsEveryMovementStep)
-{
-    ST_ANIM_ACTION move = MoveAction(0, 0, 10, 0, 1000.0f);
-    move.nFlags |= ANIM_NOTIFY_MOVE;
-    m_Animation.AddActions(&move, 1);
-    m_Animation.Start(0);
-    Run(10);
-    EXPECT_EQ(m_Listener.m_nMoves, 1);
 }

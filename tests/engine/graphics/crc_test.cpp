@@ -5,21 +5,17 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstring>
-
 namespace {
-TEST(ComputeCrc, KnownValues)
+TEST(ComputeCrc, KnownValuesEmptyInputAndChaining)
 {
     EXPECT_EQ(0xCA6598D0u, ComputeCrc("abc", 3, 0));
     // With the common start value and a final inversion it is the usual CRC-32.
     EXPECT_EQ(0xCBF43926u, ComputeCrc("123456789", 9, 0xFFFFFFFFu) ^ 0xFFFFFFFFu);
-}
-
-TEST(ComputeCrc, EmptyOrNegativeLengthReturnsStart)
-{
-    EXPECT_EQ(0u, ComputeCrc("abc", 0, 0));
     EXPECT_EQ(0x12345678u, ComputeCrc("abc", 0, 0x12345678u));
     EXPECT_EQ(0x12345678u, ComputeCrc("abc", -5, 0x12345678u));
+    const auto data = codec_test::RandomBytes(1000, 12);
+    EXPECT_EQ(ComputeCrc(data.data(), 1000, 0),
+              ComputeCrc(data.data() + 333, 667, ComputeCrc(data.data(), 333, 0)));
 }
 
 TEST(ComputeCrc, MatchesZlibForEveryLengthAndAlignment)
@@ -34,21 +30,5 @@ TEST(ComputeCrc, MatchesZlibForEveryLengthAndAlignment)
                                     0xFFFFFFFFu)
                 << "offset " << offset << " length " << length;
         }
-}
-
-TEST(ComputeCrc, PiecesChainToTheWhole)
-{
-    const auto data = codec_test::RandomBytes(1000, 12);
-    const uint32_t whole = ComputeCrc(data.data(), 1000, 0);
-    const uint32_t first = ComputeCrc(data.data(), 333, 0);
-    EXPECT_EQ(whole, ComputeCrc(data.data() + 333, 667, first));
-}
-
-TEST(ComputeCrc, DetectsASingleChangedBit)
-{
-    auto data = codec_test::ImagePixels(64, 16);
-    const uint32_t before = ComputeCrc(data.data(), static_cast<int64_t>(data.size()), 0);
-    data[1000] ^= 0x10;
-    EXPECT_NE(before, ComputeCrc(data.data(), static_cast<int64_t>(data.size()), 0));
 }
 } // namespace

@@ -59,87 +59,88 @@ private:
     uint32_t count = 0;
 };
 
-TEST(DecompressStored, CopiesAndRejectsAnOversizedSource)
+// Hand-made streams of the byte-oriented methods: the documented examples,
+// edge cases and the bounds of input and output. Data is compared when the
+// result is 0 or expected data is given.
+TEST(Decompress, HandMadeStreams)
 {
-    EXPECT_EQ((Decoded{0, {1, 2, 3}}).data, Decode(0, {1, 2, 3}, 5).data);
-    const Decoded cut = Decode(0, {1, 2, 3}, 2);
-    EXPECT_EQ(13u, cut.result);
-    EXPECT_EQ((Bytes{1, 2}), cut.data);
-}
-
-TEST(DecompressStored, UnknownMethodsCopyTheSource)
-{
-    for (uint8_t method : {10, 12, 255})
+    const char a = 'a', b = 'b', c = 'c';
+    const struct
     {
-        const Decoded d = Decode(method, {9, 8, 7}, 3);
-        EXPECT_EQ(0u, d.result);
-        EXPECT_EQ((Bytes{9, 8, 7}), d.data);
+        const char* name;
+        uint8_t method;
+        Bytes stream;
+        uint32_t capacity;
+        uint32_t result;
+        Bytes data;
+    } cases[] = {
+        {"stored", 0, {1, 2, 3}, 5, 0, {1, 2, 3}},
+        {"stored, source too big", 0, {1, 2, 3}, 2, 13, {1, 2}},
+        {"unknown method 10 copies", 10, {9, 8, 7}, 3, 0, {9, 8, 7}},
+        {"unknown method 255 copies", 255, {9, 8, 7}, 3, 0, {9, 8, 7}},
+        {"rle8 run and literal", 2, {0x83, 0x41, 0x42}, 10, 0, {0x41, 0x41, 0x41, 0x42}},
+        {"rle8 zero count eats its value", 2, {0x80, 0x41, 0x42}, 10, 0, {0x42}},
+        {"rle8 run without value", 2, {0x41, 0x85}, 10, 13, {}},
+        {"rle8 run past the end", 2, {0x41, 0x85, 0x43}, 4, 13, {0x41, 0x43, 0x43, 0x43}},
+        {"rle8 literal past the end", 2, {0x41, 0x42}, 1, 13, {}},
+        {"rle16 run and literal",
+         3,
+         {0x02, 0x80, 0x34, 0x12, 0x05, 0x00},
+         16,
+         0,
+         {0x34, 0x12, 0x34, 0x12, 0x05, 0x00}},
+        {"rle16 odd last byte ignored", 3, {0x05, 0x00, 0x77}, 16, 0, {0x05, 0x00}},
+        {"rle16 run without value", 3, {0x03, 0x80}, 16, 13, {}},
+        {"rle16 run past the end", 3, {0x03, 0x80, 0x34, 0x12}, 5, 13, {0x34, 0x12, 0x34, 0x12}},
+        {"deflate empty final stored block", 1, {0x01, 0x00, 0x00}, 0, 0, {}},
+        // Stored blocks here have no one's complement of the length.
+        {"deflate stored blocks", 1, {0x00, 0x02, 0x00, a, b, 0x01, 0x01, 0x00, c}, 8, 0, {a, b, c}},
+        {"deflate stored, short data", 1, {0x01, 0x05, 0x00, a, b}, 8, 13, {}},
+        {"deflate stored, over the destination", 1, {0x01, 0x03, 0x00, a, b, c}, 2, 13, {}},
+        {"deflate stored, length cut off", 1, {0x01, 0x03}, 8, 13, {}},
+        {"deflate no final block", 1, {0x00, 0x00, 0x00}, 8, 13, {}},
+        {"lz77 overlapping match",
+         9,
+         {0x03, 0x80, a, b, c, 0x01, 0x00, 0x01, 0x00},
+         16,
+         0,
+         {a, b, c, c, c, c, c, c}},
+        {"lz77 literals past the input", 9, {0x05, 0x80, a}, 16, 13, {}},
+        {"lz77 match without length", 9, {0x01, 0x80, a, 0x01, 0x00}, 16, 13, {}},
+        {"lz77 match past the end", 9, {0x01, 0x80, a, 0x01, 0x00, 0x00, 0x00}, 4, 13, {}},
+        {"lz77 distance 0", 9, {0x00, 0x00, 0x00, 0x00}, 16, 13, {}},
+        {"lz77 before the start reads 0", 9, {0x01, 0x80, a, 0x03, 0x00, 0x00, 0x00}, 16, 0, {a, 0, 0, a, 0}},
+        // 'a', then 257 (the code being defined: "aa"), then the end code.
+        {"lzw12 code being defined", 4, {0x06, 0x11, 0x01, 0x10, 0x00}, 16, 0, {a, a, a}},
+        {"lzw12 code not yet defined", 4, {0x06, 0x11, 0x02}, 16, 13, {}},
+        {"lzw12 first code not a byte", 4, {0x10, 0x20, 0x00}, 16, 13, {}},
+        {"lzw12 entry does not fit", 4, {0x06, 0x11, 0x01}, 2, 13, {}},
+        // 'a' and 257 at 9 bits, then 'b' and the end code at 10 bits.
+        {"lzw width increase", 5, {0x30, 0xC0, 0x46, 0x24, 0x00}, 16, 0, {a, b}},
+        // 'a', clear, 'b', 259 (the entry being defined: "bb"), end.
+        {"lzw clear", 5, {0x30, 0xC0, 0x8C, 0x50, 0x38, 0x00}, 16, 0, {a, b, b, b}},
+        // Escape (bit 1) and 'a', then the end symbol, now the second child (bit 1).
+        {"huffman escape and end", 7, {0xB0, 0xC0}, 4, 0, {a}},
+        {"huffman without end", 7, {0xB0}, 4, 13, {}},
+        {"huffman no room", 7, {0xB0, 0xC0}, 0, 13, {}},
+        {"huffman escape for a known byte", 7, {0xB0, 0x8C, 0x20}, 4, 13, {}},
+    };
+    for (const auto& t : cases)
+    {
+        const Decoded d = Decode(t.method, t.stream, t.capacity);
+        EXPECT_EQ(t.result, d.result) << t.name;
+        if (t.result == 0 || !t.data.empty())
+        {
+            EXPECT_EQ(t.data, d.data) << t.name;
+        }
     }
+    uint32_t produced = 1;
+    EXPECT_EQ(0u, Decompress(nullptr, 0, nullptr, 0, 0, &produced));
+    EXPECT_EQ(0u, produced);
+    EXPECT_EQ(13u, Decompress(nullptr, 100, nullptr, 0, 7, &produced));
 }
 
-TEST(DecompressRle8, RunsAndLiterals)
-{
-    const Decoded d = Decode(2, {0x83, 0x41, 0x42}, 10);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{0x41, 0x41, 0x41, 0x42}), d.data);
-}
-
-TEST(DecompressRle8, ZeroCountConsumesItsValueByte)
-{
-    const Decoded d = Decode(2, {0x80, 0x41, 0x42}, 10);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{0x42}), d.data);
-}
-
-TEST(DecompressRle8, BoundsOfInputAndOutput)
-{
-    EXPECT_EQ(13u, Decode(2, {0x41, 0x85}, 10).result); // run without its value
-    const Decoded d = Decode(2, {0x41, 0x85, 0x43}, 4);
-    EXPECT_EQ(13u, d.result);
-    EXPECT_EQ((Bytes{0x41, 0x43, 0x43, 0x43}), d.data);
-    EXPECT_EQ(13u, Decode(2, {0x41, 0x42}, 1).result);
-}
-
-TEST(DecompressRle16, RunsAndLiteralWords)
-{
-    const Decoded d = Decode(3, {0x02, 0x80, 0x34, 0x12, 0x05, 0x00}, 16);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{0x34, 0x12, 0x34, 0x12, 0x05, 0x00}), d.data);
-}
-
-TEST(DecompressRle16, OddLastByteIsIgnoredAndBoundsHold)
-{
-    EXPECT_EQ((Bytes{0x05, 0x00}), Decode(3, {0x05, 0x00, 0x77}, 16).data);
-    EXPECT_EQ(13u, Decode(3, {0x03, 0x80}, 16).result);
-    const Decoded d = Decode(3, {0x03, 0x80, 0x34, 0x12}, 5);
-    EXPECT_EQ(13u, d.result);
-    EXPECT_EQ(4u, d.data.size());
-}
-
-TEST(DecompressDeflate, EmptyFinalStoredBlock)
-{
-    const Decoded d = Decode(1, {0x01, 0x00, 0x00}, 0);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_TRUE(d.data.empty());
-}
-
-TEST(DecompressDeflate, StoredBlocksHaveNoLengthComplement)
-{
-    // A stored block "ab", then a final stored block "c".
-    const Decoded d = Decode(1, {0x00, 0x02, 0x00, 'a', 'b', 0x01, 0x01, 0x00, 'c'}, 8);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'a', 'b', 'c'}), d.data);
-}
-
-TEST(DecompressDeflate, StoredBlockBounds)
-{
-    EXPECT_EQ(13u, Decode(1, {0x01, 0x05, 0x00, 'a', 'b'}, 8).result);      // fewer bytes than the length
-    EXPECT_EQ(13u, Decode(1, {0x01, 0x03, 0x00, 'a', 'b', 'c'}, 2).result); // more than the destination
-    EXPECT_EQ(13u, Decode(1, {0x01, 0x03}, 8).result);                      // length cut off
-    EXPECT_EQ(13u, Decode(1, {0x00, 0x00, 0x00}, 8).result);                // no final block
-}
-
-TEST(DecompressDeflate, FixedCodesWithAMatch)
+TEST(DecompressDeflate, FixedCodesWithAMatchAndPositionsBeforeTheStart)
 {
     // Literals 'x' 'y', then length 4 at distance 2, end of block.
     DeflateBits s;
@@ -153,21 +154,18 @@ TEST(DecompressDeflate, FixedCodesWithAMatch)
     const Decoded d = Decode(1, s.Done(), 16);
     EXPECT_EQ(0u, d.result);
     EXPECT_EQ((Bytes{'x', 'y', 'x', 'y', 'x', 'y'}), d.data);
-}
-
-TEST(DecompressDeflate, PositionsBeforeTheStartReadAsZero)
-{
-    DeflateBits s;
-    s.Bits(1, 1);
-    s.Bits(1, 2);
-    s.Code(0x30 + 'q', 8);
-    s.Code(1, 7); // length 3
-    s.Code(4, 5); // distance 5..6 with one extra bit
-    s.Bits(0, 1); // distance 5
-    s.Code(0, 7);
-    const Decoded d = Decode(1, s.Done(), 16);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'q', 0, 0, 0}), d.data);
+    // Positions before the start read as zero.
+    DeflateBits q;
+    q.Bits(1, 1);
+    q.Bits(1, 2);
+    q.Code(0x30 + 'q', 8);
+    q.Code(1, 7); // length 3
+    q.Code(4, 5); // distance 5..6 with one extra bit
+    q.Bits(0, 1); // distance 5
+    q.Code(0, 7);
+    const Decoded e = Decode(1, q.Done(), 16);
+    EXPECT_EQ(0u, e.result);
+    EXPECT_EQ((Bytes{'q', 0, 0, 0}), e.data);
 }
 
 TEST(DecompressDeflate, TruncatedAndOverflowingFixedBlocks)
@@ -185,7 +183,7 @@ TEST(DecompressDeflate, TruncatedAndOverflowingFixedBlocks)
         EXPECT_EQ(13u, Decode(1, Bytes(stream.begin(), stream.begin() + cut), 8).result) << cut;
 }
 
-TEST(DecompressDeflate, InvalidSymbolsAreRejected)
+TEST(DecompressDeflate, InvalidSymbolsAndOverSubscribedCodeLengthsAreRejected)
 {
     DeflateBits lengthCode286;
     lengthCode286.Bits(1, 1);
@@ -199,10 +197,6 @@ TEST(DecompressDeflate, InvalidSymbolsAreRejected)
     distance30.Code(1, 7);
     distance30.Code(30, 5);
     EXPECT_EQ(13u, Decode(1, distance30.Done(), 64).result);
-}
-
-TEST(DecompressDeflate, OverSubscribedCodeLengthsAreRejected)
-{
     DeflateBits s;
     s.Bits(1, 1);
     s.Bits(2, 2);
@@ -212,14 +206,6 @@ TEST(DecompressDeflate, OverSubscribedCodeLengthsAreRejected)
     for (int i = 0; i < 19; ++i)
         s.Bits(1, 3); // nineteen codes of length 1 cannot exist
     EXPECT_EQ(13u, Decode(1, s.Done(), 64).result);
-}
-
-TEST(DecompressLz77, LiteralsAndOverlappingMatch)
-{
-    // Three literals, then distance 1 length 5: "abccccc c".
-    const Decoded d = Decode(9, {0x03, 0x80, 'a', 'b', 'c', 0x01, 0x00, 0x01, 0x00}, 16);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'a', 'b', 'c', 'c', 'c', 'c', 'c', 'c'}), d.data);
 }
 
 TEST(DecompressLz77, Token32768IsADistance)
@@ -236,17 +222,6 @@ TEST(DecompressLz77, Token32768IsADistance)
     ASSERT_EQ(32772u, d.data.size());
     EXPECT_EQ(literals[0], d.data[32768]);
     EXPECT_EQ(literals[3], d.data[32771]);
-}
-
-TEST(DecompressLz77, BoundsOfInputAndOutput)
-{
-    EXPECT_EQ(13u, Decode(9, {0x05, 0x80, 'a'}, 16).result);             // literal run past the input
-    EXPECT_EQ(13u, Decode(9, {0x01, 0x80, 'a', 0x01, 0x00}, 16).result); // match without a length
-    EXPECT_EQ(13u, Decode(9, {0x01, 0x80, 'a', 0x01, 0x00, 0x00, 0x00}, 4).result);
-    EXPECT_EQ(13u, Decode(9, {0x00, 0x00, 0x00, 0x00}, 16).result); // distance 0
-    const Decoded before = Decode(9, {0x01, 0x80, 'a', 0x03, 0x00, 0x00, 0x00}, 16);
-    EXPECT_EQ(0u, before.result);
-    EXPECT_EQ((Bytes{'a', 0, 0, 'a', 0}), before.data);
 }
 
 TEST(DecompressLzss, LiteralsMatchAndEndMarker)
@@ -277,51 +252,4 @@ TEST(DecompressLzss, LiteralsMatchAndEndMarker)
     EXPECT_EQ(13u, Decode(6, Bytes(stream.begin(), stream.begin() + 3), 16).result);
 }
 
-TEST(DecompressLzw12, FirstCodeAndTheNotYetDefinedCode)
-{
-    // 'a', then 257 (the code being defined: "aa"), then the end code.
-    const Bytes stream = {0x06, 0x11, 0x01, 0x10, 0x00};
-    const Decoded d = Decode(4, stream, 16);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'a', 'a', 'a'}), d.data);
-    EXPECT_EQ(13u, Decode(4, {0x06, 0x11, 0x02}, 16).result); // 258 is not defined yet
-    EXPECT_EQ(13u, Decode(4, {0x10, 0x20, 0x00}, 16).result); // the first code must be a byte
-    EXPECT_EQ(13u, Decode(4, {0x06, 0x11, 0x01}, 2).result);  // "aa" does not fit after "a"
-}
-
-TEST(DecompressLzwGrowing, WidthIncreaseCode)
-{
-    // 'a' and 257 at 9 bits, then 'b' and the end code at 10 bits.
-    const Decoded d = Decode(5, {0x30, 0xC0, 0x46, 0x24, 0x00}, 16);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'a', 'b'}), d.data);
-}
-
-TEST(DecompressLzwGrowing, ClearStartsAFreshDictionary)
-{
-    // 'a', clear, 'b' (a literal again), 259 (the entry being defined: "bb"), end.
-    const Decoded d = Decode(5, {0x30, 0xC0, 0x8C, 0x50, 0x38, 0x00}, 16);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'a', 'b', 'b', 'b'}), d.data);
-}
-
-TEST(DecompressAdaptiveHuffman, EscapeThenEndSymbol)
-{
-    // The escape leaf is the root's second child (bit 1), then the byte 'a'.
-    // After 'a' is counted the end symbol has moved to the second child: 1.
-    const Decoded d = Decode(7, {0xB0, 0xC0}, 4);
-    EXPECT_EQ(0u, d.result);
-    EXPECT_EQ((Bytes{'a'}), d.data);
-    EXPECT_EQ(13u, Decode(7, {0xB0}, 4).result);             // no end symbol
-    EXPECT_EQ(13u, Decode(7, {0xB0, 0xC0}, 0).result);       // 'a' does not fit
-    EXPECT_EQ(13u, Decode(7, {0xB0, 0x8C, 0x20}, 4).result); // an escape for 'a' again
-}
-
-TEST(DecompressNullPointers, GiveEmptyResults)
-{
-    uint32_t produced = 1;
-    EXPECT_EQ(0u, Decompress(nullptr, 0, nullptr, 0, 0, &produced));
-    EXPECT_EQ(0u, produced);
-    EXPECT_EQ(13u, Decompress(nullptr, 100, nullptr, 0, 7, &produced));
-}
 } // namespace

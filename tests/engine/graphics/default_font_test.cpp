@@ -13,9 +13,7 @@
 using namespace font_test;
 
 namespace {
-class DefaultFont : public FontTest
-{
-};
+using DefaultFont = FontTest;
 
 // The 8 x 12 pixels of one glyph of the image as text, '#' for ink.
 std::string GlyphPixels(CxDrawSurface& image, int32_t code)
@@ -28,14 +26,11 @@ std::string GlyphPixels(CxDrawSurface& image, int32_t code)
 }
 } // namespace
 
-TEST_F(DefaultFont, ImageIsTheBitTableWithSeparators)
+TEST_F(DefaultFont, ImageIsTheBitTableWithSeparatorsAndTheFontCutsItIntoAllGlyphs)
 {
     std::unique_ptr<CxDrawSurface> image(BuildDefaultFontImage());
     ASSERT_NE(nullptr, image);
-    EXPECT_EQ(1152, image->GetWidth());
-    EXPECT_EQ(12, image->GetHeight());
-    EXPECT_EQ(8, image->GetDepth());
-    EXPECT_EQ(CX_COLOR_NONE, image->GetTransparentColor());
+    ASSERT_EQ(CxSize(1152, 12), image->GetSize());
     const uint8_t* table = GetDefaultFontTable();
     for (int32_t y = 0; y < 12; ++y)
         for (int32_t code = 0; code < 128; ++code)
@@ -47,30 +42,21 @@ TEST_F(DefaultFont, ImageIsTheBitTableWithSeparators)
                 ASSERT_EQ(set ? 10u : 0u, image->GetPixel(code * 9 + 1 + bit, y)) << code << " " << y;
             }
         }
-}
-
-TEST_F(DefaultFont, HasAllGlyphsEightByTwelve)
-{
     ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
     CxBitmapFont* font = dynamic_cast<CxBitmapFont*>(FindFont(CX_FONT_ID_DEFAULT));
     ASSERT_NE(nullptr, font);
-    EXPECT_EQ(CX_DEFAULT_FONT_ID, font->GetId());
     EXPECT_EQ(128u, font->GetHeader().nCount);
-    EXPECT_EQ(12, font->GetSize());
-    EXPECT_EQ(10u, font->GetTransparentColor());
     for (uint32_t code = 0; code < 128; ++code)
     {
         const ST_FONT_CHAR* glyph = font->FindChar(code);
         ASSERT_NE(nullptr, glyph);
-        EXPECT_EQ(static_cast<int32_t>(code * 9 + 1), glyph->left);
-        EXPECT_EQ(8, glyph->right - glyph->left + 1);
-        EXPECT_EQ(12, glyph->bottom - glyph->top + 1);
+        EXPECT_EQ(CxRect(code * 9 + 1, 0, code * 9 + 8, 11),
+                  CxRect(glyph->left, glyph->top, glyph->right, glyph->bottom));
     }
-    EXPECT_EQ(nullptr, font->FindChar(128));
     EXPECT_EQ(8 * 5, font->GetTextWidth("Hello", 0));
 }
 
-TEST_F(DefaultFont, PrintableGlyphsAreDrawnAndDistinct)
+TEST_F(DefaultFont, PrintableGlyphsAreDistinctAndDrawnInTheTextColour)
 {
     std::unique_ptr<CxDrawSurface> image(BuildDefaultFontImage());
     std::set<std::string> seen;
@@ -84,22 +70,18 @@ TEST_F(DefaultFont, PrintableGlyphsAreDrawnAndDistinct)
             EXPECT_EQ('.', pixels[y * 8]) << code;
     }
     EXPECT_EQ(std::string::npos, GlyphPixels(*image, ' ').find('#'));
-}
-
-TEST_F(DefaultFont, DrawsInkInTheTextColour)
-{
     ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
     CxDrawSurface target(40, 20, 8);
     target.FillRect(nullptr, 252);
     DrawText(&target, CxRect(0, 0, 39, 19), 255, "I", 0);
-    // The paper is see-through: only the ink pixels of the glyph changed.
-    std::unique_ptr<CxDrawSurface> image(BuildDefaultFontImage());
-    const std::string pixels = GlyphPixels(*image, 'I');
+    // The paper is see-through: only the ink letter of the glyph changed.
+    std::unique_ptr<CxDrawSurface> glyphs(BuildDefaultFontImage());
+    const std::string letter = GlyphPixels(*glyphs, 'I');
     int32_t ink = 0;
     for (int32_t y = 0; y < 12; ++y)
         for (int32_t x = 0; x < 8; ++x)
         {
-            const bool isInk = pixels[y * 8 + x] == '#';
+            const bool isInk = letter[y * 8 + x] == '#';
             ink += isInk;
             EXPECT_EQ(isInk ? 255u : 252u, target.GetPixel(x, y)) << x << "," << y;
         }
@@ -107,19 +89,11 @@ TEST_F(DefaultFont, DrawsInkInTheTextColour)
     EXPECT_GT(ink, 10);
 }
 
-TEST_F(DefaultFont, RecreatingReplacesAndDestroyRemoves)
+TEST_F(DefaultFont, RecreatingReplacesAndDestroyLeavesAGameFontMadeDefaultAlone)
 {
     ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
     ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
     EXPECT_EQ(1u, GetFontCount());
-    DestroyDefaultFont();
-    EXPECT_EQ(nullptr, FindFont(CX_FONT_ID_DEFAULT));
-    EXPECT_EQ(0u, GetFontCount());
-}
-
-TEST_F(DefaultFont, DestroyLeavesAGameFontMadeDefaultAlone)
-{
-    ASSERT_EQ(CX_ERR_NONE, CreateDefaultFont());
     CxFont* game = MakeFixedFont(3, 2, 4);
     game->SetId(5);
     SetDefaultFontId(5);

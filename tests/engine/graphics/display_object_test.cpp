@@ -71,7 +71,7 @@ public:
 };
 } // namespace
 
-TEST_F(DisplayTreeTest, SiblingsAreOrderedByDepthLargestFirst)
+TEST_F(DisplayTreeTest, SiblingsAreOrderedByDepthAndDestroyedObjectsLeaveTheList)
 {
     CxDisplayObject parent;
     parent.Create(0, 0, 100, 100, nullptr, 0);
@@ -95,22 +95,22 @@ TEST_F(DisplayTreeTest, SiblingsAreOrderedByDepthLargestFirst)
     a.SetDepth(6);
     EXPECT_EQ(ChildIds(parent), (std::vector<uint32_t>{2, 1, 5, 3, 4}));
     EXPECT_EQ(parent.CountChildren(), 5);
-}
-
-TEST_F(DisplayTreeTest, DestroyedChildLeavesTheList)
-{
-    CxDisplayObject parent;
-    parent.Create(0, 0, 10, 10);
-    CxDisplayObject first;
-    first.Create(0, 0, 1, 1, &parent, 1);
+    CxDisplayObject holder;
+    holder.Create(0, 0, 10, 10);
+    CxDisplayObject one;
+    one.Create(0, 0, 1, 1, &holder, 1);
     {
-        CxDisplayObject middle;
-        middle.Create(0, 0, 1, 1, &parent, 2);
+        CxDisplayObject two;
+        two.Create(0, 0, 1, 1, &holder, 2);
     }
-    CxDisplayObject last;
-    last.Create(0, 0, 1, 1, &parent, 3);
-    EXPECT_EQ(ChildIds(parent), (std::vector<uint32_t>{1, 3}));
-    EXPECT_EQ(parent.GetParent(), CxDisplayObject::GetRoot());
+    CxDisplayObject three;
+    three.Create(0, 0, 1, 1, &holder, 3);
+    EXPECT_EQ(ChildIds(holder), (std::vector<uint32_t>{1, 3}));
+    EXPECT_EQ(holder.GetParent(), CxDisplayObject::GetRoot());
+    auto* o = new CxDisplayObject;
+    EXPECT_TRUE(CxDisplayObject::IsLiveObject(o));
+    delete o;
+    EXPECT_FALSE(CxDisplayObject::IsLiveObject(o));
 }
 
 TEST_F(DisplayTreeTest, AnchorsPlaceTheTopLeftCorner)
@@ -132,39 +132,23 @@ TEST_F(DisplayTreeTest, AnchorsPlaceTheTopLeftCorner)
         o.GetAnchorPoint(p, anchor);
         EXPECT_EQ(p, CxPoint(37, 41)) << "anchor " << anchor;
     }
-}
-
-TEST_F(DisplayTreeTest, CenterInParentTruncatesHalves)
-{
-    CxDisplayObject parent;
-    parent.Create(0, 0, 101, 51);
+    // Centring in the parent truncates the halves.
     CxDisplayObject child;
-    child.Create(0, 0, 10, 10, &parent);
+    child.Create(0, 0, 10, 10, &o);
+    o.SetSize(101, 51);
     child.CenterInParent();
     EXPECT_EQ(child.GetPosition(), CxPoint(45, 20));
 }
 
-TEST_F(DisplayTreeTest, OverlappingDirtyRectanglesMergeTouchingOnesStaySeparate)
+TEST_F(DisplayTreeTest, OverlappingDirtyRectanglesMergeUntilNoneOverlapsAndAreClipped)
 {
     CxDisplayObject::AddDirtyRect(CxRect(0, 0, 9, 9));
-    CxDisplayObject::AddDirtyRect(CxRect(5, 5, 20, 20));
-    ASSERT_EQ(Dirty().size(), 1u);
-    EXPECT_EQ(Dirty()[0], CxRect(0, 0, 20, 20));
-
-    CxDisplayObject::ClearDirtyRects();
-    CxDisplayObject::AddDirtyRect(CxRect(0, 0, 9, 9));
-    CxDisplayObject::AddDirtyRect(CxRect(10, 0, 19, 9));
-    EXPECT_EQ(Dirty().size(), 2u);
-}
-
-TEST_F(DisplayTreeTest, MergingRepeatsUntilNoRectangleOverlaps)
-{
-    CxDisplayObject::AddDirtyRect(CxRect(0, 0, 9, 9));
-    CxDisplayObject::AddDirtyRect(CxRect(30, 0, 39, 9));
-    // Bridges both: all three become one.
-    CxDisplayObject::AddDirtyRect(CxRect(5, 5, 35, 6));
-    ASSERT_EQ(Dirty().size(), 1u);
-    EXPECT_EQ(Dirty()[0], CxRect(0, 0, 39, 9));
+    CxDisplayObject::AddDirtyRect(CxRect(10, 0, 19, 9)); // touching: kept apart
+    CxDisplayObject::AddDirtyRect(CxRect(40, 0, 49, 9));
+    EXPECT_EQ(Dirty().size(), 3u);
+    // Bridges all three: they become one.
+    CxDisplayObject::AddDirtyRect(CxRect(5, 5, 45, 6));
+    EXPECT_EQ(Dirty(), std::vector<CxRect>{CxRect(0, 0, 49, 9)});
     // Clipped to the root; nothing off screen is kept.
     CxDisplayObject::AddDirtyRect(CxRect(630, 470, 700, 500));
     EXPECT_EQ(Dirty().back(), CxRect(630, 470, 639, 479));
@@ -172,7 +156,7 @@ TEST_F(DisplayTreeTest, MergingRepeatsUntilNoRectangleOverlaps)
     EXPECT_EQ(Dirty().size(), 2u);
 }
 
-TEST_F(DisplayTreeTest, MovingDirtiesOldAndNewArea)
+TEST_F(DisplayTreeTest, MovingDirtiesOldAndNewAreaButNothingUnderAHiddenParent)
 {
     CxDisplayObject parent;
     parent.Create(100, 100, 200, 200);
@@ -194,17 +178,14 @@ TEST_F(DisplayTreeTest, MovingDirtiesOldAndNewArea)
     CxDisplayObject::ClearDirtyRects();
     child.Hide();
     EXPECT_TRUE(Dirty().empty());
-}
-
-TEST_F(DisplayTreeTest, ObjectsUnderAHiddenParentDirtyNothing)
-{
-    CxDisplayObject parent;
-    parent.Create(0, 0, 100, 100);
-    CxDisplayObject child;
-    child.Create(0, 0, 10, 10, &parent);
-    child.MoveTo(5, 5);
+    // Objects under a hidden parent dirty nothing.
+    CxDisplayObject hidden;
+    hidden.Create(0, 0, 100, 100);
+    CxDisplayObject under;
+    under.Create(0, 0, 10, 10, &hidden);
+    under.MoveTo(5, 5);
     EXPECT_TRUE(Dirty().empty());
-    EXPECT_TRUE(child.IsShown());
+    EXPECT_TRUE(under.IsShown());
 }
 
 TEST_F(DisplayTreeTest, UnboundedObjectDirtiesItsChildrenArea)
@@ -248,7 +229,7 @@ TEST_F(DisplayTreeTest, UpdateScreenPaintsBackToFrontWithinDirtyRectangles)
     EXPECT_EQ(front.m_nPaints, 0);
 }
 
-TEST_F(DisplayTreeTest, HitTestReturnsTheFrontMostMatch)
+TEST_F(DisplayTreeTest, HitTestReturnsTheFrontMostMatchAndCoordinatesConvert)
 {
     CxDisplayObject a, b;
     a.Create(0, 0, 50, 50, nullptr, 1);
@@ -267,10 +248,6 @@ TEST_F(DisplayTreeTest, HitTestReturnsTheFrontMostMatch)
     EXPECT_EQ(root->HitTest(CxPoint(30, 30), 0x3), &a);
     b.Hide();
     EXPECT_EQ(root->HitTest(CxPoint(30, 30), 0x1), &a);
-}
-
-TEST_F(DisplayTreeTest, CoordinatesConvertThroughTheTree)
-{
     CxDisplayObject outer, inner;
     outer.Create(100, 50, 200, 200);
     inner.Create(10, 20, 30, 30, &outer);
@@ -284,38 +261,27 @@ TEST_F(DisplayTreeTest, CoordinatesConvertThroughTheTree)
     EXPECT_EQ(visible, CxRect(10, 0, 29, 29));
 }
 
-TEST_F(DisplayTreeTest, FocusMovesWithKillAndSetCalls)
+TEST_F(DisplayTreeTest, FocusMovesWithKillAndSetCallsAndClearLeavesNobody)
 {
     CInputRecorder a, b;
     a.Create(0, 0, 10, 10);
     b.Create(0, 0, 10, 10);
     a.SetFocus();
-    EXPECT_TRUE(a.HasFocus());
     b.SetFocus();
     EXPECT_EQ(a.m_nKillFocus, 1);
     EXPECT_EQ(b.m_nSetFocus, 1);
     EXPECT_EQ(CxDisplayObject::GetFocus(), &b);
     CxDisplayObject::DispatchKey(true, 'x', 0);
     EXPECT_EQ(b.m_Keys, std::vector<uint32_t>{'x'});
+    CxDisplayObject::ClearFocus();
+    CxDisplayObject::ClearFocus(); // nobody holds it: nothing happens
+    EXPECT_EQ(b.m_nKillFocus, 1);
+    EXPECT_FALSE(b.HasFocus());
+    CxDisplayObject::DispatchKey(true, 'y', 0);
+    EXPECT_EQ(b.m_Keys.size(), 1u);
 }
 
-TEST_F(DisplayTreeTest, ClearFocusTellsTheHolderAndLeavesNobody)
-{
-    CInputRecorder a;
-    a.Create(0, 0, 10, 10);
-    a.SetFocus();
-    CxDisplayObject::ClearFocus();
-    EXPECT_EQ(a.m_nKillFocus, 1);
-    EXPECT_FALSE(a.HasFocus());
-    EXPECT_EQ(CxDisplayObject::GetFocus(), nullptr);
-    CxDisplayObject::DispatchKey(true, 'x', 0);
-    EXPECT_TRUE(a.m_Keys.empty());
-    // Clearing again with nobody holding it does nothing.
-    CxDisplayObject::ClearFocus();
-    EXPECT_EQ(a.m_nKillFocus, 1);
-}
-
-TEST_F(DisplayTreeTest, CaptureStackRestoresEarlierHolders)
+TEST_F(DisplayTreeTest, CaptureStackRestoresHoldersDropsDestroyedOnesAndIgnoresPushesBeyondCapacity)
 {
     CxDisplayObject a, b, c;
     a.CaptureMouse();
@@ -332,26 +298,18 @@ TEST_F(DisplayTreeTest, CaptureStackRestoresEarlierHolders)
     EXPECT_EQ(CxDisplayObject::GetCapture(), &a);
     a.ReleaseMouse();
     EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
-
-TEST_F(DisplayTreeTest, DestroyedObjectLeavesTheCaptureStack)
-{
-    CxDisplayObject a;
+    CxDisplayObject kept;
     {
         CxDisplayObject gone;
-        a.CaptureMouse();
+        kept.CaptureMouse();
         gone.CaptureMouse();
-        a.CaptureMouse();
+        kept.CaptureMouse();
     }
-    EXPECT_EQ(CxDisplayObject::GetCapture(), &a);
-    a.ReleaseMouse();
-    EXPECT_EQ(CxDisplayObject::GetCapture(), &a);
-    a.ReleaseMouse();
+    EXPECT_EQ(CxDisplayObject::GetCapture(), &kept);
+    kept.ReleaseMouse();
+    EXPECT_EQ(CxDisplayObject::GetCapture(), &kept);
+    kept.ReleaseMouse();
     EXPECT_EQ(CxDisplayObject::GetCapture(), nullptr);
-}
-
-TEST_F(DisplayTreeTest, CaptureStackIgnoresPushesBeyondCapacity)
-{
     std::vector<CxDisplayObject> many(40);
     for (auto& o : many)
         o.CaptureMouse();
@@ -378,14 +336,6 @@ TEST_F(DisplayTreeTest, MouseInputGoesToCaptureOrHitObjectAndBubbles)
     parent.ReleaseMouse();
     child.NotifyParent(42, 0, 0, 0);
     EXPECT_EQ(parent.m_nNotified, 42);
-}
-
-TEST_F(DisplayTreeTest, LiveRegistryForgetsDestroyedObjects)
-{
-    auto* o = new CxDisplayObject;
-    EXPECT_TRUE(CxDisplayObject::IsLiveObject(o));
-    delete o;
-    EXPECT_FALSE(CxDisplayObject::IsLiveObject(o));
 }
 
 namespace {

@@ -3,9 +3,11 @@
 #include "engine/graphics/draw_surface.h"
 
 #include "tests/engine/graphics/surface_test_util.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -115,7 +117,6 @@ std::string Label(const Pair& p, const Geometry& g, int32_t type, bool keyed)
 }
 } // namespace
 
-// ---------------------------------------------------------------------------
 // Dedicated routines against the general routine
 
 TEST(DrawSurfaceRoutines, EveryDedicatedPairAgreesWithTheGeneralRoutine)
@@ -184,7 +185,7 @@ TEST(DrawSurfaceRoutines, SixteenBitAlphaAgreesWithTheGeneralRoutine)
     }
 }
 
-TEST(DrawSurfaceRoutines, EightToEightDrawsMirrorAsPlainKeyedCopy)
+TEST(DrawSurfaceRoutines, EightBitSourcesMirrorOnlyOntoOtherDepthsAndUseAPaletteTablePerFormat)
 {
     CxDrawSurface src;
     MakeSurface(src, 16, 4, 8, 0, 7, 5);
@@ -204,53 +205,26 @@ TEST(DrawSurfaceRoutines, EightToEightDrawsMirrorAsPlainKeyedCopy)
     src4.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
     for (int32_t x = 0; x < 16; ++x)
         EXPECT_EQ(dst.GetPixel(x, 2), src4.GetPixel(15 - x, 2));
-}
-
-TEST(DrawSurfaceRoutines, EightToSixteenUsesThePaletteTableOfTheDestinationFormat)
-{
-    CxDrawSurface src(4, 1, 8);
-    src.SetPixel(0, 0, 249); // red in the default palette
+    CxDrawSurface indexed(4, 1, 8);
+    indexed.SetPixel(0, 0, 249); // red in the default other
     CxDrawSurface dst565(4, 1, 16, nullptr, CX_PF_565);
-    src.Draw(&dst565);
+    indexed.Draw(&dst565);
     EXPECT_EQ(dst565.GetPixel(0, 0), 0xF800u);
-    ASSERT_NE(src.GetPaletteTable16(), nullptr);
-    EXPECT_EQ(src.GetPaletteTable16Format(), CX_PF_565);
+    ASSERT_NE(indexed.GetPaletteTable16(), nullptr);
+    EXPECT_EQ(indexed.GetPaletteTable16Format(), CX_PF_565);
     // A destination of another format gets a table of its own format.
     CxDrawSurface dst555(4, 1, 16, nullptr, CX_PF_555);
-    src.Draw(&dst555);
+    indexed.Draw(&dst555);
     EXPECT_EQ(dst555.GetPixel(0, 0), 0x7C00u);
-    EXPECT_EQ(src.GetPaletteTable16Format(), CX_PF_555);
-    // A new palette drops the table.
-    uint8_t palette[768] = {};
-    palette[249 * 3 + 2] = 0xFF;
-    src.SetPalette(palette);
-    src.Draw(&dst565);
+    EXPECT_EQ(indexed.GetPaletteTable16Format(), CX_PF_555);
+    // A new other drops the table.
+    uint8_t other[768] = {};
+    other[249 * 3 + 2] = 0xFF;
+    indexed.SetPalette(other);
+    indexed.Draw(&dst565);
     EXPECT_EQ(dst565.GetPixel(0, 0), 0x001Fu);
 }
 
-TEST(DrawSurfaceRoutines, CrossDepthShiftsChannels)
-{
-    CxDrawSurface src(1, 1, 32);
-    src.SetPixel(0, 0, 0x00FF8040);
-    CxDrawSurface d16(1, 1, 16, nullptr, CX_PF_565);
-    src.Draw(&d16);
-    EXPECT_EQ(d16.GetPixel(0, 0), (0x1Fu << 11) | (0x20u << 5) | 0x08u);
-    CxDrawSurface d24(1, 1, 24);
-    src.Draw(&d24);
-    EXPECT_EQ(d24.GetRed(0, 0), 0xFF);
-    EXPECT_EQ(d24.GetGreen(0, 0), 0x80);
-    EXPECT_EQ(d24.GetBlue(0, 0), 0x40);
-    CxDrawSurface back(1, 1, 32);
-    d16.Draw(&back);
-    EXPECT_EQ(back.GetPixel(0, 0), 0x00F88040u);
-    // Onto a palettised surface: the nearest palette entry.
-    CxDrawSurface d8(1, 1, 8);
-    src.SetPixel(0, 0, 0x00FE0101);
-    src.Draw(&d8);
-    EXPECT_EQ(d8.GetPixel(0, 0), 249u);
-}
-
-// ---------------------------------------------------------------------------
 // Clipping
 
 namespace {
@@ -264,54 +238,33 @@ void MakeNumbered(CxDrawSurface& s)
 }
 } // namespace
 
-TEST(DrawSurfaceClip, DestinationOffTheLeftEdgeSkipsSourceColumns)
+TEST(DrawSurfaceClip, EveryEdgeOfDestinationAndSource)
 {
     CxDrawSurface src;
     MakeNumbered(src);
-    CxDrawSurface dst(20, 10, 8);
-    const CxRect d(-5, 2, 4, 7);
-    src.Draw(&dst, &d, nullptr);
-    for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(dst.GetPixel(x, 2), static_cast<uint32_t>(x + 5 + 1));
-    EXPECT_EQ(dst.GetPixel(5, 2), 0u);
-}
-
-TEST(DrawSurfaceClip, EveryEdge)
-{
-    CxDrawSurface src;
-    MakeNumbered(src);
-    CxDrawSurface dst(8, 4, 8);
-    const CxRect d(-2, -3, 7, 2); // the same size as the source
-    src.Draw(&dst, &d, nullptr);
-    // Destination (0, 0) shows source (2, 3); nothing beyond row 2.
-    EXPECT_EQ(dst.GetPixel(0, 0), 10u * 3 + 2 + 1);
-    EXPECT_EQ(dst.GetPixel(7, 2), 10u * 5 + 9 + 1);
-    EXPECT_EQ(dst.GetPixel(0, 3), 0u);
-
-    CxDrawSurface dst2(8, 4, 8);
-    const CxRect d2(3, 1, 12, 6);
-    src.Draw(&dst2, &d2, nullptr);
-    EXPECT_EQ(dst2.GetPixel(3, 1), 1u);
-    EXPECT_EQ(dst2.GetPixel(7, 3), 10u * 2 + 4 + 1);
-    EXPECT_EQ(dst2.GetPixel(2, 1), 0u);
-}
-
-TEST(DrawSurfaceClip, SourceOffItsSurfaceMovesTheDestination)
-{
-    CxDrawSurface src;
-    MakeNumbered(src);
+    // Draws onto a fresh width x height surface and checks pixels (x, y, value), where the
+    // value of source pixel (x, y) is 10 * y + x + 1 and 0 means nothing drawn.
+    const auto check = [&src](const char* name, int32_t width, int32_t height, const CxRect& dest,
+                              std::initializer_list<std::array<int32_t, 3>> pixels) {
+        CxDrawSurface dst(width, height, 8);
+        src.Draw(&dst, &dest, nullptr);
+        for (const auto& p : pixels)
+            EXPECT_EQ(dst.GetPixel(p[0], p[1]), static_cast<uint32_t>(p[2]))
+                << name << " " << p[0] << "," << p[1];
+    };
+    check("off the left", 20, 10, CxRect(-5, 2, 4, 7), {{0, 2, 6}, {4, 2, 10}, {5, 2, 0}});
+    check("off the top-left", 8, 4, CxRect(-2, -3, 7, 2), {{0, 0, 33}, {7, 2, 60}, {0, 3, 0}});
+    check("off the bottom-right", 8, 4, CxRect(3, 1, 12, 6), {{3, 1, 1}, {7, 3, 25}, {2, 1, 0}});
+    // A source rectangle off its surface moves the destination: source (0, 0) lands at (5 + 3, 5 + 1).
     CxDrawSurface dst(20, 10, 8);
     const CxRect s(-3, -1, 4, 2);
     src.DrawAt(&dst, 5, 5, &s);
-    // Source (0, 0) lands at (5 + 3, 5 + 1).
     EXPECT_EQ(dst.GetPixel(8, 6), 1u);
-    EXPECT_EQ(dst.GetPixel(12, 7), 10u * 1 + 4 + 1);
-    EXPECT_EQ(dst.GetPixel(7, 6), 0u);
-    EXPECT_EQ(dst.GetPixel(8, 5), 0u);
-    EXPECT_EQ(dst.GetPixel(13, 7), 0u);
+    EXPECT_EQ(dst.GetPixel(12, 7), 15u);
+    EXPECT_EQ(CountValue(dst, 0), 200 - 5 * 3);
 }
 
-TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdge)
+TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdgeAndNothingLeftDrawsNothing)
 {
     CxDrawSurface src;
     MakeNumbered(src);
@@ -326,28 +279,21 @@ TEST(DrawSurfaceClip, ScaledClippingRoundsTheSourceEdge)
     for (uint32_t i = 0; i < 15; ++i)
         EXPECT_EQ(dst.GetPixel(static_cast<int32_t>(i), 0), 3u + ((i * step) >> 16) + 1) << i;
     EXPECT_EQ(dst.GetPixel(15, 0), 0u);
-}
-
-TEST(DrawSurfaceClip, NothingLeftDrawsNothing)
-{
-    CxDrawSurface src;
-    MakeNumbered(src);
-    CxDrawSurface dst(4, 4, 8);
+    CxDrawSurface small(4, 4, 8);
     const CxRect away(10, 10, 19, 15);
-    EXPECT_EQ(src.Draw(&dst, &away, nullptr), CX_ERR_NONE);
+    EXPECT_EQ(src.Draw(&small, &away, nullptr), CX_ERR_NONE);
     const CxRect inverted(3, 3, 1, 1);
-    EXPECT_EQ(src.Draw(&dst, &inverted, nullptr), CX_ERR_NONE);
+    EXPECT_EQ(src.Draw(&small, &inverted, nullptr), CX_ERR_NONE);
     const CxRect outside(-20, 0, -11, 5);
-    EXPECT_EQ(src.DrawAt(&dst, 0, 0, &outside), CX_ERR_NONE);
-    for (uint8_t b : Pixels(dst))
+    EXPECT_EQ(src.DrawAt(&small, 0, 0, &outside), CX_ERR_NONE);
+    for (uint8_t b : Pixels(small))
         EXPECT_EQ(b, 0);
     EXPECT_EQ(src.Draw(nullptr), CX_ERR_NONE);
 }
 
-// ---------------------------------------------------------------------------
 // Stretching and keying
 
-TEST(DrawSurfaceStretch, NearestNeighbourInFixedPoint)
+TEST(DrawSurfaceStretch, NearestNeighbourInFixedPointAndKeyedRowsNotCopiedFromAbove)
 {
     CxDrawSurface src(3, 1, 16);
     src.SetPixel(0, 0, 10);
@@ -368,53 +314,47 @@ TEST(DrawSurfaceStretch, NearestNeighbourInFixedPoint)
     wide.Draw(&half);
     for (int32_t x = 0; x < 4; ++x)
         EXPECT_EQ(half.GetPixel(x, 0), static_cast<uint32_t>(2 * x));
-}
-
-TEST(DrawSurfaceStretch, KeyedRowsAreNotCopiedFromTheRowAbove)
-{
     // A keyed sprite stretched over a striped background: the hole of every
     // repeated row must show that row's own background.
-    CxDrawSurface src(2, 2, 16);
-    src.SetPixel(0, 0, 0x1234);
-    src.SetPixel(1, 0, 0x00AA);
-    src.SetPixel(0, 1, 0x00BB);
-    src.SetPixel(1, 1, 0x1234);
-    CxDrawSurface dst(4, 4, 16);
+    CxDrawSurface sprite(2, 2, 16);
+    sprite.SetPixel(0, 0, 0x1234);
+    sprite.SetPixel(1, 0, 0x00AA);
+    sprite.SetPixel(0, 1, 0x00BB);
+    sprite.SetPixel(1, 1, 0x1234);
+    CxDrawSurface striped(4, 4, 16);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
-            dst.SetPixel(x, y, static_cast<uint32_t>(0x100 + y));
-    src.Draw(&dst, nullptr, nullptr, 0x1234);
+            striped.SetPixel(x, y, static_cast<uint32_t>(0x100 + y));
+    sprite.Draw(&striped, nullptr, nullptr, 0x1234);
     for (int32_t y = 0; y < 4; ++y)
     {
-        EXPECT_EQ(dst.GetPixel(0, y), y < 2 ? 0x100u + y : 0x00BBu);
-        EXPECT_EQ(dst.GetPixel(3, y), y < 2 ? 0x00AAu : 0x100u + y);
+        EXPECT_EQ(striped.GetPixel(0, y), y < 2 ? 0x100u + y : 0x00BBu);
+        EXPECT_EQ(striped.GetPixel(3, y), y < 2 ? 0x00AAu : 0x100u + y);
     }
 }
 
-TEST(DrawSurfaceKey, KeyRules)
+TEST(DrawSurfaceKey, ExplicitKeyTransparentColourOrNone)
 {
     CxDrawSurface src(4, 1, 16);
-    src.SetPixel(0, 0, 1);
-    src.SetPixel(1, 0, 2);
-    src.SetPixel(2, 0, 1);
-    src.SetPixel(3, 0, 3);
-    CxDrawSurface dst(4, 1, 16);
-    dst.FillRect(nullptr, 9);
-    // Explicit key.
-    src.Draw(&dst, nullptr, nullptr, 1);
-    EXPECT_EQ(dst.GetPixel(0, 0), 9u);
-    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
-    // The default key is the source's transparent colour.
-    dst.FillRect(nullptr, 9);
-    src.SetTransparentColor(2);
-    src.Draw(&dst);
-    EXPECT_EQ(dst.GetPixel(0, 0), 1u);
-    EXPECT_EQ(dst.GetPixel(1, 0), 9u);
-    // No transparent colour: everything is drawn.
-    dst.FillRect(nullptr, 9);
-    src.SetTransparentColor(CX_COLOR_NONE);
-    src.Draw(&dst);
-    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
+    for (int32_t x = 0; x < 4; ++x)
+        src.SetPixel(x, 0, x == 2 ? 1 : static_cast<uint32_t>(x + 1)); // 1 2 1 3
+    const struct
+    {
+        uint32_t transparent, key, expected[4];
+    } cases[] = {
+        {CX_COLOR_NONE, 1, {9, 2, 9, 4}},
+        {2, CX_COLOR_NONE, {1, 9, 1, 4}}, // the default key is the source's transparent colour
+        {CX_COLOR_NONE, CX_COLOR_NONE, {1, 2, 1, 4}},
+    };
+    for (const auto& c : cases)
+    {
+        CxDrawSurface dst(4, 1, 16);
+        dst.FillRect(nullptr, 9);
+        src.SetTransparentColor(c.transparent);
+        src.Draw(&dst, nullptr, nullptr, c.key);
+        for (int32_t x = 0; x < 4; ++x)
+            EXPECT_EQ(dst.GetPixel(x, 0), c.expected[x]) << c.transparent << " " << c.key << " at " << x;
+    }
     // Palettised sources compare the index.
     CxDrawSurface src8(2, 1, 8);
     src8.SetPixel(0, 0, 249);
@@ -438,7 +378,6 @@ TEST(DrawSurfaceKey, LongKeyRunsAreSkippedWhole)
         EXPECT_EQ(dst.GetPixel(x, 0), (x == 17 || x == 39) ? 0x0F0Fu : 0x5555u) << x;
 }
 
-// ---------------------------------------------------------------------------
 // Effects
 
 namespace {
@@ -458,118 +397,110 @@ void Clear(CxDrawSurface& s, uint32_t value)
 }
 } // namespace
 
-TEST(DrawSurfaceEffect, ScreenDoor)
+TEST(DrawSurfaceEffect, PerEffectResultsOnAKeyedRow)
 {
     CxDrawSurface src;
     MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    Clear(dst, 0xEEEE);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_SCREEN_DOOR;
-    src.Draw(&dst, nullptr, nullptr, 3, &fx);
-    // w - i odd: i = 0, 2, 4; i = 2 is the key.
-    const uint32_t row0[5] = {1, 0xEEEE, 0xEEEE, 0xEEEE, 5};
-    for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(dst.GetPixel(x, 0), row0[x]);
-    EXPECT_EQ(dst.GetPixel(2, 1), 8u);
-}
-
-TEST(DrawSurfaceEffect, PerPixelAlpha)
-{
-    CxDrawSurface src(4, 1, 16, nullptr, CX_PF_4444);
-    src.SetPixel(0, 0, 0x0F00); // alpha 0: skipped
-    src.SetPixel(1, 0, 0xFF00); // opaque red
-    src.SetPixel(2, 0, 0x8F00); // alpha 8 of 15: 136 of 255
-    src.SetPixel(3, 0, 0x80F0);
-    CxDrawSurface dst(4, 1, 16, nullptr, CX_PF_565);
-    Clear(dst, 0x001F); // blue
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_ALPHA;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(dst.GetPixel(0, 0), 0x001Fu);
-    EXPECT_EQ(dst.GetPixel(1, 0), 0xF000u); // red 0xF0 -> 5 bits 0x1E
-    const uint32_t a = 136;
-    const uint32_t r = (0 * (255 - a) + 0xF0 * a) / 255 >> 3;
-    const uint32_t b = (0xF8 * (255 - a) + 0 * a) / 255 >> 3;
-    EXPECT_EQ(dst.GetPixel(2, 0), (r << 11) | b);
-    const uint32_t g = (0xF0 * a / 255) >> 2;
-    EXPECT_EQ(dst.GetPixel(3, 0), (g << 5) | b);
-}
-
-TEST(DrawSurfaceEffect, ConstantOpacity)
-{
-    CxDrawSurface src(16, 1, 16, nullptr, CX_PF_565);
-    Clear(src, 0xFFFF);
-    CxDrawSurface dst(16, 1, 16, nullptr, CX_PF_565);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_OPACITY;
-    for (uint32_t opacity : {0u, 128u, 255u})
+    const uint32_t E = 0xEEEE, M = 0x7777;
+    const struct
     {
-        Clear(dst, 0);
-        fx.nParam = opacity;
-        src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-        const uint32_t r = 31 * opacity / 255, g = 63 * opacity / 255;
-        for (int32_t x = 0; x < 16; ++x)
-            EXPECT_EQ(dst.GetPixel(x, 0), (r << 11) | (g << 5) | r) << opacity;
+        const char* name;
+        int32_t type;
+        uint32_t key;
+        uint32_t rows[2][5];
+    } cases[] = {
+        // Screen door draws where width - i is odd.
+        {"screen door", CX_FX_SCREEN_DOOR, 3, {{1, E, E, E, 5}, {6, E, 8, E, 10}}},
+        {"recolour key", CX_FX_RECOLOR_KEY, 3, {{1, 2, M, 4, 5}, {6, 7, 8, 9, 10}}},
+        {"silhouette", CX_FX_SILHOUETTE, 3, {{M, M, E, M, M}, {M, M, M, M, M}}},
+        {"mirror", CX_FX_MIRROR_H, CX_COLOR_NONE, {{5, 4, 3, 2, 1}, {10, 9, 8, 7, 6}}},
+        {"hide", CX_FX_HIDE, 3, {{E, E, E, E, E}, {E, E, E, E, E}}},
+        {"unknown type: plain copy", 5, 3, {{1, 2, E, 4, 5}, {6, 7, 8, 9, 10}}},
+    };
+    for (const auto& c : cases)
+    {
+        CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+        Clear(dst, E);
+        ST_BLIT_FX fx;
+        fx.nType = c.type;
+        fx.nParam = M;
+        EXPECT_EQ(src.Draw(&dst, nullptr, nullptr, c.key, &fx), CX_ERR_NONE) << c.name;
+        for (int32_t y = 0; y < 2; ++y)
+            for (int32_t x = 0; x < 5; ++x)
+                EXPECT_EQ(dst.GetPixel(x, y), c.rows[y][x]) << c.name << " at " << x << "," << y;
     }
-}
-
-TEST(DrawSurfaceEffect, RecolourKeyAndSilhouette)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    Clear(dst, 0xEEEE);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_RECOLOR_KEY;
-    fx.nParam = 0x7777;
-    src.Draw(&dst, nullptr, nullptr, 3, &fx);
-    EXPECT_EQ(dst.GetPixel(2, 0), 0x7777u);
-    EXPECT_EQ(dst.GetPixel(1, 0), 2u);
-
-    Clear(dst, 0xEEEE);
-    fx.nType = CX_FX_SILHOUETTE;
-    src.Draw(&dst, nullptr, nullptr, 3, &fx);
-    EXPECT_EQ(dst.GetPixel(2, 0), 0xEEEEu);
-    EXPECT_EQ(dst.GetPixel(1, 0), 0x7777u);
-    EXPECT_EQ(dst.GetPixel(4, 1), 0x7777u);
-}
-
-TEST(DrawSurfaceEffect, TintHalfwayTowardTheColour)
-{
-    CxDrawSurface src(2, 1, 16, nullptr, CX_PF_565);
-    src.SetPixel(0, 0, 0xF800); // red
-    src.SetPixel(1, 0, 0x1234); // the key
-    CxDrawSurface dst(2, 1, 16, nullptr, CX_PF_565);
-    Clear(dst, 0x0001);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_TINT;
-    fx.nParam = 0x0000FF; // blue, as 0x00RRGGBB
-    src.Draw(&dst, nullptr, nullptr, 0x1234, &fx);
-    // red (248 + 0) / 2 = 124, blue (0 + 255) / 2 = 127.
-    EXPECT_EQ(dst.GetPixel(0, 0), ((124u >> 3) << 11) | (127u >> 3));
-    EXPECT_EQ(dst.GetPixel(1, 0), 0x0001u);
-    // The same colour whatever the destination format.
-    CxDrawSurface dst32(2, 1, 32);
-    src.Draw(&dst32, nullptr, nullptr, 0x1234, &fx);
-    EXPECT_EQ(dst32.GetPixel(0, 0), 0x007C007Fu);
-}
-
-TEST(DrawSurfaceEffect, MirrorLeftToRight)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
+    // Clipped on the left, a mirrored picture still shows its own left part.
     ST_BLIT_FX fx;
     fx.nType = CX_FX_MIRROR_H;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(dst.GetPixel(x, 1), static_cast<uint32_t>(10 - x));
-    // Clipped on the left, the visible part is still the mirrored picture's.
     CxDrawSurface narrow(3, 2, 16, nullptr, CX_PF_565);
     src.DrawAt(&narrow, -2, 0, nullptr, CX_COLOR_NONE, &fx);
     for (int32_t x = 0; x < 3; ++x)
         EXPECT_EQ(narrow.GetPixel(x, 0), static_cast<uint32_t>(3 - x));
+}
+
+TEST(DrawSurfaceEffect, CopiesAndBlendsOfOnePixelAtEveryDepth)
+{
+    const struct
+    {
+        const char* name;
+        int32_t sd;
+        uint8_t sf;
+        uint32_t source;
+        int32_t dd;
+        uint8_t df;
+        uint32_t before;
+        int32_t type;
+        uint32_t param;
+        uint32_t after;
+    } cases[] = {
+        // Plain copies across depths shift the channels; onto 8 bits the nearest palette entry.
+        {"32 to 5-6-5", 32, 0, 0x00FF8040, 16, CX_PF_565, 0, CX_FX_NONE, 0, 0xFC08},
+        {"32 to 24", 32, 0, 0x00FF8040, 24, 0, 0, CX_FX_NONE, 0, 0x4080FF},
+        {"5-6-5 to 32", 16, CX_PF_565, 0xFC08, 32, 0, 0, CX_FX_NONE, 0, 0x00F88040},
+        {"32 to 8", 32, 0, 0x00FE0101, 8, 0, 0, CX_FX_NONE, 0, 249},
+        // Per-pixel alpha of 4-4-4-4 onto 5-6-5 blue: alpha 8 of 15 is 136 of 255.
+        {"alpha 0 is skipped", 16, CX_PF_4444, 0x0F00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0x001F},
+        {"opaque red", 16, CX_PF_4444, 0xFF00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0xF000},
+        {"half red", 16, CX_PF_4444, 0x8F00, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0x800E},
+        {"half green", 16, CX_PF_4444, 0x80F0, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0x040E},
+        {"no alpha bits: opaque", 16, CX_PF_565, 0xF800, 16, CX_PF_565, 0x001F, CX_FX_ALPHA, 0, 0xF800},
+        {"32-bit alpha 0", 32, 0, 0x00FF0000, 32, 0, 0x110000FF, CX_FX_ALPHA, 0, 0x110000FF},
+        {"32-bit alpha 128 keeps the destination alpha", 32, 0, 0x80FF0000, 32, 0, 0x110000FF, CX_FX_ALPHA, 0,
+         0x1180007F},
+        {"opacity 0", 16, CX_PF_565, 0xFFFF, 16, CX_PF_565, 0, CX_FX_OPACITY, 0, 0},
+        {"opacity 128", 16, CX_PF_565, 0xFFFF, 16, CX_PF_565, 0, CX_FX_OPACITY, 128, 0x7BEF},
+        {"opacity 255", 16, CX_PF_565, 0xFFFF, 16, CX_PF_565, 0, CX_FX_OPACITY, 255, 0xFFFF},
+        {"32-bit opacity", 32, 0, 0x00FF0000, 32, 0, 0x110000FF, CX_FX_OPACITY, 51, 0x113300CC},
+        // Onto a palettised surface a blend takes the nearest palette entry.
+        {"opaque red onto 8 bits", 32, 0, 0x00FF0000, 8, 0, 0, CX_FX_OPACITY, 255, 249},
+        {"(128, 0, 0) onto 8 bits", 32, 0, 0x00FF0000, 8, 0, 0, CX_FX_OPACITY, 128, 1},
+        // Tint goes halfway toward the colour (0x00RRGGBB), whatever the destination format.
+        {"tint red to blue", 16, CX_PF_565, 0xF800, 16, CX_PF_565, 0x0001, CX_FX_TINT, 0x0000FF, 0x780F},
+        {"tint onto 32 bits", 16, CX_PF_565, 0xF800, 32, 0, 0, CX_FX_TINT, 0x0000FF, 0x007C007F},
+        {"tint onto 24 bits", 32, 0, 0x00FF0000, 24, 0, 0, CX_FX_TINT, 0x00FF00, 0x007F7F},
+    };
+    for (const auto& c : cases)
+    {
+        CxDrawSurface src(1, 1, c.sd, nullptr, c.sd == 16 ? c.sf : CX_PF_DEFAULT);
+        src.SetPixel(0, 0, c.source);
+        CxDrawSurface dst(1, 1, c.dd, nullptr, c.dd == 16 ? c.df : CX_PF_DEFAULT);
+        dst.SetPixel(0, 0, c.before);
+        ST_BLIT_FX fx;
+        fx.nType = c.type;
+        fx.nParam = c.param;
+        src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
+        EXPECT_EQ(dst.GetPixel(0, 0), c.after) << c.name;
+    }
+    // The key is not tinted.
+    CxDrawSurface src(2, 1, 16, nullptr, CX_PF_565);
+    src.SetPixel(1, 0, 0x1234);
+    CxDrawSurface dst(2, 1, 16, nullptr, CX_PF_565);
+    Clear(dst, 0x0001);
+    ST_BLIT_FX fx;
+    fx.nType = CX_FX_TINT;
+    fx.nParam = 0x0000FF;
+    src.Draw(&dst, nullptr, nullptr, 0x1234, &fx);
+    EXPECT_EQ(dst.GetPixel(1, 0), 0x0001u);
 }
 
 TEST(DrawSurfaceEffect, MirrorTopToBottom)
@@ -593,18 +524,6 @@ TEST(DrawSurfaceEffect, MirrorTopToBottom)
     src.DrawAt(&part, 0, 0, &s, CX_COLOR_NONE, &fx);
     EXPECT_EQ(part.GetPixel(0, 0), 3u);
     EXPECT_EQ(part.GetPixel(0, 1), 2u);
-}
-
-TEST(DrawSurfaceEffect, HideDrawsNothing)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_HIDE;
-    EXPECT_EQ(src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx), 0u);
-    for (uint8_t b : Pixels(dst))
-        EXPECT_EQ(b, 0);
 }
 
 TEST(DrawSurfaceEffect, DrawThroughAMask)
@@ -669,7 +588,7 @@ uint32_t RecordCall(CxDrawSurface* source, CxDrawSurface* destination, const CxR
 }
 } // namespace
 
-TEST(DrawSurfaceEffect, CallbackInsteadOfDrawing)
+TEST(DrawSurfaceEffect, CallbackInsteadOfDrawingAndSurfacesWithErrorsDrawNothing)
 {
     CxDrawSurface src;
     MakeRow(src);
@@ -690,83 +609,11 @@ TEST(DrawSurfaceEffect, CallbackInsteadOfDrawing)
     EXPECT_FALSE(src.IsLocked());
     for (uint8_t b : Pixels(dst))
         EXPECT_EQ(b, 0);
-}
-
-TEST(DrawSurfaceEffect, UnknownTypesDrawPlainCopies)
-{
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface a(5, 2, 16, nullptr, CX_PF_565);
-    CxDrawSurface b(5, 2, 16, nullptr, CX_PF_565);
-    ST_BLIT_FX fx;
-    fx.nType = 5;
-    src.Draw(&a, nullptr, nullptr, 3, &fx);
-    src.Draw(&b, nullptr, nullptr, 3, nullptr);
-    EXPECT_EQ(Pixels(a), Pixels(b));
-}
-
-TEST(DrawSurfaceEffect, SurfacesWithErrorsDrawNothing)
-{
-    QuietErrors quiet;
-    CxDrawSurface src;
-    MakeRow(src);
-    CxDrawSurface dst(5, 2, 16, nullptr, CX_PF_565);
-    dst.SetError(CX_ERR_UNKNOWN, "test");
-    src.Draw(&dst);
-    dst.ClearError();
-    for (uint8_t b : Pixels(dst))
+    ErrorCapture quiet(0);
+    CxDrawSurface failed(5, 2, 16, nullptr, CX_PF_565);
+    failed.SetError(CX_ERR_UNKNOWN, "test");
+    src.Draw(&failed);
+    failed.ClearError();
+    for (uint8_t b : Pixels(failed))
         EXPECT_EQ(b, 0);
-}
-
-TEST(DrawSurfaceEffect, BlendsAtOtherDepths)
-{
-    // 32 to 32 goes through the general routine; the destination keeps its alpha.
-    CxDrawSurface src(2, 1, 32);
-    src.SetPixel(0, 0, 0x00FF0000);
-    src.SetPixel(1, 0, 0x80FF0000); // alpha 128
-    CxDrawSurface dst(2, 1, 32);
-    dst.FillRect(nullptr, 0x110000FF);
-    ST_BLIT_FX fx;
-    fx.nType = CX_FX_OPACITY;
-    fx.nParam = 51;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(dst.GetPixel(0, 0), 0x11330000u | (255u * 204 / 255));
-
-    // Per-pixel alpha from a 32-bit source: alpha 0 is skipped, 128 mixes.
-    dst.FillRect(nullptr, 0x110000FF);
-    fx.nType = CX_FX_ALPHA;
-    src.Draw(&dst, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(dst.GetPixel(0, 0), 0x110000FFu);
-    EXPECT_EQ(dst.GetPixel(1, 0), 0x11000000u | ((255u * 128 / 255) << 16) | (255u * 127 / 255));
-
-    // A source without alpha bits is opaque for effect 3.
-    CxDrawSurface opaque(1, 1, 16, nullptr, CX_PF_565);
-    opaque.SetPixel(0, 0, 0xF800);
-    CxDrawSurface d16(1, 1, 16, nullptr, CX_PF_565);
-    d16.SetPixel(0, 0, 0x001F);
-    opaque.Draw(&d16, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d16.GetPixel(0, 0), 0xF800u);
-
-    // Onto a palettised surface a blend takes the nearest palette entry.
-    CxDrawSurface red(1, 1, 32);
-    red.SetPixel(0, 0, 0x00FF0000);
-    CxDrawSurface d8(1, 1, 8);
-    d8.SetPixel(0, 0, 0); // black
-    fx.nType = CX_FX_OPACITY;
-    fx.nParam = 255;
-    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d8.GetPixel(0, 0), 249u);
-    fx.nParam = 128;
-    d8.SetPixel(0, 0, 0);
-    red.Draw(&d8, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d8.GetPixel(0, 0), 1u); // (128, 0, 0) is entry 1
-
-    // Tint onto 24 bits: halfway to green.
-    CxDrawSurface d24(1, 1, 24);
-    fx.nType = CX_FX_TINT;
-    fx.nParam = 0x00FF00;
-    red.Draw(&d24, nullptr, nullptr, CX_COLOR_NONE, &fx);
-    EXPECT_EQ(d24.GetRed(0, 0), 127);
-    EXPECT_EQ(d24.GetGreen(0, 0), 127);
-    EXPECT_EQ(d24.GetBlue(0, 0), 0);
 }

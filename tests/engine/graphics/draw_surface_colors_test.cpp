@@ -7,14 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ios>
 #include <vector>
 
 using namespace surface_test;
 
-// ---------------------------------------------------------------------------
 // Formats and depths
 
-TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannel)
+TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannelAlsoToTheDefault)
 {
     CxDrawSurface s(3, 1, 16, nullptr, CX_PF_565);
     s.SetPixel(0, 0, 0xFFFF);
@@ -41,21 +41,17 @@ TEST(DrawSurfaceConvert, PixelFormat16RescalesEachChannel)
     eight.ConvertPixelFormat16(CX_PF_565);
     EXPECT_EQ(eight.GetPixel(0, 0), 3u);
     EXPECT_EQ(eight.GetPixelFormat(), CX_PF_PALETTE);
-}
-
-TEST(DrawSurfaceConvert, ToDefaultFormat16)
-{
     const uint8_t saved = CxDrawSurface::GetDefaultFormat16();
-    CxDrawSurface s(1, 1, 16, nullptr, CX_PF_555);
-    s.SetPixel(0, 0, 0x7FFF);
+    CxDrawSurface toDefault(1, 1, 16, nullptr, CX_PF_555);
+    toDefault.SetPixel(0, 0, 0x7FFF);
     CxDrawSurface::SetDefaultFormat16(CX_PF_565);
-    s.ConvertToDefaultFormat16();
-    EXPECT_EQ(s.GetPixelFormat(), CX_PF_565);
-    EXPECT_EQ(s.GetPixel(0, 0), 0xFFDFu);
+    toDefault.ConvertToDefaultFormat16();
+    EXPECT_EQ(toDefault.GetPixelFormat(), CX_PF_565);
+    EXPECT_EQ(toDefault.GetPixel(0, 0), 0xFFDFu);
     CxDrawSurface::SetDefaultFormat16(saved);
 }
 
-TEST(DrawSurfaceConvert, DepthUpAndDown)
+TEST(DrawSurfaceConvert, DepthUpAndDownAndToPalettisedDepthsWithAPalette)
 {
     CxDrawSurface s(3, 2, 24);
     s.SetPixel(0, 0, 0x0000FF); // red (raw 0x00BBGGRR)
@@ -76,28 +72,24 @@ TEST(DrawSurfaceConvert, DepthUpAndDown)
     const std::vector<uint8_t> before = Pixels(s);
     s.ConvertDepth(24);
     EXPECT_EQ(Pixels(s), before);
-}
-
-TEST(DrawSurfaceConvert, ToPalettisedDepthsBuildsAPalette)
-{
-    CxDrawSurface s(4, 4, 32);
+    CxDrawSurface p(4, 4, 32);
     const uint32_t colors[3] = {0x00123456, 0x00FF8000, 0x00010203};
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
-            s.SetPixel(x, y, colors[(x + y) % 3]);
-    CxDrawSurface four(s);
-    s.ConvertDepth(8);
-    EXPECT_EQ(s.GetDepth(), 8);
-    // The system colours keep their places; the image's colours are exact.
-    EXPECT_EQ(memcmp(s.GetPalette() + 246 * 3, CxDrawSurface::GetDefaultPalette() + 246 * 3, 30), 0);
+            p.SetPixel(x, y, colors[(x + y) % 3]);
+    CxDrawSurface four(p);
+    p.ConvertDepth(8);
+    EXPECT_EQ(p.GetDepth(), 8);
+    // The system colours keep their places; the image'p colours are exact.
+    EXPECT_EQ(memcmp(p.GetPalette() + 246 * 3, CxDrawSurface::GetDefaultPalette() + 246 * 3, 30), 0);
     for (int32_t y = 0; y < 4; ++y)
         for (int32_t x = 0; x < 4; ++x)
         {
             const uint32_t c = colors[(x + y) % 3];
-            EXPECT_EQ(s.GetRed(x, y), (c >> 16) & 0xFF);
-            EXPECT_EQ(s.GetGreen(x, y), (c >> 8) & 0xFF);
-            EXPECT_EQ(s.GetBlue(x, y), c & 0xFF);
-            EXPECT_GE(s.GetPixel(x, y), 11u);
+            EXPECT_EQ(p.GetRed(x, y), (c >> 16) & 0xFF);
+            EXPECT_EQ(p.GetGreen(x, y), (c >> 8) & 0xFF);
+            EXPECT_EQ(p.GetBlue(x, y), c & 0xFF);
+            EXPECT_GE(p.GetPixel(x, y), 11u);
         }
     four.ConvertDepth(4);
     EXPECT_EQ(four.GetPitch(), 3); // 4 * 4 / 8, plus one: the width is not a multiple of 8
@@ -107,10 +99,9 @@ TEST(DrawSurfaceConvert, ToPalettisedDepthsBuildsAPalette)
     EXPECT_LT(four.GetPixel(0, 0), 3u);
 }
 
-// ---------------------------------------------------------------------------
 // Palettes
 
-TEST(DrawSurfacePalette, PopularityReduction)
+TEST(DrawSurfacePalette, PopularityReductionReservedSystemColoursAndRemapping)
 {
     // Counts: A 6, B 4, C 1 (nearest to A), D 1 (nearest to B, larger key than C).
     CxDrawSurface s(12, 1, 32);
@@ -136,158 +127,115 @@ TEST(DrawSurfacePalette, PopularityReduction)
     // Then d (count 1) goes into b: a, b.
     const uint8_t expect2[6] = {0x10, 0, 0, 0, 0, 0x10};
     EXPECT_EQ(memcmp(palette, expect2, 6), 0);
-}
-
-TEST(DrawSurfacePalette, ReservedSystemColours)
-{
-    CxDrawSurface s(2, 1, 32);
-    s.SetPixel(0, 0, 0x00ABCDEF);
-    s.SetPixel(1, 0, 0x00FF0000); // red: a system colour already
-    uint8_t palette[768];
-    s.BuildPalette(palette, true, 16);
+    CxDrawSurface sys(2, 1, 32);
+    sys.SetPixel(0, 0, 0x00ABCDEF);
+    sys.SetPixel(1, 0, 0x00FF0000); // red: a system colour already
+    uint8_t reserved[768];
+    sys.BuildPalette(reserved, true, 16);
     const uint8_t* system = CxDrawSurface::GetDefaultPalette();
-    EXPECT_EQ(memcmp(palette, system, 11 * 3), 0);
-    EXPECT_EQ(memcmp(palette + 246 * 3, system + 246 * 3, 10 * 3), 0);
-    EXPECT_EQ(palette[11 * 3], 0xAB);
-    EXPECT_EQ(palette[11 * 3 + 1], 0xCD);
-    EXPECT_EQ(palette[11 * 3 + 2], 0xEF);
-    EXPECT_EQ(palette[12 * 3], 0);
-}
-
-TEST(DrawSurfacePalette, RemapToPalette)
-{
-    CxDrawSurface s(3, 1, 8);
-    s.SetPixel(0, 0, 249); // red
-    s.SetPixel(1, 0, 0);   // black
-    s.SetPixel(2, 0, 255); // white
-    uint8_t palette[768] = {};
-    palette[1 * 3] = 250;                                           // 1: almost red
-    palette[2 * 3] = palette[2 * 3 + 1] = palette[2 * 3 + 2] = 200; // 2: light grey
-    s.RemapToPalette(palette);
-    EXPECT_EQ(s.GetPixel(0, 0), 1u);
-    EXPECT_EQ(s.GetPixel(1, 0), 0u);
-    EXPECT_EQ(s.GetPixel(2, 0), 2u);
-    EXPECT_EQ(memcmp(s.GetPalette(), palette, 768), 0);
+    EXPECT_EQ(memcmp(reserved, system, 11 * 3), 0);
+    EXPECT_EQ(memcmp(reserved + 246 * 3, system + 246 * 3, 10 * 3), 0);
+    EXPECT_EQ(reserved[11 * 3], 0xAB);
+    EXPECT_EQ(reserved[11 * 3 + 1], 0xCD);
+    EXPECT_EQ(reserved[11 * 3 + 2], 0xEF);
+    EXPECT_EQ(reserved[12 * 3], 0);
+    CxDrawSurface remapped(3, 1, 8);
+    remapped.SetPixel(0, 0, 249); // red
+    remapped.SetPixel(1, 0, 0);   // black
+    remapped.SetPixel(2, 0, 255); // white
+    uint8_t target[768] = {};
+    target[1 * 3] = 250;                                         // 1: almost red
+    target[2 * 3] = target[2 * 3 + 1] = target[2 * 3 + 2] = 200; // 2: light grey
+    remapped.RemapToPalette(target);
+    EXPECT_EQ(remapped.GetPixel(0, 0), 1u);
+    EXPECT_EQ(remapped.GetPixel(1, 0), 0u);
+    EXPECT_EQ(remapped.GetPixel(2, 0), 2u);
+    EXPECT_EQ(memcmp(remapped.GetPalette(), target, 768), 0);
 
     CxDrawSurface s16(2, 1, 16);
     s16.SetPixel(0, 0, 0x1234);
-    s16.RemapToPalette(palette);
+    s16.RemapToPalette(target);
     EXPECT_EQ(s16.GetPixel(0, 0), 0x1234u);
-    EXPECT_NE(memcmp(s16.GetPalette(), palette, 768), 0);
+    EXPECT_NE(memcmp(s16.GetPalette(), target, 768), 0);
 }
 
-// ---------------------------------------------------------------------------
 // Levels and alpha
 
-TEST(DrawSurfaceLevel, FadeColors)
+namespace {
+struct PixelCase
 {
+    int32_t depth;
+    uint8_t format;
+    uint32_t before;
+    double amount;
+    uint32_t after;
+};
+
+// One pixel of the given depth and format through an operation.
+void ExpectPixelCases(const char* what, const std::vector<PixelCase>& cases,
+                      void (*operate)(CxDrawSurface&, double))
+{
+    for (const PixelCase& c : cases)
+    {
+        CxDrawSurface s(1, 1, c.depth, nullptr, c.depth == 16 ? c.format : CX_PF_DEFAULT);
+        s.SetPixel(0, 0, c.before);
+        operate(s, c.amount);
+        EXPECT_EQ(s.GetPixel(0, 0), c.after) << what << " " << c.depth << " 0x" << std::hex << c.before;
+    }
+}
+} // namespace
+
+TEST(DrawSurfaceLevel, FadeAdjustSetAndScaleAlphaPerFormat)
+{
+    ExpectPixelCases("fade",
+                     {{16, CX_PF_565, 0xFFFF, 128 + 256, (15u << 11) | (31u << 5) | 15u},
+                      {24, 0, 0x804020, 0, 0},
+                      {32, 0, 0xAAFF8000, 255, 0xAAFF8000},
+                      {32, 0, 0xAAFF8000, 51, 0xAA331900},
+                      {8, 0, 200, 0, 200}},
+                     [](CxDrawSurface& s, double v) { s.FadeColors(static_cast<int32_t>(v)); });
+    ExpectPixelCases("adjust",
+                     {{24, 0, 0x106496, 510, 0x20C8FF}, // clamped at 255
+                      {24, 0, 0x106496, -5, 0},
+                      {16, CX_PF_565, (10u << 11) | (40u << 5) | 20u, 510, (20u << 11) | (63u << 5) | 31u},
+                      {32, 0, 0x7F102030, 1020, 0x7F4080C0}},
+                     [](CxDrawSurface& s, double v) { s.AdjustColorsByLevel(static_cast<int32_t>(v)); });
+    ExpectPixelCases("set alpha",
+                     {{16, CX_PF_4444, 0x0123, 0xA, 0xA123},
+                      {16, CX_PF_4444, 0xF456, 0xA, 0xA456},
+                      {16, CX_PF_555, 0x1234, 1, 0x9234},
+                      {16, CX_PF_565, 0x1234, 0xFF, 0x1234},
+                      {32, 0, 0x00123456, 0x80, 0x80123456}},
+                     [](CxDrawSurface& s, double v) { s.SetAlpha(static_cast<uint32_t>(v)); });
+    ExpectPixelCases("scale alpha",
+                     {{32, 0, 0x80112233, 1.5, 0xC0112233},
+                      {32, 0, 0xC0112233, 1.5, 0xFF112233},
+                      {32, 0, 0x10112233, 1.5, 0x18112233},
+                      {16, CX_PF_4444, 0x8ABC, 0.5, 0x4ABC}},
+                     [](CxDrawSurface& s, double v) { s.ScaleAlpha(v); });
+    // Only inside the given rectangle.
     CxDrawSurface s(2, 1, 16, nullptr, CX_PF_565);
-    s.SetPixel(0, 0, 0xFFFF);
-    s.SetPixel(1, 0, 0xFFFF);
+    s.FillRect(nullptr, 0xFFFF);
     const CxRect first(0, 0, 0, 0);
     s.FadeColors(128 + 256, &first);
-    EXPECT_EQ(s.GetPixel(0, 0), (15u << 11) | (31u << 5) | 15u);
     EXPECT_EQ(s.GetPixel(1, 0), 0xFFFFu);
-
-    CxDrawSurface t(1, 1, 24);
-    t.SetPixel(0, 0, 0x804020);
-    t.FadeColors(0);
-    EXPECT_EQ(t.GetPixel(0, 0), 0u);
-
-    CxDrawSurface u(1, 1, 32);
-    u.SetPixel(0, 0, 0xAAFF8000);
-    u.FadeColors(255);
-    EXPECT_EQ(u.GetPixel(0, 0), 0xAAFF8000u);
-    u.FadeColors(51);
-    EXPECT_EQ(u.GetPixel(0, 0), 0xAA331900u);
-
-    CxDrawSurface eight(1, 1, 8);
-    eight.SetPixel(0, 0, 200);
-    eight.FadeColors(0);
-    EXPECT_EQ(eight.GetPixel(0, 0), 200u);
-}
-
-TEST(DrawSurfaceLevel, AdjustColorsByLevelClamps)
-{
-    CxDrawSurface s(1, 1, 24);
-    s.SetPixel(0, 0, 0x106496); // bytes 0x10, 0x64, 0x96
-    s.AdjustColorsByLevel(510);
-    EXPECT_EQ(s.GetPixel(0, 0), 0x20C8FFu);
-    s.AdjustColorsByLevel(-5);
-    EXPECT_EQ(s.GetPixel(0, 0), 0u);
-
-    CxDrawSurface t(1, 1, 16, nullptr, CX_PF_565);
-    t.SetPixel(0, 0, (10u << 11) | (40u << 5) | 20u);
-    t.AdjustColorsByLevel(510);
-    EXPECT_EQ(t.GetPixel(0, 0), (20u << 11) | (63u << 5) | 31u);
-
-    CxDrawSurface u(1, 1, 32);
-    u.SetPixel(0, 0, 0x7F102030);
-    u.AdjustColorsByLevel(1020);
-    EXPECT_EQ(u.GetPixel(0, 0), 0x7F4080C0u);
-}
-
-TEST(DrawSurfaceAlpha, SetAlpha)
-{
-    CxDrawSurface s(2, 1, 16, nullptr, CX_PF_4444);
-    s.SetPixel(0, 0, 0x0123);
-    s.SetPixel(1, 0, 0xF456);
-    s.SetAlpha(0xA);
-    EXPECT_EQ(s.GetPixel(0, 0), 0xA123u);
-    EXPECT_EQ(s.GetPixel(1, 0), 0xA456u);
-    CxDrawSurface five(1, 1, 16, nullptr, CX_PF_555);
-    five.SetPixel(0, 0, 0x1234);
-    five.SetAlpha(1);
-    EXPECT_EQ(five.GetPixel(0, 0), 0x9234u);
-    CxDrawSurface six(1, 1, 16, nullptr, CX_PF_565);
-    six.SetPixel(0, 0, 0x1234);
-    six.SetAlpha(0xFF);
-    EXPECT_EQ(six.GetPixel(0, 0), 0x1234u);
     CxDrawSurface wide(2, 1, 32);
-    wide.SetPixel(0, 0, 0x00123456);
-    const CxRect first(0, 0, 0, 0);
     wide.SetAlpha(0x80, &first);
-    EXPECT_EQ(wide.GetPixel(0, 0), 0x80123456u);
     EXPECT_EQ(wide.GetPixel(1, 0), 0u);
 }
 
-TEST(DrawSurfaceAlpha, ScaleAlpha)
-{
-    CxDrawSurface s(3, 1, 32);
-    s.SetPixel(0, 0, 0x80112233);
-    s.SetPixel(1, 0, 0xC0112233);
-    s.SetPixel(2, 0, 0x10112233);
-    s.ScaleAlpha(1.5);
-    EXPECT_EQ(s.GetPixel(0, 0), 0xC0112233u);
-    EXPECT_EQ(s.GetPixel(1, 0), 0xFF112233u);
-    EXPECT_EQ(s.GetPixel(2, 0), 0x18112233u);
-    CxDrawSurface t(1, 1, 16, nullptr, CX_PF_4444);
-    t.SetPixel(0, 0, 0x8ABC);
-    t.ScaleAlpha(0.5);
-    EXPECT_EQ(t.GetPixel(0, 0), 0x4ABCu);
-}
-
-// ---------------------------------------------------------------------------
 // Blur
 
-TEST(DrawSurfaceBlur, FlatAreasStayFlat)
+TEST(DrawSurfaceBlur, FlatAreasStayFlatABorderOfThreeIsUntouchedAndKernelWeights)
 {
     for (int32_t depth : {8, 16, 24, 32})
     {
-        CxDrawSurface s(12, 10, depth);
+        CxDrawSurface flat(12, 10, depth);
         const uint32_t value = depth == 8 ? 248 : (depth == 16 ? 0x7BEF : 0x00FFFFFF);
-        s.FillRect(nullptr, value);
-        s.Blur(3);
-        for (int32_t y = 0; y < 10; ++y)
-            for (int32_t x = 0; x < 12; ++x)
-                ASSERT_EQ(s.GetPixel(x, y), value) << depth;
-    }
-}
+        flat.FillRect(nullptr, value);
+        flat.Blur(3);
+        EXPECT_EQ(CountValue(flat, value), 120) << depth;
 
-TEST(DrawSurfaceBlur, BorderOfThreeIsUntouched)
-{
-    for (int32_t depth : {8, 16, 24, 32})
-    {
         CxDrawSurface s(16, 14, depth);
         FillRandom(s, 80 + depth);
         CxDrawSurface original(s);
@@ -305,26 +253,21 @@ TEST(DrawSurfaceBlur, BorderOfThreeIsUntouched)
             }
         EXPECT_GT(changed, 10) << depth;
     }
-}
-
-TEST(DrawSurfaceBlur, KernelWeightsInPlace)
-{
     // One white pixel at (4, 4) of a black 9 x 9 picture: (3, 3), processed
     // first, sees it with weight 59.
-    CxDrawSurface s(9, 9, 24);
-    s.SetPixel(4, 4, 0xFFFFFF);
-    s.Blur(1);
-    EXPECT_EQ(s.GetPixel(3, 3), 0x0F0F0Fu); // 59 * 255 / 1000 = 15
+    CxDrawSurface dot(9, 9, 24);
+    dot.SetPixel(4, 4, 0xFFFFFF);
+    dot.Blur(1);
+    EXPECT_EQ(dot.GetPixel(3, 3), 0x0F0F0Fu); // 59 * 255 / 1000 = 15
     // Later pixels see the blurred ones: (4, 3) has the white pixel below
     // (weight 97) and the blurred (3, 3) on its left (weight 97).
-    EXPECT_EQ(s.GetPixel(4, 3), (((97 * 255 + 97 * 15) / 1000) * 0x010101u));
+    EXPECT_EQ(dot.GetPixel(4, 3), (((97 * 255 + 97 * 15) / 1000) * 0x010101u));
     CxDrawSurface small(6, 6, 24);
     small.SetPixel(3, 3, 0xFFFFFF);
     small.Blur(1);
     EXPECT_EQ(small.CountColors(), 2u); // too small to have an inside
 }
 
-// ---------------------------------------------------------------------------
 // Colour replacement
 
 TEST(DrawSurfaceReplace, ReplaceAndSwapIncludeRowPadding)

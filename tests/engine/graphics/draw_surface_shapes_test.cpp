@@ -38,10 +38,9 @@ struct Padded
 };
 } // namespace
 
-// ---------------------------------------------------------------------------
 // Lines, circles, rectangles
 
-TEST(DrawSurfaceLine, BresenhamBothEndsIncluded)
+TEST(DrawSurfaceLine, BresenhamBothEndsIncludedAndClippedAtEveryEdge)
 {
     CxDrawSurface s(8, 8, 8);
     s.DrawLine(1, 1, 6, 3, 7);
@@ -49,10 +48,6 @@ TEST(DrawSurfaceLine, BresenhamBothEndsIncluded)
     for (const auto& p : expect)
         EXPECT_EQ(s.GetPixel(p[0], p[1]), 7u) << p[0] << "," << p[1];
     EXPECT_EQ(CountValue(s, 7), 6);
-}
-
-TEST(DrawSurfaceLine, ClippedAtEveryEdge)
-{
     Padded p(8, 6);
     p.s.DrawLine(-10, -10, 20, 20, 1);
     p.s.DrawLine(-3, 2, 30, 2, 2);
@@ -67,15 +62,7 @@ TEST(DrawSurfaceLine, ClippedAtEveryEdge)
     EXPECT_EQ(p.Count(3), 6);
 }
 
-TEST(DrawSurfaceCircle, RadiusZeroSetsTheCentre)
-{
-    CxDrawSurface s(5, 5, 16);
-    s.DrawCircle(2, 2, 0, 0xABCD);
-    EXPECT_EQ(s.GetPixel(2, 2), 0xABCDu);
-    EXPECT_EQ(s.CountPixels(0xABCD), 1u);
-}
-
-TEST(DrawSurfaceCircle, MidpointPointsAndClipping)
+TEST(DrawSurfaceCircle, MidpointPointsClippingAndFill)
 {
     CxDrawSurface s(11, 11, 8);
     s.DrawCircle(5, 5, 3, 1);
@@ -96,16 +83,17 @@ TEST(DrawSurfaceCircle, MidpointPointsAndClipping)
     t.DrawCircle(3, 3, 0x10002, 4);
     EXPECT_EQ(t.GetPixel(3, 1), 4u);
     EXPECT_EQ(t.GetPixel(3, 0), 0u);
-}
-
-TEST(DrawSurfaceCircle, FillCircleFillsTheInside)
-{
-    CxDrawSurface s(11, 11, 8);
-    s.FillCircle(5, 5, 3, 2);
-    EXPECT_EQ(s.GetPixel(5, 5), 2u);
-    EXPECT_EQ(s.GetPixel(4, 6), 2u);
-    EXPECT_EQ(s.GetPixel(0, 0), 0u);
-    EXPECT_EQ(s.GetPixel(5, 1), 0u);
+    // Radius 0 sets the centre only.
+    CxDrawSurface dot(5, 5, 16);
+    dot.DrawCircle(2, 2, 0, 0xABCD);
+    EXPECT_EQ(dot.GetPixel(2, 2), 0xABCDu);
+    EXPECT_EQ(dot.CountPixels(0xABCD), 1u);
+    CxDrawSurface filled(11, 11, 8);
+    filled.FillCircle(5, 5, 3, 2);
+    EXPECT_EQ(filled.GetPixel(5, 5), 2u);
+    EXPECT_EQ(filled.GetPixel(4, 6), 2u);
+    EXPECT_EQ(filled.GetPixel(0, 0), 0u);
+    EXPECT_EQ(filled.GetPixel(5, 1), 0u);
 }
 
 TEST(DrawSurfaceRect, DrawRectAndFillRect)
@@ -142,10 +130,9 @@ TEST(DrawSurfaceRect, DrawRectAndFillRect)
     }
 }
 
-// ---------------------------------------------------------------------------
 // Flood fill
 
-TEST(DrawSurfaceFlood, StopsAtBordersAndDoesNotWrap)
+TEST(DrawSurfaceFlood, StopsAtBordersDoesNotWrapAndIsFourConnected)
 {
     // Column 1 is a wall; columns 2..7 have the seed's colour but are not
     // connected to column 0 except by wrapping round the rows.
@@ -160,22 +147,14 @@ TEST(DrawSurfaceFlood, StopsAtBordersAndDoesNotWrap)
         for (int32_t x = 2; x < 8; ++x)
             EXPECT_EQ(s.GetPixel(x, y), 0u);
     }
-}
-
-TEST(DrawSurfaceFlood, FourConnectedOnly)
-{
-    CxDrawSurface s(3, 3, 16);
-    s.FillRect(nullptr, 1);
-    s.SetPixel(1, 0, 0);
-    s.SetPixel(0, 1, 0);
-    s.FloodFill(0, 0, 0);
+    CxDrawSurface grid(3, 3, 16);
+    grid.FillRect(nullptr, 1);
+    grid.SetPixel(1, 0, 0);
+    grid.SetPixel(0, 1, 0);
+    grid.FloodFill(2, 2, 7);
     // (0, 0) is cut off from the rest diagonally.
-    EXPECT_EQ(s.GetPixel(0, 0), 0u);
-    EXPECT_EQ(s.GetPixel(1, 1), 1u);
-    s.FloodFill(2, 2, 7);
-    EXPECT_EQ(s.GetPixel(1, 1), 7u);
-    EXPECT_EQ(s.GetPixel(2, 0), 7u);
-    EXPECT_EQ(s.GetPixel(1, 0), 0u);
+    EXPECT_EQ(grid.GetPixel(0, 0), 1u);
+    EXPECT_EQ(grid.CountPixels(7), 6u);
 }
 
 TEST(DrawSurfaceFlood, ValueAlreadyAtTheSeedChangesNothing)
@@ -192,60 +171,41 @@ TEST(DrawSurfaceFlood, ValueAlreadyAtTheSeedChangesNothing)
     t.FillRect(nullptr, 0xFFFF);
     t.FloodFill(0, 0, 0x1FFFF);
     EXPECT_EQ(t.GetPixel(3, 3), 0xFFFFu);
+    // A large area at one bit a pixel.
+    CxDrawSurface bits(200, 150, 1);
+    bits.DrawLine(0, 75, 199, 75, 1);
+    bits.FloodFill(10, 10, 1);
+    EXPECT_EQ(bits.GetPixel(199, 74), 1u);
+    EXPECT_EQ(bits.GetPixel(0, 76), 0u);
 }
 
-TEST(DrawSurfaceFlood, LargeAreaAndSubByteDepths)
-{
-    CxDrawSurface s(200, 150, 1);
-    s.DrawLine(0, 75, 199, 75, 1);
-    s.FloodFill(10, 10, 1);
-    EXPECT_EQ(s.GetPixel(199, 74), 1u);
-    EXPECT_EQ(s.GetPixel(0, 76), 0u);
-}
-
-// ---------------------------------------------------------------------------
 // Flips and rotations
 
-TEST(DrawSurfaceFlip, HorizontalAndVertical)
+TEST(DrawSurfaceFlip, WholeSurfaceAtEveryDepthAndInsideARectangle)
 {
     for (int32_t depth : {1, 4, 8, 16, 24, 32})
     {
-        CxDrawSurface s(7, 5, depth);
+        CxDrawSurface s(7, 6, depth);
         FillRandom(s, 30 + depth);
-        CxDrawSurface original(s);
-        s.FlipHorizontal(nullptr);
-        for (int32_t y = 0; y < 5; ++y)
-            for (int32_t x = 0; x < 7; ++x)
-                ASSERT_EQ(s.GetPixel(x, y), original.GetPixel(6 - x, y)) << depth;
-        s.FlipHorizontal(nullptr);
-        s.FlipVertical(nullptr);
-        for (int32_t y = 0; y < 5; ++y)
-            for (int32_t x = 0; x < 7; ++x)
-                ASSERT_EQ(s.GetPixel(x, y), original.GetPixel(x, 4 - y)) << depth;
+        const CxRect r(1, 2, 3, 5);
+        for (const CxRect* rect : {static_cast<const CxRect*>(nullptr), &r})
+        {
+            const CxRect area = rect ? *rect : s.GetRect();
+            CxDrawSurface h(s), v(s);
+            h.FlipHorizontal(rect);
+            v.FlipVertical(rect);
+            for (int32_t y = 0; y < 6; ++y)
+                for (int32_t x = 0; x < 7; ++x)
+                {
+                    const bool in = area.Contains(x, y);
+                    ASSERT_EQ(h.GetPixel(x, y), s.GetPixel(in ? area.left + area.right - x : x, y)) << depth;
+                    ASSERT_EQ(v.GetPixel(x, y), s.GetPixel(x, in ? area.top + area.bottom - y : y)) << depth;
+                }
+        }
     }
 }
 
-TEST(DrawSurfaceFlip, OnlyInsideTheRectangle)
-{
-    CxDrawSurface s(6, 6, 16);
-    FillRandom(s, 40);
-    CxDrawSurface original(s);
-    const CxRect r(1, 2, 3, 5);
-    s.FlipVertical(&r);
-    for (int32_t y = 0; y < 6; ++y)
-        for (int32_t x = 0; x < 6; ++x)
-        {
-            const bool inside = r.Contains(x, y);
-            EXPECT_EQ(s.GetPixel(x, y), original.GetPixel(x, inside ? 7 - y : y));
-        }
-    CxDrawSurface h(original);
-    h.FlipHorizontal(&r);
-    for (int32_t y = 0; y < 6; ++y)
-        for (int32_t x = 0; x < 6; ++x)
-            EXPECT_EQ(h.GetPixel(x, y), original.GetPixel(r.Contains(x, y) ? 4 - x : x, y));
-}
-
-TEST(DrawSurfaceRotate, QuarterTurnsSquareAndNot)
+TEST(DrawSurfaceRotate, QuarterTurnsSquareAndNotAndRowAndColumnRotation)
 {
     for (int32_t w : {5, 6, 9})
     {
@@ -287,31 +247,27 @@ TEST(DrawSurfaceRotate, QuarterTurnsSquareAndNot)
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 5; ++x)
             ASSERT_EQ(bits.GetPixel(2 - y, x), original.GetPixel(x, y));
-}
-
-TEST(DrawSurfaceRotate, RotateRowsAndColumns)
-{
-    CxDrawSurface s(5, 3, 8);
+    CxDrawSurface rows(5, 3, 8);
     for (int32_t x = 0; x < 5; ++x)
-        s.SetPixel(x, 1, static_cast<uint32_t>(x + 1));
-    s.RotateHorizontal(2);
+        rows.SetPixel(x, 1, static_cast<uint32_t>(x + 1));
+    rows.RotateHorizontal(2);
     const uint32_t right[5] = {4, 5, 1, 2, 3};
     for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(s.GetPixel(x, 1), right[x]);
-    s.RotateLeft(2);
+        EXPECT_EQ(rows.GetPixel(x, 1), right[x]);
+    rows.RotateLeft(2);
     for (int32_t x = 0; x < 5; ++x)
-        EXPECT_EQ(s.GetPixel(x, 1), static_cast<uint32_t>(x + 1));
-    s.RotateHorizontal(-6); // one more than the width
-    EXPECT_EQ(s.GetPixel(0, 1), 2u);
+        EXPECT_EQ(rows.GetPixel(x, 1), static_cast<uint32_t>(x + 1));
+    rows.RotateHorizontal(-6); // one more than the width
+    EXPECT_EQ(rows.GetPixel(0, 1), 2u);
 
-    CxDrawSurface t(2, 3, 16);
-    t.SetPixel(0, 0, 10);
-    t.SetPixel(0, 2, 30);
-    t.RotateVertical(1);
-    EXPECT_EQ(t.GetPixel(0, 1), 10u);
-    EXPECT_EQ(t.GetPixel(0, 0), 30u);
-    t.RotateUp(1);
-    EXPECT_EQ(t.GetPixel(0, 0), 10u);
+    CxDrawSurface columns(2, 3, 16);
+    columns.SetPixel(0, 0, 10);
+    columns.SetPixel(0, 2, 30);
+    columns.RotateVertical(1);
+    EXPECT_EQ(columns.GetPixel(0, 1), 10u);
+    EXPECT_EQ(columns.GetPixel(0, 0), 30u);
+    columns.RotateUp(1);
+    EXPECT_EQ(columns.GetPixel(0, 0), 10u);
 }
 
 TEST(DrawSurfacePack, PackRowsDropsThePadding)

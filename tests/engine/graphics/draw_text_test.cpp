@@ -53,16 +53,19 @@ protected:
 };
 } // namespace
 
-TEST_F(DrawTextObject, StartsWithItsDefaults)
+TEST_F(DrawTextObject, TextIsDrawnAtTheSpritesPlaceInsideTheMarginAndNeedsAFont)
 {
-    CxDrawText text;
-    EXPECT_EQ(0x21u, text.GetTextFlags());
-    EXPECT_EQ(33u, text.GetHitMask());
-    EXPECT_EQ(CX_FONT_OWN_COLORS, text.GetColor());
-    EXPECT_EQ(CX_COLOR_NONE, text.GetBackgroundColor());
-    EXPECT_EQ(0, text.GetFontSize());
-    EXPECT_EQ(CX_DRAW_TEXT_DEPTH_MASK, text.GetTextState() & CX_DRAW_TEXT_DEPTH_MASK);
+    m_Text.SetText("ab");
+    RepaintAll();
+    EXPECT_FALSE(m_Text.IsRenderNeeded());
+    // See-through: the scene shows around the glyphs, which start 4 pixels in.
+    EXPECT_EQ(CxRect(14, 5, 21, 10), ChangedBox(m_Screen, SCENE));
+    ASSERT_NE(nullptr, m_Text.GetImage());
+    EXPECT_EQ(CxSize(30, 10), m_Text.GetImage()->GetSize());
+
     // Without a font nothing renders and nothing is painted.
+    m_Text.Hide();
+    CxDrawText text;
     text.SetSize(8, 8);
     text.SetText("a");
     text.AttachTo(CxDisplayObject::GetRoot());
@@ -73,20 +76,7 @@ TEST_F(DrawTextObject, StartsWithItsDefaults)
     EXPECT_TRUE(ChangedBox(m_Screen, SCENE).IsEmpty());
 }
 
-TEST_F(DrawTextObject, TextIsDrawnAtTheSpritesPlaceInsideTheMargin)
-{
-    m_Text.SetText("ab");
-    RepaintAll();
-    EXPECT_FALSE(m_Text.IsRenderNeeded());
-    // See-through: the scene shows around the glyphs, which start 4 pixels in.
-    EXPECT_EQ(CxRect(14, 5, 21, 10), ChangedBox(m_Screen, SCENE));
-    ASSERT_NE(nullptr, m_Text.GetImage());
-    EXPECT_EQ(30, m_Text.GetImage()->GetWidth());
-    EXPECT_EQ(10, m_Text.GetImage()->GetHeight());
-    EXPECT_EQ(8, m_Text.GetImage()->GetDepth());
-}
-
-TEST_F(DrawTextObject, SetTextMarksTheSpritesAreaOnlyWhenShown)
+TEST_F(DrawTextObject, SetTextMarksTheAreaOnlyWhenShownAndRendersOnlyAfterAChange)
 {
     m_Text.SetText("abc");
     ASSERT_FALSE(CxDisplayObject::GetDirtyRects().IsEmpty());
@@ -98,10 +88,9 @@ TEST_F(DrawTextObject, SetTextMarksTheSpritesAreaOnlyWhenShown)
     m_Text.SetText("d");
     EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
     EXPECT_FALSE(m_Text.IsShown()) << "a change must not show a hidden text";
-}
 
-TEST_F(DrawTextObject, ReRendersOnlyAfterAChange)
-{
+    // Shown again, the text renders only after a change.
+    m_Text.MoveTo(10, 5);
     m_Text.SetText("a");
     RepaintAll();
     // The scene behind changes; the cached image still holds the old one.
@@ -188,27 +177,21 @@ TEST_F(DrawTextObject, MovingASeeThroughTextRendersAtTheNewPlace)
     EXPECT_EQ(9u, m_Screen.GetPixel(30, 12));
 }
 
-TEST_F(DrawTextObject, BackgroundColourFillsTheImage)
+TEST_F(DrawTextObject, AnOpaqueBackgroundFillsTheImageAndNeedsNoCopyEvenPartlyOffTheScreen)
 {
-    m_Text.SetBackgroundColor(9);
     m_Text.SetText("a");
+    m_Text.MoveTo(50, 20);
+    RepaintAll();
+    EXPECT_TRUE(m_Text.IsRenderNeeded()) << "a see-through text partly off the screen keeps rendering";
+    EXPECT_EQ(200u, m_Screen.GetPixel(54, 20));
+    m_Text.SetBackgroundColor(9);
+    RepaintAll();
+    EXPECT_FALSE(m_Text.IsRenderNeeded());
+    m_Text.MoveTo(10, 5);
     RepaintAll();
     EXPECT_EQ(CxRect(10, 5, 39, 14), ChangedBox(m_Screen, SCENE));
     EXPECT_EQ(9u, m_Screen.GetPixel(10, 5));
     EXPECT_EQ(200u, m_Screen.GetPixel(14, 5));
-}
-
-TEST_F(DrawTextObject, PartlyOffTheDestinationKeepsRendering)
-{
-    m_Text.MoveTo(50, 20);
-    m_Text.SetText("a");
-    RepaintAll();
-    EXPECT_TRUE(m_Text.IsRenderNeeded());
-    EXPECT_EQ(200u, m_Screen.GetPixel(54, 20));
-    // With an opaque background the copy is not needed.
-    m_Text.SetBackgroundColor(9);
-    RepaintAll();
-    EXPECT_FALSE(m_Text.IsRenderNeeded());
 }
 
 TEST_F(DrawTextObject, FixedDepthConvertsOnPaint)

@@ -36,41 +36,46 @@ protected:
     CxDrawSurface m_Target{60, 40, 8};
 };
 
-class WordWrap : public TextLayout
-{
-};
+using WordWrap = TextLayout;
 } // namespace
 
-TEST_F(TextLayout, LeftTopByDefault)
+TEST_F(TextLayout, AlignmentPlacesTheTextBox)
 {
-    EXPECT_EQ(1, Draw(CxRect(3, 2, 50, 30), "ab", 0));
-    EXPECT_EQ(CxRect(3, 2, 10, 7), ChangedBox(m_Target, BACK));
+    const struct
+    {
+        CxRect rect;
+        const char* text;
+        uint32_t flags;
+        CxRect box;
+    } cases[] = {
+        {CxRect(3, 2, 50, 30), "ab", 0, CxRect(3, 2, 10, 7)},
+        // 3 glyphs, 12 x 6, in a 41 x 21 rectangle.
+        {CxRect(5, 4, 45, 24), "abc", CX_TEXT_CENTER | CX_TEXT_VCENTER, CxRect(19, 11, 30, 16)},
+        {CxRect(5, 4, 45, 24), "abc", CX_TEXT_RIGHT | CX_TEXT_BOTTOM, CxRect(34, 19, 45, 24)},
+        {CxRect(0, 0, 19, 19), "ab", CX_TEXT_CENTER | CX_TEXT_RIGHT | CX_TEXT_VCENTER | CX_TEXT_BOTTOM,
+         CxRect(6, 7, 13, 12)},                                // centring wins
+        {CxRect(0, 0, 59, 39), "a\nb", 0, CxRect(0, 0, 7, 5)}, // a line feed without wrapping is skipped
+        // Without wrapping drawing stops at the right edge: glyphs at 0, 4 and 8.
+        {CxRect(0, 0, 9, 10), "abcd", 0, CxRect(0, 0, 11, 5)},
+        {CxRect(0, 0, 59, 39),
+         "a\xC8"
+         "b",
+         0, CxRect(0, 0, 7, 5)}, // a missing glyph takes no space
+    };
+    ErrorCapture capture;
+    for (const auto& c : cases)
+    {
+        m_Target.FillRect(nullptr, BACK);
+        EXPECT_EQ(1, Draw(c.rect, c.text, c.flags)) << c.text;
+        EXPECT_EQ(c.box, ChangedBox(m_Target, BACK)) << c.text << " " << c.flags;
+    }
+    EXPECT_TRUE(capture.Errors().empty()) << "a missing glyph is logged, not reported";
+    m_Target.FillRect(nullptr, BACK);
+    DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", CX_TEXT_RIGHT, 12, m_pFont);
+    EXPECT_EQ(CxRect(44, 0, 59, 11), ChangedBox(m_Target, BACK)) << "size scales lines and widths";
 }
 
-TEST_F(TextLayout, CentredBothWays)
-{
-    // 3 glyphs: 12 x 6 in a 41 x 21 rectangle at (5, 4).
-    EXPECT_EQ(1, Draw(CxRect(5, 4, 45, 24), "abc", CX_TEXT_CENTER | CX_TEXT_VCENTER));
-    const CxRect box = ChangedBox(m_Target, BACK);
-    EXPECT_EQ(5 + (41 - 12) / 2, box.left);
-    EXPECT_EQ(4 + (21 - 6) / 2, box.top);
-    EXPECT_EQ(box.left + 11, box.right);
-    EXPECT_EQ(box.top + 5, box.bottom);
-}
-
-TEST_F(TextLayout, RightAndBottom)
-{
-    Draw(CxRect(5, 4, 45, 24), "abc", CX_TEXT_RIGHT | CX_TEXT_BOTTOM);
-    EXPECT_EQ(CxRect(34, 19, 45, 24), ChangedBox(m_Target, BACK));
-}
-
-TEST_F(TextLayout, CentringWinsOverRightAndBottom)
-{
-    Draw(CxRect(0, 0, 19, 19), "ab", CX_TEXT_CENTER | CX_TEXT_RIGHT | CX_TEXT_VCENTER | CX_TEXT_BOTTOM);
-    EXPECT_EQ(CxRect(6, 7, 13, 12), ChangedBox(m_Target, BACK));
-}
-
-TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpace)
+TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpaceAndEmptyTextOrNoFontDrawNothing)
 {
     Draw(CxRect(0, 0, 59, 39), "a\tb\rc", CX_TEXT_CENTER);
     CxDrawSurface plain(60, 40, 8);
@@ -78,19 +83,12 @@ TEST_F(TextLayout, TabsAndCarriageReturnsTakeNoSpace)
     DrawText(&plain, CxRect(0, 0, 59, 39), COLOUR, "abc", CX_TEXT_CENTER, 0, m_pFont,
              CX_FONT_KEY_TRANSPARENT);
     EXPECT_EQ("", surface_test::FirstDifference(m_Target, plain));
-}
-
-TEST_F(TextLayout, LineFeedWithoutWrapIsSkipped)
-{
-    EXPECT_EQ(1, Draw(CxRect(0, 0, 59, 39), "a\nb", 0));
-    EXPECT_EQ(CxRect(0, 0, 7, 5), ChangedBox(m_Target, BACK));
-}
-
-TEST_F(TextLayout, WithoutWrapDrawingStopsAtTheRightEdge)
-{
-    // Rectangle 0..9: glyphs start at 0, 4 and 8; the one at 12 is not drawn.
-    Draw(CxRect(0, 0, 9, 10), "abcd", 0);
-    EXPECT_EQ(CxRect(0, 0, 11, 5), ChangedBox(m_Target, BACK));
+    m_Target.FillRect(nullptr, BACK);
+    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), "", 0));
+    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), nullptr, 0));
+    // No font given and no default font listed.
+    EXPECT_EQ(0, DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", 0));
+    EXPECT_LT(ChangedBox(m_Target, BACK).right, 0);
 }
 
 TEST_F(TextLayout, ShadowIsDrawnFirstOneDownRight)
@@ -103,73 +101,39 @@ TEST_F(TextLayout, ShadowIsDrawnFirstOneDownRight)
     EXPECT_EQ(BACK, m_Target.GetPixel(0, 6));
 }
 
-TEST_F(TextLayout, SizeScalesLinesAndWidths)
+TEST_F(WordWrap, WrapTextBreaksAfterBreakCharactersAndSplitsLongWords)
 {
-    DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", CX_TEXT_RIGHT, 12, m_pFont);
-    EXPECT_EQ(CxRect(44, 0, 59, 11), ChangedBox(m_Target, BACK));
+    // 4 pixels a glyph ('i' 1), 24 pixels a line: six glyphs.
+    const struct
+    {
+        const char* text;
+        int32_t width, size;
+        const char* wrapped;
+    } cases[] = {
+        {"one two three", 24, 0, "one \ntwo \nthree"},
+        {"ab,cd/ef", 24, 0, "ab,cd/\nef"},
+        {"a.b!c?d;e:f]g}h", 24, 0, "a.b!c?\nd;e:f]\ng}h"},
+        {"abcdef", 24, 0, "abcdef"},
+        {"ab\ncd", 24, 0, "ab\ncd"},
+        {"abcdef   gh", 24, 0, "abcdef   \ngh"}, // spaces may hang past the edge
+        {"abcdefghijkmno", 24, 0, "abcdef\nghijkm\nno"},
+        {"ab cdefghxy", 24, 0, "ab \ncdefgh\nxy"},
+        {"abc", 2, 0, "a\nb\nc"},       // narrower than a glyph: one glyph a line
+        {"abcdef", 24, 12, "abc\ndef"}, // at size 12 a glyph is 8 wide
+        {"iiiiiiii", 8, 0, "iiiiiiii"},
+    };
+    for (const auto& c : cases)
+        EXPECT_STREQ(c.wrapped, WrapText(m_pFont, c.text, c.width, c.size).c_str()) << c.text;
 }
 
-TEST_F(TextLayout, NothingForEmptyTextOrMissingFont)
-{
-    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), "", 0));
-    EXPECT_EQ(0, Draw(CxRect(0, 0, 59, 39), nullptr, 0));
-    // No font given and no default font listed.
-    EXPECT_EQ(0, DrawText(&m_Target, CxRect(0, 0, 59, 39), COLOUR, "ab", 0));
-    EXPECT_LT(ChangedBox(m_Target, BACK).right, 0);
-}
-
-TEST_F(TextLayout, MissingGlyphsTakeNoSpaceAndTheTextGoesOn)
-{
-    ErrorCapture capture;
-    Draw(CxRect(0, 0, 59, 39),
-         "a\xC8"
-         "b",
-         0);
-    EXPECT_TRUE(capture.Errors().empty()) << "a missing glyph is logged, not reported";
-    EXPECT_EQ(CxRect(0, 0, 7, 5), ChangedBox(m_Target, BACK));
-}
-
-TEST_F(WordWrap, BreaksAfterBreakCharacters)
-{
-    // 4 pixels a glyph, 24 pixels a line: six glyphs.
-    EXPECT_EQ(std::string("one \ntwo \nthree"), WrapText(m_pFont, "one two three", 24, 0).c_str());
-    EXPECT_EQ(std::string("ab,cd/\nef"), WrapText(m_pFont, "ab,cd/ef", 24, 0).c_str());
-    EXPECT_EQ(std::string("a.b!c?\nd;e:f]\ng}h"), WrapText(m_pFont, "a.b!c?d;e:f]g}h", 24, 0).c_str());
-}
-
-TEST_F(WordWrap, TextThatFitsIsLeftAlone)
-{
-    EXPECT_EQ(std::string("abcdef"), WrapText(m_pFont, "abcdef", 24, 0).c_str());
-    EXPECT_EQ(std::string("ab\ncd"), WrapText(m_pFont, "ab\ncd", 24, 0).c_str());
-}
-
-TEST_F(WordWrap, SpacesMayHangPastTheEdge)
-{
-    EXPECT_EQ(std::string("abcdef   \ngh"), WrapText(m_pFont, "abcdef   gh", 24, 0).c_str());
-}
-
-TEST_F(WordWrap, LongWordsAreSplit)
-{
-    EXPECT_EQ(std::string("abcdef\nghijkm\nno"), WrapText(m_pFont, "abcdefghijkmno", 24, 0).c_str());
-    // A word after a break character that is itself too long.
-    EXPECT_EQ(std::string("ab \ncdefgh\nxy"), WrapText(m_pFont, "ab cdefghxy", 24, 0).c_str());
-    // Narrower than one glyph: one glyph a line.
-    EXPECT_EQ(std::string("a\nb\nc"), WrapText(m_pFont, "abc", 2, 0).c_str());
-}
-
-TEST_F(WordWrap, WidthsFollowTheSize)
-{
-    // At size 12 a glyph is 8 wide: three to a 24-pixel line.
-    EXPECT_EQ(std::string("abc\ndef"), WrapText(m_pFont, "abcdef", 24, 12).c_str());
-    // Narrow glyphs fit more.
-    EXPECT_EQ(std::string("iiiiiiii"), WrapText(m_pFont, "iiiiiiii", 8, 0).c_str());
-}
-
-TEST_F(WordWrap, DrawsLinesBelowEachOther)
+TEST_F(WordWrap, DrawsLinesBelowEachOtherAndBottomAlignmentCountsThem)
 {
     EXPECT_EQ(3, Draw(CxRect(2, 1, 25, 39), "one two three", CX_TEXT_WORDWRAP));
     EXPECT_EQ(CxRect(2, 1, 2 + 5 * 4 - 1, 1 + 3 * 6 - 1), ChangedBox(m_Target, BACK));
     EXPECT_EQ(COLOUR, m_Target.GetPixel(2, 13)); // "three" starts the third line
+    m_Target.FillRect(nullptr, BACK);
+    EXPECT_EQ(3, Draw(CxRect(0, 0, 23, 39), "ab\ncd\nef", CX_TEXT_WORDWRAP | CX_TEXT_BOTTOM));
+    EXPECT_EQ(CxRect(0, 22, 7, 39), ChangedBox(m_Target, BACK));
 }
 
 TEST_F(WordWrap, LinesAreCentredOneByOne)
@@ -179,10 +143,4 @@ TEST_F(WordWrap, LinesAreCentredOneByOne)
     EXPECT_EQ(CxRect(2, 14, 21, 25), ChangedBox(m_Target, BACK));
     EXPECT_EQ(COLOUR, m_Target.GetPixel(8, 20));
     EXPECT_EQ(BACK, m_Target.GetPixel(7, 24));
-}
-
-TEST_F(WordWrap, BottomAlignmentCountsTheLines)
-{
-    EXPECT_EQ(3, Draw(CxRect(0, 0, 23, 39), "ab\ncd\nef", CX_TEXT_WORDWRAP | CX_TEXT_BOTTOM));
-    EXPECT_EQ(CxRect(0, 22, 7, 39), ChangedBox(m_Target, BACK));
 }

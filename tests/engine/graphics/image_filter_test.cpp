@@ -50,28 +50,19 @@ protected:
     CxErrorHandler m_pOld = nullptr;
 };
 
-TEST_F(ImageFilterRegistry, ExtensionsNeedTheirPeriod)
+TEST_F(ImageFilterRegistry, ExtensionsNeedTheirPeriodAndSaveUsesTheirFirstOccurrence)
 {
     EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterImageFilter("bmp", FakeLoad, nullptr));
     EXPECT_EQ("Extension MUST include the period as in '.pcx'", s_LastMessage);
     EXPECT_EQ(CX_ERR_INVALID_ARGUMENT, RegisterImageFilter(".toolong", FakeLoad, nullptr));
     EXPECT_EQ('\0', GetImageFilter(0)->szExtension[0]);
+    RegisterImageFilter(".BMP", nullptr, FakeLoad);
+    EXPECT_NE(nullptr, FindImageFilterForSave("a.Bmp"));
+    // The extension appears earlier in the name, so the tail from there is not it.
+    EXPECT_EQ(nullptr, FindImageFilterForSave("a.bmp.bmp"));
 }
 
-TEST_F(ImageFilterRegistry, TwentyEntriesThenFurtherOnesAreIgnored)
-{
-    for (int i = 0; i < 20; ++i)
-    {
-        CxString ext;
-        ext.Format(".E%02d", i);
-        EXPECT_EQ(0u, RegisterImageFilter(ext, FakeLoad, nullptr));
-    }
-    EXPECT_EQ(0u, RegisterImageFilter(".X21", FakeLoad, nullptr));
-    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.x21"));
-    EXPECT_STREQ(".E19", GetImageFilter(19)->szExtension);
-}
-
-TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCase)
+TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCaseAndUnregisterTakesWildcards)
 {
     RegisterImageFilter(".BMP", FakeLoad, nullptr);
     CxDrawSurface surface;
@@ -84,6 +75,22 @@ TEST_F(ImageFilterRegistry, LoadMatchesTheEndOfTheNameInAnyCase)
     CxDrawSurface other;
     EXPECT_EQ(CX_ERR_UNKNOWN, other.Load("notes.bmp.txt"));
     EXPECT_EQ("No image filter registered for 'notes.bmp.txt'", s_LastMessage);
+    UnregisterImageFilter("*");
+    RegisterImageFilter(".TGA", FakeLoad, nullptr);
+    RegisterImageFilter(".QEX", FakeLoad, nullptr);
+    RegisterImageFilter(".PCX", FakeLoad, nullptr);
+    RegisterImageFilter(".BMP", FakeLoad, nullptr);
+    EXPECT_EQ(0u, UnregisterImageFilter("*.b*;.t?a"));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.bmp"));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.tga"));
+    EXPECT_NE(nullptr, FindImageFilterForLoad("a.qex"));
+    // A freed entry is reused by the next registration.
+    RegisterImageFilter(".JPG", FakeLoad, nullptr);
+    EXPECT_STREQ(".JPG", GetImageFilter(0)->szExtension);
+    // A full table ignores further entries.
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(0u, RegisterImageFilter((".E" + std::to_string(i)).c_str(), FakeLoad, nullptr));
+    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.e19"));
 }
 
 TEST_F(ImageFilterRegistry, StandardFiltersSaveAndLoadBackTheSamePixels)
@@ -114,7 +121,7 @@ TEST_F(ImageFilterRegistry, StandardFiltersSaveAndLoadBackTheSamePixels)
     CxDrawSurface::SetDefaultFormat16(oldDefault);
 }
 
-TEST_F(ImageFilterRegistry, EntriesWithoutFunctionsReportWhichOne)
+TEST_F(ImageFilterRegistry, MissingFunctionsAndLoaderFailuresAreReported)
 {
     RegisterImageFilter(".QEX", nullptr, nullptr);
     CxDrawSurface surface;
@@ -126,42 +133,13 @@ TEST_F(ImageFilterRegistry, EntriesWithoutFunctionsReportWhichOne)
     CxDrawSurface none;
     EXPECT_EQ(CX_ERR_UNKNOWN, none.Save("b.png"));
     EXPECT_EQ("No image filter registered for 'b.png'", s_LastMessage);
-}
-
-TEST_F(ImageFilterRegistry, LoaderFailureBecomesTheSurfaceError)
-{
     RegisterImageFilter(".TGA", FailingLoad, nullptr);
-    CxDrawSurface surface;
-    EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, surface.Load("x.tga"));
-    EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, surface.GetError());
+    CxDrawSurface failed;
+    EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, failed.Load("x.tga"));
+    EXPECT_EQ(CX_ERR_INVALID_FILE_TYPE, failed.GetError());
     CxString name;
-    surface.GetName(name);
+    failed.GetName(name);
     EXPECT_TRUE(name.IsEmpty());
 }
 
-TEST_F(ImageFilterRegistry, SaveUsesTheFirstOccurrenceOfTheExtension)
-{
-    RegisterImageFilter(".BMP", nullptr, FakeLoad);
-    EXPECT_NE(nullptr, FindImageFilterForSave("a.Bmp"));
-    // The extension appears earlier in the name, so the tail from there is not it.
-    EXPECT_EQ(nullptr, FindImageFilterForSave("a.bmp.bmp"));
-}
-
-TEST_F(ImageFilterRegistry, UnregisterTakesAListOfWildcards)
-{
-    RegisterImageFilter(".TGA", FakeLoad, nullptr);
-    RegisterImageFilter(".QEX", FakeLoad, nullptr);
-    RegisterImageFilter(".PCX", FakeLoad, nullptr);
-    RegisterImageFilter(".BMP", FakeLoad, nullptr);
-    EXPECT_EQ(0u, UnregisterImageFilter("*.b*;.t?a"));
-    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.bmp"));
-    EXPECT_EQ(nullptr, FindImageFilterForLoad("a.tga"));
-    EXPECT_NE(nullptr, FindImageFilterForLoad("a.qex"));
-    // A freed entry is reused by the next registration.
-    RegisterImageFilter(".JPG", FakeLoad, nullptr);
-    EXPECT_STREQ(".JPG", GetImageFilter(0)->szExtension);
-    UnregisterImageFilter("*");
-    for (uint32_t i = 0; i < CX_IMAGE_FILTER_COUNT; ++i)
-        EXPECT_EQ('\0', GetImageFilter(i)->szExtension[0]);
-}
 } // namespace

@@ -1,11 +1,12 @@
 // Helpers of the image file tests: files made in memory by the writers or
-// byte by byte, and the text of the last reported error.
+// byte by byte, and the text of the last captured error.
 #pragma once
 
 #include "engine/core/error.h"
 #include "engine/graphics/byte_sink.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/image_files.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -16,27 +17,11 @@
 namespace image_test {
 using Bytes = std::vector<uint8_t>;
 
-// Records reports instead of showing them, for the life of the object.
-class ErrorRecorder
+// The text of the last captured report ("" when none).
+inline std::string LastError()
 {
-public:
-    ErrorRecorder() { m_pOld = SetErrorHandler(Record); }
-    ~ErrorRecorder() { SetErrorHandler(m_pOld); }
-    const std::string& Last() const { return LastText(); }
-
-private:
-    static std::string& LastText()
-    {
-        static std::string text;
-        return text;
-    }
-    static int32_t Record(uint32_t, const char* text)
-    {
-        LastText() = text;
-        return 0;
-    }
-    CxErrorHandler m_pOld;
-};
+    return ErrorCapture::s_Errors.empty() ? "" : ErrorCapture::s_Errors.back().text;
+}
 
 template <class Writer>
 Bytes Write(CxDrawSurface& surface, Writer writer)

