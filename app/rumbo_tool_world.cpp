@@ -14,6 +14,7 @@
 #include "game/world/lip_synch.h"
 #include "game/world/map_file.h"
 #include "game/world/rumbo_tile_map.h"
+#include "game/world/sequence_lint.h"
 #include "game/world/talking_sprite.h"
 #include "game/world/truck.h"
 
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <strings.h>
@@ -343,6 +345,22 @@ int TruckSheetCommand(int argc, char** argv)
     return RunSheetCommand(argc, argv, true, DrawTruckSheet);
 }
 
+int SequenceLintCommand(int argc, char** argv)
+{
+    if (argc != 3)
+        return ToolUsage();
+    std::error_code error;
+    if (!std::filesystem::is_directory(argv[2], error))
+    {
+        fprintf(stderr, "Could not find folder: %s\n", argv[2]);
+        return 1;
+    }
+    const std::vector<ST_LINT_FINDING> findings = LintSequenceFolder(argv[2]);
+    for (const ST_LINT_FINDING& finding : findings)
+        printf("%s:%u: %s\n", finding.file.c_str(), finding.line, finding.message.c_str());
+    return findings.empty() ? 0 : 1;
+}
+
 int LipsCommand(int argc, char** argv)
 {
     if (argc < 3 || argc > 4)
@@ -406,5 +424,9 @@ const ST_TOOL_COMMAND WORLD_TOOL_COMMANDS[] = {
     {"lips", LipsCommand,
      "  lips WAV [FRAMES]                   print the mouth frame of each 100 ms of a voice line\n"
      "                                      (FRAMES mouth pictures, default 4)\n"},
+    {"seq-lint", SequenceLintCommand,
+     "  seq-lint DIR                        check every sequence file under DIR: categories, commands,\n"
+     "                                      argument counts and numbers, files named by \"Sequence\";\n"
+     "                                      exit code 1 when anything is found\n"},
 };
 const size_t WORLD_TOOL_COMMAND_COUNT = sizeof(WORLD_TOOL_COMMANDS) / sizeof(WORLD_TOOL_COMMANDS[0]);

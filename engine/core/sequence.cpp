@@ -5,6 +5,7 @@
 #include "engine/core/file.h"
 #include "engine/core/game_path.h"
 #include "engine/core/interpolator.h"
+#include "engine/core/sequence_text.h"
 
 #include <cstring>
 #include <memory>
@@ -91,90 +92,6 @@ struct CxEventSequenceFile::LoadContext
     const char* m_pName = "";
 };
 
-namespace {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-class Parser
-{
-public:
-    Parser(const char* text, uint32_t size) : m_pText(text), m_nSize(size) {}
-
-    bool AtEnd() const { return m_nPos >= m_nSize; }
-    char Peek() const { return m_nPos < m_nSize ? m_pText[m_nPos] : 0; }
-
-    bool Keyword(const char* word)
-    {
-        const uint32_t length = static_cast<uint32_t>(strlen(word));
-        if (m_nSize - m_nPos < length || CxCompareNoCaseN(m_pText + m_nPos, word, length) != 0)
-            return false;
-        m_nPos += length;
-        SkipBlanks();
-        return true;
-    }
-
-    void SkipBlanks()
-    {
-        while (m_nPos < m_nSize && IsBlank(m_pText[m_nPos]))
-            ++m_nPos;
-    }
-
-    void SkipLine()
-    {
-        const void* end = memchr(m_pText + m_nPos, '\n', m_nSize - m_nPos);
-        m_nPos = end ? static_cast<uint32_t>(static_cast<const char*>(end) - m_pText) : m_nSize;
-    }
-
-    void Skip(uint32_t count) { m_nPos = (m_nSize - m_nPos < count) ? m_nSize : m_nPos + count; }
-
-    // The text up to and including the next ")", and the character after it
-    // skipped; false (at the end) when there is no ")".
-    bool EventText(CxString& out)
-    {
-        const void* close = memchr(m_pText + m_nPos, ')', m_nSize - m_nPos);
-        if (!close)
-        {
-            m_nPos = m_nSize;
-            return false;
-        }
-        const uint32_t end = static_cast<uint32_t>(static_cast<const char*>(close) - m_pText) + 1;
-        out.Assign(m_pText + m_nPos,
-                   static_cast<int32_t>(end - m_nPos > CX_STRING_MAX ? CX_STRING_MAX : end - m_nPos));
-        m_nPos = end;
-        Skip(1);
-        return true;
-    }
-
-    // A name in double quotes (up to the closing quote or the line end) or
-    // bare (up to a blank, a quote or the line end); the character that
-    // ends it is skipped.
-    void Name(CxString& out)
-    {
-        const bool quoted = Peek() == '"';
-        if (quoted)
-            ++m_nPos;
-        const uint32_t start = m_nPos;
-        while (m_nPos < m_nSize)
-        {
-            const char c = m_pText[m_nPos];
-            if (c == '\n' || c == '"' || (!quoted && IsBlank(c)))
-                break;
-            ++m_nPos;
-        }
-        const uint32_t length = m_nPos - start;
-        out.Assign(m_pText + start, static_cast<int32_t>(length > CX_STRING_MAX ? CX_STRING_MAX : length));
-        Skip(1);
-    }
-
-private:
-    const char* m_pText;
-    uint32_t m_nSize;
-    uint32_t m_nPos = 0;
-};
-} // namespace
-
 uint32_t CxEventSequenceFile::Load(const char* fileName, const CxInterpolator* interpolator)
 {
     uint32_t budget = CX_SEQUENCE_MAX_EVENTS;
@@ -244,74 +161,17 @@ void CxEventSequenceFile::Parse(const char* text, uint32_t size, const CxInterpo
 void CxEventSequenceFile::ParseNested(const char* data, uint32_t size, const CxInterpolator* interpolator,
                                       LoadContext& context)
 {
-    if (!data || size == 0)
-        return;
-    // Carriage returns end lines like line feeds do.
-    std::unique_ptr<char[]> text(new (std::nothrow) char[size]);
-    if (!text)
-    {
+    const ESequenceWalk walk = WalkSequenceText(data, size, [&](const ST_SEQUENCE_ITEM& item) {
+        CxEvent* event = item.bSequence ? MakeNestedSequence(item.strText, interpolator, context)
+                                        : MakeLineEvent(item.strText, item.bDynamic, interpolator);
+        return !event || AddParsedEvent(event, item.bNext, context);
+    });
+    if (walk == ESequenceWalk::NoMemory)
         SetError(CX_ERR_OUT_OF_MEMORY, "Could not allocate %u bytes for sequence file %s", size,
                  context.m_pName);
-        return;
-    }
-    for (uint32_t i = 0; i < size; ++i)
-        text[i] = data[i] == '\r' ? '\n' : data[i];
-
-    Parser parser(text.get(), size);
-    bool dynamic = false;
-    bool next = false;
-    while (!parser.AtEnd())
-    {
-        const char c = parser.Peek();
-        if (c == '\n')
-        {
-            parser.Skip(1);
-            continue;
-        }
-        if (c == '#')
-        {
-            parser.SkipLine();
-            continue;
-        }
-        if (parser.Keyword("Dynamic"))
-        {
-            dynamic = true;
-            continue;
-        }
-        if (parser.Keyword("continue"))
-        {
-            next = true;
-            continue;
-        }
-        CxEvent* event = nullptr;
-        if (parser.Keyword("Event"))
-        {
-            CxString line;
-            if (!parser.EventText(line))
-            {
-                ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: \"Event\" without a closing \")\"",
-                            context.m_pName);
-                break;
-            }
-            event = MakeLineEvent(line, dynamic, interpolator);
-        }
-        else if (parser.Keyword("Sequence"))
-        {
-            CxString name;
-            parser.Name(name);
-            event = MakeNestedSequence(name, interpolator, context);
-        }
-        else
-        {
-            // Anything else, an indented line included, is skipped whole.
-            parser.SkipLine();
-            continue;
-        }
-        if (event && !AddParsedEvent(event, next, context))
-            break;
-        dynamic = false;
-        next = false;
-    }
+    else if (walk == ESequenceWalk::Unclosed)
+        ReportError(CX_ERR_INVALID_FILE_TYPE, "Sequence file %s: \"Event\" without a closing \")\"",
+                    context.m_pName);
 }
 
 CxEvent* CxEventSequenceFile::MakeLineEvent(const CxString& line, bool dynamic,

@@ -33,6 +33,10 @@ constexpr uint32_t CX_LUA_ROOM_TAG = 0;
 constexpr uint32_t CX_LUA_SPRITE_TAG = 1;
 constexpr long CX_DEFAULT_ROOM_STACK_SIZE = 10;
 
+// For tools that check sequence files: whether the "system" category has
+// the command, and (countFits, when given) whether count arguments fit it.
+bool IsSystemCommand(const char* name, uint16_t count, bool* countFits);
+
 class CxGameApp : public CxDisplayApp, public CxPauseResume, public CxEventCreator, public CCommandHandler
 {
 public:

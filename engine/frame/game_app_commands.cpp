@@ -120,6 +120,18 @@ bool CountFits(Kind kind, uint16_t count)
 }
 } // namespace
 
+bool IsSystemCommand(const char* name, uint16_t count, bool* countFits)
+{
+    for (const Command& candidate : s_Commands)
+        if (CxCompareNoCase(name, candidate.m_pszName) == 0)
+        {
+            if (countFits)
+                *countFits = CountFits(candidate.m_Kind, count);
+            return true;
+        }
+    return false;
+}
+
 CxEvent* CxGameApp::CreateEvent(const CxString& category, const CxString& command,
                                 const CxLinkedList<CxString>& arguments)
 {

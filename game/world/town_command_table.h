@@ -12,6 +12,9 @@ struct ST_TOWN_COMMAND
     const char* category; // "Town", "Building", "Truck" (any truck) or "Sprite" (any super sprite)
     const char* name;
     int32_t minArguments;
+    // What the arguments are, one letter each: "n" a whole number, "f" a
+    // number, "w" a word or file name; arguments past the letters are not checked.
+    const char* kinds;
 };
 
 // Null when the category has no such line (names compare without regard to case).

@@ -135,5 +135,16 @@ else
     failures=$((failures + 1))
 fi
 
+# Every sequence file of the demo data passes the linter; a bad one does not.
+if [[ -d "$data" ]]; then
+    got=$("$tool" seq-lint "$data" 2>&1); code=$?
+    check "seq-lint demo data" "0 " "$code $got"
+fi
+mkdir -p "$dir/seqs"
+printf 'Event Town.PaintOverlay(1, 2)\r\n' >"$dir/seqs/bad.seq"
+got=$("$tool" seq-lint "$dir/seqs" 2>&1); code=$?
+check "seq-lint finding" "1 bad.seq:1: Town.PaintOverlay needs 3 arguments" "$code $got"
+"$tool" seq-lint "$dir/no-such-folder" >/dev/null 2>&1; check "seq-lint missing folder" "1" "$?"
+
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool town data: all checks passed"; fi
 exit $failures
