@@ -6,6 +6,7 @@
 #include "engine/core/random.h"
 #include "engine/frame/system_events.h"
 #include "engine/graphics/cursor.h"
+#include "engine/media/movie_event.h"
 #include "engine/media/wave.h"
 #include "engine/platform/window.h"
 #include "engine/ui/button.h"
@@ -245,6 +246,10 @@ void CTown::RoomLeave()
     m_bStarted = false;
     Output("town: leave truck=%d,%d\n", truck.x, truck.y);
     CBaseWindow::RoomLeave();
+    // The room's channels are gone now, and with them every movie event.
+    for (auto& entry : m_Movies)
+        entry.first->Stop();
+    m_Movies.clear();
 }
 
 void CTown::RoomUpdate()
@@ -362,7 +367,49 @@ CxEvent* CTown::CreateEvent(const CxString&, const CxString& command, const CxLi
         }
         return new (std::nothrow) CScrollMapEvent(this, target, interval, speed);
     }
+    if (command.EqualsNoCase("PlayMovie"))
+        return CreateMovieEvent(arguments);
     return new (std::nothrow) CCommandEvent(this, command, arguments);
+}
+
+CxEvent* CTown::CreateMovieEvent(const CxLinkedList<CxString>& arguments)
+{
+    const CTownArguments args(CxString("PlayMovie"), arguments);
+    CxPoint at;
+    int32_t listen = 0, loop = 0;
+    if (!args.Point(1, &at) || (args.Count() > 3 && !args.Int(3, &listen)) ||
+        (args.Count() > 4 && !args.Int(4, &loop)))
+    {
+        DropEventQuietly();
+        return nullptr;
+    }
+    auto movie = std::make_unique<CxMovie>();
+    movie->Open(BuildGamePath("%s", args.Word(0).c_str()).c_str());
+    movie->AttachTo(&m_Map);
+    movie->SetDepth(-1);
+    if (at == CxPoint(-1, -1))
+        at = GetViewOrigin() +
+             CxPoint((GetWidth() - movie->GetWidth()) / 2, (GetHeight() - movie->GetHeight()) / 2);
+    movie->SetPosition(at);
+    if (listen)
+        movie->SetEndListener(this);
+    if (loop)
+    {
+        movie->SetLoop(true);
+        movie->Goto(0);
+    }
+    const int32_t id = m_nMissionMode == 2 && m_nMissionSubMode == 5 ? 110 : 100;
+    CxMovie* shown = movie.get();
+    m_Movies.emplace_back(std::move(movie), id);
+    return new (std::nothrow) CMovieEvent(shown, false, false);
+}
+
+int32_t CTown::GetMovieId(const CxMovie* movie) const
+{
+    for (const auto& [owned, id] : m_Movies)
+        if (owned.get() == movie)
+            return id;
+    return -1;
 }
 
 CxEvent* CTown::CreateBuildingEvent(const CxString& command, const CxLinkedList<CxString>& arguments)
@@ -415,9 +462,11 @@ void CTown::SetMotionEvent(CxAnimation* animation, int32_t event)
         animation->SetListener(event < 0 ? nullptr : this);
 }
 
-void CTown::OnMovieEnd(CxMovie*)
+void CTown::OnMovieEnd(CxMovie* movie)
 {
-    m_pMission->MovieEnded(0);
+    if (movie)
+        movie->Hide();
+    m_pMission->MovieEnded(GetMovieId(movie));
 }
 
 CxPoint CTown::GetViewOrigin() const

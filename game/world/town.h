@@ -191,6 +191,13 @@ public:
     // Scrolls the map smoothly toward the view origin target: speed pixels
     // (at least 1) every interval milliseconds (10 when not positive).
     void StartMapScroll(const CxPoint& target, int32_t interval, float speed);
+    // "Town.PlayMovie(file, x, y [, listen [, loop]])": a movie on the map at
+    // (x, y), or centred in the view for (-1, -1); with listen the town hears
+    // its end (hides it, tells the mission its id: 110 back from a mission in
+    // sub-mode 5, else 100); with loop it loops (and its event never ends).
+    CxEvent* CreateMovieEvent(const CxLinkedList<CxString>& arguments);
+    int32_t GetMovieId(const CxMovie* movie) const;
+    size_t GetMovieCount() const { return m_Movies.size(); }
     // The lines of "Building": "Talk" files... talks in the current state;
     // the rest as the building's own. Null without a current building.
     CxEvent* CreateBuildingEvent(const CxString& command, const CxLinkedList<CxString>& arguments);
@@ -299,6 +306,7 @@ private:
     uint32_t m_nSecondChannel = 0;
     std::map<int32_t, MotionHandler> m_MotionHandlers;
     std::map<CxAnimation*, int32_t> m_MotionEvents;
+    std::vector<std::pair<std::unique_ptr<CxMovie>, int32_t>> m_Movies; // with their ids
     std::unique_ptr<CxEventCreator> m_pBuildingCreator, m_pEnemyCreator;
 
     ITownMission m_NoMission;

@@ -83,6 +83,6 @@ private:
             ++text;
         return *text == '\0';
     }
-    const CxString& m_Command;
+    CxString m_Command; // a copy: callers may pass a temporary name
     const CxLinkedList<CxString>& m_Arguments;
 };

@@ -179,3 +179,48 @@ TEST_F(TownCommandTest, ScrollMapMovesAPixelEveryTenMillisecondsAndFinishesEvenB
     EXPECT_EQ(m_pTown->GetViewOrigin(), CxPoint(0, 0));
 }
 } // namespace
+
+namespace {
+class RecordingMission : public ITownMission
+{
+public:
+    void MovieEnded(int32_t id) override { ended.push_back(id); }
+    std::vector<int32_t> ended;
+};
+
+TEST_F(TownCommandTest, PlayMovieOnTheMapWithItsIdListenerAndLoop)
+{
+    RecordingMission mission;
+    m_pTown->SetMission(&mission);
+    auto play = [&](std::unique_ptr<CxEvent>& event, int ms) {
+        event->Start();
+        for (int t = 0; t < ms && !event->IsFinished(); t += 10)
+        {
+            m_Clock.Advance(10);
+            RunMainLoopFunctions();
+        }
+        return event->IsFinished();
+    };
+    std::unique_ptr<CxEvent> placed(Make("Town.PlayMovie($GAMEPATH\\truck.smk, 100, 200)"));
+    ASSERT_NE(placed, nullptr);
+    ASSERT_EQ(m_pTown->GetMovieCount(), 1u);
+    EXPECT_TRUE(play(placed, 3000)) << "a movie event finishes with its movie";
+    EXPECT_TRUE(mission.ended.empty()) << "nobody listens without the flag";
+
+    m_pTown->m_nMissionMode = 2;
+    m_pTown->m_nMissionSubMode = 5;
+    std::unique_ptr<CxEvent> centred(Make("Town.PlayMovie($GAMEPATH\\truck.smk, -1, -1, 1, 0)"));
+    ASSERT_NE(centred, nullptr);
+    EXPECT_TRUE(play(centred, 3000));
+    EXPECT_EQ(mission.ended, std::vector<int32_t>{110}) << "the town heard the end and told the mission";
+
+    m_pTown->m_nMissionMode = 0;
+    std::unique_ptr<CxEvent> looping(Make("Town.PlayMovie($GAMEPATH\\truck.smk, 5, 5, 1, 1)"));
+    ASSERT_NE(looping, nullptr);
+    EXPECT_FALSE(play(looping, 3000)) << "a looping movie never ends its event";
+    EXPECT_EQ(mission.ended.size(), 1u);
+    EXPECT_EQ(Make("Town.PlayMovie($GAMEPATH\\truck.smk, x, 5)"), nullptr) << "a bad number drops the line";
+    looping->Stop();
+    m_pTown->SetMission(nullptr);
+}
+} // namespace
