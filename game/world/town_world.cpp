@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <strings.h>
 
 namespace {
@@ -140,46 +141,68 @@ void CTown::LoadNodes()
     m_Nodes.Load(nodes);
 }
 
-void CTown::LoadLayers(CxOptions& world, bool overlays)
+namespace {
+// Calls take(n, file) for each entry of a numbered series ("Underlay000",
+// "Underlay001", ...) until the first empty value.
+void ForEachInSeries(CxOptions& world, const char* section, const char* keyFormat,
+                     const std::function<void(int n, const CxString& file)>& take)
 {
-    const char* kind = overlays ? "Overlay" : "Underlay";
-    auto& masters = overlays ? m_MasterOverlays : m_MasterUnderlays;
-    auto& placed = overlays ? m_PlacedOverlays : m_PlacedUnderlays;
     char key[32];
     for (int n = 0;; ++n)
     {
-        snprintf(key, sizeof(key), "%s%03d", kind, n);
-        const CxString file = ReadText(world, overlays ? "MasterOverlays" : "MasterUnderlays", key);
+        snprintf(key, sizeof(key), keyFormat, n);
+        const CxString file = ReadText(world, section, key);
         if (file.IsEmpty())
-            break;
-        auto master = std::make_unique<CxSprite>();
-        const CxString path = BuildGamePath("$GAMEPATH\\%s", file.c_str());
-        if (TownDataExists(path))
-            LoadGameSprite(*master, path.c_str());
-        masters.push_back(std::move(master));
+            return;
+        take(n, file);
     }
-    const CxOptionSection* section = world.FindSection(overlays ? "Overlays" : "Underlays");
-    for (auto* it = section ? section->GetVariables().GetHead() : nullptr; it; it = it->GetNext())
+}
+
+// Calls place(master, point) for each entry of a placement section: the
+// master's number is the trailing number of the entry's name, the value
+// "x, y". Entries naming no master of count, or no point, are logged.
+void ForEachPlacement(CxOptions& world, const char* section, size_t count,
+                      const std::function<void(size_t master, const CxPoint& point)>& place)
+{
+    const CxOptionSection* entries = world.FindSection(section);
+    for (auto* it = entries ? entries->GetVariables().GetHead() : nullptr; it; it = it->GetNext())
     {
         const long number = TrailingNumber(it->m_Value->GetName().c_str());
-        CxPoint position;
-        if (number < 0 || static_cast<size_t>(number) >= masters.size() ||
-            !ParsePoint(it->m_Value->GetValue().c_str(), position))
-        {
-            LogEntry(CX_LOG_WARNING, "town: %s names no %s master; skipped", it->m_Value->GetName().c_str(),
-                     kind);
-            continue;
-        }
-        auto copy = std::make_unique<CxSprite>();
-        if (CxDrawSurface* image = masters[number]->GetImage())
-            copy->SetImage(image, 1, true);
-        copy->SetKey(masters[number]->GetKey());
-        copy->AttachTo(&m_Map);
-        copy->SetDepth(overlays ? 0 : -1);
-        copy->SetPosition(position);
-        copy->Redraw();
-        placed.push_back(std::move(copy));
+        CxPoint point;
+        if (number < 0 || static_cast<size_t>(number) >= count ||
+            !ParsePoint(it->m_Value->GetValue().c_str(), point))
+            LogEntry(CX_LOG_WARNING, "town: [%s] %s names no master; skipped", section,
+                     it->m_Value->GetName().c_str());
+        else
+            place(static_cast<size_t>(number), point);
     }
+}
+} // namespace
+
+void CTown::LoadLayers(CxOptions& world, bool overlays)
+{
+    auto& masters = overlays ? m_MasterOverlays : m_MasterUnderlays;
+    auto& placed = overlays ? m_PlacedOverlays : m_PlacedUnderlays;
+    ForEachInSeries(world, overlays ? "MasterOverlays" : "MasterUnderlays",
+                    overlays ? "Overlay%03d" : "Underlay%03d", [&](int, const CxString& file) {
+                        auto master = std::make_unique<CxSprite>();
+                        const CxString path = BuildGamePath("$GAMEPATH\\%s", file.c_str());
+                        if (TownDataExists(path))
+                            LoadGameSprite(*master, path.c_str());
+                        masters.push_back(std::move(master));
+                    });
+    ForEachPlacement(world, overlays ? "Overlays" : "Underlays", masters.size(),
+                     [&](size_t number, const CxPoint& point) {
+                         auto copy = std::make_unique<CxSprite>();
+                         if (CxDrawSurface* image = masters[number]->GetImage())
+                             copy->SetImage(image, 1, true);
+                         copy->SetKey(masters[number]->GetKey());
+                         copy->AttachTo(&m_Map);
+                         copy->SetDepth(overlays ? 0 : -1);
+                         copy->SetPosition(point);
+                         copy->Redraw();
+                         placed.push_back(std::move(copy));
+                     });
 }
 
 void CTown::LoadTruck()
@@ -208,64 +231,42 @@ void CTown::LoadBuildings(CxOptions& world)
 {
     long smooth = 0;
     world.GetNumber("Settings", "AntiAliasBuildings", &smooth, 0);
-    char key[32];
-    for (int n = 0;; ++n)
-    {
-        snprintf(key, sizeof(key), "Building%02d", n);
-        const CxString file = ReadText(world, "Buildings", key);
-        if (file.IsEmpty())
-            break;
+    ForEachInSeries(world, "Buildings", "Building%02d", [&](int n, const CxString& file) {
         auto building = std::make_unique<CBuilding>();
         building->SetId(n);
-        if (building->LoadBuilding(BuildGamePath("$GAMEPATH\\%s", file.c_str()).c_str(), &m_Map) !=
-            CX_ERR_NONE)
+        const CxString path = BuildGamePath("$GAMEPATH\\%s", file.c_str());
+        if (TownDataExists(path) && building->LoadBuilding(path.c_str(), &m_Map) != CX_ERR_NONE)
             LogEntry(CX_LOG_WARNING, "town: building %s did not load", file.c_str());
         if (smooth && FastProcessor())
             EnableSmoothEdges(building.get());
         building->Redraw();
         m_CollisionSprites.push_back(building.get());
         m_Buildings.push_back(std::move(building));
-    }
+    });
 }
 
 void CTown::LoadObjects(CxOptions& world)
 {
-    long smooth = 0;
-    world.GetNumber("Settings", "AntiAliasObjects", &smooth, 0);
-    char key[32];
-    for (int n = 0;; ++n)
-    {
-        snprintf(key, sizeof(key), "Object%03d", n);
-        const CxString file = ReadText(world, "MasterObjects", key);
-        if (file.IsEmpty())
-            break;
+    long value = 0;
+    world.GetNumber("Settings", "AntiAliasObjects", &value, 0);
+    const bool smooth = value && FastProcessor();
+    ForEachInSeries(world, "MasterObjects", "Object%03d", [&](int n, const CxString& file) {
         auto master = std::make_unique<CMapObject>(n);
         const CxString path = BuildGamePath("$GAMEPATH\\%s", file.c_str());
         if (TownDataExists(path) && master->LoadFromFile(path.c_str()) != CX_ERR_NONE)
             LogEntry(CX_LOG_WARNING, "town: object %s did not load", file.c_str());
         master->SetInvisible(ContainsInvis(file.c_str()));
-        if (smooth && FastProcessor())
+        if (smooth)
             EnableSmoothEdges(master.get());
         m_MasterObjects.push_back(std::move(master));
-    }
-    const CxOptionSection* section = world.FindSection("Objects");
-    for (auto* it = section ? section->GetVariables().GetHead() : nullptr; it; it = it->GetNext())
-    {
-        const long number = TrailingNumber(it->m_Value->GetName().c_str());
-        CxPoint position;
-        if (number < 0 || static_cast<size_t>(number) >= m_MasterObjects.size() ||
-            !ParsePoint(it->m_Value->GetValue().c_str(), position))
-        {
-            LogEntry(CX_LOG_WARNING, "town: %s names no object master; skipped",
-                     it->m_Value->GetName().c_str());
-            continue;
-        }
-        CMapObject* copy = CMapObject::CopyOf(*m_MasterObjects[number], &m_Map, position);
-        if (smooth && FastProcessor())
+    });
+    ForEachPlacement(world, "Objects", m_MasterObjects.size(), [&](size_t number, const CxPoint& point) {
+        CMapObject* copy = CMapObject::CopyOf(*m_MasterObjects[number], &m_Map, point);
+        if (smooth)
             EnableSmoothEdges(copy);
         m_CollisionSprites.push_back(copy);
         m_PlacedObjects.emplace_back(copy);
-    }
+    });
 }
 
 void CTown::LoadWorldTail(CxOptions& world)

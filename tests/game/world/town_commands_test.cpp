@@ -17,16 +17,7 @@ class TownCommandTest : public TownTest
 {
 protected:
     // Runs "Name a b c" (arguments split at blanks) through the town's handler.
-    void Run(const std::string& line)
-    {
-        std::istringstream words(line);
-        std::string name, word;
-        words >> name;
-        CxLinkedList<CxString> arguments;
-        while (words >> word)
-            arguments.AddTail(CxString(word.c_str()));
-        m_pTown->HandleCommand(CxString(name.c_str()), arguments);
-    }
+    void Run(const std::string& line) { truck_test::Command(*m_pTown, line); }
     CxEvent* Make(const char* text) { return CreateEventFromText(text, &m_pApp->GetInterpolator(), nullptr); }
     // What the commands change, as one comparable text.
     std::string State()
