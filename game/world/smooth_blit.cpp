@@ -15,10 +15,10 @@ struct Channels
 const Channels CHANNELS_555 = {10, 5, 31};
 const Channels CHANNELS_565 = {11, 5, 63};
 
-uint16_t PixelAt(const CxDrawSurface* surface, const uint8_t* bits, int32_t x, int32_t y)
+uint16_t PixelAt(const uint8_t* bits, int32_t pitch, int32_t x, int32_t y)
 {
     uint16_t value;
-    memcpy(&value, bits + static_cast<ptrdiff_t>(y) * surface->GetPitch() + x * 2, 2);
+    memcpy(&value, bits + static_cast<ptrdiff_t>(y) * pitch + x * 2, 2);
     return value;
 }
 
@@ -31,10 +31,11 @@ public:
         : m_nLeft(rect.left - 1), m_nTop(rect.top - 1), m_nWidth(rect.right - rect.left + 3),
           m_Pixels(static_cast<size_t>(m_nWidth) * (rect.bottom - rect.top + 3), -1)
     {
-        for (int32_t y = rect.top - 1; y <= rect.bottom + 1; ++y)
-            for (int32_t x = rect.left - 1; x <= rect.right + 1; ++x)
-                if (x >= 0 && y >= 0 && x < destination->GetWidth() && y < destination->GetHeight())
-                    m_Pixels[Index(x, y)] = PixelAt(destination, bits, x, y);
+        const int32_t width = destination->GetWidth(), height = destination->GetHeight();
+        const int32_t pitch = destination->GetPitch();
+        for (int32_t y = std::max(rect.top - 1, 0); y <= std::min(rect.bottom + 1, height - 1); ++y)
+            for (int32_t x = std::max(rect.left - 1, 0); x <= std::min(rect.right + 1, width - 1); ++x)
+                m_Pixels[Index(x, y)] = PixelAt(bits, pitch, x, y);
     }
     // The pixel, or -1 where the destination has none.
     int32_t At(int32_t x, int32_t y) const { return m_Pixels[Index(x, y)]; }
@@ -81,25 +82,37 @@ uint32_t SmoothEdgeBlit(CxDrawSurface* source, CxDrawSurface* destination, const
         return 0;
     const CxRect drawn(destRect.left, destRect.top, destRect.left + width - 1, destRect.top + height - 1);
     const CDestinationCopy under(destination, to, drawn);
-    // A source pixel, or -1 outside the source or where it is transparent.
-    auto sourceAt = [&](int32_t x, int32_t y) -> int32_t {
-        if (x < 0 || y < 0 || x >= source->GetWidth() || y >= source->GetHeight())
-            return -1;
-        const uint16_t value = PixelAt(source, from, x, y);
-        return value == key ? -1 : value;
-    };
+    // The drawn part of the source with a border of one pixel, read once:
+    // each pixel, or -1 outside the source or where it is transparent.
+    const int32_t stride = width + 2;
+    std::vector<int32_t> grid(static_cast<size_t>(stride) * (height + 2), -1);
+    const int32_t sourceWidth = source->GetWidth(), sourceHeight = source->GetHeight();
+    const int32_t sourcePitch = source->GetPitch();
+    for (int32_t row = -1; row <= height; ++row)
+        for (int32_t column = -1; column <= width; ++column)
+        {
+            const int32_t x = sourceRect.left + column, y = sourceRect.top + row;
+            if (x < 0 || y < 0 || x >= sourceWidth || y >= sourceHeight)
+                continue;
+            const uint16_t value = PixelAt(from, sourcePitch, x, y);
+            if (value != key)
+                grid[static_cast<size_t>(row + 1) * stride + column + 1] = value;
+        }
+    const int32_t pitch = destination->GetPitch();
+    const ptrdiff_t offsets[9] = {-stride - 1, -stride,    -stride + 1, -1,        0,
+                                  1,           stride - 1, stride,      stride + 1};
     for (int32_t row = 0; row < height; ++row)
+    {
+        uint8_t* line = to + static_cast<ptrdiff_t>(drawn.top + row) * pitch;
         for (int32_t column = 0; column < width; ++column)
         {
-            const int32_t sx = sourceRect.left + column, sy = sourceRect.top + row;
-            const int32_t dx = drawn.left + column, dy = drawn.top + row;
+            const int32_t* centre = &grid[static_cast<size_t>(row + 1) * stride + column + 1];
             int32_t pixels[9];
             int transparent = 0;
             for (int i = 0; i < 9; ++i)
             {
-                pixels[i] = sourceAt(sx + i % 3 - 1, sy + i / 3 - 1);
-                if (pixels[i] < 0 && i != 4)
-                    ++transparent;
+                pixels[i] = centre[offsets[i]];
+                transparent += pixels[i] < 0 && i != 4;
             }
             uint16_t out;
             if (transparent < 3 || transparent > 7)
@@ -110,13 +123,15 @@ uint32_t SmoothEdgeBlit(CxDrawSurface* source, CxDrawSurface* destination, const
             }
             else
             {
+                const int32_t dx = drawn.left + column, dy = drawn.top + row;
                 for (int i = 0; i < 9; ++i)
                     if (pixels[i] < 0)
                         pixels[i] = under.At(dx + i % 3 - 1, dy + i / 3 - 1);
                 out = Blend(pixels, channels);
             }
-            memcpy(to + static_cast<ptrdiff_t>(dy) * destination->GetPitch() + dx * 2, &out, 2);
+            memcpy(line + (drawn.left + column) * 2, &out, 2);
         }
+    }
     return 0;
 }
 
