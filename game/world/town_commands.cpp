@@ -14,11 +14,13 @@
 #include "game/world/town_arguments.h"
 #include "game/world/town_command_table.h"
 #include "game/world/truck.h"
+#include "game/world/truck_events.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <strings.h>
 
 // The handlers, one per command; they reach the town's private parts.
@@ -226,6 +228,21 @@ void CTownCommands::Enemy(CTown& t, const CTownArguments& a, const char* name)
         t.m_bEnemyPerimeterActive = tolower(name[0]) == 'a';
     else if (!strcasecmp(name, "SetEnemyBumpableState") && loaded)
         enemy->SetCollisionFlag(COLLISION_BUMPABLE, a.Word(0).EqualsNoCase("TRUE"));
+    else if (!strcasecmp(name, "PlayEnemyWayPoints") && loaded)
+    {
+        // One drive through every waypoint, in order, on the enemy's own channel.
+        const std::vector<CxPoint> points = t.m_pMission->GetEnemyWayPoints();
+        if (points.empty())
+            return;
+        auto* drive = new (std::nothrow) CxSequence;
+        if (!drive)
+            return;
+        for (const CxPoint& point : points)
+            drive->AddEvent(new (std::nothrow) CTruckDriveEvent(enemy, point, false));
+        drive->SetFlags(EVENT_AUTO_DELETE);
+        if (enemy->DriveWith(drive) != CX_ERR_NONE)
+            delete drive;
+    }
     else if (!strcasecmp(name, "StartEnemy") && loaded)
     {
         enemy->SetTarget(enemy->GetCentre());
@@ -351,6 +368,7 @@ const CTownCommands::Entry* CTownCommands::Find(const CxString& name)
          [](CTown& t, const CTownArguments& a) { Enemy(t, a, "DeactivateEnemyPerimeter"); }},
         {"SetEnemyBumpableState", [](CTown& t, const CTownArguments& a) { Enemy(t, a, "SetEnemyBumpableState"); }},
         {"StartEnemy", [](CTown& t, const CTownArguments& a) { Enemy(t, a, "StartEnemy"); }},
+        {"PlayEnemyWayPoints", [](CTown& t, const CTownArguments& a) { Enemy(t, a, "PlayEnemyWayPoints"); }},
         {"ShowMap", [](CTown& t, const CTownArguments&) { MapScreen(t, "ShowMap"); }},
         {"HideMap", [](CTown& t, const CTownArguments&) { MapScreen(t, "HideMap"); }},
         {"ShowMapButton", [](CTown& t, const CTownArguments&) { MapScreen(t, "ShowMapButton"); }},

@@ -8,6 +8,7 @@
 #include "engine/base/geometry.h"
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/base/linked_list.h"
 
@@ -34,6 +35,9 @@ public:
     virtual bool Command(const CxString&, const CxLinkedList<CxString>&) { return false; }
     // An object the town placed for the mission ("AddMissionObject").
     virtual void AddObject(CMapObject*) {}
+    // The points the enemy drives through on "PlayEnemyWayPoints" (a race's
+    // course); none by default.
+    virtual std::vector<CxPoint> GetEnemyWayPoints() const { return {}; }
     // The town's first character was told code (1 play, 2 mission ended).
     virtual void FirstCharacterNotified(int32_t) {}
     // 0 none loaded, 1 loaded or stopped, 2 running.

@@ -1,6 +1,7 @@
 #include "game/world/town.h"
 
 #include "engine/core/main_loop.h"
+#include "game/world/moving_object.h"
 #include "game/world/town_events.h"
 #include "tests/game/world/town_fixture.h"
 
@@ -212,6 +213,46 @@ TEST_F(TownCommandTest, PlayMovieOnTheMapWithItsIdListenerAndLoop)
     EXPECT_EQ(mission.ended.size(), 1u);
     EXPECT_EQ(Make("Town.PlayMovie($GAMEPATH\\truck.smk, x, 5)"), nullptr) << "a bad number drops the line";
     looping->Stop();
+    m_pTown->SetMission(nullptr);
+}
+} // namespace
+
+namespace {
+class WayPointMission : public ITownMission
+{
+public:
+    std::vector<CxPoint> GetEnemyWayPoints() const override
+    {
+        return {CxPoint(1000, 1400), CxPoint(1100, 1400)};
+    }
+};
+
+TEST_F(TownCommandTest, EnemyLoadsStartsAndDrivesThroughTheMissionsWayPoints)
+{
+    mkdir(m_Dir.File("VENEMY").c_str(), 0755);
+    m_Dir.Write("VENEMY/razz.ini", truck_test::TruckText(16, "StartLocation=900, 1400\nMaxDrivingSpeed=6\n"));
+    CEnemy& enemy = *m_pTown->GetEnemy();
+    Run("PlayEnemyWayPoints");
+    EXPECT_EQ(enemy.GetDrivingChannel(), 0u) << "no enemy yet: nothing happens";
+    Run("LoadEnemy razz");
+    ASSERT_EQ(enemy.GetNumDirections(), 16);
+    EXPECT_EQ(enemy.GetCentre(), CxPoint(900, 1400));
+    Run("StartEnemy");
+    EXPECT_FLOAT_EQ(enemy.GetMaxSpeed(), 18.0f);
+
+    WayPointMission mission;
+    m_pTown->SetMission(&mission);
+    Run("PlayEnemyWayPoints");
+    EXPECT_NE(enemy.GetDrivingChannel(), 0u);
+    for (int i = 0; i < 20; ++i)
+    {
+        m_Clock.Advance(50);
+        RunMainLoopFunctions();
+        m_pTown->UpdateTown();
+    }
+    EXPECT_GT(enemy.GetCentre().x, 950) << "the enemy drives toward its first waypoint";
+    Run("UnLoadEnemy");
+    EXPECT_EQ(enemy.GetNumDirections(), 0);
     m_pTown->SetMission(nullptr);
 }
 } // namespace
