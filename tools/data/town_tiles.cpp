@@ -272,9 +272,9 @@ void DrawRoad(CCairoCanvas& canvas, uint32_t bits, uint32_t crossing, uint32_t s
         Rect(canvas, from, T - 2, dash, 2, 240, 214, 80);
     else if (sides == (N | E | W))
         Rect(canvas, from, 0, dash, 2, 240, 214, 80);
-    else if (sides == (N | S | W))
-        Rect(canvas, T - 2, from, 2, dash, 240, 214, 80);
     else if (sides == (N | E | S))
+        Rect(canvas, T - 2, from, 2, dash, 240, 214, 80);
+    else if (sides == (N | S | W))
         Rect(canvas, 0, from, 2, dash, 240, 214, 80);
 }
 
