@@ -213,8 +213,10 @@ std::vector<TownPlacement> PlaceTownUnderlays(const CTownLayout& layout)
     std::vector<TownPlacement> out;
     for (const TownPoint& p : Spots(layout, '&', 7))
         out.push_back({0, {p.x, p.y + 16}});
-    for (const TownPoint& p : Spots(layout, '#', 9))
-        out.push_back({1, {p.x + 12, p.y + 12}});
+    // Manholes in the middle of every seventh junction or bend.
+    const std::vector<TownNode> nodes = layout.Nodes();
+    for (size_t i = 3; i < nodes.size(); i += 7)
+        out.push_back({1, {nodes[i].position.x - 20, nodes[i].position.y - 20}});
     out.push_back({2, {48 * TOWN_TILE, 12 * TOWN_TILE}});
     out.push_back({2, {49 * TOWN_TILE, 12 * TOWN_TILE}});
     return out;
