@@ -199,7 +199,7 @@ std::vector<TownPlacement> PlaceTownObjects(const CTownLayout& layout)
     out.push_back({39, {74 * TOWN_TILE, 44 * TOWN_TILE}});
     // Lamps and hydrants along the pavement of the main street.
     for (int32_t column = 6; column < 88; column += 8)
-        out.push_back({column % 16 == 6 ? 4 : 2, {column * TOWN_TILE + 20, 19 * TOWN_TILE}});
+        out.push_back({column % 16 == 6 ? 4 : 2, {column * TOWN_TILE + 20, 20 * TOWN_TILE - 76}});
     // Invisible blocks along the near river bank, except at the dock.
     for (int32_t row = 0; row < TOWN_ROWS; ++row)
         for (int32_t column = 0; column < TOWN_COLUMNS; ++column)
