@@ -76,6 +76,15 @@ protected:
         const std::string name = TileName(GetMapCellIndex(m_File, p.x / 64, p.y / 64));
         return name.rfind("road", 0) == 0 || name.rfind("zebra", 0) == 0;
     }
+    // Whether a map rectangle (right and bottom inclusive) touches a road cell.
+    bool TouchesRoad(const CxRect& r) const
+    {
+        for (int32_t y = r.top / 64; y <= r.bottom / 64; ++y)
+            for (int32_t x = r.left / 64; x <= r.right / 64; ++x)
+                if (IsRoad(CxPoint(x * 64, y * 64)))
+                    return true;
+        return false;
+    }
     bool IsWater(const CxPoint& p) const
     {
         const std::string name = TileName(GetMapCellIndex(m_File, p.x / 64, p.y / 64));
@@ -208,8 +217,13 @@ TEST_F(TownDataTest, EveryBuildingLoadsAndItsZoneIsReachedFromTheStartThroughNod
         EXPECT_TRUE(errors.Errors().empty()) << errors.Errors()[0].text;
         CxOptions file;
         ASSERT_EQ(file.Open(ExpandGamePath(buildings[i].c_str()).c_str()), CX_ERR_NONE);
-        CxPoint centre, thru;
+        CxPoint centre, thru, at;
         file.GetPoint("Zone", "Center", &centre, CxPoint(-1, -1));
+        file.GetPoint("QexSprite", "Position", &at, CxPoint(-1, -1));
+        const CxRect box = building.GetCollisionRect();
+        EXPECT_FALSE(
+            TouchesRoad(CxRect(at.x + box.left, at.y + box.top, at.x + box.right, at.y + box.bottom)))
+            << "buildings stand off the road";
         if (i >= 16)
         {
             EXPECT_EQ(centre, CxPoint(-1, -1)) << "the small buildings have no zone";
@@ -281,8 +295,22 @@ TEST_F(TownDataTest, WorldSeriesAreConsecutiveAndPlacedEntriesNameTheirMasters)
         {
             const std::string digits = name.substr(name.size() - s.digits);
             ASSERT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << name;
-            EXPECT_LT(static_cast<size_t>(std::stoul(digits)), masters.size()) << name;
+            const size_t master = std::stoul(digits);
+            ASSERT_LT(master, masters.size()) << name;
             EXPECT_EQ(name.find_first_of("0123456789"), name.size() - s.digits) << name;
+            if (!s.objectFiles)
+                continue;
+            // No solid object, seen or not, stands in the way on a road.
+            CMapObject object;
+            ASSERT_EQ(object.LoadFromFile(masters[master].c_str()), CX_ERR_NONE);
+            int x = 0, y = 0;
+            ASSERT_EQ(sscanf(value.c_str(), "%d, %d", &x, &y), 2) << value;
+            const CxRect box = object.GetCollisionRect();
+            if (object.IsSolid())
+            {
+                EXPECT_FALSE(TouchesRoad(CxRect(x + box.left, y + box.top, x + box.right, y + box.bottom)))
+                    << name << "=" << value;
+            }
         }
         if (s.objectFiles)
         {
