@@ -196,13 +196,19 @@ bool SaveMouth(const std::string& path)
     });
 }
 
-void DrawObject(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t state, int32_t frame, int32_t w,
-                int32_t h)
+namespace {
+ArtRgb Tint(int32_t variant)
 {
-    const double cx = w / 2.0, cy = h / 2.0;
     const ArtRgb bright[] = {{230, 60, 60},  {250, 200, 40}, {60, 160, 230}, {120, 200, 80},
                              {200, 90, 200}, {250, 140, 40}, {160, 110, 70}, {90, 90, 100}};
-    const ArtRgb tint = bright[variant % 8];
+    return bright[variant % 8];
+}
+
+// Trees, bushes, street furniture.
+void DrawScenery(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t w, int32_t h)
+{
+    const double cx = w / 2.0, cy = h / 2.0;
+    const ArtRgb tint = Tint(variant);
     cairo_set_line_width(cr, 2);
     switch (shape)
     {
@@ -268,6 +274,20 @@ void DrawObject(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t state, 
         for (int i = 0; i < 3; ++i)
             Disc(cr, cx, h - 8 - 8 * i, w / 2.0 - 2, i % 2 ? ArtRgb{40, 40, 40} : ArtRgb{25, 25, 25});
         break;
+    default:
+        break;
+    }
+}
+
+// Oil, the crate, junk and the things to collect.
+void DrawPickups(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t state, int32_t frame, int32_t w,
+                 int32_t h)
+{
+    const double cx = w / 2.0, cy = h / 2.0;
+    const ArtRgb tint = Tint(variant);
+    cairo_set_line_width(cr, 2);
+    switch (shape)
+    {
     case ObjectShape::Oil:
     case ObjectShape::Puddle:
         cairo_save(cr);
@@ -332,6 +352,20 @@ void DrawObject(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t state, 
                                               : ArtRgb{220, 40, 40});
         break;
     }
+    default:
+        break;
+    }
+}
+
+// Fires, the finish banner, blockers, ground marks and things overhead.
+void DrawMarks(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t state, int32_t frame, int32_t w,
+               int32_t h)
+{
+    const double cx = w / 2.0, cy = h / 2.0;
+    const ArtRgb tint = Tint(variant);
+    cairo_set_line_width(cr, 2);
+    switch (shape)
+    {
     case ObjectShape::Fire: {
         // Flames that flicker; state 1 roars, state 2 is smoke going out.
         const double grow = state == 1 ? 1.15 : state == 2 ? 0.6 : 1.0;
@@ -383,7 +417,22 @@ void DrawObject(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t state, 
         for (int x = 20; x < w - 20; x += 24)
             Disc(cr, x, 21, 6, WHITE);
         break;
+    default:
+        break;
     }
+}
+
+} // namespace
+
+void DrawObject(cairo_t* cr, ObjectShape shape, int32_t variant, int32_t state, int32_t frame, int32_t w,
+                int32_t h)
+{
+    if (shape < ObjectShape::Oil || shape >= ObjectShape::MailBox)
+        DrawScenery(cr, shape, variant, w, h);
+    else if (shape < ObjectShape::Fire || shape == ObjectShape::Puddle)
+        DrawPickups(cr, shape, variant, state, frame, w, h);
+    else
+        DrawMarks(cr, shape, variant, state, frame, w, h);
 }
 
 bool SaveTownCommonImages(const std::string& directory)
