@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -344,6 +345,22 @@ TEST_F(TownDataTest, TheTownsOwnImagesAreFoundUnderTheNamesItAsksForAndArrowsPoi
         EXPECT_NE(image.GetPixel(a.tip.x, a.tip.y), magenta) << a.index;
         EXPECT_EQ(image.GetPixel(a.tail.x, a.tail.y), magenta) << a.index;
     }
+    // Every picture but the invisible ones shows something.
+    for (const char* folder : {"OBJECTS", "BUILDINGS", "TILES", "COMMON"})
+        for (const auto& entry : std::filesystem::directory_iterator(s_Dir->File(folder)))
+        {
+            const std::string name = entry.path().filename().string();
+            if (entry.path().extension() != ".tga" || name.find("Invis") != std::string::npos)
+                continue;
+            CxDrawSurface image;
+            ASSERT_EQ(image.Load(entry.path().c_str()), CX_ERR_NONE) << name;
+            const uint32_t magenta = image.MakeColor(255, 0, 255);
+            bool drawn = false;
+            for (int32_t y = 0; y < image.GetHeight() && !drawn; y += 2)
+                for (int32_t x = 0; x < image.GetWidth() && !drawn; x += 2)
+                    drawn = image.GetPixel(x, y) != magenta;
+            EXPECT_TRUE(drawn) << folder << "/" << name;
+        }
     std::string movie;
     ASSERT_TRUE(ReadWholeFile(s_Dir->File("movies/catchintro0.smk"), movie));
     ST_SMK_INFO info;
