@@ -296,15 +296,20 @@ void DrawBank(CCairoCanvas& canvas, uint32_t corner, uint32_t seed)
 {
     static const int sand[3] = {226, 204, 142};
     Waves(canvas, seed);
-    // The land triangle on the corner's side of the diagonal, and a wet rim.
-    const double c[4][6] = {{0, 0, T, 0, 0, T}, {0, 0, T, 0, T, T}, {T, 0, T, T, 0, T}, {0, 0, T, T, 0, T}};
+    // The land triangle on the corner's side of the diagonal, and a wet rim
+    // along the diagonal.
+    const bool falling = corner == NE || corner == SW; // the diagonal runs from top-left to bottom-right
+    const double corners[4][2] = {{0, 0}, {T, 0}, {T, T}, {0, T}};
     const int i = corner == NW ? 0 : corner == NE ? 1 : corner == SE ? 2 : 3;
+    const double from[2] = {falling ? 0.0 : T, 0}, to[2] = {falling ? T : 0.0, T};
     cairo_t* cr = canvas.Get();
-    cairo_move_to(cr, c[i][0], c[i][1]);
-    cairo_line_to(cr, c[i][2], c[i][3]);
-    cairo_line_to(cr, c[i][4], c[i][5]);
+    cairo_move_to(cr, from[0], from[1]);
+    cairo_line_to(cr, corners[i][0], corners[i][1]);
+    cairo_line_to(cr, to[0], to[1]);
     cairo_close_path(cr);
-    canvas.Fill(sand[0], sand[1], sand[2], true);
+    canvas.Fill(sand[0], sand[1], sand[2]);
+    cairo_move_to(cr, from[0], from[1]);
+    cairo_line_to(cr, to[0], to[1]);
     canvas.Stroke(150, 128, 90, 6);
 }
 
@@ -338,6 +343,25 @@ bool DrawTile(const TileDef& tile, uint32_t index, const std::string& path)
     }
     return canvas.SaveTga(path);
 }
+// The land corner of a water cell with land on exactly two touching sides
+// (a diagonal bank piece), or 0.
+uint32_t BankCorner(const CTownLayout& layout, int32_t column, int32_t row)
+{
+    if (layout.GroundAt(column, row) != '~')
+        return 0;
+    const uint32_t sides =
+        Neighbours(column, row,
+                   [&](int32_t c, int32_t r) { return CTownLayout::IsWater(layout.GroundAt(c, r)); }) &
+        (N | E | S | W);
+    const struct
+    {
+        uint32_t water, corner;
+    } diagonals[] = {{E | S, NW}, {S | W, NE}, {N | W, SE}, {N | E, SW}};
+    for (const auto& d : diagonals)
+        if (sides == d.water)
+            return d.corner;
+    return 0;
+}
 } // namespace
 
 std::vector<std::string> TownTileNames()
@@ -365,17 +389,26 @@ uint32_t TownTileAt(const CTownLayout& layout, int32_t column, int32_t row)
         return Find(TileKind::Planks, 0);
     if (ground == '~')
     {
-        const uint32_t bits = Neighbours(
+        const uint32_t corner = BankCorner(layout, column, row);
+        if (corner)
+            return Find(TileKind::Bank, corner);
+        uint32_t bits = Neighbours(
             column, row, [&](int32_t c, int32_t r) { return CTownLayout::IsWater(layout.GroundAt(c, r)); });
-        // Land on two touching sides only: a diagonal bank.
-        const uint32_t sides = bits & (N | E | S | W);
+        // Between two diagonal banks the land corner is the banks' meeting
+        // point, not a bay: no inner corner there.
         const struct
         {
-            uint32_t water, corner;
-        } diagonals[] = {{E | S, NW}, {S | W, NE}, {N | W, SE}, {N | E, SW}};
-        for (const auto& d : diagonals)
-            if (sides == d.water)
-                return Find(TileKind::Bank, d.corner);
+            uint32_t corner, a, b;
+            int32_t ax, ay, bx, by;
+        } pairs[] = {{NE, N, E, 0, -1, 1, 0},
+                     {SE, S, E, 0, 1, 1, 0},
+                     {SW, S, W, 0, 1, -1, 0},
+                     {NW, N, W, 0, -1, -1, 0}};
+        for (const auto& p : pairs)
+            if ((bits & p.a) && (bits & p.b) && !(bits & p.corner) &&
+                BankCorner(layout, column + p.ax, row + p.ay) &&
+                BankCorner(layout, column + p.bx, row + p.by))
+                bits |= p.corner;
         return Find(TileKind::Water, bits);
     }
     if (ground == '.')
