@@ -108,14 +108,29 @@ void DrawBuilding(cairo_t* cr, const BuildingLook& look, BuildingMood mood, int3
     cairo_translate(cr, 0, BUILDING_HEIGHT - 4);
     cairo_scale(cr, 1.0, squash);
     cairo_translate(cr, 0, -(BUILDING_HEIGHT - 4) - lift);
-    // Walls and roof.
+    // Walls and one of three roofs: pitched, a flat top with a striped
+    // awning, or a stepped gable.
     Box(cr, 24, 70, 208, 118, look.wall);
-    cairo_move_to(cr, 12, 74);
-    cairo_line_to(cr, 128, 14);
-    cairo_line_to(cr, 244, 74);
-    cairo_close_path(cr);
-    Colour(cr, look.roof);
-    cairo_fill(cr);
+    const int style = look.symbol % 3;
+    if (style == 1)
+    {
+        Box(cr, 16, 26, 224, 48, look.wall);
+        Box(cr, 12, 20, 232, 8, look.roof);
+        for (int x = 16; x < 240; x += 28)
+            Box(cr, x, 70, 14, 14, look.roof);
+    }
+    else
+    {
+        const double steps[2][7][2] = {
+            {{12, 74}, {128, 14}, {244, 74}, {244, 74}, {244, 74}, {244, 74}, {244, 74}},
+            {{16, 74}, {16, 44}, {60, 44}, {60, 16}, {196, 16}, {196, 44}, {240, 44}}};
+        for (const auto& point : steps[style / 2])
+            cairo_line_to(cr, point[0], point[1]);
+        cairo_line_to(cr, 240, 74);
+        cairo_close_path(cr);
+        Colour(cr, look.roof);
+        cairo_fill(cr);
+    }
     Box(cr, 24, 70, 208, 6, look.trim);
     DrawSign(cr, look.symbol, 128, 48);
     // Eyes: window frames, pupils that look about, lids for a blink.
