@@ -133,7 +133,7 @@ const std::vector<TownObject>& TownObjects()
             {"streetlamp", S::Lamp, 1, 24, 88, 1, 1, true},
             {"barrier", S::Cone, 1, 32, 36, 1, 1, false},
             {"oil", S::Oil, 0, 72, 40, 1, 2, false},
-            {"crate", S::Crate, 0, 40, 40, 2, 4, true},
+            {"crate", S::Crate, 0, 40, 40, 2, 4, true, "crateSmash.seq"},
         };
         for (int32_t i = 0; i < 8; ++i)
         {
@@ -142,12 +142,12 @@ const std::vector<TownObject>& TownObjects()
             l.push_back({junk[i], S::Junk, i, 40, 32, 1, 4, false});
         }
         const TownObject items[] = {
-            {"star", S::Star, 0, 32, 32, 1, 2, false},
-            {"coin", S::Coin, 0, 28, 28, 1, 2, false},
-            {"book", S::Book, 0, 28, 32, 1, 2, false},
-            {"ball", S::Ball, 0, 28, 28, 1, 2, false},
-            {"apple", S::Apple, 0, 28, 28, 1, 2, false},
-            {"gift", S::Gift, 3, 32, 32, 1, 2, false},
+            {"star", S::Star, 0, 32, 32, 1, 2, false, "pickUp.seq"},
+            {"coin", S::Coin, 0, 28, 28, 1, 2, false, "pickUp.seq"},
+            {"book", S::Book, 0, 28, 32, 1, 2, false, "pickUp.seq"},
+            {"ball", S::Ball, 0, 28, 28, 1, 2, false, "pickUp.seq"},
+            {"apple", S::Apple, 0, 28, 28, 1, 2, false, "pickUp.seq"},
+            {"gift", S::Gift, 3, 32, 32, 1, 2, false, "pickUp.seq"},
             {"fire0", S::Fire, 0, 32, 40, 3, 3, true},
             {"fire1", S::Fire, 0, 48, 60, 3, 3, true},
             {"fire2", S::Fire, 0, 64, 80, 3, 3, true},
@@ -342,6 +342,8 @@ std::string TownObjectIni(const TownObject& object, const char* folder)
     std::string ini = Line("; A map object of the town, made by make-demo-data.");
     ini += Line("[QexSprite]\r\nName=%s\r\nNumStates=%d\r\nSolidObject=%d", object.stem, object.states,
                 object.solid ? 1 : 0);
+    if (object.onBumped)
+        ini += Line("OnBumped=$GAMEPATH\\OBJECTS\\%s", object.onBumped);
     for (int32_t s = 0; s < object.states; ++s)
     {
         ini += Line("\r\n[State%03d]", s);

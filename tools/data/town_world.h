@@ -38,6 +38,7 @@ struct TownObject
     int32_t w, h;
     int32_t states, frames;
     bool solid;
+    const char* onBumped = nullptr; // a sequence under OBJECTS/, run when a truck bumps it
 };
 
 const std::vector<TownBuilding>& TownBuildings();
