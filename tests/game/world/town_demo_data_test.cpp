@@ -35,8 +35,10 @@ protected:
         s_Dir = new TempDir;
         DemoDataPaths paths;
         paths.town = RUMBO_TOWN_SOURCE;
+        paths.source = RUMBO_DEMO_SOURCE;
         paths.output = s_Dir->Path();
-        s_bMade = MakeTownGroup()->Make(paths);
+        // The town and the text files its scenes and objects name.
+        s_bMade = MakeTownGroup()->Make(paths) && MakeTextGroup()->Make(paths);
         ASSERT_TRUE(ReadWholeFile(s_Dir->File("TILES/town.map"), s_Map));
     }
     static void TearDownTestSuite() { delete s_Dir; }
@@ -239,6 +241,13 @@ TEST_F(TownDataTest, EveryBuildingLoadsAndItsZoneIsReachedFromTheStartThroughNod
         EXPECT_TRUE(IsRoad(thru));
         EXPECT_GT(Distance(thru, centre), 100.0f) << "driving in passes the drive-through point first";
         EXPECT_GT(Distance(START, centre), 100.0f) << "no building pulls the truck in at the start";
+        for (const char* key : {"OnEnterZone0", "OnEnterZone1", "OnEnterZone2", "OnEndMission0",
+                                "OnEndMission1", "OnEndMission2"})
+        {
+            char scene[256];
+            file.GetString("Zone", key, scene, "", sizeof(scene));
+            EXPECT_TRUE(FileExists(ExpandGamePath(scene).c_str())) << key << "=" << scene;
+        }
         bool viaNodes = false;
         const std::vector<CxPoint> path = graph.FindPath(START, centre, &viaNodes);
         EXPECT_TRUE(viaNodes) << "the help arrow leads along the roads";
@@ -327,7 +336,8 @@ TEST_F(TownDataTest, TheTownsOwnImagesAreFoundUnderTheNamesItAsksForAndArrowsPoi
 {
     for (const char* name :
          {"$GAMEPATH\\VPLAYER\\tread.tga", "$GAMEPATH\\MAP\\mapbut.tga", "$GAMEPATH\\common\\c_plate.tga",
-          "$GAMEPATH\\COMMON\\zone.tga", "$GAMEPATH\\movies\\catchintro0.smk"})
+          "$GAMEPATH\\COMMON\\zone.tga", "$GAMEPATH\\movies\\catchintro0.smk",
+          "$GAMEPATH\\mission\\printing\\EndPrintingActivity.seq"})
         EXPECT_TRUE(FileExists(ExpandGamePath(name).c_str())) << name;
     // Image 0 points up, image 4 (270 degrees clockwise) left, image 12 right.
     struct
