@@ -160,7 +160,10 @@ TEST_F(TownDataTest, MapLoadsAt100By60WithTheTreadGroundsInPlaceAndAStartOnRoad)
         }
     EXPECT_TRUE(used[0] && used[1] && used[2]) << "dirt, mud and sand all lie somewhere";
     EXPECT_TRUE(IsRoad(START));
-    EXPECT_TRUE(IsRoad(CxPoint(4799, 2960))) << "where the race puts the truck back";
+    // Where the race puts the truck back, and where the bumper cars start.
+    for (const CxPoint& p :
+         {CxPoint(4799, 2960), CxPoint(2675, 2235), CxPoint(4725, 1855), CxPoint(1035, 3012)})
+        EXPECT_TRUE(IsRoad(p)) << p.x << "," << p.y;
     // The river: where the junk starts and drifts, and where Vodu idles.
     for (const CxPoint& p :
          {CxPoint(5771, 2928), CxPoint(5867, 2990), CxPoint(6000, 3047), CxPoint(6050, 3100),
