@@ -214,6 +214,7 @@ TEST_F(TownDataTest, EveryBuildingLoadsAndItsZoneIsReachedFromTheStartThroughNod
     const std::vector<std::string> buildings = Series(*world, "Buildings", "Building%02d");
     ASSERT_GE(buildings.size(), 19u) << "16 buildings, then the mail boxes, meters and invisible ones";
     int32_t zones = 0;
+    std::vector<std::pair<CxPoint, CxPoint>> ways; // drive-through point and zone centre
     for (size_t i = 0; i < buildings.size(); ++i)
     {
         SCOPED_TRACE(buildings[i]);
@@ -240,6 +241,7 @@ TEST_F(TownDataTest, EveryBuildingLoadsAndItsZoneIsReachedFromTheStartThroughNod
             EXPECT_NE(building.GetLipSprite(s), nullptr) << "state " << s << " can talk";
         ++zones;
         file.GetPoint("QexSprite", "DriveThruPosition", &thru, CxPoint(-1, -1));
+        ways.push_back({thru, centre});
         EXPECT_TRUE(IsRoad(centre));
         EXPECT_TRUE(IsRoad(thru));
         EXPECT_GT(Distance(thru, centre), 100.0f) << "driving in passes the drive-through point first";
@@ -271,6 +273,17 @@ TEST_F(TownDataTest, EveryBuildingLoadsAndItsZoneIsReachedFromTheStartThroughNod
         }
     }
     EXPECT_EQ(zones, 16);
+    // Driving in straight from a drive-through point passes no other zone.
+    for (size_t a = 0; a < ways.size(); ++a)
+        for (size_t b = 0; b < ways.size(); ++b)
+            for (int s = 0; s <= 32 && a != b; ++s)
+            {
+                const CxPoint& from = ways[a].first;
+                const CxPoint& to = ways[a].second;
+                const CxPoint p(from.x + (to.x - from.x) * s / 32, from.y + (to.y - from.y) * s / 32);
+                ASSERT_GT(Distance(p, ways[b].second), 100.0f)
+                    << "building " << a << " passes building " << b;
+            }
 }
 
 TEST_F(TownDataTest, WorldSeriesAreConsecutiveAndPlacedEntriesNameTheirMasters)
