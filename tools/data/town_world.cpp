@@ -233,14 +233,18 @@ std::vector<TownPlacement> PlaceTownOverlays(const CTownLayout&)
 
 std::string TownWorldIni(const CTownLayout& layout)
 {
-    std::string ini = "; The town of the demo, made by make-demo-data from data/town/layout.txt.\r\n";
-    ini += "[World]\r\nMap=$GAMEPATH\\TILES\\town.map\r\nAllowBuildingFade=0\r\nAutoRun=\r\n\r\n";
+    // The town looks up every file named here, and the buildings' scenes, in
+    // the game's data folder; the pictures and bump sequences named inside
+    // sprite files carry their "$GAMEPATH" root.
+    std::string ini = "; The town of the demo, made by make-demo-data from data/town/layout.txt.\r\n"
+                      "; File names are relative to the game's data folder.\r\n";
+    ini += "[World]\r\nMap=TILES\\town.map\r\nAllowBuildingFade=0\r\nAutoRun=\r\n\r\n";
     ini += "[Settings]\r\nMinHelpDistance=200\r\nSkidTimeInterval=50\r\nZonePullRadius=100\r\n"
            "ZoneSafeRadius=400\r\nAntiAliasTrucks=1\r\nAntiAliasBuildings=0\r\nAntiAliasObjects=0\r\n";
     auto masters = [&](const char* section, const char* key, const std::vector<TownObject>& list) {
         ini += Line("\r\n[%s]", section);
         for (size_t i = 0; i < list.size(); ++i)
-            ini += Line("%s%03zu=$GAMEPATH\\OBJECTS\\%s.%s", key, i, list[i].stem,
+            ini += Line("%s%03zu=OBJECTS\\%s.%s", key, i, list[i].stem,
                         strcmp(key, "Object") == 0 ? "ini" : "tga");
     };
     auto placed = [&](const char* section, const char* key, int digits,
@@ -256,9 +260,9 @@ std::string TownWorldIni(const CTownLayout& layout)
     ini += "\r\n[Buildings]\r\n";
     int32_t n = 0;
     for (const TownBuilding& b : TownBuildings())
-        ini += Line("Building%02d=$GAMEPATH\\BUILDINGS\\%s1.ini", n++, b.stem);
+        ini += Line("Building%02d=BUILDINGS\\%s1.ini", n++, b.stem);
     for (const TownSmallBuilding& b : TownSmallBuildings())
-        ini += Line("Building%02d=$GAMEPATH\\BUILDINGS\\%s.ini", n++, b.file);
+        ini += Line("Building%02d=BUILDINGS\\%s.ini", n++, b.file);
     masters("MasterObjects", "Object", TownObjects());
     placed("Objects", "Object", 3, PlaceTownObjects(layout));
     return ini;
@@ -323,7 +327,7 @@ std::string TownBuildingIni(const CTownLayout& layout, int32_t index)
                 zone.y);
     for (const char* key : {"OnEnterZone", "OnEndMission"})
         for (int i = 0; i < 3; ++i)
-            ini += Line("%s%d=$GAMEPATH\\BUILDINGS\\%sHello.seq", key, i, b.stem);
+            ini += Line("%s%d=BUILDINGS\\%sHello.seq", key, i, b.stem);
     return ini;
 }
 

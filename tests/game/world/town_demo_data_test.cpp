@@ -93,6 +93,12 @@ protected:
         const std::string name = TileName(GetMapCellIndex(m_File, p.x / 64, p.y / 64));
         return name.rfind("water", 0) == 0 || name.rfind("bank", 0) == 0;
     }
+    // A name of the world file or a building's scene, which the town looks up
+    // in the game's data folder.
+    static std::string Data(const std::string& name)
+    {
+        return BuildGamePath("$GAMEPATH\\%s", name.c_str()).c_str();
+    }
     // The options file of the made data (a name under the folder).
     std::unique_ptr<CxOptions> Options(const std::string& name) const
     {
@@ -220,10 +226,10 @@ TEST_F(TownDataTest, EveryBuildingLoadsAndItsZoneIsReachedFromTheStartThroughNod
         SCOPED_TRACE(buildings[i]);
         ErrorCapture errors;
         CCharacter building;
-        ASSERT_EQ(building.LoadFromFile(buildings[i].c_str()), CX_ERR_NONE);
+        ASSERT_EQ(building.LoadFromFile(Data(buildings[i]).c_str()), CX_ERR_NONE);
         EXPECT_TRUE(errors.Errors().empty()) << errors.Errors()[0].text;
         CxOptions file;
-        ASSERT_EQ(file.Open(ExpandGamePath(buildings[i].c_str()).c_str()), CX_ERR_NONE);
+        ASSERT_EQ(file.Open(Data(buildings[i]).c_str()), CX_ERR_NONE);
         CxPoint centre, thru, at;
         file.GetPoint("Zone", "Center", &centre, CxPoint(-1, -1));
         file.GetPoint("QexSprite", "Position", &at, CxPoint(-1, -1));
@@ -251,7 +257,7 @@ TEST_F(TownDataTest, EveryBuildingLoadsAndItsZoneIsReachedFromTheStartThroughNod
         {
             char scene[256];
             file.GetString("Zone", key, scene, "", sizeof(scene));
-            EXPECT_TRUE(FileExists(ExpandGamePath(scene).c_str())) << key << "=" << scene;
+            EXPECT_TRUE(FileExists(Data(scene).c_str())) << key << "=" << scene;
         }
         bool viaNodes = false;
         const std::vector<CxPoint> path = graph.FindPath(START, centre, &viaNodes);
@@ -307,12 +313,12 @@ TEST_F(TownDataTest, WorldSeriesAreConsecutiveAndPlacedEntriesNameTheirMasters)
         {
             if (!s.objectFiles)
             {
-                EXPECT_TRUE(FileExists(ExpandGamePath(masters[m].c_str()).c_str())) << masters[m];
+                EXPECT_TRUE(FileExists(Data(masters[m]).c_str())) << masters[m];
                 continue;
             }
             ErrorCapture errors;
             CMapObject master(static_cast<int32_t>(m));
-            EXPECT_EQ(master.LoadFromFile(masters[m].c_str()), CX_ERR_NONE) << masters[m];
+            EXPECT_EQ(master.LoadFromFile(Data(masters[m]).c_str()), CX_ERR_NONE) << masters[m];
             EXPECT_TRUE(errors.Errors().empty()) << masters[m];
         }
         const auto placed = Entries(*world, s.placed);
@@ -328,7 +334,7 @@ TEST_F(TownDataTest, WorldSeriesAreConsecutiveAndPlacedEntriesNameTheirMasters)
                 continue;
             // No solid object, seen or not, stands in the way on a road.
             CMapObject object;
-            ASSERT_EQ(object.LoadFromFile(masters[master].c_str()), CX_ERR_NONE);
+            ASSERT_EQ(object.LoadFromFile(Data(masters[master]).c_str()), CX_ERR_NONE);
             int x = 0, y = 0;
             ASSERT_EQ(sscanf(value.c_str(), "%d, %d", &x, &y), 2) << value;
             const CxRect box = object.GetCollisionRect();
