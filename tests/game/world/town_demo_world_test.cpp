@@ -61,6 +61,21 @@ TEST_F(TownDemoWorldTest, LoadsWithoutAnErrorAndEveryBuildingPullsTheTruckInFrom
     EXPECT_GT(m_pTown->GetPlacedObjects().size(), 40u);
     EXPECT_EQ(m_pTown->GetTruck()->GetCentre(), TOWN_START_POINT);
     EXPECT_EQ(m_pTown->GetCurrentBuilding(), nullptr);
+    {
+        // What the screen shows: the town around the truck, not the empty room.
+        CxDrawSurface screen(640, 480, 24);
+        screen.FillRect(nullptr, 0);
+        // Painted as the screen would be, the room on the display root.
+        if (!m_pTown->GetParent())
+            m_pTown->AttachTo(CxDisplayObject::GetRoot());
+        m_pTown->Redraw();
+        CxDisplayObject::UpdateScreen(&screen);
+        int32_t black = 0;
+        for (int32_t y = 0; y < 480; y += 16)
+            for (int32_t x = 0; x < 640; x += 16)
+                black += screen.GetPixel(x, y) == 0 ? 1 : 0;
+        EXPECT_LT(black, 40 * 30 / 10) << "the town is drawn";
+    }
     m_pTown->m_bUserControl = false;
     m_pTown->UpdateTown();
     EXPECT_EQ(m_pTown->GetCurrentBuilding(), nullptr) << "no zone pulls at the start";
