@@ -26,9 +26,11 @@ std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
 }
 
 const std::map<std::string, bool> ALL_MADE = {{"text", true}, {"cursors", true}, {"fades", true},
-                                              {"icon", true}, {"voices", true},  {"trucks", true}};
+                                              {"icon", true}, {"voices", true},  {"trucks", true},
+                                              {"town", true}};
 const std::map<std::string, bool> NONE_MADE = {{"text", false}, {"cursors", false}, {"fades", false},
-                                               {"icon", false}, {"voices", false},  {"trucks", false}};
+                                               {"icon", false}, {"voices", false},  {"trucks", false},
+                                               {"town", false}};
 } // namespace
 
 TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)
@@ -40,6 +42,7 @@ TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)
     DemoDataPaths paths;
     paths.source = source.Path();
     paths.output = output.Path();
+    paths.town = RUMBO_TOWN_SOURCE;
 
     EXPECT_EQ(RunGroups(paths), ALL_MADE);
     EXPECT_EQ(TempDir::Read(output.File("SEQ/intro.seq")), "wait 10\r\n");
@@ -65,6 +68,7 @@ TEST(DemoData, OutputsLoadWithTheEnginesLoadersAndCursorsAreKeyed)
     DemoDataPaths paths;
     paths.source = source.Path();
     paths.output = output.Path();
+    paths.town = RUMBO_TOWN_SOURCE;
     ASSERT_EQ(RunGroups(paths), ALL_MADE);
 
     RegisterStandardImageFilters();

@@ -118,7 +118,8 @@ DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
     std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
-                                            MakeIconGroup(), MakeVoiceGroup(),  MakeTruckGroup()};
+                                            MakeIconGroup(), MakeVoiceGroup(),  MakeTruckGroup(),
+                                            MakeTownGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {

@@ -3,9 +3,9 @@
 // (the game's CD path).
 //
 // The data comes in groups (text files, cursors, fade movies, the icon, the
-// trucks), one per source file. Each group keeps a stamp in
-// OUTDIR/.stamps/<group>: a hash of its inputs, its output names and its
-// generator version. A group whose
+// voices, the trucks, the town), one per source file. Each group keeps a
+// stamp in OUTDIR/.stamps/<group>: a hash of its inputs, its output names and
+// its generator version. A group whose
 // stamp matches and whose outputs all exist is skipped, so a run without
 // changes makes nothing.
 #pragma once
@@ -21,6 +21,7 @@ struct DemoDataPaths
     std::string source; // data/game
     std::string output; // the data directory made
     std::string voices; // data/voices: the speakers and their lines
+    std::string town;   // data/town: the town's layout
     // Where groups that make many files report their progress; may be null.
     FILE* progress = nullptr;
 };
@@ -60,6 +61,7 @@ std::unique_ptr<CDemoGroup> MakeFadeGroup();
 std::unique_ptr<CDemoGroup> MakeIconGroup();
 std::unique_ptr<CDemoGroup> MakeVoiceGroup();
 std::unique_ptr<CDemoGroup> MakeTruckGroup();
+std::unique_ptr<CDemoGroup> MakeTownGroup();
 
 struct DemoGroupResult
 {

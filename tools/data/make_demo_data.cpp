@@ -1,6 +1,7 @@
-// make-demo-data SOURCE OUTDIR [VOICES]: makes the game's demo data from the
-// text files in SOURCE (data/game) and the voice lines in VOICES (by default
-// data/voices beside SOURCE) into OUTDIR, skipping what is up to date.
+// make-demo-data SOURCE OUTDIR [VOICES [TOWN]]: makes the game's demo data
+// from the text files in SOURCE (data/game), the voice lines in VOICES and
+// the town's layout in TOWN (by default data/voices and data/town beside
+// SOURCE) into OUTDIR, skipping what is up to date.
 #include "tools/data/demo_data.h"
 
 #include <cstdio>
@@ -8,24 +9,20 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 && argc != 4)
+    if (argc < 3 || argc > 5)
     {
-        fprintf(stderr, "usage: make-demo-data SOURCE OUTDIR [VOICES]\n");
+        fprintf(stderr, "usage: make-demo-data SOURCE OUTDIR [VOICES [TOWN]]\n");
         return 2;
     }
     DemoDataPaths paths;
     paths.source = argv[1];
     paths.output = argv[2];
-    if (argc == 4)
-        paths.voices = argv[3];
-    else
-    {
-        // "data/game/" and "data/game" both name data/voices.
-        std::filesystem::path source = std::filesystem::path(argv[1]).lexically_normal();
-        if (!source.has_filename())
-            source = source.parent_path();
-        paths.voices = (source.parent_path() / "voices").string();
-    }
+    // "data/game/" and "data/game" both name data/voices and data/town.
+    std::filesystem::path source = std::filesystem::path(argv[1]).lexically_normal();
+    if (!source.has_filename())
+        source = source.parent_path();
+    paths.voices = argc >= 4 ? argv[3] : (source.parent_path() / "voices").string();
+    paths.town = argc >= 5 ? argv[4] : (source.parent_path() / "town").string();
     paths.progress = stdout;
     return RunDemoData(paths, nullptr, stdout) ? 0 : 1;
 }
