@@ -55,6 +55,10 @@ extern const CxPoint TOWN_PRINTING_RETURN_POINT; // where it comes back from the
 // that a town without some of its data runs with what it has instead of
 // stopping at a message box.
 bool TownDataExists(const CxString& path);
+// A file name of world.ini or a building file as a path: names that begin
+// with a root ("$GAMEPATH\...") as they stand, others under the game's data
+// folder.
+CxString TownDataPath(const char* name);
 
 // A building of the town: a character with an enter zone, a perimeter and
 // the points a scene uses while the truck is inside.

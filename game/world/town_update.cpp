@@ -101,7 +101,7 @@ void CTown::CheckZones()
         {
             SetBuildingVariables(*building, false);
             building->SetPerimeterActive(false);
-            const CxString sequence = BuildGamePath("$GAMEPATH\\%s", building->GetOnEnterPerimeter().c_str());
+            const CxString sequence = TownDataPath(building->GetOnEnterPerimeter().c_str());
             if (!building->GetOnEnterPerimeter().IsEmpty() && TownDataExists(sequence))
                 PlaySequence(sequence.c_str());
         }
@@ -145,7 +145,7 @@ void CTown::EnterBuilding(CBuilding* building)
     Output("town: enter %d %s %s\n", building->GetId(), building->GetInterpTag().c_str(),
            sequence.IsEmpty() ? "-" : sequence.c_str());
     m_pMission->BuildingEntered(building);
-    const CxString path = BuildGamePath("$GAMEPATH\\%s", sequence.c_str());
+    const CxString path = TownDataPath(sequence.c_str());
     if (!sequence.IsEmpty() && TownDataExists(path))
         PlaySequence(path.c_str());
 }

@@ -91,6 +91,11 @@ bool TownDataExists(const CxString& path)
     return false;
 }
 
+CxString TownDataPath(const char* name)
+{
+    return name[0] == '$' ? BuildGamePath("%s", name) : BuildGamePath("$GAMEPATH\\%s", name);
+}
+
 void CTown::LoadWorld()
 {
     CxOptions world(BuildGamePath("%s", WORLD_FILE).c_str());
@@ -99,8 +104,8 @@ void CTown::LoadWorld()
     const CxString map = ReadText(world, "World", "Map");
     m_Map.AttachTo(this);
     m_Map.SetDepth(-100);
-    if (!map.IsEmpty() && TownDataExists(BuildGamePath("$GAMEPATH\\%s", map.c_str())))
-        m_Map.LoadMap(BuildGamePath("$GAMEPATH\\%s", map.c_str()).c_str());
+    if (!map.IsEmpty() && TownDataExists(TownDataPath(map.c_str())))
+        m_Map.LoadMap(TownDataPath(map.c_str()).c_str());
     // Without a map the town is empty ground of the usual size, so that the
     // truck and whatever else there is still show and drive.
     if (m_Map.GetColumns() == 0)
@@ -186,7 +191,7 @@ void CTown::LoadLayers(CxOptions& world, bool overlays)
     ForEachInSeries(world, overlays ? "MasterOverlays" : "MasterUnderlays",
                     overlays ? "Overlay%03d" : "Underlay%03d", [&](int, const CxString& file) {
                         auto master = std::make_unique<CxSprite>();
-                        const CxString path = BuildGamePath("$GAMEPATH\\%s", file.c_str());
+                        const CxString path = TownDataPath(file.c_str());
                         if (TownDataExists(path))
                             LoadGameSprite(*master, path.c_str());
                         masters.push_back(std::move(master));
@@ -234,7 +239,7 @@ void CTown::LoadBuildings(CxOptions& world)
     ForEachInSeries(world, "Buildings", "Building%02d", [&](int n, const CxString& file) {
         auto building = std::make_unique<CBuilding>();
         building->SetId(n);
-        const CxString path = BuildGamePath("$GAMEPATH\\%s", file.c_str());
+        const CxString path = TownDataPath(file.c_str());
         if (TownDataExists(path) && building->LoadBuilding(path.c_str(), &m_Map) != CX_ERR_NONE)
             LogEntry(CX_LOG_WARNING, "town: building %s did not load", file.c_str());
         if (smooth && FastProcessor())
@@ -252,7 +257,7 @@ void CTown::LoadObjects(CxOptions& world)
     const bool smooth = value && FastProcessor();
     ForEachInSeries(world, "MasterObjects", "Object%03d", [&](int n, const CxString& file) {
         auto master = std::make_unique<CMapObject>(n);
-        const CxString path = BuildGamePath("$GAMEPATH\\%s", file.c_str());
+        const CxString path = TownDataPath(file.c_str());
         if (TownDataExists(path) && master->LoadFromFile(path.c_str()) != CX_ERR_NONE)
             LogEntry(CX_LOG_WARNING, "town: object %s did not load", file.c_str());
         master->SetInvisible(ContainsInvis(file.c_str()));
@@ -278,7 +283,7 @@ void CTown::LoadWorldTail(CxOptions& world)
     const CxString autoRun = ReadText(world, "World", "AutoRun");
     if (!autoRun.IsEmpty() && m_nSecondChannel)
     {
-        const CxString path = BuildGamePath("$GAMEPATH\\%s", autoRun.c_str());
+        const CxString path = TownDataPath(autoRun.c_str());
         if (FileExists(path.c_str()))
             PlaySequence(path.c_str(), m_nSecondChannel);
     }

@@ -44,7 +44,7 @@ inline const char* const WORLD =
     "[Underlays]\nUnderlay00000000=10, 10\nUnderlay00000007=10, 10\nUnderlay00000000=30, 30\n"
     "[MasterOverlays]\nOverlay000=tile.bmp\n"
     "[Overlays]\nOverlay0000000=20, 20\n"
-    "[Buildings]\nBuilding00=bakery.ini\nBuilding01=barn.ini\nBuilding03=skipped.ini\n"
+    "[Buildings]\nBuilding00=bakery.ini\nBuilding01=$GAMEPATH\\barn.ini\nBuilding03=skipped.ini\n"
     "[MasterObjects]\nObject000=rock.ini\nObject001=InvisWall.ini\n"
     "[Objects]\nObject000=300, 300\nObject001=400, 400\nObject009=1, 1\n";
 

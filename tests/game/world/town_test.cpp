@@ -17,7 +17,7 @@ TEST_F(TownTest, LoadsTheWorldAndSkipsWhatItNamesWrongly)
     EXPECT_EQ(m_pTown->GetPlacedUnderlays().size(), 2u) << "master 7 does not exist";
     EXPECT_EQ(m_pTown->GetPlacedUnderlays()[1]->GetDepth(), -1);
     EXPECT_EQ(m_pTown->GetPlacedOverlays().size(), 1u);
-    ASSERT_EQ(m_pTown->GetBuildings().size(), 2u) << "the series ends at the gap";
+    ASSERT_EQ(m_pTown->GetBuildings().size(), 2u) << "the series ends at the gap; a name may carry its root";
     EXPECT_EQ(m_pTown->GetBuildings()[1]->GetId(), 1);
     ASSERT_EQ(m_pTown->GetPlacedObjects().size(), 2u) << "master 9 does not exist";
     EXPECT_FALSE(m_pTown->GetMasterObjects()[0]->IsInvisible());
