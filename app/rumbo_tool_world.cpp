@@ -35,6 +35,20 @@ std::string FolderOf(const char* path)
     return slash ? std::string(path, static_cast<size_t>(slash - path + 1)) : std::string("./");
 }
 
+// The data folder of a map: the map's folder, or the one above it when the
+// map lies in the TILES folder itself (the game's TILES\town.map), since
+// the game looks its tiles up as "$GAMEPATH\TILES\<name>".
+std::string MapDataFolder(const char* path)
+{
+    std::string folder = FolderOf(path);
+    const std::string tiles = "TILES/";
+    if (folder.size() >= tiles.size() &&
+        strcasecmp(folder.c_str() + folder.size() - tiles.size(), tiles.c_str()) == 0 &&
+        (folder.size() == tiles.size() || folder[folder.size() - tiles.size() - 1] == '/'))
+        folder.resize(folder.size() - tiles.size());
+    return folder.empty() ? std::string("./") : folder;
+}
+
 // "$GAMEPATH" stands for the folder of the data file, as it does in the game.
 class ScopedGamePath
 {
@@ -125,7 +139,7 @@ int MapInfoCommand(int argc, char** argv)
     ST_MAP_FILE map;
     if (!ReadMap(argv[2], buffer, &map))
         return 1;
-    ScopedGamePath paths(FolderOf(argv[2]));
+    ScopedGamePath paths(MapDataFolder(argv[2]));
     printf("tile %dx%d columns %d rows %d size %" PRId64 "x%" PRId64 " tiles %u\n", map.nTileWidth,
            map.nTileHeight, map.nColumns, map.nRows, static_cast<int64_t>(map.nColumns) * map.nTileWidth,
            static_cast<int64_t>(map.nRows) * map.nTileHeight, map.nTiles);
@@ -195,7 +209,7 @@ int MapRenderCommand(int argc, char** argv)
         return 1;
     }
     RegisterStandardImageFilters();
-    ScopedGamePath paths(FolderOf(argv[2]));
+    ScopedGamePath paths(MapDataFolder(argv[2]));
     CRumboTileMap tiles;
     if (tiles.LoadMapFromMemory(buffer.GetData(), buffer.GetSize(), argv[2]) != CX_ERR_NONE)
         return 1;
