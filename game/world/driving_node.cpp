@@ -34,8 +34,10 @@ void CDrivingNode::Unlink(CDrivingNode* other)
 
 float CDrivingNode::DistanceTo(const CDrivingNode& other) const
 {
-    return std::hypot(static_cast<float>(other.m_Position.x - m_Position.x),
-                      static_cast<float>(other.m_Position.y - m_Position.y));
+    // In 64 bits: points anywhere in the 32-bit plane are far apart, never an overflow.
+    return static_cast<float>(
+        std::hypot(static_cast<double>(static_cast<int64_t>(other.m_Position.x) - m_Position.x),
+                   static_cast<double>(static_cast<int64_t>(other.m_Position.y) - m_Position.y)));
 }
 
 void CDrivingNode::ClearSearch()

@@ -6,10 +6,12 @@
 #include "engine/media/wave.h"
 #include "game/world/game_image.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 const char* const ZONE_IMAGE = "$GAMEPATH\\COMMON\\zone.tga";
+constexpr int PERIMETER_REACH = 1 << 20;
 
 // A point key; false (point untouched) when the key is missing.
 bool ReadPoint(CxOptions& file, const char* section, const char* key, CxPoint& point)
@@ -74,7 +76,9 @@ void CBuilding::ReadTownKeys(CxOptions& file)
     const CxString rect = ReadName(file, "Perimeter", "Rect", 64);
     int l = 0, t = 0, r = 0, b = 0;
     m_bHasPerimeter = sscanf(rect.c_str(), "%d ,%d ,%d ,%d", &l, &t, &r, &b) == 4;
-    m_rcPerimeter = CxRect(l, t, r, b);
+    // Kept within a building's reach, so that placing it on the map cannot overflow.
+    auto bound = [](int v) { return std::clamp(v, -PERIMETER_REACH, PERIMETER_REACH); };
+    m_rcPerimeter = CxRect(bound(l), bound(t), bound(r), bound(b));
     m_strOnEnterPerimeter = ReadName(file, "Perimeter", "OnEnterPerimeter", 256);
 
     file.GetNumber("Zone", "Type", &value, -1);
@@ -100,7 +104,10 @@ const CxString& CBuilding::GetZoneSequence(bool endMission, int32_t stage) const
 
 CxRect CBuilding::GetMapPerimeter() const
 {
-    const CxPoint origin = GetPosition();
+    // The map is far smaller than the 32-bit plane; positions are kept within it.
+    const CxPoint position = GetPosition();
+    const CxPoint origin(std::clamp(position.x, -PERIMETER_REACH, PERIMETER_REACH),
+                         std::clamp(position.y, -PERIMETER_REACH, PERIMETER_REACH));
     return CxRect(origin.x + m_rcPerimeter.left, origin.y + m_rcPerimeter.top, origin.x + m_rcPerimeter.right,
                   origin.y + m_rcPerimeter.bottom);
 }

@@ -21,7 +21,9 @@ bool IsSoftGround(uint32_t kind)
 
 float Distance(const CxPoint& a, const CxPoint& b)
 {
-    return std::hypot(static_cast<float>(a.x - b.x), static_cast<float>(a.y - b.y));
+    // In 64 bits: points read from the world files may lie anywhere.
+    return static_cast<float>(std::hypot(static_cast<double>(static_cast<int64_t>(a.x) - b.x),
+                                         static_cast<double>(static_cast<int64_t>(a.y) - b.y)));
 }
 
 CxInterpolator* Interpolator()
@@ -187,8 +189,8 @@ void CTown::PointArrowAt(const CxPoint& mapPoint)
     }
     else
         toward = path[1];
-    const float angle =
-        AngleOfVector(static_cast<float>(toward.x - truck.x), static_cast<float>(toward.y - truck.y));
+    const float angle = AngleOfVector(static_cast<float>(static_cast<int64_t>(toward.x) - truck.x),
+                                      static_cast<float>(static_cast<int64_t>(toward.y) - truck.y));
     ShowArrow(NearestDirection(angle, TOWN_ARROWS));
 }
 
