@@ -5,9 +5,7 @@
 #include "engine/core/options.h"
 #include "engine/core/sequence.h"
 #include "engine/frame/system_events.h"
-#include "engine/graphics/default_font.h"
 #include "engine/graphics/display_object.h"
-#include "engine/graphics/draw_surface.h"
 #include "engine/media/sound_event.h"
 #include "engine/platform/clock.h"
 #include "tests/support/scoped_clock.h"
@@ -207,25 +205,7 @@ TEST_F(SubtitlePlaybackTest, TheBoxLiesAcrossTheScreenInFrontOfEverything)
     EXPECT_GE(area.top, 240) << "in the lower part of the screen";
     EXPECT_LE(area.bottom, 479);
 
-    // Painted: a black box with white text of the default font.
-    ASSERT_EQ(CreateDefaultFont(), 0u);
-    subtitle.Play();
-    CxDrawSurface screen(640, 480, 16);
-    screen.FillRect(nullptr, 0x1234);
-    CxDisplayObject::UpdateScreen(&screen);
-    int black = 0, white = 0;
-    for (int32_t y = area.top; y <= area.bottom; ++y)
-        for (int32_t x = area.left; x <= area.right; ++x)
-        {
-            const uint32_t pixel = screen.GetPixel(x, y);
-            black += pixel == 0;
-            white += pixel == 0xFFFF;
-        }
-    EXPECT_GT(white, 20);
-    EXPECT_GT(black, white);
-    EXPECT_EQ(screen.GetPixel(area.left - 1, area.top), 0x1234u) << "nothing painted outside the box";
     subtitle.Stop();
-    DestroyDefaultFont();
 }
 
 TEST_F(SubtitlePlaybackTest, PauseKeepsTheLineAndItsRemainingTime)

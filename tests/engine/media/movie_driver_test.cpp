@@ -59,8 +59,6 @@ protected:
 };
 } // namespace
 
-// ---- Registry ----------------------------------------------------------------
-
 TEST(MovieDriverRegistry, ExtensionsNeedThePeriodKeepSevenCharactersAndFillTwentySlots)
 {
     RegistryGuard guard;
@@ -122,39 +120,6 @@ TEST_F(MovieDriverTest, RegisteredSmackerFactoryOpensTheFile)
     EXPECT_TRUE(errors.Errors().empty());
 }
 
-// ---- Opening -----------------------------------------------------------------
-
-TEST_F(MovieDriverTest, OpenFlagsFollowSoundTrackAndFlag01)
-{
-    const std::string path = Write("clip.smk", MakeMovie(8, 8, 2));
-    struct Case
-    {
-        int32_t track;
-        uint32_t flags;
-        uint32_t expected;
-    };
-    const Case cases[] = {
-        {0, 0, 0},
-        {0, CX_MOVIE_DRIVER_FLAG_01, 0x200},
-        {0, CX_MOVIE_DRIVER_SOUND, 0x40 | 0x2000},
-        {3, CX_MOVIE_DRIVER_SOUND, 0x40 | 0x10000},
-        {6, CX_MOVIE_DRIVER_SOUND | CX_MOVIE_DRIVER_FLAG_01, 0x40 | 0x80000 | 0x200},
-        {7, CX_MOVIE_DRIVER_SOUND, 0x40 | 0xFE000},
-        {100, CX_MOVIE_DRIVER_SOUND, 0x40 | 0xFE000},
-        {-1, CX_MOVIE_DRIVER_SOUND, 0x40 | 0xFE000},
-    };
-    for (const Case& c : cases)
-    {
-        CxSmackerDriver driver;
-        EXPECT_EQ(driver.GetTrack(), 0);
-        driver.Command("TrackNumber", c.track);
-        ASSERT_EQ(driver.Open(path.c_str(), c.flags), CX_ERR_NONE);
-        EXPECT_EQ(driver.GetOpenFlags(), c.expected) << "track " << c.track << " flags " << c.flags;
-        EXPECT_EQ(driver.IsSoundOn(), (c.flags & CX_MOVIE_DRIVER_SOUND) != 0);
-        EXPECT_EQ(driver.GetFlags(), c.flags);
-    }
-}
-
 TEST_F(MovieDriverTest, OpenFailuresReportOnceWithTheirTexts)
 {
     CxSmackerDriver driver;
@@ -211,8 +176,6 @@ TEST_F(MovieDriverTest, RingFrameMakesALoopingMovieOfTheFramesBeforeIt)
     }
     EXPECT_EQ(shown, (std::vector<int32_t>{0, 1, 2, 3, 4, 0, 1, 2, 3, 4, 0, 1}));
 }
-
-// ---- Surfaces and frames -----------------------------------------------------
 
 TEST_F(MovieDriverTest, GivenFramesMatchTheEncodedPixelsInEveryFormat)
 {
@@ -357,8 +320,6 @@ TEST_F(MovieDriverTest, ChangedRectanglesAreInclusiveAndGotoCountsFromZero)
     EXPECT_EQ(next(), CxRect(0, 0, w - 1, h - 1)) << "after a jump the whole frame is new";
     EXPECT_TRUE(Holds(surface, w, h, 0));
 }
-
-// ---- Commands and volume -----------------------------------------------------
 
 TEST_F(MovieDriverTest, CommandsSwitchTheSoundAndUnknownOnesFail)
 {

@@ -228,8 +228,6 @@ TEST_F(MoviePlayTest, PlayMovieShowsTheMovieInFrontOfEverythingCentredOrAtItsPos
     front.Destroy();
 }
 
-// ---- The sequence command ----------------------------------------------------
-
 namespace {
 // Records the numbers of the "Notify" lines with the pass they arrived in.
 class CNoticeListener : public CxEventListener
@@ -365,8 +363,6 @@ TEST_F(MovieCommandTest, MissingMovieLetsTheSequenceGoOn)
     EXPECT_LE(listener.m_Notices[0].second, 3);
     EXPECT_EQ(errors.Errors().size(), 1u);
 }
-
-// ---- Sound -------------------------------------------------------------------
 
 using namespace playback_test;
 

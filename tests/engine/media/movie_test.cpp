@@ -106,8 +106,6 @@ std::vector<int32_t> Range(int32_t from, int32_t to)
 }
 } // namespace
 
-// ---- Playing -----------------------------------------------------------------
-
 TEST_F(MovieTest, PlaysEveryFrameAndEndsOnce)
 {
     // The driver tests own the timing of each frame; here the service shows them all and tells the end.
@@ -246,8 +244,6 @@ TEST_F(MovieTest, ListenerMayDeleteTheMovie)
     EXPECT_FALSE(HasMainLoopFunction(MovieServiceFunction));
 }
 
-// ---- Failures ----------------------------------------------------------------
-
 TEST_F(MovieTest, MovieInErrorDoesNotPlay)
 {
     CxMovie movie;
@@ -267,8 +263,6 @@ TEST_F(MovieTest, MovieInErrorDoesNotPlay)
     CxMovie empty;
     EXPECT_EQ(empty.Play(), CX_ERR_INVALID_ARGUMENT);
 }
-
-// ---- Movie sprites -----------------------------------------------------------
 
 TEST_F(MovieTest, SpriteShowsTheFramesOfAMovieFile)
 {

@@ -47,22 +47,6 @@ TEST_F(SoundPlayback, QueuedLinesPlayOneAfterAnotherInOrder)
         EXPECT_NEAR(static_cast<double>(run.windows), LINE_FRAMES / 256.0, 1.0);
 }
 
-TEST_F(SoundPlayback, LibraryLoopsPlayTheRepeatsInTheMixer)
-{
-    s_nCallbacks = 0;
-    CxWave* wave = MakeWave(TONE_C, LINE_FRAMES);
-    wave->SetRepeatCount(2);
-    wave->SetPlayFlags(CX_SOUND_LIBRARY_LOOP);
-    wave->SetCallback(CountCallback);
-    wave->Play();
-    EXPECT_EQ(wave->GetSampleLoopCount(), 2);
-    ASSERT_TRUE(PlayOut());
-    EXPECT_EQ(s_nCallbacks, 1);
-    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_C});
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_NEAR(static_cast<double>(runs[0].windows), 2 * LINE_FRAMES / 256.0, 1.0);
-}
-
 // The mixer tests hear the levels applied; here the sound and master volumes (0-127) become those levels.
 TEST_F(SoundPlayback, VolumesBecomeTheMixerLevels)
 {
@@ -118,19 +102,6 @@ TEST_F(SoundPlayback, ExclusiveSoundPausesItsGroupAndResumesItAfter)
     // The other sound of the group was silent for the announcement too.
     const std::vector<ToneRun> others = Runs(samples, 2, 0, RATE, {TONE_C, TONE_B});
     EXPECT_EQ(Frequencies(others), (std::vector<double>{TONE_C, TONE_B, TONE_C}));
-}
-
-TEST_F(SoundPlayback, PlaybackRateOverrideChangesThePitch)
-{
-    CxWave* wave = MakeWave(TONE_A, LINE_FRAMES);
-    wave->SetPlaybackRate(2 * RATE);
-    wave->Play();
-    EXPECT_EQ(wave->GetPlaybackRate(), static_cast<int32_t>(2 * RATE));
-    ASSERT_TRUE(PlayOut());
-    EXPECT_EQ(wave->GetPlaybackRate(), 0);
-    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B});
-    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_B}));
-    EXPECT_NEAR(static_cast<double>(runs[0].windows), LINE_FRAMES / 512.0, 2.0);
 }
 
 TEST_F(SoundPlayback, PlayWaveFileQueuesAFireAndForgetWave)
