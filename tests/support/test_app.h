@@ -5,7 +5,12 @@
 
 #include "engine/core/log.h"
 #include "engine/frame/game_app.h"
+#include "engine/platform/message_box.h"
+#include "engine/platform/window.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -228,3 +233,23 @@ public:
             throw std::runtime_error("runaway modal loop");
     }
 };
+
+// Starts an application with its window focused and its first messages taken, as the input tests need it.
+inline void StartTestApp(CTestApp& app)
+{
+    unsetenv("RUMBO_MESSAGEBOX");
+    ASSERT_EQ(app.Init(), 0u);
+    app.Create();
+    FlushPlatformMessages();
+    CxInjectFocus(true);
+    for (int i = 0; i < 8; ++i)
+        app.PumpMessage();
+}
+
+inline void StopTestApp(CTestApp& app)
+{
+    app.PreDestroy();
+    app.Destroy();
+    app.ExitInstance();
+    SetErrorHandler(ShowErrorBox);
+}

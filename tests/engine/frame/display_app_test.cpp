@@ -81,22 +81,14 @@ class DisplayAppTest : public testing::Test
 protected:
     void Start(const char* options = "")
     {
-        unsetenv("RUMBO_MESSAGEBOX");
         app = std::make_unique<CWindowJournalApp>(options);
-        ASSERT_EQ(app->Init(), 0u);
-        app->Create();
-        FlushPlatformMessages();
-        CxInjectFocus(true);
-        Pump();
+        StartTestApp(*app);
     }
     void TearDown() override
     {
         if (!app)
             return;
-        app->PreDestroy();
-        app->Destroy();
-        app->ExitInstance();
-        SetErrorHandler(ShowErrorBox);
+        StopTestApp(*app);
     }
     void Pump()
     {

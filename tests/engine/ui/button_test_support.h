@@ -65,23 +65,15 @@ class ButtonAppTest : public testing::Test
 protected:
     void SetUp() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
         app = std::make_unique<CButtonTestApp>();
-        ASSERT_EQ(app->Init(), 0u);
-        app->Create();
-        FlushPlatformMessages();
-        CxInjectFocus(true);
-        Pump();
+        StartTestApp(*app);
         panel.Create(100, 100, 200, 100);
         panel.MoveTo(100, 100);
     }
     void TearDown() override
     {
         panel.Destroy();
-        app->PreDestroy();
-        app->Destroy();
-        app->ExitInstance();
-        SetErrorHandler(ShowErrorBox);
+        StopTestApp(*app);
     }
     void Pump()
     {
