@@ -49,14 +49,8 @@ class MoviePlayTest : public testing::Test
 protected:
     void SetUp() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
         app = std::make_unique<CMovieTestApp>(("[Startup]\nInstallPath=" + dir.Path() + "\n").c_str());
-        ASSERT_EQ(app->Init(), 0u);
-        app->Create();
-        FlushPlatformMessages();
-        CxInjectFocus(true);
-        for (int i = 0; i < 8; ++i)
-            app->PumpMessage();
+        StartTestApp(*app);
         app->m_nPassLimit = app->m_nPasses + 2000;
         // Every pass of the loop is 10 ms of movie time.
         app->m_OnPass = [this] {
@@ -67,11 +61,8 @@ protected:
     }
     void TearDown() override
     {
-        app->PreDestroy();
-        app->Destroy();
-        app->ExitInstance();
+        StopTestApp(*app);
         app.reset();
-        SetErrorHandler(ShowErrorBox);
     }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
     {

@@ -154,26 +154,6 @@ ToneRun HeardTone(const std::vector<int16_t>& samples, const std::vector<double>
     return runs.empty() ? ToneRun{0, 0} : runs[0];
 }
 
-// A wave-format record: tag, channels, rate, bytes per second, block alignment,
-// then (unless short) bits and the extra-size field with extra bytes.
-std::string Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
-                   bool shortForm, const std::string& extra = "")
-{
-    std::string out;
-    Put16(out, tag);
-    Put16(out, channels);
-    Put32(out, rate);
-    Put32(out, rate * blockAlign);
-    Put16(out, blockAlign);
-    if (!shortForm)
-    {
-        Put16(out, bits);
-        Put16(out, static_cast<uint32_t>(extra.size()));
-        out += extra;
-    }
-    return out;
-}
-
 bool HaveLame()
 {
     return std::system("command -v lame >/dev/null 2>&1") == 0;
