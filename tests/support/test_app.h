@@ -198,7 +198,6 @@ public:
     void OnDeactivate() override { m_Journal.Add("OnDeactivate"); }
 
     CTestRoom* Room(long id) const { return static_cast<CTestRoom*>(GetRoom(id)); }
-    void SetStyleBits(uint32_t bits) { m_nStyle |= bits; }
     void ClearStyleBits(uint32_t bits) { m_nStyle &= ~bits; }
     void SetStateBits(uint32_t bits) { m_nState |= bits; }
 

@@ -156,18 +156,14 @@ TEST_F(SubtitlePlaybackTest, EachLineIsShownForItsTimeThenTheSoundIsDone)
     ASSERT_EQ(subtitle.Play(), 0u);
     EXPECT_FALSE(subtitle.IsDone());
     EXPECT_EQ(Shown(subtitle), "Hello");
-
-    Step(subtitle, 1999);
-    EXPECT_EQ(Shown(subtitle), "Hello");
-    Step(subtitle, 1);
-    EXPECT_EQ(Shown(subtitle), "Goodbye!");
-    EXPECT_EQ(subtitle.GetCurrentLine(), 1);
-    Step(subtitle, 399);
-    EXPECT_EQ(Shown(subtitle), "Goodbye!");
-    Step(subtitle, 1);
-    EXPECT_EQ(Shown(subtitle), "End");
-    Step(subtitle, 499);
-    EXPECT_EQ(Shown(subtitle), "End");
+    const std::pair<uint32_t, const char*> steps[] = {
+        {1999, "Hello"}, {1, "Goodbye!"}, {399, "Goodbye!"}, {1, "End"}, {499, "End"}};
+    for (const auto& [ms, text] : steps)
+    {
+        Step(subtitle, ms);
+        EXPECT_EQ(Shown(subtitle), text);
+    }
+    EXPECT_EQ(subtitle.GetCurrentLine(), 2);
     EXPECT_FALSE(subtitle.IsDone());
     m_Clock.Advance(1);
     EXPECT_TRUE(subtitle.IsDone()) << "done as soon as the last line has run out";
@@ -204,7 +200,6 @@ TEST_F(SubtitlePlaybackTest, TheBoxLiesAcrossTheScreenInFrontOfEverything)
     EXPECT_GE(area.Width(), 600);
     EXPECT_GE(area.top, 240) << "in the lower part of the screen";
     EXPECT_LE(area.bottom, 479);
-
     subtitle.Stop();
 }
 
