@@ -233,6 +233,18 @@ public:
     }
 };
 
+// Hands the mouse on to the display objects, as the display application does.
+class CMouseTestApp : public CModalTestApp
+{
+public:
+    using CModalTestApp::CModalTestApp;
+    void OnMouseMove(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMouseMove(keys, p); }
+    void OnLButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonDown(keys, p); }
+    void OnLButtonUp(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonUp(keys, p); }
+    void OnMButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMButtonDown(keys, p); }
+    void OnRButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnRButtonDown(keys, p); }
+};
+
 // Starts an application with its window focused and its first messages taken, as the input tests need it.
 inline void StartTestApp(CTestApp& app)
 {

@@ -43,10 +43,6 @@ CxMovieDriver* RecordingFactory(const char* name, uint32_t flags)
 class MovieDriverTest : public testing::Test
 {
 protected:
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        return dir.Write(name, Text(bytes));
-    }
     std::unique_ptr<CxSmackerDriver> OpenDriver(const std::string& path, uint32_t flags = 0)
     {
         auto driver = std::make_unique<CxSmackerDriver>();
@@ -114,7 +110,7 @@ TEST_F(MovieDriverTest, RegisteredSmackerFactoryOpensTheFile)
     RegisterMovieDrivers(); // a second call adds no second entry
     EXPECT_EQ(GetMovieDriverEntry(1)->szExtension[0], '\0');
     std::unique_ptr<CxMovieDriver> driver(
-        CreateMovieDriver(Write("clip.smk", MakeMovie(16, 8, 3)).c_str(), 0));
+        CreateMovieDriver(dir.Write("clip.smk", MakeMovie(16, 8, 3)).c_str(), 0));
     ASSERT_NE(driver, nullptr);
     EXPECT_EQ(driver->GetWidth(), 16);
     EXPECT_EQ(driver->GetFrameCount(), 3);
@@ -139,7 +135,7 @@ TEST_F(MovieDriverTest, OpenFailuresReportOnceWithTheirTexts)
         scrambled[i] = static_cast<uint8_t>(i * 37);
     for (const std::string& path :
          {dir.File("missing.smk"), directory, dir.Write("junk.smk", "SMK2 but nothing else"),
-          Write("cut.smk", cut), Write("scrambled.smk", scrambled),
+          dir.Write("cut.smk", cut), dir.Write("scrambled.smk", scrambled),
           dir.Write("text.smk", std::string(400, 'x'))})
     {
         errors.Clear();
@@ -156,11 +152,11 @@ TEST_F(MovieDriverTest, OpenFailuresReportOnceWithTheirTexts)
 
 TEST_F(MovieDriverTest, RingFrameMakesALoopingMovieOfTheFramesBeforeIt)
 {
-    auto looping = OpenDriver(Write("loop.smk", MakeMovie(8, 8, 5, 10, {}, true)));
+    auto looping = OpenDriver(dir.Write("loop.smk", MakeMovie(8, 8, 5, 10, {}, true)));
     EXPECT_TRUE(looping->IsLooping());
     EXPECT_EQ(looping->GetFrameCount(), 5) << "the ring frame is no frame of its own";
     EXPECT_EQ(looping->Goto(5), CX_ERR_INVALID_ARGUMENT);
-    auto plain = OpenDriver(Write("plain.smk", MakeMovie(8, 8, 5)));
+    auto plain = OpenDriver(dir.Write("plain.smk", MakeMovie(8, 8, 5)));
     EXPECT_FALSE(plain->IsLooping());
     EXPECT_EQ(plain->GetFrameCount(), 5);
     // In time, the looping movie runs 0-4 and starts over at 0, never showing a frame twice running.
@@ -184,7 +180,7 @@ TEST_F(MovieDriverTest, RingFrameMakesALoopingMovieOfTheFramesBeforeIt)
 TEST_F(MovieDriverTest, GivenFramesMatchTheEncodedPixelsInEveryFormat)
 {
     const int32_t w = 20, h = 12, frames = 5;
-    auto driver = OpenDriver(Write("clip.smk", MakeMovie(w, h, frames)));
+    auto driver = OpenDriver(dir.Write("clip.smk", MakeMovie(w, h, frames)));
     struct Target
     {
         int32_t depth;
@@ -220,7 +216,7 @@ TEST_F(MovieDriverTest, GivenFramesMatchTheEncodedPixelsInEveryFormat)
 
 TEST_F(MovieDriverTest, AllocateSurfaceAndDoFrameRefuseMissingSurfacesAndOtherPixelFormats)
 {
-    auto driver = OpenDriver(Write("clip.smk", MakeMovie(8, 4, 2)));
+    auto driver = OpenDriver(dir.Write("clip.smk", MakeMovie(8, 4, 2)));
     EXPECT_EQ(driver->AllocateSurface(nullptr, 8), CX_ERR_INVALID_ARGUMENT);
     ASSERT_EQ(errors.Errors().size(), 1u);
     EXPECT_EQ(errors.Errors()[0].text, "pSurf must have already been allocated");
@@ -243,7 +239,7 @@ TEST_F(MovieDriverTest, AllocateSurfaceAndDoFrameRefuseMissingSurfacesAndOtherPi
 TEST_F(MovieDriverTest, InTimeFramesFollowTheRateOfTheEngineClock)
 {
     const int32_t w = 8, h = 8, frames = 4;
-    auto driver = OpenDriver(Write("clip.smk", MakeMovie(w, h, frames, 10)));
+    auto driver = OpenDriver(dir.Write("clip.smk", MakeMovie(w, h, frames, 10)));
     CxDrawSurface surface;
     ASSERT_EQ(driver->AllocateSurface(&surface, 8), CX_ERR_NONE);
     ST_MOVIE_FRAME record;
@@ -299,7 +295,7 @@ TEST_F(MovieDriverTest, ChangedRectanglesAreInclusiveAndGotoCountsFromZero)
     encoder.AddFrame(Frame(w, h, 2).data(), palette.data());
     std::vector<uint8_t> file;
     ASSERT_EQ(encoder.Finish(&file), CX_ERR_NONE);
-    auto driver = OpenDriver(Write("block.smk", file));
+    auto driver = OpenDriver(dir.Write("block.smk", file));
     CxDrawSurface surface;
     ASSERT_EQ(driver->AllocateSurface(&surface, 8), CX_ERR_NONE);
     CxLinkedList<CxRect> dirty;
@@ -327,7 +323,7 @@ TEST_F(MovieDriverTest, ChangedRectanglesAreInclusiveAndGotoCountsFromZero)
 
 TEST_F(MovieDriverTest, CommandsSwitchTheSoundAndUnknownOnesFail)
 {
-    const std::string path = Write("clip.smk", MakeMovie(8, 8, 2));
+    const std::string path = dir.Write("clip.smk", MakeMovie(8, 8, 2));
     auto silent = OpenDriver(path, 0);
     EXPECT_EQ(silent->Command("Play", 0), CX_ERR_NONE);
     EXPECT_FALSE(silent->IsSoundOn());
@@ -348,7 +344,7 @@ TEST_F(MovieDriverTest, SoundWithoutTheSoundSystemDoesNothing)
     audio.nBits = 16;
     audio.nChannels = 1;
     audio.data.assign(8000 * 2 / 10 * 3, 0x11);
-    auto driver = OpenDriver(Write("loud.smk", MakeMovie(8, 8, 3, 10, {audio})), CX_MOVIE_DRIVER_SOUND);
+    auto driver = OpenDriver(dir.Write("loud.smk", MakeMovie(8, 8, 3, 10, {audio})), CX_MOVIE_DRIVER_SOUND);
     EXPECT_EQ(driver->Command("Play", 0), CX_ERR_NONE);
     EXPECT_EQ(driver->GetSample(), nullptr);
     driver->SetVolume(100, 0);

@@ -18,18 +18,6 @@
 using namespace movie_test;
 
 namespace {
-class CCountingListener : public CxMovieListener
-{
-public:
-    void OnMovieEnd(CxMovie* movie) override
-    {
-        ++m_nCalls;
-        m_pMovie = movie;
-    }
-    int m_nCalls = 0;
-    CxMovie* m_pMovie = nullptr;
-};
-
 int s_nCallbacks = 0;
 int32_t s_nCallbackZero = -1;
 void EndCallback(CxMovie*, int32_t zero)
@@ -39,12 +27,12 @@ void EndCallback(CxMovie*, int32_t zero)
 }
 
 // Deletes the movie it is told about.
-class CDeletingListener : public CCountingListener
+class CDeletingListener : public CEndCounter
 {
 public:
     void OnMovieEnd(CxMovie* movie) override
     {
-        CCountingListener::OnMovieEnd(movie);
+        CEndCounter::OnMovieEnd(movie);
         delete movie;
     }
 };
@@ -58,10 +46,6 @@ protected:
         RegisterMovieDrivers();
     }
     void TearDown() override { CxDrawSurface::SetDefaultFormat16(m_nFormat); }
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        return dir.Write(name, Text(bytes));
-    }
     // One pass of the main loop after ms went by.
     void Pass(uint32_t ms)
     {
@@ -110,9 +94,9 @@ TEST_F(MovieTest, PlaysEveryFrameAndEndsOnce)
     // The driver tests own the timing of each frame; here the service shows them all and tells the end.
     const int32_t w = 16, h = 8, frames = 6;
     CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames, 10)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(w, h, frames, 10)).c_str()), CX_ERR_NONE);
     EXPECT_EQ(movie.GetImage()->GetDepth(), 8);
-    CCountingListener listener;
+    CEndCounter listener;
     movie.SetEndListener(&listener);
     s_nCallbacks = 0;
     movie.SetEndCallback(EndCallback); // the listener takes precedence
@@ -155,12 +139,12 @@ TEST_F(MovieTest, DirectionAndTimingSetTheOrderOfTheFrames)
     for (const auto& c : cases)
     {
         CxMovie movie;
-        ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+        ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
         movie.SetBackwards(c.backwards);
         movie.SetInTime(c.inTime);
         if (c.from >= 0)
             movie.Goto(c.from);
-        CCountingListener listener;
+        CEndCounter listener;
         movie.SetEndListener(&listener);
         movie.Play();
         EXPECT_EQ(Watch(movie, w, h, frames, c.inTime ? 100 : 0, 20), c.seen);
@@ -173,9 +157,9 @@ TEST_F(MovieTest, LoopingMovieKeepsPlayingThroughItsLastFrame)
 {
     const int32_t w = 8, h = 8, frames = 4;
     CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
     movie.SetLoop(true);
-    CCountingListener listener;
+    CEndCounter listener;
     movie.SetEndListener(&listener);
     movie.Play();
     std::vector<int32_t> seen{FrameShown(*movie.GetImage(), w, h, frames)};
@@ -198,7 +182,7 @@ TEST_F(MovieTest, PausedMovieStandsStillAndResumesOnTimeAndStopStartsOver)
 {
     const int32_t w = 8, h = 8, frames = 5;
     CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
     movie.Play();
     Pass(100);
     ASSERT_TRUE(Holds(*movie.GetImage(), w, h, 1));
@@ -232,7 +216,7 @@ TEST_F(MovieTest, PausedMovieStandsStillAndResumesOnTimeAndStopStartsOver)
 TEST_F(MovieTest, ListenerMayDeleteTheMovie)
 {
     CxMovie* movie = new CxMovie;
-    ASSERT_EQ(movie->Open(Write("clip.smk", MakeMovie(8, 8, 2)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie->Open(dir.Write("clip.smk", MakeMovie(8, 8, 2)).c_str()), CX_ERR_NONE);
     CDeletingListener listener;
     movie->SetEndListener(&listener);
     movie->Play();
@@ -246,7 +230,7 @@ TEST_F(MovieTest, ListenerMayDeleteTheMovie)
 TEST_F(MovieTest, MovieInErrorDoesNotPlay)
 {
     CxMovie movie;
-    CCountingListener listener;
+    CEndCounter listener;
     movie.SetEndListener(&listener);
     EXPECT_EQ(movie.Open(""), CX_ERR_INVALID_ARGUMENT);
     EXPECT_EQ(movie.Play(), CX_ERR_INVALID_ARGUMENT);
@@ -269,7 +253,7 @@ TEST_F(MovieTest, SpriteShowsTheFramesOfAMovieFile)
     CxDrawSurface::SetDefaultFormat16(CX_PF_565);
     CxSprite::SetMovieDepth(16);
     CxSprite sprite;
-    ASSERT_EQ(sprite.Load(Write("walk.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(sprite.Load(dir.Write("walk.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
     ASSERT_NE(sprite.GetMovieDriver(), nullptr);
     EXPECT_EQ(sprite.GetFrameCount(), frames);
     EXPECT_FALSE(sprite.IsLooping());
@@ -325,7 +309,7 @@ CxMovieDriver* HookOpenSmacker(const char* name, uint32_t* error)
 
 TEST_F(MovieTest, SurfaceThatCannotBeAttachedIsReportedOnceAndLeavesTheSpriteEmpty)
 {
-    const std::string path = Write("walk.smk", MakeMovie(8, 8, 3));
+    const std::string path = dir.Write("walk.smk", MakeMovie(8, 8, 3));
     const ST_SPRITE_MOVIE_HOOKS hooks = {HookIsMovieName, HookOpenSmacker, CountingDelete, FailAttach,
                                          nullptr,         nullptr,         nullptr};
     SetSpriteMovieHooks(&hooks);
@@ -353,9 +337,9 @@ TEST_F(MovieTest, SurfaceTheDriverCannotDrawIntoEndsTheMovie)
     CxMovie movie;
     // A 32-bit surface of the caller's: the movie opens and uses it, but no frame can be drawn into it.
     CxDrawSurface* surface = new CxDrawSurface(8, 8, 32);
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(8, 8, 4)).c_str(), surface), CX_ERR_NONE);
+    ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(8, 8, 4)).c_str(), surface), CX_ERR_NONE);
     EXPECT_EQ(movie.GetImage(), surface);
-    CCountingListener listener;
+    CEndCounter listener;
     movie.SetEndListener(&listener);
     movie.SetLoop(true);
     movie.Play();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/graphics/draw_surface.h"
+#include "engine/media/movie.h"
 #include "tests/support/test_support.h"
 #include "tools/smk/smk_encoder.h"
 
@@ -15,6 +16,19 @@
 #include <vector>
 
 namespace movie_test {
+// Counts the ends a movie reports, and remembers the movie.
+class CEndCounter : public CxMovieListener
+{
+public:
+    void OnMovieEnd(CxMovie* movie) override
+    {
+        ++m_nCalls;
+        m_pMovie = movie;
+    }
+    int m_nCalls = 0;
+    CxMovie* m_pMovie = nullptr;
+};
+
 inline std::vector<uint8_t> SixBitPalette()
 {
     std::vector<uint8_t> palette(768);
@@ -70,11 +84,6 @@ inline std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames, uint
     std::vector<uint8_t> file;
     EXPECT_EQ(encoder.Finish(&file), CX_ERR_NONE);
     return file;
-}
-
-inline std::string Text(const std::vector<uint8_t>& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
 }
 
 // Whether the surface holds frame k of a w x h movie at (0, 0), in its own depth and format.
