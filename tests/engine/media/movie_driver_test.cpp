@@ -124,18 +124,12 @@ TEST_F(MovieDriverTest, OpenFailuresReportOnceWithTheirTexts)
     EXPECT_EQ(driver.Open(nullptr, 0), CX_ERR_INVALID_ARGUMENT);
     ASSERT_EQ(errors.Errors().size(), 2u);
     EXPECT_EQ(errors.Errors()[0].text, "FileName is empty");
-    // Missing, unreadable (a directory), no movie or a damaged one: the decoder's reason goes to the log,
-    // and the one report is the driver's.
+    // Missing, unreadable (a directory) or refused by the decoder (whose tests own damaged movies): the
+    // decoder's reason goes to the log, and the one report is the driver's.
     const std::string directory = dir.File("folder.SMK");
     ASSERT_EQ(mkdir(directory.c_str(), 0700), 0);
-    std::vector<uint8_t> cut = MakeMovie(8, 8, 3);
-    cut.resize(0x70);
-    std::vector<uint8_t> scrambled = MakeMovie(8, 8, 3);
-    for (size_t i = 0x68; i < scrambled.size(); ++i)
-        scrambled[i] = static_cast<uint8_t>(i * 37);
     for (const std::string& path :
          {dir.File("missing.smk"), directory, dir.Write("junk.smk", "SMK2 but nothing else"),
-          dir.Write("cut.smk", cut), dir.Write("scrambled.smk", scrambled),
           dir.Write("text.smk", std::string(400, 'x'))})
     {
         errors.Clear();

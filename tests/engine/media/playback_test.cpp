@@ -262,9 +262,8 @@ TEST_F(WavePlayback, UnplayableDataIsAnInvalidFileAndEndsAtTheNextPass)
     } cases[] = {
         {garbage, CX_SOUND_MP3},
         {std::string("ID3\x03\0\0\0\0\x7F\x7F", 10) + garbage, CX_SOUND_MP3},
-        {Riff(Fmt(1, 1, RATE, 2, 16)), 0},
+        // One image the parser refuses; its tests own the reasons.
         {Riff(Fmt(1, 1, RATE, 2, 16) + Chunk("data", "abcd", 100000)), 0},
-        {Riff(Fmt(1, 1, RATE, 0, 16) + Chunk("data", "abcd")), 0},
         {"RIFF", CX_SOUND_FORMAT_HEADER},
         {Record(1, 1, RATE, 2, 16, false, "xx").substr(0, 19), CX_SOUND_FORMAT_HEADER},
     };
@@ -298,8 +297,6 @@ TEST_F(WavePlayback, DamagedFilesAreReportedOnceWhenLoadedAndPlayNothing)
         std::string bytes;
     } cases[] = {
         {"cut.wav", good.substr(0, 30)},
-        {"nodata.wav", Riff(Fmt(1, 1, RATE, 2, 16))},
-        {"long.wav", Riff(Fmt(1, 1, RATE, 2, 16) + Chunk("data", "abcd", 100000))},
         {"text.wav", "this is no wave at all, just words"},
         {"tag.mp3", std::string("ID3\x03\0\0\0\0\x7F\x7F", 10) + "short"},
     };
