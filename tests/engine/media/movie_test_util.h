@@ -86,6 +86,11 @@ inline std::vector<uint8_t> MakeMovie(int32_t w, int32_t h, int32_t frames, uint
     return file;
 }
 
+inline std::string Text(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // Whether the surface holds frame k of a w x h movie at (0, 0), in its own depth and format.
 inline bool Holds(CxDrawSurface& surface, int32_t w, int32_t h, int32_t k)
 {
