@@ -5,7 +5,12 @@
 
 #include "engine/core/log.h"
 #include "engine/frame/game_app.h"
+#include "engine/platform/message_box.h"
+#include "engine/platform/window.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -193,7 +198,6 @@ public:
     void OnDeactivate() override { m_Journal.Add("OnDeactivate"); }
 
     CTestRoom* Room(long id) const { return static_cast<CTestRoom*>(GetRoom(id)); }
-    void SetStyleBits(uint32_t bits) { m_nStyle |= bits; }
     void ClearStyleBits(uint32_t bits) { m_nStyle &= ~bits; }
     void SetStateBits(uint32_t bits) { m_nState |= bits; }
 
@@ -228,3 +232,35 @@ public:
             throw std::runtime_error("runaway modal loop");
     }
 };
+
+// Hands the mouse on to the display objects, as the display application does.
+class CMouseTestApp : public CModalTestApp
+{
+public:
+    using CModalTestApp::CModalTestApp;
+    void OnMouseMove(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMouseMove(keys, p); }
+    void OnLButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonDown(keys, p); }
+    void OnLButtonUp(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonUp(keys, p); }
+    void OnMButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMButtonDown(keys, p); }
+    void OnRButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnRButtonDown(keys, p); }
+};
+
+// Starts an application with its window focused and its first messages taken, as the input tests need it.
+inline void StartTestApp(CTestApp& app)
+{
+    unsetenv("RUMBO_MESSAGEBOX");
+    ASSERT_EQ(app.Init(), 0u);
+    app.Create();
+    FlushPlatformMessages();
+    CxInjectFocus(true);
+    for (int i = 0; i < 8; ++i)
+        app.PumpMessage();
+}
+
+inline void StopTestApp(CTestApp& app)
+{
+    app.PreDestroy();
+    app.Destroy();
+    app.ExitInstance();
+    SetErrorHandler(ShowErrorBox);
+}

@@ -21,6 +21,10 @@ public:
     std::string File(const std::string& name) const { return m_Path + "/" + name; }
     // Writes bytes to a file in the directory and returns its path.
     std::string Write(const std::string& name, const std::string& bytes) const;
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+    {
+        return Write(name, std::string(bytes.begin(), bytes.end()));
+    }
     static std::string Read(const std::string& path);
 
 private:

@@ -9,6 +9,7 @@
 #include "engine/platform/window.h"
 #include "tests/support/scoped_clock.h"
 #include "tests/support/test_app.h"
+#include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -195,14 +196,11 @@ TEST_F(RunCycleTest, MainLoopFunctionsAddedTwiceRunOncePerPassAndQuitEndsTheLoop
 
 TEST(AppStartup, OptionsSeedTheRandomNumbersAndMissingOrUnreadableFilesLeaveTheDefaults)
 {
-    char name[] = "/tmp/rumbo-app-test-XXXXXX";
-    const int fd = mkstemp(name);
-    ASSERT_GE(fd, 0);
-    const char text[] = "[Engine]\nRandomNumberSeed=1234\n[Engine.Debug]\nLogFile=0\nDebugLevel=2\n";
-    ASSERT_EQ(write(fd, text, sizeof(text) - 1), static_cast<ssize_t>(sizeof(text) - 1));
-    close(fd);
+    TempDir dir;
+    const std::string name =
+        dir.Write("seed.ini", "[Engine]\nRandomNumberSeed=1234\n[Engine.Debug]\nLogFile=0\nDebugLevel=2\n");
     AppDescription description = TestDescription("Rumbo Seed Test");
-    description.m_pszOptionFile = name;
+    description.m_pszOptionFile = name.c_str();
     int32_t first;
     {
         CxGameApp app(description);
@@ -215,7 +213,6 @@ TEST(AppStartup, OptionsSeedTheRandomNumbersAndMissingOrUnreadableFilesLeaveTheD
         CxGameApp app(description);
         EXPECT_EQ(Random(), first) << "the same seed gives the same numbers";
     }
-    unlink(name);
     AppDescription other = TestDescription("Rumbo Missing Options");
     other.m_pszOptionFile = "/nonexistent/folder/none.ini";
     CxGameApp missing(other);
@@ -224,16 +221,13 @@ TEST(AppStartup, OptionsSeedTheRandomNumbersAndMissingOrUnreadableFilesLeaveTheD
     missing.GetNumber("Engine.Game", "RoomStackSize", &value, 10);
     EXPECT_EQ(value, 10);
 
-    char folder[] = "/tmp/rumbo-app-folder-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    other.m_pszOptionFile = folder; // a directory cannot be read as a file
+    other.m_pszOptionFile = dir.Path().c_str(); // a directory cannot be read as a file
     SetErrorHandler(nullptr);
     {
         CxGameApp unreadable(other);
         EXPECT_EQ(unreadable.GetExitCode(), 0u);
     }
     SetErrorHandler(ShowErrorBox);
-    rmdir(folder);
 }
 
 TEST(AppStartup, SystemInfoOutsideTheTableIsZeroAndTheEntryPointNeedsAnApplication)

@@ -110,8 +110,6 @@ protected:
 };
 } // namespace
 
-// ---- channels ----
-
 TEST_F(EventTest, OnlyTheFrontEventRunsAndTheNextFollowsInTheNextPass)
 {
     LoggingListener listener(&m_Log, "L");
@@ -245,8 +243,6 @@ TEST_F(EventTest, DeletedOrRepostedEventLeavesItsChannel)
     EXPECT_TRUE(IsChannelEmpty(other));
 }
 
-// ---- flushing and destroying ----
-
 TEST_F(EventTest, FlushStopsTheRunningEventWithoutNotice)
 {
     LoggingListener listener(&m_Log, "L");
@@ -288,8 +284,6 @@ TEST_F(EventTest, AutoDeleteEventIsDeletedWhenDoneOrWhenItsChannelIsDestroyed)
     EXPECT_TRUE(m_Errors.Errors().empty());
 }
 
-// ---- listeners ----
-
 TEST_F(EventTest, ListenersHearInPriorityOrder)
 {
     LoggingListener first(&m_Log, "first");
@@ -326,8 +320,6 @@ TEST_F(EventTest, ListenersHearOnlyTheirChannelsOnceAndAConsumerHidesTheEventFro
     a.StopListening(m_nChannel);
     EXPECT_FALSE(a.IsListening(m_nChannel));
 }
-
-// ---- callbacks that change the world under the pump ----
 
 TEST_F(EventTest, ListenerMayDestroyTheChannelOfTheEvent)
 {

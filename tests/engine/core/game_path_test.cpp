@@ -82,8 +82,6 @@ TEST_F(GamePathTest, EqualRootsHaveNoTableAndResolveUnderThatPath)
     EXPECT_EQ(std::string(paths.Build("$GAMEPATH\\sub\\file.tga").c_str()), m_CD + "\\sub\\file.tga");
 }
 
-// ---- the installed-file table ----
-
 TEST_F(GamePathTest, TableHoldsEveryInstalledFileAndTheGlobalFunctionsUseIt)
 {
     CxGamePath paths;

@@ -226,8 +226,6 @@ TEST_F(GameLuaTest, PaintAndEraseSpritesAndRooms)
     s_pScriptSprite = nullptr;
 }
 
-// ---- C++ exceptions through scripts ------------------------------------------
-
 namespace {
 int s_nTroubleCalls = 0;
 

@@ -128,8 +128,6 @@ protected:
 };
 } // namespace
 
-// ---- the file format ----
-
 TEST_F(SequenceTest, EventsRunInFileOrderOnePerPass)
 {
     CxEventSequenceFile file;
@@ -238,8 +236,6 @@ TEST_F(SequenceTest, PauseResumeAndStopReachTheRunningEventAndAutoDeleteSequence
     EXPECT_FALSE(IsChannelValid(privateChannel)) << "the sequence and its channel are gone";
 }
 
-// ---- dynamic events ----
-
 TEST_F(SequenceTest, DynamicEventIsMadeWhenItStartsWithTheVariablesOfThatMoment)
 {
     CxInterpolator interpolator;
@@ -264,8 +260,6 @@ TEST_F(SequenceTest, DynamicEventPassesItsDataAndOneThatCannotBeMadeHoldsNothing
     EXPECT_NE(std::find(m_Listener.m_Data.begin(), m_Listener.m_Data.end(), 42u), m_Listener.m_Data.end());
     EXPECT_EQ(g_Log, (std::vector<std::string>{"start 42", "after"}));
 }
-
-// ---- nested sequences and files ----
 
 TEST_F(SequenceTest, NestedSequenceRunsWholeAndItsNameIsExpandedAndFoundThroughTheRoots)
 {
@@ -312,8 +306,6 @@ TEST_F(SequenceTest, LoadingAgainReplacesTheEvents)
     file.Load(path.c_str(), nullptr);
     EXPECT_EQ(file.GetCount(), 2);
 }
-
-// ---- bad input ----
 
 TEST_F(SequenceTest, FilesNamingThemselvesAreRefusedAndDeepNestingStops)
 {

@@ -49,8 +49,6 @@ class PausableTimer : public CxTimer
 };
 } // namespace
 
-// ---- stopwatch and count-down ----
-
 TEST_F(TimerTest, StoppedResetAndEndlessTimers)
 {
     CxTimer timer;
@@ -144,8 +142,6 @@ TEST_F(TimerTest, CountsAcrossTheWrapOfTheTickCountEvenWithAnEndOnTickZero)
     m_Clock.Set(3);
     EXPECT_TRUE(zero.HasExpired());
 }
-
-// ---- callback timers and the manager ----
 
 TEST_F(TimerTest, TimerFiresEveryIntervalThenOnceAtItsEndOrUntilStopped)
 {
@@ -275,8 +271,6 @@ TEST_F(TimerTest, ListenerMayDeleteItsOwnTimerOrALaterOneOfTheSamePass)
     EXPECT_EQ(first.m_Ticks.size(), 1u);
     EXPECT_TRUE(second.m_Ticks.empty());
 }
-
-// ---- main-loop hooks ----
 
 namespace {
 class CountingHook : public CxMainLoopHook

@@ -81,22 +81,14 @@ class DisplayAppTest : public testing::Test
 protected:
     void Start(const char* options = "")
     {
-        unsetenv("RUMBO_MESSAGEBOX");
         app = std::make_unique<CWindowJournalApp>(options);
-        ASSERT_EQ(app->Init(), 0u);
-        app->Create();
-        FlushPlatformMessages();
-        CxInjectFocus(true);
-        Pump();
+        StartTestApp(*app);
     }
     void TearDown() override
     {
         if (!app)
             return;
-        app->PreDestroy();
-        app->Destroy();
-        app->ExitInstance();
-        SetErrorHandler(ShowErrorBox);
+        StopTestApp(*app);
     }
     void Pump()
     {
@@ -143,75 +135,6 @@ TEST_F(DisplayAppTest, KeysGoToTheFocusHolder)
     Pump();
     EXPECT_EQ(sprite.m_Keys, std::vector<uint32_t>{CX_KEY_F1});
 }
-
-namespace {
-struct WindowRectCase
-{
-    int32_t width;
-    int32_t height;
-};
-
-class DisplayAppWindowRect : public DisplayAppTest, public testing::WithParamInterface<WindowRectCase>
-{
-};
-
-TEST_P(DisplayAppWindowRect, ResizingAWindowMakesTheScreenAgainAtTheNewSizeAndRepaints)
-{
-    const WindowRectCase& c = GetParam();
-    Start();
-    ST_PICTURE picture;
-    Pump();
-    app->m_Journal.Clear();
-    app->SetAppWindowRect(CxRect(30, 40, 30 + c.width - 1, 40 + c.height - 1));
-    EXPECT_EQ(app->m_Journal.Count("DestroyAppWindow"), 0u) << "a window is only moved and sized";
-    EXPECT_EQ(app->GetClientWidth(), c.width);
-    EXPECT_EQ(app->GetClientHeight(), c.height);
-    ASSERT_NE(app->GetScreen(), nullptr);
-    CxDrawSurface* screen = app->GetScreen()->GetDrawSurface();
-    EXPECT_EQ(screen->GetWidth(), c.width);
-    EXPECT_EQ(screen->GetHeight(), c.height);
-    EXPECT_EQ(CxDisplayObject::GetRoot()->GetSize(), CxSize(c.width, c.height));
-    // Painted at once into the new surface, without waiting for a pass.
-    EXPECT_EQ(screen->GetPixel(305, 205), 0x1234u);
-    EXPECT_EQ(screen->GetPixel(5, 5), 0x0042u);
-    if (c.width > 640)
-    {
-        EXPECT_EQ(screen->GetPixel(c.width - 1, c.height - 1), 0u) << "nothing lies beyond the background";
-    }
-    picture.sprite.MoveTo(310, 210);
-    Pump();
-    EXPECT_EQ(screen->GetPixel(315, 215), 0x1234u) << "later passes draw into the new surface";
-}
-
-INSTANTIATE_TEST_SUITE_P(Sizes, DisplayAppWindowRect,
-                         testing::Values(WindowRectCase{800, 600}, WindowRectCase{400, 300},
-                                         WindowRectCase{640, 480}));
-
-TEST_F(DisplayAppTest, WindowRectInFullScreenMakesScreenAndWindowAgain)
-{
-    Start();
-    ST_PICTURE picture;
-    Pump();
-    // As the full-screen screen leaves it (the dummy display has no full screen).
-    app->SetStateBits(STATE_DIRECTDRAW_SCREEN);
-    const int32_t hidden = GetCursorHideCount();
-    app->m_Journal.Clear();
-    app->SetAppWindowRect(CxRect(0, 0, 799, 599));
-    std::vector<std::string> steps;
-    for (const std::string& entry : app->m_Journal.Entries())
-        if (entry.find("Screen") != std::string::npos || entry.find("AppWindow") != std::string::npos)
-            steps.push_back(entry);
-    // Making a window gives up any old one first, hence the second DestroyAppWindow.
-    EXPECT_EQ(steps, (std::vector<std::string>{"DestroyScreen", "DestroyAppWindow", "CreateAppWindow",
-                                               "DestroyAppWindow", "CreateScreen 800x600"}));
-    EXPECT_TRUE(HasPlatformWindow());
-    EXPECT_TRUE(IsPlatformWindowShown());
-    ASSERT_NE(app->GetScreen(), nullptr);
-    EXPECT_EQ(app->GetScreen()->GetDrawSurface()->GetWidth(), 800);
-    EXPECT_EQ(app->GetScreen()->GetDrawSurface()->GetPixel(305, 205), 0x1234u);
-    EXPECT_EQ(GetCursorHideCount(), hidden) << "the cursor is shown again";
-}
-} // namespace
 
 namespace {
 class DisplayAppFont : public testing::Test

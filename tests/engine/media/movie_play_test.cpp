@@ -26,37 +26,13 @@
 using namespace movie_test;
 
 namespace {
-class CEndCounter : public CxMovieListener
-{
-public:
-    void OnMovieEnd(CxMovie*) override { ++m_nCalls; }
-    int m_nCalls = 0;
-};
-
-// Mouse buttons go on to the display objects, as in the display
-// application.
-class CMovieTestApp : public CModalTestApp
-{
-public:
-    using CModalTestApp::CModalTestApp;
-    void OnLButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonDown(keys, p); }
-    void OnMButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMButtonDown(keys, p); }
-    void OnRButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnRButtonDown(keys, p); }
-};
-
 class MoviePlayTest : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
-        app = std::make_unique<CMovieTestApp>(("[Startup]\nInstallPath=" + dir.Path() + "\n").c_str());
-        ASSERT_EQ(app->Init(), 0u);
-        app->Create();
-        FlushPlatformMessages();
-        CxInjectFocus(true);
-        for (int i = 0; i < 8; ++i)
-            app->PumpMessage();
+        app = std::make_unique<CMouseTestApp>(("[Startup]\nInstallPath=" + dir.Path() + "\n").c_str());
+        StartTestApp(*app);
         app->m_nPassLimit = app->m_nPasses + 2000;
         // Every pass of the loop is 10 ms of movie time.
         app->m_OnPass = [this] {
@@ -67,15 +43,8 @@ protected:
     }
     void TearDown() override
     {
-        app->PreDestroy();
-        app->Destroy();
-        app->ExitInstance();
+        StopTestApp(*app);
         app.reset();
-        SetErrorHandler(ShowErrorBox);
-    }
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        return dir.Write(name, Text(bytes));
     }
     CxMovie* FirstMovie() const
     {
@@ -84,7 +53,7 @@ protected:
 
     TempDir dir;
     ScopedManualClock clock{10000};
-    std::unique_ptr<CMovieTestApp> app;
+    std::unique_ptr<CMouseTestApp> app;
     std::function<void()> m_OnPass;
 };
 } // namespace
@@ -93,7 +62,7 @@ TEST_F(MoviePlayTest, SkippableBlockingMovieEndsOnTheFirstKeyOrMouseButton)
 {
     const int32_t w = 16, h = 16, frames = 40;
     CxMovie movie;
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
     movie.Create(100, 100, w, h);
     CEndCounter listener;
     movie.SetEndListener(&listener);
@@ -135,7 +104,7 @@ TEST_F(MoviePlayTest, StoppingABlockingMovieEndsItsLoop)
 {
     CxMovie movie;
     movie.SetSkippable(false);
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(16, 16, 40)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(16, 16, 40)).c_str()), CX_ERR_NONE);
     movie.Create(0, 0, 16, 16);
     CEndCounter listener;
     movie.SetEndListener(&listener);
@@ -155,7 +124,7 @@ TEST_F(MoviePlayTest, UnskippableBlockingMoviePlaysEveryFrameToItsEnd)
     const int32_t w = 16, h = 12, frames = 8;
     CxMovie movie;
     movie.SetSkippable(false);
-    ASSERT_EQ(movie.Open(Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
+    ASSERT_EQ(movie.Open(dir.Write("clip.smk", MakeMovie(w, h, frames)).c_str()), CX_ERR_NONE);
     // The application's 16-bit format is the movie's.
     EXPECT_EQ(movie.GetImage()->GetDepth(), 16);
     EXPECT_EQ(movie.GetImage()->GetPixelFormat(), CxDrawSurface::GetDefaultFormat16());
@@ -198,7 +167,7 @@ TEST_F(MoviePlayTest, UnskippableBlockingMoviePlaysEveryFrameToItsEnd)
 TEST_F(MoviePlayTest, PlayMovieShowsTheMovieInFrontOfEverythingCentredOrAtItsPosition)
 {
     const int32_t w = 32, h = 20;
-    const std::string path = Write("intro.smk", MakeMovie(w, h, 4));
+    const std::string path = dir.Write("intro.smk", MakeMovie(w, h, 4));
     CxSprite front;
     front.Create(0, 0, 640, 480);
     front.SetDepth(0);
@@ -228,8 +197,6 @@ TEST_F(MoviePlayTest, PlayMovieShowsTheMovieInFrontOfEverythingCentredOrAtItsPos
     front.Destroy();
 }
 
-// ---- The sequence command ----------------------------------------------------
-
 namespace {
 // Records the numbers of the "Notify" lines with the pass they arrived in.
 class CNoticeListener : public CxEventListener
@@ -256,7 +223,7 @@ protected:
         MoviePlayTest::SetUp();
         CreateChannel(&channel);
         listener.Listen(channel);
-        dir.Write("clip.smk", Text(MakeMovie(W, H, FRAMES)));
+        dir.Write("clip.smk", MakeMovie(W, H, FRAMES));
     }
     void TearDown() override
     {
@@ -366,8 +333,6 @@ TEST_F(MovieCommandTest, MissingMovieLetsTheSequenceGoOn)
     EXPECT_EQ(errors.Errors().size(), 1u);
 }
 
-// ---- Sound -------------------------------------------------------------------
-
 using namespace playback_test;
 
 namespace {
@@ -392,13 +357,13 @@ protected:
     std::string MovieWithTone(double frequency, int32_t frames)
     {
         const ST_SMK_AUDIO audio = Tone(frequency, frames);
-        return m_Dir.Write("tone.smk", Text(MakeMovie(8, 8, frames, 10, {audio})));
+        return m_Dir.Write("tone.smk", MakeMovie(8, 8, frames, 10, {audio}));
     }
     // Track 0 holds tone A and track 1 tone B.
     std::string MovieWithTwoTracks(int32_t frames)
     {
         return m_Dir.Write("tracks.smk",
-                           Text(MakeMovie(8, 8, frames, 10, {Tone(TONE_A, frames), Tone(TONE_B, frames)})));
+                           MakeMovie(8, 8, frames, 10, {Tone(TONE_A, frames), Tone(TONE_B, frames)}));
     }
 };
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/graphics/draw_surface.h"
+#include "engine/media/movie.h"
 #include "tests/support/test_support.h"
 #include "tools/smk/smk_encoder.h"
 
@@ -15,6 +16,19 @@
 #include <vector>
 
 namespace movie_test {
+// Counts the ends a movie reports, and remembers the movie.
+class CEndCounter : public CxMovieListener
+{
+public:
+    void OnMovieEnd(CxMovie* movie) override
+    {
+        ++m_nCalls;
+        m_pMovie = movie;
+    }
+    int m_nCalls = 0;
+    CxMovie* m_pMovie = nullptr;
+};
+
 inline std::vector<uint8_t> SixBitPalette()
 {
     std::vector<uint8_t> palette(768);

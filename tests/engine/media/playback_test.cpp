@@ -47,22 +47,6 @@ TEST_F(SoundPlayback, QueuedLinesPlayOneAfterAnotherInOrder)
         EXPECT_NEAR(static_cast<double>(run.windows), LINE_FRAMES / 256.0, 1.0);
 }
 
-TEST_F(SoundPlayback, LibraryLoopsPlayTheRepeatsInTheMixer)
-{
-    s_nCallbacks = 0;
-    CxWave* wave = MakeWave(TONE_C, LINE_FRAMES);
-    wave->SetRepeatCount(2);
-    wave->SetPlayFlags(CX_SOUND_LIBRARY_LOOP);
-    wave->SetCallback(CountCallback);
-    wave->Play();
-    EXPECT_EQ(wave->GetSampleLoopCount(), 2);
-    ASSERT_TRUE(PlayOut());
-    EXPECT_EQ(s_nCallbacks, 1);
-    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_C});
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_NEAR(static_cast<double>(runs[0].windows), 2 * LINE_FRAMES / 256.0, 1.0);
-}
-
 // The mixer tests hear the levels applied; here the sound and master volumes (0-127) become those levels.
 TEST_F(SoundPlayback, VolumesBecomeTheMixerLevels)
 {
@@ -120,19 +104,6 @@ TEST_F(SoundPlayback, ExclusiveSoundPausesItsGroupAndResumesItAfter)
     EXPECT_EQ(Frequencies(others), (std::vector<double>{TONE_C, TONE_B, TONE_C}));
 }
 
-TEST_F(SoundPlayback, PlaybackRateOverrideChangesThePitch)
-{
-    CxWave* wave = MakeWave(TONE_A, LINE_FRAMES);
-    wave->SetPlaybackRate(2 * RATE);
-    wave->Play();
-    EXPECT_EQ(wave->GetPlaybackRate(), static_cast<int32_t>(2 * RATE));
-    ASSERT_TRUE(PlayOut());
-    EXPECT_EQ(wave->GetPlaybackRate(), 0);
-    const std::vector<ToneRun> runs = Runs(Finish(), 2, 0, RATE, {TONE_A, TONE_B});
-    ASSERT_EQ(Frequencies(runs), (std::vector<double>{TONE_B}));
-    EXPECT_NEAR(static_cast<double>(runs[0].windows), LINE_FRAMES / 512.0, 2.0);
-}
-
 TEST_F(SoundPlayback, PlayWaveFileQueuesAFireAndForgetWave)
 {
     const std::string path =
@@ -181,26 +152,6 @@ ToneRun HeardTone(const std::vector<int16_t>& samples, const std::vector<double>
     const std::vector<ToneRun> runs = Runs(samples, 2, 0, RATE, candidates);
     EXPECT_EQ(runs.size(), 1u) << testing::PrintToString(Frequencies(runs));
     return runs.empty() ? ToneRun{0, 0} : runs[0];
-}
-
-// A wave-format record: tag, channels, rate, bytes per second, block alignment,
-// then (unless short) bits and the extra-size field with extra bytes.
-std::string Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
-                   bool shortForm, const std::string& extra = "")
-{
-    std::string out;
-    Put16(out, tag);
-    Put16(out, channels);
-    Put32(out, rate);
-    Put32(out, rate * blockAlign);
-    Put16(out, blockAlign);
-    if (!shortForm)
-    {
-        Put16(out, bits);
-        Put16(out, static_cast<uint32_t>(extra.size()));
-        out += extra;
-    }
-    return out;
 }
 
 bool HaveLame()
@@ -311,9 +262,8 @@ TEST_F(WavePlayback, UnplayableDataIsAnInvalidFileAndEndsAtTheNextPass)
     } cases[] = {
         {garbage, CX_SOUND_MP3},
         {std::string("ID3\x03\0\0\0\0\x7F\x7F", 10) + garbage, CX_SOUND_MP3},
-        {Riff(Fmt(1, 1, RATE, 2, 16)), 0},
+        // One image the parser refuses; its tests own the reasons.
         {Riff(Fmt(1, 1, RATE, 2, 16) + Chunk("data", "abcd", 100000)), 0},
-        {Riff(Fmt(1, 1, RATE, 0, 16) + Chunk("data", "abcd")), 0},
         {"RIFF", CX_SOUND_FORMAT_HEADER},
         {Record(1, 1, RATE, 2, 16, false, "xx").substr(0, 19), CX_SOUND_FORMAT_HEADER},
     };
@@ -347,8 +297,6 @@ TEST_F(WavePlayback, DamagedFilesAreReportedOnceWhenLoadedAndPlayNothing)
         std::string bytes;
     } cases[] = {
         {"cut.wav", good.substr(0, 30)},
-        {"nodata.wav", Riff(Fmt(1, 1, RATE, 2, 16))},
-        {"long.wav", Riff(Fmt(1, 1, RATE, 2, 16) + Chunk("data", "abcd", 100000))},
         {"text.wav", "this is no wave at all, just words"},
         {"tag.mp3", std::string("ID3\x03\0\0\0\0\x7F\x7F", 10) + "short"},
     };

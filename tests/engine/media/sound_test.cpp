@@ -392,8 +392,6 @@ TEST_F(SoundSystem, PurgedDataComesBackWhenPlayed)
     SetMainOptions(nullptr);
 }
 
-// ---- The sound events of a sequence ------------------------------------------
-
 TEST_F(SoundSystem, PlayEventWaitsForItsSoundAndStartEventDoesNot)
 {
     ScriptedSound* held = MakeLoose("held", 0);

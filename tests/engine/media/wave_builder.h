@@ -31,18 +31,30 @@ inline std::string Chunk(const char* id, const std::string& body, int32_t sizeOv
     return out;
 }
 
-inline std::string Fmt(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
-                       const std::string& extra = "")
+// A wave-format record: tag, channels, rate, bytes per second, block alignment,
+// then (unless short) bits and the extra-size field with the extra bytes.
+inline std::string Record(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits,
+                          bool shortForm = false, const std::string& extra = "")
 {
-    std::string body;
-    Put16(body, tag);
-    Put16(body, channels);
-    Put32(body, rate);
-    Put32(body, rate * blockAlign);
-    Put16(body, blockAlign);
-    Put16(body, bits);
-    body += extra;
-    return Chunk("fmt ", body);
+    std::string out;
+    Put16(out, tag);
+    Put16(out, channels);
+    Put32(out, rate);
+    Put32(out, rate * blockAlign);
+    Put16(out, blockAlign);
+    if (!shortForm)
+    {
+        Put16(out, bits);
+        Put16(out, static_cast<uint32_t>(extra.size()));
+        out += extra;
+    }
+    return out;
+}
+
+// The 16-byte format chunk of a wave image: the record up to its bits.
+inline std::string Fmt(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t blockAlign, uint16_t bits)
+{
+    return Chunk("fmt ", Record(tag, channels, rate, blockAlign, bits).substr(0, 16));
 }
 
 inline std::string Riff(const std::string& chunks)

@@ -214,8 +214,6 @@ TEST(AdpcmInterop, SoxAndWeDecodeEachOthersFilesAlike)
     ExpectPrefixOf(mine, ReadSamples16(Info(decoded).pData, Info(decoded).nDataLength));
 }
 
-// ---- Editing ------------------------------------------------------------------
-
 TEST(WaveData, ReverseKeepsChannelsTogetherInEveryWidth)
 {
     CxWave stereo;

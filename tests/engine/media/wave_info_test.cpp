@@ -140,7 +140,7 @@ TEST(Mp3Header, ReadsSampleRateOfFirstFrame)
 TEST(FormatRecord, ShortAndLongFormsNeedChannelsAlignmentAndTheirWholeSize)
 {
     // Tag 0: the 14-byte form.
-    std::string shortForm = std::string("\0\0\x01\0\x22\x56\0\0\x44\xAC\0\0\x02\0", 14) + "samples";
+    std::string shortForm = Record(0, 1, 22050, 2, 16, true) + "samples";
     ST_FORMAT_RECORD record;
     ASSERT_EQ(ParseFormatRecord(Bytes(shortForm), static_cast<uint32_t>(shortForm.size()), &record),
               CX_ERR_NONE);
@@ -150,13 +150,7 @@ TEST(FormatRecord, ShortAndLongFormsNeedChannelsAlignmentAndTheirWholeSize)
     EXPECT_EQ(record.nBlockAlign, 2);
     EXPECT_EQ(ParseFormatRecord(Bytes(shortForm), 13, &record), CX_ERR_INVALID_FILE_TYPE);
     // Other tags: 18 bytes plus the extra bytes the record counts.
-    std::string longForm;
-    for (uint32_t v : {0x11u, 2u})
-        Put16(longForm, v);
-    Put32(longForm, 11025);
-    Put32(longForm, 11025);
-    for (uint32_t v : {512u, 4u, 2u, 1017u})
-        Put16(longForm, v);
+    const std::string longForm = Record(0x11, 2, 11025, 512, 4, false, "\xF9\x03");
     ASSERT_EQ(ParseFormatRecord(Bytes(longForm), static_cast<uint32_t>(longForm.size()), &record),
               CX_ERR_NONE);
     EXPECT_EQ(record.nSize, 20u);

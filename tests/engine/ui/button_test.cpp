@@ -11,8 +11,6 @@
 
 using Notes = std::vector<std::string>;
 
-// ---- States and notifications without input ------------------------------------
-
 TEST(Button, StatesOutOfRangeOrWithoutAParentAreHarmless)
 {
     CxDisplayObject::DestroyRoot();
@@ -45,8 +43,6 @@ TEST(Button, StatesOutOfRangeOrWithoutAParentAreHarmless)
     }
     CxDisplayObject::DestroyRoot();
 }
-
-// ---- Push button input -----------------------------------------------------
 
 // A push button of 40 x 20 at (x, y) of the panel at (100, 100), and the
 // mouse input of a script: "m" moves, "p" presses, "r" releases at screen
@@ -188,8 +184,6 @@ TEST_F(ButtonAppTest, HidingAHoveredButtonReleasesTheMouse)
     EXPECT_FALSE(button.IsShown());
 }
 
-// ---- Radio buttons and groups ------------------------------------------------
-
 TEST_F(ButtonAppTest, SelectedRadioButtonKeepsItsSelectionAcrossDisabling)
 {
     CxRadioButton radio;
@@ -264,8 +258,6 @@ TEST_F(ButtonAppTest, SelectingARadioButtonDeselectsTheOtherInItsGroupWhichSwitc
     EXPECT_EQ(group.GetSelected(), &b) << "the selection comes back";
     EXPECT_EQ(push.GetState(), BUTTON_STATE_DOWN);
 }
-
-// ---- Buttons inside a modal dialog -------------------------------------------
 
 namespace {
 // A dialog that records its buttons' notifications and ends on a click.

@@ -1,6 +1,6 @@
-// Shared pieces of the button tests: an application whose mouse input goes
-// through the display objects' dispatch, a panel that records the
-// notifications reaching it, and a five-frame button picture.
+// Shared pieces of the button tests: a panel that records the notifications
+// reaching it, a five-frame button picture, and a fixture driving them with
+// synthetic mouse input.
 #pragma once
 
 #include "engine/graphics/draw_surface.h"
@@ -15,16 +15,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// The test application records mouse input only; this one also hands it to
-// the display tree, as the display application does.
-class CButtonTestApp : public CTestApp
-{
-public:
-    void OnMouseMove(uint32_t keys, const CxPoint& p) override { CxGameApp::OnMouseMove(keys, p); }
-    void OnLButtonDown(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonDown(keys, p); }
-    void OnLButtonUp(uint32_t keys, const CxPoint& p) override { CxGameApp::OnLButtonUp(keys, p); }
-};
 
 // A container that records the notifications bubbling through it as
 // "name:code", naming the senders it was told about.
@@ -65,23 +55,15 @@ class ButtonAppTest : public testing::Test
 protected:
     void SetUp() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
-        app = std::make_unique<CButtonTestApp>();
-        ASSERT_EQ(app->Init(), 0u);
-        app->Create();
-        FlushPlatformMessages();
-        CxInjectFocus(true);
-        Pump();
+        app = std::make_unique<CMouseTestApp>();
+        StartTestApp(*app);
         panel.Create(100, 100, 200, 100);
         panel.MoveTo(100, 100);
     }
     void TearDown() override
     {
         panel.Destroy();
-        app->PreDestroy();
-        app->Destroy();
-        app->ExitInstance();
-        SetErrorHandler(ShowErrorBox);
+        StopTestApp(*app);
     }
     void Pump()
     {
@@ -113,6 +95,6 @@ protected:
         panel.Name(&button, name);
     }
 
-    std::unique_ptr<CButtonTestApp> app;
+    std::unique_ptr<CMouseTestApp> app;
     CNotifyPanel panel;
 };

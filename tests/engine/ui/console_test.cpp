@@ -37,7 +37,7 @@ std::string RowsWith(CxDrawSurface& s, uint32_t value)
 }
 } // namespace
 
-TEST(ConsoleLines, PiecesJoinUntilALineFeed)
+TEST(ConsoleLines, PiecesJoinUntilALineFeedAndOnlyTheNewestAreKept)
 {
     CxConsoleText console;
     console.AddText("speed ");
@@ -51,17 +51,12 @@ TEST(ConsoleLines, PiecesJoinUntilALineFeed)
     console.AddText("\n\n");
     ASSERT_EQ(4u, console.GetLineCount());
     EXPECT_STREQ("", console.GetLine(3));
-}
-
-TEST(ConsoleLines, KeepsOnlyTheNewestLines)
-{
-    CxConsoleText console(3);
-    console.AddText("1\n2\n3\n4\n5");
-    ASSERT_EQ(3u, console.GetLineCount());
-    EXPECT_STREQ("3", console.GetLine(0));
-    EXPECT_STREQ("5", console.GetLine(2));
-    console.Clear();
-    EXPECT_EQ(0u, console.GetLineCount());
+    // A console of three lines keeps the newest.
+    CxConsoleText newest(3);
+    newest.AddText("1\n2\n3\n4\n5");
+    ASSERT_EQ(3u, newest.GetLineCount());
+    EXPECT_STREQ("3", newest.GetLine(0));
+    EXPECT_STREQ("5", newest.GetLine(2));
 }
 
 TEST_F(ConsoleDrawing, InputAtTheBottomAndNewestOutputAboveIt)

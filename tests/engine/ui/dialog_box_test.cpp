@@ -56,14 +56,8 @@ class DialogBoxTest : public testing::Test
 protected:
     void SetUp() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
         app = std::make_unique<CDialogTestApp>();
-        ASSERT_EQ(app->Init(), 0u);
-        app->Create();
-        FlushPlatformMessages();
-        CxInjectFocus(true);
-        for (int i = 0; i < 8; ++i)
-            app->PumpMessage();
+        StartTestApp(*app);
         // A runaway modal loop ends through the application's pass limit.
         app->m_nPassLimit = app->m_nPasses + 500;
         dialog.Create(100, 100, 200, 100);
@@ -71,10 +65,7 @@ protected:
     void TearDown() override
     {
         dialog.Destroy();
-        app->PreDestroy();
-        app->Destroy();
-        app->ExitInstance();
-        SetErrorHandler(ShowErrorBox);
+        StopTestApp(*app);
     }
     // Passes run since the call, for callbacks that act on a given pass.
     int PassesSince(int start) const { return app->m_nPasses - start; }
@@ -93,8 +84,6 @@ TEST(DialogBox, WithoutAnApplicationDoModalFailsAtOnce)
     // The failure is not kept: the dialog can still run under an application.
     EXPECT_EQ(box.GetError(), CX_ERR_NONE);
 }
-
-// ---- Ending the loop -------------------------------------------------------
 
 // What happens on a pass of the loop (counted from 1), and how the loop ends.
 struct EndCase
@@ -154,14 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [](CxDialogBox&, int pass) {
                     pass % 2 == 0 ? (void)ReportError(CX_ERR_FILE_READ, "report") : void();
                 },
-                6, 6, false, 3},
-        EndCase{"two errors",
-                [](CxDialogBox& d, int pass) {
-                    pass <= 2    ? (void)ReportError(CX_ERR_FILE_READ, "report")
-                    : pass == 10 ? d.EndDialog()
-                                 : void();
-                },
-                10, 10, false, 2}));
+                6, 6, false, 3}));
 
 TEST_F(DialogBoxTest, KeysReachTheDialogWhichMayRunAgainAfterEnding)
 {
@@ -183,8 +165,6 @@ TEST_F(DialogBoxTest, KeysReachTheDialogWhichMayRunAgainAfterEnding)
     EXPECT_EQ(PassesSince(start), 2);
     EXPECT_FALSE(app->IsQuitting());
 }
-
-// ---- Focus, capture and pending messages -----------------------------------
 
 // Who holds the focus and the mouse before the dialog runs, what happens
 // while it runs, and who holds them after.
@@ -285,8 +265,6 @@ TEST_F(DialogBoxTest, PendingPaintRequestsAreDroppedAndOtherMessagesKept)
     EXPECT_EQ(app->m_nPaints, paints);
     EXPECT_EQ(app->m_UserMessages, (std::vector<uint64_t>{7, 8}));
 }
-
-// ---- Nested dialogs --------------------------------------------------------
 
 TEST_F(DialogBoxTest, InnerDialogEndsAloneAndGivesFocusBackToTheOuter)
 {
