@@ -84,10 +84,7 @@ public:
     int plays = 0;
 };
 
-class LipTest : public SpriteWorldTest
-{
-protected:
-};
+using LipTest = SpriteWorldTest;
 } // namespace
 
 TEST(LipAnalysis, LoudnessBecomesMouthFrames)
@@ -124,11 +121,11 @@ TEST(LipAnalysis, WindowsOfATenthOfASecondAndDegenerateSounds)
     EXPECT_EQ(Analyse(Pcm16Wave(std::vector<int16_t>(45202, 1000), 1, RATE), 4, 0, &window).size(), 21u);
     EXPECT_EQ(window, 2205u);
     // Shorter than a window: one entry, 0.
-    EXPECT_EQ((Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, RATE), 4)), std::vector<int>{0});
+    EXPECT_EQ(Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, RATE), 4), std::vector<int>{0});
     // A rate below 10: no windows at all, the sound still plays.
-    EXPECT_TRUE((Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, 5), 4)).empty());
-    EXPECT_TRUE((Analyse("ID3 not a wave", 4, CX_SOUND_MP3)).empty());
-    EXPECT_TRUE((Analyse("garbage", 4)).empty());
+    EXPECT_TRUE(Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, 5), 4).empty());
+    EXPECT_TRUE(Analyse("ID3 not a wave", 4, CX_SOUND_MP3).empty());
+    EXPECT_TRUE(Analyse("garbage", 4).empty());
 }
 
 // 8-bit, stereo and IMA ADPCM copies made by another program give the same
@@ -141,13 +138,13 @@ TEST(LipAnalysis, OtherFormatsOfOneLineGiveTheSameMouth)
     const std::vector<double> levels = {0, 500, 3000, 9000, 20000, 30000, 12000, 0, 6000, 15000, 25000, 1000};
     const std::string mono = Pcm16Wave(Line(levels), 1, RATE);
     const std::string path = dir.Write("line.wav", mono);
-    const std::vector<int> reference = (Analyse(mono, 5));
+    const std::vector<int> reference = Analyse(mono, 5);
     for (const char* options : {"-b 8 -e unsigned-integer", "-c 2", "-e ima-adpcm"})
     {
         const std::string out = dir.File("copy.wav");
         const std::string command = "sox " + path + " " + options + " " + out + " 2>/dev/null";
         ASSERT_EQ(system(command.c_str()), 0) << command;
-        const std::vector<int> frames = (Analyse(TempDir::Read(out), 5));
+        const std::vector<int> frames = Analyse(TempDir::Read(out), 5);
         ASSERT_GE(frames.size(), reference.size() - 1) << options;
         for (size_t i = 0; i + 1 < reference.size(); ++i)
             EXPECT_LE(std::abs(frames[i] - reference[i]), 1) << options << " window " << i;
