@@ -71,7 +71,6 @@ TEST_F(RumboTownAppTest, StartUpRegistersCursorsReadsOptionsAndEntersTheTown)
     EXPECT_EQ(app.m_nStartErrors, 0u);
     EXPECT_EQ(app.GetStopOnHud(), 1);
     EXPECT_EQ(app.GetCheatKeys(), 1);
-    EXPECT_EQ(app.GetCurrentProfile(), 0);
     EXPECT_EQ(GetCursorShape(), RUMBO_CURSOR_ARROW);
     EXPECT_NE(GetCurrentCursorImage(), nullptr);
     SetCursorShape(RUMBO_CURSOR_TARGET);
@@ -81,7 +80,6 @@ TEST_F(RumboTownAppTest, StartUpRegistersCursorsReadsOptionsAndEntersTheTown)
     EXPECT_NE(app.GetRoom(RUMBO_ROOM_LOGIN), nullptr);
     EXPECT_NE(app.GetRoom(RUMBO_ROOM_PRINTING), nullptr);
     EXPECT_EQ(app.GetRoom(3), nullptr);
-    EXPECT_EQ(app.CreateRoom(3), nullptr);
     app.OnIdle();
     EXPECT_EQ(app.GetCurRoomID(), RUMBO_ROOM_TOWN);
     EXPECT_NE(dynamic_cast<CTown*>(app.GetCurRoom()), nullptr);
