@@ -16,7 +16,6 @@
 #include <vector>
 
 namespace {
-class CIdleRoom;
 struct FadeRecord
 {
     std::string file;
@@ -99,7 +98,17 @@ protected:
         }
     }
 
+    // Enters room 0 and starts its idle prompts at start.
+    CIdleRoom* StartPrompts()
+    {
+        Enter(0);
+        start = clock.GetTicks();
+        app.Room(0)->StartIdlePrompts();
+        return app.Room(0);
+    }
+
     ScopedManualClock clock{1000};
+    uint32_t start = 0;
     CBaseWindowApp app;
     PFN_PLAY_FADE previousFade = nullptr;
 };
@@ -167,10 +176,7 @@ TEST_F(BaseWindowTest, TheRoomOwnsAChannelOnlyWhileCurrent)
 
 TEST_F(BaseWindowTest, IdlePromptsComeEveryIntervalUpToLevelThree)
 {
-    Enter(0);
-    CIdleRoom* room = app.Room(0);
-    const uint32_t start = clock.GetTicks();
-    room->StartIdlePrompts();
+    CIdleRoom* room = StartPrompts();
     RunUntil(start + 100000);
     ASSERT_EQ(room->m_Prompts.size(), 3u) << "never a fourth prompt";
     for (int32_t i = 0; i < 3; ++i)
@@ -191,10 +197,7 @@ TEST_F(BaseWindowTest, IdlePromptsComeEveryIntervalUpToLevelThree)
 
 TEST_F(BaseWindowTest, InputDelaysThePromptWithoutLoweringTheLevel)
 {
-    Enter(0);
-    CIdleRoom* room = app.Room(0);
-    const uint32_t start = clock.GetTicks();
-    room->StartIdlePrompts();
+    CIdleRoom* room = StartPrompts();
     RunUntil(start + 15000);
     room->OnMouseMove(0, CxPoint(5, 5));
     RunUntil(start + 34900);
@@ -224,10 +227,7 @@ TEST_F(BaseWindowTest, InputDelaysThePromptWithoutLoweringTheLevel)
 
 TEST_F(BaseWindowTest, APausedRoomHoldsItsIdleCountdown)
 {
-    Enter(0);
-    CIdleRoom* room = app.Room(0);
-    const uint32_t start = clock.GetTicks();
-    room->StartIdlePrompts();
+    CIdleRoom* room = StartPrompts();
     RunUntil(start + 10000);
     room->AddPause();
     RunUntil(start + 50000);
@@ -249,8 +249,6 @@ TEST_F(BaseWindowTest, APausedRoomHoldsItsIdleCountdown)
 }
 
 namespace {
-// A question that answers yes on the second pass of its modal loop and
-// records the room's pause count while it is open.
 // What the question saw of the room while it was open.
 struct QuestionSeen
 {

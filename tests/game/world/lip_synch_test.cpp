@@ -87,6 +87,21 @@ public:
 class LipTest : public SpriteWorldTest
 {
 protected:
+    // A baker of three states: a mouth of 3 frames at (5, 6), a grin of 5
+    // frames without the pixel mask, and no mouth.
+    std::string WriteBaker()
+    {
+        WriteImage("body.bmp", 20, 30);
+        WriteImage("mouth.bmp", 30, 8);
+        WriteImage("grin.bmp", 40, 6);
+        m_Dir.Write("grin.ini", "[State000]\nFileName=$GAMEPATH\\grin.bmp\nNumFrames=5\n");
+        return m_Dir.Write("baker.ini",
+                           "[QexSprite]\nName=Baker\nNumStates=3\nEventTypeName=Baker\n"
+                           "[State000]\nFileName=$GAMEPATH\\body.bmp\nLips=$GAMEPATH\\mouth.bmp\nLipFrames="
+                           "3\nLipPosition=5, 6\n"
+                           "[State001]\nFileName=$GAMEPATH\\body.bmp\nLips=$GAMEPATH\\grin.ini\nLipMask=0\n"
+                           "[State002]\nFileName=$GAMEPATH\\body.bmp\n");
+    }
 };
 } // namespace
 
@@ -124,11 +139,11 @@ TEST(LipAnalysis, WindowsOfATenthOfASecondAndDegenerateSounds)
     EXPECT_EQ(Analyse(Pcm16Wave(std::vector<int16_t>(45202, 1000), 1, RATE), 4, 0, &window).size(), 21u);
     EXPECT_EQ(window, 2205u);
     // Shorter than a window: one entry, 0.
-    EXPECT_EQ((Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, RATE), 4)), std::vector<int>{0});
+    EXPECT_EQ(Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, RATE), 4), std::vector<int>{0});
     // A rate below 10: no windows at all, the sound still plays.
-    EXPECT_TRUE((Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, 5), 4)).empty());
-    EXPECT_TRUE((Analyse("ID3 not a wave", 4, CX_SOUND_MP3)).empty());
-    EXPECT_TRUE((Analyse("garbage", 4)).empty());
+    EXPECT_TRUE(Analyse(Pcm16Wave(std::vector<int16_t>(100, 9000), 1, 5), 4).empty());
+    EXPECT_TRUE(Analyse("ID3 not a wave", 4, CX_SOUND_MP3).empty());
+    EXPECT_TRUE(Analyse("garbage", 4).empty());
 }
 
 // 8-bit, stereo and IMA ADPCM copies made by another program give the same
@@ -141,13 +156,13 @@ TEST(LipAnalysis, OtherFormatsOfOneLineGiveTheSameMouth)
     const std::vector<double> levels = {0, 500, 3000, 9000, 20000, 30000, 12000, 0, 6000, 15000, 25000, 1000};
     const std::string mono = Pcm16Wave(Line(levels), 1, RATE);
     const std::string path = dir.Write("line.wav", mono);
-    const std::vector<int> reference = (Analyse(mono, 5));
+    const std::vector<int> reference = Analyse(mono, 5);
     for (const char* options : {"-b 8 -e unsigned-integer", "-c 2", "-e ima-adpcm"})
     {
         const std::string out = dir.File("copy.wav");
         const std::string command = "sox " + path + " " + options + " " + out + " 2>/dev/null";
         ASSERT_EQ(system(command.c_str()), 0) << command;
-        const std::vector<int> frames = (Analyse(TempDir::Read(out), 5));
+        const std::vector<int> frames = Analyse(TempDir::Read(out), 5);
         ASSERT_GE(frames.size(), reference.size() - 1) << options;
         for (size_t i = 0; i + 1 < reference.size(); ++i)
             EXPECT_LE(std::abs(frames[i] - reference[i]), 1) << options << " window " << i;
@@ -217,19 +232,9 @@ TEST_F(LipTest, QueueIsSaidInOrderAndPausesNest)
 
 TEST_F(LipTest, CharacterReadsItsMouths)
 {
-    WriteImage("body.bmp", 20, 30);
-    WriteImage("mouth.bmp", 30, 8);
-    WriteImage("grin.bmp", 40, 6);
-    m_Dir.Write("grin.ini", "[State000]\nFileName=$GAMEPATH\\grin.bmp\nNumFrames=5\n");
-    const std::string file = m_Dir.Write(
-        "baker.ini",
-        "[QexSprite]\nName=Baker\nNumStates=3\n"
-        "[State000]\nFileName=$GAMEPATH\\body.bmp\nLips=$GAMEPATH\\mouth.bmp\nLipFrames=3\nLipPosition=5, 6\n"
-        "[State001]\nFileName=$GAMEPATH\\body.bmp\nLips=$GAMEPATH\\grin.ini\nLipMask=0\n"
-        "[State002]\nFileName=$GAMEPATH\\body.bmp\n");
     ErrorCapture errors;
     CCharacter baker;
-    ASSERT_EQ(baker.LoadFromFile(file.c_str()), 0u);
+    ASSERT_EQ(baker.LoadFromFile(WriteBaker().c_str()), 0u);
     EXPECT_TRUE(errors.Errors().empty());
     CLipSynch* mouth = baker.GetLipSprite(0);
     ASSERT_NE(mouth, nullptr);
@@ -248,28 +253,22 @@ TEST_F(LipTest, CharacterReadsItsMouths)
 
 TEST_F(LipTest, TalkEvents)
 {
-    WriteImage("body.bmp", 20, 30);
-    WriteImage("mouth.bmp", 30, 8);
     m_Dir.Write("hello.wav", Pcm16Wave(Line({0, 9000, 0}), 1, RATE));
     m_Dir.Write("bye.wav", Pcm16Wave(Line({9000}), 1, RATE));
-    const std::string file =
-        m_Dir.Write("baker.ini", "[QexSprite]\nNumStates=2\nEventTypeName=Baker\n"
-                                 "[State000]\nFileName=$GAMEPATH\\body.bmp\nLips=$GAMEPATH\\mouth.bmp\n"
-                                 "[State001]\nFileName=$GAMEPATH\\body.bmp\n");
     CCharacter baker;
-    ASSERT_EQ(baker.LoadFromFile(file.c_str()), 0u);
+    ASSERT_EQ(baker.LoadFromFile(WriteBaker().c_str()), 0u);
     auto make = [&](const char* command, std::initializer_list<const char*> values) {
         return std::unique_ptr<CxEvent>(baker.CreateEvent("Baker", command, Args(values)));
     };
-    // No mouth in state 1 (reported), or no such state: done at once.
-    for (const char* bad : {"1", "5", "-1", "x", "70000"})
+    // No mouth in state 2 (reported), or no such state: done at once.
+    for (const char* bad : {"2", "5", "-1", "x", "70000"})
     {
         ErrorCapture errors;
         auto event = make("Talk", {bad, "$GAMEPATH\\hello.wav"});
         ASSERT_NE(dynamic_cast<CTalkEvent*>(event.get()), nullptr);
         event->Start();
         EXPECT_TRUE(event->IsFinished()) << bad;
-        if (bad[0] == '1')
+        if (bad[0] == '2')
         {
             ASSERT_EQ(errors.Errors().size(), 1u);
             EXPECT_EQ(errors.Errors()[0].code, CX_ERR_INVALID_ARGUMENT);

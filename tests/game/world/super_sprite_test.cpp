@@ -13,6 +13,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 class SuperSpriteTest : public SpriteWorldTest
@@ -72,27 +74,26 @@ TEST_F(SuperSpriteTest, LoadsTheSpriteKeysAndStates)
 
 TEST_F(SuperSpriteTest, FailuresAreReportedWithTheirCodes)
 {
-    struct Case
+    const char* const missingImage = "[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\none.bmp\n";
+    const struct
     {
-        const char* what;
-        std::string text;
+        const char* text;
         uint32_t code;
         const char* message;
-    };
-    const Case cases[] = {
-        {"no states", "[QexSprite]\nNumStates=0\n", CX_ERR_UNKNOWN, "No states found in "},
-        {"negative states", "[QexSprite]\nNumStates=-3\n", CX_ERR_UNKNOWN, "No states found in "},
-        {"missing image", "[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\none.bmp\n",
-         CX_ERR_FILE_OPEN, "Could not load a SuperState"},
+    } cases[] = {
+        {"[QexSprite]\nNumStates=0\n", CX_ERR_UNKNOWN, "No states found in "},
+        {"[QexSprite]\nNumStates=-3\n", CX_ERR_UNKNOWN, "No states found in "},
+        {missingImage, CX_ERR_FILE_OPEN, "Could not load a SuperState"},
     };
     for (const auto& c : cases)
     {
+        SCOPED_TRACE(c.text);
         ErrorCapture errors;
         CSuperSprite sprite;
         sprite.LoadFromFile(WriteSprite(c.text).c_str());
-        ASSERT_FALSE(errors.Errors().empty()) << c.what;
-        EXPECT_EQ(errors.Errors().back().code, c.code) << c.what;
-        EXPECT_NE(errors.Errors().back().text.find(c.message), std::string::npos) << c.what;
+        ASSERT_FALSE(errors.Errors().empty());
+        EXPECT_EQ(errors.Errors().back().code, c.code);
+        EXPECT_NE(errors.Errors().back().text.find(c.message), std::string::npos);
     }
     ErrorCapture errors;
     CSuperSprite sprite;
@@ -101,8 +102,7 @@ TEST_F(SuperSpriteTest, FailuresAreReportedWithTheirCodes)
     EXPECT_EQ(errors.Errors()[0].text, "Could not open " + m_Dir.File("none.ini"));
     // A state whose image failed is an empty entry that shows nothing.
     errors.Clear();
-    sprite.LoadFromFile(
-        WriteSprite("[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\none.bmp\n").c_str());
+    sprite.LoadFromFile(WriteSprite(missingImage).c_str());
     EXPECT_EQ(sprite.GetStateObject(0), nullptr);
     EXPECT_EQ(sprite.GetImage(), nullptr);
     sprite.PlayOnce(0);
@@ -124,10 +124,10 @@ TEST_F(SuperSpriteTest, PerFrameRecordsReadTheirOwnKeys)
     const int32_t expected[3][3] = {{1, 2, 0}, {3, 4, 5}, {0, 0, 6}}; // 99 is past the frames: the last
     for (uint32_t i = 0; i < 3; ++i)
     {
-        EXPECT_EQ(state->GetFrameRecord(i).nX, expected[i][0]) << i;
-        EXPECT_EQ(state->GetFrameRecord(i).nY, expected[i][1]) << i;
-        EXPECT_EQ(state->GetFrameRecord(i).nFrame, expected[i][2]) << i;
-        EXPECT_EQ(state->GetFrameRecord(i).nDuration, 83) << i; // 12 frames a second
+        const auto& r = state->GetFrameRecord(i);
+        const std::vector<int32_t> got = {r.nX, r.nY, r.nFrame};
+        EXPECT_EQ(got, std::vector<int32_t>(expected[i], expected[i] + 3)) << i;
+        EXPECT_EQ(r.nDuration, 83) << i; // 12 frames a second
     }
 }
 
@@ -148,13 +148,14 @@ TEST_F(SuperSpriteTest, BadRatesAndRangesFallBackToSaneValues)
     };
     for (const auto& c : cases)
     {
+        SCOPED_TRACE(c.keys);
         CSuperSprite sprite;
         sprite.LoadFromFile(Sprite(1, std::string("[State000]\nFileName=$GAMEPATH\\") + c.keys).c_str());
         CSuperState* state = sprite.GetStateObject(0);
-        ASSERT_NE(state, nullptr) << c.keys;
-        EXPECT_EQ(state->GetRate(), c.rate) << c.keys;
-        EXPECT_EQ(state->GetFirstFrame(), c.first) << c.keys;
-        EXPECT_EQ(state->GetLastFrame(), c.last) << c.keys;
+        ASSERT_NE(state, nullptr);
+        EXPECT_EQ(state->GetRate(), c.rate);
+        EXPECT_EQ(state->GetFirstFrame(), c.first);
+        EXPECT_EQ(state->GetLastFrame(), c.last);
     }
 }
 
@@ -186,15 +187,13 @@ TEST_F(SuperSpriteTest, PlayEventsFinishAsTheirKindSays)
     // Three frames at 10 a second: 300 ms.
     CSuperSpritePlayOnceEvent once(&sprite, 0);
     once.Start();
-    EXPECT_FALSE(once.IsFinished());
-    Tick(100);
-    EXPECT_EQ(sprite.GetFrame(), 1);
-    Tick(100);
-    EXPECT_EQ(sprite.GetFrame(), 2);
-    EXPECT_FALSE(once.IsFinished());
-    Tick(100);
+    for (int32_t frame : {1, 2, 2})
+    {
+        EXPECT_FALSE(once.IsFinished());
+        Tick(100);
+        EXPECT_EQ(sprite.GetFrame(), frame);
+    }
     EXPECT_TRUE(once.IsFinished());
-    EXPECT_EQ(sprite.GetFrame(), 2);
 
     CSuperSpritePlayInfiniteEvent forever(&sprite, 1);
     forever.Start();
@@ -338,10 +337,9 @@ TEST_F(SuperSpriteTest, CollisionRectanglesMeetInMapCoordinates)
 
 TEST(SoundDistance, VolumeFallsOffBeyond400Pixels)
 {
-    const CxPoint view(1000, 1000);
-    EXPECT_EQ(VolumeByDistance(CxPoint(1320, 1240), view), 127);
-    EXPECT_EQ(VolumeByDistance(CxPoint(1720, 1240), view), 127); // d = 400
-    EXPECT_EQ(VolumeByDistance(CxPoint(1721, 1240), view), 31);  // d = 401: the kept step
-    EXPECT_EQ(VolumeByDistance(CxPoint(1320, 2240), view), 12);  // d = 1000
-    EXPECT_EQ(VolumeByDistance(CxPoint(1320, 1240 - 3000), view), 4);
+    // Distances from the view's middle (1320, 1240); 401 is the kept step down.
+    const std::pair<CxPoint, int32_t> cases[] = {
+        {{1320, 1240}, 127}, {{1720, 1240}, 127}, {{1721, 1240}, 31}, {{1320, 2240}, 12}, {{1320, -1760}, 4}};
+    for (const auto& [sprite, volume] : cases)
+        EXPECT_EQ(VolumeByDistance(sprite, CxPoint(1000, 1000)), volume) << sprite.x << "," << sprite.y;
 }

@@ -15,17 +15,9 @@
 using truck_test::Command;
 using truck_test::FakeView;
 using truck_test::TruckFixture;
-using truck_test::TruckText;
 
 namespace {
-class DriveTest : public TruckFixture
-{
-protected:
-    std::unique_ptr<CTruck> MakeTruck(int32_t directions = 16, const std::string& head = "")
-    {
-        return TruckFixture::MakeTruck(directions, head);
-    }
-};
+using DriveTest = TruckFixture;
 
 TEST_F(DriveTest, ReachesItsTopSpeedAfterAsManyUpdatesAsTheAccelerationTakes)
 {
@@ -64,7 +56,7 @@ TEST_F(DriveTest, AccelerationFollowsTheDistanceToTheMousePoint)
 
 TEST_F(DriveTest, ASolidHitTakesTheWheelAwayForTheDefaultTime)
 {
-    auto truck = MakeTruck();
+    auto truck = MakeTruck(16);
     CCollisionSprite wall;
     wall.Create(CxRect(400, 480, 449, 529)); // centre (424.5, 504.5), left of the truck
     truck->SetDirectionVector(3.0f, 4.0f);
@@ -123,7 +115,7 @@ TEST_F(DriveTest, DriveToStopsAtItsPointUnlessAskedToGoOn)
 
 TEST_F(DriveTest, RotateToTurnsInPlaceAndClearsTheTargetDirection)
 {
-    auto truck = MakeTruck();
+    auto truck = MakeTruck(16);
     std::unique_ptr<CxEvent> event(truck->CreateEvent("this", "RotateTo", Args({"20"})));
     ASSERT_NE(event, nullptr);
     event->Start();
@@ -200,7 +192,7 @@ TEST_F(DriveTest, FaultsAreHandledSoundly)
     for (const FaultCase& c : cases)
     {
         SCOPED_TRACE(c.name);
-        auto truck = MakeTruck();
+        auto truck = MakeTruck(16);
         c.check(*this, *truck);
     }
 }

@@ -45,10 +45,7 @@ TEST_P(ActivityLevel, HigherLevelsRaiseTheTitleUpToTwo)
         EXPECT_EQ(p.level[a], c.wantLevel) << "activity " << a;
         EXPECT_EQ(p.title[a], c.wantTitle) << "activity " << a;
         for (int other = 0; other < USER_ACTIVITY_COUNT; ++other)
-            if (other != a)
-            {
-                EXPECT_EQ(p.level[other] | p.title[other], 0);
-            }
+            EXPECT_EQ(p.level[other] | p.title[other], other == a ? p.level[a] | p.title[a] : 0);
     }
 }
 
@@ -81,7 +78,7 @@ TEST(UserProfileRules, AllBuildingsBitComesWithTheLastBuildingThenOnlyOr)
     AddItemFlags(items, 0x0001);
     EXPECT_EQ(items, 0x3FFFu) << "bit 14 still missing";
     AddItemFlags(items, 0x4000);
-    EXPECT_EQ(items, 0xFFFFu);
+    EXPECT_EQ(items, 0xFFFFu) << "bit 14 brings bit 15";
 }
 
 TEST(UserProfileRules, ResetKeepsTheMissionIdsOnly)

@@ -9,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
+#include <vector>
 
 namespace {
 // A palette of 6-bit-exact colours (they survive the file's 6-bit palette unchanged).
@@ -35,16 +37,21 @@ std::vector<uint8_t> NoisyFrame(int32_t w, int32_t h, uint32_t seed, uint32_t co
     return pixels;
 }
 
+// An 8-bit target of the movie's size drawing into surface.
+ST_VIDEO_TARGET Target8(const CxVideo& video, std::vector<uint8_t>* surface)
+{
+    surface->resize(static_cast<size_t>(video.GetWidth()) * video.GetHeight());
+    ST_VIDEO_TARGET target;
+    target.pBits = surface->data();
+    target.nPitch = target.nWidth = video.GetWidth();
+    target.nHeight = video.GetHeight();
+    return target;
+}
+
 std::vector<uint8_t> DecodeAll8(CxVideo& video)
 {
-    const size_t size = static_cast<size_t>(video.GetWidth()) * video.GetHeight();
-    std::vector<uint8_t> all;
-    std::vector<uint8_t> surface(size);
-    ST_VIDEO_TARGET target;
-    target.pBits = surface.data();
-    target.nPitch = video.GetWidth();
-    target.nWidth = video.GetWidth();
-    target.nHeight = video.GetHeight();
+    std::vector<uint8_t> all, surface;
+    const ST_VIDEO_TARGET target = Target8(video, &surface);
     while (video.DecodeFrame(target) == CX_ERR_NONE)
         all.insert(all.end(), surface.begin(), surface.end());
     return all;
@@ -55,6 +62,36 @@ std::vector<uint8_t> Encode(CxSmackerEncoder& encoder)
     std::vector<uint8_t> file;
     EXPECT_EQ(encoder.Finish(&file), CX_ERR_NONE);
     return file;
+}
+
+using Frames = std::vector<std::vector<uint8_t>>;
+
+// The frames, all with one palette, as a movie file.
+std::vector<uint8_t> EncodeFrames(int32_t w, int32_t h, uint32_t fps, const Frames& frames,
+                                  const std::vector<uint8_t>& palette)
+{
+    CxSmackerEncoder encoder;
+    EXPECT_EQ(encoder.Begin(w, h, fps), CX_ERR_NONE);
+    for (const std::vector<uint8_t>& frame : frames)
+        EXPECT_EQ(encoder.AddFrame(frame.data(), palette.data()), CX_ERR_NONE);
+    return Encode(encoder);
+}
+
+std::vector<uint8_t> Joined(const Frames& frames)
+{
+    std::vector<uint8_t> all;
+    for (const std::vector<uint8_t>& frame : frames)
+        all.insert(all.end(), frame.begin(), frame.end());
+    return all;
+}
+
+ST_SMK_AUDIO Audio(uint32_t rate, uint16_t bits, uint16_t channels)
+{
+    ST_SMK_AUDIO audio;
+    audio.nRate = rate;
+    audio.nBits = bits;
+    audio.nChannels = channels;
+    return audio;
 }
 
 std::vector<uint8_t> AudioMovie(const ST_SMK_AUDIO& audio, int32_t frames, uint32_t fps)
@@ -73,10 +110,8 @@ std::vector<uint8_t> DecodeAudio(const std::vector<uint8_t>& file, ST_VIDEO_AUDI
     CxVideo video;
     EXPECT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
     *info = video.GetAudioInfo();
-    std::vector<uint8_t> pixels(64), samples, part;
-    ST_VIDEO_TARGET target;
-    target.pBits = pixels.data();
-    target.nPitch = target.nWidth = target.nHeight = 8;
+    std::vector<uint8_t> pixels, samples, part;
+    const ST_VIDEO_TARGET target = Target8(video, &pixels);
     while (video.DecodeFrame(target) == CX_ERR_NONE)
     {
         video.TakeAudio(&part);
@@ -90,41 +125,28 @@ std::vector<uint8_t> DecodeAudio(const std::vector<uint8_t>& file, ST_VIDEO_AUDI
 
 TEST(SmackerEncoderVideo, EveryPixelAndPaletteEntryComesBack)
 {
-    CxSmackerEncoder encoder;
-    ASSERT_EQ(encoder.Begin(32, 16, 10), CX_ERR_NONE);
-    std::vector<std::vector<uint8_t>> frames;
-    const std::vector<uint8_t> palette = MakePalette(7);
+    Frames frames;
     for (uint32_t i = 0; i < 5; ++i)
-    {
         frames.push_back(NoisyFrame(32, 16, i, i == 2 ? 256 : 16 + i));
-        ASSERT_EQ(encoder.AddFrame(frames.back().data(), palette.data()), CX_ERR_NONE);
-    }
-    const std::vector<uint8_t> file = Encode(encoder);
+    const std::vector<uint8_t> palette = MakePalette(7);
+    const std::vector<uint8_t> file = EncodeFrames(32, 16, 10, frames, palette);
     CxVideo video;
     ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
     EXPECT_EQ(video.GetWidth(), 32);
     EXPECT_EQ(video.GetHeight(), 16);
     ASSERT_EQ(video.GetFrameCount(), 5);
     EXPECT_EQ(video.GetRateNum() * 1.0 / video.GetRateDen(), 10.0);
-    const std::vector<uint8_t> decoded = DecodeAll8(video);
-    ASSERT_EQ(decoded.size(), 5u * 32 * 16);
-    for (size_t i = 0; i < 5; ++i)
-        EXPECT_EQ(memcmp(&decoded[i * 512], frames[i].data(), 512), 0) << "frame " << i;
+    EXPECT_EQ(DecodeAll8(video), Joined(frames));
     EXPECT_EQ(memcmp(video.GetPalette(), palette.data(), 768), 0);
 }
 
 TEST(SmackerEncoderVideo, LargeFramesWithManyPairsComeBack)
 {
     // Every pair value is possible: a deep FULL tree, escapes chosen from the unused values.
-    CxSmackerEncoder encoder;
-    ASSERT_EQ(encoder.Begin(320, 240, 25), CX_ERR_NONE);
-    const std::vector<uint8_t> palette = MakePalette(3);
     std::vector<uint8_t> frame = NoisyFrame(320, 240, 99, 256);
     // A skewed distribution as well, for long codes.
-    for (size_t i = 0; i < frame.size() / 2; ++i)
-        frame[i] = 0;
-    ASSERT_EQ(encoder.AddFrame(frame.data(), palette.data()), CX_ERR_NONE);
-    const std::vector<uint8_t> file = Encode(encoder);
+    std::fill(frame.begin(), frame.begin() + frame.size() / 2, 0);
+    const std::vector<uint8_t> file = EncodeFrames(320, 240, 25, {frame}, MakePalette(3));
     CxVideo video;
     ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
     EXPECT_EQ(DecodeAll8(video), frame);
@@ -135,24 +157,15 @@ TEST(SmackerEncoderVideo, UnchangedAndFlatBlocksCostAlmostNothing)
     // Frame 0 flat, frame 1 one changed block, frame 2 the same again.
     std::vector<uint8_t> a(64 * 64, 9), b = a;
     b[17 * 64 + 33] = 200;
-    const std::vector<uint8_t> palette = MakePalette(4);
-    CxSmackerEncoder encoder;
-    ASSERT_EQ(encoder.Begin(64, 64, 10), CX_ERR_NONE);
-    for (const std::vector<uint8_t>* f : {&a, &b, &b})
-        ASSERT_EQ(encoder.AddFrame(f->data(), palette.data()), CX_ERR_NONE);
-    const std::vector<uint8_t> file = Encode(encoder);
+    const Frames frames = {a, b, b};
+    const std::vector<uint8_t> file = EncodeFrames(64, 64, 10, frames, MakePalette(4));
     EXPECT_LT(file.size(), 1200u); // the full palette is 772 bytes of it
     // Frame 0 is a key frame; the others keep blocks.
-    EXPECT_EQ(file[0x68] & 1, 1);
-    EXPECT_EQ(file[0x68 + 4] & 1, 0);
-    EXPECT_EQ(file[0x68 + 8] & 1, 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(file[0x68 + 4 * i] & 1, i == 0 ? 1 : 0) << "frame " << i;
     CxVideo video;
     ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
-    const std::vector<uint8_t> decoded = DecodeAll8(video);
-    ASSERT_EQ(decoded.size(), 3u * 4096);
-    EXPECT_EQ(0, memcmp(decoded.data(), a.data(), 4096));
-    EXPECT_EQ(0, memcmp(decoded.data() + 4096, b.data(), 4096));
-    EXPECT_EQ(0, memcmp(decoded.data() + 8192, b.data(), 4096));
+    EXPECT_EQ(DecodeAll8(video), Joined(frames));
 }
 
 TEST(SmackerEncoderVideo, PaletteChangesArriveWithTheirFrame)
@@ -171,10 +184,8 @@ TEST(SmackerEncoderVideo, PaletteChangesArriveWithTheirFrame)
     const std::vector<uint8_t> file = Encode(encoder);
     CxVideo video;
     ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
-    std::vector<uint8_t> surface(64);
-    ST_VIDEO_TARGET target;
-    target.pBits = surface.data();
-    target.nPitch = target.nWidth = target.nHeight = 8;
+    std::vector<uint8_t> surface;
+    const ST_VIDEO_TARGET target = Target8(video, &surface);
     const bool changes[4] = {true, false, true, true};
     for (int i = 0; i < 4; ++i)
     {
@@ -186,14 +197,10 @@ TEST(SmackerEncoderVideo, PaletteChangesArriveWithTheirFrame)
 
 TEST(SmackerEncoderVideo, PaletteComponentsKeepTheirTopSixBits)
 {
-    CxSmackerEncoder encoder;
-    ASSERT_EQ(encoder.Begin(4, 4, 10), CX_ERR_NONE);
     std::vector<uint8_t> palette(768);
     for (int i = 0; i < 768; ++i)
         palette[i] = static_cast<uint8_t>(i * 7);
-    const std::vector<uint8_t> pixels(16, 1);
-    encoder.AddFrame(pixels.data(), palette.data());
-    const std::vector<uint8_t> file = Encode(encoder);
+    const std::vector<uint8_t> file = EncodeFrames(4, 4, 10, {std::vector<uint8_t>(16, 1)}, palette);
     CxVideo video;
     ASSERT_EQ(video.Open(file.data(), static_cast<uint32_t>(file.size())), CX_ERR_NONE);
     DecodeAll8(video);
@@ -238,10 +245,7 @@ TEST(SmackerEncoderAudio, SamplesComeBackExactlyInEveryFormat)
     for (uint16_t bits : {8, 16})
         for (uint16_t channels : {1, 2})
         {
-            ST_SMK_AUDIO audio;
-            audio.nRate = 11025;
-            audio.nBits = bits;
-            audio.nChannels = channels;
+            ST_SMK_AUDIO audio = Audio(11025, bits, channels);
             std::mt19937 random(bits * 10 + channels);
             // A smooth wave with noise, then a stretch of wild jumps (wrapping deltas).
             const uint32_t frames = 11025 * 3 / 10 + 17;
@@ -264,10 +268,7 @@ TEST(SmackerEncoderAudio, SamplesComeBackExactlyInEveryFormat)
 
 TEST(SmackerEncoderAudio, ShortAudioLeavesLaterFramesSilent)
 {
-    ST_SMK_AUDIO audio;
-    audio.nRate = 8000;
-    audio.nBits = 8;
-    audio.nChannels = 1;
+    ST_SMK_AUDIO audio = Audio(8000, 8, 1);
     audio.data.assign(1000, 0x80); // less than two frames at 5 fps
     audio.data[500] = 3;
     const std::vector<uint8_t> file = AudioMovie(audio, 4, 5);
@@ -278,16 +279,9 @@ TEST(SmackerEncoderAudio, ShortAudioLeavesLaterFramesSilent)
 TEST(SmackerEncoderAudio, SeveralTracksEachComeBackWhole)
 {
     // Tracks 0 and 2 in different formats; track 1 is left empty.
-    ST_SMK_AUDIO first;
-    first.nRate = 8000;
-    first.nBits = 8;
-    first.nChannels = 1;
+    ST_SMK_AUDIO first = Audio(8000, 8, 1), third = Audio(11025, 16, 2);
     for (uint32_t i = 0; i < 8000 * 4 / 10; ++i)
         first.data.push_back(static_cast<uint8_t>(128 + (i * 7) % 50));
-    ST_SMK_AUDIO third;
-    third.nRate = 11025;
-    third.nBits = 16;
-    third.nChannels = 2;
     std::mt19937 random(5);
     for (uint32_t i = 0; i < 11025 * 4 / 10 * 4; ++i)
         third.data.push_back(static_cast<uint8_t>(random()));
@@ -298,13 +292,6 @@ TEST(SmackerEncoderAudio, SeveralTracksEachComeBackWhole)
         encoder.AddFrame(NoisyFrame(8, 8, static_cast<uint32_t>(i), 4).data(), palette.data());
     ASSERT_EQ(encoder.SetAudioTrack(0, first), CX_ERR_NONE);
     ASSERT_EQ(encoder.SetAudioTrack(2, third), CX_ERR_NONE);
-    {
-        ErrorCapture capture;
-        CxSmackerEncoder other;
-        ASSERT_EQ(other.Begin(8, 8, 10), CX_ERR_NONE);
-        EXPECT_EQ(other.SetAudioTrack(7, first), CX_ERR_INVALID_ARGUMENT);
-        EXPECT_EQ(capture.Errors().size(), 1u);
-    }
     const std::vector<uint8_t> file = Encode(encoder);
 
     ST_SMK_INFO info;
@@ -343,25 +330,23 @@ TEST(SmackerEncoderErrors, BadArgumentsAreRefused)
     std::vector<uint8_t> file;
     EXPECT_EQ(encoder.Finish(&file), CX_ERR_INVALID_ARGUMENT); // no frame
     ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
-    ST_SMK_AUDIO audio;
-    audio.nRate = 8000;
-    audio.nBits = 16;
-    audio.nChannels = 2;
+    ST_SMK_AUDIO audio = Audio(8000, 16, 2);
     audio.data.assign(3, 0); // not a whole sample
     EXPECT_EQ(encoder.SetAudio(audio), CX_ERR_INVALID_ARGUMENT);
+    ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE); // clears the kept error
+    audio.data.assign(4, 0);
+    EXPECT_EQ(encoder.SetAudioTrack(7, audio), CX_ERR_INVALID_ARGUMENT) << "tracks are 0 to 6";
     CxDrawSurface small;
     ASSERT_EQ(small.CreateSurface(4, 4, 8), CX_ERR_NONE);
     CxDrawSurface* frames[1] = {&small};
     ASSERT_EQ(encoder.Begin(8, 8, 10), CX_ERR_NONE);
     EXPECT_EQ(encoder.AddSurfaces(frames, 1), CX_ERR_INVALID_ARGUMENT);
+    EXPECT_EQ(capture.Errors().size(), 6u) << "each refusal is reported";
 }
 
 TEST(SmackerEncoderInfo, HeaderDescribesTheMovie)
 {
-    ST_SMK_AUDIO audio;
-    audio.nRate = 22050;
-    audio.nBits = 16;
-    audio.nChannels = 2;
+    ST_SMK_AUDIO audio = Audio(22050, 16, 2);
     audio.data.assign(400, 0);
     const std::vector<uint8_t> file = AudioMovie(audio, 2, 15);
     ST_SMK_INFO info;
