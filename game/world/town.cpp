@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <new>
+#include <string>
 
 const CxPoint TOWN_START_POINT(1102, 1450);
 const CxPoint TOWN_PRINTING_RETURN_POINT(5181, 1284);
@@ -191,6 +192,13 @@ void CTown::SetSequenceVariables()
     interpolator->AddFormattedConstant("INTROID", (Random() & 1) + 1);
     interpolator->AddFormattedConstant("ENDVOID", Random() % 3 + 1);
     interpolator->AddFormattedConstant("SEQNUMBER", 2);
+    // The player's truck by the name of its file ("brund"), so that scenes
+    // find its voice under VOICES\<name>.
+    const CRumboTownApp* app = TownApp();
+    const std::string vehicle = app ? app->GetVehicleFile() : GetVehicleFile(0);
+    const size_t slash = vehicle.find_last_of("\\/");
+    const std::string file = slash == std::string::npos ? vehicle : vehicle.substr(slash + 1);
+    interpolator->AddConstant("TRUCKNAME", file.substr(0, file.find('.')).c_str());
 }
 
 void CTown::RegisterCreators()

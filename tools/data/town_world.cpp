@@ -325,9 +325,12 @@ std::string TownBuildingIni(const CTownLayout& layout, int32_t index)
                 lot.top - at.y, lot.right - at.x, lot.bottom - at.y);
     ini += Line("\r\n[Zone]\r\nType=0\r\nPosition=%d, %d\r\nCenter=%d, %d", zone.x - 48, zone.y - 48, zone.x,
                 zone.y);
-    for (const char* key : {"OnEnterZone", "OnEndMission"})
+    // A scene of its own for each stage: entering, and coming back from the
+    // building's task (data/game/BUILDINGS/<stem>Enter<n>.seq, <stem>End<n>.seq).
+    const char* const keys[][2] = {{"OnEnterZone", "Enter"}, {"OnEndMission", "End"}};
+    for (const auto& key : keys)
         for (int i = 0; i < 3; ++i)
-            ini += Line("%s%d=BUILDINGS\\%sHello.seq", key, i, b.stem);
+            ini += Line("%s%d=BUILDINGS\\%s%s%d.seq", key[0], i, b.stem, key[1], i);
     return ini;
 }
 

@@ -1,5 +1,5 @@
-// The game's application on a scratch install directory (install and CD
-// path alike); no log, errors as codes.
+// The game's application on a scratch install directory (and CD path,
+// unless another is given); no log, errors as codes.
 #pragma once
 
 #include "engine/core/error.h"
@@ -11,13 +11,13 @@
 class CTownTestApp : public CRumboTownApp
 {
 public:
-    explicit CTownTestApp(const std::string& dir, const std::string& options = "")
+    explicit CTownTestApp(const std::string& dir, const std::string& options = "", const std::string& cd = "")
         : CRumboTownApp(AppDescription{"Rumbo Town Test", "", 0, 0, 640, 480, 16,
                                        APP_USE_CUSTOM_CURSOR | APP_RIGHT_BUTTON_IS_LEFT})
     {
         const std::string text =
             "[Engine.Debug]\nLogFile=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nInstallPath=" + dir +
-            "\nCDPath=" + dir + "\n" + options;
+            "\nCDPath=" + (cd.empty() ? dir : cd) + "\n" + options;
         Parse(text.c_str(), static_cast<uint32_t>(text.size()));
         StartDebug(*this);
     }
