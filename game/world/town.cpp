@@ -76,7 +76,16 @@ CRumboTownApp* TownApp()
 {
     return dynamic_cast<CRumboTownApp*>(GetApp());
 }
+
+PFN_PLAY_FADE s_pfnPlayIntro = nullptr;
 } // namespace
+
+PFN_PLAY_FADE CTown::SetIntroPlayer(PFN_PLAY_FADE player)
+{
+    PFN_PLAY_FADE previous = s_pfnPlayIntro;
+    s_pfnPlayIntro = player;
+    return previous;
+}
 
 CTown::CTown()
 {
@@ -138,7 +147,10 @@ void CTown::RoomEnter()
     if (TownDataExists(intro))
     {
         HideCustomCursor();
-        PlayMovie(intro.c_str(), -1, -1, CX_MOVIE_SKIPPABLE);
+        if (s_pfnPlayIntro)
+            s_pfnPlayIntro(intro.c_str());
+        else
+            PlayMovie(intro.c_str(), -1, -1, CX_MOVIE_SKIPPABLE);
         ShowCustomCursor();
     }
     LoadRoomImages();

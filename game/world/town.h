@@ -138,6 +138,10 @@ public:
     void RoomEnter() override;
     void RoomLeave() override;
     void RoomLeaveDone() override;
+    // Replaces the player of the intro movie each entry plays full screen
+    // (null: the blocking movie player); returns the previous one. Tests
+    // under a stopped clock give one that returns at once.
+    static PFN_PLAY_FADE SetIntroPlayer(PFN_PLAY_FADE player);
     void RoomUpdate() override;
     void OnIdlePrompt(int32_t level) override;
     void OnTimer(CxTimer* timer) override;
