@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/core/error.h"
+#include "engine/core/log.h"
 
 #include <cstdint>
 #include <string>
@@ -58,4 +59,17 @@ public:
 
 private:
     CxErrorHandler m_pPrevious;
+};
+
+// Collects the program's output lines (Output) for the life of the object.
+class OutputCapture : public CxOutputListener
+{
+public:
+    OutputCapture() : m_pPrevious(SetOutputListener(this)) {}
+    ~OutputCapture() override { SetOutputListener(m_pPrevious); }
+    void OnOutput(const char* text) override { m_Text += text; }
+    std::string m_Text;
+
+private:
+    CxOutputListener* m_pPrevious;
 };

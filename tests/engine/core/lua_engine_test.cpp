@@ -11,19 +11,6 @@
 #include <string>
 
 namespace {
-// Collects the text output for the life of the test.
-class OutputCapture : public CxOutputListener
-{
-public:
-    OutputCapture() : m_pPrevious(SetOutputListener(this)) {}
-    ~OutputCapture() override { SetOutputListener(m_pPrevious); }
-    void OnOutput(const char* text) override { m_Text += text; }
-    std::string m_Text;
-
-private:
-    CxOutputListener* m_pPrevious;
-};
-
 class LuaEngineTest : public testing::Test
 {
 protected:

@@ -3,8 +3,7 @@
 // error, and every building pulls the truck in when it drives to its zone.
 #include "game/world/town.h"
 #include "game/world/truck.h"
-#include "tests/game/world/town_test_app.h"
-#include "tests/game/world/truck_test_util.h"
+#include "tests/game/world/town_fixture.h"
 #include "tools/data/demo_data.h"
 
 #include <gtest/gtest.h>
@@ -13,13 +12,12 @@
 #include <sys/stat.h>
 
 namespace {
-class TownDemoWorldTest : public truck_test::TruckFixture
+class TownDemoWorldTest : public town_test::TownAppTest
 {
 protected:
     void SetUp() override
     {
-        TruckFixture::SetUp();
-        m_pPreviousFade = CBaseWindow::SetFadePlayer([](const char*) { return CX_ERR_NONE; });
+        TownAppTest::SetUp();
         DemoDataPaths paths;
         paths.source = RUMBO_DEMO_SOURCE;
         paths.town = RUMBO_TOWN_SOURCE;
@@ -27,25 +25,8 @@ protected:
         ASSERT_TRUE(MakeTextGroup()->Make(paths) && MakeTownGroup()->Make(paths));
         m_Dir.Write("VPLAYER/brund.ini",
                     truck_test::TruckText(16, "MaxDrivingSpeed=8\nDrivingAcceleration=8\n"));
-        m_pApp = std::make_unique<CTownTestApp>(m_Dir.Path());
-        m_pApp->Start();
-        m_pApp->OnIdle();
-        m_pTown = dynamic_cast<CTown*>(m_pApp->GetCurRoom());
-        ASSERT_NE(m_pTown, nullptr);
+        StartTown();
     }
-    void TearDown() override
-    {
-        if (m_pApp)
-            m_pApp->Stop();
-        m_pApp.reset();
-        CBaseWindow::SetFadePlayer(m_pPreviousFade);
-        TruckFixture::TearDown();
-    }
-
-    ErrorCapture m_Capture;
-    PFN_PLAY_FADE m_pPreviousFade = nullptr;
-    std::unique_ptr<CTownTestApp> m_pApp;
-    CTown* m_pTown = nullptr;
 };
 } // namespace
 

@@ -61,13 +61,45 @@ inline const char* const BARN = "[QexSprite]\nName=Barn\nNumStates=1\nPosition=1
                                 "[Zone]\nPosition=1000, 1300\n";
 inline const char* const OBJECT = "[QexSprite]\nNumStates=1\n[State000]\nFileName=$GAMEPATH\\tile.bmp\n";
 
-class TownTest : public truck_test::TruckFixture
+// The game's application entered into a town written into the scratch
+// folder by the test's SetUp before it calls StartTown.
+class TownAppTest : public truck_test::TruckFixture
 {
 protected:
     void SetUp() override
     {
         TruckFixture::SetUp();
         m_pPreviousFade = CBaseWindow::SetFadePlayer([](const char*) { return CX_ERR_NONE; });
+    }
+    void StartTown()
+    {
+        m_pApp = std::make_unique<CTownTestApp>(m_Dir.Path());
+        m_pApp->Start();
+        m_pApp->OnIdle();
+        m_pTown = dynamic_cast<CTown*>(m_pApp->GetCurRoom());
+        ASSERT_NE(m_pTown, nullptr);
+    }
+    void TearDown() override
+    {
+        if (m_pApp)
+            m_pApp->Stop();
+        m_pApp.reset();
+        CBaseWindow::SetFadePlayer(m_pPreviousFade);
+        TruckFixture::TearDown();
+    }
+
+    ErrorCapture m_Capture;
+    PFN_PLAY_FADE m_pPreviousFade = nullptr;
+    std::unique_ptr<CTownTestApp> m_pApp;
+    CTown* m_pTown = nullptr;
+};
+
+class TownTest : public TownAppTest
+{
+protected:
+    void SetUp() override
+    {
+        TownAppTest::SetUp();
         CxDrawSurface tile(64, 64, 24);
         tile.FillRect(nullptr, 0x336633);
         ASSERT_EQ(tile.Save(m_Dir.File("tile.bmp").c_str()), 0u);
@@ -84,19 +116,7 @@ protected:
         m_Dir.Write("barn.ini", BARN);
         m_Dir.Write("rock.ini", OBJECT);
         m_Dir.Write("InvisWall.ini", OBJECT);
-        m_pApp = std::make_unique<CTownTestApp>(m_Dir.Path());
-        m_pApp->Start();
-        m_pApp->OnIdle();
-        m_pTown = dynamic_cast<CTown*>(m_pApp->GetCurRoom());
-        ASSERT_NE(m_pTown, nullptr);
-    }
-    void TearDown() override
-    {
-        if (m_pApp)
-            m_pApp->Stop();
-        m_pApp.reset();
-        CBaseWindow::SetFadePlayer(m_pPreviousFade);
-        TruckFixture::TearDown();
+        StartTown();
     }
     std::string Variable(const char* name) { return m_pApp->GetInterpolator().Expand(name).c_str(); }
     CTruck& Truck() { return *m_pTown->GetTruck(); }
@@ -108,10 +128,5 @@ protected:
         m_pTown->m_bUserControl = false;
         m_pTown->UpdateTown();
     }
-
-    ErrorCapture m_Capture;
-    PFN_PLAY_FADE m_pPreviousFade = nullptr;
-    std::unique_ptr<CTownTestApp> m_pApp;
-    CTown* m_pTown = nullptr;
 };
 } // namespace town_test

@@ -17,6 +17,8 @@
 #include "tests/game/world/town_test_app.h"
 #include "tests/game/world/truck_test_util.h"
 
+#include "tests/support/test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -25,19 +27,6 @@
 #include <sys/stat.h>
 
 namespace {
-// Collects the program's output lines for the life of the test.
-class OutputCapture : public CxOutputListener
-{
-public:
-    OutputCapture() : m_pPrevious(SetOutputListener(this)) {}
-    ~OutputCapture() override { SetOutputListener(m_pPrevious); }
-    void OnOutput(const char* text) override { m_Text += text; }
-    std::string m_Text;
-
-private:
-    CxOutputListener* m_pPrevious;
-};
-
 struct SceneCase
 {
     int32_t id;
