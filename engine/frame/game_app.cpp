@@ -1,7 +1,9 @@
 #include "engine/frame/game_app.h"
 
 #include "engine/core/file.h"
+#include "engine/core/log.h"
 #include "engine/media/movie_driver.h"
+#include "engine/media/sound.h"
 #include "engine/platform/window.h"
 
 CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(description)
@@ -57,6 +59,10 @@ uint32_t CxGameApp::Create()
     RegisterEventCreator("system", system);
     // Movies (".SMK") for CxMovie and for sprites whose file is a movie.
     RegisterMovieDrivers();
+    // The sound layer ("Engine.Sound" keys). Without an audio device the game
+    // runs silent: waves then finish at once, so scenes still go on.
+    if (InitSoundSystem(this) != CX_ERR_NONE)
+        LogEntry(CX_LOG_WARNING, "sound: no audio device could be opened; the game runs silent");
     // The command console starts here once it exists.
 
     long stackSize = CX_DEFAULT_ROOM_STACK_SIZE;
@@ -98,6 +104,8 @@ void CxGameApp::Destroy()
     m_pPendingRoom = nullptr;
     DeleteRooms();
     DeleteConsoleAndLua();
+    // After the rooms, which own most of the sounds.
+    ShutdownSoundSystem();
     UnregisterEventCreator("system");
     m_GamePath.DeleteInstalledFileTable();
     SetGamePath(nullptr);

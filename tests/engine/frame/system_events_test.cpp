@@ -213,6 +213,7 @@ TEST_F(SystemCommandsTest, OtherCategoriesAreNotTheApplicationsToMake)
 TEST_F(SystemCommandsTest, SoundCommandsLoadTheirFileAndTextFilesMakeSubtitledSounds)
 {
     // A silent game (no sound system): a played sound is done at once.
+    ShutdownSoundSystem();
     m_Dir.Write("hello.wav", wave_test::Pcm16Wave({0, 0}, 1, 22050));
     const char* text = "Event system.PlaySound($GAMEPATH\\HELLO.WAV)\n"
                        "Event system.StartSound($GAMEPATH\\hello.wav)\nEvent system.Notify(5)\n";

@@ -70,6 +70,9 @@ protected:
     {
         TruckFixture::SetUp();
         m_pPreviousFade = CBaseWindow::SetFadePlayer([](const char*) { return CX_ERR_NONE; });
+        // Every truck loads the crash sound; the game's sound layer is on.
+        mkdir(m_Dir.File("SFX").c_str(), 0755);
+        m_Dir.Write("SFX/crash.wav", truck_test::MakeWave(800));
     }
     void StartTown()
     {
