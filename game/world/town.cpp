@@ -316,6 +316,13 @@ void CTown::OnMouseMove(uint32_t buttons, const CxPoint& point)
         m_ptMouse = point;
 }
 
+void CTown::OnLButtonDown(uint32_t buttons, const CxPoint& point)
+{
+    CBaseWindow::OnLButtonDown(buttons, point);
+    if (m_bStarted && !m_pHud->ContainsPoint(point))
+        m_pMission->MapClicked(ScreenToMap(point));
+}
+
 void CTown::OnMButtonDown(uint32_t buttons, const CxPoint& point)
 {
     CBaseWindow::OnMButtonDown(buttons, point);
