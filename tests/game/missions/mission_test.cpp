@@ -75,7 +75,7 @@ TEST_F(MissionTest, LoadReadsTheKeysOfTheLevelWithDefaultsAndLimits)
          "RightIconPos0102=7,8\nLeftIconName01=left");
     EXPECT_EQ(Record().type, 0);
     EXPECT_EQ(Record().subId, 3);
-    EXPECT_EQ(Record().objectName.size(), 255u);                     // cut to the 256-byte buffer
+    EXPECT_EQ(Record().objectName.size(), 255u);       // cut to the 256-byte buffer
     EXPECT_EQ(Record().finishSequence, "here\\f.seq"); // expanded
     EXPECT_EQ(Record().numReq, 0);
     EXPECT_EQ(Record().numHudSets, MISSION_MAX_COUNT);
@@ -250,5 +250,38 @@ TEST_F(MissionTest, ADeliveryTargetCountsOnce)
     m_pTown->UpdateTown();
     EXPECT_TRUE(bakery.GetBumpedSequenceName().IsEmpty());
     EXPECT_EQ(m_Hud.closes, 1);
+}
+} // namespace
+
+namespace {
+TEST_F(MissionTest, MapObjectsTalkAtTheVolumeOfTheirDistance)
+{
+    CMapObject object;
+    object.AttachTo(&m_pTown->GetMap());
+    CxLinkedList<CxString> none, files;
+    files.AddTail(CxString("$GAMEPATH\\SFX\\crash.wav"));
+    EXPECT_EQ(object.CreateEvent(CxString("this"), CxString("Talk"), none), nullptr);
+    EXPECT_TRUE(m_Capture.Errors().empty());
+    const CxPoint middle = m_pTown->GetViewOrigin() + CxPoint(320, 240);
+    const struct
+    {
+        const char* command;
+        int32_t dx;
+        int32_t volume;
+    } cases[] = {{"Talk", 0, 127}, {"PlayWave", 400, 127}, {"PlaySound", 800, 15}};
+    for (const auto& c : cases)
+    {
+        object.SetPosition(middle + CxPoint(c.dx, 0));
+        std::unique_ptr<CxEvent> event(object.CreateEvent(CxString("this"), CxString(c.command), files));
+        auto* talk = dynamic_cast<CObjectTalkEvent*>(event.get());
+        ASSERT_NE(talk, nullptr) << c.command;
+        talk->Start();
+        EXPECT_TRUE(talk->IsFinished());
+        EXPECT_EQ(talk->GetVolume(), c.volume) << c.command;
+        talk->Stop();
+    }
+    std::unique_ptr<CxEvent> erase(object.CreateEvent(CxString("this"), CxString("Erase"), none));
+    EXPECT_EQ(dynamic_cast<CObjectTalkEvent*>(erase.get()), nullptr);
+    EXPECT_NE(erase, nullptr);
 }
 } // namespace
