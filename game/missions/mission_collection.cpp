@@ -56,6 +56,14 @@ void CMissionFramework::ChooseHidingPlaces()
 
 void CMissionFramework::PlaceObjects()
 {
+    // A start without a stop since the last one: the earlier objects go
+    // before their master is replaced, as they share its states.
+    if (m_Mission.GetMaster())
+    {
+        for (auto* node = m_Mission.m_Objects.GetHead(); node; node = node->GetNext())
+            TakeOffDisplay(node->m_Value);
+        m_Mission.BuryAll();
+    }
     m_Mission.m_nCollected = 0;
     m_Record.state = MISSION_STATE_RUNNING;
     auto master = std::make_unique<CMapObject>();

@@ -285,3 +285,88 @@ TEST_F(MissionTest, MapObjectsTalkAtTheVolumeOfTheirDistance)
     EXPECT_NE(erase, nullptr);
 }
 } // namespace
+
+namespace {
+// A mission kind that counts what the framework asks of it.
+struct FakeKind : IMissionKind
+{
+    void PrepareGiver(CMissionFramework&) override { calls += "p"; }
+    void Start(CMissionFramework&) override { calls += "s"; }
+    void Stop(CMissionFramework&) override { calls += "x"; }
+    void Update(CMissionFramework&) override { calls += "u"; }
+    void MapClicked(CMissionFramework&, const CxPoint& at) override { calls += "c" + std::to_string(at.x); }
+    bool Command(CMissionFramework&, const CxString& name, const CxLinkedList<CxString>&) override
+    {
+        calls += std::string("[") + name.c_str() + "]";
+        return true;
+    }
+    std::string calls;
+};
+
+TEST_F(MissionTest, OtherKindsAreCalledAtTheirStepsAndScoreOnlyWhileTheyRun)
+{
+    FakeKind drop, fire;
+    m_pMission->SetKind(MISSION_KIND_DROP, &drop);
+    m_pMission->SetKind(MISSION_KIND_FIRE, &fire);
+    // The bakery (character 0) gives the drop mission: its set-up runs first.
+    m_pTown->EnterBuilding(m_pTown->GetBuildings()[0].get());
+    Load("MissionType=3", "NumReqItems=2\nDropSpeedMin=7");
+    EXPECT_EQ(Record().dropSpeedMin, 7);
+    EXPECT_EQ(Record().dropTimerMax, 4000);
+    Run("IncrementDropScore");
+    Run("StartMission");
+    EXPECT_TRUE(m_pMission->Data().m_Stopwatch.IsRunning());
+    EXPECT_EQ(m_pTown->GetBuildings()[0]->m_nEnterStage, 0); // only kinds 0-2 set the giver's stage
+    Run("IncrementDropScore");
+    Run("IncrementFireScore");
+    m_pTown->UpdateTown();
+    m_pTown->OnLButtonDown(0, CxPoint(10, 10));
+    Run("StopMission");
+    Run("IncrementDropScore");
+    m_pTown->UpdateTown();
+    const int32_t x = 10 + m_pTown->GetViewOrigin().x;
+    EXPECT_EQ(drop.calls, "ps[IncrementDropScore]uc" + std::to_string(x) + "x");
+    EXPECT_EQ(fire.calls, "");
+    EXPECT_FALSE(m_pMission->Data().m_Stopwatch.IsRunning());
+    // The drop speeds stay from one load to the next; no arguments: no load.
+    Load("MissionType=5", "FireUpdateMax=9");
+    EXPECT_EQ(Record().dropSpeedMin, 7);
+    EXPECT_EQ(Record().fireUpdateMax, 9);
+    Run("LoadMission");
+    EXPECT_EQ(Record().type, MISSION_KIND_FIRE);
+    Run("DoEndSequence");
+    EXPECT_TRUE(m_pTown->m_bEndSequence);
+    EXPECT_TRUE(m_Capture.Errors().empty());
+}
+
+TEST_F(MissionTest, HiddenItemsShowWhenTheirBuildingIsBumpedAndAMissionWithoutPlacesPlacesNone)
+{
+    m_Dir.Write("bakerH.Seq", "Event Town.PlayHiddenObjAnim()\n");
+    m_Dir.Write("barH.Seq", "Event Town.PlayHiddenObjAnim()\n");
+    Load("MissionType=0", "NumReqItems=1\nNumTotalItems=1\nNumHiddenItems=1\nItemName=$GAMEPATH\\item.ini");
+    Run("StartMission");
+    ASSERT_EQ(Record().hidingPlaces.size(), 1u);
+    CBuilding& place = *m_pTown->GetBuildings()[static_cast<size_t>(Record().hidingPlaces[0])];
+    CMapObject* hidden = Mission().m_Hidden.GetHead()->m_Value;
+    Truck().PlaceAt(place.GetCenter());
+    Run("PlayHiddenObjAnim");
+    EXPECT_TRUE(hidden->IsShown());
+    EXPECT_EQ(hidden->GetState(), 1);
+    EXPECT_TRUE(place.IsBumpedSpent());
+    m_Clock.Advance(5000);
+    m_pApp->RunIdlePass();
+    m_pTown->UpdateTown();
+    EXPECT_FALSE(hidden->IsShown());
+    Run("StopMission");
+    Run("StopMission"); // twice changes nothing more
+    EXPECT_EQ(m_Hud.closes, 2);
+
+    m_Dir.Write("m/test.ini", "[Mission]\nMissionType=0\n[Level00]\nNumReqItems=1\nNumTotalItems=2\n"
+                              "ItemName=$GAMEPATH\\item.ini\n");
+    Run("LoadMission $GAMEPATH\\m\\test.ini");
+    Run("StartMission");
+    EXPECT_TRUE(Mission().m_Objects.IsEmpty());
+    ASSERT_EQ(m_Capture.Errors().size(), 1u);
+    EXPECT_EQ(m_Capture.Errors()[0].code, 13u);
+}
+} // namespace
