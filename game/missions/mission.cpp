@@ -203,8 +203,8 @@ uint32_t CMissionFramework::LoadFile(const char* fileName)
     m_Town.m_ChosenPaths.RemoveAll();
     m_nGiverResult = -1;
     CxInterpolator* interpolator = Interpolator();
-    const CxString expanded =
-        interpolator ? interpolator->Expand(fileName ? fileName : "") : CxString(fileName);
+    const char* name = fileName ? fileName : "";
+    const CxString expanded = interpolator ? interpolator->Expand(name) : CxString(name);
     const CxString path = BuildGamePath("%s", expanded.c_str());
     m_Mission.m_File.Discard();
     m_Mission.m_bFileOpen = false;
@@ -230,6 +230,7 @@ void CMissionFramework::LoadMission(const CxLinkedList<CxString>& files)
     if (files.IsEmpty())
         return;
     CBuilding* giver = m_Town.GetCurrentBuilding();
+    SetGiverStage(false);
     m_Mission.m_pGiver = giver;
     const auto& buildings = m_Town.GetBuildings();
     int32_t index = -1;
@@ -251,13 +252,21 @@ void CMissionFramework::PublishMissionName()
         interpolator->AddConstant("MISSIONNAME", MissionNameOfSubId(m_Record.subId));
 }
 
-void CMissionFramework::SetGiverStage(int32_t value)
+void CMissionFramework::SetGiverStage(bool running)
 {
-    if (CBuilding* giver = m_Mission.m_pGiver)
+    CBuilding* giver = m_Mission.m_pGiver;
+    if (!giver || running == m_bGiverStageSet)
+        return;
+    // The giver plays its mission scene while the mission runs, and the
+    // scenes it played before once it stops.
+    if (running)
     {
-        giver->m_nCharacterValue = value;
-        giver->m_nEnterStage = value;
+        m_nSavedEnterStage = giver->m_nEnterStage;
+        m_nSavedCharacterValue = giver->m_nCharacterValue;
     }
+    giver->m_nEnterStage = running ? 1 : m_nSavedEnterStage;
+    giver->m_nCharacterValue = running ? 1 : m_nSavedCharacterValue;
+    m_bGiverStageSet = running;
 }
 
 void CMissionFramework::Start()
@@ -272,7 +281,7 @@ void CMissionFramework::Start()
         return;
     PublishMissionName();
     if (kind <= MISSION_KIND_MOVING)
-        SetGiverStage(1);
+        SetGiverStage(true);
     if (kind == MISSION_KIND_COLLECTION)
         StartCollection();
     else if (kind == MISSION_KIND_DELIVERY)
@@ -298,7 +307,8 @@ void CMissionFramework::Stop()
     m_Mission.m_File.Discard();
     m_Mission.m_bFileOpen = false;
     m_Mission.m_nCollected = 0;
-    SetGiverStage(0);
+    SetGiverStage(false);
+    m_bGiverStageSet = false;
     m_Mission.m_pGiver = nullptr;
     for (auto* node = m_Mission.m_Objects.GetHead(); node; node = node->GetNext())
         TakeOffDisplay(node->m_Value);

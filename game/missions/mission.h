@@ -143,7 +143,7 @@ private:
     };
     IMissionKind* Kind() const;
     void PublishMissionName();
-    void SetGiverStage(int32_t value);
+    void SetGiverStage(bool running);
     void StartCollection();
     void StartDelivery();
     void ChooseHidingPlaces();
@@ -162,4 +162,7 @@ private:
     IMissionKind* m_Kinds[MISSION_KIND_COUNT] = {};
     int32_t m_nGiverResult = -1;
     std::vector<BumpEntry> m_BumpSequences;
+    bool m_bGiverStageSet = false;
+    int32_t m_nSavedEnterStage = 0;
+    int32_t m_nSavedCharacterValue = 0;
 };

@@ -234,8 +234,12 @@ TEST_F(MissionTest, ADeliveryTargetCountsOnce)
     mkdir(m_Dir.File("mission").c_str(), 0755);
     mkdir(m_Dir.File("mission/SpawnMail").c_str(), 0755);
     m_Dir.Write("mission/SpawnMail/OnBumpMail1.seq", "Event Town.IncrementCollectionScore()\n");
+    CBuilding& barn = *m_pTown->GetBuildings()[1];
+    barn.m_nEnterStage = 2;
+    m_pTown->EnterBuilding(&barn);
     Load("MissionType=1\nObjectName=Bakery", "NumReqItems=2");
     Run("StartMission");
+    EXPECT_EQ(barn.m_nEnterStage, 1); // the giver's mission scene while it runs
     CBuilding& bakery = *m_pTown->GetBuildings()[0];
     EXPECT_TRUE(m_pTown->GetBuildings()[1]->GetBumpedSequenceName().IsEmpty());
     for (int i = 0; i < 3; ++i)
@@ -250,6 +254,7 @@ TEST_F(MissionTest, ADeliveryTargetCountsOnce)
     m_pTown->UpdateTown();
     EXPECT_TRUE(bakery.GetBumpedSequenceName().IsEmpty());
     EXPECT_EQ(m_Hud.closes, 1);
+    EXPECT_EQ(barn.m_nEnterStage, 2);
 }
 } // namespace
 
