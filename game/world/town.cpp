@@ -253,6 +253,10 @@ void CTown::RoomLeave()
     if (m_nSecondChannel)
         DestroyChannel(m_nSecondChannel);
     m_nSecondChannel = 0;
+    // A scene still running on the room's channel refers to the truck and
+    // the buildings: it ends before they go.
+    if (GetChannel())
+        FlushChannel(GetChannel());
     UnloadWorld();
     m_pMapButton.reset();
     m_Plate.Unload();

@@ -8,6 +8,7 @@
 #include "tools/data/town_layout.h"
 #include "tools/data/town_world.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -31,6 +32,7 @@ constexpr int32_t ITEM_SIZE = 32;
 constexpr int32_t LEFT_ICON = 40;
 constexpr int32_t RIGHT_ICON = 20;
 constexpr int32_t LOCATIONS = 10;
+constexpr double ZONE_CLEARANCE = 300.0; // the town's zone pull radius is 100
 
 std::string Line(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Line(const char* format, ...)
@@ -206,6 +208,26 @@ std::string LevelSections(const std::string& name, bool collect)
     return ini;
 }
 
+// Road junctions far enough from every enter zone that a truck picking an
+// item up is not pulled into a building.
+std::vector<TownNode> ItemPlaces(const CTownLayout& layout)
+{
+    std::vector<TownNode> places;
+    for (const TownNode& node : layout.Nodes())
+    {
+        bool clear = true;
+        for (int32_t b = 0; b < TOWN_BUILDINGS && clear; ++b)
+        {
+            TownPoint zone;
+            clear = !layout.ZoneCentreOf(b, &zone) ||
+                    std::hypot(zone.x - node.position.x, zone.y - node.position.y) > ZONE_CLEARANCE;
+        }
+        if (clear)
+            places.push_back(node);
+    }
+    return places;
+}
+
 std::string CollectionIni(const MissionItem& item, const std::vector<TownNode>& nodes, int32_t index)
 {
     std::string ini =
@@ -265,7 +287,7 @@ class CMissionGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "missions"; }
-    uint32_t Version() const override { return 1; }
+    uint32_t Version() const override { return 2; }
     void AddInputs(const DemoDataPaths& paths, CStampHash& hash) const override
     {
         std::string text;
@@ -296,7 +318,7 @@ public:
             fprintf(stderr, "make-demo-data: missions: no town layout %s\n", why.c_str());
             return false;
         }
-        const std::vector<TownNode> nodes = layout.Nodes();
+        const std::vector<TownNode> nodes = ItemPlaces(layout);
         const std::string& out = paths.output;
         int32_t index = 0;
         for (const MissionItem& item : ITEMS)

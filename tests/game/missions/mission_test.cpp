@@ -375,3 +375,17 @@ TEST_F(MissionTest, HiddenItemsShowWhenTheirBuildingIsBumpedAndAMissionWithoutPl
     EXPECT_EQ(m_Capture.Errors()[0].code, 13u);
 }
 } // namespace
+
+namespace {
+TEST_F(TownTest, LeavingTheTownEndsTheRunningSceneBeforeTheTruckGoes)
+{
+    // Under ASan: the scene's drive event refers to the truck the leave deletes.
+    m_Dir.Write("enter0.seq", "Event Truck.DriveTo(3000, 3000)\n");
+    Truck().SetEventTypeName("Truck");
+    m_pTown->EnterBuilding(m_pTown->GetBuildings()[0].get());
+    m_pApp->RunIdlePass();
+    EXPECT_FALSE(IsChannelEmpty(m_pTown->GetChannel()));
+    m_pApp->Stop();
+    m_pApp.reset();
+}
+} // namespace
