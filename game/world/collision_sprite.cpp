@@ -32,12 +32,13 @@ void CCollisionSprite::HandleCollision(CCollisionSprite* other)
 void CCollisionSprite::HandleBumped(CCollisionSprite* other)
 {
     (void)other;
-    if (!m_pBumped || IsSequenceRunning(m_pBumped))
+    if (!m_pBumped || IsSequenceRunning(m_pBumped) || m_bBumpedSpent)
         return;
     // Loaded afresh, so that the lines see the variables as they are now.
     CxString name = m_strBumped;
     LoadOwnSequence(&m_pBumped, m_strBumped, name.c_str());
-    StartOwnSequence(m_pBumped);
+    if (StartOwnSequence(m_pBumped))
+        m_bBumpedSpent = m_bBumpedOnce;
 }
 
 CxEvent* CCollisionSprite::CreateEvent(const CxString&, const CxString&, const CxLinkedList<CxString>&)

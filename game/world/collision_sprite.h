@@ -57,6 +57,19 @@ public:
     uint32_t SetBumpedSequence(const char* fileName);
     uint32_t SetCollideSequence(const char* fileName);
     CxEventSequenceFile* GetBumpedSequence() const { return m_pBumped; }
+    const CxString& GetBumpedSequenceName() const { return m_strBumped; }
+    const CxString& GetCollideSequenceName() const { return m_strCollide; }
+    // A bump sequence given for once (a mission target, a hiding place)
+    // starts on the first bump only; DisableBumped stops any further start.
+    void SetBumpedOnce(bool once)
+    {
+        m_bBumpedOnce = once;
+        m_bBumpedSpent = false;
+    }
+    void DisableBumped() { m_bBumpedOnce = m_bBumpedSpent = true; }
+    bool IsBumpedSpent() const { return m_bBumpedSpent; }
+    // Whether the bump sequence waits or runs in the sprite's channel.
+    bool IsBumpedRunning() const { return IsSequenceRunning(m_pBumped); }
     CxEventSequenceFile* GetCollideSequence() const { return m_pCollide; }
     // The channel of the sequences, 0 before the first one ran.
     uint32_t GetSequenceChannel() const { return m_nChannel; }
@@ -101,4 +114,6 @@ protected:
     uint32_t m_nCollisionFlags = COLLISION_DEFAULT_FLAGS;
     uint32_t m_nChannel = 0;
     CxString m_strTypeName;
+    bool m_bBumpedOnce = false;
+    bool m_bBumpedSpent = false;
 };

@@ -253,8 +253,8 @@ void CTown::RoomLeave()
     if (m_nSecondChannel)
         DestroyChannel(m_nSecondChannel);
     m_nSecondChannel = 0;
-    // A scene still running talks through a building: it stops before the
-    // buildings go.
+    // A scene still running on the room's channel refers to the truck and
+    // the buildings: it ends before they go.
     EndRoomChannel();
     UnloadWorld();
     m_pMapButton.reset();
@@ -317,6 +317,13 @@ void CTown::OnMouseMove(uint32_t buttons, const CxPoint& point)
         m_ptMouse = TruckPoint() - GetViewOrigin();
     else
         m_ptMouse = point;
+}
+
+void CTown::OnLButtonDown(uint32_t buttons, const CxPoint& point)
+{
+    CBaseWindow::OnLButtonDown(buttons, point);
+    if (m_bStarted && !m_pHud->ContainsPoint(point))
+        m_pMission->MapClicked(ScreenToMap(point));
 }
 
 void CTown::OnMButtonDown(uint32_t buttons, const CxPoint& point)

@@ -150,6 +150,8 @@ public:
     // button (and the right one unless it acts as the left) honks.
     void OnMouseMove(uint32_t buttons, const CxPoint& point) override;
     void OnMButtonDown(uint32_t buttons, const CxPoint& point) override;
+    // Left clicks on the map (not on the HUD) go to the mission in map coordinates.
+    void OnLButtonDown(uint32_t buttons, const CxPoint& point) override;
     void OnRButtonDown(uint32_t buttons, const CxPoint& point) override;
     void NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d) override;
 

@@ -144,6 +144,10 @@ const ST_TOWN_COMMAND COMMANDS[] = {
     {"Sprite", "SetBumpable", 1, "n"},
     {"Sprite", "ShowZone", 0, ""},
     {"Sprite", "HideZone", 0, ""},
+    // Map objects: a voice (one of the files, at random) and leaving the mission.
+    {"Sprite", "PlayWave", 1, ""},
+    {"Sprite", "PlaySound", 1, ""},
+    {"Sprite", "SelfDestruct", 0, ""},
 };
 } // namespace
 

@@ -16,6 +16,7 @@ class CCharacter;
 class CEnemy;
 class CMapObject;
 class CxSprite;
+struct MissionHudSet;
 
 class ITownMission
 {
@@ -42,6 +43,8 @@ public:
     virtual void FirstCharacterNotified(int32_t) {}
     // 0 none loaded, 1 loaded or stopped, 2 running.
     virtual int32_t GetState() const { return 0; }
+    // A left click on the map (map coordinates) that the HUD did not take.
+    virtual void MapClicked(const CxPoint&) {}
 };
 
 class ITownHud
@@ -57,6 +60,11 @@ public:
     virtual void HelpButtonOn() {}
     virtual void HelpButtonOff() {}
     virtual void SetHelpFile(const char*) {}
+    // The HUD sets of the mission just loaded (missionType -1: none loaded);
+    // the list lives until the next load.
+    virtual void SetMissionSets(const std::vector<MissionHudSet>&, int32_t) {}
+    // Shows frame (1 lit) of right icon index of the current set.
+    virtual void LightIcon(int32_t, int32_t) {}
     // Whether the point (screen coordinates) is on the HUD.
     virtual bool ContainsPoint(const CxPoint&) const { return false; }
 };

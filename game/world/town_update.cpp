@@ -54,9 +54,16 @@ void CTown::UpdateTown()
     if (!m_bMapLocked && m_bTruckScrollsMap)
         m_pTruck->ScrollMapAfter(*this);
     CheckZones();
+    // The truck answers each hit (bounce, smash), and the sprite it met runs
+    // its own collide and bumped sequences: that is how buildings, items and
+    // targets hear the truck. Only the sequences: another truck hit does not
+    // bounce here.
     for (CCollisionSprite* sprite : m_CollisionSprites)
         if (sprite != m_pTruck.get() && m_pTruck->CollidesWith(*sprite))
+        {
             m_pTruck->HandleCollision(sprite);
+            sprite->CCollisionSprite::HandleCollision(m_pTruck.get());
+        }
     RearmLastLeft();
     AimHelpArrow();
 }

@@ -1,0 +1,49 @@
+// Feeds arbitrary bytes to the mission file reader as a mission file (every
+// level section in turn), then checks the limits the reader promises: no
+// count beyond 100, one position per right icon, and distinct chosen paths
+// below NumPaths. The names read become hidden-sequence names too.
+#include "engine/core/error.h"
+#include "engine/core/random.h"
+#include "game/missions/interp_option.h"
+#include "game/missions/mission_data.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    SetErrorHandler(nullptr);
+    if (size > 0x10000)
+        return 0;
+    SeedRandom(static_cast<uint32_t>(size));
+    for (int32_t level = 0; level < 3; ++level)
+    {
+        CInterpOption file;
+        file.Parse(reinterpret_cast<const char*>(data), static_cast<uint32_t>(size));
+        MissionRecord record;
+        CMissionData missionData;
+        std::vector<int32_t> paths;
+        ReadMissionFile(
+            file, record, missionData, [level](int32_t) { return level; }, paths);
+        if (record.numHudSets > MISSION_MAX_COUNT || record.numReq > MISSION_MAX_COUNT ||
+            record.locations.size() > MISSION_MAX_COUNT || record.hudSets.size() > MISSION_MAX_COUNT)
+            abort();
+        for (const MissionHudSet& set : record.hudSets)
+            if (set.rightPositions.size() != static_cast<size_t>(set.rightCount))
+                abort();
+        const std::set<int32_t> distinct(paths.begin(), paths.end());
+        if (distinct.size() != paths.size() || paths.size() > static_cast<size_t>(record.numPaths) ||
+            (!paths.empty() && (*distinct.begin() < 0 || *distinct.rbegin() >= record.numPaths)))
+            abort();
+        HiddenSequenceName(record.itemName);
+        HiddenSequenceName(record.objectName);
+        MissionNameOfSubId(record.subId);
+        MissionItemBit(record.subId);
+        AdjustLevel(level, static_cast<uint32_t>(record.numTotal), missionData.m_nTimerIntervalMin,
+                    missionData.m_nTimerIntervalMax);
+    }
+    return 0;
+}
