@@ -168,7 +168,8 @@ uint32_t CCertificate::DoModal()
 
 void CCertificate::OnTimer(CxTimer* timer)
 {
-    if (timer == &m_Timer && m_Timer.HasExpired())
+    // The timer calls once more when it stops at its end.
+    if (timer == &m_Timer && (!m_Timer.IsRunning() || m_Timer.HasExpired()))
         m_Timer.Start(CERTIFICATE_TIMER_INTERVAL);
 }
 
