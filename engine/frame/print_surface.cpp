@@ -99,8 +99,10 @@ std::string ChoosePrinter()
 uint32_t PrintSurface(CxDrawSurface* surface, uint32_t, float scale)
 {
     CursorKeeper cursor;
+    // A game without its window prints nothing; a program without an
+    // application (the command-line tool) prints all the same.
     auto* app = dynamic_cast<CxWindowApp*>(GetApp());
-    if (!surface || !app || !app->HasAppWindow())
+    if (!surface || (GetApp() && (!app || !app->HasAppWindow())))
         return 1;
     CxSurfaceLock lock(surface);
     std::unique_ptr<CxDrawSurface> copy;

@@ -26,6 +26,7 @@ extern const char* const PRINT_NO_PRINTER_TEXT;
 // scale: the part of the page width the picture takes (the whole width when
 // 0 or less). options is kept for the callers' dialog flags; no flag changes
 // the result. Returns 0 when the page went to the printer (or the file), 1
-// when nothing was printed (no surface, window or printer; cancelled; job
-// refused) and 13 when drawing failed (reported).
+// when nothing was printed (no surface; an application without its window;
+// no printer; cancelled; job refused) and 13 when drawing failed (reported).
+// A program without an application object (a command-line tool) prints too.
 uint32_t PrintSurface(CxDrawSurface* surface, uint32_t options, float scale);
