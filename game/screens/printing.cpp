@@ -4,6 +4,7 @@
 #include "engine/core/file.h"
 #include "engine/core/game_path.h"
 #include "engine/core/interpolator.h"
+#include "engine/core/log.h"
 #include "engine/frame/game_app.h"
 #include "engine/frame/print_surface.h"
 #include "engine/frame/system_events.h"
@@ -222,6 +223,7 @@ void CPrinting::ShowPage(int32_t page, int32_t index)
             MakeThumbnails(page);
     }
     PlayEntrySequence(page);
+    Output("printing: page %d\n", page);
 }
 
 bool CPrinting::ShowButton(PrintingButton which)

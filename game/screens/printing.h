@@ -8,6 +8,8 @@
 // one page up (from page 0 out of the room). Sequence files address the
 // room as "Printing" ("StartFlashButton" / "StopFlashButton" with "Print",
 // "Color", "Certificate" or "Back") while it is current.
+//
+// Output line: "printing: page N" whenever page N has been built.
 #pragma once
 
 #include "engine/core/command_handler.h"
