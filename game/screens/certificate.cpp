@@ -202,4 +202,5 @@ void CShowCertificateEvent::Start()
     auto dialog = std::make_unique<CCertificate>();
     if (dialog->Create(m_nCertificate) == CX_ERR_NONE)
         dialog->DoModal();
+    m_bDone = true;
 }

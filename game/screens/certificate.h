@@ -78,11 +78,12 @@ public:
     // Shows the dialog; returns when it has closed.
     void Start() override;
     void Stop() override {}
-    bool IsFinished() override { return m_bStarted; }
+    bool IsFinished() override { return m_bDone; }
     void Pause() override {}
     void Resume() override {}
     bool IsBlocked() override { return false; }
 
 private:
     int32_t m_nCertificate;
+    bool m_bDone = false; // set once the dialog has closed
 };
