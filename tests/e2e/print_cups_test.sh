@@ -36,7 +36,7 @@ printf 'Listen %s/cups.sock\nBrowsing No\nWebInterface No\nLogLevel warn\nDefaul
 } >"$cups/cups-files.conf"
 /usr/sbin/cupsd -f -c "$cups/cupsd.conf" -s "$cups/cups-files.conf" &
 cupsd_pid=$!
-trap 'kill "$cupsd_pid" 2>/dev/null; xvfb_cleanup' EXIT
+trap 'kill "$cupsd_pid" 2>/dev/null; wait "$cupsd_pid" 2>/dev/null; xvfb_cleanup' EXIT
 export CUPS_SERVER="$cups/cups.sock"
 for _ in $(seq 100); do [[ -S "$CUPS_SERVER" ]] && break; sleep 0.05; done
 /usr/sbin/lpadmin -p test -E -v "file://$cups/out.pdf" -m lsb/usr/cupsfilters/Generic-PDF_Printer-PDF.ppd 2>/dev/null &&

@@ -151,11 +151,12 @@ bool SaveIcon(const std::string& out, int n)
 // each glyph; paper is index 10, the fonts' transparent colour; ink index 2.
 bool SaveFont(const std::string& path)
 {
-    constexpr int HEIGHT = 34, BASELINE = 26, GLYPHS = 128;
+    // 16 pixels keeps the longest title ("Super Good Police Officer") inside its 260-pixel line.
+    constexpr int HEIGHT = 22, BASELINE = 17, GLYPHS = 128, SIZE = 16;
     cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
     cairo_t* cr = cairo_create(probe);
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 24);
+    cairo_set_font_size(cr, SIZE);
     int widths[GLYPHS];
     int total = 1;
     for (int c = 0; c < GLYPHS; ++c)
@@ -173,7 +174,7 @@ bool SaveFont(const std::string& path)
     cairo_surface_t* strip = cairo_image_surface_create(CAIRO_FORMAT_A8, total, HEIGHT);
     cr = cairo_create(strip);
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 24);
+    cairo_set_font_size(cr, SIZE);
     CxDrawSurface font(total, HEIGHT, 8);
     uint8_t palette[768] = {};
     const uint8_t colours[][4] = {{1, 255, 0, 0}, {2, 25, 35, 110}, {10, 255, 255, 255}};
@@ -210,7 +211,7 @@ class CPrintingGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "printing"; }
-    uint32_t Version() const override { return 1; }
+    uint32_t Version() const override { return 2; }
     std::vector<std::string> Outputs(const DemoDataPaths&) const override
     {
         std::vector<std::string> files = {
