@@ -5,6 +5,7 @@
 #include "engine/core/interpolator.h"
 #include "engine/core/options.h"
 #include "engine/core/sequence.h"
+#include "engine/frame/print_surface.h"
 #include "engine/graphics/compress.h"
 #include "engine/graphics/crc.h"
 #include "engine/graphics/decompress.h"
@@ -538,6 +539,36 @@ int SmkInfo(int argc, char** argv)
         printf("no audio\n");
     return 0;
 }
+// Sends an image through the game's printer routine: the same printer
+// choice, page layout and messages as the game's.
+int PrintCommand(int argc, char** argv)
+{
+    if (argc < 3 || argc > 4)
+        return ToolUsage();
+    float scale = 0;
+    if (argc == 4)
+    {
+        char* end = nullptr;
+        scale = strtof(argv[3], &end);
+        if (end == argv[3] || *end || !(scale >= 0 && scale <= 1))
+        {
+            fprintf(stderr, "%s: SCALE must be a number from 0 to 1: %s\n",
+                    GetErrorText(CX_ERR_INVALID_ARGUMENT), argv[3]);
+            return 1;
+        }
+    }
+    CxDrawSurface surface;
+    if (!LoadImage(surface, argv[2]))
+        return 1;
+    if (PrintSurface(&surface, 0, scale) != CX_ERR_NONE)
+    {
+        fprintf(stderr, "print: %s was not printed\n", argv[2]);
+        return 1;
+    }
+    printf("printed %s\n", argv[2]);
+    return 0;
+}
+
 const ST_TOOL_COMMAND TOOL_COMMANDS[] = {
     {"ini-get", IniGet, "  ini-get FILE SECTION KEY [DEFAULT]  print a value of an option file\n"},
     {"ini-dump", IniDump, "  ini-dump FILE                       print an option file in its written form\n"},
@@ -560,6 +591,9 @@ const ST_TOOL_COMMAND TOOL_COMMANDS[] = {
     {"font-render", FontRender,
      "  font-render FONT TEXT OUT [SIZE]    draw TEXT with a font image (FONT \"-\": the built-in\n"
      "                                      font) into the image OUT, SIZE pixels high\n"},
+    {"print", PrintCommand,
+     "  print IMAGE [SCALE]                 print an image as the game does (SCALE: the part of the\n"
+     "                                      page width it takes, 0 for all of it)\n"},
     {"smk-encode", SmkEncode,
      "  smk-encode OUT --fps N [--audio WAV]... FRAME...\n"
      "                                      make a Smacker movie of images of one size (sides a\n"

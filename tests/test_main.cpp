@@ -25,6 +25,10 @@ int main(int argc, char** argv)
         mkdir(state.c_str(), 0700);
         setenv("XDG_STATE_HOME", state.c_str(), 1);
     }
+    // No test reaches the machine's printers: the tests that print start a
+    // print server of their own.
+    setenv("CUPS_SERVER", "/nonexistent/rumbo-test-cups.sock", 1);
+    unsetenv("RUMBO_PRINT_FILE");
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     testing::InitGoogleTest(&argc, argv);

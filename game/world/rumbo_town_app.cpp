@@ -6,6 +6,7 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/sound.h"
+#include "game/screens/printing.h"
 #include "game/world/base_window.h"
 #include "game/world/game_image.h"
 #include "game/world/town.h"
@@ -162,8 +163,9 @@ CxGameWindow* CRumboTownApp::CreateRoom(long id)
     {
     case RUMBO_ROOM_TOWN:
         return new (std::nothrow) CTown;
-    case RUMBO_ROOM_LOGIN:
     case RUMBO_ROOM_PRINTING:
+        return new (std::nothrow) CPrinting;
+    case RUMBO_ROOM_LOGIN:
         return new (std::nothrow) CPlaceholderRoom;
     default:
         return nullptr;

@@ -11,6 +11,7 @@
 #include "engine/platform/window.h"
 #include "engine/ui/button.h"
 #include "engine/ui/flash_button.h"
+#include "game/screens/certificate.h"
 #include "game/world/game_image.h"
 #include "game/world/map_object.h"
 #include "game/world/moving_object.h"
@@ -399,6 +400,13 @@ CxEvent* CTown::CreateEvent(const CxString&, const CxString& command, const CxLi
     }
     if (command.EqualsNoCase("PlayMovie"))
         return CreateMovieEvent(arguments);
+    if (command.EqualsNoCase("ShowCertificate"))
+    {
+        // Done when the certificate dialog closes; a number that is not one shows nothing.
+        int32_t n = -1;
+        CTownArguments(command, arguments).Int(0, &n);
+        return new (std::nothrow) CShowCertificateEvent(n);
+    }
     return new (std::nothrow) CCommandEvent(this, command, arguments);
 }
 

@@ -6,7 +6,7 @@ namespace {
 const ST_TOWN_COMMAND COMMANDS[] = {
     // Town events.
     {"Town", "PlayMovie", 3, "wnnnn"},
-    {"Town", "ShowCertificate", 0, ""},
+    {"Town", "ShowCertificate", 0, "n"},
     {"Town", "ScrollMap", 2, "nnnf"},
     {"Town", "PlayEnemyWayPoints", 0, ""},
     // The view.
@@ -98,6 +98,9 @@ const ST_TOWN_COMMAND COMMANDS[] = {
     {"Town", "SetFoundMap", 0, ""},
     {"Town", "StopTutorial", 0, ""},
     {"Town", "GotoPrinting", 0, ""},
+    // The printing room's buttons.
+    {"Printing", "StartFlashButton", 1, "w"},
+    {"Printing", "StopFlashButton", 1, "w"},
     // The current building.
     {"Building", "Talk", 1, ""},
     {"Building", "ShowZone", 0, ""},

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Black-box checks of rumbo-tool's option-file, sequence-file, CRC, codec and image commands.
+# Black-box checks of rumbo-tool's option-file, sequence-file, CRC, codec, image and print commands.
 set -u
 tool=${RUMBO_TOOL:?}
 dir=$(mktemp -d)
@@ -206,5 +206,14 @@ check "padded rows" "width 37 height 3 depth 8 pitch 38 format 7" "$("$tool" ima
 "$tool" image-convert "$dir/odd8-back.qex" "$dir/odd8-back.bmp"
 "$tool" image-convert "$dir/odd8-stored.qex" "$dir/odd8-stored.bmp"
 cmp -s "$dir/odd8-back.bmp" "$dir/odd8-stored.bmp"; check "odd image pixels survive method 3" "0" "$?"
+
+# Printing: into a PDF file in place of the printer, and without a print server.
+RUMBO_PRINT_FILE="$dir/page.pdf" "$tool" print "$dir/a.bmp" 0.5 >/dev/null; check "print to a file" "0" "$?"
+check "printed page" "%PDF-" "$(head -c 5 "$dir/page.pdf")"
+err=$(CUPS_SERVER="$dir/no.sock" RUMBO_PRINT_FILE= "$tool" print "$dir/a.bmp" 2>&1 >/dev/null); code=$?
+check "print without a server" "1" "$code"
+[[ $err == *"[No Printer Found]"* ]] && said=yes || said=no
+check "no printer message" "yes" "$said"
+"$tool" print "$dir/a.bmp" 2 >/dev/null 2>&1; check "print scale out of range" "1" "$?"
 if [[ $failures -eq 0 ]]; then echo "rumbo-tool: all checks passed"; fi
 exit $failures

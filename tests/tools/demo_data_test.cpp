@@ -1,6 +1,7 @@
 #include "tools/data/demo_data.h"
 
 #include "engine/graphics/draw_surface.h"
+#include "engine/graphics/font.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/movie_driver.h"
 #include "tests/support/test_support.h"
@@ -25,12 +26,12 @@ std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
     return made;
 }
 
-const std::map<std::string, bool> ALL_MADE = {{"text", true}, {"cursors", true}, {"fades", true},
-                                              {"icon", true}, {"voices", true},  {"trucks", true},
-                                              {"town", true}, {"music", true},   {"missions", true}};
-const std::map<std::string, bool> NONE_MADE = {{"text", false}, {"cursors", false}, {"fades", false},
-                                               {"icon", false}, {"voices", false},  {"trucks", false},
-                                               {"town", false}, {"music", false},   {"missions", false}};
+const std::map<std::string, bool> ALL_MADE = {
+    {"text", true},   {"cursors", true}, {"fades", true}, {"icon", true},     {"voices", true},
+    {"trucks", true}, {"town", true},    {"music", true}, {"missions", true}, {"printing", true}};
+const std::map<std::string, bool> NONE_MADE = {
+    {"text", false},   {"cursors", false}, {"fades", false}, {"icon", false},     {"voices", false},
+    {"trucks", false}, {"town", false},    {"music", false}, {"missions", false}, {"printing", false}};
 } // namespace
 
 TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)
@@ -103,4 +104,8 @@ TEST(DemoData, OutputsLoadWithTheEnginesLoadersAndCursorsAreKeyed)
     // Width and height of the header, big-endian.
     EXPECT_EQ(static_cast<unsigned char>(png[18]) << 8 | static_cast<unsigned char>(png[19]), 256);
     EXPECT_EQ(static_cast<unsigned char>(png[22]) << 8 | static_cast<unsigned char>(png[23]), 256);
+    // The certificates' font: a glyph strip the bitmap font loader takes, one glyph per character code.
+    std::unique_ptr<CxFont> font(LoadBitmapFontFile(output.File("printing/font1.pcx").c_str(), 0));
+    ASSERT_NE(font, nullptr);
+    EXPECT_GT(font->GetTextWidth("Ada", 0), font->GetTextWidth("A", 0));
 }

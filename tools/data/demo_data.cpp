@@ -117,9 +117,11 @@ DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths
 
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
-    std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
-                                            MakeIconGroup(), MakeVoiceGroup(),  MakeTruckGroup(),
-                                            MakeTownGroup(), MakeMusicGroup(),  MakeMissionGroup()};
+    // One group a line, in the order they run.
+    std::unique_ptr<CDemoGroup> groups[] = {
+        MakeTextGroup(),  MakeCursorGroup(), MakeFadeGroup(),  MakeIconGroup(),    MakeVoiceGroup(),
+        MakeTruckGroup(), MakeTownGroup(),   MakeMusicGroup(), MakeMissionGroup(), MakePrintingGroup(),
+    };
     bool ok = true;
     for (const auto& group : groups)
     {

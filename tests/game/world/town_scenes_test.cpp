@@ -11,6 +11,7 @@
 #include "engine/core/sequence.h"
 #include "engine/media/sound.h"
 #include "engine/media/wave.h"
+#include "game/screens/printing.h"
 #include "game/world/lip_synch.h"
 #include "game/world/talk_event.h"
 #include "game/world/town.h"
@@ -180,10 +181,14 @@ TEST_F(TownScenesTest, EveryBuildingAnswersWithItsSceneAndThePrintShopOpensPrint
 
         if (scene.id == PRINT_SHOP)
         {
-            // The scene ends in the printing room; a click there brings the town back.
+            // The scene ends in the printing room; its back button brings the town back.
             ASSERT_TRUE(RunUntil([&] { return m_pApp->GetCurRoomID() == RUMBO_ROOM_PRINTING; }, 20000));
-            CxGameWindow* printing = m_pApp->GetCurRoom();
-            printing->OnLButtonDown(1, CxPoint(320, 240));
+            auto* printing = dynamic_cast<CPrinting*>(m_pApp->GetCurRoom());
+            ASSERT_NE(printing, nullptr);
+            CxButton* back = printing->GetButton(PRINTING_BUTTON_BACK);
+            ASSERT_NE(back, nullptr);
+            back->NotifyParent(0, reinterpret_cast<intptr_t>(static_cast<CxDisplayObject*>(back)),
+                               BUTTON_NOTIFY_CLICKED, 0);
             m_pApp->RunIdlePass();
             ASSERT_NE(Town(), nullptr);
             EXPECT_EQ(Town()->GetTruck()->GetCentre(), TOWN_PRINTING_RETURN_POINT);
