@@ -117,9 +117,9 @@ DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths
 
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
-    std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
-                                            MakeIconGroup(), MakeVoiceGroup(),  MakeTruckGroup(),
-                                            MakeTownGroup(), MakeMissionGroup()};
+    std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(),  MakeFadeGroup(),
+                                            MakeIconGroup(), MakeVoiceGroup(),   MakeTruckGroup(),
+                                            MakeTownGroup(), MakeMissionGroup(), MakeDropGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {

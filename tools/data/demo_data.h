@@ -63,6 +63,7 @@ std::unique_ptr<CDemoGroup> MakeVoiceGroup();
 std::unique_ptr<CDemoGroup> MakeTruckGroup();
 std::unique_ptr<CDemoGroup> MakeTownGroup();
 std::unique_ptr<CDemoGroup> MakeMissionGroup();
+std::unique_ptr<CDemoGroup> MakeDropGroup();
 
 struct DemoGroupResult
 {
