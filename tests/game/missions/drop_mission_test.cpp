@@ -70,7 +70,7 @@ protected:
         ASSERT_EQ(tile.Save(m_Dir.File("VPLAYER/tread.tga").c_str()), 0u);
         m_Dir.Write("VPLAYER/brund.ini", truck_test::TruckText(16, "", "", "$GAMEPATH\\truck.smk", ""));
         std::string world = "[World]\nMap=town.map\n[Buildings]\n", masters = "[MasterObjects]\n";
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < m_nBuildings; ++i)
             world += "Building0" + std::to_string(i) + "=b" + std::to_string(i) + ".ini\n";
         for (int i = 0; i < 29; ++i)
             masters += "Object0" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=obj.ini\n";
@@ -153,6 +153,7 @@ protected:
         return done();
     }
 
+    int m_nBuildings = 5;
     static inline int s_nOutros = 0;
     CDropMission::OutroPlayer m_pPreviousOutro = nullptr;
     std::unique_ptr<CMissionFramework> m_pFramework;
@@ -302,5 +303,26 @@ TEST_F(DropTest, TheWinScoresOnceStopsTheWavesAndTheOutroPlaysOnce)
         EXPECT_EQ(s_nOutros, 1);
         s_nOutros = 0;
     }
+}
+// Without a fifth building nobody hiccups: a wave falls as soon as it is due.
+class DropWithoutDropperTest : public DropTest
+{
+protected:
+    void SetUp() override
+    {
+        m_nBuildings = 4;
+        DropTest::SetUp();
+    }
+};
+
+TEST_F(DropWithoutDropperTest, WavesFallWhenDue)
+{
+    StartMission();
+    Run("StartDropping");
+    const uint32_t due = m_pDrop->GetInterval();
+    Step(due - 10);
+    EXPECT_EQ(m_pDrop->GetObjects().size(), 2u);
+    ASSERT_TRUE(TickUntil(200, [&] { return m_pDrop->GetObjects().size() == 4u; }));
+    EXPECT_FALSE(m_pDrop->IsDropperBusy());
 }
 } // namespace
