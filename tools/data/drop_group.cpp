@@ -4,6 +4,7 @@
 // and the closing movie with its tune.
 #include "tools/data/cairo_art.h"
 #include "tools/data/demo_data.h"
+#include "tools/data/sound_synth.h"
 #include "tools/data/wave_file.h"
 #include "tools/smk/smk_encoder.h"
 
@@ -279,29 +280,6 @@ bool SaveSounds(const std::string& out)
            SaveWave16(dir + "sfx_ctch_catch.wav", caught);
 }
 
-// The outro's tune: a little rising melody, one note a quarter second.
-ST_SMK_AUDIO OutroTune(double seconds)
-{
-    static const double NOTES[] = {523.3, 587.3, 659.3, 784.0, 659.3, 784.0, 880.0, 1046.5};
-    const auto samples = Synth(seconds, [](double t, double) {
-        const int note = static_cast<int>(t / 0.25);
-        const double local = t - note * 0.25;
-        const double hz = NOTES[note % 8];
-        return (std::sin(2 * kPi * hz * t) + 0.3 * std::sin(4 * kPi * hz * t)) * std::exp(-6 * local) * 0.5;
-    });
-    ST_SMK_AUDIO audio;
-    audio.nRate = DEMO_SOUND_RATE;
-    audio.nBits = 16;
-    audio.nChannels = 1;
-    audio.data.resize(samples.size() * 2);
-    for (size_t i = 0; i < samples.size(); ++i)
-    {
-        audio.data[i * 2] = static_cast<uint8_t>(samples[i] & 0xFF);
-        audio.data[i * 2 + 1] = static_cast<uint8_t>((samples[i] >> 8) & 0xFF);
-    }
-    return audio;
-}
-
 // The closing movie: the dropper waves above the town while the truck
 // drives in with its bed piled with junk.
 void DrawOutroFrame(cairo_t* cr, int f)
@@ -338,7 +316,7 @@ class CDropGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "drop"; }
-    uint32_t Version() const override { return 1; }
+    uint32_t Version() const override { return 2; }
     std::vector<std::string> Outputs(const DemoDataPaths&) const override
     {
         std::vector<std::string> out = {"targets/t0_shad0.smk",
@@ -357,7 +335,9 @@ public:
     bool Make(const DemoDataPaths& paths) const override
     {
         const std::string& out = paths.output;
-        const ST_SMK_AUDIO tune = OutroTune(static_cast<double>(OUTRO_FRAMES) / OUTRO_FPS);
+        // A little rising melody, one note a quarter second.
+        const ST_SMK_AUDIO tune = MovieAudio(Tune({523.3, 587.3, 659.3, 784.0, 659.3, 784.0, 880.0, 1046.5},
+                                                  0.25, static_cast<double>(OUTRO_FRAMES) / OUTRO_FPS));
         return SaveObjects(out) && SaveHudIcons(out) && SaveSounds(out) &&
                SaveMovie(out + "/movies/catchoutro0.smk", OUTRO_W, OUTRO_H, OUTRO_FRAMES, OUTRO_FPS,
                          DrawOutroFrame, &tune);
