@@ -11,6 +11,7 @@
 #include "engine/frame/game_app.h"
 #include "engine/media/movie.h"
 #include "engine/media/wave.h"
+#include "game/world/game_image.h"
 #include "game/world/map_object.h"
 #include "game/world/rumbo_town_app.h"
 #include "game/world/smooth_blit.h"
@@ -308,7 +309,7 @@ void CDropMission::Prepare(CMissionFramework& framework)
         name.Format(FALL_FILE, i);
         const CxString path = DataPath(name.c_str());
         auto sprite = std::unique_ptr<CxSprite>(new (std::nothrow) CxSprite);
-        if (!sprite || !FileExists(path.c_str()) || sprite->Load(path.c_str()) != CX_ERR_NONE)
+        if (!sprite || !FileExists(path.c_str()) || LoadGameSprite(*sprite, path.c_str()) != CX_ERR_NONE)
         {
             ReportError(CX_ERR_UNKNOWN, "Could not create new master drop object %d", i);
             continue;
@@ -318,7 +319,7 @@ void CDropMission::Prepare(CMissionFramework& framework)
     m_strShadowPath = DataPath(SHADOW_FILE);
     m_pMasterShadow.reset(new (std::nothrow) CxSprite);
     if (!m_pMasterShadow || !FileExists(m_strShadowPath.c_str()) ||
-        m_pMasterShadow->Load(m_strShadowPath.c_str()) != CX_ERR_NONE)
+        LoadGameSprite(*m_pMasterShadow, m_strShadowPath.c_str()) != CX_ERR_NONE)
     {
         ReportError(CX_ERR_UNKNOWN, "Could not create master shadow.");
         m_pMasterShadow.reset();
@@ -333,7 +334,7 @@ void CDropMission::StartDropping(CMissionFramework& framework)
 {
     const CxString junk = DataPath(JUNK_FILE);
     m_JunkSprite.Hide();
-    if (TownDataExists(junk) && m_JunkSprite.Load(junk.c_str()) == CX_ERR_NONE)
+    if (TownDataExists(junk) && LoadGameSprite(m_JunkSprite, junk.c_str()) == CX_ERR_NONE)
     {
         m_JunkSprite.AttachTo(&m_Town.GetMap());
         m_JunkSprite.SetDepth(0);
@@ -371,10 +372,10 @@ CDropObject* CDropMission::MakeObject(CMissionFramework& framework, const Master
     const int32_t x = origin.x + 100 + Random() % 440;
     const int32_t y = origin.y - Random() % 200;
     auto object = std::unique_ptr<CDropObject>(new (std::nothrow) CDropObject(master.tag));
-    if (!object || object->Load(master.path.c_str()) != CX_ERR_NONE)
+    if (!object || LoadGameSprite(*object, master.path.c_str()) != CX_ERR_NONE)
         return nullptr;
     COwnedSprite& shadow = object->Shadow();
-    if (!m_pMasterShadow || shadow.Load(m_strShadowPath.c_str()) != CX_ERR_NONE)
+    if (!m_pMasterShadow || LoadGameSprite(shadow, m_strShadowPath.c_str()) != CX_ERR_NONE)
         ReportError(CX_ERR_UNKNOWN, "Could not create m_pShadow");
     else
     {

@@ -202,6 +202,7 @@ TEST_F(DropTest, WavesStartInTheViewBandAndTheDropperHiccupsBeforeEachNext)
     ASSERT_EQ(m_pDrop->GetObjects().size(), 2u);
     for (const auto& object : m_pDrop->GetObjects())
     {
+        EXPECT_FALSE(object->IsOpaqueAt(CxPoint(0, 0))) << "magenta is see-through";
         const CxPoint p = object->GetPosition();
         EXPECT_TRUE(p.x >= origin.x + 100 && p.x <= origin.x + 539 && p.y <= origin.y && p.y > origin.y - 200)
             << p.x << "," << p.y;
