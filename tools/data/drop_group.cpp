@@ -336,8 +336,9 @@ public:
     {
         const std::string& out = paths.output;
         // A little rising melody, one note a quarter second.
-        const ST_SMK_AUDIO tune = MovieAudio(Tune({523.3, 587.3, 659.3, 784.0, 659.3, 784.0, 880.0, 1046.5},
-                                                  0.25, static_cast<double>(OUTRO_FRAMES) / OUTRO_FPS));
+        const ST_SMK_AUDIO tune =
+            MovieAudio(MelodySound({523.3, 587.3, 659.3, 784.0, 659.3, 784.0, 880.0, 1046.5}, 0.25,
+                                   static_cast<double>(OUTRO_FRAMES) / OUTRO_FPS));
         return SaveObjects(out) && SaveHudIcons(out) && SaveSounds(out) &&
                SaveMovie(out + "/movies/catchoutro0.smk", OUTRO_W, OUTRO_H, OUTRO_FRAMES, OUTRO_FPS,
                          DrawOutroFrame, &tune);

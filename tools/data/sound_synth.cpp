@@ -95,7 +95,7 @@ void FadeEnds(std::vector<int16_t>& samples, size_t count)
     }
 }
 
-std::vector<int16_t> Tune(const std::vector<double>& notes, double noteSeconds, double seconds)
+std::vector<int16_t> MelodySound(const std::vector<double>& notes, double noteSeconds, double seconds)
 {
     const size_t n = SampleCount(seconds);
     std::vector<int16_t> samples(n);

@@ -31,6 +31,6 @@ std::vector<int16_t> CrashSound(double seconds);
 void FadeEnds(std::vector<int16_t>& samples, size_t count);
 // A tune: the notes (Hz) one after another, each noteSeconds long with a
 // plucked fall, repeated to fill seconds.
-std::vector<int16_t> Tune(const std::vector<double>& notes, double noteSeconds, double seconds);
+std::vector<int16_t> MelodySound(const std::vector<double>& notes, double noteSeconds, double seconds);
 // Samples as a movie's audio track (16-bit mono at DEMO_SOUND_RATE).
 ST_SMK_AUDIO MovieAudio(const std::vector<int16_t>& samples);

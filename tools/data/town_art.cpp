@@ -588,7 +588,7 @@ bool EncodeTownIntro(std::vector<uint8_t>* file)
     }
     // A short fanfare as the truck drives in.
     const double seconds = static_cast<double>(FRAMES) / 12;
-    if (encoder.SetAudio(MovieAudio(Tune({392.0, 523.3, 659.3, 784.0}, 0.2, seconds))) != CX_ERR_NONE)
+    if (encoder.SetAudio(MovieAudio(MelodySound({392.0, 523.3, 659.3, 784.0}, 0.2, seconds))) != CX_ERR_NONE)
         return false;
     return encoder.Finish(file) == CX_ERR_NONE;
 }
