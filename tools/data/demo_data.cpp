@@ -119,8 +119,9 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
 {
     // One group a line, in the order they run.
     std::unique_ptr<CDemoGroup> groups[] = {
-        MakeTextGroup(),  MakeCursorGroup(), MakeFadeGroup(),  MakeIconGroup(),    MakeVoiceGroup(),
-        MakeTruckGroup(), MakeTownGroup(),   MakeMusicGroup(), MakeMissionGroup(), MakePrintingGroup(),
+        MakeTextGroup(),    MakeCursorGroup(),   MakeFadeGroup(), MakeIconGroup(),
+        MakeVoiceGroup(),   MakeTruckGroup(),    MakeTownGroup(), MakeMusicGroup(),
+        MakeMissionGroup(), MakePrintingGroup(), MakeDropGroup(),
     };
     bool ok = true;
     for (const auto& group : groups)

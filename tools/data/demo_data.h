@@ -3,12 +3,11 @@
 // (the game's CD path).
 //
 // The data comes in groups (text files, cursors, fade movies, the icon, the
-// voices, the trucks, the town, the music, the missions, the printing room),
-// one per source file. Each group keeps a
-// stamp in OUTDIR/.stamps/<group>: a hash of its inputs, its output names and
-// its generator version. A group whose
-// stamp matches and whose outputs all exist is skipped, so a run without
-// changes makes nothing.
+// voices, the trucks, the town, the music, the missions, the printing room,
+// the drop mission), one per source file. Each group keeps a stamp in
+// OUTDIR/.stamps/<group>: a hash of its inputs, its output names and its
+// generator version. A group whose stamp matches and whose outputs all exist
+// is skipped, so a run without changes makes nothing.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +65,7 @@ std::unique_ptr<CDemoGroup> MakeTownGroup();
 std::unique_ptr<CDemoGroup> MakeMusicGroup();
 std::unique_ptr<CDemoGroup> MakeMissionGroup();
 std::unique_ptr<CDemoGroup> MakePrintingGroup();
+std::unique_ptr<CDemoGroup> MakeDropGroup();
 
 struct DemoGroupResult
 {

@@ -94,3 +94,35 @@ void FadeEnds(std::vector<int16_t>& samples, size_t count)
             static_cast<int16_t>(std::lround(samples[samples.size() - 1 - i] * gain));
     }
 }
+
+std::vector<int16_t> MelodySound(const std::vector<double>& notes, double noteSeconds, double seconds)
+{
+    const size_t n = SampleCount(seconds);
+    std::vector<int16_t> samples(n);
+    for (size_t i = 0; i < n && !notes.empty() && noteSeconds > 0; ++i)
+    {
+        const double t = static_cast<double>(i) / DEMO_SOUND_RATE;
+        const auto note = static_cast<size_t>(t / noteSeconds);
+        const double hz = notes[note % notes.size()], local = t - static_cast<double>(note) * noteSeconds;
+        const double tone = std::sin(2 * kPi * hz * t) + 0.3 * std::sin(4 * kPi * hz * t);
+        samples[i] = ToSample(tone * std::exp(-6 * local) * 0.5);
+    }
+    FadeEnds(samples, std::min<size_t>(n, 200));
+    return samples;
+}
+
+ST_SMK_AUDIO MovieAudio(const std::vector<int16_t>& samples)
+{
+    ST_SMK_AUDIO audio;
+    audio.nRate = DEMO_SOUND_RATE;
+    audio.nBits = 16;
+    audio.nChannels = 1;
+    audio.data.resize(samples.size() * 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+    {
+        const auto value = static_cast<uint16_t>(samples[i]);
+        audio.data[i * 2] = static_cast<uint8_t>(value & 0xFF);
+        audio.data[i * 2 + 1] = static_cast<uint8_t>(value >> 8);
+    }
+    return audio;
+}

@@ -6,6 +6,8 @@
 // without a click. One-shot sounds (horn, crash) fade in and out.
 #pragma once
 
+#include "tools/smk/smk_encoder.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -27,3 +29,8 @@ std::vector<int16_t> HornSound(double lowHz, double highHz, double seconds);
 std::vector<int16_t> CrashSound(double seconds);
 // Ramps the first and the last count samples from and to silence.
 void FadeEnds(std::vector<int16_t>& samples, size_t count);
+// A tune: the notes (Hz) one after another, each noteSeconds long with a
+// plucked fall, repeated to fill seconds.
+std::vector<int16_t> MelodySound(const std::vector<double>& notes, double noteSeconds, double seconds);
+// Samples as a movie's audio track (16-bit mono at DEMO_SOUND_RATE).
+ST_SMK_AUDIO MovieAudio(const std::vector<int16_t>& samples);

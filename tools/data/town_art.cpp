@@ -2,6 +2,7 @@
 
 #include "tools/data/cairo_art.h"
 #include "tools/data/demo_data.h"
+#include "tools/data/sound_synth.h"
 #include "tools/smk/smk_encoder.h"
 
 #include <cmath>
@@ -585,5 +586,9 @@ bool EncodeTownIntro(std::vector<uint8_t>* file)
         if (encoder.AddFrame(pixels.data(), palette.data()) != CX_ERR_NONE)
             return false;
     }
+    // A short fanfare as the truck drives in.
+    const double seconds = static_cast<double>(FRAMES) / 12;
+    if (encoder.SetAudio(MovieAudio(MelodySound({392.0, 523.3, 659.3, 784.0}, 0.2, seconds))) != CX_ERR_NONE)
+        return false;
     return encoder.Finish(file) == CX_ERR_NONE;
 }

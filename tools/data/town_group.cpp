@@ -83,7 +83,7 @@ class CTownGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "town"; }
-    uint32_t Version() const override { return 4; }
+    uint32_t Version() const override { return 5; }
     void AddInputs(const DemoDataPaths& paths, CStampHash& hash) const override
     {
         std::string text;
