@@ -6,6 +6,9 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/sound.h"
+#include "game/screens/login.h"
+#include "game/screens/map_dialog.h"
+#include "game/screens/yes_no_dialog.h"
 #include "game/world/base_window.h"
 #include "game/world/game_image.h"
 #include "game/world/town.h"
@@ -96,6 +99,8 @@ uint32_t CRumboTownApp::Create()
     m_bSaved = false;
     CxGameApp::Create();
     m_nCurrentProfile = 0;
+    CYesNoHook::SetDialogFactory(CreateYesNoDialog);
+    CTown::SetMapOpener(OpenTownMap);
     RegisterFontFilter(".PCX", LoadBitmapFontFile);
 
     long skipIntro = 0;
@@ -163,6 +168,7 @@ CxGameWindow* CRumboTownApp::CreateRoom(long id)
     case RUMBO_ROOM_TOWN:
         return new (std::nothrow) CTown;
     case RUMBO_ROOM_LOGIN:
+        return new (std::nothrow) CLogin;
     case RUMBO_ROOM_PRINTING:
         return new (std::nothrow) CPlaceholderRoom;
     default:

@@ -339,9 +339,8 @@ void CTown::Honk()
 
 void CTown::NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d)
 {
-    // The map button opens the map screen, which comes with the title screens.
     if (m_pMapButton && ButtonFromNotify(b) == m_pMapButton.get() && c == BUTTON_NOTIFY_CLICKED)
-        LogEntry(CX_LOG_INFO, "town: the map button was pressed");
+        OpenMap();
     CBaseWindow::NotifyParent(a, b, c, d);
 }
 
