@@ -51,6 +51,8 @@ CMapDialog::CMapDialog()
         GetWidth() == 0)
         SetSize(MAP_WIDTH, MAP_HEIGHT);
     m_Group.Create(0, 0, MAP_WIDTH, MAP_HEIGHT, this);
+    // Shown, or the mouse would never reach the buildings inside it.
+    m_Group.MoveTo(0, 0);
     for (int32_t n = 0; n < MAP_BUILDING_COUNT; ++n)
     {
         m_Buildings[n].SetPixelHitTest(true);

@@ -50,15 +50,16 @@ protected:
         WriteImage("common/playagain_bg.tga", 300, 200);
         WriteImage("common/sellbg.tga", 640, 480);
         m_Dir.Write("common/yndl_btn_sfx.wav", truck_test::MakeWave(200));
-        for (const char* name : {"Exit", "DeletePlayer", "LeaveRoom", "CloseHud", "ChangeCar", "PlayAgain", "BuyGame"})
+        for (const char* name :
+             {"Exit", "DeletePlayer", "LeaveRoom", "CloseHud", "ChangeCar", "PlayAgain", "BuyGame"})
             m_Dir.Write(std::string("common/") + name + ".seq", "# silent\n");
         WriteImage("MAP/map_bg.tga", 640, 480, 0x80A080);
         for (int n = 0; n < 14; ++n)
             WriteShape(BuildName("MAP/map_b%02d.tga", n));
         WriteShape("MAP/map_exit.tga");
         WriteShape("MAP/map_go.tga");
-        for (int n : {3, 5, 9})
-            m_Dir.Write(BuildName("MAP/vo_b%02d.wav", n), truck_test::MakeWave(4000));
+        for (int n = 0; n < 14; ++n)
+            m_Dir.Write(BuildName("MAP/vo_b%02d.wav", n), truck_test::MakeWave(400));
         WriteImage("LOGIN/si_bg.tga", 640, 480);
         WriteImage("LOGIN/si_play.tga", 150, 20);
         WriteImage("LOGIN/si_exit.tga", 150, 20);

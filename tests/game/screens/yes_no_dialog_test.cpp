@@ -42,9 +42,10 @@ TEST_F(ScreensTest, EveryTypeShowsItsPicturesAtTheirPlaces)
 
 TEST_F(ScreensTest, TheSequenceFlashesOnlyTheNamedButtons)
 {
-    m_Dir.Write("common/LeaveRoom.seq", "Event YesNo.StartFlashButton(Maybe)\nEvent YesNo.StartFlashButton(No)\n"
-                                        "Event YesNo.Wiggle(Yes)\nEvent system.Sleep(1000)\n"
-                                        "Event YesNo.StopFlashButton(No)\n");
+    m_Dir.Write("common/LeaveRoom.seq",
+                "Event YesNo.StartFlashButton(Maybe)\nEvent YesNo.StartFlashButton(No)\n"
+                "Event YesNo.Wiggle(Yes)\nEvent system.Sleep(1000)\n"
+                "Event YesNo.StopFlashButton(No)\n");
     CYesNoDialog dialog(YES_NO_TYPE_LEAVE_ROOM);
     for (int i = 0; i < 5; ++i)
         Tick(10);
