@@ -144,6 +144,9 @@ const ST_TOWN_COMMAND COMMANDS[] = {
     {"Sprite", "SetBumpable", 1, "n"},
     {"Sprite", "ShowZone", 0, ""},
     {"Sprite", "HideZone", 0, ""},
+    // The question dialogs' sequences flash their buttons by name.
+    {"YesNo", "StartFlashButton", 1, "w"},
+    {"YesNo", "StopFlashButton", 1, "w"},
 };
 } // namespace
 

@@ -9,7 +9,7 @@
 
 struct ST_TOWN_COMMAND
 {
-    const char* category; // "Town", "Building", "Truck" (any truck) or "Sprite" (any super sprite)
+    const char* category; // "Town", "Building", "Truck" (any truck), "Sprite" (any super sprite) or "YesNo"
     const char* name;
     int32_t minArguments;
     // What the arguments are, one letter each: "n" a whole number, "f" a

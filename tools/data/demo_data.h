@@ -62,6 +62,7 @@ std::unique_ptr<CDemoGroup> MakeIconGroup();
 std::unique_ptr<CDemoGroup> MakeVoiceGroup();
 std::unique_ptr<CDemoGroup> MakeTruckGroup();
 std::unique_ptr<CDemoGroup> MakeTownGroup();
+std::unique_ptr<CDemoGroup> MakeScreensGroup();
 
 struct DemoGroupResult
 {
