@@ -116,7 +116,7 @@ void CBaseWindow::RoomLeaveBegin()
         Fade(BASE_WINDOW_FADE_OUT);
 }
 
-void CBaseWindow::RoomLeave()
+void CBaseWindow::EndRoomChannel()
 {
     if (m_nChannel != 0)
     {
@@ -124,6 +124,11 @@ void CBaseWindow::RoomLeave()
         DestroyChannel(m_nChannel);
         m_nChannel = 0;
     }
+}
+
+void CBaseWindow::RoomLeave()
+{
+    EndRoomChannel();
     ForgetSequences();
     StopRoomTimers();
     EmptyCleaner();

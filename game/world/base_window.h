@@ -114,6 +114,9 @@ public:
     void NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d) override;
 
 protected:
+    // Stops whatever still runs on the room's channel and destroys it; a room
+    // whose scenes use objects it frees on leaving calls this first.
+    void EndRoomChannel();
     void Pause() override;
     void Resume() override;
     // Pauses the room, plays the movie (a name with path roots) and resumes.

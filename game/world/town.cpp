@@ -255,6 +255,9 @@ void CTown::RoomLeave()
     if (m_nSecondChannel)
         DestroyChannel(m_nSecondChannel);
     m_nSecondChannel = 0;
+    // A scene still running talks through a building: it stops before the
+    // buildings go.
+    EndRoomChannel();
     UnloadWorld();
     m_pMapButton.reset();
     m_Plate.Unload();

@@ -247,6 +247,7 @@ public:
     const CxPoint& GetStoredPoint() const { return m_ptMouse; }
     bool IsStarted() const { return m_bStarted; }
     uint32_t GetAutoRunChannel() const { return m_nSecondChannel; }
+    const CxWave* GetMusic() const { return m_pMusic.get(); }
 
     // Settings and state that the commands and missions change.
     int32_t m_nMinHelpDistance = 200;

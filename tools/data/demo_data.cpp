@@ -119,7 +119,7 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
 {
     std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
                                             MakeIconGroup(), MakeVoiceGroup(),  MakeTruckGroup(),
-                                            MakeTownGroup(), MakeScreensGroup()};
+                                            MakeTownGroup(), MakeMusicGroup(),  MakeScreensGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {

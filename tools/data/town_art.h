@@ -48,6 +48,10 @@ int32_t BuildingFrames(BuildingMood mood);
 bool SaveStrip(const std::string& path, int32_t w, int32_t h, int32_t frames,
                const std::function<void(cairo_t*, int32_t)>& draw);
 
+class CTownLayout;
+// The map screen's 640 x 480 picture of the whole town, drawn from its layout.
+bool SaveTownMapPicture(const std::string& path, const CTownLayout& layout);
+
 bool SaveBuildingState(const std::string& path, const BuildingLook& look, BuildingMood mood);
 bool SaveMouth(const std::string& path);
 

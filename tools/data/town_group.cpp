@@ -1,7 +1,7 @@
 // The town: its tiles and map, world.ini and nodes.ini, the buildings and
-// map objects with their pictures, the help arrows and small images, and
-// the intro movie, all from data/town/layout.txt and the tables of
-// town_world.cpp.
+// map objects with their pictures, the help arrows and small images, the
+// map screen's picture of the town, and the intro movie, all from
+// data/town/layout.txt and the tables of town_world.cpp.
 #include "engine/base/error_codes.h"
 #include "tools/data/demo_data.h"
 #include "tools/data/town_art.h"
@@ -83,7 +83,7 @@ class CTownGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "town"; }
-    uint32_t Version() const override { return 3; }
+    uint32_t Version() const override { return 4; }
     void AddInputs(const DemoDataPaths& paths, CStampHash& hash) const override
     {
         std::string text;
@@ -93,9 +93,11 @@ public:
     }
     std::vector<std::string> Outputs(const DemoDataPaths&) const override
     {
-        std::vector<std::string> out = {"world.ini",           "nodes.ini",       "TILES/town.map",
-                                        "BUILDINGS/mouth.tga", "COMMON/zone.tga", "COMMON/c_plate.tga",
-                                        "VPLAYER/tread.tga",   "MAP/mapbut.tga",  "movies/catchintro0.smk"};
+        std::vector<std::string> out = {"world.ini",         "nodes.ini",
+                                        "TILES/town.map",    "BUILDINGS/mouth.tga",
+                                        "COMMON/zone.tga",   "COMMON/c_plate.tga",
+                                        "VPLAYER/tread.tga", "MAP/mapbut.tga",
+                                        "MAP/map_bg.tga",    "movies/catchintro0.smk"};
         for (const std::string& name : TownTileNames())
             out.push_back("TILES/" + name);
         for (int32_t i = 0; i < 16; ++i)
@@ -149,7 +151,8 @@ public:
                     }))
                     return false;
         std::vector<uint8_t> movie;
-        if (!SaveTownCommonImages(out) || !EncodeTownIntro(&movie))
+        if (!SaveTownCommonImages(out) || !SaveTownMapPicture(out + "/MAP/map_bg.tga", layout) ||
+            !EncodeTownIntro(&movie))
         {
             fprintf(stderr, "make-demo-data: could not make the town's pictures\n");
             return false;

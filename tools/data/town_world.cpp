@@ -238,7 +238,7 @@ std::string TownWorldIni(const CTownLayout& layout)
     // sprite files carry their "$GAMEPATH" root.
     std::string ini = "; The town of the demo, made by make-demo-data from data/town/layout.txt.\r\n"
                       "; File names are relative to the game's data folder.\r\n";
-    ini += "[World]\r\nMap=TILES\\town.map\r\nAllowBuildingFade=0\r\nAutoRun=\r\n\r\n";
+    ini += "[World]\r\nMap=TILES\\town.map\r\nAllowBuildingFade=0\r\nAutoRun=welcome.seq\r\n\r\n";
     ini += "[Settings]\r\nMinHelpDistance=200\r\nSkidTimeInterval=50\r\nZonePullRadius=100\r\n"
            "ZoneSafeRadius=400\r\nAntiAliasTrucks=1\r\nAntiAliasBuildings=0\r\nAntiAliasObjects=0\r\n";
     auto masters = [&](const char* section, const char* key, const std::vector<TownObject>& list) {

@@ -10,6 +10,7 @@
 #include "engine/core/log.h"
 #include "engine/core/sequence.h"
 #include "engine/media/sound.h"
+#include "engine/media/wave.h"
 #include "game/world/lip_synch.h"
 #include "game/world/talk_event.h"
 #include "game/world/town.h"
@@ -118,6 +119,32 @@ protected:
     PFN_PLAY_FADE m_pPreviousIntro = nullptr;
     std::unique_ptr<CTownTestApp> m_pApp;
 };
+
+TEST_F(TownScenesTest, TheWelcomeStartsTheTownsTuneAndEndsTheTutorial)
+{
+    EXPECT_EQ(m_pApp->GetPlayedFlag() & 1024u, 0u) << "a new player";
+    ASSERT_TRUE(RunUntil([&] { return IsChannelEmpty(Town()->GetAutoRunChannel()); }, 20000));
+    EXPECT_EQ(m_pApp->GetPlayedFlag() & 1024u, 1024u);
+    ASSERT_NE(Town()->GetMusic(), nullptr);
+    EXPECT_EQ(Town()->GetMusic()->GetError(), CX_ERR_NONE) << "MUSIC/town.wav loaded";
+    EXPECT_TRUE(Town()->m_bUserControl) << "the child keeps the wheel";
+    EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
+}
+
+TEST_F(TownScenesTest, QuittingWhileABuildingTalksStopsTheSceneBeforeTheBuildingsGo)
+{
+    CTown* town = Town();
+    CBuilding* bakery = town->FindBuilding(0);
+    ASSERT_NE(bakery, nullptr);
+    town->m_bUserControl = false;
+    town->GetTruck()->PlaceAt(bakery->GetDriveThruPosition());
+    town->GetTruck()->SetTarget(bakery->GetCenter());
+    CLipSynch* lips = bakery->GetLipSprite(bakery->GetState());
+    ASSERT_NE(lips, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return lips->IsActive(); }, 10000));
+    m_pApp->Stop(); // under the address sanitizer: no talk outlives its building
+    m_pApp.reset();
+}
 
 TEST_F(TownScenesTest, EveryBuildingAnswersWithItsSceneAndThePrintShopOpensPrinting)
 {
