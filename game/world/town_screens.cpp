@@ -4,10 +4,14 @@
 
 #include "engine/core/game_path.h"
 #include "engine/core/log.h"
+#include "engine/platform/file_system.h"
 #include "engine/platform/open_url.h"
 #include "game/world/rumbo_town_app.h"
 #include "game/world/truck.h"
 
+#include <cctype>
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -16,16 +20,33 @@ constexpr int32_t TOWN_CLOSING_SCREEN = 6;
 CTown::PFN_OPEN_MAP s_pfnOpenMap = nullptr;
 
 // "Options"/"PublisherPage" of the option file; a "file://" address may
-// name its file with path roots ("file://$CDPATH\about.html").
+// name its file with path roots ("file://$GAMEPATH\about.html"): it becomes
+// the absolute path of the file found, each byte outside the plain URL
+// characters written as %XX.
 std::string PublisherPage(CxGameApp& app)
 {
     char text[CX_GAME_PATH_MAX + 1] = "";
     app.GetString("Options", "PublisherPage", text, "", sizeof(text));
     std::string page(text);
     static const char file[] = "file://";
-    if (page.compare(0, sizeof(file) - 1, file) == 0 && page.size() > sizeof(file) - 1 &&
-        page[sizeof(file) - 1] == '$')
-        page = file + std::string(BuildGamePath("%s", page.c_str() + sizeof(file) - 1).c_str());
+    const size_t prefix = sizeof(file) - 1;
+    if (page.compare(0, prefix, file) != 0 || page.size() <= prefix || page[prefix] != '$')
+        return page;
+    const CxString path =
+        AbsolutePath(ResolvePath(BuildGamePath("%s", page.c_str() + prefix).c_str()).c_str());
+    page = file;
+    for (const char* p = path.c_str(); *p; ++p)
+    {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (isalnum(c) || strchr("-._~/", c))
+            page += static_cast<char>(c);
+        else
+        {
+            char escaped[4];
+            snprintf(escaped, sizeof(escaped), "%%%02X", c);
+            page += escaped;
+        }
+    }
     return page;
 }
 
