@@ -7,64 +7,32 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-namespace {
-// PATH with only a scratch directory, optionally holding a fake xdg-open
-// that writes its arguments, one per line, beside itself.
-class OpenUrlTest : public testing::Test
+// With PATH on a scratch directory: no opener there is a reported failure;
+// then a fake xdg-open writes its arguments, one per line, beside itself.
+TEST(OpenUrl, OnlyWebAndFileAddressesReachTheOpenerAsOneArgument)
 {
-protected:
-    void SetUp() override
-    {
-        const char* path = getenv("PATH");
-        m_strPath = path ? path : "";
-        setenv("PATH", m_Dir.Path().c_str(), 1);
-    }
-    void TearDown() override { setenv("PATH", m_strPath.c_str(), 1); }
-    void InstallFake()
-    {
-        const std::string script = m_Dir.Write(
-            "xdg-open", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> \"${0%/*}/args\"\n");
-        chmod(script.c_str(), 0755);
-    }
-
-    TempDir m_Dir;
-    std::string m_strPath;
-};
-
-TEST_F(OpenUrlTest, OnlyWebAndFileAddressesReachTheOpenerAsOneArgument)
-{
-    InstallFake();
-    const struct
-    {
-        const char* url;
-        int32_t result;
-    } cases[] = {{"https://example.org/a b;c $(x)", CX_OPEN_URL_STARTED},
-                 {"HTTP://example.org/", CX_OPEN_URL_STARTED},
-                 {"file:///tmp/about.html", CX_OPEN_URL_STARTED},
-                 {"javascript:alert(1)", CX_OPEN_URL_REFUSED},
-                 {"-x", CX_OPEN_URL_REFUSED},
-                 {"https://", CX_OPEN_URL_REFUSED},
-                 {"https://a\nb", CX_OPEN_URL_REFUSED},
-                 {"", CX_OPEN_URL_REFUSED},
-                 {nullptr, CX_OPEN_URL_REFUSED}};
-    std::string expected;
-    for (const auto& c : cases)
-    {
-        EXPECT_EQ(OpenWebPage(c.url), c.result) << (c.url ? c.url : "null");
-        if (c.result == CX_OPEN_URL_STARTED)
-        {
-            WaitForWebPageOpeners();
-            expected += std::string(c.url) + "\n";
-        }
-    }
-    WaitForWebPageOpeners();
-    EXPECT_EQ(TempDir::Read(m_Dir.File("args")), expected);
-}
-
-TEST_F(OpenUrlTest, WithoutAnOpenerTheFailureIsReported)
-{
+    TempDir dir;
+    const std::string path = getenv("PATH") ? getenv("PATH") : "";
+    setenv("PATH", dir.Path().c_str(), 1);
     std::string why;
     EXPECT_EQ(OpenWebPage("https://example.org/", &why), CX_OPEN_URL_FAILED);
     EXPECT_NE(why.find("xdg-open"), std::string::npos) << why;
+
+    chmod(dir.Write("xdg-open",
+                    "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> \"${0%/*}/args\"\n")
+              .c_str(),
+          0755);
+    for (const char* url :
+         {"javascript:alert(1)", "-x", "https://", "https://a\nb", "", (const char*)nullptr})
+        EXPECT_EQ(OpenWebPage(url), CX_OPEN_URL_REFUSED) << (url ? url : "null");
+    std::string expected;
+    for (const char* url :
+         {"https://example.org/a b;c $(x)", "HTTP://example.org/", "file:///tmp/about.html"})
+    {
+        EXPECT_EQ(OpenWebPage(url), CX_OPEN_URL_STARTED) << url;
+        WaitForWebPageOpeners();
+        expected += std::string(url) + "\n";
+    }
+    EXPECT_EQ(TempDir::Read(dir.File("args")), expected);
+    setenv("PATH", path.c_str(), 1);
 }
-} // namespace

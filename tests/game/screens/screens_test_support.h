@@ -33,6 +33,13 @@ inline void Click(int32_t x, int32_t y)
     CxInjectMouseButton(1, false, x, y);
 }
 
+inline std::string Numbered(const char* format, int n)
+{
+    char name[64];
+    snprintf(name, sizeof(name), format, n);
+    return name;
+}
+
 class ScreensTest : public town_test::TownTest
 {
 protected:
@@ -40,32 +47,28 @@ protected:
     {
         for (const char* folder : {"common", "MAP", "LOGIN"})
             mkdir(m_Dir.File(folder).c_str(), 0755);
-        // Buttons of 5 frames of 30 x 20; the map's of 2 frames of 20 x 20
-        // whose top-left quarter is transparent.
-        for (const char* name : {"yn_yes", "yn_no", "sellexitbtn", "selllinkbtn", "sellplaybtn"})
-            WriteImage(std::string("common/") + name + ".tga", 150, 20, 0x2040A0);
+        // Buttons of 5 frames of 30 x 20 and pictures of their own sizes.
+        for (const char* name :
+             {"common/yn_yes", "common/yn_no", "common/sellexitbtn", "common/selllinkbtn",
+              "common/sellplaybtn", "LOGIN/si_play", "LOGIN/si_exit", "common/arrwcur", "common/targcur"})
+            WriteImage(std::string(name) + ".tga", 150, 20);
+        for (const char* name : {"common/sellbg", "MAP/map_bg", "LOGIN/si_bg"})
+            WriteImage(std::string(name) + ".tga", 640, 480);
         WriteImage("common/yn_bg.tga", 400, 300);
-        WriteImage("common/arrwcur.tga", 16, 16);
-        WriteImage("common/targcur.tga", 32, 32);
         WriteImage("common/playagain_bg.tga", 300, 200);
-        WriteImage("common/sellbg.tga", 640, 480);
         m_Dir.Write("common/yndl_btn_sfx.wav", truck_test::MakeWave(200));
         for (const char* name :
              {"Exit", "DeletePlayer", "LeaveRoom", "CloseHud", "ChangeCar", "PlayAgain", "BuyGame"})
             m_Dir.Write(std::string("common/") + name + ".seq", "# silent\n");
-        WriteImage("MAP/map_bg.tga", 640, 480, 0x80A080);
-        for (int n = 0; n < 14; ++n)
-            WriteShape(BuildName("MAP/map_b%02d.tga", n));
-        WriteShape("MAP/map_exit.tga");
-        WriteShape("MAP/map_go.tga");
-        for (int n = 0; n < 14; ++n)
-            m_Dir.Write(BuildName("MAP/vo_b%02d.wav", n), truck_test::MakeWave(400));
-        WriteImage("LOGIN/si_bg.tga", 640, 480);
-        WriteImage("LOGIN/si_play.tga", 150, 20);
-        WriteImage("LOGIN/si_exit.tga", 150, 20);
+        for (int n = -2; n < 14; ++n)
+        {
+            WriteShape(n >= 0    ? Numbered("MAP/map_b%02d.tga", n)
+                       : n == -1 ? "MAP/map_go.tga"
+                                 : "MAP/map_exit.tga");
+            m_Dir.Write(Numbered("MAP/vo_b%02d.wav", n + 2), truck_test::MakeWave(400));
+        }
         TownTest::SetUp();
-        s_Steps.clear();
-        s_nPass = 0;
+        Steps({});
         // The window's first messages (activation) are taken before any question.
         for (int i = 0; i < 5; ++i)
             m_pApp->PumpMessage();
@@ -74,24 +77,23 @@ protected:
     void TearDown() override
     {
         RemoveMainLoopFunction(RunStep);
-        s_Steps.clear();
         TownTest::TearDown();
     }
-    static std::string BuildName(const char* format, int n)
+    // The steps of the next modal loop, each followed by two passes without one.
+    static void Steps(std::initializer_list<std::function<void()>> steps)
     {
-        char name[64];
-        snprintf(name, sizeof(name), format, n);
-        return name;
+        s_Steps.clear();
+        s_nPass = 0;
+        for (const auto& step : steps)
+            s_Steps.insert(s_Steps.end(), {step, [] {}, [] {}});
     }
+    // Two frames of 20 x 20 whose top-left 10 x 10 is transparent.
     void WriteShape(const std::string& name)
     {
         CxDrawSurface image(40, 20, 24);
         image.FillRect(nullptr, 0x804020);
-        for (int frame = 0; frame < 2; ++frame)
-        {
-            const CxRect corner(frame * 20, 0, frame * 20 + 9, 9);
+        for (const CxRect& corner : {CxRect(0, 0, 9, 9), CxRect(20, 0, 29, 9)})
             image.FillRect(&corner, 0xFF00FF);
-        }
         ASSERT_EQ(image.Save(m_Dir.File(name).c_str()), CX_ERR_NONE) << name;
     }
 };

@@ -7,120 +7,72 @@
 #include <gtest/gtest.h>
 
 namespace {
-using screens_test::s_Steps;
 using screens_test::ScreensTest;
 
 TEST_F(ScreensTest, EveryTypeShowsItsPicturesAtTheirPlaces)
 {
-    const struct
-    {
-        int32_t width;
-        CxPoint yes, no;
-    } expected[] = {{400, {58, 329}, {260, 327}}, {400, {58, 329}, {260, 327}}, {400, {58, 329}, {260, 327}},
-                    {400, {58, 329}, {260, 327}}, {400, {58, 329}, {260, 327}}, {300, {58, 329}, {260, 327}},
-                    {640, {440, 353}, {160, 349}}};
     for (int32_t type = 0; type < YES_NO_TYPE_COUNT; ++type)
     {
-        std::unique_ptr<CYesNoQuestion> question(CreateYesNoDialog(type));
-        auto* dialog = dynamic_cast<CYesNoDialog*>(question.get());
-        ASSERT_NE(dialog, nullptr) << type;
-        EXPECT_EQ(dialog->GetWidth(), expected[type].width) << type;
-        EXPECT_EQ(dialog->GetYesButton().GetPosition(), expected[type].yes) << type;
-        EXPECT_EQ(dialog->GetNoButton().GetPosition(), expected[type].no) << type;
-        EXPECT_EQ(dialog->GetYesButton().GetFrameCount(), 5) << type;
-        EXPECT_EQ(dialog->GetThirdButton().GetParent() == dialog, type == YES_NO_TYPE_CLOSING) << type;
-        EXPECT_EQ(dialog->HasOwnPlace(), type == YES_NO_TYPE_CLOSING) << type;
-        EXPECT_TRUE(dialog->GetWave().IsLoaded()) << type;
-        EXPECT_EQ(FindEventCreator(YES_NO_CATEGORY), static_cast<CxEventCreator*>(dialog)) << type;
+        const bool closing = type == YES_NO_TYPE_CLOSING;
+        CYesNoDialog dialog(type);
+        EXPECT_EQ(dialog.GetWidth(), closing ? 640 : type == YES_NO_TYPE_PLAY_AGAIN ? 300 : 400) << type;
+        EXPECT_EQ(dialog.GetYesButton().GetPosition(), closing ? CxPoint(440, 353) : CxPoint(58, 329))
+            << type;
+        EXPECT_EQ(dialog.GetNoButton().GetPosition(), closing ? CxPoint(160, 349) : CxPoint(260, 327))
+            << type;
+        EXPECT_EQ(dialog.GetNoButton().GetFrameCount(), 5) << type;
+        EXPECT_EQ(dialog.GetThirdButton().GetParent() == &dialog, closing) << type;
+        EXPECT_EQ(dialog.HasOwnPlace(), closing) << type;
+        EXPECT_TRUE(dialog.GetWave().IsLoaded()) << type;
+        EXPECT_EQ(FindEventCreator(YES_NO_CATEGORY), static_cast<CxEventCreator*>(&dialog)) << type;
     }
     EXPECT_EQ(CYesNoDialog(YES_NO_TYPE_CLOSING).GetThirdButton().GetPosition(), CxPoint(277, 362));
-    EXPECT_EQ(CreateYesNoDialog(7), nullptr);
-    EXPECT_EQ(CreateYesNoDialog(-1), nullptr);
+    EXPECT_TRUE(CreateYesNoDialog(7) == nullptr && CreateYesNoDialog(-1) == nullptr);
     EXPECT_EQ(FindEventCreator(YES_NO_CATEGORY), nullptr) << "a deleted dialog gives the category up";
     EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
 }
 
-TEST_F(ScreensTest, TheSequenceFlashesOnlyTheNamedButtons)
-{
-    m_Dir.Write("common/LeaveRoom.seq",
-                "Event YesNo.StartFlashButton(Maybe)\nEvent YesNo.StartFlashButton(No)\n"
-                "Event YesNo.Wiggle(Yes)\nEvent system.Sleep(1000)\n"
-                "Event YesNo.StopFlashButton(No)\n");
-    CYesNoDialog dialog(YES_NO_TYPE_LEAVE_ROOM);
-    for (int i = 0; i < 5; ++i)
-        Tick(10);
-    EXPECT_FALSE(dialog.GetYesButton().IsFlashing()) << "Maybe and Wiggle do nothing";
-    EXPECT_TRUE(dialog.GetNoButton().IsFlashing());
-    for (int i = 0; i < 5; ++i)
-        Tick(1000);
-    EXPECT_FALSE(dialog.GetNoButton().IsFlashing());
-}
-
-// Answers by the keys: "y" while the explanation speaks ends it at once.
+// The sequence flashes the named buttons only; answers by the keys: "y"
+// while the explanation speaks ends it at once.
 TEST_F(ScreensTest, KeysAnswerAndSilenceTheExplanation)
 {
-    m_Dir.Write("common/Exit.seq", "Event system.Sleep(5000)\nEvent YesNo.StartFlashButton(Yes)\n");
-    const struct
-    {
-        uint32_t key;
-        int32_t answer; // -1: not answered
-    } keys[] = {{'y', 1}, {'Y', 1}, {'n', 0}, {'N', 0}, {'x', -1}, {27, -1}};
-    for (const auto& k : keys)
+    m_Dir.Write("common/Exit.seq", "Event YesNo.StartFlashButton(Maybe)\nEvent YesNo.Wiggle(Yes)\n"
+                                   "Event YesNo.StartFlashButton(No)\nEvent YesNo.StartFlashButton(Yes)\n"
+                                   "Event YesNo.StopFlashButton(Yes)\nEvent system.Sleep(5000)\n"
+                                   "Event YesNo.StartFlashButton(Yes)\n");
+    const std::pair<uint32_t, int32_t> keys[] = {{'y', 1}, {'Y', 1}, {'n', 0}, {'N', 0}, {'x', -1}, {27, -1}};
+    for (const auto& [key, answer] : keys)
     {
         CYesNoDialog dialog(YES_NO_TYPE_EXIT);
-        Tick(10);
+        for (int i = 0; i < 8; ++i)
+            Tick(10);
         ASSERT_FALSE(IsChannelEmpty(dialog.GetChannel()));
-        dialog.OnKeyDown(k.key, 0);
-        EXPECT_EQ(dialog.IsDone(), k.answer >= 0) << k.key;
-        if (k.answer < 0)
+        EXPECT_TRUE(dialog.GetNoButton().IsFlashing());
+        EXPECT_FALSE(dialog.GetYesButton().IsFlashing()) << "started, stopped; Maybe and Wiggle do nothing";
+        dialog.OnKeyDown(key, 0);
+        EXPECT_EQ(dialog.IsDone(), answer >= 0) << key;
+        if (answer < 0)
             continue;
-        EXPECT_EQ(dialog.GetAnswer(), k.answer) << k.key;
-        EXPECT_TRUE(IsChannelEmpty(dialog.GetChannel())) << k.key;
-        EXPECT_EQ(FindEventCreator(YES_NO_CATEGORY), nullptr) << k.key;
+        EXPECT_EQ(dialog.GetAnswer(), answer) << key;
+        EXPECT_TRUE(IsChannelEmpty(dialog.GetChannel())) << key;
+        EXPECT_EQ(FindEventCreator(YES_NO_CATEGORY), nullptr) << key;
         Tick(6000);
         EXPECT_FALSE(dialog.GetYesButton().IsFlashing()) << "the rest of the sequence never runs";
     }
 }
 
-// Clicks on each picture of the closing screen, through the room's question:
-// the room is paused exactly while the dialog is open.
-TEST_F(ScreensTest, ClicksAnswerWhileTheRoomIsPaused)
-{
-    CYesNoHook::SetDialogFactory(CreateYesNoDialog);
-    const struct
-    {
-        CxPoint at;
-        int32_t answer;
-    } clicks[] = {{{445, 358}, 1}, {{165, 354}, 0}, {{282, 367}, 2}};
-    for (const auto& c : clicks)
-    {
-        int32_t pausedInside = -1;
-        s_Steps = {[&] {
-            pausedInside = m_pTown->GetPauseCount();
-            screens_test::Click(c.at.x, c.at.y);
-        }};
-        screens_test::s_nPass = 0;
-        bool shown = false;
-        EXPECT_EQ(m_pTown->AskYesNo(YES_NO_TYPE_CLOSING, &shown), c.answer);
-        EXPECT_TRUE(shown);
-        EXPECT_EQ(pausedInside, 1) << c.answer;
-        EXPECT_EQ(m_pTown->GetPauseCount(), 0);
-        EXPECT_FALSE(m_pApp->IsQuitting());
-    }
-}
-
-// The closing screen: what each answer does to the game.
+// The closing screen: what each answer does to the game (-1: no dialog is
+// made). The real dialog's pictures answer in the end-to-end test.
 struct ClosingCase
 {
-    int32_t answer; // -1: the dialog is not made
+    int32_t answer;
     bool quits;
-    int pages;
-    int entries; // town entries after the close
+    const char* page;
+    bool entered; // the town is entered again
 };
 
-int s_nPages = 0;
-std::string s_strPage;
-int32_t s_nFakeAnswer = 0;
+std::string s_strPages;
+int32_t s_nFakeAnswer = 0, s_nPausedInside = -1;
 
 class CFixedAnswer : public CYesNoQuestion
 {
@@ -129,8 +81,8 @@ public:
     void ResetAnswer() override {}
     uint32_t DoModal() override
     {
-        m_bDone = 1;
-        return 0;
+        s_nPausedInside = dynamic_cast<CxGameApp*>(GetApp())->GetCurRoom()->GetPauseCount();
+        return m_bDone = 1, 0;
     }
 };
 
@@ -141,33 +93,27 @@ class ClosingScreenTest : public ScreensTest, public testing::WithParamInterface
 TEST_P(ClosingScreenTest, AnswersPlayOnQuitOrOpenThePage)
 {
     const ClosingCase& c = GetParam();
-    s_nPages = 0;
-    s_strPage.clear();
+    s_strPages.clear();
     s_nFakeAnswer = c.answer;
+    s_nPausedInside = -1;
     PFN_OPEN_WEB_PAGE previous = SetWebPageOpener([](const char* url, std::string*) {
-        ++s_nPages;
-        s_strPage = url;
+        s_strPages += url + std::string("\n");
         return CX_OPEN_URL_STARTED;
     });
-    if (c.answer >= 0)
-        CYesNoHook::SetDialogFactory([](int32_t) -> CYesNoQuestion* { return new CFixedAnswer; });
-    else
-        CYesNoHook::SetDialogFactory([](int32_t) -> CYesNoQuestion* { return nullptr; });
+    CYesNoHook::SetDialogFactory(c.answer >= 0 ? +[](int32_t) -> CYesNoQuestion* { return new CFixedAnswer; }
+                                               : +[](int32_t) -> CYesNoQuestion* { return nullptr; });
     m_pApp->SetString("Options", "PublisherPage", "https://example.org/a b;c");
     OutputCapture output;
     m_pApp->CloseAndQuit();
     EXPECT_EQ(m_pApp->IsQuitting(), c.quits);
-    EXPECT_EQ(s_nPages, c.pages);
-    EXPECT_EQ(s_strPage, c.pages ? "https://example.org/a b;c" : "");
-    size_t entries = 0;
-    for (size_t at = output.m_Text.find("town: ready"); at != std::string::npos;
-         at = output.m_Text.find("town: ready", at + 1))
-        ++entries;
-    EXPECT_EQ(entries, static_cast<size_t>(c.entries));
+    EXPECT_EQ(s_nPausedInside, c.answer >= 0 ? 1 : -1) << "the room is paused while the question is open";
+    EXPECT_EQ(s_strPages, c.page);
+    EXPECT_EQ(output.m_Text.find("town: ready") != std::string::npos, c.entered);
     SetWebPageOpener(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ClosingScreenTest,
-                         testing::Values(ClosingCase{2, false, 0, 1}, ClosingCase{1, true, 0, 0},
-                                         ClosingCase{0, true, 1, 0}, ClosingCase{-1, true, 0, 0}));
+                         testing::Values(ClosingCase{2, false, "", true}, ClosingCase{1, true, "", false},
+                                         ClosingCase{0, true, "https://example.org/a b;c\n", false},
+                                         ClosingCase{-1, true, "", false}));
 } // namespace
