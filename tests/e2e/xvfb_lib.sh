@@ -182,3 +182,19 @@ for name in sys.argv[1:]:
 x.XCloseDisplay(display)
 PY
 }
+
+# shows NAME X Y R G B [TOL]: takes screenshots for up to 15 s until window
+# pixel (X, Y) is within TOL (16) of the colour; fails as `is` does otherwise.
+shows() {
+    local r g b
+    for _ in $(seq 60); do
+        import -window root "$dir/screen.png" || fail "no screenshot"
+        read -r r g b <<<"$(pixel "$2" "$3")"
+        if [[ -n "${r:-}" ]] && (( r - $4 <= ${7:-16} && $4 - r <= ${7:-16} && g - $5 <= ${7:-16} &&
+            $5 - g <= ${7:-16} && b - $6 <= ${7:-16} && $6 - b <= ${7:-16} )); then
+            return
+        fi
+        sleep 0.25
+    done
+    is "$@"
+}
