@@ -156,6 +156,9 @@ void CRumboTownApp::Destroy()
     m_bSaved = false;
     m_bUsersLoaded = false;
     CxGameApp::Destroy();
+    // The screens installed at Create go with the application.
+    CYesNoHook::SetDialogFactory(nullptr);
+    CTown::SetMapOpener(nullptr);
     for (const char* kind : s_ImageKinds)
         UnregisterImageFilter(kind);
     UnregisterFontFilter(".PCX");

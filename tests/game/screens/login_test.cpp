@@ -20,7 +20,6 @@ TEST_F(ScreensTest, TitleButtonsPlayOrQuit)
         ASSERT_TRUE(login && login->GetPlayButton() && login->GetExitButton());
         EXPECT_EQ(login->GetPlayButton()->GetPosition(), CxPoint(460, 341));
         EXPECT_EQ(login->GetExitButton()->GetPosition(), CxPoint(53, 356));
-        EXPECT_EQ(login->GetExitButton()->GetParent(), login);
         EXPECT_EQ(login->GetWidth(), 640) << "the title picture is the room's own";
         const CxPoint at = (play ? login->GetPlayButton() : login->GetExitButton())->GetPosition();
         screens_test::Click(at.x + 5, at.y + 5);

@@ -22,7 +22,6 @@ TEST_F(ScreensTest, EveryTypeShowsItsPicturesAtTheirPlaces)
             << type;
         EXPECT_EQ(dialog.GetNoButton().GetFrameCount(), 5) << type;
         EXPECT_EQ(dialog.GetThirdButton().GetParent() == &dialog, closing) << type;
-        EXPECT_EQ(dialog.HasOwnPlace(), closing) << type;
         EXPECT_TRUE(dialog.GetWave().IsLoaded()) << type;
         EXPECT_EQ(FindEventCreator(YES_NO_CATEGORY), static_cast<CxEventCreator*>(&dialog)) << type;
     }
