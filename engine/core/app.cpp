@@ -163,6 +163,15 @@ uint32_t CxApp::Run()
 
 void CxApp::OnClose() {}
 
+void CxApp::CloseAndQuit()
+{
+    m_bQuitCancelled = 0;
+    OnClose();
+    if (!m_bQuitCancelled)
+        m_bQuit = 1;
+    m_bQuitCancelled = 0;
+}
+
 void CxApp::OnIdle() {}
 
 void CxApp::RunIdlePass()

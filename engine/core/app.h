@@ -80,6 +80,11 @@ public:
         m_bQuit = 1;
     }
     bool IsQuitting() const { return m_bQuit != 0; }
+    // The close operation followed by the quit flag (window close, Alt+Q,
+    // Alt+F4, the scripts' "Quit"), unless OnClose called CancelQuit.
+    void CloseAndQuit();
+    // Called from OnClose: the close that is running does not quit.
+    void CancelQuit() { m_bQuitCancelled = 1; }
     bool IsRestarting() const { return m_bRestart != 0; }
     // The exit code of the process is the application's error code.
     uint32_t GetExitCode() const { return GetError(); }
@@ -102,6 +107,7 @@ protected:
     std::thread::id m_MainThreadId;
     int32_t m_bQuit = 0;
     int32_t m_bRestart = 0;
+    int32_t m_bQuitCancelled = 0;
 
 private:
     uint32_t m_nErrorBase = 0;

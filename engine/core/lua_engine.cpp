@@ -43,10 +43,7 @@ int32_t LuaPrint(CxLuaCall& call)
 int32_t LuaQuit(CxLuaCall&)
 {
     if (CxApp* app = GetApp())
-    {
-        app->OnClose();
-        app->Quit();
-    }
+        app->CloseAndQuit();
     return 0;
 }
 

@@ -637,8 +637,7 @@ int64_t CxWindowApp::WindowProc(uint32_t message, uint64_t wParam, int64_t lPara
             OnPaint(m_rcClient);
         return 0;
     case CX_WM_CLOSE:
-        OnClose();
-        m_bQuit = 1;
+        CloseAndQuit();
         return 0;
     case CX_WM_ERASEBKGND:
     case CX_WM_SETCURSOR:

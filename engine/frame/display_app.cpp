@@ -321,10 +321,7 @@ void CxDisplayApp::OnKeyDown(uint32_t key, uint32_t repeat)
     // Every key goes to the display objects' input dispatch first.
     CxDisplayObject::DispatchKey(true, key, repeat);
     if (key == (CX_KEY_ALT | 'Q') || key == (CX_KEY_ALT | 'q') || key == (CX_KEY_ALT | CX_KEY_F4))
-    {
-        OnClose();
-        m_bQuit = 1;
-    }
+        CloseAndQuit();
     else if (key == (CX_KEY_ALT | 'V') || key == (CX_KEY_ALT | 'v'))
     {
         static const char* const buttons[] = {"Ok"};

@@ -413,6 +413,11 @@ void Push(SDL_Event& event)
 
 bool StartPlatformVideo()
 {
+    // Closing the window is a request the program may turn down (its close
+    // operation can call the quit off); SDL would otherwise follow the close
+    // of the last window with a quit of its own, which ends the program
+    // whatever the answer.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (s_nVideoStarts == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
     ++s_nVideoStarts;

@@ -229,10 +229,10 @@ void CBaseWindow::RestartIdleTimer()
         m_IdleTimer.Start(m_nIdleInterval);
 }
 
-int32_t CBaseWindow::AskYesNo(int32_t type)
+int32_t CBaseWindow::AskYesNo(int32_t type, bool* shown)
 {
     AddPause();
-    const int32_t answer = m_YesNoHook.Ask(type);
+    const int32_t answer = m_YesNoHook.Ask(type, shown);
     RemovePause();
     return answer;
 }

@@ -79,7 +79,8 @@ public:
     // Level 0 and a fresh countdown of the idle interval.
     void StartIdlePrompts();
     // The answer of the confirmation dialog of that type; the room is paused meanwhile.
-    int32_t AskYesNo(int32_t type);
+    // shown: as CYesNoHook::Ask.
+    int32_t AskYesNo(int32_t type, bool* shown = nullptr);
     // Takes effect at the next start of the idle timer.
     void SetIdleInterval(uint32_t milliseconds) { m_nIdleInterval = milliseconds; }
     // A fresh countdown when the idle timer runs and is not paused.

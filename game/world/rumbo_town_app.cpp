@@ -6,7 +6,10 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/sound.h"
+#include "game/screens/login.h"
+#include "game/screens/map_dialog.h"
 #include "game/screens/printing.h"
+#include "game/screens/yes_no_dialog.h"
 #include "game/world/base_window.h"
 #include "game/world/game_image.h"
 #include "game/world/town.h"
@@ -32,35 +35,6 @@ const AppDescription s_Description = {
 };
 
 const char* const s_ImageKinds[] = {".TGA", ".QEX", ".PCX", ".BMP"};
-
-// Stands in for a room whose own code is still to come: any click or key
-// goes back to the room before it.
-class CPlaceholderRoom : public CBaseWindow
-{
-public:
-    void OnKeyDown(uint32_t key, uint32_t flags) override
-    {
-        CBaseWindow::OnKeyDown(key, flags);
-        GoBack();
-    }
-    void OnLButtonDown(uint32_t buttons, const CxPoint& point) override
-    {
-        CBaseWindow::OnLButtonDown(buttons, point);
-        GoBack();
-    }
-    void OnRButtonDown(uint32_t buttons, const CxPoint& point) override
-    {
-        CBaseWindow::OnRButtonDown(buttons, point);
-        GoBack();
-    }
-
-private:
-    static void GoBack()
-    {
-        if (CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp()))
-            app->PopRoom();
-    }
-};
 
 // A whole word of decimal digits (with an optional sign) as a number.
 bool ParseWholeNumber(const char* text, long& out)
@@ -97,6 +71,8 @@ uint32_t CRumboTownApp::Create()
     m_bSaved = false;
     CxGameApp::Create();
     m_nCurrentProfile = 0;
+    CYesNoHook::SetDialogFactory(CreateYesNoDialog);
+    CTown::SetMapOpener(OpenTownMap);
     RegisterFontFilter(".PCX", LoadBitmapFontFile);
 
     long skipIntro = 0;
@@ -152,6 +128,9 @@ void CRumboTownApp::Destroy()
     m_bSaved = false;
     m_bUsersLoaded = false;
     CxGameApp::Destroy();
+    // The screens installed at Create go with the application.
+    CYesNoHook::SetDialogFactory(nullptr);
+    CTown::SetMapOpener(nullptr);
     for (const char* kind : s_ImageKinds)
         UnregisterImageFilter(kind);
     UnregisterFontFilter(".PCX");
@@ -163,10 +142,10 @@ CxGameWindow* CRumboTownApp::CreateRoom(long id)
     {
     case RUMBO_ROOM_TOWN:
         return new (std::nothrow) CTown;
+    case RUMBO_ROOM_LOGIN:
+        return new (std::nothrow) CLogin;
     case RUMBO_ROOM_PRINTING:
         return new (std::nothrow) CPrinting;
-    case RUMBO_ROOM_LOGIN:
-        return new (std::nothrow) CPlaceholderRoom;
     default:
         return nullptr;
     }

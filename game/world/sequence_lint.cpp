@@ -139,6 +139,8 @@ const ST_TOWN_COMMAND* CLinter::Find(const std::string& category, const std::str
         tables = {"Truck", "Sprite"};
     else if (name == "printing")
         tables = {"Printing"};
+    else if (name == "yesno")
+        tables = {"YesNo"};
     else if (const auto type = m_TypeNames.find(name); type != m_TypeNames.end())
         tables = {type->second ? "Truck" : "Sprite"};
     *known = !tables.empty();

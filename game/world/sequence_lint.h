@@ -17,6 +17,6 @@ struct ST_LINT_FINDING
 
 // The findings over every ".seq" file under folder (any letter case), in
 // file and line order. Known categories: "system", "Town", "Building",
-// "Enemy", "this", "Printing" and every "EventTypeName" of the option files under the
+// "Enemy", "this", "Printing", "YesNo" and every "EventTypeName" of the option files under the
 // folder (a truck's when the file has "NumDirections", else a sprite's).
 std::vector<ST_LINT_FINDING> LintSequenceFolder(const std::string& folder);

@@ -182,7 +182,9 @@ void CTown::LoadRoomImages()
         LoadGameSprite(*m_pMapButton, button.c_str(), BUTTON_STATE_COUNT) == CX_ERR_NONE)
     {
         m_pMapButton->AttachTo(this);
-        m_pMapButton->SetDepth(100);
+        // Smaller depths lie further in front: before the town's map (-100)
+        // and everything on it, or the button could be neither seen nor clicked.
+        m_pMapButton->SetDepth(-1000);
         m_pMapButton->MoveTo(CxPoint(0, GetHeight() - m_pMapButton->GetHeight()));
         static_cast<CxButton*>(m_pMapButton.get())->SetState(BUTTON_STATE_UP);
     }
@@ -350,9 +352,8 @@ void CTown::Honk()
 
 void CTown::NotifyParent(intptr_t a, intptr_t b, intptr_t c, intptr_t d)
 {
-    // The map button opens the map screen, which comes with the title screens.
     if (m_pMapButton && ButtonFromNotify(b) == m_pMapButton.get() && c == BUTTON_NOTIFY_CLICKED)
-        LogEntry(CX_LOG_INFO, "town: the map button was pressed");
+        OpenMap();
     CBaseWindow::NotifyParent(a, b, c, d);
 }
 

@@ -91,6 +91,7 @@ public:
     const CxPoint& GetLockPosition() const { return m_ptLock; }
     const CxPoint& GetTruckLockPosition() const { return m_ptTruckLock; }
     const CxPoint& GetDriveThruPosition() const { return m_ptDriveThru; }
+    const CxPoint& GetZonePosition() const { return m_ptZone; }
     int32_t GetTruckTalkState() const { return m_nTruckTalkState; }
     int32_t GetZoneType() const { return m_nZoneType; }
     const CxString& GetOnEnterPerimeter() const { return m_strOnEnterPerimeter; }
@@ -143,6 +144,18 @@ public:
     // under a stopped clock give one that returns at once.
     static PFN_PLAY_FADE SetIntroPlayer(PFN_PLAY_FADE player);
     void RoomUpdate() override;
+    // The closing screen (window close, Alt+Q, Alt+F4): play on, quit, or
+    // open the publisher's page and quit.
+    void RoomClose() override;
+    // The map screen (the map button): the chosen building (the truck is
+    // put at its enter zone), or -1. Without a map opener, -1.
+    int32_t OpenMap();
+    // Puts the truck centred on the building's enter zone when the town has
+    // that building; false otherwise (the truck stays).
+    bool PutTruckAtBuilding(int32_t building);
+    // Installs the map screen (null removes it); returns the previous one.
+    using PFN_OPEN_MAP = int32_t (*)(CTown& town);
+    static PFN_OPEN_MAP SetMapOpener(PFN_OPEN_MAP opener);
     void OnIdlePrompt(int32_t level) override;
     void OnTimer(CxTimer* timer) override;
 

@@ -151,6 +151,9 @@ const ST_TOWN_COMMAND COMMANDS[] = {
     {"Sprite", "PlayWave", 1, ""},
     {"Sprite", "PlaySound", 1, ""},
     {"Sprite", "SelfDestruct", 0, ""},
+    // The question dialogs' sequences flash their buttons by name.
+    {"YesNo", "StartFlashButton", 1, "w"},
+    {"YesNo", "StopFlashButton", 1, "w"},
 };
 } // namespace
 

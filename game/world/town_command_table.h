@@ -9,8 +9,9 @@
 
 struct ST_TOWN_COMMAND
 {
-    const char*
-        category; // "Town", "Building", "Truck" (any truck), "Sprite" (any super sprite) or "Printing"
+    // "Town", "Building", "Truck" (any truck), "Sprite" (any super sprite),
+    // "Printing" or "YesNo".
+    const char* category;
     const char* name;
     int32_t minArguments;
     // What the arguments are, one letter each: "n" a whole number, "f" a

@@ -16,8 +16,10 @@ CYesNoHook::~CYesNoHook()
     delete m_pDialog;
 }
 
-int32_t CYesNoHook::Ask(int32_t type)
+int32_t CYesNoHook::Ask(int32_t type, bool* shown)
 {
+    if (shown)
+        *shown = false;
     // A question asked while one is open (from inside its own modal loop) gets no.
     if (m_pDialog || !s_pfnCreate)
         return YES_NO_ANSWER_NO;
@@ -34,6 +36,8 @@ int32_t CYesNoHook::Ask(int32_t type)
         m_pDialog->MoveTo(0, 0);
     m_pDialog->DoModal();
     m_pDialog->Hide();
+    if (shown)
+        *shown = m_pDialog->IsDone();
     const int32_t answer = m_pDialog->GetAnswer();
     CYesNoQuestion* dialog = m_pDialog;
     m_pDialog = nullptr;

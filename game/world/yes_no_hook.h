@@ -40,8 +40,12 @@ public:
     CYesNoHook(const CYesNoHook&) = delete;
     CYesNoHook& operator=(const CYesNoHook&) = delete;
 
-    // Shows the dialog of that type modally and returns the answer.
-    int32_t Ask(int32_t type);
+    // Shows the dialog of that type modally and returns the answer. shown
+    // (when given) tells whether a dialog was shown and answered: the answer
+    // 0 of a question that never showed (no factory, no dialog, one already
+    // open) or that ended without an answer (the program quit meanwhile) is
+    // not the player's.
+    int32_t Ask(int32_t type, bool* shown = nullptr);
     // The dialog being shown, null when none is.
     CYesNoQuestion* GetDialog() const { return m_pDialog; }
 

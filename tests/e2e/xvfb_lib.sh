@@ -152,3 +152,49 @@ if sys.argv[3] == "click":
 x.XCloseDisplay(display)
 PY
 }
+
+# keys KEYSYM...: presses and releases each key in turn with XTest ("grave", "t", "Return", "Escape").
+keys() {
+    python3 - "$@" <<'PY' || fail "could not type the keys"
+import ctypes, ctypes.util, sys, time
+x = ctypes.CDLL("libX11.so.6")
+t = ctypes.CDLL(ctypes.util.find_library("Xtst"))
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XStringToKeysym.restype = ctypes.c_ulong
+x.XStringToKeysym.argtypes = [ctypes.c_char_p]
+x.XKeysymToKeycode.restype = ctypes.c_ubyte
+x.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+t.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+for name in sys.argv[1:]:
+    code = x.XKeysymToKeycode(display, x.XStringToKeysym(name.encode()))
+    if not code:
+        sys.exit(1)
+    for down in (1, 0):
+        t.XTestFakeKeyEvent(display, code, down, 0)
+        x.XFlush(display)
+        time.sleep(0.1)
+x.XCloseDisplay(display)
+PY
+}
+
+# shows NAME X Y R G B [TOL]: takes screenshots for up to 15 s until window
+# pixel (X, Y) is within TOL (16) of the colour; fails as `is` does otherwise.
+shows() {
+    local r g b
+    for _ in $(seq 60); do
+        import -window root "$dir/screen.png" || fail "no screenshot"
+        read -r r g b <<<"$(pixel "$2" "$3")"
+        if [[ -n "${r:-}" ]] && (( r - $4 <= ${7:-16} && $4 - r <= ${7:-16} && g - $5 <= ${7:-16} &&
+            $5 - g <= ${7:-16} && b - $6 <= ${7:-16} && $6 - b <= ${7:-16} )); then
+            return
+        fi
+        sleep 0.25
+    done
+    is "$@"
+}

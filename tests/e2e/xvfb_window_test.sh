@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The game under a virtual X server: a 640 x 480 window titled
-# "Rumbo Town Demo" appears, and closing it ends the program with code 0.
+# "Rumbo Town Demo" appears; closing it shows the closing screen, and
+# closing it again while that screen is up ends the program with code 0.
 # Exits 77 (skipped) when xvfb-run, xwininfo or python3 is missing.
 set -u
 game=${RUMBOTOWN:?}
@@ -22,6 +23,9 @@ window_geometry "Rumbo Town Demo"
 
 # Closing a window as a window manager does: a WM_DELETE_WINDOW client message.
 close_window "$window" || fail "could not send the close request"
+sleep 1
+kill -0 "$pid" 2>/dev/null || fail "the game ended without its closing screen"
+close_window "$window" || fail "could not send the second close request"
 
 wait_exit
 [[ -n "$code" ]] || fail "the game did not end after its window was closed"

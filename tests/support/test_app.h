@@ -67,10 +67,16 @@ public:
         if (m_OnUpdate)
             m_OnUpdate();
     }
-    void RoomClose() override { Note("Close"); }
+    void RoomClose() override
+    {
+        Note("Close");
+        if (m_OnClose)
+            m_OnClose();
+    }
     void SetFocus() override { Note("Focus"); }
 
     std::function<void()> m_OnUpdate;
+    std::function<void()> m_OnClose;
 
 protected:
     void Pause() override { Note("Pause"); }

@@ -117,11 +117,11 @@ DemoGroupResult RunDemoGroup(const CDemoGroup& group, const DemoDataPaths& paths
 
 bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* results, FILE* progress)
 {
-    // One group a line, in the order they run.
+    // In the order they run.
     std::unique_ptr<CDemoGroup> groups[] = {
         MakeTextGroup(),    MakeCursorGroup(),   MakeFadeGroup(), MakeIconGroup(),
         MakeVoiceGroup(),   MakeTruckGroup(),    MakeTownGroup(), MakeMusicGroup(),
-        MakeMissionGroup(), MakePrintingGroup(), MakeDropGroup(),
+        MakeMissionGroup(), MakePrintingGroup(), MakeDropGroup(), MakeScreensGroup(),
     };
     bool ok = true;
     for (const auto& group : groups)

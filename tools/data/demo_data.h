@@ -4,7 +4,7 @@
 //
 // The data comes in groups (text files, cursors, fade movies, the icon, the
 // voices, the trucks, the town, the music, the missions, the printing room,
-// the drop mission), one per source file. Each group keeps a stamp in
+// the drop mission, the title and map screens), one per source file. Each group keeps a stamp in
 // OUTDIR/.stamps/<group>: a hash of its inputs, its output names and its
 // generator version. A group whose stamp matches and whose outputs all exist
 // is skipped, so a run without changes makes nothing.
@@ -66,6 +66,7 @@ std::unique_ptr<CDemoGroup> MakeMusicGroup();
 std::unique_ptr<CDemoGroup> MakeMissionGroup();
 std::unique_ptr<CDemoGroup> MakePrintingGroup();
 std::unique_ptr<CDemoGroup> MakeDropGroup();
+std::unique_ptr<CDemoGroup> MakeScreensGroup();
 
 struct DemoGroupResult
 {

@@ -124,8 +124,21 @@ TEST_F(WindowInputTest, MouseButtonsAndWheelFollowTheFlagsAndTheMouseInputSwitch
     EXPECT_EQ(app.m_Mouse, (std::vector<std::string>{"move@-5,300", "move@7,8", "wheel-2@7,8"}));
 }
 
-TEST_F(WindowInputTest, CloseSetsTheQuitFlag)
+// The room's close operation may call the quit off, for the window's close and Alt+F4.
+TEST_F(WindowInputTest, CloseSetsTheQuitFlagUnlessTheRoomCallsItOff)
 {
+    app.PushRoom(1);
+    app.OnIdle();
+    auto* room = dynamic_cast<CTestRoom*>(app.GetCurRoom());
+    ASSERT_NE(room, nullptr);
+    room->m_OnClose = [this] { app.CancelQuit(); };
+    CxInjectWindowClose();
+    CxInjectKey(CX_VK_MENU, true, CX_MOD_ALT);
+    CxInjectKey(CX_VK_F1 + 3, true, CX_MOD_ALT);
+    Pump();
+    EXPECT_FALSE(app.IsQuitting());
+    EXPECT_EQ(app.m_Journal.Count("room1:Close"), 2u);
+    room->m_OnClose = nullptr;
     CxInjectWindowClose();
     Pump();
     EXPECT_TRUE(app.IsQuitting());
