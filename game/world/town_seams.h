@@ -59,6 +59,10 @@ public:
     virtual void SetHelpFile(const char*) {}
     // Whether the point (screen coordinates) is on the HUD.
     virtual bool ContainsPoint(const CxPoint&) const { return false; }
+    // Shows frame of right icon index (1 lit) when both exist.
+    virtual void LightIcon(int32_t /*index*/, int32_t /*frame*/) {}
+    // Whether the current HUD set is the mission's last one.
+    virtual bool IsLastHudSet() const { return true; }
 };
 
 class ITownEnemy
