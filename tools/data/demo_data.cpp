@@ -119,7 +119,7 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
 {
     std::unique_ptr<CDemoGroup> groups[] = {MakeTextGroup(), MakeCursorGroup(), MakeFadeGroup(),
                                             MakeIconGroup(), MakeVoiceGroup(),  MakeTruckGroup(),
-                                            MakeTownGroup()};
+                                            MakeTownGroup(), MakeHudGroup()};
     bool ok = true;
     for (const auto& group : groups)
     {

@@ -3,7 +3,7 @@
 // (the game's CD path).
 //
 // The data comes in groups (text files, cursors, fade movies, the icon, the
-// voices, the trucks, the town), one per source file. Each group keeps a
+// voices, the trucks, the town, the mission panel), one per source file. Each group keeps a
 // stamp in OUTDIR/.stamps/<group>: a hash of its inputs, its output names and
 // its generator version. A group whose
 // stamp matches and whose outputs all exist is skipped, so a run without
@@ -62,6 +62,7 @@ std::unique_ptr<CDemoGroup> MakeIconGroup();
 std::unique_ptr<CDemoGroup> MakeVoiceGroup();
 std::unique_ptr<CDemoGroup> MakeTruckGroup();
 std::unique_ptr<CDemoGroup> MakeTownGroup();
+std::unique_ptr<CDemoGroup> MakeHudGroup();
 
 struct DemoGroupResult
 {
