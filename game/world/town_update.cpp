@@ -54,9 +54,14 @@ void CTown::UpdateTown()
     if (!m_bMapLocked && m_bTruckScrollsMap)
         m_pTruck->ScrollMapAfter(*this);
     CheckZones();
+    // Both sides answer a hit: the truck bounces, and what it hit runs its own
+    // collide and bumped sequences (an item counts, a target is reached).
     for (CCollisionSprite* sprite : m_CollisionSprites)
         if (sprite != m_pTruck.get() && m_pTruck->CollidesWith(*sprite))
+        {
             m_pTruck->HandleCollision(sprite);
+            sprite->HandleCollision(m_pTruck.get());
+        }
     RearmLastLeft();
     AimHelpArrow();
 }

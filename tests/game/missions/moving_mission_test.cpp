@@ -11,6 +11,17 @@
 #include <vector>
 
 namespace {
+class CRecordingMission : public ITownMission
+{
+public:
+    bool Command(const CxString& command, const CxLinkedList<CxString>&) override
+    {
+        commands.push_back(command.c_str());
+        return true;
+    }
+    std::vector<std::string> commands;
+};
+
 const char* const HAND_TRUCK = "$GAMEPATH\\handtruck.ini";
 
 // Turning changes a truck's frame, and with it where its centre lies.
@@ -25,6 +36,7 @@ protected:
     void SetUp() override
     {
         TownTest::SetUp();
+        m_pTown->SetMission(&m_Mission);
         m_Dir.Write("handtruck.ini",
                     truck_test::TruckText(16, "EventTypeName=HandTruck\nMaxDrivingSpeed=8\n"
                                               "DrivingAcceleration=8\nStartLocation=900, 900\n"));
@@ -37,6 +49,7 @@ protected:
     }
     void TearDown() override
     {
+        m_pTown->SetMission(nullptr);
         m_Moving.Stop();
         TownTest::TearDown();
     }
@@ -69,32 +82,30 @@ protected:
     }
 
     CMovingMission m_Moving;
+    CRecordingMission m_Mission;
 };
 
 TEST_F(MovingMissionTest, OneTaggedNonSolidTruckPerChosenPathDrivingItsOwnFile)
 {
+    const size_t sprites = m_pTown->GetCollisionSprites().size();
     ASSERT_EQ(Start(3, {2, 0, 5}), 3);
-    const char* const files[] = {"path02.seq", "path00.seq", "path05.seq"};
+    const char* const files[] = {"MovingHandTrucks\\path02.seq", "MovingHandTrucks\\path00.seq",
+                                 "MovingHandTrucks\\path05.seq"};
     for (size_t i = 0; i < 3; ++i)
     {
         EXPECT_EQ(Truck(i).GetTag(), static_cast<int32_t>(i));
-        const std::string file = Truck(i).GetPathFile().c_str();
-        EXPECT_NE(file.find(std::string("MovingHandTrucks\\") + files[i]), std::string::npos) << file;
+        EXPECT_NE(std::string(Truck(i).GetPathFile().c_str()).find(files[i]), std::string::npos);
         EXPECT_FALSE(Truck(i).IsSolid());
         EXPECT_TRUE(InTown(Truck(i)));
-        EXPECT_NE(Truck(i).GetDrivingChannel(), 0u);
     }
     Run(2);
     EXPECT_EQ(Truck(0).GetCentre(), CxPoint(800, 800)) << "path 02 drove truck 0";
     EXPECT_EQ(Truck(2).GetCentre(), CxPoint(950, 800));
     EXPECT_TRUE(m_Capture.Errors().empty());
-
     m_Moving.Stop();
     EXPECT_TRUE(m_Moving.GetHandTrucks().empty());
     EXPECT_EQ(m_pTown->m_ChosenPaths.GetCount(), 0u);
-    EXPECT_EQ(std::count_if(m_pTown->GetCollisionSprites().begin(), m_pTown->GetCollisionSprites().end(),
-                            [](CCollisionSprite* s) { return dynamic_cast<CHandTruck*>(s) != nullptr; }),
-              0);
+    EXPECT_EQ(m_pTown->GetCollisionSprites().size(), sprites);
 }
 
 TEST_F(MovingMissionTest, AnEndedPathStartsAgainOnlyWhileShownAndNotToldToStop)
@@ -103,19 +114,13 @@ TEST_F(MovingMissionTest, AnEndedPathStartsAgainOnlyWhileShownAndNotToldToStop)
     Truck(1).Hide();
     truck_test::Command(Truck(2), "StopDriving");
     Run(3);
-    // Truck 0 went on with its path: each pass finds it ended and starts it again.
-    EXPECT_TRUE(Truck(0).GetPath()->GetChannel() != 0 || Truck(0).GetDrivingChannel() != 0);
-    Truck(0).PlaceAt(CxPoint(10, 10));
-    Truck(0).StopTruckMotion();
-    Run(3);
-    EXPECT_LT(Distance(Truck(0).GetCentre(), CxPoint(700, 800)), 16) << "the path ran again";
-    for (size_t i : {1u, 2u})
+    for (size_t i : {0u, 1u, 2u})
     {
         Truck(i).PlaceAt(CxPoint(10, 10));
         Truck(i).StopTruckMotion();
         Run(3);
-        EXPECT_LT(Distance(Truck(i).GetCentre(), CxPoint(10, 10)), 16)
-            << "truck " << i << " was not restarted";
+        const CxPoint expected = i == 0 ? CxPoint(700, 800) : CxPoint(10, 10);
+        EXPECT_LT(Distance(Truck(i).GetCentre(), expected), 16) << "truck " << i;
     }
 }
 
@@ -126,49 +131,54 @@ TEST_F(MovingMissionTest, BadPathsAreReportedOnceAndTheirTrucksStayHidden)
     std::remove(m_Dir.File("mission/MovingHandTrucks/path03.seq").c_str());
     ASSERT_EQ(Start(3, {3, 4, 1}), 3);
     Run(5);
-    size_t reported = 0;
-    for (const CapturedError& e : m_Capture.Errors())
-        reported += e.text.find("Could not load path") != std::string::npos;
-    EXPECT_EQ(reported, 2u) << "once each";
+    ASSERT_EQ(m_Capture.Errors().size(), 2u) << "once each";
+    EXPECT_NE(m_Capture.Errors()[0].text.find("Could not load path"), std::string::npos);
     for (size_t i : {0u, 1u})
-    {
-        EXPECT_FALSE(Truck(i).IsShown());
-        EXPECT_FALSE(InTown(Truck(i)));
-        EXPECT_EQ(Truck(i).GetDrivingChannel(), 0u);
-    }
+        EXPECT_TRUE(!Truck(i).IsShown() && !InTown(Truck(i)) && Truck(i).GetDrivingChannel() == 0) << i;
     EXPECT_TRUE(Truck(2).IsShown());
 }
 
-struct CountCase
+TEST_F(MovingMissionTest, MakesNoMoreTrucksThanPathsAndNoneWithoutAMaster)
 {
-    const char* item;
-    int32_t required;
-    std::vector<int32_t> paths;
-    int32_t trucks;
-    const char* error; // or null
-};
-
-class MovingCountTest : public MovingMissionTest, public testing::WithParamInterface<CountCase>
-{
-};
-
-TEST_P(MovingCountTest, MakesNoMoreTrucksThanPathsAndNoneWithoutAMaster)
-{
-    const CountCase& c = GetParam();
-    EXPECT_EQ(Start(c.required, c.paths, c.item), c.trucks);
-    EXPECT_EQ(m_Moving.GetHandTrucks().size(), static_cast<size_t>(c.trucks));
-    if (c.error)
+    const struct
     {
-        ASSERT_FALSE(m_Capture.Errors().empty());
-        EXPECT_EQ(m_Capture.Errors()[0].text, c.error);
+        const char* item;
+        int32_t required;
+        std::vector<int32_t> paths;
+        int32_t trucks;
+        size_t errors;
+    } cases[] = {{HAND_TRUCK, 5, {1, 2}, 2, 0},
+                 {HAND_TRUCK, 1, {4, 5}, 1, 0},
+                 {HAND_TRUCK, 0, {4}, 0, 0},
+                 {"$GAMEPATH\\none.ini", 3, {0, 1, 2}, 0, 1}};
+    for (const auto& c : cases)
+    {
+        m_Capture.Clear();
+        EXPECT_EQ(Start(c.required, c.paths, c.item), c.trucks) << c.item;
+        EXPECT_EQ(m_Moving.GetHandTrucks().size(), static_cast<size_t>(c.trucks));
+        ASSERT_EQ(m_Capture.Errors().size(), c.errors);
+        if (c.errors)
+        {
+            EXPECT_EQ(m_Capture.Errors()[0].text, "Could not load master object.");
+        }
+        m_Moving.Stop();
     }
-    else
-        EXPECT_TRUE(m_Capture.Errors().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Counts, MovingCountTest,
-    testing::Values(CountCase{HAND_TRUCK, 5, {1, 2}, 2, nullptr},
-                    CountCase{HAND_TRUCK, 1, {4, 5}, 1, nullptr}, CountCase{HAND_TRUCK, 0, {4}, 0, nullptr},
-                    CountCase{"$GAMEPATH\\none.ini", 3, {0, 1, 2}, 0, "Could not load master object."}));
+TEST_F(MovingMissionTest, ACaughtHandTruckStopsVanishesAndCountsOnce)
+{
+    m_Dir.Write("bumped.seq", "Event this.StopDriving()\nEvent this.Erase()\nEvent this.SetBumpable(0)\n"
+                              "Event Town.IncrementCollectionScore()\n");
+    m_Dir.Write("handtruck.ini", truck_test::TruckText(16, "OnBumped=$GAMEPATH\\bumped.seq\n"));
+    ASSERT_EQ(Start(1, {0}), 1);
+    Run(2);
+    UpdateAt(Truck(0).GetCentre());
+    Run(3);
+    UpdateAt(Truck(0).GetCentre());
+    Run(3);
+    EXPECT_FALSE(Truck(0).IsShown());
+    EXPECT_FALSE(Truck(0).IsBumpable());
+    EXPECT_TRUE(Truck(0).IsStopped());
+    EXPECT_EQ(m_Mission.commands, std::vector<std::string>{"IncrementCollectionScore"});
+}
 } // namespace
