@@ -74,7 +74,8 @@ constexpr int32_t HUD_STOP_QUESTION = 3;
 class CHud : public CxSprite, public ITownHud, public CxAnimationListener
 {
 public:
-    // Owner: the town the HUD belongs to (it must outlive the HUD), or null.
+    // Owner: the town the HUD belongs to (it must outlive the HUD; one HUD
+    // per town at a time: the HUD holds the town's motion events 0 and 1), or null.
     explicit CHud(CTown* owner = nullptr);
     ~CHud() override;
     using CxSprite::Load;

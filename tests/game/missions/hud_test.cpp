@@ -11,7 +11,6 @@
 #include <vector>
 
 namespace {
-// A mission that records the town commands it is given.
 class CRecordingMission : public ITownMission
 {
 public:
@@ -23,7 +22,6 @@ public:
     std::vector<std::string> commands;
 };
 
-// Answers yes at once.
 class CYesQuestion : public CYesNoQuestion
 {
 public:
@@ -71,6 +69,7 @@ protected:
     }
     CHud& MakeHud(bool owned, std::vector<CMissionSetData> sets, int32_t type = 0)
     {
+        m_pHud.reset(); // one HUD per town at a time
         m_pHud = std::make_unique<CHud>(owned ? m_pTown : nullptr);
         m_pHud->SetSets(std::move(sets), type);
         m_pTown->SetHud(m_pHud.get());
@@ -100,71 +99,44 @@ protected:
     std::unique_ptr<CHud> m_pHud;
 };
 
-struct PositionCase
+TEST_F(HudTest, SlidesBetweenItsPositionsAndReportsTheEndOfEachSlide)
 {
-    bool owned;
-    CxPoint upper, lower;
-};
-
-class HudPositionTest : public HudTest, public testing::WithParamInterface<PositionCase>
-{
-};
-
-TEST_P(HudPositionTest, SlidesBetweenItsPositionsAndReportsTheEndOfEachSlide)
-{
-    const PositionCase& c = GetParam();
-    CHud& hud = MakeHud(c.owned, {Set("", 0)});
-    EXPECT_EQ(hud.GetState(), HUD_STATE_NONE);
-    ASSERT_EQ(hud.Load(), CX_ERR_NONE);
-    EXPECT_EQ(hud.GetState(), HUD_STATE_LOADED);
-    EXPECT_EQ(hud.GetUpperPosition(), c.upper);
-    EXPECT_EQ(hud.GetLowerPosition(), c.lower);
-    EXPECT_EQ(hud.GetSpeed(), 1000);
-    EXPECT_EQ(Corner(), c.lower);
-
-    hud.Open();
-    EXPECT_EQ(hud.GetState(), HUD_STATE_OPENING);
-    Slide();
-    EXPECT_EQ(hud.GetState(), HUD_STATE_OPEN) << "event 1 ends the opening";
-    EXPECT_EQ(Corner(), c.upper);
-    hud.Close();
-    EXPECT_EQ(hud.GetState(), HUD_STATE_CLOSING);
-    Slide();
-    EXPECT_EQ(hud.GetState(), HUD_STATE_CLOSED) << "event 0 ends the closing";
-    EXPECT_EQ(Corner(), c.lower);
+    // The town as owner sets the positions; without an owner hud.ini does.
+    for (const bool owned : {true, false})
+    {
+        const CxPoint upper = owned ? CxPoint(639, 0) : CxPoint(300, 20);
+        const CxPoint lower = owned ? CxPoint(700, -159) : CxPoint(310, -140);
+        CHud& hud = MakeHud(owned, {Set("", 0)});
+        ASSERT_EQ(hud.Load(), CX_ERR_NONE);
+        EXPECT_EQ(hud.GetState(), HUD_STATE_LOADED);
+        EXPECT_EQ(hud.GetSpeed(), 1000);
+        EXPECT_EQ(Corner(), lower);
+        hud.Open();
+        EXPECT_EQ(hud.GetState(), HUD_STATE_OPENING);
+        Slide();
+        EXPECT_EQ(hud.GetState(), HUD_STATE_OPEN) << "event 1 ends the opening";
+        EXPECT_EQ(Corner(), upper);
+        hud.Close();
+        EXPECT_EQ(hud.GetState(), HUD_STATE_CLOSING);
+        Slide();
+        EXPECT_EQ(hud.GetState(), HUD_STATE_CLOSED) << "event 0 ends the closing";
+        EXPECT_EQ(Corner(), lower);
+    }
     EXPECT_TRUE(m_Capture.Errors().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Owners, HudPositionTest,
-                         testing::Values(PositionCase{true, CxPoint(639, 0), CxPoint(700, -159)},
-                                         PositionCase{false, CxPoint(300, 20), CxPoint(310, -140)}));
-
-TEST_F(HudTest, LightsOnlyIconsAndFramesThatExist)
+TEST_F(HudTest, LightsOnlyIconsThatExistAndKeepsTheLastSet)
 {
-    CHud& hud = MakeHud(true, {Set("$GAMEPATH\\HUD\\left.tga", 3)});
+    CHud& hud = MakeHud(true, {Set("", 3), Set("$GAMEPATH\\HUD\\left.tga", 4)});
     ASSERT_EQ(hud.Load(), CX_ERR_NONE);
     ASSERT_EQ(hud.GetRightIconCount(), 3u);
-    ASSERT_NE(hud.GetLeftIcon(), nullptr);
     EXPECT_EQ(hud.GetRightIcon(2)->GetImage(), hud.GetRightIcon(0)->GetImage()) << "copies share icon 0";
-    const struct
-    {
-        int32_t index, frame;
-    } calls[] = {{1, 1}, {3, 1}, {-1, 1}, {0, 2}, {2, -1}};
-    for (const auto& call : calls)
-        hud.LightIcon(call.index, call.frame);
-    EXPECT_EQ(hud.GetRightIcon(0)->GetFrame(), 0);
-    EXPECT_EQ(hud.GetRightIcon(1)->GetFrame(), 1);
-    EXPECT_EQ(hud.GetRightIcon(2)->GetFrame(), 0);
-}
-
-TEST_F(HudTest, NextSetOnTheLastKeepsItsIconsAndAnEmptyLeftNameLeavesNone)
-{
-    CHud& hud = MakeHud(true, {Set("", 2), Set("$GAMEPATH\\HUD\\left.tga", 4)});
-    ASSERT_EQ(hud.Load(), CX_ERR_NONE);
-    EXPECT_EQ(hud.GetLeftIcon(), nullptr);
+    for (const CxPoint call : {CxPoint(1, 1), CxPoint(3, 1), CxPoint(-1, 1), CxPoint(0, 2), CxPoint(2, -1)})
+        hud.LightIcon(call.x, call.y); // (index, frame)
+    for (int32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(hud.GetRightIcon(static_cast<size_t>(i))->GetFrame(), i == 1 ? 1 : 0);
     EXPECT_FALSE(hud.IsLastHudSet());
     m_pTown->HandleCommand(CxString("NextHudSet"), CxLinkedList<CxString>());
-    EXPECT_EQ(hud.GetSetIndex(), 1);
     EXPECT_EQ(hud.GetLeftIcon(), nullptr) << "no left icon before: none after";
     ASSERT_EQ(hud.GetRightIconCount(), 4u);
     EXPECT_TRUE(hud.IsLastHudSet());
@@ -172,6 +144,9 @@ TEST_F(HudTest, NextSetOnTheLastKeepsItsIconsAndAnEmptyLeftNameLeavesNone)
     hud.NextSet();
     EXPECT_EQ(hud.GetRightIcon(3), icon);
     EXPECT_TRUE(hud.IsLastHudSet());
+    hud.SetSets({Set("$GAMEPATH\\HUD\\left.tga", 1)}, 0);
+    ASSERT_EQ(hud.Load(), CX_ERR_NONE);
+    EXPECT_NE(hud.GetLeftIcon(), nullptr);
 }
 
 TEST_F(HudTest, FailuresLeaveAUsablePanel)
@@ -183,12 +158,9 @@ TEST_F(HudTest, FailuresLeaveAUsablePanel)
     m_Capture.Clear();
     hud.SetSets({Set("HUD\\none.tga", 3, "HUD\\none.tga")}, 0);
     EXPECT_EQ(hud.Load(), CX_ERR_NONE);
-    std::vector<std::string> texts;
-    for (const CapturedError& e : m_Capture.Errors())
-        texts.push_back(e.text);
-    EXPECT_EQ(texts,
-              (std::vector<std::string>{"Could not create left icon.", "Could not create right icon, 0."}))
-        << "no copies without icon 0";
+    ASSERT_EQ(m_Capture.Errors().size(), 2u) << "no copies without icon 0";
+    EXPECT_EQ(m_Capture.Errors()[0].text, "Could not create left icon.");
+    EXPECT_EQ(m_Capture.Errors()[1].text, "Could not create right icon, 0.");
     EXPECT_EQ(hud.GetRightIconCount(), 0u);
     hud.SetSets({}, 0);
     EXPECT_EQ(hud.Load(), CX_ERR_NONE) << "no set: the panel alone";
@@ -200,20 +172,20 @@ TEST_F(HudTest, FlashTargetsOfTheTownReachTheirButtonsAndCBNothing)
 {
     CHud& hud = MakeHud(true, {Set("", 1)});
     ASSERT_EQ(hud.Load(), CX_ERR_NONE);
-    truck_test::Command(*m_pTown, "StartFlashing CB");
-    EXPECT_FALSE(hud.GetCloseButton().IsFlashing());
-    EXPECT_FALSE(hud.GetHelpButton().IsFlashing());
-    truck_test::Command(*m_pTown, "StartFlashing HudHelp");
-    EXPECT_TRUE(hud.GetHelpButton().IsFlashing());
-    EXPECT_FALSE(hud.GetCloseButton().IsFlashing());
-    truck_test::Command(*m_pTown, "StopFlashing HudHelp");
-    truck_test::Command(*m_pTown, "StartFlashing HudClose");
-    EXPECT_FALSE(hud.GetHelpButton().IsFlashing());
-    EXPECT_TRUE(hud.GetCloseButton().IsFlashing());
-    truck_test::Command(*m_pTown, "DisableHelpButton");
-    EXPECT_FALSE(hud.GetHelpButton().IsEnabled());
-    truck_test::Command(*m_pTown, "EnableHelpButton");
-    EXPECT_TRUE(hud.GetHelpButton().IsEnabled());
+    const struct
+    {
+        const char* line;
+        bool close, help, helpEnabled;
+    } steps[] = {{"StartFlashing CB", false, false, true},     {"StartFlashing HudHelp", false, true, true},
+                 {"StopFlashing HudHelp", false, false, true}, {"StartFlashing HudClose", true, false, true},
+                 {"DisableHelpButton", true, false, false},    {"EnableHelpButton", true, false, true}};
+    for (const auto& step : steps)
+    {
+        truck_test::Command(*m_pTown, step.line);
+        EXPECT_EQ(hud.GetCloseButton().IsFlashing(), step.close) << step.line;
+        EXPECT_EQ(hud.GetHelpButton().IsFlashing(), step.help) << step.line;
+        EXPECT_EQ(hud.GetHelpButton().IsEnabled(), step.helpEnabled) << step.line;
+    }
 }
 
 TEST_F(HudTest, ThePanelTakesTheMouseAndItsCloseButtonStopsTheMissionOnYes)
@@ -231,9 +203,8 @@ TEST_F(HudTest, ThePanelTakesTheMouseAndItsCloseButtonStopsTheMissionOnYes)
     EXPECT_EQ(GetCursorShape(), CX_CURSOR_ARROW);
     EXPECT_EQ(m_pTown->GetStoredPoint(), stored) << "the move goes no further";
 
-    // Without a dialog the answer is no: the mission goes on.
     Click(hud.GetCloseButton());
-    EXPECT_TRUE(m_Mission.commands.empty());
+    EXPECT_TRUE(m_Mission.commands.empty()) << "no dialog: no";
     PFN_CREATE_YES_NO previous =
         CYesNoHook::SetDialogFactory([](int32_t type) -> CYesNoQuestion* { return new CYesQuestion(type); });
     Click(hud.GetCloseButton());
