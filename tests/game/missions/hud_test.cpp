@@ -2,6 +2,7 @@
 
 #include "engine/graphics/cursor.h"
 #include "game/world/yes_no_hook.h"
+#include "tests/game/missions/mission_fakes.h"
 #include "tests/game/world/town_fixture.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,6 @@
 #include <vector>
 
 namespace {
-class CRecordingMission : public ITownMission
-{
-public:
-    bool Command(const CxString& command, const CxLinkedList<CxString>&) override
-    {
-        commands.push_back(command.c_str());
-        return true;
-    }
-    std::vector<std::string> commands;
-};
-
 class CYesQuestion : public CYesNoQuestion
 {
 public:

@@ -1,5 +1,6 @@
 #include "game/missions/moving_mission.h"
 
+#include "tests/game/missions/mission_fakes.h"
 #include "tests/game/world/town_fixture.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,6 @@
 #include <vector>
 
 namespace {
-class CRecordingMission : public ITownMission
-{
-public:
-    bool Command(const CxString& command, const CxLinkedList<CxString>&) override
-    {
-        commands.push_back(command.c_str());
-        return true;
-    }
-    std::vector<std::string> commands;
-};
-
 const char* const HAND_TRUCK = "$GAMEPATH\\handtruck.ini";
 
 // Turning changes a truck's frame, and with it where its centre lies.
