@@ -255,10 +255,13 @@ void CHud::LightIcon(int32_t index, int32_t frame)
         icon.SetFrame(frame);
 }
 
-void CHud::Slide(const CxPoint& from, const CxPoint& to, int32_t event)
+void CHud::Slide(const CxPoint& to, int32_t event)
 {
     m_Slide.Stop();
     m_Slide.RemoveAllActions();
+    // From where the panel is: a slide turned back halfway does not jump.
+    CxPoint from;
+    GetAnchorPoint(from, ANCHOR_TOP_RIGHT);
     ST_ANIM_ACTION action;
     action.nFlags = ANIM_POSITION | ANIM_MOVE | ANIM_ANCHOR | ANIM_SPEED | ANIM_STOP_AFTER;
     action.nX = from.x;
@@ -279,18 +282,20 @@ void CHud::Slide(const CxPoint& from, const CxPoint& to, int32_t event)
 
 void CHud::Open()
 {
-    if (m_nState == HUD_STATE_NONE)
+    // Not loaded, or already up or on its way: nothing to do.
+    if (m_nState == HUD_STATE_NONE || m_nState == HUD_STATE_OPENING || m_nState == HUD_STATE_OPEN)
         return;
     m_nState = HUD_STATE_OPENING;
-    Slide(m_ptLower, m_ptUpper, HUD_EVENT_OPENED);
+    Slide(m_ptUpper, HUD_EVENT_OPENED);
 }
 
 void CHud::Close()
 {
-    if (m_nState == HUD_STATE_NONE)
+    // Only a panel that is up or on its way up goes down.
+    if (m_nState != HUD_STATE_OPENING && m_nState != HUD_STATE_OPEN)
         return;
     m_nState = HUD_STATE_CLOSING;
-    Slide(m_ptUpper, m_ptLower, HUD_EVENT_CLOSED);
+    Slide(m_ptLower, HUD_EVENT_CLOSED);
 }
 
 void CHud::SlideDone(int32_t event)

@@ -15,6 +15,8 @@
 // mission may step through several sets ("NextHudSet").
 //
 // States: 0 not loaded, 1 loaded, 2 opening, 3 open, 4 closing, 5 closed.
+// Each slide starts where the panel is; closing a panel that is not up or
+// on its way up, or opening one that is, changes nothing.
 // The slides report to the owner town under motion events 1 (opening done:
 // state 3) and 0 (closing done: state 5); without an owner the HUD hears
 // its own slides.
@@ -131,7 +133,7 @@ private:
     void ReadSettings();
     void CreateLeftIcon(const CMissionSetData& set);
     void CreateRightIcons(const CMissionSetData& set);
-    void Slide(const CxPoint& from, const CxPoint& to, int32_t event);
+    void Slide(const CxPoint& to, int32_t event);
     void SlideDone(int32_t event);
     void CloseClicked();
     void HelpClicked();

@@ -98,7 +98,8 @@ TEST_F(HudTest, SlidesBetweenItsPositionsAndReportsTheEndOfEachSlide)
         const CxPoint lower = owned ? CxPoint(700, -159) : CxPoint(310, -140);
         CHud& hud = MakeHud(owned, {Set("", 0)});
         ASSERT_EQ(hud.Load(), CX_ERR_NONE);
-        EXPECT_EQ(hud.GetState(), HUD_STATE_LOADED);
+        hud.Close();
+        EXPECT_EQ(hud.GetState(), HUD_STATE_LOADED) << "a panel that is down stays down";
         EXPECT_EQ(hud.GetSpeed(), 1000);
         EXPECT_EQ(Corner(), lower);
         hud.Open();
