@@ -78,9 +78,9 @@ CHud::~CHud()
         m_RightIcons.pop_back();
 }
 
-void CHud::SetSets(std::vector<CMissionSetData> sets, int32_t missionType)
+void CHud::SetMissionSets(const std::vector<CMissionSetData>& sets, int32_t missionType)
 {
-    m_Sets = std::move(sets);
+    m_Sets = sets;
     m_nMissionType = missionType;
 }
 

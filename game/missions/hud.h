@@ -11,7 +11,7 @@
 // as owner the two positions follow its right edge R instead: (R, 0) and
 // (R + 61, -159). Positions are the panel's top-right corner.
 //
-// The icons come from the mission's HUD sets, handed over with SetSets; a
+// The icons come from the mission's HUD sets, handed over with SetMissionSets; a
 // mission may step through several sets ("NextHudSet").
 //
 // States: 0 not loaded, 1 loaded, 2 opening, 3 open, 4 closing, 5 closed.
@@ -82,10 +82,6 @@ public:
     ~CHud() override;
     using CxSprite::Load;
 
-    // The HUD sets of the mission now loaded; missionType -1 means none is
-    // loaded. Takes effect at the next Load.
-    void SetSets(std::vector<CMissionSetData> sets, int32_t missionType);
-
     // ITownHud: "LoadHud", "OpenHud", "CloseHud", "NextHudSet", flashing,
     // the help button, the help file and hit testing.
     uint32_t Load() override;
@@ -97,6 +93,7 @@ public:
     void HelpButtonOn() override;
     void HelpButtonOff() override;
     void SetHelpFile(const char* fileName) override { m_strHelpFile = fileName ? fileName : ""; }
+    void SetMissionSets(const std::vector<CMissionSetData>& sets, int32_t missionType) override;
     bool ContainsPoint(const CxPoint& screenPoint) const override;
     void LightIcon(int32_t index, int32_t frame) override;
     bool IsLastHudSet() const override;

@@ -16,6 +16,7 @@ class CCharacter;
 class CEnemy;
 class CMapObject;
 class CxSprite;
+struct CMissionSetData;
 
 class ITownMission
 {
@@ -57,6 +58,9 @@ public:
     virtual void HelpButtonOn() {}
     virtual void HelpButtonOff() {}
     virtual void SetHelpFile(const char*) {}
+    // The HUD sets of the mission just loaded (missionType -1: none loaded),
+    // copied; they take effect at the next Load.
+    virtual void SetMissionSets(const std::vector<CMissionSetData>&, int32_t /*missionType*/) {}
     // Whether the point (screen coordinates) is on the HUD.
     virtual bool ContainsPoint(const CxPoint&) const { return false; }
     // Shows frame of right icon index (1 lit) when both exist.

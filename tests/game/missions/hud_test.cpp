@@ -61,7 +61,7 @@ protected:
     {
         m_pHud.reset(); // one HUD per town at a time
         m_pHud = std::make_unique<CHud>(owned ? m_pTown : nullptr);
-        m_pHud->SetSets(std::move(sets), type);
+        m_pHud->SetMissionSets(sets, type);
         m_pTown->SetHud(m_pHud.get());
         return *m_pHud;
     }
@@ -135,7 +135,7 @@ TEST_F(HudTest, LightsOnlyIconsThatExistAndKeepsTheLastSet)
     hud.NextSet();
     EXPECT_EQ(hud.GetRightIcon(3), icon);
     EXPECT_TRUE(hud.IsLastHudSet());
-    hud.SetSets({Set("$GAMEPATH\\HUD\\left.tga", 1)}, 0);
+    hud.SetMissionSets({Set("$GAMEPATH\\HUD\\left.tga", 1)}, 0);
     ASSERT_EQ(hud.Load(), CX_ERR_NONE);
     EXPECT_NE(hud.GetLeftIcon(), nullptr);
 }
@@ -147,13 +147,13 @@ TEST_F(HudTest, FailuresLeaveAUsablePanel)
     ASSERT_EQ(m_Capture.Errors().size(), 1u);
     EXPECT_EQ(m_Capture.Errors()[0].text, "Could not load mission specific data.");
     m_Capture.Clear();
-    hud.SetSets({Set("HUD\\none.tga", 3, "HUD\\none.tga")}, 0);
+    hud.SetMissionSets({Set("HUD\\none.tga", 3, "HUD\\none.tga")}, 0);
     EXPECT_EQ(hud.Load(), CX_ERR_NONE);
     ASSERT_EQ(m_Capture.Errors().size(), 2u) << "no copies without icon 0";
     EXPECT_EQ(m_Capture.Errors()[0].text, "Could not create left icon.");
     EXPECT_EQ(m_Capture.Errors()[1].text, "Could not create right icon, 0.");
     EXPECT_EQ(hud.GetRightIconCount(), 0u);
-    hud.SetSets({}, 0);
+    hud.SetMissionSets({}, 0);
     EXPECT_EQ(hud.Load(), CX_ERR_NONE) << "no set: the panel alone";
     hud.NextSet();
     EXPECT_TRUE(hud.IsLastHudSet());
@@ -202,5 +202,11 @@ TEST_F(HudTest, ThePanelTakesTheMouseAndItsCloseButtonStopsTheMissionOnYes)
     CYesNoHook::SetDialogFactory(previous);
     EXPECT_EQ(CYesQuestion::s_nAsked, HUD_STOP_QUESTION);
     EXPECT_EQ(m_Mission.commands, std::vector<std::string>{"StopMission"});
+    // The help button plays the help file on the town's channel.
+    m_Dir.Write("help.seq", "Event Town.DoEndSequence()\n");
+    truck_test::Command(*m_pTown, "SetHelpFileName $GAMEPATH\\help.seq");
+    Click(hud.GetHelpButton());
+    Tick(10);
+    EXPECT_TRUE(m_pTown->m_bEndSequence);
 }
 } // namespace
