@@ -349,11 +349,18 @@ bool CHud::ContainsPoint(const CxPoint& screenPoint) const
 
 void CHud::OnMouseMove(uint32_t, const CxPoint&)
 {
-    // The truck does not chase a pointer resting on the panel.
+    // The truck does not chase a pointer resting on the panel; the player
+    // is still there, though.
     SetCursorShape(CX_CURSOR_ARROW);
+    if (m_pOwner)
+        m_pOwner->RestartIdleTimer();
 }
 
-void CHud::OnLButtonDown(uint32_t, const CxPoint&) {}
+void CHud::OnLButtonDown(uint32_t, const CxPoint&)
+{
+    if (m_pOwner)
+        m_pOwner->RestartIdleTimer();
+}
 
 void CHud::OnLButtonUp(uint32_t, const CxPoint&) {}
 
