@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (record.numHudSets > MISSION_MAX_COUNT || record.numReq > MISSION_MAX_COUNT ||
             record.locations.size() > MISSION_MAX_COUNT || record.hudSets.size() > MISSION_MAX_COUNT)
             abort();
-        for (const MissionHudSet& set : record.hudSets)
-            if (set.rightPositions.size() != static_cast<size_t>(set.rightCount))
+        for (const CMissionSetData& set : record.hudSets)
+            if (set.rightIconPositions.size() != static_cast<size_t>(set.nNumRightIcons))
                 abort();
         const std::set<int32_t> distinct(paths.begin(), paths.end());
         if (distinct.size() != paths.size() || paths.size() > static_cast<size_t>(record.numPaths) ||

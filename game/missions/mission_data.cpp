@@ -43,19 +43,19 @@ void ReadHudSets(CInterpOption& file, const char* level, MissionRecord& record)
     char key[48];
     for (int32_t i = 0; i < record.numHudSets; ++i)
     {
-        MissionHudSet set;
+        CMissionSetData set;
         snprintf(key, sizeof(key), "LeftIconName%02d", i);
-        set.leftName = ReadText(file, level, key);
+        set.strLeftIconName = ReadText(file, level, key);
         snprintf(key, sizeof(key), "LeftIconPos%02d", i);
-        set.leftPosition = ReadPoint(file, level, key);
+        set.ptLeftIconPos = ReadPoint(file, level, key);
         snprintf(key, sizeof(key), "NumRightIcons%02d", i);
-        set.rightCount = ReadCount(file, level, key, 0);
+        set.nNumRightIcons = ReadCount(file, level, key, 0);
         snprintf(key, sizeof(key), "RightIconName%02d", i);
-        set.rightName = ReadText(file, level, key);
-        for (int32_t j = 0; j < set.rightCount; ++j)
+        set.strRightIconName = ReadText(file, level, key);
+        for (int32_t j = 0; j < set.nNumRightIcons; ++j)
         {
             snprintf(key, sizeof(key), "RightIconPos%02d%02d", i, j);
-            set.rightPositions.push_back(ReadPoint(file, level, key));
+            set.rightIconPositions.push_back(ReadPoint(file, level, key));
         }
         record.hudSets.push_back(std::move(set));
     }

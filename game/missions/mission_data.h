@@ -48,13 +48,14 @@ constexpr int32_t MISSION_DEFAULT_TIMER_MIN = 180000;
 constexpr int32_t MISSION_MAX_LEVEL = 2;
 
 // One HUD set: the icons shown while it is current.
-struct MissionHudSet
+// One HUD set: the icons shown while it is current.
+struct CMissionSetData
 {
-    std::string leftName;
-    CxPoint leftPosition;
-    int32_t rightCount = 0;
-    std::string rightName;
-    std::vector<CxPoint> rightPositions; // one per right icon
+    std::string strLeftIconName; // empty: no left icon
+    CxPoint ptLeftIconPos;
+    int32_t nNumRightIcons = 0;
+    std::string strRightIconName;
+    std::vector<CxPoint> rightIconPositions; // one per right icon
 };
 
 // The mission record: one per program, reset before every load.
@@ -69,7 +70,7 @@ struct MissionRecord
     int32_t numTotal = 0;
     int32_t numHidden = 0;
     int32_t numHudSets = 1;
-    std::vector<MissionHudSet> hudSets;
+    std::vector<CMissionSetData> hudSets;
     std::vector<CxPoint> locations;
     std::vector<int32_t> hidingPlaces; // indices of the town's buildings
     int32_t numPaths = 0;

@@ -16,7 +16,7 @@ class CCharacter;
 class CEnemy;
 class CMapObject;
 class CxSprite;
-struct MissionHudSet;
+struct CMissionSetData;
 
 class ITownMission
 {
@@ -60,13 +60,15 @@ public:
     virtual void HelpButtonOn() {}
     virtual void HelpButtonOff() {}
     virtual void SetHelpFile(const char*) {}
-    // The HUD sets of the mission just loaded (missionType -1: none loaded);
-    // the list lives until the next load.
-    virtual void SetMissionSets(const std::vector<MissionHudSet>&, int32_t) {}
-    // Shows frame (1 lit) of right icon index of the current set.
-    virtual void LightIcon(int32_t, int32_t) {}
+    // The HUD sets of the mission just loaded (missionType -1: none loaded),
+    // copied; they take effect at the next Load.
+    virtual void SetMissionSets(const std::vector<CMissionSetData>&, int32_t) {}
     // Whether the point (screen coordinates) is on the HUD.
     virtual bool ContainsPoint(const CxPoint&) const { return false; }
+    // Shows frame of right icon index (1 lit) when both exist.
+    virtual void LightIcon(int32_t /*index*/, int32_t /*frame*/) {}
+    // Whether the current HUD set is the mission's last one.
+    virtual bool IsLastHudSet() const { return true; }
 };
 
 class ITownEnemy

@@ -26,14 +26,14 @@ std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
     return made;
 }
 
-const std::map<std::string, bool> ALL_MADE = {{"text", true},     {"cursors", true}, {"fades", true},
-                                              {"icon", true},     {"voices", true},  {"trucks", true},
-                                              {"town", true},     {"music", true},   {"missions", true},
-                                              {"printing", true}, {"drop", true},    {"screens", true}};
-const std::map<std::string, bool> NONE_MADE = {{"text", false},     {"cursors", false}, {"fades", false},
-                                               {"icon", false},     {"voices", false},  {"trucks", false},
-                                               {"town", false},     {"music", false},   {"missions", false},
-                                               {"printing", false}, {"drop", false},    {"screens", false}};
+const std::map<std::string, bool> ALL_MADE = {
+    {"text", true},   {"cursors", true}, {"fades", true}, {"icon", true},     {"voices", true},
+    {"trucks", true}, {"town", true},    {"music", true}, {"missions", true}, {"printing", true},
+    {"drop", true},   {"screens", true}, {"hud", true}};
+const std::map<std::string, bool> NONE_MADE = {
+    {"text", false},   {"cursors", false}, {"fades", false}, {"icon", false},     {"voices", false},
+    {"trucks", false}, {"town", false},    {"music", false}, {"missions", false}, {"printing", false},
+    {"drop", false},   {"screens", false}, {"hud", false}};
 } // namespace
 
 TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)
@@ -91,6 +91,19 @@ TEST(DemoData, OutputsLoadWithTheEnginesLoadersAndCursorsAreKeyed)
         EXPECT_EQ(image.GetPixel(c.width - 1, c.height - 1), magenta)
             << c.file << ": the key around the shape";
         EXPECT_NE(image.GetPixel(c.inside.x, c.inside.y), magenta) << c.file << ": the hot spot is drawn";
+    }
+    // The put-away panel is lifted by 159 pixels: it must not be taller.
+    const struct
+    {
+        const char* file;
+        int32_t width, height;
+    } pictures[] = {
+        {"HUD/hud_fram.tga", 160, 145}, {"HUD/hud_canc.tga", 140, 28}, {"HUD/hud_help.tga", 140, 28}};
+    for (const auto& p : pictures)
+    {
+        CxDrawSurface image;
+        ASSERT_EQ(image.Load(output.File(p.file).c_str()), CX_ERR_NONE) << p.file;
+        EXPECT_EQ(CxPoint(image.GetWidth(), image.GetHeight()), CxPoint(p.width, p.height)) << p.file;
     }
     for (const char* movie : {"COMMON/FADE0.SMK", "COMMON/FADE1.SMK"})
     {

@@ -223,6 +223,9 @@ std::string TruckFileText(const VehicleEntry& v)
         Key(text, "StartLocation", Point(v.startX, v.startY));
         Key(text, "OnShoot", GameName(Folder(v) + "/" + v.name + (v.smoke ? "_smoke.seq" : "_oil.seq")));
     }
+    // A caught hand truck stops, goes away and counts (a text file of data/game).
+    if (v.role == Role::HandTruck)
+        Key(text, "OnBumped", GameName(Folder(v) + "/htBumped.seq"));
     for (int32_t d = 0; d < kDirections; ++d)
         DirectionKeys(text, v, d);
     text += "\n[DrivingAngles]\n";
@@ -314,7 +317,7 @@ class CTruckGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "trucks"; }
-    uint32_t Version() const override { return 1; }
+    uint32_t Version() const override { return 2; }
     std::vector<std::string> Outputs(const DemoDataPaths&) const override
     {
         std::vector<std::string> outputs;

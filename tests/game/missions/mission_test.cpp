@@ -19,7 +19,7 @@ struct FakeHud : ITownHud
     void Close() override { ++closes; }
     void NextSet() override { ++nextSets; }
     void LightIcon(int32_t index, int32_t frame) override { lit.push_back(index * 10 + frame); }
-    void SetMissionSets(const std::vector<MissionHudSet>& list, int32_t) override { sets = list.size(); }
+    void SetMissionSets(const std::vector<CMissionSetData>& list, int32_t) override { sets = list.size(); }
     int loads = 0, closes = 0, nextSets = 0;
     size_t sets = 0;
     std::vector<int32_t> lit;
@@ -89,10 +89,10 @@ TEST_F(MissionTest, LoadReadsTheKeysOfTheLevelWithDefaultsAndLimits)
          "RightIconPos0102=7,8\nLeftIconName01=left");
     EXPECT_EQ(Record().numReq, 4);
     ASSERT_EQ(Record().hudSets.size(), 2u);
-    EXPECT_EQ(Record().hudSets[0].rightCount, 0);
-    EXPECT_EQ(Record().hudSets[1].leftName, "left");
-    ASSERT_EQ(Record().hudSets[1].rightPositions.size(), 3u);
-    EXPECT_EQ(Record().hudSets[1].rightPositions[2], CxPoint(7, 8));
+    EXPECT_EQ(Record().hudSets[0].nNumRightIcons, 0);
+    EXPECT_EQ(Record().hudSets[1].strLeftIconName, "left");
+    ASSERT_EQ(Record().hudSets[1].rightIconPositions.size(), 3u);
+    EXPECT_EQ(Record().hudSets[1].rightIconPositions[2], CxPoint(7, 8));
     EXPECT_TRUE(m_Capture.Errors().empty());
 
     truck_test::Command(*m_pTown, "LoadMission $GAMEPATH\\m\\missing.ini");
