@@ -6,6 +6,7 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/sound.h"
+#include "game/missions/mission_town.h"
 #include "game/screens/login.h"
 #include "game/screens/map_dialog.h"
 #include "game/screens/printing.h"
@@ -141,7 +142,7 @@ CxGameWindow* CRumboTownApp::CreateRoom(long id)
     switch (id)
     {
     case RUMBO_ROOM_TOWN:
-        return new (std::nothrow) CTown;
+        return new (std::nothrow) CMissionTown;
     case RUMBO_ROOM_LOGIN:
         return new (std::nothrow) CLogin;
     case RUMBO_ROOM_PRINTING:

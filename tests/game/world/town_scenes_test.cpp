@@ -11,6 +11,7 @@
 #include "engine/core/sequence.h"
 #include "engine/media/sound.h"
 #include "engine/media/wave.h"
+#include "game/missions/mission_town.h"
 #include "game/screens/printing.h"
 #include "game/world/lip_synch.h"
 #include "game/world/talk_event.h"
@@ -69,6 +70,7 @@ protected:
         m_pPreviousIntro = CTown::SetIntroPlayer([](const char*) { return CX_ERR_NONE; });
         // The profiles go to the scratch folder; the data is read where the build made it.
         m_pApp = std::make_unique<CTownTestApp>(m_Dir.Path(), "", RUMBO_DATA_DIR);
+        m_pApp->m_bMissions = true;
         m_pApp->Start();
         // Voices would play in real time while the test's clock stands still:
         // a silent game, whose lines end at once, runs the scenes through.
@@ -145,6 +147,25 @@ TEST_F(TownScenesTest, QuittingWhileABuildingTalksStopsTheSceneBeforeTheBuilding
     ASSERT_TRUE(RunUntil([&] { return lips->IsActive(); }, 10000));
     m_pApp->Stop(); // under the address sanitizer: no talk outlives its building
     m_pApp.reset();
+}
+
+TEST_F(TownScenesTest, TheLibrarysSceneStartsACollectionAndOpensItsPanel)
+{
+    auto* town = dynamic_cast<CMissionTown*>(Town());
+    ASSERT_NE(town, nullptr) << "the game's town has its missions";
+    CBuilding* library = town->FindBuilding(3);
+    ASSERT_NE(library, nullptr);
+    town->m_bUserControl = false;
+    town->GetTruck()->PlaceAt(library->GetDriveThruPosition());
+    town->GetTruck()->SetTarget(library->GetCenter());
+    ASSERT_TRUE(RunUntil([&] { return town->GetCurrentBuilding() == library; }, 5000));
+    ASSERT_TRUE(RunUntil([&] { return SceneOver(); }, 30000));
+    CMissionFramework& missions = town->Framework();
+    EXPECT_EQ(missions.GetState(), MISSION_STATE_RUNNING);
+    EXPECT_EQ(missions.Record().type, MISSION_KIND_COLLECTION);
+    EXPECT_FALSE(missions.Mission().m_Objects.IsEmpty()) << "the items lie in town";
+    EXPECT_TRUE(RunUntil([&] { return town->Hud().GetState() == HUD_STATE_OPEN; }, 5000));
+    EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
 }
 
 TEST_F(TownScenesTest, EveryBuildingAnswersWithItsSceneAndThePrintShopOpensPrinting)

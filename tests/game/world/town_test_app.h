@@ -5,6 +5,9 @@
 #include "engine/core/error.h"
 #include "engine/core/log.h"
 #include "game/world/rumbo_town_app.h"
+#include "game/world/town.h"
+
+#include <new>
 
 #include <string>
 
@@ -33,6 +36,15 @@ public:
         m_nStartErrors = GetErrorCount() - before;
     }
     uint32_t m_nStartErrors = 0;
+    // The town room: the town of the world alone (its tests bring their own
+    // mission parts), or, with m_bMissions, the game's town with its missions.
+    CxGameWindow* CreateRoom(long id) override
+    {
+        if (id == RUMBO_ROOM_TOWN && !m_bMissions)
+            return new (std::nothrow) CTown;
+        return CRumboTownApp::CreateRoom(id);
+    }
+    bool m_bMissions = false;
     void Stop()
     {
         PreDestroy();

@@ -1,0 +1,31 @@
+#include "game/missions/mission_town.h"
+
+void CMovingKind::Start(CMissionFramework& framework)
+{
+    const MissionRecord& record = framework.Record();
+    m_Moving.Start(framework.Town(), record.itemName.c_str(), record.numReq, framework.Town().m_ChosenPaths);
+}
+
+CMissionTown::CMissionTown() : m_Hud(this), m_Framework(*this), m_Drop(*this)
+{
+    m_Framework.SetKind(MISSION_KIND_MOVING, &m_Moving);
+    InstallDropMission(m_Framework, m_Drop);
+    SetMission(&m_Framework);
+    SetHud(&m_Hud);
+}
+
+CMissionTown::~CMissionTown()
+{
+    m_Framework.Stop();
+    m_Framework.SetKind(MISSION_KIND_MOVING, nullptr);
+    m_Framework.SetKind(MISSION_KIND_DROP, nullptr);
+    SetMission(nullptr);
+    SetHud(nullptr);
+}
+
+void CMissionTown::RoomEnter()
+{
+    CTown::RoomEnter();
+    if (IsStarted())
+        m_Drop.RoomEntered(m_Framework);
+}
