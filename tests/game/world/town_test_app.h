@@ -4,6 +4,7 @@
 
 #include "engine/core/error.h"
 #include "engine/core/log.h"
+#include "game/missions/mission_town.h"
 #include "game/world/rumbo_town_app.h"
 #include "game/world/town.h"
 
@@ -37,11 +38,11 @@ public:
     }
     uint32_t m_nStartErrors = 0;
     // The town room: the town of the world alone (its tests bring their own
-    // mission parts), or, with m_bMissions, the game's town with its missions.
+    // mission parts), or, with m_bMissions, the town with all its missions.
     CxGameWindow* CreateRoom(long id) override
     {
-        if (id == RUMBO_ROOM_TOWN && !m_bMissions)
-            return new (std::nothrow) CTown;
+        if (id == RUMBO_ROOM_TOWN)
+            return m_bMissions ? new (std::nothrow) CMissionTown : new (std::nothrow) CTown;
         return CRumboTownApp::CreateRoom(id);
     }
     bool m_bMissions = false;
