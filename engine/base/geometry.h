@@ -15,12 +15,14 @@ struct ST_SIZE
     int32_t cy;
 };
 
+// The constructors are constexpr, so that a geometry constant at namespace
+// scope is set before any other file's start-up code reads it.
 class CxPoint : public ST_POINT
 {
 public:
-    CxPoint() : ST_POINT{0, 0} {}
-    CxPoint(int32_t px, int32_t py) : ST_POINT{px, py} {}
-    CxPoint(const ST_POINT& p) : ST_POINT(p) {}
+    constexpr CxPoint() : ST_POINT{0, 0} {}
+    constexpr CxPoint(int32_t px, int32_t py) : ST_POINT{px, py} {}
+    constexpr CxPoint(const ST_POINT& p) : ST_POINT(p) {}
     void Offset(int32_t dx, int32_t dy)
     {
         x += dx;
@@ -34,9 +36,9 @@ public:
 class CxSize : public ST_SIZE
 {
 public:
-    CxSize() : ST_SIZE{0, 0} {}
-    CxSize(int32_t w, int32_t h) : ST_SIZE{w, h} {}
-    CxSize(const ST_SIZE& s) : ST_SIZE(s) {}
+    constexpr CxSize() : ST_SIZE{0, 0} {}
+    constexpr CxSize(int32_t w, int32_t h) : ST_SIZE{w, h} {}
+    constexpr CxSize(const ST_SIZE& s) : ST_SIZE(s) {}
     bool operator==(const CxSize& o) const { return cx == o.cx && cy == o.cy; }
 };
 
@@ -49,8 +51,8 @@ public:
     int32_t bottom = -1;
 
     CxRect() = default;
-    CxRect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
-    CxRect(const CxPoint& p, const CxSize& s)
+    constexpr CxRect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
+    constexpr CxRect(const CxPoint& p, const CxSize& s)
         : left(p.x), top(p.y), right(p.x + s.cx - 1), bottom(p.y + s.cy - 1)
     {
     }

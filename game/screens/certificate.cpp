@@ -22,8 +22,6 @@ const CxPoint CERTIFICATE_ICON_POSITIONS[CERTIFICATE_ICON_COUNT] = {
     {200, 407}, {99, 407}, {423, 31},  {373, 31},  {149, 407}, {272, 31},  {249, 407}, {223, 31},
     {323, 31},  {173, 31}, {449, 407}, {399, 407}, {499, 407}, {300, 407}, {348, 407},
 };
-const CxPoint CERTIFICATE_PRINT_POSITION(565, 417);
-const CxPoint CERTIFICATE_BACK_POSITION(3, 2);
 
 namespace {
 // Three grades per certificate: good, super, super good.

@@ -24,8 +24,8 @@ extern const CxRect CERTIFICATE_NAME_RECT;  // (172, 210)-(372, 260)
 extern const CxRect CERTIFICATE_TITLE_RECT; // (142, 315)-(402, 365)
 // Where item i's icon goes on certificate 0.
 extern const CxPoint CERTIFICATE_ICON_POSITIONS[CERTIFICATE_ICON_COUNT];
-extern const CxPoint CERTIFICATE_PRINT_POSITION; // (565, 417), also the printing room's
-extern const CxPoint CERTIFICATE_BACK_POSITION;  // (3, 2)
+inline constexpr CxPoint CERTIFICATE_PRINT_POSITION(565, 417); // also the printing room's
+inline constexpr CxPoint CERTIFICATE_BACK_POSITION(3, 2);
 
 // The title text of certificate n for a title ID (clamped to 0..2, as the
 // profile file may say anything); null for n outside 0..9.

@@ -6,6 +6,7 @@
 #include "engine/graphics/font.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/sound.h"
+#include "game/missions/mission_town.h"
 #include "game/screens/login.h"
 #include "game/screens/map_dialog.h"
 #include "game/screens/printing.h"
@@ -141,10 +142,8 @@ CxGameWindow* CRumboTownApp::CreateRoom(long id)
     switch (id)
     {
     case RUMBO_ROOM_TOWN:
-        // The plain town for now: with the mission town (game/missions/
-        // mission_town.h) as the room, the printing room's print button is
-        // drawn in the back button's place under X, which is not yet found.
-        return new (std::nothrow) CTown;
+        // The town with its missions, panel and mission kinds.
+        return new (std::nothrow) CMissionTown;
     case RUMBO_ROOM_LOGIN:
         return new (std::nothrow) CLogin;
     case RUMBO_ROOM_PRINTING:

@@ -21,9 +21,18 @@ done
 window_geometry "Rumbo Town Demo"
 [[ "$width" == 640 && "$height" == 480 ]] || fail "client area ${width}x${height}, expected 640x480"
 
+# The closing screen belongs to the town: wait until it is up (the intro
+# movie plays first, slowly on a busy machine).
+for _ in $(seq 600); do
+    grep -q '^town: ready' "$out" 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || fail "the game ended before the town was ready"
+    sleep 0.05
+done
+grep -q '^town: ready' "$out" || fail "the town did not come up"
+
 # Closing a window as a window manager does: a WM_DELETE_WINDOW client message.
 close_window "$window" || fail "could not send the close request"
-sleep 1
+sleep 2
 kill -0 "$pid" 2>/dev/null || fail "the game ended without its closing screen"
 close_window "$window" || fail "could not send the second close request"
 

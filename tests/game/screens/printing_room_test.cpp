@@ -17,6 +17,10 @@ struct PageCase
     size_t thumbnails;
 };
 
+// The button table of the printing room copies these at start-up: they must
+// be set before any start-up code runs, whatever the order files are linked.
+static_assert(CERTIFICATE_PRINT_POSITION.x == 565 && CERTIFICATE_BACK_POSITION.y == 2);
+
 TEST_F(PrintingRoomTest, EveryPageShowsItsButtonsAndTheBackButton)
 {
     CPrinting* room = Enter(5);
