@@ -243,6 +243,11 @@ TEST_F(DropTest, MissedObjectsLandLeaveJunkThatGoesAndEveryFifthSighs)
 {
     WriteMission(3, "DropSpeedMin=500\nDropSpeedMax=500\n");
     StartMission();
+    // The view stays where the waves fall and the truck waits far away, so
+    // no object can land on it: every one is missed, wherever it falls.
+    m_pTown->m_bTruckScrollsMap = false;
+    m_pTown->GetTruck()->PlaceAt(CxPoint(6000, 3500));
+    m_pTown->GetTruck()->SetTarget(CxPoint(6000, 3500));
     Run("StartDropping");
     const int32_t tag = m_pDrop->GetObjects()[0]->GetTag();
     ASSERT_TRUE(TickUntil(1000, [&] { return m_pDrop->GetMissed() == 2; }));
@@ -265,6 +270,10 @@ TEST_F(DropTest, TheWinScoresOnceStopsTheWavesAndTheOutroPlaysOnce)
         uint32_t elapsed;
         int32_t expected;
     } CASES[] = {{0, 500, 1}, {1, 3000, 1}, {1, 6000, 0}, {2, 500, 2}, {0, 6000, 0}};
+    // Only the catches the test makes count: the truck waits away from the view.
+    m_pTown->m_bTruckScrollsMap = false;
+    m_pTown->GetTruck()->PlaceAt(CxPoint(6000, 3500));
+    m_pTown->GetTruck()->SetTarget(CxPoint(6000, 3500));
     for (const auto& c : CASES)
     {
         m_pApp->SetDropLevel(c.level);
