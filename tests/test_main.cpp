@@ -29,6 +29,7 @@ int main(int argc, char** argv)
     // print server of their own.
     setenv("CUPS_SERVER", "/nonexistent/rumbo-test-cups.sock", 1);
     unsetenv("RUMBO_PRINT_FILE");
+    unsetenv("RUMBO_MESSAGEBOX");
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     testing::InitGoogleTest(&argc, argv);

@@ -8,11 +8,38 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <string>
 #include <vector>
+
+namespace {
+std::mutex g_AnswerLock;
+std::optional<std::string> g_Answer;
+
+// The answer set in-process, else the environment's; empty when neither.
+std::optional<std::string> ScriptedAnswer()
+{
+    {
+        std::lock_guard<std::mutex> lock(g_AnswerLock);
+        if (g_Answer)
+            return g_Answer;
+    }
+    if (const char* wanted = getenv("RUMBO_MESSAGEBOX"))
+        return std::string(wanted);
+    return std::nullopt;
+}
+} // namespace
+
+void SetMessageBoxAnswer(const char* answer)
+{
+    std::lock_guard<std::mutex> lock(g_AnswerLock);
+    g_Answer = answer ? std::optional<std::string>(answer) : std::nullopt;
+}
 
 bool IsMessageBoxHeadless()
 {
-    if (getenv("RUMBO_MESSAGEBOX"))
+    if (ScriptedAnswer())
         return true;
     const char* driver = getenv("SDL_VIDEODRIVER");
     if (driver && (CxCompareNoCase(driver, "dummy") == 0 || CxCompareNoCase(driver, "offscreen") == 0))
@@ -24,9 +51,9 @@ static int32_t AnswerHeadless(const char* title, const char* text, const char* c
                               int32_t defaultButton)
 {
     int32_t answer = defaultButton;
-    if (const char* wanted = getenv("RUMBO_MESSAGEBOX"))
+    if (const std::optional<std::string> wanted = ScriptedAnswer())
         for (int32_t i = 0; i < count; ++i)
-            if (CxCompareNoCase(buttons[i], wanted) == 0)
+            if (CxCompareNoCase(buttons[i], wanted->c_str()) == 0)
                 answer = i;
     fprintf(stderr, "[%s] %s", title ? title : "", text ? text : "");
     for (int32_t i = 0; i < count; ++i)

@@ -23,6 +23,12 @@ int32_t ShowMessageBox(const char* title, const char* text, const char* const* b
 // True when boxes cannot be shown on a screen and go to standard error.
 bool IsMessageBoxHeadless();
 
+// Answers every later box with the button of this text, as RUMBO_MESSAGEBOX
+// does, for a program that must choose while it runs (tests): changing the
+// environment then is unsafe, since SDL's threads read it as they start.
+// nullptr hands the choice back to the environment.
+void SetMessageBoxAnswer(const char* answer);
+
 // The error handler that shows a report as a system box titled with the
 // code's text. Answers 1 ("OK", or "Retry" for the missing-disc code) or 0 ("Cancel").
 int32_t ShowErrorBox(uint32_t code, const char* text);

@@ -254,7 +254,7 @@ public:
 // Starts an application with its window focused and its first messages taken, as the input tests need it.
 inline void StartTestApp(CTestApp& app)
 {
-    unsetenv("RUMBO_MESSAGEBOX");
+    SetMessageBoxAnswer(nullptr);
     ASSERT_EQ(app.Init(), 0u);
     app.Create();
     FlushPlatformMessages();

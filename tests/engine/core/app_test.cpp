@@ -36,12 +36,12 @@ protected:
     void SetUp() override
     {
         SetErrorHandler(ShowErrorBox);
-        unsetenv("RUMBO_MESSAGEBOX");
+        SetMessageBoxAnswer(nullptr);
     }
     void TearDown() override
     {
         SetErrorHandler(ShowErrorBox);
-        unsetenv("RUMBO_MESSAGEBOX");
+        SetMessageBoxAnswer(nullptr);
     }
 
     ScopedManualClock clock;
@@ -119,7 +119,7 @@ TEST_F(RunCycleTest, QuitFromTheDialogEndsTheCycleThroughDestroy)
     CTestApp app;
     app.m_nFirstRoom = 2;
     s_nReportsLeft = 1;
-    setenv("RUMBO_MESSAGEBOX", "Quit", 1);
+    SetMessageBoxAnswer("Quit");
     AddMainLoopFunction(ReportEveryPass);
     const uint32_t before = GetErrorCount();
     app.Run();
@@ -151,7 +151,7 @@ TEST_F(RunCycleTest, MissingDiscWithoutAScreenGivesUpUnattended)
         thrown = std::string(text) == "DisplayAppError";
     }
     EXPECT_TRUE(thrown);
-    setenv("RUMBO_MESSAGEBOX", "Retry", 1);
+    SetMessageBoxAnswer("Retry");
     app.Create();
     EXPECT_EQ(GetErrorHandler()(CX_ERR_CD_MISSING, ""), 1) << "retry asks the caller to try again";
     app.PreDestroy();

@@ -221,7 +221,7 @@ int s_nTroubleCalls = 0;
 int32_t LuaTrouble(CxLuaCall&)
 {
     ++s_nTroubleCalls;
-    setenv("RUMBO_MESSAGEBOX", s_nTroubleCalls < 3 ? "Continue" : "Quit", 1);
+    SetMessageBoxAnswer(s_nTroubleCalls < 3 ? "Continue" : "Quit");
     ReportError(CX_ERR_FILE_READ, "trouble %d", s_nTroubleCalls);
     return 0;
 }
@@ -255,11 +255,11 @@ protected:
     {
         s_nTroubleCalls = 0;
         SetErrorHandler(ShowErrorBox);
-        unsetenv("RUMBO_MESSAGEBOX");
+        SetMessageBoxAnswer(nullptr);
     }
     void TearDown() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
+        SetMessageBoxAnswer(nullptr);
         SetErrorHandler(ShowErrorBox);
     }
     std::unique_ptr<CTroubleApp> MakeApp(bool create)

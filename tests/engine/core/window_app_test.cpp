@@ -18,7 +18,7 @@ class WindowInputTest : public testing::Test
 protected:
     void SetUp() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
+        SetMessageBoxAnswer(nullptr);
         ASSERT_EQ(app.Init(), 0u);
         app.Create();
         FlushPlatformMessages();

@@ -32,7 +32,7 @@ class BaseWindowFadeTest : public testing::Test
 protected:
     void SetUp() override
     {
-        unsetenv("RUMBO_MESSAGEBOX");
+        SetMessageBoxAnswer(nullptr);
         CBaseWindow::SetSkipFade(true);
         // Four frames at 10 frames a second: 400 ms each.
         mkdir(dir.File("COMMON").c_str(), 0755);
