@@ -106,6 +106,9 @@ public:
     bool Command(const CxString& command, const CxLinkedList<CxString>& arguments) override;
     void AddObject(CMapObject* object) override;
     void MapClicked(const CxPoint& mapPoint) override;
+    // Targets whose bump scene still ran at the stop were kept to be cleared
+    // when it ends; with the town's buildings going, they are forgotten.
+    void WorldUnloading() override { m_BumpSequences.clear(); }
     int32_t GetState() const override { return m_Record.state; }
 
     // "LoadMission" file1 [file2 ...]: the giver's set-up, then one file at random.

@@ -45,6 +45,9 @@ public:
     virtual int32_t GetState() const { return 0; }
     // A left click on the map (map coordinates) that the HUD did not take.
     virtual void MapClicked(const CxPoint&) {}
+    // The town's buildings, objects and truck are about to be freed: the
+    // mission lets go of every pointer it still holds to them.
+    virtual void WorldUnloading() {}
 };
 
 class ITownHud

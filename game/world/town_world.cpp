@@ -295,6 +295,8 @@ void CTown::LoadWorldTail(CxOptions& world)
 
 void CTown::UnloadWorld()
 {
+    if (m_pMission)
+        m_pMission->WorldUnloading();
     HideArrow();
     m_pCurrentBuilding = m_pLastLeft = nullptr;
     m_CollisionSprites.clear();

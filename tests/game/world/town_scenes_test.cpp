@@ -168,6 +168,31 @@ TEST_F(TownScenesTest, TheLibrarysSceneStartsACollectionAndOpensItsPanel)
     EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
 }
 
+TEST_F(TownScenesTest, QuittingWhileADeliveryTargetsSceneRunsForgetsTheTarget)
+{
+    auto* town = dynamic_cast<CMissionTown*>(Town());
+    ASSERT_NE(town, nullptr);
+    CBuilding* post = town->FindBuilding(8);
+    ASSERT_NE(post, nullptr);
+    town->m_bUserControl = false;
+    town->GetTruck()->PlaceAt(post->GetDriveThruPosition());
+    town->GetTruck()->SetTarget(post->GetCenter());
+    ASSERT_TRUE(RunUntil([&] { return town->GetCurrentBuilding() == post; }, 5000));
+    ASSERT_TRUE(RunUntil([&] { return SceneOver(); }, 30000));
+    ASSERT_EQ(town->Framework().Record().type, MISSION_KIND_DELIVERY);
+    CBuilding* target = nullptr;
+    for (const auto& building : town->GetBuildings())
+        if (!building->GetBumpedSequenceName().IsEmpty())
+            target = building.get();
+    ASSERT_NE(target, nullptr);
+    target->HandleBumped(town->GetTruck());
+    ASSERT_TRUE(target->IsBumpedRunning());
+    // The stop at the leave keeps the target while its scene runs; under the
+    // address sanitizer, nothing touches it once the buildings are gone.
+    m_pApp->Stop();
+    m_pApp.reset();
+}
+
 TEST_F(TownScenesTest, EveryBuildingAnswersWithItsSceneAndThePrintShopOpensPrinting)
 {
     EXPECT_EQ(m_pApp->GetInterpolator().Expand("$TRUCKNAME"), CxString("brund")) << "the profile's truck";
