@@ -29,3 +29,15 @@ void CMissionTown::RoomEnter()
     if (IsStarted())
         m_Drop.RoomEntered(m_Framework);
 }
+
+void CMissionTown::Pause()
+{
+    CTown::Pause();
+    m_Moving.SetPaused(true);
+}
+
+void CMissionTown::Resume()
+{
+    m_Moving.SetPaused(false);
+    CTown::Resume();
+}

@@ -17,6 +17,7 @@ public:
     void Stop(CMissionFramework&) override { m_Moving.Stop(); }
     void Update(CMissionFramework&) override { m_Moving.Update(); }
     CMovingMission& Moving() { return m_Moving; }
+    void SetPaused(bool paused) { m_Moving.SetPaused(paused); }
 
 private:
     CMovingMission m_Moving;
@@ -34,6 +35,10 @@ public:
     void RoomEnter() override;
 
     CMissionFramework& Framework() { return m_Framework; }
+    // The hand trucks wait with the town.
+    void Pause() override;
+    void Resume() override;
+
     CHud& Hud() { return m_Hud; }
 
 private:

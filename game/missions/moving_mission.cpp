@@ -131,12 +131,25 @@ bool CMovingMission::StartHandTruck(int32_t index, int32_t path)
         truck->LoadPath(nullptr);
         truck->Hide();
     }
+    if (m_bPaused)
+        truck->AddPause();
     m_HandTrucks.push_back(std::move(truck));
     return true;
 }
 
+void CMovingMission::SetPaused(bool paused)
+{
+    if (paused == m_bPaused)
+        return;
+    m_bPaused = paused;
+    for (const auto& truck : m_HandTrucks)
+        paused ? truck->AddPause() : truck->RemovePause();
+}
+
 void CMovingMission::Update()
 {
+    if (m_bPaused)
+        return;
     for (const auto& truck : m_HandTrucks)
     {
         if (!truck->IsShown())

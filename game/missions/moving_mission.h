@@ -85,6 +85,10 @@ public:
     // master, empties the town's chosen paths, the text and the fields.
     // Harmless when nothing runs.
     void Stop();
+    // The town pauses and resumes its hand trucks with itself: their path
+    // sequences, timers and voices wait. Trucks started while paused start
+    // paused.
+    void SetPaused(bool paused);
 
     const std::vector<std::unique_ptr<CHandTruck>>& GetHandTrucks() const { return m_HandTrucks; }
     CHandTruck* GetMaster() const { return m_pMaster.get(); }
@@ -101,4 +105,5 @@ private:
     std::vector<std::unique_ptr<CHandTruck>> m_HandTrucks;
     std::unique_ptr<CHandTruck> m_pMaster;
     CTown* m_pTown = nullptr;
+    bool m_bPaused = false;
 };

@@ -112,6 +112,26 @@ TEST_F(MovingMissionTest, AnEndedPathStartsAgainOnlyWhileShownAndNotToldToStop)
     }
 }
 
+TEST_F(MovingMissionTest, HandTrucksWaitWhileTheTownIsPaused)
+{
+    WritePath(1, "Event system.Sleep(100)\nEvent this.SetPosition(750, 800)\nEvent this.Stop()\n");
+    m_Moving.SetPaused(true);
+    ASSERT_EQ(Start(2, {1, 3}), 2) << "trucks started during a pause start paused";
+    Run(3);
+    EXPECT_LT(Distance(Truck(0).GetCentre(), CxPoint(900, 900)), 16) << "its path waits";
+    m_Moving.SetPaused(false);
+    Run(3);
+    EXPECT_EQ(Truck(0).GetCentre(), CxPoint(750, 800));
+    m_Moving.SetPaused(true);
+    m_Moving.SetPaused(true);
+    Truck(1).PlaceAt(CxPoint(10, 10));
+    Truck(1).StopTruckMotion();
+    Run(3);
+    EXPECT_EQ(Truck(1).GetCentre(), CxPoint(10, 10)) << "no restart while paused";
+    m_Moving.SetPaused(false);
+    EXPECT_FALSE(Truck(1).IsPaused()) << "one resume undoes a repeated pause";
+}
+
 TEST_F(MovingMissionTest, BadPathsAreReportedOnceAndTheirTrucksStayHidden)
 {
     // Path 03 is missing, path 04 lists no event.
