@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The real game plays the catching mission on its own: a test install (the
+# generated data, linked, with a world whose AutoRun is this test's
+# sequence) loads and starts the drop, lets waves land for 8 s, scores the
+# required catches, asks for the end sequence and prints "e2e: done" from a
+# Lua script. The dummy video driver saves every frame: before the drop no
+# frame shows ground junk, while waves land one does, and after the end none
+# does. After SIGTERM the profile holds the catching game's completed bit
+# (2), and the log no error.
+#
+# To find the junk in a frame, the install draws the eight pieces of ground
+# junk in pure green, a colour nothing else in the town uses, and lets each
+# last four seconds; the falls are faster and the waves closer than in the
+# game, so that eight seconds see several landings.
+set -u
+game=${RUMBOTOWN:?}
+data=${RUMBO_DATA:?}
+dir=$(mktemp -d)
+pid=
+cleanup() {
+    [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null
+    rm -rf "$dir"
+}
+trap cleanup EXIT
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export XDG_RUNTIME_DIR="$dir/run" XDG_STATE_HOME="$dir/state" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy RUMBO_MESSAGEBOX=Quit
+export SDL_VIDEO_DUMMY_SAVE_FRAMES=1
+# Saving frames leaks a few bytes inside SDL's dummy driver.
+export LSAN_OPTIONS="suppressions=$here/lsan_save_frames.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+unset DISPLAY WAYLAND_DISPLAY
+mkdir -m 700 "$dir/run" "$dir/home"
+fail() { echo "FAIL $*"; [[ -f "$dir/out" ]] && tail -40 "$dir/out"; exit 1; }
+
+# Writes a pure green 24-bit picture, or counts the pure green pixels of a
+# saved frame (a bottom-up or top-down BMP of 24 or 32 bits).
+picture() {
+    python3 - "$@" <<'EOF'
+import struct, sys
+if sys.argv[1] == 'green-tga':
+    w, h = int(sys.argv[3]), int(sys.argv[4])
+    head = struct.pack('<BBBHHBHHHHBB', 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0x20)
+    open(sys.argv[2], 'wb').write(head + bytes([0, 255, 0]) * (w * h))
+else:
+    d = open(sys.argv[2], 'rb').read()
+    off = struct.unpack_from('<I', d, 10)[0]
+    w, h = struct.unpack_from('<ii', d, 18)
+    step = struct.unpack_from('<H', d, 28)[0] // 8
+    row = (w * step + 3) & ~3
+    n = 0
+    for y in range(abs(h)):
+        line = d[off + y * row: off + y * row + w * step]
+        n += sum(1 for x in range(0, w * step, step) if line[x] < 24 and line[x + 1] > 230 and line[x + 2] < 24)
+    print(n)
+EOF
+}
+
+cp -rs "$(cd "$data" && pwd)" "$dir/data" || fail "cannot link the data"
+rm "$dir/data/world.ini"
+sed 's/^AutoRun=.*/AutoRun=mission\\e2e\\e2e.seq/' "$data/world.ini" >"$dir/data/world.ini"
+grep -q '^AutoRun=mission' "$dir/data/world.ini" || fail "world.ini has no AutoRun to replace"
+m="$dir/data/mission/e2e"
+mkdir -p "$m"
+picture green-tga "$m/green.tga" 160 32
+for i in 0 1 2 3 4 5 6 7; do
+    [[ -f "$data/OBJECTS/junk$i.ini" ]] || fail "no ground junk $i in the data"
+    rm "$dir/data/OBJECTS/junk$i.ini"
+    printf '[QexSprite]\r\nName=junk%d\r\nNumStates=1\r\nSolidObject=0\r\n[State000]\r\nFileName=$GAMEPATH\\mission\\e2e\\green.tga\r\nNumFrames=4\r\nFrameRate=1\r\n' \
+        "$i" >"$dir/data/OBJECTS/junk$i.ini"
+done
+sed -e 's/^DropSpeedMin=.*/DropSpeedMin=300/' -e 's/^DropSpeedMax=.*/DropSpeedMax=400/' \
+    -e 's/^DropTimerIntervalMin=.*/DropTimerIntervalMin=1000/' -e 's/^DropTimerIntervalMax=.*/DropTimerIntervalMax=1500/' \
+    "$data/mission/drop/Drop.ini" >"$m/drop.ini"
+req=$(awk -F= '/^\[Level00\]/{on=1} on && /^NumReqItems=/{print $2+0; exit}' "$m/drop.ini")
+[[ "$req" -ge 1 ]] || fail "no NumReqItems in the drop's first level"
+
+# The truck waits far from the view, so that it catches nothing itself.
+{
+    printf 'Event Town.SetUserControl(0)\nEvent Town.SetTruckScrollsMap(0)\nEvent Truck.SetPosition(6000, 3500)\n'
+    printf 'Event system.Sleep(1000)\nEvent system.RunScript($GAMEPATH\\mission\\e2e\\start.lua)\n'
+    printf 'Event Town.LoadMission($GAMEPATH\\mission\\e2e\\drop.ini)\nEvent Town.StartMission()\nEvent Town.StartDropping()\n'
+    printf 'Event system.Sleep(8000)\nEvent system.RunScript($GAMEPATH\\mission\\e2e\\landed.lua)\nEvent system.Sleep(1500)\n'
+    for _ in $(seq "$req"); do printf 'Event Town.IncrementDropScore()\n'; done
+    printf 'Event Town.DoEndSequence()\nEvent system.Sleep(5000)\nEvent system.RunScript($GAMEPATH\\mission\\e2e\\done.lua)\n'
+} >"$m/e2e.seq"
+for word in start landed done; do echo "print(\"e2e: $word\")" >"$m/$word.lua"; done
+
+cd "$dir/home"
+printf '[Engine]\r\nMaxFramesPerSecond=10\r\n[Engine.Debug]\r\nLogFile=1\r\nDebugLevel=4\r\n[Engine.Game]\r\nUseBlueScreenError=0\r\n[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' \
+    "$dir/home" "$dir/data" >RumboTownDemo.ini
+"$game" >"$dir/out" 2>&1 &
+pid=$!
+
+# The last complete frame: the newest may still be being written.
+frame() { find . -maxdepth 1 -name 'SDL_window*.bmp' | sort | tail -2 | head -1; }
+declare -A green=()
+for _ in $(seq 600); do
+    for word in start landed done; do
+        if [[ -z "${green[$word]:-}" ]] && grep -q "e2e: $word" "$dir/out"; then
+            sleep 0.3
+            f=$(frame)
+            [[ -n "$f" ]] || fail "no frame saved by \"e2e: $word\""
+            green[$word]=$(picture count "$f")
+        fi
+    done
+    [[ -n "${green[done]:-}" ]] && break
+    kill -0 "$pid" 2>/dev/null || fail "the game ended early"
+    # Only the newest frames are kept.
+    find . -maxdepth 1 -name 'SDL_window*.bmp' | sort | head -n -4 | xargs -r rm -f
+    sleep 0.1
+done
+[[ -n "${green[done]:-}" ]] || fail "the run did not finish in 60 s"
+kill -TERM "$pid"
+wait "$pid"
+code=$?
+pid=
+[[ $code -eq 0 ]] || fail "exit code $code after SIGTERM"
+[[ ${green[start]} -eq 0 ]] || fail "${green[start]} green pixels before the drop: the colour is not the junk's alone"
+[[ ${green[landed]} -gt 0 ]] || fail "no ground junk in the frame while waves land"
+[[ ${green[done]} -eq 0 ]] || fail "ground junk (${green[done]} pixels) left after the end"
+[[ -f rumbo.pxu ]] || fail "no rumbo.pxu after exit"
+completed=$(grep -a -m1 '^CompletedFlag=' rumbo.pxu | tr -d '\r')
+[[ "$completed" == "CompletedFlag=2" ]] || fail "the first player's $completed"
+grep -qi "error" "$dir/state/rumbotown/DEBUG.LOG" && fail "errors in the log: $(cat "$dir/state/rumbotown/DEBUG.LOG")"
+echo "ok: the drop won by the game itself; $completed; junk pixels ${green[start]}/${green[landed]}/${green[done]}"
