@@ -280,7 +280,10 @@ void CMissionFramework::Start()
     if (kind < 0 || kind >= MISSION_KIND_COUNT)
         return;
     PublishMissionName();
-    if (kind <= MISSION_KIND_MOVING)
+    // The givers of the collections, deliveries, hand trucks and the drop
+    // play their mission scene while it runs (a reminder, or the thanks
+    // once won), never their offer again.
+    if (kind <= MISSION_KIND_DROP)
         SetGiverStage(true);
     if (kind == MISSION_KIND_COLLECTION)
         StartCollection();

@@ -321,7 +321,7 @@ TEST_F(MissionTest, OtherKindsAreCalledAtTheirStepsAndScoreOnlyWhileTheyRun)
     Run("IncrementDropScore");
     Run("StartMission");
     EXPECT_TRUE(m_pMission->Data().m_Stopwatch.IsRunning());
-    EXPECT_EQ(m_pTown->GetBuildings()[0]->m_nEnterStage, 0); // only kinds 0-2 set the giver's stage
+    EXPECT_EQ(m_pTown->GetBuildings()[0]->m_nEnterStage, 1) << "the giver's mission scene while it runs";
     Run("IncrementDropScore");
     Run("IncrementFireScore");
     m_pTown->UpdateTown();
@@ -333,6 +333,7 @@ TEST_F(MissionTest, OtherKindsAreCalledAtTheirStepsAndScoreOnlyWhileTheyRun)
     EXPECT_EQ(drop.calls, "ps[IncrementDropScore]uc" + std::to_string(x) + "x");
     EXPECT_EQ(fire.calls, "");
     EXPECT_FALSE(m_pMission->Data().m_Stopwatch.IsRunning());
+    EXPECT_EQ(m_pTown->GetBuildings()[0]->m_nEnterStage, 0) << "its own scenes again";
     // The drop speeds stay from one load to the next; no arguments: no load.
     Load("MissionType=5", "FireUpdateMax=9");
     EXPECT_EQ(Record().dropSpeedMin, 7);

@@ -168,6 +168,45 @@ TEST_F(TownScenesTest, TheLibrarysSceneStartsACollectionAndOpensItsPanel)
     EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
 }
 
+TEST_F(TownScenesTest, TheBakeryHandsOverTheCatchingGameOnceAndCheersTheTruckOnWhileItRuns)
+{
+    auto* town = dynamic_cast<CMissionTown*>(Town());
+    ASSERT_NE(town, nullptr);
+    CBuilding* bakery = town->FindBuilding(0);
+    ASSERT_NE(bakery, nullptr);
+    CTruck& truck = *town->GetTruck();
+    auto enter = [&] {
+        truck.PlaceAt(CxPoint(6000, 3500)); // away, so that the zone is armed again
+        truck.SetTarget(CxPoint(6000, 3500));
+        if (!RunUntil([&] { return bakery->CanPull(); }, 2000))
+            return false;
+        m_Output.m_Text.clear();
+        town->m_bUserControl = false;
+        truck.PlaceAt(bakery->GetDriveThruPosition());
+        truck.SetTarget(bakery->GetCenter());
+        return RunUntil([&] { return m_Output.m_Text.find("town: enter 0 ") != std::string::npos; }, 5000);
+    };
+    ASSERT_TRUE(enter());
+    ASSERT_TRUE(RunUntil([&] { return SceneOver(); }, 30000));
+    CMissionFramework& missions = town->Framework();
+    ASSERT_EQ(missions.Record().type, MISSION_KIND_DROP);
+    EXPECT_EQ(bakery->m_nEnterStage, 1) << "its mission scene while the game runs";
+    truck_test::Command(*town, "IncrementDropScore");
+    ASSERT_EQ(missions.Mission().m_nCollected, 1);
+
+    ASSERT_TRUE(enter());
+    EXPECT_NE(m_Output.m_Text.find("BUILDINGS\\bakeryEnter1.seq"), std::string::npos) << m_Output.m_Text;
+    CLipSynch* lips = bakery->GetLipSprite(bakery->GetState());
+    ASSERT_NE(lips, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return lips->IsActive(); }, 5000));
+    EXPECT_NE(SpokenFile().find("more.wav"), std::string::npos) << SpokenFile();
+    ASSERT_TRUE(RunUntil([&] { return SceneOver(); }, 30000));
+    EXPECT_EQ(missions.GetState(), MISSION_STATE_RUNNING);
+    EXPECT_GE(missions.Mission().m_nCollected, 1) << "the game goes on: a new load would count from 0";
+    EXPECT_TRUE(town->m_bUserControl);
+    EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
+}
+
 TEST_F(TownScenesTest, QuittingWhileADeliveryTargetsSceneRunsForgetsTheTarget)
 {
     auto* town = dynamic_cast<CMissionTown*>(Town());
