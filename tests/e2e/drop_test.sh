@@ -12,24 +12,10 @@
 # junk in pure green, a colour nothing else in the town uses, and lets each
 # last four seconds; the falls are faster and the waves closer than in the
 # game, so that eight seconds see several landings.
-set -u
-game=${RUMBOTOWN:?}
-data=${RUMBO_DATA:?}
-dir=$(mktemp -d)
-pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export XDG_RUNTIME_DIR="$dir/run" XDG_STATE_HOME="$dir/state" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy RUMBO_MESSAGEBOX=Quit
+source "$(dirname "${BASH_SOURCE[0]}")/game_lib.sh"
 export SDL_VIDEO_DUMMY_SAVE_FRAMES=1
 # Saving frames leaks a few bytes inside SDL's dummy driver.
 export LSAN_OPTIONS="suppressions=$here/lsan_save_frames.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -m 700 "$dir/run" "$dir/home"
-fail() { echo "FAIL $*"; [[ -f "$dir/out" ]] && tail -40 "$dir/out"; exit 1; }
 
 # Writes a pure green 24-bit picture, or counts the pure green pixels of a
 # saved frame (a bottom-up or top-down BMP of 24 or 32 bits).
@@ -54,18 +40,12 @@ else:
 EOF
 }
 
-cp -rs "$(cd "$data" && pwd)" "$dir/data" || fail "cannot link the data"
-rm "$dir/data/world.ini"
-sed 's/^AutoRun=.*/AutoRun=mission\\e2e\\e2e.seq/' "$data/world.ini" >"$dir/data/world.ini"
-grep -q '^AutoRun=mission' "$dir/data/world.ini" || fail "world.ini has no AutoRun to replace"
-m="$dir/data/mission/e2e"
-mkdir -p "$m"
+make_install
 picture green-tga "$m/green.tga" 160 32
 for i in 0 1 2 3 4 5 6 7; do
     [[ -f "$data/OBJECTS/junk$i.ini" ]] || fail "no ground junk $i in the data"
-    rm "$dir/data/OBJECTS/junk$i.ini"
     printf '[QexSprite]\r\nName=junk%d\r\nNumStates=1\r\nSolidObject=0\r\n[State000]\r\nFileName=$GAMEPATH\\mission\\e2e\\green.tga\r\nNumFrames=4\r\nFrameRate=1\r\n' \
-        "$i" >"$dir/data/OBJECTS/junk$i.ini"
+        "$i" | own_file "OBJECTS/junk$i.ini"
 done
 sed -e 's/^DropSpeedMin=.*/DropSpeedMin=300/' -e 's/^DropSpeedMax=.*/DropSpeedMax=400/' \
     -e 's/^DropTimerIntervalMin=.*/DropTimerIntervalMin=1000/' -e 's/^DropTimerIntervalMax=.*/DropTimerIntervalMax=1500/' \
@@ -84,11 +64,7 @@ req=$(awk -F= '/^\[Level00\]/{on=1} on && /^NumReqItems=/{print $2+0; exit}' "$m
 } >"$m/e2e.seq"
 for word in start landed done; do echo "print(\"e2e: $word\")" >"$m/$word.lua"; done
 
-cd "$dir/home"
-printf '[Engine]\r\nMaxFramesPerSecond=10\r\n[Engine.Debug]\r\nLogFile=1\r\nDebugLevel=4\r\n[Engine.Game]\r\nUseBlueScreenError=0\r\n[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' \
-    "$dir/home" "$dir/data" >RumboTownDemo.ini
-"$game" >"$dir/out" 2>&1 &
-pid=$!
+start_game 10 "$dir/data"
 
 # The last complete frame: the newest may still be being written.
 frame() { find . -maxdepth 1 -name 'SDL_window*.bmp' | sort | tail -2 | head -1; }
@@ -109,16 +85,11 @@ for _ in $(seq 600); do
     sleep 0.1
 done
 [[ -n "${green[done]:-}" ]] || fail "the run did not finish in 60 s"
-kill -TERM "$pid"
-wait "$pid"
-code=$?
-pid=
-[[ $code -eq 0 ]] || fail "exit code $code after SIGTERM"
+stop_game
 [[ ${green[start]} -eq 0 ]] || fail "${green[start]} green pixels before the drop: the colour is not the junk's alone"
 [[ ${green[landed]} -gt 0 ]] || fail "no ground junk in the frame while waves land"
 [[ ${green[done]} -eq 0 ]] || fail "ground junk (${green[done]} pixels) left after the end"
-[[ -f rumbo.pxu ]] || fail "no rumbo.pxu after exit"
-completed=$(grep -a -m1 '^CompletedFlag=' rumbo.pxu | tr -d '\r')
+completed=$(profile_value CompletedFlag)
 [[ "$completed" == "CompletedFlag=2" ]] || fail "the first player's $completed"
-grep -qi "error" "$dir/state/rumbotown/DEBUG.LOG" && fail "errors in the log: $(cat "$dir/state/rumbotown/DEBUG.LOG")"
+check_log
 echo "ok: the drop won by the game itself; $completed; junk pixels ${green[start]}/${green[landed]}/${green[done]}"

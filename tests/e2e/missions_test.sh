@@ -6,28 +6,8 @@
 # Lua script. After SIGTERM the saved profile holds both wins: the completed
 # flag of the collections and the item bits of books (1 << 2) and mail
 # (1 << 14). No error is logged on the way.
-set -u
-game=${RUMBOTOWN:?}
-data=${RUMBO_DATA:?}
-dir=$(mktemp -d)
-pid=
-cleanup() {
-    [[ -n "$pid" ]] && kill -KILL "$pid" 2>/dev/null
-    rm -rf "$dir"
-}
-trap cleanup EXIT
-export XDG_RUNTIME_DIR="$dir/run" XDG_STATE_HOME="$dir/state" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy RUMBO_MESSAGEBOX=Quit
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -m 700 "$dir/run" "$dir/home"
-fail() { echo "FAIL $*"; [[ -f "$dir/out" ]] && tail -40 "$dir/out"; exit 1; }
-
-# The install: every data file linked, the world's own AutoRun replaced.
-cp -rs "$(cd "$data" && pwd)" "$dir/data" || fail "cannot link the data"
-rm "$dir/data/world.ini"
-sed 's/^AutoRun=.*/AutoRun=mission\\e2e\\e2e.seq/' "$data/world.ini" >"$dir/data/world.ini"
-grep -q '^AutoRun=mission' "$dir/data/world.ini" || fail "world.ini has no AutoRun to replace"
-m="$dir/data/mission/e2e"
-mkdir -p "$m"
+source "$(dirname "${BASH_SOURCE[0]}")/game_lib.sh"
+make_install
 
 # Three books on the long road along the top of the town, one per location.
 cat >"$m/collect.ini" <<'EOF'
@@ -105,26 +85,12 @@ Event system.RunScript($GAMEPATH\mission\e2e\done.lua)
 EOF
 echo 'print("e2e: done")' >"$m/done.lua"
 
-cd "$dir/home"
-printf '[Engine]\r\nMaxFramesPerSecond=30\r\n[Engine.Debug]\r\nLogFile=1\r\nDebugLevel=4\r\n[Engine.Game]\r\nUseBlueScreenError=0\r\n[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' \
-    "$dir/home" "$dir/data" >RumboTownDemo.ini
-"$game" >"$dir/out" 2>&1 &
-pid=$!
-for _ in $(seq 900); do
-    grep -q "e2e: done" "$dir/out" && break
-    kill -0 "$pid" 2>/dev/null || fail "the game ended early"
-    sleep 0.1
-done
-grep -q "e2e: done" "$dir/out" || fail "the run did not finish in 90 s"
-kill -TERM "$pid"
-wait "$pid"
-code=$?
-pid=
-[[ $code -eq 0 ]] || fail "exit code $code after SIGTERM"
-[[ -f rumbo.pxu ]] || fail "no rumbo.pxu after exit"
-completed=$(grep -a -m1 '^CompletedFlag=' rumbo.pxu | tr -d '\r')
-items=$(grep -a -m1 '^ItemCompletedFlag=' rumbo.pxu | tr -d '\r')
+start_game 30 "$dir/data"
+wait_for "e2e: done" 90
+stop_game
+completed=$(profile_value CompletedFlag)
+items=$(profile_value ItemCompletedFlag)
 [[ "$completed" == "CompletedFlag=1" ]] || fail "the first player's $completed"
 [[ "$items" == "ItemCompletedFlag=$(((1 << 2) | (1 << 14)))" ]] || fail "the first player's $items"
-grep -qi "error" "$dir/state/rumbotown/DEBUG.LOG" && fail "errors in the log: $(cat "$dir/state/rumbotown/DEBUG.LOG")"
+check_log
 echo "ok: both missions won by the game itself; $completed, $items"
