@@ -292,5 +292,7 @@ int CxAppMain(int argc, char** argv)
     for (auto* node = arguments.GetHead(); node; node = node->GetNext())
         delete node->m_Value;
     arguments.RemoveAll();
+    if (app->IsCommandLineRefused())
+        return CX_EXIT_USAGE;
     return static_cast<int>(app->Run());
 }

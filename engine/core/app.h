@@ -36,6 +36,9 @@ constexpr uint32_t CX_APP_PATH_SIZE = 256;
 // The main loop ends by itself once this many errors were reported.
 constexpr uint32_t CX_MAX_REPORTED_ERRORS = 3;
 
+// The exit code of a program whose command line was refused.
+constexpr int CX_EXIT_USAGE = 2;
+
 class CxApp : public CxOptions
 {
 public:
@@ -47,6 +50,9 @@ public:
     virtual int32_t IsFirstInstance();
     // Receives every program argument, the program path first. Returns the exit code.
     virtual uint32_t ProcessCommandLine(CxLinkedList<CxString*>& arguments);
+    // Set when the command line was refused: the program then ends with
+    // CX_EXIT_USAGE before any window is made.
+    bool IsCommandLineRefused() const { return m_bCommandLineRefused; }
     // The run cycle; returns the exit code.
     virtual uint32_t Run();
     virtual void OnClose();
@@ -108,6 +114,7 @@ protected:
     int32_t m_bQuit = 0;
     int32_t m_bRestart = 0;
     int32_t m_bQuitCancelled = 0;
+    bool m_bCommandLineRefused = false;
 
 private:
     uint32_t m_nErrorBase = 0;

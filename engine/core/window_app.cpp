@@ -1,5 +1,7 @@
 #include "engine/core/window_app.h"
 
+#include "engine/core/pass_driver.h"
+
 #include "engine/core/error.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
@@ -121,9 +123,12 @@ void CxWindowApp::WaitForNextPass()
 
 bool CxWindowApp::PumpMessage()
 {
+    if (m_pPassDriver)
+        m_pPassDriver->BeginPass();
     ST_WINDOW_MESSAGE message;
     bool got = PeekPlatformMessage(&message);
-    if (!got && m_nMaxFramesPerSecond > 0)
+    const bool paced = !m_pPassDriver || m_pPassDriver->PacesInRealTime();
+    if (!got && m_nMaxFramesPerSecond > 0 && paced)
     {
         // Nothing to do until the next pass is due or input arrives.
         WaitForNextPass();
@@ -140,6 +145,8 @@ bool CxWindowApp::PumpMessage()
         m_nLastPass = GetSystemTicks();
         RunIdlePass();
     }
+    if (m_pPassDriver)
+        m_pPassDriver->EndPass();
     return false;
 }
 

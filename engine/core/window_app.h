@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+class CxPassDriver;
 class CxScreenSurface;
 class CxOSPalette;
 
@@ -64,6 +65,10 @@ public:
     ~CxWindowApp() override;
 
     bool PumpMessage() override;
+    // Hands the pump's passes to a driver (not owned; null: the devices and
+    // the system clock again).
+    void SetPassDriver(CxPassDriver* driver) { m_pPassDriver = driver; }
+    CxPassDriver* GetPassDriver() const { return m_pPassDriver; }
     uint32_t Init() override;
     uint32_t Create() override;
     void Destroy() override;
@@ -151,6 +156,7 @@ protected:
 
     CxScreenSurface* m_pScreen = nullptr;
     CxOSPalette* m_pPalette = nullptr;
+    CxPassDriver* m_pPassDriver = nullptr;
     CxRect m_rcInitial;
     CxRect m_rcWindow;
     CxRect m_rcClient;

@@ -6,6 +6,10 @@
 #include "engine/media/sound.h"
 #include "engine/platform/window.h"
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 CxGameApp::CxGameApp(const AppDescription& description) : CxDisplayApp(description)
 {
     // A second copy of the program finds the lock taken.
@@ -21,6 +25,34 @@ CxGameApp::~CxGameApp()
     DeleteRooms();
     DeleteConsoleAndLua();
     m_InstanceLock.Release();
+}
+
+uint32_t CxGameApp::ProcessCommandLine(CxLinkedList<CxString*>& arguments)
+{
+    std::vector<std::string> words;
+    for (auto* node = arguments.GetHead(); node; node = node->GetNext())
+        if (node != arguments.GetHead())
+            words.emplace_back(node->m_Value->c_str());
+    CxRunOptions options;
+    std::string why;
+    if (!ParseRunOptions(words, &options, &why))
+    {
+        fprintf(stderr, "%s\n%s", why.c_str(), RUN_OPTIONS_USAGE);
+        m_bCommandLineRefused = true;
+        return GetExitCode();
+    }
+    if (!options.Any())
+        return GetExitCode();
+    m_pReplayRun = std::make_unique<CxReplayRun>();
+    if (!m_pReplayRun->Load(options, &why))
+    {
+        fprintf(stderr, "%s\n", why.c_str());
+        m_pReplayRun.reset();
+        m_bCommandLineRefused = true;
+        return GetExitCode();
+    }
+    m_pReplayRun->Install(*this);
+    return GetExitCode();
 }
 
 int32_t CxGameApp::IsFirstInstance()

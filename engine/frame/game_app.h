@@ -21,6 +21,7 @@
 #include "engine/core/pause_resume.h"
 #include "engine/frame/display_app.h"
 #include "engine/frame/game_window.h"
+#include "engine/frame/replay_run.h"
 #include "engine/platform/instance_lock.h"
 #include "engine/ui/game_console.h"
 
@@ -44,6 +45,10 @@ public:
     ~CxGameApp() override;
 
     int32_t IsFirstInstance() override;
+    // The driven-run options of engine/frame/replay_run.h; anything else,
+    // or a bad replay file, is refused with the reason and the usage on
+    // standard error (exit code 2).
+    uint32_t ProcessCommandLine(CxLinkedList<CxString*>& arguments) override;
     void OnClose() override;
     void OnIdle() override;
     uint32_t Init() override;
@@ -123,4 +128,5 @@ private:
     std::unique_ptr<CxGameConsole> m_pConsole;
     bool m_bScreenSaverWasActive = false;
     int32_t m_bFirstInstance = 1;
+    std::unique_ptr<CxReplayRun> m_pReplayRun;
 };

@@ -1,0 +1,251 @@
+#include "engine/frame/replay_run.h"
+
+#include "engine/core/buffer.h"
+#include "engine/core/file.h"
+#include "engine/core/random.h"
+#include "engine/core/window_app.h"
+#include "engine/graphics/draw_surface.h"
+#include "engine/graphics/screen.h"
+#include "engine/platform/window.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+const char* const RUN_OPTIONS_USAGE = "usage: rumbotown [--replay FILE] [--screenshot MS:FILE]... "
+                                      "[--exit-after MS] [--seed N]\n";
+
+namespace {
+// A whole decimal number of 0 to 2^32 - 1.
+bool ReadNumber(const std::string& text, uint32_t* out)
+{
+    if (text.empty() || text.size() > 10)
+        return false;
+    uint64_t value = 0;
+    for (char c : text)
+    {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (value > 0xFFFFFFFFull)
+        return false;
+    *out = static_cast<uint32_t>(value);
+    return true;
+}
+
+// The channel value v of the given width widened to 8 bits exactly.
+uint8_t Widen(uint32_t v, int bits)
+{
+    uint32_t out = v << (8 - bits);
+    for (int filled = bits; filled < 8; filled += bits)
+        out |= v << (8 - bits) >> filled;
+    return static_cast<uint8_t>(out);
+}
+
+void PutLe(std::string& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+} // namespace
+
+bool ParseRunOptions(const std::vector<std::string>& arguments, CxRunOptions* options, std::string* why)
+{
+    *options = CxRunOptions();
+    for (size_t i = 0; i < arguments.size(); ++i)
+    {
+        const std::string& name = arguments[i];
+        if (name != "--replay" && name != "--screenshot" && name != "--exit-after" && name != "--seed")
+        {
+            *why = "unknown option \"" + name + "\"";
+            return false;
+        }
+        if (i + 1 >= arguments.size())
+        {
+            *why = name + " needs a value";
+            return false;
+        }
+        const std::string& value = arguments[++i];
+        uint32_t number = 0;
+        if (name == "--replay")
+            options->replayFile = value;
+        else if (name == "--screenshot")
+        {
+            const size_t colon = value.find(':');
+            if (colon == std::string::npos || colon + 1 == value.size() ||
+                !ReadNumber(value.substr(0, colon), &number))
+            {
+                *why = "--screenshot wants MS:FILE, not \"" + value + "\"";
+                return false;
+            }
+            options->screenshots.emplace_back(number, value.substr(colon + 1));
+        }
+        else if (!ReadNumber(value, &number))
+        {
+            *why = name + " wants a whole number of 0 or more, not \"" + value + "\"";
+            return false;
+        }
+        else if (name == "--exit-after")
+            options->hasExitAfter = true, options->exitAfter = number;
+        else
+            options->hasSeed = true, options->seed = number;
+    }
+    std::stable_sort(options->screenshots.begin(), options->screenshots.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    return true;
+}
+
+bool WriteScreenshot(CxDrawSurface* surface, const char* fileName)
+{
+    if (!surface || !surface->IsCreated())
+        return false;
+    const int32_t depth = surface->GetDepth();
+    const int red = surface->GetRedBits(), green = surface->GetGreenBits(), blue = surface->GetBlueBits();
+    const bool sixteen = depth == 16 && red == 5 && (green == 6 || green == 5) && blue == 5;
+    if (!sixteen && depth != 24 && depth != 32)
+        return false;
+    const uint32_t width = static_cast<uint32_t>(surface->GetWidth());
+    const uint32_t height = static_cast<uint32_t>(surface->GetHeight());
+    const uint32_t pitch = (width * 3 + 3) & ~3u;
+    std::string out = "BM";
+    PutLe(out, 54 + pitch * height, 4);
+    PutLe(out, 0, 4);
+    PutLe(out, 54, 4);
+    PutLe(out, 40, 4);
+    PutLe(out, width, 4);
+    PutLe(out, height, 4); // bottom row first
+    PutLe(out, 1, 2);
+    PutLe(out, 24, 2);
+    PutLe(out, 0, 4);
+    PutLe(out, pitch * height, 4);
+    PutLe(out, 2835, 4);
+    PutLe(out, 2835, 4);
+    PutLe(out, 0, 4);
+    PutLe(out, 0, 4);
+    CxSurfaceLock lock(surface);
+    const uint8_t* bits = surface->GetBits();
+    const int32_t sourcePitch = surface->GetPitch();
+    for (uint32_t row = height; row-- > 0;)
+    {
+        const uint8_t* line = bits + static_cast<ptrdiff_t>(row) * sourcePitch;
+        std::string pixels;
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            if (sixteen)
+            {
+                const uint32_t p = static_cast<uint32_t>(line[2 * x] | (line[2 * x + 1] << 8));
+                const uint32_t b = p & 0x1F, g = (p >> 5) & (green == 6 ? 0x3F : 0x1F);
+                const uint32_t r = (p >> (green == 6 ? 11 : 10)) & 0x1F;
+                pixels += static_cast<char>(Widen(b, 5));
+                pixels += static_cast<char>(Widen(g, green));
+                pixels += static_cast<char>(Widen(r, 5));
+            }
+            else
+                pixels.append(reinterpret_cast<const char*>(line + x * (depth / 8)), 3);
+        }
+        pixels.resize(pitch, '\0');
+        out += pixels;
+    }
+    return SaveFileAtomic(fileName, out.data(), static_cast<uint32_t>(out.size()), nullptr) == CX_ERR_NONE;
+}
+
+CxReplayRun::~CxReplayRun()
+{
+    Uninstall();
+}
+
+bool CxReplayRun::Load(const CxRunOptions& options, std::string* why)
+{
+    m_Options = options;
+    m_Script = CxReplayScript();
+    if (options.replayFile.empty())
+        return true;
+    const char* name = options.replayFile.c_str();
+    CxFileBuffer buffer;
+    if (!FileExists(name) || LoadFile(name, buffer) != CX_ERR_NONE)
+    {
+        *why = "replay " + options.replayFile + ": cannot be read";
+        return false;
+    }
+    std::string reason;
+    if (!ParseReplay(reinterpret_cast<const char*>(buffer.GetData()), buffer.GetSize(), &m_Script, &reason))
+    {
+        *why = "replay " + options.replayFile + ":" + reason;
+        return false;
+    }
+    return true;
+}
+
+void CxReplayRun::Install(CxWindowApp& app)
+{
+    m_pApp = &app;
+    m_Clock.Set(0);
+    m_pPreviousClock = SetClock(&m_Clock);
+    if (m_Options.hasSeed)
+        SeedRandom(m_Options.seed);
+    else if (m_Script.hasSeed)
+        SeedRandom(m_Script.seed);
+    m_bFirstPass = true;
+    app.SetPassDriver(this);
+}
+
+void CxReplayRun::Uninstall()
+{
+    if (!m_pApp)
+        return;
+    if (m_pApp->GetPassDriver() == this)
+        m_pApp->SetPassDriver(nullptr);
+    SetClock(m_pPreviousClock);
+    m_pApp = nullptr;
+}
+
+void CxReplayRun::BeginPass()
+{
+    if (!m_bFirstPass)
+        m_Clock.Advance(m_Script.step);
+    m_bFirstPass = false;
+    const uint32_t now = m_Clock.GetTicks();
+    while (m_nNext < m_Script.events.size() && m_Script.events[m_nNext].time <= now)
+        Inject(m_Script.events[m_nNext++]);
+}
+
+void CxReplayRun::EndPass()
+{
+    const uint32_t now = m_Clock.GetTicks();
+    while (m_nShots < m_Options.screenshots.size() && m_Options.screenshots[m_nShots].first <= now)
+    {
+        const std::string& file = m_Options.screenshots[m_nShots++].second;
+        CxScreenSurface* screen = m_pApp ? m_pApp->GetScreen() : nullptr;
+        if (!screen || !WriteScreenshot(screen->GetDrawSurface(), file.c_str()))
+            fprintf(stderr, "screenshot %s: not written\n", file.c_str());
+    }
+    if (m_Options.hasExitAfter && now >= m_Options.exitAfter && m_pApp)
+        m_pApp->Quit();
+}
+
+void CxReplayRun::Inject(const CxReplayEvent& event)
+{
+    switch (event.kind)
+    {
+    case CxReplayKind::Move:
+        CxInjectMouseMotion(event.x, event.y);
+        break;
+    case CxReplayKind::Down:
+    case CxReplayKind::Up:
+        CxInjectMouseButton(event.button, event.kind == CxReplayKind::Down, event.x, event.y);
+        break;
+    case CxReplayKind::Key:
+    case CxReplayKind::KeyUp:
+        CxInjectKey(event.key, event.kind == CxReplayKind::Key, event.mods);
+        return;
+    case CxReplayKind::Text:
+        CxInjectText(event.text.c_str());
+        return;
+    case CxReplayKind::Wheel:
+        CxInjectMouseWheel(event.notches, m_nPointerX, m_nPointerY);
+        return;
+    }
+    m_nPointerX = event.x;
+    m_nPointerY = event.y;
+}

@@ -1,0 +1,85 @@
+// Runs driven by the command line instead of the devices and the wall
+// clock, for reproducible games (tests, regression replays):
+//
+//   --replay FILE         timed input from a replay file (engine/core/replay.h)
+//   --screenshot MS:FILE  after the paint of the first pass at game time
+//                         >= MS, the screen as a 24-bit BMP (repeatable)
+//   --exit-after MS       at game time MS the program quits without asking
+//   --seed N              the random generator's seed (over the option
+//                         file's and the replay file's)
+//
+// Any of them puts a manual clock in place that every pass of the message
+// pump moves on by the replay's step (10 ms without a file), so a run
+// depends on its input alone, never on the speed of the machine.
+#pragma once
+
+#include "engine/core/pass_driver.h"
+#include "engine/core/replay.h"
+#include "engine/platform/clock.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class CxDrawSurface;
+class CxWindowApp;
+
+extern const char* const RUN_OPTIONS_USAGE;
+
+struct CxRunOptions
+{
+    std::string replayFile;
+    bool hasSeed = false;
+    uint32_t seed = 0;
+    bool hasExitAfter = false;
+    uint32_t exitAfter = 0;
+    std::vector<std::pair<uint32_t, std::string>> screenshots; // game time, file
+    // Whether any option asks for a driven run.
+    bool Any() const { return !replayFile.empty() || hasSeed || hasExitAfter || !screenshots.empty(); }
+};
+
+// Reads the arguments after the program's name. False, with the reason in
+// *why, for an unknown option, a missing or bad value.
+bool ParseRunOptions(const std::vector<std::string>& arguments, CxRunOptions* options, std::string* why);
+
+// Writes the surface (16-bit 5-6-5 or 5-5-5, 24- or 32-bit) as a 24-bit BMP;
+// 16-bit channels are widened exactly (each value's top bits repeated below
+// it, so 0 stays 0 and full stays 255). False when the file cannot be written.
+bool WriteScreenshot(CxDrawSurface* surface, const char* fileName);
+
+class CxReplayRun : public CxPassDriver
+{
+public:
+    CxReplayRun() = default;
+    ~CxReplayRun() override;
+    CxReplayRun(const CxReplayRun&) = delete;
+    CxReplayRun& operator=(const CxReplayRun&) = delete;
+
+    // Reads the replay file when one is named. False, with "replay FILE:LINE:
+    // reason" (or the file's trouble) in *why.
+    bool Load(const CxRunOptions& options, std::string* why);
+    // Puts the manual clock in place (at 0), seeds the random generator and
+    // drives the application's passes; Uninstall (and the destructor) undo it.
+    void Install(CxWindowApp& app);
+    void Uninstall();
+
+    void BeginPass() override;
+    void EndPass() override;
+
+    uint32_t GetTime() { return m_Clock.GetTicks(); }
+    size_t GetEventsPlayed() const { return m_nNext; }
+
+private:
+    void Inject(const CxReplayEvent& event);
+
+    CxRunOptions m_Options;
+    CxReplayScript m_Script;
+    CxManualClock m_Clock;
+    CxClock* m_pPreviousClock = nullptr;
+    CxWindowApp* m_pApp = nullptr;
+    bool m_bFirstPass = true;
+    size_t m_nNext = 0;
+    size_t m_nShots = 0; // screenshots taken (they are kept in time order)
+    int32_t m_nPointerX = 0, m_nPointerY = 0;
+};
