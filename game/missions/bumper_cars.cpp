@@ -17,7 +17,8 @@
 namespace {
 const char* const ENEMY_NAMES[BUMPER_ENEMY_COUNT] = {"klank", "razz", "smudge", "grubb"};
 const CxPoint START_POINTS[BUMPER_ARENA_COUNT] = {{2675, 2235}, {4725, 1855}, {1035, 3012}};
-const char* const BOUND_NAMES[] = {"ENEMYX", "ENEMYY", "ENEMYHITNUMBER", "SEQNUMBER", "INTROID", "ENEMYNAME"};
+const char* const SHARED_NAMES[2] = {"INTROID", "SEQNUMBER"};
+const char* const OWN_NAMES[] = {"ENEMYX", "ENEMYY", "ENEMYHITNUMBER", "ENEMYNAME"};
 
 CxInterpolator* Interpolator()
 {
@@ -87,8 +88,9 @@ CBumperCars::CBumperCars(CTown& town) : m_Town(town) {}
 CBumperCars::~CBumperCars()
 {
     RestoreArenas();
+    RestoreSharedVariables();
     if (CxInterpolator* interpolator = Interpolator())
-        for (const char* name : BOUND_NAMES)
+        for (const char* name : OWN_NAMES)
             if (interpolator->FindVariable(name))
                 interpolator->RemoveVariable(name);
 }
@@ -98,6 +100,7 @@ void CBumperCars::BindVariables()
     CxInterpolator* interpolator = Interpolator();
     if (!interpolator)
         return;
+    SaveSharedVariables();
     interpolator->AddNumberVariable("ENEMYX", &m_nEnemyX);
     interpolator->AddNumberVariable("ENEMYY", &m_nEnemyY);
     interpolator->AddNumberVariable("ENEMYHITNUMBER", &m_nHitNumber);
@@ -138,6 +141,35 @@ void CBumperCars::Draw(CxLinkedList<int32_t>& list, int32_t first, int32_t count
         PublishNumber(key, left[pick]);
         left.erase(left.begin() + static_cast<std::ptrdiff_t>(pick));
     }
+}
+
+void CBumperCars::SaveSharedVariables()
+{
+    CxInterpolator* interpolator = Interpolator();
+    if (!interpolator || m_bShared)
+        return;
+    // INTROID and SEQNUMBER are the town's too (its buildings' greetings
+    // read INTROID): their values come back when the mission stops.
+    for (size_t i = 0; i < 2; ++i)
+    {
+        const CxInterpolator::CxVariable* variable = interpolator->FindVariable(SHARED_NAMES[i]);
+        m_SharedValues[i] = variable ? variable->GetValue() : CxString();
+        m_bSharedExisted[i] = variable != nullptr;
+    }
+    m_bShared = true;
+}
+
+void CBumperCars::RestoreSharedVariables()
+{
+    CxInterpolator* interpolator = Interpolator();
+    if (!interpolator || !m_bShared)
+        return;
+    for (size_t i = 0; i < 2; ++i)
+        if (m_bSharedExisted[i])
+            interpolator->AddConstant(SHARED_NAMES[i], m_SharedValues[i].c_str());
+        else if (interpolator->FindVariable(SHARED_NAMES[i]))
+            interpolator->RemoveVariable(SHARED_NAMES[i]);
+    m_bShared = false;
 }
 
 void CBumperCars::PrepareGiver(CMissionFramework&)
@@ -230,6 +262,7 @@ void CBumperCars::Start(CMissionFramework& framework)
 void CBumperCars::Stop(CMissionFramework&)
 {
     Reset();
+    RestoreSharedVariables();
     m_Town.m_bLoadEnemy = false;
     // No enemy roams the town after the mission.
     CxLinkedList<CxString> none;

@@ -75,7 +75,8 @@ public:
                  const CxLinkedList<CxString>& arguments) override;
 
     // Back to a fresh mission: fields, lists, the arenas' stages; the
-    // enemy's roaming stops.
+    // enemy's roaming stops. The stop also gives INTROID and SEQNUMBER
+    // back the values they had before the giver's set-up.
     void Reset();
     // The next arena of the drawn order; false (and logged) after the last.
     bool NextArena();
@@ -121,6 +122,8 @@ private:
         int32_t characterValue;
     };
     void BindVariables();
+    void SaveSharedVariables();
+    void RestoreSharedVariables();
     void Draw(CxLinkedList<int32_t>& list, int32_t first, int32_t count, const char* name);
     void MarkArena(int32_t building);
     void RestoreArenas();
@@ -141,4 +144,8 @@ private:
     int32_t m_nCurrentNode = -1;
     int32_t m_nPreviousNode = -1;
     std::vector<SavedStage> m_SavedStages;
+    // INTROID and SEQNUMBER as they were before the giver's set-up.
+    bool m_bShared = false;
+    bool m_bSharedExisted[2] = {};
+    CxString m_SharedValues[2];
 };

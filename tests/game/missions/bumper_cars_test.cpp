@@ -254,6 +254,7 @@ TEST_F(BumperTest, NodeChoicesOnAChainALonelyNodeAndNoNodes)
 
 TEST_F(BumperTest, StopResetsEverythingAndTakesTheEnemyOff)
 {
+    const std::string townValues = Variable("$INTROID $SEQNUMBER"); // the greetings' and scenes'
     StartMission();
     const size_t arena = size_t(std::stoi(Variable("$BUILDINGID")));
     CEnemy& enemy = PlaceEnemy({{0, 0}, {100, 0}}, {{0, 1}});
@@ -272,5 +273,6 @@ TEST_F(BumperTest, StopResetsEverythingAndTakesTheEnemyOff)
     EXPECT_EQ(
         m_pTown->GetBuildings()[arena]->m_nCharacterValue + m_pTown->GetBuildings()[arena]->m_nEnterStage, 0);
     EXPECT_EQ(enemy.GetNumDirections(), 0);
+    EXPECT_EQ(Variable("$INTROID $SEQNUMBER"), townValues);
 }
 } // namespace
