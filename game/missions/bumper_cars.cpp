@@ -11,6 +11,7 @@
 #include "game/world/rumbo_town_app.h"
 #include "game/world/town.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -83,7 +84,18 @@ uint32_t BumperArenaBit(int32_t building)
     return i >= 0 && i < BUMPER_ARENA_COUNT ? 1u << i : 0u;
 }
 
-CBumperCars::CBumperCars(CTown& town) : m_Town(town) {}
+CBumperCars::CBumperCars(CTown& town) : m_Town(town)
+{
+    // The enemies' bump sequences read ENEMYHITNUMBER whenever an enemy is
+    // bumped, in this mission or not: it always exists.
+    if (CxInterpolator* interpolator = Interpolator())
+    {
+        interpolator->AddNumberVariable("ENEMYX", &m_nEnemyX);
+        interpolator->AddNumberVariable("ENEMYY", &m_nEnemyY);
+        interpolator->AddNumberVariable("ENEMYHITNUMBER", &m_nHitNumber);
+        interpolator->AddStringVariable("ENEMYNAME", &m_strEnemyName);
+    }
+}
 
 CBumperCars::~CBumperCars()
 {
@@ -123,6 +135,7 @@ void CBumperCars::Reset()
     m_Enemies.RemoveAll();
     m_Spare.RemoveAll();
     m_bRoaming = false;
+    m_bStartPending = false;
     m_nCurrentNode = m_nPreviousNode = -1;
     RestoreArenas();
 }
@@ -224,6 +237,7 @@ bool CBumperCars::NextArena()
     }
     BindVariables();
     PublishNumber("BUILDINGID", arena);
+    RestoreArenas(); // an arena done plays its own scenes again
     MarkArena(arena);
     PublishNumber("ENEMYID", enemy);
     m_nHitNumber = Random() % 3;
@@ -264,13 +278,23 @@ void CBumperCars::Stop(CMissionFramework&)
     Reset();
     RestoreSharedVariables();
     m_Town.m_bLoadEnemy = false;
-    // No enemy roams the town after the mission.
-    CxLinkedList<CxString> none;
-    m_Town.HandleCommand("UnLoadEnemy", none);
+    // No enemy roams the town after the mission. It is put away, not
+    // unloaded: the stop may come from the enemy's own bump sequence, which
+    // must not be deleted while it runs. The next "LoadEnemy" loads afresh.
+    CEnemy* enemy = m_Town.GetEnemy();
+    if (!enemy || enemy->GetNumDirections() <= 0)
+        return;
+    std::erase(m_Town.GetCollisionSprites(), static_cast<CCollisionSprite*>(enemy));
+    enemy->StopTalking();
+    enemy->StopTruckMotion();
+    enemy->Hide();
 }
 
 void CBumperCars::PlaceEnemy()
 {
+    // The load lists the enemy among the collisions again: once is enough.
+    if (CEnemy* previous = m_Town.GetEnemy())
+        std::erase(m_Town.GetCollisionSprites(), static_cast<CCollisionSprite*>(previous));
     CxLinkedList<CxString> arguments;
     arguments.AddTail(m_strEnemyName);
     m_Town.HandleCommand("LoadEnemy", arguments);
@@ -329,6 +353,11 @@ void CBumperCars::Update(CMissionFramework&)
     CEnemy* enemy = m_Town.GetEnemy();
     if (m_Town.m_bLoadEnemy)
         PlaceEnemy();
+    if (m_bStartPending && !m_Town.m_bLoadEnemy)
+    {
+        m_bStartPending = false;
+        m_Town.HandleCommand("StartEnemy", CxLinkedList<CxString>());
+    }
     if (!enemy || enemy->GetNumDirections() <= 0)
         return;
     Roam();
@@ -336,8 +365,30 @@ void CBumperCars::Update(CMissionFramework&)
         m_Town.PointArrowAt(enemy->GetCentre());
 }
 
+void CBumperCars::BuildingEntered(CMissionFramework&, CCharacter* building)
+{
+    CxInterpolator* interpolator = Interpolator();
+    if (!interpolator || !m_bShared)
+        return;
+    bool hasArena = false;
+    const int32_t arena = IndexOf(m_Arenas, m_nArenaCounter - 1, &hasArena);
+    const auto& buildings = m_Town.GetBuildings();
+    if (hasArena && arena >= 0 && static_cast<size_t>(arena) < buildings.size() &&
+        building == buildings[static_cast<size_t>(arena)].get())
+        interpolator->AddStringVariable("INTROID", &m_strIntroId);
+    else if (m_bSharedExisted[0])
+        interpolator->AddConstant("INTROID", m_SharedValues[0].c_str());
+}
+
 void CBumperCars::StartEnemy(CMissionFramework& framework)
 {
+    // An enemy still to be placed starts once it is: a start now would
+    // be undone by the placing.
+    if (m_Town.m_bLoadEnemy)
+    {
+        m_bStartPending = true;
+        return;
+    }
     CEnemy* enemy = m_Town.GetEnemy();
     if (!enemy || enemy->GetNumDirections() <= 0)
         return;

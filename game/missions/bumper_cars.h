@@ -71,6 +71,9 @@ public:
     void Start(CMissionFramework& framework) override;
     void Stop(CMissionFramework& framework) override;
     void Update(CMissionFramework& framework) override;
+    // The current arena's scene reads the mission's INTROID ("a", "b"); any
+    // other building's scene the town's own (its greetings' 1 or 2).
+    void BuildingEntered(CMissionFramework& framework, CCharacter* building) override;
     bool Command(CMissionFramework& framework, const CxString& command,
                  const CxLinkedList<CxString>& arguments) override;
 
@@ -82,7 +85,8 @@ public:
     bool NextArena();
     // One bump of the current arena's enemy.
     void IncrementScore(CMissionFramework& framework);
-    // The enemy's roaming starts at its nearest node; the stopwatch restarts.
+    // The enemy's roaming starts at its nearest node; the stopwatch
+    // restarts. Before a pending placing, it waits for it.
     void StartEnemy(CMissionFramework& framework);
     // Loads the current enemy and puts it, standing, on the start point.
     void PlaceEnemy();
@@ -141,6 +145,7 @@ private:
     CxLinkedList<int32_t> m_Arenas, m_Enemies;
     CxLinkedList<int32_t> m_Spare; // only ever emptied
     bool m_bRoaming = false;
+    bool m_bStartPending = false; // "StartEnemy" before the placing
     int32_t m_nCurrentNode = -1;
     int32_t m_nPreviousNode = -1;
     std::vector<SavedStage> m_SavedStages;

@@ -27,6 +27,7 @@
 #include <vector>
 
 class CBuilding;
+class CCharacter;
 class CCollisionSprite;
 class CMapObject;
 class CMissionFramework;
@@ -43,6 +44,8 @@ public:
     virtual void Start(CMissionFramework&) {}
     virtual void Stop(CMissionFramework&) {}
     virtual void Update(CMissionFramework&) {}
+    // The truck entered a building, before its scene is loaded.
+    virtual void BuildingEntered(CMissionFramework&, CCharacter*) {}
     // A left click on the map, in map coordinates, while the kind runs.
     virtual void MapClicked(CMissionFramework&, const CxPoint&) {}
     // A town line the framework does not know; true when taken.
@@ -106,6 +109,7 @@ public:
     bool Command(const CxString& command, const CxLinkedList<CxString>& arguments) override;
     void AddObject(CMapObject* object) override;
     void MapClicked(const CxPoint& mapPoint) override;
+    void BuildingEntered(CCharacter* building) override;
     int32_t GetState() const override { return m_Record.state; }
 
     // "LoadMission" file1 [file2 ...]: the giver's set-up, then one file at random.

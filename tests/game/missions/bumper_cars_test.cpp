@@ -114,6 +114,7 @@ protected:
 
 TEST_F(BumperTest, GiverDrawsEveryArenaAndEnemyOnceAndVisitsThemInThatOrder)
 {
+    const std::string townIntro = Variable("$INTROID");
     StartMission();
     std::set<std::string> drawn;
     for (const char* name :
@@ -140,6 +141,11 @@ TEST_F(BumperTest, GiverDrawsEveryArenaAndEnemyOnceAndVisitsThemInThatOrder)
         EXPECT_EQ(static_cast<uint32_t>(m_pApp->GetProfile().bumperCarBldgDone), seen);
         EXPECT_EQ(m_pBumper->GetArenaCounter(), std::min(k + 1, 3));
     }
+    // Other buildings' greetings read the town's INTROID, the arena's scene the mission's.
+    m_pTown->EnterBuilding(m_pTown->GetBuildings()[0].get());
+    EXPECT_EQ(Variable("$INTROID"), townIntro);
+    m_pTown->EnterBuilding(m_pTown->GetBuildings()[std::stoul(Variable("$BUILDINGID"))].get());
+    EXPECT_EQ(Variable("$INTROID"), "a");
     // A later game in a town that lost its arenas 11 and 12: intro "b", no names.
     Run("StopMission");
     auto& buildings = const_cast<std::vector<std::unique_ptr<CBuilding>>&>(m_pTown->GetBuildings());
@@ -272,7 +278,9 @@ TEST_F(BumperTest, StopResetsEverythingAndTakesTheEnemyOff)
                 b.GetEnemies().IsEmpty() && b.GetSpare().IsEmpty());
     EXPECT_EQ(
         m_pTown->GetBuildings()[arena]->m_nCharacterValue + m_pTown->GetBuildings()[arena]->m_nEnterStage, 0);
-    EXPECT_EQ(enemy.GetNumDirections(), 0);
+    EXPECT_FALSE(enemy.IsShown());
+    EXPECT_EQ(
+        std::count(m_pTown->GetCollisionSprites().begin(), m_pTown->GetCollisionSprites().end(), &enemy), 0);
     EXPECT_EQ(Variable("$INTROID $SEQNUMBER"), townValues);
 }
 } // namespace
