@@ -264,7 +264,10 @@ TEST_F(BumperTest, StopResetsEverythingAndTakesTheEnemyOff)
     StartMission();
     const size_t arena = size_t(std::stoi(Variable("$BUILDINGID")));
     CEnemy& enemy = PlaceEnemy({{0, 0}, {100, 0}}, {{0, 1}});
-    Run("StartEnemy");
+    Run("SetLoadEnemyFlag");
+    Run("StartEnemy"); // before the placing: it waits for it
+    m_pTown->UpdateTown();
+    EXPECT_TRUE(m_pBumper->IsRoaming());
     Run("IncrementBumperCarScore");
     Run("StopMission");
     Run("IncrementBumperCarScore"); // counts for nothing
