@@ -339,6 +339,12 @@ void CMissionFramework::MapClicked(const CxPoint& mapPoint)
         handler->MapClicked(*this, mapPoint);
 }
 
+void CMissionFramework::BuildingEntered(CCharacter* building)
+{
+    if (IMissionKind* handler = Kind(); handler && m_Record.state == MISSION_STATE_RUNNING)
+        handler->BuildingEntered(*this, building);
+}
+
 void CMissionFramework::AddObject(CMapObject* object)
 {
     if (object && !m_Mission.m_Objects.Find(object))

@@ -27,6 +27,7 @@
 #include <vector>
 
 class CBuilding;
+class CCharacter;
 class CCollisionSprite;
 class CMapObject;
 class CMissionFramework;
@@ -43,6 +44,8 @@ public:
     virtual void Start(CMissionFramework&) {}
     virtual void Stop(CMissionFramework&) {}
     virtual void Update(CMissionFramework&) {}
+    // The truck entered a building, before its scene is loaded.
+    virtual void BuildingEntered(CMissionFramework&, CCharacter*) {}
     // A left click on the map, in map coordinates, while the kind runs.
     virtual void MapClicked(CMissionFramework&, const CxPoint&) {}
     // A town line the framework does not know; true when taken.
@@ -109,6 +112,7 @@ public:
     // Targets whose bump scene still ran at the stop were kept to be cleared
     // when it ends; with the town's buildings going, they are forgotten.
     void WorldUnloading() override { m_BumpSequences.clear(); }
+    void BuildingEntered(CCharacter* building) override;
     int32_t GetState() const override { return m_Record.state; }
 
     // "LoadMission" file1 [file2 ...]: the giver's set-up, then one file at random.

@@ -3,6 +3,7 @@
 // trucks, the drop), made with the room and gone with it.
 #pragma once
 
+#include "game/missions/bumper_cars.h"
 #include "game/missions/drop_mission.h"
 #include "game/missions/hud.h"
 #include "game/missions/mission.h"
@@ -46,4 +47,5 @@ private:
     CMissionFramework m_Framework;
     CMovingKind m_Moving;
     CDropMission m_Drop;
+    CBumperCars m_BumperCars;
 };

@@ -62,6 +62,8 @@ public:
     // through, to. Two points when no node is on the way or no route exists
     // (drive straight). viaNodes (may be null) tells which it was.
     std::vector<CxPoint> FindPath(const CxPoint& from, const CxPoint& to, bool* viaNodes = nullptr);
+    // The node nearest to point (the first of equally near ones); null without nodes.
+    CDrivingNode* NearestNode(const CxPoint& point) const { return Nearest(point, nullptr); }
 
 private:
     // The node nearest to point among the graph's nodes (and extra, when not

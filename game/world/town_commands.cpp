@@ -403,9 +403,10 @@ void CTown::HandleCommand(const CxString& command, const CxLinkedList<CxString>&
     const CTownCommands::Entry* entry = CTownCommands::Find(command);
     if (entry)
         entry->handler(*this, args);
-    // The mission lines go to the current mission (two of them also set a
-    // flag of the town's); names that nobody knows are ignored.
-    if (known &&
-        (!entry || command.EqualsNoCase("SetLoadEnemyFlag") || command.EqualsNoCase("DoEndSequence")))
+    // The mission lines go to the current mission (three of them are also
+    // the town's own: the enemy's roaming is the mission's); names that
+    // nobody knows are ignored.
+    if (known && (!entry || command.EqualsNoCase("SetLoadEnemyFlag") ||
+                  command.EqualsNoCase("DoEndSequence") || command.EqualsNoCase("StartEnemy")))
         m_pMission->Command(command, arguments);
 }

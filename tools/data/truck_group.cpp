@@ -222,6 +222,8 @@ std::string TruckFileText(const VehicleEntry& v)
         Key(text, "HomeBuildingID", std::to_string(v.homeBuilding));
         Key(text, "StartLocation", Point(v.startX, v.startY));
         Key(text, "OnShoot", GameName(Folder(v) + "/" + v.name + (v.smoke ? "_smoke.seq" : "_oil.seq")));
+        // A bump counts at the bumper cars, and the enemy answers it.
+        Key(text, "OnBumped", GameName(Folder(v) + "/bumped.seq"));
     }
     // A caught hand truck stops, goes away and counts (a text file of data/game).
     if (v.role == Role::HandTruck)
@@ -317,7 +319,7 @@ class CTruckGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "trucks"; }
-    uint32_t Version() const override { return 2; }
+    uint32_t Version() const override { return 3; }
     std::vector<std::string> Outputs(const DemoDataPaths&) const override
     {
         std::vector<std::string> outputs;
