@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/missions/drop_mission.h"
+#include "game/missions/fishing.h"
 #include "game/missions/hud.h"
 #include "game/missions/mission.h"
 #include "game/missions/moving_mission.h"
@@ -41,4 +42,5 @@ private:
     CMissionFramework m_Framework;
     CMovingKind m_Moving;
     CDropMission m_Drop;
+    CFishingMission m_Fishing;
 };
