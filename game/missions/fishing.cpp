@@ -69,6 +69,26 @@ float FishSpeedOrDefault(float value, float fallback)
     return std::isfinite(value) && value > 0.0f ? value : fallback;
 }
 
+FishingKeys ReadFishingKeys(CxOptions& file)
+{
+    FishingKeys keys;
+    float cast = keys.castSpeed, reel = keys.reelSpeed, plus = keys.plusSpeed, base = keys.baseSpeed;
+    file.GetFloat("Mission", "CastSpeed", &cast, FISH_DEFAULT_CAST);
+    file.GetFloat("Mission", "ReelSpeed", &reel, FISH_DEFAULT_REEL);
+    file.GetFloat("Mission", "PlusChannelSpeed", &plus, FISH_DEFAULT_PLUS);
+    file.GetFloat("Mission", "BaseChannelSpeed", &base, FISH_DEFAULT_BASE);
+    file.GetNumber("Mission", "FastRecasting", &keys.fastRecasting, 0);
+    file.GetPoint("Mission", "VoduIdlePos", &keys.voduIdle, VODU_IDLE_DEFAULT);
+    // A line that never arrives or never comes back, or junk that never
+    // leaves the river, would hang the mission; a speed-up that is not a
+    // number would poison every lane.
+    keys.castSpeed = FishSpeedOrDefault(cast, FISH_DEFAULT_CAST);
+    keys.reelSpeed = FishSpeedOrDefault(reel, FISH_DEFAULT_REEL);
+    keys.baseSpeed = FishSpeedOrDefault(base, FISH_DEFAULT_BASE);
+    keys.plusSpeed = std::isfinite(plus) ? plus : FISH_DEFAULT_PLUS;
+    return keys;
+}
+
 // CFloater -------------------------------------------------------------------
 
 void CFloater::Place(const CxPoint& start, float speed)
@@ -309,7 +329,7 @@ void CFishingLine::Paint(CxDrawSurface* surface, const CxRect& rect)
 
 // CFishingMission --------------------------------------------------------------
 
-CFishingMission::CFishingMission(CTown& town) : m_Town(town), m_ptVoduIdle(VODU_IDLE_DEFAULT) {}
+CFishingMission::CFishingMission(CTown& town) : m_Town(town) {}
 
 CFishingMission::~CFishingMission()
 {
@@ -325,25 +345,15 @@ size_t CFishingMission::GetMasterCount() const
 
 void CFishingMission::ReadKeys(CMissionFramework& framework)
 {
-    float cast = FISH_DEFAULT_CAST, reel = FISH_DEFAULT_REEL;
-    float plus = FISH_DEFAULT_PLUS, base = FISH_DEFAULT_BASE;
-    m_nFastRecasting = 0;
-    m_ptVoduIdle = VODU_IDLE_DEFAULT;
     CMission& mission = framework.Mission();
+    FishingKeys keys;
     if (mission.m_bFileOpen)
-    {
-        CInterpOption& file = mission.m_File;
-        file.GetFloat("Mission", "CastSpeed", &cast, FISH_DEFAULT_CAST);
-        file.GetFloat("Mission", "ReelSpeed", &reel, FISH_DEFAULT_REEL);
-        file.GetFloat("Mission", "PlusChannelSpeed", &plus, FISH_DEFAULT_PLUS);
-        file.GetFloat("Mission", "BaseChannelSpeed", &base, FISH_DEFAULT_BASE);
-        file.GetNumber("Mission", "FastRecasting", &m_nFastRecasting, 0);
-        file.GetPoint("Mission", "VoduIdlePos", &m_ptVoduIdle, VODU_IDLE_DEFAULT);
-    }
-    m_Line.SetSpeeds(cast, reel);
-    // A speed-up that is not a number would poison every lane.
-    m_fPlusSpeed = std::isfinite(plus) ? plus : FISH_DEFAULT_PLUS;
-    m_fBaseSpeed = FishSpeedOrDefault(base, FISH_DEFAULT_BASE);
+        keys = ReadFishingKeys(mission.m_File);
+    m_Line.SetSpeeds(keys.castSpeed, keys.reelSpeed);
+    m_fPlusSpeed = keys.plusSpeed;
+    m_fBaseSpeed = keys.baseSpeed;
+    m_nFastRecasting = keys.fastRecasting;
+    m_ptVoduIdle = keys.voduIdle;
 }
 
 void CFishingMission::LoadMasters()
@@ -555,8 +565,9 @@ void CFishingMission::Catch(CMissionFramework& framework)
     m_Town.GetHud().LightIcon(mission.m_nCollected, 1);
     ++mission.m_nCollected;
     --mission.m_nRemaining;
+    // A slowing file never stops the river: junk must still leave it.
     for (float& speed : m_LaneSpeeds)
-        speed += m_fPlusSpeed;
+        speed = std::max(speed + m_fPlusSpeed, FISH_MIN_LANE_SPEED);
     if (mission.m_nCollected == required)
         Win(framework);
     else if (m_bSpawning && static_cast<int32_t>(m_Floating.size()) < required - mission.m_nCollected)

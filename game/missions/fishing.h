@@ -54,6 +54,7 @@ constexpr float FISH_DEFAULT_CAST = 40.0f;
 constexpr float FISH_DEFAULT_REEL = 10.0f;
 constexpr float FISH_DEFAULT_PLUS = 0.5f;
 constexpr float FISH_DEFAULT_BASE = 1.0f;
+constexpr float FISH_MIN_LANE_SPEED = 0.1f;
 
 // Fishing phases and line and junk states.
 enum : int32_t
@@ -88,6 +89,19 @@ float FishLaneSpeed(float base);
 // A mission speed read from a file: value when it is a positive finite
 // number, else fallback.
 float FishSpeedOrDefault(float value, float fallback);
+
+// The mission file's fishing keys, defaults and fallbacks applied: the
+// speeds are positive finite numbers, the speed-up a finite one.
+struct FishingKeys
+{
+    float castSpeed = FISH_DEFAULT_CAST;
+    float reelSpeed = FISH_DEFAULT_REEL;
+    float plusSpeed = FISH_DEFAULT_PLUS;
+    float baseSpeed = FISH_DEFAULT_BASE;
+    long fastRecasting = 0;
+    CxPoint voduIdle{5750, 3365};
+};
+FishingKeys ReadFishingKeys(CxOptions& file);
 
 // Something that floats on the river: float position and velocity.
 struct CFloater
@@ -249,5 +263,5 @@ private:
     float m_fPlusSpeed = FISH_DEFAULT_PLUS;
     float m_fBaseSpeed = FISH_DEFAULT_BASE;
     long m_nFastRecasting = 0;
-    CxPoint m_ptVoduIdle;
+    CxPoint m_ptVoduIdle{5750, 3365};
 };
