@@ -12,20 +12,6 @@
 namespace {
 using town_test::TownAppTest;
 
-TEST(FishingRules, LaneSpeedsFollowTheFormulaAndBadSpeedsTakeTheDefault)
-{
-    SeedRandom(3);
-    const int32_t r = Random() % 10000;
-    SeedRandom(3);
-    EXPECT_FLOAT_EQ(FishLaneSpeed(1.5f), 1.5f + 4.0f * static_cast<float>(r * 0.00010001));
-    static const struct
-    {
-        float value, expected;
-    } CASES[] = {{40.0f, 40.0f}, {0.0f, 7.0f}, {-1.0f, 7.0f}, {NAN, 7.0f}, {INFINITY, 7.0f}, {0.25f, 0.25f}};
-    for (const auto& c : CASES)
-        EXPECT_EQ(FishSpeedOrDefault(c.value, 7.0f), c.expected) << c.value;
-}
-
 // A river town of 100 x 60 tiles; eight junk masters (four states, the
 // fourth one frame long, or three states without a pull-out), Vodu with
 // its two sequences, the lure and the fishing scenes.
@@ -121,12 +107,17 @@ protected:
         while (Line().GetLineState() == LINE_CASTING)
             Line().Step();
     }
+    // The first floating piece meets the lure at a tick.
+    void SnagFirst()
+    {
+        m_pFishing->GetFloating().front()->MoveTo(Line().GetLurePoint(), ANCHOR_CENTER);
+        m_pFishing->Tick(*m_pFramework);
+    }
     // Snags the first floating piece and pulls it out.
     void CatchOne()
     {
         CastIntoWater();
-        m_pFishing->GetFloating().front()->MoveTo(Line().GetLurePoint(), ANCHOR_CENTER);
-        m_pFishing->Tick(*m_pFramework);
+        SnagFirst();
         ASSERT_NE(m_pFishing->GetSnagged(), nullptr);
         Line().SetLineState(LINE_REELED_IN);
         for (int i = 0; i < 20 && m_pFishing->GetSnagged(); ++i)
@@ -197,8 +188,7 @@ TEST_F(FishingTest, ClicksCastOnlyWhenTheyMay)
             CastIntoWater();
         if (c.snagged)
         {
-            m_pFishing->GetFloating().front()->MoveTo(Line().GetLurePoint(), ANCHOR_CENTER);
-            m_pFishing->Tick(*m_pFramework);
+            SnagFirst();
             Line().SetIdle();
         }
         m_pFramework->MapClicked(RodTip() + CxPoint(0, c.distance));
@@ -270,8 +260,7 @@ TEST_F(FishingTest, WithoutAPullOutStateTheLastCatchWinsAtOnce)
     WriteMission(1);
     StartFishing();
     CastIntoWater();
-    m_pFishing->GetFloating().front()->MoveTo(Line().GetLurePoint(), ANCHOR_CENTER);
-    m_pFishing->Tick(*m_pFramework);
+    SnagFirst();
     Line().SetLineState(LINE_REELED_IN);
     m_pFishing->Tick(*m_pFramework);
     EXPECT_EQ(m_pFramework->Mission().m_nCollected, 1);
@@ -324,8 +313,7 @@ TEST_F(FishingTest, TheIntroStartsAtTheDockAndStopLeavesNothingOnTheMap)
     }
     EXPECT_EQ(m_pFishing->GetPhase(), FISH_PHASE_FISHING);
     CastIntoWater();
-    m_pFishing->GetFloating().front()->MoveTo(Line().GetLurePoint(), ANCHOR_CENTER);
-    m_pFishing->Tick(*m_pFramework);
+    SnagFirst();
     ASSERT_NE(m_pFishing->GetSnagged(), nullptr);
     Run("StopMission");
     EXPECT_EQ(ShownOnMap(), before);
