@@ -457,6 +457,7 @@ void CFishingMission::StartFishing(CMissionFramework& framework)
     m_nTicks = 0;
     // The drive to the river does not count.
     framework.Data().m_Stopwatch.Start(0);
+    Output("fishing: started\n");
 }
 
 void CFishingMission::PlayScene(const char* name)
@@ -512,7 +513,9 @@ void CFishingMission::MapClicked(CMissionFramework&, const CxPoint& mapPoint)
     truck->GetAnchorPoint(corner, ANCHOR_BOTTOM_RIGHT);
     // Just behind the truck: the line passes under it, over the water.
     const int32_t depth = truck->GetDepth();
-    m_Line.Cast(corner - ROD_TIP_OFFSET, mapPoint, depth < DO_DEPTH_DEFAULT ? depth + 1 : depth);
+    const CxPoint tip = corner - ROD_TIP_OFFSET;
+    if (m_Line.Cast(tip, mapPoint, depth < DO_DEPTH_DEFAULT ? depth + 1 : depth))
+        Output("fishing: cast from %d,%d to %d,%d\n", tip.x, tip.y, mapPoint.x, mapPoint.y);
 }
 
 void CFishingMission::Snag()
@@ -565,6 +568,7 @@ void CFishingMission::Catch(CMissionFramework& framework)
     m_Town.GetHud().LightIcon(mission.m_nCollected, 1);
     ++mission.m_nCollected;
     --mission.m_nRemaining;
+    Output("fishing: caught %d of %d\n", mission.m_nCollected, required);
     // A slowing file never stops the river: junk must still leave it.
     for (float& speed : m_LaneSpeeds)
         speed = std::max(speed + m_fPlusSpeed, FISH_MIN_LANE_SPEED);

@@ -18,6 +18,9 @@
 // their defaults: a line that never arrives or never comes back, or junk
 // that never leaves the river, would hang the mission.
 //
+// Output lines: "fishing: started", "fishing: cast from X,Y to X,Y" (map
+// points of the rod tip and the click), "fishing: caught N of REQ".
+//
 // Everything ticks inside the town's update (the line every 30 ms, the
 // fishing every 100 ms, caught up by the elapsed time), so nothing is ever
 // deleted under a line of a sequence or a timer of its own.

@@ -161,12 +161,12 @@ bool SaveLureAndIcons(const std::string& out)
         cairo_clip(cr);
         Disc(cr, 0, 0, 5.5, {220, 30, 30});
     });
-    // Two frames each: unlit and lit.
-    const bool rod = SaveStrip(dir + "hud_rod.tga", 48, 48, 2, [](cairo_t* cr, int f) {
+    // The panel's rod is one picture; its junk icons have two frames, unlit and lit.
+    const bool rod = SaveStrip(dir + "hud_rod.tga", 48, 48, 1, [](cairo_t* cr, int) {
         cairo_set_line_width(cr, 4);
         cairo_move_to(cr, -18, 18);
         cairo_line_to(cr, 16, -18);
-        Colour(cr, f ? Rgb{250, 200, 40} : Rgb{150, 100, 50});
+        Colour(cr, {150, 100, 50});
         cairo_stroke(cr);
         Disc(cr, -12, 12, 5, {60, 60, 70});
         Box(cr, 15, -18, 1, 30, {40, 40, 40});
@@ -183,7 +183,7 @@ class CFishingGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "fishing"; }
-    uint32_t Version() const override { return 1; }
+    uint32_t Version() const override { return 2; }
     std::vector<std::string> Outputs(const DemoDataPaths&) const override
     {
         std::vector<std::string> out = {"VNPC/vodu_idle.tga",          "VNPC/vodu_talk.tga",
