@@ -1,12 +1,15 @@
 // Feeds arbitrary bytes to the mission file reader as a mission file (every
 // level section in turn), then checks the limits the reader promises: no
 // count beyond 100, one position per right icon, and distinct chosen paths
-// below NumPaths. The names read become hidden-sequence names too.
+// below NumPaths. The names read become hidden-sequence names too. The
+// fishing keys come back as usable speeds.
 #include "engine/core/error.h"
 #include "engine/core/random.h"
+#include "game/missions/fishing.h"
 #include "game/missions/interp_option.h"
 #include "game/missions/mission_data.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -37,6 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::set<int32_t> distinct(paths.begin(), paths.end());
         if (distinct.size() != paths.size() || paths.size() > static_cast<size_t>(record.numPaths) ||
             (!paths.empty() && (*distinct.begin() < 0 || *distinct.rbegin() >= record.numPaths)))
+            abort();
+        const FishingKeys keys = ReadFishingKeys(file);
+        if (!(keys.castSpeed > 0 && keys.reelSpeed > 0 && keys.baseSpeed > 0) ||
+            !std::isfinite(keys.castSpeed) || !std::isfinite(keys.reelSpeed) ||
+            !std::isfinite(keys.baseSpeed) || !std::isfinite(keys.plusSpeed))
             abort();
         HiddenSequenceName(record.itemName);
         HiddenSequenceName(record.objectName);

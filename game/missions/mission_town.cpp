@@ -6,11 +6,13 @@ void CMovingKind::Start(CMissionFramework& framework)
     m_Moving.Start(framework.Town(), record.itemName.c_str(), record.numReq, framework.Town().m_ChosenPaths);
 }
 
-CMissionTown::CMissionTown() : m_Hud(this), m_Framework(*this), m_Drop(*this), m_BumperCars(*this)
+CMissionTown::CMissionTown()
+    : m_Hud(this), m_Framework(*this), m_Drop(*this), m_BumperCars(*this), m_Fishing(*this)
 {
     m_Framework.SetKind(MISSION_KIND_MOVING, &m_Moving);
     InstallDropMission(m_Framework, m_Drop);
     m_Framework.SetKind(MISSION_KIND_BUMPER, &m_BumperCars);
+    m_Framework.SetKind(MISSION_KIND_FISHING, &m_Fishing);
     SetMission(&m_Framework);
     SetHud(&m_Hud);
 }
@@ -21,6 +23,7 @@ CMissionTown::~CMissionTown()
     m_Framework.SetKind(MISSION_KIND_MOVING, nullptr);
     m_Framework.SetKind(MISSION_KIND_DROP, nullptr);
     m_Framework.SetKind(MISSION_KIND_BUMPER, nullptr);
+    m_Framework.SetKind(MISSION_KIND_FISHING, nullptr);
     SetMission(nullptr);
     SetHud(nullptr);
 }

@@ -5,6 +5,7 @@
 
 #include "game/missions/bumper_cars.h"
 #include "game/missions/drop_mission.h"
+#include "game/missions/fishing.h"
 #include "game/missions/hud.h"
 #include "game/missions/mission.h"
 #include "game/missions/moving_mission.h"
@@ -48,4 +49,5 @@ private:
     CMovingKind m_Moving;
     CDropMission m_Drop;
     CBumperCars m_BumperCars;
+    CFishingMission m_Fishing;
 };
