@@ -1,9 +1,10 @@
 // The game's town room with its missions: the town of game/world plus the
 // mission framework, the mission panel and the kinds built so far (hand
-// trucks, the drop), made with the room and gone with it.
+// trucks, the drop, the fire), made with the room and gone with it.
 #pragma once
 
 #include "game/missions/drop_mission.h"
+#include "game/missions/fire_mission.h"
 #include "game/missions/hud.h"
 #include "game/missions/mission.h"
 #include "game/missions/moving_mission.h"
@@ -41,4 +42,5 @@ private:
     CMissionFramework m_Framework;
     CMovingKind m_Moving;
     CDropMission m_Drop;
+    CFireMission m_Fire;
 };
