@@ -181,6 +181,7 @@ void CFireMission::PrepareGiver(CMissionFramework& framework)
         m_nBuildings[i] = left[pick];
         left.erase(left.begin() + static_cast<std::ptrdiff_t>(pick));
     }
+    SaveHouseStages();
     CRumboTownApp* app = TownApp();
     m_nLevelId = app ? app->GetLevel(USER_FIRE) : 0;
     if (app)
@@ -200,10 +201,12 @@ void CFireMission::NextBuilding(CMissionFramework& framework)
     const int32_t old = static_cast<int32_t>(m_nBuildings[m_nBuildingIndex > 0 ? m_nBuildingIndex - 1 : 0]);
     m_nBuildingId = id;
     m_nOldBuildingId = old;
+    RestoreHouseStages();
+    m_Town.m_nHelpTarget = id;
     CBuilding* oldBuilding = m_Town.FindBuilding(old);
     m_strOldBuildingName = oldBuilding ? oldBuilding->GetName() : CxString("");
     if (CBuilding* building = m_Town.FindBuilding(id))
-        building->m_nCharacterValue = 2;
+        building->m_nCharacterValue = building->m_nEnterStage = FIRE_HOUSE_STAGE;
     const int32_t bit = 1 << (id - FIRE_FIRST_HOUSE);
     CRumboTownApp* app = TownApp();
     if (app && (app->GetProfile().fireBldgDone & bit))
@@ -243,10 +246,21 @@ void CFireMission::Stop(CMissionFramework& framework)
     m_Town.RefreshTown();
     m_Water.Clear();
     m_bShooting = false;
+    RestoreHouseStages();
+    m_bStagesSaved = false;
+    if (m_Town.m_nHelpTarget == m_nBuildingId)
+        m_Town.m_nHelpTarget = -1;
     // The fires go with their timers; what the phases added goes after this stop.
     Reset();
     m_bPlayFire = false;
     m_Water.DestroyMaster();
+    // The other buildings' greetings pick their variant by a number in INTROID:
+    // the town's values come back in place of the visit text.
+    if (CxInterpolator* interpolator = Interpolator())
+    {
+        interpolator->AddFormattedConstant("INTROID", (Random() & 1) + 1);
+        interpolator->AddFormattedConstant("SEQNUMBER", FIRE_SEQ_PUTTING_OUT);
+    }
 }
 
 bool CFireMission::Command(CMissionFramework& framework, const CxString& command,
@@ -285,6 +299,10 @@ void CFireMission::SetPlayFire(int32_t on)
         return;
     }
     m_bPlayFire = true;
+    // At the house: the arrow has done its work.
+    if (m_Town.m_nHelpTarget == m_nBuildingId)
+        m_Town.m_nHelpTarget = -1;
+    m_Town.HideArrow();
     PlaceEngine();
     if (truck)
         truck->Hide();
@@ -452,9 +470,12 @@ void CFireMission::IncrementScore(CMissionFramework& framework)
         m_nVerdict = 2;
     else if (elapsed < framework.Data().m_nTimerIntervalMin && level < FIRE_MAX_LEVEL && m_nVerdict == 0)
         m_nVerdict = 1;
+    // The house's scene plays again for what follows.
+    CBuilding* house = m_Town.FindBuilding(static_cast<int32_t>(m_nBuildingId));
     if (!hud.IsLastHudSet())
     {
         m_nSeqNumber = FIRE_SEQ_NEXT_HOUSE;
+        m_Town.EnterBuilding(house);
         return;
     }
     if (CRumboTownApp* app = TownApp(); app && !(app->GetCompletedFlag() & FIRE_COMPLETED_BIT))
@@ -464,6 +485,26 @@ void CFireMission::IncrementScore(CMissionFramework& framework)
     else if (m_nVerdict == 1 && level < FIRE_MAX_LEVEL)
         framework.SetLevel(level + 1);
     m_nSeqNumber = FIRE_SEQ_WON;
+    m_Town.EnterBuilding(house);
+}
+
+void CFireMission::SaveHouseStages()
+{
+    if (m_bStagesSaved)
+        return;
+    for (int32_t i = 0; i < FIRE_HOUSES; ++i)
+        if (const CBuilding* house = m_Town.FindBuilding(FIRE_FIRST_HOUSE + i))
+            m_nSavedStages[i] = house->m_nEnterStage;
+    m_bStagesSaved = true;
+}
+
+void CFireMission::RestoreHouseStages()
+{
+    if (!m_bStagesSaved)
+        return;
+    for (int32_t i = 0; i < FIRE_HOUSES; ++i)
+        if (CBuilding* house = m_Town.FindBuilding(FIRE_FIRST_HOUSE + i))
+            house->m_nEnterStage = m_nSavedStages[i];
 }
 
 uint32_t CFireMission::NextGrowth() const

@@ -15,6 +15,12 @@
 // When a house's fires are all out the HUD goes on to the next house, and
 // after the last house the mission is won.
 //
+// The house now gets enter stage 2 (its others keep theirs), so that
+// driving into it plays its fire scene, and the help arrow points at it
+// until play-fire starts there. When its last fire is out the house's
+// scene plays once more: with SEQNUMBER at 3 (next house) or 1 (won) the
+// scene's data picks what follows.
+//
 // Sequence variables (bound at the giver's set-up): BUILDINGID0..2 (the
 // houses in order), LEVELID, BUILDINGID and OLDBUILDINGID (the house now
 // and the one before), OLDBUILDINGNAME, INTROID ("a" at a first visit of a
@@ -45,6 +51,7 @@ constexpr int32_t FIRE_SPLASH_DROP = 28;     // a fire's splash shows this far b
 constexpr int32_t FIRE_BALL_FRAMES = 8;
 constexpr uint32_t FIRE_COMPLETED_BIT = 4;
 constexpr int32_t FIRE_MAX_LEVEL = 2;
+constexpr int32_t FIRE_HOUSE_STAGE = 2; // the enter stage of the house now: its fire scene
 
 // Where the water leaves the hose, from the hose's top-left, for an aiming
 // state (clamped to 0..16).
@@ -148,6 +155,9 @@ private:
     void Splash(const CxPoint& point, const char* sequence);
     void DestroyEngine();
     uint32_t NextGrowth() const;
+    // The houses' own enter stages, kept while the mission gives the house now stage 2.
+    void SaveHouseStages();
+    void RestoreHouseStages();
 
     CTown& m_Town;
     CMissionFramework* m_pFramework = nullptr; // the one that runs it (set at every call)
@@ -162,6 +172,8 @@ private:
     int32_t m_nBuildingIndex = -1;
     int32_t m_nVerdict = 0;
     int32_t m_nUpdateMin = 3000, m_nUpdateMax = 4000;
+    int32_t m_nSavedStages[FIRE_HOUSES] = {0, 0, 0};
+    bool m_bStagesSaved = false;
     CWaterStream m_Water;
     // The sequence variables.
     long m_nBuildings[FIRE_HOUSES] = {0, 0, 0};

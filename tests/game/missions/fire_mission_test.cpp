@@ -307,12 +307,18 @@ TEST_F(FireTest, TheGiverChoosesTheHousesAndEachIsNewOnlyOnce)
         Run("NextBuilding");
         EXPECT_EQ(Variable("$BUILDINGID $OLDBUILDINGID"), order.substr(1, 1) + " " + order.substr(0, 1));
         EXPECT_EQ(Variable("$OLDBUILDINGNAME"), "House" + order.substr(0, 1));
-        EXPECT_EQ(m_pTown->FindBuilding(order[1] - '0')->m_nCharacterValue, 2);
+        // The house now plays its fire scene and the arrow points at it; the one before is itself again.
+        EXPECT_EQ(m_pTown->FindBuilding(order[1] - '0')->m_nEnterStage, 2);
+        EXPECT_EQ(m_pTown->FindBuilding(order[0] - '0')->m_nEnterStage, 0);
+        EXPECT_EQ(m_pTown->m_nHelpTarget, order[1] - '0');
         Run("NextBuilding");
         Run("NextBuilding"); // a fourth is ignored
         EXPECT_EQ(m_pFire->GetBuildingIndex(), 2);
         EXPECT_EQ(Variable("$BUILDINGID"), order.substr(2, 1));
         Run("StopMission");
+        EXPECT_EQ(m_pTown->FindBuilding(order[2] - '0')->m_nEnterStage, 0);
+        EXPECT_EQ(m_pTown->m_nHelpTarget, -1);
+        EXPECT_TRUE(Variable("$INTROID") == "1" || Variable("$INTROID") == "2");
     }
     EXPECT_EQ(m_pApp->GetProfile().fireBldgDone, 7);
     EXPECT_TRUE(m_pApp->GetPlayedFlag() & 4);
