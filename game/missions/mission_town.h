@@ -36,6 +36,7 @@ public:
 
     CMissionFramework& Framework() { return m_Framework; }
     CHud& Hud() { return m_Hud; }
+    CFireMission& Fire() { return m_Fire; }
 
 private:
     CHud m_Hud;

@@ -119,9 +119,9 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
 {
     // In the order they run.
     std::unique_ptr<CDemoGroup> groups[] = {
-        MakeTextGroup(),  MakeCursorGroup(),  MakeFadeGroup(),  MakeIconGroup(),    MakeVoiceGroup(),
-        MakeTruckGroup(), MakeTownGroup(),    MakeMusicGroup(), MakeMissionGroup(), MakePrintingGroup(),
-        MakeDropGroup(),  MakeScreensGroup(), MakeHudGroup(),
+        MakeTextGroup(),  MakeCursorGroup(), MakeFadeGroup(),    MakeIconGroup(),    MakeVoiceGroup(),
+        MakeTruckGroup(), MakeTownGroup(),   MakeMusicGroup(),   MakeMissionGroup(), MakePrintingGroup(),
+        MakeDropGroup(),  MakeFireGroup(),   MakeScreensGroup(), MakeHudGroup(),
     };
     bool ok = true;
     for (const auto& group : groups)
