@@ -5,85 +5,41 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
-struct PhaseKeyCase
-{
-    const char* key;
-    bool ok, add;
-    int32_t type;
-};
-
 TEST(MissionPhaseParse, KeysAndPointsTakeOnlyPlainNumbers)
 {
-    static const PhaseKeyCase KEYS[] = {
-        {"Add35", true, true, 35},  {"sub7", true, false, 7},
-        {"ADD0", true, true, 0},    {"Add", false, false, 0},
-        {"Add-3", false, false, 0}, {"Add3x", false, false, 0},
-        {"Mul3", false, false, 0},  {"Add99999999999", false, false, 0},
-        {"Sub 4", true, false, 4},
-    };
-    for (const PhaseKeyCase& c : KEYS)
+    // Key, the type read (-1: refused; add for the "Add" keys).
+    static const std::pair<const char*, int32_t> KEYS[] = {
+        {"Add35", 35}, {"sub7", 7},   {"ADD0", 0},  {"Sub 4", 4},          {"Add", -1},
+        {"Add-3", -1}, {"Add3x", -1}, {"Mul3", -1}, {"Add99999999999", -1}};
+    for (const auto& [key, want] : KEYS)
     {
-        bool add = !c.add;
+        bool add = false;
         int32_t type = -1;
-        ASSERT_EQ(ParsePhaseKey(c.key, &add, &type), c.ok) << c.key;
-        if (c.ok)
-        {
-            EXPECT_TRUE(add == c.add && type == c.type) << c.key;
-        }
+        EXPECT_EQ(ParsePhaseKey(key, &add, &type) ? type : -1, want) << key;
+        EXPECT_TRUE(want < 0 || add == (key[0] == 'A' || key[0] == 'a')) << key;
     }
     EXPECT_FALSE(ParsePhaseKey(nullptr, nullptr, nullptr));
-    static const struct
-    {
-        const char* text;
-        bool ok;
-        CxPoint point;
-    } POINTS[] = {{"400, 300", true, {400, 300}},
-                  {"-5,7", true, {-5, 7}},
-                  {" 1 , 2 ", true, {1, 2}},
-                  {"400", false, {}},
-                  {"4, y", false, {}},
-                  {"", false, {}},
-                  {"1, 2, 3", false, {}},
-                  {"123456789012345678901234567890123, 1", false, {}}};
-    for (const auto& c : POINTS)
-    {
-        CxPoint point(-1, -1);
-        ASSERT_EQ(ParsePhasePoint(c.text, &point), c.ok) << c.text;
-        if (c.ok)
-        {
-            EXPECT_EQ(point, c.point) << c.text;
-        }
-    }
+    CxPoint point(-1, -1);
+    EXPECT_TRUE(ParsePhasePoint(" -5 ,7 ", &point) && point == CxPoint(-5, 7));
+    for (const char* bad : {"400", "4, y", "", "1, 2, 3", "123456789012345678901234567890123, 1"})
+        EXPECT_FALSE(ParsePhasePoint(bad, &point)) << bad;
 }
 
 TEST(WaterBallPath, ArcPointsFollowTheLineLiftedInTheMiddle)
 {
-    const std::vector<CxPoint> flat = WaterBallPath(CxPoint(0, 0), CxPoint(80, 0));
-    ASSERT_EQ(flat.size(), 5u);
-    EXPECT_EQ(flat[0], CxPoint(0, 0));
-    EXPECT_EQ(flat[1], CxPoint(16, -58));
-    EXPECT_EQ(flat[2], CxPoint(32, -95));
-    EXPECT_EQ(flat[4], CxPoint(64, -58));
+    EXPECT_EQ(WaterBallPath(CxPoint(0, 0), CxPoint(80, 0)),
+              (std::vector<CxPoint>{{0, 0}, {16, -58}, {32, -95}, {48, -95}, {64, -58}}));
     EXPECT_EQ(WaterBallPath(CxPoint(0, 0), CxPoint(10, 3)).size(), 1u);
     EXPECT_TRUE(WaterBallPath(CxPoint(0, 0), CxPoint(9, 3)).empty());
-    // Straight down: no sideways step, every point lifted by the arch.
+    // Straight down keeps x; going left truncates toward zero.
     const std::vector<CxPoint> down = WaterBallPath(CxPoint(5, 0), CxPoint(5, 80));
     ASSERT_EQ(down.size(), 10u);
-    for (const CxPoint& point : down)
-        EXPECT_EQ(point.x, 5);
+    EXPECT_TRUE(std::all_of(down.begin(), down.end(), [](const CxPoint& p) { return p.x == 5; }));
     EXPECT_LE(down[5].y, 40 - 99);
-    // Going left truncates toward zero.
-    const std::vector<CxPoint> left = WaterBallPath(CxPoint(0, 0), CxPoint(-50, 3));
-    ASSERT_EQ(left.size(), 3u);
-    EXPECT_EQ(left[1].x, -16);
-    EXPECT_TRUE(WaterBallPath(CxPoint(0, 0), CxPoint(0, 0)).empty());
+    EXPECT_EQ(WaterBallPath(CxPoint(0, 0), CxPoint(-50, 3))[1].x, -16);
 }
-} // namespace
 
-namespace {
 // Counts what the phase step tells the running kind.
 class CountingKind : public IMissionKind
 {
@@ -96,8 +52,7 @@ public:
     std::vector<int32_t> added, removing;
 };
 
-// The test town (masters 0 and 1, a rock at 300, 300 and a wall at 400,
-// 400) with a framework and a mission file of phases.
+// The test town (masters 0 and 1, a rock at 300, 300 and a wall at 400, 400) with a framework.
 class MissionPhaseTest : public town_test::TownTest
 {
 protected:
@@ -108,9 +63,8 @@ protected:
         m_pFramework->SetKind(MISSION_KIND_FIRE, &m_Kind);
         m_pTown->SetMission(m_pFramework.get());
         m_Dir.Write("phases.ini",
-                    "[Mission]\nMissionType=5\n[Level00]\nNumReqItems=1\n"
-                    "[Phase0]\nAdd0=100, 120\nadd1=50, 60\nSub0=300, 300\nAdd9=1, 1\nOther=2, 2\n"
-                    "Add1=nowhere\n[Phase2]\nSub0=100, 120\nSub0=100, 120\n");
+                    "[Mission]\nMissionType=5\n[Phase0]\nAdd0=100, 120\nadd1=50, 60\nSub0=300, 300\n"
+                    "Add9=1, 1\nOther=2, 2\nAdd1=nowhere\n[Phase2]\nSub0=100, 120\nSub0=100, 120\n");
     }
     void TearDown() override
     {
@@ -118,123 +72,74 @@ protected:
         m_pFramework.reset();
         TownTest::TearDown();
     }
-    void Run(const char* line) { truck_test::Command(*m_pTown, line); }
     size_t Placed() const { return m_pTown->GetPlacedObjects().size(); }
-    CMissionPhase& Phase() { return m_pFramework->Phase(); }
 
     CountingKind m_Kind;
     std::unique_ptr<CMissionFramework> m_pFramework;
 };
 
-TEST_F(MissionPhaseTest, StepsApplyTheirSectionsAndTheStopTakesTheAddedObjectsAway)
+TEST_F(MissionPhaseTest, StepsApplyTheirSectionsAndTheStopOrALoadTakesTheAddedObjectsAway)
 {
-    ASSERT_EQ(Placed(), 2u);
+    CMissionPhase& phase = m_pFramework->Phase();
     ASSERT_EQ(m_pFramework->LoadFile("$GAMEPATH\\phases.ini"), 0u);
-    EXPECT_EQ(Phase().GetCounter(), -1);
-    Run("StartMission");
-    Run("NextPhase");
-    EXPECT_EQ(Phase().GetCounter(), 0);
-    // Two added (the unknown master, the unknown key and the bad point are skipped), the rock gone.
-    ASSERT_EQ(Phase().GetObjects().size(), 2u);
+    EXPECT_EQ(phase.GetCounter(), -1);
+    truck_test::Command(*m_pTown, "StartMission");
+    truck_test::Command(*m_pTown, "NextPhase");
+    // Two added (an unknown master, key or point is skipped), the rock gone.
+    EXPECT_EQ(phase.GetCounter(), 0);
+    ASSERT_EQ(phase.GetObjects().size(), 2u);
     EXPECT_EQ(Placed(), 3u);
     EXPECT_EQ(m_pTown->FindTownObject(0, CxPoint(300, 300)), nullptr);
-    CMapObject* fire = m_pTown->FindTownObject(0, CxPoint(100, 120));
-    ASSERT_NE(fire, nullptr);
-    EXPECT_TRUE(fire->IsShown());
+    CMapObject* added = m_pTown->FindTownObject(0, CxPoint(100, 120));
+    ASSERT_TRUE(added && added->IsShown());
     EXPECT_EQ(m_Kind.added, (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(m_Kind.removing, (std::vector<int32_t>{0}));
-    EXPECT_NE(std::find(m_pTown->GetCollisionSprites().begin(), m_pTown->GetCollisionSprites().end(), fire),
-              m_pTown->GetCollisionSprites().end());
-    Run("NextPhase"); // no Phase1
-    EXPECT_EQ(Phase().GetCounter(), 1);
-    EXPECT_EQ(Placed(), 3u);
-    EXPECT_EQ(Phase().Step(), 1); // the second Sub finds nothing left
-    EXPECT_EQ(Phase().GetObjects().size(), 1u);
+    EXPECT_EQ(phase.Step(), 0); // no Phase1
+    EXPECT_EQ(phase.Step(), 1); // the second Sub finds nothing left
     EXPECT_EQ(Placed(), 2u);
-    Run("StopMission");
-    EXPECT_TRUE(Phase().GetObjects().empty());
+    truck_test::Command(*m_pTown, "StopMission");
+    EXPECT_TRUE(phase.GetObjects().empty());
     ASSERT_EQ(Placed(), 1u);
-    EXPECT_EQ(m_pTown->GetPlacedObjects()[0]->GetPosition(), CxPoint(400, 400));
     EXPECT_EQ(m_Kind.removing, (std::vector<int32_t>{0, 0, 1}));
-}
-
-TEST_F(MissionPhaseTest, ALoadStartsAgainAtPhaseZeroAndAnUnloadedWorldIsNotTouched)
-{
+    // A load starts again at Phase0 and removes what the phases added.
     ASSERT_EQ(m_pFramework->LoadFile("$GAMEPATH\\phases.ini"), 0u);
-    Phase().Step();
-    Phase().Step();
-    // A new load without a stop removes what the phases added.
+    phase.Step();
     ASSERT_EQ(m_pFramework->LoadFile("$GAMEPATH\\phases.ini"), 0u);
-    EXPECT_EQ(Phase().GetCounter(), -1);
-    EXPECT_TRUE(Phase().GetObjects().empty());
+    EXPECT_TRUE(phase.GetObjects().empty() && phase.GetCounter() == -1);
     EXPECT_EQ(Placed(), 1u);
-    Phase().Step();
-    ASSERT_EQ(Phase().GetObjects().size(), 2u);
-    // The town dropped its objects with its world: the stop only forgets them.
+    // Objects the town dropped with its world are only forgotten (ASan: never touched).
+    phase.Step();
     m_pTown->UnloadWorld();
     m_pTown->LoadWorld();
-    Run("StopMission");
-    EXPECT_TRUE(Phase().GetObjects().empty());
+    truck_test::Command(*m_pTown, "StopMission");
+    EXPECT_TRUE(phase.GetObjects().empty());
     EXPECT_EQ(Placed(), 2u);
-    // Without an open file a step only counts.
-    Phase().SetCounter(-1);
-    EXPECT_EQ(Phase().Step(), 0);
-    EXPECT_EQ(Phase().GetCounter(), 0);
 }
 
-class WaterStreamTest : public town_test::TownTest
+TEST_F(MissionPhaseTest, WaterBallsLeaveInTurnHitOnceAndEndAtTheArcsEnd)
 {
-protected:
-    void SetUp() override
-    {
-        TownTest::SetUp();
-        CxDrawSurface balls(64, 8, 24);
-        balls.FillRect(nullptr, 0x3333ff);
-        ASSERT_EQ(balls.Save(m_Dir.File("ball.bmp").c_str()), 0u);
-    }
-    CWaterStream m_Stream;
-};
-
-TEST_F(WaterStreamTest, BallsLeaveInTurnHitOnceAndSplashAtTheEnd)
-{
-    // Without a master nothing flies.
-    m_Stream.Launch(&m_pTown->GetMap(), WaterBallPath(CxPoint(0, 0), CxPoint(80, 0)));
-    EXPECT_FALSE(m_Stream.IsFlying());
-    ASSERT_EQ(m_Stream.CreateMaster(m_Dir.File("ball.bmp").c_str(), 8, 0), 0u);
-    EXPECT_EQ(m_Stream.GetMaster()->GetFrameWidth(), 8);
-    m_Stream.Launch(&m_pTown->GetMap(), WaterBallPath(CxPoint(0, 0), CxPoint(160, 0))); // 10 points
-    ASSERT_EQ(m_Stream.GetPath().size(), 10u);
-    std::vector<CxPoint> tested;
-    int32_t ends = 0;
-    const auto none = [&](CWaterBall& ball) { return tested.push_back(ball.GetPosition()), false; };
+    CxDrawSurface balls(64, 8, 24);
+    balls.FillRect(nullptr, 0x3333ff);
+    ASSERT_EQ(balls.Save(m_Dir.File("ball.bmp").c_str()), 0u);
+    CWaterStream stream;
+    ASSERT_EQ(stream.CreateMaster(m_Dir.File("ball.bmp").c_str(), 8, 0), 0u);
+    stream.Launch(&m_pTown->GetMap(), WaterBallPath(CxPoint(0, 0), CxPoint(160, 0))); // 10 points
+    int32_t tests = 0, ends = 0;
+    const auto none = [&](CWaterBall&) { return ++tests, false; };
     const auto end = [&](CWaterBall&) { ++ends; };
-    EXPECT_TRUE(m_Stream.Advance(none, end));
-    EXPECT_EQ(m_Stream.GetBallCount(), 1u);
+    stream.Advance(none, end);
     Tick(40);
-    m_Stream.Advance(none, end);
-    EXPECT_EQ(m_Stream.GetBallCount(), 2u);
-    // The first ball passed points 1 and 2 and was tested at each.
-    EXPECT_EQ(tested.size(), 4u);
-    EXPECT_EQ(m_Stream.GetBalls()[0]->GetPosition(), m_Stream.GetPath()[2]);
-    // The second ball hits at once: it goes, and is never tested again.
-    bool hitOnce = false;
+    stream.Advance(none, end);
+    // The first ball was tested at points 0, 1 and 2; the second at its release.
+    EXPECT_EQ(tests, 4);
+    ASSERT_EQ(stream.GetBallCount(), 2u);
+    EXPECT_EQ(stream.GetBalls()[0]->GetPosition(), stream.GetPath()[2]);
+    CWaterBall* second = stream.GetBalls()[1];
     Tick(20);
-    m_Stream.Advance(
-        [&](CWaterBall& ball) {
-            return &ball == m_Stream.GetBalls()[1] && !hitOnce ? (hitOnce = true) : false;
-        },
-        end);
-    EXPECT_EQ(m_Stream.GetBallCount(), 1u);
+    stream.Advance([&](CWaterBall& ball) { return &ball == second; }, end);
+    EXPECT_EQ(stream.GetBallCount(), 1u);
     Tick(1000);
-    EXPECT_FALSE(m_Stream.Advance(none, end));
-    EXPECT_EQ(ends, 3); // four balls, one of them hit
-    EXPECT_EQ(m_Stream.GetBallCount(), 0u);
-    // A new volley replaces the old one; destroying the master clears the balls.
-    m_Stream.Launch(&m_pTown->GetMap(), WaterBallPath(CxPoint(0, 0), CxPoint(160, 0)));
-    m_Stream.Advance(none, end);
-    EXPECT_EQ(m_Stream.GetBallCount(), 1u);
-    m_Stream.DestroyMaster();
-    EXPECT_FALSE(m_Stream.IsFlying());
-    EXPECT_EQ(m_Stream.GetMaster(), nullptr);
+    EXPECT_FALSE(stream.Advance(none, end));
+    EXPECT_EQ(ends, 3); // four balls, one hit
 }
 } // namespace
