@@ -239,6 +239,29 @@ void CFireMission::Start(CMissionFramework& framework)
 
 void CFireMission::Stop(CMissionFramework& framework)
 {
+    Unloaded(framework);
+    // The other buildings' greetings pick their variant by a number in INTROID:
+    // the town's values come back in place of the visit text.
+    if (CxInterpolator* interpolator = Interpolator())
+    {
+        interpolator->AddFormattedConstant("INTROID", (Random() & 1) + 1);
+        interpolator->AddFormattedConstant("SEQNUMBER", FIRE_SEQ_PUTTING_OUT);
+    }
+}
+
+void CFireMission::BuildingEntered(CMissionFramework&, CCharacter* building)
+{
+    CxInterpolator* interpolator = Interpolator();
+    if (!interpolator || m_nBuildingIndex < 0)
+        return;
+    if (building && building == m_Town.FindBuilding(static_cast<int32_t>(m_nBuildingId)))
+        interpolator->AddStringVariable("INTROID", &m_strIntroId);
+    else
+        interpolator->AddFormattedConstant("INTROID", (Random() & 1) + 1);
+}
+
+void CFireMission::Unloaded(CMissionFramework& framework)
+{
     m_pFramework = &framework;
     m_Town.m_nPacing = FIRE_PACING_OFF;
     if (CTruck* truck = m_Town.GetTruck())
@@ -248,19 +271,12 @@ void CFireMission::Stop(CMissionFramework& framework)
     m_bShooting = false;
     RestoreHouseStages();
     m_bStagesSaved = false;
-    if (m_Town.m_nHelpTarget == m_nBuildingId)
+    if (m_nBuildingIndex >= 0 && m_Town.m_nHelpTarget == m_nBuildingId)
         m_Town.m_nHelpTarget = -1;
     // The fires go with their timers; what the phases added goes after this stop.
     Reset();
     m_bPlayFire = false;
     m_Water.DestroyMaster();
-    // The other buildings' greetings pick their variant by a number in INTROID:
-    // the town's values come back in place of the visit text.
-    if (CxInterpolator* interpolator = Interpolator())
-    {
-        interpolator->AddFormattedConstant("INTROID", (Random() & 1) + 1);
-        interpolator->AddFormattedConstant("SEQNUMBER", FIRE_SEQ_PUTTING_OUT);
-    }
 }
 
 bool CFireMission::Command(CMissionFramework& framework, const CxString& command,
@@ -300,7 +316,7 @@ void CFireMission::SetPlayFire(int32_t on)
     }
     m_bPlayFire = true;
     // At the house: the arrow has done its work.
-    if (m_Town.m_nHelpTarget == m_nBuildingId)
+    if (m_nBuildingIndex >= 0 && m_Town.m_nHelpTarget == m_nBuildingId)
         m_Town.m_nHelpTarget = -1;
     m_Town.HideArrow();
     PlaceEngine();
@@ -471,7 +487,8 @@ void CFireMission::IncrementScore(CMissionFramework& framework)
     else if (elapsed < framework.Data().m_nTimerIntervalMin && level < FIRE_MAX_LEVEL && m_nVerdict == 0)
         m_nVerdict = 1;
     // The house's scene plays again for what follows.
-    CBuilding* house = m_Town.FindBuilding(static_cast<int32_t>(m_nBuildingId));
+    CBuilding* house =
+        m_nBuildingIndex >= 0 ? m_Town.FindBuilding(static_cast<int32_t>(m_nBuildingId)) : nullptr;
     if (!hud.IsLastHudSet())
     {
         m_nSeqNumber = FIRE_SEQ_NEXT_HOUSE;

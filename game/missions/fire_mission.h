@@ -25,7 +25,10 @@
 // houses in order), LEVELID, BUILDINGID and OLDBUILDINGID (the house now
 // and the one before), OLDBUILDINGNAME, INTROID ("a" at a first visit of a
 // house, "b" after), SEQNUMBER (2 putting out, 3 next house, 1 won),
-// SPLASH_X and SPLASH_Y (where the last splash shows).
+// SPLASH_X and SPLASH_Y (where the last splash shows). The buildings'
+// greetings pick their variant by a number in INTROID: while the mission is
+// loaded, entering any building but the house now gives INTROID such a
+// number, and the stop leaves one there.
 #pragma once
 
 #include "engine/core/timer.h"
@@ -114,6 +117,12 @@ public:
                  const CxLinkedList<CxString>& arguments) override;
     void ObjectAdded(CMissionFramework& framework, CMapObject* object) override;
     void ObjectRemoving(CMissionFramework& framework, CMapObject* object) override;
+    // Everything the stop does but give the sequence variables back (they
+    // may be another kind's by now).
+    void Unloaded(CMissionFramework& framework) override;
+    // INTROID holds the visit text when the house now is entered, and a
+    // greeting number (1 or 2) when any other building is.
+    void BuildingEntered(CMissionFramework& framework, CCharacter* building) override;
     // A fire's timer: it grows while the mission runs and the fire is there.
     void OnTimer(CxTimer* timer) override;
 

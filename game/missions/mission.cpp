@@ -199,6 +199,12 @@ uint32_t CMissionFramework::LoadFile(const char* fileName)
 {
     // What the previous file's phases added goes; the next step is Phase0.
     m_Phase.Reset();
+    IMissionKind* previous = Kind();
+    const int32_t previousType = m_Record.type;
+    const auto unloadPrevious = [&] {
+        if (previous && m_Record.type != previousType)
+            previous->Unloaded(*this);
+    };
     m_Data.m_nLevel = -1;
     m_Record.Reset();
     m_Data.m_nTimerIntervalMin = MISSION_DEFAULT_TIMER_MIN;
@@ -214,6 +220,7 @@ uint32_t CMissionFramework::LoadFile(const char* fileName)
     {
         m_Town.GetHud().SetMissionSets(m_Record.hudSets, m_Record.type);
         ReportError(CX_ERR_UNKNOWN, "Could not open mission file.");
+        unloadPrevious();
         return CX_ERR_UNKNOWN;
     }
     m_Mission.m_bFileOpen = true;
@@ -223,6 +230,7 @@ uint32_t CMissionFramework::LoadFile(const char* fileName)
     for (int32_t path : paths)
         m_Town.m_ChosenPaths.AddTail(path);
     m_Town.GetHud().SetMissionSets(m_Record.hudSets, m_Record.type);
+    unloadPrevious();
     return CX_ERR_NONE;
 }
 
@@ -337,6 +345,12 @@ void CMissionFramework::MapClicked(const CxPoint& mapPoint)
 {
     if (IMissionKind* handler = Kind(); handler && m_Record.state == MISSION_STATE_RUNNING)
         handler->MapClicked(*this, mapPoint);
+}
+
+void CMissionFramework::BuildingEntered(CCharacter* building)
+{
+    if (IMissionKind* handler = Kind())
+        handler->BuildingEntered(*this, building);
 }
 
 void CMissionFramework::AddObject(CMapObject* object)

@@ -28,6 +28,7 @@
 #include <vector>
 
 class CBuilding;
+class CCharacter;
 class CCollisionSprite;
 class CMapObject;
 class CMissionFramework;
@@ -52,6 +53,11 @@ public:
     // phase or by the world) is about to be destroyed by the mission.
     virtual void ObjectAdded(CMissionFramework&, CMapObject*) {}
     virtual void ObjectRemoving(CMissionFramework&, CMapObject*) {}
+    // A file of another kind was loaded over this kind's mission without a
+    // stop: what the kind changed in the town goes back.
+    virtual void Unloaded(CMissionFramework&) {}
+    // The truck was pulled into a building, before its scene is loaded.
+    virtual void BuildingEntered(CMissionFramework&, CCharacter*) {}
 };
 
 class CMission
@@ -111,6 +117,7 @@ public:
     bool Command(const CxString& command, const CxLinkedList<CxString>& arguments) override;
     void AddObject(CMapObject* object) override;
     void MapClicked(const CxPoint& mapPoint) override;
+    void BuildingEntered(CCharacter* building) override;
     int32_t GetState() const override { return m_Record.state; }
 
     // "LoadMission" file1 [file2 ...]: the giver's set-up, then one file at random.

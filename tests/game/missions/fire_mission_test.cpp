@@ -249,6 +249,11 @@ TEST_F(FireTest, TheGiverChoosesTheHousesAndEachIsNewOnlyOnce)
         EXPECT_EQ(sorted, "567");
         EXPECT_EQ(Variable("$BUILDINGID $OLDBUILDINGID $SEQNUMBER $INTROID"),
                   order.substr(0, 1) + " " + order.substr(0, 1) + " 2 " + (game == 0 ? "a" : "b"));
+        // Other buildings' greetings find a number; the house now its visit text.
+        m_pTown->EnterBuilding(m_pTown->FindBuilding(0));
+        EXPECT_TRUE(Variable("$INTROID") == "1" || Variable("$INTROID") == "2");
+        m_pTown->EnterBuilding(m_pTown->FindBuilding(order[0] - '0'));
+        EXPECT_EQ(Variable("$INTROID"), game == 0 ? "a" : "b");
         Run("NextBuilding");
         EXPECT_EQ(Variable("$BUILDINGID $OLDBUILDINGNAME"),
                   order.substr(1, 1) + " House" + order.substr(0, 1));
@@ -267,6 +272,12 @@ TEST_F(FireTest, TheGiverChoosesTheHousesAndEachIsNewOnlyOnce)
     }
     EXPECT_EQ(m_pApp->GetProfile().fireBldgDone, 7);
     EXPECT_TRUE(m_pApp->GetPlayedFlag() & 4);
+    // Another kind's file loaded over a running fire mission gives the house and the arrow back.
+    StartMission();
+    m_Dir.Write("other.ini", "[Mission]\nMissionType=0\n");
+    ASSERT_EQ(m_pFramework->LoadFile("$GAMEPATH\\other.ini"), 0u);
+    EXPECT_EQ(m_pTown->FindBuilding(std::stoi(Variable("$BUILDINGID").c_str()))->m_nEnterStage, 0);
+    EXPECT_TRUE(m_pTown->m_nHelpTarget == -1 && !Fire(35) && m_pFire->GetFireTimers().empty());
 }
 
 TEST_F(FireTest, TheLastHousesLastFireWinsAndMovesTheLevel)
