@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 TEST(FireRules, NozzlesAimingAndGrowthIntervals)
@@ -79,18 +80,15 @@ protected:
             snprintf(key, sizeof(key), "Object%03d=", i);
             masters += key + std::string(i == 36 ? "fire4.ini\n" : i >= 35 ? "fire3.ini\n" : "obj.ini\n");
         }
-        const std::pair<const char*, std::string> FILES[] = {
-            {"world.ini", world + masters + "[Objects]\nObject000=300, 300\n"},
-            {"nodes.ini", ""},
-            {"obj.ini", States(1)},
-            {"fire3.ini", States(3)},
-            {"fire4.ini", States(4)},
-            {"mission/fire/hose.ini", States(17, "OnShoot=$GAMEPATH\\mission\\fire\\shoot.seq\n")},
-            {"mission/fire/shoot.seq", "Event Town.ShootHoseWater()\n"},
-            {"mission/fire/SplashFire.seq", "Event Town.IncrementFireScore()\n"},
-            {"mission/fire/Splash.seq", "Event Town.SetUserControl(1)\n"}};
-        for (const auto& [name, text] : FILES)
-            m_Dir.Write(name, text);
+        m_Dir.Write("world.ini", world + masters + "[Objects]\nObject000=300, 300\n");
+        m_Dir.Write("nodes.ini", "");
+        m_Dir.Write("obj.ini", States(1));
+        m_Dir.Write("fire3.ini", States(3));
+        m_Dir.Write("fire4.ini", States(4));
+        m_Dir.Write("mission/fire/hose.ini", States(17, "OnShoot=$GAMEPATH\\mission\\fire\\shoot.seq\n"));
+        m_Dir.Write("mission/fire/shoot.seq", "Event Town.ShootHoseWater()\n");
+        m_Dir.Write("mission/fire/SplashFire.seq", "Event Town.IncrementFireScore()\n");
+        m_Dir.Write("mission/fire/Splash.seq", "Event Town.SetUserControl(1)\n");
         WriteMission(2, 1);
         StartTown();
         m_pFramework = std::make_unique<CMissionFramework>(*m_pTown);
@@ -166,7 +164,6 @@ TEST_F(FireTest, HitsShrinkAFireThenPutItOutWithTheFireSplash)
     fire->GetAnchorPoint(foot, ANCHOR_BOTTOM_MIDDLE);
     m_pFire->HitFire(*m_pFramework, fire);
     EXPECT_EQ(Fire(35), nullptr);
-    EXPECT_EQ(m_pFire->GetFireTimers().size(), 1u);
     EXPECT_EQ(Variable("$SPLASH_X,$SPLASH_Y"), std::to_string(foot.x) + "," + std::to_string(foot.y + 28));
     Step(0); // SplashFire.seq counts it
     EXPECT_EQ(m_pFramework->Mission().m_nCollected, 1);
@@ -263,7 +260,6 @@ TEST_F(FireTest, TheGiverChoosesTheHousesAndEachIsNewOnlyOnce)
         EXPECT_EQ(m_pTown->m_nHelpTarget, order[1] - '0');
         Run("NextBuilding");
         Run("NextBuilding"); // a fourth is ignored
-        EXPECT_EQ(m_pFire->GetBuildingIndex(), 2);
         EXPECT_EQ(Variable("$BUILDINGID"), order.substr(2, 1));
         Run("StopMission");
         EXPECT_EQ(m_pTown->FindBuilding(order[2] - '0')->m_nEnterStage, 0);
@@ -282,20 +278,16 @@ TEST_F(FireTest, TheGiverChoosesTheHousesAndEachIsNewOnlyOnce)
 
 TEST_F(FireTest, TheLastHousesLastFireWinsAndMovesTheLevel)
 {
-    static const struct
-    {
-        int32_t sets, level;
-        const char* timing;
-        int32_t won, levelAfter;
-    } CASES[] = {
+    // HUD sets, level, timing; houses played to the win, level after.
+    static const std::tuple<int32_t, int32_t, const char*, int32_t, int32_t> CASES[] = {
         {1, 0, "TimerIntervalMin=600000\nTimerIntervalMax=700000\n", 1, 1}, // one set: the first house, fast
         {4, 0, "TimerIntervalMin=600000\nTimerIntervalMax=700000\n", 3, 1}, // three houses + 1: the third
         {4, 2, "TimerIntervalMin=0\nTimerIntervalMax=0\n", 3, 1},           // slow at level 2
     };
-    for (const auto& c : CASES)
+    for (const auto& [sets, level, timing, won, levelAfter] : CASES)
     {
-        WriteMission(1, c.sets, 100000, c.timing);
-        m_pApp->SetFireLevel(c.level);
+        WriteMission(1, sets, 100000, timing);
+        m_pApp->SetFireLevel(level);
         StartMission();
         int32_t houses = 0;
         for (; houses < 3 && m_pFire->GetSeqNumber() != FIRE_SEQ_WON; ++houses)
@@ -306,9 +298,9 @@ TEST_F(FireTest, TheLastHousesLastFireWinsAndMovesTheLevel)
             if (m_pFire->GetSeqNumber() == FIRE_SEQ_NEXT_HOUSE)
                 Run("NextBuilding");
         }
-        EXPECT_EQ(houses, c.won) << c.sets;
+        EXPECT_EQ(houses, won) << sets;
         EXPECT_TRUE(m_pApp->GetCompletedFlag() & FIRE_COMPLETED_BIT);
-        EXPECT_EQ(m_pApp->GetLevel(USER_FIRE), c.levelAfter) << c.sets << " " << c.level;
+        EXPECT_EQ(m_pApp->GetLevel(USER_FIRE), levelAfter) << sets << " " << level;
         Run("StopMission");
         Run("IncrementFireScore"); // after the stop: nothing
         EXPECT_EQ(m_pFramework->Mission().m_nCollected, 0);

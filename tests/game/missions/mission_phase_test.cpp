@@ -118,11 +118,8 @@ TEST_F(MissionPhaseTest, StepsApplyTheirSectionsAndTheStopOrALoadTakesTheAddedOb
 
 TEST_F(MissionPhaseTest, WaterBallsLeaveInTurnHitOnceAndEndAtTheArcsEnd)
 {
-    CxDrawSurface balls(64, 8, 24);
-    balls.FillRect(nullptr, 0x3333ff);
-    ASSERT_EQ(balls.Save(m_Dir.File("ball.bmp").c_str()), 0u);
     CWaterStream stream;
-    ASSERT_EQ(stream.CreateMaster(m_Dir.File("ball.bmp").c_str(), 8, 0), 0u);
+    ASSERT_EQ(stream.CreateMaster(m_Dir.File("tile.bmp").c_str(), 8, 0), 0u);
     stream.Launch(&m_pTown->GetMap(), WaterBallPath(CxPoint(0, 0), CxPoint(160, 0))); // 10 points
     int32_t tests = 0, ends = 0;
     const auto none = [&](CWaterBall&) { return ++tests, false; };
