@@ -283,17 +283,26 @@ bool CFireMission::Command(CMissionFramework& framework, const CxString& command
                            const CxLinkedList<CxString>& arguments)
 {
     m_pFramework = &framework;
+    // Lines left over from a stopped mission may give the truck back, nothing more.
+    const bool running = framework.IsRunningKind(MISSION_KIND_FIRE, MISSION_KIND_FIRE);
     if (command.EqualsNoCase("SetPlayFireState"))
     {
-        const char* text = arguments.IsEmpty() ? "0" : arguments.GetHead()->m_Value.c_str();
-        SetPlayFire(atoi(text));
+        const int32_t on = atoi(arguments.IsEmpty() ? "0" : arguments.GetHead()->m_Value.c_str());
+        if (running || !on)
+            SetPlayFire(on);
     }
     else if (command.EqualsNoCase("ShootHoseWater"))
-        ShootWater();
+    {
+        if (running)
+            ShootWater();
+    }
     else if (command.EqualsNoCase("IncrementFireScore"))
         IncrementScore(framework);
     else if (command.EqualsNoCase("NextBuilding"))
-        NextBuilding(framework);
+    {
+        if (running)
+            NextBuilding(framework);
+    }
     else
         return false;
     return true;
