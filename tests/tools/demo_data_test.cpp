@@ -27,13 +27,13 @@ std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
 }
 
 const std::map<std::string, bool> ALL_MADE = {
-    {"text", true},   {"cursors", true}, {"fades", true}, {"icon", true},     {"voices", true},
-    {"trucks", true}, {"town", true},    {"music", true}, {"missions", true}, {"printing", true},
-    {"drop", true},   {"screens", true}, {"hud", true}};
+    {"text", true},   {"cursors", true}, {"fades", true},   {"icon", true},     {"voices", true},
+    {"trucks", true}, {"town", true},    {"music", true},   {"missions", true}, {"printing", true},
+    {"drop", true},   {"fire", true},    {"screens", true}, {"hud", true}};
 const std::map<std::string, bool> NONE_MADE = {
-    {"text", false},   {"cursors", false}, {"fades", false}, {"icon", false},     {"voices", false},
-    {"trucks", false}, {"town", false},    {"music", false}, {"missions", false}, {"printing", false},
-    {"drop", false},   {"screens", false}, {"hud", false}};
+    {"text", false},   {"cursors", false}, {"fades", false},   {"icon", false},     {"voices", false},
+    {"trucks", false}, {"town", false},    {"music", false},   {"missions", false}, {"printing", false},
+    {"drop", false},   {"fire", false},    {"screens", false}, {"hud", false}};
 } // namespace
 
 TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)
