@@ -197,6 +197,14 @@ void CMissionFramework::SetLevel(int32_t level)
 
 uint32_t CMissionFramework::LoadFile(const char* fileName)
 {
+    // What the previous file's phases added goes; the next step is Phase0.
+    m_Phase.Reset();
+    IMissionKind* previous = Kind();
+    const int32_t previousType = m_Record.type;
+    const auto unloadPrevious = [&] {
+        if (previous && m_Record.type != previousType)
+            previous->Unloaded(*this);
+    };
     m_Data.m_nLevel = -1;
     m_Record.Reset();
     m_Data.m_nTimerIntervalMin = MISSION_DEFAULT_TIMER_MIN;
@@ -212,6 +220,7 @@ uint32_t CMissionFramework::LoadFile(const char* fileName)
     {
         m_Town.GetHud().SetMissionSets(m_Record.hudSets, m_Record.type);
         ReportError(CX_ERR_UNKNOWN, "Could not open mission file.");
+        unloadPrevious();
         return CX_ERR_UNKNOWN;
     }
     m_Mission.m_bFileOpen = true;
@@ -221,6 +230,7 @@ uint32_t CMissionFramework::LoadFile(const char* fileName)
     for (int32_t path : paths)
         m_Town.m_ChosenPaths.AddTail(path);
     m_Town.GetHud().SetMissionSets(m_Record.hudSets, m_Record.type);
+    unloadPrevious();
     return CX_ERR_NONE;
 }
 
@@ -304,6 +314,7 @@ void CMissionFramework::Stop()
     else
         for (auto* node = m_Mission.m_Objects.GetHead(); node; node = node->GetNext())
             TakeOffDisplay(node->m_Value);
+    m_Phase.RemoveAll();
     m_Data.m_Stopwatch.Reset();
     ProcessPendingRemovals();
     m_Town.m_strMissionText = "";
@@ -341,7 +352,7 @@ void CMissionFramework::MapClicked(const CxPoint& mapPoint)
 
 void CMissionFramework::BuildingEntered(CCharacter* building)
 {
-    if (IMissionKind* handler = Kind(); handler && m_Record.state == MISSION_STATE_RUNNING)
+    if (IMissionKind* handler = Kind())
         handler->BuildingEntered(*this, building);
 }
 
@@ -363,6 +374,8 @@ bool CMissionFramework::Command(const CxString& command, const CxLinkedList<CxSt
         IncrementCollectionScore();
     else if (command.EqualsNoCase("PlayHiddenObjAnim"))
         PlayHiddenObject();
+    else if (command.EqualsNoCase("NextPhase"))
+        m_Phase.Step();
     else if (command.EqualsNoCase("UpdateSequenceFile") || command.EqualsNoCase("DoEndSequence"))
         return true;
     else

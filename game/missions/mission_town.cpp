@@ -7,12 +7,13 @@ void CMovingKind::Start(CMissionFramework& framework)
 }
 
 CMissionTown::CMissionTown()
-    : m_Hud(this), m_Framework(*this), m_Drop(*this), m_BumperCars(*this), m_Fishing(*this)
+    : m_Hud(this), m_Framework(*this), m_Drop(*this), m_BumperCars(*this), m_Fishing(*this), m_Fire(*this)
 {
     m_Framework.SetKind(MISSION_KIND_MOVING, &m_Moving);
     InstallDropMission(m_Framework, m_Drop);
     m_Framework.SetKind(MISSION_KIND_BUMPER, &m_BumperCars);
     m_Framework.SetKind(MISSION_KIND_FISHING, &m_Fishing);
+    InstallFireMission(m_Framework, m_Fire);
     SetMission(&m_Framework);
     SetHud(&m_Hud);
 }
@@ -24,6 +25,7 @@ CMissionTown::~CMissionTown()
     m_Framework.SetKind(MISSION_KIND_DROP, nullptr);
     m_Framework.SetKind(MISSION_KIND_BUMPER, nullptr);
     m_Framework.SetKind(MISSION_KIND_FISHING, nullptr);
+    m_Framework.SetKind(MISSION_KIND_FIRE, nullptr);
     SetMission(nullptr);
     SetHud(nullptr);
 }

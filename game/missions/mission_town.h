@@ -1,10 +1,12 @@
 // The game's town room with its missions: the town of game/world plus the
-// mission framework, the mission panel and the kinds built so far (hand
-// trucks, the drop), made with the room and gone with it.
+// mission framework, the mission panel and every mission kind (the hand
+// trucks, the drop, the bumper cars, fishing, fire and the race), made
+// with the room and gone with it.
 #pragma once
 
 #include "game/missions/bumper_cars.h"
 #include "game/missions/drop_mission.h"
+#include "game/missions/fire_mission.h"
 #include "game/missions/fishing.h"
 #include "game/missions/hud.h"
 #include "game/missions/mission.h"
@@ -42,6 +44,7 @@ public:
     void Resume() override;
 
     CHud& Hud() { return m_Hud; }
+    CFireMission& Fire() { return m_Fire; }
 
 private:
     CHud m_Hud;
@@ -50,4 +53,5 @@ private:
     CDropMission m_Drop;
     CBumperCars m_BumperCars;
     CFishingMission m_Fishing;
+    CFireMission m_Fire;
 };

@@ -44,6 +44,7 @@ const char* const GROUPS[] = {
     "hud",
     "bumper",
     "fishing",
+    "fire",
 };
 // clang-format on
 std::map<std::string, bool> Every(bool made)

@@ -119,9 +119,10 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
 {
     // In the order they run.
     std::unique_ptr<CDemoGroup> groups[] = {
-        MakeTextGroup(),  MakeCursorGroup(),  MakeFadeGroup(),  MakeIconGroup(),    MakeVoiceGroup(),
-        MakeTruckGroup(), MakeTownGroup(),    MakeMusicGroup(), MakeMissionGroup(), MakePrintingGroup(),
-        MakeDropGroup(),  MakeScreensGroup(), MakeHudGroup(),   MakeBumperGroup(),  MakeFishingGroup(),
+        MakeTextGroup(),    MakeCursorGroup(),   MakeFadeGroup(),   MakeIconGroup(),
+        MakeVoiceGroup(),   MakeTruckGroup(),    MakeTownGroup(),   MakeMusicGroup(),
+        MakeMissionGroup(), MakePrintingGroup(), MakeDropGroup(),   MakeFireGroup(),
+        MakeScreensGroup(), MakeHudGroup(),      MakeBumperGroup(), MakeFishingGroup(),
     };
     bool ok = true;
     for (const auto& group : groups)

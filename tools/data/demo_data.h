@@ -4,10 +4,10 @@
 //
 // The data comes in groups (text files, cursors, fade movies, the icon, the
 // voices, the trucks, the town, the music, the missions, the printing room,
-// the drop mission, the title and map screens, the mission panel, the bumper cars, the fishing mission), one
-// per source file. Each group keeps a stamp in OUTDIR/.stamps/<group>: a hash of its inputs, its output names
-// and its generator version. A group whose stamp matches and whose outputs all exist is skipped, so a run
-// without changes makes nothing.
+// the drop mission, the title and map screens, the mission panel, the bumper cars, the fishing and fire
+// missions), one per source file. Each group keeps a stamp in OUTDIR/.stamps/<group>: a hash of its inputs,
+// its output names and its generator version. A group whose stamp matches and whose outputs all exist is
+// skipped, so a run without changes makes nothing.
 #pragma once
 
 #include <cstdint>
@@ -66,6 +66,7 @@ std::unique_ptr<CDemoGroup> MakeMusicGroup();
 std::unique_ptr<CDemoGroup> MakeMissionGroup();
 std::unique_ptr<CDemoGroup> MakePrintingGroup();
 std::unique_ptr<CDemoGroup> MakeDropGroup();
+std::unique_ptr<CDemoGroup> MakeFireGroup();
 std::unique_ptr<CDemoGroup> MakeScreensGroup();
 std::unique_ptr<CDemoGroup> MakeHudGroup();
 std::unique_ptr<CDemoGroup> MakeBumperGroup();
