@@ -336,6 +336,12 @@ void CMissionFramework::MapClicked(const CxPoint& mapPoint)
         handler->MapClicked(*this, mapPoint);
 }
 
+std::vector<CxPoint> CMissionFramework::GetEnemyWayPoints() const
+{
+    const IMissionKind* handler = Kind();
+    return handler ? handler->EnemyWayPoints() : std::vector<CxPoint>();
+}
+
 void CMissionFramework::AddObject(CMapObject* object)
 {
     if (object && !m_Mission.m_Objects.Find(object))

@@ -47,6 +47,8 @@ public:
     virtual void MapClicked(CMissionFramework&, const CxPoint&) {}
     // A town line the framework does not know; true when taken.
     virtual bool Command(CMissionFramework&, const CxString&, const CxLinkedList<CxString>&) { return false; }
+    // The points the enemy drives through on "PlayEnemyWayPoints".
+    virtual std::vector<CxPoint> EnemyWayPoints() const { return {}; }
 };
 
 class CMission
@@ -107,6 +109,7 @@ public:
     void AddObject(CMapObject* object) override;
     void MapClicked(const CxPoint& mapPoint) override;
     int32_t GetState() const override { return m_Record.state; }
+    std::vector<CxPoint> GetEnemyWayPoints() const override;
 
     // "LoadMission" file1 [file2 ...]: the giver's set-up, then one file at random.
     void LoadMission(const CxLinkedList<CxString>& files);

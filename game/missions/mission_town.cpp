@@ -6,10 +6,11 @@ void CMovingKind::Start(CMissionFramework& framework)
     m_Moving.Start(framework.Town(), record.itemName.c_str(), record.numReq, framework.Town().m_ChosenPaths);
 }
 
-CMissionTown::CMissionTown() : m_Hud(this), m_Framework(*this), m_Drop(*this)
+CMissionTown::CMissionTown() : m_Hud(this), m_Framework(*this), m_Drop(*this), m_Race(*this)
 {
     m_Framework.SetKind(MISSION_KIND_MOVING, &m_Moving);
     InstallDropMission(m_Framework, m_Drop);
+    m_Framework.SetKind(MISSION_KIND_RACE, &m_Race);
     SetMission(&m_Framework);
     SetHud(&m_Hud);
 }
@@ -19,6 +20,7 @@ CMissionTown::~CMissionTown()
     m_Framework.Stop();
     m_Framework.SetKind(MISSION_KIND_MOVING, nullptr);
     m_Framework.SetKind(MISSION_KIND_DROP, nullptr);
+    m_Framework.SetKind(MISSION_KIND_RACE, nullptr);
     SetMission(nullptr);
     SetHud(nullptr);
 }

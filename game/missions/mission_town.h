@@ -7,6 +7,7 @@
 #include "game/missions/hud.h"
 #include "game/missions/mission.h"
 #include "game/missions/moving_mission.h"
+#include "game/missions/race.h"
 #include "game/world/town.h"
 
 // Kind 2: the hand trucks of the chosen paths.
@@ -35,10 +36,12 @@ public:
 
     CMissionFramework& Framework() { return m_Framework; }
     CHud& Hud() { return m_Hud; }
+    CRaceMission& Race() { return m_Race; }
 
 private:
     CHud m_Hud;
     CMissionFramework m_Framework;
     CMovingKind m_Moving;
     CDropMission m_Drop;
+    CRaceMission m_Race;
 };

@@ -1,0 +1,348 @@
+#include "game/missions/race.h"
+
+#include "game/world/map_object.h"
+#include "game/world/moving_object.h"
+#include "game/world/rumbo_town_app.h"
+#include "tests/game/world/town_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+using town_test::TownAppTest;
+
+class FakePhases : public IRacePhases
+{
+public:
+    void NextPhase(CMissionFramework&) override { ++steps; }
+    std::vector<CMapObject*> PhaseObjects(CMissionFramework&) override { return objects; }
+    int steps = 0;
+    std::vector<CMapObject*> objects;
+};
+
+class RecordingHud : public ITownHud
+{
+public:
+    void LightIcon(int32_t index, int32_t frame) override { lit.push_back(index * 10 + frame); }
+    std::vector<int32_t> lit; // index * 10 + frame
+};
+
+// A straight course along y = 232 from x = 200 to the middle of the finish
+// banner (the town's second object, moved to 1000, 200); waypoints 2 and 3
+// run the next phase. The rock (first object) lies below the course.
+const char* const COURSE =
+    "[Waypoints]\nCount=5\nWaypoint0=200, 232\nWaypoint1=400, 232\n"
+    "Waypoint2=600, 232 NextPhase\nWaypoint3=800, 232 NextPhase\nWaypoint4=1032, 232\n";
+
+class RaceTest : public TownAppTest
+{
+protected:
+    void SetUp() override
+    {
+        TownAppTest::SetUp();
+        CxDrawSurface tile(64, 64, 24);
+        tile.FillRect(nullptr, 0x336633);
+        ASSERT_EQ(tile.Save(m_Dir.File("tile.bmp").c_str()), 0u);
+        town_test::WriteMap(m_Dir);
+        for (const char* dir : {"VPLAYER", "VENEMY", "MISSION", "MISSION/RACE"})
+            mkdir(m_Dir.File(dir).c_str(), 0755);
+        ASSERT_EQ(tile.Save(m_Dir.File("VPLAYER/tread.tga").c_str()), 0u);
+        ASSERT_EQ(tile.Save(m_Dir.File("VPLAYER/waterball.tga").c_str()), 0u);
+        const std::string speed = "MaxDrivingSpeed=8\nDrivingAcceleration=8\n";
+        m_Dir.Write("VPLAYER/brund.ini", truck_test::TruckText(16, speed));
+        m_Dir.Write("VENEMY/rival.ini", truck_test::TruckText(16, speed));
+        const std::vector<uint8_t> smoke = truck_test::MakeMovie(40, 40, 13);
+        m_Dir.Write("VENEMY/smoke.smk", std::string(smoke.begin(), smoke.end()));
+        m_Dir.Write("world.ini",
+                    "[World]\nMap=town.map\n[MasterObjects]\nObject000=obj.ini\nObject001=obj.ini\n"
+                    "[Objects]\nObject000=300, 300\nObject001=2000, 1500\n");
+        m_Dir.Write("nodes.ini", "");
+        m_Dir.Write("obj.ini", town_test::OBJECT);
+        m_Dir.Write("MISSION/RACE/win.seq", "Event Town.SetAllowBuildingFade(1)\n");
+        m_Dir.Write("MISSION/RACE/lose.seq", "Event Town.SetUserControl(1)\n");
+        WriteMission("FinishLine=1, 1000, 200\n");
+        StartTown();
+        m_pFramework = std::make_unique<CMissionFramework>(*m_pTown);
+        m_pRace = std::make_unique<CRaceMission>(*m_pTown);
+        m_pRace->SetPhases(&m_Phases);
+        m_pFramework->SetKind(MISSION_KIND_RACE, m_pRace.get());
+        m_pTown->SetMission(m_pFramework.get());
+        m_pTown->SetHud(&m_Hud);
+        m_pTown->m_bUserControl = false;
+        m_pTown->m_bTruckScrollsMap = false;
+    }
+    void TearDown() override
+    {
+        m_pFramework->Stop();
+        m_pTown->SetMission(nullptr);
+        m_pTown->SetHud(nullptr);
+        m_pRace.reset();
+        m_pFramework.reset();
+        TownAppTest::TearDown();
+    }
+    void WriteMission(const std::string& mission, const std::string& course = COURSE)
+    {
+        const std::string level = "TimerIntervalMin=1000\nTimerIntervalMax=5000\n";
+        m_Dir.Write("MISSION/RACE/race.ini",
+                    "[Mission]\nMissionType=7\nTruckPos=100, 232\nTruckDirection=4\nEnemyPos=100, 260\n" +
+                        mission + course + "[Level00]\n" + level + "[Level01]\n" + level + "[Level02]\n" +
+                        level);
+    }
+    void Run(const char* line) { truck_test::Command(*m_pTown, line); }
+    void StartRace()
+    {
+        Run("LoadMission $GAMEPATH\\MISSION\\RACE\\race.ini");
+        Run("StartMission");
+        Run("RaceStarted");
+    }
+    // Puts a truck (standing) with its centre on a point.
+    static void Place(CTruck& truck, const CxPoint& centre)
+    {
+        truck.PlaceAt(centre);
+        truck.SetTarget(centre);
+    }
+    // Drives the player's truck to each point in turn, one update at each.
+    void DriveThrough(std::initializer_list<CxPoint> points)
+    {
+        for (const CxPoint& p : points)
+        {
+            Place(*m_pTown->GetTruck(), p);
+            m_pTown->UpdateTown();
+        }
+    }
+    CEnemy& LoadEnemy(const CxPoint& centre)
+    {
+        Run("LoadEnemy rival");
+        CEnemy& enemy = *m_pTown->GetEnemy();
+        Place(enemy, centre);
+        return enemy;
+    }
+    // Lets the sequences run: 10 after the win's, 1 after the loss's.
+    int32_t SequenceMark()
+    {
+        for (int i = 0; i < 5; ++i)
+        {
+            Tick(20);
+            m_pApp->OnIdle();
+        }
+        return m_pTown->m_nAllowBuildingFade * 10 + (m_pTown->m_bUserControl ? 1 : 0);
+    }
+    const CMapObject& Banner() { return *m_pTown->GetPlacedObjects()[1]; }
+
+    FakePhases m_Phases;
+    RecordingHud m_Hud;
+    std::unique_ptr<CMissionFramework> m_pFramework;
+    std::unique_ptr<CRaceMission> m_pRace;
+};
+
+TEST_F(RaceTest, SetUpReadsTheKeysPlacesTheFinishLineAndMakesTheSprites)
+{
+    Run("LoadMission $GAMEPATH\\MISSION\\RACE\\race.ini");
+    Run("StartMission");
+    for (const auto& [name, value] : {std::pair{"$TRUCKSTARTX,$TRUCKSTARTY,$TRUCKDIR", "100,232,4"},
+                                      std::pair{"$ENEMYSTARTX,$ENEMYSTARTY,$ENEMYDIR", "100,260,10"}})
+        EXPECT_EQ(m_pApp->GetInterpolator().Expand(name), value);
+    EXPECT_EQ(Banner().GetPosition(), CxPoint(1000, 200));
+    EXPECT_EQ(m_pRace->GetFinishIndex(), 1);
+    EXPECT_EQ(m_pRace->Course().Count(), 5);
+    EXPECT_EQ(m_pTown->GetMission().GetEnemyWayPoints().size(), 5u);
+    EXPECT_EQ(m_Phases.steps, 1);
+    EXPECT_EQ(m_pTown->m_nPacing, RACE_PACING);
+    EXPECT_EQ(m_pFramework->GetState(), MISSION_STATE_RUNNING);
+    EXPECT_FALSE(m_pRace->IsRunning());
+    ASSERT_NE(m_pRace->GetSmoke(), nullptr);
+    EXPECT_FALSE(m_pRace->GetSmoke()->IsShown());
+    ASSERT_NE(m_pRace->GetMasterBall(), nullptr);
+    // Unusable finish lines: an index out of the list selects the first
+    // object; a short or missing value keeps the index.
+    static const struct
+    {
+        const char* key;
+        int32_t index;
+    } LINES[] = {{"FinishLine=1, 5\n", 1},
+                 {"FinishLine=0, 5, 5\n", 0},
+                 {"", 0},
+                 {"FinishLine=1, 1000, 200\n", 1},
+                 {"FinishLine=2, 5, 5\n", 0}};
+    for (const auto& line : LINES)
+    {
+        WriteMission(line.key);
+        Run("LoadMission $GAMEPATH\\MISSION\\RACE\\race.ini");
+        Run("StartMission");
+        EXPECT_EQ(m_pRace->GetFinishIndex(), line.index) << line.key;
+        EXPECT_EQ(Banner().GetPosition(), CxPoint(1000, 200)) << line.key;
+    }
+}
+
+TEST_F(RaceTest, ProgressLightsTheIconsAndMarkedWaypointsRunPhasesOnce)
+{
+    StartRace();
+    DriveThrough({{410, 232}});
+    EXPECT_EQ(m_pRace->GetTruckIndex(), 1);
+    EXPECT_EQ(m_pRace->GetPassedIndex(), 1);
+    EXPECT_EQ(m_Phases.steps, 1);
+    // 10 px past waypoint 2 (400 + 10 of a course of 832): 49 %, icon 4.
+    m_Hud.lit.clear();
+    DriveThrough({{610, 232}, {610, 232}});
+    EXPECT_EQ(m_pRace->GetPassedIndex(), 2);
+    EXPECT_EQ(m_Phases.steps, 2);
+    EXPECT_EQ(m_Hud.lit, (std::vector<int32_t>{41, 41}));
+    DriveThrough({{810, 232}});
+    EXPECT_EQ(m_Phases.steps, 3);
+    // With an enemy still at the start the phases wait for it.
+    StartRace();
+    CEnemy& enemy = LoadEnemy({200, 260});
+    DriveThrough({{410, 232}, {610, 232}, {810, 232}});
+    EXPECT_EQ(m_pRace->GetTruckIndex(), 3);
+    EXPECT_EQ(m_pRace->GetPassedIndex(), 0);
+    EXPECT_EQ(m_Phases.steps, 4);
+    Place(enemy, {410, 260});
+    DriveThrough({{810, 232}});
+    Place(enemy, {610, 260});
+    DriveThrough({{810, 232}});
+    EXPECT_EQ(m_pRace->GetPassedIndex(), 2);
+    EXPECT_EQ(m_Phases.steps, 5);
+}
+
+TEST_F(RaceTest, TheEnemysTopSpeedFollowsThePlayersLead)
+{
+    StartRace();
+    // The enemy waits 50 px before waypoint 0: its progress is 50, and the
+    // player's lead is the truck's progress - 50.
+    LoadEnemy({150, 232});
+    CEnemy& enemy = *m_pTown->GetEnemy();
+    CTruck& truck = *m_pTown->GetTruck();
+    static const struct
+    {
+        int32_t truckX, slow;
+        float expected;
+    } CASES[] = {{501, 0, 9.0f}, {290, 0, 5.0f}, {490, 0, 5.0f}, {491, 0, 9.0f},
+                 {299, 0, 5.0f}, {501, 6, 3.0f}, {290, 6, 1.0f}};
+    for (const auto& c : CASES)
+    {
+        truck.SetMaxSpeed(8.0f - static_cast<float>(c.slow));
+        DriveThrough({{c.truckX, 232}});
+        EXPECT_FLOAT_EQ(enemy.GetMaxSpeed(), c.expected) << c.truckX << " " << c.slow;
+    }
+}
+
+TEST_F(RaceTest, OnlyTheLastStretchFinishesAndTheWinIsRecordedPerVehicle)
+{
+    for (int32_t vehicle = 0; vehicle < 4; ++vehicle)
+    {
+        m_pApp->GetProfile().vehicle = vehicle;
+        m_pApp->GetProfile().completed = 0;
+        m_pApp->SetRaceLevel(2);
+        m_pTown->m_nAllowBuildingFade = 0;
+        StartRace();
+        // On the banner straight from the start: not on the last stretch yet.
+        DriveThrough({{1032, 232}});
+        EXPECT_TRUE(m_pRace->IsRunning());
+        // Past the last waypoint but beside the banner.
+        DriveThrough({{410, 232}, {610, 232}, {810, 232}, {1032, 400}});
+        EXPECT_EQ(m_pRace->GetTruckIndex(), 4);
+        EXPECT_TRUE(m_pRace->IsRunning());
+        m_Hud.lit.clear();
+        DriveThrough({{1032, 232}});
+        EXPECT_FALSE(m_pRace->IsRunning());
+        EXPECT_EQ(m_pRace->GetProgress(), 10);
+        EXPECT_EQ(m_Hud.lit.back(), 91);
+        EXPECT_EQ(m_pApp->GetCompletedFlag(), 0x20u << vehicle);
+        EXPECT_EQ(m_pApp->GetLevel(USER_RACE), 2);
+        EXPECT_EQ(SequenceMark(), 10);
+        // The mission goes on until it is stopped.
+        EXPECT_EQ(m_pFramework->GetState(), MISSION_STATE_RUNNING);
+    }
+}
+
+TEST_F(RaceTest, TheEnemyOnTheBannerLosesTheRaceWithoutTouchingTheProfile)
+{
+    m_pApp->SetRaceLevel(1);
+    StartRace();
+    CEnemy& enemy = LoadEnemy({200, 260});
+    for (int32_t x : {410, 610, 810, 1032})
+    {
+        Place(enemy, {x, 232});
+        DriveThrough({{150, 232}});
+    }
+    EXPECT_FALSE(m_pRace->IsRunning());
+    EXPECT_EQ(SequenceMark(), 1);
+    EXPECT_EQ(m_pApp->GetCompletedFlag(), 0u);
+    EXPECT_EQ(m_pApp->GetLevel(USER_RACE), 1);
+}
+
+TEST_F(RaceTest, SmokePuffsStaysAndClearsOnlyWhenTheTruckDrivesIntoIt)
+{
+    StartRace();
+    CSmoke& smoke = *m_pRace->GetSmoke();
+    Place(*m_pTown->GetTruck(), {200, 600});
+    Run("CreateSmoke 500 600");
+    EXPECT_TRUE(smoke.IsShown());
+    EXPECT_EQ(smoke.GetPosition(), CxPoint(480, 580));
+    Tick(4100);
+    EXPECT_FALSE(smoke.Animation().IsRunning());
+    EXPECT_TRUE(smoke.IsShown());
+    Run("MaybeClearSmoke"); // the truck is elsewhere
+    EXPECT_TRUE(smoke.IsShown());
+    Place(*m_pTown->GetTruck(), {500, 600});
+    Run("MaybeClearSmoke");
+    EXPECT_TRUE(smoke.IsClearing());
+    Tick(50);
+    Run("MaybeClearSmoke"); // while clearing: no restart
+    Tick(60);
+    EXPECT_FALSE(smoke.IsShown());
+    EXPECT_EQ(smoke.GetParent(), nullptr);
+    EXPECT_FALSE(smoke.Animation().IsRunning());
+}
+
+TEST_F(RaceTest, OilIsClearedNearThePointAndOnlyInARace)
+{
+    CMapObject& master = *m_pTown->GetMasterObjects()[0];
+    std::vector<std::unique_ptr<CMapObject>> oil;
+    for (const CxPoint& p : {CxPoint(568, 568), CxPoint(768, 578), CxPoint(500, 800)})
+        oil.emplace_back(CMapObject::CopyOf(master, &m_pTown->GetMap(), p));
+    oil[0]->SetId(RACE_OIL_TYPE);
+    oil[1]->SetId(RACE_OIL_TYPE);
+    for (const auto& object : oil)
+        m_Phases.objects.push_back(object.get());
+    Run("MaybeClearOil 600 600"); // no race loaded
+    EXPECT_TRUE(oil[0]->IsShown());
+    StartRace();
+    Run("MaybeClearOil 700 600"); // the first centre is exactly 100 away, the second 100.5
+    EXPECT_FALSE(oil[0]->IsShown());
+    EXPECT_TRUE(oil[1]->IsShown());
+    Run("MaybeClearOil 532 832"); // another type
+    EXPECT_TRUE(oil[2]->IsShown());
+}
+
+TEST_F(RaceTest, ShortCoursesOnlySteerTheArrowAndTheStopPutsEverythingBack)
+{
+    for (const char* course : {"[Waypoints]\nCount=0\n", "[Waypoints]\nCount=1\nWaypoint0=600, 232\n",
+                               "[Waypoints]\nCount=2\nWaypoint0=600, 232\nWaypoint1=600, 232\n"})
+    {
+        WriteMission("", course);
+        StartRace();
+        DriveThrough({{600, 232}, {1032, 232}});
+        EXPECT_TRUE(m_pRace->IsRunning()) << course;
+        EXPECT_EQ(m_pRace->GetProgress(), 0) << course;
+    }
+    WriteMission("");
+    StartRace();
+    LoadEnemy({200, 260});
+    CTruck& truck = *m_pTown->GetTruck();
+    truck.SetMaxSpeed(2.0f);
+    truck.Settings().nDefaultLoseControlTime = 50;
+    Run("CreateSmoke 500 600");
+    Run("StopMission");
+    EXPECT_EQ(truck.GetCentre(), RACE_TRUCK_HOME);
+    EXPECT_FLOAT_EQ(truck.GetMaxSpeed(), 8.0f);
+    EXPECT_EQ(truck.Settings().nDefaultLoseControlTime, 400);
+    EXPECT_EQ(m_pTown->GetEnemy()->GetNumDirections(), 0);
+    EXPECT_EQ(m_pRace->GetSmoke(), nullptr);
+    EXPECT_EQ(m_pRace->GetMasterBall(), nullptr);
+    EXPECT_EQ(m_pRace->Course().Count(), 0);
+    EXPECT_TRUE(m_pTown->GetMission().GetEnemyWayPoints().empty());
+    EXPECT_EQ(m_pTown->GetShownArrow(), -1);
+}
+} // namespace
