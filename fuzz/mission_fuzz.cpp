@@ -1,17 +1,44 @@
 // Feeds arbitrary bytes to the mission file reader as a mission file (every
 // level section in turn), then checks the limits the reader promises: no
 // count beyond 100, one position per right icon, and distinct chosen paths
-// below NumPaths. The names read become hidden-sequence names too.
+// below NumPaths. The names read become hidden-sequence names too, and
+// every key of the "Phase%d" sections goes through the phase parsers.
 #include "engine/core/error.h"
 #include "engine/core/random.h"
 #include "game/missions/interp_option.h"
 #include "game/missions/mission_data.h"
+#include "game/missions/mission_phase.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <vector>
+
+namespace {
+// The phase sections as the phase step reads them.
+void ParsePhases(const CInterpOption& file)
+{
+    char name[32];
+    for (int32_t phase = 0; phase < 8; ++phase)
+    {
+        snprintf(name, sizeof(name), "Phase%d", phase);
+        const CxOptionSection* section = file.FindSection(name);
+        if (!section)
+            continue;
+        for (const auto* node = section->GetVariables().GetHead(); node; node = node->GetNext())
+        {
+            bool add = false;
+            int32_t type = -1;
+            CxPoint point;
+            if (ParsePhaseKey(node->m_Value->GetName().c_str(), &add, &type) && type < 0)
+                abort();
+            ParsePhasePoint(node->m_Value->GetValue().c_str(), &point);
+        }
+    }
+}
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -38,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (distinct.size() != paths.size() || paths.size() > static_cast<size_t>(record.numPaths) ||
             (!paths.empty() && (*distinct.begin() < 0 || *distinct.rbegin() >= record.numPaths)))
             abort();
+        ParsePhases(file);
         HiddenSequenceName(record.itemName);
         HiddenSequenceName(record.objectName);
         MissionNameOfSubId(record.subId);

@@ -197,6 +197,8 @@ void CMissionFramework::SetLevel(int32_t level)
 
 uint32_t CMissionFramework::LoadFile(const char* fileName)
 {
+    // What the previous file's phases added goes; the next step is Phase0.
+    m_Phase.Reset();
     m_Data.m_nLevel = -1;
     m_Record.Reset();
     m_Data.m_nTimerIntervalMin = MISSION_DEFAULT_TIMER_MIN;
@@ -301,6 +303,7 @@ void CMissionFramework::Stop()
     else
         for (auto* node = m_Mission.m_Objects.GetHead(); node; node = node->GetNext())
             TakeOffDisplay(node->m_Value);
+    m_Phase.RemoveAll();
     m_Data.m_Stopwatch.Reset();
     ProcessPendingRemovals();
     m_Town.m_strMissionText = "";
@@ -360,6 +363,8 @@ bool CMissionFramework::Command(const CxString& command, const CxLinkedList<CxSt
         IncrementCollectionScore();
     else if (command.EqualsNoCase("PlayHiddenObjAnim"))
         PlayHiddenObject();
+    else if (command.EqualsNoCase("NextPhase"))
+        m_Phase.Step();
     else if (command.EqualsNoCase("UpdateSequenceFile") || command.EqualsNoCase("DoEndSequence"))
         return true;
     else

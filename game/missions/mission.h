@@ -19,6 +19,7 @@
 #include "engine/base/linked_list.h"
 #include "game/missions/interp_option.h"
 #include "game/missions/mission_data.h"
+#include "game/missions/mission_phase.h"
 #include "game/world/town_seams.h"
 
 #include <cstdint>
@@ -49,6 +50,10 @@ public:
     virtual bool Command(CMissionFramework&, const CxString&, const CxLinkedList<CxString>&) { return false; }
     // The points the enemy drives through on "PlayEnemyWayPoints".
     virtual std::vector<CxPoint> EnemyWayPoints() const { return {}; }
+    // A phase step placed an object in the town; an object (placed by a
+    // phase or by the world) is about to be destroyed by the mission.
+    virtual void ObjectAdded(CMissionFramework&, CMapObject*) {}
+    virtual void ObjectRemoving(CMissionFramework&, CMapObject*) {}
 };
 
 class CMission
@@ -132,6 +137,10 @@ public:
     CMissionData& Data() { return m_Data; }
     CMission& Mission() { return m_Mission; }
     CTown& Town() { return m_Town; }
+    // The phase step of the loaded mission file ("NextPhase").
+    CMissionPhase& Phase() { return m_Phase; }
+    // The handler of the loaded kind, or null.
+    IMissionKind* GetKind() const { return Kind(); }
     int32_t GetGiverResult() const { return m_nGiverResult; }
     void SetGiverResult(int32_t result) { m_nGiverResult = result; }
     // Gives a sprite a bump sequence that runs once: it is cleared after its run.
@@ -162,6 +171,7 @@ private:
     MissionRecord m_Record;
     CMissionData m_Data;
     CMission m_Mission;
+    CMissionPhase m_Phase{*this};
     IMissionKind* m_Kinds[MISSION_KIND_COUNT] = {};
     int32_t m_nGiverResult = -1;
     std::vector<BumpEntry> m_BumpSequences;

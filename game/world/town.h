@@ -251,6 +251,18 @@ public:
     uint32_t GetAutoRunChannel() const { return m_nSecondChannel; }
     const CxWave* GetMusic() const { return m_pMusic.get(); }
 
+    // Town objects the missions add and take away. AddTownObject places a
+    // copy of master number type at point (its top-left), in the town's
+    // list and in the collisions; null without that master. FindTownObject
+    // is the first placed object of that type at that point.
+    // DestroyTownObject takes a placed object out of the town and deletes
+    // it; false (and nothing deleted) when the town does not hold it, so a
+    // pointer to an object already gone is never touched.
+    CMapObject* AddTownObject(int32_t type, const CxPoint& point);
+    CMapObject* FindTownObject(int32_t type, const CxPoint& point) const;
+    bool HoldsTownObject(const CMapObject* object) const;
+    bool DestroyTownObject(CMapObject* object);
+
     // Settings and state that the commands and missions change.
     int32_t m_nMinHelpDistance = 200;
     int32_t m_nSkidInterval = 50;
