@@ -316,7 +316,7 @@ CRaceMission::CRaceMission(CTown& town) : m_Town(town) {}
 CRaceMission::~CRaceMission()
 {
     m_pSmoke.reset();
-    m_pMasterBall.reset();
+    m_Balls.DestroyMaster();
 }
 
 bool CRaceMission::HasEnemy() const
@@ -328,7 +328,9 @@ bool CRaceMission::HasEnemy() const
 void CRaceMission::Start(CMissionFramework& framework)
 {
     framework.Record().state = MISSION_STATE_RUNNING;
-    m_Town.m_nPhaseCounter = -1;
+    // A second start of one loaded file starts the phases afresh instead of
+    // adding the objects of its first phase twice.
+    framework.Phase().Reset();
     m_bRunning = false;
     m_nTruckIndex = m_nEnemyIndex = m_nPassedIndex = 0;
     m_nProgress = 0;
@@ -341,8 +343,7 @@ void CRaceMission::Start(CMissionFramework& framework)
     }
     else
         m_Course.Clear();
-    if (m_pPhases)
-        m_pPhases->NextPhase(framework);
+    framework.Phase().Step();
     if (CEnemy* enemy = m_Town.GetEnemy())
     {
         CxLinkedList<CxString> interval;
@@ -405,14 +406,10 @@ void CRaceMission::MakeSprites()
     const CxString smokePath = DataPath(SMOKE_FILE);
     if (smoke && TownDataExists(smokePath) && smoke->LoadSmoke(smokePath.c_str()) == CX_ERR_NONE)
         m_pSmoke = std::move(smoke);
-    m_pMasterBall.reset();
-    auto ball = std::unique_ptr<CxSprite>(new (std::nothrow) CxSprite);
+    m_Balls.DestroyMaster();
     const CxString ballPath = DataPath(BALL_FILE);
-    if (ball && TownDataExists(ballPath) && LoadGameSprite(*ball, ballPath.c_str(), 1) == CX_ERR_NONE)
-    {
-        ball->SetDepth(0);
-        m_pMasterBall = std::move(ball);
-    }
+    if (TownDataExists(ballPath))
+        m_Balls.CreateMaster(ballPath.c_str(), 1, 0);
 }
 
 void CRaceMission::AimArrow()
@@ -471,8 +468,8 @@ void CRaceMission::PassWaypoints(CMissionFramework& framework)
     if (m_nTruckIndex <= m_nPassedIndex || enemyIndex <= m_nPassedIndex)
         return;
     m_nPassedIndex = std::min(m_nTruckIndex, enemyIndex);
-    if (m_Course.At(m_nPassedIndex).nextPhase && m_pPhases)
-        m_pPhases->NextPhase(framework);
+    if (m_Course.At(m_nPassedIndex).nextPhase)
+        framework.Phase().Step();
 }
 
 CMapObject* CRaceMission::FinishObject() const
@@ -520,7 +517,8 @@ void CRaceMission::Lost()
 
 void CRaceMission::Stop(CMissionFramework&)
 {
-    m_pMasterBall.reset();
+    // The oil the phases added goes with the framework's phase objects.
+    m_Balls.DestroyMaster();
     m_pSmoke.reset();
     m_bRunning = false;
     m_Course.Clear();
@@ -556,9 +554,9 @@ void CRaceMission::MaybeClearSmoke()
 
 void CRaceMission::MaybeClearOil(CMissionFramework& framework, const CxPoint& centre)
 {
-    if (!m_pPhases || framework.Record().type != MISSION_KIND_RACE)
+    if (framework.Record().type != MISSION_KIND_RACE)
         return;
-    for (CMapObject* object : m_pPhases->PhaseObjects(framework))
+    for (CMapObject* object : framework.Phase().GetObjects())
         if (object && object->GetId() == RACE_OIL_TYPE &&
             PointDistance(CentreOf(*object), centre) <= RACE_OIL_RADIUS)
             object->Hide();
@@ -585,11 +583,6 @@ bool CRaceMission::Command(CMissionFramework& framework, const CxString& command
     {
         if (args.Point(0, &point))
             MaybeClearOil(framework, point);
-    }
-    else if (command.EqualsNoCase("NextPhase"))
-    {
-        if (m_pPhases)
-            m_pPhases->NextPhase(framework);
     }
     else
         return command.EqualsNoCase("EndRace") || command.EqualsNoCase("SetTruckProgress") ||

@@ -15,6 +15,8 @@
 // Obstacles: "CreateSmoke" x y shows a smoke cloud that "MaybeClearSmoke"
 // blows away when the player's truck is in it; "MaybeClearOil" x y hides
 // the oil slicks (objects of type 19 that phases added) near a point.
+// Phases are the framework's phase step: one at the set-up, one each time
+// both trucks have passed a marked waypoint, and "NextPhase".
 //
 // A course needs two waypoints at different places: with fewer, or with
 // all of them at one place, the update only steers the help arrow.
@@ -23,6 +25,7 @@
 #include "engine/graphics/animation.h"
 #include "engine/graphics/sprite.h"
 #include "game/missions/mission.h"
+#include "game/missions/water_ball.h"
 
 #include <cstdint>
 #include <memory>
@@ -120,16 +123,6 @@ private:
     CxAnimation m_Animation;
 };
 
-// The mission-file phases the race shares with the fire mission: the step
-// that applies the next [Phase%d] section and the objects phases added.
-class IRacePhases
-{
-public:
-    virtual ~IRacePhases() = default;
-    virtual void NextPhase(CMissionFramework& framework) = 0;
-    virtual std::vector<CMapObject*> PhaseObjects(CMissionFramework& framework) = 0;
-};
-
 class CRaceMission : public IMissionKind
 {
 public:
@@ -137,9 +130,6 @@ public:
     ~CRaceMission() override;
     CRaceMission(const CRaceMission&) = delete;
     CRaceMission& operator=(const CRaceMission&) = delete;
-
-    // The phases (not owned; null: phases do nothing).
-    void SetPhases(IRacePhases* phases) { m_pPhases = phases; }
 
     // IMissionKind: set-up, stop, update and the race's town lines.
     void Start(CMissionFramework& framework) override;
@@ -161,7 +151,7 @@ public:
     int32_t GetProgress() const { return m_nProgress; }
     int32_t GetFinishIndex() const { return m_nFinishIndex; }
     CSmoke* GetSmoke() const { return m_pSmoke.get(); }
-    CxSprite* GetMasterBall() const { return m_pMasterBall.get(); }
+    CWaterStream& Balls() { return m_Balls; }
 
 private:
     void ReadStartKeys(CInterpOption& file);
@@ -178,12 +168,11 @@ private:
     bool HasEnemy() const;
 
     CTown& m_Town;
-    IRacePhases* m_pPhases = nullptr;
     bool m_bRunning = false;
     CRaceCourse m_Course;
     int32_t m_nTruckIndex = 0, m_nEnemyIndex = 0, m_nPassedIndex = 0;
     int32_t m_nProgress = 0;
     int32_t m_nFinishIndex = 0;
     std::unique_ptr<CSmoke> m_pSmoke;
-    std::unique_ptr<CxSprite> m_pMasterBall;
+    CWaterStream m_Balls; // the master water ball and the balls in flight
 };

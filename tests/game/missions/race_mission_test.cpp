@@ -12,15 +12,6 @@
 namespace {
 using town_test::TownAppTest;
 
-class FakePhases : public IRacePhases
-{
-public:
-    void NextPhase(CMissionFramework&) override { ++steps; }
-    std::vector<CMapObject*> PhaseObjects(CMissionFramework&) override { return objects; }
-    int steps = 0;
-    std::vector<CMapObject*> objects;
-};
-
 class RecordingHud : public ITownHud
 {
 public:
@@ -30,7 +21,8 @@ public:
 
 // A straight course along y = 232 from x = 200 to the middle of the finish
 // banner (the town's second object, moved to 1000, 200); waypoints 2 and 3
-// run the next phase. The rock (first object) lies below the course.
+// run the next phase. The rock (first object) lies below the course. The
+// phases put oil (type 19) and a rock (type 18) about.
 const char* const COURSE =
     "[Waypoints]\nCount=5\nWaypoint0=200, 232\nWaypoint1=400, 232\n"
     "Waypoint2=600, 232 NextPhase\nWaypoint3=800, 232 NextPhase\nWaypoint4=1032, 232\n";
@@ -54,9 +46,11 @@ protected:
         m_Dir.Write("VENEMY/rival.ini", truck_test::TruckText(16, speed));
         const std::vector<uint8_t> smoke = truck_test::MakeMovie(40, 40, 13);
         m_Dir.Write("VENEMY/smoke.smk", std::string(smoke.begin(), smoke.end()));
-        m_Dir.Write("world.ini",
-                    "[World]\nMap=town.map\n[MasterObjects]\nObject000=obj.ini\nObject001=obj.ini\n"
-                    "[Objects]\nObject000=300, 300\nObject001=2000, 1500\n");
+        std::string masters = "[MasterObjects]\n";
+        for (int i = 0; i < 20; ++i)
+            masters += "Object0" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "=obj.ini\n";
+        m_Dir.Write("world.ini", "[World]\nMap=town.map\n" + masters +
+                                     "[Objects]\nObject000=300, 300\nObject001=2000, 1500\n");
         m_Dir.Write("nodes.ini", "");
         m_Dir.Write("obj.ini", town_test::OBJECT);
         m_Dir.Write("MISSION/RACE/win.seq", "Event Town.SetAllowBuildingFade(1)\n");
@@ -65,7 +59,6 @@ protected:
         StartTown();
         m_pFramework = std::make_unique<CMissionFramework>(*m_pTown);
         m_pRace = std::make_unique<CRaceMission>(*m_pTown);
-        m_pRace->SetPhases(&m_Phases);
         m_pFramework->SetKind(MISSION_KIND_RACE, m_pRace.get());
         m_pTown->SetMission(m_pFramework.get());
         m_pTown->SetHud(&m_Hud);
@@ -81,14 +74,19 @@ protected:
         m_pFramework.reset();
         TownAppTest::TearDown();
     }
-    void WriteMission(const std::string& mission, const std::string& course = COURSE)
+    void WriteMission(const std::string& mission, const std::string& course = COURSE, int32_t kind = 7,
+                      const char* file = "race.ini")
     {
         const std::string level = "TimerIntervalMin=1000\nTimerIntervalMax=5000\n";
-        m_Dir.Write("MISSION/RACE/race.ini",
-                    "[Mission]\nMissionType=7\nTruckPos=100, 232\nTruckDirection=4\nEnemyPos=100, 260\n" +
-                        mission + course + "[Level00]\n" + level + "[Level01]\n" + level + "[Level02]\n" +
-                        level);
+        const std::string phases =
+            "[Phase0]\nAdd19=568, 568\n[Phase1]\nAdd19=768, 578\n[Phase2]\nAdd18=500, 800\n";
+        m_Dir.Write(std::string("MISSION/RACE/") + file,
+                    "[Mission]\nMissionType=" + std::to_string(kind) +
+                        "\nTruckPos=100, 232\nTruckDirection=4\nEnemyPos=100, 260\n" + mission + course +
+                        phases + "[Level00]\n" + level + "[Level01]\n" + level + "[Level02]\n" + level);
     }
+    int32_t Phase() { return m_pFramework->Phase().GetCounter(); }
+    std::vector<CMapObject*> Phases() { return m_pFramework->Phase().GetObjects(); }
     void Run(const char* line) { truck_test::Command(*m_pTown, line); }
     void StartRace()
     {
@@ -130,7 +128,6 @@ protected:
     }
     const CMapObject& Banner() { return *m_pTown->GetPlacedObjects()[1]; }
 
-    FakePhases m_Phases;
     RecordingHud m_Hud;
     std::unique_ptr<CMissionFramework> m_pFramework;
     std::unique_ptr<CRaceMission> m_pRace;
@@ -147,13 +144,14 @@ TEST_F(RaceTest, SetUpReadsTheKeysPlacesTheFinishLineAndMakesTheSprites)
     EXPECT_EQ(m_pRace->GetFinishIndex(), 1);
     EXPECT_EQ(m_pRace->Course().Count(), 5);
     EXPECT_EQ(m_pTown->GetMission().GetEnemyWayPoints().size(), 5u);
-    EXPECT_EQ(m_Phases.steps, 1);
+    EXPECT_EQ(Phase(), 0);
+    EXPECT_EQ(Phases().size(), 1u);
     EXPECT_EQ(m_pTown->m_nPacing, RACE_PACING);
     EXPECT_EQ(m_pFramework->GetState(), MISSION_STATE_RUNNING);
     EXPECT_FALSE(m_pRace->IsRunning());
     ASSERT_NE(m_pRace->GetSmoke(), nullptr);
     EXPECT_FALSE(m_pRace->GetSmoke()->IsShown());
-    ASSERT_NE(m_pRace->GetMasterBall(), nullptr);
+    ASSERT_NE(m_pRace->Balls().GetMaster(), nullptr);
     // Unusable finish lines: an index out of the list selects the first
     // object; a short or missing value keeps the index.
     static const struct
@@ -181,28 +179,30 @@ TEST_F(RaceTest, ProgressLightsTheIconsAndMarkedWaypointsRunPhasesOnce)
     DriveThrough({{410, 232}});
     EXPECT_EQ(m_pRace->GetTruckIndex(), 1);
     EXPECT_EQ(m_pRace->GetPassedIndex(), 1);
-    EXPECT_EQ(m_Phases.steps, 1);
+    EXPECT_EQ(Phase(), 0);
     // 10 px past waypoint 2 (400 + 10 of a course of 832): 49 %, icon 4.
     m_Hud.lit.clear();
     DriveThrough({{610, 232}, {610, 232}});
     EXPECT_EQ(m_pRace->GetPassedIndex(), 2);
-    EXPECT_EQ(m_Phases.steps, 2);
+    EXPECT_EQ(Phase(), 1);
+    EXPECT_EQ(Phases().size(), 2u);
     EXPECT_EQ(m_Hud.lit, (std::vector<int32_t>{41, 41}));
     DriveThrough({{810, 232}});
-    EXPECT_EQ(m_Phases.steps, 3);
+    EXPECT_EQ(Phase(), 2);
     // With an enemy still at the start the phases wait for it.
     StartRace();
     CEnemy& enemy = LoadEnemy({200, 260});
     DriveThrough({{410, 232}, {610, 232}, {810, 232}});
     EXPECT_EQ(m_pRace->GetTruckIndex(), 3);
     EXPECT_EQ(m_pRace->GetPassedIndex(), 0);
-    EXPECT_EQ(m_Phases.steps, 4);
+    EXPECT_EQ(Phase(), 0);
     Place(enemy, {410, 260});
     DriveThrough({{810, 232}});
+    EXPECT_EQ(m_pRace->GetPassedIndex(), 1);
     Place(enemy, {610, 260});
     DriveThrough({{810, 232}});
     EXPECT_EQ(m_pRace->GetPassedIndex(), 2);
-    EXPECT_EQ(m_Phases.steps, 5);
+    EXPECT_EQ(Phase(), 1);
 }
 
 TEST_F(RaceTest, TheEnemysTopSpeedFollowsThePlayersLead)
@@ -296,24 +296,29 @@ TEST_F(RaceTest, SmokePuffsStaysAndClearsOnlyWhenTheTruckDrivesIntoIt)
     EXPECT_FALSE(smoke.Animation().IsRunning());
 }
 
-TEST_F(RaceTest, OilIsClearedNearThePointAndOnlyInARace)
+TEST_F(RaceTest, OilIsClearedNearThePointOnlyInARaceAndGoesAtTheStop)
 {
-    CMapObject& master = *m_pTown->GetMasterObjects()[0];
-    std::vector<std::unique_ptr<CMapObject>> oil;
-    for (const CxPoint& p : {CxPoint(568, 568), CxPoint(768, 578), CxPoint(500, 800)})
-        oil.emplace_back(CMapObject::CopyOf(master, &m_pTown->GetMap(), p));
-    oil[0]->SetId(RACE_OIL_TYPE);
-    oil[1]->SetId(RACE_OIL_TYPE);
-    for (const auto& object : oil)
-        m_Phases.objects.push_back(object.get());
-    Run("MaybeClearOil 600 600"); // no race loaded
-    EXPECT_TRUE(oil[0]->IsShown());
+    // Another kind's phases may put oil down too: the race's line is not for it.
+    WriteMission("", COURSE, MISSION_KIND_FIRE, "other.ini");
+    Run("LoadMission $GAMEPATH\\MISSION\\RACE\\other.ini");
+    Run("StartMission");
+    Run("NextPhase");
+    ASSERT_EQ(Phases().size(), 1u);
+    Run("MaybeClearOil 600 600");
+    EXPECT_TRUE(Phases()[0]->IsShown());
+    // Phase 0 (at the set-up) and 1 put oil down, phase 2 a rock.
     StartRace();
+    Run("NextPhase");
+    Run("NextPhase");
+    const std::vector<CMapObject*> objects = Phases();
+    ASSERT_EQ(objects.size(), 3u);
     Run("MaybeClearOil 700 600"); // the first centre is exactly 100 away, the second 100.5
-    EXPECT_FALSE(oil[0]->IsShown());
-    EXPECT_TRUE(oil[1]->IsShown());
-    Run("MaybeClearOil 532 832"); // another type
-    EXPECT_TRUE(oil[2]->IsShown());
+    EXPECT_FALSE(objects[0]->IsShown());
+    EXPECT_TRUE(objects[1]->IsShown());
+    Run("MaybeClearOil 532 832"); // no oil there
+    EXPECT_TRUE(objects[2]->IsShown());
+    Run("StopMission");
+    EXPECT_EQ(m_pTown->GetPlacedObjects().size(), 2u);
 }
 
 TEST_F(RaceTest, ShortCoursesOnlySteerTheArrowAndTheStopPutsEverythingBack)
@@ -340,7 +345,7 @@ TEST_F(RaceTest, ShortCoursesOnlySteerTheArrowAndTheStopPutsEverythingBack)
     EXPECT_EQ(truck.Settings().nDefaultLoseControlTime, 400);
     EXPECT_EQ(m_pTown->GetEnemy()->GetNumDirections(), 0);
     EXPECT_EQ(m_pRace->GetSmoke(), nullptr);
-    EXPECT_EQ(m_pRace->GetMasterBall(), nullptr);
+    EXPECT_EQ(m_pRace->Balls().GetMaster(), nullptr);
     EXPECT_EQ(m_pRace->Course().Count(), 0);
     EXPECT_TRUE(m_pTown->GetMission().GetEnemyWayPoints().empty());
     EXPECT_EQ(m_pTown->GetShownArrow(), -1);
