@@ -2,12 +2,16 @@
 // level section in turn), then checks the limits the reader promises: no
 // count beyond 100, one position per right icon, and distinct chosen paths
 // below NumPaths. The names read become hidden-sequence names too, and
-// every key of the "Phase%d" sections goes through the phase parsers.
+// every key of the "Phase%d" sections goes through the phase parsers. The
+// race's course ([Waypoints]) is read as at a race's set-up: at most 1000
+// waypoints whose distances never go down, a nearest waypoint always in
+// the table; its FinishLine is parsed too.
 #include "engine/core/error.h"
 #include "engine/core/random.h"
 #include "game/missions/interp_option.h"
 #include "game/missions/mission_data.h"
 #include "game/missions/mission_phase.h"
+#include "game/missions/race.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +42,30 @@ void ParsePhases(const CInterpOption& file)
         }
     }
 }
+
+// The race's keys as its set-up reads them.
+void ReadRace(CInterpOption& file)
+{
+    char text[64];
+    int32_t finish[3];
+    file.GetString("Mission", "FinishLine", text, "", sizeof(text));
+    ParseRaceNumbers(text, finish, 3);
+    CRaceCourse course;
+    course.Read(file);
+    if (course.Count() > RACE_MAX_WAYPOINTS)
+        abort();
+    for (int32_t i = 1; i < course.Count(); ++i)
+        if (course.At(i).distance < course.At(i - 1).distance)
+            abort();
+    for (int32_t i = 0; i < course.Count(); ++i)
+    {
+        const RaceWaypoint& w = course.At(i);
+        float distance = 0.0f;
+        const int32_t nearest = course.Nearest(CxPoint(w.x, w.y / 2), i + 1, &distance);
+        if (nearest < 0 || nearest >= course.Count() || !(distance >= 0.0f))
+            abort();
+    }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -66,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (!paths.empty() && (*distinct.begin() < 0 || *distinct.rbegin() >= record.numPaths)))
             abort();
         ParsePhases(file);
+        ReadRace(file);
         HiddenSequenceName(record.itemName);
         HiddenSequenceName(record.objectName);
         MissionNameOfSubId(record.subId);
