@@ -29,11 +29,11 @@ std::map<std::string, bool> RunGroups(const DemoDataPaths& paths)
 const std::map<std::string, bool> ALL_MADE = {
     {"text", true},   {"cursors", true}, {"fades", true}, {"icon", true},     {"voices", true},
     {"trucks", true}, {"town", true},    {"music", true}, {"missions", true}, {"printing", true},
-    {"drop", true},   {"screens", true}, {"hud", true}};
+    {"drop", true},   {"screens", true}, {"hud", true},   {"race", true}};
 const std::map<std::string, bool> NONE_MADE = {
     {"text", false},   {"cursors", false}, {"fades", false}, {"icon", false},     {"voices", false},
     {"trucks", false}, {"town", false},    {"music", false}, {"missions", false}, {"printing", false},
-    {"drop", false},   {"screens", false}, {"hud", false}};
+    {"drop", false},   {"screens", false}, {"hud", false},   {"race", false}};
 } // namespace
 
 TEST(DemoData, OnlyGroupsWhoseInputsOrOutputsChangedAreMadeAgain)
@@ -104,6 +104,12 @@ TEST(DemoData, OutputsLoadWithTheEnginesLoadersAndCursorsAreKeyed)
         CxDrawSurface image;
         ASSERT_EQ(image.Load(output.File(p.file).c_str()), CX_ERR_NONE) << p.file;
         EXPECT_EQ(CxPoint(image.GetWidth(), image.GetHeight()), CxPoint(p.width, p.height)) << p.file;
+    }
+    // The race's smoke: a keyed cloud that swells over more than 12 frames.
+    {
+        std::unique_ptr<CxMovieDriver> smoke(CreateSmackerDriver(output.File("VENEMY/smoke.smk").c_str(), 0));
+        ASSERT_NE(smoke, nullptr);
+        EXPECT_GE(smoke->GetFrameCount(), 12);
     }
     for (const char* movie : {"COMMON/FADE0.SMK", "COMMON/FADE1.SMK"})
     {

@@ -121,7 +121,7 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
     std::unique_ptr<CDemoGroup> groups[] = {
         MakeTextGroup(),  MakeCursorGroup(),  MakeFadeGroup(),  MakeIconGroup(),    MakeVoiceGroup(),
         MakeTruckGroup(), MakeTownGroup(),    MakeMusicGroup(), MakeMissionGroup(), MakePrintingGroup(),
-        MakeDropGroup(),  MakeScreensGroup(), MakeHudGroup(),
+        MakeDropGroup(),  MakeScreensGroup(), MakeHudGroup(),   MakeRaceGroup(),
     };
     bool ok = true;
     for (const auto& group : groups)

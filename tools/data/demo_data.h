@@ -4,9 +4,9 @@
 //
 // The data comes in groups (text files, cursors, fade movies, the icon, the
 // voices, the trucks, the town, the music, the missions, the printing room,
-// the drop mission, the title and map screens, the mission panel), one per source file. Each group keeps a
-// stamp in OUTDIR/.stamps/<group>: a hash of its inputs, its output names and its generator version. A group
-// whose stamp matches and whose outputs all exist is skipped, so a run without changes makes nothing.
+// the drop mission, the title and map screens, the mission panel, the race), one per source file. Each group
+// keeps a stamp in OUTDIR/.stamps/<group>: a hash of its inputs, its output names and its generator version.
+// A group whose stamp matches and whose outputs all exist is skipped, so a run without changes makes nothing.
 #pragma once
 
 #include <cstdint>
@@ -67,6 +67,7 @@ std::unique_ptr<CDemoGroup> MakePrintingGroup();
 std::unique_ptr<CDemoGroup> MakeDropGroup();
 std::unique_ptr<CDemoGroup> MakeScreensGroup();
 std::unique_ptr<CDemoGroup> MakeHudGroup();
+std::unique_ptr<CDemoGroup> MakeRaceGroup();
 
 struct DemoGroupResult
 {
