@@ -12,9 +12,8 @@
 namespace {
 using town_test::TownAppTest;
 
-class RecordingHud : public ITownHud
+struct RecordingHud : ITownHud
 {
-public:
     void LightIcon(int32_t index, int32_t frame) override { lit.push_back(index * 10 + frame); }
     std::vector<int32_t> lit; // index * 10 + frame
 };
@@ -35,15 +34,13 @@ protected:
         TownAppTest::SetUp();
         CxDrawSurface tile(64, 64, 24);
         tile.FillRect(nullptr, 0x336633);
-        ASSERT_EQ(tile.Save(m_Dir.File("tile.bmp").c_str()), 0u);
-        town_test::WriteMap(m_Dir);
         for (const char* dir : {"VPLAYER", "VENEMY", "MISSION", "MISSION/RACE"})
             mkdir(m_Dir.File(dir).c_str(), 0755);
-        ASSERT_EQ(tile.Save(m_Dir.File("VPLAYER/tread.tga").c_str()), 0u);
-        ASSERT_EQ(tile.Save(m_Dir.File("VPLAYER/waterball.tga").c_str()), 0u);
-        const std::string speed = "MaxDrivingSpeed=8\nDrivingAcceleration=8\n";
-        m_Dir.Write("VPLAYER/brund.ini", truck_test::TruckText(16, speed));
-        m_Dir.Write("VENEMY/rival.ini", truck_test::TruckText(16, speed));
+        for (const char* image : {"tile.bmp", "VPLAYER/tread.tga", "VPLAYER/waterball.tga"})
+            ASSERT_EQ(tile.Save(m_Dir.File(image).c_str()), 0u);
+        town_test::WriteMap(m_Dir);
+        for (const char* truck : {"VPLAYER/brund.ini", "VENEMY/rival.ini"})
+            m_Dir.Write(truck, truck_test::TruckText(16, "MaxDrivingSpeed=8\nDrivingAcceleration=8\n"));
         const std::vector<uint8_t> smoke = truck_test::MakeMovie(40, 40, 13);
         m_Dir.Write("VENEMY/smoke.smk", std::string(smoke.begin(), smoke.end()));
         std::string masters = "[MasterObjects]\n";
@@ -88,11 +85,12 @@ protected:
     int32_t Phase() { return m_pFramework->Phase().GetCounter(); }
     std::vector<CMapObject*> Phases() { return m_pFramework->Phase().GetObjects(); }
     void Run(const char* line) { truck_test::Command(*m_pTown, line); }
-    void StartRace()
+    void StartRace(bool started = true, const char* file = "race.ini")
     {
-        Run("LoadMission $GAMEPATH\\MISSION\\RACE\\race.ini");
+        Run((std::string("LoadMission $GAMEPATH\\MISSION\\RACE\\") + file).c_str());
         Run("StartMission");
-        Run("RaceStarted");
+        if (started)
+            Run("RaceStarted");
     }
     // Puts a truck (standing) with its centre on a point.
     static void Place(CTruck& truck, const CxPoint& centre)
@@ -100,7 +98,7 @@ protected:
         truck.PlaceAt(centre);
         truck.SetTarget(centre);
     }
-    // Drives the player's truck to each point in turn, one update at each.
+    // Puts the player's truck on each point in turn, one update at each.
     void DriveThrough(std::initializer_list<CxPoint> points)
     {
         for (const CxPoint& p : points)
@@ -112,9 +110,8 @@ protected:
     CEnemy& LoadEnemy(const CxPoint& centre)
     {
         Run("LoadEnemy rival");
-        CEnemy& enemy = *m_pTown->GetEnemy();
-        Place(enemy, centre);
-        return enemy;
+        Place(*m_pTown->GetEnemy(), centre);
+        return *m_pTown->GetEnemy();
     }
     // Lets the sequences run: 10 after the win's, 1 after the loss's.
     int32_t SequenceMark()
@@ -135,8 +132,7 @@ protected:
 
 TEST_F(RaceTest, SetUpReadsTheKeysPlacesTheFinishLineAndMakesTheSprites)
 {
-    Run("LoadMission $GAMEPATH\\MISSION\\RACE\\race.ini");
-    Run("StartMission");
+    StartRace(false);
     EXPECT_EQ(m_pApp->GetInterpolator().Expand("$TRUCKSTARTX,$TRUCKSTARTY,$TRUCKDIR $ENEMYSTARTY,$ENEMYDIR"),
               "100,232,4 260,10");
     EXPECT_EQ(Banner().GetPosition(), CxPoint(1000, 200));
@@ -155,8 +151,7 @@ TEST_F(RaceTest, SetUpReadsTheKeysPlacesTheFinishLineAndMakesTheSprites)
     for (const auto& [key, index] : LINES)
     {
         WriteMission(key);
-        Run("LoadMission $GAMEPATH\\MISSION\\RACE\\race.ini");
-        Run("StartMission");
+        StartRace(false);
         EXPECT_EQ(m_pRace->GetFinishIndex(), index) << key;
         EXPECT_EQ(Banner().GetPosition(), CxPoint(1000, 200)) << key;
     }
@@ -226,8 +221,15 @@ TEST_F(RaceTest, OnlyTheLastStretchFinishesAndTheWinIsRecordedPerVehicle)
     EXPECT_TRUE(m_pApp->GetCompletedFlag() == 0x100u && m_pApp->GetLevel(USER_RACE) == 1);
 }
 
-TEST_F(RaceTest, SmokePuffsStaysAndClearsOnlyWhenTheTruckDrivesIntoIt)
+TEST_F(RaceTest, SmokeClearsWhenTheTruckDrivesIntoItAndOilNearAPointOnlyInARace)
 {
+    // Another kind's phases may put oil down too: the race's line is not for it.
+    WriteMission("", COURSE, MISSION_KIND_FIRE, "other.ini");
+    StartRace(false, "other.ini");
+    Run("NextPhase");
+    Run("MaybeClearOil 600 600");
+    ASSERT_EQ(Phases().size(), 1u);
+    EXPECT_TRUE(Phases()[0]->IsShown());
     StartRace();
     CSmoke& smoke = *m_pRace->GetSmoke();
     Place(*m_pTown->GetTruck(), {200, 600});
@@ -243,20 +245,7 @@ TEST_F(RaceTest, SmokePuffsStaysAndClearsOnlyWhenTheTruckDrivesIntoIt)
     EXPECT_TRUE(smoke.IsClearing());
     Tick(60);
     EXPECT_TRUE(!smoke.IsShown() && smoke.GetParent() == nullptr && !smoke.Animation().IsRunning());
-}
-
-TEST_F(RaceTest, OilIsClearedNearThePointOnlyInARaceAndGoesAtTheStop)
-{
-    // Another kind's phases may put oil down too: the race's line is not for it.
-    WriteMission("", COURSE, MISSION_KIND_FIRE, "other.ini");
-    Run("LoadMission $GAMEPATH\\MISSION\\RACE\\other.ini");
-    Run("StartMission");
-    Run("NextPhase");
-    Run("MaybeClearOil 600 600");
-    ASSERT_EQ(Phases().size(), 1u);
-    EXPECT_TRUE(Phases()[0]->IsShown());
     // Phase 0 (at the set-up) and 1 put oil down, phase 2 a rock.
-    StartRace();
     Run("NextPhase");
     Run("NextPhase");
     const std::vector<CMapObject*> objects = Phases();
