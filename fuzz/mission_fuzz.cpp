@@ -3,13 +3,17 @@
 // count beyond 100, one position per right icon, and distinct chosen paths
 // below NumPaths. The names read become hidden-sequence names too, every
 // key of the "Phase%d" sections goes through the phase parsers, and the
-// fishing keys come back as usable speeds.
+// fishing keys come back as usable speeds. The race's course ([Waypoints])
+// is read as at a race's set-up: at most 1000 waypoints whose distances
+// never go down, a nearest waypoint always in the table; its FinishLine is
+// parsed too.
 #include "engine/core/error.h"
 #include "engine/core/random.h"
 #include "game/missions/fishing.h"
 #include "game/missions/interp_option.h"
 #include "game/missions/mission_data.h"
 #include "game/missions/mission_phase.h"
+#include "game/missions/race.h"
 
 #include <cmath>
 #include <cstddef>
@@ -39,6 +43,30 @@ void ParsePhases(const CInterpOption& file)
                 abort();
             ParsePhasePoint(node->m_Value->GetValue().c_str(), &point);
         }
+    }
+}
+
+// The race's keys as its set-up reads them.
+void ReadRace(CInterpOption& file)
+{
+    char text[64];
+    int32_t finish[3];
+    file.GetString("Mission", "FinishLine", text, "", sizeof(text));
+    ParseRaceNumbers(text, finish, 3);
+    CRaceCourse course;
+    course.Read(file);
+    if (course.Count() > RACE_MAX_WAYPOINTS)
+        abort();
+    for (int32_t i = 1; i < course.Count(); ++i)
+        if (course.At(i).distance < course.At(i - 1).distance)
+            abort();
+    for (int32_t i = 0; i < course.Count(); ++i)
+    {
+        const RaceWaypoint& w = course.At(i);
+        float distance = 0.0f;
+        const int32_t nearest = course.Nearest(CxPoint(w.x, w.y / 2), i + 1, &distance);
+        if (nearest < 0 || nearest >= course.Count() || !(distance >= 0.0f))
+            abort();
     }
 }
 } // namespace
@@ -74,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             !std::isfinite(keys.baseSpeed) || !std::isfinite(keys.plusSpeed))
             abort();
         ParsePhases(file);
+        ReadRace(file);
         HiddenSequenceName(record.itemName);
         HiddenSequenceName(record.objectName);
         MissionNameOfSubId(record.subId);

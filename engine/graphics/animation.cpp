@@ -70,6 +70,9 @@ void CxAnimation::Start(int32_t action)
     }
     m_nFlags |= ANIMATION_RUNNING;
     m_nRepeatsLeft = m_nRepeat;
+    // Only actions that follow one another carry the time left (or overdue)
+    // over: a fresh start owes nothing to an action that ended long ago.
+    m_DurationTimer.Reset();
     SetCurAction(action, true);
     if (!Running().Find(this))
     {

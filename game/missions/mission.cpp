@@ -356,6 +356,12 @@ void CMissionFramework::BuildingEntered(CCharacter* building)
         handler->BuildingEntered(*this, building);
 }
 
+std::vector<CxPoint> CMissionFramework::GetEnemyWayPoints() const
+{
+    const IMissionKind* handler = Kind();
+    return handler ? handler->EnemyWayPoints() : std::vector<CxPoint>();
+}
+
 void CMissionFramework::AddObject(CMapObject* object)
 {
     if (object && !m_Mission.m_Objects.Find(object))

@@ -51,6 +51,8 @@ public:
     virtual void MapClicked(CMissionFramework&, const CxPoint&) {}
     // A town line the framework does not know; true when taken.
     virtual bool Command(CMissionFramework&, const CxString&, const CxLinkedList<CxString>&) { return false; }
+    // The points the enemy drives through on "PlayEnemyWayPoints".
+    virtual std::vector<CxPoint> EnemyWayPoints() const { return {}; }
     // A phase step placed an object in the town; an object (placed by a
     // phase or by the world) is about to be destroyed by the mission.
     virtual void ObjectAdded(CMissionFramework&, CMapObject*) {}
@@ -122,6 +124,7 @@ public:
     void WorldUnloading() override { m_BumpSequences.clear(); }
     void BuildingEntered(CCharacter* building) override;
     int32_t GetState() const override { return m_Record.state; }
+    std::vector<CxPoint> GetEnemyWayPoints() const override;
 
     // "LoadMission" file1 [file2 ...]: the giver's set-up, then one file at random.
     void LoadMission(const CxLinkedList<CxString>& files);

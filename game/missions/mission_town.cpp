@@ -7,13 +7,15 @@ void CMovingKind::Start(CMissionFramework& framework)
 }
 
 CMissionTown::CMissionTown()
-    : m_Hud(this), m_Framework(*this), m_Drop(*this), m_BumperCars(*this), m_Fishing(*this), m_Fire(*this)
+    : m_Hud(this), m_Framework(*this), m_Drop(*this), m_BumperCars(*this), m_Fishing(*this), m_Fire(*this),
+      m_Race(*this)
 {
     m_Framework.SetKind(MISSION_KIND_MOVING, &m_Moving);
     InstallDropMission(m_Framework, m_Drop);
     m_Framework.SetKind(MISSION_KIND_BUMPER, &m_BumperCars);
     m_Framework.SetKind(MISSION_KIND_FISHING, &m_Fishing);
     InstallFireMission(m_Framework, m_Fire);
+    m_Framework.SetKind(MISSION_KIND_RACE, &m_Race);
     SetMission(&m_Framework);
     SetHud(&m_Hud);
 }
@@ -26,6 +28,7 @@ CMissionTown::~CMissionTown()
     m_Framework.SetKind(MISSION_KIND_BUMPER, nullptr);
     m_Framework.SetKind(MISSION_KIND_FISHING, nullptr);
     m_Framework.SetKind(MISSION_KIND_FIRE, nullptr);
+    m_Framework.SetKind(MISSION_KIND_RACE, nullptr);
     SetMission(nullptr);
     SetHud(nullptr);
 }

@@ -11,6 +11,7 @@
 #include "game/missions/hud.h"
 #include "game/missions/mission.h"
 #include "game/missions/moving_mission.h"
+#include "game/missions/race.h"
 #include "game/world/town.h"
 
 // Kind 2: the hand trucks of the chosen paths.
@@ -45,6 +46,7 @@ public:
 
     CHud& Hud() { return m_Hud; }
     CFireMission& Fire() { return m_Fire; }
+    CRaceMission& Race() { return m_Race; }
 
 private:
     CHud m_Hud;
@@ -54,4 +56,5 @@ private:
     CBumperCars m_BumperCars;
     CFishingMission m_Fishing;
     CFireMission m_Fire;
+    CRaceMission m_Race;
 };

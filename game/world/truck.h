@@ -161,6 +161,8 @@ public:
     int32_t GetMode() const { return m_nMode; }
     float GetSpeed() const { return m_fSpeed; }
     float GetMaxSpeed() const { return m_fMaxSpeed; }
+    // As "SetMaxSpeed": never below 0.
+    void SetMaxSpeed(float speed) { m_fMaxSpeed = speed < 0.0f ? 0.0f : speed; }
     float GetAcceleration() const { return m_fAcceleration; }
     const float* GetFloatPosition() const { return m_fPosition; }
     const float* GetDirectionVector() const { return m_fVector; }

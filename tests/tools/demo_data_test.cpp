@@ -45,6 +45,7 @@ const char* const GROUPS[] = {
     "bumper",
     "fishing",
     "fire",
+    "race",
 };
 // clang-format on
 std::map<std::string, bool> Every(bool made)
@@ -126,6 +127,12 @@ TEST(DemoData, OutputsLoadWithTheEnginesLoadersAndCursorsAreKeyed)
         CxDrawSurface image;
         ASSERT_EQ(image.Load(output.File(p.file).c_str()), CX_ERR_NONE) << p.file;
         EXPECT_EQ(CxPoint(image.GetWidth(), image.GetHeight()), CxPoint(p.width, p.height)) << p.file;
+    }
+    // The race's smoke: a keyed cloud that swells over more than 12 frames.
+    {
+        std::unique_ptr<CxMovieDriver> smoke(CreateSmackerDriver(output.File("VENEMY/smoke.smk").c_str(), 0));
+        ASSERT_NE(smoke, nullptr);
+        EXPECT_GE(smoke->GetFrameCount(), 12);
     }
     for (const char* movie : {"COMMON/FADE0.SMK", "COMMON/FADE1.SMK"})
     {

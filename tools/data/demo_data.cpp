@@ -119,10 +119,10 @@ bool RunDemoData(const DemoDataPaths& paths, std::vector<DemoGroupResult>* resul
 {
     // In the order they run.
     std::unique_ptr<CDemoGroup> groups[] = {
-        MakeTextGroup(),    MakeCursorGroup(),   MakeFadeGroup(),   MakeIconGroup(),
-        MakeVoiceGroup(),   MakeTruckGroup(),    MakeTownGroup(),   MakeMusicGroup(),
-        MakeMissionGroup(), MakePrintingGroup(), MakeDropGroup(),   MakeFireGroup(),
-        MakeScreensGroup(), MakeHudGroup(),      MakeBumperGroup(), MakeFishingGroup(),
+        MakeTextGroup(),    MakeCursorGroup(), MakeFadeGroup(),    MakeIconGroup(),    MakeVoiceGroup(),
+        MakeTruckGroup(),   MakeTownGroup(),   MakeMusicGroup(),   MakeMissionGroup(), MakePrintingGroup(),
+        MakeDropGroup(),    MakeFireGroup(),   MakeScreensGroup(), MakeHudGroup(),     MakeBumperGroup(),
+        MakeFishingGroup(), MakeRaceGroup(),
     };
     bool ok = true;
     for (const auto& group : groups)

@@ -5,9 +5,9 @@
 // The data comes in groups (text files, cursors, fade movies, the icon, the
 // voices, the trucks, the town, the music, the missions, the printing room,
 // the drop mission, the title and map screens, the mission panel, the bumper cars, the fishing and fire
-// missions), one per source file. Each group keeps a stamp in OUTDIR/.stamps/<group>: a hash of its inputs,
-// its output names and its generator version. A group whose stamp matches and whose outputs all exist is
-// skipped, so a run without changes makes nothing.
+// missions, the race), one per source file. Each group keeps a stamp in OUTDIR/.stamps/<group>: a hash of its
+// inputs, its output names and its generator version. A group whose stamp matches and whose outputs all exist
+// is skipped, so a run without changes makes nothing.
 #pragma once
 
 #include <cstdint>
@@ -71,6 +71,7 @@ std::unique_ptr<CDemoGroup> MakeScreensGroup();
 std::unique_ptr<CDemoGroup> MakeHudGroup();
 std::unique_ptr<CDemoGroup> MakeBumperGroup();
 std::unique_ptr<CDemoGroup> MakeFishingGroup();
+std::unique_ptr<CDemoGroup> MakeRaceGroup();
 
 struct DemoGroupResult
 {

@@ -132,7 +132,7 @@ const std::vector<TownObject>& TownObjects()
             {"rail", S::Fence, 1, 128, 28, 1, 1, true},
             {"streetlamp", S::Lamp, 1, 24, 88, 1, 1, true},
             {"barrier", S::Cone, 1, 32, 36, 1, 1, false},
-            {"oil", S::Oil, 0, 72, 40, 1, 2, false},
+            {"oil", S::Oil, 0, 72, 40, 1, 2, false, nullptr, "oilSkid.seq"},
             {"crate", S::Crate, 0, 40, 40, 2, 4, true, "crateSmash.seq"},
         };
         for (int32_t i = 0; i < 8; ++i)
@@ -351,6 +351,8 @@ std::string TownObjectIni(const TownObject& object, const char* folder)
                 object.solid ? 1 : 0);
     if (object.onBumped)
         ini += Line("OnBumped=$GAMEPATH\\OBJECTS\\%s", object.onBumped);
+    if (object.onCollide)
+        ini += Line("OnCollide=$GAMEPATH\\OBJECTS\\%s", object.onCollide);
     for (int32_t s = 0; s < object.states; ++s)
     {
         ini += Line("\r\n[State%03d]", s);

@@ -38,7 +38,8 @@ struct TownObject
     int32_t w, h;
     int32_t states, frames;
     bool solid;
-    const char* onBumped = nullptr; // a sequence under OBJECTS/, run when a truck bumps it
+    const char* onBumped = nullptr;  // a sequence under OBJECTS/, run when a truck bumps it
+    const char* onCollide = nullptr; // a sequence under OBJECTS/, run when the player's truck drives onto it
 };
 
 const std::vector<TownBuilding>& TownBuildings();

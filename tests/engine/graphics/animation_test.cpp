@@ -174,6 +174,22 @@ TEST_F(AnimationTest, LateTicksCatchUpFrames)
     EXPECT_EQ(m_Sprite.GetFrame(), 4);
 }
 
+TEST_F(AnimationTest, AFreshStartRunsItsWholeDurationHoweverLongAgoTheLastActionEnded)
+{
+    ST_ANIM_ACTION wait;
+    wait.nFlags = ANIM_DURATION | ANIM_STOP_AFTER;
+    wait.nDuration = 100;
+    m_Animation.AddActions(&wait, 1);
+    m_Animation.Start(0);
+    Run(1000);
+    ASSERT_FALSE(m_Animation.IsRunning());
+    m_Animation.Start(0);
+    Run(90);
+    EXPECT_TRUE(m_Animation.IsRunning());
+    Run(20);
+    EXPECT_FALSE(m_Animation.IsRunning());
+}
+
 TEST_F(AnimationTest, FramesFromTheStartOfTheRange)
 {
     const ST_ANIM_ACTION frames = FrameAction(2, 9, 10.0f, ANIM_FRAME_FROM_START);

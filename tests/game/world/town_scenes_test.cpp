@@ -58,6 +58,7 @@ const SceneCase SCENES[] = {
 };
 constexpr int32_t PRINT_SHOP = 9;
 constexpr int32_t FISHING_DOCK = 15;
+constexpr int32_t RACE_TRACK = 13;
 
 class TownScenesTest : public truck_test::TruckFixture
 {
@@ -288,6 +289,16 @@ TEST_F(TownScenesTest, EveryBuildingAnswersWithItsSceneAndThePrintShopOpensPrint
         EXPECT_EQ(town->m_bUserControl, scene.id != FISHING_DOCK);
         EXPECT_FALSE(town->m_bMapLocked);
         EXPECT_EQ(Town(), town) << "no other room";
+        if (scene.id == RACE_TRACK)
+        {
+            // The race is on, the zones wait for its end: this test ends it.
+            auto* missions = dynamic_cast<CMissionTown*>(town);
+            ASSERT_NE(missions, nullptr);
+            EXPECT_EQ(missions->Framework().Record().type, MISSION_KIND_RACE);
+            EXPECT_TRUE(missions->Race().IsRunning());
+            truck_test::Command(*town, "StopMission");
+            truck_test::Command(*town, "ShowEnterZones");
+        }
     }
     EXPECT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
 }
