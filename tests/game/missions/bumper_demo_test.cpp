@@ -1,54 +1,20 @@
-#include "engine/core/event.h"
-#include "engine/core/file.h"
-#include "engine/media/sound.h"
 #include "game/missions/bumper_cars.h"
-#include "game/missions/mission_town.h"
 #include "game/world/moving_object.h"
-#include "tests/game/world/town_test_app.h"
-#include "tests/game/world/truck_test_util.h"
-#include "tests/support/test_support.h"
+#include "tests/game/world/demo_town_fixture.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
+#include <string>
 
 namespace {
-class BumperDemoTest : public truck_test::TruckFixture
+class BumperDemoTest : public DemoTownTest
 {
 protected:
     void SetUp() override
     {
-        TruckFixture::SetUp();
-        ASSERT_TRUE(FileExists(RUMBO_DATA_DIR "/world.ini")) << "the demo_data target makes " RUMBO_DATA_DIR;
-        m_pPreviousFade = CBaseWindow::SetFadePlayer([](const char*) { return CX_ERR_NONE; });
-        m_pPreviousIntro = CTown::SetIntroPlayer([](const char*) { return CX_ERR_NONE; });
-        m_pApp = std::make_unique<CTownTestApp>(m_Dir.Path(), "", RUMBO_DATA_DIR);
-        m_pApp->m_bMissions = true;
-        m_pApp->Start();
-        ShutdownSoundSystem(); // silent: the voices end at once under the stopped clock
-        m_pApp->RunIdlePass();
-        m_pTown = dynamic_cast<CMissionTown*>(m_pApp->GetCurRoom());
-        ASSERT_NE(m_pTown, nullptr);
+        DemoTownTest::SetUp();
+        if (HasFatalFailure())
+            return;
         // The welcome and the tutorial first.
         ASSERT_TRUE(RunUntil([&] { return IsChannelEmpty(m_pTown->GetAutoRunChannel()); }, 30000));
-    }
-    void TearDown() override
-    {
-        if (m_pApp)
-            m_pApp->Stop();
-        m_pApp.reset();
-        CBaseWindow::SetFadePlayer(m_pPreviousFade);
-        CTown::SetIntroPlayer(m_pPreviousIntro);
-        TruckFixture::TearDown();
-    }
-    bool RunUntil(const std::function<bool()>& done, uint32_t limit)
-    {
-        for (uint32_t t = 0; t < limit && !done(); t += 10)
-        {
-            m_Clock.Advance(10);
-            m_pApp->RunIdlePass();
-        }
-        return done();
     }
     // The building's scene played to its end; the truck waits there.
     void Visit(CBuilding* building)
@@ -60,13 +26,6 @@ protected:
         m_pTown->GetTruck()->StopTruckMotion();
     }
     std::string Variable(const char* name) { return m_pApp->GetInterpolator().Expand(name).c_str(); }
-
-    ErrorCapture m_Capture;
-    OutputCapture m_Output;
-    PFN_PLAY_FADE m_pPreviousFade = nullptr;
-    PFN_PLAY_FADE m_pPreviousIntro = nullptr;
-    std::unique_ptr<CTownTestApp> m_pApp;
-    CMissionTown* m_pTown = nullptr;
 };
 
 TEST_F(BumperDemoTest, TheFairgroundStartsThemAndThreeArenasOfBumpsWinThem)

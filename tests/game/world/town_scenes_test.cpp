@@ -17,10 +17,7 @@
 #include "game/world/talk_event.h"
 #include "game/world/town.h"
 #include "game/world/truck.h"
-#include "tests/game/world/town_test_app.h"
-#include "tests/game/world/truck_test_util.h"
-
-#include "tests/support/test_support.h"
+#include "tests/game/world/demo_town_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -60,48 +57,17 @@ constexpr int32_t PRINT_SHOP = 9;
 constexpr int32_t FISHING_DOCK = 15;
 constexpr int32_t RACE_TRACK = 13;
 
-class TownScenesTest : public truck_test::TruckFixture
+class TownScenesTest : public DemoTownTest
 {
 protected:
     void SetUp() override
     {
-        TruckFixture::SetUp();
-        ASSERT_TRUE(FileExists(RUMBO_DATA_DIR "/world.ini")) << "the demo_data target makes " RUMBO_DATA_DIR;
-        m_pPreviousFade = CBaseWindow::SetFadePlayer([](const char*) { return CX_ERR_NONE; });
-        // The blocking intro movie would hold every entry of the town under the stopped clock.
-        m_pPreviousIntro = CTown::SetIntroPlayer([](const char*) { return CX_ERR_NONE; });
-        // The profiles go to the scratch folder; the data is read where the build made it.
-        m_pApp = std::make_unique<CTownTestApp>(m_Dir.Path(), "", RUMBO_DATA_DIR);
-        m_pApp->m_bMissions = true;
-        m_pApp->Start();
-        // Voices would play in real time while the test's clock stands still:
-        // a silent game, whose lines end at once, runs the scenes through.
-        ShutdownSoundSystem();
-        m_pApp->RunIdlePass();
-        ASSERT_NE(Town(), nullptr);
+        DemoTownTest::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(m_Capture.Errors().empty()) << m_Capture.Errors()[0].text;
     }
-    void TearDown() override
-    {
-        if (m_pApp)
-            m_pApp->Stop();
-        m_pApp.reset();
-        CBaseWindow::SetFadePlayer(m_pPreviousFade);
-        CTown::SetIntroPlayer(m_pPreviousIntro);
-        TruckFixture::TearDown();
-    }
     CTown* Town() const { return dynamic_cast<CTown*>(m_pApp->GetCurRoom()); }
-    // Runs the game in steps of 10 ms until done() holds or limit ms have
-    // passed; whether done() held.
-    bool RunUntil(const std::function<bool()>& done, uint32_t limit)
-    {
-        for (uint32_t t = 0; t < limit && !done(); t += 10)
-        {
-            m_Clock.Advance(10);
-            m_pApp->RunIdlePass();
-        }
-        return done();
-    }
     // The first file of the talk the running scene has reached (nested
     // sequences followed down), as a path.
     std::string SpokenFile() const
@@ -117,12 +83,6 @@ protected:
     }
     // Whether the room's channel (the scenes' channel) has run empty.
     bool SceneOver() const { return !Town() || IsChannelEmpty(Town()->GetChannel()); }
-
-    ErrorCapture m_Capture;
-    OutputCapture m_Output;
-    PFN_PLAY_FADE m_pPreviousFade = nullptr;
-    PFN_PLAY_FADE m_pPreviousIntro = nullptr;
-    std::unique_ptr<CTownTestApp> m_pApp;
 };
 
 TEST_F(TownScenesTest, TheWelcomeStartsTheTownsTuneAndEndsTheTutorial)
