@@ -13,35 +13,9 @@
 # last four seconds; the falls are faster and the waves closer than in the
 # game, so that eight seconds see several landings.
 source "$(dirname "${BASH_SOURCE[0]}")/game_lib.sh"
-export SDL_VIDEO_DUMMY_SAVE_FRAMES=1
-# Saving frames leaks a few bytes inside SDL's dummy driver.
-export LSAN_OPTIONS="suppressions=$here/lsan_save_frames.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-
-# Writes a pure green 24-bit picture, or counts the pure green pixels of a
-# saved frame (a bottom-up or top-down BMP of 24 or 32 bits).
-picture() {
-    python3 - "$@" <<'EOF'
-import struct, sys
-if sys.argv[1] == 'green-tga':
-    w, h = int(sys.argv[3]), int(sys.argv[4])
-    head = struct.pack('<BBBHHBHHHHBB', 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0x20)
-    open(sys.argv[2], 'wb').write(head + bytes([0, 255, 0]) * (w * h))
-else:
-    d = open(sys.argv[2], 'rb').read()
-    off = struct.unpack_from('<I', d, 10)[0]
-    w, h = struct.unpack_from('<ii', d, 18)
-    step = struct.unpack_from('<H', d, 28)[0] // 8
-    row = (w * step + 3) & ~3
-    n = 0
-    for y in range(abs(h)):
-        line = d[off + y * row: off + y * row + w * step]
-        n += sum(1 for x in range(0, w * step, step) if line[x] < 24 and line[x + 1] > 230 and line[x + 2] < 24)
-    print(n)
-EOF
-}
-
+save_frames
 make_install
-picture green-tga "$m/green.tga" 160 32
+picture tga "$m/green.tga" 160 32 0,255,0
 for i in 0 1 2 3 4 5 6 7; do
     [[ -f "$data/OBJECTS/junk$i.ini" ]] || fail "no ground junk $i in the data"
     printf '[QexSprite]\r\nName=junk%d\r\nNumStates=1\r\nSolidObject=0\r\n[State000]\r\nFileName=$GAMEPATH\\mission\\e2e\\green.tga\r\nNumFrames=4\r\nFrameRate=1\r\n' \
@@ -66,25 +40,7 @@ for word in start landed done; do echo "print(\"e2e: $word\")" >"$m/$word.lua"; 
 
 start_game 10 "$dir/data"
 
-# The last complete frame: the newest may still be being written.
-frame() { find . -maxdepth 1 -name 'SDL_window*.bmp' | sort | tail -2 | head -1; }
-declare -A green=()
-for _ in $(seq 600); do
-    for word in start landed done; do
-        if [[ -z "${green[$word]:-}" ]] && grep -q "e2e: $word" "$dir/out"; then
-            sleep 0.3
-            f=$(frame)
-            [[ -n "$f" ]] || fail "no frame saved by \"e2e: $word\""
-            green[$word]=$(picture count "$f")
-        fi
-    done
-    [[ -n "${green[done]:-}" ]] && break
-    kill -0 "$pid" 2>/dev/null || fail "the game ended early"
-    # Only the newest frames are kept.
-    find . -maxdepth 1 -name 'SDL_window*.bmp' | sort | head -n -4 | xargs -r rm -f
-    sleep 0.1
-done
-[[ -n "${green[done]:-}" ]] || fail "the run did not finish in 60 s"
+watch_green start landed done
 stop_game
 [[ ${green[start]} -eq 0 ]] || fail "${green[start]} green pixels before the drop: the colour is not the junk's alone"
 [[ ${green[landed]} -gt 0 ]] || fail "no ground junk in the frame while waves land"

@@ -83,3 +83,77 @@ check_log() {
     grep -qi "error" "$dir/state/rumbotown/DEBUG.LOG" && fail "errors in the log: $(cat "$dir/state/rumbotown/DEBUG.LOG")"
     return 0
 }
+
+# Pictures for tests that look at saved frames (SDL_VIDEO_DUMMY_SAVE_FRAMES):
+#   picture tga FILE W H R,G,B [R,G,B]  a 24-bit picture in one colour, or
+#                                       its left half in the first and its
+#                                       right half in the second
+#   picture count FRAME [R,G,B]         the pixels of a saved BMP in that
+#                                       pure colour (default green: each
+#                                       channel within 24 of 0 or 255)
+# Pure green and pure blue are colours nothing in the game's pictures uses,
+# so a test paints what it looks for in them.
+picture() {
+    python3 - "$@" <<'PY'
+import struct, sys
+if sys.argv[1] == 'tga':
+    w, h = int(sys.argv[3]), int(sys.argv[4])
+    left = [int(c) for c in sys.argv[5].split(',')]
+    right = [int(c) for c in (sys.argv[6] if len(sys.argv) > 6 else sys.argv[5]).split(',')]
+    row = b''.join(bytes((c[2], c[1], c[0])) for c in [left] * (w // 2) + [right] * (w - w // 2))
+    head = struct.pack('<BBBHHBHHHHBB', 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0x20)
+    open(sys.argv[2], 'wb').write(head + row * h)
+else:
+    want = [int(c) for c in (sys.argv[3] if len(sys.argv) > 3 else '0,255,0').split(',')][::-1]
+    d = open(sys.argv[2], 'rb').read()
+    off = struct.unpack_from('<I', d, 10)[0]
+    w, h = struct.unpack_from('<ii', d, 18)
+    step = struct.unpack_from('<H', d, 28)[0] // 8
+    pitch = (w * step + 3) & ~3
+    n = 0
+    for y in range(abs(h)):
+        line = d[off + y * pitch: off + y * pitch + w * step]
+        n += sum(1 for x in range(0, w * step, step)
+                 if all(abs(line[x + i] - want[i]) < 24 for i in range(3)))
+    print(n)
+PY
+}
+
+# Saving frames: every frame the dummy video driver shows is written to
+# $dir/home; SDL leaks a few bytes doing it.
+save_frames() {
+    export SDL_VIDEO_DUMMY_SAVE_FRAMES=1
+    export LSAN_OPTIONS="suppressions=$here/lsan_save_frames.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+}
+# The newest complete saved frame (the newest of all may still be written).
+last_frame() { find "$dir/home" -maxdepth 1 -name 'SDL_window*.bmp' | sort | tail -2 | head -1; }
+# Keeps only the newest few frames.
+prune_frames() { find "$dir/home" -maxdepth 1 -name 'SDL_window*.bmp' | sort | head -n -4 | xargs -r rm -f; }
+
+# watch_green WORD...: until the game's output holds "e2e: WORD" for every
+# word, counting the green pixels of the frame a moment after each word
+# first shows, into green[WORD] (and the blue ones into blue[WORD]); fails
+# when the game ends first or after 90 s.
+declare -A green=() blue=()
+watch_green() {
+    for _ in $(seq 900); do
+        local all=1 word f
+        for word in "$@"; do
+            [[ -n "${green[$word]:-}" ]] && continue
+            if grep -q "e2e: $word" "$dir/out"; then
+                sleep 0.3
+                f=$(last_frame)
+                [[ -n "$f" ]] || fail "no frame saved by \"e2e: $word\""
+                green[$word]=$(picture count "$f")
+                blue[$word]=$(picture count "$f" 0,0,255)
+            else
+                all=0
+            fi
+        done
+        ((all)) && return 0
+        kill -0 "$pid" 2>/dev/null || fail "the game ended early"
+        prune_frames
+        sleep 0.1
+    done
+    fail "the run did not print every word of: $*"
+}
