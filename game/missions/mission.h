@@ -120,8 +120,13 @@ public:
     void AddObject(CMapObject* object) override;
     void MapClicked(const CxPoint& mapPoint) override;
     // Targets whose bump scene still ran at the stop were kept to be cleared
-    // when it ends; with the town's buildings going, they are forgotten.
-    void WorldUnloading() override { m_BumpSequences.clear(); }
+    // when it ends, and the phases' objects to be removed at the stop; with
+    // the town's world going, both are forgotten.
+    void WorldUnloading() override
+    {
+        m_BumpSequences.clear();
+        m_Phase.Forget();
+    }
     void BuildingEntered(CCharacter* building) override;
     int32_t GetState() const override { return m_Record.state; }
     std::vector<CxPoint> GetEnemyWayPoints() const override;

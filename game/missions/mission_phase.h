@@ -48,6 +48,10 @@ public:
     // it first, then it leaves the phase list, the mission's lists and the
     // town. False when the town does not hold it (nothing is touched).
     bool Destroy(CMapObject* object);
+    // The town freed its objects with its world: the list lets go of them
+    // without touching them (a new world's objects may take their places
+    // in memory, and must not be taken for them).
+    void Forget() { m_Objects.clear(); }
 
     // Adds one object of type at point as a phase does (null without that
     // master): mode 3, in the phase list, the kind told.
