@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 const char* const ENEMY_NAMES[BUMPER_ENEMY_COUNT] = {"klank", "razz", "smudge", "grubb"};
@@ -340,12 +341,31 @@ void CBumperCars::Roam()
         return;
     CDrivingGraph& graph = m_Town.GetNodes();
     const CDrivingNode* current = graph.GetNode(static_cast<size_t>(m_nCurrentNode));
-    if (!current || Distance(enemy->GetCentre(), current->GetPoint()) >= enemy->Settings().nTargetThreshold)
+    if (!current)
         return;
+    const double distance = Distance(enemy->GetCentre(), current->GetPoint());
+    if (distance >= enemy->Settings().nTargetThreshold)
+    {
+        if (distance <= m_fBestDistance - BUMPER_NODE_PROGRESS)
+        {
+            m_fBestDistance = distance;
+            m_Progress.Start(0);
+            return;
+        }
+        if (m_Progress.GetElapsed() < BUMPER_NODE_PATIENCE_MS)
+            return;
+    }
     if (!ChooseNextNode())
         return;
+    HeadingAfresh();
     enemy->SetTarget(graph.GetNode(static_cast<size_t>(m_nCurrentNode))->GetPoint());
     enemy->Steer();
+}
+
+void CBumperCars::HeadingAfresh()
+{
+    m_fBestDistance = std::numeric_limits<double>::infinity();
+    m_Progress.Start(0);
 }
 
 void CBumperCars::Update(CMissionFramework&)
@@ -395,6 +415,7 @@ void CBumperCars::StartEnemy(CMissionFramework& framework)
     // The enemy first drives to its nearest node; from there it roams.
     if (ChooseNextNode())
         enemy->SetTarget(m_Town.GetNodes().GetNode(static_cast<size_t>(m_nCurrentNode))->GetPoint());
+    HeadingAfresh();
     m_bRoaming = true;
     framework.Data().m_Stopwatch.Start(0);
 }

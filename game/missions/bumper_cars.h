@@ -25,6 +25,7 @@
 #include "engine/base/cx_string.h"
 #include "engine/base/geometry.h"
 #include "engine/base/linked_list.h"
+#include "engine/core/timer.h"
 #include "game/missions/mission.h"
 
 #include <cstdint>
@@ -48,6 +49,12 @@ constexpr int32_t BUMPER_VERDICT_SLOW = 2;
 constexpr int32_t BUMPER_ARENA_STAGE = 2;
 // The mission's bit of the player's played and completed flags.
 constexpr uint32_t BUMPER_MISSION_BIT = 8;
+// How long the roaming enemy may go without getting BUMPER_NODE_PROGRESS
+// closer to its node before it heads for the next one: its turning circle
+// can be wider than the arrival distance, so that it would circle the node
+// for ever, and the player's truck can hold it off.
+constexpr uint32_t BUMPER_NODE_PATIENCE_MS = 1500;
+constexpr double BUMPER_NODE_PROGRESS = 8.0;
 
 // The base name of enemy id's truck file (VENEMY\<name>.ini); null for ids
 // outside 0..3.
@@ -132,6 +139,7 @@ private:
     void MarkArena(int32_t building);
     void RestoreArenas();
     void Roam();
+    void HeadingAfresh();
     void ArenaDone(CMissionFramework& framework);
 
     CTown& m_Town;
@@ -148,6 +156,8 @@ private:
     bool m_bStartPending = false; // "StartEnemy" before the placing
     int32_t m_nCurrentNode = -1;
     int32_t m_nPreviousNode = -1;
+    double m_fBestDistance = 0.0; // the nearest the enemy came to its node
+    CxTimer m_Progress;           // since it last came nearer
     std::vector<SavedStage> m_SavedStages;
     // INTROID and SEQNUMBER as they were before the giver's set-up.
     bool m_bShared = false;

@@ -29,6 +29,15 @@ void CCollisionSprite::HandleCollision(CCollisionSprite* other)
         HandleBumped(other);
 }
 
+void CCollisionSprite::Touch(CCollisionSprite* other)
+{
+    if (!m_bInContact)
+        StartOwnSequence(m_pCollide);
+    m_bInContact = true;
+    if (IsBumpable())
+        HandleBumped(other);
+}
+
 void CCollisionSprite::HandleBumped(CCollisionSprite* other)
 {
     (void)other;

@@ -80,6 +80,14 @@ public:
     // The collision rectangle in map (parent) coordinates.
     CxRect GetMapCollisionRect() const;
     bool CollidesWith(const CCollisionSprite& other) const;
+    // The town's contact test of each update: Touch while the truck
+    // overlaps the sprite, EndContact while it does not. The collide
+    // sequence runs once per contact, when it begins (a truck standing on
+    // an oil slick skids once instead of for as long as it stands there);
+    // the bumped sequence runs whenever its own run allows.
+    void Touch(CCollisionSprite* other);
+    void EndContact() { m_bInContact = false; }
+    bool IsInContact() const { return m_bInContact; }
     // z offset - (the map y of the bottom edge) + 10000, and setting it.
     int32_t ComputeDepth() const;
     void UpdateDepth() { SetDepth(ComputeDepth()); }
@@ -116,4 +124,5 @@ protected:
     CxString m_strTypeName;
     bool m_bBumpedOnce = false;
     bool m_bBumpedSpent = false;
+    bool m_bInContact = false;
 };

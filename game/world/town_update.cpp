@@ -59,11 +59,17 @@ void CTown::UpdateTown()
     // targets hear the truck. Only the sequences: another truck hit does not
     // bounce here.
     for (CCollisionSprite* sprite : m_CollisionSprites)
-        if (sprite != m_pTruck.get() && m_pTruck->CollidesWith(*sprite))
+    {
+        if (sprite == m_pTruck.get())
+            continue;
+        if (!m_pTruck->CollidesWith(*sprite))
         {
-            m_pTruck->HandleCollision(sprite);
-            sprite->CCollisionSprite::HandleCollision(m_pTruck.get());
+            sprite->EndContact();
+            continue;
         }
+        m_pTruck->HandleCollision(sprite);
+        sprite->Touch(m_pTruck.get());
+    }
     RearmLastLeft();
     AimHelpArrow();
 }

@@ -233,6 +233,30 @@ TEST_F(BumperTest, TheEnemyIsPlacedStandingAndRoamsWithoutTurningBack)
     EXPECT_TRUE(m_Capture.Errors().empty());
 }
 
+TEST_F(BumperTest, AnEnemyThatGetsNoCloserToItsNodeHeadsForTheNextOne)
+{
+    StartMission();
+    CxPoint s;
+    BumperStartPoint(std::stoi(Variable("$BUILDINGID")), &s);
+    CEnemy& enemy = PlaceEnemy({s + CxPoint(100, 0), s + CxPoint(300, 0), s + CxPoint(100, 200)},
+                               {{0, 1}, {0, 2}, {1, 2}});
+    ASSERT_GT(enemy.GetNumDirections(), 0);
+    Run("StartEnemy");
+    // Held where it stands (as if it circled the node or the truck stood in
+    // its way), it waits a while and then drives on.
+    CxLinkedList<CxString> zero;
+    zero.AddTail("0");
+    enemy.HandleCommand("SetMaxSpeed", zero);
+    for (uint32_t t = 0; t + 100 < BUMPER_NODE_PATIENCE_MS; t += 50, Tick(50))
+        m_pTown->UpdateTown();
+    EXPECT_EQ(m_pBumper->GetCurrentNode(), 0);
+    Tick(150);
+    m_pTown->UpdateTown();
+    EXPECT_NE(m_pBumper->GetCurrentNode(), 0);
+    EXPECT_EQ(enemy.GetTarget(),
+              m_pTown->GetNodes().GetNode(size_t(m_pBumper->GetCurrentNode()))->GetPoint());
+}
+
 TEST_F(BumperTest, NodeChoicesOnAChainALonelyNodeAndNoNodes)
 {
     StartMission();

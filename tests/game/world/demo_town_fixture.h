@@ -5,6 +5,7 @@
 
 #include "engine/core/event.h"
 #include "engine/core/file.h"
+#include "engine/core/random.h"
 #include "engine/media/sound.h"
 #include "game/missions/mission_town.h"
 #include "tests/game/world/town_test_app.h"
@@ -13,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -30,6 +34,12 @@ protected:
         m_pApp = std::make_unique<CTownTestApp>(m_Dir.Path(), "", RUMBO_DATA_DIR);
         m_pApp->m_bMissions = true;
         m_pApp->Start();
+        // The game draws its random choices from the time of day; a failing
+        // run names its seed, and RUMBO_TEST_SEED plays it again.
+        const char* seed = getenv("RUMBO_TEST_SEED");
+        m_nSeed =
+            seed ? static_cast<uint32_t>(strtoul(seed, nullptr, 10)) : static_cast<uint32_t>(time(nullptr));
+        SeedRandom(m_nSeed);
         // Voices would play in real time while the clock stands still: a
         // silent game, whose lines end at once, runs the scenes through.
         ShutdownSoundSystem();
@@ -39,6 +49,8 @@ protected:
     }
     void TearDown() override
     {
+        if (HasFailure())
+            printf("random seed %u (RUMBO_TEST_SEED=%u runs it again)\n", m_nSeed, m_nSeed);
         if (m_pApp)
             m_pApp->Stop();
         m_pApp.reset();
@@ -74,4 +86,5 @@ protected:
     PFN_PLAY_FADE m_pPreviousIntro = nullptr;
     std::unique_ptr<CTownTestApp> m_pApp;
     CMissionTown* m_pTown = nullptr;
+    uint32_t m_nSeed = 0;
 };

@@ -301,6 +301,30 @@ TEST_F(SuperSpriteTest, ThisReachesTheSpriteFromItsOwnSequences)
     EXPECT_EQ(sprite.GetBumpedSequence()->GetChannel(), 0u);
 }
 
+// The town's contact test: the collide sequence runs when a contact
+// begins, not again while it lasts (a truck parked on an oil slick would
+// otherwise lose control for ever).
+TEST_F(SuperSpriteTest, TheCollideSequenceRunsOncePerContact)
+{
+    CEventPump pump;
+    m_Dir.Write("hit.seq", "Event this.Paint(5, 6)\n");
+    CSuperSprite sprite;
+    ASSERT_EQ(sprite.LoadFromFile(Sprite(2, TWO_STATES, "OnCollide=$GAMEPATH\\hit.seq\n").c_str()), 0u);
+    CSuperSprite truck;
+    const auto touchFor = [&](int updates) {
+        for (int i = 0; i < updates; ++i, Tick(10))
+            sprite.Touch(&truck);
+    };
+    touchFor(1);
+    EXPECT_EQ(sprite.GetPosition(), CxPoint(5, 6));
+    sprite.SetPosition(CxPoint(0, 0));
+    touchFor(20);
+    EXPECT_EQ(sprite.GetPosition(), CxPoint(0, 0)) << "the same contact ran it again";
+    sprite.EndContact();
+    touchFor(1);
+    EXPECT_EQ(sprite.GetPosition(), CxPoint(5, 6)) << "a new contact runs it";
+}
+
 TEST_F(SuperSpriteTest, CopiesSharingATypeNameLeaveNoDanglingCreator)
 {
     auto master = std::make_unique<CSuperSprite>();
