@@ -91,31 +91,40 @@ check_log() {
 #   picture count FRAME [R,G,B]         the pixels of a saved BMP in that
 #                                       pure colour (default green: each
 #                                       channel within 24 of 0 or 255)
+#   picture both FRAME...               how many of the frames hold at least
+#                                       50 pixels each of green and of blue
 # Pure green and pure blue are colours nothing in the game's pictures uses,
 # so a test paints what it looks for in them.
 picture() {
     python3 - "$@" <<'PY'
 import struct, sys
-if sys.argv[1] == 'tga':
-    w, h = int(sys.argv[3]), int(sys.argv[4])
-    left = [int(c) for c in sys.argv[5].split(',')]
-    right = [int(c) for c in (sys.argv[6] if len(sys.argv) > 6 else sys.argv[5]).split(',')]
-    row = b''.join(bytes((c[2], c[1], c[0])) for c in [left] * (w // 2) + [right] * (w - w // 2))
-    head = struct.pack('<BBBHHBHHHHBB', 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0x20)
-    open(sys.argv[2], 'wb').write(head + row * h)
-else:
-    want = [int(c) for c in (sys.argv[3] if len(sys.argv) > 3 else '0,255,0').split(',')][::-1]
-    d = open(sys.argv[2], 'rb').read()
+LOW = bytes(int(v < 24) for v in range(256))
+HIGH = bytes(int(v > 231) for v in range(256))
+def count(path, rgb):
+    d = open(path, 'rb').read()
     off = struct.unpack_from('<I', d, 10)[0]
     w, h = struct.unpack_from('<ii', d, 18)
     step = struct.unpack_from('<H', d, 28)[0] // 8
     pitch = (w * step + 3) & ~3
-    n = 0
-    for y in range(abs(h)):
-        line = d[off + y * pitch: off + y * pitch + w * step]
-        n += sum(1 for x in range(0, w * step, step)
-                 if all(abs(line[x + i] - want[i]) < 24 for i in range(3)))
-    print(n)
+    rows = b''.join(d[off + y * pitch: off + y * pitch + w * step] for y in range(abs(h)))
+    # One bit a pixel per channel that matches; the pixels match where all do.
+    hits = -1
+    for channel, want in enumerate(rgb[::-1]):
+        hits &= int.from_bytes(rows[channel::step].translate(HIGH if want > 127 else LOW), 'big')
+    return bin(hits).count('1')
+def colour(text):
+    return [int(c) for c in text.split(',')]
+if sys.argv[1] == 'tga':
+    w, h = int(sys.argv[3]), int(sys.argv[4])
+    left = colour(sys.argv[5])
+    right = colour(sys.argv[6] if len(sys.argv) > 6 else sys.argv[5])
+    row = b''.join(bytes((c[2], c[1], c[0])) for c in [left] * (w // 2) + [right] * (w - w // 2))
+    head = struct.pack('<BBBHHBHHHHBB', 0, 0, 2, 0, 0, 0, 0, 0, w, h, 24, 0x20)
+    open(sys.argv[2], 'wb').write(head + row * h)
+elif sys.argv[1] == 'count':
+    print(count(sys.argv[2], colour(sys.argv[3] if len(sys.argv) > 3 else '0,255,0')))
+else:
+    print(sum(1 for f in sys.argv[2:] if count(f, [0, 255, 0]) >= 50 and count(f, [0, 0, 255]) >= 50))
 PY
 }
 
