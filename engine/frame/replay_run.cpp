@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
-const char* const RUN_OPTIONS_USAGE = "usage: rumbotown [--replay FILE] [--screenshot MS:FILE]... "
-                                      "[--exit-after MS] [--seed N]\n";
+const char* const RUN_OPTIONS_USAGE =
+    "usage: rumbotown [--replay FILE] [--record FILE] [--screenshot MS:FILE]... "
+    "[--exit-after MS] [--seed N]\n";
 
 namespace {
 // A whole decimal number of 0 to 2^32 - 1.
@@ -56,7 +58,8 @@ bool ParseRunOptions(const std::vector<std::string>& arguments, CxRunOptions* op
     for (size_t i = 0; i < arguments.size(); ++i)
     {
         const std::string& name = arguments[i];
-        if (name != "--replay" && name != "--screenshot" && name != "--exit-after" && name != "--seed")
+        if (name != "--replay" && name != "--record" && name != "--screenshot" && name != "--exit-after" &&
+            name != "--seed")
         {
             *why = "unknown option \"" + name + "\"";
             return false;
@@ -70,6 +73,8 @@ bool ParseRunOptions(const std::vector<std::string>& arguments, CxRunOptions* op
         uint32_t number = 0;
         if (name == "--replay")
             options->replayFile = value;
+        else if (name == "--record")
+            options->recordFile = value;
         else if (name == "--screenshot")
         {
             const size_t colon = value.find(':');
@@ -153,14 +158,33 @@ bool WriteScreenshot(CxDrawSurface* surface, const char* fileName)
 CxReplayRun::~CxReplayRun()
 {
     Uninstall();
+    FinishRecording();
 }
 
 bool CxReplayRun::Load(const CxRunOptions& options, std::string* why)
 {
+    FinishRecording();
     m_Options = options;
     m_Script = CxReplayScript();
-    if (options.replayFile.empty())
+    m_nNext = m_nShots = m_nRecorded = 0;
+    if (!options.replayFile.empty() && !LoadReplay(why))
+        return false;
+    if (options.recordFile.empty())
         return true;
+    m_pRecording = fopen((options.recordFile + ".new").c_str(), "wb");
+    m_bRecordingFailed = false;
+    m_bRecordingStarted = false;
+    if (!m_pRecording)
+    {
+        *why = "record " + options.recordFile + ".new: cannot be written";
+        return false;
+    }
+    return true;
+}
+
+bool CxReplayRun::LoadReplay(std::string* why)
+{
+    const CxRunOptions& options = m_Options;
     const char* name = options.replayFile.c_str();
     CxFileBuffer buffer;
     if (!FileExists(name) || LoadFile(name, buffer) != CX_ERR_NONE)
@@ -183,11 +207,109 @@ void CxReplayRun::Install(CxWindowApp& app)
     m_Clock.Set(0);
     m_pPreviousClock = SetClock(&m_Clock);
     if (m_Options.hasSeed)
-        SeedRandom(m_Options.seed);
-    else if (m_Script.hasSeed)
+        m_Script.seed = m_Options.seed, m_Script.hasSeed = true;
+    else if (!m_Script.hasSeed && m_pRecording)
+        // A recording names the seed it ran with, so that it replays alike.
+        m_Script.seed = GetSystemTicks() ^ static_cast<uint32_t>(time(nullptr)), m_Script.hasSeed = true;
+    if (m_Script.hasSeed)
         SeedRandom(m_Script.seed);
     m_bFirstPass = true;
+    m_nLastRealPass = GetSystemTicks();
     app.SetPassDriver(this);
+    if (!m_Options.replayFile.empty())
+        SetPlatformDeviceInputBlocked(true);
+    if (m_pRecording)
+    {
+        const std::string header = FormatReplayHeader(m_Script);
+        m_bRecordingFailed = fputs(header.c_str(), m_pRecording) < 0;
+        m_bRecordingStarted = true;
+        SetPlatformInputTap(&CxReplayRun::Record, this);
+    }
+}
+
+void CxReplayRun::FinishRecording()
+{
+    if (!m_pRecording)
+        return;
+    SetPlatformInputTap(nullptr, nullptr);
+    const bool closed = fclose(m_pRecording) == 0;
+    m_pRecording = nullptr;
+    const std::string temporary = m_Options.recordFile + ".new";
+    if (!m_bRecordingStarted)
+    {
+        // The run never started: nothing to keep, and FILE stays as it was.
+        remove(temporary.c_str());
+        return;
+    }
+    if (m_bRecordingFailed || !closed || rename(temporary.c_str(), m_Options.recordFile.c_str()) != 0)
+        fprintf(stderr, "record %s: not written completely; what was recorded is in %s\n",
+                m_Options.recordFile.c_str(), temporary.c_str());
+}
+
+void CxReplayRun::Record(const CxInputRecord& input, void* context)
+{
+    CxReplayRun& run = *static_cast<CxReplayRun*>(context);
+    CxReplayEvent event;
+    event.time = run.m_Clock.GetTicks();
+    // Points outside the game's screen (a pointer captured beyond the
+    // window) are kept at its edge, where a replay may put them.
+    event.x = std::clamp(input.x, 0, REPLAY_WIDTH - 1);
+    event.y = std::clamp(input.y, 0, REPLAY_HEIGHT - 1);
+    switch (input.kind)
+    {
+    case CxInputKind::Move:
+        event.kind = CxReplayKind::Move;
+        break;
+    case CxInputKind::Down:
+    case CxInputKind::Up:
+        if (input.button < 1 || input.button > 3)
+            return;
+        event.kind = input.kind == CxInputKind::Down ? CxReplayKind::Down : CxReplayKind::Up;
+        event.button = input.button;
+        break;
+    case CxInputKind::Key:
+    case CxInputKind::KeyUp:
+        if (!IsReplayKey(input.key))
+            return;
+        event.kind = input.kind == CxInputKind::Key ? CxReplayKind::Key : CxReplayKind::KeyUp;
+        event.key = input.key;
+        event.mods = input.mods & (CX_MOD_SHIFT | CX_MOD_CONTROL | CX_MOD_ALT);
+        break;
+    case CxInputKind::Wheel:
+        event.kind = CxReplayKind::Wheel;
+        event.notches = std::clamp(input.notches, -REPLAY_MAX_WHEEL, REPLAY_MAX_WHEEL);
+        if (event.notches == 0)
+            return;
+        break;
+    case CxInputKind::Text: {
+        // A replay's text is a word: typed blanks cannot be written, and
+        // the words around them are written one by one.
+        event.kind = CxReplayKind::Text;
+        const std::string text = input.text ? input.text : "";
+        for (size_t start = 0; start < text.size();)
+        {
+            const size_t end = std::min(text.find_first_of(" \t\r\n", start), text.size());
+            if (end > start)
+            {
+                event.text = text.substr(start, std::min(end - start, REPLAY_MAX_TEXT));
+                run.Write(event);
+            }
+            start = end + 1;
+        }
+        return;
+    }
+    }
+    run.Write(event);
+}
+
+void CxReplayRun::Write(const CxReplayEvent& event)
+{
+    if (!m_pRecording)
+        return;
+    const std::string line = FormatReplayEvent(event);
+    if (fputs(line.c_str(), m_pRecording) < 0)
+        m_bRecordingFailed = true;
+    ++m_nRecorded;
 }
 
 void CxReplayRun::Uninstall()
@@ -196,12 +318,22 @@ void CxReplayRun::Uninstall()
         return;
     if (m_pApp->GetPassDriver() == this)
         m_pApp->SetPassDriver(nullptr);
+    SetPlatformDeviceInputBlocked(false);
+    FinishRecording();
     SetClock(m_pPreviousClock);
     m_pApp = nullptr;
 }
 
 void CxReplayRun::BeginPass()
 {
+    if (m_pRecording && m_Options.replayFile.empty())
+    {
+        // A person plays: a step of game time for each step of real time.
+        const uint32_t elapsed = GetSystemTicks() - m_nLastRealPass;
+        if (elapsed < m_Script.step)
+            SleepMs(m_Script.step - elapsed);
+        m_nLastRealPass = GetSystemTicks();
+    }
     if (!m_bFirstPass)
         m_Clock.Advance(m_Script.step);
     m_bFirstPass = false;

@@ -1,7 +1,12 @@
 // Runs driven by the command line instead of the devices and the wall
 // clock, for reproducible games (tests, regression replays):
 //
-//   --replay FILE         timed input from a replay file (engine/core/replay.h)
+//   --replay FILE         timed input from a replay file (engine/core/replay.h);
+//                         the devices' input is ignored
+//   --record FILE         every input event the program receives, written in
+//                         the same format to FILE.new and renamed to FILE at
+//                         the end; without --replay the passes keep to real
+//                         time, one step each
 //   --screenshot MS:FILE  after the paint of the first pass at game time
 //                         >= MS, the screen as a 24-bit BMP (repeatable)
 //   --exit-after MS       at game time MS the program quits without asking
@@ -16,8 +21,10 @@
 #include "engine/core/pass_driver.h"
 #include "engine/core/replay.h"
 #include "engine/platform/clock.h"
+#include "engine/platform/window.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,13 +37,17 @@ extern const char* const RUN_OPTIONS_USAGE;
 struct CxRunOptions
 {
     std::string replayFile;
+    std::string recordFile;
     bool hasSeed = false;
     uint32_t seed = 0;
     bool hasExitAfter = false;
     uint32_t exitAfter = 0;
     std::vector<std::pair<uint32_t, std::string>> screenshots; // game time, file
     // Whether any option asks for a driven run.
-    bool Any() const { return !replayFile.empty() || hasSeed || hasExitAfter || !screenshots.empty(); }
+    bool Any() const
+    {
+        return !replayFile.empty() || !recordFile.empty() || hasSeed || hasExitAfter || !screenshots.empty();
+    }
 };
 
 // Reads the arguments after the program's name. False, with the reason in
@@ -56,8 +67,8 @@ public:
     CxReplayRun(const CxReplayRun&) = delete;
     CxReplayRun& operator=(const CxReplayRun&) = delete;
 
-    // Reads the replay file when one is named. False, with "replay FILE:LINE:
-    // reason" (or the file's trouble) in *why.
+    // Reads the replay file when one is named and opens the recording. False,
+    // with "replay FILE:LINE: reason" (or the file's trouble) in *why.
     bool Load(const CxRunOptions& options, std::string* why);
     // Puts the manual clock in place (at 0), seeds the random generator and
     // drives the application's passes; Uninstall (and the destructor) undo it.
@@ -69,9 +80,15 @@ public:
 
     uint32_t GetTime() { return m_Clock.GetTicks(); }
     size_t GetEventsPlayed() const { return m_nNext; }
+    size_t GetEventsRecorded() const { return m_nRecorded; }
 
 private:
+    bool LoadReplay(std::string* why);
     void Inject(const CxReplayEvent& event);
+    static void Record(const CxInputRecord& input, void* context);
+    void Write(const CxReplayEvent& event);
+    // Closes the recording: renamed into place when every line was written.
+    void FinishRecording();
 
     CxRunOptions m_Options;
     CxReplayScript m_Script;
@@ -82,4 +99,9 @@ private:
     size_t m_nNext = 0;
     size_t m_nShots = 0; // screenshots taken (they are kept in time order)
     int32_t m_nPointerX = 0, m_nPointerY = 0;
+    FILE* m_pRecording = nullptr;
+    bool m_bRecordingFailed = false;
+    bool m_bRecordingStarted = false; // the header is written
+    size_t m_nRecorded = 0;
+    uint32_t m_nLastRealPass = 0;
 };

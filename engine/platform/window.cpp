@@ -8,8 +8,9 @@
 #include <cstring>
 #include <deque>
 
-using window_detail::KeysymOf;
-using window_detail::Push;
+using window_detail::ModifiersOf;
+using window_detail::TapInput;
+using window_detail::VirtualKeyOf;
 using window_detail::WindowId;
 
 namespace {
@@ -29,67 +30,6 @@ bool s_bMinimized = false;
 bool s_Keys[256] = {};
 int32_t s_nLogicalWidth = 0;
 int32_t s_nLogicalHeight = 0;
-
-uint32_t ModifiersOf(uint16_t mod)
-{
-    uint32_t result = 0;
-    if (mod & KMOD_SHIFT)
-        result |= CX_MOD_SHIFT;
-    if (mod & KMOD_CTRL)
-        result |= CX_MOD_CONTROL;
-    if (mod & KMOD_ALT)
-        result |= CX_MOD_ALT;
-    return result;
-}
-
-uint16_t SdlModOf(uint32_t modifiers)
-{
-    uint16_t mod = KMOD_NONE;
-    if (modifiers & CX_MOD_SHIFT)
-        mod |= KMOD_LSHIFT;
-    if (modifiers & CX_MOD_CONTROL)
-        mod |= KMOD_LCTRL;
-    if (modifiers & CX_MOD_ALT)
-        mod |= KMOD_LALT;
-    return mod;
-}
-
-struct KeyEntry
-{
-    SDL_Scancode m_Scancode;
-    uint32_t m_nVirtualKey;
-};
-
-const KeyEntry s_KeyTable[] = {
-    {SDL_SCANCODE_BACKSPACE, CX_VK_BACK}, {SDL_SCANCODE_TAB, CX_VK_TAB},
-    {SDL_SCANCODE_RETURN, CX_VK_RETURN},  {SDL_SCANCODE_KP_ENTER, CX_VK_RETURN},
-    {SDL_SCANCODE_LSHIFT, CX_VK_SHIFT},   {SDL_SCANCODE_RSHIFT, CX_VK_SHIFT},
-    {SDL_SCANCODE_LCTRL, CX_VK_CONTROL},  {SDL_SCANCODE_RCTRL, CX_VK_CONTROL},
-    {SDL_SCANCODE_LALT, CX_VK_MENU},      {SDL_SCANCODE_RALT, CX_VK_MENU},
-    {SDL_SCANCODE_PAUSE, CX_VK_PAUSE},    {SDL_SCANCODE_ESCAPE, CX_VK_ESCAPE},
-    {SDL_SCANCODE_SPACE, CX_VK_SPACE},    {SDL_SCANCODE_PAGEUP, CX_VK_PRIOR},
-    {SDL_SCANCODE_PAGEDOWN, CX_VK_NEXT},  {SDL_SCANCODE_END, CX_VK_END},
-    {SDL_SCANCODE_HOME, CX_VK_HOME},      {SDL_SCANCODE_LEFT, CX_VK_LEFT},
-    {SDL_SCANCODE_UP, CX_VK_UP},          {SDL_SCANCODE_RIGHT, CX_VK_RIGHT},
-    {SDL_SCANCODE_DOWN, CX_VK_DOWN},      {SDL_SCANCODE_INSERT, CX_VK_INSERT},
-    {SDL_SCANCODE_DELETE, CX_VK_DELETE},  {SDL_SCANCODE_SCROLLLOCK, CX_VK_SCROLL},
-};
-
-// Letters and digits follow the keyboard layout (Alt+Q is the key marked Q);
-// every other key is taken by its position.
-uint32_t VirtualKeyOf(const SDL_Keysym& key)
-{
-    if (key.sym >= SDLK_a && key.sym <= SDLK_z)
-        return static_cast<uint32_t>('A' + (key.sym - SDLK_a));
-    if (key.sym >= SDLK_0 && key.sym <= SDLK_9)
-        return static_cast<uint32_t>('0' + (key.sym - SDLK_0));
-    if (key.scancode >= SDL_SCANCODE_F1 && key.scancode <= SDL_SCANCODE_F12)
-        return CX_VK_F1 + static_cast<uint32_t>(key.scancode - SDL_SCANCODE_F1);
-    for (const KeyEntry& entry : s_KeyTable)
-        if (entry.m_Scancode == key.scancode)
-            return entry.m_nVirtualKey;
-    return 0;
-}
 
 void Queue(uint32_t message, uint64_t wParam, int64_t lParam)
 {
@@ -122,6 +62,7 @@ void TranslateKey(const SDL_KeyboardEvent& event)
     if (vk == 0)
         return;
     const bool down = event.state == SDL_PRESSED;
+    TapInput({down ? CxInputKind::Key : CxInputKind::KeyUp, 0, 0, 0, vk, s_nEventModifiers});
     s_Keys[vk & 0xFF] = down;
     if (vk == CX_VK_CONTROL)
         s_nEventModifiers =
@@ -163,6 +104,7 @@ void TranslateText(const SDL_TextInputEvent& event)
     const uint32_t held = s_nEventModifiers & (CX_MOD_CONTROL | CX_MOD_ALT);
     if (held == CX_MOD_CONTROL || held == CX_MOD_ALT)
         return;
+    TapInput({CxInputKind::Text, 0, 0, 0, 0, 0, event.text});
     // The engine's characters are single bytes: UTF-8 sequences below 256 are
     // decoded, everything else is dropped.
     const unsigned char* p = reinterpret_cast<const unsigned char*>(event.text);
@@ -210,6 +152,7 @@ void TranslateButton(const SDL_MouseButtonEvent& event)
     s_nMouseX = p.x;
     s_nMouseY = p.y;
     const bool down = event.state == SDL_PRESSED;
+    TapInput({down ? CxInputKind::Down : CxInputKind::Up, p.x, p.y, event.button});
     s_nButtons = down ? (s_nButtons | bit) : (s_nButtons & ~bit);
     const uint32_t base = bit == CX_MK_LBUTTON   ? CX_WM_LBUTTONDOWN
                           : bit == CX_MK_RBUTTON ? CX_WM_RBUTTONDOWN
@@ -295,6 +238,7 @@ void Translate(const SDL_Event& event)
         const CxPoint p = MapWindowToLogical(event.motion.x, event.motion.y);
         s_nMouseX = p.x;
         s_nMouseY = p.y;
+        TapInput({CxInputKind::Move, p.x, p.y});
         Queue(CX_WM_MOUSEMOVE, MouseKeys(), CxMakePointParam(p.x, p.y));
         break;
     }
@@ -308,6 +252,7 @@ void Translate(const SDL_Event& event)
             notches = -notches;
         if (notches == 0)
             break;
+        TapInput({CxInputKind::Wheel, s_nMouseX, s_nMouseY, 0, 0, 0, nullptr, notches});
         const uint64_t delta = static_cast<uint16_t>(static_cast<int16_t>(notches * CX_WHEEL_DELTA));
         Queue(CX_WM_MOUSEWHEEL, (delta << 16) | MouseKeys(), CxMakePointParam(s_nMouseX, s_nMouseY));
         break;
@@ -369,46 +314,11 @@ void DropRecreationEvents()
 } // namespace
 
 namespace window_detail {
-SDL_Keysym KeysymOf(uint32_t virtualKey, uint32_t modifiers)
-{
-    SDL_Keysym key = {};
-    key.mod = SdlModOf(modifiers);
-    if (virtualKey >= 'A' && virtualKey <= 'Z')
-    {
-        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_A + (virtualKey - 'A'));
-        key.sym = static_cast<SDL_Keycode>(SDLK_a + (virtualKey - 'A'));
-        return key;
-    }
-    if (virtualKey >= '0' && virtualKey <= '9')
-    {
-        key.scancode = virtualKey == '0' ? SDL_SCANCODE_0
-                                         : static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (virtualKey - '1'));
-        key.sym = static_cast<SDL_Keycode>(SDLK_0 + (virtualKey - '0'));
-        return key;
-    }
-    if (virtualKey >= CX_VK_F1 && virtualKey <= CX_VK_F12)
-        key.scancode = static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + (virtualKey - CX_VK_F1));
-    else
-        for (const KeyEntry& entry : s_KeyTable)
-            if (entry.m_nVirtualKey == virtualKey)
-            {
-                key.scancode = entry.m_Scancode;
-                break;
-            }
-    key.sym = SDL_GetKeyFromScancode(key.scancode);
-    return key;
-}
-
 uint32_t WindowId()
 {
     return s_pWindow ? SDL_GetWindowID(s_pWindow) : 0;
 }
 
-void Push(SDL_Event& event)
-{
-    if (s_nVideoStarts)
-        SDL_PushEvent(&event);
-}
 } // namespace window_detail
 
 bool StartPlatformVideo()
@@ -418,8 +328,12 @@ bool StartPlatformVideo()
     // of the last window with a quit of its own, which ends the program
     // whatever the answer.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (s_nVideoStarts == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return false;
+    if (s_nVideoStarts == 0)
+    {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            return false;
+        window_detail::InstallInputFilter();
+    }
     ++s_nVideoStarts;
     return true;
 }

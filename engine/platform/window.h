@@ -220,6 +220,35 @@ void PollPlatformInput();
 void SetScreenSaverEnabled(bool enabled);
 bool IsScreenSaverEnabled();
 
+// Input from the devices as the window translates it, for recordings:
+// points in logical coordinates, buttons 1 left, 2 middle, 3 right, keys
+// as CX_VK_* with CX_MOD_* bits, typed text as UTF-8.
+enum class CxInputKind
+{
+    Move,
+    Down,
+    Up,
+    Key,
+    KeyUp,
+    Text,
+    Wheel
+};
+struct CxInputRecord
+{
+    CxInputKind kind = CxInputKind::Move;
+    int32_t x = 0, y = 0;
+    int32_t button = 0;
+    uint32_t key = 0, mods = 0;
+    const char* text = nullptr;
+    int32_t notches = 0;
+};
+using PFN_INPUT_TAP = void (*)(const CxInputRecord& input, void* context);
+// Calls tap with every input event the window translates (null: none).
+void SetPlatformInputTap(PFN_INPUT_TAP tap, void* context);
+// While blocked, input from the devices is dropped as it arrives: only the
+// input of the CxInject functions reaches the program (replayed runs).
+void SetPlatformDeviceInputBlocked(bool blocked);
+
 // Input as a user would make it, pushed into SDL's event queue (tests and
 // scripted runs). Coordinates are client coordinates.
 void CxInjectKey(uint32_t virtualKey, bool down, uint32_t modifiers = 0);

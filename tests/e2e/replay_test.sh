@@ -2,8 +2,9 @@
 # Driven runs of the real game: an unknown option or a bad replay line ends
 # it with code 2 and the reason before any window; a replay that steers the
 # truck into the bakery ends at its --exit-after time with code 0, the
-# profile saved, and its screenshot is the same, byte for byte, on a second
-# run: the run depends on its input alone.
+# profile saved; what it recorded, played in a second run, ends on the same
+# screenshot and profile, byte for byte, and records itself again: the run
+# depends on its input alone.
 source "$(dirname "${BASH_SOURCE[0]}")/game_lib.sh"
 cd "$dir/home" || fail "no home"
 printf '[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' "$dir/home" "$data" >RumboTownDemo.ini
@@ -20,14 +21,24 @@ grep -q '^replay bad.replay:3: bad x' "$dir/out" || fail "no line number for the
 
 # The pointer below the truck from the start: it drives down into the bakery.
 printf 'replay 1\nseed 1\n100 move 320 400\n3000 move 320 420\n3500 move 330 440\n' >drive.replay
+# The first run records what it plays; the second plays that recording and
+# records it again.
+replay=drive.replay
 for run in 1 2; do
     rm -f rumbo.pxu
-    "$game" --replay drive.replay --exit-after 8000 --screenshot "7990:shot$run.bmp" >"$dir/out" 2>&1
+    "$game" --replay $replay --record rec$run.replay --exit-after 8000 --screenshot "7990:shot$run.bmp" \
+        >"$dir/out" 2>&1
     code=$?
+    replay=rec1.replay
+    cp rumbo.pxu profile$run.pxu 2>/dev/null
     [[ $code -eq 0 ]] || fail "run $run: exit code $code"
     grep -q '^town: enter 0 ' "$dir/out" || fail "run $run: the truck did not reach the bakery"
     [[ -f rumbo.pxu ]] || fail "run $run: no profile saved"
     [[ $(stat -c %s "shot$run.bmp" 2>/dev/null) -eq $((54 + 640 * 480 * 3)) ]] || fail "run $run: no 640 x 480 24-bit screenshot"
 done
-cmp -s shot1.bmp shot2.bmp || fail "the two runs of one replay ended on different screens"
-echo "ok: usage and bad replays refused with code 2; a replay drives into the bakery, the same both times"
+cmp -s shot1.bmp shot2.bmp || fail "a replay and its recording ended on different screens"
+cmp -s profile1.pxu profile2.pxu || fail "a replay and its recording saved different profiles"
+cmp -s rec1.replay rec2.replay || fail "a recording did not record itself: $(diff rec1.replay rec2.replay | head)"
+[[ ! -e rec1.replay.new ]] || fail "the recording was left as rec1.replay.new"
+echo "ok: usage and bad replays refused with code 2; a replay drives into the bakery, and its recording" \
+    "($(grep -c 'move' rec1.replay) moves) replays to the same screen, profile and recording"

@@ -36,15 +36,11 @@ TEST(ReplayRunTest, TheCommandLineTakesTheRunOptionsAndRefusesAnythingElse)
     EXPECT_FALSE(options.Any());
 
     const OptionCase bad[] = {
-        {{"--bogus"}, "unknown option"},
-        {{"game.ini"}, "unknown option"},
-        {{"--seed"}, "needs a value"},
-        {{"--seed", "-1"}, "whole number"},
-        {{"--exit-after", "4294967296"}, "whole"},
-        {{"--exit-after", "1e3"}, "whole"},
-        {{"--screenshot", "a.bmp"}, "MS:FILE"},
-        {{"--screenshot", "10:"}, "MS:FILE"},
-        {{"--screenshot", ":a.bmp"}, "MS:FILE"},
+        {{"--bogus"}, "unknown option"},      {{"game.ini"}, "unknown option"},
+        {{"--seed"}, "needs a value"},        {{"--record"}, "needs a value"},
+        {{"--seed", "-1"}, "whole number"},   {{"--exit-after", "4294967296"}, "whole"},
+        {{"--exit-after", "1e3"}, "whole"},   {{"--screenshot", "a.bmp"}, "MS:FILE"},
+        {{"--screenshot", "10:"}, "MS:FILE"}, {{"--screenshot", ":a.bmp"}, "MS:FILE"},
     };
     for (const OptionCase& c : bad)
     {
@@ -139,6 +135,70 @@ TEST_F(ReplayRunAppTest, EachPassStepsTheClockAndHandsInWhatIsDueThenShootsAndQu
     EXPECT_EQ(app.m_Keys.size(), 1u) << "the left arrow";
     run.Uninstall();
     EXPECT_EQ(app.GetPassDriver(), nullptr);
+}
+
+// Runs the options for 40 passes in an application of its own, as a new
+// process would.
+void PlayTo(const std::vector<std::string>& words)
+{
+    CTestApp app;
+    StartTestApp(app);
+    CxReplayRun run;
+    CxRunOptions options;
+    std::string why;
+    EXPECT_TRUE(ParseRunOptions(words, &options, &why)) << why;
+    EXPECT_TRUE(run.Load(options, &why)) << why;
+    run.Install(app);
+    for (int pass = 0; pass < 40; ++pass)
+        app.PumpMessage();
+    run.Uninstall();
+    StopTestApp(app);
+}
+
+TEST(ReplayRunTest, ARecordedReplayHoldsItsInputInOrderNoEarlierThanPlayed)
+{
+    TempDir dir;
+    dir.Write("a.replay", "replay 1\nseed 9\nstep 10\n0 move 10 20\n30 down 10 20 1\n30 up 10 20 3\n"
+                          "50 key 37 1\n50 keyup 37 1\n60 text h\xC3\xA9llo\n70 wheel -2\n");
+    PlayTo({"--replay", dir.File("a.replay"), "--record", dir.File("b.replay")});
+    EXPECT_FALSE(FileExists(dir.File("b.replay.new").c_str())) << "renamed at the end";
+    CxReplayScript a, b;
+    std::string why;
+    const std::string recorded = TempDir::Read(dir.File("b.replay"));
+    ASSERT_TRUE(ParseReplay(TempDir::Read(dir.File("a.replay")).data(),
+                            TempDir::Read(dir.File("a.replay")).size(), &a, &why));
+    ASSERT_TRUE(ParseReplay(recorded.data(), recorded.size(), &b, &why)) << why << recorded;
+    EXPECT_TRUE(b.hasSeed && b.seed == 9u && b.step == 10u);
+    // Every replayed event was received, in order, no earlier than its time.
+    size_t found = 0;
+    for (const CxReplayEvent& event : b.events)
+        if (found < a.events.size())
+        {
+            CxReplayEvent timeless = event;
+            timeless.time = a.events[found].time;
+            if (timeless == a.events[found] && event.time >= a.events[found].time)
+                ++found;
+        }
+    EXPECT_EQ(found, a.events.size()) << recorded;
+}
+
+TEST_F(ReplayRunAppTest, ARecordingThatCannotStartLeavesTheOldFileAlone)
+{
+    dir.Write("keep.replay", "replay 1\n");
+    CxRunOptions options;
+    std::string why;
+    options.replayFile = dir.File("none.replay");
+    options.recordFile = dir.File("keep.replay");
+    EXPECT_FALSE(run.Load(options, &why));
+    options.replayFile.clear();
+    ASSERT_TRUE(run.Load(options, &why)) << why;
+    run.Uninstall();
+    run.Load(CxRunOptions(), &why); // ends the recording that never ran
+    EXPECT_EQ(TempDir::Read(dir.File("keep.replay")), "replay 1\n");
+    EXPECT_FALSE(FileExists(dir.File("keep.replay.new").c_str()));
+    options.recordFile = dir.File("no/such/folder/x.replay");
+    EXPECT_FALSE(run.Load(options, &why));
+    EXPECT_NE(why.find("cannot be written"), std::string::npos) << why;
 }
 
 TEST_F(ReplayRunAppTest, AReplayThatDoesNotReadIsRefusedWithItsLine)
