@@ -45,6 +45,7 @@ uint32_t CBuilding::LoadBuilding(const char* fileName, CxDisplayObject* parent)
     AttachTo(parent);
     const uint32_t error = LoadFromFile(fileName);
     CxOptions file(ExpandGamePath(fileName).c_str());
+    m_pExtraSprite.reset();
     if (file.Load() == CX_ERR_NONE)
     {
         ReadTownKeys(file);
@@ -103,7 +104,6 @@ void CBuilding::ReadTownKeys(CxOptions& file)
 
 void CBuilding::LoadExtraSprite(CxOptions& file, CxDisplayObject* parent)
 {
-    m_pExtraSprite.reset();
     const CxString name = ReadName(file, "QexSprite", "ExtraSprite", 256);
     if (name.IsEmpty())
         return;

@@ -10,7 +10,7 @@
 namespace {
 using BuildingExtraTest = SpriteWorldTest;
 
-TEST_F(BuildingExtraTest, BuildingExtraSpriteLoadsShowsAndHides)
+TEST_F(BuildingExtraTest, OnlyAFileThatLoadsGivesOneHiddenUntilShown)
 {
     ErrorCapture errors;
     WriteImage("house.bmp", 40, 30);
