@@ -233,6 +233,7 @@ void CFireMission::Start(CMissionFramework& framework)
     m_nUpdateMin = framework.Record().fireUpdateMin;
     m_nUpdateMax = framework.Record().fireUpdateMax;
     m_Town.m_nPacing = FIRE_PACING;
+    ShowHouseSmoke(true);
     if (m_Water.CreateMaster(DataPath(BALL_FILE).c_str(), FIRE_BALL_FRAMES, 0) != CX_ERR_NONE)
         ReportError(CX_ERR_UNKNOWN, "Could not create master water ball.");
 }
@@ -271,6 +272,7 @@ void CFireMission::Unloaded(CMissionFramework& framework)
     m_bShooting = false;
     RestoreHouseStages();
     m_bStagesSaved = false;
+    ShowHouseSmoke(false);
     if (m_nBuildingIndex >= 0 && m_Town.m_nHelpTarget == m_nBuildingId)
         m_Town.m_nHelpTarget = -1;
     // The fires go with their timers; what the phases added goes after this stop.
@@ -531,6 +533,18 @@ void CFireMission::RestoreHouseStages()
     for (int32_t i = 0; i < FIRE_HOUSES; ++i)
         if (CBuilding* house = m_Town.FindBuilding(FIRE_FIRST_HOUSE + i))
             house->m_nEnterStage = m_nSavedStages[i];
+}
+
+void CFireMission::ShowHouseSmoke(bool show)
+{
+    for (int32_t i = 0; i < FIRE_HOUSES; ++i)
+        if (CBuilding* house = m_Town.FindBuilding(FIRE_FIRST_HOUSE + i))
+        {
+            if (show)
+                house->ShowExtraSprite();
+            else
+                house->HideExtraSprite();
+        }
 }
 
 uint32_t CFireMission::NextGrowth() const

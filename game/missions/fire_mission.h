@@ -12,6 +12,8 @@
 // smallest ("SplashFire.seq", whose "Town.IncrementFireScore()" counts it);
 // a ball that meets nothing splashes where its arc ends ("Splash.seq").
 // Fires left alone grow one size every few seconds on their own timers.
+// The houses' extra sprites (their smoke) show from the start; a house's
+// scene may hide its own once its fires are out, and the stop hides all.
 // When a house's fires are all out the HUD goes on to the next house, and
 // after the last house the mission is won.
 //
@@ -167,6 +169,9 @@ private:
     // The houses' own enter stages, kept while the mission gives the house now stage 2.
     void SaveHouseStages();
     void RestoreHouseStages();
+    // The houses' extra sprites (their smoke): shown while they burn,
+    // hidden and stopped at the stop.
+    void ShowHouseSmoke(bool show);
 
     CTown& m_Town;
     CMissionFramework* m_pFramework = nullptr; // the one that runs it (set at every call)

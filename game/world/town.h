@@ -70,8 +70,18 @@ public:
 
     // Loads the character and the building's town keys. Returns an error code.
     uint32_t LoadBuilding(const char* fileName, CxDisplayObject* parent);
-    // "ShowZone" and "HideZone"; other commands as a super sprite.
+    // "ShowZone", "HideZone", "ShowExtraSprite" and "HideExtraSprite";
+    // other commands as a super sprite.
     void HandleCommand(const CxString& command, const CxLinkedList<CxString>& arguments) override;
+
+    // The building's extra sprite (smoke over a burning house, say): a super
+    // sprite file named by the building file's "ExtraSprite", put on the map
+    // at the building's position plus "ExtraSpriteOffset". It stays hidden
+    // until shown; shown, it plays its first state forever just in front of
+    // the building. A building without one ignores both calls.
+    void ShowExtraSprite();
+    void HideExtraSprite();
+    CSuperSprite* GetExtraSprite() const { return m_pExtraSprite.get(); }
 
     void ShowZone();
     void HideZone();
@@ -103,6 +113,7 @@ public:
 
 private:
     void ReadTownKeys(CxOptions& file);
+    void LoadExtraSprite(CxOptions& file, CxDisplayObject* parent);
 
     int32_t m_nId = 0;
     CxString m_strFileName;
@@ -119,6 +130,7 @@ private:
     bool m_bZoneActive = true;
     bool m_bPerimeterActive = true;
     std::unique_ptr<CxSprite> m_pZoneSprite;
+    std::unique_ptr<CSuperSprite> m_pExtraSprite;
 };
 
 class CTown : public CBaseWindow,

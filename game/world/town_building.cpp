@@ -1,7 +1,9 @@
-// CBuilding: a character of the town with an enter zone and a perimeter.
+// CBuilding: a character of the town with an enter zone, a perimeter and
+// an optional extra sprite.
 #include "game/world/town.h"
 
 #include "engine/core/game_path.h"
+#include "engine/core/log.h"
 #include "engine/core/options.h"
 #include "engine/media/wave.h"
 #include "game/world/game_image.h"
@@ -43,8 +45,12 @@ uint32_t CBuilding::LoadBuilding(const char* fileName, CxDisplayObject* parent)
     AttachTo(parent);
     const uint32_t error = LoadFromFile(fileName);
     CxOptions file(ExpandGamePath(fileName).c_str());
+    m_pExtraSprite.reset();
     if (file.Load() == CX_ERR_NONE)
+    {
         ReadTownKeys(file);
+        LoadExtraSprite(file, parent);
+    }
     m_pZoneSprite = std::make_unique<CxSprite>();
     const CxString zone = BuildGamePath("%s", ZONE_IMAGE);
     if (TownDataExists(zone) && LoadGameSprite(*m_pZoneSprite, zone.c_str()) == CX_ERR_NONE)
@@ -96,6 +102,52 @@ void CBuilding::ReadTownKeys(CxOptions& file)
     }
 }
 
+void CBuilding::LoadExtraSprite(CxOptions& file, CxDisplayObject* parent)
+{
+    const CxString name = ReadName(file, "QexSprite", "ExtraSprite", 256);
+    if (name.IsEmpty())
+        return;
+    // A missing or broken extra sprite is reported and left out: the
+    // building itself stands as loaded.
+    const CxString path = TownDataPath(name.c_str());
+    if (!TownDataExists(path))
+        return;
+    auto extra = std::make_unique<CSuperSprite>();
+    const uint32_t error = extra->LoadFromFile(path.c_str());
+    if (error != CX_ERR_NONE || extra->GetNumStates() < 1)
+    {
+        LogEntry(CX_LOG_WARNING, "town: %s: extra sprite %s did not load (error %u)", m_strFileName.c_str(),
+                 name.c_str(), error);
+        return;
+    }
+    CxPoint offset;
+    ReadPoint(file, "QexSprite", "ExtraSpriteOffset", offset);
+    const CxPoint at(GetPosition().x + offset.x, GetPosition().y + offset.y);
+    extra->AttachTo(parent);
+    extra->SetHomePosition(at);
+    extra->SetPosition(at);
+    extra->Hide();
+    m_pExtraSprite = std::move(extra);
+}
+
+void CBuilding::ShowExtraSprite()
+{
+    if (!m_pExtraSprite || !m_pExtraSprite->GetParent())
+        return;
+    // Just in front of the building, whatever its own bottom says.
+    m_pExtraSprite->SetDepth(std::max(ComputeDepth() - 1, 1));
+    m_pExtraSprite->PlayForever(0);
+    m_pExtraSprite->Redraw();
+}
+
+void CBuilding::HideExtraSprite()
+{
+    if (!m_pExtraSprite)
+        return;
+    m_pExtraSprite->StopAnimation();
+    m_pExtraSprite->Hide();
+}
+
 const CxString& CBuilding::GetZoneSequence(bool endMission, int32_t stage) const
 {
     const int32_t index = stage == 1 || stage == 2 ? stage : 0;
@@ -132,6 +184,10 @@ void CBuilding::HandleCommand(const CxString& command, const CxLinkedList<CxStri
         ShowZone();
     else if (command.CompareNoCase("HideZone") == 0)
         HideZone();
+    else if (command.CompareNoCase("ShowExtraSprite") == 0)
+        ShowExtraSprite();
+    else if (command.CompareNoCase("HideExtraSprite") == 0)
+        HideExtraSprite();
     else
         CCharacter::HandleCommand(command, arguments);
 }

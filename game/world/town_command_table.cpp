@@ -105,6 +105,8 @@ const ST_TOWN_COMMAND COMMANDS[] = {
     {"Building", "Talk", 1, ""},
     {"Building", "ShowZone", 0, ""},
     {"Building", "HideZone", 0, ""},
+    {"Building", "ShowExtraSprite", 0, ""},
+    {"Building", "HideExtraSprite", 0, ""},
     // Any truck (its event type name, "Enemy", or "this" in its own sequences).
     {"Truck", "DriveTo", 2, "nnn"},
     {"Truck", "DriveThru", 2, "nn"},

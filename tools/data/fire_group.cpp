@@ -1,13 +1,15 @@
 // The fire mission's pictures, sounds and mission file: the parked fire
 // engine seen from behind, the hose in its seventeen aiming directions,
-// the water ball, the HUD's house and flame icons, the squirt, hiss and
-// splash sounds, and fire.ini, whose first phase sets the three houses
-// (buildings 5, 6 and 7 of the town's layout) on fire.
+// the water ball, the HUD's icons (a small picture of each house, the
+// flame), the smoke over a burning house (the houses' extra sprite), the
+// squirt, hiss and splash sounds, and fire.ini, whose first phase sets the
+// three houses (buildings 5, 6 and 7 of the town's layout) on fire.
 #include "engine/base/error_codes.h"
 #include "tools/data/cairo_art.h"
 #include "tools/data/demo_data.h"
 #include "tools/data/town_art.h"
 #include "tools/data/town_layout.h"
+#include "tools/data/town_world.h"
 #include "tools/data/wave_file.h"
 #include "tools/smk/smk_encoder.h"
 
@@ -24,7 +26,9 @@ constexpr int ENGINE_W = 264, ENGINE_H = 120;
 constexpr int HOSE_W = 264, HOSE_H = 96, HOSE_STATES = 17;
 constexpr double HOSE_PIVOT_X = 130, HOSE_PIVOT_Y = 86;
 constexpr int BALL = 12, BALL_FRAMES = 8;
-constexpr int HOUSES = 3, FIRST_HOUSE = 5;
+constexpr int HOUSES = TOWN_FIRE_HOUSES, FIRST_HOUSE = TOWN_FIRST_FIRE_HOUSE;
+constexpr int SMOKE = 96, SMOKE_FRAMES = 6;
+constexpr int HOUSE_ICON_W = 64, HOUSE_ICON_H = 48;
 // Where the water leaves the nozzle in each state (the mission's table).
 const int NOZZLE[HOSE_STATES][2] = {{8, 74},   {14, 55},  {22, 45},  {33, 33},  {48, 25},  {64, 18},
                                     {84, 12},  {107, 6},  {131, 6},  {152, 6},  {173, 11}, {194, 17},
@@ -136,8 +140,35 @@ bool SaveSmallArt(const std::string& dir)
         Disc(flame.Get(), k * 32 + 16, 20, 9, k ? 60 : 230, k ? 140 : 90, k ? 230 : 30);
         Disc(flame.Get(), k * 32 + 16, 12, 5, k ? 200 : 250, k ? 230 : 200, k ? 255 : 60);
     }
-    return ball.SaveTga(dir + "waterball.tga") && house.SaveTga(dir + "hud_house.tga") &&
-           flame.SaveTga(dir + "hud_flame.tga");
+    bool ok = ball.SaveTga(dir + "waterball.tga") && house.SaveTga(dir + "hud_house.tga") &&
+              flame.SaveTga(dir + "hud_flame.tga");
+    // Each burning house's own picture, for its set of the HUD.
+    for (int h = FIRST_HOUSE; h < FIRST_HOUSE + HOUSES && ok; ++h)
+        ok = SaveBuildingIcon(dir + "hud_house" + std::to_string(h) + ".tga",
+                              TownBuildings()[static_cast<size_t>(h)].look, HOUSE_ICON_W, HOUSE_ICON_H);
+    return ok;
+}
+
+// The smoke over a burning house: grey puffs that rise and swell, one
+// frame after another, in a loop; and the super sprite file that plays it.
+bool SaveSmoke(const std::string& dir)
+{
+    CCairoCanvas smoke(SMOKE * SMOKE_FRAMES, SMOKE);
+    for (int f = 0; f < SMOKE_FRAMES; ++f)
+        for (int puff = 0; puff < 3; ++puff)
+        {
+            // Each puff is a third of the way up from the next one.
+            const double rise = std::fmod((f + puff * SMOKE_FRAMES / 3.0) / SMOKE_FRAMES, 1.0);
+            const double radius = 10 + 16 * rise;
+            const int grey = static_cast<int>(90 + 110 * rise);
+            Disc(smoke.Get(), f * SMOKE + SMOKE / 2.0 - 12 + 20 * rise + 6 * std::sin(puff + 2 * kPi * rise),
+                 SMOKE - 14 - (SMOKE - 40) * rise, radius, grey, grey, grey + 6);
+        }
+    const std::string ini = "; The smoke over a burning house, made by make-demo-data.\r\n"
+                            "[QexSprite]\r\nName=Smoke\r\nNumStates=1\r\n\r\n[State000]\r\n"
+                            "FileName=$GAMEPATH\\mission\\fire\\smoke.tga\r\nNumFrames=" +
+                            std::to_string(SMOKE_FRAMES) + "\r\nFrameRate=6\r\n";
+    return smoke.SaveTga(dir + "smoke.tga") && WriteWholeFile(dir + "smoke.ini", ini.data(), ini.size());
 }
 
 int16_t Sample(double v)
@@ -200,13 +231,18 @@ std::string FireIni(const CTownLayout& layout)
                Line("TimerIntervalMax", std::to_string(TIMING[level][1]));
         ini += Line("FireUpdateMin", std::to_string(GROWTH[level][0])) +
                Line("FireUpdateMax", std::to_string(GROWTH[level][1])) + Line("NumHudSets", "4");
-        for (int set = 0; set < 4; ++set)
+        // Set i shows the picture of the i-th house of the round (the
+        // giver publishes their numbers before the file is read); the end
+        // set a plain house.
+        for (int set = 0; set <= HOUSES; ++set)
         {
             const std::string n = (set < 10 ? "0" : "") + std::to_string(set);
-            ini += Line("LeftIconName" + n, "$GAMEPATH\\mission\\fire\\hud_house.tga") +
-                   Line("LeftIconPos" + n, "8, 8") + Line("NumRightIcons" + n, set < 3 ? "3" : "0") +
+            const std::string icon =
+                set < HOUSES ? "hud_house$BUILDINGID" + std::to_string(set) : "hud_house";
+            ini += Line("LeftIconName" + n, "$GAMEPATH\\mission\\fire\\" + icon + ".tga") +
+                   Line("LeftIconPos" + n, "8, 8") + Line("NumRightIcons" + n, set < HOUSES ? "3" : "0") +
                    Line("RightIconName" + n, "$GAMEPATH\\mission\\fire\\hud_flame.tga");
-            for (int k = 0; k < (set < 3 ? 3 : 0); ++k)
+            for (int k = 0; k < (set < HOUSES ? 3 : 0); ++k)
                 ini +=
                     Line("RightIconPos" + n + "0" + std::to_string(k), std::to_string(112 + 36 * k) + ", 16");
         }
@@ -230,7 +266,7 @@ class CFireGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "fire"; }
-    uint32_t Version() const override { return 1; }
+    uint32_t Version() const override { return 2; }
     void AddInputs(const DemoDataPaths& paths, CStampHash& hash) const override
     {
         std::string text;
@@ -242,13 +278,16 @@ public:
         std::vector<std::string> out = {"VPLAYER/pv1_fire.smk",          "mission/fire/fire.ini",
                                         "mission/fire/waterball.tga",    "mission/fire/hud_house.tga",
                                         "mission/fire/hud_flame.tga",    "mission/sfx/sfx_fire_squirt.wav",
-                                        "mission/sfx/sfx_fire_hiss.wav", "mission/sfx/sfx_fire_splash.wav"};
+                                        "mission/sfx/sfx_fire_hiss.wav", "mission/sfx/sfx_fire_splash.wav",
+                                        "mission/fire/smoke.ini",        "mission/fire/smoke.tga"};
         char name[48];
         for (int s = 0; s < HOSE_STATES; ++s)
         {
             snprintf(name, sizeof(name), "mission/fire/hose%02d.tga", s);
             out.push_back(name);
         }
+        for (int h = FIRST_HOUSE; h < FIRST_HOUSE + HOUSES; ++h)
+            out.push_back("mission/fire/hud_house" + std::to_string(h) + ".tga");
         return out;
     }
     bool Make(const DemoDataPaths& paths) const override
@@ -262,7 +301,8 @@ public:
             return false;
         }
         bool ok = MakeParentDirectories(dir + "x") && MakeParentDirectories(sfx + "x") &&
-                  SaveEngine(paths.output + "/VPLAYER/pv1_fire.smk") && SaveSmallArt(dir) && SaveSounds(sfx);
+                  SaveEngine(paths.output + "/VPLAYER/pv1_fire.smk") && SaveSmallArt(dir) && SaveSmoke(dir) &&
+                  SaveSounds(sfx);
         char name[32];
         for (int s = 0; s < HOSE_STATES && ok; ++s)
         {

@@ -193,6 +193,14 @@ bool SaveBuildingState(const std::string& path, const BuildingLook& look, Buildi
                      [&](cairo_t* cr, int32_t f) { DrawBuilding(cr, look, mood, f); });
 }
 
+bool SaveBuildingIcon(const std::string& path, const BuildingLook& look, int32_t w, int32_t h)
+{
+    return SaveStrip(path, w, h, 1, [&](cairo_t* cr, int32_t) {
+        cairo_scale(cr, static_cast<double>(w) / BUILDING_WIDTH, static_cast<double>(h) / BUILDING_HEIGHT);
+        DrawBuilding(cr, look, BuildingMood::Idle, 0);
+    });
+}
+
 bool SaveMouth(const std::string& path)
 {
     return SaveStrip(path, MOUTH_WIDTH, MOUTH_HEIGHT, MOUTH_FRAMES, [](cairo_t* cr, int32_t f) {

@@ -53,6 +53,8 @@ class CTownLayout;
 bool SaveTownMapPicture(const std::string& path, const CTownLayout& layout);
 
 bool SaveBuildingState(const std::string& path, const BuildingLook& look, BuildingMood mood);
+// A small picture of a building: its idle look scaled to w x h (one frame).
+bool SaveBuildingIcon(const std::string& path, const BuildingLook& look, int32_t w, int32_t h);
 bool SaveMouth(const std::string& path);
 
 // Map objects.

@@ -83,7 +83,7 @@ class CTownGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "town"; }
-    uint32_t Version() const override { return 6; }
+    uint32_t Version() const override { return 7; }
     void AddInputs(const DemoDataPaths& paths, CStampHash& hash) const override
     {
         std::string text;

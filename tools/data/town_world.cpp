@@ -312,6 +312,9 @@ std::string TownBuildingIni(const CTownLayout& layout, int32_t index)
     ini += Line("TruckLockPosition=%d, %d", zone.x, zone.y);
     ini += Line("DriveThruPosition=%d, %d", thru.x, thru.y);
     ini += "TruckTalkState=10\r\n";
+    if (index >= TOWN_FIRST_FIRE_HOUSE && index < TOWN_FIRST_FIRE_HOUSE + TOWN_FIRE_HOUSES)
+        ini += Line("ExtraSprite=$GAMEPATH\\mission\\fire\\smoke.ini\r\nExtraSpriteOffset=%d, %d",
+                    TOWN_SMOKE_X, TOWN_SMOKE_Y);
     for (size_t s = 0; s < states.size(); ++s)
     {
         ini += Line("\r\n[State%03zu]", s);

@@ -52,6 +52,10 @@ const std::vector<TownObject>& TownOverlays();
 
 constexpr int32_t TOWN_DROPPER = 4; // the building whose state 2 is its hiccup
 constexpr int32_t TOWN_PRINT_SHOP = 9;
+// The houses the fire mission sets burning; each has the smoke of
+// mission/fire/smoke.ini as its extra sprite, over its roof.
+constexpr int32_t TOWN_FIRST_FIRE_HOUSE = 5, TOWN_FIRE_HOUSES = 3;
+constexpr int32_t TOWN_SMOKE_X = 150, TOWN_SMOKE_Y = -70;
 
 struct TownPlacement
 {

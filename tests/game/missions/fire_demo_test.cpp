@@ -37,6 +37,10 @@ TEST_F(FireDemoTest, ThreeHousesArePutOutAndTheMissionIsWon)
     for (int32_t k = 0; k < 3; ++k)
     {
         const CBuilding& house = *m_pTown->FindBuilding(fire.GetBuilding(k));
+        // The burning house smokes; the HUD shows its own small picture.
+        ASSERT_TRUE(house.GetExtraSprite() && house.GetExtraSprite()->IsShown() &&
+                    m_pTown->Hud().GetLeftIcon());
+        EXPECT_EQ(m_pTown->Hud().GetLeftIcon()->GetWidth(), 64) << k;
         ASSERT_TRUE(DriveInto(house) && RunUntil([&] { return fire.IsPlayingFire(); })) << k;
         for (int shot = 0; shot < 30 && FireOn(house); ++shot)
         {
@@ -51,6 +55,7 @@ TEST_F(FireDemoTest, ThreeHousesArePutOutAndTheMissionIsWon)
         // The house's scene moves on to the next house, or wins.
         ASSERT_TRUE(RunUntil([&] { return fire.GetBuildingIndex() > k || framework.GetState() != 2; }));
         ASSERT_TRUE(RunUntil([&] { return SceneOver(); }));
+        EXPECT_FALSE(house.GetExtraSprite()->IsShown()) << k; // its smoke has cleared
     }
     EXPECT_EQ(framework.GetState(), MISSION_STATE_STOPPED);
     EXPECT_TRUE(m_pApp->GetCompletedFlag() & FIRE_COMPLETED_BIT);

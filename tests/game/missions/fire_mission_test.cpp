@@ -75,14 +75,16 @@ protected:
         {
             snprintf(key, sizeof(key), "Building%02d=b%d.ini\n", i, i);
             world += i < 8 ? key : "";
+            const std::string smoke = i >= 5 ? "ExtraSprite=smoke.ini\n" : ""; // the houses smoke
             m_Dir.Write("b" + std::to_string(i) + ".ini",
-                        "[QexSprite]\nName=House" + std::to_string(i) + "\n" + States(1).substr(12));
+                        "[QexSprite]\nName=House" + std::to_string(i) + "\n" + smoke + States(1).substr(12));
             snprintf(key, sizeof(key), "Object%03d=", i);
             masters += key + std::string(i == 36 ? "fire4.ini\n" : i >= 35 ? "fire3.ini\n" : "obj.ini\n");
         }
         m_Dir.Write("world.ini", world + masters + "[Objects]\nObject000=300, 300\n");
         m_Dir.Write("nodes.ini", "");
         m_Dir.Write("obj.ini", States(1));
+        m_Dir.Write("smoke.ini", States(1));
         m_Dir.Write("fire3.ini", States(3));
         m_Dir.Write("fire4.ini", States(4));
         m_Dir.Write("mission/fire/hose.ini", States(17, "OnShoot=$GAMEPATH\\mission\\fire\\shoot.seq\n"));
@@ -209,6 +211,8 @@ TEST_F(FireTest, FiresGrowOnTheirTimersAndTheStopClearsFiresEngineAndWater)
     EXPECT_EQ(m_pFire->GetFireTimers()[0].timer->GetID(), 5000);
     EXPECT_EQ(m_pFire->GetFireTimers()[1].timer->GetID(), 5001);
     EXPECT_EQ(m_pTown->m_nPacing, FIRE_PACING);
+    CSuperSprite* smoke = m_pTown->FindBuilding(7)->GetExtraSprite();
+    ASSERT_TRUE(smoke && smoke->IsShown()); // from the start
     for (int i = 0; i < 5; ++i)
         Step(100);
     EXPECT_EQ(Fire(35)->GetState(), 2);
@@ -226,6 +230,7 @@ TEST_F(FireTest, FiresGrowOnTheirTimersAndTheStopClearsFiresEngineAndWater)
     EXPECT_TRUE(!m_pFire->GetStaticTruck() && !m_pFire->GetHose() && m_pTown->GetTruck()->IsShown());
     EXPECT_TRUE(!m_pFire->Water().GetBallCount() && !m_pFire->Water().GetMaster() && !m_pFire->IsShooting());
     EXPECT_EQ(m_pTown->m_nPacing, FIRE_PACING_OFF);
+    EXPECT_TRUE(!smoke->IsShown() && smoke->IsAnimationFinished());
     Run("SetPlayFireState 1"); // left over: the truck stays
     EXPECT_TRUE(!m_pFire->GetStaticTruck() && m_pTown->GetTruck()->IsShown() && m_Capture.Errors().empty());
     Step(500);
