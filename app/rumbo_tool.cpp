@@ -15,6 +15,7 @@
 #include "engine/graphics/image_files.h"
 #include "engine/graphics/image_filter.h"
 #include "engine/media/wave_info.h"
+#include "tools/image/image_compare.h"
 #include "tools/smk/smk_encoder.h"
 
 #include <cerrno>
@@ -23,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace {
@@ -541,6 +543,54 @@ int SmkInfo(int argc, char** argv)
 }
 // Sends an image through the game's printer routine: the same printer
 // choice, page layout and messages as the game's.
+// image-compare A B [--tolerance N] [--max-differing LIMIT] [--diff FILE]:
+// 0 when at most LIMIT pixels differ by more than N units of 5-6-5, else 1
+// and the diff picture written (FILE, or A's name with "-diff.bmp").
+int ImageCompare(int argc, char** argv)
+{
+    if (argc < 4 || argc % 2 != 0)
+        return ToolUsage();
+    unsigned long tolerance = 0;
+    const char* limitText = "0px";
+    std::string diffName = std::string(argv[2]).substr(0, std::string(argv[2]).rfind('.')) + "-diff.bmp";
+    for (int i = 4; i + 1 < argc; i += 2)
+    {
+        char* end = nullptr;
+        if (strcmp(argv[i], "--tolerance") == 0)
+        {
+            tolerance = strtoul(argv[i + 1], &end, 10);
+            if (end == argv[i + 1] || *end != '\0' || tolerance > 63)
+                return Fail(CX_ERR_INVALID_ARGUMENT, "--tolerance wants 0 to 63", argv[i + 1]);
+        }
+        else if (strcmp(argv[i], "--max-differing") == 0)
+            limitText = argv[i + 1];
+        else if (strcmp(argv[i], "--diff") == 0)
+            diffName = argv[i + 1];
+        else
+            return ToolUsage();
+    }
+    CxDrawSurface a, b, diff;
+    if (!LoadImage(a, argv[2]) || !LoadImage(b, argv[3]))
+        return 1;
+    ST_IMAGE_DIFFERENCE difference;
+    uint64_t limit = 0;
+    if (!CompareImages(a, b, static_cast<uint32_t>(tolerance), &difference, &diff))
+        return Fail(CX_ERR_INVALID_FILE_TYPE, "cannot compare the pixels of", argv[3]);
+    if (!ParseDifferingLimit(limitText, difference.pixels, &limit))
+        return Fail(CX_ERR_INVALID_ARGUMENT, "--max-differing wants a percentage or a count with px",
+                    limitText);
+    printf("differing %llu of %llu pixels (%.3f%%)%s\n",
+           static_cast<unsigned long long>(difference.differing),
+           static_cast<unsigned long long>(difference.pixels),
+           100.0 * static_cast<double>(difference.differing) / static_cast<double>(difference.pixels),
+           difference.sizesDiffer ? "; the sizes differ" : "");
+    if (!difference.sizesDiffer && difference.differing <= limit)
+        return 0;
+    if (SaveImageFile(&diff, diffName.c_str(), CX_COMPRESS_DEFLATE) == CX_ERR_NONE)
+        printf("diff written to %s\n", diffName.c_str());
+    return 1;
+}
+
 int PrintCommand(int argc, char** argv)
 {
     if (argc < 3 || argc > 4)
@@ -585,6 +635,11 @@ const ST_TOOL_COMMAND TOOL_COMMANDS[] = {
      "  decompress METHOD SIZE IN OUT       decompress IN into OUT of exactly SIZE bytes\n"},
     {"image-info", ImageInfo,
      "  image-info FILE                     print the size and pixel layout of an image\n"},
+    {"image-compare", ImageCompare,
+     "  image-compare A B [--tolerance N] [--max-differing LIMIT] [--diff FILE]\n"
+     "                                      compare two pictures in 5-6-5: fails (and writes\n"
+     "                                      a diff picture) when more than LIMIT pixels (0.5%,\n"
+     "                                      12px; default 0px) differ by more than N units\n"},
     {"image-convert", ImageConvert,
      "  image-convert IN OUT [METHOD]       convert between .bmp, .tga, .pcx and .qex\n"
      "                                      (METHOD compresses .qex pixel data, default 1)\n"},

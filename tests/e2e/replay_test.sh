@@ -27,6 +27,7 @@ replay=drive.replay
 for run in 1 2; do
     rm -f rumbo.pxu
     "$game" --replay $replay --record rec$run.replay --exit-after 8000 --screenshot "7990:shot$run.bmp" \
+        --screenshot 50:early.bmp \
         >"$dir/out" 2>&1
     code=$?
     replay=rec1.replay
@@ -37,6 +38,16 @@ for run in 1 2; do
     [[ $(stat -c %s "shot$run.bmp" 2>/dev/null) -eq $((54 + 640 * 480 * 3)) ]] || fail "run $run: no 640 x 480 24-bit screenshot"
 done
 cmp -s shot1.bmp shot2.bmp || fail "a replay and its recording ended on different screens"
+# References are kept compressed; a screenshot matches its own, and not the
+# screen of the start, whose differences are drawn into a diff picture.
+tool="$(dirname "$game")/rumbo-tool"
+"$tool" image-convert shot1.bmp reference.qex || fail "no QEX reference"
+"$tool" image-compare shot2.bmp reference.qex --tolerance 1 --max-differing 0.5% >compare.out ||
+    fail "the screenshot does not match its reference: $(cat compare.out)"
+grep -q '^differing 0 of 307200 pixels' compare.out || fail "unexpected comparison: $(cat compare.out)"
+"$tool" image-compare early.bmp reference.qex --tolerance 1 --max-differing 0.5% --diff diff.bmp >compare.out &&
+    fail "the start's screen matched the end's"
+[[ -s diff.bmp ]] || fail "no diff picture: $(cat compare.out)"
 cmp -s profile1.pxu profile2.pxu || fail "a replay and its recording saved different profiles"
 cmp -s rec1.replay rec2.replay || fail "a recording did not record itself: $(diff rec1.replay rec2.replay | head)"
 [[ ! -e rec1.replay.new ]] || fail "the recording was left as rec1.replay.new"
