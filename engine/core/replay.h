@@ -19,6 +19,8 @@
 // so that a bad file stops a run before its first frame.
 #pragma once
 
+#include "engine/platform/input_kind.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -30,16 +32,7 @@ constexpr uint32_t REPLAY_DEFAULT_STEP = 10;
 constexpr size_t REPLAY_MAX_TEXT = 64;
 constexpr int32_t REPLAY_MAX_WHEEL = 100;
 
-enum class CxReplayKind
-{
-    Move,
-    Down,
-    Up,
-    Key,
-    KeyUp,
-    Text,
-    Wheel
-};
+using CxReplayKind = CxInputKind;
 
 struct CxReplayEvent
 {

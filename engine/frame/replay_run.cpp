@@ -255,28 +255,25 @@ void CxReplayRun::Record(const CxInputRecord& input, void* context)
     // window) are kept at its edge, where a replay may put them.
     event.x = std::clamp(input.x, 0, REPLAY_WIDTH - 1);
     event.y = std::clamp(input.y, 0, REPLAY_HEIGHT - 1);
+    event.kind = input.kind;
     switch (input.kind)
     {
     case CxInputKind::Move:
-        event.kind = CxReplayKind::Move;
         break;
     case CxInputKind::Down:
     case CxInputKind::Up:
         if (input.button < 1 || input.button > 3)
             return;
-        event.kind = input.kind == CxInputKind::Down ? CxReplayKind::Down : CxReplayKind::Up;
         event.button = input.button;
         break;
     case CxInputKind::Key:
     case CxInputKind::KeyUp:
         if (!IsReplayKey(input.key))
             return;
-        event.kind = input.kind == CxInputKind::Key ? CxReplayKind::Key : CxReplayKind::KeyUp;
         event.key = input.key;
         event.mods = input.mods & (CX_MOD_SHIFT | CX_MOD_CONTROL | CX_MOD_ALT);
         break;
     case CxInputKind::Wheel:
-        event.kind = CxReplayKind::Wheel;
         event.notches = std::clamp(input.notches, -REPLAY_MAX_WHEEL, REPLAY_MAX_WHEEL);
         if (event.notches == 0)
             return;
@@ -284,7 +281,6 @@ void CxReplayRun::Record(const CxInputRecord& input, void* context)
     case CxInputKind::Text: {
         // A replay's text is a word: typed blanks cannot be written, and
         // the words around them are written one by one.
-        event.kind = CxReplayKind::Text;
         const std::string text = input.text ? input.text : "";
         for (size_t start = 0; start < text.size();)
         {

@@ -11,6 +11,8 @@
 // read from SDL, because events pushed by tests never reach SDL's own state.
 #pragma once
 
+#include "engine/platform/input_kind.h"
+
 #include "engine/base/geometry.h"
 
 #include <cstdint>
@@ -223,16 +225,6 @@ bool IsScreenSaverEnabled();
 // Input from the devices as the window translates it, for recordings:
 // points in logical coordinates, buttons 1 left, 2 middle, 3 right, keys
 // as CX_VK_* with CX_MOD_* bits, typed text as UTF-8.
-enum class CxInputKind
-{
-    Move,
-    Down,
-    Up,
-    Key,
-    KeyUp,
-    Text,
-    Wheel
-};
 struct CxInputRecord
 {
     CxInputKind kind = CxInputKind::Move;
