@@ -22,26 +22,15 @@ const CxPoint START_POINTS[BUMPER_ARENA_COUNT] = {{2675, 2235}, {4725, 1855}, {1
 const char* const SHARED_NAMES[2] = {"INTROID", "SEQNUMBER"};
 const char* const OWN_NAMES[] = {"ENEMYX", "ENEMYY", "ENEMYHITNUMBER", "ENEMYNAME"};
 
-CxInterpolator* Interpolator()
-{
-    CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
-    return app ? &app->GetInterpolator() : nullptr;
-}
-
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
 void PublishNumber(const char* name, long value)
 {
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
         interpolator->AddFormattedConstant(name, value);
 }
 
 void PublishText(const char* name, const char* text)
 {
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
         interpolator->AddConstant(name, text);
 }
 
@@ -89,7 +78,7 @@ CBumperCars::CBumperCars(CTown& town) : m_Town(town)
 {
     // The enemies' bump sequences read ENEMYHITNUMBER whenever an enemy is
     // bumped, in this mission or not: it always exists.
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
     {
         interpolator->AddNumberVariable("ENEMYX", &m_nEnemyX);
         interpolator->AddNumberVariable("ENEMYY", &m_nEnemyY);
@@ -102,7 +91,7 @@ CBumperCars::~CBumperCars()
 {
     RestoreArenas();
     RestoreSharedVariables();
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
         for (const char* name : OWN_NAMES)
             if (interpolator->FindVariable(name))
                 interpolator->RemoveVariable(name);
@@ -110,7 +99,7 @@ CBumperCars::~CBumperCars()
 
 void CBumperCars::BindVariables()
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator)
         return;
     SaveSharedVariables();
@@ -159,7 +148,7 @@ void CBumperCars::Draw(CxLinkedList<int32_t>& list, int32_t first, int32_t count
 
 void CBumperCars::SaveSharedVariables()
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator || m_bShared)
         return;
     // INTROID and SEQNUMBER are the town's too (its buildings' greetings
@@ -175,7 +164,7 @@ void CBumperCars::SaveSharedVariables()
 
 void CBumperCars::RestoreSharedVariables()
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator || !m_bShared)
         return;
     for (size_t i = 0; i < 2; ++i)
@@ -247,7 +236,7 @@ bool CBumperCars::NextArena()
     BumperStartPoint(arena, &start);
     m_nEnemyX = start.x;
     m_nEnemyY = start.y;
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (app)
         app->SetPlayedFlag(BUMPER_MISSION_BIT);
     const uint32_t bit = BumperArenaBit(arena);
@@ -387,7 +376,7 @@ void CBumperCars::Update(CMissionFramework&)
 
 void CBumperCars::BuildingEntered(CMissionFramework&, CCharacter* building)
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator || !m_bShared)
         return;
     bool hasArena = false;
@@ -437,7 +426,7 @@ void CBumperCars::ArenaDone(CMissionFramework& framework)
         m_nSeqNumber = BUMPER_SEQ_NEXT;
         return;
     }
-    if (CRumboTownApp* app = TownApp(); app && !(app->GetCompletedFlag() & BUMPER_MISSION_BIT))
+    if (CRumboTownApp* app = GetTownApp(); app && !(app->GetCompletedFlag() & BUMPER_MISSION_BIT))
         app->SetCompletedFlag(BUMPER_MISSION_BIT);
     if (m_nVerdict == BUMPER_VERDICT_SLOW && level > 0)
         framework.SetLevel(level - 1);

@@ -38,38 +38,14 @@ constexpr int32_t DEFAULT_SPEED_MIN = 50, DEFAULT_SPEED_MAX = 90;
 
 CDropMission::OutroPlayer s_pfnOutro = nullptr;
 
-CxGameApp* GameApp()
-{
-    return dynamic_cast<CxGameApp*>(GetApp());
-}
-
-CxInterpolator* Interpolator()
-{
-    CxGameApp* app = GameApp();
-    return app ? &app->GetInterpolator() : nullptr;
-}
-
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
-// A game file name with the game's variables and roots resolved.
-CxString DataPath(const char* name)
-{
-    CxInterpolator* interpolator = Interpolator();
-    const CxString expanded = interpolator ? interpolator->Expand(name) : CxString(name);
-    return BuildGamePath("%s", expanded.c_str());
-}
-
 // Loads a sequence file when it exists (a missing one is logged).
 std::unique_ptr<CxEventSequenceFile> LoadSequence(const char* name, CxEventCreator* creator)
 {
-    const CxString path = DataPath(name);
+    const CxString path = GameDataPath(name);
     if (!TownDataExists(path))
         return nullptr;
     auto sequence = std::unique_ptr<CxEventSequenceFile>(new (std::nothrow) CxEventSequenceFile(creator));
-    if (sequence && sequence->Load(path.c_str(), Interpolator()) != CX_ERR_NONE)
+    if (sequence && sequence->Load(path.c_str(), GetGameInterpolator()) != CX_ERR_NONE)
         return nullptr;
     return sequence;
 }
@@ -231,7 +207,7 @@ CDropMission::~CDropMission()
     ClearGroundJunk();
     m_JunkSprite.Hide();
     m_JunkSprite.Detach();
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
         for (const char* name : {"INTROID", "ENDVOID", "SEQNUMBER"})
             if (interpolator->FindVariable(name))
                 interpolator->RemoveVariable(name);
@@ -251,7 +227,7 @@ void InstallDropMission(CMissionFramework& framework, CDropMission& drop)
 
 void CDropMission::BindVariables()
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator)
         return;
     interpolator->AddNumberVariable("INTROID", &m_nIntroId);
@@ -269,7 +245,7 @@ void CDropMission::Load(bool roomEntry)
 {
     if (CCharacter* dropper = Dropper())
         dropper->m_nMissionValue = 1;
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (roomEntry || (app && (app->GetPlayedFlag() & 4)))
     {
         m_nIntroId = 1 + Random() % 2;
@@ -307,7 +283,7 @@ void CDropMission::Prepare(CMissionFramework& framework)
     {
         CxString name;
         name.Format(FALL_FILE, i);
-        const CxString path = DataPath(name.c_str());
+        const CxString path = GameDataPath(name.c_str());
         auto sprite = std::unique_ptr<CxSprite>(new (std::nothrow) CxSprite);
         if (!sprite || !FileExists(path.c_str()) || LoadGameSprite(*sprite, path.c_str()) != CX_ERR_NONE)
         {
@@ -316,7 +292,7 @@ void CDropMission::Prepare(CMissionFramework& framework)
         }
         m_Masters.push_back(Master{std::move(sprite), i, path});
     }
-    m_strShadowPath = DataPath(SHADOW_FILE);
+    m_strShadowPath = GameDataPath(SHADOW_FILE);
     m_pMasterShadow.reset(new (std::nothrow) CxSprite);
     if (!m_pMasterShadow || !FileExists(m_strShadowPath.c_str()) ||
         LoadGameSprite(*m_pMasterShadow, m_strShadowPath.c_str()) != CX_ERR_NONE)
@@ -332,7 +308,7 @@ void CDropMission::Prepare(CMissionFramework& framework)
 
 void CDropMission::StartDropping(CMissionFramework& framework)
 {
-    const CxString junk = DataPath(JUNK_FILE);
+    const CxString junk = GameDataPath(JUNK_FILE);
     m_JunkSprite.Hide();
     if (TownDataExists(junk) && LoadGameSprite(m_JunkSprite, junk.c_str()) == CX_ERR_NONE)
     {
@@ -554,7 +530,7 @@ void CDropMission::PlayCheer(CxEventSequenceFile* sequence)
 
 void CDropMission::PlaySound(const char* name)
 {
-    const CxString path = DataPath(name);
+    const CxString path = GameDataPath(name);
     if (!TownDataExists(path))
         return;
     auto wave = std::make_unique<CxWave>();
@@ -579,7 +555,7 @@ void CDropMission::IncrementScore(CMissionFramework& framework)
     --mission.m_nRemaining;
     if (mission.m_nCollected != required)
         return;
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (app && !(app->GetCompletedFlag() & 2))
         app->SetCompletedFlag(2);
     StopAllObjects();
@@ -603,7 +579,7 @@ void CDropMission::EndSequence(CMissionFramework& framework)
 {
     // Handled once: the flag would replay the outro at every update.
     m_Town.m_bEndSequence = false;
-    const CxString movie = DataPath(OUTRO_MOVIE);
+    const CxString movie = GameDataPath(OUTRO_MOVIE);
     if (TownDataExists(movie))
     {
         if (s_pfnOutro)

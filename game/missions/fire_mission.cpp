@@ -33,24 +33,6 @@ const CxPoint NOZZLES[FIRE_HOSE_STATES] = {{8, 74},   {14, 55},  {22, 45},  {33,
                                            {84, 12},  {107, 6},  {131, 6},  {152, 6},  {173, 11}, {194, 17},
                                            {214, 26}, {228, 39}, {241, 50}, {248, 60}, {252, 74}};
 
-CxInterpolator* Interpolator()
-{
-    CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
-    return app ? &app->GetInterpolator() : nullptr;
-}
-
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
-// A game file name with the game's variables and roots resolved.
-CxString DataPath(const char* name)
-{
-    CxInterpolator* interpolator = Interpolator();
-    const CxString expanded = interpolator ? interpolator->Expand(name) : CxString(name);
-    return BuildGamePath("%s", expanded.c_str());
-}
 } // namespace
 
 CxPoint FireNozzleOffset(int32_t state)
@@ -121,7 +103,7 @@ CFireMission::~CFireMission()
 {
     Reset();
     m_Water.DestroyMaster();
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
         for (const char* name : VARIABLES)
             if (interpolator->FindVariable(name))
                 interpolator->RemoveVariable(name);
@@ -147,7 +129,7 @@ void CFireMission::DestroyEngine()
 
 void CFireMission::BindVariables()
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator)
         return;
     for (int32_t i = 0; i < FIRE_HOUSES; ++i)
@@ -182,7 +164,7 @@ void CFireMission::PrepareGiver(CMissionFramework& framework)
         left.erase(left.begin() + static_cast<std::ptrdiff_t>(pick));
     }
     SaveHouseStages();
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     m_nLevelId = app ? app->GetLevel(USER_FIRE) : 0;
     if (app)
         app->SetPlayedFlag(4);
@@ -208,7 +190,7 @@ void CFireMission::NextBuilding(CMissionFramework& framework)
     if (CBuilding* building = m_Town.FindBuilding(id))
         building->m_nCharacterValue = building->m_nEnterStage = FIRE_HOUSE_STAGE;
     const int32_t bit = 1 << (id - FIRE_FIRST_HOUSE);
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (app && (app->GetProfile().fireBldgDone & bit))
         m_strIntroId = "b";
     else
@@ -234,7 +216,7 @@ void CFireMission::Start(CMissionFramework& framework)
     m_nUpdateMax = framework.Record().fireUpdateMax;
     m_Town.m_nPacing = FIRE_PACING;
     ShowHouseSmoke(true);
-    if (m_Water.CreateMaster(DataPath(BALL_FILE).c_str(), FIRE_BALL_FRAMES, 0) != CX_ERR_NONE)
+    if (m_Water.CreateMaster(GameDataPath(BALL_FILE).c_str(), FIRE_BALL_FRAMES, 0) != CX_ERR_NONE)
         ReportError(CX_ERR_UNKNOWN, "Could not create master water ball.");
 }
 
@@ -243,7 +225,7 @@ void CFireMission::Stop(CMissionFramework& framework)
     Unloaded(framework);
     // The other buildings' greetings pick their variant by a number in INTROID:
     // the town's values come back in place of the visit text.
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
     {
         interpolator->AddFormattedConstant("INTROID", (Random() & 1) + 1);
         interpolator->AddFormattedConstant("SEQNUMBER", FIRE_SEQ_PUTTING_OUT);
@@ -252,7 +234,7 @@ void CFireMission::Stop(CMissionFramework& framework)
 
 void CFireMission::BuildingEntered(CMissionFramework&, CCharacter* building)
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator || m_nBuildingIndex < 0)
         return;
     if (building && building == m_Town.FindBuilding(static_cast<int32_t>(m_nBuildingId)))
@@ -348,7 +330,7 @@ void CFireMission::PlaceEngine()
             ReportError(CX_ERR_UNKNOWN, "Could not create static truck.");
         else
         {
-            LoadGameSprite(*m_pStaticTruck, DataPath(TRUCK_FILE).c_str());
+            LoadGameSprite(*m_pStaticTruck, GameDataPath(TRUCK_FILE).c_str());
             m_pStaticTruck->AttachTo(&m_Town.GetMap());
             m_pStaticTruck->SetDepth(FIRE_TRUCK_LAYER);
         }
@@ -365,7 +347,7 @@ void CFireMission::PlaceEngine()
             ReportError(CX_ERR_UNKNOWN, "Could not create fire truck hose.");
         else
         {
-            m_pHose->LoadFromFile(DataPath(HOSE_FILE).c_str());
+            m_pHose->LoadFromFile(GameDataPath(HOSE_FILE).c_str());
             m_pHose->AttachTo(&m_Town.GetMap());
             m_pHose->SetDepth(FIRE_HOSE_LAYER);
         }
@@ -426,7 +408,7 @@ void CFireMission::Splash(const CxPoint& point, const char* sequence)
 {
     m_nSplashX = point.x;
     m_nSplashY = point.y;
-    const CxString path = DataPath(sequence);
+    const CxString path = GameDataPath(sequence);
     if (TownDataExists(path))
         m_Town.PlaySequence(path.c_str());
 }
@@ -506,7 +488,7 @@ void CFireMission::IncrementScore(CMissionFramework& framework)
         m_Town.EnterBuilding(house);
         return;
     }
-    if (CRumboTownApp* app = TownApp(); app && !(app->GetCompletedFlag() & FIRE_COMPLETED_BIT))
+    if (CRumboTownApp* app = GetTownApp(); app && !(app->GetCompletedFlag() & FIRE_COMPLETED_BIT))
         app->SetCompletedFlag(FIRE_COMPLETED_BIT);
     if (m_nVerdict == 2 && level > 0)
         framework.SetLevel(level - 1);

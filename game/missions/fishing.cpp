@@ -38,11 +38,6 @@ constexpr uint32_t MAX_CATCH_UP = 10;  // steps run at most by one update
 constexpr int32_t LINE_MARGIN = 2;
 constexpr float DIAGONAL = 0.70710678f; // 1 / sqrt(2)
 
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
 bool GameFileExists(const char* name)
 {
     return FileExists(ExpandGamePath(name).c_str());
@@ -580,7 +575,7 @@ void CFishingMission::Catch(CMissionFramework& framework)
 
 void CFishingMission::Win(CMissionFramework& framework)
 {
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (app && !(app->GetCompletedFlag() & FISH_COMPLETED_BIT))
         app->SetCompletedFlag(FISH_COMPLETED_BIT);
     m_Town.GetHud().NextSet();

@@ -15,17 +15,6 @@
 #include <algorithm>
 
 namespace {
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
-CxInterpolator* Interpolator()
-{
-    CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
-    return app ? &app->GetInterpolator() : nullptr;
-}
-
 // The profile activity whose level a mission kind uses; false for kinds without one.
 bool ActivityOfKind(int32_t kind, UserActivity* activity)
 {
@@ -152,7 +141,7 @@ CMissionFramework::CMissionFramework(CTown& town) : m_Town(town) {}
 
 CMissionFramework::~CMissionFramework()
 {
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
     {
         const auto* bound = interpolator->FindVariable("SAMVOID");
         if (bound)
@@ -182,7 +171,7 @@ int32_t CMissionFramework::GetLevel()
     if (m_Data.m_nLevel != -1)
         return m_Data.m_nLevel;
     UserActivity activity = USER_COLLECTION;
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     m_Data.m_nLevel = app && ActivityOfKind(m_Record.type, &activity) ? app->GetLevel(activity) : 0;
     return m_Data.m_nLevel;
 }
@@ -191,7 +180,7 @@ void CMissionFramework::SetLevel(int32_t level)
 {
     m_Data.m_nLevel = level;
     UserActivity activity = USER_COLLECTION;
-    if (CRumboTownApp* app = TownApp(); app && ActivityOfKind(m_Record.type, &activity))
+    if (CRumboTownApp* app = GetTownApp(); app && ActivityOfKind(m_Record.type, &activity))
         SetProfileLevel(*app, activity, level);
 }
 
@@ -210,7 +199,7 @@ uint32_t CMissionFramework::LoadFile(const char* fileName)
     m_Data.m_nTimerIntervalMin = MISSION_DEFAULT_TIMER_MIN;
     m_Town.m_ChosenPaths.RemoveAll();
     m_nGiverResult = -1;
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     const char* name = fileName ? fileName : "";
     const CxString expanded = interpolator ? interpolator->Expand(name) : CxString(name);
     const CxString path = BuildGamePath("%s", expanded.c_str());
@@ -258,7 +247,7 @@ void CMissionFramework::LoadMission(const CxLinkedList<CxString>& files)
 void CMissionFramework::PublishMissionName()
 {
     m_Record.state = MISSION_STATE_RUNNING;
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
         interpolator->AddConstant("MISSIONNAME", MissionNameOfSubId(m_Record.subId));
 }
 
@@ -284,7 +273,7 @@ void CMissionFramework::Start()
     m_Town.GetHud().SetMissionSets(m_Record.hudSets, m_Record.type);
     m_Town.GetHud().Load();
     m_Mission.m_nRemaining = m_Record.numReq;
-    if (CxInterpolator* interpolator = Interpolator())
+    if (CxInterpolator* interpolator = GetGameInterpolator())
         interpolator->AddNumberVariable("SAMVOID", &m_Mission.m_nRemaining);
     const int32_t kind = m_Record.type;
     if (kind < 0 || kind >= MISSION_KIND_COUNT)
@@ -419,7 +408,7 @@ void CMissionFramework::IncrementCollectionScore()
 
 void CMissionFramework::Win()
 {
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (app)
         app->SetCompletedFlag(1);
     const int32_t level = app ? app->GetLevel(USER_COLLECTION) : GetLevel();
@@ -437,7 +426,7 @@ void CMissionFramework::Win()
     m_Town.GetHud().NextSet();
     if (m_Record.finishSequence.empty())
         return;
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     const CxString finish = interpolator ? interpolator->Expand(m_Record.finishSequence.c_str())
                                          : CxString(m_Record.finishSequence.c_str());
     const CxString path = TownDataPath(finish.c_str());

@@ -43,24 +43,6 @@ constexpr int32_t SMOKE_BLIT_EFFECT = 17;
 constexpr size_t VALUE_TEXT = 64; // a key's value: at most 63 characters
 constexpr float NO_DISTANCE = 99999.0f;
 
-CxInterpolator* Interpolator()
-{
-    CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
-    return app ? &app->GetInterpolator() : nullptr;
-}
-
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
-CxString DataPath(const char* name)
-{
-    CxInterpolator* interpolator = Interpolator();
-    const CxString expanded = interpolator ? interpolator->Expand(name) : CxString(name);
-    return BuildGamePath("%s", expanded.c_str());
-}
-
 float PointDistance(const CxPoint& a, const CxPoint& b)
 {
     // In 64 bits: course points may lie anywhere a file puts them.
@@ -356,7 +338,7 @@ void CRaceMission::Start(CMissionFramework& framework)
 
 void CRaceMission::ReadStartKeys(CInterpOption& file)
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     static const struct
     {
         const char* position;
@@ -403,11 +385,11 @@ void CRaceMission::MakeSprites()
 {
     m_pSmoke.reset();
     auto smoke = std::unique_ptr<CSmoke>(new (std::nothrow) CSmoke);
-    const CxString smokePath = DataPath(SMOKE_FILE);
+    const CxString smokePath = GameDataPath(SMOKE_FILE);
     if (smoke && TownDataExists(smokePath) && smoke->LoadSmoke(smokePath.c_str()) == CX_ERR_NONE)
         m_pSmoke = std::move(smoke);
     m_Balls.DestroyMaster();
-    const CxString ballPath = DataPath(BALL_FILE);
+    const CxString ballPath = GameDataPath(BALL_FILE);
     if (TownDataExists(ballPath))
         m_Balls.CreateMaster(ballPath.c_str(), 1, 0);
 }
@@ -488,7 +470,7 @@ void CRaceMission::Won(CMissionFramework& framework)
     m_bRunning = false;
     if (m_Town.GetChannel())
         FlushChannel(m_Town.GetChannel());
-    if (CRumboTownApp* app = TownApp())
+    if (CRumboTownApp* app = GetTownApp())
     {
         const uint32_t bit = RaceVehicleBit(app->GetVehicle());
         if (bit && !(app->GetCompletedFlag() & bit))
@@ -500,7 +482,7 @@ void CRaceMission::Won(CMissionFramework& framework)
         AdjustLevel(level, data.m_Stopwatch.GetElapsed(), data.m_nTimerIntervalMin, data.m_nTimerIntervalMax);
     if (adjusted != level)
         framework.SetLevel(adjusted);
-    const CxString path = DataPath(WIN_FILE);
+    const CxString path = GameDataPath(WIN_FILE);
     if (TownDataExists(path))
         m_Town.PlaySequence(path.c_str());
 }
@@ -510,7 +492,7 @@ void CRaceMission::Lost()
     m_bRunning = false;
     if (m_Town.GetChannel())
         FlushChannel(m_Town.GetChannel());
-    const CxString path = DataPath(LOSE_FILE);
+    const CxString path = GameDataPath(LOSE_FILE);
     if (TownDataExists(path))
         m_Town.PlaySequence(path.c_str());
 }

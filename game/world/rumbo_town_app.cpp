@@ -261,3 +261,21 @@ int32_t CRumboTownApp::GetTitle(UserActivity activity) const
     return activity >= 0 && activity < USER_ACTIVITY_COUNT ? m_Profiles[m_nCurrentProfile].title[activity]
                                                            : 0;
 }
+
+CRumboTownApp* GetTownApp()
+{
+    return dynamic_cast<CRumboTownApp*>(GetApp());
+}
+
+CxInterpolator* GetGameInterpolator()
+{
+    CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
+    return app ? &app->GetInterpolator() : nullptr;
+}
+
+CxString GameDataPath(const char* name)
+{
+    CxInterpolator* interpolator = GetGameInterpolator();
+    const CxString expanded = interpolator ? interpolator->Expand(name) : CxString(name);
+    return BuildGamePath("%s", expanded.c_str());
+}

@@ -27,6 +27,14 @@ extern const char* const RUMBO_PROFILE_FILE; // "$INSTALLPATH\rumbo.pxu"
 // How the program describes itself to the engine.
 const AppDescription& GetRumboTownDescription();
 
+class CRumboTownApp;
+// The running game (null when the application is another, as in tools and
+// some tests), its interpolator, and a game file name with the game's
+// variables and roots resolved.
+CRumboTownApp* GetTownApp();
+CxInterpolator* GetGameInterpolator();
+CxString GameDataPath(const char* name);
+
 class CRumboTownApp : public CxGameApp
 {
 public:

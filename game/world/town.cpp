@@ -73,11 +73,6 @@ private:
     CTown* m_pTown;
 };
 
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
 PFN_PLAY_FADE s_pfnPlayIntro = nullptr;
 } // namespace
 
@@ -160,7 +155,7 @@ void CTown::RoomEnter()
     RegisterCreators();
     LoadWorld();
     m_bStarted = true;
-    if (CRumboTownApp* app = TownApp())
+    if (CRumboTownApp* app = GetTownApp())
         app->SetPlayedFlag(4);
     SetSequenceVariables();
     m_pMission->LoadFile(DROP_MISSION);
@@ -209,7 +204,7 @@ void CTown::SetSequenceVariables()
     interpolator->AddFormattedConstant("SEQNUMBER", 2);
     // The player's truck by the name of its file ("brund"), so that scenes
     // find its voice under VOICES\<name>.
-    const CRumboTownApp* app = TownApp();
+    const CRumboTownApp* app = GetTownApp();
     const std::string vehicle = app ? app->GetVehicleFile() : GetVehicleFile(0);
     const size_t slash = vehicle.find_last_of("\\/");
     const std::string file = slash == std::string::npos ? vehicle : vehicle.substr(slash + 1);
@@ -315,7 +310,7 @@ CxPoint CTown::ScreenToMap(const CxPoint& point) const
 void CTown::OnMouseMove(uint32_t buttons, const CxPoint& point)
 {
     CBaseWindow::OnMouseMove(buttons, point);
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (app && app->GetStopOnHud() && m_pHud->ContainsPoint(point))
         m_ptMouse = TruckPoint() - GetViewOrigin();
     else

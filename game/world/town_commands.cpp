@@ -62,10 +62,6 @@ bool IsPlainName(const CxString& name)
            !strstr(name.c_str(), "..");
 }
 
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
 } // namespace
 
 void CTownCommands::View(CTown& t, const CTownArguments& a, const char* name)
@@ -376,12 +372,12 @@ const CTownCommands::Entry* CTownCommands::Find(const CxString& name)
         {"SetFoundMap", [](CTown& t, const CTownArguments&) { MapScreen(t, "SetFoundMap"); }},
         {"StopTutorial",
          [](CTown&, const CTownArguments&) {
-             if (CRumboTownApp* app = TownApp())
+             if (CRumboTownApp* app = GetTownApp())
                  app->SetPlayedFlag(1024);
          }},
         {"GotoPrinting",
          [](CTown&, const CTownArguments&) {
-             if (CRumboTownApp* app = TownApp())
+             if (CRumboTownApp* app = GetTownApp())
                  app->PushRoom(RUMBO_ROOM_PRINTING);
          }},
     };

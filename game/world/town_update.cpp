@@ -1,5 +1,6 @@
 // The town update: driving, tread marks, scrolling, the enter zones and the
 // perimeters, collisions, the help arrow.
+#include "game/world/rumbo_town_app.h"
 #include "game/world/town.h"
 
 #include "engine/core/log.h"
@@ -26,11 +27,6 @@ float Distance(const CxPoint& a, const CxPoint& b)
                                          static_cast<double>(static_cast<int64_t>(a.y) - b.y)));
 }
 
-CxInterpolator* Interpolator()
-{
-    CxGameApp* app = dynamic_cast<CxGameApp*>(GetApp());
-    return app ? &app->GetInterpolator() : nullptr;
-}
 } // namespace
 
 void CTown::UpdateTown()
@@ -125,7 +121,7 @@ void CTown::CheckZones()
 
 void CTown::SetBuildingVariables(const CBuilding& building, bool withTalkState)
 {
-    CxInterpolator* interpolator = Interpolator();
+    CxInterpolator* interpolator = GetGameInterpolator();
     if (!interpolator)
         return;
     interpolator->AddConstant("BUILDING", building.GetInterpTag().c_str());

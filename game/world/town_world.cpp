@@ -69,11 +69,6 @@ bool FastProcessor()
     return QuerySystemInfo(4, &value) == 0 && value.m_nValue > 800;
 }
 
-CRumboTownApp* TownApp()
-{
-    return dynamic_cast<CRumboTownApp*>(GetApp());
-}
-
 bool ContainsInvis(const char* name)
 {
     for (const char* p = name; *p; ++p)
@@ -214,7 +209,7 @@ void CTown::LoadTruck()
 {
     m_pTruck = std::make_unique<CTruck>();
     m_pEnemy = std::make_unique<CEnemy>();
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     const char* vehicle = app ? app->GetVehicleFile() : GetVehicleFile(0);
     m_pTruck->AttachTo(&m_Map);
     m_pTruck->SetView(this);
@@ -288,7 +283,7 @@ void CTown::LoadWorldTail(CxOptions& world)
             PlaySequence(path.c_str(), m_nSecondChannel);
     }
     CxGameApp* game = dynamic_cast<CxGameApp*>(GetApp());
-    CRumboTownApp* app = TownApp();
+    CRumboTownApp* app = GetTownApp();
     if (game)
         game->GetInterpolator().AddFormattedConstant("race_level", app ? app->GetLevel(USER_RACE) : 0);
 }
