@@ -4,12 +4,11 @@
 #include "game/missions/drop_mission.h"
 #include "game/world/map_object.h"
 #include "game/world/rumbo_town_app.h"
+#include "tests/game/missions/partial_demo.h"
 #include "tests/game/world/town_fixture.h"
-#include "tools/data/demo_data.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 
 namespace {
 class DropDemoTest : public town_test::TownAppTest
@@ -18,14 +17,7 @@ protected:
     void SetUp() override
     {
         TownAppTest::SetUp();
-        DemoDataPaths paths;
-        paths.source = RUMBO_DEMO_SOURCE;
-        paths.town = RUMBO_TOWN_SOURCE;
-        paths.output = m_Dir.Path();
-        ASSERT_TRUE(MakeTextGroup()->Make(paths) && MakeTownGroup()->Make(paths) &&
-                    MakeDropGroup()->Make(paths));
-        remove(m_Dir.File("welcome.seq").c_str()); // it speaks: the voices are not made here
-        m_Dir.Write("VPLAYER/brund.ini", truck_test::TruckText(16, ""));
+        ASSERT_TRUE(MakePartialDemo(m_Dir, MakeDropGroup()));
         StartTown();
         m_pFramework = std::make_unique<CMissionFramework>(*m_pTown);
         m_pDrop = std::make_unique<CDropMission>(*m_pTown);

@@ -3,12 +3,11 @@
 // the drawn junk until the end scene stops the mission.
 #include "game/missions/fishing.h"
 #include "game/world/rumbo_town_app.h"
+#include "tests/game/missions/partial_demo.h"
 #include "tests/game/world/town_fixture.h"
-#include "tools/data/demo_data.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -18,14 +17,7 @@ protected:
     void SetUp() override
     {
         TownAppTest::SetUp();
-        DemoDataPaths paths;
-        paths.source = RUMBO_DEMO_SOURCE;
-        paths.town = RUMBO_TOWN_SOURCE;
-        paths.output = m_Dir.Path();
-        ASSERT_TRUE(MakeTextGroup()->Make(paths) && MakeTownGroup()->Make(paths) &&
-                    MakeFishingGroup()->Make(paths));
-        remove(m_Dir.File("welcome.seq").c_str()); // it speaks: the voices are not made here
-        m_Dir.Write("VPLAYER/brund.ini", truck_test::TruckText(16, ""));
+        ASSERT_TRUE(MakePartialDemo(m_Dir, MakeFishingGroup()));
         StartTown();
         m_pFramework = std::make_unique<CMissionFramework>(*m_pTown);
         m_pFishing = std::make_unique<CFishingMission>(*m_pTown);

@@ -7,8 +7,8 @@
 #include "game/world/map_object.h"
 #include "game/world/moving_object.h"
 #include "game/world/rumbo_town_app.h"
+#include "tests/game/missions/partial_demo.h"
 #include "tests/game/world/town_fixture.h"
-#include "tools/data/demo_data.h"
 
 #include <gtest/gtest.h>
 
@@ -23,12 +23,7 @@ protected:
     void SetUp() override
     {
         TownAppTest::SetUp();
-        DemoDataPaths paths{RUMBO_DEMO_SOURCE, m_Dir.Path(), "", RUMBO_TOWN_SOURCE};
-        ASSERT_TRUE(MakeTextGroup()->Make(paths) && MakeTownGroup()->Make(paths) &&
-                    MakeRaceGroup()->Make(paths));
-        remove(m_Dir.File("welcome.seq").c_str()); // it speaks: the voices are not made here
-        m_Dir.Write("VPLAYER/brund.ini",
-                    truck_test::TruckText(16, "EventTypeName=Truck\nMaxDrivingSpeed=8\n"));
+        ASSERT_TRUE(MakePartialDemo(m_Dir, MakeRaceGroup(), "EventTypeName=Truck\nMaxDrivingSpeed=8\n"));
         m_Dir.Write("VENEMY/smudge.ini",
                     truck_test::TruckText(16, "OnShoot=$GAMEPATH\\VENEMY\\smudge_smoke.seq\n"));
         // Stand-ins for the voices; the test's trucks have no mouths and its
