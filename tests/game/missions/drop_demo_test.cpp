@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 class DropDemoTest : public town_test::TownAppTest
 {
