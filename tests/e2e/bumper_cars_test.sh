@@ -11,9 +11,10 @@
 # in pure green and the help arrow in pure blue, colours nothing else in
 # the town uses. At the first arena, once the enemy has started, the truck
 # waits at the town's start point (clear of every building's zone) and the
-# enemy is put 260 pixels to its right: the frames then show the enemy and
-# the arrow that points at it, and after five seconds of roaming off
-# towards its arena the arrow still shows.
+# enemy is held for a second 260 pixels to its right (all enemies drive at
+# speed 8 here, so that it can be let go at its own speed): the frames then
+# show the enemy and the arrow that points at it, and after five seconds of
+# roaming off towards its arena the arrow still shows.
 source "$(dirname "${BASH_SOURCE[0]}")/game_lib.sh"
 save_frames
 make_install
@@ -22,7 +23,8 @@ picture tga "$m/green.tga" 64 64 0,255,0
     fail "cannot make the green enemy"
 for name in klank razz smudge grubb; do
     [[ -f "$data/VENEMY/$name.ini" ]] || fail "no enemy $name in the data"
-    sed 's/^\(State[0-9]*\)=.*$/\1=$GAMEPATH\\mission\\e2e\\green.smk/' "$data/VENEMY/$name.ini" |
+    sed -e 's/^\(State[0-9]*\)=.*$/\1=$GAMEPATH\\mission\\e2e\\green.smk/' \
+        -e 's/^MaxDrivingSpeed=.*/MaxDrivingSpeed=8/' "$data/VENEMY/$name.ini" |
         own_file "VENEMY/$name.ini"
 done
 for i in $(seq -w 0 15); do
@@ -42,7 +44,8 @@ for word in roam roamed done; do echo "print(\"e2e: $word\")" >"$m/$word.lua"; d
         printf 'Event Town.StartEnemy()\n'
         if [[ $arena == 0 ]]; then
             printf 'Event Truck.SetPosition(1102, 1450)\nEvent Truck.DriveTo(1102, 1450)\nDynamic Event Enemy.SetPosition(1362, 1450)\n'
-            printf 'Event system.RunScript($GAMEPATH\\mission\\e2e\\roam.lua)\n'
+            printf 'Dynamic Event Enemy.SetMaxSpeed(0)\nEvent system.RunScript($GAMEPATH\\mission\\e2e\\roam.lua)\n'
+            printf 'Event system.Sleep(1000)\nDynamic Event Enemy.SetMaxSpeed(8)\n'
         fi
         printf 'Event system.Sleep(5000)\n'
         [[ $arena == 0 ]] && printf 'Event system.RunScript($GAMEPATH\\mission\\e2e\\roamed.lua)\nEvent system.Sleep(1000)\n'
