@@ -9,10 +9,12 @@ namespace {
 CxCachedObject* s_pFirst = nullptr;
 CxCachedObject* s_pLast = nullptr;
 uint32_t s_nCount = 0;
-uint32_t s_nUseCounter = 0xFFFFFFFFu;
+
 uint32_t s_nThreshold = 0xFFFFFFFFu;
 bool s_bPurging = false;
 } // namespace
+
+uint32_t CxCachedObject::s_nUseCounter = 0xFFFFFFFFu;
 
 // The global list is intrusive (the links live in the objects), so
 // registering an object can never fail for lack of memory.
@@ -49,21 +51,6 @@ int32_t CxCachedObject::GetLockCount() const
     return LockCount();
 }
 
-void CxCachedObject::Lock()
-{
-    // The count itself, not the virtual GetLockCount: this runs for every
-    // copy of every sprite.
-    const uint32_t count = static_cast<uint32_t>(LockCount() + 1) & CX_CACHE_LOCK_MASK;
-    m_nCacheFlags = (m_nCacheFlags & ~CX_CACHE_LOCK_MASK) | count;
-    Touch();
-}
-
-void CxCachedObject::Unlock()
-{
-    const uint32_t count = static_cast<uint32_t>(LockCount() - 1) & CX_CACHE_LOCK_MASK;
-    m_nCacheFlags = (m_nCacheFlags & ~CX_CACHE_LOCK_MASK) | count;
-}
-
 void CxCachedObject::SetResident(bool resident)
 {
     if (resident)
@@ -72,11 +59,8 @@ void CxCachedObject::SetResident(bool resident)
         m_nCacheFlags &= ~CX_CACHE_RESIDENT;
 }
 
-void CxCachedObject::Touch()
+void CxCachedObject::BringBack()
 {
-    m_nUseStamp = --s_nUseCounter;
-    if (IsResident())
-        return;
     SetResident(true);
     SetResident(Reacquire());
     RestoreFromCache();

@@ -25,8 +25,8 @@ public:
     virtual ~CxCachedObject();
 
     // Adds a lock and touches the object, bringing its memory back if it was purged.
-    virtual void Lock();
-    virtual void Unlock();
+    virtual void Lock() { AddLock(); }
+    virtual void Unlock() { RemoveLock(); }
     virtual bool IsLocked() const { return GetLockCount() > 0; }
     virtual int32_t GetLockCount() const;
     // All bits set when resident, 0 otherwise.
@@ -59,6 +59,24 @@ protected:
         m_pnSize = pnSize;
     }
 
+    // Lock and Unlock without the virtual call, for derived classes whose
+    // own operations lock on every copy of every sprite.
+    void AddLock()
+    {
+        const uint32_t count = static_cast<uint32_t>(LockCount() + 1) & CX_CACHE_LOCK_MASK;
+        m_nCacheFlags = (m_nCacheFlags & ~CX_CACHE_LOCK_MASK) | count;
+        // The newest use stamp: the cache purges the oldest first.
+        m_nUseStamp = --s_nUseCounter;
+        if (!(m_nCacheFlags & CX_CACHE_RESIDENT))
+            BringBack();
+    }
+    void RemoveLock()
+    {
+        const uint32_t count = static_cast<uint32_t>(LockCount() - 1) & CX_CACHE_LOCK_MASK;
+        m_nCacheFlags = (m_nCacheFlags & ~CX_CACHE_LOCK_MASK) | count;
+    }
+    bool IsResidentNow() const { return (m_nCacheFlags & CX_CACHE_RESIDENT) != 0; }
+
     // The lock count: a signed 30-bit number in the low bits of the flags.
     int32_t LockCount() const
     {
@@ -67,7 +85,11 @@ protected:
     }
 
 private:
-    void Touch();
+    // Brings the memory of a purged object back.
+    void BringBack();
+
+    // Counts down, so that a smaller stamp is a later use.
+    static uint32_t s_nUseCounter;
     bool HasData() const;
     // Saves (when asked) and releases one object; false when the save failed
     // and the object was kept, since releasing it would lose its contents.

@@ -153,35 +153,6 @@ void CxDrawSurface::Release()
     m_nBitsSize = 0;
 }
 
-void CxDrawSurface::Lock()
-{
-    if (!m_bReadingLock)
-        PixelsChanged();
-    CxCachedObject::Lock();
-}
-
-void CxDrawSurface::Unlock()
-{
-    if (!m_bReadingLock)
-        PixelsChanged();
-    CxCachedObject::Unlock();
-}
-
-bool CxDrawSurface::LockBitsReading()
-{
-    m_bReadingLock = true;
-    const bool locked = LockBits();
-    m_bReadingLock = false;
-    return locked;
-}
-
-void CxDrawSurface::UnlockReading()
-{
-    m_bReadingLock = true;
-    Unlock();
-    m_bReadingLock = false;
-}
-
 size_t CxDrawSurface::GetKeyRunsBytes() const
 {
     return m_pKeyRuns ? m_pKeyRuns->GetBytes() : 0;
@@ -207,17 +178,6 @@ const CxKeyRuns* CxDrawSurface::KeyRunsFor(uint32_t key, bool lockedOutside)
         return nullptr;
     m_pKeyRuns->Build(m_pBits, m_nWidth, m_nHeight, m_nPitch, m_nDepth, key, m_nPixelVersion);
     return m_pKeyRuns->IsUsable() ? m_pKeyRuns : nullptr;
-}
-
-bool CxDrawSurface::LockBits()
-{
-    Lock();
-    if (!m_pBits || !IsResident() || !(m_nFlags & CX_SURFACE_CREATED))
-    {
-        Unlock();
-        return false;
-    }
-    return true;
 }
 
 uint32_t CxDrawSurface::CopyFrom(const CxDrawSurface* source)

@@ -273,8 +273,16 @@ public:
     // CxCachedObject. A lock from outside may write the pixels, so it (and
     // its unlock) marks them changed; see GetPixelVersion.
     // Final, so that the surface's own operations lock without a virtual call.
-    void Lock() final;
-    void Unlock() final;
+    void Lock() final
+    {
+        PixelsChanged();
+        AddLock();
+    }
+    void Unlock() final
+    {
+        PixelsChanged();
+        RemoveLock();
+    }
     // Allocate and free m_pBits.
     bool Reacquire() override;
     void Release() override;
@@ -323,11 +331,25 @@ protected:
     uint32_t EncodeColor(const uint8_t rgba[4]) const;
     int32_t NearestPaletteIndex(uint8_t red, uint8_t green, uint8_t blue, int32_t entries) const;
     // Locks; false (and unlocked again) when there is no pixel memory.
-    bool LockBits();
+    bool LockBits()
+    {
+        Lock();
+        if (m_pBits && IsResidentNow() && (m_nFlags & CX_SURFACE_CREATED))
+            return true;
+        Unlock();
+        return false;
+    }
     // The same for operations that only read the pixels: the lock leaves the
     // pixel version alone. Pair with UnlockReading.
-    bool LockBitsReading();
-    void UnlockReading();
+    bool LockBitsReading()
+    {
+        AddLock();
+        if (m_pBits && IsResidentNow() && (m_nFlags & CX_SURFACE_CREATED))
+            return true;
+        RemoveLock();
+        return false;
+    }
+    void UnlockReading() { RemoveLock(); }
     void PixelsChanged() { ++m_nPixelVersion; }
     bool ClipToSurface(const CxRect* rect, CxRect& clipped) const;
 
@@ -386,7 +408,6 @@ private:
     uint32_t m_nRunsAskedVersion = 0;
     uint32_t m_nRunsAskedKey = CX_COLOR_NONE;
     bool m_bRunsAsked = false;
-    bool m_bReadingLock = false;
     void UpdateCacheData();
     uint32_t RotateClockwise();
 };

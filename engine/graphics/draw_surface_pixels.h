@@ -201,6 +201,7 @@ struct CxBlitJob
     bool mirrorH;
     bool mirrorV;
     bool reuseRows;
+    bool oneToOne;
     // The source's table of opaque spans for the key, when the copy may use
     // it (one to one, keyed, plain; see CxDrawSurface::KeyRunsFor).
     const CxKeyRuns* runs = nullptr;
@@ -219,6 +220,7 @@ struct CxBlitJob
         stepY = s.Height() == dh ? 0x10000u
                                  : static_cast<uint32_t>((static_cast<uint64_t>(s.Height()) << 16) /
                                                          static_cast<uint64_t>(dh));
+        oneToOne = s.Width() == dw && s.Height() == dh;
         key = colorKey;
         keyed = colorKey != CX_COLOR_NONE;
         type = effect ? effect->nType : CX_FX_NONE;
@@ -248,7 +250,9 @@ struct CxBlitJob
                     (!keyed && (type == CX_FX_NONE || type == CX_FX_MIRROR_H || type == CX_FX_MIRROR_V));
     }
 
-    bool OneToOne() const { return stepX == 0x10000u && stepY == 0x10000u; }
+    // Kept as a flag: comparing both steps in one go would load them as one
+    // word right after storing them apart (a stalled store-to-load forward).
+    bool OneToOne() const { return oneToOne; }
 
     // The source row of destination row k (mirrored for CX_FX_MIRROR_V: source
     // height - 1 - top - k, measured on the whole surface, so that a sprite
@@ -274,6 +278,8 @@ struct CxBlitJob
     {
         return dst->m_pBits + static_cast<int64_t>(d.top + k) * dst->m_nPitch;
     }
+    int64_t SourcePitch() const { return src->m_nPitch; }
+    int64_t DestPitch() const { return dst->m_nPitch; }
 
     uint32_t Param() const { return fx ? static_cast<uint32_t>(fx->nParam) : 0; }
 };

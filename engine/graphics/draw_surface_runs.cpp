@@ -190,8 +190,8 @@ inline void ForEachSpan(const CxBlitJob& j, int32_t srcBytes, int32_t dstBytes, 
     // Rows drawn whole need no clipping of their spans.
     const bool whole = left == 0 && right == runs.GetWidth();
     const int32_t rows = j.dh;
-    const int64_t srcPitch = j.src->GetPitch();
-    const int64_t dstPitch = j.dst->GetPitch();
+    const int64_t srcPitch = j.SourcePitch();
+    const int64_t dstPitch = j.DestPitch();
     const uint8_t* srow = j.SourceRowBits(j.s.top) + static_cast<int64_t>(left) * srcBytes;
     uint8_t* drow = j.DestRowBits(0) + static_cast<int64_t>(j.d.left) * dstBytes;
     const uint32_t* index = runs.RowIndex() + j.s.top;
@@ -254,14 +254,19 @@ inline void CopySameFormatSpans(const CxBlitJob& j, int32_t bytesPerPixel, Move 
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("avx2"))) inline void Move32(uint8_t* dst, const uint8_t* src)
+__attribute__((target("avx2"))) inline __m256i LoadVec32(const uint8_t* src)
 {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst),
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)));
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+}
+
+__attribute__((target("avx2"))) inline void StoreVec32(uint8_t* dst, __m256i v)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), v);
 }
 
 // The span copy with 32-byte moves, by the same size classes as
-// cx_spans::CopySpan.
+// cx_spans::CopySpan. All loads of a span come before its stores, so that
+// no load has to be checked against a store of the same span.
 __attribute__((target("avx2"))) inline void CopySpanAvx2(uint8_t* dst, const uint8_t* src, size_t bytes)
 {
     if (bytes < 32)
@@ -271,15 +276,18 @@ __attribute__((target("avx2"))) inline void CopySpanAvx2(uint8_t* dst, const uin
     }
     if (bytes <= 64)
     {
-        Move32(dst, src);
-        Move32(dst + bytes - 32, src + bytes - 32);
+        const __m256i a = LoadVec32(src), b = LoadVec32(src + bytes - 32);
+        StoreVec32(dst, a);
+        StoreVec32(dst + bytes - 32, b);
     }
     else if (bytes <= 128)
     {
-        Move32(dst, src);
-        Move32(dst + 32, src + 32);
-        Move32(dst + bytes - 64, src + bytes - 64);
-        Move32(dst + bytes - 32, src + bytes - 32);
+        const __m256i a = LoadVec32(src), b = LoadVec32(src + 32);
+        const __m256i c = LoadVec32(src + bytes - 64), d = LoadVec32(src + bytes - 32);
+        StoreVec32(dst, a);
+        StoreVec32(dst + 32, b);
+        StoreVec32(dst + bytes - 64, c);
+        StoreVec32(dst + bytes - 32, d);
     }
     else
         memcpy(dst, src, bytes);

@@ -102,9 +102,11 @@ struct CxBlitJob;
 namespace cx_rows {
 // The keyed 16-bit row: vector compare-and-select, key groups skipped.
 void CopyRowKeyed16(uint8_t* dst, const uint8_t* src, int32_t n, uint16_t key);
-// One 8-bit row through a 16-bit palette table (no key).
-void PaletteRow8To16(uint8_t* __restrict dst, const uint8_t* __restrict src, int32_t n,
-                     const uint16_t* __restrict table);
+// One 8-bit row through a 16-bit palette table (no key), and `rows` rows
+// of it; source and destination do not overlap.
+void PaletteRow8To16(uint8_t* dst, const uint8_t* src, int32_t n, const uint16_t* table);
+void PaletteRows8To16(uint8_t* __restrict dst, int64_t dstPitch, const uint8_t* __restrict src,
+                      int64_t srcPitch, int32_t n, int32_t rows, const uint16_t* __restrict table);
 #if defined(__x86_64__) || defined(__i386__)
 bool HasAvx2();
 #endif
