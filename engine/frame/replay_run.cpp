@@ -15,7 +15,7 @@
 
 const char* const RUN_OPTIONS_USAGE =
     "usage: rumbotown [--replay FILE] [--record FILE] [--screenshot MS:FILE]... "
-    "[--exit-after MS] [--seed N]\n";
+    "[--exit-after MS] [--seed N] [--frame-stats FILE]\n";
 
 namespace {
 // A whole decimal number of 0 to 2^32 - 1.
@@ -59,7 +59,7 @@ bool ParseRunOptions(const std::vector<std::string>& arguments, CxRunOptions* op
     {
         const std::string& name = arguments[i];
         if (name != "--replay" && name != "--record" && name != "--screenshot" && name != "--exit-after" &&
-            name != "--seed")
+            name != "--seed" && name != "--frame-stats")
         {
             *why = "unknown option \"" + name + "\"";
             return false;
@@ -75,6 +75,8 @@ bool ParseRunOptions(const std::vector<std::string>& arguments, CxRunOptions* op
             options->replayFile = value;
         else if (name == "--record")
             options->recordFile = value;
+        else if (name == "--frame-stats")
+            options->frameStatsFile = value;
         else if (name == "--screenshot")
         {
             const size_t colon = value.find(':');
@@ -167,6 +169,7 @@ bool CxReplayRun::Load(const CxRunOptions& options, std::string* why)
     m_Options = options;
     m_Script = CxReplayScript();
     m_nNext = m_nShots = m_nRecorded = 0;
+    m_FrameStats = CxFrameStats();
     if (!options.replayFile.empty() && !LoadReplay(why))
         return false;
     if (options.recordFile.empty())
@@ -316,8 +319,16 @@ void CxReplayRun::Uninstall()
         m_pApp->SetPassDriver(nullptr);
     SetPlatformDeviceInputBlocked(false);
     FinishRecording();
+    WriteFrameStats();
     SetClock(m_pPreviousClock);
     m_pApp = nullptr;
+}
+
+void CxReplayRun::WriteFrameStats()
+{
+    std::string why;
+    if (!m_Options.frameStatsFile.empty() && !m_FrameStats.Write(m_Options.frameStatsFile, &why))
+        fprintf(stderr, "%s\n", why.c_str());
 }
 
 void CxReplayRun::BeginPass()
@@ -330,6 +341,8 @@ void CxReplayRun::BeginPass()
             SleepMs(m_Script.step - elapsed);
         m_nLastRealPass = GetSystemTicks();
     }
+    if (!m_Options.frameStatsFile.empty())
+        m_FrameStats.BeginPass();
     if (!m_bFirstPass)
         m_Clock.Advance(m_Script.step);
     m_bFirstPass = false;
@@ -341,6 +354,8 @@ void CxReplayRun::BeginPass()
 void CxReplayRun::EndPass()
 {
     const uint32_t now = m_Clock.GetTicks();
+    if (!m_Options.frameStatsFile.empty())
+        m_FrameStats.EndPass(now);
     while (m_nShots < m_Options.screenshots.size() && m_Options.screenshots[m_nShots].first <= now)
     {
         const std::string& file = m_Options.screenshots[m_nShots++].second;

@@ -12,6 +12,9 @@
 //   --exit-after MS       at game time MS the program quits without asking
 //   --seed N              the random generator's seed (over the option
 //                         file's and the replay file's)
+//   --frame-stats FILE    the wall time of every pass and its median and
+//                         99th percentile, written at the end
+//                         (engine/frame/frame_stats.h)
 //
 // Any of them puts a manual clock in place that every pass of the message
 // pump moves on by the replay's step (10 ms without a file), so a run
@@ -20,6 +23,7 @@
 
 #include "engine/core/pass_driver.h"
 #include "engine/core/replay.h"
+#include "engine/frame/frame_stats.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
 
@@ -38,6 +42,7 @@ struct CxRunOptions
 {
     std::string replayFile;
     std::string recordFile;
+    std::string frameStatsFile;
     bool hasSeed = false;
     uint32_t seed = 0;
     bool hasExitAfter = false;
@@ -46,7 +51,8 @@ struct CxRunOptions
     // Whether any option asks for a driven run.
     bool Any() const
     {
-        return !replayFile.empty() || !recordFile.empty() || hasSeed || hasExitAfter || !screenshots.empty();
+        return !replayFile.empty() || !recordFile.empty() || !frameStatsFile.empty() || hasSeed ||
+               hasExitAfter || !screenshots.empty();
     }
 };
 
@@ -89,6 +95,7 @@ private:
     void Write(const CxReplayEvent& event);
     // Closes the recording: renamed into place when every line was written.
     void FinishRecording();
+    void WriteFrameStats();
 
     CxRunOptions m_Options;
     CxReplayScript m_Script;
@@ -104,4 +111,5 @@ private:
     bool m_bRecordingStarted = false; // the header is written
     size_t m_nRecorded = 0;
     uint32_t m_nLastRealPass = 0;
+    CxFrameStats m_FrameStats;
 };

@@ -36,11 +36,17 @@ TEST(ReplayRunTest, TheCommandLineTakesTheRunOptionsAndRefusesAnythingElse)
     EXPECT_FALSE(options.Any());
 
     const OptionCase bad[] = {
-        {{"--bogus"}, "unknown option"},      {{"game.ini"}, "unknown option"},
-        {{"--seed"}, "needs a value"},        {{"--record"}, "needs a value"},
-        {{"--seed", "-1"}, "whole number"},   {{"--exit-after", "4294967296"}, "whole"},
-        {{"--exit-after", "1e3"}, "whole"},   {{"--screenshot", "a.bmp"}, "MS:FILE"},
-        {{"--screenshot", "10:"}, "MS:FILE"}, {{"--screenshot", ":a.bmp"}, "MS:FILE"},
+        {{"--bogus"}, "unknown option"},
+        {{"game.ini"}, "unknown option"},
+        {{"--seed"}, "needs a value"},
+        {{"--record"}, "needs a value"},
+        {{"--frame-stats"}, "needs a value"},
+        {{"--seed", "-1"}, "whole number"},
+        {{"--exit-after", "4294967296"}, "whole"},
+        {{"--exit-after", "1e3"}, "whole"},
+        {{"--screenshot", "a.bmp"}, "MS:FILE"},
+        {{"--screenshot", "10:"}, "MS:FILE"},
+        {{"--screenshot", ":a.bmp"}, "MS:FILE"},
     };
     for (const OptionCase& c : bad)
     {
@@ -108,9 +114,9 @@ TEST_F(ReplayRunAppTest, EachPassStepsTheClockAndHandsInWhatIsDueThenShootsAndQu
     dir.Write("a.replay", "replay 1\nstep 20\n0 move 10 20\n40 down 10 20 1\n41 up 10 20 1\n60 key 37 0\n");
     CxRunOptions options;
     std::string why;
-    ASSERT_TRUE(ParseRunOptions(
-        {"--replay", dir.File("a.replay"), "--screenshot", "45:" + dir.File("s.bmp"), "--exit-after", "80"},
-        &options, &why));
+    ASSERT_TRUE(ParseRunOptions({"--replay", dir.File("a.replay"), "--screenshot", "45:" + dir.File("s.bmp"),
+                                 "--exit-after", "80", "--frame-stats", dir.File("f.txt")},
+                                &options, &why));
     ASSERT_TRUE(run.Load(options, &why)) << why;
     run.Install(app);
     EXPECT_EQ(GetTickCount(), 0u) << "the run's clock starts at 0";
@@ -135,6 +141,43 @@ TEST_F(ReplayRunAppTest, EachPassStepsTheClockAndHandsInWhatIsDueThenShootsAndQu
     EXPECT_EQ(app.m_Keys.size(), 1u) << "the left arrow";
     run.Uninstall();
     EXPECT_EQ(app.GetPassDriver(), nullptr);
+    // The frame stats name every pass by its game time, after the summary
+    // (the passes that emptied the queue are in it too).
+    const std::string stats = TempDir::Read(dir.File("f.txt"));
+    const size_t table = stats.find("# game_ms wall_us\n");
+    ASSERT_EQ(stats.rfind("frame-stats 1\npasses ", 0), 0u) << stats;
+    ASSERT_NE(table, std::string::npos) << stats;
+    std::vector<uint32_t> named;
+    const std::string rest = stats.substr(table + 18);
+    for (size_t at = 0; at < rest.size(); at = rest.find('\n', at) + 1)
+        named.push_back(static_cast<uint32_t>(std::stoul(rest.substr(at))));
+    EXPECT_EQ(std::stoul(stats.substr(21)), named.size()) << "the count of passes";
+    ASSERT_GE(named.size(), 5u);
+    EXPECT_EQ(std::vector<uint32_t>(named.begin(), named.begin() + 5),
+              (std::vector<uint32_t>{0, 20, 40, 60, 80}));
+}
+
+TEST(FrameStatsTest, PercentilesAreNearestRanks)
+{
+    struct Case
+    {
+        std::vector<uint64_t> micros;
+        uint64_t median, p99, max;
+    };
+    std::vector<uint64_t> hundred;
+    for (uint64_t i = 100; i >= 1; --i)
+        hundred.push_back(i); // unsorted on purpose
+    const Case cases[] = {
+        {{}, 0, 0, 0}, {{7}, 7, 7, 7}, {{5, 1}, 1, 5, 5}, {{3, 1, 2}, 2, 3, 3}, {hundred, 50, 99, 100},
+    };
+    for (const Case& c : cases)
+    {
+        const CxFrameStats::Summary s = CxFrameStats::Summarise(c.micros);
+        EXPECT_EQ(s.passes, c.micros.size());
+        EXPECT_EQ(s.median, c.median) << c.micros.size() << " passes";
+        EXPECT_EQ(s.p99, c.p99) << c.micros.size() << " passes";
+        EXPECT_EQ(s.max, c.max);
+    }
 }
 
 // Runs the options for 40 passes in an application of its own, as a new
