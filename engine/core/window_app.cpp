@@ -81,6 +81,10 @@ void CxWindowApp::ApplyVSyncOption()
     // can, which keeps them whole; "Engine"/"VSync"=0 turns that off.
     long vsync = 1;
     GetNumber("Engine", "VSync", &vsync, 1);
+    // A run that steps its own clock goes as fast as it can: a present that
+    // waited for the refresh would hold up every pass that paints.
+    if (m_pPassDriver && !m_pPassDriver->PacesInRealTime())
+        vsync = 0;
     if (m_bHasWindow)
         SetPlatformVSync(vsync != 0);
 }

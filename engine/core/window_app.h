@@ -66,8 +66,13 @@ public:
 
     bool PumpMessage() override;
     // Hands the pump's passes to a driver (not owned; null: the devices and
-    // the system clock again).
-    void SetPassDriver(CxPassDriver* driver) { m_pPassDriver = driver; }
+    // the system clock again). Under a driver that steps its own clock the
+    // frames do not wait for the display's refresh either.
+    void SetPassDriver(CxPassDriver* driver)
+    {
+        m_pPassDriver = driver;
+        ApplyVSyncOption();
+    }
     CxPassDriver* GetPassDriver() const { return m_pPassDriver; }
     uint32_t Init() override;
     uint32_t Create() override;

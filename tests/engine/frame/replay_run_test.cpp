@@ -3,6 +3,7 @@
 #include "engine/core/file.h"
 
 #include "engine/graphics/draw_surface.h"
+#include "engine/platform/window.h"
 #include "tests/support/test_app.h"
 #include "tests/support/test_support.h"
 
@@ -118,8 +119,10 @@ TEST_F(ReplayRunAppTest, EachPassStepsTheClockAndHandsInWhatIsDueThenShootsAndQu
                                  "--exit-after", "80", "--frame-stats", dir.File("f.txt")},
                                 &options, &why));
     ASSERT_TRUE(run.Load(options, &why)) << why;
+    const bool vsync = IsPlatformVSyncOn();
     run.Install(app);
     EXPECT_EQ(GetTickCount(), 0u) << "the run's clock starts at 0";
+    EXPECT_FALSE(IsPlatformVSyncOn()) << "a driven run's presents do not wait for the refresh";
     std::vector<uint32_t> times;
     std::vector<size_t> played;
     while (!app.IsQuitting() && times.size() < 20)
@@ -141,6 +144,7 @@ TEST_F(ReplayRunAppTest, EachPassStepsTheClockAndHandsInWhatIsDueThenShootsAndQu
     EXPECT_EQ(app.m_Keys.size(), 1u) << "the left arrow";
     run.Uninstall();
     EXPECT_EQ(app.GetPassDriver(), nullptr);
+    EXPECT_EQ(IsPlatformVSyncOn(), vsync);
     // The frame stats name every pass by its game time, after the summary
     // (the passes that emptied the queue are in it too).
     const std::string stats = TempDir::Read(dir.File("f.txt"));
