@@ -6,6 +6,7 @@
 #include "engine/core/window_app.h"
 #include "engine/graphics/draw_surface.h"
 #include "engine/graphics/screen.h"
+#include "engine/media/sound.h"
 #include "engine/platform/window.h"
 
 #include <algorithm>
@@ -209,6 +210,8 @@ void CxReplayRun::Install(CxWindowApp& app)
     m_pApp = &app;
     m_Clock.Set(0);
     m_pPreviousClock = SetClock(&m_Clock);
+    m_bPreviousSoundGameTime = DoesSoundFollowGameTime();
+    SetSoundFollowsGameTime(true);
     if (m_Options.hasSeed)
         m_Script.seed = m_Options.seed, m_Script.hasSeed = true;
     else if (!m_Script.hasSeed && m_pRecording)
@@ -321,6 +324,7 @@ void CxReplayRun::Uninstall()
     FinishRecording();
     WriteFrameStats();
     SetClock(m_pPreviousClock);
+    SetSoundFollowsGameTime(m_bPreviousSoundGameTime);
     m_pApp = nullptr;
 }
 

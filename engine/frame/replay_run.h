@@ -17,7 +17,8 @@
 //                         (engine/frame/frame_stats.h)
 //
 // Any of them puts a manual clock in place that every pass of the message
-// pump moves on by the replay's step (10 ms without a file), so a run
+// pump moves on by the replay's step (10 ms without a file), and sounds
+// play by that clock instead of the audio device's progress, so a run
 // depends on its input alone, never on the speed of the machine.
 #pragma once
 
@@ -76,7 +77,7 @@ public:
     // Reads the replay file when one is named and opens the recording. False,
     // with "replay FILE:LINE: reason" (or the file's trouble) in *why.
     bool Load(const CxRunOptions& options, std::string* why);
-    // Puts the manual clock in place (at 0), seeds the random generator and
+    // Puts the manual clock in place (at 0), makes sounds follow it, seeds the random generator and
     // drives the application's passes; Uninstall (and the destructor) undo it.
     void Install(CxWindowApp& app);
     void Uninstall();
@@ -101,6 +102,7 @@ private:
     CxReplayScript m_Script;
     CxManualClock m_Clock;
     CxClock* m_pPreviousClock = nullptr;
+    bool m_bPreviousSoundGameTime = false;
     CxWindowApp* m_pApp = nullptr;
     bool m_bFirstPass = true;
     size_t m_nNext = 0;

@@ -1,5 +1,6 @@
 #include "engine/media/sound.h"
 
+#include "engine/core/app.h"
 #include "engine/core/file.h"
 #include "engine/core/main_loop.h"
 #include "engine/core/memory.h"
@@ -25,9 +26,18 @@ uint32_t s_nSoundCount = 0;
 // Raised whenever a sound is created or destroyed, so a registry walk can start over.
 bool s_bRegistryChanged = false;
 
+bool s_bGameTime = false;
 bool s_bInPass = false;
 bool s_bServiceRan = false;
 uint32_t s_nLastService = 0;
+
+// Pauses (or resumes) every sound of the group but one.
+void PauseGroup(int32_t group, const CxSound* except, bool pause)
+{
+    for (CxSound* sound = s_pFirstSound; sound; sound = sound->GetNextSound())
+        if (sound != except && sound->GetGroup() == group)
+            pause ? sound->Pause() : sound->Resume();
+}
 
 long ReadNumber(CxOptions* options, const char* section, const char* key, long fallback)
 {
@@ -61,6 +71,8 @@ CxSound::~CxSound()
     if (m_bLocked)
         Unlock();
     DiscardData();
+    if (m_pWaitAlive)
+        *m_pWaitAlive = false;
     (m_pPrevSound ? m_pPrevSound->m_pNextSound : s_pFirstSound) = m_pNextSound;
     (m_pNextSound ? m_pNextSound->m_pPrevSound : s_pLastSound) = m_pPrevSound;
     --s_nSoundCount;
@@ -101,28 +113,34 @@ uint32_t CxSound::Play()
     }
 
     const bool exclusive = (m_nPlayFlags & CX_SOUND_EXCLUSIVE) != 0;
+    const int32_t group = m_nGroup;
     if (exclusive)
-        for (CxSound* sound = s_pFirstSound; sound; sound = sound->m_pNextSound)
-            if (sound != this && sound->m_nGroup == m_nGroup)
-                sound->Pause();
+        PauseGroup(group, this, true);
 
     BeginPlayback();
 
     if (exclusive || (m_nPlayFlags & CX_SOUND_WAIT))
     {
-        WaitUntilDone();
-        Stop();
-        Complete();
+        // A sound deleted by the passes of the wait is not touched again;
+        // its group still goes on.
+        const bool alive = WaitUntilDone();
+        if (alive)
+        {
+            Stop();
+            Complete();
+        }
         if (exclusive)
-            for (CxSound* sound = s_pFirstSound; sound; sound = sound->m_pNextSound)
-                if (sound != this && sound->m_nGroup == m_nGroup)
-                    sound->Resume();
+            PauseGroup(group, this, false);
+        if (!alive)
+            return CX_ERR_NONE;
     }
     return GetError();
 }
 
-void CxSound::WaitUntilDone()
+bool CxSound::WaitUntilDone()
 {
+    if (s_bGameTime)
+        return WaitInGameTime();
     // The mixer runs on its own thread. Should the device stop taking audio
     // altogether, give up after a while instead of hanging the game.
     constexpr uint32_t STALL_LIMIT = 5000;
@@ -142,6 +160,61 @@ void CxSound::WaitUntilDone()
             break;
         }
     }
+    return true;
+}
+
+bool CxSound::WaitInGameTime()
+{
+    // The passes move the clock on, as in every nested loop (modal dialogs,
+    // blocking movies). Without an application nothing moves it; passes that
+    // leave it standing give up after a while rather than spin for ever.
+    constexpr int32_t STILL_LIMIT = 1000;
+    CxApp* app = GetApp();
+    if (!app)
+        return true;
+    bool alive = true;
+    m_pWaitAlive = &alive;
+    int32_t still = 0;
+    uint32_t before = GetTickCount();
+    while (!IsDone() && !app->IsQuitting() && app->GetReportedErrorCount() < CX_MAX_REPORTED_ERRORS)
+    {
+        const bool quit = app->PumpMessage();
+        if (!alive)
+            return false;
+        if (quit)
+        {
+            // The pump took the quit message: the main loop must still see it.
+            app->Quit();
+            break;
+        }
+        const uint32_t now = GetTickCount();
+        still = now == before ? still + 1 : 0;
+        before = now;
+        if (still >= STILL_LIMIT)
+            break;
+    }
+    m_pWaitAlive = nullptr;
+    return true;
+}
+
+void CxSound::StartPlayClock(uint64_t length)
+{
+    m_nPlayStart = GetTickCount();
+    m_nPausedFor = 0;
+    m_nPlayLength = length;
+}
+
+uint32_t CxSound::GetPlayPosition() const
+{
+    if (!IsPlaying())
+        return 0;
+    const uint32_t now = IsPaused() ? m_nPauseStart : GetTickCount();
+    return now - m_nPlayStart - m_nPausedFor;
+}
+
+bool CxSound::HasPlayTimeRunOut() const
+{
+    return !IsPaused() && m_nPlayLength != CX_SOUND_ENDLESS && GetPlayPosition() >= m_nPlayLength;
 }
 
 void CxSound::Stop()
@@ -171,6 +244,7 @@ void CxSound::Pause()
     {
         PausePlayback();
         m_nState |= CX_SOUND_PAUSED;
+        m_nPauseStart = GetTickCount();
     }
 }
 
@@ -180,6 +254,7 @@ void CxSound::Resume()
     {
         ResumePlayback();
         m_nState &= ~CX_SOUND_PAUSED;
+        m_nPausedFor += GetTickCount() - m_nPauseStart;
     }
 }
 
@@ -326,7 +401,7 @@ uint32_t CxSound::Fail(uint32_t code, const char* format, ...)
 bool CxSound::IsFinished()
 {
     return (m_nPlayFlags & CX_SOUND_AUTO_DELETE) && (WasStarted() || m_bWithdrawn) && !IsPaused() &&
-           !IsQueued() && IsDone();
+           !IsQueued() && !m_pWaitAlive && IsDone();
 }
 
 void CxSound::Complete()
@@ -358,7 +433,8 @@ void CxSound::Update()
             BeginPlayback();
         return;
     }
-    if (!IsDone())
+    // A sound that Play waits for is ended there.
+    if (m_pWaitAlive || !IsDone())
         return;
     Stop();
     Complete();
@@ -456,6 +532,16 @@ void ShutdownSoundSystem()
 bool IsSoundSystemInitialised()
 {
     return s_bInitialised;
+}
+
+void SetSoundFollowsGameTime(bool on)
+{
+    s_bGameTime = on;
+}
+
+bool DoesSoundFollowGameTime()
+{
+    return s_bGameTime;
 }
 
 bool IsSoundOn()

@@ -39,6 +39,8 @@ constexpr uint32_t CX_SOUND_PLAYING = 0x40000;
 constexpr uint32_t CX_SOUND_STARTED = 0x80000;
 
 constexpr int32_t CX_SOUND_DEFAULT_VOLUME = 100;
+// The game-time length of a play that never ends (a mixer loop without count).
+constexpr uint64_t CX_SOUND_ENDLESS = UINT64_MAX;
 constexpr int32_t CX_SOUND_MAX_QUEUES = 16;
 // The service routine runs at most once per this many milliseconds.
 constexpr uint32_t CX_SOUND_SERVICE_INTERVAL = 100;
@@ -74,6 +76,11 @@ public:
     virtual bool WasStarted() const { return (m_nState & CX_SOUND_STARTED) != 0; }
     virtual bool IsPlaying() const { return (m_nState & CX_SOUND_PLAYING) != 0; }
     virtual bool IsDone() { return !IsPlaying(); }
+    // The game time (GetTickCount) the current play has run, its pauses not
+    // counted, and its whole length in milliseconds (all the mixer's loops;
+    // CX_SOUND_ENDLESS; 0 for a sound that keeps no play clock).
+    uint32_t GetPlayPosition() const;
+    uint64_t GetPlayLength() const { return m_nPlayLength; }
     // A fire-and-forget sound that is over (played, or withdrawn from its queue) and can be deleted.
     bool IsFinished();
     virtual void SetVolume(int32_t volume);
@@ -114,8 +121,13 @@ protected:
     void BeginPlayback();
     // Stores and reports an error; returns its code.
     uint32_t Fail(uint32_t code, const char* format = nullptr, ...) CX_PRINTF(3, 4);
-    // Waits until the sound is done (for plays that must end before Play returns).
-    void WaitUntilDone();
+    // Waits until the sound is done (for plays that must end before Play
+    // returns). False when the sound was deleted during the wait.
+    bool WaitUntilDone();
+    // Starts the play's clock at the current game time with the play's length (ms).
+    void StartPlayClock(uint64_t length);
+    // Whether the play's clock has reached its length (never while paused).
+    bool HasPlayTimeRunOut() const;
     // Calls the completion callback, if any, unless StartPlayback reported this play already.
     void Complete();
     // StartPlayback calls this when the play ends at once (no audio device).
@@ -141,9 +153,18 @@ protected:
     bool m_bLocked = false;             // this sound holds a lock on its data
     bool m_bCompletionReported = false; // this play's end was reported by StartPlayback
     bool m_bWithdrawn = false;          // taken out of its queue before it ever started
+    uint32_t m_nPlayStart = 0;          // game time the play started
+    uint32_t m_nPauseStart = 0;         // game time the current pause began
+    uint32_t m_nPausedFor = 0;          // game time the play spent paused
+    uint64_t m_nPlayLength = 0;         // see GetPlayLength
 
 private:
     uint32_t ReadFile(const char* fileName);
+    // The wait of a driven run: passes of the message pump until the sound is done.
+    bool WaitInGameTime();
+
+    // While Play waits for this sound: cleared when the sound is deleted.
+    bool* m_pWaitAlive = nullptr;
 
     CxSound* m_pPrevSound = nullptr;
     CxSound* m_pNextSound = nullptr;
@@ -158,6 +179,13 @@ void ShutdownSoundSystem();
 bool IsSoundSystemInitialised();
 // True while an audio device is open.
 bool IsSoundOn();
+// In a driven run (the engine's clock stepped by every pass of the message
+// pump) the play state of a sound follows game time instead of the audio
+// device: a play lasts its length from the game time it started, its pauses
+// not counted, so sounds end on the same pass on every machine; the device
+// still mixes. A blocking play then waits by running passes of the pump.
+void SetSoundFollowsGameTime(bool on);
+bool DoesSoundFollowGameTime();
 // The open audio device, or null.
 HCXDRIVER GetSoundDriver();
 

@@ -109,7 +109,20 @@ bool CxWave::IsPlayableData() const
 
 bool CxWave::IsDone()
 {
-    return !m_hSample || AudioGetSampleStatus(m_hSample) != CX_SAMPLE_PLAYING;
+    if (!m_hSample)
+        return true;
+    if (DoesSoundFollowGameTime())
+        return HasPlayTimeRunOut();
+    return AudioGetSampleStatus(m_hSample) != CX_SAMPLE_PLAYING;
+}
+
+uint64_t CxWave::GetOnePlayLength() const
+{
+    uint32_t frames = 0;
+    uint32_t rate = 0;
+    if (!m_hSample || !AudioGetSampleLength(m_hSample, &frames, &rate) || rate == 0)
+        return 0;
+    return (static_cast<uint64_t>(frames) * 1000 + rate - 1) / rate;
 }
 
 void CxWave::SetVolume(int32_t volume)
@@ -156,6 +169,10 @@ void CxWave::StartPlayback()
     if (m_nPlaybackRate != -1)
         AudioSetSamplePlaybackRate(m_hSample, m_nPlaybackRate);
     AudioStartSample(m_hSample);
+    // The mixer plays the loops: a count of 0 repeats until stopped.
+    const bool loops = (m_nPlayFlags & CX_SOUND_LIBRARY_LOOP) != 0;
+    const uint64_t plays = loops && m_nRepeatCount > 1 ? static_cast<uint64_t>(m_nRepeatCount) : 1;
+    StartPlayClock(loops && m_nRepeatCount == 0 ? CX_SOUND_ENDLESS : GetOnePlayLength() * plays);
     m_nState |= CX_SOUND_PLAYING;
     if (*AudioGetLastError())
         AudioSetError("");
@@ -359,8 +376,18 @@ int32_t CxWave::GetSampleLoopCount()
 void CxWave::SetPlaybackRate(int32_t rate)
 {
     m_nPlaybackRate = rate;
-    if (m_hSample && rate != -1)
-        AudioSetSamplePlaybackRate(m_hSample, rate);
+    if (!m_hSample || rate == -1)
+        return;
+    const uint64_t before = GetOnePlayLength();
+    AudioSetSamplePlaybackRate(m_hSample, rate);
+    const uint64_t after = GetOnePlayLength();
+    if (!IsPlaying() || m_nPlayLength == CX_SOUND_ENDLESS || before == 0 || after == before)
+        return;
+    // The mixer goes on with the rest of the current loop at the new rate
+    // and plays no further loops: so does the play's clock.
+    const uint64_t position = GetPlayPosition();
+    const uint64_t left = before - position % before;
+    m_nPlayLength = position + (left * after + before - 1) / before;
 }
 
 int32_t CxWave::GetPlaybackRate()

@@ -52,6 +52,8 @@ public:
     int32_t GetPlaybackRateOverride() const { return m_nPlaybackRate; }
 
 private:
+    // The length in ms of one play of the sample's data at its current rate (0 without a sample).
+    uint64_t GetOnePlayLength() const;
     // Whether the data has the form the play flags name (what SetSampleData will accept).
     bool IsPlayableData() const;
     // Gives the sample the data in the form the play flags name; false when it cannot be played.

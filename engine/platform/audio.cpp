@@ -554,6 +554,17 @@ int32_t AudioGetSamplePlaybackRate(HCXSAMPLE sample)
     return Usable(sample) ? sample->nRate : 0;
 }
 
+bool AudioGetSampleLength(HCXSAMPLE sample, uint32_t* frames, uint32_t* rate)
+{
+    *frames = 0;
+    *rate = 0;
+    if (!Usable(sample) || !sample->pPcm || sample->nOwnRate <= 0)
+        return false;
+    *frames = sample->nPcmBytes / static_cast<uint32_t>(FrameBytes(sample->nFormat, sample->nChannels));
+    *rate = static_cast<uint32_t>(SourceRate(sample));
+    return true;
+}
+
 void AudioSetSampleLoopCount(HCXSAMPLE sample, int32_t count)
 {
     if (Usable(sample))

@@ -82,6 +82,10 @@ bool AudioSetSampleData(HCXSAMPLE sample, const void* data, uint32_t size, int32
 // sample goes on from where it was at the new rate.
 void AudioSetSamplePlaybackRate(HCXSAMPLE sample, int32_t rate);
 int32_t AudioGetSamplePlaybackRate(HCXSAMPLE sample);
+// The length of one play of the sample's data: *frames decoded frames, read
+// at *rate frames a second at the current playback rate. A property of the
+// data, not of the device's progress. False (both 0) without data.
+bool AudioGetSampleLength(HCXSAMPLE sample, uint32_t* frames, uint32_t* rate);
 // Total plays; 0 repeats until stopped.
 void AudioSetSampleLoopCount(HCXSAMPLE sample, int32_t count);
 int32_t AudioGetSampleLoopCount(HCXSAMPLE sample);

@@ -204,7 +204,11 @@ void CLipSynch::OnTimer(CxTimer* timer)
     if (m_pSound->IsPlaying())
     {
         const uint32_t count = m_Table.frames.GetCount();
-        uint32_t t = m_Timer.GetElapsed() / LIP_TICK_MS;
+        // In a driven run the mouth follows the sound's own play clock, which
+        // also stands still while the sound alone is paused (by an exclusive sound).
+        const uint32_t elapsed =
+            DoesSoundFollowGameTime() ? m_pSound->GetPlayPosition() : m_Timer.GetElapsed();
+        uint32_t t = elapsed / LIP_TICK_MS;
         if (count == 0)
             SetFrame(0);
         else

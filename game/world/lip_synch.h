@@ -3,7 +3,8 @@
 // The mouth is a sprite whose frames go from closed (frame 0) to most open
 // (the last frame). Talking plays a queue of sounds one after another; before
 // each one plays, its samples are measured in windows of 100 ms, and while it
-// plays a 100 ms timer shows the frame of the window the sound has reached.
+// plays a 100 ms timer shows the frame of the window the sound has reached
+// (in a driven run: the window of the sound's game-time play position).
 //
 // Loudness table (AnalyseLipSound): W = sample rate / 10 frames per window,
 // (frames / W) + 1 entries of the mean absolute sample of each whole window

@@ -230,6 +230,25 @@ TEST_F(LipTest, QueueIsSaidInOrderAndPausesNest)
     EXPECT_EQ(lips.GetIndex(), 0);
 }
 
+TEST_F(LipTest, InADrivenRunTheMouthFollowsTheSoundsPlayClockWhichHoldsWhileItAloneIsPaused)
+{
+    ASSERT_EQ(InitSoundSystem(nullptr), 0u);
+    SetSoundFollowsGameTime(true);
+    CLipSynch lips;
+    lips.SetImage(new CxDrawSurface(30, 10, 16), 3);
+    const std::string data = Pcm16Wave(Line({0, 0, 0, 30000, 0, 0, 0, 0}), 1, RATE);
+    CxLinkedList<CxSound*> queue;
+    queue.AddTail(new CxWave);
+    queue.GetHead()->m_Value->SetData(data.data(), static_cast<uint32_t>(data.size()), false);
+    lips.Talk(queue);
+    for (int t = 0; t < 7; ++t, Tick(100))
+        if (t == 3)
+            lips.GetCurrentSound()->Pause();
+    EXPECT_EQ(lips.GetFrame(), 2) << "the loud window the paused sound has reached";
+    SetSoundFollowsGameTime(false);
+    ShutdownSoundSystem();
+}
+
 TEST_F(LipTest, CharacterReadsItsMouths)
 {
     ErrorCapture errors;
