@@ -14,24 +14,12 @@ python3 -c 'import ctypes.util, sys; sys.exit(0 if ctypes.util.find_library("Xts
 
 printf '[Engine]\nUseDirectDraw=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nInstallPath=%s\nCDPath=%s\n' \
     "$PWD" "${RUMBO_DATA:?}" >RumboTownDemo.ini
-"$game" >"$out" 2>&1 &
-pid=$!
-for _ in $(seq 300); do
-    grep -q '^town: ready' "$out" 2>/dev/null && break
-    kill -0 "$pid" 2>/dev/null || fail "the game ended before the town was ready"
-    sleep 0.05
-done
-grep -q '^town: ready' "$out" || fail "the town did not come up"
-window_geometry "Rumbo Town Demo"
+start_town
 
 # The truck starts in the middle of the view; the bakery's zone is 280
 # pixels below it. The pointer below the truck drives it there.
 mouse 320 420
-for _ in $(seq 200); do
-    grep -q '^town: enter ' "$out" && break
-    sleep 0.05
-done
-grep -q '^town: enter 0 Bakery ' "$out" || fail "the truck was not pulled into the bakery"
+wait_output '^town: enter 0 Bakery ' 100
 mouse 320 240
 
 # The scene locks the view at the bakery's lock position (608, 1472); the

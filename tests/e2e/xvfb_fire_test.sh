@@ -29,15 +29,7 @@ Event Town.StartMission()
 Event Town.NextPhase()
 Event Town.SetPlayFireState(1)
 SEQ
-"$game" >"$out" 2>&1 &
-pid=$!
-for _ in $(seq 300); do
-    grep -q '^town: ready' "$out" 2>/dev/null && break
-    kill -0 "$pid" 2>/dev/null || fail "the game ended before the town was ready"
-    sleep 0.05
-done
-grep -q '^town: ready' "$out" || fail "the town did not come up"
-window_geometry "Rumbo Town Demo"
+start_town
 sleep 1
 
 # count R G B X Y W H: pixels near the colour in the window's rectangle.

@@ -11,6 +11,10 @@
 #   pixel X Y                  "r g b" of window pixel (X, Y) of $dir/screen.png
 #   is NAME X Y R G B [TOL]    fails unless each channel is within TOL (16) of the value
 #   wait_exit                  waits up to 10 s for $pid to end; sets $code ("" if it did not)
+#   start_town ARG...          starts $game with the arguments into $pid (output in $out),
+#                              waits for the town and the window's geometry
+#   wait_output PATTERN TENTHS waits up to TENTHS / 10 s for a line of $out matching
+#                              PATTERN; fails when $pid ends first
 #   mouse X Y [click]          moves the XTest pointer to window pixel (X, Y) (of the last
 #                              window_geometry), and clicks the left button
 
@@ -69,6 +73,22 @@ is() {
         set -- $pair
         (( $1 - $2 <= tolerance && $2 - $1 <= tolerance )) || fail "$name: got $r $g $b"
     done
+}
+
+wait_output() {
+    for _ in $(seq $(($2 * 2))); do
+        grep -q "$1" "$out" 2>/dev/null && return
+        kill -0 "$pid" 2>/dev/null || fail "the program ended before \"$1\""
+        sleep 0.05
+    done
+    grep -q "$1" "$out" || fail "no \"$1\" in $(($2 / 10)) s"
+}
+
+start_town() {
+    "$game" "$@" >"$out" 2>&1 &
+    pid=$!
+    wait_output '^town: ready' 150
+    window_geometry "Rumbo Town Demo"
 }
 
 wait_exit() {

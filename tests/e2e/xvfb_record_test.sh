@@ -23,22 +23,10 @@ done
 # The live run: 14 s of game time at one step of real time each.
 end=14000
 cd live || fail "no live home"
-"$game" --record "$dir/person.replay" --exit-after $end --screenshot "$((end - 10)):$dir/live.bmp" >"$out" 2>&1 &
-pid=$!
-for _ in $(seq 300); do
-    grep -q '^town: ready' "$out" 2>/dev/null && break
-    kill -0 "$pid" 2>/dev/null || fail "the game ended before the town was ready"
-    sleep 0.05
-done
-grep -q '^town: ready' "$out" || fail "the town did not come up"
-window_geometry "Rumbo Town Demo"
+start_town --record "$dir/person.replay" --exit-after $end --screenshot "$((end - 10)):$dir/live.bmp"
 # Below the truck: it drives down into the bakery's zone and is pulled in.
 mouse 320 420
-for _ in $(seq 200); do
-    grep -q '^town: enter ' "$out" && break
-    sleep 0.05
-done
-grep -q '^town: enter 0 Bakery ' "$out" || fail "the truck was not pulled into the bakery"
+wait_output '^town: enter 0 Bakery ' 100
 # Wandering over the scene, then steering up and to the right.
 mouse 200 200
 sleep 0.5

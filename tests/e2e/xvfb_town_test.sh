@@ -14,15 +14,8 @@ python3 -c 'import ctypes.util, sys; sys.exit(0 if ctypes.util.find_library("Xts
 
 printf '[Engine]\nUseDirectDraw=0\n[Engine.Game]\nUseBlueScreenError=0\n[Startup]\nInstallPath=%s\nCDPath=%s\n' \
     "$PWD" "${RUMBO_DATA:?}" >RumboTownDemo.ini
-"$game" >"$out" 2>&1 &
-pid=$!
-for _ in $(seq 300); do
-    grep -q '^town: ready' "$out" 2>/dev/null && break
-    kill -0 "$pid" 2>/dev/null || fail "the game ended before the town was ready"
-    sleep 0.05
-done
+start_town
 grep -qx 'town: ready truck=1102,1450' "$out" || fail "the town did not come up with the truck at 1102,1450"
-window_geometry "Rumbo Town Demo"
 
 # truck_in_middle NAME: the 48 x 48 pixels in the middle of the window are
 # mostly truck: other than the ground at the window's corner, and no key
