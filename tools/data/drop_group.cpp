@@ -210,14 +210,12 @@ bool SaveObjects(const std::string& out)
 
 bool SaveHudIcons(const std::string& out)
 {
-    // Two frames each: unlit and lit.
-    CCairoCanvas bed(96, 48);
-    for (int k = 0; k < 2; ++k)
-    {
-        Box(bed.Get(), k * 48 + 4, 20, 40, 20, k ? Rgb{250, 200, 40} : Rgb{200, 150, 40});
-        Disc(bed.Get(), k * 48 + 12, 42, 5, {30, 30, 34});
-        Disc(bed.Get(), k * 48 + 36, 42, 5, {30, 30, 34});
-    }
+    // The panel shows its left icon as one picture: the truck bed alone.
+    CCairoCanvas bed(48, 48);
+    Box(bed.Get(), 4, 20, 40, 20, {200, 150, 40});
+    Disc(bed.Get(), 12, 42, 5, {30, 30, 34});
+    Disc(bed.Get(), 36, 42, 5, {30, 30, 34});
+    // The right icons have two frames: unlit and lit.
     CCairoCanvas junk(64, 32);
     for (int k = 0; k < 2; ++k)
         Disc(junk.Get(), k * 32 + 16, 16, 12, k ? Rgb{240, 200, 40} : Rgb{110, 110, 110});
@@ -316,7 +314,7 @@ class CDropGroup : public CDemoGroup
 {
 public:
     const char* Name() const override { return "drop"; }
-    uint32_t Version() const override { return 2; }
+    uint32_t Version() const override { return 3; }
     std::vector<std::string> Outputs(const DemoDataPaths&) const override
     {
         std::vector<std::string> out = {"targets/t0_shad0.smk",
