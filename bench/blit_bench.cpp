@@ -6,6 +6,12 @@
 // on a full 640 x 480 screen and on a 64 x 64 sprite drawn onto the screen;
 // "items_per_second" is destination pixels per second. Every SDL case first
 // checks that its result equals ours.
+//
+// On a shared machine a pair measured one after the other can differ by a
+// third from noise alone; interleaved repetitions compare ours and the peer
+// under the same conditions:
+//   blit_bench --benchmark_repetitions=15 --benchmark_enable_random_interleaving=true
+//              --benchmark_report_aggregates_only=true --benchmark_min_time=0.1
 #include "engine/graphics/draw_surface.h"
 
 #include <SDL.h>
