@@ -43,6 +43,7 @@ uint32_t CxGameApp::ProcessCommandLine(CxLinkedList<CxString*>& arguments)
     }
     if (!options.Any())
         return GetExitCode();
+    options.inputFromProgram = m_bInputFromProgram;
     m_pReplayRun = std::make_unique<CxReplayRun>();
     if (!m_pReplayRun->Load(options, &why))
     {

@@ -104,6 +104,10 @@ public:
     virtual void RegisterLuaFunctions(CxLuaEngine& engine);
 
 protected:
+    // For a program that makes its own input (a test player): a driven run
+    // then ignores the devices and never waits for real time. Set before
+    // ProcessCommandLine.
+    void SetInputFromProgram(bool on) { m_bInputFromProgram = on; }
     void Pause() override;
     void Resume() override;
 
@@ -129,4 +133,5 @@ private:
     bool m_bScreenSaverWasActive = false;
     int32_t m_bFirstInstance = 1;
     std::unique_ptr<CxReplayRun> m_pReplayRun;
+    bool m_bInputFromProgram = false;
 };

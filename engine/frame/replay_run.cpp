@@ -222,7 +222,7 @@ void CxReplayRun::Install(CxWindowApp& app)
     m_bFirstPass = true;
     m_nLastRealPass = GetSystemTicks();
     app.SetPassDriver(this);
-    if (!m_Options.replayFile.empty())
+    if (!m_Options.replayFile.empty() || m_Options.inputFromProgram)
         SetPlatformDeviceInputBlocked(true);
     if (m_pRecording)
     {
@@ -337,7 +337,7 @@ void CxReplayRun::WriteFrameStats()
 
 void CxReplayRun::BeginPass()
 {
-    if (m_pRecording && m_Options.replayFile.empty())
+    if (m_pRecording && m_Options.replayFile.empty() && !m_Options.inputFromProgram)
     {
         // A person plays: a step of game time for each step of real time.
         const uint32_t elapsed = GetSystemTicks() - m_nLastRealPass;

@@ -49,6 +49,10 @@ struct CxRunOptions
     bool hasExitAfter = false;
     uint32_t exitAfter = 0;
     std::vector<std::pair<uint32_t, std::string>> screenshots; // game time, file
+    // Set by the program, not the command line: a program makes the input
+    // (a test player), so the passes go as fast as they can and the devices
+    // are ignored, as under --replay, even when only --record is given.
+    bool inputFromProgram = false;
     // Whether any option asks for a driven run.
     bool Any() const
     {
