@@ -35,6 +35,35 @@ make_install() {
     mkdir -p "$m"
 }
 
+# book_collection: $m/collect.ini, a collection of three books on the long
+# road along the top of the town, one per location, with its panel.
+book_collection() {
+    cat >"$m/collect.ini" <<'EOF'
+[Mission]
+MissionType=0
+MissionSubID=2
+FinishSequenceFilename=$GAMEPATH\mission\Collect\finish.seq
+[Locations]
+NumLocations=3
+Pos00=1500,432
+Pos01=2500,432
+Pos02=3500,432
+[Level00]
+NumReqItems=3
+NumTotalItems=3
+NumHiddenItems=0
+ItemName=$GAMEPATH\mission\Collect\bookItem.ini
+NumHudSets=1
+LeftIconName00=$GAMEPATH\HUD\bookL.tga
+LeftIconPos00=8,36
+NumRightIcons00=3
+RightIconName00=$GAMEPATH\HUD\bookR.tga
+RightIconPos0000=52,40
+RightIconPos0001=73,40
+RightIconPos0002=94,40
+EOF
+}
+
 # Replaces a linked file of the test install by a file of its own.
 own_file() {
     rm -f "$dir/data/$1"

@@ -9,31 +9,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/game_lib.sh"
 make_install
 
-# Three books on the long road along the top of the town, one per location.
-cat >"$m/collect.ini" <<'EOF'
-[Mission]
-MissionType=0
-MissionSubID=2
-FinishSequenceFilename=$GAMEPATH\mission\Collect\finish.seq
-[Locations]
-NumLocations=3
-Pos00=1500,432
-Pos01=2500,432
-Pos02=3500,432
-[Level00]
-NumReqItems=3
-NumTotalItems=3
-NumHiddenItems=0
-ItemName=$GAMEPATH\mission\Collect\bookItem.ini
-NumHudSets=1
-LeftIconName00=$GAMEPATH\HUD\bookL.tga
-LeftIconPos00=8,36
-NumRightIcons00=3
-RightIconName00=$GAMEPATH\HUD\bookR.tga
-RightIconPos0000=52,40
-RightIconPos0001=73,40
-RightIconPos0002=94,40
-EOF
+book_collection
 
 # Every mail box is a target, so the drive does not depend on the pick.
 cat >"$m/mail.ini" <<'EOF'
