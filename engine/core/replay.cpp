@@ -133,12 +133,16 @@ bool ParseValues(const std::vector<std::string>& words, CxReplayEvent* event, st
     case CxReplayKind::Text:
         if (!reader.Count(3))
             return false;
-        if (words[2].size() > REPLAY_MAX_TEXT)
+        if (!DecodeReplayText(words[2], &event->text))
+        {
+            *why = "a '%' in the text without two hex digits after it";
+            return false;
+        }
+        if (event->text.size() > REPLAY_MAX_TEXT)
         {
             *why = "text longer than " + std::to_string(REPLAY_MAX_TEXT) + " bytes";
             return false;
         }
-        event->text = words[2];
         return true;
     case CxReplayKind::Wheel:
         if (!reader.Count(3) || !reader.Get(2, -REPLAY_MAX_WHEEL, REPLAY_MAX_WHEEL, "wheel notches", &value))
@@ -240,6 +244,51 @@ bool IsReplayKey(uint32_t virtualKey)
     return false;
 }
 
+std::string EncodeReplayText(const std::string& text)
+{
+    static const char HEX[] = "0123456789ABCDEF";
+    std::string word;
+    for (const char c : text)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= ' ' || byte == 0x7F || c == '#' || c == '%')
+        {
+            word += '%';
+            word += HEX[byte >> 4];
+            word += HEX[byte & 15];
+        }
+        else
+            word += c;
+    }
+    return word;
+}
+
+bool DecodeReplayText(const std::string& word, std::string* text)
+{
+    auto digit = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                      : -1;
+    };
+    text->clear();
+    for (size_t i = 0; i < word.size(); ++i)
+    {
+        if (word[i] != '%')
+        {
+            *text += word[i];
+            continue;
+        }
+        const int a = i + 1 < word.size() ? digit(word[i + 1]) : -1;
+        const int b = i + 2 < word.size() ? digit(word[i + 2]) : -1;
+        if (a < 0 || b < 0)
+            return false;
+        *text += static_cast<char>(a * 16 + b);
+        i += 2;
+    }
+    return true;
+}
+
 bool ParseReplay(const char* text, size_t size, CxReplayScript* script, std::string* why)
 {
     *script = CxReplayScript();
@@ -311,7 +360,7 @@ std::string FormatReplayEvent(const CxReplayEvent& event)
         out += " " + std::to_string(event.key) + " " + std::to_string(event.mods);
         break;
     case CxReplayKind::Text:
-        out += " " + event.text;
+        out += " " + EncodeReplayText(event.text);
         break;
     case CxReplayKind::Wheel:
         out += " " + std::to_string(event.notches);

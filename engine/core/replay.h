@@ -10,7 +10,9 @@
 //   <ms> up x y <button>        ... and up
 //   <ms> key <vk> <mods>        a key goes down (the engine's virtual key
 //   <ms> keyup <vk> <mods>      number; modifier bits CX_MOD_*, 0 to 7)
-//   <ms> text <word>            typed text: one UTF-8 word, no blanks
+//   <ms> text <word>            typed text, UTF-8, as one word: blanks,
+//                               control bytes, '#' and '%' are written as
+//                               %XX (two hex digits), at most 64 bytes
 //   <ms> wheel <d>              the wheel turns d notches (not 0)
 //   # ...                       a comment; blank lines are skipped
 //
@@ -64,6 +66,12 @@ bool ParseReplay(const char* text, size_t size, CxReplayScript* script, std::str
 // line, each ending in a newline; ParseReplay reads back what they write.
 std::string FormatReplayHeader(const CxReplayScript& script);
 std::string FormatReplayEvent(const CxReplayEvent& event);
+
+// Typed text as a replay word and back: the bytes that would split the line
+// or end it (blanks, control bytes, '#') and '%' itself become %XX. Decoding
+// refuses a '%' without two hex digits after it.
+std::string EncodeReplayText(const std::string& text);
+bool DecodeReplayText(const std::string& word, std::string* text);
 
 // Whether the engine knows the virtual key: letters, digits, F1 to F12 and
 // the named keys of the window layer.

@@ -285,18 +285,18 @@ void CxReplayRun::Record(const CxInputRecord& input, void* context)
             return;
         break;
     case CxInputKind::Text: {
-        // A replay's text is a word: typed blanks cannot be written, and
-        // the words around them are written one by one.
+        // Long text goes in pieces of at most REPLAY_MAX_TEXT bytes, cut
+        // between UTF-8 characters, so that nothing typed is lost.
         const std::string text = input.text ? input.text : "";
         for (size_t start = 0; start < text.size();)
         {
-            const size_t end = std::min(text.find_first_of(" \t\r\n", start), text.size());
-            if (end > start)
-            {
-                event.text = text.substr(start, std::min(end - start, REPLAY_MAX_TEXT));
-                run.Write(event);
-            }
-            start = end + 1;
+            size_t end = std::min(start + REPLAY_MAX_TEXT, text.size());
+            while (end < text.size() && end > start + 1 &&
+                   (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                --end;
+            event.text = text.substr(start, end - start);
+            run.Write(event);
+            start = end;
         }
         return;
     }

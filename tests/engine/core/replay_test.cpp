@@ -25,6 +25,7 @@ TEST(ReplayTest, EveryKindOfLineReadsBackAsWrittenWithTheHeader)
                              "250 key 27 0\n"
                              "250 keyup 65 7\n"
                              "300 text h\xc3\xa9llo\n"
+                             "300 text Ann%20Lee%23%25%0a%7e\n"
                              "4294967295 wheel -3";
     CxReplayScript script;
     std::string why;
@@ -32,13 +33,14 @@ TEST(ReplayTest, EveryKindOfLineReadsBackAsWrittenWithTheHeader)
     EXPECT_TRUE(script.hasSeed);
     EXPECT_EQ(script.seed, 4294967295u);
     EXPECT_EQ(script.step, 20u);
-    ASSERT_EQ(script.events.size(), 7u);
+    ASSERT_EQ(script.events.size(), 8u);
     EXPECT_EQ(script.events[1].kind, CxReplayKind::Down);
     EXPECT_EQ(script.events[1].button, 1);
     EXPECT_EQ(script.events[4].key, 65u);
     EXPECT_EQ(script.events[4].mods, 7u);
     EXPECT_EQ(script.events[5].text, "h\xc3\xa9llo");
-    EXPECT_EQ(script.events[6].notches, -3);
+    EXPECT_EQ(script.events[6].text, "Ann Lee#%\n~");
+    EXPECT_EQ(script.events[7].notches, -3);
 
     std::string written = FormatReplayHeader(script);
     for (const CxReplayEvent& event : script.events)
@@ -89,6 +91,9 @@ const BadCase BAD[] = {
     {"replay 1\n5 key 65 8\n", "2:", "modifiers"},
     {"replay 1\n5 keyup 65\n", "2:", "2 values"},
     {"replay 1\n5 text two words\n", "2:", "1 values"},
+    {"replay 1\n5 text 100%\n", "2:", "'%'"},
+    {"replay 1\n5 text %2\n", "2:", "'%'"},
+    {"replay 1\n5 text %G0\n", "2:", "'%'"},
     {"replay 1\n5 wheel 0\n", "2:", "0 notches"},
     {"replay 1\n5 wheel 101\n", "2:", "wheel"},
 };
@@ -108,6 +113,12 @@ TEST(ReplayTest, ABadLineIsRefusedWithItsNumberAndWhy)
     std::string why;
     EXPECT_FALSE(Parse("replay 1\n5 text " + std::string(REPLAY_MAX_TEXT + 1, 'a') + "\n", &script, &why));
     EXPECT_TRUE(Parse("replay 1\n5 text " + std::string(REPLAY_MAX_TEXT, 'a') + "\n", &script, &why)) << why;
+    // The limit counts the typed bytes, not their escapes.
+    std::string blanks;
+    for (size_t i = 0; i < REPLAY_MAX_TEXT; ++i)
+        blanks += "%20";
+    EXPECT_TRUE(Parse("replay 1\n5 text " + blanks + "\n", &script, &why)) << why;
+    EXPECT_FALSE(Parse("replay 1\n5 text " + blanks + "%20\n", &script, &why));
 }
 
 TEST(ReplayTest, KnownKeysAreLettersDigitsFunctionKeysAndTheNamedOnes)

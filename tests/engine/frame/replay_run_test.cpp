@@ -205,8 +205,9 @@ void PlayTo(const std::vector<std::string>& words)
 TEST(ReplayRunTest, ARecordedReplayHoldsItsInputInOrderNoEarlierThanPlayed)
 {
     TempDir dir;
-    dir.Write("a.replay", "replay 1\nseed 9\nstep 10\n0 move 10 20\n30 down 10 20 1\n30 up 10 20 3\n"
-                          "50 key 37 1\n50 keyup 37 1\n60 text h\xC3\xA9llo\n70 wheel -2\n");
+    dir.Write("a.replay",
+              "replay 1\nseed 9\nstep 10\n0 move 10 20\n30 down 10 20 1\n30 up 10 20 3\n"
+              "50 key 37 1\n50 keyup 37 1\n60 text h\xC3\xA9llo\n65 text Ann%20Lee%23\n70 wheel -2\n");
     PlayTo({"--replay", dir.File("a.replay"), "--record", dir.File("b.replay")});
     EXPECT_FALSE(FileExists(dir.File("b.replay.new").c_str())) << "renamed at the end";
     CxReplayScript a, b;
