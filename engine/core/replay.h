@@ -14,7 +14,9 @@
 //                               control bytes, '#' and '%' are written as
 //                               %XX (two hex digits), at most 64 bytes
 //   <ms> wheel <d>              the wheel turns d notches (not 0)
-//   # ...                       a comment; blank lines are skipped
+//   # ...                       a comment; blank lines are skipped (a
+//                               recording ends with "# end MS", the game
+//                               time it stopped)
 //
 // Times are game milliseconds and never decrease. Points are in the game's
 // 640 x 480 logical space. Anything else is refused with its line number,

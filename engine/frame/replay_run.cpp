@@ -238,6 +238,10 @@ void CxReplayRun::FinishRecording()
     if (!m_pRecording)
         return;
     SetPlatformInputTap(nullptr, nullptr);
+    // The game time the recording ended, so that a replay of it can be
+    // stopped at the same point (--exit-after); readers skip it as a comment.
+    if (m_bRecordingStarted && fprintf(m_pRecording, "# end %u\n", m_Clock.GetTicks()) < 0)
+        m_bRecordingFailed = true;
     const bool closed = fclose(m_pRecording) == 0;
     m_pRecording = nullptr;
     const std::string temporary = m_Options.recordFile + ".new";

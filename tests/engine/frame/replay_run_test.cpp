@@ -217,6 +217,13 @@ TEST(ReplayRunTest, ARecordedReplayHoldsItsInputInOrderNoEarlierThanPlayed)
                             TempDir::Read(dir.File("a.replay")).size(), &a, &why));
     ASSERT_TRUE(ParseReplay(recorded.data(), recorded.size(), &b, &why)) << why << recorded;
     EXPECT_TRUE(b.hasSeed && b.seed == 9u && b.step == 10u);
+    // It ends with the game time it stopped at: after the last event, on a pass.
+    const size_t last = recorded.rfind("# end ");
+    ASSERT_NE(last, std::string::npos) << recorded;
+    const unsigned long end = std::stoul(recorded.substr(last + 6));
+    EXPECT_GE(end, 70u);
+    EXPECT_EQ(end % 10, 0u);
+    EXPECT_EQ(recorded.substr(recorded.size() - 1), "\n");
     // Every replayed event was received, in order, no earlier than its time.
     size_t found = 0;
     for (const CxReplayEvent& event : b.events)
