@@ -259,6 +259,8 @@ public:
     const CSkidMarks& GetSkidMarks() const { return m_SkidMarks; }
     std::vector<CCollisionSprite*>& GetCollisionSprites() { return m_CollisionSprites; }
     const CxPoint& GetStoredPoint() const { return m_ptMouse; }
+    // The map button (null when its picture is missing).
+    CxSprite* GetMapButton() const { return m_pMapButton.get(); }
     bool IsStarted() const { return m_bStarted; }
     uint32_t GetAutoRunChannel() const { return m_nSecondChannel; }
     const CxWave* GetMusic() const { return m_pMusic.get(); }
