@@ -1,7 +1,6 @@
 #include "tools/bot/bot_driver.h"
 
 #include "engine/core/log.h"
-#include "engine/frame/replay_run.h"
 #include "engine/platform/clock.h"
 #include "game/missions/mission.h"
 #include "game/screens/certificate.h"
@@ -101,8 +100,6 @@ void CBotDriver::EndPass()
     // on the same pass.
     m_nEndTime = GetTickCount();
     m_bQuitAsked = true;
-    if (auto* run = dynamic_cast<CxReplayRun*>(m_pInner))
-        run->WriteComment("end " + std::to_string(m_nEndTime));
     app->Quit();
 }
 
