@@ -174,7 +174,12 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
             SetPhase(BotPhase::Returning, now);
             return Idle();
         }
-        return control && framework->IsRunningKind(m_nKind, m_nKind) ? m_pStrategy->Aim(town, now) : Idle();
+        // A map opened by a stray click goes away again.
+        if (CMapDialog* map = FindOnScreen<CMapDialog>())
+            return BotClick(map->GetExitButton(), Idle());
+        if (!framework->IsRunningKind(m_nKind, m_nKind))
+            return Idle();
+        return control || m_pStrategy->PlaysWithoutControl(town) ? m_pStrategy->Aim(town, now) : Idle();
     case BotPhase::Returning:
         if (m_bZoneSeenActive && !giver->IsZoneActive())
         {

@@ -14,8 +14,8 @@ constexpr StrategyMaker MAKERS[] = {
     MakeMovingStrategy,   // 2 moving hand trucks
     nullptr,              // 3 drop
     nullptr,              // 4 bumper cars
-    nullptr,              // 5 fire
-    nullptr,              // 6 fishing
+    MakeFireStrategy,     // 5 fire
+    MakeFishingStrategy,  // 6 fishing
     nullptr,              // 7 race
 };
 } // namespace

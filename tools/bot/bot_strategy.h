@@ -27,6 +27,10 @@ public:
     virtual ~IBotStrategy() = default;
     // Every pass while this kind's mission runs and the player has control of the truck.
     virtual CBotAim Aim(CTown& town, uint32_t now) = 0;
+    // Whether Aim is also called while the town has taken control of the
+    // truck: the kinds whose play is pointing and clicking with the truck
+    // parked (the hose at a fire, the rod at the river) say so while it is.
+    virtual bool PlaysWithoutControl(CTown&) { return false; }
     // One line on the kind's progress, logged when the budget runs out.
     virtual std::string Describe(CTown& town) = 0;
 };
