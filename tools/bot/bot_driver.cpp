@@ -174,9 +174,8 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
             SetPhase(BotPhase::Returning, now);
             return Idle();
         }
-        // A map opened by a stray click goes away again.
         if (CMapDialog* map = FindOnScreen<CMapDialog>())
-            return BotClick(map->GetExitButton(), Idle());
+            return m_pStrategy->AimOnMap(town, *map);
         if (!framework->IsRunningKind(m_nKind, m_nKind))
             return Idle();
         return control || m_pStrategy->PlaysWithoutControl(town) ? m_pStrategy->Aim(town, now) : Idle();

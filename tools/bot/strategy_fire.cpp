@@ -5,6 +5,7 @@
 // until none flies); then on to the next house.
 #include "game/missions/fire_mission.h"
 #include "game/missions/mission.h"
+#include "game/screens/map_dialog.h"
 #include "game/world/map_object.h"
 #include "game/world/super_truck.h"
 #include "game/world/town.h"
@@ -76,6 +77,15 @@ int32_t CountFires(CTown& town)
     return count;
 }
 
+// Whether the truck goes to the house by the map: the map shows it, and the
+// truck is not already at its zone.
+bool ByMap(CTown& town, const CBuilding& house)
+{
+    const int64_t near = static_cast<int64_t>(town.m_nZonePullRadius) + 40;
+    return house.GetId() >= 0 && house.GetId() < MAP_BUILDING_COUNT && town.GetMapButton() &&
+           BotDistance2(town.GetTruck()->GetCentre(), house.GetCenter()) > near * near;
+}
+
 class CFireStrategy : public IBotStrategy
 {
 public:
@@ -92,8 +102,14 @@ public:
             return BotSteerToward(town, town.GetTruck()->GetCentre());
         if (!fire->IsPlayingFire() || !fire->GetHose())
         {
+            // By the map when it shows the house (the roads may pass other
+            // buildings' zones, whose scenes would take over), else along them.
             const CBuilding* house = town.FindBuilding(fire->GetBuilding(fire->GetBuildingIndex()));
-            return house ? BotDriveTo(town, house->GetCenter()) : BotSteerToward(town, town.GetTruck()->GetCentre());
+            if (!house)
+                return BotSteerToward(town, town.GetTruck()->GetCentre());
+            if (ByMap(town, *house))
+                return BotClick(*town.GetMapButton(), BotSteerToward(town, town.GetTruck()->GetCentre()));
+            return BotDriveTo(town, house->GetCenter());
         }
         const CFireHose& hose = *fire->GetHose();
         CxPoint screen;
@@ -104,6 +120,18 @@ public:
         aim.x = screen.x, aim.y = screen.y;
         aim.click = !fire->IsShooting() && !hose.IsShootRunning();
         return aim;
+    }
+
+    CBotAim AimOnMap(CTown& town, CMapDialog& map) override
+    {
+        const CFireMission* fire = Fire(town);
+        const CBuilding* house = fire && !fire->IsPlayingFire()
+                                     ? town.FindBuilding(fire->GetBuilding(fire->GetBuildingIndex()))
+                                     : nullptr;
+        if (!house || !ByMap(town, *house))
+            return IBotStrategy::AimOnMap(town, map);
+        return map.GetChosen() == house->GetId() ? BotClick(map.GetGoButton(), CBotAim())
+                                                 : BotClick(map.GetBuildingButton(house->GetId()), CBotAim());
     }
 
     std::string Describe(CTown& town) override

@@ -14,8 +14,6 @@
 #include "tools/bot/strategies.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -59,9 +57,6 @@ public:
         const bool ready = fishing->Line().GetLineState() == LINE_IDLE && !fishing->GetSnagged();
         const CxPoint tip = RodTip(town);
         const CxPoint origin = town.GetViewOrigin();
-        if (getenv("BOT_TRACE"))
-            fprintf(stderr, "trace fishing truck %d,%d origin %d,%d tip %d,%d control %d\n", town.GetTruck()->GetCentre().x,
-                    town.GetTruck()->GetCentre().y, origin.x, origin.y, tip.x, tip.y, town.m_bUserControl ? 1 : 0);
         FishLead lead;
         lead.tip = tip;
         lead.castSpeed = fishing->Line().GetCastSpeed();
@@ -104,8 +99,9 @@ public:
         auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
         return "phase " + std::to_string(fishing->GetPhase()) + ", caught " +
                std::to_string(framework->Mission().m_nCollected) + " of " +
-               std::to_string(framework->Record().numReq) + ", " + std::to_string(fishing->GetFloating().size()) +
-               " pieces floating, line state " + std::to_string(fishing->Line().GetLineState());
+               std::to_string(framework->Record().numReq) + ", " +
+               std::to_string(fishing->GetFloating().size()) + " pieces floating, line state " +
+               std::to_string(fishing->Line().GetLineState());
     }
 };
 } // namespace
