@@ -19,7 +19,7 @@
 #include <string>
 
 namespace {
-constexpr double OVERSHOOT = 28.0;  // the target lies this far past the junk
+constexpr double OVERSHOOT = 40.0;  // the target lies this far past the junk: the lure lands on or past it
 constexpr double MIN_MARGIN = 20.0; // beyond the shortest cast
 
 CFishingMission* Fishing(CTown& town)
