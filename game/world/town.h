@@ -351,6 +351,10 @@ private:
     CxTimer m_ArrowThrottle;
     CBuilding* m_pCurrentBuilding = nullptr;
     CBuilding* m_pLastLeft = nullptr;
+    // Buildings left before the last one whose zones still wait for the
+    // truck to get beyond the safe radius (another building was entered
+    // first, e.g. by the map).
+    std::vector<CBuilding*> m_EarlierLeft;
     CxPoint m_ptMouse;
     bool m_bStarted = false;
     uint32_t m_nSecondChannel = 0;

@@ -175,7 +175,11 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
             SetPhase(BotPhase::Returning, now);
             return Idle();
         }
-        return control && framework->IsRunningKind(m_nKind, m_nKind) ? m_pStrategy->Aim(town, now) : Idle();
+        if (CMapDialog* map = FindOnScreen<CMapDialog>())
+            return m_pStrategy->AimOnMap(town, *map);
+        if (!framework->IsRunningKind(m_nKind, m_nKind))
+            return Idle();
+        return control || m_pStrategy->PlaysWithoutControl(town) ? m_pStrategy->Aim(town, now) : Idle();
     case BotPhase::Returning:
         if (m_bZoneSeenActive && !giver->IsZoneActive())
         {

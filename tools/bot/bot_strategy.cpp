@@ -1,5 +1,7 @@
 #include "tools/bot/bot_strategy.h"
 
+#include "game/screens/map_dialog.h"
+#include "tools/bot/bot_travel.h"
 #include "tools/bot/strategies.h"
 
 namespace {
@@ -14,8 +16,8 @@ constexpr StrategyMaker MAKERS[] = {
     MakeMovingStrategy,   // 2 moving hand trucks
     nullptr,              // 3 drop
     nullptr,              // 4 bumper cars
-    nullptr,              // 5 fire
-    nullptr,              // 6 fishing
+    MakeFireStrategy,     // 5 fire
+    MakeFishingStrategy,  // 6 fishing
     nullptr,              // 7 race
 };
 } // namespace
@@ -30,4 +32,9 @@ std::unique_ptr<IBotStrategy> MakeBotStrategy(int32_t kind)
 bool BotPlaysKind(int32_t kind)
 {
     return kind >= 0 && kind < static_cast<int32_t>(std::size(MAKERS)) && MAKERS[kind];
+}
+
+CBotAim IBotStrategy::AimOnMap(CTown&, CMapDialog& map)
+{
+    return BotClick(map.GetExitButton(), CBotAim());
 }

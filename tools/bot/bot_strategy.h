@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class CMapDialog;
 class CTown;
 
 // Where a strategy wants the pointer this pass, on the 640 x 480 screen, and whether to click there.
@@ -27,6 +28,14 @@ public:
     virtual ~IBotStrategy() = default;
     // Every pass while this kind's mission runs and the player has control of the truck.
     virtual CBotAim Aim(CTown& town, uint32_t now) = 0;
+    // Whether Aim is also called while the town has taken control of the
+    // truck: the kinds whose play is pointing and clicking with the truck
+    // parked (the hose at a fire, the rod at the river) say so while it is.
+    virtual bool PlaysWithoutControl(CTown&) { return false; }
+    // The aim while the map screen is open during the mission: by default
+    // its exit (a stray click opened it); a kind that travels by the map
+    // picks its building and goes.
+    virtual CBotAim AimOnMap(CTown& town, CMapDialog& map);
     // One line on the kind's progress, logged when the budget runs out.
     virtual std::string Describe(CTown& town) = 0;
 };

@@ -12,3 +12,7 @@ std::unique_ptr<IBotStrategy> MakeCollectStrategy();
 std::unique_ptr<IBotStrategy> MakeDeliveryStrategy();
 // 2: chase the nearest hand truck.
 std::unique_ptr<IBotStrategy> MakeMovingStrategy();
+// 5: drive into the burning house, then hose the nearest fire.
+std::unique_ptr<IBotStrategy> MakeFireStrategy();
+// 6: drive to the dock, then cast ahead of the nearest floating junk.
+std::unique_ptr<IBotStrategy> MakeFishingStrategy();
