@@ -16,9 +16,11 @@
 #include "tools/bot/bot_travel.h"
 #include "tools/bot/strategies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace {
@@ -30,10 +32,17 @@ constexpr double TRUCK_DELAY_SECONDS = 0.5;
 constexpr double TRUCK_REACH = 30.0;
 // Kept from a zone beyond its pull radius, for the truck's braking.
 constexpr double ZONE_MARGIN = 40.0;
+// The truck waits this much farther from a zone: it may overshoot.
+constexpr double WAIT_MARGIN = 40.0;
 // Farther than this the truck goes along the roads.
 constexpr int64_t STRAIGHT_DRIVE = 450;
-// The points of a route are tried this far apart.
-constexpr double ROUTE_STEP = 12.0;
+// The points of a leg are tried this far apart.
+constexpr double LEG_STEP = 16.0;
+// The truck is on a road when it is this near its middle.
+constexpr double ROAD_HALF_WIDTH = 70.0;
+// How far ahead the enemy's way is followed, in seconds, and its least chance.
+constexpr double HORIZON_SECONDS = 6.0;
+constexpr double LEAST_CHANCE = 0.2;
 
 CBumperCars* Bumper(CTown& town)
 {
@@ -50,42 +59,37 @@ std::vector<CxPoint> Zones(CTown& town)
     return zones;
 }
 
-bool PassesZone(const CBumperPace& pace, const CxPoint& a, const CxPoint& b)
+double Gap(const CxPoint& a, const CxPoint& b)
 {
-    for (const CxPoint& zone : pace.zones)
-        if (BumperSegmentDistance(zone, a, b) < pace.zoneRadius)
+    return std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y);
+}
+
+// Whether a-b passes a zone, leaving out the zone at except (if any).
+bool PassesZoneExcept(const CBumperRoads& roads, const CxPoint& a, const CxPoint& b, const CxPoint* except)
+{
+    for (const CxPoint& zone : roads.zones)
+        if ((!except || Gap(zone, *except) >= roads.zoneRadius) &&
+            BumperSegmentDistance(zone, a, b) < roads.zoneRadius)
             return true;
     return false;
 }
 
-// The enemy's way to its next node, then on to each link of that node it
-// may take, with the chance the roaming gives it: a link drawn at random,
-// the one after it when the draw is the link it came by.
-std::vector<CBumperRoute> Routes(CTown& town, const CBumperCars& bumper, const CxPoint& enemy)
+CBumperRoads Roads(CTown& town)
 {
-    std::vector<CBumperRoute> routes;
+    CBumperRoads roads;
     const CDrivingGraph& graph = town.GetNodes();
-    const CDrivingNode* next =
-        bumper.GetCurrentNode() >= 0 ? graph.GetNode(static_cast<size_t>(bumper.GetCurrentNode())) : nullptr;
-    if (!next)
-        return routes;
-    routes.push_back({{enemy, next->GetPoint()}, 1.0});
-    const auto& links = next->GetLinks();
-    const size_t count = links.size();
-    for (size_t i = 0; i < count; ++i)
+    for (size_t i = 0; i < graph.GetCount(); ++i)
     {
-        double chance = 0.0;
-        if (links[i]->GetId() != bumper.GetCurrentNode() && links[i]->GetId() != bumper.GetPreviousNode())
-            chance += 1.0;
-        if (links[(i + count - 1) % count]->GetId() == bumper.GetPreviousNode() && count > 1)
-            chance += 1.0;
-        if (count == 1)
-            chance = 1.0;
-        if (chance > 0.0)
-            routes.push_back(
-                {{enemy, next->GetPoint(), links[i]->GetPoint()}, chance / static_cast<double>(count)});
+        const CDrivingNode* node = graph.GetNode(i);
+        roads.nodes.push_back(node ? node->GetPoint() : CxPoint());
+        roads.links.emplace_back();
+        if (node)
+            for (const CDrivingNode* link : node->GetLinks())
+                roads.links.back().push_back(link->GetId());
     }
-    return routes;
+    roads.zones = Zones(town);
+    roads.zoneRadius = town.m_nZonePullRadius + ZONE_MARGIN;
+    return roads;
 }
 
 class CBumperStrategy : public IBotStrategy
@@ -94,15 +98,39 @@ public:
     CBotAim Aim(CTown& town, uint32_t now) override
     {
         const CxPoint at = town.GetTruck()->GetCentre();
+        const CBumperRoads roads = Roads(town);
+        const CBumperPace pace = Pace(town);
         if (const CBuilding* arena =
                 town.m_nHelpTarget >= 0 ? town.FindBuilding(town.m_nHelpTarget) : nullptr)
+        {
             // Within its pull radius the town pulls the truck in.
-            return BotDriveTo(town, arena->GetCenter());
+            int32_t allowed = -1;
+            for (size_t i = 0; i < roads.nodes.size(); ++i)
+                if (Gap(roads.nodes[i], arena->GetCenter()) < roads.zoneRadius)
+                    allowed = static_cast<int32_t>(i);
+            const CBumperReach reach = BumperReach(roads, at, allowed);
+            return BotSteerToward(town, BumperNextStep(roads, reach, at, arena->GetCenter(), pace));
+        }
         CEnemy* enemy = town.GetEnemy();
         CBumperCars* bumper = Bumper(town);
         if (!bumper || !enemy || !enemy->IsShown() || !enemy->IsBumpable())
             return BotSteerToward(town, at);
-        return Chase(town, now, at, *bumper, *enemy);
+        const CxPoint centre = enemy->GetCentre();
+        const double enemySpeed = std::fmax(enemy->GetSpeed(), enemy->GetMaxSpeed()) * UPDATES_PER_SECOND;
+        const std::vector<CBumperLeg> legs =
+            BumperLegs(roads, centre, bumper->GetCurrentNode(), bumper->GetPreviousNode(),
+                       enemySpeed * HORIZON_SECONDS, LEAST_CHANCE);
+        CBumperPace chase = pace;
+        chase.enemySpeed = enemySpeed;
+        const CBumperReach reach = BumperReach(roads, at, -1);
+        CxPoint target;
+        const bool waiting = BumperIntercept(roads, reach, legs, at, chase, &target);
+        if (!waiting)
+            target = legs.empty() ? centre : legs.front().b;
+        if (getenv("BOT_TRACE"))
+            fprintf(stderr, "chase %u truck %d,%d enemy %d,%d %s %d,%d\n", now, at.x, at.y, centre.x,
+                    centre.y, waiting ? "wait at" : "toward", target.x, target.y);
+        return BotSteerToward(town, BumperNextStep(roads, reach, at, target, chase));
     }
 
     std::string Describe(CTown& town) override
@@ -119,66 +147,184 @@ public:
     }
 
 private:
-    static CBotAim Chase(CTown& town, uint32_t now, const CxPoint& at, const CBumperCars& bumper,
-                         CEnemy& enemy)
+    static CBumperPace Pace(CTown& town)
     {
         CBumperPace pace;
         pace.truckSpeed = town.GetTruck()->GetMaxSpeed() * UPDATES_PER_SECOND;
-        pace.enemySpeed = std::fmax(enemy.GetSpeed(), enemy.GetMaxSpeed()) * UPDATES_PER_SECOND;
         pace.delay = TRUCK_DELAY_SECONDS;
         pace.reach = TRUCK_REACH;
-        pace.zones = Zones(town);
-        pace.zoneRadius = town.m_nZonePullRadius + ZONE_MARGIN;
-        const CxPoint centre = enemy.GetCentre();
-        const std::vector<CBumperRoute> routes = Routes(town, bumper, centre);
-        CxPoint target;
-        const bool waiting = BumperIntercept(routes, at, pace, &target);
-        if (!waiting)
-            target = routes.empty() ? centre : routes.front().points.back();
-        if (getenv("BUMP_TRACE"))
-            fprintf(stderr, "chase %u truck %d,%d enemy %d,%d %s %d,%d\n", now, at.x, at.y, centre.x,
-                    centre.y, waiting ? "wait at" : "toward", target.x, target.y);
-        if (BotDistance2(at, target) < STRAIGHT_DRIVE * STRAIGHT_DRIVE && !PassesZone(pace, at, target))
-            return BotSteerToward(town, target);
-        return BotDriveTo(town, target);
+        pace.straight = STRAIGHT_DRIVE;
+        return pace;
     }
 };
 } // namespace
 
-bool BumperIntercept(const std::vector<CBumperRoute>& routes, const CxPoint& truck, const CBumperPace& pace,
+CBumperReach BumperReach(const CBumperRoads& roads, const CxPoint& truck, int32_t allowed)
+{
+    const size_t count = roads.nodes.size();
+    const CxPoint* except =
+        allowed >= 0 && static_cast<size_t>(allowed) < count ? &roads.nodes[allowed] : nullptr;
+    std::vector<bool> blocked(count);
+    for (size_t i = 0; i < count; ++i)
+        blocked[i] = static_cast<int32_t>(i) != allowed &&
+                     PassesZoneExcept(roads, roads.nodes[i], roads.nodes[i], except);
+    CBumperReach reach;
+    reach.distance.assign(count, -1.0);
+    reach.first.assign(count, -1);
+    std::vector<double> best(count, std::numeric_limits<double>::infinity());
+    // The start: the ends of the roads the truck is on, else the nearest nodes.
+    for (size_t i = 0; i < count; ++i)
+        for (int32_t j : roads.links[i])
+            if (j >= 0 && static_cast<size_t>(j) < count &&
+                BumperSegmentDistance(truck, roads.nodes[i], roads.nodes[j]) <= ROAD_HALF_WIDTH)
+                for (size_t end : {i, static_cast<size_t>(j)})
+                    if (!blocked[end] && !PassesZoneExcept(roads, truck, roads.nodes[end], except))
+                        best[end] = Gap(truck, roads.nodes[end]),
+                        reach.first[end] = static_cast<int32_t>(end);
+    if (std::none_of(best.begin(), best.end(), [](double d) { return std::isfinite(d); }))
+        for (size_t i = 0; i < count; ++i)
+            if (!blocked[i] && Gap(truck, roads.nodes[i]) < 2 * STRAIGHT_DRIVE &&
+                !PassesZoneExcept(roads, truck, roads.nodes[i], except))
+                best[i] = Gap(truck, roads.nodes[i]), reach.first[i] = static_cast<int32_t>(i);
+    std::vector<bool> done(count);
+    for (;;)
+    {
+        size_t u = count;
+        for (size_t i = 0; i < count; ++i)
+            if (!done[i] && std::isfinite(best[i]) && (u == count || best[i] < best[u]))
+                u = i;
+        if (u == count)
+            break;
+        done[u] = true;
+        reach.distance[u] = best[u];
+        if (static_cast<int32_t>(u) == allowed)
+            continue; // a building: the way ends there
+        for (int32_t v : roads.links[u])
+        {
+            if (v < 0 || static_cast<size_t>(v) >= count || blocked[v] || done[v] ||
+                PassesZoneExcept(roads, roads.nodes[u], roads.nodes[v], except))
+                continue;
+            const double d = best[u] + Gap(roads.nodes[u], roads.nodes[v]);
+            if (d < best[v])
+                best[v] = d, reach.first[v] = reach.first[u];
+        }
+    }
+    return reach;
+}
+
+std::vector<CBumperLeg> BumperLegs(const CBumperRoads& roads, const CxPoint& enemy, int32_t next,
+                                   int32_t previous, double length, double minChance)
+{
+    std::vector<CBumperLeg> legs;
+    const int32_t count = static_cast<int32_t>(roads.nodes.size());
+    if (next < 0 || next >= count)
+        return legs;
+    legs.push_back({enemy, roads.nodes[next], -1, next, 0.0, 1.0});
+    // Breadth first over the legs found so far: each one's end node draws the next.
+    for (size_t k = 0; k < legs.size(); ++k)
+    {
+        const CBumperLeg leg = legs[k];
+        const double along = leg.along + Gap(leg.a, leg.b);
+        if (along >= length)
+            continue;
+        const int32_t from = k == 0 ? previous : leg.nodeA;
+        const std::vector<int32_t>& links = roads.links[leg.nodeB];
+        const size_t n = links.size();
+        for (size_t i = 0; i < n; ++i)
+        {
+            // The draw picks i, or the one before it when that is the way back.
+            double share =
+                (links[i] != from ? 1.0 : 0.0) + (n > 1 && links[(i + n - 1) % n] == from ? 1.0 : 0.0);
+            if (n == 1)
+                share = 1.0;
+            const double chance = leg.chance * share / static_cast<double>(n);
+            if (chance >= minChance && links[i] >= 0 && links[i] < count)
+                legs.push_back(
+                    {roads.nodes[leg.nodeB], roads.nodes[links[i]], leg.nodeB, links[i], along, chance});
+        }
+    }
+    return legs;
+}
+
+namespace {
+// The truck's way to p in pixels: straight when near, else by a node of the leg.
+double TruckWay(const CBumperRoads& roads, const CBumperReach& reach, const CxPoint& truck, const CxPoint& p,
+                const CBumperPace& pace, int32_t nodeA, int32_t nodeB)
+{
+    double way = std::numeric_limits<double>::infinity();
+    if (Gap(truck, p) <= pace.straight && !PassesZoneExcept(roads, truck, p, nullptr))
+        way = Gap(truck, p);
+    for (int32_t node : {nodeA, nodeB})
+        if (node >= 0 && static_cast<size_t>(node) < reach.distance.size() && reach.distance[node] >= 0.0)
+            way = std::fmin(way, reach.distance[node] + Gap(roads.nodes[node], p));
+    return way;
+}
+} // namespace
+
+bool BumperIntercept(const CBumperRoads& roads, const CBumperReach& reach,
+                     const std::vector<CBumperLeg>& legs, const CxPoint& truck, const CBumperPace& pace,
                      CxPoint* point)
 {
     if (pace.truckSpeed <= 0.0 || pace.enemySpeed <= 0.0)
         return false;
     bool found = false;
     double bestChance = 0.0, bestTime = 0.0;
-    for (const CBumperRoute& route : routes)
+    for (size_t k = 0; k < legs.size(); ++k)
     {
-        double along = 0.0; // the enemy's way so far
-        for (size_t i = 1; i < route.points.size(); ++i)
+        const CBumperLeg& leg = legs[k];
+        const double length = Gap(leg.a, leg.b);
+        const int32_t nodeA = leg.nodeA;
+        for (double s = 0.0; s <= length; s += LEG_STEP)
         {
-            const CxPoint& a = route.points[i - 1];
-            const CxPoint& b = route.points[i];
-            const double length = std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y);
-            for (double s = 0.0; s <= length; s += ROUTE_STEP)
-            {
-                const double f = length > 0.0 ? s / length : 0.0;
-                const CxPoint p(static_cast<int32_t>(std::lround(a.x + (b.x - a.x) * f)),
-                                static_cast<int32_t>(std::lround(a.y + (b.y - a.y) * f)));
-                const double enemyTime = (along + s) / pace.enemySpeed;
-                const double gap =
-                    std::hypot(static_cast<double>(p.x) - truck.x, static_cast<double>(p.y) - truck.y);
-                const double truckTime = std::fmax(0.0, gap - pace.reach) / pace.truckSpeed + pace.delay;
-                if (truckTime > enemyTime || PassesZone(pace, p, p) || PassesZone(pace, truck, p))
-                    continue;
-                if (!found || route.chance > bestChance ||
-                    (route.chance == bestChance && enemyTime < bestTime))
-                    found = true, bestChance = route.chance, bestTime = enemyTime, *point = p;
-            }
-            along += length;
+            const double f = length > 0.0 ? s / length : 0.0;
+            const CxPoint p(static_cast<int32_t>(std::lround(leg.a.x + (leg.b.x - leg.a.x) * f)),
+                            static_cast<int32_t>(std::lround(leg.a.y + (leg.b.y - leg.a.y) * f)));
+            const double enemyTime = (leg.along + s) / pace.enemySpeed;
+            if (found && (leg.chance < bestChance || (leg.chance == bestChance && enemyTime >= bestTime)))
+                continue;
+            if (std::any_of(roads.zones.begin(), roads.zones.end(), [&](const CxPoint& zone) {
+                    return Gap(zone, p) < roads.zoneRadius + WAIT_MARGIN;
+                }))
+                continue;
+            const double way = TruckWay(roads, reach, truck, p, pace, nodeA, leg.nodeB);
+            const double truckTime = std::fmax(0.0, way - pace.reach) / pace.truckSpeed + pace.delay;
+            if (truckTime > enemyTime)
+                continue;
+            found = true, bestChance = leg.chance, bestTime = enemyTime, *point = p;
         }
     }
     return found;
+}
+
+CxPoint BumperNextStep(const CBumperRoads& roads, const CBumperReach& reach, const CxPoint& truck,
+                       const CxPoint& target, const CBumperPace& pace)
+{
+    if (Gap(truck, target) <= pace.straight && !BumperPassesZone(roads, truck, target))
+        return target;
+    // The node from which the target is in sight, nearest by the roads.
+    double best = std::numeric_limits<double>::infinity();
+    int32_t via = -1;
+    for (size_t i = 0; i < reach.distance.size(); ++i)
+        if (reach.distance[i] >= 0.0 && Gap(roads.nodes[i], target) <= pace.straight &&
+            !BumperPassesZone(roads, roads.nodes[i], target) &&
+            reach.distance[i] + Gap(roads.nodes[i], target) < best)
+            best = reach.distance[i] + Gap(roads.nodes[i], target), via = static_cast<int32_t>(i);
+    if (via >= 0 && reach.first[via] >= 0)
+        return roads.nodes[reach.first[via]];
+    // No way that keeps off the zones: away from the nearest, else stay.
+    for (const CxPoint& zone : roads.zones)
+    {
+        const double gap = Gap(zone, truck);
+        if (gap < roads.zoneRadius + WAIT_MARGIN && gap > 0.0)
+            return CxPoint(static_cast<int32_t>(std::lround(truck.x + (truck.x - zone.x) * 100.0 / gap)),
+                           static_cast<int32_t>(std::lround(truck.y + (truck.y - zone.y) * 100.0 / gap)));
+    }
+    return truck;
+}
+
+bool BumperPassesZone(const CBumperRoads& roads, const CxPoint& a, const CxPoint& b)
+{
+    return PassesZoneExcept(roads, a, b, &b);
 }
 
 double BumperSegmentDistance(const CxPoint& p, const CxPoint& a, const CxPoint& b)
