@@ -176,7 +176,11 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
             SetPhase(BotPhase::Returning, now);
             return Idle();
         }
-        return control && framework->IsRunningKind(m_nKind, m_nKind) ? m_pStrategy->Aim(town, now) : Idle();
+        // A strategy may travel by the map: it answers the map screen too.
+        return (control || (town.m_bUserControl && FindOnScreen<CMapDialog>())) &&
+                       framework->IsRunningKind(m_nKind, m_nKind)
+                   ? m_pStrategy->Aim(town, now)
+                   : Idle();
     case BotPhase::Returning:
         if (m_bZoneSeenActive && !giver->IsZoneActive())
         {

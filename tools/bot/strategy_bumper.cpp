@@ -8,6 +8,7 @@
 
 #include "game/missions/bumper_cars.h"
 #include "game/missions/mission.h"
+#include "game/screens/map_dialog.h"
 #include "game/world/driving_node.h"
 #include "game/world/moving_object.h"
 #include "game/world/town.h"
@@ -92,6 +93,22 @@ CBumperRoads Roads(CTown& town)
     return roads;
 }
 
+// The map screen when it is open.
+CMapDialog* OpenMap()
+{
+    CxDisplayObject* root = CxDisplayObject::GetRoot();
+    for (CxDisplayObject* child = root ? root->GetFirstChild() : nullptr; child;
+         child = child->GetNextSibling())
+        if (auto* map = dynamic_cast<CMapDialog*>(child); map && map->IsShown())
+            return map;
+    return nullptr;
+}
+
+CBotAim Stay(CTown& town)
+{
+    return BotSteerToward(town, town.GetTruck()->GetCentre());
+}
+
 class CBumperStrategy : public IBotStrategy
 {
 public:
@@ -103,6 +120,14 @@ public:
         if (const CBuilding* arena =
                 town.m_nHelpTarget >= 0 ? town.FindBuilding(town.m_nHelpTarget) : nullptr)
         {
+            // By the map when it shows the arena: the roads between may all
+            // pass zones.
+            const int32_t id = town.m_nHelpTarget;
+            if (CMapDialog* map = OpenMap())
+                return map->GetChosen() == id ? BotClick(map->GetGoButton(), Stay(town))
+                                              : BotClick(map->GetBuildingButton(id), Stay(town));
+            if (id < MAP_BUILDING_COUNT && town.GetMapButton())
+                return BotClick(*town.GetMapButton(), Stay(town));
             // Within its pull radius the town pulls the truck in.
             int32_t allowed = -1;
             for (size_t i = 0; i < roads.nodes.size(); ++i)
@@ -125,8 +150,12 @@ public:
         const CBumperReach reach = BumperReach(roads, at, -1);
         CxPoint target;
         const bool waiting = BumperIntercept(roads, reach, legs, at, chase, &target);
+        // Else toward the enemy's next node, or the enemy, when not in a zone.
         if (!waiting)
-            target = legs.empty() ? centre : legs.front().b;
+            target = !legs.empty() && !PassesZoneExcept(roads, legs.front().b, legs.front().b, nullptr)
+                         ? legs.front().b
+                     : PassesZoneExcept(roads, centre, centre, nullptr) ? at
+                                                                        : centre;
         if (getenv("BOT_TRACE"))
             fprintf(stderr, "chase %u truck %d,%d enemy %d,%d %s %d,%d\n", now, at.x, at.y, centre.x,
                     centre.y, waiting ? "wait at" : "toward", target.x, target.y);
