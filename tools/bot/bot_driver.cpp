@@ -160,7 +160,9 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
     switch (m_ePhase)
     {
     case BotPhase::ToGiver:
-        if (framework->IsRunningKind(m_nKind, m_nKind))
+        // The giver's own: the town loads and prepares the drop at its
+        // entry, so that a drop "runs" before the bakery gives it.
+        if (framework->IsRunningKind(m_nKind, m_nKind) && framework->Mission().m_pGiver == giver)
         {
             m_nMissionStart = now;
             SetPhase(BotPhase::Playing, now);

@@ -14,8 +14,8 @@ constexpr StrategyMaker MAKERS[] = {
     MakeCollectStrategy,  // 0 collection
     MakeDeliveryStrategy, // 1 delivery
     MakeMovingStrategy,   // 2 moving hand trucks
-    nullptr,              // 3 drop
-    nullptr,              // 4 bumper cars
+    MakeDropStrategy,     // 3 drop
+    MakeBumperStrategy,   // 4 bumper cars
     MakeFireStrategy,     // 5 fire
     MakeFishingStrategy,  // 6 fishing
     nullptr,              // 7 race
