@@ -16,7 +16,7 @@ constexpr StrategyMaker MAKERS[] = {
     nullptr,              // 4 bumper cars
     nullptr,              // 5 fire
     nullptr,              // 6 fishing
-    nullptr,              // 7 race
+    MakeRaceStrategy,     // 7 race
 };
 } // namespace
 

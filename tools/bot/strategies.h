@@ -12,3 +12,5 @@ std::unique_ptr<IBotStrategy> MakeCollectStrategy();
 std::unique_ptr<IBotStrategy> MakeDeliveryStrategy();
 // 2: chase the nearest hand truck.
 std::unique_ptr<IBotStrategy> MakeMovingStrategy();
+// 7: follow the course to the finish line, round the oil and the enemy.
+std::unique_ptr<IBotStrategy> MakeRaceStrategy();
