@@ -304,6 +304,12 @@ void CxReplayRun::Record(const CxInputRecord& input, void* context)
     run.Write(event);
 }
 
+void CxReplayRun::WriteComment(const std::string& text)
+{
+    if (m_pRecording && m_bRecordingStarted && fprintf(m_pRecording, "# %s\n", text.c_str()) < 0)
+        m_bRecordingFailed = true;
+}
+
 void CxReplayRun::Write(const CxReplayEvent& event)
 {
     if (!m_pRecording)

@@ -89,6 +89,10 @@ public:
     void BeginPass() override;
     void EndPass() override;
 
+    // A comment line ("# text") into the recording, after the events so far
+    // (a program's note on the run, such as the time it ended).
+    void WriteComment(const std::string& text);
+
     uint32_t GetTime() { return m_Clock.GetTicks(); }
     size_t GetEventsPlayed() const { return m_nNext; }
     size_t GetEventsRecorded() const { return m_nRecorded; }

@@ -1,6 +1,7 @@
 #include "tools/bot/bot_driver.h"
 
 #include "engine/core/log.h"
+#include "engine/frame/replay_run.h"
 #include "engine/platform/clock.h"
 #include "game/missions/mission.h"
 #include "game/screens/certificate.h"
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <string>
 
 namespace {
 // The first object of type T among the screen's top objects (the modal
@@ -99,6 +101,8 @@ void CBotDriver::EndPass()
     // on the same pass.
     m_nEndTime = GetTickCount();
     m_bQuitAsked = true;
+    if (auto* run = dynamic_cast<CxReplayRun*>(m_pInner))
+        run->WriteComment("end " + std::to_string(m_nEndTime));
     app->Quit();
 }
 

@@ -6,40 +6,6 @@
 #include <algorithm>
 #include <cmath>
 
-CxPoint BotClampToScreen(const CxPoint& point)
-{
-    return CxPoint(std::clamp(point.x, 0, BOT_SCREEN_WIDTH - 1),
-                   std::clamp(point.y, 0, BOT_SCREEN_HEIGHT - 1));
-}
-
-CxPoint BotSteerPoint(const CxPoint& from, const CxPoint& to)
-{
-    const CxPoint start = BotClampToScreen(from);
-    if (BotClampToScreen(to) == to)
-        return to;
-    // The largest share t of the way from start to to that stays on the
-    // screen, axis by axis; start is on it, so t >= 0.
-    const double dx = static_cast<double>(to.x) - start.x, dy = static_cast<double>(to.y) - start.y;
-    double t = 1.0;
-    if (dx > 0)
-        t = std::min(t, (BOT_SCREEN_WIDTH - 1 - start.x) / dx);
-    else if (dx < 0)
-        t = std::min(t, -start.x / dx);
-    if (dy > 0)
-        t = std::min(t, (BOT_SCREEN_HEIGHT - 1 - start.y) / dy);
-    else if (dy < 0)
-        t = std::min(t, -start.y / dy);
-    const CxPoint point(start.x + static_cast<int32_t>(std::lround(t * dx)),
-                        start.y + static_cast<int32_t>(std::lround(t * dy)));
-    return BotClampToScreen(point);
-}
-
-int64_t BotDistance2(const CxPoint& a, const CxPoint& b)
-{
-    const int64_t dx = static_cast<int64_t>(a.x) - b.x, dy = static_cast<int64_t>(a.y) - b.y;
-    return dx * dx + dy * dy;
-}
-
 namespace {
 // One step of the glide along one axis, its share of the whole step.
 int32_t Toward(int32_t from, int32_t to, int32_t step, int32_t distance)
@@ -54,6 +20,9 @@ std::optional<CxReplayEvent> CBotPointer::Next(uint32_t now, const CBotAim& aim)
 {
     CxReplayEvent event;
     event.time = now;
+    if (now < m_nNextEvent)
+        return std::nullopt;
+    m_nNextEvent = now + BOT_EVENT_GAP_MS;
     if (m_bDown)
     {
         m_bDown = false;
@@ -64,15 +33,15 @@ std::optional<CxReplayEvent> CBotPointer::Next(uint32_t now, const CBotAim& aim)
     if (target.x == m_nX && target.y == m_nY)
     {
         if (!aim.click || now < m_nNextClick)
+        {
+            m_nNextEvent = now;
             return std::nullopt;
+        }
         m_bDown = true;
         m_nNextClick = now + BOT_CLICK_EVERY_MS;
         event.kind = CxReplayKind::Down, event.x = m_nX, event.y = m_nY, event.button = 1;
         return event;
     }
-    if (now < m_nNextMove)
-        return std::nullopt;
-    m_nNextMove = now + BOT_MOVE_EVERY_MS;
     // A third of the way each move, within the steps' bounds: quick over
     // long distances, gentle on arrival.
     const int32_t distance =

@@ -1,8 +1,11 @@
 // The bot's hand on the mouse: it turns aims (bot_strategy.h) into the input
 // a person would give. The pointer glides toward the aim, fast while far
-// and slowing as it nears, one move every BOT_MOVE_EVERY_MS of game time;
-// a click is a press where the pointer has arrived and the release at the
-// next call, never more often than every BOT_CLICK_EVERY_MS.
+// and slowing as it nears; a click is a press where the pointer has
+// arrived and its release, never more often than every BOT_CLICK_EVERY_MS.
+// Events are at least BOT_EVENT_GAP_MS of game time apart, so that each is
+// handled in the pass it is given: the window layer takes one message a
+// pass, and an event given in the pass right after another may wait a pass
+// more, or not, depending on how the queue was read before.
 #pragma once
 
 #include "engine/core/replay.h"
@@ -11,7 +14,7 @@
 #include <cstdint>
 #include <optional>
 
-constexpr uint32_t BOT_MOVE_EVERY_MS = 20;
+constexpr uint32_t BOT_EVENT_GAP_MS = 20;
 constexpr int32_t BOT_MIN_STEP = 6;
 constexpr int32_t BOT_MAX_STEP = 48;
 constexpr uint32_t BOT_CLICK_EVERY_MS = 300;
@@ -30,7 +33,7 @@ public:
 private:
     int32_t m_nX = REPLAY_WIDTH / 2, m_nY = REPLAY_HEIGHT / 2;
     bool m_bDown = false;
-    uint32_t m_nNextMove = 0;
+    uint32_t m_nNextEvent = 0;
     uint32_t m_nNextClick = 0;
 };
 

@@ -11,7 +11,6 @@
 #include "tools/bot/bot_geometry.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <queue>
@@ -99,26 +98,19 @@ CBotAim BotSteerToward(CTown& town, const CxPoint& mapPoint)
 }
 
 namespace {
-// The distance of point p from the segment a-b, squared.
-double SegmentDistance2(const CxPoint& p, const CxPoint& a, const CxPoint& b)
-{
-    const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
-    double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    const double x = a.x + t * dx - p.x, y = a.y + t * dy - p.y;
-    return x * x + y * y;
-}
+// A leg that passes a zone costs this much more: the truck goes round it
+// off the road, so a way without zones is better when it is not much longer.
+constexpr double ZONE_COST = 1500.0;
 
 // Dijkstra over the links, on the bot's own tables (the graph's search
-// fields belong to the game), leaving out the links that pass a zone that
-// would pull the truck in. The nodes from the one nearest from to the one
-// nearest to, or nothing when no way avoids the zones.
+// fields belong to the game): the nodes from the one nearest from to the
+// one nearest to.
 std::vector<CxPoint> SearchNodes(CDrivingGraph& nodes, const CxPoint& from, const CxPoint& to,
-                                 const std::vector<CxPoint>& zones, double radius)
+                                 const std::vector<CBotZone>& zones, double radius)
 {
-    auto clear = [&](const CxPoint& a, const CxPoint& b) {
-        return std::none_of(zones.begin(), zones.end(), [&](const CxPoint& zone) {
-            return SegmentDistance2(zone, a, b) < radius * radius;
+    auto passes = [&](const CxPoint& a, const CxPoint& b) {
+        return std::any_of(zones.begin(), zones.end(), [&](const CBotZone& zone) {
+            return BotSegmentDistance2(zone.centre, a, b) < radius * radius;
         });
     };
     std::vector<CDrivingNode*> all;
@@ -130,14 +122,13 @@ std::vector<CxPoint> SearchNodes(CDrivingGraph& nodes, const CxPoint& from, cons
     auto nearest = [&](const CxPoint& point) {
         size_t best = all.size();
         for (size_t i = 0; i < all.size(); ++i)
-            if (clear(all[i]->GetPoint(), all[i]->GetPoint()) &&
-                (best == all.size() ||
-                 BotDistance2(all[i]->GetPoint(), point) < BotDistance2(all[best]->GetPoint(), point)))
+            if (best == all.size() ||
+                BotDistance2(all[i]->GetPoint(), point) < BotDistance2(all[best]->GetPoint(), point))
                 best = i;
         return best;
     };
     const size_t start = nearest(from), goal = nearest(to);
-    if (start == all.size() || goal == all.size())
+    if (start == all.size())
         return {};
     constexpr double NONE = std::numeric_limits<double>::infinity();
     std::vector<double> cost(all.size(), NONE);
@@ -154,8 +145,11 @@ std::vector<CxPoint> SearchNodes(CDrivingGraph& nodes, const CxPoint& from, cons
         for (CDrivingNode* link : all[i]->GetLinks())
         {
             const size_t j = index(link);
-            const double next = c + all[i]->DistanceTo(*link);
-            if (j < all.size() && next < cost[j] && clear(all[i]->GetPoint(), link->GetPoint()))
+            if (j == all.size())
+                continue;
+            const double next = c + all[i]->DistanceTo(*link) +
+                                (passes(all[i]->GetPoint(), link->GetPoint()) ? ZONE_COST : 0.0);
+            if (next < cost[j])
                 cost[j] = next, previous[j] = i, open.push({next, j});
         }
     }
@@ -168,23 +162,18 @@ std::vector<CxPoint> SearchNodes(CDrivingGraph& nodes, const CxPoint& from, cons
 
 std::vector<CxPoint> BotFindPath(CTown& town, const CxPoint& from, const CxPoint& to)
 {
-    // The zones that would pull the truck in, but the one at the end.
+    // The zones that would pull the truck in, but one at the end.
     const double radius = town.m_nZonePullRadius + 12.0;
-    std::vector<CxPoint> zones;
+    std::vector<CBotZone> zones;
     for (const auto& building : town.GetBuildings())
-        if (building->CanPull() && BotDistance2(building->GetCenter(), to) > radius * radius)
-            zones.push_back(building->GetCenter());
+        if (building->CanPull() &&
+            static_cast<double>(BotDistance2(building->GetCenter(), to)) > radius * radius)
+            zones.push_back({building->GetCenter(), BotMapCentre(*building)});
     std::vector<CxPoint> path = SearchNodes(town.GetNodes(), from, to, zones, radius);
-    if (path.empty() && getenv("BOT_TRACE"))
-    {
-        fprintf(stderr, "trace no way around the zones from %d,%d to %d,%d:", from.x, from.y, to.x, to.y);
-        for (const CxPoint& z : zones)
-            fprintf(stderr, " %d,%d", z.x, z.y);
-        fprintf(stderr, "\n");
-    }
-    if (path.empty())
-        path = SearchNodes(town.GetNodes(), from, to, {}, radius);
+    path.insert(path.begin(), from);
     path.push_back(to);
+    path = BotAvoidZones(path, zones, radius);
+    path.erase(path.begin());
     return path;
 }
 
@@ -196,9 +185,6 @@ CBotAim BotDriveTo(CTown& town, const CxPoint& mapPoint)
     while (path.size() > 1 && (BotDistance2(truck, path[0]) < NODE_REACHED * NODE_REACHED ||
                                BotDistance2(truck, path[1]) < BotDistance2(path[0], path[1])))
         path.erase(path.begin());
-    if (getenv("BOT_TRACE"))
-        fprintf(stderr, "trace truck %d,%d to %d,%d via %d,%d (%zu)\n", truck.x, truck.y, mapPoint.x,
-                mapPoint.y, path.front().x, path.front().y, path.size());
     return BotSteerToward(town, path.front());
 }
 

@@ -61,15 +61,6 @@ bool HasOption(CxLinkedList<CxString*>& arguments, const char* name)
     return false;
 }
 
-// The value after an option, or empty.
-std::string OptionValue(CxLinkedList<CxString*>& arguments, const char* name)
-{
-    for (auto* node = arguments.GetHead(); node; node = node->GetNext())
-        if (node != arguments.GetHead() && *node->m_Value == name && node->GetNext())
-            return node->GetNext()->m_Value->c_str();
-    return {};
-}
-
 class CRumboBotApp : public CRumboTownApp
 {
 public:
@@ -98,7 +89,6 @@ public:
             arguments.AddTail(new CxString("--exit-after"));
             arguments.AddTail(new CxString(std::to_string(BOT_BUDGET_MS + 60000).c_str()));
         }
-        m_strRecord = bot ? OptionValue(arguments, "--record") : std::string();
         SetInputFromProgram(monkey || bot);
         const uint32_t code = CRumboTownApp::ProcessCommandLine(arguments);
         if (IsCommandLineRefused())
@@ -116,19 +106,8 @@ public:
         return code;
     }
 
-    // After the run: the end time into the recording, and the bot's verdict.
-    int Finish(int code)
-    {
-        if (!m_pBot)
-            return code;
-        if (m_pBot->GetEndTime() && !m_strRecord.empty())
-            if (FILE* file = fopen(m_strRecord.c_str(), "ab"))
-            {
-                fprintf(file, "# end %u\n", m_pBot->GetEndTime());
-                fclose(file);
-            }
-        return code ? code : m_pBot->IsWon() ? 0 : 1;
-    }
+    // After the run: the bot's verdict.
+    int Finish(int code) const { return code || !m_pBot ? code : m_pBot->IsWon() ? 0 : 1; }
 
 private:
     uint32_t Refuse(const char* why)
@@ -140,7 +119,6 @@ private:
 
     std::unique_ptr<CMonkeyDriver> m_pMonkey;
     std::unique_ptr<CBotDriver> m_pBot;
-    std::string m_strRecord;
 };
 } // namespace
 
