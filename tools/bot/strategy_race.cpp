@@ -1,8 +1,10 @@
 // The strategy of the race: follow the course a little way ahead of the
-// truck (cutting the corners the enemy drives round), and from the last
-// waypoint on, make for the finish-line object. On the way, go round the
-// oil slicks the phases put down (a skid costs control for a moment) and
-// round the enemy truck (a bump costs control too).
+// truck in a lane inside it (cutting the corners the enemy drives round),
+// and from the last waypoint on, make for the finish-line object. On the
+// way, go round the oil slicks the phases put down (a skid costs control
+// for a moment) and round the enemy truck (a bump costs control too). The
+// enemy's top speed drops below the truck's whenever it is not far behind,
+// so a truck that keeps its speed stays ahead.
 #include "game/missions/mission.h"
 #include "game/missions/mission_phase.h"
 #include "game/missions/race.h"
