@@ -285,13 +285,20 @@ public:
 };
 
 // Translates SDL events until at least one message is pending or SDL has none.
+// Not through SDL_PollEvent: that ends each of its polling rounds with a
+// mark in SDL's queue, and a round left early (one event was enough here)
+// leaves the mark in front of the events pushed after it, so that the next
+// look finds nothing and an injected event came a pass late or not,
+// depending on the rounds before. A replay must see its event in the pass
+// it was injected.
 void Fill()
 {
     if (!s_nVideoStarts)
         return;
     CEventLock lock;
+    SDL_PumpEvents();
     SDL_Event event;
-    while (s_Pending.empty() && SDL_PollEvent(&event))
+    while (s_Pending.empty() && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1)
         Translate(event);
 }
 
@@ -635,7 +642,9 @@ uint32_t RemovePlatformMessages(uint32_t message)
         CEventLock lock;
         SDL_Event event;
         // Bounded: a source that keeps producing events cannot hold the caller here.
-        for (int i = 0; i < 4096 && SDL_PollEvent(&event); ++i)
+        SDL_PumpEvents();
+        for (int i = 0;
+             i < 4096 && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1; ++i)
             Translate(event);
     }
     const size_t before = s_Pending.size();

@@ -139,8 +139,13 @@ bool CTruck::HandleDrivingCommand(const CxString& command, const CxLinkedList<Cx
     else if (command.EqualsNoCase("SetPosition"))
     {
         int32_t y = 0;
+        // A truck put somewhere stands there: a target and speed from before
+        // would drive it off again (back to where a scene parked it, say).
         if (args.Int(0, &n) && args.Int(1, &y))
+        {
             PlaceAt(CxPoint(n, y));
+            StopTruckMotion();
+        }
     }
     else if (command.EqualsNoCase("DecrementSpeed"))
         m_fSpeed -= 1.0f;

@@ -168,7 +168,12 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
             SetPhase(BotPhase::Playing, now);
             return Idle();
         }
-        return town.m_bUserControl ? Travel(town, *giver) : Idle();
+        if (!town.m_bUserControl)
+            return Idle();
+        // After a lost go the giver's zone comes back once the truck is far
+        // enough away; then the way there is as the first time.
+        m_bAgain &= !giver->IsZoneActive();
+        return m_bAgain ? BotDriveTo(town, AwayFrom(town, *giver)) : Travel(town, *giver);
     case BotPhase::Playing:
         if (app.GetCompletedFlag() != m_nCompletedAtStart)
         {
@@ -179,6 +184,15 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
         }
         if (CMapDialog* map = FindOnScreen<CMapDialog>())
             return m_pStrategy->AimOnMap(town, *map);
+        if (control && !framework->IsRunningKind(m_nKind, m_nKind))
+        {
+            // The mission ended without the win (a race lost): the giver
+            // offers it again, so back there for another go.
+            Output("bot: kind %d ended unwon after %u ms of game time\n", m_nKind, now - m_nMissionStart);
+            m_bAgain = true;
+            SetPhase(BotPhase::ToGiver, now);
+            return Idle();
+        }
         if (!framework->IsRunningKind(m_nKind, m_nKind))
             return Idle();
         return control || m_pStrategy->PlaysWithoutControl(town) ? m_pStrategy->Aim(town, now) : Idle();

@@ -75,6 +75,7 @@ private:
     BotPhase m_ePhase = BotPhase::Title;
     int32_t m_nGiver = -1; // the giver's building number
     uint32_t m_nCompletedAtStart = 0;
+    bool m_bAgain = false;          // to the giver again after a go not won
     bool m_bZoneSeenActive = false; // on the way back
     bool m_bControlLost = false;    // in the closing scene
     uint32_t m_nMissionStart = 0, m_nWinTime = 0, m_nEndTime = 0;

@@ -18,7 +18,7 @@ constexpr StrategyMaker MAKERS[] = {
     MakeBumperStrategy,   // 4 bumper cars
     MakeFireStrategy,     // 5 fire
     MakeFishingStrategy,  // 6 fishing
-    nullptr,              // 7 race
+    MakeRaceStrategy,     // 7 race
 };
 } // namespace
 

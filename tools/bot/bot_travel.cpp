@@ -54,6 +54,28 @@ int32_t MissionTypeOf(const std::string& file)
     return -1;
 }
 
+// A scene's text with the text of the scenes it runs by a "Sequence" line
+// of a fixed name added after it, a few levels deep: a giver's enter scene
+// may start its mission through a scene of the mission's own.
+std::string SceneText(const std::string& text, int32_t depth)
+{
+    constexpr int32_t DEEPEST = 3;
+    std::string all = text;
+    for (size_t at = 0; depth < DEEPEST && at < text.size();)
+    {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        const std::string line = Trim(text.substr(at, end - at));
+        at = end + 1;
+        if (line.rfind("Sequence ", 0) != 0)
+            continue;
+        const std::string name = Trim(line.substr(9));
+        // A name made when the scene runs ($INTROID, say) is not known here.
+        if (name.find('$', 1) == std::string::npos)
+            all += "\n" + SceneText(ReadText(TownDataPath(name.c_str())), depth + 1);
+    }
+    return all;
+}
+
 } // namespace
 
 CxPoint BotTruckOnScreen(CTown& town)
@@ -172,7 +194,7 @@ std::vector<int32_t> BotKindsGivenBy(const CBuilding& building, int32_t stage)
     const CxString& sequence = building.GetZoneSequence(false, stage);
     if (sequence.IsEmpty())
         return kinds;
-    const std::string text = ReadText(TownDataPath(sequence.c_str()));
+    const std::string text = SceneText(ReadText(TownDataPath(sequence.c_str())), 0);
     const size_t at = text.find("LoadMission(");
     const size_t end = at == std::string::npos ? at : text.find(')', at);
     if (end == std::string::npos)

@@ -20,3 +20,5 @@ std::unique_ptr<IBotStrategy> MakeBumperStrategy();
 std::unique_ptr<IBotStrategy> MakeFireStrategy();
 // 6: drive to the dock, then cast ahead of the nearest floating junk.
 std::unique_ptr<IBotStrategy> MakeFishingStrategy();
+// 7: follow the course to the finish line, round the oil and the enemy.
+std::unique_ptr<IBotStrategy> MakeRaceStrategy();

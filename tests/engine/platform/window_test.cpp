@@ -79,6 +79,21 @@ TEST_F(PlatformWindowTest, PostedMessagesComeBeforeLaterEvents)
     EXPECT_FALSE(WaitPlatformMessage(0));
 }
 
+TEST_F(PlatformWindowTest, AnEventPushedAfterALookComesAtTheNextLook)
+{
+    // Two looks with an event pushed before each, as a replay's passes do:
+    // each look gets its own event, whatever the look before left in the queue.
+    ST_WINDOW_MESSAGE message;
+    for (int32_t x = 1; x <= 3; ++x)
+    {
+        CxInjectMouseMotion(x, 5);
+        ASSERT_TRUE(PeekPlatformMessage(&message)) << "look " << x;
+        EXPECT_EQ(message.m_nMessage, CX_WM_MOUSEMOVE);
+        EXPECT_EQ(CxParamX(message.m_nLParam), x);
+    }
+    EXPECT_FALSE(PeekPlatformMessage(&message));
+}
+
 // Events and the messages they become, each with its first parameter.
 struct EventCase
 {

@@ -113,6 +113,24 @@ TEST_F(DriveTest, DriveToStopsAtItsPointUnlessAskedToGoOn)
     }
 }
 
+TEST_F(DriveTest, SetPositionLeavesTheTruckStandingWhereItIsPut)
+{
+    auto truck = MakeTruck(16, "MaxDrivingSpeed=8\nDrivingAcceleration=1\n");
+    // Driving at full speed toward a point of an earlier scene.
+    truck->SetTarget(CxPoint(100, 500));
+    Command(*truck, "SetCurSpeed 8");
+    truck->Steer();
+    truck->Move();
+    Command(*truck, "SetPosition 900 700");
+    for (int i = 0; i < 20; ++i)
+    {
+        truck->Steer();
+        truck->Move();
+    }
+    EXPECT_EQ(truck->GetCentre(), CxPoint(900, 700));
+    EXPECT_EQ(truck->GetSpeed(), 0.0f);
+}
+
 TEST_F(DriveTest, RotateToTurnsInPlaceAndClearsTheTargetDirection)
 {
     auto truck = MakeTruck(16);
