@@ -3,6 +3,7 @@
 #include "engine/core/cached_object.h"
 #include "engine/core/mutex.h"
 #include "engine/core/options.h"
+#include "engine/platform/heap.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -25,6 +26,7 @@ size_t RoundUp(size_t size)
 
 void StartMemory()
 {
+    ConfigureProcessHeap();
     if (s_pMemMutex)
         return;
     s_pMemMutex = new CxMutex;

@@ -15,7 +15,8 @@ constexpr uint64_t CX_MEMORY_UNLIMITED = UINT64_MAX;
 
 class CxOptions;
 
-// Creates the "QexMem" mutex; the memory layer starts before anything else.
+// Sets up the process heap for large blocks (engine/platform/heap.h) and
+// creates the "QexMem" mutex; the memory layer starts before anything else.
 void StartMemory();
 void StopMemory();
 

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 // A cached object holding a block of the engine allocator, as surfaces and
@@ -83,6 +86,28 @@ TEST(Allocator, RoundsToEightBytesAndZeroFills)
         EXPECT_EQ(block[i], 0);
     CX_FREE(block);
     EXPECT_EQ(GetMemoryInUse(), before);
+}
+
+// A room's pictures freed while small blocks made between them live on, after
+// a big block's free (which alone lets glibc put such pictures in its shared
+// heap): the heap must not hold on to the pictures' 8 MiB.
+TEST(Allocator, FreedLargeBlocksAreNotHeldBySmallSurvivors)
+{
+#if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
+    GTEST_SKIP() << "the C library's own heap is not the one in use";
+#else
+    StartMemory();
+    CX_FREE(CX_ALLOC(4 << 20));
+    const size_t before = mallinfo2().fordblks;
+    void *large[32], *small[32];
+    for (int i = 0; i < 32; ++i)
+        large[i] = CX_ALLOC(256 * 1024), small[i] = CX_ALLOC(64);
+    for (void* block : large)
+        CX_FREE(block);
+    EXPECT_LT(mallinfo2().fordblks, before + (1u << 20));
+    for (void* block : small)
+        CX_FREE(block);
+#endif
 }
 
 TEST(Allocator, BudgetRefusesLikeAHeapFailure)
