@@ -117,12 +117,13 @@ replay_end() {
 # of the last pass before it saved as SHOT (a BMP); its output in $dir/out.
 # Returns the game's exit code.
 play_replay() {
-    local end step
-    end=$(replay_end "$1") || { echo "$1 has no '# end MS' line" >"$dir/out"; return 1; }
-    step=$(awk '$1 == "step" { print $2; exit }' "$1")
+    local replay end step
+    replay=$(realpath "$1") && [[ -f $replay ]] || { echo "no replay $1" >"$dir/out"; return 1; }
+    end=$(replay_end "$replay") || { echo "$1 has no '# end MS' line" >"$dir/out"; return 1; }
+    step=$(awk '$1 == "step" { print $2; exit }' "$replay")
     rm -f "$dir/home/rumbo.pxu" "$dir/home/rumbo.pxu.bak"
-    (cd "$dir/home" && exec "$game" --replay "$1" --exit-after "$end" --screenshot "$((end - ${step:-10})):$2" "${@:3}") \
-        >"$dir/out" 2>&1
+    (cd "$dir/home" && exec "$game" --replay "$replay" --exit-after "$end" \
+        --screenshot "$((end > ${step:-10} ? end - ${step:-10} : 0)):$2" "${@:3}") >"$dir/out" 2>&1
 }
 
 # The first player's value of a profile key, as "Key=value".
