@@ -19,11 +19,11 @@ STORED_EXPECTATIONS="
 0 Collection 0x01 7  1
 1 Collection 0x01 14 1
 2 Collection 0x01 4  1
-3 Drop       0x02 -  ?
+3 Drop       0x02 -  1
 4 BumperCar  0x08 -  ?
 5 Fire       0x04 -  ?
 6 Fish       0x10 -  ?
-7 Race       0x20 -  ?
+7 Race       0x20 -  1
 "
 
 # The value of a profile key, without the name.
