@@ -116,6 +116,7 @@ void CTown::ResetState()
     m_nPhaseCounter = -1;
     m_nMapFound = 0;
     m_pCurrentBuilding = m_pLastLeft = nullptr;
+    m_EarlierLeft.clear();
     m_bStarted = false;
     m_nArrowShown = -1;
 }

@@ -259,6 +259,8 @@ public:
     const CSkidMarks& GetSkidMarks() const { return m_SkidMarks; }
     std::vector<CCollisionSprite*>& GetCollisionSprites() { return m_CollisionSprites; }
     const CxPoint& GetStoredPoint() const { return m_ptMouse; }
+    // The map button (null when its picture is missing).
+    CxSprite* GetMapButton() const { return m_pMapButton.get(); }
     bool IsStarted() const { return m_bStarted; }
     uint32_t GetAutoRunChannel() const { return m_nSecondChannel; }
     const CxWave* GetMusic() const { return m_pMusic.get(); }
@@ -349,6 +351,10 @@ private:
     CxTimer m_ArrowThrottle;
     CBuilding* m_pCurrentBuilding = nullptr;
     CBuilding* m_pLastLeft = nullptr;
+    // Buildings left before the last one whose zones still wait for the
+    // truck to get beyond the safe radius (another building was entered
+    // first, e.g. by the map).
+    std::vector<CBuilding*> m_EarlierLeft;
     CxPoint m_ptMouse;
     bool m_bStarted = false;
     uint32_t m_nSecondChannel = 0;

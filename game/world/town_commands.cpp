@@ -353,6 +353,7 @@ const CTownCommands::Entry* CTownCommands::Find(const CxString& name)
         {"HideEnterZones",
          [](CTown& t, const CTownArguments&) {
              t.m_pLastLeft = nullptr;
+             t.m_EarlierLeft.clear();
              t.ShowAllZones(false);
          }},
         {"ActivateBuildingPerimeter", [](CTown& t, const CTownArguments& a) { Perimeter(t, a, true); }},

@@ -148,6 +148,11 @@ void CTown::EnterBuilding(CBuilding* building)
     if (!building)
         return;
     SetBuildingVariables(*building, true);
+    // The building left before still gets its zone back once the truck is
+    // away from it, though another was entered first.
+    std::erase(m_EarlierLeft, building);
+    if (m_pLastLeft && m_pLastLeft != building)
+        m_EarlierLeft.push_back(m_pLastLeft);
     m_pCurrentBuilding = m_pLastLeft = building;
     building->HideZone();
     const bool endMission = m_nMissionMode == 2;
@@ -163,6 +168,12 @@ void CTown::EnterBuilding(CBuilding* building)
 
 void CTown::RearmLastLeft()
 {
+    std::erase_if(m_EarlierLeft, [this](CBuilding* left) {
+        if (Distance(left->GetCenter(), TruckPoint()) <= m_nZoneSafeRadius)
+            return false;
+        left->ShowZone();
+        return true;
+    });
     if (!m_pLastLeft)
         return;
     if (Distance(m_pLastLeft->GetCenter(), TruckPoint()) > m_nZoneSafeRadius)

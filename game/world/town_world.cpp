@@ -294,6 +294,7 @@ void CTown::UnloadWorld()
         m_pMission->WorldUnloading();
     HideArrow();
     m_pCurrentBuilding = m_pLastLeft = nullptr;
+    m_EarlierLeft.clear();
     m_CollisionSprites.clear();
     m_SkidMarks.Clear();
     // Copies go before their masters: they share the masters' images and states.

@@ -1,6 +1,7 @@
 // Fishing on the demo data make-demo-data makes: the truck at the dock
-// starts the intro, which starts the fishing; casts into the river catch
-// the drawn junk until the end scene stops the mission.
+// starts the intro, which parks it on the dock with the river in view and
+// starts the fishing; casts into the river catch the drawn junk until the
+// end scene stops the mission.
 #include "game/missions/fishing.h"
 #include "game/world/rumbo_town_app.h"
 #include "tests/game/missions/partial_demo.h"
@@ -60,6 +61,18 @@ TEST_F(FishingDemoTest, TheIntroStartsTheFishingAndCastsCatchTheDrawnJunkToTheEn
     m_pTown->GetTruck()->PlaceAt(FISH_DOCK_POINT);
     m_pTown->GetTruck()->SetTarget(FISH_DOCK_POINT);
     ASSERT_TRUE(Until(20000, [&] { return m_pFishing->GetPhase() == FISH_PHASE_FISHING; }));
+    // The intro holds the view over the river: every lane's drift crosses
+    // the screen, where clicks can reach it.
+    EXPECT_TRUE(m_pTown->m_bMapLocked);
+    const CxPoint origin = m_pTown->GetViewOrigin();
+    const CxRect view(origin.x, origin.y, origin.x + 639, origin.y + 479);
+    for (const CxPoint& start : FISH_LANE_STARTS)
+    {
+        bool seen = false;
+        for (int32_t step = 0; start.x - step >= FISH_LEFT_EDGE && start.y + step <= FISH_BOTTOM_EDGE; ++step)
+            seen |= view.Contains(CxPoint(start.x - step, start.y + step));
+        EXPECT_TRUE(seen) << "the lane from " << start.x << "," << start.y;
+    }
     const int32_t required = m_pFramework->Record().numReq;
     for (int catches = 0; catches < required && m_pFishing->GetPhase() == FISH_PHASE_FISHING; ++catches)
     {
@@ -84,6 +97,7 @@ TEST_F(FishingDemoTest, TheIntroStartsTheFishingAndCastsCatchTheDrawnJunkToTheEn
     EXPECT_TRUE(m_pApp->GetCompletedFlag() & FISH_COMPLETED_BIT);
     // The end scene stops the mission.
     EXPECT_TRUE(Until(20000, [&] { return m_pFramework->GetState() == MISSION_STATE_STOPPED; }));
+    EXPECT_FALSE(m_pTown->m_bMapLocked) << "the view follows the truck again";
     EXPECT_EQ(m_pFishing->GetVodu(), nullptr);
     // The voices are not made here: their files are the only ones missing.
     for (const auto& error : m_Capture.Errors())

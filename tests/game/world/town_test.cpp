@@ -73,6 +73,16 @@ TEST_F(TownTest, ZonesPullOnTheirRadiusAndReArmOnlyBeyondTheSafeRadius)
     EXPECT_NE(m_pTown->GetCurrentBuilding(), barn);
     EXPECT_FALSE(barn->IsPerimeterActive());
     EXPECT_EQ(Variable("$BUILDING"), "BARN");
+
+    // A building entered before the truck got away from the last one (the
+    // map puts it at another) leaves that one's zone to come back later.
+    UpdateAt(bakery->GetCenter());
+    ASSERT_FALSE(bakery->IsZoneActive());
+    m_pTown->EnterBuilding(barn);
+    UpdateAt(bakery->GetCenter() + CxPoint(0, 200));
+    EXPECT_FALSE(bakery->IsZoneActive());
+    UpdateAt(bakery->GetCenter() + CxPoint(0, 401));
+    EXPECT_TRUE(bakery->IsZoneActive());
 }
 
 TEST_F(TownTest, TreadMarksOnlyOnSoftGroundAndOnlyForAWhile)
