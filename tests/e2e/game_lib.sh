@@ -101,10 +101,14 @@ stop_game() {
     [[ $code -eq 0 ]] || fail "exit code $code after SIGTERM"
 }
 
-# data_ini: the option file in $dir/home naming the data and nothing else
-# (the log off, the shipped frame cap).
+# data_ini [log]: the option file in $dir/home naming the data and nothing
+# else (the shipped frame cap; with "log", the log on in full, errors kept
+# out of the way of a run).
 data_ini() {
-    printf '[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' "$dir/home" "$data" >"$dir/home/RumboTownDemo.ini"
+    local log=
+    [[ ${1:-} == log ]] &&
+        log='[Engine.Debug]\r\nLogFile=1\r\nDebugLevel=4\r\n[Engine.Game]\r\nUseBlueScreenError=0\r\n'
+    printf "$log"'[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' "$dir/home" "$data" >"$dir/home/RumboTownDemo.ini"
 }
 
 # replay_end FILE: the game time a recording stopped (its "# end MS" line).
