@@ -101,6 +101,35 @@ stop_game() {
     [[ $code -eq 0 ]] || fail "exit code $code after SIGTERM"
 }
 
+# data_ini [log]: the option file in $dir/home naming the data and nothing
+# else (the shipped frame cap; with "log", the log on in full, errors kept
+# out of the way of a run).
+data_ini() {
+    local log=
+    [[ ${1:-} == log ]] &&
+        log='[Engine.Debug]\r\nLogFile=1\r\nDebugLevel=4\r\n[Engine.Game]\r\nUseBlueScreenError=0\r\n'
+    printf "$log"'[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' "$dir/home" "$data" >"$dir/home/RumboTownDemo.ini"
+}
+
+# replay_end FILE: the game time a recording stopped (its "# end MS" line).
+replay_end() {
+    awk '$1 == "#" && $2 == "end" && $3 ~ /^[0-9]+$/ { end = $3 } END { if (end == "") exit 1; print end }' "$1"
+}
+
+# play_replay FILE SHOT [OPTION...]: FILE played by the game in $dir/home
+# from a fresh profile up to the time its recording stopped, with the screen
+# of the last pass before it saved as SHOT (a BMP); its output in $dir/out.
+# Returns the game's exit code.
+play_replay() {
+    local replay end step
+    replay=$(realpath "$1") && [[ -f $replay ]] || { echo "no replay $1" >"$dir/out"; return 1; }
+    end=$(replay_end "$replay") || { echo "$1 has no '# end MS' line" >"$dir/out"; return 1; }
+    step=$(awk '$1 == "step" { print $2; exit }' "$replay")
+    rm -f "$dir/home/rumbo.pxu" "$dir/home/rumbo.pxu.bak"
+    (cd "$dir/home" && exec "$game" --replay "$replay" --exit-after "$end" \
+        --screenshot "$((end > ${step:-10} ? end - ${step:-10} : 0)):$2" "${@:3}") >"$dir/out" 2>&1
+}
+
 # The first player's value of a profile key, as "Key=value".
 profile_value() {
     [[ -f "$dir/home/rumbo.pxu" ]] || fail "no rumbo.pxu after exit"

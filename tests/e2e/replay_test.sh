@@ -7,7 +7,7 @@
 # depends on its input alone.
 source "$(dirname "${BASH_SOURCE[0]}")/game_lib.sh"
 cd "$dir/home" || fail "no home"
-printf '[Startup]\r\nInstallPath=%s\r\nCDPath=%s\r\n' "$dir/home" "$data" >RumboTownDemo.ini
+data_ini
 
 "$game" --bogus >"$dir/out" 2>&1
 code=$?
