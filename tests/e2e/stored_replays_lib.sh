@@ -20,9 +20,9 @@ STORED_EXPECTATIONS="
 1 Collection 0x01 14 1
 2 Collection 0x01 4  1
 3 Drop       0x02 -  1
-4 BumperCar  0x08 -  ?
-5 Fire       0x04 -  ?
-6 Fish       0x10 -  ?
+4 BumperCar  0x08 -  0
+5 Fire       0x04 -  1
+6 Fish       0x10 -  1
 7 Race       0x20 -  1
 "
 
