@@ -375,17 +375,17 @@ void CxReplayRun::EndPass()
         m_pApp->Quit();
 }
 
-void CxReplayRun::Inject(const CxReplayEvent& event)
+void InjectReplayEvent(const CxReplayEvent& event, int32_t pointerX, int32_t pointerY)
 {
     switch (event.kind)
     {
     case CxReplayKind::Move:
         CxInjectMouseMotion(event.x, event.y);
-        break;
+        return;
     case CxReplayKind::Down:
     case CxReplayKind::Up:
         CxInjectMouseButton(event.button, event.kind == CxReplayKind::Down, event.x, event.y);
-        break;
+        return;
     case CxReplayKind::Key:
     case CxReplayKind::KeyUp:
         CxInjectKey(event.key, event.kind == CxReplayKind::Key, event.mods);
@@ -394,9 +394,18 @@ void CxReplayRun::Inject(const CxReplayEvent& event)
         CxInjectText(event.text.c_str());
         return;
     case CxReplayKind::Wheel:
-        CxInjectMouseWheel(event.notches, m_nPointerX, m_nPointerY);
+        CxInjectMouseWheel(event.notches, pointerX, pointerY);
         return;
     }
-    m_nPointerX = event.x;
-    m_nPointerY = event.y;
+}
+
+void CxReplayRun::Inject(const CxReplayEvent& event)
+{
+    InjectReplayEvent(event, m_nPointerX, m_nPointerY);
+    if (event.kind == CxReplayKind::Move || event.kind == CxReplayKind::Down ||
+        event.kind == CxReplayKind::Up)
+    {
+        m_nPointerX = event.x;
+        m_nPointerY = event.y;
+    }
 }

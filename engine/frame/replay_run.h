@@ -70,6 +70,11 @@ bool ParseRunOptions(const std::vector<std::string>& arguments, CxRunOptions* op
 // it, so 0 stays 0 and full stays 255). False when the file cannot be written.
 bool WriteScreenshot(CxDrawSurface* surface, const char* fileName);
 
+// Hands one event to the engine's input as a replay does, so that a
+// recording writes it: moves, presses and wheel turns (at the pointer given)
+// come as from the mouse, keys and text as from the keyboard.
+void InjectReplayEvent(const CxReplayEvent& event, int32_t pointerX, int32_t pointerY);
+
 class CxReplayRun : public CxPassDriver
 {
 public:

@@ -1,6 +1,7 @@
 #include "tools/bot/bot_driver.h"
 
 #include "engine/core/log.h"
+#include "engine/frame/replay_run.h"
 #include "engine/platform/clock.h"
 #include "game/missions/mission.h"
 #include "game/screens/certificate.h"
@@ -13,6 +14,7 @@
 #include "game/world/truck.h"
 #include "tools/bot/bot_geometry.h"
 #include "tools/bot/bot_travel.h"
+#include "tools/bot/strategies.h"
 
 #include <cstdio>
 #include <limits>
@@ -86,7 +88,7 @@ void CBotDriver::BeginPass()
     const uint32_t now = GetTickCount();
     m_Aim = Decide(now);
     if (const std::optional<CxReplayEvent> event = m_Pointer.Next(now, m_Aim))
-        InjectBotEvent(*event);
+        InjectReplayEvent(*event, event->x, event->y);
 }
 
 void CBotDriver::EndPass()
@@ -153,7 +155,7 @@ CBotAim CBotDriver::InTown(CTown& town, uint32_t now)
         SetPhase(BotPhase::ToGiver, now);
     }
     CBuilding* giver = town.FindBuilding(m_nGiver);
-    auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
+    CMissionFramework* framework = BotFramework(town);
     if (!giver || !framework)
         return Idle();
     const bool control = town.m_bUserControl && !FindOnScreen<CMapDialog>();

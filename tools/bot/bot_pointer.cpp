@@ -1,6 +1,5 @@
 #include "tools/bot/bot_pointer.h"
 
-#include "engine/platform/window.h"
 #include "tools/bot/bot_geometry.h"
 
 #include <algorithm>
@@ -54,24 +53,4 @@ std::optional<CxReplayEvent> CBotPointer::Next(uint32_t now, const CBotAim& aim)
     m_nY = stuck ? target.y : y;
     event.kind = CxReplayKind::Move, event.x = m_nX, event.y = m_nY;
     return event;
-}
-
-void InjectBotEvent(const CxReplayEvent& event)
-{
-    switch (event.kind)
-    {
-    case CxReplayKind::Move:
-        CxInjectMouseMotion(event.x, event.y);
-        break;
-    case CxReplayKind::Down:
-    case CxReplayKind::Up:
-        CxInjectMouseButton(event.button, event.kind == CxReplayKind::Down, event.x, event.y);
-        break;
-    case CxReplayKind::Key:
-    case CxReplayKind::KeyUp:
-        CxInjectKey(event.key, event.kind == CxReplayKind::Key, event.mods);
-        break;
-    default:
-        break;
-    }
 }

@@ -36,7 +36,3 @@ private:
     uint32_t m_nNextEvent = 0;
     uint32_t m_nNextClick = 0;
 };
-
-// Hands an event to the engine the way a replay's events are, so that
-// --record writes it.
-void InjectBotEvent(const CxReplayEvent& event);

@@ -1,6 +1,7 @@
 #include "tools/bot/bot_strategy.h"
 
 #include "game/screens/map_dialog.h"
+#include "game/world/town.h"
 #include "tools/bot/bot_travel.h"
 #include "tools/bot/strategies.h"
 
@@ -37,4 +38,9 @@ bool BotPlaysKind(int32_t kind)
 CBotAim IBotStrategy::AimOnMap(CTown&, CMapDialog& map)
 {
     return BotClick(map.GetExitButton(), CBotAim());
+}
+
+CMissionFramework* BotFramework(CTown& town)
+{
+    return dynamic_cast<CMissionFramework*>(&town.GetMission());
 }

@@ -1,6 +1,7 @@
 #include "tools/bot/monkey.h"
 
 #include "engine/base/geometry.h"
+#include "engine/frame/replay_run.h"
 #include "engine/platform/clock.h"
 #include "engine/platform/window.h"
 
@@ -148,22 +149,7 @@ void CMonkeyDriver::BeginPass()
     if (!event)
         return;
     ++m_nEvents;
-    switch (event->kind)
-    {
-    case CxReplayKind::Move:
-        CxInjectMouseMotion(event->x, event->y);
-        break;
-    case CxReplayKind::Down:
-    case CxReplayKind::Up:
-        CxInjectMouseButton(event->button, event->kind == CxReplayKind::Down, event->x, event->y);
-        break;
-    case CxReplayKind::Key:
-    case CxReplayKind::KeyUp:
-        CxInjectKey(event->key, event->kind == CxReplayKind::Key, 0);
-        break;
-    default:
-        break;
-    }
+    InjectReplayEvent(*event, event->x, event->y);
 }
 
 void CMonkeyDriver::EndPass()

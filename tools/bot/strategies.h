@@ -2,9 +2,20 @@
 // (strategy_<family>.cpp); bot_strategy.cpp lists them by mission kind.
 #pragma once
 
+#include "game/missions/mission.h"
 #include "tools/bot/bot_strategy.h"
 
 #include <memory>
+
+// The town's mission framework, or nullptr.
+CMissionFramework* BotFramework(CTown& town);
+// The loaded mission kind's object when it is a K, else nullptr.
+template <class K>
+K* BotMissionKind(CTown& town)
+{
+    CMissionFramework* framework = BotFramework(town);
+    return framework ? dynamic_cast<K*>(framework->GetKind()) : nullptr;
+}
 
 // 0: steer over the visible items, then bump the buildings that hide the rest.
 std::unique_ptr<IBotStrategy> MakeCollectStrategy();

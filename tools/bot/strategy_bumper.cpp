@@ -47,8 +47,7 @@ constexpr double LEAST_CHANCE = 0.2;
 
 CBumperCars* Bumper(CTown& town)
 {
-    auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
-    return framework ? dynamic_cast<CBumperCars*>(framework->GetKind()) : nullptr;
+    return BotMissionKind<CBumperCars>(town);
 }
 
 std::vector<CxPoint> Zones(CTown& town)

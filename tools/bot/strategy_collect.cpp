@@ -16,16 +16,11 @@
 #include <vector>
 
 namespace {
-CMissionFramework* Framework(CTown& town)
-{
-    return dynamic_cast<CMissionFramework*>(&town.GetMission());
-}
-
 // The mission's visible items, in map pixels.
 std::vector<CxPoint> VisibleItems(CTown& town)
 {
     std::vector<CxPoint> items;
-    if (CMissionFramework* framework = Framework(town))
+    if (CMissionFramework* framework = BotFramework(town))
         for (auto* node = framework->Mission().m_Objects.GetHead(); node; node = node->GetNext())
             if (node->m_Value && node->m_Value->IsShown())
                 items.push_back(BotMapCentre(*node->m_Value));
@@ -43,7 +38,7 @@ bool Pending(const CBuilding& building)
 std::vector<CxPoint> PendingBuildings(CTown& town, bool delivery)
 {
     std::vector<CxPoint> points;
-    CMissionFramework* framework = Framework(town);
+    CMissionFramework* framework = BotFramework(town);
     if (!framework)
         return points;
     const auto& buildings = town.GetBuildings();
@@ -92,7 +87,7 @@ public:
 
     std::string Describe(CTown& town) override
     {
-        CMissionFramework* framework = Framework(town);
+        CMissionFramework* framework = BotFramework(town);
         if (!framework)
             return "no mission";
         return "collected " + std::to_string(framework->Mission().m_nCollected) + " of " +

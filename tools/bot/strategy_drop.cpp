@@ -24,8 +24,7 @@ constexpr double TRUCK_DELAY_SECONDS = 0.6;
 
 CDropMission* Drop(CTown& town)
 {
-    auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
-    return framework ? dynamic_cast<CDropMission*>(framework->GetKind()) : nullptr;
+    return BotMissionKind<CDropMission>(town);
 }
 
 // The objects still falling: where each lands and in how many seconds.
@@ -63,7 +62,7 @@ public:
 
     std::string Describe(CTown& town) override
     {
-        auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
+        CMissionFramework* framework = BotFramework(town);
         CDropMission* drop = Drop(town);
         if (!framework || !drop)
             return "no drop mission";

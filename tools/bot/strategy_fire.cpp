@@ -20,8 +20,7 @@
 namespace {
 CFireMission* Fire(CTown& town)
 {
-    auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
-    return framework ? dynamic_cast<CFireMission*>(framework->GetKind()) : nullptr;
+    return BotMissionKind<CFireMission>(town);
 }
 
 // A point of the object's box, on the screen and off the HUD (where a

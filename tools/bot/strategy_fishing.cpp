@@ -24,8 +24,7 @@ constexpr double MIN_MARGIN = 20.0; // beyond the shortest cast
 
 CFishingMission* Fishing(CTown& town)
 {
-    auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
-    return framework ? dynamic_cast<CFishingMission*>(framework->GetKind()) : nullptr;
+    return BotMissionKind<CFishingMission>(town);
 }
 
 // Where the line leaves the rod, as the mission's cast computes it.
@@ -96,7 +95,7 @@ public:
         CFishingMission* fishing = Fishing(town);
         if (!fishing)
             return "no fishing mission";
-        auto* framework = dynamic_cast<CMissionFramework*>(&town.GetMission());
+        CMissionFramework* framework = BotFramework(town);
         return "phase " + std::to_string(fishing->GetPhase()) + ", caught " +
                std::to_string(framework->Mission().m_nCollected) + " of " +
                std::to_string(framework->Record().numReq) + ", " +

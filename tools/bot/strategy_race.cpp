@@ -35,14 +35,9 @@ constexpr int32_t CLEARANCE = 14;
 // The nearest the aim comes to the truck: nearer, the truck brakes.
 constexpr double MIN_REACH = 90.0;
 
-CMissionFramework* Framework(CTown& town)
-{
-    return dynamic_cast<CMissionFramework*>(&town.GetMission());
-}
-
 CRaceMission* Race(CTown& town)
 {
-    CMissionFramework* framework = Framework(town);
+    CMissionFramework* framework = BotFramework(town);
     return framework ? dynamic_cast<CRaceMission*>(framework->GetKind()) : nullptr;
 }
 
@@ -64,7 +59,7 @@ CxRect Grown(const CxRect& rect, const CxRect& truck)
 std::vector<CxRect> Blocks(CTown& town, const CxRect& truck)
 {
     std::vector<CxRect> blocks;
-    if (CMissionFramework* framework = Framework(town))
+    if (CMissionFramework* framework = BotFramework(town))
         for (const CMapObject* object : framework->Phase().GetObjects())
             if (object && object->GetId() == RACE_OIL_TYPE && object->IsShown())
                 blocks.push_back(Grown(object->GetMapCollisionRect(), truck));
